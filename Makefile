@@ -1,0 +1,53 @@
+# Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan), `make bench`,
+# `make fuzz`, `make format`. Each one installs what is missing first.
+SANITIZE ?= 0
+FUZZ_SECONDS ?= 60
+
+ifeq ($(SANITIZE),1)
+BUILD ?= build-sanitize
+CMAKE_FLAGS += -DZT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+else
+BUILD ?= build
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
+endif
+
+SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+
+.PHONY: all deps configure build test demo bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+demo: build
+	scripts/demo.sh $(BUILD)
+
+bench:
+	@scripts/install-deps.sh
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZT_TESTS=OFF
+	cmake --build build-bench
+	bench/run.sh build-bench
+
+fuzz:
+	@scripts/install-deps.sh fuzz
+	CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DZT_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz
+	scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+format:
+	clang-format -i $(SOURCES)
+
+clean:
+	rm -rf build build-sanitize build-bench build-fuzz demo-drive demo-work

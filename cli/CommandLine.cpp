@@ -1,0 +1,34 @@
+#include "cli/CommandLine.h"
+
+#include <algorithm>
+
+CommandLine parseCommandLine(int argc, const char* const* argv,
+                             std::initializer_list<std::string_view> toolFlags) {
+    CommandLine line;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            line.operands.emplace_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--yes" || arg == "-y") {
+            line.yes = true;
+        } else if (arg == "--help" || arg == "-h") {
+            line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
+        } else if (std::find(toolFlags.begin(), toolFlags.end(), arg) != toolFlags.end()) {
+            line.flags.emplace(arg);
+        } else if (line.badOption.empty()) {
+            line.badOption = std::string(arg);
+        }
+    }
+    return line;
+}
+
+std::vector<std::string> routineArguments(const std::vector<std::string>& operands) {
+    std::vector<std::string> args{""};
+    args.insert(args.end(), operands.begin(), operands.end());
+    return args;
+}

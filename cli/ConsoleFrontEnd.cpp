@@ -1,0 +1,91 @@
+#include "cli/ConsoleFrontEnd.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/Console.h"
+
+void ConsoleStatusLine::setText(const std::string& text) {
+    if (text.empty()) return;  // clearing the line has nothing to show on a console
+    err_ << text << std::flush;
+}
+
+namespace {
+
+// A box's text as it stands, then a line break unless it ends in one.
+void writeBoxText(std::ostream& err, const std::string& text) {
+    err << text;
+    if (text.empty() || text.back() != '\n') err << '\n';
+    err << std::flush;
+}
+
+}  // namespace
+
+void ConsoleMessageBoxes::show(const std::string& text) { writeBoxText(err_, text); }
+
+bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
+    if (assumeYes_ || !interactive_) {
+        writeBoxText(err_, text);
+        return assumeYes_;
+    }
+    err_ << text << std::flush;
+    for (;;) {
+        err_ << (defaultNo ? " [y/N] " : " [Y/n] ") << std::flush;
+        std::string answer;
+        if (!std::getline(in_, answer)) return false;
+        if (answer.empty()) return !defaultNo;
+        if (answer == "y" || answer == "Y" || answer == "yes") return true;
+        if (answer == "n" || answer == "N" || answer == "no") return false;
+    }
+}
+
+void ConsoleProgress::show() {
+    visible_ = true;
+    started_ = std::chrono::steady_clock::now();
+    lastDraw_ = {};
+}
+
+void ConsoleProgress::hide() {
+    erase();
+    visible_ = false;
+}
+
+void ConsoleProgress::setPosition(int position) {
+    if (!drawBar_ || !visible_) return;
+    auto now = std::chrono::steady_clock::now();
+    if (position < upper_ && now - lastDraw_ < std::chrono::milliseconds(250)) return;
+    lastDraw_ = now;
+    draw(position);
+}
+
+void ConsoleProgress::draw(int position) {
+    constexpr int kWidth = 30;
+    int filled = upper_ > 0 ? static_cast<int>(static_cast<long long>(position) * kWidth / upper_) : 0;
+    filled = std::min(std::max(filled, 0), kWidth);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    double rate = seconds > 0 ? position / seconds : 0;  // units per second
+    char line[160];
+    int used = std::snprintf(line, sizeof line, "\r[%s%s] %d/%d", std::string(filled, '#').c_str(),
+                             std::string(kWidth - filled, ' ').c_str(), position, upper_);
+    if (rate > 0 && position < upper_) {
+        int left = static_cast<int>((upper_ - position) / rate);
+        std::snprintf(line + used, sizeof line - used, "  %.1f/s  %d:%02d left ", rate, left / 60,
+                      left % 60);
+    }
+    err_ << line << std::flush;
+    drawn_ = true;
+}
+
+void ConsoleProgress::erase() {
+    if (!drawn_) return;
+    err_ << "\r\033[K" << std::flush;
+    drawn_ = false;
+}
+
+ConsoleFrontEnd::ConsoleFrontEnd(bool assumeYes)
+    : out_(std::cout),
+      status_(std::cerr),
+      boxes_(std::cerr, std::cin, platform::stdinIsTerminal(), assumeYes),
+      progress_(std::cerr, platform::stderrIsTerminal()) {
+    platform::setInterruptFlag(progress_.cancelFlag());
+}

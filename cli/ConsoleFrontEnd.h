@@ -1,0 +1,80 @@
+#pragma once
+// The front end of the command-line tools: printed lines on standard output;
+// status texts, message boxes and questions on standard error; answers from
+// the terminal or from --yes; the progress window as a bar on a terminal.
+
+#include <atomic>
+#include <chrono>
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "store/FrontEnd.h"
+
+class ConsoleStatusLine : public StatusLine {
+public:
+    explicit ConsoleStatusLine(std::ostream& err) : err_(err) {}
+    void setText(const std::string& text) override;
+
+private:
+    std::ostream& err_;
+};
+
+class ConsoleMessageBoxes : public MessageBoxes {
+public:
+    // `interactive`: read answers from `in`; otherwise every answer is `assumeYes`.
+    ConsoleMessageBoxes(std::ostream& err, std::istream& in, bool interactive, bool assumeYes)
+        : err_(err), in_(in), interactive_(interactive), assumeYes_(assumeYes) {}
+    void show(const std::string& text) override;
+    bool ask(const std::string& text, bool defaultNo) override;
+
+private:
+    std::ostream& err_;
+    std::istream& in_;
+    bool interactive_;
+    bool assumeYes_;
+};
+
+// Draws a one-line bar on a terminal, at most a few times a second; draws
+// nothing elsewhere. Ctrl-C reaches it as the cancel flag.
+class ConsoleProgress : public ProgressWindow {
+public:
+    ConsoleProgress(std::ostream& err, bool drawBar) : err_(err), drawBar_(drawBar) {}
+    void show() override;
+    void hide() override;
+    void setRange(int upper) override { upper_ = upper; }
+    void setPosition(int position) override;
+    void setText(const std::string&) override {}
+    void bringToFront() override {}
+    void setButtonCaption(const std::string&) override {}
+    bool cancelRequested() const override { return cancel_.load(); }
+    void clearCancel() override { cancel_.store(false); }
+    std::atomic<bool>* cancelFlag() { return &cancel_; }
+
+private:
+    void draw(int position);
+    void erase();
+
+    std::ostream& err_;
+    bool drawBar_;
+    bool visible_ = false;
+    bool drawn_ = false;
+    int upper_ = 0;
+    std::atomic<bool> cancel_{false};
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point lastDraw_;
+};
+
+// The four interfaces wired to the process's standard streams.
+class ConsoleFrontEnd {
+public:
+    explicit ConsoleFrontEnd(bool assumeYes);
+    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
+    ConsoleProgress& progress() { return progress_; }
+
+private:
+    std::ostream& out_;
+    ConsoleStatusLine status_;
+    ConsoleMessageBoxes boxes_;
+    ConsoleProgress progress_;
+};

@@ -1,0 +1,15 @@
+#pragma once
+// The terminal a command-line tool runs in.
+
+#include <atomic>
+
+namespace platform {
+
+bool stdinIsTerminal();
+bool stderrIsTerminal();
+
+// Makes Ctrl-C (and a termination request) set `flag` instead of ending the
+// process, so that a running job can stop cleanly. The flag must outlive the process.
+void setInterruptFlag(std::atomic<bool>* flag);
+
+}  // namespace platform

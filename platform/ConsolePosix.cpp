@@ -1,0 +1,30 @@
+#include "platform/Console.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+std::atomic<bool>* interruptFlag = nullptr;
+
+extern "C" void onInterrupt(int) {
+    if (interruptFlag != nullptr) interruptFlag->store(true);
+}
+
+}  // namespace
+
+bool stdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+void setInterruptFlag(std::atomic<bool>* flag) {
+    interruptFlag = flag;
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace platform

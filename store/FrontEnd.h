@@ -1,0 +1,48 @@
+#pragma once
+// What a routine may say to the user, and how. Each front end (the
+// command-line tools, the window, the tests' scripted double) implements
+// these; routines never talk to a user any other way.
+
+#include <ostream>
+#include <string>
+
+// The one-line status text at the bottom of the window.
+class StatusLine {
+public:
+    virtual ~StatusLine() = default;
+    virtual void setText(const std::string& text) = 0;
+};
+
+// Modal boxes with a fixed text.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // OK button only.
+    virtual void show(const std::string& text) = 0;
+    // Yes/No; true only for Yes. `defaultNo` makes No the default button.
+    virtual bool ask(const std::string& text, bool defaultNo = false) = 0;
+};
+
+// The small window in which long jobs show their progress. Its button asks
+// the job to stop; jobs poll the flag.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual void setRange(int upper) = 0;  // lower bound is 0
+    virtual void setPosition(int position) = 0;
+    virtual void setText(const std::string& text) = 0;
+    virtual void bringToFront() = 0;
+    virtual void setButtonCaption(const std::string& caption) = 0;
+    virtual bool cancelRequested() const = 0;
+    virtual void clearCancel() = 0;
+};
+
+// Everything a routine needs to report; `out` takes the routine's printed lines.
+struct FrontEnd {
+    StatusLine& status;
+    MessageBoxes& boxes;
+    ProgressWindow& progress;
+    std::ostream& out;
+};

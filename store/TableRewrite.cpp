@@ -1,0 +1,36 @@
+#include "store/TableRewrite.h"
+
+#include "store/DriveRoot.h"
+
+RewriteResult rewriteTable(const std::string& root,
+                           const std::function<RecordDecision(const GameEntry&)>& decide,
+                           std::span<const GameEntry> append, const BeforeReplace& beforeReplace) {
+    RewriteResult result;
+    const std::string path = tablePath(root);
+    TableContents table = readTableFile(path);
+    if (table.exists && !table.opened) return result;
+
+    std::vector<GameEntry> kept;
+    std::vector<GameEntry> dropped;
+    for (const GameEntry& entry : table.records) {
+        switch (decide(entry)) {
+            case RecordDecision::Keep:
+                kept.push_back(entry);
+                break;
+            case RecordDecision::Drop:
+                dropped.push_back(entry);
+                break;
+            case RecordDecision::Abandon:
+                result.status = RewriteResult::Status::Abandoned;
+                return result;
+        }
+    }
+    kept.insert(kept.end(), append.begin(), append.end());
+    if (!writeTableFile(path, kept, beforeReplace)) {
+        result.status = RewriteResult::Status::Failed;
+        return result;
+    }
+    result.status = RewriteResult::Status::Replaced;
+    result.dropped = std::move(dropped);
+    return result;
+}

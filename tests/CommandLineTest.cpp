@@ -1,0 +1,57 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/ConsoleFrontEnd.h"
+
+namespace {
+
+CommandLine parse(std::vector<const char*> args, std::initializer_list<std::string_view> flags = {}) {
+    args.insert(args.begin(), "tool");
+    return parseCommandLine(static_cast<int>(args.size()), args.data(), flags);
+}
+
+}  // namespace
+
+TEST(CommandLineTest, OptionsAnywhereAndRemovedFromOperands) {
+    CommandLine line = parse({"list", "--yes", "/media/usb", "--json"}, {"--json"});
+    EXPECT_EQ(line.operands, (std::vector<std::string>{"list", "/media/usb"}));
+    EXPECT_TRUE(line.yes);
+    EXPECT_TRUE(line.has("--json"));
+    EXPECT_TRUE(line.badOption.empty());
+}
+
+TEST(CommandLineTest, DoubleDashEndsOptions) {
+    CommandLine line = parse({"--", "--yes", "-x", "-"});
+    EXPECT_EQ(line.operands, (std::vector<std::string>{"--yes", "-x", "-"}));
+    EXPECT_FALSE(line.yes);
+}
+
+TEST(CommandLineTest, UnknownOptionIsReported) {
+    CommandLine line = parse({"a", "--bogus", "--json"});
+    EXPECT_EQ(line.badOption, "--bogus");
+    EXPECT_EQ(routineArguments(line.operands), (std::vector<std::string>{"", "a"}));
+}
+
+TEST(ConsoleMessageBoxesTest, AnswersWithoutTerminal) {
+    std::ostringstream err;
+    std::istringstream in("y\n");
+    ConsoleMessageBoxes no(err, in, false, false);
+    EXPECT_FALSE(no.ask("Delete Game X?", false));
+    ConsoleMessageBoxes yes(err, in, false, true);
+    EXPECT_TRUE(yes.ask("Delete Game X?", true));
+    EXPECT_EQ(err.str(), "Delete Game X?\nDelete Game X?\n");
+}
+
+TEST(ConsoleMessageBoxesTest, TerminalAnswersAndDefaults) {
+    std::ostringstream err;
+    std::istringstream in("\n\nmaybe\nn\ny\n");
+    ConsoleMessageBoxes boxes(err, in, true, false);
+    EXPECT_FALSE(boxes.ask("Q", true));  // empty line, default No
+    EXPECT_TRUE(boxes.ask("Q", false));  // empty line, default Yes
+    EXPECT_FALSE(boxes.ask("Q", false));  // asks again after "maybe", then n
+    EXPECT_TRUE(boxes.ask("Q", false));
+    EXPECT_FALSE(boxes.ask("Q", false));  // end of input
+}
