@@ -6,7 +6,8 @@
 #include "platform/Console.h"
 
 void ConsoleStatusLine::setText(const std::string& text) {
-    if (text.empty()) return;  // clearing the line has nothing to show on a console
+    if (text.empty())
+        return;  // clearing the line has nothing to show on a console
     err_ << text << std::flush;
 }
 
@@ -15,13 +16,16 @@ namespace {
 // A box's text as it stands, then a line break unless it ends in one.
 void writeBoxText(std::ostream& err, const std::string& text) {
     err << text;
-    if (text.empty() || text.back() != '\n') err << '\n';
+    if (text.empty() || text.back() != '\n')
+        err << '\n';
     err << std::flush;
 }
 
 }  // namespace
 
-void ConsoleMessageBoxes::show(const std::string& text) { writeBoxText(err_, text); }
+void ConsoleMessageBoxes::show(const std::string& text) {
+    writeBoxText(err_, text);
+}
 
 bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
     if (assumeYes_ || !interactive_) {
@@ -32,10 +36,14 @@ bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
     for (;;) {
         err_ << (defaultNo ? " [y/N] " : " [Y/n] ") << std::flush;
         std::string answer;
-        if (!std::getline(in_, answer)) return false;
-        if (answer.empty()) return !defaultNo;
-        if (answer == "y" || answer == "Y" || answer == "yes") return true;
-        if (answer == "n" || answer == "N" || answer == "no") return false;
+        if (!std::getline(in_, answer))
+            return false;
+        if (answer.empty())
+            return !defaultNo;
+        if (answer == "y" || answer == "Y" || answer == "yes")
+            return true;
+        if (answer == "n" || answer == "N" || answer == "no")
+            return false;
     }
 }
 
@@ -51,18 +59,22 @@ void ConsoleProgress::hide() {
 }
 
 void ConsoleProgress::setPosition(int position) {
-    if (!drawBar_ || !visible_) return;
+    if (!drawBar_ || !visible_)
+        return;
     auto now = std::chrono::steady_clock::now();
-    if (position < upper_ && now - lastDraw_ < std::chrono::milliseconds(250)) return;
+    if (position < upper_ && now - lastDraw_ < std::chrono::milliseconds(250))
+        return;
     lastDraw_ = now;
     draw(position);
 }
 
 void ConsoleProgress::draw(int position) {
     constexpr int kWidth = 30;
-    int filled = upper_ > 0 ? static_cast<int>(static_cast<long long>(position) * kWidth / upper_) : 0;
+    int filled =
+        upper_ > 0 ? static_cast<int>(static_cast<long long>(position) * kWidth / upper_) : 0;
     filled = std::min(std::max(filled, 0), kWidth);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     double rate = seconds > 0 ? position / seconds : 0;  // units per second
     char line[160];
     int used = std::snprintf(line, sizeof line, "\r[%s%s] %d/%d", std::string(filled, '#').c_str(),
@@ -77,7 +89,8 @@ void ConsoleProgress::draw(int position) {
 }
 
 void ConsoleProgress::erase() {
-    if (!drawn_) return;
+    if (!drawn_)
+        return;
     err_ << "\r\033[K" << std::flush;
     drawn_ = false;
 }

@@ -12,23 +12,23 @@
 #include "store/FrontEnd.h"
 
 class ConsoleStatusLine : public StatusLine {
-public:
+  public:
     explicit ConsoleStatusLine(std::ostream& err) : err_(err) {}
     void setText(const std::string& text) override;
 
-private:
+  private:
     std::ostream& err_;
 };
 
 class ConsoleMessageBoxes : public MessageBoxes {
-public:
+  public:
     // `interactive`: read answers from `in`; otherwise every answer is `assumeYes`.
     ConsoleMessageBoxes(std::ostream& err, std::istream& in, bool interactive, bool assumeYes)
         : err_(err), in_(in), interactive_(interactive), assumeYes_(assumeYes) {}
     void show(const std::string& text) override;
     bool ask(const std::string& text, bool defaultNo) override;
 
-private:
+  private:
     std::ostream& err_;
     std::istream& in_;
     bool interactive_;
@@ -38,7 +38,7 @@ private:
 // Draws a one-line bar on a terminal, at most a few times a second; draws
 // nothing elsewhere. Ctrl-C reaches it as the cancel flag.
 class ConsoleProgress : public ProgressWindow {
-public:
+  public:
     ConsoleProgress(std::ostream& err, bool drawBar) : err_(err), drawBar_(drawBar) {}
     void show() override;
     void hide() override;
@@ -51,7 +51,7 @@ public:
     void clearCancel() override { cancel_.store(false); }
     std::atomic<bool>* cancelFlag() { return &cancel_; }
 
-private:
+  private:
     void draw(int position);
     void erase();
 
@@ -67,12 +67,12 @@ private:
 
 // The four interfaces wired to the process's standard streams.
 class ConsoleFrontEnd {
-public:
+  public:
     explicit ConsoleFrontEnd(bool assumeYes);
     FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
     ConsoleProgress& progress() { return progress_; }
 
-private:
+  private:
     std::ostream& out_;
     ConsoleStatusLine status_;
     ConsoleMessageBoxes boxes_;

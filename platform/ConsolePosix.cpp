@@ -1,7 +1,7 @@
 #include "platform/Console.h"
 
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 
 namespace platform {
 namespace {
@@ -9,14 +9,19 @@ namespace {
 std::atomic<bool>* interruptFlag = nullptr;
 
 extern "C" void onInterrupt(int) {
-    if (interruptFlag != nullptr) interruptFlag->store(true);
+    if (interruptFlag != nullptr)
+        interruptFlag->store(true);
 }
 
 }  // namespace
 
-bool stdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool stdinIsTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
 
-bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool stderrIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 void setInterruptFlag(std::atomic<bool>* flag) {
     interruptFlag = flag;

@@ -10,11 +10,17 @@ constexpr char kSeparator = '/';
 
 std::string normalizeRoot(std::string_view root) {
     std::string result(root);
-    if (result.empty()) return "./";
-    if (result.back() != kSeparator && result.back() != '/') result += kSeparator;
+    if (result.empty())
+        return "./";
+    if (result.back() != kSeparator && result.back() != '/')
+        result += kSeparator;
     return result;
 }
 
-std::string tablePath(const std::string& root) { return root + kTableName; }
+std::string tablePath(const std::string& root) {
+    return root + kTableName;
+}
 
-std::string tempTablePath(const std::string& root) { return root + kTempTableName; }
+std::string tempTablePath(const std::string& root) {
+    return root + kTempTableName;
+}

@@ -8,14 +8,14 @@
 
 // The one-line status text at the bottom of the window.
 class StatusLine {
-public:
+  public:
     virtual ~StatusLine() = default;
     virtual void setText(const std::string& text) = 0;
 };
 
 // Modal boxes with a fixed text.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // OK button only.
     virtual void show(const std::string& text) = 0;
@@ -26,7 +26,7 @@ public:
 // The small window in which long jobs show their progress. Its button asks
 // the job to stop; jobs poll the flag.
 class ProgressWindow {
-public:
+  public:
     virtual ~ProgressWindow() = default;
     virtual void show() = 0;
     virtual void hide() = 0;

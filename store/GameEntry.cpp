@@ -23,7 +23,8 @@ std::uint32_t readU32(const std::uint8_t* p) {
 }
 
 void writeU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 }  // namespace
@@ -47,11 +48,17 @@ std::string GameEntry::gameId() const {
     return name.size() > 3 ? name.substr(3) : std::string();
 }
 
-std::int8_t GameEntry::PartCount() const { return static_cast<std::int8_t>(bytes[kPartCount]); }
+std::int8_t GameEntry::PartCount() const {
+    return static_cast<std::int8_t>(bytes[kPartCount]);
+}
 
-std::uint32_t GameEntry::MediaType() const { return readU32(bytes.data() + kMediaType); }
+std::uint32_t GameEntry::MediaType() const {
+    return readU32(bytes.data() + kMediaType);
+}
 
-std::uint32_t GameEntry::SectorSize() const { return readU32(bytes.data() + kSectorSize); }
+std::uint32_t GameEntry::SectorSize() const {
+    return readU32(bytes.data() + kSectorSize);
+}
 
 void GameEntry::setDisplayName(std::string_view name) {
     writeText(bytes.data() + kDisplayName, kDisplayNameSize, name);
@@ -61,8 +68,14 @@ void GameEntry::setImageFileName(std::string_view name) {
     writeText(bytes.data() + kImageFileName, kImageFileNameSize, name);
 }
 
-void GameEntry::setPartCount(std::uint8_t count) { bytes[kPartCount] = count; }
+void GameEntry::setPartCount(std::uint8_t count) {
+    bytes[kPartCount] = count;
+}
 
-void GameEntry::setMediaType(std::uint32_t type) { writeU32(bytes.data() + kMediaType, type); }
+void GameEntry::setMediaType(std::uint32_t type) {
+    writeU32(bytes.data() + kMediaType, type);
+}
 
-void GameEntry::setSectorSize(std::uint32_t size) { writeU32(bytes.data() + kSectorSize, size); }
+void GameEntry::setSectorSize(std::uint32_t size) {
+    writeU32(bytes.data() + kSectorSize, size);
+}

@@ -12,14 +12,14 @@
 // Field layout of a record. Integers are little-endian.
 namespace entry_layout {
 constexpr std::size_t kSize = 64;
-constexpr std::size_t kDisplayName = 0;     // NUL-terminated, at most 31 characters
+constexpr std::size_t kDisplayName = 0;  // NUL-terminated, at most 31 characters
 constexpr std::size_t kDisplayNameSize = 32;
 constexpr std::size_t kImageFileName = 32;  // "zt." + game ID, NUL-terminated
 constexpr std::size_t kImageFileNameSize = 15;
-constexpr std::size_t kPartCount = 47;      // signed 8-bit, only the low four bits written
-constexpr std::size_t kMediaType = 48;      // u32: 0x12 CD, 0x14 DVD
-constexpr std::size_t kSectorSize = 52;     // u32: bytes per stored sector
-constexpr std::size_t kReserved = 56;       // 8 zero bytes
+constexpr std::size_t kPartCount = 47;   // signed 8-bit, only the low four bits written
+constexpr std::size_t kMediaType = 48;   // u32: 0x12 CD, 0x14 DVD
+constexpr std::size_t kSectorSize = 52;  // u32: bytes per stored sector
+constexpr std::size_t kReserved = 56;    // 8 zero bytes
 }  // namespace entry_layout
 
 constexpr std::uint32_t kMediaCd = 0x12;

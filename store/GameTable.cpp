@@ -3,14 +3,18 @@
 #include "store/DriveRoot.h"
 #include "store/TableFile.h"
 
-GameTable::GameTable(const std::string& root) : path_(tablePath(root)) { load(path_); }
+GameTable::GameTable(const std::string& root) : path_(tablePath(root)) {
+    load(path_);
+}
 
 void GameTable::load(const std::string& path) {
     TableContents contents = readTableFile(path);
     entries_.insert(entries_.end(), contents.records.begin(), contents.records.end());
 }
 
-bool GameTable::save(const std::string& path) const { return writeTableFile(path, entries_); }
+bool GameTable::save(const std::string& path) const {
+    return writeTableFile(path, entries_);
+}
 
 bool GameTable::addEntry(std::string_view displayName, std::string_view imageFileName,
                          std::uint32_t sectorSize, std::uint8_t dvdFlag, std::uint8_t partCount,
@@ -23,7 +27,8 @@ bool GameTable::addEntry(std::string_view displayName, std::string_view imageFil
         out << "'ImageFileName' is too long\n";
         return false;
     }
-    if (sectorSize != 2048 && sectorSize != 2328 && sectorSize != 2340) return false;
+    if (sectorSize != 2048 && sectorSize != 2328 && sectorSize != 2340)
+        return false;
 
     GameEntry entry;
     entry.setDisplayName(displayName);

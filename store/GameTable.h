@@ -10,7 +10,7 @@
 #include "store/GameEntry.h"
 
 class GameTable {
-public:
+  public:
     GameTable() = default;
     // Loads root + "zt.cfg"; a missing or unreadable file gives an empty table.
     explicit GameTable(const std::string& root);
@@ -32,7 +32,7 @@ public:
     int count() const { return static_cast<int>(entries_.size()); }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::vector<GameEntry> entries_;
     std::string path_;
 };

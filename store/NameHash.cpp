@@ -9,7 +9,8 @@ constexpr std::array<std::uint32_t, 256> makeTable() {
     std::array<std::uint32_t, 256> table{};
     for (std::uint32_t i = 0; i < 256; ++i) {
         std::uint32_t v = i << 24;
-        for (int bit = 0; bit < 8; ++bit) v = (v & 0x80000000u) ? (v << 1) ^ 0x04C11DB7u : v << 1;
+        for (int bit = 0; bit < 8; ++bit)
+            v = (v & 0x80000000u) ? (v << 1) ^ 0x04C11DB7u : v << 1;
         table[i] = v;
     }
     return table;
@@ -22,7 +23,8 @@ constexpr auto kTable = makeTable();
 std::uint32_t nameHash(const void* bytes, std::size_t length) {
     const auto* p = static_cast<const unsigned char*>(bytes);
     std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < length; ++i) crc = (crc << 8) ^ kTable[(p[i] ^ (crc >> 24)) & 0xFF];
+    for (std::size_t i = 0; i < length; ++i)
+        crc = (crc << 8) ^ kTable[(p[i] ^ (crc >> 24)) & 0xFF];
     return crc;
 }
 

@@ -21,7 +21,8 @@ TableContents readTableFile(const std::string& path) {
     std::error_code error;
     contents.exists = std::filesystem::exists(path, error);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return contents;
+    if (!in)
+        return contents;
     contents.opened = true;
     std::array<std::uint8_t, entry_layout::kSize> raw;
     while (in.read(reinterpret_cast<char*>(raw.data()), raw.size()) &&
@@ -35,10 +36,12 @@ bool writeTableFile(const std::string& path, std::span<const GameEntry> records,
                     const BeforeReplace& beforeReplace) {
     std::vector<std::uint8_t> data;
     data.reserve(records.size() * entry_layout::kSize);
-    for (const GameEntry& entry : records) data.insert(data.end(), entry.bytes.begin(), entry.bytes.end());
+    for (const GameEntry& entry : records)
+        data.insert(data.end(), entry.bytes.begin(), entry.bytes.end());
 
     const std::string temp = tempPathBeside(path);
-    if (!platform::writeFileSynced(temp, data)) return false;
+    if (!platform::writeFileSynced(temp, data))
+        return false;
     if ((beforeReplace && !beforeReplace()) || !platform::replaceFile(temp, path)) {
         platform::removeFile(temp);
         return false;

@@ -8,7 +8,8 @@ RewriteResult rewriteTable(const std::string& root,
     RewriteResult result;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
-    if (table.exists && !table.opened) return result;
+    if (table.exists && !table.opened)
+        return result;
 
     std::vector<GameEntry> kept;
     std::vector<GameEntry> dropped;

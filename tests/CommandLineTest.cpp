@@ -8,7 +8,8 @@
 
 namespace {
 
-CommandLine parse(std::vector<const char*> args, std::initializer_list<std::string_view> flags = {}) {
+CommandLine parse(std::vector<const char*> args,
+                  std::initializer_list<std::string_view> flags = {}) {
     args.insert(args.begin(), "tool");
     return parseCommandLine(static_cast<int>(args.size()), args.data(), flags);
 }
@@ -49,8 +50,8 @@ TEST(ConsoleMessageBoxesTest, TerminalAnswersAndDefaults) {
     std::ostringstream err;
     std::istringstream in("\n\nmaybe\nn\ny\n");
     ConsoleMessageBoxes boxes(err, in, true, false);
-    EXPECT_FALSE(boxes.ask("Q", true));  // empty line, default No
-    EXPECT_TRUE(boxes.ask("Q", false));  // empty line, default Yes
+    EXPECT_FALSE(boxes.ask("Q", true));   // empty line, default No
+    EXPECT_TRUE(boxes.ask("Q", false));   // empty line, default Yes
     EXPECT_FALSE(boxes.ask("Q", false));  // asks again after "maybe", then n
     EXPECT_TRUE(boxes.ask("Q", false));
     EXPECT_FALSE(boxes.ask("Q", false));  // end of input

@@ -66,7 +66,8 @@ TEST(GameTableTest, OnlyKnownSectorSizes) {
     std::ostringstream out;
     EXPECT_FALSE(table.addEntry("G", "zt.A", 2352, 0, 1, out));
     EXPECT_EQ(out.str(), "");
-    for (std::uint32_t size : {2048u, 2328u, 2340u}) EXPECT_TRUE(table.addEntry("G", "zt.A", size, 0, 1, out));
+    for (std::uint32_t size : {2048u, 2328u, 2340u})
+        EXPECT_TRUE(table.addEntry("G", "zt.A", size, 0, 1, out));
     EXPECT_EQ(table.count(), 3);
 }
 
@@ -100,7 +101,8 @@ TEST(GameTableTest, UnterminatedFieldsStopAtFieldEnd) {
 TEST(GameTableTest, SaveRoundTripsExactBytes) {
     TempDir drive;
     std::vector<std::uint8_t> raw(64);
-    for (int i = 0; i < 64; ++i) raw[i] = static_cast<std::uint8_t>(i * 7 + 1);  // reserved bytes too
+    for (int i = 0; i < 64; ++i)
+        raw[i] = static_cast<std::uint8_t>(i * 7 + 1);  // reserved bytes too
     writeBytes(tablePath(drive.root()), raw);
     GameTable table(drive.root());
     ASSERT_TRUE(table.save());

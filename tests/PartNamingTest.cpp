@@ -41,8 +41,8 @@ TEST(PartNamingTest, ZeroOrNegativeCountNamesNoFile) {
 }
 
 TEST(PartNamingTest, HostileGameIdsNeverReachAPath) {
-    for (const char* image : {"zt.", "zt", "", "zt.../etc", "zt.a/b", "zt.a\\b", "zt.C:x", "zt.a..b",
-                              "zt.a b", "zt.\xC3\xA9"}) {
+    for (const char* image : {"zt.", "zt", "", "zt.../etc", "zt.a/b", "zt.a\\b", "zt.C:x",
+                              "zt.a..b", "zt.a b", "zt.\xC3\xA9"}) {
         PartFiles files = partFilesOf("/d/", entry("G", image, 2));
         EXPECT_FALSE(files.valid) << image;
         EXPECT_TRUE(files.paths.empty()) << image;

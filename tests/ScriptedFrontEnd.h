@@ -19,7 +19,8 @@ struct ScriptedBoxes : MessageBoxes {
     bool ask(const std::string& text, bool defaultNo) override {
         questions.push_back(text);
         defaultNoFlags.push_back(defaultNo);
-        if (answers.empty()) return false;  // an unscripted question is answered No
+        if (answers.empty())
+            return false;  // an unscripted question is answered No
         bool answer = answers.front();
         answers.pop_front();
         return answer;
@@ -31,13 +32,20 @@ struct ScriptedBoxes : MessageBoxes {
 };
 
 struct ScriptedProgress : ProgressWindow {
-    void show() override { events.push_back("show"); visible = true; }
-    void hide() override { events.push_back("hide"); visible = false; }
+    void show() override {
+        events.push_back("show");
+        visible = true;
+    }
+    void hide() override {
+        events.push_back("hide");
+        visible = false;
+    }
     void setRange(int upper) override { range = upper; }
     void setPosition(int value) override {
         position = value;
         ++positionUpdates;
-        if (cancelAfterUpdates >= 0 && positionUpdates > cancelAfterUpdates) cancel = true;
+        if (cancelAfterUpdates >= 0 && positionUpdates > cancelAfterUpdates)
+            cancel = true;
     }
     void setText(const std::string& text) override { texts.push_back(text); }
     void bringToFront() override { events.push_back("front"); }

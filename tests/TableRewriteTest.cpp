@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sys/stat.h>
+#include <filesystem>
 
 #include "TempDir.h"
 #include "store/DriveRoot.h"
@@ -22,7 +22,8 @@ GameEntry entryNamed(const std::string& name, std::uint8_t parts = 1) {
 
 std::vector<std::string> namesIn(const std::string& root) {
     std::vector<std::string> names;
-    for (const GameEntry& e : readTableFile(tablePath(root)).records) names.push_back(e.DisplayName());
+    for (const GameEntry& e : readTableFile(tablePath(root)).records)
+        names.push_back(e.DisplayName());
     return names;
 }
 
@@ -33,9 +34,10 @@ auto dropNamed(const std::string& name) {
 }
 
 class TableRewriteTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        std::vector<GameEntry> records{entryNamed("A"), entryNamed("B"), entryNamed("A", 3), entryNamed("C")};
+        std::vector<GameEntry> records{entryNamed("A"), entryNamed("B"), entryNamed("A", 3),
+                                       entryNamed("C")};
         ASSERT_TRUE(writeTableFile(tablePath(drive.root()), records));
         before = readBytes(tablePath(drive.root()));
     }
@@ -70,7 +72,8 @@ TEST_F(TableRewriteTest, CaseSensitiveNoMatchRewritesIdentically) {
 TEST_F(TableRewriteTest, AbandonLeavesTableUntouched) {
     int asked = 0;
     RewriteResult result = rewriteTable(drive.root(), [&](const GameEntry& e) {
-        if (e.DisplayName() != "A") return RecordDecision::Keep;
+        if (e.DisplayName() != "A")
+            return RecordDecision::Keep;
         return ++asked == 2 ? RecordDecision::Abandon : RecordDecision::Drop;
     });
     EXPECT_EQ(result.status, RewriteResult::Status::Abandoned);
@@ -80,13 +83,12 @@ TEST_F(TableRewriteTest, AbandonLeavesTableUntouched) {
 }
 
 TEST_F(TableRewriteTest, FailureAfterTempWrittenKeepsOldTableWhole) {
-    RewriteResult result = rewriteTable(
-        drive.root(), dropNamed("B"), {}, [&] {
-            // The new table is complete beside the old one; a reader still sees the old one.
-            EXPECT_TRUE(tempLeft());
-            EXPECT_EQ(readBytes(tablePath(drive.root())), before);
-            return false;  // stands for a crash or an unplugged drive at this moment
-        });
+    RewriteResult result = rewriteTable(drive.root(), dropNamed("B"), {}, [&] {
+        // The new table is complete beside the old one; a reader still sees the old one.
+        EXPECT_TRUE(tempLeft());
+        EXPECT_EQ(readBytes(tablePath(drive.root())), before);
+        return false;  // stands for a crash or an unplugged drive at this moment
+    });
     EXPECT_EQ(result.status, RewriteResult::Status::Failed);
     EXPECT_TRUE(result.dropped.empty());
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
@@ -113,7 +115,8 @@ TEST_F(TableRewriteTest, DroppingTheOnlyRecordLeavesEmptyTable) {
 }
 
 TEST_F(TableRewriteTest, UnreadableTableIsNotExamined) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
     ::chmod(tablePath(drive.root()).c_str(), 0);
     bool asked = false;
     RewriteResult result = rewriteTable(drive.root(), [&](const GameEntry&) {

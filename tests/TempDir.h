@@ -1,15 +1,15 @@
 #pragma once
 // A temporary folder that stands for a drive root; removed with everything in it.
 
+#include <stdlib.h>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <stdlib.h>
 #include <string>
 #include <vector>
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zt-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
@@ -26,13 +26,14 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::vector<std::uint8_t> readBytes(const std::string& path) {
