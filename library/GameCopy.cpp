@@ -1,0 +1,273 @@
+#include "library/GameCopy.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <vector>
+
+#include "library/GameFiles.h"
+#include "platform/Files.h"
+#include "platform/Volume.h"
+#include "store/DriveRoot.h"
+#include "store/PartNaming.h"
+#include "store/TableFile.h"
+#include "store/TableRewrite.h"
+
+namespace {
+
+const char* kSameDrive = "Cannot copy to it's drive!";
+const char* kTargetNotReadable =
+    "The game table of the target drive cannot be read; nothing was copied.";
+const char* kTargetNotWritten =
+    "The game table of the target drive cannot be written; nothing was copied.";
+// Suffix of a part copied beside a replaced game's file of the same name;
+// it takes that file's place once the new table is in place.
+const char* kPendingSuffix = ".new";
+
+// How one part reaches the target.
+struct PartPlan {
+    std::string source;
+    std::uint64_t size = 0;
+    std::string target;        // the part's final name
+    std::string writeTo;       // target, or target + ".new" while a replaced game owns target
+    bool removeFirst = false;  // a leftover file that no record owns sits at target
+};
+
+std::set<std::string> pathsOf(const std::string& root, const std::vector<GameEntry>& records) {
+    std::set<std::string> paths;
+    for (const GameEntry& entry : records) {
+        for (const std::string& path : partFilesOf(root, entry).paths)
+            paths.insert(path);
+    }
+    return paths;
+}
+
+bool pathTaken(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+std::string megabytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lluMB",
+                  static_cast<unsigned long long>((bytes + (1u << 20) - 1) >> 20));
+    return text;
+}
+
+// Shows the progress window for the copy and hides it on every way out.
+class ProgressShown {
+  public:
+    ProgressShown(ProgressWindow& window, const std::string& name, std::uint64_t totalBytes)
+        : window_(window) {
+        window_.clearCancel();
+        window_.setText("Copying " + name);
+        window_.setButtonCaption("Cancel");
+        window_.setRange(static_cast<int>(totalBytes / 1024));
+        window_.setPosition(0);
+        window_.show();
+    }
+    ~ProgressShown() { window_.hide(); }
+    ProgressShown(const ProgressShown&) = delete;
+    ProgressShown& operator=(const ProgressShown&) = delete;
+
+  private:
+    ProgressWindow& window_;
+};
+
+void removeAll(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        platform::removeFile(path);
+}
+
+}  // namespace
+
+CopyServices systemCopyServices() {
+    CopyServices services;
+    services.availableBytes = [](const std::string& root) -> std::optional<std::uint64_t> {
+        if (auto space = platform::volumeSpace(root))
+            return space->available;
+        return std::nullopt;
+    };
+    services.copyFile = platform::copyFileNoReplace;
+    return services;
+}
+
+CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
+                        const std::string& targetRoot, FrontEnd& frontEnd,
+                        const CopyServices& services) {
+    // The source record: the first of the name.
+    TableContents sourceTable = readTableFile(tablePath(sourceRoot));
+    auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
+                              [&](const GameEntry& entry) { return hasName(entry, name); });
+    if (found == sourceTable.records.end()) {
+        frontEnd.boxes.show(gameNotFoundText(name));
+        return CopyGameResult::NotFound;
+    }
+    const GameEntry source = *found;
+    PartFiles sourceFiles = partFilesOf(sourceRoot, source);
+    if (!sourceFiles.valid) {
+        frontEnd.boxes.show("The record of game " + name + " is damaged; it cannot be copied.");
+        return CopyGameResult::Damaged;
+    }
+    if (platform::sameFolder(sourceRoot, targetRoot)) {
+        frontEnd.boxes.show(kSameDrive);
+        return CopyGameResult::SameDrive;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(targetRoot, error)) {
+        frontEnd.boxes.show("The drive " + targetRoot + " cannot be opened; nothing was copied.");
+        return CopyGameResult::Failed;
+    }
+
+    // Every question first: nothing changes unless each answer is Yes.
+    TableContents targetTable = readTableFile(tablePath(targetRoot));
+    if (targetTable.exists && !targetTable.opened) {
+        frontEnd.boxes.show(kTargetNotReadable);
+        return CopyGameResult::Failed;
+    }
+    std::vector<GameEntry> kept;
+    std::vector<GameEntry> replaced;
+    for (const GameEntry& entry : targetTable.records) {
+        if (!hasName(entry, name)) {
+            kept.push_back(entry);
+            continue;
+        }
+        if (!frontEnd.boxes.ask("The folder already have game " + name + " ,Continue?")) {
+            return CopyGameResult::Declined;
+        }
+        replaced.push_back(entry);
+    }
+
+    // Plan each part: its source must be there, and its target name must not
+    // belong to a game the target keeps.
+    const std::set<std::string> keptPaths = pathsOf(targetRoot, kept);
+    const std::set<std::string> replacedPaths = pathsOf(targetRoot, replaced);
+    const std::vector<std::string> targetPaths = partFilesOf(targetRoot, source).paths;
+    std::vector<PartPlan> plans;
+    std::uint64_t totalBytes = 0;
+    std::uint64_t freedBytes = 0;
+    for (std::size_t i = 0; i < sourceFiles.paths.size(); ++i) {
+        PartPlan plan;
+        plan.source = sourceFiles.paths[i];
+        plan.target = plan.writeTo = targetPaths[i];
+        std::optional<std::uint64_t> size = platform::regularFileSize(plan.source);
+        if (!size) {
+            frontEnd.boxes.show("The part file " + plan.source + " of game " + name +
+                                " is missing; nothing was copied.");
+            return CopyGameResult::Damaged;
+        }
+        plan.size = *size;
+        totalBytes += plan.size;
+        if (keptPaths.count(plan.target) != 0) {
+            frontEnd.boxes.show(
+                "The file " + plan.target +
+                " belongs to another game on the target drive; nothing was copied.");
+            return CopyGameResult::FileOwned;
+        }
+        if (replacedPaths.count(plan.target) != 0) {
+            // The replaced game keeps its file until the new table is in place.
+            plan.writeTo = plan.target + kPendingSuffix;
+        } else if (pathTaken(plan.target)) {
+            // Left over from an earlier failed install or copy: no record owns it.
+            plan.removeFirst = true;
+            freedBytes += platform::regularFileSize(plan.target).value_or(0);
+        }
+        plans.push_back(plan);
+    }
+    if (std::optional<std::uint64_t> available = services.availableBytes(targetRoot)) {
+        std::uint64_t needed = totalBytes > freedBytes ? totalBytes - freedBytes : 0;
+        if (needed > *available) {
+            frontEnd.boxes.show("The target drive has not enough free space for game " + name +
+                                ": " + megabytes(needed) + " needed, " + megabytes(*available) +
+                                " free.");
+            return CopyGameResult::NoRoom;
+        }
+    }
+
+    // Copy the parts. From here on every failure removes what this copy wrote.
+    std::vector<std::string> written;
+    {
+        ProgressShown shown(frontEnd.progress, name, totalBytes);
+        std::uint64_t before = 0;
+        for (const PartPlan& plan : plans) {
+            bool cleared = !plan.removeFirst || platform::removeFile(plan.target);
+            if (plan.writeTo != plan.target)
+                cleared = cleared && platform::removeFile(plan.writeTo);
+            platform::CopyOutcome outcome;
+            if (!cleared) {
+                outcome.error = "a file of that name cannot be removed";
+            } else if (frontEnd.progress.cancelRequested()) {
+                outcome.result = platform::CopyResult::Cancelled;
+            } else {
+                outcome = services.copyFile(
+                    plan.source, plan.writeTo, [&](std::uint64_t done, std::uint64_t) {
+                        frontEnd.progress.setPosition(static_cast<int>((before + done) / 1024));
+                        return !frontEnd.progress.cancelRequested();
+                    });
+            }
+            if (outcome.result != platform::CopyResult::Copied) {
+                removeAll(written);
+                switch (outcome.result) {
+                    case platform::CopyResult::Cancelled:
+                        frontEnd.boxes.show("The copy of game " + name +
+                                            " was cancelled; the target drive is unchanged.");
+                        return CopyGameResult::Cancelled;
+                    case platform::CopyResult::TargetExists:
+                        outcome.error = "the file exists";
+                        break;
+                    default:
+                        break;
+                }
+                frontEnd.boxes.show("Copying " + plan.source + " to " + plan.writeTo + " failed (" +
+                                    outcome.error + "); the target drive is unchanged.");
+                return CopyGameResult::Failed;
+            }
+            written.push_back(plan.writeTo);
+            before += plan.size;
+        }
+    }
+
+    // Put the new table in place: the former records less those of the name,
+    // then the copied record.
+    std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
+    RewriteResult rewrite = rewriteTable(
+        targetRoot,
+        [&](const GameEntry& entry) {
+            if (hasName(entry, name))
+                return RecordDecision::Drop;
+            for (const std::string& path : partFilesOf(targetRoot, entry).paths)
+                stillKept.insert(path);
+            return RecordDecision::Keep;
+        },
+        std::span<const GameEntry>(&source, 1));
+    if (!rewrite.replaced()) {
+        removeAll(written);
+        frontEnd.boxes.show(kTargetNotWritten);
+        return CopyGameResult::Failed;
+    }
+
+    // Now the replaced games' files may go, except the names the copy uses.
+    std::vector<std::string> problems;
+    for (const PartPlan& plan : plans) {
+        if (plan.writeTo != plan.target && !platform::replaceFile(plan.writeTo, plan.target)) {
+            problems.push_back(plan.writeTo);
+        }
+    }
+    const std::set<std::string> copiedPaths(targetPaths.begin(), targetPaths.end());
+    for (const GameEntry& entry : rewrite.dropped) {
+        for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
+            if (copiedPaths.count(path) != 0 || stillKept.count(path) != 0)
+                continue;
+            if (!platform::removeFile(path))
+                problems.push_back(path);
+        }
+    }
+    if (!problems.empty()) {
+        std::string text = "The game " + name + " was copied, but these files need attention:";
+        for (const std::string& path : problems)
+            text += "\n" + path;
+        frontEnd.boxes.show(text);
+    }
+    return CopyGameResult::Copied;
+}

@@ -1,0 +1,76 @@
+#include "library/GameDeletion.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "library/GameFiles.h"
+#include "platform/Files.h"
+#include "store/DriveRoot.h"
+#include "store/PartNaming.h"
+#include "store/TableFile.h"
+#include "store/TableRewrite.h"
+
+namespace {
+
+const char* kTableNotReadable = "The game table cannot be read; nothing was deleted.";
+const char* kTableNotWritten = "The game table cannot be rewritten; nothing was deleted.";
+
+}  // namespace
+
+DeleteResult deleteGame(const std::string& root, const std::string& name, FrontEnd& frontEnd) {
+    // Look before writing: a name that no record carries changes nothing.
+    TableContents table = readTableFile(tablePath(root));
+    if (table.exists && !table.opened) {
+        frontEnd.boxes.show(kTableNotReadable);
+        return DeleteResult::Failed;
+    }
+    if (std::none_of(table.records.begin(), table.records.end(),
+                     [&](const GameEntry& entry) { return hasName(entry, name); })) {
+        frontEnd.boxes.show(gameNotFoundText(name));
+        return DeleteResult::NotFound;
+    }
+
+    std::set<std::string> keptPaths;
+    RewriteResult rewrite = rewriteTable(root, [&](const GameEntry& entry) {
+        if (hasName(entry, name))
+            return RecordDecision::Drop;
+        for (const std::string& path : partFilesOf(root, entry).paths)
+            keptPaths.insert(path);
+        return RecordDecision::Keep;
+    });
+    if (rewrite.status == RewriteResult::Status::NotOpened) {
+        frontEnd.boxes.show(kTableNotReadable);
+        return DeleteResult::Failed;
+    }
+    if (!rewrite.replaced()) {
+        frontEnd.boxes.show(kTableNotWritten);
+        return DeleteResult::Failed;
+    }
+
+    std::vector<std::string> leftOver;
+    for (const GameEntry& entry : rewrite.dropped) {
+        for (const std::string& path : partFilesOf(root, entry).paths) {
+            if (keptPaths.count(path) != 0)
+                continue;  // another game's file of the same name
+            if (!platform::removeFile(path))
+                leftOver.push_back(path);
+        }
+    }
+    if (!leftOver.empty()) {
+        std::string text = "The game " + name + " was deleted, but these files could not be:";
+        for (const std::string& path : leftOver)
+            text += "\n" + path;
+        frontEnd.boxes.show(text);
+    }
+    return DeleteResult::Deleted;
+}
+
+DeleteResult confirmAndDeleteGame(const std::string& root,
+                                  const std::optional<std::string>& selected, FrontEnd& frontEnd) {
+    if (!requireSelection(selected, frontEnd))
+        return DeleteResult::NoSelection;
+    if (!frontEnd.boxes.ask("Delete Game " + *selected + "?"))
+        return DeleteResult::Declined;
+    return deleteGame(root, *selected, frontEnd);
+}

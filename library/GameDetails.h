@@ -1,0 +1,9 @@
+#pragma once
+// The details text of one game: its size on the drive and its part count.
+
+#include <optional>
+#include <string>
+
+// "Size <bytes> Bytes ,File number <PartCount> " for the last record named
+// `name`; nothing when no record carries the name. Only reads the drive.
+std::optional<std::string> gameDetails(const std::string& root, const std::string& name);

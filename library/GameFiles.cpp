@@ -1,0 +1,30 @@
+#include "library/GameFiles.h"
+
+#include "platform/Volume.h"
+
+PartPresence findPartFiles(const std::vector<std::string>& paths) {
+    PartPresence presence;
+    for (const std::string& path : paths) {
+        if (std::optional<std::uint64_t> size = platform::regularFileSize(path)) {
+            presence.bytes += *size;
+        } else {
+            ++presence.missing;
+        }
+    }
+    return presence;
+}
+
+bool requireSelection(const std::optional<std::string>& selected, FrontEnd& frontEnd) {
+    if (selected)
+        return true;
+    frontEnd.boxes.show("Please select game");
+    return false;
+}
+
+std::string gameNotFoundText(const std::string& name) {
+    return "The game " + name + " was not found.";
+}
+
+std::string gameDamagedText(const std::string& name) {
+    return "The record of game " + name + " is damaged; its files are left alone.";
+}

@@ -1,0 +1,89 @@
+#include "library/GameList.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "library/GameDeletion.h"
+#include "library/GameFiles.h"
+#include "platform/Files.h"
+#include "platform/Volume.h"
+#include "store/DriveRoot.h"
+#include "store/PartNaming.h"
+#include "store/TableFile.h"
+
+namespace {
+
+void showSpace(const std::string& root, StatusLine& status) {
+    if (std::optional<platform::VolumeSpace> space = platform::volumeSpace(root)) {
+        status.setText(spaceText(space->total, space->free));
+    } else {
+        status.setText("Disk Size:?MB Free Size:?MB");
+    }
+}
+
+GameRow rowOf(const GameEntry& entry) {
+    GameRow row;
+    row.name = entry.DisplayName();
+    row.parts = entry.PartCount();
+    row.gameId = entry.gameId();
+    row.mediaType = entry.MediaType();
+    return row;
+}
+
+}  // namespace
+
+std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Disk Size:%lldMB Free Size:%lldMB",
+                  static_cast<long long>(totalBytes >> 20),
+                  static_cast<long long>(freeBytes >> 20));
+    return text;
+}
+
+bool refreshGameList(const std::string& root, FrontEnd& frontEnd, GameListView& view) {
+    showSpace(root, frontEnd.status);
+    view.clear();
+    const std::string path = tablePath(root);
+    TableContents table = readTableFile(path);
+    if (!table.exists)
+        return false;
+    if (!table.opened)
+        return true;
+    if (table.records.empty()) {
+        platform::removeFile(path);  // holds no game, only confusion
+        return true;
+    }
+
+    // `records` is always the table as it now stands on the drive; after a
+    // deletion it is read again and the scan skips what it has handled.
+    std::vector<GameEntry> records = std::move(table.records);
+    std::size_t next = 0;
+    while (next < records.size()) {
+        const GameEntry entry = records[next];
+        GameRow row = rowOf(entry);
+        PartFiles files = partFilesOf(root, entry);
+        if (!files.valid) {
+            row.damaged = true;
+        } else {
+            PartPresence presence = findPartFiles(files.paths);
+            row.sizeKB = presence.bytes / 1024;
+            row.complete = presence.missing == 0;
+            if (!row.complete && frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
+                deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted) {
+                // The deletion dropped every record of this name; the handled
+                // records that stay are the ones before this game that remain.
+                auto handledEnd = records.begin() + static_cast<std::ptrdiff_t>(next) + 1;
+                auto stays = std::count_if(records.begin(), handledEnd, [&](const GameEntry& e) {
+                    return !hasName(e, row.name);
+                });
+                records = readTableFile(path).records;
+                next = std::min(static_cast<std::size_t>(stays), records.size());
+                continue;
+            }
+        }
+        view.appendRow(row);
+        ++next;
+    }
+    return true;
+}

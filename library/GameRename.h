@@ -1,0 +1,28 @@
+#pragma once
+// Giving an installed game a new name: its part files move to the new name
+// hash one by one, and its record follows each step in place.
+
+#include <cstddef>
+#include <string>
+
+#include "store/FrontEnd.h"
+
+// A DisplayName field holds 31 characters and the terminator.
+constexpr std::size_t kMaxGameNameLength = 31;
+
+enum class RenameGameResult {
+    Renamed,      // every record of the old name now carries the new one
+    NameTooLong,  // nothing changed
+    NameTaken,    // "The game already exist."; nothing changed
+    FileTaken,    // "The file already exist!"; stopped after the parts before it
+    NotFound,     // no record carries the old name; nothing changed
+    Failed,       // the table could not be read or written
+};
+
+// Renames part i of each record named `oldName` from the old name hash to the
+// new one, writing the record with the new name after each part. An old part
+// file that is missing (or cannot be renamed for another reason than a taken
+// new name) is passed over, so that renaming again finishes a rename that
+// stopped half-way. Damaged records are left alone.
+RenameGameResult renameGame(const std::string& root, const std::string& oldName,
+                            const std::string& newName, FrontEnd& frontEnd);

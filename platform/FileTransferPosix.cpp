@@ -1,0 +1,193 @@
+#include "platform/FileTransfer.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool pathExists(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded (a late write error
+    // can surface here).
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+// Without kernel support for a no-replace rename: test first, then rename.
+RenameResult renameAfterTest(const std::string& from, const std::string& to) {
+    if (!pathExists(from))
+        return RenameResult::SourceMissing;
+    if (pathExists(to))
+        return RenameResult::TargetExists;
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return RenameResult::Renamed;
+    return errno == ENOENT && !pathExists(from) ? RenameResult::SourceMissing
+                                                : RenameResult::Failed;
+}
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+constexpr std::size_t kCopyPiece = 8u << 20;  // bytes per step: progress and cancel in between
+
+// One piece through the kernel's in-file-system copy; -1 with errno when it
+// cannot be used, 0 at the end of the source.
+ssize_t copyPieceInKernel(int in, int out) {
+    for (;;) {
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyPiece, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n;
+    }
+}
+
+ssize_t copyPieceByReading(int in, int out, std::vector<std::uint8_t>& buffer) {
+    if (buffer.empty())
+        buffer.resize(kCopyPiece);
+    ssize_t n;
+    do {
+        n = ::read(in, buffer.data(), buffer.size());
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        return n;
+    return writeAll(out, buffer.data(), static_cast<std::size_t>(n)) ? n : -1;
+}
+
+bool kernelCopyUnsupported(int error) {
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+           error == EBADF;
+}
+
+}  // namespace
+
+RenameResult renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return RenameResult::Renamed;
+    }
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS)
+        return renameAfterTest(from, to);
+    // A missing old file counts first, whatever the new name.
+    if (!pathExists(from))
+        return RenameResult::SourceMissing;
+    if (error == EEXIST)
+        return RenameResult::TargetExists;
+    return RenameResult::Failed;
+}
+
+CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
+                              const CopyProgress& progress) {
+    CopyOutcome outcome;
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info;
+    if (in.get() < 0 || ::fstat(in.get(), &info) != 0) {
+        outcome.error = std::strerror(errno);
+        return outcome;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        outcome.error = "not a regular file";
+        return outcome;
+    }
+    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (out.get() < 0) {
+        if (errno == EEXIST) {
+            outcome.result = CopyResult::TargetExists;
+        } else {
+            outcome.error = std::strerror(errno);
+        }
+        return outcome;
+    }
+    // From here on `to` is ours: every way out but success removes it.
+    const std::uint64_t total = static_cast<std::uint64_t>(info.st_size);
+    std::uint64_t done = 0;
+    bool inKernel = true;
+    std::vector<std::uint8_t> buffer;
+    for (;;) {
+        ssize_t n = inKernel ? copyPieceInKernel(in.get(), out.get()) : -1;
+        // Some file systems refuse the kernel copy, or report an empty source
+        // that is not empty; the first piece tells.
+        if (inKernel && done == 0 &&
+            ((n < 0 && kernelCopyUnsupported(errno)) || (n == 0 && total > 0))) {
+            inKernel = false;
+        }
+        if (!inKernel)
+            n = copyPieceByReading(in.get(), out.get(), buffer);
+        if (n < 0) {
+            outcome.error = std::strerror(errno);
+            break;
+        }
+        if (n == 0) {
+            if (::fsync(out.get()) != 0 || !out.close()) {
+                outcome.error = std::strerror(errno);
+                break;
+            }
+            outcome.result = CopyResult::Copied;
+            return outcome;
+        }
+        done += static_cast<std::uint64_t>(n);
+        if (progress && !progress(done, total)) {
+            outcome.result = CopyResult::Cancelled;
+            break;
+        }
+    }
+    out.close();
+    ::unlink(to.c_str());
+    return outcome;
+}
+
+bool overwriteFileAt(const std::string& path, std::uint64_t offset,
+                     std::span<const std::uint8_t> data) {
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    std::size_t written = 0;
+    while (written < data.size()) {
+        ssize_t n = ::pwrite(fd.get(), data.data() + written, data.size() - written,
+                             static_cast<off_t>(offset + written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return ::fsync(fd.get()) == 0 && fd.close();
+}
+
+}  // namespace platform
