@@ -94,7 +94,7 @@ CopyServices systemCopyServices() {
 }
 
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
-                        const std::string& targetRoot, FrontEnd& frontEnd,
+                        const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services) {
     // The source record: the first of the name.
     TableContents sourceTable = readTableFile(tablePath(sourceRoot));

@@ -39,5 +39,5 @@ CopyServices systemCopyServices();
 // record), and only then are the replaced records' files deleted. A failed
 // or cancelled copy removes what it wrote and leaves the target table as it was.
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
-                        const std::string& targetRoot, FrontEnd& frontEnd,
+                        const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services = systemCopyServices());

@@ -18,7 +18,8 @@ const char* kTableNotWritten = "The game table cannot be rewritten; nothing was 
 
 }  // namespace
 
-DeleteResult deleteGame(const std::string& root, const std::string& name, FrontEnd& frontEnd) {
+DeleteResult deleteGame(const std::string& root, const std::string& name,
+                        const FrontEnd& frontEnd) {
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
     if (table.exists && !table.opened) {
@@ -67,7 +68,8 @@ DeleteResult deleteGame(const std::string& root, const std::string& name, FrontE
 }
 
 DeleteResult confirmAndDeleteGame(const std::string& root,
-                                  const std::optional<std::string>& selected, FrontEnd& frontEnd) {
+                                  const std::optional<std::string>& selected,
+                                  const FrontEnd& frontEnd) {
     if (!requireSelection(selected, frontEnd))
         return DeleteResult::NoSelection;
     if (!frontEnd.boxes.ask("Delete Game " + *selected + "?"))

@@ -18,9 +18,10 @@ enum class DeleteResult {
 // Drops every record named `name` from the table at `root`, then deletes
 // their part files (never one that a kept record also names). Files of a
 // damaged record are left alone.
-DeleteResult deleteGame(const std::string& root, const std::string& name, FrontEnd& frontEnd);
+DeleteResult deleteGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd);
 
 // The Delete command: "Please select game" without a selection, otherwise
 // asks "Delete Game <name>?" and deletes on Yes. The caller refreshes the list.
 DeleteResult confirmAndDeleteGame(const std::string& root,
-                                  const std::optional<std::string>& selected, FrontEnd& frontEnd);
+                                  const std::optional<std::string>& selected,
+                                  const FrontEnd& frontEnd);

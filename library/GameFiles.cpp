@@ -14,7 +14,7 @@ PartPresence findPartFiles(const std::vector<std::string>& paths) {
     return presence;
 }
 
-bool requireSelection(const std::optional<std::string>& selected, FrontEnd& frontEnd) {
+bool requireSelection(const std::optional<std::string>& selected, const FrontEnd& frontEnd) {
     if (selected)
         return true;
     frontEnd.boxes.show("Please select game");

@@ -23,7 +23,7 @@ struct PartPresence {
 PartPresence findPartFiles(const std::vector<std::string>& paths);
 
 // "Please select game" when the window has no selected row; true when one is selected.
-bool requireSelection(const std::optional<std::string>& selected, FrontEnd& frontEnd);
+bool requireSelection(const std::optional<std::string>& selected, const FrontEnd& frontEnd);
 
 // Told when a named game is not (or no longer) in the table.
 std::string gameNotFoundText(const std::string& name);

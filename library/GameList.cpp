@@ -41,7 +41,7 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
     return text;
 }
 
-bool refreshGameList(const std::string& root, FrontEnd& frontEnd, GameListView& view) {
+bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
     showSpace(root, frontEnd.status);
     view.clear();
     const std::string path = tablePath(root);

@@ -34,4 +34,4 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes);
 // on Yes it is deleted and the listing goes on with the games after it.
 // A table without a complete record is deleted. Returns whether the drive
 // has a table file.
-bool refreshGameList(const std::string& root, FrontEnd& frontEnd, GameListView& view);
+bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view);

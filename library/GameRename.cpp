@@ -20,7 +20,7 @@ const char* kTableNotWritten = "The game table cannot be written; the rename sto
 }  // namespace
 
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
-                            const std::string& newName, FrontEnd& frontEnd) {
+                            const std::string& newName, const FrontEnd& frontEnd) {
     if (newName.size() > kMaxGameNameLength) {
         frontEnd.boxes.show(kNameTooLong);
         return RenameGameResult::NameTooLong;

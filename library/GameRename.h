@@ -25,4 +25,4 @@ enum class RenameGameResult {
 // new name) is passed over, so that renaming again finishes a rename that
 // stopped half-way. Damaged records are left alone.
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
-                            const std::string& newName, FrontEnd& frontEnd);
+                            const std::string& newName, const FrontEnd& frontEnd);

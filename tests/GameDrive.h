@@ -1,0 +1,84 @@
+#pragma once
+// A temporary folder standing for a drive with installed games: records in
+// its zt.cfg and part files of chosen sizes beside it.
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "store/DriveRoot.h"
+#include "store/GameEntry.h"
+#include "store/NameHash.h"
+#include "store/PartNaming.h"
+#include "store/TableFile.h"
+
+inline GameEntry gameRecord(const std::string& name, const std::string& id, int parts,
+                            bool dvd = false) {
+    GameEntry entry;
+    entry.setDisplayName(name);
+    entry.setImageFileName("zt." + id);
+    entry.setPartCount(static_cast<std::uint8_t>(parts));
+    entry.setMediaType(dvd ? kMediaDvd : kMediaCd);
+    entry.setSectorSize(2048);
+    return entry;
+}
+
+class GameDrive {
+  public:
+    std::string root() const { return dir_.root(); }
+    std::string table() const { return tablePath(root()); }
+
+    std::string part(const std::string& name, const std::string& id, int index) const {
+        return *partFilePath(partPrefix(root(), gameNameHash(name), id), index);
+    }
+
+    // Appends a record and writes its part files, each filled with `fill`
+    // (sizes above a few KiB are made sparse).
+    void addGame(const std::string& name, const std::string& id,
+                 const std::vector<std::uint64_t>& partSizes, char fill = 'g') {
+        appendRecord(gameRecord(name, id, static_cast<int>(partSizes.size())));
+        for (std::size_t i = 0; i < partSizes.size(); ++i) {
+            writePart(part(name, id, static_cast<int>(i)), partSizes[i], fill);
+        }
+    }
+
+    void appendRecord(const GameEntry& entry) {
+        std::vector<GameEntry> records = this->records();
+        records.push_back(entry);
+        writeTableFile(table(), records);
+    }
+
+    std::vector<GameEntry> records() const { return readTableFile(table()).records; }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> names;
+        for (const GameEntry& entry : records())
+            names.push_back(entry.DisplayName());
+        return names;
+    }
+
+    // File names in the folder, sorted.
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& item : std::filesystem::directory_iterator(dir_.path())) {
+            names.push_back(item.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static void writePart(const std::string& path, std::uint64_t size, char fill = 'g') {
+        if (size <= 65536) {
+            writeBytes(path, std::vector<std::uint8_t>(size, static_cast<std::uint8_t>(fill)));
+        } else {
+            writeBytes(path, {});
+            std::filesystem::resize_file(path, size);
+        }
+    }
+
+  private:
+    TempDir dir_;
+};
