@@ -1,0 +1,119 @@
+#include "library/GameDeletion.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GameDrive.h"
+#include "ScriptedFrontEnd.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+// Two names whose hashes are equal: the second differs from the first by the
+// generator polynomial, which the CRC maps to zero.
+const std::string kCollidingA = "zzzzz";
+const std::string kCollidingB = "{~\xBBg\xCD";
+
+class GameDeletionTest : public ::testing::Test {
+  protected:
+    DeleteResult remove(const std::string& name) {
+        return deleteGame(drive.root(), name, ui.frontEnd());
+    }
+
+    GameDrive drive;
+    ScriptedFrontEnd ui;
+};
+
+}  // namespace
+
+TEST_F(GameDeletionTest, DropsTheRecordThenItsOwnPartsOnly) {
+    drive.addGame("A", "AAAA_000.01", {10});
+    drive.addGame("Two parts", "ABCD_123.45", {10, 10});
+    drive.addGame("B", "BBBB_000.01", {10});
+    const std::string stray = drive.part("Two parts", "ABCD_123.45", 2);
+    writeBytes(stray, {1});
+    EXPECT_EQ(remove("Two parts"), DeleteResult::Deleted);
+    EXPECT_EQ(drive.names(), (Names{"A", "B"}));
+    EXPECT_FALSE(exists(drive.part("Two parts", "ABCD_123.45", 0)));
+    EXPECT_FALSE(exists(drive.part("Two parts", "ABCD_123.45", 1)));
+    EXPECT_TRUE(exists(stray));
+    EXPECT_FALSE(exists(tempTablePath(drive.root())));
+    EXPECT_TRUE(ui.boxes.shown.empty());
+}
+
+TEST_F(GameDeletionTest, EveryRecordOfTheNameGoesWithItsOwnFiles) {
+    drive.addGame("Dup", "DUPA_000.01", {10});
+    drive.addGame("Keep", "KEEP_000.01", {10});
+    drive.addGame("Dup", "DUPB_000.02", {10, 20});
+    drive.addGame("dup", "DUPC_000.03", {10});  // differs in case only: stays
+    EXPECT_EQ(remove("Dup"), DeleteResult::Deleted);
+    EXPECT_EQ(drive.names(), (Names{"Keep", "dup"}));
+    EXPECT_FALSE(exists(drive.part("Dup", "DUPA_000.01", 0)));
+    EXPECT_FALSE(exists(drive.part("Dup", "DUPB_000.02", 1)));
+    EXPECT_TRUE(exists(drive.part("dup", "DUPC_000.03", 0)));
+}
+
+TEST_F(GameDeletionTest, UnknownNameChangesNothing) {
+    drive.addGame("A", "AAAA_000.01", {10});
+    const auto before = readBytes(drive.table());
+    const auto filesBefore = drive.files();
+    EXPECT_EQ(remove("a"), DeleteResult::NotFound);
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_EQ(drive.files(), filesBefore);
+    EXPECT_EQ(ui.boxes.shown, (Names{"The game a was not found."}));
+}
+
+TEST_F(GameDeletionTest, FailedRewriteKeepsTheFiles) {
+    drive.addGame("A", "AAAA_000.01", {10, 10});
+    const auto before = readBytes(drive.table());
+    // The temporary table cannot be created where a folder holds its name.
+    std::filesystem::create_directory(tempTablePath(drive.root()));
+    EXPECT_EQ(remove("A"), DeleteResult::Failed);
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_TRUE(exists(drive.part("A", "AAAA_000.01", 0)));
+    EXPECT_TRUE(exists(drive.part("A", "AAAA_000.01", 1)));
+    EXPECT_EQ(ui.boxes.shown.size(), 1u);
+}
+
+TEST_F(GameDeletionTest, FilesThatAKeptGameAlsoNamesStay) {
+    ASSERT_EQ(gameNameHash(kCollidingA), gameNameHash(kCollidingB));
+    drive.addGame(kCollidingA, "SAME_000.01", {10});
+    drive.appendRecord(gameRecord(kCollidingB, "SAME_000.01", 1));
+    EXPECT_EQ(remove(kCollidingA), DeleteResult::Deleted);
+    EXPECT_EQ(drive.names(), (Names{kCollidingB}));
+    EXPECT_TRUE(exists(drive.part(kCollidingB, "SAME_000.01", 0)));
+}
+
+TEST_F(GameDeletionTest, DamagedRecordGoesButNoFileIsTouched) {
+    // With the folder "zt.<hash>." present, the ID "/../v" would name the
+    // file v.00 beside it if IDs were not checked.
+    std::filesystem::create_directory(drive.root() + "zt." + hashText(gameNameHash("Bad")) + ".");
+    writeBytes(drive.root() + "v.00", {1});
+    drive.appendRecord(gameRecord("Bad", "/../v", 1));
+    EXPECT_EQ(remove("Bad"), DeleteResult::Deleted);
+    EXPECT_TRUE(drive.names().empty());
+    EXPECT_TRUE(exists(drive.root() + "v.00"));
+}
+
+TEST_F(GameDeletionTest, CommandNeedsASelectionAndAYes) {
+    drive.addGame("A", "AAAA_000.01", {10});
+    EXPECT_EQ(confirmAndDeleteGame(drive.root(), std::nullopt, ui.frontEnd()),
+              DeleteResult::NoSelection);
+    EXPECT_EQ(ui.boxes.shown, (Names{"Please select game"}));
+    EXPECT_TRUE(ui.boxes.questions.empty());
+
+    EXPECT_EQ(confirmAndDeleteGame(drive.root(), "A", ui.frontEnd()), DeleteResult::Declined);
+    EXPECT_EQ(ui.boxes.questions, (Names{"Delete Game A?"}));
+    EXPECT_EQ(drive.names(), (Names{"A"}));
+
+    ui.boxes.answers = {true};
+    EXPECT_EQ(confirmAndDeleteGame(drive.root(), "A", ui.frontEnd()), DeleteResult::Deleted);
+    EXPECT_TRUE(drive.names().empty());
+    EXPECT_FALSE(exists(drive.part("A", "AAAA_000.01", 0)));
+}

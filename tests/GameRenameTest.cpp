@@ -1,0 +1,127 @@
+#include "library/GameRename.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GameDrive.h"
+#include "ScriptedFrontEnd.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+const std::string kId = "ABCD_123.45";
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+class GameRenameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        drive.addGame("Before", "BEFO_000.01", {5});
+        drive.addGame("My Game", kId, {10, 20, 30});
+        drive.addGame("After", "AFTE_000.01", {5});
+    }
+    RenameGameResult rename(const std::string& from, const std::string& to) {
+        return renameGame(drive.root(), from, to, ui.frontEnd());
+    }
+    // Whether all three parts are under `name`, with their own contents.
+    bool partsUnder(const std::string& name) const {
+        for (int i = 0; i < 3; ++i) {
+            if (readBytes(drive.part(name, kId, i)).size() !=
+                static_cast<std::size_t>(10 * (i + 1))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    GameDrive drive;
+    ScriptedFrontEnd ui;
+};
+
+}  // namespace
+
+TEST_F(GameRenameTest, MovesEveryPartAndRewritesOnlyTheNameInPlace) {
+    const auto before = drive.records();
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);
+    EXPECT_TRUE(partsUnder("Other"));
+    EXPECT_FALSE(exists(drive.part("My Game", kId, 0)));
+    const auto after = drive.records();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[2], before[2]);
+    GameEntry expected = before[1];
+    expected.setDisplayName("Other");
+    EXPECT_EQ(after[1], expected);  // bytes 32..63 untouched, the name zero-filled
+    EXPECT_EQ(std::filesystem::file_size(drive.table()), 192u);
+    EXPECT_TRUE(ui.boxes.shown.empty());
+}
+
+TEST_F(GameRenameTest, TakenNamesAndOverlongNamesChangeNothing) {
+    const auto before = readBytes(drive.table());
+    EXPECT_EQ(rename("My Game", "My Game"), RenameGameResult::NameTaken);
+    EXPECT_EQ(rename("My Game", "After"), RenameGameResult::NameTaken);
+    EXPECT_EQ(rename("My Game", std::string(32, 'x')), RenameGameResult::NameTooLong);
+    EXPECT_EQ(ui.boxes.shown, (Names{"The game already exist.", "The game already exist.",
+                                     "The new name is longer than 31 characters."}));
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_TRUE(partsUnder("My Game"));
+
+    EXPECT_EQ(rename("My Game", "MY GAME"), RenameGameResult::Renamed);  // case differs: free
+    EXPECT_EQ(rename("MY GAME", std::string(31, 'x')), RenameGameResult::Renamed);
+    EXPECT_TRUE(partsUnder(std::string(31, 'x')));
+}
+
+TEST_F(GameRenameTest, EmptyNameAndZeroParts) {
+    EXPECT_EQ(rename("My Game", ""), RenameGameResult::Renamed);
+    EXPECT_TRUE(exists(drive.root() + "zt.00000000." + kId + ".00"));
+    EXPECT_EQ(drive.names(), (Names{"Before", "", "After"}));
+
+    drive.appendRecord(gameRecord("Empty", "EMPT_000.01", 0));
+    EXPECT_EQ(rename("Empty", "Still empty"), RenameGameResult::Renamed);
+    EXPECT_EQ(drive.names().back(), "Empty");  // nothing renamed, so the record stays
+}
+
+TEST_F(GameRenameTest, MissingMiddlePartIsPassedOver) {
+    std::filesystem::remove(drive.part("My Game", kId, 1));
+    // A file under the new name where the old part is missing does not stop it.
+    writeBytes(drive.part("Other", kId, 1), {7});
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);
+    EXPECT_EQ(readBytes(drive.part("Other", kId, 0)).size(), 10u);
+    EXPECT_EQ(readBytes(drive.part("Other", kId, 2)).size(), 30u);
+    EXPECT_EQ(drive.names()[1], "Other");
+}
+
+TEST_F(GameRenameTest, TakenFileStopsAndRenamingBackRestoresEverything) {
+    const auto original = drive.records();
+    const std::string blocker = drive.part("Other", kId, 1);
+    writeBytes(blocker, {7});
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::FileTaken);
+    EXPECT_EQ(ui.boxes.shown, (Names{"The file already exist!"}));
+    EXPECT_EQ(drive.names()[1], "Other");  // written after part .00
+    EXPECT_TRUE(exists(drive.part("Other", kId, 0)));
+    EXPECT_EQ(readBytes(drive.part("My Game", kId, 1)).size(), 20u);
+    EXPECT_EQ(readBytes(blocker), (std::vector<std::uint8_t>{7}));
+
+    std::filesystem::remove(blocker);
+    EXPECT_EQ(rename("Other", "My Game"), RenameGameResult::Renamed);
+    EXPECT_TRUE(partsUnder("My Game"));
+    EXPECT_EQ(drive.records(), original);
+}
+
+TEST_F(GameRenameTest, DamagedRecordIsLeftAlone) {
+    drive.appendRecord(gameRecord("Bad", "../x", 1));
+    const auto before = readBytes(drive.table());
+    EXPECT_EQ(rename("Bad", "Good"), RenameGameResult::Renamed);
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_EQ(ui.boxes.shown.size(), 1u);
+}
+
+TEST_F(GameRenameTest, UnknownOldNameChangesNothing) {
+    const auto before = readBytes(drive.table());
+    EXPECT_EQ(rename("my game", "Other"), RenameGameResult::NotFound);
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_TRUE(partsUnder("My Game"));
+}
