@@ -1,0 +1,197 @@
+#include "library/GameCopy.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GameDrive.h"
+#include "ScriptedFrontEnd.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+const std::string kId = "ABCD_123.45";
+const std::vector<std::uint64_t> kSizes{1000, 2000, 500};
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+// Everything on a drive, for "nothing changed" checks.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> snapshot(const GameDrive& drive) {
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> all;
+    for (const std::string& name : drive.files()) {
+        all.emplace_back(name, readBytes(drive.root() + name));
+    }
+    return all;
+}
+
+class GameCopyTest : public ::testing::Test {
+  protected:
+    void SetUp() override { source.addGame("My Game", kId, kSizes, 'n'); }
+
+    CopyGameResult copy(const std::string& name = "My Game") {
+        return copyGame(source.root(), name, target.root(), ui.frontEnd(), services);
+    }
+    // The three parts of the source game on the target, with the source's bytes.
+    bool copiedParts() const {
+        for (int i = 0; i < 3; ++i) {
+            if (readBytes(target.part("My Game", kId, i)) !=
+                readBytes(source.part("My Game", kId, i))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    GameDrive source;
+    GameDrive target;
+    ScriptedFrontEnd ui;
+    CopyServices services = systemCopyServices();
+};
+
+}  // namespace
+
+TEST_F(GameCopyTest, IntoAnEmptyTarget) {
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copiedParts());
+    const GameEntry record = source.records()[0];
+    EXPECT_EQ(readBytes(target.table()),
+              std::vector<std::uint8_t>(record.bytes.begin(), record.bytes.end()));
+    EXPECT_TRUE(ui.boxes.shown.empty());
+    EXPECT_EQ(ui.progress.range, 3);
+    EXPECT_FALSE(ui.progress.visible);
+}
+
+TEST_F(GameCopyTest, AfterTheTargetsOtherGamesInOrder) {
+    target.addGame("A", "AAAA_000.01", {10});
+    target.addGame("B", "BBBB_000.01", {10});
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_EQ(target.names(), (Names{"A", "B", "My Game"}));
+    EXPECT_EQ(std::filesystem::file_size(target.table()), 192u);
+    EXPECT_TRUE(ui.boxes.questions.empty());
+}
+
+TEST_F(GameCopyTest, ReplacementAnsweredYesDropsTheOlderGameAndItsFiles) {
+    target.addGame("A", "AAAA_000.01", {10});
+    target.addGame("My Game", "OLDI_000.01", {10, 10});
+    target.addGame("B", "BBBB_000.01", {10});
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_EQ(ui.boxes.questions, (Names{"The folder already have game My Game ,Continue?"}));
+    EXPECT_EQ(target.names(), (Names{"A", "B", "My Game"}));
+    EXPECT_EQ(target.records()[2], source.records()[0]);
+    EXPECT_FALSE(exists(target.part("My Game", "OLDI_000.01", 0)));
+    EXPECT_FALSE(exists(target.part("My Game", "OLDI_000.01", 1)));
+    EXPECT_TRUE(copiedParts());
+    EXPECT_FALSE(exists(tempTablePath(target.root())));
+}
+
+TEST_F(GameCopyTest, ReplacementOfTheSameGameKeepsTheNewFiles) {
+    // Same name and ID: the older game's part files have the very names of the copy.
+    target.addGame("My Game", kId, {7, 7, 7, 7}, 'o');
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copiedParts());
+    EXPECT_FALSE(exists(target.part("My Game", kId, 3)));  // the older game's fourth part
+    EXPECT_EQ(target.names(), (Names{"My Game"}));
+    for (const std::string& name : target.files())
+        EXPECT_EQ(name.find(".new"), std::string::npos);
+}
+
+TEST_F(GameCopyTest, AnyNoChangesNothing) {
+    target.addGame("My Game", "OLDI_000.01", {10, 10});
+    target.addGame("B", "BBBB_000.01", {10});
+    target.addGame("My Game", "OLDJ_000.01", {10});
+    const auto before = snapshot(target);
+    for (std::deque<bool> answers : {std::deque<bool>{false}, std::deque<bool>{true, false}}) {
+        ui.boxes.answers = answers;
+        EXPECT_EQ(copy(), CopyGameResult::Declined);
+        EXPECT_EQ(snapshot(target), before);
+    }
+    EXPECT_EQ(ui.boxes.questions.size(), 3u);  // one, then two
+}
+
+TEST_F(GameCopyTest, SameFolderHoweverSpelledIsRefused) {
+    const auto before = snapshot(source);
+    std::string plain = source.root().substr(0, source.root().size() - 1);
+    EXPECT_EQ(copyGame(source.root(), "My Game", plain, ui.frontEnd()), CopyGameResult::SameDrive);
+    std::filesystem::create_directory_symlink(plain, target.root() + "link");
+    EXPECT_EQ(copyGame(source.root(), "My Game", target.root() + "link/", ui.frontEnd()),
+              CopyGameResult::SameDrive);
+    EXPECT_EQ(ui.boxes.shown, (Names{"Cannot copy to it's drive!", "Cannot copy to it's drive!"}));
+    EXPECT_EQ(snapshot(source), before);
+}
+
+TEST_F(GameCopyTest, UnknownGameOrMissingSourcePartCopiesNothing) {
+    EXPECT_EQ(copy("my game"), CopyGameResult::NotFound);
+    EXPECT_EQ(ui.boxes.shown, (Names{"The game my game was not found."}));
+    std::filesystem::remove(source.part("My Game", kId, 2));
+    EXPECT_EQ(copy(), CopyGameResult::Damaged);
+    EXPECT_TRUE(target.files().empty());
+}
+
+TEST_F(GameCopyTest, FailingPartCopyLeavesTheTargetAsItWas) {
+    // The older game shares the copy's file names: it must survive whole.
+    target.addGame("My Game", kId, {7, 7}, 'o');
+    target.addGame("B", "BBBB_000.01", {10});
+    const auto before = snapshot(target);
+    int calls = 0;
+    services.copyFile = [&](const std::string& from, const std::string& to,
+                            const platform::CopyProgress& progress) {
+        if (++calls == 2) {
+            platform::CopyOutcome failed;
+            failed.error = "Input/output error";
+            return failed;
+        }
+        return platform::copyFileNoReplace(from, to, progress);
+    };
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    EXPECT_EQ(snapshot(target), before);
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("Input/output error"), std::string::npos);
+}
+
+TEST_F(GameCopyTest, CancelLeavesTheTargetAsItWas) {
+    target.addGame("A", "AAAA_000.01", {10});
+    const auto before = snapshot(target);
+    ui.progress.cancelAfterUpdates = 2;  // the start, then part .00; cancelled in part .01
+    EXPECT_EQ(copy(), CopyGameResult::Cancelled);
+    EXPECT_EQ(snapshot(target), before);
+    EXPECT_FALSE(ui.progress.visible);
+}
+
+TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
+    const auto before = snapshot(target);
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(3499); };
+    EXPECT_EQ(copy(), CopyGameResult::NoRoom);
+    EXPECT_EQ(snapshot(target), before);
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("not enough free space"), std::string::npos);
+
+    // A part file that no record owns is left over from a failed job: it is
+    // replaced, and the room it takes counts as free.
+    writeBytes(target.part("My Game", kId, 1), std::vector<std::uint8_t>(600, 'x'));
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(2900); };
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copiedParts());
+}
+
+TEST_F(GameCopyTest, FileOfAKeptGameStopsTheCopy) {
+    // "{~\xBBg\xCD" has the hash of "zzzzz"; with the same ID its files have the same names.
+    GameDrive from;
+    from.addGame("zzzzz", kId, {10});
+    target.addGame("{~\xBBg\xCD", kId, {20});
+    const auto before = snapshot(target);
+    EXPECT_EQ(copyGame(from.root(), "zzzzz", target.root(), ui.frontEnd()),
+              CopyGameResult::FileOwned);
+    EXPECT_EQ(snapshot(target), before);
+}
+
+TEST_F(GameCopyTest, ZeroPartsAddsTheRecordOnly) {
+    source.appendRecord(gameRecord("Empty", "EMPT_000.01", 0));
+    EXPECT_EQ(copy("Empty"), CopyGameResult::Copied);
+    EXPECT_EQ(target.files(), (Names{"zt.cfg"}));
+    EXPECT_EQ(target.names(), (Names{"Empty"}));
+}
