@@ -1,0 +1,138 @@
+// zt_games run as a command, with no terminal and no standard input.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "GameDrive.h"
+#include "library/GameListText.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Operands are single-quoted for the shell; the names used here hold no quote.
+ToolRun zt_games(const std::string& arguments) {
+    TempDir scratch;
+    const std::string errFile = scratch.file("stderr");
+    const std::string command =
+        std::string(ZT_BIN_DIR) + "/zt_games " + arguments + " </dev/null 2>" + errFile;
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    std::stringstream text;
+    text << err.rdbuf();
+    run.err = text.str();
+    return run;
+}
+
+std::string shellQuoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+}  // namespace
+
+TEST(ZtGamesTest, ListPrintsRowsAndValidJson) {
+    GameDrive drive;
+    drive.addGame("My Game", "ABCD_123.45", {2048, 1024});
+    drive.appendRecord(gameRecord("Say \"hi\"\t\\ \xC3\xA9\xFF", "DVDX_000.01", 1, true));
+    std::string root = drive.root().substr(0, drive.root().size() - 1);  // no trailing '/'
+
+    ToolRun text = zt_games("list " + shellQuoted(root));
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out,
+              "My Game\t3\t2\tABCD_123.45\tCD\n"
+              "Say \"hi\"\\x09\\ \xC3\xA9\xFF\t0\t1\tDVDX_000.01\tDVD\n");
+    EXPECT_EQ(text.err.rfind("Disk Size:", 0), 0u);
+
+    ToolRun json = zt_games("--json list " + shellQuoted(root));
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(
+        json.out,
+        "[\n"
+        "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
+        "\"media\": \"CD\", \"complete\": true},\n"
+        "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
+        "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false}\n"
+        "]\n");
+    // Without --yes and without a terminal the destroyed game stays.
+    EXPECT_NE(json.err.find("Game Say"), std::string::npos);
+    EXPECT_EQ(drive.records().size(), 2u);
+
+    GameDrive empty;
+    EXPECT_EQ(zt_games("list --json " + empty.root()).out, "[]\n");
+}
+
+TEST(ZtGamesTest, WrongOperandCountPrintsTheUsageOnly) {
+    ToolRun run = zt_games("rename /tmp onlyone");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out.rfind("usage: zt_games list ROOT", 0), 0u);
+    EXPECT_TRUE(run.err.empty());
+    EXPECT_EQ(zt_games("list").status, 2);
+    EXPECT_EQ(zt_games("--bogus list /tmp").status, 2);
+}
+
+TEST(ZtGamesTest, DetailsDeleteRenameAndCopy) {
+    GameDrive from, to;
+    from.addGame("My Game", "ABCD_123.45", {3000, 100});
+    from.addGame("-dash", "DASH_000.01", {10});
+
+    ToolRun details = zt_games("details " + from.root() + " 'My Game'");
+    EXPECT_EQ(details.status, 0);
+    EXPECT_EQ(details.out, "Size 3100 Bytes ,File number 2 \n");
+    EXPECT_EQ(zt_games("details " + from.root() + " 'my game'").status, 1);
+
+    ToolRun tooLong = zt_games("rename " + from.root() + " 'My Game' " + std::string(32, 'x'));
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("31 characters"), std::string::npos);
+    EXPECT_EQ(from.names(), (Names{"My Game", "-dash"}));
+
+    EXPECT_EQ(zt_games("rename " + from.root() + " 'My Game' Renamed").status, 0);
+    EXPECT_EQ(zt_games("copy " + from.root() + " Renamed " + to.root()).status, 0);
+    EXPECT_EQ(to.names(), (Names{"Renamed"}));
+    EXPECT_EQ(readBytes(to.part("Renamed", "ABCD_123.45", 0)).size(), 3000u);
+
+    // A second copy must ask; with no terminal the answer is No.
+    ToolRun again = zt_games("copy " + from.root() + " Renamed " + to.root());
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("The folder already have game Renamed ,Continue?"), std::string::npos);
+    EXPECT_EQ(zt_games("--yes copy " + from.root() + " Renamed " + to.root()).status, 0);
+    EXPECT_EQ(to.names(), (Names{"Renamed"}));
+
+    ToolRun declined = zt_games("delete " + from.root() + " -- -dash");
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_NE(declined.err.find("Delete Game -dash?"), std::string::npos);
+    EXPECT_EQ(zt_games("delete --yes " + from.root() + " -- -dash").status, 0);
+    EXPECT_EQ(from.names(), (Names{"Renamed"}));
+    EXPECT_FALSE(std::filesystem::exists(from.part("-dash", "DASH_000.01", 0)));
+}
+
+TEST(GameListTextTest, JsonStringsAreValidWhateverTheBytes) {
+    EXPECT_EQ(jsonString("plain"), "\"plain\"");
+    EXPECT_EQ(jsonString("a\"b\\c\n\x01\x7F"), "\"a\\\"b\\\\c\\u000A\\u0001\\u007F\"");
+    // Well-formed UTF-8 passes through.
+    EXPECT_EQ(jsonString("\xE2\x82\xAC \xF0\x9F\x8E\xAE"), "\"\xE2\x82\xAC \xF0\x9F\x8E\xAE\"");
+    // Stray, truncated, overlong and surrogate sequences become Latin-1 characters.
+    EXPECT_EQ(jsonString("\x80"), "\"\xC2\x80\"");
+    EXPECT_EQ(jsonString("\xE2\x82"), "\"\xC3\xA2\xC2\x82\"");
+    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\xC3\x80\xC2\xAF\"");
+    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\xC3\xAD\xC2\xA0\xC2\x80\"");
+}
