@@ -1,6 +1,7 @@
 #include "library/GameCopy.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -60,19 +61,26 @@ class ProgressShown {
   public:
     ProgressShown(ProgressWindow& window, const std::string& name, std::uint64_t totalBytes)
         : window_(window) {
+        // The window counts in int: KiB, or larger units for a huge total.
+        while ((totalBytes >> shift_) > static_cast<std::uint64_t>(INT_MAX))
+            ++shift_;
         window_.clearCancel();
         window_.setText("Copying " + name);
         window_.setButtonCaption("Cancel");
-        window_.setRange(static_cast<int>(totalBytes / 1024));
+        window_.setRange(static_cast<int>(totalBytes >> shift_));
         window_.setPosition(0);
         window_.show();
     }
     ~ProgressShown() { window_.hide(); }
+    void setBytesDone(std::uint64_t bytes) {
+        window_.setPosition(static_cast<int>(bytes >> shift_));
+    }
     ProgressShown(const ProgressShown&) = delete;
     ProgressShown& operator=(const ProgressShown&) = delete;
 
   private:
     ProgressWindow& window_;
+    int shift_ = 10;
 };
 
 void removeAll(const std::vector<std::string>& paths) {
@@ -200,11 +208,11 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
             } else if (frontEnd.progress.cancelRequested()) {
                 outcome.result = platform::CopyResult::Cancelled;
             } else {
-                outcome = services.copyFile(
-                    plan.source, plan.writeTo, [&](std::uint64_t done, std::uint64_t) {
-                        frontEnd.progress.setPosition(static_cast<int>((before + done) / 1024));
-                        return !frontEnd.progress.cancelRequested();
-                    });
+                outcome = services.copyFile(plan.source, plan.writeTo,
+                                            [&](std::uint64_t done, std::uint64_t) {
+                                                shown.setBytesDone(before + done);
+                                                return !frontEnd.progress.cancelRequested();
+                                            });
             }
             if (outcome.result != platform::CopyResult::Copied) {
                 removeAll(written);
