@@ -130,16 +130,6 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
             chosen = &entry;
         }
     }
-    // The file system is sized from this partition, so it must be the one written.
-    if (chosen->PartitionLength > 0 && !device.selectVolume(*chosen)) {
-        if (device.namesPartition()) {
-            out << "The drive is not the disk's largest partition; FORMAT formats only the "
-                   "largest one\n";
-        } else {
-            out << "The largest partition does not lie within the disk\n";
-        }
-        return false;
-    }
     std::uint64_t sectors = chosen->PartitionLength / geometry.BytesPerSector;
     if (sectors > 0xFFFFFFFFULL) {
         char line[160];
@@ -148,6 +138,16 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
                       " sectors, FAT32 describes at most 4294967295\n",
                       sectors);
         out << line;
+        return false;
+    }
+    // The file system is sized from this partition, so it must be the one written.
+    if (chosen->PartitionLength > 0 && !device.selectVolume(*chosen)) {
+        if (device.namesPartition()) {
+            out << "The drive is not the disk's largest partition; FORMAT formats only the "
+                   "largest one\n";
+        } else {
+            out << "The largest partition does not lie within the disk\n";
+        }
         return false;
     }
     if (!FormatFAT32(device, 0, static_cast<std::uint32_t>(sectors), out)) {
