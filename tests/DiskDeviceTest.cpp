@@ -9,7 +9,7 @@
 namespace {
 
 class DiskDeviceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { makeImage(image, 64ULL << 20); }
     bool open(std::uint32_t sectorSize = 512, platform::DiskTarget target = {}) {
         state->sectorSize = sectorSize;

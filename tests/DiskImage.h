@@ -24,7 +24,8 @@ inline void writeAt(const std::string& path, std::uint64_t offset,
                     const std::vector<std::uint8_t>& bytes) {
     std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
     f.seekp(static_cast<std::streamoff>(offset));
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::vector<std::uint8_t> readAt(const std::string& path, std::uint64_t offset,
@@ -67,7 +68,8 @@ inline bool openFake(DiskDevice& device, const std::string& image,
 
 inline bool allZero(const std::vector<std::uint8_t>& bytes) {
     for (std::uint8_t b : bytes) {
-        if (b != 0) return false;
+        if (b != 0)
+            return false;
     }
     return true;
 }

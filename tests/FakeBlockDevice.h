@@ -10,9 +10,9 @@
 #include "platform/BlockDevice.h"
 
 struct FakeDiskState {
-    int writes = 0;          // write requests so far
+    int writes = 0;  // write requests so far
     int reads = 0;
-    int failWriteAt = 0;     // fail the n-th write request (1-based); 0: never
+    int failWriteAt = 0;  // fail the n-th write request (1-based); 0: never
     int geometryCalls = 0;
     int failGeometryFrom = 0;  // fail geometry queries from the n-th on; 0: never
     int flushes = 0;
@@ -27,7 +27,7 @@ struct FakeDiskState {
 };
 
 class FakeBlockDevice : public platform::BlockDevice {
-public:
+  public:
     FakeBlockDevice(const std::string& image, std::shared_ptr<FakeDiskState> state)
         : inner_(platform::openBlockDevice(image)), state_(std::move(state)) {}
 
@@ -37,7 +37,8 @@ public:
     }
     bool writeAt(std::uint64_t offset, const void* data, std::size_t size) override {
         ++state_->writes;
-        if (state_->writes == state_->failWriteAt) return false;
+        if (state_->writes == state_->failWriteAt)
+            return false;
         state_->writeLog.emplace_back(offset, size);
         return inner_->writeAt(offset, data, size);
     }
@@ -46,19 +47,22 @@ public:
         if (state_->failGeometryFrom && state_->geometryCalls >= state_->failGeometryFrom) {
             return false;
         }
-        if (!inner_->geometry(geometry)) return false;
+        if (!inner_->geometry(geometry))
+            return false;
         geometry.bytesPerSector = state_->sectorSize;
         return true;
     }
     bool lock() override {
-        if (state_->failLock) return false;
+        if (state_->failLock)
+            return false;
         ++state_->lockCount;
         state_->locked = true;
         return true;
     }
     bool unlock() override {
         ++state_->unlockCount;
-        if (state_->failUnlock) return false;
+        if (state_->failUnlock)
+            return false;
         state_->locked = false;
         return true;
     }
@@ -68,7 +72,7 @@ public:
     }
     bool rereadPartitions() override { return true; }
 
-private:
+  private:
     std::unique_ptr<platform::BlockDevice> inner_;
     std::shared_ptr<FakeDiskState> state_;
 };

@@ -12,7 +12,7 @@
 namespace {
 
 class Fat32FormatterTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { makeImage(image, 1000000ULL * 512); }
     void openImage(std::uint32_t sectorSize = 512) {
         state->sectorSize = sectorSize;
@@ -53,26 +53,24 @@ TEST_F(Fat32FormatterTest, MillionSectorVolumeByteForByte) {
               "Fat32 Format complete\n");
 
     std::vector<std::uint8_t> boot = sectors(0, 1);
-    const std::uint8_t head[90] = {
-        0xEB, 0x58, 0x90, 'M', 'S', 'D', 'O', 'S', '5', '.', '0',
-        0x00, 0x02,              // bytes per sector
-        0x08,                    // sectors per cluster
-        0x20, 0x00,              // reserved sectors
-        0x01,                    // FATs
-        0x00, 0x00, 0x00, 0x00,  // root entries, 16-bit total
-        0xF8, 0x00, 0x00,        // media, 16-bit FAT size
-        0x3F, 0x00, 0xFF, 0x00,  // 63 sectors per track, 255 heads
-        0x00, 0x00, 0x00, 0x00,  // hidden sectors
-        0x40, 0x42, 0x0F, 0x00,  // 1,000,000 sectors
-        0xD1, 0x03, 0x00, 0x00,  // FAT size 977
-        0x00, 0x00, 0x00, 0x00,  // flags, version
-        0x02, 0x00, 0x00, 0x00,  // root cluster
-        0x01, 0x00, 0x06, 0x00,  // FSInfo sector, backup boot sector
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x80, 0x00, 0x29,
-        0x0D, 0xF0, 0xFE, 0xCA,  // serial
-        'N', 'E', 'W', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-        'F', 'A', 'T', '3', '2', ' ', ' ', ' '};
+    const std::uint8_t head[90] = {0xEB, 0x58, 0x90, 'M',  'S',  'D',  'O',  'S',  '5',  '.',
+                                   '0',  0x00, 0x02,        // bytes per sector
+                                   0x08,                    // sectors per cluster
+                                   0x20, 0x00,              // reserved sectors
+                                   0x01,                    // FATs
+                                   0x00, 0x00, 0x00, 0x00,  // root entries, 16-bit total
+                                   0xF8, 0x00, 0x00,        // media, 16-bit FAT size
+                                   0x3F, 0x00, 0xFF, 0x00,  // 63 sectors per track, 255 heads
+                                   0x00, 0x00, 0x00, 0x00,  // hidden sectors
+                                   0x40, 0x42, 0x0F, 0x00,  // 1,000,000 sectors
+                                   0xD1, 0x03, 0x00, 0x00,  // FAT size 977
+                                   0x00, 0x00, 0x00, 0x00,  // flags, version
+                                   0x02, 0x00, 0x00, 0x00,  // root cluster
+                                   0x01, 0x00, 0x06, 0x00,  // FSInfo sector, backup boot sector
+                                   0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                                   0,    0,    0x80, 0x00, 0x29, 0x0D, 0xF0, 0xFE, 0xCA,  // serial
+                                   'N',  'E',  'W',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',
+                                   ' ',  'F',  'A',  'T',  '3',  '2',  ' ',  ' ',  ' '};
     EXPECT_EQ(std::memcmp(boot.data(), head, sizeof head), 0);
     EXPECT_EQ(std::memcmp(boot.data() + 90, bootProgram().data(), 420), 0);
     EXPECT_EQ(boot[510], 0x55);
@@ -101,9 +99,9 @@ TEST_F(Fat32FormatterTest, MillionSectorVolumeByteForByte) {
     EXPECT_TRUE(allZero(fat));
 
     std::vector<std::uint8_t> root = sectors(1009, 8);
-    const std::uint8_t label[32] = {'N', 'E', 'W', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                    0x08, 0, 0, 0x20, 0x08, 0x21, 0x3C, 0x21, 0x3C, 0, 0,
-                                    0x20, 0x08, 0x21, 0x3C, 0, 0, 0, 0, 0, 0};
+    const std::uint8_t label[32] = {'N',  'E',  'W',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ', ' ',
+                                    0x08, 0,    0,    0x20, 0x08, 0x21, 0x3C, 0x21, 0x3C, 0,   0,
+                                    0x20, 0x08, 0x21, 0x3C, 0,    0,    0,    0,    0,    0};
     EXPECT_EQ(std::memcmp(root.data(), label, 32), 0);
     std::memset(root.data(), 0, 32);
     EXPECT_TRUE(allZero(root));
@@ -111,7 +109,8 @@ TEST_F(Fat32FormatterTest, MillionSectorVolumeByteForByte) {
 }
 
 TEST_F(Fat32FormatterTest, BootProgramHoldsLoaderNameAndMessages) {
-    std::array<std::uint8_t, 512> s = BuildBootSector(ComputeFat32Layout(512, 1000000).params, 0, 1);
+    std::array<std::uint8_t, 512> s =
+        BuildBootSector(ComputeFat32Layout(512, 1000000).params, 0, 1);
     EXPECT_EQ(std::memcmp(s.data() + 368, "NTLDR      ", 11), 0);
     EXPECT_EQ(std::memcmp(s.data() + 428, "\r\nRemove disks or other media.\xFF", 31), 0);
     EXPECT_EQ(std::memcmp(s.data() + 459, "\r\nDisk error\xFF", 13), 0);
@@ -171,7 +170,8 @@ TEST_F(Fat32FormatterTest, FourKilobyteSectors) {
     EXPECT_EQ(boot[13], 8);
     EXPECT_EQ(readLe32(boot.data() + 32), 100000u);
     EXPECT_EQ(readLe32(boot.data() + 36), 98u);  // (100000 - 32) / 1024 rounded up
-    EXPECT_EQ(readAt(image, 6 * 4096, 512), std::vector<std::uint8_t>(boot.begin(), boot.begin() + 512));
+    EXPECT_EQ(readAt(image, 6 * 4096, 512),
+              std::vector<std::uint8_t>(boot.begin(), boot.begin() + 512));
     std::vector<std::uint8_t> root = readAt(image, (32 + 98) * 4096, 8 * 4096);
     EXPECT_EQ(std::memcmp(root.data(), "NEW        \x08", 12), 0);
 }

@@ -31,8 +31,8 @@ TEST(Fat32LayoutTest, ClusterSizeByVolumeSize) {
     struct Row {
         std::uint32_t units, below, at;
     };
-    for (Row row : {Row{532480, 1, 8}, Row{16777216, 8, 16}, Row{33554432, 16, 32},
-                    Row{67108864, 32, 64}}) {
+    for (Row row :
+         {Row{532480, 1, 8}, Row{16777216, 8, 16}, Row{33554432, 16, 32}, Row{67108864, 32, 64}}) {
         EXPECT_EQ(ComputeFat32Layout(512, row.units - 1).params.sectorsPerCluster, row.below);
         EXPECT_EQ(ComputeFat32Layout(512, row.units).params.sectorsPerCluster, row.at);
     }

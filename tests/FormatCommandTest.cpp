@@ -19,7 +19,7 @@ std::string ends(const std::string& text, std::size_t n) {
 }
 
 class FormatCommandTest : public ::testing::Test {
-protected:
+  protected:
     std::string run(const std::vector<const char*>& args) {
         std::ostringstream out;
         result = FormatCommand(static_cast<int>(args.size()), args.data(), out);
@@ -70,13 +70,15 @@ TEST_F(FormatCommandTest, InitThenInfoThenFormat) {
     EXPECT_EQ(run({"", image.c_str(), "INFO"}),
               "\nPartition #1\n"
               "  Start Offset : 8192 (bytes)\n"
-              "        Length : " + std::to_string(length) + " (bytes) / 0.09 (GB)\n"
-              "Hidden sectors : 16\n"
-              "          Code : 6 (FAT32 [HUGE])\n"
-              "\nPartition #2\n  ** UNUSED **\n"
-              "\nPartition #3\n  ** UNUSED **\n"
-              "\nPartition #4\n  ** UNUSED **\n"
-              "OK.\n");
+              "        Length : " +
+                  std::to_string(length) +
+                  " (bytes) / 0.09 (GB)\n"
+                  "Hidden sectors : 16\n"
+                  "          Code : 6 (FAT32 [HUGE])\n"
+                  "\nPartition #2\n  ** UNUSED **\n"
+                  "\nPartition #3\n  ** UNUSED **\n"
+                  "\nPartition #4\n  ** UNUSED **\n"
+                  "OK.\n");
     std::string text = run({"", image.c_str(), "FORMAT"});
     EXPECT_EQ(result, 1);
     std::string first = "FAT32 FORMAT: LBA 0, NumSectors " + std::to_string(length / 512) + "\n";
@@ -101,8 +103,9 @@ TEST_F(FormatCommandTest, TooSmallDiskIsNotInitialised) {
 TEST_F(FormatCommandTest, FormatsTheFirstOfTheLargestPartitions) {
     makeImage(image, 91 * kGiB);
     const std::uint32_t gb = 1u << 21;  // sectors
-    writeMbr(image, {{0x0C, 2048, 10 * gb}, {0x07, 2048 + 10 * gb, 40 * gb},
-                     {0x83, 2048 + 50 * gb, 40 * gb}});
+    writeMbr(
+        image,
+        {{0x0C, 2048, 10 * gb}, {0x07, 2048 + 10 * gb, 40 * gb}, {0x83, 2048 + 50 * gb, 40 * gb}});
     auto state = std::make_shared<FakeDiskState>();
     DiskDevice device;
     ASSERT_TRUE(openFake(device, image, state));
@@ -131,8 +134,8 @@ TEST_F(FormatCommandTest, DisksFormatCannotUseChangeNothing) {
         const char* line;
     };
     std::vector<std::uint8_t> fat(512, 0);
-    const std::uint8_t bpb[] = {0xEB, 0x58, 0x90, 'm', 'k', 'f', 's', '.', 'f', 'a', 't',
-                                0x00, 0x02, 0x08, 0x20, 0x00, 0x02};
+    const std::uint8_t bpb[] = {0xEB, 0x58, 0x90, 'm',  'k',  'f',  's',  '.', 'f',
+                                'a',  't',  0x00, 0x02, 0x08, 0x20, 0x00, 0x02};
     std::copy(std::begin(bpb), std::end(bpb), fat.begin());
     fat[21] = 0xF8;
     std::fill(fat.begin() + 446, fat.begin() + 510, 0x42);
@@ -199,8 +202,9 @@ TEST_F(FormatCommandTest, NamedPartitionThatIsNotTheLargestIsRefused) {
     ASSERT_TRUE(openFake(device, image, state, target));
     std::ostringstream out;
     EXPECT_FALSE(FormatLargestPartition(device, out));
-    EXPECT_EQ(out.str(),
-              "The drive is not the disk's largest partition; FORMAT formats only the largest one\n");
+    EXPECT_EQ(
+        out.str(),
+        "The drive is not the disk's largest partition; FORMAT formats only the largest one\n");
     EXPECT_EQ(state->writes, 0);
     EXPECT_FALSE(state->locked);
 

@@ -83,7 +83,8 @@ TEST(PartitionTableTest, EncodesLbaAndChsFieldsAndDecodesThemBack) {
     EXPECT_EQ(e[7], 0xE7);
     EXPECT_EQ(readLe32(e + 8), 16u);
     EXPECT_EQ(readLe32(e + 12), 8225263616ULL / 512);
-    for (int i = 16; i < 64; ++i) EXPECT_EQ(e[i], 0) << i;
+    for (int i = 16; i < 64; ++i)
+        EXPECT_EQ(e[i], 0) << i;
     EXPECT_EQ(readLe32(sector.data() + 440), 0u);  // disk signature
     EXPECT_EQ(sector[439], 0xCC);
     EXPECT_EQ(sector[510], 0x55);
@@ -131,8 +132,8 @@ TEST(PartitionTableTest, RecognisesWhatSectorZeroHolds) {
     // A FAT boot sector on a disk without a partition table: its boot code
     // lies where the entries would be.
     std::vector<std::uint8_t> fat = mbrWith({});
-    const std::uint8_t bpb[] = {0xEB, 0x58, 0x90, 'm', 'k', 'f', 's', '.', 'f', 'a', 't',
-                                0x00, 0x02, 0x08, 0x20, 0x00, 0x02};
+    const std::uint8_t bpb[] = {0xEB, 0x58, 0x90, 'm',  'k',  'f',  's',  '.', 'f',
+                                'a',  't',  0x00, 0x02, 0x08, 0x20, 0x00, 0x02};
     std::memcpy(fat.data(), bpb, sizeof bpb);
     fat[21] = 0xF8;
     std::memset(fat.data() + 446, 0x4E, 64);
