@@ -14,13 +14,14 @@
 namespace {
 
 class MemoryDisk : public platform::BlockDevice {
-public:
+  public:
     MemoryDisk(const std::uint8_t* data, std::size_t size, std::uint32_t sectorSize,
                std::uint64_t claimedSize)
         : bytes_(data, data + size), sectorSize_(sectorSize), claimedSize_(claimedSize) {}
     bool readAt(std::uint64_t offset, void* data, std::size_t size) override {
         // Beyond the held bytes the disk reads as zeros, up to its claimed size.
-        if (offset > claimedSize_ || size > claimedSize_ - offset) return false;
+        if (offset > claimedSize_ || size > claimedSize_ - offset)
+            return false;
         std::memset(data, 0, size);
         if (offset < bytes_.size()) {
             std::size_t n = std::min<std::size_t>(size, bytes_.size() - offset);
@@ -40,7 +41,7 @@ public:
     bool flush() override { return true; }
     bool rereadPartitions() override { return true; }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
     std::uint32_t sectorSize_;
     std::uint64_t claimedSize_;
@@ -49,7 +50,8 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1) return 0;
+    if (size < 1)
+        return 0;
     // The first byte picks the sector size and the disk's claimed size.
     static const std::uint32_t kSectorSizes[] = {512, 1024, 2048, 4096};
     std::uint32_t sectorSize = kSectorSizes[data[0] & 3];
@@ -64,12 +66,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     std::vector<PartitionInformation> entries;
-    if (!device.getDriveLayout(entries)) return 0;
+    if (!device.getDriveLayout(entries))
+        return 0;
     std::ostringstream out;
     PrintPartitionReport(out, entries.data(), static_cast<std::int32_t>(entries.size()));
     std::vector<std::uint8_t> sector(sectorSize);
     for (const PartitionInformation& entry : entries) {
-        if (device.selectVolume(entry)) device.readSectors(0, sector.data(), 1);
+        if (device.selectVolume(entry))
+            device.readSectors(0, sector.data(), 1);
     }
     return 0;
 }

@@ -82,6 +82,16 @@ TEST_F(FormatToolTest, UsageAndConfirmation) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "No partitions.\nOK.\n");
     EXPECT_EQ(r.err, "");  // INFO asks nothing
+    // While someone else holds the disk, nothing is written.
+    {
+        std::unique_ptr<platform::BlockDevice> holder = platform::openBlockDevice(image);
+        ASSERT_TRUE(holder && holder->lock());
+        r = zt("--yes '" + image + "' INIT");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find("Cannot lock the device\nDisk init failed\nfailed.\n"),
+                  std::string::npos);
+        EXPECT_TRUE(allZero(readAt(image, 0, 512)));
+    }
     r = zt("'" + image + "' bogus");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "failed.\n");
@@ -173,6 +183,15 @@ TEST_F(FormatToolTest, ThroughALoopDevice) {
         ~Detach() { shell(dir, "losetup -d '" + loop + "'"); }
     } detach{dir, loop};
 
+    {
+        // Held exclusively elsewhere: refused, nothing written.
+        std::unique_ptr<platform::BlockDevice> holder = platform::openBlockDevice(loop);
+        ASSERT_TRUE(holder && holder->lock());
+        Result refused = zt("--yes " + loop + " INIT");
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.out.find("Cannot lock the device\n"), std::string::npos) << refused.out;
+        EXPECT_TRUE(allZero(readAt(image, 0, 512)));
+    }
     Result r = zt("--yes " + loop + " INIT");
     ASSERT_EQ(r.status, 0) << r.out;
     r = zt("--yes " + loop + " FORMAT");
