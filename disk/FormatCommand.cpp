@@ -1,0 +1,193 @@
+#include "disk/FormatCommand.h"
+
+#include <strings.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <vector>
+
+#include "disk/Fat32Formatter.h"
+#include "disk/InitialisePartitions.h"
+#include "disk/PartitionReport.h"
+
+DiskCommandMode diskCommandMode(const std::string& word) {
+    if (strcasecmp(word.c_str(), "INFO") == 0)
+        return kDiskCommandInfo;
+    if (strcasecmp(word.c_str(), "INIT") == 0)
+        return kDiskCommandInit;
+    if (strcasecmp(word.c_str(), "FORMAT") == 0)
+        return kDiskCommandFormat;
+    return kDiskCommandNone;
+}
+
+int FormatCommand(int argc, const char* const* argv, std::ostream& out) {
+    if (argc != 3) {
+        out << "USAGE:\n"
+               " zt_format <drive letter> INFO   : Drive information\n"
+               " zt_format <drive letter> INIT   : Initialise partitions\n"
+               " zt_format <drive letter> FORMAT : Format partition (Fat32)\n";
+        return 0;
+    }
+    if (RunDiskCommand(argv[1], diskCommandMode(argv[2]), out)) {
+        out << "OK.\n";
+        return 1;
+    }
+    out << "failed.\n";
+    return 0;
+}
+
+namespace {
+
+void describeSectorZero(PartitionTableKind kind, std::ostream& out) {
+    switch (kind) {
+        case PartitionTableKind::BootSector:
+            out << "Sector 0 holds a file system's boot sector, not a partition table.\n";
+            break;
+        case PartitionTableKind::Unrecognised:
+            out << "Sector 0 holds no partition table that can be read.\n";
+            break;
+        case PartitionTableKind::Gpt:
+            out << "The disk has a GUID partition table (GPT); only its protective entry is "
+                   "listed.\n";
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
+    DiskDevice device;
+    if (!device.open(drive)) {
+        out << "Unable to open device\n";
+        return false;
+    }
+    switch (mode) {
+        case kDiskCommandInfo: {
+            std::vector<PartitionInformation> entries;
+            if (!device.getDriveLayout(entries)) {
+                out << "unable to obtain partition information\n";
+                return false;
+            }
+            describeSectorZero(device.tableKind(), out);
+            PrintPartitionReport(out, entries.data(), static_cast<std::int32_t>(entries.size()));
+            return true;
+        }
+        case kDiskCommandInit:
+            if (!InitialisePartitions(device, out)) {
+                out << "Disk init failed\n";
+                return false;
+            }
+            out << "Disk initialised ok...\n ** CHECK WINDOWS FOR PARTITION IDENTIFIER HAS "
+                   "CHANGE!\n";
+            return true;
+        case kDiskCommandFormat:
+            if (!FormatLargestPartition(device, out)) {
+                out << "Disk format failed\n";
+                return false;
+            }
+            out << "Disk formatted ok...\n";
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
+    std::vector<PartitionInformation> entries;
+    if (!device.getDriveLayout(entries)) {
+        out << "Cannot get drive layout\n";
+        return false;
+    }
+    if (device.tableKind() == PartitionTableKind::Gpt) {
+        // Formatting the protective entry would overwrite the GPT header and
+        // leave its backup behind: a disk that systems read differently.
+        out << "The disk has a GUID partition table (GPT), which FORMAT cannot use; run INIT "
+               "first to give it a new partition table\n";
+        return false;
+    }
+    if (entries.empty()) {
+        out << "The drive has no partitions?\n";
+        return false;
+    }
+    DiskGeometry geometry;
+    if (!device.getGeometry(geometry) || geometry.BytesPerSector == 0) {
+        out << "Cannot get drive geometry\n";
+        return false;
+    }
+    VolumeLock lock(device);
+    if (!lock.lock()) {
+        out << "Cannot lock the device\n";
+        return false;
+    }
+    // The first of the longest entries; ties keep the earlier one.
+    const PartitionInformation* chosen = &entries.front();
+    std::uint64_t best = 0;
+    for (const PartitionInformation& entry : entries) {
+        if (entry.PartitionLength > best) {
+            best = entry.PartitionLength;
+            chosen = &entry;
+        }
+    }
+    std::uint64_t sectors = chosen->PartitionLength / geometry.BytesPerSector;
+    if (sectors > 0xFFFFFFFFULL) {
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "The partition is too large for FAT32: %" PRIu64
+                      " sectors, FAT32 describes at most 4294967295\n",
+                      sectors);
+        out << line;
+        return false;
+    }
+    // The file system is sized from this partition, so it must be the one written.
+    if (chosen->PartitionLength > 0 && !device.selectVolume(*chosen)) {
+        if (device.namesPartition()) {
+            out << "The drive is not the disk's largest partition; FORMAT formats only the "
+                   "largest one\n";
+        } else {
+            out << "The largest partition does not lie within the disk\n";
+        }
+        return false;
+    }
+    if (!FormatFAT32(device, 0, static_cast<std::uint32_t>(sectors), out)) {
+        out << "Cannot format partition\n";
+        return false;
+    }
+    if (!device.setPartitionType(kPartitionTypeFat32Chs)) {
+        out << "Failed to set partition code\n";
+        return false;
+    }
+    if (!device.dismountVolume()) {
+        out << "Failed to unmount drive\n";
+        return false;
+    }
+    if (!lock.unlock()) {
+        out << "Failed to unlock drive\n";
+        return false;
+    }
+    return true;
+}
+
+std::string formatWarningText(const std::string& drive) {
+    return "WARNING: Formatting will erase ALL data on disk " + drive +
+           " .\nTo format the disk,click OK,To quit,click CANCEL.";
+}
+
+FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
+                          const std::string& command) {
+    if (!frontEnd.boxes.ask(formatWarningText(drive), false))
+        return FormatJobResult::Declined;
+    const char* argv[3] = {"", drive.c_str(), command.c_str()};
+    frontEnd.progress.show();
+    frontEnd.progress.setRange(100);
+    frontEnd.progress.bringToFront();
+    if (FormatCommand(3, argv, frontEnd.out) == 1) {
+        frontEnd.progress.setPosition(100);
+        frontEnd.progress.setButtonCaption("OK");
+        return FormatJobResult::Succeeded;
+    }
+    frontEnd.progress.hide();
+    frontEnd.boxes.show("Format Failed!!");
+    return FormatJobResult::Failed;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The disk-preparation routine, shaped like a command-line tool:
+// DRIVE INFO prints the partition table, INIT writes a new one, FORMAT
+// formats the disk's largest partition as FAT32.
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "disk/DiskDevice.h"
+#include "store/FrontEnd.h"
+
+enum DiskCommandMode : int {
+    kDiskCommandNone = 0,
+    kDiskCommandInfo = 1,
+    kDiskCommandInit = 2,
+    kDiskCommandFormat = 3,
+};
+
+// The mode a command word selects, ignoring letter case.
+DiskCommandMode diskCommandMode(const std::string& word);
+
+// argv[1] is the drive (a device or image path), argv[2] the command word;
+// argv[0] is not read. Prints the usage when argc is not 3. 1 on success, else 0.
+int FormatCommand(int argc, const char* const* argv, std::ostream& out);
+bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out);
+bool FormatLargestPartition(DiskDevice& device, std::ostream& out);
+
+// The question asked before the disk is changed.
+std::string formatWarningText(const std::string& drive);
+
+enum class FormatJobResult { Declined, Succeeded, Failed };
+
+// Runs INIT or FORMAT as the window's format job does: asks first, shows the
+// progress window while the command runs, leaves it at 100 with "OK" on
+// success, and hides it and shows "Format Failed!!" on failure.
+FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
+                          const std::string& command = "FORMAT");

@@ -1,0 +1,20 @@
+#pragma once
+// INIT: replaces a disk's partition table with one FAT32 partition that
+// starts 8192 bytes into the disk, and three unused entries.
+
+#include <array>
+#include <ostream>
+
+#include "disk/DiskDevice.h"
+
+constexpr std::uint64_t kInitialPartitionOffset = 8192;
+constexpr std::uint32_t kInitialHiddenSectors = 16;
+
+// The four entries INIT writes for `geometry`; false when the disk is too
+// small to hold the partition and its reserve.
+bool initialLayout(const DiskGeometry& geometry, std::array<PartitionInformation, 4>& entries);
+
+// Capacity the geometry describes: whole cylinders, in bytes.
+std::uint64_t geometryCapacity(const DiskGeometry& geometry);
+
+bool InitialisePartitions(DiskDevice& device, std::ostream& out);

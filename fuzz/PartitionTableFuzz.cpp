@@ -1,0 +1,79 @@
+// Reads a partition table from an untrusted disk image held in memory and
+// prints its report, as INFO does; then reads the first sector of every
+// partition it lists.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "disk/DiskDevice.h"
+#include "disk/PartitionReport.h"
+
+namespace {
+
+class MemoryDisk : public platform::BlockDevice {
+  public:
+    MemoryDisk(const std::uint8_t* data, std::size_t size, std::uint32_t sectorSize,
+               std::uint64_t claimedSize)
+        : bytes_(data, data + size), sectorSize_(sectorSize), claimedSize_(claimedSize) {}
+    bool readAt(std::uint64_t offset, void* data, std::size_t size) override {
+        // Beyond the held bytes the disk reads as zeros, up to its claimed size.
+        if (offset > claimedSize_ || size > claimedSize_ - offset)
+            return false;
+        std::memset(data, 0, size);
+        if (offset < bytes_.size()) {
+            std::size_t n = std::min<std::size_t>(size, bytes_.size() - offset);
+            std::memcpy(data, bytes_.data() + offset, n);
+        }
+        return true;
+    }
+    bool writeAt(std::uint64_t, const void*, std::size_t) override { return false; }
+    bool geometry(platform::BlockGeometry& g) override {
+        g = platform::BlockGeometry{};
+        g.bytesPerSector = sectorSize_;
+        g.sizeBytes = claimedSize_;
+        return true;
+    }
+    bool lock() override { return true; }
+    bool unlock() override { return true; }
+    bool flush() override { return true; }
+    bool rereadPartitions() override { return true; }
+
+  private:
+    std::vector<std::uint8_t> bytes_;
+    std::uint32_t sectorSize_;
+    std::uint64_t claimedSize_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1)
+        return 0;
+    // The first byte picks the sector size and the disk's claimed size.
+    static const std::uint32_t kSectorSizes[] = {512, 1024, 2048, 4096};
+    std::uint32_t sectorSize = kSectorSizes[data[0] & 3];
+    std::uint64_t claimedSize = (data[0] & 4) ? (1ULL << 41) : (64ULL << 20);
+    ++data;
+    --size;
+
+    DiskDevice device;
+    platform::DiskTarget target;
+    target.diskPath = "memory";
+    if (!device.open(std::make_unique<MemoryDisk>(data, size, sectorSize, claimedSize), target)) {
+        return 0;
+    }
+    std::vector<PartitionInformation> entries;
+    if (!device.getDriveLayout(entries))
+        return 0;
+    std::ostringstream out;
+    PrintPartitionReport(out, entries.data(), static_cast<std::int32_t>(entries.size()));
+    std::vector<std::uint8_t> sector(sectorSize);
+    for (const PartitionInformation& entry : entries) {
+        if (device.selectVolume(entry))
+            device.readSectors(0, sector.data(), 1);
+    }
+    return 0;
+}
