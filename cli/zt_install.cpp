@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     }
 
     ConsoleFrontEnd console(line.yes);
+    console.progress().setUnit("MB");  // the copy counts in megabytes
     FrontEnd ui = console.frontEnd();
     InstallCommand command(ui);
     std::vector<std::string> args = routineArguments(line.operands);

@@ -11,7 +11,7 @@
 
 class PartFile {
   public:
-    static constexpr std::size_t kBufferSize = std::size_t{4} << 20;
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
     // Creates the file, or empties an existing one.
     bool open(const std::string& path);

@@ -102,7 +102,6 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
     ui_.out << "\n" << std::flush;
     if (!part.close())
         return fail("Cannot write data", "Cannot write data!");
-    ui_.progress.setPosition(static_cast<int>(kilobytes / 1024));
     ui_.progress.setButtonCaption("OK");
     return true;
 }
