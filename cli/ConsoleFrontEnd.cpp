@@ -77,12 +77,13 @@ void ConsoleProgress::draw(int position) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     double rate = seconds > 0 ? position / seconds : 0;  // units per second
     char line[160];
-    int used = std::snprintf(line, sizeof line, "\r[%s%s] %d/%d", std::string(filled, '#').c_str(),
-                             std::string(kWidth - filled, ' ').c_str(), position, upper_);
-    if (rate > 0 && position < upper_) {
+    int used =
+        std::snprintf(line, sizeof line, "\r[%s%s] %d/%d%s", std::string(filled, '#').c_str(),
+                      std::string(kWidth - filled, ' ').c_str(), position, upper_, unit_.c_str());
+    if (rate > 0 && position < upper_ && used > 0 && used < static_cast<int>(sizeof line)) {
         int left = static_cast<int>((upper_ - position) / rate);
-        std::snprintf(line + used, sizeof line - used, "  %.1f/s  %d:%02d left ", rate, left / 60,
-                      left % 60);
+        std::snprintf(line + used, sizeof line - used, "  %.1f%s/s  %d:%02d left ", rate,
+                      unit_.c_str(), left / 60, left % 60);
     }
     err_ << line << std::flush;
     drawn_ = true;

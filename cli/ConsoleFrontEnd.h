@@ -46,10 +46,14 @@ class ConsoleProgress : public ProgressWindow {
     void setPosition(int position) override;
     void setText(const std::string&) override {}
     void bringToFront() override {}
-    void setButtonCaption(const std::string&) override {}
+    // A job sets the caption when it has finished; a console has no button to
+    // wait for, so the bar is taken away.
+    void setButtonCaption(const std::string&) override { erase(); }
     bool cancelRequested() const override { return cancel_.load(); }
     void clearCancel() override { cancel_.store(false); }
     std::atomic<bool>* cancelFlag() { return &cancel_; }
+    // The unit of the range, shown after the figures ("MB"); none by default.
+    void setUnit(const std::string& unit) { unit_ = unit; }
 
   private:
     void draw(int position);
@@ -60,6 +64,7 @@ class ConsoleProgress : public ProgressWindow {
     bool visible_ = false;
     bool drawn_ = false;
     int upper_ = 0;
+    std::string unit_;
     std::atomic<bool> cancel_{false};
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point lastDraw_;

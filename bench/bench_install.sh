@@ -1,0 +1,90 @@
+#!/bin/sh
+# Installs a 2 GiB disc image (random content) into a folder on the same file
+# system and times it against cp of the same image, with a warm page cache
+# and, where the caches can be dropped, a cold one. Prints the ratios and the
+# install's peak resident memory.
+set -eu
+build=${1:-build-bench}
+tool="$build/cli/zt_install"
+out=bench/out
+size=$((2 * 1024 * 1024 * 1024))
+mkdir -p "$out"
+image="$out/bench.iso"
+
+if [ ! -f "$image" ] || [ "$(stat -c %s "$image")" -ne "$size" ]; then
+    echo "making a $size-byte image in $image"
+    rm -rf "$out/disc" "$image"
+    mkdir -p "$out/disc"
+    printf 'BOOT2 = cdrom0:\\BENC_000.01;1\r\nVER = 1.00\r\n' > "$out/disc/SYSTEM.CNF"
+    xorriso -as mkisofs -quiet -o "$out/head.iso" "$out/disc" 2>/dev/null
+    head_size=$(stat -c %s "$out/head.iso")
+    { cat "$out/head.iso"; head -c $((size - head_size)) /dev/urandom; } > "$image"
+    rm -f "$out/head.iso"
+    # Let the volume descriptor claim the whole image (both byte orders).
+    sectors=$((size / 2048))
+    le=$(printf '\\%03o\\%03o\\%03o\\%03o' $((sectors & 255)) $((sectors >> 8 & 255)) \
+        $((sectors >> 16 & 255)) $((sectors >> 24 & 255)))
+    be=$(printf '\\%03o\\%03o\\%03o\\%03o' $((sectors >> 24 & 255)) $((sectors >> 16 & 255)) \
+        $((sectors >> 8 & 255)) $((sectors & 255)))
+    printf "$le$be" | dd of="$image" bs=1 seek=$((16 * 2048 + 80)) conv=notrunc 2>/dev/null
+fi
+
+can_drop=no
+if sync && echo 3 > /proc/sys/vm/drop_caches 2>/dev/null; then can_drop=yes; fi
+
+# timed LABEL COMMAND...: runs the command under /usr/bin/time, prints seconds and peak RSS.
+timed() {
+    label=$1
+    shift
+    /usr/bin/time -v -o "$out/time.txt" "$@" >/dev/null 2>"$out/stderr.txt"
+    seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {
+        n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' \
+        "$out/time.txt")
+    rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$out/time.txt")
+    echo "$label: ${seconds}s, peak RSS ${rss} KiB" >&2
+    echo "$seconds $rss"
+}
+
+clean() {
+    rm -rf "$out/cp-target" "$out/drive"
+    mkdir -p "$out/drive"
+    sync
+}
+
+prepare() {
+    clean
+    if [ "$1" = cold ]; then echo 3 > /proc/sys/vm/drop_caches; else cat "$image" > /dev/null; fi
+}
+
+# The best of a few alternating runs of each, so that a busy moment on a
+# shared machine does not decide the figure.
+runs=${BENCH_RUNS:-3}
+
+run_pair() {
+    cache=$1
+    cp_s=""
+    zt_s=""
+    zt_rss=0
+    i=0
+    while [ $i -lt $runs ]; do
+        i=$((i + 1))
+        prepare "$cache"
+        set -- $(timed "cp ($cache, run $i)" cp "$image" "$out/cp-target")
+        cp_s=$(awk -v a="$1" -v b="$cp_s" 'BEGIN { print (b == "" || a < b) ? a : b }')
+        prepare "$cache"
+        set -- $(timed "zt_install ($cache, run $i)" "$tool" --yes "$image" "$out/drive" "Bench" DVD)
+        zt_s=$(awk -v a="$1" -v b="$zt_s" 'BEGIN { print (b == "" || a < b) ? a : b }')
+        [ "$2" -gt "$zt_rss" ] && zt_rss=$2
+    done
+    awk -v a="$zt_s" -v b="$cp_s" -v r="$zt_rss" -v c="$cache" \
+        'BEGIN { printf "%s cache, best of runs: zt_install/cp = %.2f (%.2fs / %.2fs), peak RSS %.1f MiB\n", c, (b > 0 ? a / b : 0), a, b, r / 1024 }'
+}
+
+run_pair warm
+if [ "$can_drop" = yes ]; then
+    run_pair cold
+else
+    echo "cold cache: skipped (cannot drop the page cache here)"
+fi
+clean
+rm -rf "$out/drive" "$out/cp-target"

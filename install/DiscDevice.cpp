@@ -1,0 +1,25 @@
+#include "install/DiscDevice.h"
+
+#include "platform/RawFile.h"
+
+namespace {
+
+class RawDiscDevice : public DiscDevice {
+  public:
+    explicit RawDiscDevice(platform::RawFile file) : file_(std::move(file)) {}
+    std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
+        return file_.readAt(offset, buffer, length);
+    }
+
+  private:
+    platform::RawFile file_;
+};
+
+}  // namespace
+
+std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path) {
+    platform::RawFile file;
+    if (!file.open(path))
+        return nullptr;
+    return std::make_unique<RawDiscDevice>(std::move(file));
+}

@@ -1,0 +1,23 @@
+#pragma once
+// What the disc reader needs of a source: reads at byte offsets. The real one
+// is a drive's device or an image file; tests put in a device of their own.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class DiscDevice {
+  public:
+    virtual ~DiscDevice() = default;
+    // Reads up to `length` bytes at byte `offset`: the count read (fewer near
+    // the end of the medium), or -1 when the read failed.
+    virtual std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) = 0;
+};
+
+// Opens a source by its path; null when it cannot be opened.
+using DiscOpener = std::function<std::unique_ptr<DiscDevice>(const std::string& path)>;
+
+// An optical drive's device (/dev/sr0) or a disc image file, read-only.
+std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path);

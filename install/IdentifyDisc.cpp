@@ -1,0 +1,187 @@
+#include "install/IdentifyDisc.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "install/BootValue.h"
+
+namespace {
+
+constexpr std::int32_t kDescriptorSector = 16;
+// Identification reads before the disc's size is known; this stands for it.
+constexpr std::int32_t kAssumedSectors = 999;
+
+// Primary volume descriptor fields.
+constexpr std::size_t kVolumeSpaceSize = 80;  // u32 little-endian half of a both-endian pair
+constexpr std::size_t kRootRecord = 156;      // the root directory's 34-byte record
+
+// Directory record fields.
+constexpr std::size_t kRecordExtent = 2;   // u32 LE
+constexpr std::size_t kRecordLength = 10;  // u32 LE, bytes
+constexpr std::size_t kRecordFlags = 25;
+constexpr std::size_t kRecordNameLength = 32;
+constexpr std::size_t kRecordName = 33;
+constexpr std::uint8_t kFlagDirectory = 0x02;
+
+// No real root directory comes near this; it bounds the scan of a damaged one.
+constexpr std::uint32_t kMaxDirectorySectors = 1024;
+// A real SYSTEM.CNF is a few hundred bytes.
+constexpr std::uint32_t kMaxSystemCnfBytes = 65536;
+
+constexpr const char* kChecking = "Checking disc..\n";
+constexpr const char* kNoAccess = "Unable to access source drive\n";
+constexpr const char* kInvalid = "Invalid disc\n";
+constexpr const char* kNoSystemCnf = "SYSTEM.CNF does not exist on CD/DVD\n";
+constexpr const char* kTruncated = "SYSTEM.CNF is truncated\n";
+constexpr const char* kDamaged = "SYSTEM.CNF is damaged\n";
+
+std::uint32_t le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+struct Extent {
+    std::uint32_t lba = 0;
+    std::uint32_t bytes = 0;
+};
+
+std::uint32_t sectorsOf(std::uint32_t bytes) {
+    return bytes / DiscSource::kSectorSize + (bytes % DiscSource::kSectorSize != 0 ? 1 : 0);
+}
+
+// True when the extent lies wholly inside the volume.
+bool insideVolume(const Extent& extent, std::int32_t sectorCount) {
+    std::uint64_t end = std::uint64_t{extent.lba} + sectorsOf(extent.bytes);
+    return end <= static_cast<std::uint64_t>(sectorCount);
+}
+
+// "SYSTEM.CNF;1" and "system.cnf" name the file; the version suffix is ignored.
+bool namesSystemCnf(std::string_view name) {
+    name = name.substr(0, name.find(';'));
+    constexpr std::string_view kName = "SYSTEM.CNF";
+    return name.size() == kName.size() &&
+           std::equal(name.begin(), name.end(), kName.begin(), [](char a, char b) {
+               return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
+           });
+}
+
+enum class Lookup { Found, Missing, ReadFailed };
+
+// Scans the root directory for SYSTEM.CNF.
+Lookup findSystemCnf(DiscSource& source, const Extent& root, std::int32_t sectorCount,
+                     Extent& file) {
+    std::uint32_t sectors = std::min(sectorsOf(root.bytes), kMaxDirectorySectors);
+    std::uint32_t remaining = root.bytes;
+    for (std::uint32_t s = 0; s < sectors; ++s) {
+        const std::uint8_t* sector =
+            source.readSector(static_cast<std::int32_t>(root.lba + s), sectorCount);
+        if (sector == nullptr)
+            return Lookup::ReadFailed;
+        std::size_t limit = std::min<std::uint32_t>(remaining, DiscSource::kSectorSize);
+        remaining -= static_cast<std::uint32_t>(limit);
+        std::size_t pos = 0;
+        // Records never cross a sector boundary; a zero length byte pads to its end.
+        while (pos + kRecordName <= limit) {
+            std::size_t length = sector[pos];
+            if (length < kRecordName || pos + length > limit)
+                break;
+            std::size_t nameLength = sector[pos + kRecordNameLength];
+            if (kRecordName + nameLength <= length &&
+                (sector[pos + kRecordFlags] & kFlagDirectory) == 0) {
+                std::string_view name(reinterpret_cast<const char*>(sector + pos + kRecordName),
+                                      nameLength);
+                if (namesSystemCnf(name)) {
+                    file.lba = le32(sector + pos + kRecordExtent);
+                    file.bytes = le32(sector + pos + kRecordLength);
+                    return Lookup::Found;
+                }
+            }
+            pos += length;
+        }
+    }
+    return Lookup::Missing;
+}
+
+// Reads a whole file; false when a read gave up.
+bool readFile(DiscSource& source, const Extent& file, std::int32_t sectorCount,
+              std::string& contents) {
+    contents.clear();
+    std::uint32_t remaining = file.bytes;
+    for (std::uint32_t s = 0; remaining > 0; ++s) {
+        const std::uint8_t* sector =
+            source.readSector(static_cast<std::int32_t>(file.lba + s), sectorCount);
+        if (sector == nullptr)
+            return false;
+        std::uint32_t take = std::min<std::uint32_t>(remaining, DiscSource::kSectorSize);
+        contents.append(reinterpret_cast<const char*>(sector), take);
+        remaining -= take;
+    }
+    return true;
+}
+
+bool fail(DiscSource& source, StatusLine& status, const char* text) {
+    if (text != nullptr)
+        status.setText(text);
+    source.close();
+    return false;
+}
+
+}  // namespace
+
+bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info) {
+    status.setText(kChecking);
+    if (!source.open(path)) {
+        status.setText(kNoAccess);
+        return false;
+    }
+
+    const std::uint8_t* descriptor = source.readSector(kDescriptorSector, kAssumedSectors);
+    if (descriptor == nullptr)
+        return fail(source, status, nullptr);
+    if (descriptor[0] != 1 || std::memcmp(descriptor + 1, "CD001", 5) != 0 || descriptor[6] != 1) {
+        return fail(source, status, kInvalid);
+    }
+    // A size of 0, or one too large for a signed sector number, is a broken descriptor.
+    std::uint32_t volumeSize = le32(descriptor + kVolumeSpaceSize);
+    if (volumeSize == 0 || volumeSize > 0x7FFFFFFFu)
+        return fail(source, status, kInvalid);
+    const std::int32_t sectorCount = static_cast<std::int32_t>(volumeSize);
+
+    const std::uint8_t* rootRecord = descriptor + kRootRecord;
+    if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0) {
+        return fail(source, status, kInvalid);
+    }
+    Extent root{le32(rootRecord + kRecordExtent), le32(rootRecord + kRecordLength)};
+    if (root.bytes == 0 || !insideVolume(root, sectorCount))
+        return fail(source, status, kInvalid);
+
+    Extent file;
+    switch (findSystemCnf(source, root, sectorCount, file)) {
+        case Lookup::ReadFailed:
+            return fail(source, status, nullptr);
+        case Lookup::Missing:
+            return fail(source, status, kNoSystemCnf);
+        case Lookup::Found:
+            break;
+    }
+    if (file.bytes == 0)
+        return fail(source, status, kTruncated);
+    if (file.bytes > kMaxSystemCnfBytes || !insideVolume(file, sectorCount)) {
+        return fail(source, status, kDamaged);
+    }
+
+    std::string contents;
+    if (!readFile(source, file, sectorCount, contents))
+        return fail(source, status, nullptr);
+    std::optional<std::string_view> value = findBootValue(contents);
+    if (!value)
+        return fail(source, status, kDamaged);
+
+    info.gameId = gameIdFromBootValue(*value);
+    info.sectorCount = sectorCount;
+    info.source = &source;
+    status.setText("");
+    return true;
+}

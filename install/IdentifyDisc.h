@@ -1,0 +1,16 @@
+#pragma once
+// Checks that a source holds an ISO 9660 disc, takes its size from the
+// primary volume descriptor and its game ID from SYSTEM.CNF in the root
+// directory. Everything is read through DiscSource, so a drive and an image
+// file are treated alike and nothing needs mounting.
+
+#include <string>
+
+#include "install/DiscInfo.h"
+#include "install/DiscSource.h"
+#include "store/FrontEnd.h"
+
+// Opens `path` with `source` and fills `info`. On failure the status line
+// says why, the source is closed and false is returned; on success the source
+// stays open and `info.source` points to it.
+bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info);

@@ -1,0 +1,41 @@
+#pragma once
+// Installs one game: identifies the disc, checks that the game can be
+// recorded and that the drive can hold it, asks before replacing a game of
+// the same name, copies the disc into part files and records the game.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "install/DiscDevice.h"
+#include "install/PartsInProgress.h"
+#include "store/FrontEnd.h"
+
+class InstallCommand {
+  public:
+    static constexpr const char* kUsage =
+        "zt_install SourceDrive TargetDrive Name CD/DVD\n"
+        "EXAMPLE:  zt_install G H \"My Game\" DVD\n"
+        "\tInstall from drive G to H (DVD)\n";
+
+    // Bytes free for files at a drive root; none when it cannot be found out.
+    using FreeSpace = std::function<std::optional<std::uint64_t>(const std::string& root)>;
+
+    explicit InstallCommand(FrontEnd& ui, DiscOpener opener = openDiscDevice,
+                            FreeSpace freeSpace = {});
+
+    // `args`: program name (unused), source path, target root, game name,
+    // "CD" or "DVD". Returns 1 when the game was copied and recorded, 0 otherwise.
+    int run(const std::vector<std::string>& args);
+
+    // The files of the install now running; a window closed during the copy removes them.
+    PartsInProgress& parts() { return parts_; }
+
+  private:
+    FrontEnd& ui_;
+    DiscOpener opener_;
+    FreeSpace freeSpace_;
+    PartsInProgress parts_;
+};

@@ -1,0 +1,107 @@
+#include "install/SplitImageWriter.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "install/DiscSource.h"
+#include "store/PartNaming.h"
+
+namespace {
+
+// Lets a sector read that gives up drop the part being written, for as long as the copy runs.
+class GiveUpGuard {
+  public:
+    GiveUpGuard(DiscSource& source, PartsInProgress& parts) : source_(source) {
+        source_.setGiveUpAction([&parts] { parts.discardCurrent(); });
+    }
+    ~GiveUpGuard() { source_.setGiveUpAction({}); }
+    GiveUpGuard(const GiveUpGuard&) = delete;
+    GiveUpGuard& operator=(const GiveUpGuard&) = delete;
+
+  private:
+    DiscSource& source_;
+};
+
+}  // namespace
+
+bool SplitImageWriter::fail(const char* status, const char* box) {
+    if (status != nullptr)
+        ui_.status.setText(status);
+    ui_.boxes.show(box);
+    ui_.progress.hide();
+    return false;
+}
+
+bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int& partCount) {
+    partCount = 0;
+    if (disc.source == nullptr)
+        return false;
+    DiscSource& source = *disc.source;
+    GiveUpGuard guard(source, parts_);
+    PartFile& part = parts_.currentPartFile;
+
+    const std::int32_t sectors = disc.sectorCount;
+    const double totalMegabytes = sectors * 2.0 / 1024.0;
+    ui_.progress.show();
+    ui_.progress.clearCancel();
+    ui_.progress.setRange(static_cast<int>(std::int64_t{sectors} * 2 / 1024));
+    ui_.progress.bringToFront();
+
+    bool partDue = true;
+    std::int32_t sectorsInPart = 0;
+    std::int64_t kilobytes = 0;
+    std::uint8_t updateCounter = 0;
+    for (std::int32_t lba = 0; lba < sectors; ++lba) {
+        if (updateCounter == 0) {
+            char line[96];
+            std::snprintf(line, sizeof line, "COPYING: %.2fMB/%.2fMB\r", kilobytes / 1024.0,
+                          totalMegabytes);
+            ui_.out << line << std::flush;
+            ui_.progress.setPosition(static_cast<int>(kilobytes / 1024));
+        }
+        updateCounter = static_cast<std::uint8_t>(updateCounter + 1);
+
+        if (partDue) {
+            if (!part.close()) {
+                return fail("Cannot write data", "Cannot write data!");
+            }
+            std::optional<std::string> path = partFilePath(prefix, partCount);
+            bool opened = path && part.open(*path);
+            ui_.progress.setText("Installing " + path.value_or(prefix));
+            if (!opened)
+                return fail("\nCannot write file\n", "Cannot write file");
+            parts_.createdParts.push_back(*path);
+            ++partCount;
+            partDue = false;
+        }
+
+        if (ui_.progress.cancelRequested()) {
+            part.close();
+            ui_.progress.hide();  // the window hides itself; a console bar needs erasing
+            return false;
+        }
+
+        const std::uint8_t* data = source.readSector(lba, sectors);
+        if (data == nullptr)
+            return fail(nullptr, "Read Error!");
+
+        if (!part.write(data, DiscSource::kSectorSize)) {
+            ui_.status.setText("Cannot write data");
+            part.close();
+            ui_.boxes.show("Cannot write data!");
+            ui_.progress.hide();
+            return false;
+        }
+        if (++sectorsInPart == kPartSectors) {
+            sectorsInPart = 0;
+            partDue = true;
+        }
+        kilobytes += 2;
+    }
+
+    ui_.out << "\n" << std::flush;
+    if (!part.close())
+        return fail("Cannot write data", "Cannot write data!");
+    ui_.progress.setButtonCaption("OK");
+    return true;
+}

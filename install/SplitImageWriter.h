@@ -1,0 +1,30 @@
+#pragma once
+// Copies every sector of an identified disc, in order, into part files of
+// 1 GiB (the last one shorter), driving the progress window, stopping when
+// the user cancels, and listing every file it creates.
+
+#include <cstdint>
+#include <string>
+
+#include "install/DiscInfo.h"
+#include "install/PartsInProgress.h"
+#include "store/FrontEnd.h"
+
+class SplitImageWriter {
+  public:
+    static constexpr std::int32_t kPartSectors = 524288;  // 1 GiB of 2048-byte sectors
+    static constexpr int kUpdateInterval = 256;           // sectors between progress updates
+
+    SplitImageWriter(FrontEnd& ui, PartsInProgress& parts) : ui_(ui), parts_(parts) {}
+
+    // Writes the parts prefix + ".00", ".01", ... True when every sector was
+    // written and the last part closed. `partCount` is the number of part
+    // files created, whatever the result; they stay listed in createdParts.
+    bool copy(const DiscInfo& disc, const std::string& prefix, int& partCount);
+
+  private:
+    bool fail(const char* status, const char* box);
+
+    FrontEnd& ui_;
+    PartsInProgress& parts_;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// A device (an optical drive) or an image file opened for raw reading at byte
+// offsets.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class RawFile {
+  public:
+    RawFile() = default;
+    ~RawFile() { close(); }
+    RawFile(RawFile&& other) noexcept;
+    RawFile& operator=(RawFile&& other) noexcept;
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+
+    // Opens the path read-only and tells the system that it will be read
+    // from start to end, so that it reads ahead.
+    bool open(const std::string& path);
+    bool isOpen() const { return handle_ >= 0; }
+    void close();
+
+    // Reads up to `length` bytes at `offset`. Returns the bytes read (fewer at
+    // the end of the file, 0 beyond it) or -1 when the device reports an error.
+    std::int64_t readAt(std::uint64_t offset, void* buffer, std::size_t length);
+
+  private:
+    std::intptr_t handle_ = -1;
+};
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/RawFile.h"
+
+namespace platform {
+
+RawFile::RawFile(RawFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+RawFile& RawFile::operator=(RawFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+bool RawFile::open(const std::string& path) {
+    close();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint; failure is harmless
+    handle_ = fd;
+    return true;
+}
+
+void RawFile::close() {
+    if (handle_ < 0)
+        return;
+    ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) {
+    if (handle_ < 0)
+        return -1;
+    std::size_t done = 0;
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    // A read may return early (signals, device limits); keep going until the
+    // request is met or the end of the file is reached.
+    while (done < length) {
+        ssize_t n = ::pread(static_cast<int>(handle_), bytes + done, length - done,
+                            static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+}  // namespace platform
