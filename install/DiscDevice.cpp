@@ -10,6 +10,10 @@ class RawDiscDevice : public DiscDevice {
     std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
         return file_.readAt(offset, buffer, length);
     }
+    platform::SendResult sendTo(std::uint64_t offset, std::size_t length,
+                                platform::OutputFile& out) override {
+        return file_.sendTo(offset, length, out);
+    }
 
   private:
     platform::RawFile file_;

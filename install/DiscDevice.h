@@ -8,12 +8,20 @@
 #include <memory>
 #include <string>
 
+#include "platform/OutputFile.h"
+#include "platform/RawFile.h"
+
 class DiscDevice {
   public:
     virtual ~DiscDevice() = default;
     // Reads up to `length` bytes at byte `offset`: the count read (fewer near
     // the end of the medium), or -1 when the read failed.
     virtual std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) = 0;
+    // Appends bytes at `offset` to `out` without passing them through this
+    // process, where the device can; the default says it cannot.
+    virtual platform::SendResult sendTo(std::uint64_t, std::size_t, platform::OutputFile&) {
+        return {0, true, true};
+    }
 };
 
 // Opens a source by its path; null when it cannot be opened.

@@ -16,6 +16,20 @@ bool DiscSource::open(const std::string& path) {
 void DiscSource::close() {
     device_.reset();
     cachedBlock_ = -1;
+    kernelCopy_ = true;
+}
+
+bool DiscSource::copySectors(std::int32_t lba, std::int32_t count, std::int32_t totalSectors,
+                             PartFile& part) {
+    if (!device_ || !kernelCopy_ || lba < 0 || count <= 0 ||
+        std::int64_t{lba} + count - 1 + kTailSectors >= totalSectors)
+        return false;
+    bool unsupported = false;
+    bool copied = part.appendFrom(*device_, std::uint64_t(lba) * kSectorSize,
+                                  std::size_t(count) * kSectorSize, unsupported);
+    if (unsupported)
+        kernelCopy_ = false;
+    return copied;
 }
 
 const std::uint8_t* DiscSource::readSector(std::int32_t lba, std::int32_t totalSectors) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "install/DiscDevice.h"
+#include "install/PartFile.h"
 #include "store/FrontEnd.h"
 
 class DiscSource {
@@ -33,6 +34,13 @@ class DiscSource {
     // the read failed four times. `totalSectors` decides the end-of-disc rules.
     const std::uint8_t* readSector(std::int32_t lba, std::int32_t totalSectors);
 
+    // Appends sectors lba .. lba + count - 1 to `part` with an in-kernel copy,
+    // where the device allows it and none of them lies in the end-of-disc
+    // zone. False means nothing was appended: read them one by one instead,
+    // which brings the retries and the messages of a failing read.
+    bool copySectors(std::int32_t lba, std::int32_t count, std::int32_t totalSectors,
+                     PartFile& part);
+
     // Run when a read gives up, before readSector returns null (the install
     // drops the part file it is writing).
     void setGiveUpAction(std::function<void()> action) { giveUp_ = std::move(action); }
@@ -44,4 +52,5 @@ class DiscSource {
     std::vector<std::uint8_t> buffer_;
     std::int64_t cachedBlock_ = -1;  // first sector of the block held in the buffer
     std::function<void()> giveUp_;
+    bool kernelCopy_ = true;  // off once the device has said it cannot
 };

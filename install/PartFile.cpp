@@ -10,26 +10,20 @@ bool PartFile::open(const std::string& path) {
     used_ = 0;
     failed_ = false;
     path_ = path;
-    // The stream's own buffer is off: our buffer already makes the writes large.
-    stream_.rdbuf()->pubsetbuf(nullptr, 0);
-    stream_.open(path, std::ios::binary | std::ios::out | std::ios::trunc);
-    return stream_.is_open();
+    return file_.create(path);
 }
 
 bool PartFile::flush() {
     if (used_ == 0)
         return !failed_;
-    if (!failed_) {
-        stream_.write(reinterpret_cast<const char*>(buffer_.get()),
-                      static_cast<std::streamsize>(used_));
-        failed_ = !stream_.good();
-    }
+    if (!failed_)
+        failed_ = !file_.write(buffer_.get(), used_);
     used_ = 0;
     return !failed_;
 }
 
 bool PartFile::write(const std::uint8_t* data, std::size_t size) {
-    if (!stream_.is_open() || failed_)
+    if (!file_.isOpen() || failed_)
         return false;
     while (size > 0) {
         if (used_ == kBufferSize && !flush())
@@ -43,12 +37,26 @@ bool PartFile::write(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
+bool PartFile::appendFrom(DiscDevice& device, std::uint64_t offset, std::size_t length,
+                          bool& unsupported) {
+    unsupported = false;
+    if (!file_.isOpen() || !flush())
+        return false;
+    const std::uint64_t before = file_.size();
+    platform::SendResult sent = device.sendTo(offset, length, file_);
+    unsupported = sent.unsupported;
+    if (!sent.failed && sent.bytes == static_cast<std::int64_t>(length))
+        return true;
+    // Whatever arrived is cut off again, so that the sectors can be written
+    // one by one from where the file stood.
+    if (!file_.truncate(before))
+        failed_ = true;
+    return false;
+}
+
 bool PartFile::close() {
-    if (!stream_.is_open())
+    if (!file_.isOpen())
         return true;
     bool ok = flush();
-    stream_.close();
-    ok = ok && !stream_.fail();
-    stream_.clear();
-    return ok;
+    return file_.close() && ok;
 }

@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
+
+#include "install/DiscDevice.h"
+#include "platform/OutputFile.h"
 
 class PartFile {
   public:
@@ -15,18 +17,23 @@ class PartFile {
 
     // Creates the file, or empties an existing one.
     bool open(const std::string& path);
-    bool isOpen() const { return stream_.is_open(); }
+    bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return path_; }
 
     // Appends bytes; false when they, or data buffered before them, could not be written.
     bool write(const std::uint8_t* data, std::size_t size);
+    // Appends `length` bytes of the device at `offset` with an in-kernel copy.
+    // True when all of them arrived; otherwise the file is cut back to where
+    // it was, and `unsupported` tells whether the device can do this at all.
+    bool appendFrom(DiscDevice& device, std::uint64_t offset, std::size_t length,
+                    bool& unsupported);
     // Writes what is buffered and closes; false when that failed. Harmless when closed.
     bool close();
 
   private:
     bool flush();
 
-    std::ofstream stream_;
+    platform::OutputFile file_;
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;

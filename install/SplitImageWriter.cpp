@@ -81,6 +81,21 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
             return false;
         }
 
+        // At the start of each progress step, the whole step is copied inside
+        // the kernel where the source allows it; the sector loop below stays
+        // for everything else and for a step whose copy failed.
+        if (updateCounter == 1 && source.copySectors(lba, kUpdateInterval, sectors, part)) {
+            lba += kUpdateInterval - 1;
+            kilobytes += 2 * kUpdateInterval;
+            sectorsInPart += kUpdateInterval;
+            if (sectorsInPart == kPartSectors) {
+                sectorsInPart = 0;
+                partDue = true;
+            }
+            updateCounter = 0;
+            continue;
+        }
+
         const std::uint8_t* data = source.readSector(lba, sectors);
         if (data == nullptr)
             return fail(nullptr, "Read Error!");

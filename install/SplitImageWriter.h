@@ -14,6 +14,7 @@ class SplitImageWriter {
   public:
     static constexpr std::int32_t kPartSectors = 524288;  // 1 GiB of 2048-byte sectors
     static constexpr int kUpdateInterval = 256;           // sectors between progress updates
+    static_assert(kPartSectors % kUpdateInterval == 0, "a progress step never spans two parts");
 
     SplitImageWriter(FrontEnd& ui, PartsInProgress& parts) : ui_(ui), parts_(parts) {}
 

@@ -6,7 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/OutputFile.h"
+
 namespace platform {
+
+// What an in-kernel transfer came to.
+struct SendResult {
+    std::int64_t bytes = 0;    // appended to the output
+    bool failed = false;       // the device or the output reported an error
+    bool unsupported = false;  // this pair of files cannot be copied in the kernel
+};
 
 class RawFile {
   public:
@@ -26,6 +35,10 @@ class RawFile {
     // Reads up to `length` bytes at `offset`. Returns the bytes read (fewer at
     // the end of the file, 0 beyond it) or -1 when the device reports an error.
     std::int64_t readAt(std::uint64_t offset, void* buffer, std::size_t length);
+
+    // Appends `length` bytes from `offset` to `out` inside the kernel, without
+    // passing them through this process (fewer at the end of the file).
+    SendResult sendTo(std::uint64_t offset, std::size_t length, OutputFile& out);
 
   private:
     std::intptr_t handle_ = -1;

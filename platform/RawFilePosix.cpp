@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,6 +55,33 @@ std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t len
         done += static_cast<std::size_t>(n);
     }
     return static_cast<std::int64_t>(done);
+}
+
+SendResult RawFile::sendTo(std::uint64_t offset, std::size_t length, OutputFile& out) {
+    SendResult result;
+    if (handle_ < 0 || !out.isOpen()) {
+        result.failed = true;
+        return result;
+    }
+    off_t position = static_cast<off_t>(offset);
+    std::size_t left = length;
+    while (left > 0) {
+        ssize_t n =
+            ::sendfile(static_cast<int>(out.handle()), static_cast<int>(handle_), &position, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.unsupported = errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+            result.failed = true;
+            break;
+        }
+        if (n == 0)
+            break;  // end of the file
+        left -= static_cast<std::size_t>(n);
+        result.bytes += n;
+        out.advance(static_cast<std::uint64_t>(n));
+    }
+    return result;
 }
 
 }  // namespace platform

@@ -22,6 +22,11 @@ struct FakeDisc {
     std::set<std::int64_t> failing;  // a read that covers one of these fails
     std::vector<std::pair<std::uint64_t, std::size_t>> reads;  // (offset, length) received
     bool opens = true;
+    // In-kernel copies: off unless asked for; a copy that covers one of
+    // `failingCopy` stops there with an error, after writing what came before.
+    bool kernelCopy = false;
+    std::set<std::int64_t> failingCopy;
+    std::vector<std::pair<std::uint64_t, std::size_t>> sends;  // (offset, length) asked for
 
     // The generated content of a sector: its number in the first four bytes,
     // the rest filled with a byte that depends on it.
@@ -62,6 +67,29 @@ class FakeDiscDevice : public DiscDevice {
             }
         }
         return done * 2048;
+    }
+
+    platform::SendResult sendTo(std::uint64_t offset, std::size_t length,
+                                platform::OutputFile& out) override {
+        disc_->sends.emplace_back(offset, length);
+        platform::SendResult result;
+        if (!disc_->kernelCopy) {
+            result.failed = result.unsupported = true;
+            return result;
+        }
+        const std::int64_t first = static_cast<std::int64_t>(offset / 2048);
+        for (std::int64_t s = first; s < first + static_cast<std::int64_t>(length / 2048); ++s) {
+            if (disc_->failingCopy.count(s) != 0 || s >= disc_->sectors) {
+                result.failed = s < disc_->sectors;
+                break;
+            }
+            if (!out.write(disc_->sector(s).data(), 2048)) {
+                result.failed = true;
+                break;
+            }
+            result.bytes += 2048;
+        }
+        return result;
     }
 
   private:

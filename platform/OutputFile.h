@@ -1,0 +1,39 @@
+#pragma once
+// A file written from start to end, with the position known so that a failed
+// transfer can be cut back off.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class OutputFile {
+  public:
+    OutputFile() = default;
+    ~OutputFile() { close(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the file, or empties an existing one.
+    bool create(const std::string& path);
+    bool isOpen() const { return handle_ >= 0; }
+    // Writes every byte; false when the system took fewer (a full drive).
+    bool write(const void* data, std::size_t size);
+    // Bytes in the file so far; the next write goes there.
+    std::uint64_t size() const { return size_; }
+    // Cuts the file back to `size` bytes and writes on from there.
+    bool truncate(std::uint64_t size);
+    // False when the system reports that earlier writes failed.
+    bool close();
+
+    std::intptr_t handle() const { return handle_; }
+    // Records bytes that something else (an in-kernel copy) appended.
+    void advance(std::uint64_t bytes) { size_ += bytes; }
+
+  private:
+    std::intptr_t handle_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace platform

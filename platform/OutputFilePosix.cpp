@@ -1,0 +1,56 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/OutputFile.h"
+
+namespace platform {
+
+bool OutputFile::create(const std::string& path) {
+    close();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    handle_ = fd;
+    size_ = 0;
+    return true;
+}
+
+bool OutputFile::write(const void* data, std::size_t size) {
+    if (handle_ < 0)
+        return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(static_cast<int>(handle_), bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        size_ += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool OutputFile::truncate(std::uint64_t size) {
+    if (handle_ < 0)
+        return false;
+    const int fd = static_cast<int>(handle_);
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
+        ::lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0)
+        return false;
+    size_ = size;
+    return true;
+}
+
+bool OutputFile::close() {
+    if (handle_ < 0)
+        return true;
+    bool ok = ::close(static_cast<int>(handle_)) == 0;
+    handle_ = -1;
+    return ok;
+}
+
+}  // namespace platform
