@@ -183,14 +183,44 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         }
         plans.push_back(plan);
     }
+    // The replaced games' files, which the user agreed to lose.
+    std::uint64_t replacedBytes = 0;
+    for (const std::string& path : replacedPaths) {
+        if (keptPaths.count(path) == 0)
+            replacedBytes += platform::regularFileSize(path).value_or(0);
+    }
+    bool makeRoomFirst = false;
     if (std::optional<std::uint64_t> available = services.availableBytes(targetRoot)) {
         std::uint64_t needed = totalBytes > freedBytes ? totalBytes - freedBytes : 0;
-        if (needed > *available) {
+        if (needed > *available + replacedBytes) {
             frontEnd.boxes.show("The target drive has not enough free space for game " + name +
                                 ": " + megabytes(needed) + " needed, " + megabytes(*available) +
                                 " free.");
             return CopyGameResult::NoRoom;
         }
+        // Only the replaced game's room makes the copy fit: it goes first.
+        makeRoomFirst = needed > *available;
+    }
+    std::string unchanged = "; the target drive is unchanged.";
+    if (makeRoomFirst) {
+        RewriteResult cleared = rewriteTable(targetRoot, [&](const GameEntry& entry) {
+            return hasName(entry, name) ? RecordDecision::Drop : RecordDecision::Keep;
+        });
+        if (!cleared.replaced()) {
+            frontEnd.boxes.show(kTargetNotWritten);
+            return CopyGameResult::Failed;
+        }
+        for (const GameEntry& entry : cleared.dropped) {
+            for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
+                if (keptPaths.count(path) == 0)
+                    platform::removeFile(path);
+            }
+        }
+        for (PartPlan& plan : plans) {
+            plan.writeTo = plan.target;
+            plan.removeFirst = pathTaken(plan.target);
+        }
+        unchanged = "; the former game " + name + " was removed to make room for the copy.";
     }
 
     // Copy the parts. From here on every failure removes what this copy wrote.
@@ -218,8 +248,8 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                 removeAll(written);
                 switch (outcome.result) {
                     case platform::CopyResult::Cancelled:
-                        frontEnd.boxes.show("The copy of game " + name +
-                                            " was cancelled; the target drive is unchanged.");
+                        frontEnd.boxes.show("The copy of game " + name + " was cancelled" +
+                                            unchanged);
                         return CopyGameResult::Cancelled;
                     case platform::CopyResult::TargetExists:
                         outcome.error = "the file exists";
@@ -228,7 +258,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                         break;
                 }
                 frontEnd.boxes.show("Copying " + plan.source + " to " + plan.writeTo + " failed (" +
-                                    outcome.error + "); the target drive is unchanged.");
+                                    outcome.error + ")" + unchanged);
                 return CopyGameResult::Failed;
             }
             written.push_back(plan.writeTo);

@@ -38,6 +38,8 @@ CopyServices systemCopyServices();
 // (its former records in order less those of the name, then the copied
 // record), and only then are the replaced records' files deleted. A failed
 // or cancelled copy removes what it wrote and leaves the target table as it was.
+// Only when the drive has room for the copy just by losing the replaced game
+// is that game removed first; a failure then leaves the target without either.
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                         const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services = systemCopyServices());

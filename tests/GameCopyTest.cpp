@@ -178,6 +178,45 @@ TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
     EXPECT_TRUE(copiedParts());
 }
 
+TEST_F(GameCopyTest, ReplacedGameMakesRoomWhenNothingElseDoes) {
+    // 3500 bytes to copy, 1000 free: only the older copy's 2600 bytes make it fit.
+    target.addGame("A", "AAAA_000.01", {10});
+    target.addGame("My Game", kId, {1300, 1300}, 'o');
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(1000); };
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copiedParts());
+    EXPECT_EQ(target.names(), (Names{"A", "My Game"}));
+}
+
+TEST_F(GameCopyTest, TooLittleRoomEvenWithoutTheReplacedGameChangesNothing) {
+    target.addGame("My Game", "OLDI_000.01", {10});
+    const auto before = snapshot(target);
+    ui.boxes.answers = {true};
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(3000); };
+    EXPECT_EQ(copy(), CopyGameResult::NoRoom);
+    EXPECT_EQ(snapshot(target), before);
+}
+
+TEST_F(GameCopyTest, FailureAfterMakingRoomLeavesNoHalfGame) {
+    target.addGame("My Game", kId, {1300, 1300}, 'o');
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(1000); };
+    int calls = 0;
+    services.copyFile = [&](const std::string& from, const std::string& to,
+                            const platform::CopyProgress& progress) {
+        if (++calls == 3)
+            return platform::CopyOutcome{};  // fails without a word
+        return platform::copyFileNoReplace(from, to, progress);
+    };
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    // The user agreed to lose the older copy; the new one is not half there.
+    EXPECT_TRUE(target.names().empty());
+    EXPECT_EQ(target.files(), (Names{"zt.cfg"}));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("removed to make room"), std::string::npos);
+}
+
 TEST_F(GameCopyTest, FileOfAKeptGameStopsTheCopy) {
     // "{~\xBBg\xCD" has the hash of "zzzzz"; with the same ID its files have the same names.
     GameDrive from;
