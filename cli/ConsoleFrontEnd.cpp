@@ -8,7 +8,13 @@
 void ConsoleStatusLine::setText(const std::string& text) {
     if (text.empty())
         return;  // clearing the line has nothing to show on a console
+    if (beforeText)
+        beforeText();
     err_ << text << std::flush;
+    // The window shows one text at a time; on a console each ends its line so
+    // that the next text, or a printed line, does not run on after it.
+    if (text.back() != '\n')
+        err_ << '\n' << std::flush;
 }
 
 namespace {
@@ -28,6 +34,8 @@ void ConsoleMessageBoxes::show(const std::string& text) {
 }
 
 bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
+    if (beforeText)
+        beforeText();
     if (assumeYes_ || !interactive_) {
         writeBoxText(err_, text);
         return assumeYes_;
@@ -78,21 +86,23 @@ void ConsoleProgress::draw(int position) {
     double rate = seconds > 0 ? position / seconds : 0;  // units per second
     char line[160];
     int used =
-        std::snprintf(line, sizeof line, "\r[%s%s] %d/%d%s", std::string(filled, '#').c_str(),
+        std::snprintf(line, sizeof line, "[%s%s] %d/%d%s", std::string(filled, '#').c_str(),
                       std::string(kWidth - filled, ' ').c_str(), position, upper_, unit_.c_str());
     if (rate > 0 && position < upper_ && used > 0 && used < static_cast<int>(sizeof line)) {
         int left = static_cast<int>((upper_ - position) / rate);
         std::snprintf(line + used, sizeof line - used, "  %.1f%s/s  %d:%02d left ", rate,
                       unit_.c_str(), left / 60, left % 60);
     }
-    err_ << line << std::flush;
+    // The bar lives on the line below the cursor, so that the printed
+    // progress lines, which return to the start of their own line, stay whole.
+    err_ << "\n\033[K" << line << "\033[A\r" << std::flush;
     drawn_ = true;
 }
 
-void ConsoleProgress::erase() {
+void ConsoleProgress::erase(bool movedDown) {
     if (!drawn_)
         return;
-    err_ << "\r\033[K" << std::flush;
+    err_ << (movedDown ? "\r\033[K" : "\n\033[K\033[A\r") << std::flush;
     drawn_ = false;
 }
 
@@ -102,4 +112,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(bool assumeYes)
       boxes_(std::cerr, std::cin, platform::stdinIsTerminal(), assumeYes),
       progress_(std::cerr, platform::stderrIsTerminal()) {
     platform::setInterruptFlag(progress_.cancelFlag());
+    progress_.setStdoutIsTerminal(platform::stdoutIsTerminal());
+    status_.beforeText = [this] { progress_.erase(); };
+    boxes_.beforeText = [this] { progress_.erase(); };
 }

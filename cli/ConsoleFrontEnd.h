@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -15,6 +16,8 @@ class ConsoleStatusLine : public StatusLine {
   public:
     explicit ConsoleStatusLine(std::ostream& err) : err_(err) {}
     void setText(const std::string& text) override;
+    // Run before each text, so that a progress bar can step aside.
+    std::function<void()> beforeText;
 
   private:
     std::ostream& err_;
@@ -27,6 +30,7 @@ class ConsoleMessageBoxes : public MessageBoxes {
         : err_(err), in_(in), interactive_(interactive), assumeYes_(assumeYes) {}
     void show(const std::string& text) override;
     bool ask(const std::string& text, bool defaultNo) override;
+    std::function<void()> beforeText;
 
   private:
     std::ostream& err_;
@@ -48,7 +52,8 @@ class ConsoleProgress : public ProgressWindow {
     void bringToFront() override {}
     // A job sets the caption when it has finished; a console has no button to
     // wait for, so the bar is taken away.
-    void setButtonCaption(const std::string&) override { erase(); }
+    // A job sets the caption when it has finished, after its last printed line.
+    void setButtonCaption(const std::string&) override { erase(stdoutIsTerminal_); }
     bool cancelRequested() const override { return cancel_.load(); }
     void clearCancel() override { cancel_.store(false); }
     std::atomic<bool>* cancelFlag() { return &cancel_; }
@@ -57,12 +62,19 @@ class ConsoleProgress : public ProgressWindow {
 
   private:
     void draw(int position);
-    void erase();
 
+  public:
+    // Removes the bar before other text reaches the terminal. `movedDown`:
+    // a printed line break has since taken the cursor onto the bar's line.
+    void erase(bool movedDown = false);
+    void setStdoutIsTerminal(bool value) { stdoutIsTerminal_ = value; }
+
+  private:
     std::ostream& err_;
     bool drawBar_;
     bool visible_ = false;
     bool drawn_ = false;
+    bool stdoutIsTerminal_ = false;
     int upper_ = 0;
     std::string unit_;
     std::atomic<bool> cancel_{false};

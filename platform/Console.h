@@ -6,6 +6,7 @@
 namespace platform {
 
 bool stdinIsTerminal();
+bool stdoutIsTerminal();
 bool stderrIsTerminal();
 
 // Makes Ctrl-C (and a termination request) set `flag` instead of ending the
