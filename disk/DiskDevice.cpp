@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "disk/LittleEndian.h"
+#include "store/LittleEndian.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "disk/BootProgram.h"
-#include "disk/LittleEndian.h"
+#include "store/LittleEndian.h"
 
 namespace {
 

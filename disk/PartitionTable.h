@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "disk/LittleEndian.h"
+#include "store/LittleEndian.h"
 
 // Geometry of a disk; BytesPerSector is the unit of every sector transfer.
 struct DiskGeometry {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "install/BootValue.h"
+#include "store/LittleEndian.h"
 
 namespace {
 
@@ -36,11 +37,6 @@ constexpr const char* kInvalid = "Invalid disc\n";
 constexpr const char* kNoSystemCnf = "SYSTEM.CNF does not exist on CD/DVD\n";
 constexpr const char* kTruncated = "SYSTEM.CNF is truncated\n";
 constexpr const char* kDamaged = "SYSTEM.CNF is damaged\n";
-
-std::uint32_t le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 struct Extent {
     std::uint32_t lba = 0;
@@ -93,8 +89,8 @@ Lookup findSystemCnf(DiscSource& source, const Extent& root, std::int32_t sector
                 std::string_view name(reinterpret_cast<const char*>(sector + pos + kRecordName),
                                       nameLength);
                 if (namesSystemCnf(name)) {
-                    file.lba = le32(sector + pos + kRecordExtent);
-                    file.bytes = le32(sector + pos + kRecordLength);
+                    file.lba = readLe32(sector + pos + kRecordExtent);
+                    file.bytes = readLe32(sector + pos + kRecordLength);
                     return Lookup::Found;
                 }
             }
@@ -144,7 +140,7 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
         return fail(source, status, kInvalid);
     }
     // A size of 0, or one too large for a signed sector number, is a broken descriptor.
-    std::uint32_t volumeSize = le32(descriptor + kVolumeSpaceSize);
+    std::uint32_t volumeSize = readLe32(descriptor + kVolumeSpaceSize);
     if (volumeSize == 0 || volumeSize > 0x7FFFFFFFu)
         return fail(source, status, kInvalid);
     const std::int32_t sectorCount = static_cast<std::int32_t>(volumeSize);
@@ -153,7 +149,7 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0) {
         return fail(source, status, kInvalid);
     }
-    Extent root{le32(rootRecord + kRecordExtent), le32(rootRecord + kRecordLength)};
+    Extent root{readLe32(rootRecord + kRecordExtent), readLe32(rootRecord + kRecordLength)};
     if (root.bytes == 0 || !insideVolume(root, sectorCount))
         return fail(source, status, kInvalid);
 

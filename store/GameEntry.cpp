@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "store/LittleEndian.h"
+
 using namespace entry_layout;
 
 namespace {
@@ -15,16 +17,6 @@ std::string readText(const std::uint8_t* field, std::size_t size) {
 void writeText(std::uint8_t* field, std::size_t size, std::string_view text) {
     std::memset(field, 0, size);
     std::memcpy(field, text.data(), std::min(text.size(), size - 1));
-}
-
-std::uint32_t readU32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
-}
-
-void writeU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 }  // namespace
@@ -53,11 +45,11 @@ std::int8_t GameEntry::PartCount() const {
 }
 
 std::uint32_t GameEntry::MediaType() const {
-    return readU32(bytes.data() + kMediaType);
+    return readLe32(bytes.data() + kMediaType);
 }
 
 std::uint32_t GameEntry::SectorSize() const {
-    return readU32(bytes.data() + kSectorSize);
+    return readLe32(bytes.data() + kSectorSize);
 }
 
 void GameEntry::setDisplayName(std::string_view name) {
@@ -73,9 +65,9 @@ void GameEntry::setPartCount(std::uint8_t count) {
 }
 
 void GameEntry::setMediaType(std::uint32_t type) {
-    writeU32(bytes.data() + kMediaType, type);
+    writeLe32(bytes.data() + kMediaType, type);
 }
 
 void GameEntry::setSectorSize(std::uint32_t size) {
-    writeU32(bytes.data() + kSectorSize, size);
+    writeLe32(bytes.data() + kSectorSize, size);
 }

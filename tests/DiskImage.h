@@ -12,7 +12,7 @@
 
 #include "FakeBlockDevice.h"
 #include "disk/DiskDevice.h"
-#include "disk/LittleEndian.h"
+#include "store/LittleEndian.h"
 
 // Creates a sparse image of `size` bytes.
 inline void makeImage(const std::string& path, std::uint64_t size) {

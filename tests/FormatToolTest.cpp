@@ -9,39 +9,9 @@
 
 #include "DiskImage.h"
 #include "TempDir.h"
+#include "ToolRun.h"
 
 namespace {
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-Result shell(const TempDir& dir, const std::string& command) {
-    std::string out = dir.file("stdout.txt"), err = dir.file("stderr.txt");
-    int raw = std::system((command + " </dev/null >'" + out + "' 2>'" + err + "'").c_str());
-    Result result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = slurp(out);
-    result.err = slurp(err);
-    return result;
-}
-
-std::string tool() {
-    return std::string(ZT_BIN_DIR) + "/zt_format";
-}
-
-bool have(const char* program) {
-    return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 const char* kUsage =
     "USAGE:\n"
@@ -51,7 +21,7 @@ const char* kUsage =
 
 class FormatToolTest : public ::testing::Test {
   protected:
-    Result zt(const std::string& args) { return shell(dir, "'" + tool() + "' " + args); }
+    ToolRun zt(const std::string& args) { return runTool("zt_format", args); }
 
     TempDir dir;
     std::string image = dir.file("usb.img");
@@ -60,7 +30,7 @@ class FormatToolTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(FormatToolTest, UsageAndConfirmation) {
-    Result r = zt("");
+    ToolRun r = zt("");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, kUsage);
     r = zt("a INFO b");
@@ -98,13 +68,14 @@ TEST_F(FormatToolTest, UsageAndConfirmation) {
 }
 
 TEST_F(FormatToolTest, InitAndFormatPassTheDebianTools) {
-    if (!have("sfdisk") || !have("fsck.fat") || !have("mdir") || !have("mcopy")) {
+    if (!haveProgram("sfdisk") || !haveProgram("fsck.fat") || !haveProgram("mdir") ||
+        !haveProgram("mcopy")) {
         GTEST_SKIP() << "sfdisk, fsck.fat or mtools missing";
     }
     makeImage(image, 300ULL << 20);  // a partition of 8 sectors per cluster
-    Result r = zt("--yes '" + image + "' init");
+    ToolRun r = zt("--yes '" + image + "' init");
     ASSERT_EQ(r.status, 0) << r.out;
-    r = shell(dir, "sfdisk --dump '" + image + "'");
+    r = runShell("sfdisk --dump '" + image + "'");
     ASSERT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("label: dos"), std::string::npos);
     EXPECT_NE(r.out.find("usb.img1 : start=          16, size="), std::string::npos) << r.out;
@@ -118,16 +89,16 @@ TEST_F(FormatToolTest, InitAndFormatPassTheDebianTools) {
     EXPECT_EQ(readLe32(readAt(image, 8192 + 67, 4).data()), 0x12345678u);
 
     std::string part = dir.file("part.img");
-    ASSERT_EQ(shell(dir, "dd if='" + image + "' of='" + part +
-                             "' bs=1M iflag=skip_bytes skip=8192 conv=sparse status=none")
+    ASSERT_EQ(runShell("dd if='" + image + "' of='" + part +
+                       "' bs=1M iflag=skip_bytes skip=8192 conv=sparse status=none")
                   .status,
               0);
-    r = shell(dir, "fsck.fat -n '" + part + "'");
+    r = runShell("fsck.fat -n '" + part + "'");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(r.out.find("wrong"), std::string::npos) << r.out;
 
     std::string at = "'" + image + "@@8192'";
-    r = shell(dir, "mdir -i " + at + " ::");
+    r = runShell("mdir -i " + at + " ::");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Volume in drive : is NEW"), std::string::npos) << r.out;
 
@@ -135,33 +106,31 @@ TEST_F(FormatToolTest, InitAndFormatPassTheDebianTools) {
     for (std::size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<std::uint8_t>(i * 7 + 3);
     writeBytes(dir.file("game.bin"), data);
-    ASSERT_EQ(shell(dir, "mcopy -i " + at + " '" + dir.file("game.bin") + "' ::GAME.BIN").status,
-              0);
-    ASSERT_EQ(shell(dir, "mcopy -i " + at + " ::GAME.BIN '" + dir.file("back.bin") + "'").status,
-              0);
+    ASSERT_EQ(runShell("mcopy -i " + at + " '" + dir.file("game.bin") + "' ::GAME.BIN").status, 0);
+    ASSERT_EQ(runShell("mcopy -i " + at + " ::GAME.BIN '" + dir.file("back.bin") + "'").status, 0);
     EXPECT_EQ(readBytes(dir.file("back.bin")), data);
-    ASSERT_EQ(shell(dir, "dd if='" + image + "' of='" + part +
-                             "' bs=1M iflag=skip_bytes skip=8192 conv=sparse status=none")
+    ASSERT_EQ(runShell("dd if='" + image + "' of='" + part +
+                       "' bs=1M iflag=skip_bytes skip=8192 conv=sparse status=none")
                   .status,
               0);
-    r = shell(dir, "fsck.fat -n '" + part + "'");
+    r = runShell("fsck.fat -n '" + part + "'");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(r.out.find("wrong"), std::string::npos) << r.out;
 }
 
 TEST_F(FormatToolTest, GptDiskIsRefusedUntilInit) {
-    if (!have("sfdisk"))
+    if (!haveProgram("sfdisk"))
         GTEST_SKIP() << "sfdisk missing";
     makeImage(image, 64ULL << 20);
-    ASSERT_EQ(shell(dir, "(echo 'label: gpt' | sfdisk -q '" + image + "')").status, 0);
+    ASSERT_EQ(runShell("(echo 'label: gpt' | sfdisk -q '" + image + "')").status, 0);
     std::vector<std::uint8_t> before = readAt(image, 0, 64 * 1024);
-    Result r = zt("--yes '" + image + "' FORMAT");
+    ToolRun r = zt("--yes '" + image + "' FORMAT");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("run INIT first"), std::string::npos) << r.out;
     EXPECT_EQ(readAt(image, 0, 64 * 1024), before);
 
     ASSERT_EQ(zt("--yes '" + image + "' INIT").status, 0);
-    r = shell(dir, "sfdisk --dump '" + image + "'");
+    r = runShell("sfdisk --dump '" + image + "'");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("label: dos"), std::string::npos) << r.out << r.err;
     EXPECT_EQ(r.err.find("GPT"), std::string::npos) << r.err;
@@ -169,30 +138,29 @@ TEST_F(FormatToolTest, GptDiskIsRefusedUntilInit) {
 }
 
 TEST_F(FormatToolTest, ThroughALoopDevice) {
-    if (geteuid() != 0 || !have("losetup"))
+    if (geteuid() != 0 || !haveProgram("losetup"))
         GTEST_SKIP() << "needs root and losetup";
     makeImage(image, 300ULL << 20);
-    Result attach = shell(dir, "losetup --find --show --partscan '" + image + "'");
+    ToolRun attach = runShell("losetup --find --show --partscan '" + image + "'");
     if (attach.status != 0 || attach.out.empty()) {
         GTEST_SKIP() << "loop devices are not available here: " << attach.err;
     }
     std::string loop = attach.out.substr(0, attach.out.find('\n'));
     struct Detach {
-        TempDir& dir;
         std::string loop;
-        ~Detach() { shell(dir, "losetup -d '" + loop + "'"); }
-    } detach{dir, loop};
+        ~Detach() { runShell("losetup -d '" + loop + "'"); }
+    } detach{loop};
 
     {
         // Held exclusively elsewhere: refused, nothing written.
         std::unique_ptr<platform::BlockDevice> holder = platform::openBlockDevice(loop);
         ASSERT_TRUE(holder && holder->lock());
-        Result refused = zt("--yes " + loop + " INIT");
+        ToolRun refused = zt("--yes " + loop + " INIT");
         EXPECT_EQ(refused.status, 1);
         EXPECT_NE(refused.out.find("Cannot lock the device\n"), std::string::npos) << refused.out;
         EXPECT_TRUE(allZero(readAt(image, 0, 512)));
     }
-    Result r = zt("--yes " + loop + " INIT");
+    ToolRun r = zt("--yes " + loop + " INIT");
     ASSERT_EQ(r.status, 0) << r.out;
     r = zt("--yes " + loop + " FORMAT");
     ASSERT_EQ(r.status, 0) << r.out;
@@ -204,8 +172,8 @@ TEST_F(FormatToolTest, ThroughALoopDevice) {
     std::vector<std::uint8_t> boot = readAt(image, 8192, 512);
     EXPECT_EQ(boot[510], 0x55);
     EXPECT_EQ(std::string(boot.begin() + 82, boot.begin() + 90), "FAT32   ");
-    if (have("mdir")) {
-        r = shell(dir, "mdir -i '" + image + "@@8192' ::");
+    if (haveProgram("mdir")) {
+        r = runShell("mdir -i '" + image + "@@8192' ::");
         EXPECT_NE(r.out.find("is NEW"), std::string::npos) << r.out << r.err;
     }
 }

@@ -1,51 +1,21 @@
 // zt_games run as a command, with no terminal and no standard input.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "GameDrive.h"
+#include "ToolRun.h"
 #include "library/GameListText.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Operands are single-quoted for the shell; the names used here hold no quote.
 ToolRun zt_games(const std::string& arguments) {
-    TempDir scratch;
-    const std::string errFile = scratch.file("stderr");
-    const std::string command =
-        std::string(ZT_BIN_DIR) + "/zt_games " + arguments + " </dev/null 2>" + errFile;
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    std::stringstream text;
-    text << err.rdbuf();
-    run.err = text.str();
-    return run;
-}
-
-std::string shellQuoted(const std::string& text) {
-    return "'" + text + "'";
+    return runTool("zt_games", arguments);
 }
 
 }  // namespace

@@ -9,25 +9,9 @@
 #include <sstream>
 
 #include "TempDir.h"
+#include "ToolRun.h"
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string shellQuoted(const std::string& text) {
-    return "'" + text + "'";
-}
 
 class ZtInstallEndToEndTest : public ::testing::Test {
   protected:
@@ -52,17 +36,7 @@ class ZtInstallEndToEndTest : public ::testing::Test {
         drive = work.file("drive");  // no trailing '/'
     }
 
-    ToolRun zt(const std::string& arguments) {
-        ToolRun run;
-        std::string command = std::string(ZT_BIN_DIR) + "/zt_install " + arguments + " >" +
-                              shellQuoted(work.file("out")) + " 2>" +
-                              shellQuoted(work.file("err")) + " </dev/null";
-        int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = slurp(work.file("out"));
-        run.err = slurp(work.file("err"));
-        return run;
-    }
+    ToolRun zt(const std::string& arguments) { return runTool("zt_install", arguments); }
 
     TempDir work;
     std::string iso;
