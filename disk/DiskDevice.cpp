@@ -401,3 +401,15 @@ bool DiskDevice::selectVolume(const PartitionInformation& partition) {
     volumeLength_ = partition.PartitionLength;
     return true;
 }
+
+bool VolumeLock::dismountAndUnlock(std::ostream& out) {
+    if (!device_.dismountVolume()) {
+        out << "Failed to unmount drive\n";
+        return false;
+    }
+    if (!unlock()) {
+        out << "Failed to unlock drive\n";
+        return false;
+    }
+    return true;
+}

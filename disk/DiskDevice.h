@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,9 @@ class VolumeLock {
         held_ = false;
         return device_.unlockVolume();
     }
+    // The last steps of every job that writes the disk: flush the volume to
+    // the device, then unlock it, printing which step failed.
+    bool dismountAndUnlock(std::ostream& out);
 
   private:
     DiskDevice& device_;

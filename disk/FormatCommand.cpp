@@ -158,15 +158,7 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
         out << "Failed to set partition code\n";
         return false;
     }
-    if (!device.dismountVolume()) {
-        out << "Failed to unmount drive\n";
-        return false;
-    }
-    if (!lock.unlock()) {
-        out << "Failed to unlock drive\n";
-        return false;
-    }
-    return true;
+    return lock.dismountAndUnlock(out);
 }
 
 std::string formatWarningText(const std::string& drive) {

@@ -50,13 +50,5 @@ bool InitialisePartitions(DiskDevice& device, std::ostream& out) {
         return false;
     }
     out << "unmounting..\n";
-    if (!device.dismountVolume()) {
-        out << "Failed to unmount drive\n";
-        return false;
-    }
-    if (!lock.unlock()) {
-        out << "Failed to unlock drive\n";
-        return false;
-    }
-    return true;
+    return lock.dismountAndUnlock(out);
 }
