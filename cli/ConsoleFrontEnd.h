@@ -55,7 +55,9 @@ class ConsoleProgress : public ProgressWindow {
     // A job sets the caption when it has finished, after its last printed line.
     void setButtonCaption(const std::string&) override { erase(stdoutIsTerminal_); }
     bool cancelRequested() const override { return cancel_.load(); }
-    void clearCancel() override { cancel_.store(false); }
+    // Only an interrupt raises the flag, and one tool runs one job: an
+    // interrupt that came before the job showed its progress still stops it.
+    void clearCancel() override {}
     std::atomic<bool>* cancelFlag() { return &cancel_; }
     // The unit of the range, shown after the figures ("MB"); none by default.
     void setUnit(const std::string& unit) { unit_ = unit; }

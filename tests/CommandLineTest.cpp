@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
+#include "FakeDisc.h"
+#include "TempDir.h"
 #include "cli/ConsoleFrontEnd.h"
+#include "install/InstallCommand.h"
 
 namespace {
 
@@ -55,4 +59,21 @@ TEST(ConsoleMessageBoxesTest, TerminalAnswersAndDefaults) {
     EXPECT_FALSE(boxes.ask("Q", false));  // asks again after "maybe", then n
     EXPECT_TRUE(boxes.ask("Q", false));
     EXPECT_FALSE(boxes.ask("Q", false));  // end of input
+}
+
+TEST(ConsoleProgressTest, InterruptBeforeTheCopyStillCancelsTheInstall) {
+    // Ctrl-C (or a termination request) while the disc is identified or a
+    // question is answered: the install must end as a cancelled one.
+    std::ostringstream err, out;
+    std::istringstream in;
+    ConsoleStatusLine status(err);
+    ConsoleMessageBoxes boxes(err, in, false, true);
+    ConsoleProgress progress(err, false);
+    progress.cancelFlag()->store(true);
+    FrontEnd frontEnd{status, boxes, progress, out};
+    TempDir drive;
+    InstallCommand command(frontEnd, fakeOpener(makeGameDisc(3000)));
+    EXPECT_EQ(command.run({"", "fake", drive.root(), "My Game", "DVD"}), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(drive.path()));
+    EXPECT_EQ(out.str().find("copy finished"), std::string::npos);
 }
