@@ -171,6 +171,7 @@ TEST_F(InstallCommandTest, ReplacesOlderRecordsOfTheSameNameAfterAsking) {
     ASSERT_EQ(install(makeGameDisc(3000)), 1);
     EXPECT_EQ(ui.boxes.questions,
               (std::vector<std::string>{"File My Game already exist,Continue?"}));
+    EXPECT_EQ(ui.boxes.defaultNoFlags, std::vector<bool>{false});  // a plain Yes/No box
     EXPECT_EQ(table(), (std::vector<GameEntry>{entryFor("Other", "XYZ_000.00", 1),
                                                entryFor("my game", "LOW_000.01", 1),
                                                entryFor("My Game", "ABCD_123.45", 1)}));
