@@ -116,3 +116,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(bool assumeYes)
     status_.beforeText = [this] { progress_.erase(); };
     boxes_.beforeText = [this] { progress_.erase(); };
 }
+
+ConsoleFrontEnd::~ConsoleFrontEnd() {
+    platform::setInterruptFlag(nullptr);  // the flag goes with this object
+}

@@ -88,6 +88,9 @@ class ConsoleProgress : public ProgressWindow {
 class ConsoleFrontEnd {
   public:
     explicit ConsoleFrontEnd(bool assumeYes);
+    ~ConsoleFrontEnd();
+    ConsoleFrontEnd(const ConsoleFrontEnd&) = delete;
+    ConsoleFrontEnd& operator=(const ConsoleFrontEnd&) = delete;
     FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
     ConsoleProgress& progress() { return progress_; }
 

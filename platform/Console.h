@@ -10,7 +10,7 @@ bool stdoutIsTerminal();
 bool stderrIsTerminal();
 
 // Makes Ctrl-C (and a termination request) set `flag` instead of ending the
-// process, so that a running job can stop cleanly. The flag must outlive the process.
+// process, so that a running job can stop cleanly. Null restores the default.
 void setInterruptFlag(std::atomic<bool>* flag);
 
 }  // namespace platform

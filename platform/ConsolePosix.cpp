@@ -6,11 +6,11 @@
 namespace platform {
 namespace {
 
-std::atomic<bool>* interruptFlag = nullptr;
+std::atomic<std::atomic<bool>*> interruptFlag{nullptr};
 
 extern "C" void onInterrupt(int) {
-    if (interruptFlag != nullptr)
-        interruptFlag->store(true);
+    if (std::atomic<bool>* flag = interruptFlag.load())
+        flag->store(true);
 }
 
 }  // namespace
@@ -28,9 +28,9 @@ bool stderrIsTerminal() {
 }
 
 void setInterruptFlag(std::atomic<bool>* flag) {
-    interruptFlag = flag;
+    interruptFlag.store(flag);
     struct sigaction action {};
-    action.sa_handler = onInterrupt;
+    action.sa_handler = flag != nullptr ? onInterrupt : SIG_DFL;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);

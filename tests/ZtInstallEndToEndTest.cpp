@@ -93,6 +93,12 @@ TEST_F(ZtInstallEndToEndTest, RefusalsAndUsageHaveTheirExitStatus) {
     EXPECT_NE(run.err.find("Unable to access source drive\n"), std::string::npos);
     EXPECT_NE(run.err.find("Source drive is invalid\n"), std::string::npos);
 
+    // A folder opens for reading but holds no sectors: no retries, just refused.
+    run = zt(shellQuoted(work.file("disc")) + " " + shellQuoted(drive) + " 'My Game' CD");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Unable to access source drive\n"), std::string::npos);
+    EXPECT_EQ(run.err.find("READ ERROR"), std::string::npos);
+
     run = zt("--bogus " + shellQuoted(iso) + " " + shellQuoted(drive) + " 'My Game' CD");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(std::filesystem::is_empty(drive));
