@@ -55,8 +55,9 @@ void putPadded(std::uint8_t* field, const std::string& text, std::size_t width) 
 
 Fat32Layout ComputeFat32Layout(std::uint32_t deviceBytesPerSector, std::uint32_t sectorCount) {
     Fat32Layout layout;
-    layout.sizeUnits = static_cast<std::uint32_t>(
-        (static_cast<std::uint64_t>(deviceBytesPerSector) * sectorCount) >> 9);
+    // Kept in 64 bits: cut to 32, a volume of 2 TiB or more on large sectors
+    // would wrap to a small size and get a wrong cluster size or none.
+    layout.sizeUnits = (static_cast<std::uint64_t>(deviceBytesPerSector) * sectorCount) >> 9;
     std::size_t row = 0;
     while (row < kLastRow && layout.sizeUnits >= kClusterTable[row].sizeBelow)
         ++row;

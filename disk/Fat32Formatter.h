@@ -30,7 +30,7 @@ struct Fat32Params {
 // Everything FormatFAT32 works out before it writes.
 struct Fat32Layout {
     bool tooSmall = false;        // below 66600 units of 512 bytes: no FAT32 here
-    std::uint32_t sizeUnits = 0;  // the volume's size in 512-byte units
+    std::uint64_t sizeUnits = 0;  // the volume's size in 512-byte units
     Fat32Params params;           // valid unless tooSmall
     std::uint32_t dataSectors = 0;
     std::uint32_t entriesPerFatSector = 0;

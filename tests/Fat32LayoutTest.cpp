@@ -64,3 +64,18 @@ TEST(Fat32LayoutTest, FatSizeRoundsUpAndCoversEveryCluster) {
         EXPECT_LE(layout.dataClusters, layout.fatCapacity) << n;
     }
 }
+
+TEST(Fat32LayoutTest, LargeSectorVolumesOf2TiBAndMoreKeepTheLargestClusters) {
+    // 2^29 sectors of 4096 bytes are 2^32 units of 512 bytes; cut to 32 bits
+    // the size would wrap to nothing (too small) or to a tiny volume.
+    for (std::uint32_t n : {1u << 29, (1u << 29) + 8325, 0xFFFFFFFFu}) {
+        Fat32Layout layout = ComputeFat32Layout(4096, n);
+        ASSERT_FALSE(layout.tooSmall) << n;
+        EXPECT_EQ(layout.sizeUnits, static_cast<std::uint64_t>(n) * 8) << n;
+        EXPECT_EQ(layout.params.sectorsPerCluster, 64u) << n;
+        EXPECT_EQ(layout.params.fatSize32, (static_cast<std::uint64_t>(n) - 32 + 8191) / 8192) << n;
+        EXPECT_EQ(layout.fatCapacity, static_cast<std::uint64_t>(layout.params.fatSize32) * 1024)
+            << n;
+        EXPECT_LE(layout.dataClusters, layout.fatCapacity) << n;
+    }
+}
