@@ -42,12 +42,14 @@ bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
     }
     err_ << text << std::flush;
     for (;;) {
-        err_ << (defaultNo ? " [y/N] " : " [Y/n] ") << std::flush;
+        err_ << (defaultNo ? " [y/N] " : " [y/n] ") << std::flush;
         std::string answer;
         if (!std::getline(in_, answer))
             return false;
-        if (answer.empty())
-            return !defaultNo;
+        // An empty line answers only a question whose default is No; a
+        // question that may erase or replace data needs a word.
+        if (answer.empty() && defaultNo)
+            return false;
         if (answer == "y" || answer == "Y" || answer == "yes")
             return true;
         if (answer == "n" || answer == "N" || answer == "no")

@@ -52,10 +52,10 @@ TEST(ConsoleMessageBoxesTest, AnswersWithoutTerminal) {
 
 TEST(ConsoleMessageBoxesTest, TerminalAnswersAndDefaults) {
     std::ostringstream err;
-    std::istringstream in("\n\nmaybe\nn\ny\n");
+    std::istringstream in("\n\ny\nmaybe\nn\ny\n");
     ConsoleMessageBoxes boxes(err, in, true, false);
     EXPECT_FALSE(boxes.ask("Q", true));   // empty line, default No
-    EXPECT_TRUE(boxes.ask("Q", false));   // empty line, default Yes
+    EXPECT_TRUE(boxes.ask("Q", false));   // no default: asks again after the empty line, then y
     EXPECT_FALSE(boxes.ask("Q", false));  // asks again after "maybe", then n
     EXPECT_TRUE(boxes.ask("Q", false));
     EXPECT_FALSE(boxes.ask("Q", false));  // end of input
