@@ -104,6 +104,11 @@ CopyServices systemCopyServices() {
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                         const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services) {
+    // The chosen drive is tested before anything is said about the game.
+    if (platform::sameFolder(sourceRoot, targetRoot)) {
+        frontEnd.boxes.show(kSameDrive);
+        return CopyGameResult::SameDrive;
+    }
     // The source record: the first of the name.
     TableContents sourceTable = readTableFile(tablePath(sourceRoot));
     auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
@@ -117,10 +122,6 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     if (!sourceFiles.valid) {
         frontEnd.boxes.show("The record of game " + name + " is damaged; it cannot be copied.");
         return CopyGameResult::Damaged;
-    }
-    if (platform::sameFolder(sourceRoot, targetRoot)) {
-        frontEnd.boxes.show(kSameDrive);
-        return CopyGameResult::SameDrive;
     }
     std::error_code error;
     if (!std::filesystem::is_directory(targetRoot, error)) {

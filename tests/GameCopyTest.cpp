@@ -119,7 +119,10 @@ TEST_F(GameCopyTest, SameFolderHoweverSpelledIsRefused) {
     std::filesystem::create_directory_symlink(plain, target.root() + "link");
     EXPECT_EQ(copyGame(source.root(), "My Game", target.root() + "link/", ui.frontEnd()),
               CopyGameResult::SameDrive);
-    EXPECT_EQ(ui.boxes.shown, (Names{"Cannot copy to it's drive!", "Cannot copy to it's drive!"}));
+    // Also for a game the source does not hold (any more).
+    EXPECT_EQ(copyGame(source.root(), "Gone", plain, ui.frontEnd()), CopyGameResult::SameDrive);
+    EXPECT_EQ(ui.boxes.shown, (Names{"Cannot copy to it's drive!", "Cannot copy to it's drive!",
+                                     "Cannot copy to it's drive!"}));
     EXPECT_EQ(snapshot(source), before);
 }
 
