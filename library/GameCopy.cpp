@@ -282,7 +282,10 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         std::span<const GameEntry>(&source, 1));
     if (!rewrite.replaced()) {
         removeAll(written);
-        frontEnd.boxes.show(kTargetNotWritten);
+        std::string text = kTargetNotWritten;
+        if (makeRoomFirst)
+            text += " The former game " + name + " was removed to make room for the copy.";
+        frontEnd.boxes.show(text);
         return CopyGameResult::Failed;
     }
 

@@ -220,6 +220,25 @@ TEST_F(GameCopyTest, FailureAfterMakingRoomLeavesNoHalfGame) {
     EXPECT_NE(ui.boxes.shown[0].find("removed to make room"), std::string::npos);
 }
 
+TEST_F(GameCopyTest, TableFailureAfterMakingRoomSaysTheFormerGameIsGone) {
+    target.addGame("My Game", kId, {1300, 1300}, 'o');
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(1000); };
+    int calls = 0;
+    services.copyFile = [&](const std::string& from, const std::string& to,
+                            const platform::CopyProgress& progress) {
+        if (++calls == 3)  // the new table cannot be written where a folder holds its name
+            std::filesystem::create_directory(tempTablePath(target.root()));
+        return platform::copyFileNoReplace(from, to, progress);
+    };
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    EXPECT_TRUE(target.names().empty());
+    EXPECT_EQ(target.files(), (Names{"tepcdfile.tep", "zt.cfg"}));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("cannot be written"), std::string::npos);
+    EXPECT_NE(ui.boxes.shown[0].find("removed to make room"), std::string::npos);
+}
+
 TEST_F(GameCopyTest, FileOfAKeptGameStopsTheCopy) {
     // "{~\xBBg\xCD" has the hash of "zzzzz"; with the same ID its files have the same names.
     GameDrive from;
