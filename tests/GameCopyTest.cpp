@@ -79,6 +79,7 @@ TEST_F(GameCopyTest, ReplacementAnsweredYesDropsTheOlderGameAndItsFiles) {
     ui.boxes.answers = {true};
     EXPECT_EQ(copy(), CopyGameResult::Copied);
     EXPECT_EQ(ui.boxes.questions, (Names{"The folder already have game My Game ,Continue?"}));
+    EXPECT_EQ(ui.boxes.defaultNoFlags, (std::vector<bool>{false}));  // Yes is the default
     EXPECT_EQ(target.names(), (Names{"A", "B", "My Game"}));
     EXPECT_EQ(target.records()[2], source.records()[0]);
     EXPECT_FALSE(exists(target.part("My Game", "OLDI_000.01", 0)));
