@@ -224,6 +224,13 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         unchanged = "; the former game " + name + " was removed to make room for the copy.";
     }
 
+    // Leftover files go before any part is written: the room check counted
+    // them as free. One that stays is reported when its part comes.
+    for (PartPlan& plan : plans) {
+        if (plan.removeFirst && platform::removeFile(plan.target))
+            plan.removeFirst = false;
+    }
+
     // Copy the parts. From here on every failure removes what this copy wrote.
     std::vector<std::string> written;
     {

@@ -182,6 +182,22 @@ TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
     EXPECT_TRUE(copiedParts());
 }
 
+TEST_F(GameCopyTest, LeftoverFilesGoBeforeTheFirstPartIsWritten) {
+    // The leftover of the last part frees the room that the first part needs.
+    const std::string leftover = target.part("My Game", kId, 2);
+    GameDrive::writePart(leftover, 5000, 'x');
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(0); };
+    std::vector<bool> leftoverThere;
+    services.copyFile = [&](const std::string& from, const std::string& to,
+                            const platform::CopyProgress& progress) {
+        leftoverThere.push_back(exists(leftover));
+        return platform::copyFileNoReplace(from, to, progress);
+    };
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_EQ(leftoverThere, (std::vector<bool>{false, false, false}));
+    EXPECT_TRUE(copiedParts());
+}
+
 TEST_F(GameCopyTest, ReplacedGameMakesRoomWhenNothingElseDoes) {
     // 3500 bytes to copy, 1000 free: only the older copy's 2600 bytes make it fit.
     target.addGame("A", "AAAA_000.01", {10});
