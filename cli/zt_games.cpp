@@ -1,5 +1,6 @@
 // zt_games: lists, shows, deletes, renames and copies the games installed on
 // drives (folders that stand for drives).
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -40,6 +41,12 @@ class CollectedRows : public GameListView {
 };
 
 int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
+    // A mistyped root would otherwise list as a drive without games.
+    std::error_code error;
+    if (!std::filesystem::is_directory(root, error)) {
+        frontEnd.boxes.show("The drive " + root + " cannot be opened.");
+        return kExitFailure;
+    }
     CollectedRows view;
     refreshGameList(root, frontEnd, view);
     if (json) {

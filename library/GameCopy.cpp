@@ -104,6 +104,11 @@ CopyServices systemCopyServices() {
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                         const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services) {
+    // The chosen drive is tested before anything is said about the game.
+    if (platform::sameFolder(sourceRoot, targetRoot)) {
+        frontEnd.boxes.show(kSameDrive);
+        return CopyGameResult::SameDrive;
+    }
     // The source record: the first of the name.
     TableContents sourceTable = readTableFile(tablePath(sourceRoot));
     auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
@@ -117,10 +122,6 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     if (!sourceFiles.valid) {
         frontEnd.boxes.show("The record of game " + name + " is damaged; it cannot be copied.");
         return CopyGameResult::Damaged;
-    }
-    if (platform::sameFolder(sourceRoot, targetRoot)) {
-        frontEnd.boxes.show(kSameDrive);
-        return CopyGameResult::SameDrive;
     }
     std::error_code error;
     if (!std::filesystem::is_directory(targetRoot, error)) {
@@ -223,6 +224,13 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         unchanged = "; the former game " + name + " was removed to make room for the copy.";
     }
 
+    // Leftover files go before any part is written: the room check counted
+    // them as free. One that stays is reported when its part comes.
+    for (PartPlan& plan : plans) {
+        if (plan.removeFirst && platform::removeFile(plan.target))
+            plan.removeFirst = false;
+    }
+
     // Copy the parts. From here on every failure removes what this copy wrote.
     std::vector<std::string> written;
     {
@@ -281,7 +289,10 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         std::span<const GameEntry>(&source, 1));
     if (!rewrite.replaced()) {
         removeAll(written);
-        frontEnd.boxes.show(kTargetNotWritten);
+        std::string text = kTargetNotWritten;
+        if (makeRoomFirst)
+            text += " The former game " + name + " was removed to make room for the copy.";
+        frontEnd.boxes.show(text);
         return CopyGameResult::Failed;
     }
 

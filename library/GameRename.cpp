@@ -47,12 +47,14 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
 
     const std::uint32_t oldHash = gameNameHash(oldName);
     const std::uint32_t newHash = gameNameHash(newName);
+    bool leftDamaged = false;
     for (std::size_t index = 0; index < table.records.size(); ++index) {
         const GameEntry& entry = table.records[index];
         if (!hasName(entry, oldName))
             continue;
         if (!partFilesOf(root, entry).valid) {
             frontEnd.boxes.show(gameDamagedText(oldName));
+            leftDamaged = true;
             continue;
         }
         const std::string id = entry.gameId();
@@ -75,5 +77,5 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
             }
         }
     }
-    return RenameGameResult::Renamed;
+    return leftDamaged ? RenameGameResult::Damaged : RenameGameResult::Renamed;
 }

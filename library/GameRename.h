@@ -16,6 +16,7 @@ enum class RenameGameResult {
     NameTaken,    // "The game already exist."; nothing changed
     FileTaken,    // "The file already exist!"; stopped after the parts before it
     NotFound,     // no record carries the old name; nothing changed
+    Damaged,      // a record of the old name names no files and was left alone
     Failed,       // the table could not be read or written
 };
 
@@ -23,6 +24,6 @@ enum class RenameGameResult {
 // new one, writing the record with the new name after each part. An old part
 // file that is missing (or cannot be renamed for another reason than a taken
 // new name) is passed over, so that renaming again finishes a rename that
-// stopped half-way. Damaged records are left alone.
+// stopped half-way. Damaged records are left alone, and then the result says so.
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
                             const std::string& newName, const FrontEnd& frontEnd);

@@ -79,6 +79,7 @@ TEST_F(GameCopyTest, ReplacementAnsweredYesDropsTheOlderGameAndItsFiles) {
     ui.boxes.answers = {true};
     EXPECT_EQ(copy(), CopyGameResult::Copied);
     EXPECT_EQ(ui.boxes.questions, (Names{"The folder already have game My Game ,Continue?"}));
+    EXPECT_EQ(ui.boxes.defaultNoFlags, (std::vector<bool>{false}));  // Yes is the default
     EXPECT_EQ(target.names(), (Names{"A", "B", "My Game"}));
     EXPECT_EQ(target.records()[2], source.records()[0]);
     EXPECT_FALSE(exists(target.part("My Game", "OLDI_000.01", 0)));
@@ -119,7 +120,10 @@ TEST_F(GameCopyTest, SameFolderHoweverSpelledIsRefused) {
     std::filesystem::create_directory_symlink(plain, target.root() + "link");
     EXPECT_EQ(copyGame(source.root(), "My Game", target.root() + "link/", ui.frontEnd()),
               CopyGameResult::SameDrive);
-    EXPECT_EQ(ui.boxes.shown, (Names{"Cannot copy to it's drive!", "Cannot copy to it's drive!"}));
+    // Also for a game the source does not hold (any more).
+    EXPECT_EQ(copyGame(source.root(), "Gone", plain, ui.frontEnd()), CopyGameResult::SameDrive);
+    EXPECT_EQ(ui.boxes.shown, (Names{"Cannot copy to it's drive!", "Cannot copy to it's drive!",
+                                     "Cannot copy to it's drive!"}));
     EXPECT_EQ(snapshot(source), before);
 }
 
@@ -178,6 +182,22 @@ TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
     EXPECT_TRUE(copiedParts());
 }
 
+TEST_F(GameCopyTest, LeftoverFilesGoBeforeTheFirstPartIsWritten) {
+    // The leftover of the last part frees the room that the first part needs.
+    const std::string leftover = target.part("My Game", kId, 2);
+    GameDrive::writePart(leftover, 5000, 'x');
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(0); };
+    std::vector<bool> leftoverThere;
+    services.copyFile = [&](const std::string& from, const std::string& to,
+                            const platform::CopyProgress& progress) {
+        leftoverThere.push_back(exists(leftover));
+        return platform::copyFileNoReplace(from, to, progress);
+    };
+    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_EQ(leftoverThere, (std::vector<bool>{false, false, false}));
+    EXPECT_TRUE(copiedParts());
+}
+
 TEST_F(GameCopyTest, ReplacedGameMakesRoomWhenNothingElseDoes) {
     // 3500 bytes to copy, 1000 free: only the older copy's 2600 bytes make it fit.
     target.addGame("A", "AAAA_000.01", {10});
@@ -214,6 +234,25 @@ TEST_F(GameCopyTest, FailureAfterMakingRoomLeavesNoHalfGame) {
     EXPECT_TRUE(target.names().empty());
     EXPECT_EQ(target.files(), (Names{"zt.cfg"}));
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("removed to make room"), std::string::npos);
+}
+
+TEST_F(GameCopyTest, TableFailureAfterMakingRoomSaysTheFormerGameIsGone) {
+    target.addGame("My Game", kId, {1300, 1300}, 'o');
+    services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(1000); };
+    int calls = 0;
+    services.copyFile = [&](const std::string& from, const std::string& to,
+                            const platform::CopyProgress& progress) {
+        if (++calls == 3)  // the new table cannot be written where a folder holds its name
+            std::filesystem::create_directory(tempTablePath(target.root()));
+        return platform::copyFileNoReplace(from, to, progress);
+    };
+    ui.boxes.answers = {true};
+    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    EXPECT_TRUE(target.names().empty());
+    EXPECT_EQ(target.files(), (Names{"tepcdfile.tep", "zt.cfg"}));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("cannot be written"), std::string::npos);
     EXPECT_NE(ui.boxes.shown[0].find("removed to make room"), std::string::npos);
 }
 

@@ -110,6 +110,7 @@ TEST_F(GameDeletionTest, CommandNeedsASelectionAndAYes) {
 
     EXPECT_EQ(confirmAndDeleteGame(drive.root(), "A", ui.frontEnd()), DeleteResult::Declined);
     EXPECT_EQ(ui.boxes.questions, (Names{"Delete Game A?"}));
+    EXPECT_EQ(ui.boxes.defaultNoFlags, (std::vector<bool>{false}));  // Yes is the default
     EXPECT_EQ(drive.names(), (Names{"A"}));
 
     ui.boxes.answers = {true};

@@ -102,6 +102,7 @@ TEST_F(GameListTest, DestroyedGameAnsweredNoIsListedWithWhatExists) {
     ui.boxes.answers = {false};
     refresh();
     EXPECT_EQ(ui.boxes.questions, (Names{"Game Broken destroyed,Delete ?"}));
+    EXPECT_EQ(ui.boxes.defaultNoFlags, (std::vector<bool>{false}));  // Yes is the default
     ASSERT_EQ(list.rows.size(), 1u);
     EXPECT_EQ(list.rows[0].sizeKB, 5u);
     EXPECT_FALSE(list.rows[0].complete);

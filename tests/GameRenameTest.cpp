@@ -111,12 +111,18 @@ TEST_F(GameRenameTest, TakenFileStopsAndRenamingBackRestoresEverything) {
     EXPECT_EQ(drive.records(), original);
 }
 
-TEST_F(GameRenameTest, DamagedRecordIsLeftAlone) {
+TEST_F(GameRenameTest, DamagedRecordIsLeftAloneAndNotReportedAsRenamed) {
     drive.appendRecord(gameRecord("Bad", "../x", 1));
     const auto before = readBytes(drive.table());
-    EXPECT_EQ(rename("Bad", "Good"), RenameGameResult::Renamed);
+    EXPECT_EQ(rename("Bad", "Good"), RenameGameResult::Damaged);
     EXPECT_EQ(readBytes(drive.table()), before);
     EXPECT_EQ(ui.boxes.shown.size(), 1u);
+
+    // A sound record of the same name is renamed; the damaged one still is not.
+    drive.addGame("Bad", "GOOD_000.01", {10});
+    EXPECT_EQ(rename("Bad", "Good"), RenameGameResult::Damaged);
+    EXPECT_EQ(drive.names(), (Names{"Before", "My Game", "After", "Bad", "Good"}));
+    EXPECT_TRUE(exists(drive.part("Good", "GOOD_000.01", 0)));
 }
 
 TEST_F(GameRenameTest, UnknownOldNameChangesNothing) {

@@ -49,6 +49,12 @@ TEST(ZtGamesTest, ListPrintsRowsAndValidJson) {
 
     GameDrive empty;
     EXPECT_EQ(zt_games("list --json " + empty.root()).out, "[]\n");
+
+    // A root that is no folder is a failure, not a drive without games.
+    ToolRun missing = zt_games("list " + shellQuoted(empty.root() + "missing"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.empty());
+    EXPECT_NE(missing.err.find("cannot be opened"), std::string::npos);
 }
 
 TEST(ZtGamesTest, WrongOperandCountPrintsTheUsageOnly) {
