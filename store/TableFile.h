@@ -1,6 +1,7 @@
 #pragma once
 // Reading and replacing a drive's game table file as a whole.
 
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <string>
@@ -14,8 +15,12 @@ struct TableContents {
     std::vector<GameEntry> records;
 };
 
+// More records than any drive holds games; a larger file is not read.
+constexpr std::size_t kMaxTableRecords = std::size_t{1} << 20;
+
 // Reads 64-byte records until a read comes back short; a trailing piece
-// shorter than a record is not a record.
+// shorter than a record is not a record. Anything but a plain file, or a file
+// of more than kMaxTableRecords records, exists but is not opened.
 TableContents readTableFile(const std::string& path);
 
 // Called after the temporary file is complete and flushed, just before it

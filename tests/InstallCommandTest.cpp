@@ -295,10 +295,10 @@ TEST_F(InstallCommandTest, UnreadableSectorsAtTheVeryEndAreZeros) {
 }
 
 TEST_F(InstallCommandTest, GameThatCannotBeRecordedLeavesNoFiles) {
-    // A table that is a folder: readable as empty, but it cannot be replaced.
-    std::filesystem::create_directory(tablePath(drive.root()));
+    // A folder in the way of the temporary table: the table cannot be replaced.
+    std::filesystem::create_directory(tempTablePath(drive.root()));
     EXPECT_EQ(install(makeGameDisc(3000)), 0);
     EXPECT_EQ(ui.status.texts.back(), "config file error\n");
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
-    EXPECT_EQ(files(), (std::vector<std::string>{"zt.cfg"}));
+    EXPECT_EQ(files(), (std::vector<std::string>{"tepcdfile.tep"}));
 }

@@ -128,3 +128,18 @@ TEST_F(TableRewriteTest, UnreadableTableIsNotExamined) {
     EXPECT_FALSE(asked);
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
 }
+
+TEST_F(TableRewriteTest, PipeOrHugeTableIsNotExaminedNorReplaced) {
+    TempDir pipeDrive;
+    ASSERT_EQ(::mkfifo(tablePath(pipeDrive.root()).c_str(), 0644), 0);
+    EXPECT_EQ(rewriteTable(pipeDrive.root(), dropNamed("A")).status,
+              RewriteResult::Status::NotOpened);  // returns at once instead of blocking
+    EXPECT_TRUE(std::filesystem::is_fifo(tablePath(pipeDrive.root())));
+
+    std::filesystem::resize_file(tablePath(drive.root()), (kMaxTableRecords + 1) * 64);  // sparse
+    TableContents huge = readTableFile(tablePath(drive.root()));
+    EXPECT_TRUE(huge.exists);
+    EXPECT_FALSE(huge.opened);
+    EXPECT_EQ(rewriteTable(drive.root(), dropNamed("A")).status, RewriteResult::Status::NotOpened);
+    EXPECT_EQ(std::filesystem::file_size(tablePath(drive.root())), (kMaxTableRecords + 1) * 64);
+}
