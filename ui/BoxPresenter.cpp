@@ -1,0 +1,28 @@
+#include "ui/BoxPresenter.h"
+
+#include <QMessageBox>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Tarnwick Game Installer");
+
+int runBox(QWidget* owner, const QString& text, QMessageBox::StandardButtons buttons,
+           QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::NoIcon, kCaption, text, buttons, owner);
+    // Texts hold game names read from a drive: never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec();
+}
+
+}  // namespace
+
+void StandardBoxPresenter::show(QWidget* owner, const QString& text) {
+    runBox(owner, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool StandardBoxPresenter::ask(QWidget* owner, const QString& text, bool defaultNo) {
+    return runBox(owner, text, QMessageBox::Yes | QMessageBox::No,
+                  defaultNo ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
+}

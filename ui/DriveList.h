@@ -1,0 +1,26 @@
+#pragma once
+// The drives the window offers: optical drives as sources, and the mounted
+// file systems of fixed disks (a USB hard disk is one, a USB stick is not) as
+// targets. Tests put a fake in its place.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct FixedDrive {
+    std::string mountPoint;  // the drive root shown in the boxes
+    std::string device;      // the partition that holds it
+};
+
+class DriveList {
+  public:
+    virtual ~DriveList() = default;
+    // Device paths of the optical drives, sorted.
+    virtual std::vector<std::string> opticalDrives() = 0;
+    // Writable file systems of fixed disks, sorted by mount point.
+    virtual std::vector<FixedDrive> fixedDrives() = 0;
+    // The devices that hold "/", "/boot" and the user's home: never formatted.
+    virtual std::vector<std::string> systemDevices() = 0;
+};
+
+std::unique_ptr<DriveList> makeSystemDriveList();

@@ -1,0 +1,47 @@
+#include "ui/DriveSelectDialog.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "store/DriveRoot.h"
+#include "ui/DialogTemplate.h"
+
+DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
+    : QDialog(parent), drives_(drives) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    buildDialog(this, driveTemplate());
+    driveList = qobject_cast<QListWidget*>(controlById(this, 1019));
+    auto* ok = qobject_cast<QPushButton*>(controlById(this, 1021));
+    auto* cancel = qobject_cast<QPushButton*>(controlById(this, 1022));
+    ok->setFlat(true);
+    cancel->setFlat(true);
+    connect(ok, &QPushButton::clicked, this, &DriveSelectDialog::onOk);
+    connect(cancel, &QPushButton::clicked, this, &DriveSelectDialog::reject);
+    connect(driveList, &QListWidget::itemDoubleClicked, this,
+            &DriveSelectDialog::onListDoubleClick);
+    OnInitDialog();
+}
+
+void DriveSelectDialog::OnInitDialog() {
+    driveList->clear();
+    for (const FixedDrive& drive : drives_.fixedDrives()) {
+        auto* item = new QListWidgetItem(QString::fromStdString(drive.mountPoint));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(drive.mountPoint));
+        driveList->addItem(item);
+    }
+    driveList->setCurrentRow(-1);
+    driveList->clearSelection();
+}
+
+void DriveSelectDialog::onOk() {
+    const QList<QListWidgetItem*> selected = driveList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    selectedDrive = normalizeRoot(selected.front()->data(Qt::UserRole).toByteArray().toStdString());
+    accept();
+}
+
+void DriveSelectDialog::onListDoubleClick() {
+    onOk();
+}

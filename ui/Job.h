@@ -1,0 +1,28 @@
+#pragma once
+// One job on its own worker thread. When the work is done, the window thread
+// joins the thread and runs the job's ending, so that a job never ends while
+// the window waits for it and the window never waits for a job that waits
+// for the window.
+
+#include <functional>
+#include <thread>
+
+#include <QObject>
+
+class Job {
+  public:
+    explicit Job(QObject* window) : window_(window) {}
+    ~Job();
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+    // Runs `work` on a new thread, then `finished` on the window thread.
+    // False, starting nothing, while the job still runs.
+    bool start(std::function<void()> work, std::function<void()> finished);
+    bool running() const { return running_; }
+
+  private:
+    QObject* window_;
+    std::thread thread_;
+    bool running_ = false;  // window thread only
+};

@@ -1,0 +1,133 @@
+#pragma once
+// The main window: three pages behind tabs ("Games Installer", "Disk
+// Format", "About"), the drive boxes, the list of installed games with its
+// context menu, and the jobs (install, format, copy) that run on worker
+// threads while the window stays responsive.
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QIcon>
+
+#include "store/FrontEnd.h"
+#include "ui/DriveList.h"
+#include "ui/HyperlinkLabel.h"
+#include "ui/Job.h"
+#include "ui/ProgressDialog.h"
+#include "ui/WindowLog.h"
+#include "ui/WindowServices.h"
+
+class ClickLabel;
+class DropDownList;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class MainDialog : public QDialog {
+    Q_OBJECT
+  public:
+    MainDialog(const WindowServices& services, ProgressDialog& progressDialog, WindowLog& log,
+               QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    std::atomic<int> busy{0};  // 1 while an install or format job runs
+    std::string targetRoot;    // root of the drive selected in the hard-drive box
+    std::string formatDrive;   // the volume chosen for formatting
+    HyperlinkLabelParams linkParams;
+    HyperlinkLabel link;
+    ClickLabel* statusLine = nullptr;     // 1036
+    QTreeWidget* gameList = nullptr;      // 1010
+    QPushButton* formatButton = nullptr;  // 1024
+    QTabWidget* tabs = nullptr;           // 1027
+    DropDownList* mediaCombo = nullptr;   // 1009
+    DropDownList* driveCombo = nullptr;   // 1011
+    DropDownList* sourceCombo = nullptr;  // 1012
+    QPushButton* startButton = nullptr;   // 1004
+    std::string copyGameName;
+    std::string gameName = "Game1";
+    QIcon icon;
+
+    // Page and drive handling.
+    bool OnInitDialog();
+    void onDriveChanged();
+    void onTabChanged(int index);
+    void showInstallerPage(bool show);
+    void showFormatPage(bool show);
+    void showAboutPage(bool show);
+    void OnOK() {}
+    void OnCancel() {}
+
+    // Installed games.
+    bool refreshGameList(const std::string& root);
+    void onGameClicked(QTreeWidgetItem* item);
+    void onListRightClick(const QPoint& position);
+    void onDeleteGame();
+    void onRenameGame();
+    void onCopyGame();
+    void openWebSite();
+
+    // Jobs.
+    void onStart();
+    void onFormat();
+    void onStatusLineClicked();
+
+    // Whether any job (install, format or copy) still runs.
+    bool jobRunning() const;
+    // The copy's own progress window.
+    ProgressDialog& copyProgress() { return copyProgress_; }
+    // The window's front end, for routines run on the window thread.
+    FrontEnd windowFrontEnd();
+    // The name in column 0 of the selected row, as stored in the table.
+    std::optional<std::string> selectedGameName() const;
+
+    static const char* const kNoHardDrive;
+    static const char* const kFormatText;
+
+  protected:
+    void accept() override { OnOK(); }
+    void reject() override { OnCancel(); }
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    class Frontage;
+    class ListRows;
+
+    void bindControls();
+    void fillSourceCombo();
+    void fillDriveCombo();
+    void onSourceActivated(int index);
+    void takeControlValues();
+    std::string selectedDriveRoot() const;
+    std::optional<FixedDrive> fixedDriveAt(const std::string& root);
+    bool requireHardDrive();
+    std::string installSource() const;
+    int installJob(std::vector<std::string> args);
+    void installFinished(int result, std::string root);
+    void copyGameJob(std::string sourceRoot, std::string name);
+    void formatJob(FixedDrive drive);
+    void closeWhenIdle();
+    QWidget* boxOwner();
+
+    WindowServices services_;
+    ProgressDialog& progressDialog_;
+    ProgressDialog copyProgress_;
+    WindowLog& log_;
+    std::unique_ptr<Frontage> frontage_;
+    QLineEdit* nameEdit_ = nullptr;          // 1005
+    QLabel* formatText_ = nullptr;           // 1035
+    ClickLabel* linkPlaceholder_ = nullptr;  // 1028
+    QList<QString> imageFiles_;              // chosen this session, offered again
+    int lastSource_ = 0;
+    int installResult_ = 0;  // written by the install's thread, read after it ended
+    bool closing_ = false;   // the user agreed to close; waiting for the jobs to end
+    Job installJob_;
+    Job formatJob_;
+    Job copyJob_;
+};

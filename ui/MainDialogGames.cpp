@@ -1,0 +1,176 @@
+// The main window's list of installed games and what its context menu does.
+
+#include <QAction>
+#include <QComboBox>
+#include <QCursor>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "library/GameCopy.h"
+#include "library/GameDeletion.h"
+#include "library/GameDetails.h"
+#include "library/GameFiles.h"
+#include "library/GameList.h"
+#include "library/GameRename.h"
+#include "ui/DriveSelectDialog.h"
+#include "ui/GuiThread.h"
+#include "ui/MainDialog.h"
+#include "ui/MainDialogFrontage.h"
+#include "ui/RenameDialog.h"
+
+namespace {
+
+constexpr int kNameRole = Qt::UserRole;  // the name's bytes as the table holds them
+
+}  // namespace
+
+// The list view as the listing routine fills it: rows are gathered and
+// handed to the view at once, so that a long table fills quickly.
+class MainDialog::ListRows : public GameListView {
+  public:
+    explicit ListRows(QTreeWidget& list) : list_(list) {}
+    ~ListRows() override {
+        list_.addTopLevelItems(rows_);
+        list_.setUpdatesEnabled(true);
+    }
+    void clear() override {
+        list_.setUpdatesEnabled(false);
+        list_.clear();
+        qDeleteAll(rows_);
+        rows_.clear();
+    }
+    void appendRow(const GameRow& row) override {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, QString::fromStdString(row.name));
+        item->setText(1, QString::number(row.sizeKB));
+        item->setData(0, kNameRole, QByteArray::fromStdString(row.name));
+        rows_.append(item);
+    }
+
+  private:
+    QTreeWidget& list_;
+    QList<QTreeWidgetItem*> rows_;
+};
+
+bool MainDialog::refreshGameList(const std::string& root) {
+    if (root.empty()) {
+        gameList->clear();
+        statusLine->setText(QString::fromUtf8(kNoHardDrive).section('\n', 0, 0));
+        return false;
+    }
+    ListRows rows(*gameList);
+    return ::refreshGameList(root, windowFrontEnd(), rows);
+}
+
+std::optional<std::string> MainDialog::selectedGameName() const {
+    const QList<QTreeWidgetItem*> selected = gameList->selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected.front()->data(0, kNameRole).toByteArray().toStdString();
+}
+
+void MainDialog::onGameClicked(QTreeWidgetItem* item) {
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    std::optional<std::string> name = selectedGameName();
+    if (!name || targetRoot.empty())
+        return;
+    // The details of the clicked row become its tooltip.
+    if (std::optional<std::string> details = gameDetails(targetRoot, *name); details && item)
+        item->setToolTip(0, QString::fromStdString(*details));
+}
+
+void MainDialog::onListRightClick(const QPoint& position) {
+    const QPoint at = gameList->viewport()->mapToGlobal(position);
+    if (tabs->currentIndex() != 0)
+        return;
+    QMenu menu(this);
+    QAction* remove = menu.addAction(QStringLiteral("Delete"));
+    QAction* rename = menu.addAction(QStringLiteral("Rename"));
+    QAction* copy = menu.addAction(QStringLiteral("Copy..."));
+    QAction* chosen = services_.execMenu ? services_.execMenu(menu, at) : menu.exec(at);
+    if (chosen == remove)
+        onDeleteGame();
+    else if (chosen == rename)
+        onRenameGame();
+    else if (chosen == copy)
+        onCopyGame();
+}
+
+void MainDialog::onDeleteGame() {
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    if (!requireHardDrive())
+        return;
+    if (confirmAndDeleteGame(targetRoot, selectedGameName(), windowFrontEnd()) ==
+        DeleteResult::NoSelection)
+        return;
+    refreshGameList(targetRoot);
+}
+
+void MainDialog::onRenameGame() {
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    if (!requireHardDrive())
+        return;
+    const std::optional<std::string> oldName = selectedGameName();
+    if (!requireSelection(oldName, windowFrontEnd()))
+        return;
+    RenameDialog dialog(this);
+    const int answer = services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
+    if (answer != QDialog::Accepted)
+        return;
+    switch (renameGame(targetRoot, *oldName, dialog.newName, windowFrontEnd())) {
+        case RenameGameResult::NameTooLong:
+        case RenameGameResult::NameTaken:
+        case RenameGameResult::FileTaken:
+            return;  // nothing to show anew
+        default:
+            refreshGameList(targetRoot);
+    }
+}
+
+void MainDialog::onCopyGame() {
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    if (!requireHardDrive())
+        return;
+    const std::optional<std::string> name = selectedGameName();
+    if (!requireSelection(name, windowFrontEnd()))
+        return;
+    if (copyJob_.running()) {
+        windowFrontEnd().boxes.show(
+            "A copy is still running; start the next one when it has finished.");
+        return;
+    }
+    copyGameName = *name;
+    copyJob_.start([this, source = targetRoot, game = copyGameName] { copyGameJob(source, game); },
+                   [this] {
+                       gameList->setEnabled(true);
+                       driveCombo->setEnabled(true);
+                       closeWhenIdle();
+                   });
+}
+
+void MainDialog::copyGameJob(std::string sourceRoot, std::string name) {
+    // The drive dialog is the window's; the worker waits for the choice.
+    const std::string target = callOnGuiThread(this, [this]() -> std::string {
+        DriveSelectDialog dialog(*services_.drives, this);
+        const int answer = services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
+        return answer == QDialog::Accepted ? dialog.selectedDrive : std::string();
+    });
+    if (target.empty())
+        return;
+    postToGuiThread(this, [this] {
+        gameList->setEnabled(false);
+        driveCombo->setEnabled(false);
+    });
+    JobFrontEnd frontEnd(frontage_->status, frontage_->boxes, copyProgress_, log_);
+    copyGame(sourceRoot, name, target, frontEnd.frontEnd(), services_.copyServices);
+}
+
+void MainDialog::openWebSite() {
+    if (services_.openUrl)
+        services_.openUrl(services_.websiteUrl);
+}

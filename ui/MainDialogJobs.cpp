@@ -1,0 +1,164 @@
+// The main window's jobs: the install behind "Start" and the format behind
+// "Format...", each on its own worker thread.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "disk/FormatCommand.h"
+#include "install/InstallCommand.h"
+#include "ui/DriveList.h"
+#include "ui/DriveSelectDialog.h"
+#include "ui/GuiThread.h"
+#include "ui/MainDialog.h"
+#include "ui/MainDialogFrontage.h"
+#include "ui/VolumeService.h"
+
+void MainDialog::onStart() {
+    FrontEnd frontEnd = windowFrontEnd();
+    if (!frontEnd.boxes.ask("Start Install?", false))
+        return;
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    if (!requireHardDrive())
+        return;
+    if (gameName.empty()) {
+        frontEnd.boxes.show("Please intput file name.");
+        return;
+    }
+    if (installSource().empty()) {
+        frontEnd.boxes.show(
+            "Please choose a CD/DVD drive, or an image file through \"Image file...\".");
+        return;
+    }
+    if (jobRunning() && !copyJob_.running())
+        return;  // one install or format at a time
+    startButton->setEnabled(false);
+    // The job reads the boxes here: no widget is touched from its thread.
+    std::vector<std::string> args{"", installSource(), targetRoot, gameName,
+                                  mediaCombo->currentText().toStdString()};
+    gameList->setEnabled(false);
+    busy.store(1);
+    setEnabled(false);
+    installJob_.start([this, args] { installResult_ = installJob(args); },
+                      [this, root = targetRoot] { installFinished(installResult_, root); });
+}
+
+int MainDialog::installJob(std::vector<std::string> args) {
+    JobFrontEnd frontEnd(frontage_->status, frontage_->boxes, progressDialog_, log_);
+    FrontEnd ui = frontEnd.frontEnd();
+    InstallCommand command(ui, services_.discOpener, services_.freeSpace);
+    // A failed or cancelled install removes the part files it wrote itself,
+    // before the window may close.
+    return command.run(args);
+}
+
+void MainDialog::installFinished(int result, std::string root) {
+    // After a success the window stays disabled until "OK" in the progress window.
+    if (result == 0)
+        setEnabled(true);
+    busy.store(0);
+    gameList->setEnabled(true);
+    startButton->setEnabled(true);
+    if (!closing_)
+        refreshGameList(root);
+    closeWhenIdle();
+}
+
+void MainDialog::onStatusLineClicked() {
+    if (busy.load() == 1)
+        progressDialog_.showNormal();
+}
+
+void MainDialog::onFormat() {
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    if (services_.drives->fixedDrives().empty()) {
+        windowFrontEnd().boxes.show(kNoHardDrive);
+        return;
+    }
+    if (formatJob_.running() || installJob_.running())
+        return;
+    DriveSelectDialog dialog(*services_.drives);
+    const int answer = services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
+    if (answer != QDialog::Accepted)
+        return;
+    std::optional<FixedDrive> drive = fixedDriveAt(dialog.selectedDrive);
+    if (!drive) {
+        windowFrontEnd().boxes.show("The drive " + dialog.selectedDrive +
+                                    " is no longer mounted; nothing was formatted.");
+        return;
+    }
+    const std::vector<std::string> system = services_.drives->systemDevices();
+    if (std::find(system.begin(), system.end(), drive->device) != system.end()) {
+        windowFrontEnd().boxes.show("The drive " + drive->mountPoint + " (" + drive->device +
+                                    ") holds the running system or your home folder; it cannot "
+                                    "be formatted.");
+        return;
+    }
+    formatDrive = drive->device;
+    formatJob_.start([this, target = *drive] { formatJob(target); }, [this] { closeWhenIdle(); });
+}
+
+void MainDialog::formatJob(FixedDrive drive) {
+    JobFrontEnd job(frontage_->status, frontage_->boxes, progressDialog_, log_);
+    FrontEnd frontEnd = job.frontEnd();
+    if (!frontEnd.boxes.ask(formatWarningText(drive.device), false))
+        return;
+    postToGuiThread(this, [this] {
+        formatButton->setEnabled(false);
+        busy.store(1);
+    });
+    frontEnd.progress.show();
+    frontEnd.progress.setRange(100);
+    postToGuiThread(this, [this] { setEnabled(false); });
+    frontEnd.progress.bringToFront();
+
+    std::string problem;
+    bool formatted = false;
+    if (!services_.volumes->unmount(drive.device, drive.mountPoint, problem)) {
+        problem = "The drive " + drive.mountPoint + " could not be unmounted: " + problem;
+    } else {
+        bool denied = false;
+        std::string reason;
+        if (services_.canWriteDevice(drive.device, denied, reason)) {
+            const char* argv[3] = {"", drive.device.c_str(), "FORMAT"};
+            formatted = FormatCommand(3, argv, frontEnd.out) == 1;
+        } else if (denied) {
+            // Only the administrator may write the device: the installed
+            // format tool runs with the rights that polkit grants.
+            std::string startError;
+            const int status =
+                services_.volumes->runPrivilegedFormat(drive.device, frontEnd.out, startError);
+            formatted = status == 0;
+            if (status < 0)
+                problem = "Writing to " + drive.device + " needs administrator rights (" + reason +
+                          "), and they could not be asked for: " + startError;
+        } else {
+            problem = "The device " + drive.device + " cannot be opened for writing: " + reason;
+        }
+        if (formatted)
+            services_.volumes->mountAgain(drive.device);
+    }
+
+    if (formatted) {
+        postToGuiThread(this, [this] {
+            formatButton->setEnabled(true);
+            busy.store(0);
+        });
+        frontEnd.progress.setPosition(100);
+        frontEnd.progress.setButtonCaption("OK");
+        return;
+    }
+    postToGuiThread(this, [this] {
+        formatButton->setEnabled(true);
+        setEnabled(true);
+        busy.store(0);
+    });
+    frontEnd.progress.hide();
+    if (!problem.empty())
+        frontEnd.boxes.show(problem);
+    frontEnd.boxes.show("Format Failed!!");
+}

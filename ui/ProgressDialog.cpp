@@ -1,0 +1,74 @@
+#include "ui/ProgressDialog.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "ui/DialogTemplate.h"
+#include "ui/GuiThread.h"
+
+ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
+    // A tool window with a caption and a close box, kept above other windows
+    // while a job runs, as the jobs bring it to the front.
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    buildDialog(this, progressTemplate());
+    setWindowTitle(title);
+    textLine = qobject_cast<QLabel*>(controlById(this, 1020));
+    textLine->setTextFormat(Qt::PlainText);
+    progressBar = qobject_cast<QProgressBar*>(controlById(this, 1013));
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    button = qobject_cast<QPushButton*>(controlById(this, 2));
+    connect(button, &QPushButton::clicked, this, &ProgressDialog::OnCancel);
+}
+
+void ProgressDialog::OnCancel() {
+    cancelRequested.store(1);
+    progressBar->setValue(0);
+    button->setText(QStringLiteral("Cancel"));
+    emit cancelled();
+    hide();
+}
+
+void ProgressDialog::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    OnCancel();
+}
+
+void ProgressBridge::show() {
+    postToGuiThread(&dialog_, [d = &dialog_] { d->showNormal(); });
+}
+
+void ProgressBridge::hide() {
+    postToGuiThread(&dialog_, [d = &dialog_] { d->hide(); });
+}
+
+void ProgressBridge::setRange(int upper) {
+    postToGuiThread(&dialog_, [d = &dialog_, upper] { d->progressBar->setRange(0, upper); });
+}
+
+void ProgressBridge::setPosition(int position) {
+    postToGuiThread(&dialog_, [d = &dialog_, position] { d->progressBar->setValue(position); });
+}
+
+void ProgressBridge::setText(const std::string& text) {
+    postToGuiThread(&dialog_, [d = &dialog_, text = QString::fromStdString(text)] {
+        d->textLine->setText(text);
+    });
+}
+
+void ProgressBridge::bringToFront() {
+    postToGuiThread(&dialog_, [d = &dialog_] {
+        d->show();
+        d->raise();
+        d->activateWindow();
+    });
+}
+
+void ProgressBridge::setButtonCaption(const std::string& caption) {
+    postToGuiThread(&dialog_, [d = &dialog_, caption = QString::fromStdString(caption)] {
+        d->button->setText(caption);
+    });
+}

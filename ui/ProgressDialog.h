@@ -1,0 +1,61 @@
+#pragma once
+// The small modeless window in which long jobs show their progress. Its one
+// button reads "Cancel" while a job runs and asks it to stop, and "OK" after
+// a job succeeded; either way it hides the window and gives the main window
+// back. Jobs drive it from their worker threads through `ProgressBridge`.
+
+#include <atomic>
+#include <string>
+
+#include <QDialog>
+
+#include "store/FrontEnd.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class ProgressDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // Built from the progress template; `title` is "Install" for the install
+    // and format jobs' window, "copy" for the copy's own window.
+    explicit ProgressDialog(const QString& title = QStringLiteral("Install"));
+
+    QLabel* textLine = nullptr;           // control 1020
+    QProgressBar* progressBar = nullptr;  // control 1013
+    QPushButton* button = nullptr;        // control 2: "Cancel" or "OK"
+
+    // Set by the button, read by the jobs' copy loops on their own thread.
+    std::atomic<int> cancelRequested{0};
+
+    // The button, the Escape key and the close box: ask the job to stop,
+    // reset the bar and the caption, give the main window back, hide.
+    void OnCancel();
+
+  signals:
+    // The main window enables itself again.
+    void cancelled();
+
+  protected:
+    void reject() override { OnCancel(); }
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// The progress window as the routines see it; callable from any thread.
+class ProgressBridge : public ProgressWindow {
+  public:
+    explicit ProgressBridge(ProgressDialog& dialog) : dialog_(dialog) {}
+    void show() override;
+    void hide() override;
+    void setRange(int upper) override;
+    void setPosition(int position) override;
+    void setText(const std::string& text) override;
+    void bringToFront() override;
+    void setButtonCaption(const std::string& caption) override;
+    bool cancelRequested() const override { return dialog_.cancelRequested.load() != 0; }
+    void clearCancel() override { dialog_.cancelRequested.store(0); }
+
+  private:
+    ProgressDialog& dialog_;
+};

@@ -1,0 +1,25 @@
+#include "ui/RenameDialog.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/DialogTemplate.h"
+
+RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    buildDialog(this, renameTemplate());
+    edit = qobject_cast<QLineEdit*>(controlById(this, 1020));
+    auto* ok = qobject_cast<QPushButton*>(controlById(this, 1021));
+    auto* cancel = qobject_cast<QPushButton*>(controlById(this, 1022));
+    // Enter acts as "Ok", Escape as "Cancel".
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &RenameDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &RenameDialog::reject);
+    edit->setFocus();
+}
+
+void RenameDialog::accept() {
+    newName = edit->text().toStdString();
+    QDialog::accept();
+}

@@ -1,0 +1,40 @@
+#include "ui/WindowFrontEnd.h"
+
+#include <QLabel>
+
+#include "ui/BoxPresenter.h"
+#include "ui/GuiThread.h"
+
+void WindowStatusLine::setText(const std::string& text) {
+    QLabel* label = label_;
+    if (label == nullptr)
+        return;
+    postToGuiThread(label, [label, text = QString::fromStdString(text)] {
+        label->setText(text);
+        // A text that starts or ends with a line break would leave the line
+        // looking empty; the whole text is also its tooltip.
+        label->setToolTip(text.trimmed());
+    });
+}
+
+QWidget* WindowBoxes::owner() const {
+    QWidget* window = window_;
+    return window != nullptr && window->isEnabled() && window->isVisible() ? window : nullptr;
+}
+
+void WindowBoxes::show(const std::string& text) {
+    QWidget* window = window_;
+    if (window == nullptr)
+        return;
+    callOnGuiThread(
+        window, [this, text = QString::fromStdString(text)] { presenter_.show(owner(), text); });
+}
+
+bool WindowBoxes::ask(const std::string& text, bool defaultNo) {
+    QWidget* window = window_;
+    if (window == nullptr)
+        return false;
+    return callOnGuiThread(window, [this, text = QString::fromStdString(text), defaultNo] {
+        return presenter_.ask(owner(), text, defaultNo);
+    });
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The window's side of the routines' front end: the status line is the main
+// window's control 1036, message boxes are Qt's standard boxes. Both may be
+// called from a worker; a box then blocks the worker until it is answered.
+
+#include <string>
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include "store/FrontEnd.h"
+
+class BoxPresenter;
+
+class WindowStatusLine : public StatusLine {
+  public:
+    explicit WindowStatusLine(QLabel& label) : label_(&label) {}
+    void setText(const std::string& text) override;
+
+  private:
+    QPointer<QLabel> label_;
+};
+
+class WindowBoxes : public MessageBoxes {
+  public:
+    WindowBoxes(QWidget& window, BoxPresenter& presenter)
+        : window_(&window), presenter_(presenter) {}
+    void show(const std::string& text) override;
+    bool ask(const std::string& text, bool defaultNo) override;
+
+  private:
+    // Boxes belong to the main window while it takes input; a box owned by a
+    // disabled window would itself take none.
+    QWidget* owner() const;
+
+    QPointer<QWidget> window_;
+    BoxPresenter& presenter_;
+};
+
+#include "ui/ProgressDialog.h"
+#include "ui/WindowLog.h"
+
+// One job's front end: the window's status line and boxes, the job's
+// progress window, and its own stream into the window's log.
+class JobFrontEnd {
+  public:
+    JobFrontEnd(StatusLine& status, MessageBoxes& boxes, ProgressDialog& progress, WindowLog& log)
+        : status_(status), boxes_(boxes), progress_(progress), out_(log) {}
+    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
+
+  private:
+    StatusLine& status_;
+    MessageBoxes& boxes_;
+    ProgressBridge progress_;
+    LogStream out_;
+};

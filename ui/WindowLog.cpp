@@ -1,0 +1,67 @@
+#include "ui/WindowLog.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+WindowLog::WindowLog(const std::string& path) : path_(path) {
+    if (path_.empty())
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
+    file_ = std::fopen(path_.c_str(), "a");
+}
+
+WindowLog::~WindowLog() {
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+std::string WindowLog::defaultPath() {
+    std::string folder;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/')
+        folder = state;
+    else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        folder = std::string(home) + "/.local/state";
+    else
+        return {};
+    return folder + "/tarnwick-game-installer/zt_installer.log";
+}
+
+void WindowLog::write(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+    if (file_ != nullptr && !line.empty() && line.back() != '\r') {
+        std::fwrite(line.data(), 1, line.size(), file_);
+        std::fflush(file_);
+    }
+}
+
+LogStream::LogStream(WindowLog& log) : std::ostream(nullptr), buffer_(log) {
+    rdbuf(&buffer_);
+}
+
+LogStream::~LogStream() {
+    buffer_.flushLine();
+}
+
+void LogStream::LineBuffer::flushLine() {
+    if (!line_.empty())
+        log_.write(line_);
+    line_.clear();
+}
+
+LogStream::LineBuffer::int_type LogStream::LineBuffer::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return traits_type::not_eof(c);
+    line_ += traits_type::to_char_type(c);
+    if (c == '\n' || c == '\r')
+        flushLine();
+    return c;
+}
+
+int LogStream::LineBuffer::sync() {
+    return 0;
+}
