@@ -5,7 +5,8 @@
 #include <iostream>
 #include <system_error>
 
-WindowLog::WindowLog(const std::string& path) : path_(path) {
+WindowLog::WindowLog(const std::string& path, bool toStandardOutput)
+    : path_(path), toStandardOutput_(toStandardOutput) {
     if (path_.empty())
         return;
     std::error_code error;
@@ -31,8 +32,10 @@ std::string WindowLog::defaultPath() {
 
 void WindowLog::write(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+    if (toStandardOutput_) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fflush(stdout);
+    }
     if (file_ != nullptr && !line.empty() && line.back() != '\r') {
         std::fwrite(line.data(), 1, line.size(), file_);
         std::fflush(file_);

@@ -12,8 +12,8 @@
 
 class WindowLog {
   public:
-    // `path` empty: standard output only.
-    explicit WindowLog(const std::string& path);
+    // `path` empty: no file. `toStandardOutput` false keeps standard output quiet.
+    explicit WindowLog(const std::string& path, bool toStandardOutput = true);
     ~WindowLog();
     WindowLog(const WindowLog&) = delete;
     WindowLog& operator=(const WindowLog&) = delete;
@@ -29,6 +29,7 @@ class WindowLog {
   private:
     std::mutex mutex_;
     std::string path_;
+    bool toStandardOutput_;
     std::FILE* file_ = nullptr;
 };
 

@@ -1,0 +1,117 @@
+// Dialog units into pixels, and every control of every template at its place.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFontInfo>
+
+#include "ui/DialogTemplate.h"
+#include "ui/DialogUnits.h"
+
+TEST(DialogUnitsTest, ScalesAndRoundsAsTheDialogManagerDoes) {
+    // The classic 8-point dialog font has base units 6 x 13.
+    const BaseUnits classic{6, 13};
+    EXPECT_EQ(unitsToPixels(QRect(0, 0, 100, 100), classic), QRect(0, 0, 150, 163));
+    EXPECT_EQ(unitsToPixelsX(1, classic), 2);  // 1.5 rounds up
+    EXPECT_EQ(unitsToPixelsY(3, classic), 5);  // 4.875
+    EXPECT_EQ(unitsToPixelsY(4, classic), 7);  // 6.5 rounds up
+    EXPECT_EQ(unitsToPixelsX(0, classic), 0);
+}
+
+TEST(DialogUnitsTest, TemplateFontsAreTheirPointSizesAtNinetySixDotsPerInch) {
+    EXPECT_EQ(dialogFont("Times New Roman", 9).pixelSize(), 12);
+    EXPECT_EQ(dialogFont("Times New Roman", 10).pixelSize(), 13);
+}
+
+TEST(DialogUnitsTest, BaseUnitsComeFromTheFontsOwnLetters) {
+    QFont font = dialogFont("Times New Roman", 9);
+    if (QFontInfo(font).family() != "Liberation Serif")
+        GTEST_SKIP() << "Times New Roman maps to " << QFontInfo(font).family().toStdString();
+    const BaseUnits base = baseUnitsOf(font);
+    QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    // About 5.6 pixels a letter at 12 pixels: the average rounds to 6.
+    EXPECT_EQ(base.x, (letters / 26 + 1) / 2);
+    EXPECT_GE(base.x, 5);
+    EXPECT_LE(base.x, 6);
+    EXPECT_EQ(base.y, metrics.height());
+    // A wider font gets wider units.
+    EXPECT_GT(baseUnitsOf(dialogFont("Times New Roman", 20)).x, base.x);
+}
+
+namespace {
+
+void expectLaidOut(const DialogTemplate& dialog) {
+    QDialog window;
+    const BaseUnits base = buildDialog(&window, dialog);
+    EXPECT_EQ(window.width(), (dialog.width * base.x + 2) / 4) << dialog.caption;
+    EXPECT_EQ(window.height(), (dialog.height * base.y + 4) / 8) << dialog.caption;
+    EXPECT_EQ(window.windowTitle().toStdString(), dialog.caption);
+    int unnamed = 0;
+    for (const ControlSpec& spec : dialog.controls) {
+        QWidget* control =
+            spec.id == kNoControlId
+                ? window.findChild<QWidget*>(QStringLiteral("static%1").arg(unnamed++))
+                : controlById(&window, spec.id);
+        ASSERT_NE(control, nullptr) << dialog.caption << " control " << spec.id;
+        const QRect got = control->geometry();
+        // Pixels = units x base / 4 across and / 8 down, to the nearest pixel.
+        EXPECT_EQ(got.x(), (spec.x * base.x + 2) / 4) << spec.id;
+        EXPECT_EQ(got.y(), (spec.y * base.y + 4) / 8) << spec.id;
+        EXPECT_EQ(got.width(), (spec.width * base.x + 2) / 4) << spec.id;
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            // A drop-down list shows one line closed; its template height is the open list's.
+            EXPECT_EQ(got.height(), combo->sizeHint().height()) << spec.id;
+            EXPECT_LT(got.height(), (spec.height * base.y + 4) / 8) << spec.id;
+        } else {
+            EXPECT_EQ(got.height(), (spec.height * base.y + 4) / 8) << spec.id;
+        }
+        EXPECT_EQ(control->isVisibleTo(&window), spec.visible) << spec.id;
+        if (spec.text[0] != '\0' && spec.kind != ControlKind::Edit) {
+            EXPECT_EQ(control->property("text").toString().toStdString(), spec.text) << spec.id;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(DialogTemplateTest, EveryControlSitsAtItsDialogUnits) {
+    expectLaidOut(mainTemplate());
+    expectLaidOut(driveTemplate());
+    expectLaidOut(renameTemplate());
+    expectLaidOut(progressTemplate());
+}
+
+TEST(DialogTemplateTest, MainWindowAtTheFixedFontHasKnownPixels) {
+    QFont font = dialogFont("Times New Roman", 9);
+    if (QFontInfo(font).family() != "Liberation Serif")
+        GTEST_SKIP() << "no Liberation Serif";
+    QDialog window;
+    const BaseUnits base = buildDialog(&window, mainTemplate());
+    // "Start" at 223, 60, 41 x 13 units.
+    const QRect start = controlById(&window, 1004)->geometry();
+    EXPECT_EQ(start, QRect((223 * base.x + 2) / 4, (60 * base.y + 4) / 8, (41 * base.x + 2) / 4,
+                           (13 * base.y + 4) / 8));
+    // The status line spans the window's width at its bottom.
+    const QRect status = controlById(&window, 1036)->geometry();
+    EXPECT_EQ(status.x(), 0);
+    EXPECT_LE(status.right(), window.width());
+    EXPECT_LE(status.bottom(), window.height());
+}
+
+TEST(DialogTemplateTest, TabOrderIsCreationOrder) {
+    QDialog window;
+    buildDialog(&window, mainTemplate());
+    // The focusable controls in template order: 1012, 1009, 1011, 1005, 1004, 1010, 1024 (hidden
+    // but in the chain), then the tab control.
+    const int chain[] = {1012, 1009, 1011, 1005, 1004, 1010, 1024, 1027};
+    for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
+        QWidget* from = controlById(&window, chain[i]);
+        QWidget* next = from->nextInFocusChain();
+        // Children of a composite control (the list's viewport, the tab bar) come first.
+        while (next != nullptr && next->parentWidget() != &window)
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, controlById(&window, chain[i + 1])) << chain[i];
+    }
+}

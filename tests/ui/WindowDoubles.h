@@ -1,0 +1,159 @@
+#pragma once
+// Doubles for what the window needs of the system, and a fixture that opens
+// the real window on them: fake drives, scripted message boxes, scripted
+// dialogs and menus, and waiting on the event loop instead of sleeping.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDialog>
+#include <QEventLoop>
+#include <QMenu>
+#include <QTimer>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/BoxPresenter.h"
+#include "ui/DriveList.h"
+#include "ui/InstallerApp.h"
+#include "ui/MainDialog.h"
+#include "ui/VolumeService.h"
+#include "ui/WindowLog.h"
+#include "ui/WindowServices.h"
+
+struct FakeDriveList : DriveList {
+    std::vector<std::string> opticalDrives() override { return optical; }
+    std::vector<FixedDrive> fixedDrives() override {
+        ++fixedScans;
+        return fixed;
+    }
+    std::vector<std::string> systemDevices() override { return system; }
+    std::vector<std::string> optical;
+    std::vector<FixedDrive> fixed;
+    std::vector<std::string> system;
+    int fixedScans = 0;
+};
+
+// Answers boxes from a script; an unscripted question is answered No.
+struct ScriptedPresenter : BoxPresenter {
+    void show(QWidget*, const QString& text) override {
+        shown.push_back(text.toStdString());
+        if (onShow)
+            onShow(text.toStdString());
+    }
+    bool ask(QWidget*, const QString& text, bool defaultNo) override {
+        questions.push_back(text.toStdString());
+        defaultNoFlags.push_back(defaultNo);
+        if (onQuestion)
+            onQuestion(text.toStdString());
+        if (answers.empty())
+            return false;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<std::string> shown;
+    std::vector<std::string> questions;
+    std::vector<bool> defaultNoFlags;
+    std::deque<bool> answers;
+    std::function<void(const std::string&)> onQuestion;
+    std::function<void(const std::string&)> onShow;
+};
+
+struct FakeVolumes : VolumeService {
+    bool unmount(const std::string& device, const std::string&, std::string& error) override {
+        unmounted.push_back(device);
+        error = unmountError;
+        return unmountError.empty();
+    }
+    bool mountAgain(const std::string& device) override {
+        mounted.push_back(device);
+        return true;
+    }
+    int runPrivilegedFormat(const std::string& device, std::ostream&, std::string& error) override {
+        privileged.push_back(device);
+        error = "pkexec is not installed";
+        return privilegedStatus;
+    }
+    std::vector<std::string> unmounted, mounted, privileged;
+    std::string unmountError;
+    int privilegedStatus = -1;
+};
+
+// Runs the event loop until `done` holds, for at most `limit`.
+inline bool waitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    WindowServices services() {
+        WindowServices s;
+        s.drives = &drives;
+        s.boxes = &boxes;
+        s.volumes = &volumes;
+        s.execDialog = [this](QDialog& dialog) {
+            dialogTitles.push_back(dialog.windowTitle().toStdString());
+            if (dialogs.empty())
+                return static_cast<int>(QDialog::Rejected);
+            auto script = dialogs.front();
+            dialogs.pop_front();
+            return script(dialog);
+        };
+        s.execMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
+            menuTexts.clear();
+            QAction* chosen = nullptr;
+            for (QAction* action : menu.actions()) {
+                menuTexts.push_back(action->text().toStdString());
+                if (action->text().toStdString() == menuChoice)
+                    chosen = action;
+            }
+            return chosen;
+        };
+        s.chooseImageFile = [this](QWidget*) { return imageFile; };
+        s.openUrl = [this](const QString& url) { opened.push_back(url.toStdString()); };
+        s.canWriteDevice = [](const std::string&, bool& denied, std::string&) {
+            denied = false;
+            return true;
+        };
+        s.websiteUrl = QStringLiteral("https://tarnwick.example/");
+        return s;
+    }
+
+    MainDialog& open() {
+        app = std::make_unique<InstallerApp>(services(), log);
+        MainDialog& window = app->createWindows();
+        window.show();
+        return window;
+    }
+
+    void TearDown() override {
+        if (app && app->mainDialog)
+            EXPECT_TRUE(waitUntil([&] { return !app->mainDialog->jobRunning(); }));
+        app.reset();
+    }
+
+    FakeDriveList drives;
+    ScriptedPresenter boxes;
+    FakeVolumes volumes;
+    WindowLog log{"", false};
+    std::deque<std::function<int(QDialog&)>> dialogs;
+    std::vector<std::string> dialogTitles;
+    std::string menuChoice;
+    std::vector<std::string> menuTexts;
+    QString imageFile;
+    std::vector<std::string> opened;
+    std::unique_ptr<InstallerApp> app;
+};
