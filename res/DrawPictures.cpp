@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
@@ -225,10 +226,20 @@ QImage cursorImage() {
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
+// The picture depends on the font: say so when fontconfig put another in its place.
+QFont checkedFont(const QString& family) {
+    QFont font(family);
+    const QString found = QFontInfo(font).family();
+    if (found != family)
+        std::fprintf(stderr, "zt_draw_pictures: font \"%s\" is not installed, using \"%s\"\n",
+                     qPrintable(family), qPrintable(found));
+    return font;
+}
+
 // The largest pixel size up to `largest` at which `text` fits in `width`.
 QFont fittingFont(const QString& family, bool bold, int largest, double width,
                   const QString& text) {
-    QFont font(family);
+    QFont font = checkedFont(family);
     font.setBold(bold);
     for (int px = largest; px > 8; --px) {
         font.setPixelSize(px);
@@ -265,7 +276,7 @@ QImage aboutImage() {
     p.drawText(QRectF(0, 160, 320, 40), Qt::AlignCenter, name);
 
     const QString line = QStringLiteral("Games from disc to USB hard drive");
-    QFont sans(QStringLiteral("Liberation Sans"));
+    QFont sans = checkedFont(QStringLiteral("Liberation Sans"));
     sans.setPixelSize(13);
     p.setFont(sans);
     p.setPen(QColor(0xa9, 0xc4, 0xe4));
@@ -282,11 +293,20 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
+// Passes Qt's messages on, except the offscreen platform's note that a build
+// machine has no per-user runtime folder, which drawing does not need.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Drawing needs fonts but no screen: the build machine may have none.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietHandler);
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "Usage: zt_draw_pictures OUTPUT_FOLDER\n");
