@@ -58,7 +58,7 @@ class IconGrid {
 
 // An optical disc, most of it standing out of the drive's top edge.
 void drawDisc(QPainter& p, const IconGrid& g) {
-    const QPointF centre(g.x(128), g.y(90));
+    const QPointF centre(g.x(128), g.y(100));
     const double radius = g.len(88);
     const double hole = std::max(g.len(15), 1.5);
 
@@ -132,7 +132,7 @@ void drawUsbSymbol(QPainter& p, QPointF at, double width) {
 
 // A USB hard drive seen from the front: a dark box with an activity light.
 void drawDrive(QPainter& p, const IconGrid& g) {
-    const QRectF body = g.box(12, 140, 244, 240);
+    const QRectF body = g.box(12, 146, 244, 246);
     const double radius = std::max(g.len(16), 1.5);
     QLinearGradient shade(body.topLeft(), body.bottomLeft());
     shade.setColorAt(0.0, QColor(0x4f, 0x65, 0x8c));
@@ -149,17 +149,17 @@ void drawDrive(QPainter& p, const IconGrid& g) {
                    QPointF(body.right() - radius, body.top() + inset));
     }
     if (g.showsSymbol())
-        drawUsbSymbol(p, QPointF(g.x(44), g.y(192)), g.len(104));
+        drawUsbSymbol(p, QPointF(g.x(44), g.y(198)), g.len(104));
 
     const QColor green(0x4c, 0xf0, 0x6c);
     if (!g.showsSymbol()) {
         // Too small for a round light: a square of whole pixels.
         const double side = std::max(2.0, std::round(g.len(24)));
         const double corner = std::floor(side / 2);
-        p.fillRect(QRectF(g.x(212) - corner, g.y(206) - corner, side, side), green);
+        p.fillRect(QRectF(g.x(212) - corner, g.y(212) - corner, side, side), green);
         return;
     }
-    const QPointF light(g.x(206), g.y(206));
+    const QPointF light(g.x(206), g.y(212));
     const double lightRadius = g.len(11);
     QRadialGradient glow(light, lightRadius * 2.4);
     glow.setColorAt(0.0, QColor(0x6c, 0xff, 0x8a, 150));
