@@ -1,13 +1,12 @@
 #!/bin/sh
 # Installs the Debian packages the project needs, only those that are missing.
-# Usage: scripts/install-deps.sh [fuzz] [ui]
+# Usage: scripts/install-deps.sh [fuzz]
 set -eu
 
-packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time"
+packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time qt6-base-dev fonts-liberation"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;
-    ui) packages="$packages qt6-base-dev" ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
