@@ -140,8 +140,9 @@ class WindowTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        if (app && app->mainDialog)
+        if (app && app->mainDialog) {
             EXPECT_TRUE(waitUntil([&] { return !app->mainDialog->jobRunning(); }));
+        }
         app.reset();
     }
 
