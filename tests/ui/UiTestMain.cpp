@@ -9,20 +9,20 @@
 
 namespace {
 
+QtMessageHandler standardHandler = nullptr;
+
 // The offscreen platform says for every raised window that it cannot raise it.
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (message.startsWith(QStringLiteral("This plugin does not support")))
         return;
-    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
-    qInstallMessageHandler(quietHandler);
-    if (standard != nullptr)
-        standard(type, context, message);
+    if (standardHandler != nullptr)
+        standardHandler(type, context, message);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    qInstallMessageHandler(quietHandler);
+    standardHandler = qInstallMessageHandler(quietHandler);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
