@@ -29,8 +29,8 @@ TEST(DialogUnitsTest, BaseUnitsComeFromTheFontsOwnLetters) {
         GTEST_SKIP() << "Times New Roman maps to " << QFontInfo(font).family().toStdString();
     const BaseUnits base = baseUnitsOf(font);
     QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int letters =
+        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     EXPECT_EQ(base.x, (letters / 26 + 1) / 2);
     // Half an em or a little more a letter, at 12 pixels.
     EXPECT_GE(base.x, 5);

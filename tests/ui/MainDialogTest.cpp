@@ -105,7 +105,8 @@ TEST_F(MainDialogTest, ImageFileItemPutsTheChosenFileIntoTheBox) {
     MainDialog& window = open();
     imageFile = "/images/game.iso";
     chooseInPopup(window.sourceCombo, 1);
-    EXPECT_EQ(items(window.sourceCombo), QStringList({"/dev/sr0", "/images/game.iso", "Image file..."}));
+    EXPECT_EQ(items(window.sourceCombo),
+              QStringList({"/dev/sr0", "/images/game.iso", "Image file..."}));
     EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
     // Cancelling the file dialog keeps what was selected.
     imageFile.clear();
@@ -143,7 +144,8 @@ TEST_F(MainDialogTest, TabsShowTheirPagesAndTheInstallerPageRefreshes) {
     drives.fixed = {{g.root(), "/dev/sdg1"}};
     MainDialog& window = open();
     auto visible = [&](int id) { return controlById(&window, id)->isVisible(); };
-    const int installer[] = {1012, 1009, 1011, 1005, 1004, 1010, 1032, 1029, 1031, 1030, 1033, 1036};
+    const int installer[] = {1012, 1009, 1011, 1005, 1004, 1010,
+                             1032, 1029, 1031, 1030, 1033, 1036};
     for (int id : installer)
         EXPECT_TRUE(visible(id)) << id;
     for (int id : {1024, 1028, 1034, 1035, 1043})

@@ -110,7 +110,10 @@ class WindowTest : public ::testing::Test {
                 return static_cast<int>(QDialog::Rejected);
             auto script = dialogs.front();
             dialogs.pop_front();
-            return script(dialog);
+            dialog.show();  // as running it would
+            const int result = script(dialog);
+            dialog.hide();
+            return result;
         };
         s.execMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
             menuTexts.clear();

@@ -1,0 +1,198 @@
+// Delete, rename, copy and details from the list's context menu, on real folders.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "GameDrive.h"
+#include "WindowDoubles.h"
+#include "ui/DialogTemplate.h"
+#include "ui/DriveSelectDialog.h"
+#include "ui/DropDownList.h"
+#include "ui/RenameDialog.h"
+
+namespace {
+
+class WindowGamesTest : public WindowTest {
+  protected:
+    MainDialog& openOn(GameDrive& drive) {
+        drives.fixed.push_back({drive.root(), "/dev/sdh1"});
+        return open();
+    }
+
+    // Clicks the row of `name`, as a user selects a game.
+    void select(MainDialog& window, const QString& name) {
+        QList<QTreeWidgetItem*> found = window.gameList->findItems(name, Qt::MatchExactly, 0);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        const QRect rect = window.gameList->visualItemRect(found.front());
+        QTest::mouseClick(window.gameList->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    void command(MainDialog& window, const char* text) {
+        menuChoice = text;
+        emit window.gameList->customContextMenuRequested(QPoint(5, 5));
+    }
+
+    QStringList listed(MainDialog& window) {
+        QStringList names;
+        for (int i = 0; i < window.gameList->topLevelItemCount(); ++i)
+            names << window.gameList->topLevelItem(i)->text(0);
+        return names;
+    }
+
+    // The rename dialog is filled in and confirmed as a user would.
+    void renameTo(const QString& name, bool confirm = true) {
+        dialogs.push_back([name, confirm](QDialog& dialog) {
+            auto& rename = dynamic_cast<RenameDialog&>(dialog);
+            EXPECT_TRUE(rename.edit->text().isEmpty());
+            QTest::keyClicks(rename.edit, name);
+            QTest::mouseClick(
+                qobject_cast<QPushButton*>(controlById(&rename, confirm ? 1021 : 1022)),
+                Qt::LeftButton);
+            return rename.result();
+        });
+    }
+
+    GameDrive h;
+};
+
+}  // namespace
+
+TEST_F(WindowGamesTest, DeleteAsksThenRemovesTheGameAndListsAgain) {
+    h.addGame("Alpha", "SLUS_000.01", {4096, 2048});
+    h.addGame("Beta", "SLUS_000.02", {1024});
+    MainDialog& window = openOn(h);
+    select(window, "Alpha");
+
+    command(window, "Delete");  // answered No: nothing goes, the list is read again
+    EXPECT_EQ(boxes.questions.back(), "Delete Game Alpha?");
+    EXPECT_EQ(h.names(), std::vector<std::string>({"Alpha", "Beta"}));
+
+    select(window, "Alpha");
+    boxes.answers = {true};
+    command(window, "Delete");
+    EXPECT_EQ(h.names(), std::vector<std::string>({"Beta"}));
+    EXPECT_EQ(listed(window), QStringList({"Beta"}));
+    EXPECT_FALSE(std::filesystem::exists(h.part("Alpha", "SLUS_000.01", 0)));
+    EXPECT_FALSE(std::filesystem::exists(h.part("Alpha", "SLUS_000.01", 1)));
+    EXPECT_TRUE(std::filesystem::exists(h.part("Beta", "SLUS_000.02", 0)));
+}
+
+TEST_F(WindowGamesTest, ClickShowsTheDetailsAsTheRowsTooltip) {
+    h.addGame("Alpha", "SLUS_000.01", {1073741824, 524288});
+    MainDialog& window = openOn(h);
+    select(window, "Alpha");
+    EXPECT_EQ(window.gameList->topLevelItem(0)->toolTip(0).toStdString(),
+              "Size 1074266112 Bytes ,File number 2 ");
+    EXPECT_EQ(window.gameList->topLevelItem(0)->text(1), "1049088");
+}
+
+TEST_F(WindowGamesTest, RenameMovesThePartsAndKeepsTheNameRules) {
+    h.addGame("Alpha", "SLUS_000.01", {4096, 2048});
+    h.addGame("Beta", "SLUS_000.02", {1024});
+    MainDialog& window = openOn(h);
+
+    select(window, "Alpha");
+    renameTo("Beta");  // taken
+    command(window, "Rename");
+    EXPECT_EQ(boxes.shown.back(), "The game already exist.");
+    EXPECT_EQ(h.names(), std::vector<std::string>({"Alpha", "Beta"}));
+
+    select(window, "Alpha");
+    renameTo(QString(32, 'x'));  // one byte too many for the field
+    command(window, "Rename");
+    EXPECT_EQ(h.names(), std::vector<std::string>({"Alpha", "Beta"}));
+    EXPECT_EQ(boxes.shown.size(), 2u);
+
+    select(window, "Alpha");
+    renameTo("Whatever", false);  // cancelled
+    command(window, "Rename");
+    EXPECT_EQ(h.names(), std::vector<std::string>({"Alpha", "Beta"}));
+
+    select(window, "Alpha");
+    const QString longest(31, 'y');
+    renameTo(longest);
+    command(window, "Rename");
+    EXPECT_EQ(h.names(), std::vector<std::string>({longest.toStdString(), "Beta"}));
+    EXPECT_EQ(listed(window), QStringList({longest, "Beta"}));
+    EXPECT_TRUE(std::filesystem::exists(h.part(longest.toStdString(), "SLUS_000.01", 1)));
+    EXPECT_FALSE(std::filesystem::exists(h.part("Alpha", "SLUS_000.01", 0)));
+    EXPECT_EQ(dialogTitles, std::vector<std::string>(4, "rename"));
+}
+
+TEST_F(WindowGamesTest, CopyChoosesADriveAndCopiesOnAWorker) {
+    h.addGame("Alpha", "SLUS_000.01", {300000, 1234});
+    GameDrive j;
+    j.addGame("Other", "SLUS_000.09", {10});
+    drives.fixed = {{h.root(), "/dev/sdh1"}, {j.root(), "/dev/sdj1"}};
+    MainDialog& window = open();
+    select(window, "Alpha");
+
+    std::vector<QString> offered;
+    dialogs.push_back([&](QDialog& dialog) {
+        auto& choose = dynamic_cast<DriveSelectDialog&>(dialog);
+        for (int i = 0; i < choose.driveList->count(); ++i)
+            offered.push_back(choose.driveList->item(i)->text());
+        // "Ok" without a selection keeps the dialog open.
+        QTest::mouseClick(qobject_cast<QPushButton*>(controlById(&choose, 1021)), Qt::LeftButton);
+        EXPECT_EQ(choose.result(), 0);
+        choose.driveList->setCurrentItem(
+            choose.driveList->findItems(QString::fromStdString(j.root()), Qt::MatchExactly)[0]);
+        QTest::mouseClick(qobject_cast<QPushButton*>(controlById(&choose, 1021)), Qt::LeftButton);
+        return choose.result();
+    });
+    command(window, "Copy...");
+    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
+    EXPECT_EQ(dialogTitles, std::vector<std::string>{"Drive"});
+    // The fixed drives, sorted.
+    std::vector<QString> both{QString::fromStdString(h.root()), QString::fromStdString(j.root())};
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(offered, both);
+    EXPECT_EQ(j.names(), std::vector<std::string>({"Other", "Alpha"}));
+    EXPECT_EQ(readBytes(j.part("Alpha", "SLUS_000.01", 1)),
+              readBytes(h.part("Alpha", "SLUS_000.01", 1)));
+    EXPECT_EQ(std::filesystem::file_size(j.part("Alpha", "SLUS_000.01", 0)), 300000u);
+    EXPECT_TRUE(window.gameList->isEnabled());
+    EXPECT_TRUE(window.driveCombo->isEnabled());
+    EXPECT_FALSE(window.copyProgress().isVisible());
+    EXPECT_EQ(listed(window), QStringList({"Alpha"}));  // still the source drive
+
+    // The source drive itself as the target.
+    select(window, "Alpha");
+    dialogs.push_back([&](QDialog& dialog) {
+        auto& choose = dynamic_cast<DriveSelectDialog&>(dialog);
+        QListWidgetItem* source =
+            choose.driveList->findItems(QString::fromStdString(h.root()), Qt::MatchExactly)[0];
+        // A double-click: press and release, then the second press.
+        const QPoint at = choose.driveList->visualItemRect(source).center();
+        QTest::mouseClick(choose.driveList->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(choose.driveList->viewport(), Qt::LeftButton, {}, at);
+        return choose.result();
+    });
+    command(window, "Copy...");
+    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown.back(), "Cannot copy to it's drive!");
+
+    // Cancelled in the drive dialog: nothing happens.
+    select(window, "Alpha");
+    const std::size_t said = boxes.shown.size();
+    command(window, "Copy...");
+    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
+    EXPECT_EQ(boxes.shown.size(), said);
+    EXPECT_EQ(j.names(), std::vector<std::string>({"Other", "Alpha"}));
+}
+
+TEST_F(WindowGamesTest, DestroyedGameFoundByTheListingCanBeDeletedOnTheSpot) {
+    h.addGame("Broken", "SLUS_000.01", {4096, 2048});
+    h.addGame("Whole", "SLUS_000.02", {1024});
+    std::filesystem::remove(h.part("Broken", "SLUS_000.01", 1));
+    boxes.answers = {true};
+    MainDialog& window = openOn(h);
+    EXPECT_EQ(boxes.questions, std::vector<std::string>{"Game Broken destroyed,Delete ?"});
+    EXPECT_EQ(listed(window), QStringList({"Whole"}));
+    EXPECT_EQ(h.names(), std::vector<std::string>({"Whole"}));
+}
