@@ -65,6 +65,8 @@ struct ScriptedPresenter : BoxPresenter {
 
 struct FakeVolumes : VolumeService {
     bool unmount(const std::string& device, const std::string&, std::string& error) override {
+        if (onUnmount)
+            onUnmount();
         unmounted.push_back(device);
         error = unmountError;
         return unmountError.empty();
@@ -78,6 +80,7 @@ struct FakeVolumes : VolumeService {
         error = "pkexec is not installed";
         return privilegedStatus;
     }
+    std::function<void()> onUnmount;  // runs on the format's worker thread
     std::vector<std::string> unmounted, mounted, privileged;
     std::string unmountError;
     int privilegedStatus = -1;
@@ -127,9 +130,11 @@ class WindowTest : public ::testing::Test {
         };
         s.chooseImageFile = [this](QWidget*) { return imageFile; };
         s.openUrl = [this](const QString& url) { opened.push_back(url.toStdString()); };
-        s.canWriteDevice = [](const std::string&, bool& denied, std::string&) {
-            denied = false;
-            return true;
+        s.canWriteDevice = [this](const std::string&, bool& denied, std::string& error) {
+            denied = writeDenied;
+            if (writeDenied)
+                error = "Permission denied";
+            return !writeDenied;
         };
         s.websiteUrl = QStringLiteral("https://tarnwick.example/");
         return s;
@@ -159,5 +164,6 @@ class WindowTest : public ::testing::Test {
     std::vector<std::string> menuTexts;
     QString imageFile;
     std::vector<std::string> opened;
+    bool writeDenied = false;
     std::unique_ptr<InstallerApp> app;
 };
