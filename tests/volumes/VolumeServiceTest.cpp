@@ -1,12 +1,16 @@
-// The system volume service where no UDisks2 answers: the fallbacks, and the
-// privileged format run through a stand-in for pkexec. Every call is made from a
-// worker thread, as the window makes them.
+// The system volume service: against a stand-in UDisks2 on a private bus, where no
+// UDisks2 answers (the fallbacks), and the privileged format run through a
+// stand-in for pkexec. Every call is made from a worker thread, as the window
+// makes them, while this thread serves the stand-in.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QEventLoop>
+#include <QProcess>
 #include <QtGlobal>
 #include <atomic>
 #include <filesystem>
@@ -15,6 +19,7 @@
 #include <sstream>
 #include <thread>
 
+#include "FakeUDisks.h"
 #include "TempDir.h"
 #include "platform/Drives.h"
 #include "ui/VolumeService.h"
@@ -30,8 +35,16 @@ void countWarnings(QtMsgType type, const QMessageLogContext&, const QString& tex
     }
 }
 
+// The private bus that stands for the system bus; empty when there is none.
+QString privateBus;
+
 void onWorker(const std::function<void()>& work) {
-    std::thread worker(work);
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
     worker.join();
 }
 
@@ -52,7 +65,7 @@ class VolumeServiceTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(VolumeServiceTest, WithoutUDisksUnmountFallsBackToTheSystemCall) {
+TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
     auto service = makeSystemVolumeService(dir.file("zt_format"));
     std::string expected;
     platform::unmountVolume(dir.file("missing"), expected);
@@ -129,11 +142,153 @@ TEST_F(VolumeServiceTest, ToolKilledBySignalIsAFailure) {
     EXPECT_FALSE(error.empty());
 }
 
+class UDisksTest : public VolumeServiceTest {
+  protected:
+    void SetUp() override {
+        VolumeServiceTest::SetUp();
+        if (privateBus.isEmpty())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        connection_ = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(privateBus, QStringLiteral("zt-fake-udisks")));
+        ASSERT_TRUE(connection_->isConnected());
+        ASSERT_TRUE(
+            connection_->registerVirtualObject(FakeUDisks::kRoot, &fake, QDBusConnection::SubPath));
+        ASSERT_TRUE(connection_->registerService(QStringLiteral("org.freedesktop.UDisks2")));
+        fake.addDevice("/dev/ztfake1", "ztfake1");
+    }
+    void TearDown() override {
+        if (connection_) {
+            connection_->unregisterService(QStringLiteral("org.freedesktop.UDisks2"));
+            connection_->unregisterObject(FakeUDisks::kRoot, QDBusConnection::UnregisterTree);
+            connection_.reset();
+            QDBusConnection::disconnectFromBus(QStringLiteral("zt-fake-udisks"));
+        }
+        VolumeServiceTest::TearDown();
+    }
+
+    bool unmount(const std::string& device, std::string& error) {
+        bool done = false;
+        onWorker([&] { done = service->unmount(device, dir.file("not-mounted"), error); });
+        return done;
+    }
+    bool mountAgain(const std::string& device) {
+        bool done = false;
+        onWorker([&] { done = service->mountAgain(device); });
+        return done;
+    }
+    std::string systemReason() {
+        std::string reason;
+        platform::unmountVolume(dir.file("not-mounted"), reason);
+        return reason;
+    }
+
+    FakeUDisks fake;
+    std::unique_ptr<VolumeService> service = makeSystemVolumeService(dir.file("zt_format"));
+
+  private:
+    std::unique_ptr<QDBusConnection> connection_;
+};
+
+const QString kObject = QStringLiteral("/org/freedesktop/UDisks2/block_devices/ztfake1");
+
+TEST_F(UDisksTest, UnmountGoesThroughTheBlockObjectOfTheDevice) {
+    std::string error;
+    EXPECT_TRUE(unmount("/dev/ztfake1", error)) << error;
+    EXPECT_EQ(fake.calls, (QStringList{"ResolveDevice /org/freedesktop/UDisks2/Manager a{sv}a{sv}",
+                                       "Unmount " + kObject + " a{sv}"}));
+}
+
+TEST_F(UDisksTest, RefusedUnmountReportsTheServicesReason) {
+    fake.unmountErrorName = "org.freedesktop.UDisks2.Error.DeviceBusy";
+    fake.unmountErrorText = "Error unmounting /dev/ztfake1: target is busy";
+    std::string error;
+    EXPECT_FALSE(unmount("/dev/ztfake1", error));
+    EXPECT_EQ(error, "Error unmounting /dev/ztfake1: target is busy");
+
+    fake.unmountErrorName = "org.freedesktop.UDisks2.Error.NotAuthorizedDismissed";
+    fake.unmountErrorText = "";
+    EXPECT_FALSE(unmount("/dev/ztfake1", error));
+    EXPECT_EQ(error, "org.freedesktop.UDisks2.Error.NotAuthorizedDismissed");
+}
+
+TEST_F(UDisksTest, MountsUDisksDoesNotKnowFallBackToTheSystemCall) {
+    std::string error;
+    fake.unmountErrorName = "org.freedesktop.UDisks2.Error.NotMounted";
+    EXPECT_FALSE(unmount("/dev/ztfake1", error));
+    EXPECT_EQ(error, systemReason());
+
+    error.clear();
+    EXPECT_FALSE(unmount("/dev/ztother", error));  // a device the service does not list
+    EXPECT_EQ(error, systemReason());
+    EXPECT_FALSE(mountAgain("/dev/ztother"));
+    EXPECT_EQ(fake.calls.filter("Unmount").size(), 1);
+}
+
+TEST_F(UDisksTest, MountAgainWaitsForTheNewFileSystem) {
+    fake.mountUnknownInterfaceReplies = 2;
+    EXPECT_TRUE(mountAgain("/dev/ztfake1"));
+    EXPECT_EQ(fake.calls,
+              (QStringList{"ResolveDevice /org/freedesktop/UDisks2/Manager a{sv}a{sv}",
+                           "Rescan " + kObject + " a{sv}", "Mount " + kObject + " a{sv}",
+                           "Mount " + kObject + " a{sv}", "Mount " + kObject + " a{sv}"}));
+}
+
+TEST_F(UDisksTest, MountAgainAcceptsAnAutomountAndStopsOnARefusal) {
+    fake.mountErrorName = "org.freedesktop.UDisks2.Error.AlreadyMounted";
+    EXPECT_TRUE(mountAgain("/dev/ztfake1"));
+    fake.mountErrorName = "org.freedesktop.UDisks2.Error.NotAuthorized";
+    fake.calls.clear();
+    EXPECT_FALSE(mountAgain("/dev/ztfake1"));
+    EXPECT_EQ(fake.calls.filter("Mount").size(), 1);
+}
+
+TEST_F(UDisksTest, ServiceGoneFromTheBusFallsBack) {
+    QDBusConnection(QDBusConnection::connectToBus(privateBus, "zt-fake-udisks"))
+        .unregisterService(QStringLiteral("org.freedesktop.UDisks2"));
+    std::string error;
+    EXPECT_FALSE(unmount("/dev/ztfake1", error));
+    EXPECT_EQ(error, systemReason());
+    EXPECT_FALSE(mountAgain("/dev/ztfake1"));
+    EXPECT_TRUE(fake.calls.isEmpty());
+}
+
+// Starts a bus of this user's own that stands for the system bus; nothing when
+// dbus-daemon is missing or the test is told to run without a bus.
+std::unique_ptr<QProcess> startPrivateBus(const TempDir& dir) {
+    if (getenv("ZT_TEST_NO_SYSTEM_BUS"))
+        return nullptr;
+    std::string config = dir.file("bus.conf");
+    std::ofstream(config)
+        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig><type>session</type><listen>unix:path="
+        << dir.file("bus")
+        << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+           "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+           "<allow own=\"*\"/></policy></busconfig>\n";
+    auto daemon = std::make_unique<QProcess>();
+    daemon->start("dbus-daemon", {"--config-file=" + QString::fromStdString(config), "--nofork",
+                                  "--print-address=1"});
+    if (!daemon->waitForStarted() || !daemon->waitForReadyRead(10000))
+        return nullptr;
+    privateBus = QString::fromUtf8(daemon->readLine()).trimmed();
+    return daemon;
+}
+
 int main(int argc, char** argv) {
-    // No system bus: the fallbacks are what is under test, whatever the machine runs.
+    TempDir busDir;
+    // The system bus is the private one, or none: what the machine runs plays no part.
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zt-no-bus", 1);
     qInstallMessageHandler(countWarnings);
     QCoreApplication app(argc, argv);
+    std::unique_ptr<QProcess> bus = startPrivateBus(busDir);
+    if (!privateBus.isEmpty())
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", privateBus.toUtf8().constData(), 1);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    if (bus) {
+        bus->kill();
+        bus->waitForFinished();
+    }
+    return result;
 }
