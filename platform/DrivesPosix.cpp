@@ -35,6 +35,11 @@ std::string readMountInfo() {
         in.read(buffer, sizeof buffer);
         text.append(buffer, static_cast<std::size_t>(in.gcount()));
     }
+    // Stopped at the limit: drop the half line, whose options may have lost their "ro".
+    if (in) {
+        std::size_t lastLineEnd = text.rfind('\n');
+        text.erase(lastLineEnd == std::string::npos ? 0 : lastLineEnd + 1);
+    }
     return text;
 }
 

@@ -7,7 +7,7 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;
-    ui) packages="$packages qt6-base-dev" ;;
+    ui) packages="$packages qt6-base-dev dbus-daemon" ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
