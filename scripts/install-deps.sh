@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [fuzz]
 set -eu
 
-packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time qt6-base-dev fonts-liberation"
+packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time qt6-base-dev fonts-liberation dbus-daemon"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;

@@ -1,5 +1,6 @@
 #pragma once
-// How the window unmounts, mounts again and formats a volume; a fake replaces it in tests.
+// How the window unmounts, mounts again and formats a volume, through the
+// desktop's services where they run. A fake replaces it in tests.
 
 #include <memory>
 #include <ostream>
@@ -8,11 +9,29 @@
 class VolumeService {
   public:
     virtual ~VolumeService() = default;
+
+    // Unmounts the file system of `device` mounted at `mountPoint`: through UDisks2
+    // on the system bus when that service knows the device, else by the system
+    // call. False with the reason in `error`.
     virtual bool unmount(const std::string& device, const std::string& mountPoint,
                          std::string& error) = 0;
+
+    // Mounts `device` again through UDisks2 when that service knows it; otherwise
+    // does nothing and returns false (there is nothing to report: the desktop
+    // mounts the drive when it next sees it).
     virtual bool mountAgain(const std::string& device) = 0;
+
+    // Runs `<elevator> <format tool> --yes <device> FORMAT` and returns the exit
+    // status. -1 when it could not be started or ended by a signal, with the reason
+    // in `error`; for pkexec's own failures (126: not authorised or dismissed, 127:
+    // no authentication possible) `error` says so too. What the tool prints is
+    // appended to `out`, its standard output first, then its error output.
     virtual int runPrivilegedFormat(const std::string& device, std::ostream& out,
                                     std::string& error) = 0;
 };
 
-std::unique_ptr<VolumeService> makeSystemVolumeService(const std::string& formatToolPath);
+// The service of this system. `formatToolPath` is the installed zt_format (an
+// absolute path, as the polkit action names it); `elevator` runs it with the
+// administrator's rights.
+std::unique_ptr<VolumeService> makeSystemVolumeService(const std::string& formatToolPath,
+                                                       const std::string& elevator = "pkexec");

@@ -1,0 +1,38 @@
+// The drives of this machine: optical drives from sysfs, fixed disks' mounted
+// file systems from the mount table.
+
+#include <cstdlib>
+
+#include "platform/Drives.h"
+#include "ui/DriveList.h"
+
+namespace {
+
+class SystemDriveList : public DriveList {
+  public:
+    std::vector<std::string> opticalDrives() override { return platform::opticalDrives(); }
+
+    std::vector<FixedDrive> fixedDrives() override {
+        std::vector<FixedDrive> drives;
+        for (const platform::MountedVolume& volume : platform::fixedVolumes())
+            drives.push_back({volume.mountPoint, volume.device});
+        return drives;
+    }
+
+    std::vector<std::string> systemDevices() override {
+        std::vector<std::string> devices;
+        std::vector<std::string> paths{"/", "/boot"};
+        if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+            paths.emplace_back(home);
+        for (const std::string& path : paths) {
+            std::string device = platform::deviceHolding(path);
+            if (!device.empty())
+                devices.push_back(device);
+        }
+        return devices;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<DriveList> makeSystemDriveList() { return std::make_unique<SystemDriveList>(); }

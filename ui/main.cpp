@@ -1,0 +1,38 @@
+// zt_installer: the window application.
+
+#include <cstdio>
+#include <cstring>
+
+#include <QApplication>
+
+#include "res/Pictures.h"
+#include "ui/InstallerApp.h"
+#include "ui/WindowLog.h"
+#include "ui/WindowServices.h"
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zt_installer %s\n", ZT_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(
+                "Usage: zt_installer\n"
+                "Opens the Tarnwick Game Installer window: install games from a disc or an\n"
+                "image file onto a USB hard drive, list, delete, rename and copy them, and\n"
+                "format the drive as FAT32.\n"
+                "Printed lines go to standard output and to %s.\n",
+                WindowLog::defaultPath().c_str());
+            return 0;
+        }
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zt_installer"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.GameInstaller"));
+    initPictures();
+    WindowLog log(WindowLog::defaultPath());
+    SystemWindowServices system;
+    InstallerApp app(system.services, log);
+    return app.InitInstance() ? 1 : 0;
+}
