@@ -1,5 +1,5 @@
 # Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan), `make bench`,
-# `make fuzz`, `make format`. Each one installs what is missing first.
+# `make fuzz`, `make screenshots`, `make format`. Each one installs what is missing first.
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
 
@@ -13,7 +13,7 @@ endif
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps configure build test demo bench fuzz format clean
+.PHONY: all deps configure build test demo bench fuzz format clean screenshots
 
 all: build
 
@@ -30,6 +30,9 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+screenshots: build
+	$(BUILD)/tests/ui/zt_screenshots $(BUILD)/screenshots
 
 demo: build
 	scripts/demo.sh $(BUILD)

@@ -12,6 +12,9 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
     driveList = qobject_cast<QListWidget*>(controlById(this, 1019));
+    // Mount points are longer than drive letters: their ends tell them apart.
+    driveList->setTextElideMode(Qt::ElideLeft);
+    driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* ok = qobject_cast<QPushButton*>(controlById(this, 1021));
     auto* cancel = qobject_cast<QPushButton*>(controlById(this, 1022));
     ok->setFlat(true);
@@ -28,6 +31,7 @@ void DriveSelectDialog::OnInitDialog() {
     for (const FixedDrive& drive : drives_.fixedDrives()) {
         auto* item = new QListWidgetItem(QString::fromStdString(drive.mountPoint));
         item->setData(Qt::UserRole, QByteArray::fromStdString(drive.mountPoint));
+        item->setToolTip(QString::fromStdString(drive.mountPoint + "  (" + drive.device + ")"));
         driveList->addItem(item);
     }
     driveList->setCurrentRow(-1);

@@ -1,6 +1,8 @@
 #pragma once
 // A drop-down list combo box whose owner may fill it again just before the
-// list opens, so that a drive plugged in meanwhile shows up.
+// list opens, so that a drive plugged in meanwhile shows up. Paths longer
+// than the box show their end, which tells drives apart; the open list is as
+// wide as its longest item.
 
 #include <functional>
 
@@ -12,9 +14,8 @@ class DropDownList : public QComboBox {
     using QComboBox::QComboBox;
     std::function<void()> beforePopup;
 
-    void showPopup() override {
-        if (beforePopup)
-            beforePopup();
-        QComboBox::showPopup();
-    }
+    void showPopup() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 };

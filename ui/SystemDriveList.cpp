@@ -35,4 +35,6 @@ class SystemDriveList : public DriveList {
 
 }  // namespace
 
-std::unique_ptr<DriveList> makeSystemDriveList() { return std::make_unique<SystemDriveList>(); }
+std::unique_ptr<DriveList> makeSystemDriveList() {
+    return std::make_unique<SystemDriveList>();
+}
