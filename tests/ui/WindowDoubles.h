@@ -137,6 +137,7 @@ class WindowTest : public ::testing::Test {
             return !writeDenied;
         };
         s.websiteUrl = QStringLiteral("https://tarnwick.example/");
+        s.copyServices = copyServices;
         return s;
     }
 
@@ -165,5 +166,6 @@ class WindowTest : public ::testing::Test {
     QString imageFile;
     std::vector<std::string> opened;
     bool writeDenied = false;
+    CopyServices copyServices = systemCopyServices();
     std::unique_ptr<InstallerApp> app;
 };

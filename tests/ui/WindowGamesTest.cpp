@@ -6,9 +6,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <future>
 
 #include "GameDrive.h"
 #include "WindowDoubles.h"
+#include "platform/FileTransfer.h"
 #include "ui/DialogTemplate.h"
 #include "ui/DriveSelectDialog.h"
 #include "ui/DropDownList.h"
@@ -195,4 +197,92 @@ TEST_F(WindowGamesTest, DestroyedGameFoundByTheListingCanBeDeletedOnTheSpot) {
     EXPECT_EQ(boxes.questions, std::vector<std::string>{"Game Broken destroyed,Delete ?"});
     EXPECT_EQ(listed(window), QStringList({"Whole"}));
     EXPECT_EQ(h.names(), std::vector<std::string>({"Whole"}));
+}
+
+namespace {
+
+// A copy whose first part waits at its start until the test lets it go on.
+class HeldCopyTest : public WindowGamesTest {
+  protected:
+    void SetUp() override {
+        copyServices.copyFile = [this](const std::string& from, const std::string& to,
+                                       const platform::CopyProgress& progress) {
+            held.set_value();
+            released.wait();
+            return platform::copyFileNoReplace(from, to, progress);
+        };
+        h.addGame("Alpha", "SLUS_000.01", {300000, 1234});
+        drives.fixed = {{h.root(), "/dev/sdh1"}, {j.root(), "/dev/sdj1"}};
+    }
+    void TearDown() override {
+        if (!letGo)
+            go.set_value();
+        WindowGamesTest::TearDown();
+    }
+
+    void startCopy(MainDialog& window) {
+        select(window, "Alpha");
+        dialogs.push_back([this](QDialog& dialog) {
+            auto& choose = dynamic_cast<DriveSelectDialog&>(dialog);
+            choose.driveList->setCurrentItem(
+                choose.driveList->findItems(QString::fromStdString(j.root()), Qt::MatchExactly)[0]);
+            choose.onOk();
+            return choose.result();
+        });
+        command(window, "Copy...");
+        // The worker asks the window thread for the drive first: wait on its events.
+        ASSERT_TRUE(waitUntil([&] {
+            return heldFuture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        }));
+    }
+    void release() {
+        letGo = true;
+        go.set_value();
+    }
+
+    GameDrive j;
+    std::promise<void> held;
+    std::future<void> heldFuture = held.get_future();
+    std::promise<void> go;
+    std::shared_future<void> released = go.get_future().share();
+    bool letGo = false;
+};
+
+}  // namespace
+
+TEST_F(HeldCopyTest, CancelInTheCopysOwnWindowRollsTheCopyBack) {
+    MainDialog& window = open();
+    startCopy(window);
+    ASSERT_TRUE(waitUntil([&] { return window.copyProgress().isVisible(); }));
+    EXPECT_EQ(window.copyProgress().windowTitle(), "copy");
+    EXPECT_FALSE(window.gameList->isEnabled());
+    EXPECT_FALSE(window.driveCombo->isEnabled());
+    EXPECT_TRUE(window.startButton->isEnabled());  // a copy leaves the rest of the window alone
+    EXPECT_FALSE(app->progressDialog->isVisible());
+
+    QTest::mouseClick(window.copyProgress().button, Qt::LeftButton);
+    release();
+    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_NE(boxes.shown.back().find("cancelled"), std::string::npos) << boxes.shown.back();
+    EXPECT_TRUE(j.files().empty());
+    EXPECT_TRUE(window.gameList->isEnabled());
+    EXPECT_TRUE(window.driveCombo->isEnabled());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(HeldCopyTest, ClosingDuringACopyAsksThenCancelsAndWaits) {
+    MainDialog& window = open();
+    startCopy(window);
+    window.close();  // No
+    EXPECT_EQ(boxes.questions.back(), "The job is not complete,Exit?");
+    EXPECT_TRUE(boxes.defaultNoFlags.back());
+    EXPECT_TRUE(window.isVisible());
+    boxes.answers = {true};
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    release();
+    ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
+    EXPECT_TRUE(j.files().empty());
+    EXPECT_EQ(h.names(), std::vector<std::string>{"Alpha"});
 }
