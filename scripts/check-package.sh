@@ -77,6 +77,11 @@ fi
 metainfo=$build/res/$app.metainfo.xml
 appstreamcli validate --no-net --explain "$metainfo" >"$work/appstream.log" 2>&1 ||
     { cat "$work/appstream.log" >&2; fail "appstreamcli validate $metainfo"; }
+if [ "$window" = window ]; then
+    # The metadata, desktop entry and icons as installed, together.
+    appstreamcli validate-tree --no-net --explain "$dest" >"$work/appstream-tree.log" 2>&1 ||
+        { cat "$work/appstream-tree.log" >&2; fail "appstreamcli validate-tree"; }
+fi
 
 # --- Manual pages: render without a warning, and document what --help names.
 step "man --warnings"
@@ -168,7 +173,7 @@ else
     root=$work/root
     dpkg-deb -x "$deb" "$root"
     for p in $programs; do
-        answer=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/$p" --version 2>&1 | head -n 1) || true
+        answer=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/$p" --version 2>/dev/null | head -n 1) || true
         [ "$answer" = "$p $version" ] || fail "$p --version answered '$answer', not '$p $version'"
     done
     if [ "$window" = window ]; then
