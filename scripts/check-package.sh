@@ -129,7 +129,8 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
         complete_words _zt_format zt_format disk.img ""
         complete_words _zt_install zt_install --yes game.iso /media/usb "My Game" ""
     ' sh "$completions")
-    expected=$(printf '%s\n' "$(echo $commands)" "INFO INIT FORMAT" "CD DVD")
+    command_line=$(printf '%s\n' "$commands" | tr '\n' ' ' | sed 's/ $//')
+    expected=$(printf '%s\n' "$command_line" "INFO INIT FORMAT" "CD DVD")
     [ "$result" = "$expected" ] ||
         fail "bash completion gave '$result', expected '$expected'"
 fi
@@ -138,7 +139,7 @@ fi
 step "cpack -G DEB"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
-deb=$(ls "$work"/deb/"$package"_*.deb 2>/dev/null | head -n 1)
+deb=$(find "$work/deb" -maxdepth 1 -name "${package}_*.deb" 2>/dev/null | head -n 1)
 if [ -z "$deb" ]; then
     fail "cpack made no package"
 else
