@@ -33,7 +33,8 @@ version=$(sed -n 's/^#define ZT_VERSION "\(.*\)"$/\1/p' "$build/generated/zt_ver
 # --- The installed tree: exactly the expected files, with Debian's modes.
 step "cmake --install into a DESTDIR"
 dest=$work/destdir
-DESTDIR=$dest cmake --install "$build" --prefix /usr >"$work/install.log"
+DESTDIR=$dest cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log" >&2; fail "cmake --install"; }
 {
     for p in $tools; do
         echo "usr/bin/$p"
@@ -178,8 +179,8 @@ else
     root=$work/root
     mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/triggers"
     : >"$root/var/lib/dpkg/status"
-    if ! dpkg --root="$root" --log=/dev/null --force-depends --force-script-chrootless \
-        -i "$deb" >"$work/dpkg.log" 2>&1; then
+    if ! dpkg --root="$root" --log=/dev/null --force-depends --force-not-root \
+        --force-script-chrootless -i "$deb" >"$work/dpkg.log" 2>&1; then
         cat "$work/dpkg.log" >&2
         fail "dpkg -i into $root"
     fi
