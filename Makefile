@@ -39,7 +39,7 @@ test: build
 
 # The Debian package, in the build folder: tarnwick-game-installer_VERSION_ARCH.deb
 package: build
-	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && umask 022 && cpack -G DEB
 
 demo: build
 	scripts/demo.sh $(BUILD)

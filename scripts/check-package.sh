@@ -6,6 +6,7 @@
 # --version. Run by `make test`; needs a finished build.
 # Usage: scripts/check-package.sh BUILD [window|no-window]
 set -eu
+umask 022 # the modes Debian expects of the installed files and folders
 
 build=$(cd "${1:-build}" && pwd)
 window=${2:-no-window}
