@@ -113,8 +113,26 @@ for command in $commands; do
         fail "zt_games.1 has no entry for the command $command"
 done
 
-# --- Bash completion: the installed files complete the words the tools take.
+# --- Bash completion: the installed files complete the words the tools take,
+# and the names of the games in a drive's table.
 step "bash completion"
+# One 64-byte record: name (NUL-padded to 32 bytes), "zt." + game ID, one part,
+# DVD, 2048-byte sectors.
+record() {
+    printf '%s' "$1"
+    head -c $((32 - ${#1})) /dev/zero
+    printf 'zt.SLUS_209.46\000\001\024\000\000\000\000\010\000\000'
+    head -c 8 /dev/zero
+}
+drive=$work/drive
+mkdir -p "$drive"
+{
+    record "My Game"
+    record "My Other"
+    record "$(printf 'Bell\007')"  # a control byte: left out
+    record "Plain"
+    printf 'short' # a partial record at the end: left out
+} >"$drive/zt.cfg"
 if [ -f /usr/share/bash-completion/bash_completion ]; then
     completions=$dest/usr/share/bash-completion/completions
     # shellcheck disable=SC2016
@@ -126,14 +144,18 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
             COMPREPLY=()
             "$fn" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            local IFS="|"
             echo "${COMPREPLY[*]}"
         }
         complete_words _zt_games zt_games ""
+        complete_words _zt_games zt_games --yes delete "$2" ""
+        complete_words _zt_games zt_games details "$2" "My\ O"
         complete_words _zt_format zt_format disk.img ""
         complete_words _zt_install zt_install --yes game.iso /media/usb "My Game" ""
-    ' sh "$completions")
-    command_line=$(printf '%s\n' "$commands" | tr '\n' ' ' | sed 's/ $//')
-    expected=$(printf '%s\n' "$command_line" "INFO INIT FORMAT" "CD DVD")
+    ' sh "$completions" "$drive")
+    command_line=$(printf '%s\n' "$commands" | tr '\n' '|' | sed 's/|$//')
+    expected=$(printf '%s\n' "$command_line" "My Game|My Other|Plain" "My Other" \
+        "INFO|INIT|FORMAT" "CD|DVD")
     [ "$result" = "$expected" ] ||
         fail "bash completion gave '$result', expected '$expected'"
 fi
