@@ -1,7 +1,10 @@
 # Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan), `make bench`,
-# `make fuzz`, `make screenshots`, `make format`. Each one installs what is missing first.
+# `make fuzz`, `make screenshots`, `make package`, `make format`. Each one installs what is missing first.
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
+# The build installs where Debian's packages do, so that the paths it writes
+# into installed files (the polkit action's program) match the package's.
+PREFIX ?= /usr
 
 ifeq ($(SANITIZE),1)
 BUILD ?= build-sanitize
@@ -10,18 +13,21 @@ else
 BUILD ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
+CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps configure build test demo bench fuzz format clean screenshots
+.PHONY: all deps configure build test demo bench fuzz package format clean screenshots
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD)/build.ninja: | deps
+# Configured again when this file changes, so that new flags reach an old build folder.
+$(BUILD)/build.ninja: Makefile | deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	touch $@
 
 configure: deps $(BUILD)/build.ninja
 
@@ -33,6 +39,10 @@ test: build
 
 screenshots: build
 	$(BUILD)/tests/ui/zt_screenshots $(BUILD)/screenshots
+
+# The Debian package, in the build folder: tarnwick-game-installer_VERSION_ARCH.deb
+package: build
+	cd $(BUILD) && umask 022 && cpack -G DEB
 
 demo: build
 	scripts/demo.sh $(BUILD)

@@ -6,6 +6,7 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "disk/FormatCommand.h"
+#include "zt_version.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     CommandLine line = parseCommandLine(argc, argv);
     const char* usageOnly[] = {""};
     if (line.version) {
-        std::cout << "zt_format 0.1\n";
+        std::cout << "zt_format " ZT_VERSION "\n";
         return kExitSuccess;
     }
     if (!line.badOption.empty()) {

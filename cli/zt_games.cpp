@@ -16,6 +16,7 @@
 #include "library/GameListText.h"
 #include "library/GameRename.h"
 #include "store/DriveRoot.h"
+#include "zt_version.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
 int main(int argc, char** argv) {
     CommandLine line = parseCommandLine(argc, argv, {"--json"});
     if (line.version) {
-        std::cout << "zt_games 0.1\n";
+        std::cout << "zt_games " ZT_VERSION "\n";
         return kExitSuccess;
     }
     if (!line.badOption.empty()) {

@@ -6,11 +6,12 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "install/InstallCommand.h"
+#include "zt_version.h"
 
 int main(int argc, char** argv) {
     CommandLine line = parseCommandLine(argc, argv);
     if (line.version) {
-        std::cout << "zt_install 0.1\n";
+        std::cout << "zt_install " ZT_VERSION "\n";
         return kExitSuccess;
     }
     if (!line.badOption.empty()) {
