@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [fuzz] [ui]
 set -eu
 
-packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time"
+packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time
+zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;
