@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
+#include "cli/GamesCommands.h"
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameDetails.h"
@@ -24,11 +25,16 @@ const char* kUsage =
     "       zt_games details ROOT NAME\n"
     "       zt_games delete ROOT NAME\n"
     "       zt_games rename ROOT OLD NEW\n"
-    "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n";
+    "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n"
+    "       zt_games verify ROOT NAME [IMAGE] [--dat FILE] [--json]\n";
 
 const char* kHelp =
     "ROOT is the folder that holds a drive's root (its mount point).\n"
-    "Options: --yes answers every question Yes; --json prints the list as JSON;\n"
+    "verify reads every part once and prints the game's size, CRC-32, MD5 and SHA-1;\n"
+    "with IMAGE (ISO, CUE sheet or BIN) it names the first sector that differs, with\n"
+    "--dat FILE it looks the hashes up in a Logiqx XML DAT file.\n"
+    "Options: --yes answers every question Yes; --json prints the list or the\n"
+    "verification as JSON;\n"
     "-- ends the options, so that a game name may begin with '-'.\n"
     "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage.\n";
 
@@ -74,11 +80,15 @@ struct Command {
     std::size_t operands;
 };
 constexpr Command kCommands[] = {
-    {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
+    {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4},
+    {"copy", 4}, {"verify", 3},  {"verify", 4},
 };
 
-int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
+int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
     const std::string& word = ops[0];
+    const bool json = line.has("--json");
+    if (word == "verify")
+        return verifyCommand(ops, line, frontEnd);
     if (word == "list")
         return listGames(normalizeRoot(ops[1]), json, frontEnd);
     if (word == "details")
@@ -99,7 +109,7 @@ int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = parseCommandLine(argc, argv, {"--json"});
+    CommandLine line = parseCommandLine(argc, argv, {"--json"}, {"--dat"});
     if (line.version) {
         std::cout << "zt_games 0.1\n";
         return kExitSuccess;
@@ -117,7 +127,8 @@ int main(int argc, char** argv) {
         if (!line.operands.empty() && line.operands[0] == command.word &&
             line.operands.size() == command.operands) {
             ConsoleFrontEnd console(line.yes);
-            return run(line.operands, line.has("--json"), console.frontEnd());
+            console.progress().setUnit("MB");  // the commands that show progress count in megabytes
+            return run(line.operands, line, console.frontEnd());
         }
     }
     std::cout << kUsage;
