@@ -26,13 +26,16 @@ const char* kUsage =
     "       zt_games delete ROOT NAME\n"
     "       zt_games rename ROOT OLD NEW\n"
     "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n"
-    "       zt_games verify ROOT NAME [IMAGE] [--dat FILE] [--json]\n";
+    "       zt_games verify ROOT NAME [IMAGE] [--dat FILE] [--json]\n"
+    "       zt_games export ROOT NAME FILE\n";
 
 const char* kHelp =
     "ROOT is the folder that holds a drive's root (its mount point).\n"
     "verify reads every part once and prints the game's size, CRC-32, MD5 and SHA-1;\n"
     "with IMAGE (ISO, CUE sheet or BIN) it names the first sector that differs, with\n"
     "--dat FILE it looks the hashes up in a Logiqx XML DAT file.\n"
+    "export writes the game's parts as one image FILE; an existing FILE is replaced\n"
+    "only after a question (--yes); Ctrl-C cancels and leaves no file behind.\n"
     "Options: --yes answers every question Yes; --json prints the list or the\n"
     "verification as JSON;\n"
     "-- ends the options, so that a game name may begin with '-'.\n"
@@ -81,7 +84,7 @@ struct Command {
 };
 constexpr Command kCommands[] = {
     {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4},
-    {"copy", 4}, {"verify", 3},  {"verify", 4},
+    {"copy", 4}, {"verify", 3},  {"verify", 4}, {"export", 4},
 };
 
 int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
@@ -89,6 +92,8 @@ int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd f
     const bool json = line.has("--json");
     if (word == "verify")
         return verifyCommand(ops, line, frontEnd);
+    if (word == "export")
+        return exportCommand(ops, frontEnd);
     if (word == "list")
         return listGames(normalizeRoot(ops[1]), json, frontEnd);
     if (word == "details")
