@@ -27,7 +27,8 @@ const char* kUsage =
     "       zt_games rename ROOT OLD NEW\n"
     "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n"
     "       zt_games verify ROOT NAME [IMAGE] [--dat FILE] [--json]\n"
-    "       zt_games export ROOT NAME FILE\n";
+    "       zt_games export ROOT NAME FILE\n"
+    "       zt_games frag ROOT|VOLUME [VOLUME] [--yes]\n";
 
 const char* kHelp =
     "ROOT is the folder that holds a drive's root (its mount point).\n"
@@ -36,6 +37,11 @@ const char* kHelp =
     "--dat FILE it looks the hashes up in a Logiqx XML DAT file.\n"
     "export writes the game's parts as one image FILE; an existing FILE is replaced\n"
     "only after a question (--yes); Ctrl-C cancels and leaves no file behind.\n"
+    "frag lists the part files that are not in one piece: on a mounted drive ROOT\n"
+    "as the file system tells (or, where it cannot, through the FAT of the VOLUME\n"
+    "named after ROOT), on an unmounted FAT32 VOLUME (device or image) from its\n"
+    "FAT; with --yes it rewrites each such part of ROOT as a new file in one piece\n"
+    "where the drive has room for one.\n"
     "Options: --yes answers every question Yes; --json prints the list or the\n"
     "verification as JSON;\n"
     "-- ends the options, so that a game name may begin with '-'.\n"
@@ -83,8 +89,8 @@ struct Command {
     std::size_t operands;
 };
 constexpr Command kCommands[] = {
-    {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4},
-    {"copy", 4}, {"verify", 3},  {"verify", 4}, {"export", 4},
+    {"list", 2},   {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
+    {"verify", 3}, {"verify", 4},  {"export", 4}, {"frag", 2},   {"frag", 3},
 };
 
 int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
@@ -94,6 +100,8 @@ int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd f
         return verifyCommand(ops, line, frontEnd);
     if (word == "export")
         return exportCommand(ops, frontEnd);
+    if (word == "frag")
+        return fragCommand(ops, line.yes, frontEnd);
     if (word == "list")
         return listGames(normalizeRoot(ops[1]), json, frontEnd);
     if (word == "details")

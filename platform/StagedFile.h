@@ -25,6 +25,13 @@ class StagedFile {
     // Appends the whole of the regular file `source`; `progress` hears the
     // bytes appended from it so far and may cancel.
     CopyOutcome append(const std::string& source, const CopyProgress& progress);
+    // Reserves room for `bytes` bytes without changing the size (a hint, as
+    // OutputFile::reserve), so that the file can lie in one run of clusters.
+    bool reserve(std::uint64_t bytes);
+    // Flushes what was appended to the device.
+    bool flush();
+    // The temporary file's path while it exists.
+    const std::string& tempPath() const { return tempPath_; }
     // Flushes the file and gives it its final name, replacing a file of that
     // name only when `replace` is set; the temporary file is gone afterwards
     // unless TargetExists is returned (discard() then removes it).

@@ -131,7 +131,9 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
     if (failed)
         return outcome;
     // A hole at the end still counts: the file is made as long as the source.
-    if (::ftruncate(fd_, base + total) != 0) {
+    struct stat written {};
+    if (::fstat(fd_, &written) != 0 ||
+        (written.st_size < base + total && ::ftruncate(fd_, base + total) != 0)) {
         outcome.error = std::strerror(errno);
         return outcome;
     }
@@ -140,6 +142,15 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
         progress(static_cast<std::uint64_t>(total), static_cast<std::uint64_t>(total));
     outcome.result = CopyResult::Copied;
     return outcome;
+}
+
+bool StagedFile::reserve(std::uint64_t bytes) {
+    return fd_ >= 0 && bytes > 0 &&
+           ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0;
+}
+
+bool StagedFile::flush() {
+    return fd_ >= 0 && ::fsync(fd_) == 0;
 }
 
 CommitResult StagedFile::commit(bool replace, std::string& error) {
