@@ -140,7 +140,10 @@ int main(int argc, char** argv) {
         if (!line.operands.empty() && line.operands[0] == command.word &&
             line.operands.size() == command.operands) {
             ConsoleFrontEnd console(line.yes);
-            console.progress().setUnit("MB");  // the commands that show progress count in megabytes
+            // The commands that go through a whole image count in megabytes.
+            const std::string& word = line.operands[0];
+            if (word == "verify" || word == "export" || word == "frag")
+                console.progress().setUnit("MB");
             return run(line.operands, line, console.frontEnd());
         }
     }

@@ -253,3 +253,37 @@ TEST(PartFragmentsTest, ACopyThatIsNotWholeEitherLeavesThePartAsItWas) {
         RewriteResult::Failed);
     EXPECT_EQ(partFilesAt(drive.root()), std::vector<std::string>{name});
 }
+
+TEST(Fat32ReaderTest, AHandMadeVolumeWithALongNameAndTwoPieces) {
+    // The fuzz target's seed: one FAT sector, a long name over two entries,
+    // and a file in clusters 3, 4 and 7.
+    TempDir dir;
+    const std::string image = dir.file("seed.img");
+    std::filesystem::copy_file(
+        std::string(ZT_SOURCE_DIR) + "/fuzz/corpus/Fat32ReaderFuzz/two-pieces", image);
+    std::filesystem::resize_file(image, 159 * 512);
+    DiskDevice device;
+    Fat32Reader reader;
+    std::string error;
+    std::vector<FatFile> files;
+    ASSERT_TRUE(openFat32Volume(device, image, error)) << error;
+    ASSERT_TRUE(reader.open(device, error)) << error;
+    EXPECT_EQ(reader.clusterCount(), 126u);
+    ASSERT_TRUE(reader.rootFiles(files, error)) << error;
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "zt.7900E503.B.00");
+    ClusterChain chain = reader.chainOf(files[0].firstCluster, files[0].size);
+    EXPECT_FALSE(chain.broken);
+    EXPECT_EQ(chain.runs, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{3, 2}, {7, 1}}));
+    // A long name whose checksum does not fit the short entry is not its name.
+    writeAt(image, 33 * 512 + 13, {0x00});
+    writeAt(image, 33 * 512 + 32 + 13, {0x00});
+    DiskDevice again;
+    ASSERT_TRUE(openFat32Volume(again, image, error));
+    ASSERT_TRUE(reader.open(again, error));
+    ASSERT_TRUE(reader.rootFiles(files, error));
+    EXPECT_EQ(files[0].name, "ZT7900~1.000");
+    // A file longer than its chain has a broken chain.
+    EXPECT_TRUE(reader.chainOf(3, 4 * 512).broken);
+    EXPECT_TRUE(reader.chainOf(200, 512).broken);
+}
