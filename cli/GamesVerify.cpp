@@ -67,20 +67,6 @@ void printJson(const std::string& name, const VerifyReport& report,
 
 }  // namespace
 
-std::string printableText(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
     const std::string root = normalizeRoot(ops[1]);
     const std::string& name = ops[2];

@@ -45,7 +45,9 @@ const char* kHelp =
     "Options: --yes answers every question Yes; --json prints the list or the\n"
     "verification as JSON;\n"
     "-- ends the options, so that a game name may begin with '-'.\n"
-    "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage.\n";
+    "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage;\n"
+    "verify also exits with 1 when the image differs, no DAT entry matches or a part\n"
+    "has the wrong size, frag when a part is not in one piece.\n";
 
 // Collects the rows, printed once the listing is complete.
 class CollectedRows : public GameListView {
