@@ -202,8 +202,11 @@ ClusterChain Fat32Reader::chainOf(std::uint32_t firstCluster, std::uint64_t byte
     }
     std::uint32_t cluster = firstCluster;
     for (;;) {
-        if (!validCluster(cluster) || chain.clusters >= clusterCount_) {
-            chain.broken = true;  // outside the data area, or a loop
+        // Outside the data area, or longer than the file: a loop ends here too,
+        // and what is kept never grows beyond what the file's size needs.
+        if (!validCluster(cluster) || chain.clusters >= clusterCount_ ||
+            chain.clusters > expected) {
+            chain.broken = true;
             return chain;
         }
         ++chain.clusters;
@@ -227,9 +230,9 @@ ClusterChain Fat32Reader::chainOf(std::uint32_t firstCluster, std::uint64_t byte
 
 bool Fat32Reader::rootFiles(std::vector<FatFile>& files, std::string& error) {
     files.clear();
-    ClusterChain root = chainOf(rootCluster_, 0);
-    // The root's size is its chain; the walk above marks it broken only for a
-    // size mismatch, which a directory does not have.
+    // A directory has no size of its own: its chain is followed as far as the
+    // largest directory reaches, and a shorter one is whole, not broken.
+    ClusterChain root = chainOf(rootCluster_, kMaxDirectoryBytes);
     if (root.runs.empty()) {
         error = "the root directory's cluster chain is damaged";
         return false;

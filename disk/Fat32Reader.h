@@ -34,7 +34,8 @@ class Fat32Reader {
     bool open(DiskDevice& device, std::string& error);
     // The entries of the root directory, in directory order.
     bool rootFiles(std::vector<FatFile>& files, std::string& error);
-    // The chain that starts at `firstCluster`, checked against a file of `bytes` bytes.
+    // The chain that starts at `firstCluster`, checked against a file of
+    // `bytes` bytes; it is not followed beyond what that size needs.
     ClusterChain chainOf(std::uint32_t firstCluster, std::uint64_t bytes);
 
     std::uint32_t clusterBytes() const { return bytesPerSector_ * sectorsPerCluster_; }
