@@ -182,6 +182,30 @@ TEST_F(FragTest, ARewriteOnAFusefatMountMakesThePartWhole) {
     }
 }
 
+TEST_F(FragTest, TheKernelsFat32DriverAgreesWithTheReader) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount";
+    const std::string mount = dir.file("vfat");
+    std::filesystem::create_directory(mount);
+    if (runShell("mount -t vfat -o loop " + shellQuoted(volume) + " " + shellQuoted(mount))
+            .status != 0)
+        GTEST_SKIP() << "no vfat loop mounts here";
+    ToolRun report = frag(shellQuoted(mount));
+    // Whatever the driver's allocator makes of the copy, the part keeps its content.
+    ToolRun rewrite = frag("--yes " + shellQuoted(mount));
+    ToolRun after = frag(shellQuoted(mount));
+    ToolRun unmount = runShell("umount " + shellQuoted(mount));
+    ASSERT_EQ(unmount.status, 0) << unmount.err;
+    EXPECT_EQ(report.out, kPart0 + ": 2 fragments\n2 part files, 1 not in one piece\n");
+    EXPECT_NE(rewrite.out.find(kPart0 + ": 2 fragments\n"), std::string::npos) << rewrite.out;
+    EXPECT_EQ(frag(shellQuoted(volume)).out, after.out);  // FIEMAP and the FAT agree
+    EXPECT_EQ(runShell("mtype -i " + shellQuoted(volume) + " ::" + kPart0).out,
+              std::string(part.begin(), part.end()));
+    if (haveProgram("fsck.fat")) {
+        EXPECT_EQ(runShell("fsck.fat -n " + shellQuoted(volume)).status, 0);
+    }
+}
+
 TEST(PartFragmentsTest, PartFileNames) {
     EXPECT_TRUE(isPartFileName("zt.1C5EB8C8.SLUS_209.46.00"));
     EXPECT_TRUE(isPartFileName("zt.1C5EB8C8.A.09"));
