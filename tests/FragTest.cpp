@@ -191,6 +191,10 @@ TEST_F(FragTest, TheKernelsFat32DriverAgreesWithTheReader) {
             .status != 0)
         GTEST_SKIP() << "no vfat loop mounts here";
     ToolRun report = frag(shellQuoted(mount));
+    if (report.err.find("does not tell") != std::string::npos) {
+        runShell("umount " + shellQuoted(mount));
+        GTEST_SKIP() << "this kernel's FAT32 driver does not answer FIEMAP";
+    }
     // Whatever the driver's allocator makes of the copy, the part keeps its content.
     ToolRun rewrite = frag("--yes " + shellQuoted(mount));
     ToolRun after = frag(shellQuoted(mount));
