@@ -94,6 +94,8 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
                     parts.end());
     } else {
         const std::string root = normalizeRoot(target);
+        for (const std::string& line : finishInterruptedRewrites(root))
+            frontEnd.status.setText(printableText(line) + "\n");
         FragmentCounter counter = counterFor(root, volume);
         for (const std::string& name : partFilesAt(root)) {
             std::optional<int> pieces = counter(name, error);

@@ -22,8 +22,11 @@ std::string megabytes(std::uint64_t bytes) {
 // A FUSE file system may not replace a file in one step (fusefat leaves the
 // replaced entry behind), so there the part is first moved aside, the copy
 // takes its name, and only then is the old part removed.
+constexpr const char* kAsideSuffix = ".zt-old";
+constexpr const char* kCopySuffix = ".zt-";  // and six characters, as StagedFile names its files
+
 bool replaceStepwise(platform::StagedFile& copy, const std::string& part, std::string& error) {
-    const std::string aside = part + ".zt-old";
+    const std::string aside = part + kAsideSuffix;
     if (platform::renameNoReplace(part, aside) != platform::RenameResult::Renamed) {
         error = "the part cannot be moved aside";
         return false;
@@ -62,6 +65,46 @@ std::vector<std::string> partFilesAt(const std::string& root) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> finishInterruptedRewrites(const std::string& root) {
+    std::vector<std::string> done;
+    std::error_code error;
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(root, error))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    const std::string aside = kAsideSuffix;
+    // Parts moved aside go first, so that a copy left beside a part put back is seen as such.
+    for (bool asides : {true, false}) {
+        for (const std::string& name : names) {
+            const std::size_t mark = name.rfind(kCopySuffix);
+            if (mark == std::string::npos || !isPartFileName(name.substr(0, mark)))
+                continue;
+            const bool isAside = name.compare(mark, std::string::npos, aside) == 0;
+            const bool isCopy = !isAside && name.size() == mark + 4 + 6;
+            if (asides ? !isAside : !isCopy)
+                continue;
+            const std::string path = root + name;
+            const std::string part = root + name.substr(0, mark);
+            std::error_code statusError;
+            if (!std::filesystem::is_regular_file(
+                    std::filesystem::symlink_status(path, statusError)))
+                continue;
+            const bool partThere =
+                std::filesystem::exists(std::filesystem::symlink_status(part, statusError));
+            if (isAside && !partThere) {
+                // The part itself, complete: its copy never took the name.
+                if (platform::renameNoReplace(path, part) == platform::RenameResult::Renamed)
+                    done.push_back(part + " was put back from " + path);
+            } else if (partThere && platform::removeFile(path)) {
+                // The part moved aside after its copy, complete and flushed, took
+                // the name; or a copy that never took it.
+                done.push_back(path + ", left by an interrupted rewrite, was removed");
+            }
+        }
+    }
+    return done;
 }
 
 RewriteResult rewriteContiguous(const std::string& root, const std::string& fileName,

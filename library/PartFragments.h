@@ -29,6 +29,12 @@ enum class RewriteResult {
     Failed,
 };
 
+// Finishes what an interrupted rewrite left at `root`: a part moved aside
+// whose copy never took its name is put back, one whose copy did is removed,
+// and copies that never took a part's name are removed. Returns a line for
+// each file it acted on.
+std::vector<std::string> finishInterruptedRewrites(const std::string& root);
+
 // Copies the part `fileName` at `root` to a new file, checks with `counter`
 // that the copy is in one piece, and puts it in the part's place. Until then
 // the part stays as it was; on every failure the copy is removed.

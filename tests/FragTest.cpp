@@ -315,3 +315,28 @@ TEST(Fat32ReaderTest, AHandMadeVolumeWithALongNameAndTwoPieces) {
     EXPECT_TRUE(reader.chainOf(3, 4 * 512).broken);
     EXPECT_TRUE(reader.chainOf(200, 512).broken);
 }
+
+TEST(PartFragmentsTest, WhatAnInterruptedRewriteLeftIsPutRight) {
+    TempDir drive;
+    const std::string a = "zt.1C5EB8C8.AAAA_000.01.00", b = "zt.1C5EB8C8.BBBB_000.01.00";
+    // a: moved aside, its copy never took the name (a copy is still there).
+    writeBytes(drive.file(a + ".zt-old"), {'a'});
+    writeBytes(drive.file(a + ".zt-Xy12zq"), {'c'});
+    // b: its copy took the name; the part moved aside was not yet removed.
+    writeBytes(drive.file(b), {'n'});
+    writeBytes(drive.file(b + ".zt-old"), {'o'});
+    // Not left by a rewrite: an image being exported, and an unrelated name.
+    writeBytes(drive.file("game.iso.zt-Ab12Cd"), {'i'});
+    writeBytes(drive.file("zt.cfg.zt-old"), {'t'});
+
+    std::vector<std::string> done = finishInterruptedRewrites(drive.root());
+    EXPECT_EQ(done.size(), 3u);
+    EXPECT_EQ(readBytes(drive.file(a)), std::vector<std::uint8_t>{'a'});
+    EXPECT_EQ(readBytes(drive.file(b)), std::vector<std::uint8_t>{'n'});
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(drive.path()))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"game.iso.zt-Ab12Cd", a, b, "zt.cfg.zt-old"}));
+    EXPECT_TRUE(finishInterruptedRewrites(drive.root()).empty());
+}
