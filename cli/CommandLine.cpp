@@ -3,7 +3,8 @@
 #include <algorithm>
 
 CommandLine parseCommandLine(int argc, const char* const* argv,
-                             std::initializer_list<std::string_view> toolFlags) {
+                             std::initializer_list<std::string_view> toolFlags,
+                             std::initializer_list<std::string_view> valueOptions) {
     CommandLine line;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -18,6 +19,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv,
             line.help = true;
         } else if (arg == "--version") {
             line.version = true;
+        } else if (std::string_view name = arg.substr(0, arg.find('='));
+                   std::find(valueOptions.begin(), valueOptions.end(), name) !=
+                   valueOptions.end()) {
+            if (name.size() < arg.size()) {
+                line.values[std::string(name)] = std::string(arg.substr(name.size() + 1));
+            } else if (i + 1 < argc) {
+                line.values[std::string(name)] = argv[++i];
+            } else if (line.badOption.empty()) {
+                line.badOption = std::string(arg) + " (without its value)";
+            }
         } else if (std::find(toolFlags.begin(), toolFlags.end(), arg) != toolFlags.end()) {
             line.flags.emplace(arg);
         } else if (line.badOption.empty()) {

@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
+#include "cli/GamesCommands.h"
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameDetails.h"
@@ -25,13 +26,29 @@ const char* kUsage =
     "       zt_games details ROOT NAME\n"
     "       zt_games delete ROOT NAME\n"
     "       zt_games rename ROOT OLD NEW\n"
-    "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n";
+    "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n"
+    "       zt_games verify ROOT NAME [IMAGE] [--dat FILE] [--json]\n"
+    "       zt_games export ROOT NAME FILE\n"
+    "       zt_games frag ROOT|VOLUME [VOLUME] [--yes]\n";
 
 const char* kHelp =
     "ROOT is the folder that holds a drive's root (its mount point).\n"
-    "Options: --yes answers every question Yes; --json prints the list as JSON;\n"
+    "verify reads every part once and prints the game's size, CRC-32, MD5 and SHA-1;\n"
+    "with IMAGE (ISO, CUE sheet or BIN) it names the first sector that differs, with\n"
+    "--dat FILE it looks the hashes up in a Logiqx XML DAT file.\n"
+    "export writes the game's parts as one image FILE; an existing FILE is replaced\n"
+    "only after a question (--yes); Ctrl-C cancels and leaves no file behind.\n"
+    "frag lists the part files that are not in one piece: on a mounted drive ROOT\n"
+    "as the file system tells (or, where it cannot, through the FAT of the VOLUME\n"
+    "named after ROOT), on an unmounted FAT32 VOLUME (device or image) from its\n"
+    "FAT; with --yes it rewrites each such part of ROOT as a new file in one piece\n"
+    "where the drive has room for one.\n"
+    "Options: --yes answers every question Yes; --json prints the list or the\n"
+    "verification as JSON;\n"
     "-- ends the options, so that a game name may begin with '-'.\n"
-    "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage.\n";
+    "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage;\n"
+    "verify also exits with 1 when the image differs, no DAT entry matches or a part\n"
+    "has the wrong size, frag when a part is not in one piece.\n";
 
 // Collects the rows, printed once the listing is complete.
 class CollectedRows : public GameListView {
@@ -75,11 +92,19 @@ struct Command {
     std::size_t operands;
 };
 constexpr Command kCommands[] = {
-    {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
+    {"list", 2},   {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
+    {"verify", 3}, {"verify", 4},  {"export", 4}, {"frag", 2},   {"frag", 3},
 };
 
-int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
+int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
     const std::string& word = ops[0];
+    const bool json = line.has("--json");
+    if (word == "verify")
+        return verifyCommand(ops, line, frontEnd);
+    if (word == "export")
+        return exportCommand(ops, frontEnd);
+    if (word == "frag")
+        return fragCommand(ops, line.yes, frontEnd);
     if (word == "list")
         return listGames(normalizeRoot(ops[1]), json, frontEnd);
     if (word == "details")
@@ -100,7 +125,7 @@ int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = parseCommandLine(argc, argv, {"--json"});
+    CommandLine line = parseCommandLine(argc, argv, {"--json"}, {"--dat"});
     if (line.version) {
         std::cout << "zt_games " ZT_VERSION "\n";
         return kExitSuccess;
@@ -118,7 +143,11 @@ int main(int argc, char** argv) {
         if (!line.operands.empty() && line.operands[0] == command.word &&
             line.operands.size() == command.operands) {
             ConsoleFrontEnd console(line.yes);
-            return run(line.operands, line.has("--json"), console.frontEnd());
+            // The commands that go through a whole image count in megabytes.
+            const std::string& word = line.operands[0];
+            if (word == "verify" || word == "export" || word == "frag")
+                console.progress().setUnit("MB");
+            return run(line.operands, line, console.frontEnd());
         }
     }
     std::cout << kUsage;

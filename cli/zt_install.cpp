@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
     }
     if (line.help) {
         std::cout << "Usage: zt_install [--yes] SOURCE TARGET NAME CD|DVD\n"
-                     "  SOURCE  an optical drive's device (/dev/sr0) or a disc image file\n"
+                     "  SOURCE  an optical drive's device (/dev/sr0) or a disc image file:\n"
+                     "          an ISO image, a CUE sheet (its first data track: MODE1/2352,\n"
+                     "          MODE2/2352 or a 2048-byte mode) or a bare BIN of raw sectors\n"
                      "  TARGET  the folder that holds the drive's root\n"
                      "  --yes   answer Yes to every question\n\n"
                   << InstallCommand::kUsage;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "disk/BootProgram.h"
+#include "disk/Fat32BootSector.h"
 #include "store/LittleEndian.h"
 
 namespace {
@@ -101,33 +102,33 @@ std::array<std::uint8_t, 512> BuildBootSector(const Fat32Params& params, std::ui
     b[1] = 0x58;
     b[2] = 0x90;
     std::memcpy(b + 3, "MSDOS5.0", 8);
-    writeLe16(b + 11, params.bytesPerSector);
-    b[13] = static_cast<std::uint8_t>(params.sectorsPerCluster);
-    writeLe16(b + 14, params.reservedSectors);
-    b[16] = static_cast<std::uint8_t>(params.numberOfFats);
-    writeLe16(b + 17, params.rootEntryCount);
-    writeLe16(b + 19, params.totalSectors16);
-    b[21] = kMediaFixed;
-    writeLe16(b + 22, params.fatSize16);
-    writeLe16(b + 24, 63);     // sectors per track
-    writeLe16(b + 26, 255);    // heads
-    writeLe32(b + 28, first);  // hidden sectors
-    writeLe32(b + 32, params.totalSectors32);
-    writeLe32(b + 36, params.fatSize32);
+    writeLe16(b + fat32::kBytesPerSector, params.bytesPerSector);
+    b[fat32::kSectorsPerCluster] = static_cast<std::uint8_t>(params.sectorsPerCluster);
+    writeLe16(b + fat32::kReservedSectors, params.reservedSectors);
+    b[fat32::kNumberOfFats] = static_cast<std::uint8_t>(params.numberOfFats);
+    writeLe16(b + fat32::kRootEntryCount, params.rootEntryCount);
+    writeLe16(b + fat32::kTotalSectors16, params.totalSectors16);
+    b[fat32::kMedia] = kMediaFixed;
+    writeLe16(b + fat32::kFatSize16, params.fatSize16);
+    writeLe16(b + 24, 63);   // sectors per track
+    writeLe16(b + 26, 255);  // heads
+    writeLe32(b + fat32::kHiddenSectors, first);
+    writeLe32(b + fat32::kTotalSectors32, params.totalSectors32);
+    writeLe32(b + fat32::kFatSize32, params.fatSize32);
     writeLe16(b + 40, 0);  // extended flags: the FAT is mirrored (there is one)
     writeLe16(b + 42, 0);  // file system version 0.0
-    writeLe32(b + 44, params.rootCluster);
-    writeLe16(b + 48, params.fsInfoSector);
-    writeLe16(b + 50, kBackupBootSector);
+    writeLe32(b + fat32::kRootCluster, params.rootCluster);
+    writeLe16(b + fat32::kFsInfoSector, params.fsInfoSector);
+    writeLe16(b + fat32::kBackupBootSector, kBackupBootSector);
     b[64] = 0x80;  // drive number
     b[66] = 0x29;  // extended boot signature: serial, label and type follow
     writeLe32(b + 67, serial);
     std::memcpy(b + 71, "NEW        ", 11);
-    std::memcpy(b + 82, "FAT32   ", 8);
+    std::memcpy(b + fat32::kFileSystemType, "FAT32   ", 8);
     const auto& program = bootProgram();
     std::memcpy(b + kBootProgramOffset, program.data(), program.size());
-    b[510] = 0x55;
-    b[511] = 0xAA;
+    b[fat32::kSignature] = 0x55;
+    b[fat32::kSignature + 1] = 0xAA;
     return s;
 }
 

@@ -1,5 +1,6 @@
 #include "install/DiscDevice.h"
 
+#include "install/RawSectorImage.h"
 #include "platform/RawFile.h"
 
 namespace {
@@ -21,9 +22,10 @@ class RawDiscDevice : public DiscDevice {
 
 }  // namespace
 
-std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path) {
-    platform::RawFile file;
-    if (!file.open(path))
-        return nullptr;
+std::unique_ptr<DiscDevice> openPlainDiscDevice(platform::RawFile file) {
     return std::make_unique<RawDiscDevice>(std::move(file));
+}
+
+std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path, std::string& why) {
+    return openDiscImage(path, why);
 }

@@ -24,8 +24,14 @@ class DiscDevice {
     }
 };
 
-// Opens a source by its path; null when it cannot be opened.
-using DiscOpener = std::function<std::unique_ptr<DiscDevice>(const std::string& path)>;
+// Opens a source by its path; null when it cannot be opened, with the reason
+// in `why` where there is more to say than that.
+using DiscOpener =
+    std::function<std::unique_ptr<DiscDevice>(const std::string& path, std::string& why)>;
 
-// An optical drive's device (/dev/sr0) or a disc image file, read-only.
-std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path);
+// An optical drive's device (/dev/sr0) or a disc image file, read-only: an
+// ISO image, a CUE sheet or a bare BIN of raw sectors (install/RawSectorImage.h).
+std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path, std::string& why);
+
+// The file or device itself as 2048-byte sectors.
+std::unique_ptr<DiscDevice> openPlainDiscDevice(platform::RawFile file);

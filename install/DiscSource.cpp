@@ -9,7 +9,8 @@ DiscSource::DiscSource(StatusLine& status, DiscOpener opener)
 
 bool DiscSource::open(const std::string& path) {
     close();
-    device_ = opener_ ? opener_(path) : nullptr;
+    openError_.clear();
+    device_ = opener_ ? opener_(path, openError_) : nullptr;
     return device_ != nullptr;
 }
 

@@ -27,6 +27,8 @@ class DiscSource {
     explicit DiscSource(StatusLine& status, DiscOpener opener = openDiscDevice);
 
     bool open(const std::string& path);
+    // Why the last open failed, where the opener said more than that it could not.
+    const std::string& openError() const { return openError_; }
     bool isOpen() const { return device_ != nullptr; }
     void close();
 
@@ -49,6 +51,7 @@ class DiscSource {
     StatusLine& status_;
     DiscOpener opener_;
     std::unique_ptr<DiscDevice> device_;
+    std::string openError_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t cachedBlock_ = -1;  // first sector of the block held in the buffer
     std::function<void()> giveUp_;

@@ -130,6 +130,8 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     status.setText(kChecking);
     if (!source.open(path)) {
         status.setText(kNoAccess);
+        if (!source.openError().empty())
+            status.setText("The image cannot be installed: " + source.openError() + "\n");
         return false;
     }
 

@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-bool PartFile::open(const std::string& path) {
+bool PartFile::open(const std::string& path, std::uint64_t expectedBytes) {
     close();
     if (!buffer_)
         buffer_ = std::make_unique<std::uint8_t[]>(kBufferSize);
     used_ = 0;
     failed_ = false;
     path_ = path;
-    return file_.create(path);
+    if (!file_.create(path))
+        return false;
+    file_.reserve(expectedBytes);  // a file system without reservations still takes the writes
+    return true;
 }
 
 bool PartFile::flush() {

@@ -15,8 +15,9 @@ class PartFile {
   public:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-    // Creates the file, or empties an existing one.
-    bool open(const std::string& path);
+    // Creates the file, or empties an existing one, and reserves `expectedBytes`
+    // for it, so that the part lies in one run of clusters where the drive has one.
+    bool open(const std::string& path, std::uint64_t expectedBytes = 0);
     bool isOpen() const { return file_.isOpen(); }
     const std::string& path() const { return path_; }
 

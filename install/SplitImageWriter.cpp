@@ -1,5 +1,6 @@
 #include "install/SplitImageWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -66,7 +67,9 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
                 return fail("Cannot write data", "Cannot write data!");
             }
             std::optional<std::string> path = partFilePath(prefix, partCount);
-            bool opened = path && part.open(*path);
+            const std::int64_t partSectors =
+                std::min<std::int64_t>(kPartSectors, std::int64_t{sectors} - lba);
+            bool opened = path && part.open(*path, std::uint64_t(partSectors) * 2048);
             ui_.progress.setText("Installing " + path.value_or(prefix));
             if (!opened)
                 return fail("\nCannot write file\n", "Cannot write file");

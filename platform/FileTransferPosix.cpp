@@ -136,6 +136,10 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
     }
     // From here on `to` is ours: every way out but success removes it.
     const std::uint64_t total = static_cast<std::uint64_t>(info.st_size);
+    // Room for the whole file first, so that it lies in one run of clusters
+    // where the drive has one; only a hint, the copy decides.
+    if (total > 0)
+        ::fallocate(out.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(total));
     std::uint64_t done = 0;
     bool inKernel = true;
     std::vector<std::uint8_t> buffer;

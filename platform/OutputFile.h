@@ -18,6 +18,10 @@ class OutputFile {
     // Creates the file, or empties an existing one.
     bool create(const std::string& path);
     bool isOpen() const { return handle_ >= 0; }
+    // Reserves room for `bytes` bytes from the start without changing the
+    // file's size, so that the file system can give the file one run of
+    // clusters before it is written. Only a hint: false when it could not.
+    bool reserve(std::uint64_t bytes);
     // Writes every byte; false when the system took fewer (a full drive).
     bool write(const void* data, std::size_t size);
     // Bytes in the file so far; the next write goes there.

@@ -17,6 +17,12 @@ bool OutputFile::create(const std::string& path) {
     return true;
 }
 
+bool OutputFile::reserve(std::uint64_t bytes) {
+    return handle_ >= 0 && bytes > 0 &&
+           ::fallocate(static_cast<int>(handle_), FALLOC_FL_KEEP_SIZE, 0,
+                       static_cast<off_t>(bytes)) == 0;
+}
+
 bool OutputFile::write(const void* data, std::size_t size) {
     if (handle_ < 0)
         return false;

@@ -7,6 +7,8 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 # Packaging and its checks: the .deb (dpkg-shlibdeps, file), lintian, the
 # desktop entry, AppStream metadata, manual pages and bash completion.
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"
+# Verification (zlib, OpenSSL, pugixml) and the fragmentation tests (fusefat, fatcat).
+packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;

@@ -97,7 +97,7 @@ class FakeDiscDevice : public DiscDevice {
 };
 
 inline DiscOpener fakeOpener(std::shared_ptr<FakeDisc> disc) {
-    return [disc](const std::string&) -> std::unique_ptr<DiscDevice> {
+    return [disc](const std::string&, std::string&) -> std::unique_ptr<DiscDevice> {
         if (!disc->opens)
             return nullptr;
         return std::make_unique<FakeDiscDevice>(disc);

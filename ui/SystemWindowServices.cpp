@@ -24,7 +24,7 @@ SystemWindowServices::SystemWindowServices()
     services.chooseImageFile = [](QWidget* parent) {
         return QFileDialog::getOpenFileName(
             parent, QStringLiteral("Image file"), QString(),
-            QStringLiteral("Disc images (*.iso *.img *.bin);;All files (*)"));
+            QStringLiteral("Disc images (*.iso *.img *.bin *.cue);;All files (*)"));
     };
     services.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
     services.canWriteDevice = platform::canOpenForWriting;

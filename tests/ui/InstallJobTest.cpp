@@ -76,7 +76,8 @@ class InstallJobTest : public WindowTest {
         drives.fixed = {{drive.root(), "/dev/sdh1"}};
         MainDialog& window = open();
         app->mainDialog->findChild<QLineEdit*>("c1005")->setText("My Game");
-        gatedOpener = [this, disc](const std::string&) -> std::unique_ptr<DiscDevice> {
+        gatedOpener = [this, disc](const std::string&,
+                                   std::string&) -> std::unique_ptr<DiscDevice> {
             return std::make_unique<GatedDevice>(disc, gate, 1000);
         };
         return window;
@@ -84,8 +85,9 @@ class InstallJobTest : public WindowTest {
 
     WindowServices services() {
         WindowServices s = WindowTest::services();
-        s.discOpener = [this](const std::string& path) -> std::unique_ptr<DiscDevice> {
-            return gatedOpener ? gatedOpener(path) : openDiscDevice(path);
+        s.discOpener = [this](const std::string& path,
+                              std::string& why) -> std::unique_ptr<DiscDevice> {
+            return gatedOpener ? gatedOpener(path, why) : openDiscDevice(path, why);
         };
         return s;
     }

@@ -100,7 +100,7 @@ int run(const std::string& folder) {
     services.boxes = &boxes;
     services.volumes = &volumes;
     services.websiteUrl = QStringLiteral("https://tarnwick.example/");
-    services.discOpener = [&](const std::string&) -> std::unique_ptr<DiscDevice> {
+    services.discOpener = [&](const std::string&, std::string&) -> std::unique_ptr<DiscDevice> {
         return std::make_unique<HeldDevice>(disc, hold);
     };
     bool ok = true;

@@ -1,0 +1,148 @@
+// zt_games frag TARGET [VOLUME] [--yes]
+// TARGET is a mounted drive root, or an unmounted volume (a partition, a disk
+// or an image). A mounted drive is asked through the file system (FIEMAP);
+// where that cannot tell (a FUSE mount), VOLUME names the device or image
+// beneath it, whose FAT is read directly. --yes rewrites fragmented parts of
+// a mounted drive.
+#include <algorithm>
+#include <filesystem>
+
+#include "cli/ExitCode.h"
+#include "cli/GamesCommands.h"
+#include "disk/Fat32Reader.h"
+#include "library/PartFragments.h"
+#include "platform/FileExtents.h"
+#include "store/DriveRoot.h"
+
+namespace {
+
+struct PartState {
+    std::string name;
+    int fragments = 0;
+    bool broken = false;
+};
+
+// The part files of a volume read through its FAT; false with the reason.
+bool partsFromVolume(const std::string& volume, std::vector<PartState>& parts, std::string& error) {
+    DiskDevice device;
+    Fat32Reader reader;
+    std::vector<FatFile> files;
+    if (!openFat32Volume(device, volume, error) || !reader.open(device, error) ||
+        !reader.rootFiles(files, error))
+        return false;
+    parts.clear();
+    for (const FatFile& file : files) {
+        if (file.directory)
+            continue;
+        ClusterChain chain = reader.chainOf(file.firstCluster, file.size);
+        PartState state{file.name, static_cast<int>(chain.runs.size()), chain.broken};
+        parts.push_back(state);
+    }
+    return true;
+}
+
+// A counter that asks the file system, or, when a volume is named, its FAT.
+FragmentCounter counterFor(const std::string& root, const std::string& volume) {
+    if (volume.empty()) {
+        return [root](const std::string& name, std::string& error) {
+            return platform::fileFragments(root + name, error);
+        };
+    }
+    return [root, volume](const std::string& name, std::string& error) -> std::optional<int> {
+        platform::syncFileSystem(root);  // the FAT beneath must show what was written
+        std::vector<PartState> files;
+        if (!partsFromVolume(volume, files, error))
+            return std::nullopt;
+        for (const PartState& file : files) {
+            if (file.name == name) {
+                if (file.broken) {
+                    error = "its cluster chain is broken";
+                    return std::nullopt;
+                }
+                return file.fragments;
+            }
+        }
+        error =
+            "the volume " + volume + " does not hold it; is it the volume mounted at " + root + "?";
+        return std::nullopt;
+    };
+}
+
+}  // namespace
+
+int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd frontEnd) {
+    const std::string target = ops[1];
+    const std::string volume = ops.size() > 2 ? ops[2] : "";
+    std::error_code statusError;
+    const bool mounted = std::filesystem::is_directory(target, statusError);
+    std::vector<PartState> parts;
+    std::string error;
+    if (!mounted) {
+        if (rewrite) {
+            frontEnd.boxes.show(
+                "Fragmented parts are rewritten on a mounted drive: name its "
+                "folder, and this volume after it.");
+            return kExitFailure;
+        }
+        if (!partsFromVolume(target, parts, error)) {
+            frontEnd.boxes.show("The volume " + printableText(target) +
+                                " cannot be read: " + error + ".");
+            return kExitFailure;
+        }
+        parts.erase(std::remove_if(parts.begin(), parts.end(),
+                                   [](const PartState& p) { return !isPartFileName(p.name); }),
+                    parts.end());
+    } else {
+        const std::string root = normalizeRoot(target);
+        for (const std::string& line : finishInterruptedRewrites(root))
+            frontEnd.status.setText(printableText(line) + "\n");
+        FragmentCounter counter = counterFor(root, volume);
+        for (const std::string& name : partFilesAt(root)) {
+            std::optional<int> pieces = counter(name, error);
+            if (!pieces) {
+                frontEnd.boxes.show("Cannot tell whether " + printableText(root + name) +
+                                    " is in one piece: " + error +
+                                    (volume.empty() ? "; name the volume's device or image "
+                                                      "after the folder."
+                                                    : "."));
+                return kExitFailure;
+            }
+            parts.push_back({name, *pieces, false});
+        }
+    }
+
+    int fragmented = 0;
+    int rewritten = 0;
+    bool allWhole = true;
+    for (const PartState& part : parts) {
+        if (part.broken) {
+            frontEnd.out << printableText(part.name) << ": its cluster chain is broken\n";
+            allWhole = false;
+            continue;
+        }
+        if (part.fragments <= 1)
+            continue;
+        ++fragmented;
+        frontEnd.out << printableText(part.name) << ": " << part.fragments << " fragments\n";
+        if (!rewrite) {
+            allWhole = false;
+            continue;
+        }
+        const std::string root = normalizeRoot(target);
+        RewriteResult result =
+            rewriteContiguous(root, part.name, counterFor(root, volume), frontEnd);
+        if (result == RewriteResult::Rewritten) {
+            frontEnd.out << printableText(part.name) << ": rewritten in one piece\n";
+            ++rewritten;
+        } else {
+            allWhole = false;
+            if (result == RewriteResult::Cancelled)
+                break;
+        }
+    }
+    frontEnd.out << parts.size() << " part files, " << fragmented << " not in one piece";
+    if (rewrite)
+        frontEnd.out << ", " << rewritten << " rewritten";
+    frontEnd.out << "\n";
+    return allWhole ? kExitSuccess : kExitFailure;
+}

@@ -1,0 +1,21 @@
+// The CUE sheet parser on arbitrary text: it never crashes, and a sheet it
+// accepts has tracks that point at its files with their INDEX 01 set.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "install/CueSheet.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CueSheet sheet;
+    std::string error;
+    if (parseCueSheet(std::string_view(reinterpret_cast<const char*>(data), size), sheet, error)) {
+        if (sheet.tracks.empty())
+            __builtin_trap();
+        for (const CueTrack& track : sheet.tracks) {
+            if (track.file >= sheet.files.size() || track.index1 < 0)
+                __builtin_trap();
+        }
+    }
+    return 0;
+}

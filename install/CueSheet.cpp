@@ -1,0 +1,198 @@
+#include "install/CueSheet.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kFramesPerSecond = 75;
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+// Splits a line into words; a word in double quotes may hold blanks.
+bool splitWords(std::string_view line, std::vector<std::string>& words) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        if (line[i] == '"') {
+            std::size_t end = line.find('"', i + 1);
+            if (end == std::string_view::npos)
+                return false;
+            words.emplace_back(line.substr(i + 1, end - i - 1));
+            i = end + 1;
+            if (i < line.size() && line[i] != ' ' && line[i] != '\t')
+                return false;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+            ++end;
+        words.emplace_back(line.substr(i, end - i));
+        i = end;
+    }
+    return true;
+}
+
+bool parseNumber(std::string_view text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 3)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value >= low && value <= high;
+}
+
+// "mm:ss:ff" in frames of 1/75 second.
+bool parseTime(std::string_view text, std::int64_t& frames) {
+    std::size_t first = text.find(':');
+    std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
+    if (second == std::string_view::npos)
+        return false;
+    int minutes = 0, seconds = 0, frame = 0;
+    if (!parseNumber(text.substr(0, first), 0, 999, minutes) ||
+        !parseNumber(text.substr(first + 1, second - first - 1), 0, 59, seconds) ||
+        !parseNumber(text.substr(second + 1), 0, kFramesPerSecond - 1, frame))
+        return false;
+    frames = (std::int64_t{minutes} * 60 + seconds) * kFramesPerSecond + frame;
+    return true;
+}
+
+// Printable form of a sheet's text, for messages.
+std::string shown(std::string_view text) {
+    std::string out;
+    for (char c : text.substr(0, 40))
+        out += (c >= 0x20 && c < 0x7F) ? c : '?';
+    return out;
+}
+
+}  // namespace
+
+int cueModeSectorBytes(std::string_view mode) {
+    if (mode == "AUDIO" || mode == "MODE1/2352" || mode == "MODE2/2352")
+        return 2352;
+    if (mode == "MODE1/2048" || mode == "MODE2/2048")
+        return 2048;
+    return 0;
+}
+
+bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
+    sheet = CueSheet{};
+    if (text.size() > kMaxCueSheetBytes) {
+        error = "the sheet is too large to be a CUE sheet";
+        return false;
+    }
+    // A byte-order mark before the first line is tolerated.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    int lineNumber = 0;
+    auto fail = [&](const std::string& why) {
+        char where[32];
+        std::snprintf(where, sizeof where, "line %d: ", lineNumber);
+        error = where + why;
+        return false;
+    };
+    while (!text.empty()) {
+        ++lineNumber;
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        for (char c : line) {
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+                return fail("control character in the sheet");
+        }
+        std::vector<std::string> words;
+        if (!splitWords(line, words))
+            return fail("unmatched quote");
+        if (words.empty())
+            continue;
+        const std::string keyword = upper(words[0]);
+        if (keyword == "REM" || keyword == "CATALOG" || keyword == "CDTEXTFILE" ||
+            keyword == "TITLE" || keyword == "PERFORMER" || keyword == "SONGWRITER" ||
+            keyword == "ISRC" || keyword == "FLAGS" || keyword == "PREGAP" ||
+            keyword == "POSTGAP") {
+            continue;  // descriptive lines; the layout of the data does not depend on them
+        }
+        if (keyword == "FILE") {
+            if (words.size() != 3 || words[1].empty())
+                return fail("FILE needs a file name and a type");
+            const std::string type = upper(words[2]);
+            if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE" && type != "MP3" &&
+                type != "AIFF")
+                return fail("unknown FILE type " + shown(words[2]));
+            sheet.files.push_back({words[1], type});
+        } else if (keyword == "TRACK") {
+            int number = 0;
+            if (words.size() != 3 || !parseNumber(words[1], 1, 99, number))
+                return fail("TRACK needs a number from 1 to 99 and a mode");
+            if (sheet.files.empty())
+                return fail("TRACK before any FILE");
+            if (!sheet.tracks.empty() && number <= sheet.tracks.back().number)
+                return fail("track numbers must rise");
+            if (!sheet.tracks.empty() && sheet.tracks.back().index1 < 0)
+                return fail("the track before has no INDEX 01");
+            const std::string mode = upper(words[2]);
+            if (cueModeSectorBytes(mode) == 0 && mode != "MODE2/2336" && mode != "CDG" &&
+                mode != "CDI/2336" && mode != "CDI/2352")
+                return fail("unknown track mode " + shown(words[2]));
+            CueTrack track;
+            track.number = number;
+            track.mode = mode;
+            track.file = sheet.files.size() - 1;
+            sheet.tracks.push_back(track);
+        } else if (keyword == "INDEX") {
+            int number = 0;
+            std::int64_t frames = 0;
+            if (words.size() != 3 || !parseNumber(words[1], 0, 99, number) ||
+                !parseTime(words[2], frames))
+                return fail("INDEX needs a number and a time mm:ss:ff");
+            if (sheet.tracks.empty())
+                return fail("INDEX before any TRACK");
+            CueTrack& track = sheet.tracks.back();
+            if (track.file != sheet.files.size() - 1) {
+                // A pregap may stand at the end of the file before; the track
+                // itself then starts in the new file.
+                if (number != 1 || track.index1 >= 0)
+                    return fail("INDEX of a track whose FILE has ended");
+                track.file = sheet.files.size() - 1;
+                track.index0 = -1;
+            }
+            if (number == 0) {
+                if (track.index0 >= 0 || track.index1 >= 0)
+                    return fail("INDEX 00 out of order");
+                track.index0 = frames;
+            } else if (number == 1) {
+                if (track.index1 >= 0 || (track.index0 >= 0 && frames < track.index0))
+                    return fail("INDEX 01 out of order");
+                track.index1 = frames;
+            } else if (track.index1 < 0) {
+                return fail("INDEX after 01 before INDEX 01");
+            }
+        } else {
+            return fail("unknown command " + shown(words[0]));
+        }
+    }
+    lineNumber = 0;
+    if (sheet.tracks.empty()) {
+        error = "the sheet names no track";
+        return false;
+    }
+    if (sheet.tracks.back().index1 < 0) {
+        error = "the last track has no INDEX 01";
+        return false;
+    }
+    return true;
+}

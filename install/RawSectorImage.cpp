@@ -1,0 +1,295 @@
+#include "install/RawSectorImage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "install/CueSheet.h"
+#include "platform/RawFile.h"
+
+namespace {
+
+constexpr std::uint8_t kSync[12] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+constexpr int kUserBytes = 2048;
+// Raw sectors read per request, while checking and while reading.
+constexpr std::size_t kBatchSectors = 64;
+
+// A file name from a sheet or a path, made safe to show.
+std::string shown(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        out += (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) ? c : '?';
+    return out;
+}
+
+bool endsWithCue(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string suffix = path.substr(path.size() - 4);
+    for (char& c : suffix) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return suffix == ".cue";
+}
+
+std::optional<std::uint64_t> regularSize(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return std::nullopt;
+    return size;
+}
+
+// Where the user data of a raw sector starts, or -1 when the sector is not
+// one of the track: no sync pattern, or a mode the track does not hold.
+// Mode 0 sectors (empty, as in gaps) hold zeros.
+int userDataOffset(const std::uint8_t* sector, int trackMode) {
+    if (!hasSyncPattern(sector))
+        return -1;
+    const int mode = sector[kRawModeByte];
+    if (mode == 0)
+        return 0;
+    if ((mode != 1 && mode != 2) || (trackMode != 0 && mode != trackMode))
+        return -1;
+    return mode == 1 ? kMode1DataOffset : kMode2DataOffset;
+}
+
+// Raw 2352-byte sectors, handed out as their 2048 bytes of user data.
+class RawTrackDevice : public DiscDevice {
+  public:
+    RawTrackDevice(platform::RawFile file, const DataTrack& track)
+        : file_(std::move(file)), track_(track), raw_(kBatchSectors * kRawSectorBytes) {}
+
+    std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
+        std::size_t done = 0;
+        while (done < length) {
+            const std::uint64_t position = offset + done;
+            const std::uint64_t sector = position / kUserBytes;
+            if (sector >= track_.sectors)
+                break;
+            const std::size_t batch = static_cast<std::size_t>(
+                std::min<std::uint64_t>(kBatchSectors, track_.sectors - sector));
+            const std::size_t want = batch * kRawSectorBytes;
+            std::int64_t got =
+                file_.readAt(track_.start + sector * kRawSectorBytes, raw_.data(), want);
+            if (got != static_cast<std::int64_t>(want))
+                return -1;  // the file shrank or failed since it was checked
+            for (std::size_t s = 0; s < batch && done < length; ++s) {
+                const std::uint8_t* raw = raw_.data() + s * kRawSectorBytes;
+                const int dataOffset = userDataOffset(raw, track_.mode);
+                if (dataOffset < 0)
+                    return -1;
+                const std::size_t within = static_cast<std::size_t>((offset + done) % kUserBytes);
+                const std::size_t take = std::min<std::size_t>(kUserBytes - within, length - done);
+                if (dataOffset == 0) {
+                    std::memset(buffer + done, 0, take);
+                } else {
+                    std::memcpy(buffer + done, raw + dataOffset + within, take);
+                }
+                done += take;
+            }
+        }
+        return static_cast<std::int64_t>(done);
+    }
+
+  private:
+    platform::RawFile file_;
+    DataTrack track_;
+    std::vector<std::uint8_t> raw_;
+};
+
+// 2048-byte sectors at an offset of a file: reads and in-kernel copies shift by it.
+class CookedTrackDevice : public DiscDevice {
+  public:
+    CookedTrackDevice(platform::RawFile file, const DataTrack& track)
+        : file_(std::move(file)), track_(track) {}
+
+    std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
+        return file_.readAt(track_.start + offset, buffer, bounded(offset, length));
+    }
+    platform::SendResult sendTo(std::uint64_t offset, std::size_t length,
+                                platform::OutputFile& out) override {
+        return file_.sendTo(track_.start + offset, bounded(offset, length), out);
+    }
+
+  private:
+    std::size_t bounded(std::uint64_t offset, std::size_t length) const {
+        const std::uint64_t size = track_.sectors * kUserBytes;
+        return offset >= size
+                   ? 0
+                   : static_cast<std::size_t>(std::min<std::uint64_t>(length, size - offset));
+    }
+
+    platform::RawFile file_;
+    DataTrack track_;
+};
+
+// Reads every raw sector of the track once and checks it.
+bool checkRawSectors(platform::RawFile& file, const DataTrack& track, std::string& why) {
+    std::vector<std::uint8_t> raw(kBatchSectors * kRawSectorBytes);
+    for (std::uint64_t sector = 0; sector < track.sectors; sector += kBatchSectors) {
+        const std::size_t batch = static_cast<std::size_t>(
+            std::min<std::uint64_t>(kBatchSectors, track.sectors - sector));
+        const std::size_t want = batch * kRawSectorBytes;
+        if (file.readAt(track.start + sector * kRawSectorBytes, raw.data(), want) !=
+            static_cast<std::int64_t>(want)) {
+            why = "cannot read " + shown(track.path);
+            return false;
+        }
+        for (std::size_t s = 0; s < batch; ++s) {
+            const std::uint8_t* data = raw.data() + s * kRawSectorBytes;
+            if (userDataOffset(data, track.mode) >= 0)
+                continue;
+            char text[96];
+            if (!hasSyncPattern(data)) {
+                std::snprintf(text, sizeof text,
+                              "sector %llu of the data track has no sync pattern",
+                              static_cast<unsigned long long>(sector + s));
+            } else {
+                std::snprintf(text, sizeof text, "sector %llu of the data track is of mode %d",
+                              static_cast<unsigned long long>(sector + s), data[kRawModeByte]);
+            }
+            why = std::string(text) + " in " + shown(track.path);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool hasSyncPattern(const std::uint8_t* sector) {
+    return std::memcmp(sector, kSync, sizeof kSync) == 0;
+}
+
+bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string& why) {
+    const std::string sheetName = shown(path);
+    std::optional<std::uint64_t> sheetSize = regularSize(path);
+    platform::RawFile file;
+    if (!sheetSize || !file.open(path)) {
+        why = "the CUE sheet " + sheetName + " cannot be opened";
+        return false;
+    }
+    if (*sheetSize > kMaxCueSheetBytes) {
+        why = "the CUE sheet " + sheetName + " is too large to be one";
+        return false;
+    }
+    std::string text(static_cast<std::size_t>(*sheetSize), '\0');
+    if (file.readAt(0, text.data(), text.size()) != static_cast<std::int64_t>(text.size())) {
+        why = "the CUE sheet " + sheetName + " cannot be read";
+        return false;
+    }
+    CueSheet sheet;
+    std::string error;
+    if (!parseCueSheet(text, sheet, error)) {
+        why = "the CUE sheet " + sheetName + " is malformed: " + error;
+        return false;
+    }
+    auto data = std::find_if(sheet.tracks.begin(), sheet.tracks.end(),
+                             [](const CueTrack& t) { return t.mode != "AUDIO"; });
+    if (data == sheet.tracks.end()) {
+        why =
+            "the CUE sheet " + sheetName + " holds audio tracks only: there is no data to install";
+        return false;
+    }
+    const int sectorBytes = cueModeSectorBytes(data->mode);
+    if (sectorBytes == 0) {
+        why = "the data track of " + sheetName + " is of mode " + data->mode +
+              ", which cannot be installed";
+        return false;
+    }
+    const CueFile& holder = sheet.files[data->file];
+    if (holder.type != "BINARY") {
+        why = "the data track of " + sheetName + " is in a file of type " + holder.type;
+        return false;
+    }
+    // Every track of the file must have the data track's sector size, or the
+    // sheet's times could not be turned into byte offsets.
+    for (const CueTrack& t : sheet.tracks) {
+        if (t.file == data->file && cueModeSectorBytes(t.mode) != sectorBytes) {
+            why = "the CUE sheet " + sheetName + " mixes sector sizes in one file";
+            return false;
+        }
+    }
+    std::filesystem::path name(holder.name);
+    if (name.is_absolute() || holder.name.find('\\') != std::string::npos) {
+        why = "the CUE sheet " + sheetName + " names its track file " + shown(holder.name) +
+              " by a path that is not relative to the sheet";
+        return false;
+    }
+    track.path = (std::filesystem::path(path).parent_path() / name).string();
+    std::optional<std::uint64_t> fileSize = regularSize(track.path);
+    if (!fileSize) {
+        why = "the track file " + shown(track.path) + " named by the CUE sheet is missing";
+        return false;
+    }
+    track.sectorBytes = sectorBytes;
+    track.mode = sectorBytes == kRawSectorBytes ? (data->mode == "MODE1/2352" ? 1 : 2) : 0;
+    track.start =
+        static_cast<std::uint64_t>(data->index1) * static_cast<std::uint64_t>(sectorBytes);
+    // The track ends where the next one of the same file begins, or at the file's end.
+    std::uint64_t end = *fileSize;
+    auto next = data + 1;
+    if (next != sheet.tracks.end() && next->file == data->file) {
+        const std::int64_t frames = next->index0 >= 0 ? next->index0 : next->index1;
+        end = static_cast<std::uint64_t>(frames) * static_cast<std::uint64_t>(sectorBytes);
+    } else if (*fileSize % static_cast<std::uint64_t>(sectorBytes) != 0) {
+        why = "the track file " + shown(track.path) + " does not hold whole sectors";
+        return false;
+    }
+    if (end > *fileSize || end <= track.start) {
+        why = "the data track of " + sheetName + " lies outside its file " + shown(track.path);
+        return false;
+    }
+    track.sectors = (end - track.start) / static_cast<std::uint64_t>(sectorBytes);
+    return true;
+}
+
+std::unique_ptr<DiscDevice> openDataTrack(const DataTrack& track, std::string& why) {
+    platform::RawFile file;
+    if (!file.open(track.path)) {
+        why = "the track file " + shown(track.path) + " cannot be opened";
+        return nullptr;
+    }
+    if (track.sectorBytes == kUserBytes)
+        return std::make_unique<CookedTrackDevice>(std::move(file), track);
+    if (!checkRawSectors(file, track, why))
+        return nullptr;
+    return std::make_unique<RawTrackDevice>(std::move(file), track);
+}
+
+std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& why) {
+    why.clear();
+    if (endsWithCue(path)) {
+        DataTrack track;
+        if (!dataTrackOfCueSheet(path, track, why))
+            return nullptr;
+        return openDataTrack(track, why);
+    }
+    platform::RawFile file;
+    if (!file.open(path))
+        return nullptr;
+    std::uint8_t head[16] = {};
+    std::optional<std::uint64_t> size = regularSize(path);
+    if (size && file.readAt(0, head, sizeof head) == sizeof head && hasSyncPattern(head)) {
+        if (*size % kRawSectorBytes != 0) {
+            why = "the raw image " + shown(path) + " does not hold whole 2352-byte sectors";
+            return nullptr;
+        }
+        DataTrack track;
+        track.path = path;
+        track.sectorBytes = kRawSectorBytes;
+        track.sectors = *size / kRawSectorBytes;
+        if (!checkRawSectors(file, track, why))
+            return nullptr;
+        return std::make_unique<RawTrackDevice>(std::move(file), track);
+    }
+    return openPlainDiscDevice(std::move(file));
+}

@@ -1,0 +1,118 @@
+#include "library/GameExport.h"
+
+#include <filesystem>
+
+#include "library/InstalledImage.h"
+#include "platform/StagedFile.h"
+#include "platform/Volume.h"
+#include "store/DriveRoot.h"
+
+namespace {
+
+std::string megabytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + "MB";
+}
+
+// True when `file` is one of the files the export reads or the drive's table:
+// replacing it would destroy the game or the drive's record of its games.
+bool isDriveFile(const std::string& file, const std::string& root,
+                 const std::vector<std::string>& parts) {
+    std::vector<std::string> owned = parts;
+    owned.push_back(tablePath(root));
+    for (const std::string& path : owned) {
+        std::error_code error;
+        if (std::filesystem::equivalent(file, path, error))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
+                        const FrontEnd& frontEnd) {
+    std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
+    if (!game)
+        return ExportResult::Refused;
+    if (!game->damage.empty()) {
+        frontEnd.boxes.show(game->damage + ": the game is damaged; it cannot be exported.");
+        return ExportResult::Refused;
+    }
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
+    const bool exists = std::filesystem::exists(status);
+    if (exists && !std::filesystem::is_regular_file(status)) {
+        frontEnd.boxes.show("The image " + file + " would replace something that is not a file; " +
+                            "nothing was written.");
+        return ExportResult::Refused;
+    }
+    if (exists && isDriveFile(file, root, game->parts)) {
+        frontEnd.boxes.show("The image " + file + " would replace a file of the drive itself; " +
+                            "nothing was written.");
+        return ExportResult::Refused;
+    }
+    if (exists && !frontEnd.boxes.ask("The file " + file + " already exists. Replace it?", true))
+        return ExportResult::Declined;
+
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (std::optional<platform::VolumeSpace> space =
+            platform::volumeSpace(folder.empty() ? "." : folder.string())) {
+        if (space->available < game->bytes) {
+            frontEnd.boxes.show("Not enough free space for the image " + file + ": " +
+                                megabytes(game->bytes) + " needed, " + megabytes(space->available) +
+                                " free.");
+            return ExportResult::NoRoom;
+        }
+    }
+
+    platform::StagedFile out;
+    std::string reason;
+    if (!out.create(file, reason)) {
+        frontEnd.boxes.show("Cannot create the image " + file + " (" + reason + ").");
+        return ExportResult::Failed;
+    }
+    {
+        ImageProgress progress(frontEnd.progress, "Exporting " + name, game->bytes);
+        std::uint64_t before = 0;
+        for (std::size_t i = 0; i < game->parts.size(); ++i) {
+            platform::CopyOutcome outcome;
+            if (progress.cancelled()) {
+                outcome.result = platform::CopyResult::Cancelled;
+            } else {
+                outcome = out.append(game->parts[i], [&](std::uint64_t done, std::uint64_t) {
+                    progress.setBytesDone(before + done);
+                    return !progress.cancelled();
+                });
+            }
+            if (outcome.result == platform::CopyResult::Cancelled) {
+                out.discard();
+                frontEnd.boxes.show("The export of game " + name + " was cancelled; " + file +
+                                    " was not written.");
+                return ExportResult::Cancelled;
+            }
+            if (outcome.result != platform::CopyResult::Copied) {
+                out.discard();
+                frontEnd.boxes.show("Reading " + game->parts[i] + " into " + file + " failed (" +
+                                    outcome.error + "); " + file + " was not written.");
+                return ExportResult::Failed;
+            }
+            before += game->sizes[i];
+        }
+    }
+    switch (out.commit(exists, reason)) {
+        case platform::CommitResult::Committed:
+            frontEnd.out << "Exported " << name << " to " << file << " (" << game->bytes
+                         << " bytes)\n";
+            return ExportResult::Exported;
+        case platform::CommitResult::TargetExists:
+            out.discard();
+            frontEnd.boxes.show("The file " + file + " appeared meanwhile; it was left as it is.");
+            return ExportResult::Failed;
+        case platform::CommitResult::Failed:
+            break;
+    }
+    out.discard();
+    frontEnd.boxes.show("The image " + file + " could not be completed (" + reason +
+                        "); nothing was written.");
+    return ExportResult::Failed;
+}

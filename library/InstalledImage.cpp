@@ -1,0 +1,65 @@
+#include "library/InstalledImage.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "library/GameFiles.h"
+#include "platform/Volume.h"
+#include "store/DriveRoot.h"
+#include "store/PartNaming.h"
+#include "store/TableFile.h"
+
+std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
+                                                 const FrontEnd& frontEnd, const char* purpose) {
+    TableContents table = readTableFile(tablePath(root));
+    auto found = std::find_if(table.records.begin(), table.records.end(),
+                              [&](const GameEntry& entry) { return hasName(entry, name); });
+    if (found == table.records.end()) {
+        frontEnd.boxes.show(gameNotFoundText(name));
+        return std::nullopt;
+    }
+    InstalledImage image;
+    image.record = *found;
+    PartFiles files = partFilesOf(root, image.record);
+    if (!files.valid || files.paths.empty()) {
+        frontEnd.boxes.show("The record of game " + name + " is damaged; it cannot be " + purpose +
+                            ".");
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < files.paths.size(); ++i) {
+        std::optional<std::uint64_t> size = platform::regularFileSize(files.paths[i]);
+        if (!size) {
+            frontEnd.boxes.show("The part file " + files.paths[i] + " of game " + name +
+                                " is missing; the game cannot be " + purpose + ".");
+            return std::nullopt;
+        }
+        const bool last = i + 1 == files.paths.size();
+        if (image.damage.empty() &&
+            ((!last && *size != kPartBytes) || (last && (*size == 0 || *size > kPartBytes)))) {
+            char text[64];
+            std::snprintf(text, sizeof text, " holds %llu bytes",
+                          static_cast<unsigned long long>(*size));
+            image.damage = "The part file " + files.paths[i] + text +
+                           (last ? ", which no last part holds" : " instead of 1073741824");
+        }
+        image.parts.push_back(files.paths[i]);
+        image.sizes.push_back(*size);
+        image.bytes += *size;
+    }
+    return image;
+}
+
+ImageProgress::ImageProgress(ProgressWindow& window, const std::string& text,
+                             std::uint64_t totalBytes)
+    : window_(window) {
+    window_.clearCancel();
+    window_.setText(text);
+    window_.setButtonCaption("Cancel");
+    window_.setRange(static_cast<int>(totalBytes >> 20));  // megabytes: 10 parts fit an int
+    window_.setPosition(0);
+    window_.show();
+}
+
+void ImageProgress::setBytesDone(std::uint64_t bytes) {
+    window_.setPosition(static_cast<int>(bytes >> 20));
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The disc image of an installed game: its part files, in order, read as one
+// stream. Verification and export both start here.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/FrontEnd.h"
+#include "store/GameEntry.h"
+
+struct InstalledImage {
+    GameEntry record;
+    std::vector<std::string> parts;    // in order
+    std::vector<std::uint64_t> sizes;  // of each part, when it was found
+    std::uint64_t bytes = 0;           // of all parts
+    // A part before the last that is not exactly 1 GiB, or an empty or
+    // oversized last part, breaks the layout: the image is damaged. Empty when well-formed.
+    std::string damage;
+};
+
+// Bytes of every part but the last.
+constexpr std::uint64_t kPartBytes = std::uint64_t{1} << 30;
+
+// The first record named `name` at `root` with its parts. When the game is
+// not found, its record names no file or a part is missing, the user is told
+// (`purpose` completes "... cannot be <purpose>") and nothing is returned.
+std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
+                                                 const FrontEnd& frontEnd, const char* purpose);
+
+// Shows the progress of a job that goes through an image, and hides it on every way out.
+class ImageProgress {
+  public:
+    ImageProgress(ProgressWindow& window, const std::string& text, std::uint64_t totalBytes);
+    ~ImageProgress() { window_.hide(); }
+    ImageProgress(const ImageProgress&) = delete;
+    ImageProgress& operator=(const ImageProgress&) = delete;
+    void setBytesDone(std::uint64_t bytes);
+    bool cancelled() const { return window_.cancelRequested(); }
+
+  private:
+    ProgressWindow& window_;
+};

@@ -1,0 +1,177 @@
+#include "library/PartFragments.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "library/InstalledImage.h"
+#include "platform/FileExtents.h"
+#include "platform/Files.h"
+#include "platform/StagedFile.h"
+#include "platform/Volume.h"
+
+namespace {
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+std::string megabytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + "MB";
+}
+
+// A FUSE file system may not replace a file in one step (fusefat leaves the
+// replaced entry behind), so there the part is first moved aside, the copy
+// takes its name, and only then is the old part removed.
+constexpr const char* kAsideSuffix = ".zt-old";
+constexpr const char* kCopySuffix = ".zt-";  // and six characters, as StagedFile names its files
+
+bool replaceStepwise(platform::StagedFile& copy, const std::string& part, std::string& error) {
+    const std::string aside = part + kAsideSuffix;
+    if (platform::renameNoReplace(part, aside) != platform::RenameResult::Renamed) {
+        error = "the part cannot be moved aside";
+        return false;
+    }
+    if (copy.commit(false, error) != platform::CommitResult::Committed) {
+        platform::renameNoReplace(aside, part);
+        if (error.empty())
+            error = "the copy cannot take the part's name";
+        return false;
+    }
+    platform::removeFile(aside);
+    return true;
+}
+
+}  // namespace
+
+bool isPartFileName(const std::string& name) {
+    // zt. HHHHHHHH . ID . 0 N
+    if (name.size() < 3 + 8 + 1 + 1 + 3 || name.compare(0, 3, "zt.") != 0 || name[11] != '.')
+        return false;
+    if (!std::all_of(name.begin() + 3, name.begin() + 11, isHex))
+        return false;
+    const std::size_t n = name.size();
+    return name[n - 3] == '.' && name[n - 2] == '0' && name[n - 1] >= '0' && name[n - 1] <= '9';
+}
+
+std::vector<std::string> partFilesAt(const std::string& root) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& item : std::filesystem::directory_iterator(root, error)) {
+        std::error_code statusError;
+        const std::string name = item.path().filename().string();
+        if (isPartFileName(name) && item.is_regular_file(statusError) &&
+            !item.is_symlink(statusError))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> finishInterruptedRewrites(const std::string& root) {
+    std::vector<std::string> done;
+    std::error_code error;
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(root, error))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    const std::string aside = kAsideSuffix;
+    // Parts moved aside go first, so that a copy left beside a part put back is seen as such.
+    for (bool asides : {true, false}) {
+        for (const std::string& name : names) {
+            const std::size_t mark = name.rfind(kCopySuffix);
+            if (mark == std::string::npos || !isPartFileName(name.substr(0, mark)))
+                continue;
+            const bool isAside = name.compare(mark, std::string::npos, aside) == 0;
+            const bool isCopy = !isAside && name.size() == mark + 4 + 6;
+            if (asides ? !isAside : !isCopy)
+                continue;
+            const std::string path = root + name;
+            const std::string part = root + name.substr(0, mark);
+            std::error_code statusError;
+            if (!std::filesystem::is_regular_file(
+                    std::filesystem::symlink_status(path, statusError)))
+                continue;
+            const bool partThere =
+                std::filesystem::exists(std::filesystem::symlink_status(part, statusError));
+            if (isAside && !partThere) {
+                // The part itself, complete: its copy never took the name.
+                if (platform::renameNoReplace(path, part) == platform::RenameResult::Renamed)
+                    done.push_back(part + " was put back from " + path);
+            } else if (partThere && platform::removeFile(path)) {
+                // The part moved aside after its copy, complete and flushed, took
+                // the name; or a copy that never took it.
+                done.push_back(path + ", left by an interrupted rewrite, was removed");
+            }
+        }
+    }
+    return done;
+}
+
+RewriteResult rewriteContiguous(const std::string& root, const std::string& fileName,
+                                const FragmentCounter& counter, const FrontEnd& frontEnd) {
+    const std::string part = root + fileName;
+    std::error_code statusError;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(part, statusError))) {
+        frontEnd.boxes.show("The part file " + part + " is not a plain file; it was left alone.");
+        return RewriteResult::Failed;
+    }
+    const std::uint64_t size = platform::regularFileSize(part).value_or(0);
+    if (std::optional<platform::VolumeSpace> space = platform::volumeSpace(root)) {
+        // A file system that reports no size at all (some FUSE ones) does not
+        // know its free space either; the copy then finds out.
+        if (space->total > 0 && space->available < size) {
+            frontEnd.boxes.show("The drive has no room for a second copy of " + fileName + ": " +
+                                megabytes(size) + " needed, " + megabytes(space->available) +
+                                " free; the part stays as it is.");
+            return RewriteResult::NoRoom;
+        }
+    }
+    platform::StagedFile copy;
+    std::string error;
+    if (!copy.create(part, error)) {
+        frontEnd.boxes.show("Cannot create a copy of " + part + " (" + error + ").");
+        return RewriteResult::Failed;
+    }
+    copy.reserve(size);
+    {
+        ImageProgress progress(frontEnd.progress, "Rewriting " + fileName, size);
+        platform::CopyOutcome outcome = copy.append(part, [&](std::uint64_t done, std::uint64_t) {
+            progress.setBytesDone(done);
+            return !progress.cancelled();
+        });
+        if (outcome.result == platform::CopyResult::Cancelled) {
+            frontEnd.boxes.show("The rewrite of " + fileName +
+                                " was cancelled; the part stays as it is.");
+            return RewriteResult::Cancelled;
+        }
+        if (outcome.result != platform::CopyResult::Copied || !copy.flush()) {
+            frontEnd.boxes.show("Copying " + part + " failed (" + outcome.error +
+                                "); the part stays as it is.");
+            return RewriteResult::Failed;
+        }
+    }
+    const std::string copyName = std::filesystem::path(copy.tempPath()).filename().string();
+    std::optional<int> pieces = counter(copyName, error);
+    if (!pieces) {
+        frontEnd.boxes.show("Cannot tell whether the copy of " + fileName + " is in one piece (" +
+                            error + "); the part stays as it is.");
+        return RewriteResult::Failed;
+    }
+    if (*pieces > 1) {
+        frontEnd.boxes.show("The drive has no run of free space that holds " + fileName +
+                            " in one piece; the part stays as it is.");
+        return RewriteResult::StillFragmented;
+    }
+    bool replaced = false;
+    if (platform::onFuseFileSystem(root)) {
+        replaced = replaceStepwise(copy, part, error);
+    } else {
+        replaced = copy.commit(true, error) == platform::CommitResult::Committed;
+    }
+    if (!replaced) {
+        frontEnd.boxes.show("The copy of " + fileName + " could not take its place (" + error +
+                            "); the part stays as it is.");
+        return RewriteResult::Failed;
+    }
+    return RewriteResult::Rewritten;
+}

@@ -1,0 +1,199 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "platform/StagedFile.h"
+
+namespace platform {
+namespace {
+
+constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel in between
+
+bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void syncFolderOf(const std::string& path) {
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    int fd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);  // some file systems refuse to sync a folder; the rename stands anyway
+    ::close(fd);
+}
+
+}  // namespace
+
+bool StagedFile::create(const std::string& finalPath, std::string& error) {
+    discard();
+    std::string pattern = finalPath + ".zt-XXXXXX";
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    ::fchmod(fd, 0644);  // mkstemp makes the file private; an image is an ordinary file
+    fd_ = fd;
+    tempPath_ = pattern;
+    written_ = 0;
+    finalPath_ = finalPath;
+    return true;
+}
+
+CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
+    CopyOutcome outcome;
+    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || fd_ < 0) {
+        outcome.error = in < 0 ? std::strerror(errno) : "not a regular file";
+        if (in >= 0)
+            ::close(in);
+        return outcome;
+    }
+    ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+    const off_t total = info.st_size;
+    const off_t base = static_cast<off_t>(written_);
+    std::vector<std::uint8_t> buffer;
+    bool inKernel = true;
+    off_t done = 0;
+    bool failed = false;
+    while (done < total && !failed) {
+        // Holes of a sparse source stay holes: only its data is copied.
+        off_t data = ::lseek(in, done, SEEK_DATA);
+        if (data < 0)
+            data = errno == ENXIO ? total : done;  // ENXIO: only a hole is left
+        off_t hole = data < total ? ::lseek(in, data, SEEK_HOLE) : total;
+        if (hole < 0 || hole > total)
+            hole = total;
+        done = data;
+        while (done < hole) {
+            const std::size_t want = static_cast<std::size_t>(std::min<off_t>(hole - done, kPiece));
+            ssize_t n = -1;
+            if (inKernel) {
+                loff_t from = done, to = base + done;
+                do {
+                    n = ::copy_file_range(in, &from, fd_, &to, want, 0);
+                } while (n < 0 && errno == EINTR);
+                // Some file systems refuse the kernel copy, or copy nothing of
+                // a source that has bytes there.
+                if ((n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                               errno == EOPNOTSUPP || errno == EBADF)) ||
+                    n == 0)
+                    inKernel = false;
+            }
+            if (!inKernel) {
+                if (buffer.empty())
+                    buffer.resize(kPiece);
+                do {
+                    n = ::pread(in, buffer.data(), want, done);
+                } while (n < 0 && errno == EINTR);
+                if (n > 0 &&
+                    !writeAllAt(fd_, buffer.data(), static_cast<std::size_t>(n), base + done))
+                    n = -1;
+                if (n == 0) {
+                    errno = EIO;  // the source shrank while it was copied
+                    n = -1;
+                }
+            }
+            if (n < 0) {
+                outcome.error = std::strerror(errno);
+                failed = true;
+                break;
+            }
+            done += n;
+            if (progress &&
+                !progress(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total))) {
+                outcome.result = CopyResult::Cancelled;
+                ::close(in);
+                return outcome;
+            }
+        }
+        done = hole;
+    }
+    ::close(in);
+    if (failed)
+        return outcome;
+    // A hole at the end still counts: the file is made as long as the source.
+    struct stat written {};
+    if (::fstat(fd_, &written) != 0 ||
+        (written.st_size < base + total && ::ftruncate(fd_, base + total) != 0)) {
+        outcome.error = std::strerror(errno);
+        return outcome;
+    }
+    written_ += static_cast<std::uint64_t>(total);
+    if (progress)
+        progress(static_cast<std::uint64_t>(total), static_cast<std::uint64_t>(total));
+    outcome.result = CopyResult::Copied;
+    return outcome;
+}
+
+bool StagedFile::reserve(std::uint64_t bytes) {
+    return fd_ >= 0 && bytes > 0 &&
+           ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0;
+}
+
+bool StagedFile::flush() {
+    return fd_ >= 0 && ::fsync(fd_) == 0;
+}
+
+CommitResult StagedFile::commit(bool replace, std::string& error) {
+    if (fd_ < 0) {
+        error = "no file is being written";
+        return CommitResult::Failed;
+    }
+    const bool synced = ::fsync(fd_) == 0;
+    const int syncError = errno;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed) {
+        error = std::strerror(synced ? errno : syncError);
+        return CommitResult::Failed;
+    }
+    if (replace) {
+        if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+            error = std::strerror(errno);
+            return CommitResult::Failed;
+        }
+    } else {
+        RenameResult renamed = renameNoReplace(tempPath_, finalPath_);
+        if (renamed == RenameResult::TargetExists)
+            return CommitResult::TargetExists;
+        if (renamed != RenameResult::Renamed) {
+            error = "the file cannot be renamed";
+            return CommitResult::Failed;
+        }
+    }
+    tempPath_.clear();
+    syncFolderOf(finalPath_);
+    return CommitResult::Committed;
+}
+
+void StagedFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+}  // namespace platform
