@@ -33,8 +33,8 @@ void MainDialog::onStart() {
             "Please choose a CD/DVD drive, or an image file through \"Image file...\".");
         return;
     }
-    if (jobRunning() && !copyJob_.running())
-        return;  // one install or format at a time
+    if (installJob_.running() || formatJob_.running())
+        return;  // one install or format at a time; a copy may go on beside it
     startButton->setEnabled(false);
     // The job reads the boxes here: no widget is touched from its thread.
     std::vector<std::string> args{"", installSource(), targetRoot, gameName,
