@@ -107,6 +107,10 @@ class MainDialog : public QDialog {
     std::string selectedDriveRoot() const;
     std::optional<FixedDrive> fixedDriveAt(const std::string& root);
     bool requireHardDrive();
+    // The name of the selected game for a list command, the control values
+    // taken and the drive set; nothing after saying what is missing.
+    std::optional<std::string> gameForCommand();
+    int runDialog(QDialog& dialog);
     std::string installSource() const;
     int installJob(std::vector<std::string> args);
     void installFinished(int result, std::string root);

@@ -98,28 +98,35 @@ void MainDialog::onListRightClick(const QPoint& position) {
         onCopyGame();
 }
 
-void MainDialog::onDeleteGame() {
+std::optional<std::string> MainDialog::gameForCommand() {
     takeControlValues();
     targetRoot = selectedDriveRoot();
     if (!requireHardDrive())
+        return std::nullopt;
+    std::optional<std::string> name = selectedGameName();
+    if (!requireSelection(name, windowFrontEnd()))
+        return std::nullopt;
+    return name;
+}
+
+int MainDialog::runDialog(QDialog& dialog) {
+    return services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
+}
+
+void MainDialog::onDeleteGame() {
+    const std::optional<std::string> name = gameForCommand();
+    if (!name)
         return;
-    if (confirmAndDeleteGame(targetRoot, selectedGameName(), windowFrontEnd()) ==
-        DeleteResult::NoSelection)
-        return;
+    confirmAndDeleteGame(targetRoot, name, windowFrontEnd());
     refreshGameList(targetRoot);
 }
 
 void MainDialog::onRenameGame() {
-    takeControlValues();
-    targetRoot = selectedDriveRoot();
-    if (!requireHardDrive())
-        return;
-    const std::optional<std::string> oldName = selectedGameName();
-    if (!requireSelection(oldName, windowFrontEnd()))
+    const std::optional<std::string> oldName = gameForCommand();
+    if (!oldName)
         return;
     RenameDialog dialog(this);
-    const int answer = services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
-    if (answer != QDialog::Accepted)
+    if (runDialog(dialog) != QDialog::Accepted)
         return;
     switch (renameGame(targetRoot, *oldName, dialog.newName, windowFrontEnd())) {
         case RenameGameResult::NameTooLong:
@@ -132,12 +139,8 @@ void MainDialog::onRenameGame() {
 }
 
 void MainDialog::onCopyGame() {
-    takeControlValues();
-    targetRoot = selectedDriveRoot();
-    if (!requireHardDrive())
-        return;
-    const std::optional<std::string> name = selectedGameName();
-    if (!requireSelection(name, windowFrontEnd()))
+    const std::optional<std::string> name = gameForCommand();
+    if (!name)
         return;
     if (copyJob_.running()) {
         windowFrontEnd().boxes.show(
@@ -157,8 +160,7 @@ void MainDialog::copyGameJob(std::string sourceRoot, std::string name) {
     // The drive dialog is the window's; the worker waits for the choice.
     const std::string target = callOnGuiThread(this, [this]() -> std::string {
         DriveSelectDialog dialog(*services_.drives, this);
-        const int answer = services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
-        return answer == QDialog::Accepted ? dialog.selectedDrive : std::string();
+        return runDialog(dialog) == QDialog::Accepted ? dialog.selectedDrive : std::string();
     });
     if (target.empty())
         return;

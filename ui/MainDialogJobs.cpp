@@ -82,8 +82,7 @@ void MainDialog::onFormat() {
     if (formatJob_.running() || installJob_.running())
         return;
     DriveSelectDialog dialog(*services_.drives);
-    const int answer = services_.execDialog ? services_.execDialog(dialog) : dialog.exec();
-    if (answer != QDialog::Accepted)
+    if (runDialog(dialog) != QDialog::Accepted)
         return;
     std::optional<FixedDrive> drive = fixedDriveAt(dialog.selectedDrive);
     if (!drive) {

@@ -83,20 +83,13 @@ class InstallJobTest : public WindowTest {
         return window;
     }
 
-    WindowServices services() {
+    WindowServices services() override {
         WindowServices s = WindowTest::services();
         s.discOpener = [this](const std::string& path,
                               std::string& why) -> std::unique_ptr<DiscDevice> {
             return gatedOpener ? gatedOpener(path, why) : openDiscDevice(path, why);
         };
         return s;
-    }
-
-    MainDialog& open() {
-        app = std::make_unique<InstallerApp>(services(), log);
-        MainDialog& window = app->createWindows();
-        window.show();
-        return window;
     }
 
     void start(MainDialog& window) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ScriptedFrontEnd.h"
 #include "ui/BoxPresenter.h"
 #include "ui/DriveList.h"
 #include "ui/InstallerApp.h"
@@ -37,30 +38,15 @@ struct FakeDriveList : DriveList {
     int fixedScans = 0;
 };
 
-// Answers boxes from a script; an unscripted question is answered No.
-struct ScriptedPresenter : BoxPresenter {
-    void show(QWidget*, const QString& text) override {
-        shown.push_back(text.toStdString());
-        if (onShow)
-            onShow(text.toStdString());
-    }
+// The window's boxes answered as the routines' tests answer them: from a
+// script, an unscripted question being answered No.
+struct ScriptedPresenter : ScriptedBoxes, BoxPresenter {
+    using ScriptedBoxes::ask;
+    using ScriptedBoxes::show;
+    void show(QWidget*, const QString& text) override { show(text.toStdString()); }
     bool ask(QWidget*, const QString& text, bool defaultNo) override {
-        questions.push_back(text.toStdString());
-        defaultNoFlags.push_back(defaultNo);
-        if (onQuestion)
-            onQuestion(text.toStdString());
-        if (answers.empty())
-            return false;
-        bool answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return ask(text.toStdString(), defaultNo);
     }
-    std::vector<std::string> shown;
-    std::vector<std::string> questions;
-    std::vector<bool> defaultNoFlags;
-    std::deque<bool> answers;
-    std::function<void(const std::string&)> onQuestion;
-    std::function<void(const std::string&)> onShow;
 };
 
 struct FakeVolumes : VolumeService {
@@ -102,7 +88,7 @@ inline bool waitUntil(const std::function<bool()>& done,
 
 class WindowTest : public ::testing::Test {
   protected:
-    WindowServices services() {
+    virtual WindowServices services() {
         WindowServices s;
         s.drives = &drives;
         s.boxes = &boxes;
