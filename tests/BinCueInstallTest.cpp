@@ -8,6 +8,7 @@
 #include <random>
 
 #include "BinCueImage.h"
+#include "GameIso.h"
 #include "TempDir.h"
 #include "ToolRun.h"
 
@@ -18,19 +19,8 @@ class BinCueInstallTest : public ::testing::Test {
     void SetUp() override {
         if (!haveProgram("xorriso"))
             GTEST_SKIP() << "no xorriso";
-        std::filesystem::create_directories(work.file("disc"));
-        std::ofstream(work.file("disc/SYSTEM.CNF"), std::ios::binary)
-            << "BOOT2 = cdrom0:\\SLUS_209.46;1\r\nVER = 1.00\r\n";
-        std::vector<std::uint8_t> data(1 << 20);
-        std::mt19937 random(11);
-        for (auto& byte : data)
-            byte = static_cast<std::uint8_t>(random());
-        writeBytes(work.file("disc/GAME.BIN"), data);
-        iso = work.file("game.iso");
-        ASSERT_EQ(runShell("xorriso -as mkisofs -quiet -V GAME -o " + shellQuoted(iso) + " " +
-                           shellQuoted(work.file("disc")))
-                      .status,
-                  0);
+        iso = makeGameIso(work, 1 << 20, 11, "GAME.BIN");
+        ASSERT_FALSE(iso.empty());
     }
 
     // Installs `source` into a new drive folder and returns the folder.

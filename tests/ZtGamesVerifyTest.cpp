@@ -7,6 +7,7 @@
 #include <random>
 
 #include "BinCueImage.h"
+#include "GameIso.h"
 #include "TempDir.h"
 #include "ToolRun.h"
 
@@ -17,19 +18,8 @@ class ZtGamesVerifyTest : public ::testing::Test {
     void SetUp() override {
         if (!haveProgram("xorriso"))
             GTEST_SKIP() << "no xorriso";
-        std::filesystem::create_directories(work.file("disc"));
-        std::ofstream(work.file("disc/SYSTEM.CNF"), std::ios::binary)
-            << "BOOT2 = cdrom0:\\SLUS_209.46;1\r\n";
-        std::vector<std::uint8_t> data(300000);
-        std::mt19937 random(2);
-        for (auto& byte : data)
-            byte = static_cast<std::uint8_t>(random());
-        writeBytes(work.file("disc/DATA.BIN"), data);
-        iso = work.file("game.iso");
-        ASSERT_EQ(runShell("xorriso -as mkisofs -quiet -o " + shellQuoted(iso) + " " +
-                           shellQuoted(work.file("disc")))
-                      .status,
-                  0);
+        iso = makeGameIso(work, 300000, 2, "DATA.BIN");
+        ASSERT_FALSE(iso.empty());
         drive = work.file("drive");
         std::filesystem::create_directory(drive);
         ToolRun run = runTool(

@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "GameIso.h"
 #include "TempDir.h"
 #include "ToolRun.h"
 
@@ -18,20 +19,9 @@ class ZtInstallEndToEndTest : public ::testing::Test {
     void SetUp() override {
         if (std::system("command -v xorriso >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "no xorriso";
-        std::filesystem::create_directories(work.file("disc/DATA"));
-        std::ofstream(work.file("disc/SYSTEM.CNF"), std::ios::binary)
-            << "BOOT2 = cdrom0:\\SLUS_209.46;1\r\nVER = 1.00\r\nVMODE = NTSC\r\n";
         // Enough content for many 64-sector blocks and the single-sector tail.
-        std::vector<std::uint8_t> data(3 << 20);
-        std::mt19937 random(7);
-        for (auto& byte : data)
-            byte = static_cast<std::uint8_t>(random());
-        writeBytes(work.file("disc/DATA/GAME.BIN"), data);
-        iso = work.file("game.iso");
-        ASSERT_EQ(std::system(("xorriso -as mkisofs -quiet -V GAME -o " + shellQuoted(iso) + " " +
-                               shellQuoted(work.file("disc")) + " >/dev/null 2>&1")
-                                  .c_str()),
-                  0);
+        iso = makeGameIso(work, 3 << 20, 7);
+        ASSERT_FALSE(iso.empty());
         std::filesystem::create_directory(work.file("drive"));
         drive = work.file("drive");  // no trailing '/'
     }

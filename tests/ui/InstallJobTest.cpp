@@ -15,6 +15,7 @@
 
 #include "FakeDisc.h"
 #include "GameDrive.h"
+#include "GameIso.h"
 #include "ToolRun.h"
 #include "WindowDoubles.h"
 #include "ui/ClickLabel.h"
@@ -111,30 +112,13 @@ class InstallJobTest : public WindowTest {
     DiscOpener gatedOpener;
 };
 
-std::string makeIso(const TempDir& work) {
-    std::filesystem::create_directories(work.file("disc/DATA"));
-    std::ofstream(work.file("disc/SYSTEM.CNF"), std::ios::binary)
-        << "BOOT2 = cdrom0:\\SLUS_209.46;1\r\nVER = 1.00\r\n";
-    std::vector<std::uint8_t> data(1 << 20);
-    std::mt19937 random(3);
-    for (auto& byte : data)
-        byte = static_cast<std::uint8_t>(random());
-    writeBytes(work.file("disc/DATA/GAME.BIN"), data);
-    const std::string iso = work.file("game.iso");
-    if (std::system(("xorriso -as mkisofs -quiet -V GAME -o '" + iso + "' '" + work.file("disc") +
-                     "' >/dev/null 2>&1")
-                        .c_str()) != 0)
-        return {};
-    return iso;
-}
-
 }  // namespace
 
 TEST_F(InstallJobTest, InstallsAnImageFileEndToEnd) {
     if (!haveProgram("xorriso"))
         GTEST_SKIP() << "no xorriso";
     TempDir work;
-    const std::string iso = makeIso(work);
+    const std::string iso = makeGameIso(work, 1 << 20, 3);
     ASSERT_FALSE(iso.empty());
     drives.fixed = {{drive.root(), "/dev/sdh1"}};
     MainDialog& window = open();
