@@ -106,7 +106,7 @@ InstallCommand::InstallCommand(FrontEnd& ui, DiscOpener opener, FreeSpace freeSp
       freeSpace_(freeSpace ? std::move(freeSpace) : FreeSpace(spaceAvailable)) {}
 
 int InstallCommand::run(const std::vector<std::string>& args) {
-    parts_.currentPartFile.close();
+    parts_.currentPartFile.abandon();
     parts_.clear();
     if (args.size() != 5) {
         ui_.out << kUsage;

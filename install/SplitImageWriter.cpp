@@ -76,7 +76,7 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
         }
 
         if (ui_.progress.cancelRequested()) {
-            part.close();
+            part.abandon();
             ui_.progress.hide();  // the window hides itself; a console bar needs erasing
             return false;
         }
@@ -102,7 +102,7 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
 
         if (!part.write(data, DiscSource::kSectorSize)) {
             ui_.status.setText("Cannot write data");
-            part.close();
+            part.abandon();
             ui_.boxes.show("Cannot write data!");
             ui_.progress.hide();
             return false;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/FaultPoint.h"
 #include "platform/RawFile.h"
 
 namespace platform {
@@ -72,6 +73,10 @@ SendResult RawFile::sendTo(std::uint64_t offset, std::size_t length, OutputFile&
     off_t position = static_cast<off_t>(offset);
     std::size_t left = length;
     while (left > 0) {
+        if (!fileOpAllowed(FileOp::Write, out.path())) {
+            result.failed = true;
+            break;
+        }
         ssize_t n =
             ::sendfile(static_cast<int>(out.handle()), static_cast<int>(handle_), &position, left);
         if (n < 0 && errno == EINTR)

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "FakeDisc.h"
+#include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
 #include "store/DriveRoot.h"
@@ -268,21 +269,26 @@ TEST_F(InstallCommandTest, FailedCopiesRemoveTheirPartsAndLeaveTheTable) {
     EXPECT_FALSE(ui.progress.visible);
     expectAsBefore();
 
-    // A full drive: the part's writes come back short.
+    // A full drive: the part's writes fail.
     ui.boxes.shown.clear();
     ui.status.texts.clear();
-    ASSERT_EQ(symlink("/dev/full", part("My Game", "ABCD_123.45", 0).c_str()), 0);
-    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    {
+        ScopedFault full(failing(platform::FileOp::Write, ".00"));
+        EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    }
     EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
     EXPECT_EQ(ui.status.texts.back(), "Cannot write data");
     expectAsBefore();
 
-    // The same when the last, buffered data fails as the part is closed.
-    ui.boxes.shown.clear();
-    ASSERT_EQ(symlink("/dev/full", part("My Game", "ABCD_123.45", 0).c_str()), 0);
-    EXPECT_EQ(install(makeGameDisc(300)), 0);
-    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
-    expectAsBefore();
+    // The same when the last, buffered data fails as the part is closed, and
+    // when the part cannot be flushed to the device.
+    for (platform::FileOp op : {platform::FileOp::Write, platform::FileOp::Flush}) {
+        ui.boxes.shown.clear();
+        ScopedFault full(failing(op, ".00"));
+        EXPECT_EQ(install(makeGameDisc(300)), 0);
+        EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
+        expectAsBefore();
+    }
 }
 
 TEST_F(InstallCommandTest, UnreadableSectorsAtTheVeryEndAreZeros) {
