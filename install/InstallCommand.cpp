@@ -9,11 +9,14 @@
 #include "install/DiscSource.h"
 #include "install/IdentifyDisc.h"
 #include "install/SplitImageWriter.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/GameTable.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
+#include "store/ShownText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
@@ -24,6 +27,14 @@ constexpr std::size_t kMaxNameLength = entry_layout::kDisplayNameSize - 1;
 // are written under this suffix (not allowed in a game ID, so no other game's
 // file can have such a name) and renamed once the game is recorded.
 constexpr const char* kStagingSuffix = "~new";
+constexpr const char* kCancelled = "The install was cancelled; the drive is unchanged\n";
+
+// What went wrong with a table write, with the system's reason.
+std::string tableProblem(const RewriteResult& result, const std::string& table) {
+    if (result.status == RewriteResult::Status::NotOpened)
+        return "Cannot read the game table " + table;
+    return "Cannot write the game table " + table + ": " + result.error;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -132,8 +143,18 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     // Everything that could keep the game from being recorded is checked
     // before anything on the target changes.
     char text[256];
+    if (name.empty()) {
+        ui_.boxes.show("The game has no name: type a name for it\n");
+        return 0;
+    }
     if (name.size() > kMaxNameLength) {
-        ui_.boxes.show("The game name is too long: a name has at most 31 characters\n");
+        ui_.boxes.show(
+            "The game name is too long: a name has at most 31 bytes (a letter outside ASCII "
+            "takes two or more)\n");
+        return 0;
+    }
+    if (hasControlByte(name)) {
+        ui_.boxes.show("The game name holds a control character: " + escapeControls(name) + "\n");
         return 0;
     }
     if (!isValidGameId(disc.gameId)) {
@@ -156,15 +177,30 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     }
 
     const std::string prefix = partPrefix(root, gameNameHash(name), disc.gameId);
-    TableContents table = readTableFile(tablePath(root));
-    if (table.exists && !table.opened) {
-        ui_.boxes.show("Cannot read the game table " + tablePath(root) + "\n");
+    const std::string table = tablePath(root);
+    TableContents contents = readTableFile(table);
+    if (contents.exists && !contents.opened) {
+        ui_.boxes.show("Cannot read the game table " + table + "\n");
         return 0;
     }
     std::vector<GameEntry> older;
-    for (const GameEntry& record : table.records) {
-        if (record.DisplayName() == name)
+    std::set<std::string> keptFiles;
+    for (const GameEntry& record : contents.records) {
+        if (record.DisplayName() == name) {
             older.push_back(record);
+        } else {
+            for (const std::string& path : partFilesOf(root, record).paths)
+                keptFiles.insert(path);
+        }
+    }
+    std::set<std::string> newFiles;
+    for (int i = 0; i < partsNeeded; ++i)
+        newFiles.insert(*partFilePath(prefix, i));
+    for (const std::string& path : newFiles) {
+        if (keptFiles.count(path) != 0) {
+            ui_.boxes.show("The file " + path + " belongs to another game on the drive\n");
+            return 0;
+        }
     }
     // Every question is asked before anything changes; one No ends the install.
     for (std::size_t i = 0; i < older.size(); ++i) {
@@ -187,68 +223,108 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         return 0;
     }
 
-    std::set<std::string> newFiles;
-    for (int i = 0; i < partsNeeded; ++i)
-        newFiles.insert(*partFilePath(prefix, i));
-    std::string writePrefix = prefix;
+    // Staged parts that an earlier, stopped install left behind; no record
+    // can name them.
+    const std::string stagedPrefix = prefix + kStagingSuffix;
+    for (int i = 0; i < kMaxParts; ++i) {
+        std::string staged = *partFilePath(stagedPrefix, i);
+        if (platform::pathTaken(staged))
+            platform::removeFile(staged);
+    }
+
+    Job job{root, name, {}, false};
     if (!older.empty() && imageBytes > *free) {
-        // Only the space of the older installation makes room: it goes first,
-        // as the user agreed, its files only once the table no longer lists it.
-        RewriteResult removed = rewriteTable(root, dropNamed(name));
-        if (!removed.replaced()) {
-            ui_.status.setText("config file error\n");
-            ui_.boxes.show("Cannot rewrite the game table " + tablePath(root) + "\n");
+        // Only the room of the older installation makes the new one fit: it
+        // goes first, as the user agreed, its files once no record names them.
+        if (!dropRecords(job))
             return 0;
-        }
-        removeDroppedFiles(root, removed.dropped, {});
+        job.formerGone = true;
     } else {
-        // The older installation stays whole until the new one is recorded.
+        // The older installation stays whole until the table no longer lists
+        // it; new parts that would take its files' names are staged.
         for (const std::string& path : oldFiles) {
             if (newFiles.count(path) != 0)
-                writePrefix = prefix + kStagingSuffix;
+                job.writePrefix = stagedPrefix;
         }
     }
+    if (job.writePrefix.empty())
+        job.writePrefix = prefix;
 
     SplitImageWriter writer(ui_, parts_);
     int partCount = 0;
-    bool copied = writer.copy(disc, writePrefix, partCount);
+    bool copied = writer.copy(disc, job.writePrefix, partCount);
     source.close();
     if (!copied) {
         parts_.removeAll();
+        if (ui_.progress.cancelRequested()) {
+            ui_.status.setText(job.formerGone ? "The install was cancelled; the former game " +
+                                                    name + " was removed to make room\n"
+                                              : std::string(kCancelled));
+        } else if (job.formerGone) {
+            ui_.boxes.show("The former game " + name +
+                           " was removed to make room; the install failed\n");
+        }
         return 0;
+    }
+
+    GameTable added;
+    if (!added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
+                        static_cast<std::uint8_t>(partCount & 0x0F), ui_.out)) {
+        ui_.status.setText("config file error\n");
+        return abandon(job, "The game could not be recorded");
+    }
+    // The parts' names reach the device before the table may name them.
+    if (!platform::syncFolder(root))
+        return abandon(job, "Cannot write data! " + root + ": " + platform::lastErrorText());
+
+    if (job.writePrefix != prefix) {
+        // The older game leaves the table, then its files go, then the new
+        // parts take their names: at every moment the table names either the
+        // old game with its own files or nothing.
+        if (!dropRecords(job)) {
+            parts_.removeAll();
+            return 0;
+        }
+        job.formerGone = true;
+        for (int i = 0; i < partCount; ++i) {
+            std::string from = *partFilePath(job.writePrefix, i);
+            std::string to = *partFilePath(prefix, i);
+            if (!platform::replaceFile(from, to)) {
+                return abandon(job, "Cannot write file " + to + ": " + platform::lastErrorText());
+            }
+            parts_.createdParts[static_cast<std::size_t>(i)] = to;
+        }
     }
 
     // The new record replaces every older one of the same name in one atomic
-    // table write; until then the drive still lists what it listed before.
-    GameTable added;
-    bool recorded = added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
-                                   static_cast<std::uint8_t>(partCount & 0x0F), ui_.out);
-    RewriteResult result;
-    if (recorded)
-        result = rewriteTable(root, dropNamed(name), added.entries());
-    if (!recorded || !result.replaced()) {
+    // table write; until then the drive lists what it listed before.
+    RewriteResult result = rewriteTable(root, dropNamed(name), added.entries());
+    if (!result.replaced()) {
         ui_.status.setText("config file error\n");
-        parts_.removeAll();
-        ui_.boxes.show("The game could not be added to the table " + tablePath(root) +
-                       "; its copied files were removed\n");
-        return 0;
-    }
-
-    bool renamed = true;
-    if (writePrefix != prefix) {
-        for (int i = 0; i < partCount; ++i) {
-            if (!platform::replaceFile(*partFilePath(writePrefix, i), *partFilePath(prefix, i))) {
-                renamed = false;
-            }
-        }
+        return abandon(job, tableProblem(result, table));
     }
     parts_.clear();
     removeDroppedFiles(root, result.dropped, newFiles);
-    if (!renamed) {
-        ui_.status.setText("\nCannot write file\n");
-        ui_.boxes.show("Cannot write file");
-        return 0;
-    }
     ui_.out << "copy finished\n";
     return 1;
+}
+
+bool InstallCommand::dropRecords(Job& job) {
+    RewriteResult removed = rewriteTable(job.root, dropNamed(job.name));
+    if (!removed.replaced()) {
+        ui_.status.setText("config file error\n");
+        ui_.boxes.show(tableProblem(removed, tablePath(job.root)) + "; the drive is unchanged\n");
+        return false;
+    }
+    removeDroppedFiles(job.root, removed.dropped, {});
+    return true;
+}
+
+int InstallCommand::abandon(const Job& job, const std::string& why) {
+    parts_.removeAll();
+    std::string text = why + "; its copied files were removed";
+    if (job.formerGone)
+        text += ", and the former game " + job.name + " is gone";
+    ui_.boxes.show(text + "\n");
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "store/GameEntry.h"
+#include "store/ShownText.h"
 
 namespace {
 
@@ -13,15 +14,7 @@ std::string escapedByte(const char* format, unsigned char byte) {
 }
 
 std::string withoutControls(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F) {
-            out += escapedByte("\\x%02X", c);
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return escapeControls(text);
 }
 
 // Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no

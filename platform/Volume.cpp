@@ -30,4 +30,9 @@ std::optional<std::uint64_t> regularFileSize(const std::string& path) {
     return static_cast<std::uint64_t>(size);
 }
 
+bool pathTaken(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
 }  // namespace platform

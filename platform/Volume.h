@@ -24,4 +24,7 @@ bool sameFolder(const std::string& a, const std::string& b);
 // (a symbolic link is none, whatever it points to).
 std::optional<std::uint64_t> regularFileSize(const std::string& path);
 
+// Whether anything (a file, a folder, a link, even a dangling one) has this name.
+bool pathTaken(const std::string& path);
+
 }  // namespace platform

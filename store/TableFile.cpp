@@ -1,5 +1,6 @@
 #include "store/TableFile.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -52,7 +53,9 @@ bool writeTableFile(const std::string& path, std::span<const GameEntry> records,
     if (!platform::writeFileSynced(temp, data))
         return false;
     if ((beforeReplace && !beforeReplace()) || !platform::replaceFile(temp, path)) {
+        int error = errno;
         platform::removeFile(temp);
+        errno = error;
         return false;
     }
     return true;

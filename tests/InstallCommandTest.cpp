@@ -13,6 +13,7 @@
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
+#include "store/ShownText.h"
 #include "store/TableFile.h"
 
 namespace {
@@ -134,12 +135,25 @@ TEST_F(InstallCommandTest, UnusableDiscOrGameChangesNothing) {
     EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Source drive is invalid\n"}));
     expectNothingChanged();
 
-    // 31 characters are allowed; 32 are not.
-    ui.boxes.shown.clear();
-    EXPECT_EQ(install(makeGameDisc(3000), std::string(32, 'n')), 0);
-    ASSERT_EQ(ui.boxes.shown.size(), 1u);
-    EXPECT_NE(ui.boxes.shown[0].find("at most 31 characters"), std::string::npos);
-    expectNothingChanged();
+    // 31 bytes are allowed; 32 are not, nor 16 two-byte letters; nor an
+    // empty name, nor one holding a control byte (shown escaped).
+    for (const std::string& name :
+         {std::string(32, 'n'), std::string(16 * 2, '\xC3'), std::string(), std::string("A\tB"),
+          std::string("A\x7F"), std::string("\x1B[2J")}) {
+        ui.boxes.shown.clear();
+        EXPECT_EQ(install(makeGameDisc(3000), name), 0);
+        ASSERT_EQ(ui.boxes.shown.size(), 1u);
+        const std::string& text = ui.boxes.shown[0];
+        if (name.size() > 31) {
+            EXPECT_NE(text.find("at most 31 bytes"), std::string::npos);
+        } else if (name.empty()) {
+            EXPECT_NE(text.find("no name"), std::string::npos);
+        } else {
+            EXPECT_NE(text.find("control character"), std::string::npos);
+            EXPECT_FALSE(hasControlByte(text.substr(0, text.size() - 1))) << text;
+        }
+        expectNothingChanged();
+    }
 
     for (const char* cnf : {"BOOT2 = cdrom0:\\ABCD_123.456;1\n", "BOOT2 = cdrom0:\\..\\..\\x;1\n",
                             "BOOT2 = \n", "BOOT2 = cdrom0:\\A\x01/B;1\n"}) {
