@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
@@ -274,44 +275,85 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         }
     }
 
-    // Put the new table in place: the former records less those of the name,
-    // then the copied record.
-    std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
-    RewriteResult rewrite = rewriteTable(
-        targetRoot,
-        [&](const GameEntry& entry) {
+    // The copied parts' names reach the device before a table may name them.
+    const std::string formerGone = " The former game " + name + " is gone.";
+    if (!platform::syncFolder(targetRoot)) {
+        std::string reason = platform::lastErrorText();
+        removeAll(written);
+        frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" + reason + ")" +
+                            unchanged);
+        return CopyGameResult::Failed;
+    }
+    auto dropName = [&](std::set<std::string>& keptNow) {
+        return [&](const GameEntry& entry) {
             if (hasName(entry, name))
                 return RecordDecision::Drop;
             for (const std::string& path : partFilesOf(targetRoot, entry).paths)
-                stillKept.insert(path);
+                keptNow.insert(path);
             return RecordDecision::Keep;
-        },
-        std::span<const GameEntry>(&source, 1));
+        };
+    };
+    std::vector<std::string> problems;
+    std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
+    auto removeDropped = [&](const std::vector<GameEntry>& dropped,
+                             const std::set<std::string>& spare) {
+        for (const GameEntry& entry : dropped) {
+            for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
+                if (spare.count(path) != 0 || stillKept.count(path) != 0)
+                    continue;
+                if (!platform::removeFile(path))
+                    problems.push_back(path);
+            }
+        }
+    };
+    bool replacedGone = false;
+    const bool staged = std::any_of(plans.begin(), plans.end(), [](const PartPlan& plan) {
+        return plan.writeTo != plan.target;
+    });
+    if (staged) {
+        // The replaced game leaves the table, then its files go, then the
+        // staged parts take their names: the table never names a file that
+        // holds another game's bytes.
+        RewriteResult cleared = rewriteTable(targetRoot, dropName(stillKept));
+        if (!cleared.replaced()) {
+            removeAll(written);
+            frontEnd.boxes.show(std::string(kTargetNotWritten) + " (" + cleared.error + ")");
+            return CopyGameResult::Failed;
+        }
+        removeDropped(cleared.dropped, {});
+        for (const PartPlan& plan : plans) {
+            if (plan.writeTo == plan.target)
+                continue;
+            if (!platform::replaceFile(plan.writeTo, plan.target)) {
+                std::string reason = platform::lastErrorText();
+                removeAll(written);
+                removeAll(targetPaths);
+                frontEnd.boxes.show("Renaming " + plan.writeTo + " to " + plan.target +
+                                    " failed (" + reason + "); nothing was copied." + formerGone);
+                return CopyGameResult::Failed;
+            }
+            std::replace(written.begin(), written.end(), plan.writeTo, plan.target);
+        }
+        replacedGone = true;  // from here on, a failure leaves neither game
+    }
+
+    // Put the new table in place: the former records less those of the name,
+    // then the copied record.
+    RewriteResult rewrite =
+        rewriteTable(targetRoot, dropName(stillKept), std::span<const GameEntry>(&source, 1));
     if (!rewrite.replaced()) {
         removeAll(written);
-        std::string text = kTargetNotWritten;
+        std::string text = std::string(kTargetNotWritten) + " (" + rewrite.error + ")";
         if (makeRoomFirst)
             text += " The former game " + name + " was removed to make room for the copy.";
+        else if (replacedGone)
+            text += formerGone;
         frontEnd.boxes.show(text);
         return CopyGameResult::Failed;
     }
 
     // Now the replaced games' files may go, except the names the copy uses.
-    std::vector<std::string> problems;
-    for (const PartPlan& plan : plans) {
-        if (plan.writeTo != plan.target && !platform::replaceFile(plan.writeTo, plan.target)) {
-            problems.push_back(plan.writeTo);
-        }
-    }
-    const std::set<std::string> copiedPaths(targetPaths.begin(), targetPaths.end());
-    for (const GameEntry& entry : rewrite.dropped) {
-        for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
-            if (copiedPaths.count(path) != 0 || stillKept.count(path) != 0)
-                continue;
-            if (!platform::removeFile(path))
-                problems.push_back(path);
-        }
-    }
+    removeDropped(rewrite.dropped, std::set<std::string>(targetPaths.begin(), targetPaths.end()));
     if (!problems.empty()) {
         std::string text = "The game " + name + " was copied, but these files need attention:";
         for (const std::string& path : problems)
