@@ -63,12 +63,18 @@ const char* mediaText(std::uint32_t mediaType) {
     return mediaType == kMediaDvd ? "DVD" : "CD";
 }
 
+const char* stateText(const GameRow& row) {
+    if (row.damaged)
+        return "damaged";
+    return row.complete ? "complete" : "incomplete";
+}
+
 std::string gameRowLine(const GameRow& row) {
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, "\t%llu\t%d\t",
                   static_cast<unsigned long long>(row.sizeKB), row.parts);
     return withoutControls(row.name) + numbers + withoutControls(row.gameId) + "\t" +
-           mediaText(row.mediaType) + "\n";
+           mediaText(row.mediaType) + "\t" + stateText(row) + "\n";
 }
 
 std::string jsonString(const std::string& text) {
@@ -104,7 +110,8 @@ std::string gameRowsJson(const std::vector<GameRow>& rows) {
         out += i == 0 ? "\n" : ",\n";
         out += "  {\"name\": " + jsonString(row.name) + numbers + jsonString(row.gameId) +
                ", \"media\": \"" + mediaText(row.mediaType) +
-               "\", \"complete\": " + (row.complete ? "true" : "false") + "}";
+               "\", \"complete\": " + (row.complete ? "true" : "false") +
+               ", \"damaged\": " + (row.damaged ? "true" : "false") + "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");
 }

@@ -29,7 +29,8 @@ PartFiles partFilesOf(const std::string& root, const GameEntry& entry) {
     PartFiles files;
     std::string id = entry.gameId();
     int count = entry.PartCount();
-    if (!isValidGameId(id) || count > kMaxParts)
+    // No game has zero parts; a negative count is a damaged byte.
+    if (!isValidGameId(id) || count <= 0 || count > kMaxParts)
         return files;
     files.valid = true;
     std::string prefix = partPrefix(root, gameNameHash(entry.DisplayName()), id);

@@ -26,7 +26,9 @@ std::optional<std::string> partFilePath(const std::string& prefix, int index);
 
 // The part files that a record names on the drive at `root`.
 struct PartFiles {
-    bool valid = false;              // false: the record is damaged and names no file
-    std::vector<std::string> paths;  // parts 0 .. PartCount-1; empty for a count <= 0
+    // false: the record is damaged and names no file (its game ID is unusable,
+    // or its part count is 0, negative or over kMaxParts)
+    bool valid = false;
+    std::vector<std::string> paths;  // parts 0 .. PartCount-1
 };
 PartFiles partFilesOf(const std::string& root, const GameEntry& entry);

@@ -29,20 +29,20 @@ TEST(ZtGamesTest, ListPrintsRowsAndValidJson) {
     ToolRun text = zt_games("list " + shellQuoted(root));
     EXPECT_EQ(text.status, 0);
     EXPECT_EQ(text.out,
-              "My Game\t3\t2\tABCD_123.45\tCD\n"
-              "Say \"hi\"\\x09\\ \xC3\xA9\xFF\t0\t1\tDVDX_000.01\tDVD\n");
+              "My Game\t3\t2\tABCD_123.45\tCD\tcomplete\n"
+              "Say \"hi\"\\x09\\ \xC3\xA9\xFF\t0\t1\tDVDX_000.01\tDVD\tincomplete\n");
     EXPECT_EQ(text.err.rfind("Disk Size:", 0), 0u);
 
     ToolRun json = zt_games("--json list " + shellQuoted(root));
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(
-        json.out,
-        "[\n"
-        "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
-        "\"media\": \"CD\", \"complete\": true},\n"
-        "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
-        "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false}\n"
-        "]\n");
+    EXPECT_EQ(json.out,
+              "[\n"
+              "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
+              "\"media\": \"CD\", \"complete\": true, \"damaged\": false},\n"
+              "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
+              "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false, "
+              "\"damaged\": false}\n"
+              "]\n");
     // Without --yes and without a terminal the destroyed game stays.
     EXPECT_NE(json.err.find("Game Say"), std::string::npos);
     EXPECT_EQ(drive.records().size(), 2u);
@@ -78,7 +78,7 @@ TEST(ZtGamesTest, DetailsDeleteRenameAndCopy) {
 
     ToolRun tooLong = zt_games("rename " + from.root() + " 'My Game' " + std::string(32, 'x'));
     EXPECT_EQ(tooLong.status, 1);
-    EXPECT_NE(tooLong.err.find("31 characters"), std::string::npos);
+    EXPECT_NE(tooLong.err.find("31 bytes"), std::string::npos);
     EXPECT_EQ(from.names(), (Names{"My Game", "-dash"}));
 
     EXPECT_EQ(zt_games("rename " + from.root() + " 'My Game' Renamed").status, 0);
