@@ -24,9 +24,8 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = entry_layout::kDisplayNameSize - 1;
 // New parts that would take the names of the files of the game they replace
-// are written under this suffix (not allowed in a game ID, so no other game's
-// file can have such a name) and renamed once the game is recorded.
-constexpr const char* kStagingSuffix = "~new";
+// are written under a staging suffix and renamed once that game left the table.
+constexpr const char* kStagingSuffix = kInstallStagingSuffix;
 constexpr const char* kCancelled = "The install was cancelled; the drive is unchanged\n";
 
 // What went wrong with a table write, with the system's reason.
@@ -98,15 +97,19 @@ std::function<RecordDecision(const GameEntry&)> dropNamed(const std::string& nam
 }
 
 // Deletes the part files of records that the table no longer lists, except
-// the files the new install has just written under the same names.
+// the files the new install has just written under the same names; says
+// which could not be deleted.
 void removeDroppedFiles(const std::string& root, const std::vector<GameEntry>& dropped,
-                        const std::set<std::string>& keep) {
+                        const std::set<std::string>& keep, MessageBoxes& boxes) {
+    std::string failed;
     for (const GameEntry& record : dropped) {
         for (const std::string& path : partFilesOf(root, record).paths) {
-            if (keep.count(path) == 0)
-                platform::removeFile(path);
+            if (keep.count(path) == 0 && !platform::removeFile(path))
+                failed += "\n" + path + ": " + platform::lastErrorText();
         }
     }
+    if (!failed.empty())
+        boxes.show("These files of the former game could not be removed:" + failed + "\n");
 }
 
 }  // namespace
@@ -215,7 +218,18 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         ui_.boxes.show("Cannot find the free space of the target drive " + root + "\n");
         return 0;
     }
-    if (imageBytes > *free + sizeOfFiles(oldFiles)) {
+    // Files of this name and game ID that no record owns are left over from
+    // a stopped install: their room counts as free.
+    std::set<std::string> leftOver;
+    for (int i = 0; i < kMaxParts; ++i) {
+        for (const std::string& path :
+             {*partFilePath(prefix, i), *partFilePath(prefix + kStagingSuffix, i)}) {
+            if (oldFiles.count(path) == 0 && platform::regularFileSize(path))
+                leftOver.insert(path);
+        }
+    }
+    const std::uint64_t room = *free + sizeOfFiles(leftOver);
+    if (imageBytes > room + sizeOfFiles(oldFiles)) {
         std::snprintf(text, sizeof text,
                       "Not enough free space on the target drive: %.2fMB needed, %.2fMB free\n",
                       imageBytes / 1048576.0, *free / 1048576.0);
@@ -225,15 +239,13 @@ int InstallCommand::run(const std::vector<std::string>& args) {
 
     // Staged parts that an earlier, stopped install left behind; no record
     // can name them.
+    // The leftovers go before anything is written, as the room check assumes.
     const std::string stagedPrefix = prefix + kStagingSuffix;
-    for (int i = 0; i < kMaxParts; ++i) {
-        std::string staged = *partFilePath(stagedPrefix, i);
-        if (platform::pathTaken(staged))
-            platform::removeFile(staged);
-    }
+    for (const std::string& path : leftOver)
+        platform::removeFile(path);
 
     Job job{root, name, {}, false};
-    if (!older.empty() && imageBytes > *free) {
+    if (!older.empty() && imageBytes > room) {
         // Only the room of the older installation makes the new one fit: it
         // goes first, as the user agreed, its files once no record names them.
         if (!dropRecords(job))
@@ -294,6 +306,8 @@ int InstallCommand::run(const std::vector<std::string>& args) {
             }
             parts_.createdParts[static_cast<std::size_t>(i)] = to;
         }
+        if (!platform::syncFolder(root))
+            return abandon(job, "Cannot write data! " + root + ": " + platform::lastErrorText());
     }
 
     // The new record replaces every older one of the same name in one atomic
@@ -304,7 +318,7 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         return abandon(job, tableProblem(result, table));
     }
     parts_.clear();
-    removeDroppedFiles(root, result.dropped, newFiles);
+    removeDroppedFiles(root, result.dropped, newFiles, ui_.boxes);
     ui_.out << "copy finished\n";
     return 1;
 }
@@ -316,7 +330,7 @@ bool InstallCommand::dropRecords(Job& job) {
         ui_.boxes.show(tableProblem(removed, tablePath(job.root)) + "; the drive is unchanged\n");
         return false;
     }
-    removeDroppedFiles(job.root, removed.dropped, {});
+    removeDroppedFiles(job.root, removed.dropped, {}, ui_.boxes);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
@@ -25,7 +26,7 @@ const char* kTargetNotWritten =
     "The game table of the target drive cannot be written; nothing was copied.";
 // Suffix of a part copied beside a replaced game's file of the same name;
 // it takes that file's place once the new table is in place.
-const char* kPendingSuffix = ".new";
+const char* kPendingSuffix = kCopyStagingSuffix;
 
 // How one part reaches the target.
 struct PartPlan {
@@ -230,6 +231,10 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     for (PartPlan& plan : plans) {
         if (plan.removeFirst && platform::removeFile(plan.target))
             plan.removeFirst = false;
+        // A staged part that a stopped copy left; no record can name it.
+        const std::string staged = plan.target + kPendingSuffix;
+        if (staged != plan.writeTo && platform::pathTaken(staged))
+            platform::removeFile(staged);
     }
 
     // Copy the parts. From here on every failure removes what this copy wrote.
@@ -333,6 +338,13 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                 return CopyGameResult::Failed;
             }
             std::replace(written.begin(), written.end(), plan.writeTo, plan.target);
+        }
+        if (!platform::syncFolder(targetRoot)) {
+            std::string reason = platform::lastErrorText();
+            removeAll(written);
+            frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" + reason +
+                                "); nothing was copied." + formerGone);
+            return CopyGameResult::Failed;
         }
         replacedGone = true;  // from here on, a failure leaves neither game
     }

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "store/DriveRoot.h"
+#include "store/NameHash.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
@@ -28,8 +30,23 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
     }
     if (std::none_of(table.records.begin(), table.records.end(),
                      [&](const GameEntry& entry) { return hasName(entry, name); })) {
-        frontEnd.boxes.show(gameNotFoundText(name));
-        return DeleteResult::NotFound;
+        // A deletion that stopped after the table let the game go left its
+        // files under the name's hash: running it again finishes it.
+        const std::string hash = hashText(gameNameHash(name));
+        std::vector<std::string> leftOver;
+        for (const std::string& path :
+             unownedPartFiles(root, ownedPartFiles(root, table.records))) {
+            std::optional<PartFileName> part = parsePartFileName(path.substr(root.size()));
+            if (part && !part->staged && part->hash == hash)
+                leftOver.push_back(path);
+        }
+        if (leftOver.empty()) {
+            frontEnd.boxes.show(gameNotFoundText(name));
+            return DeleteResult::NotFound;
+        }
+        for (const std::string& path : leftOver)
+            platform::removeFile(path);
+        return DeleteResult::Deleted;
     }
 
     std::set<std::string> keptPaths;

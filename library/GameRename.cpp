@@ -112,10 +112,17 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
                 frontEnd.boxes.show(std::string(kFileTaken) + " " + move.to);
                 return RenameGameResult::FileTaken;
             }
+            if (moved == platform::RenameResult::Failed) {
+                std::string reason = platform::lastErrorText();
+                moveBack(moves);
+                frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason +
+                                    "); nothing was renamed.");
+                return RenameGameResult::Failed;
+            }
             if (moved == platform::RenameResult::Renamed)
                 moves.push_back(move);
-            // Any other failure is passed over: a missing old part is most
-            // likely one that an earlier, stopped rename already moved.
+            // A missing old part is passed over: most likely an earlier,
+            // stopped rename already moved it.
         }
         entry.setDisplayName(newName);
     }

@@ -1,5 +1,6 @@
 #include "library/StrayParts.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -9,24 +10,7 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 
-namespace {
-
-// "zt." + 8 hex digits + "." + game ID + ".0" + digit, parsed; -1 for any other name.
-int partIndexOf(const std::string& fileName, const std::string& gameId, std::string& hash) {
-    const std::string tail = "." + gameId + ".0";
-    if (fileName.size() != 3 + 8 + tail.size() + 1 || fileName.compare(0, 3, "zt.") != 0 ||
-        fileName.compare(11, tail.size(), tail) != 0)
-        return -1;
-    hash = fileName.substr(3, 8);
-    for (char c : hash) {
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
-            return -1;
-    }
-    char digit = fileName.back();
-    return digit >= '0' && digit <= '9' ? digit - '0' : -1;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::set<std::string> ownedPartFiles(const std::string& root,
                                      const std::vector<GameEntry>& records) {
@@ -57,15 +41,28 @@ std::map<int, std::string> findStrayParts(const std::string& root, const GameEnt
     for (std::filesystem::directory_iterator it(root, error), end; !error && it != end;
          it.increment(error)) {
         const std::string name = it->path().filename().string();
-        std::string hash;
-        int index = partIndexOf(name, id, hash);
+        std::optional<PartFileName> part = parsePartFileName(name);
         const std::string path = root + name;
-        if (index < 0 || missing.count(index) == 0 || hash == ownHash || owned.count(path) != 0 ||
-            !platform::regularFileSize(path))
+        if (!part || part->staged || part->gameId != id || missing.count(part->index) == 0 ||
+            part->hash == ownHash || owned.count(path) != 0 || !platform::regularFileSize(path))
             continue;
-        strays.emplace(index, path);  // the first found stands
+        strays.emplace(part->index, path);  // the first found stands
     }
     return strays;
+}
+
+std::vector<std::string> unownedPartFiles(const std::string& root,
+                                          const std::set<std::string>& owned) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(root, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (parsePartFileName(name) && owned.count(root + name) == 0)
+            found.push_back(root + name);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 bool straysCompleteGame(const std::string& root, const GameEntry& entry,

@@ -21,6 +21,11 @@ std::set<std::string> ownedPartFiles(const std::string& root,
 std::map<int, std::string> findStrayParts(const std::string& root, const GameEntry& entry,
                                           const std::set<std::string>& owned);
 
+// Files in the root named like part files (staged ones included) that no
+// record owns: left by a stopped install, copy or deletion. Sorted.
+std::vector<std::string> unownedPartFiles(const std::string& root,
+                                          const std::set<std::string>& owned);
+
 // True when every missing part of `entry` was found among the strays.
 bool straysCompleteGame(const std::string& root, const GameEntry& entry,
                         const std::map<int, std::string>& strays);
