@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
+#include "library/DriveCheck.h"
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameDetails.h"
@@ -24,7 +25,8 @@ const char* kUsage =
     "       zt_games details ROOT NAME\n"
     "       zt_games delete ROOT NAME\n"
     "       zt_games rename ROOT OLD NEW\n"
-    "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n";
+    "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n"
+    "       zt_games check ROOT\n";
 
 const char* kHelp =
     "ROOT is the folder that holds a drive's root (its mount point).\n"
@@ -74,7 +76,7 @@ struct Command {
     std::size_t operands;
 };
 constexpr Command kCommands[] = {
-    {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
+    {"list", 2}, {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4}, {"check", 2},
 };
 
 int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
@@ -90,6 +92,10 @@ int run(const std::vector<std::string>& ops, bool json, FrontEnd frontEnd) {
     if (word == "rename") {
         RenameGameResult result = renameGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);
         return result == RenameGameResult::Renamed ? kExitSuccess : kExitFailure;
+    }
+    if (word == "check") {
+        DriveCheckResult result = checkAndRepairDrive(normalizeRoot(ops[1]), frontEnd);
+        return result == DriveCheckResult::Sound ? kExitSuccess : kExitFailure;
     }
     CopyGameResult result =
         copyGame(normalizeRoot(ops[1]), ops[2], normalizeRoot(ops[3]), frontEnd);

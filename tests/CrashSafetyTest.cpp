@@ -18,6 +18,7 @@
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "install/InstallCommand.h"
+#include "library/DriveCheck.h"
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameRename.h"
@@ -230,8 +231,12 @@ long walkEveryStop() {
             }
             expectEveryRecordWhole(scenario, before, recordsBefore, walker, where);
             if (done) {
-                // The job got done; what it could not tidy up it named.
+                // The job got done; what it could not tidy up it named, and
+                // the drive check takes it away.
                 expectFinished(scenario, where, ui.boxes.shown);
+                const std::string root = scenario.drive().root();
+                EXPECT_TRUE(repairDrive(root, checkDrive(root)).empty()) << where;
+                expectFinished(scenario, where + ", checked");
                 continue;
             }
             ScriptedFrontEnd again;
