@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +43,18 @@ void RawFile::close() {
         return;
     ::close(static_cast<int>(handle_));
     handle_ = -1;
+}
+
+std::optional<std::uint64_t> RawFile::size() const {
+    struct stat info {};
+    if (handle_ < 0 || ::fstat(static_cast<int>(handle_), &info) != 0)
+        return std::nullopt;
+    if (S_ISREG(info.st_mode))
+        return static_cast<std::uint64_t>(info.st_size);
+    std::uint64_t bytes = 0;
+    if (S_ISBLK(info.st_mode) && ::ioctl(static_cast<int>(handle_), BLKGETSIZE64, &bytes) == 0)
+        return bytes;
+    return std::nullopt;
 }
 
 std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) {

@@ -177,6 +177,14 @@ TEST(GameDetailsTest, FullByteTotalAndRecordedPartCount) {
     EXPECT_EQ(gameDetails(drive.root(), "Big"), "Size 10 Bytes ,File number 1 ");
 }
 
+TEST(GameDetailsTest, DamagedRecordSaysSo) {
+    GameDrive drive;
+    drive.appendRecord(gameRecord("Negative", "ABCD_123.45", 0xC8));
+    EXPECT_EQ(gameDetails(drive.root(), "Negative"),
+              "Size 0 Bytes ,File number 200 (damaged record: its part count or game ID names no "
+              "files)");
+}
+
 TEST(GameDetailsTest, LookingNeverWritesToTheDrive) {
     GameDrive drive;
     EXPECT_EQ(gameDetails(drive.root(), ""), std::nullopt);

@@ -322,3 +322,49 @@ TEST_F(InstallCommandTest, GameThatCannotBeRecordedLeavesNoFiles) {
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_EQ(files(), (std::vector<std::string>{"tepcdfile.tep"}));
 }
+
+TEST_F(InstallCommandTest, ImageShorterThanItsVolumeIsRefusedBeyondTheToleratedEnd) {
+    // 152 sectors missing: refused before anything changes, with the count.
+    auto disc = makeGameDisc(2848);
+    putIsoVolume(*disc, 3000, "BOOT2 = cdrom0:\\ABCD_123.45;1\r\n");
+    EXPECT_EQ(install(disc), 0);
+    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Source drive is invalid\n"}));
+    EXPECT_NE(ui.status.texts.back().find("152 sectors"), std::string::npos);
+    EXPECT_EQ(files(), std::vector<std::string>{});
+
+    // 151 missing: the end of a disc that cannot be read, copied as zeros.
+    disc = makeGameDisc(2849);
+    putIsoVolume(*disc, 3000, "BOOT2 = cdrom0:\\ABCD_123.45;1\r\n");
+    EXPECT_EQ(install(disc), 1);
+    EXPECT_EQ(std::filesystem::file_size(part("My Game", "ABCD_123.45", 0)), 3000u * 2048);
+}
+
+TEST_F(InstallCommandTest, MediumLongerThanItsVolumeIsCopiedWhole) {
+    // A dual-layer disc: the descriptor covers only the first layer.
+    auto disc = makeGameDisc(3500);
+    putIsoVolume(*disc, 3000, "BOOT2 = cdrom0:\\ABCD_123.45;1\r\n");
+    EXPECT_EQ(install(disc), 1);
+    EXPECT_EQ(readBytes(part("My Game", "ABCD_123.45", 0)), image(*disc, 0, 3500));
+
+    // A device that cannot tell its size is copied as its volume says.
+    disc->sizeUnknown = true;
+    ui.boxes.answers = {true};
+    EXPECT_EQ(install(disc), 1);
+    EXPECT_EQ(std::filesystem::file_size(part("My Game", "ABCD_123.45", 0)), 3000u * 2048);
+}
+
+TEST_F(InstallCommandTest, ImageFileWithAPartialLastSectorIsPaddedWithZeros) {
+    auto disc = makeGameDisc(1000);
+    std::vector<std::uint8_t> bytes = image(*disc, 0, 1000);
+    bytes.insert(bytes.end(), 1000, 0xAB);  // after the volume, not a whole sector
+    TempDir images;
+    writeBytes(images.file("game.iso"), bytes);
+    FrontEnd frontEnd = ui.frontEnd();
+    InstallCommand command(frontEnd, openDiscDevice, [this](const std::string&) {
+        return std::optional<std::uint64_t>(freeBytes);
+    });
+    ASSERT_EQ(command.run({"", images.file("game.iso"), drive.root(), "My Game", "CD"}), 1);
+    bytes.resize(1001 * 2048, 0);
+    EXPECT_EQ(readBytes(part("My Game", "ABCD_123.45", 0)), bytes);
+    EXPECT_EQ(table().back().PartCount(), 1);
+}
