@@ -112,3 +112,14 @@ TEST(GameListTextTest, JsonStringsAreValidWhateverTheBytes) {
     EXPECT_EQ(jsonString("\xC0\xAF"), "\"\xC3\x80\xC2\xAF\"");
     EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\xC3\xAD\xC2\xA0\xC2\x80\"");
 }
+
+TEST(ZtGamesTest, NamesReachTheTerminalWithTheirControlBytesEscaped) {
+    GameDrive drive;
+    drive.appendRecord(gameRecord("Evil\x1B]0;owned\x07", "ABCD_123.45", 1));
+    ToolRun listed = zt_games("list " + drive.root());  // the missing part raises a question
+    EXPECT_NE(listed.err.find("Evil\\x1B]0;owned\\x07"), std::string::npos) << listed.err;
+    EXPECT_EQ(listed.err.find('\x1B'), std::string::npos);
+    ToolRun missing = zt_games("delete " + drive.root() + " " + shellQuoted("A\x1B[2J"));
+    EXPECT_EQ(missing.err.find('\x1B'), std::string::npos);
+    EXPECT_NE(missing.err.find("A\\x1B[2J"), std::string::npos);
+}
