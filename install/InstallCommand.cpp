@@ -1,5 +1,6 @@
 #include "install/InstallCommand.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -139,8 +140,22 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     DiscSource source(ui_.status, opener_);
     DiscInfo disc;
     if (!identifyDisc(source, args[1], ui_.status, disc)) {
-        ui_.boxes.show("Source drive is invalid\n");
+        std::string text = "Source drive is invalid\n";
+        // A source that cannot even be opened is named, with the reason.
+        errno = 0;
+        if (!source.open(args[1]) && errno != 0)
+            text += escapeControls(args[1]) + ": " + platform::lastErrorText() + "\n";
+        source.close();
+        ui_.boxes.show(text);
         return 0;
+    }
+    {
+        std::error_code error;
+        if (!std::filesystem::is_directory(root, error)) {
+            ui_.boxes.show("The drive folder " + escapeControls(root) + " cannot be opened: " +
+                           (error ? error.message() : std::string("it is no folder")) + "\n");
+            return 0;
+        }
     }
 
     // Everything that could keep the game from being recorded is checked

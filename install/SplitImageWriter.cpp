@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "install/DiscSource.h"
+#include "platform/FaultPoint.h"
 #include "store/PartNaming.h"
 
 namespace {
@@ -22,12 +23,17 @@ class GiveUpGuard {
     DiscSource& source_;
 };
 
+// The file and the system's reason for its last failed operation.
+std::string problem(const std::string& path) {
+    return path + ": " + platform::lastErrorText();
+}
+
 }  // namespace
 
-bool SplitImageWriter::fail(const char* status, const char* box) {
+bool SplitImageWriter::fail(const char* status, const char* box, const std::string& detail) {
     if (status != nullptr)
         ui_.status.setText(status);
-    ui_.boxes.show(box);
+    ui_.boxes.show(detail.empty() ? std::string(box) : std::string(box) + "\n" + detail);
     ui_.progress.hide();
     return false;
 }
@@ -63,13 +69,14 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
 
         if (partDue) {
             if (!part.close()) {
-                return fail("Cannot write data", "Cannot write data!");
+                return fail("Cannot write data", "Cannot write data!", problem(part.path()));
             }
             std::optional<std::string> path = partFilePath(prefix, partCount);
             bool opened = path && part.open(*path);
             ui_.progress.setText("Installing " + path.value_or(prefix));
             if (!opened)
-                return fail("\nCannot write file\n", "Cannot write file");
+                return fail("\nCannot write file\n", "Cannot write file",
+                            problem(path.value_or(prefix)));
             parts_.createdParts.push_back(*path);
             ++partCount;
             partDue = false;
@@ -101,11 +108,9 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
             return fail(nullptr, "Read Error!");
 
         if (!part.write(data, DiscSource::kSectorSize)) {
-            ui_.status.setText("Cannot write data");
+            const std::string detail = problem(part.path());
             part.abandon();
-            ui_.boxes.show("Cannot write data!");
-            ui_.progress.hide();
-            return false;
+            return fail("Cannot write data", "Cannot write data!", detail);
         }
         if (++sectorsInPart == kPartSectors) {
             sectorsInPart = 0;
@@ -116,7 +121,7 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
 
     ui_.out << "\n" << std::flush;
     if (!part.close())
-        return fail("Cannot write data", "Cannot write data!");
+        return fail("Cannot write data", "Cannot write data!", problem(part.path()));
     ui_.progress.setButtonCaption("OK");
     return true;
 }

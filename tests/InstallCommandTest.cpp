@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "FakeDisc.h"
@@ -290,7 +292,9 @@ TEST_F(InstallCommandTest, FailedCopiesRemoveTheirPartsAndLeaveTheTable) {
         ScopedFault full(failing(platform::FileOp::Write, ".00"));
         EXPECT_EQ(install(makeGameDisc(3000)), 0);
     }
-    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
+    const std::string partPath = part("My Game", "ABCD_123.45", 0);
+    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!\n" + partPath + ": " +
+                                                        std::strerror(EIO)}));
     EXPECT_EQ(ui.status.texts.back(), "Cannot write data");
     expectAsBefore();
 
@@ -300,7 +304,8 @@ TEST_F(InstallCommandTest, FailedCopiesRemoveTheirPartsAndLeaveTheTable) {
         ui.boxes.shown.clear();
         ScopedFault full(failing(op, ".00"));
         EXPECT_EQ(install(makeGameDisc(300)), 0);
-        EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
+        ASSERT_EQ(ui.boxes.shown.size(), 1u);
+        EXPECT_EQ(ui.boxes.shown[0].rfind("Cannot write data!\n" + partPath + ": ", 0), 0u);
         expectAsBefore();
     }
 }
@@ -367,4 +372,31 @@ TEST_F(InstallCommandTest, ImageFileWithAPartialLastSectorIsPaddedWithZeros) {
     bytes.resize(1001 * 2048, 0);
     EXPECT_EQ(readBytes(part("My Game", "ABCD_123.45", 0)), bytes);
     EXPECT_EQ(table().back().PartCount(), 1);
+}
+
+TEST_F(InstallCommandTest, FailuresNameTheFileOrFolderAndTheReason) {
+    // A drive that refuses new files.
+    {
+        ScopedFault readOnly(failing(platform::FileOp::Open, ".00"));
+        EXPECT_EQ(install(makeGameDisc(1000)), 0);
+    }
+    EXPECT_EQ(ui.status.texts.back(), "\nCannot write file\n");
+    EXPECT_EQ(ui.boxes.shown.back(), "Cannot write file\n" + part("My Game", "ABCD_123.45", 0) +
+                                         ": " + std::strerror(EIO));
+    EXPECT_EQ(files(), std::vector<std::string>{});
+
+    // A missing source, and a missing drive folder.
+    FrontEnd frontEnd = ui.frontEnd();
+    InstallCommand command(frontEnd);
+    EXPECT_EQ(command.run({"", drive.file("no.iso"), drive.root(), "My Game", "DVD"}), 0);
+    EXPECT_EQ(ui.boxes.shown.back(),
+              "Source drive is invalid\n" + drive.file("no.iso") + ": No such file or directory\n");
+    InstallCommand elsewhere(frontEnd, fakeOpener(makeGameDisc(1000)));
+    EXPECT_EQ(elsewhere.run({"", "fake", drive.file("gone"), "My Game", "DVD"}), 0);
+    EXPECT_EQ(ui.boxes.shown.back().rfind("The drive folder " + drive.file("gone") + "/", 0), 0u);
+
+    // A cancel says so, and that the drive is unchanged.
+    ui.progress.cancelAfterUpdates = 1;
+    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    EXPECT_EQ(ui.status.texts.back(), "The install was cancelled; the drive is unchanged\n");
 }
