@@ -29,10 +29,24 @@ const char* kUsage =
     "       zt_games check ROOT\n";
 
 const char* kHelp =
-    "ROOT is the folder that holds a drive's root (its mount point).\n"
-    "Options: --yes answers every question Yes; --json prints the list as JSON;\n"
-    "-- ends the options, so that a game name may begin with '-'.\n"
-    "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage.\n";
+    "Usage: zt_games [OPTION]... COMMAND ROOT [ARGUMENT]...\n"
+    "List, show, delete, rename, copy and check the games on a drive.\n"
+    "\n"
+    "  ROOT         the folder that holds a drive's root (its mount point)\n"
+    "  list         the games: name, size in KB, parts, game ID, CD/DVD, and\n"
+    "               complete, incomplete or damaged\n"
+    "  check        find what stopped commands left wrong, and repair it on Yes\n"
+    "  -y, --yes    answer Yes to every question\n"
+    "      --json   print the list as JSON\n"
+    "  -h, --help   show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "  --           end the options, so that a game name may begin with '-'\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success; for check, the drive is sound\n"
+    "  1  failure, refusal or a question answered No; for check, something was found\n"
+    "  2  wrong usage\n"
+    "\n";
 
 // Collects the rows, printed once the listing is complete.
 class CollectedRows : public GameListView {
@@ -116,7 +130,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (line.help) {
-        std::cout << kUsage << kHelp;
+        std::cout << kHelp << kUsage;
         return kExitSuccess;
     }
     for (const Command& command : kCommands) {

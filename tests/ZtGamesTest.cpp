@@ -64,6 +64,13 @@ TEST(ZtGamesTest, WrongOperandCountPrintsTheUsageOnly) {
     EXPECT_TRUE(run.err.empty());
     EXPECT_EQ(zt_games("list").status, 2);
     EXPECT_EQ(zt_games("--bogus list /tmp").status, 2);
+
+    ToolRun help = zt_games("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: zt_games [OPTION]...", 0), 0u);
+    EXPECT_LT(help.out.find("-y, --yes"), help.out.find("Exit status:"));
+    EXPECT_LT(help.out.find("Exit status:"), help.out.find("usage: zt_games list"));
+    EXPECT_NE(help.out.find("zt_games check ROOT"), std::string::npos);
 }
 
 TEST(ZtGamesTest, DetailsDeleteRenameAndCopy) {
