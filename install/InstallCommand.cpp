@@ -284,9 +284,12 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     if (!copied) {
         parts_.removeAll();
         if (ui_.progress.cancelRequested()) {
-            ui_.status.setText(job.formerGone ? "The install was cancelled; the former game " +
-                                                    name + " was removed to make room\n"
-                                              : std::string(kCancelled));
+            if (job.formerGone) {
+                ui_.boxes.show("The former game " + name +
+                               " was removed to make room; the install was cancelled\n");
+            } else {
+                ui_.status.setText(kCancelled);
+            }
         } else if (job.formerGone) {
             ui_.boxes.show("The former game " + name +
                            " was removed to make room; the install failed\n");

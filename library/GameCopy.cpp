@@ -20,10 +20,14 @@
 namespace {
 
 const char* kSameDrive = "Cannot copy to it's drive!";
-const char* kTargetNotReadable =
-    "The game table of the target drive cannot be read; nothing was copied.";
-const char* kTargetNotWritten =
-    "The game table of the target drive cannot be written; nothing was copied.";
+std::string targetNotReadable(const std::string& root) {
+    return "The game table " + tablePath(root) + " of the target drive cannot be read; nothing " +
+           "was copied.";
+}
+std::string targetNotWritten(const std::string& root, const std::string& reason) {
+    return "The game table " + tablePath(root) + " of the target drive cannot be written (" +
+           reason + "); nothing was copied.";
+}
 // Suffix of a part copied beside a replaced game's file of the same name;
 // it takes that file's place once the new table is in place.
 const char* kPendingSuffix = kCopyStagingSuffix;
@@ -134,7 +138,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     // Every question first: nothing changes unless each answer is Yes.
     TableContents targetTable = readTableFile(tablePath(targetRoot));
     if (targetTable.exists && !targetTable.opened) {
-        frontEnd.boxes.show(kTargetNotReadable);
+        frontEnd.boxes.show(targetNotReadable(targetRoot));
         return CopyGameResult::Failed;
     }
     std::vector<GameEntry> kept;
@@ -210,7 +214,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
             return hasName(entry, name) ? RecordDecision::Drop : RecordDecision::Keep;
         });
         if (!cleared.replaced()) {
-            frontEnd.boxes.show(kTargetNotWritten);
+            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
             return CopyGameResult::Failed;
         }
         for (const GameEntry& entry : cleared.dropped) {
@@ -307,7 +311,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                 if (spare.count(path) != 0 || stillKept.count(path) != 0)
                     continue;
                 if (!platform::removeFile(path))
-                    problems.push_back(path);
+                    problems.push_back(path + ": " + platform::lastErrorText());
             }
         }
     };
@@ -322,7 +326,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         RewriteResult cleared = rewriteTable(targetRoot, dropName(stillKept));
         if (!cleared.replaced()) {
             removeAll(written);
-            frontEnd.boxes.show(std::string(kTargetNotWritten) + " (" + cleared.error + ")");
+            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
             return CopyGameResult::Failed;
         }
         removeDropped(cleared.dropped, {});
@@ -355,7 +359,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         rewriteTable(targetRoot, dropName(stillKept), std::span<const GameEntry>(&source, 1));
     if (!rewrite.replaced()) {
         removeAll(written);
-        std::string text = std::string(kTargetNotWritten) + " (" + rewrite.error + ")";
+        std::string text = targetNotWritten(targetRoot, rewrite.error);
         if (makeRoomFirst)
             text += " The former game " + name + " was removed to make room for the copy.";
         else if (replacedGone)

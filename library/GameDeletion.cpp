@@ -6,6 +6,7 @@
 
 #include "library/GameFiles.h"
 #include "library/StrayParts.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
@@ -15,8 +16,9 @@
 
 namespace {
 
-const char* kTableNotReadable = "The game table cannot be read; nothing was deleted.";
-const char* kTableNotWritten = "The game table cannot be rewritten; nothing was deleted.";
+std::string tableNotReadable(const std::string& root) {
+    return "The game table " + tablePath(root) + " cannot be read; nothing was deleted.";
+}
 
 }  // namespace
 
@@ -25,7 +27,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
     if (table.exists && !table.opened) {
-        frontEnd.boxes.show(kTableNotReadable);
+        frontEnd.boxes.show(tableNotReadable(root));
         return DeleteResult::Failed;
     }
     if (std::none_of(table.records.begin(), table.records.end(),
@@ -58,11 +60,12 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         return RecordDecision::Keep;
     });
     if (rewrite.status == RewriteResult::Status::NotOpened) {
-        frontEnd.boxes.show(kTableNotReadable);
+        frontEnd.boxes.show(tableNotReadable(root));
         return DeleteResult::Failed;
     }
     if (!rewrite.replaced()) {
-        frontEnd.boxes.show(kTableNotWritten);
+        frontEnd.boxes.show("The game table " + tablePath(root) + " cannot be rewritten (" +
+                            rewrite.error + "); nothing was deleted.");
         return DeleteResult::Failed;
     }
 
@@ -72,7 +75,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             if (keptPaths.count(path) != 0)
                 continue;  // another game's file of the same name
             if (!platform::removeFile(path))
-                leftOver.push_back(path);
+                leftOver.push_back(path + ": " + platform::lastErrorText());
         }
     }
     if (!leftOver.empty()) {

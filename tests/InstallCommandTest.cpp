@@ -400,3 +400,17 @@ TEST_F(InstallCommandTest, FailuresNameTheFileOrFolderAndTheReason) {
     EXPECT_EQ(install(makeGameDisc(3000)), 0);
     EXPECT_EQ(ui.status.texts.back(), "The install was cancelled; the drive is unchanged\n");
 }
+
+TEST_F(InstallCommandTest, CancelAfterMakingRoomSaysTheFormerGameIsGone) {
+    writeTable({entryFor("Other", "XYZ_000.01", 1), entryFor("My Game", "OLD_000.01", 1)});
+    writeBytes(part("My Game", "OLD_000.01", 0), std::vector<std::uint8_t>(4096, 7));
+    freeBytes = 6144000 - 4096;  // only the former game's room makes it fit
+    ui.boxes.answers = {true};
+    ui.progress.cancelAfterUpdates = 2;
+    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    EXPECT_EQ(ui.boxes.shown,
+              (std::vector<std::string>{"The former game My Game was removed to make room; the "
+                                        "install was cancelled\n"}));
+    EXPECT_EQ(table(), (std::vector<GameEntry>{entryFor("Other", "XYZ_000.01", 1)}));
+    EXPECT_EQ(files(), (std::vector<std::string>{"zt.cfg"}));
+}
