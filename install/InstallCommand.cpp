@@ -239,7 +239,8 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     for (int i = 0; i < kMaxParts; ++i) {
         for (const std::string& path :
              {*partFilePath(prefix, i), *partFilePath(prefix + kStagingSuffix, i)}) {
-            if (oldFiles.count(path) == 0 && platform::regularFileSize(path))
+            if (oldFiles.count(path) == 0 && keptFiles.count(path) == 0 &&
+                platform::regularFileSize(path))
                 leftOver.insert(path);
         }
     }
@@ -252,8 +253,6 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         return 0;
     }
 
-    // Staged parts that an earlier, stopped install left behind; no record
-    // can name them.
     // The leftovers go before anything is written, as the room check assumes.
     const std::string stagedPrefix = prefix + kStagingSuffix;
     for (const std::string& path : leftOver)

@@ -293,17 +293,15 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                             unchanged);
         return CopyGameResult::Failed;
     }
-    auto dropName = [&](std::set<std::string>& keptNow) {
-        return [&](const GameEntry& entry) {
-            if (hasName(entry, name))
-                return RecordDecision::Drop;
-            for (const std::string& path : partFilesOf(targetRoot, entry).paths)
-                keptNow.insert(path);
-            return RecordDecision::Keep;
-        };
-    };
     std::vector<std::string> problems;
     std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
+    auto dropName = [&](const GameEntry& entry) {
+        if (hasName(entry, name))
+            return RecordDecision::Drop;
+        for (const std::string& path : partFilesOf(targetRoot, entry).paths)
+            stillKept.insert(path);
+        return RecordDecision::Keep;
+    };
     auto removeDropped = [&](const std::vector<GameEntry>& dropped,
                              const std::set<std::string>& spare) {
         for (const GameEntry& entry : dropped) {
@@ -323,7 +321,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         // The replaced game leaves the table, then its files go, then the
         // staged parts take their names: the table never names a file that
         // holds another game's bytes.
-        RewriteResult cleared = rewriteTable(targetRoot, dropName(stillKept));
+        RewriteResult cleared = rewriteTable(targetRoot, dropName);
         if (!cleared.replaced()) {
             removeAll(written);
             frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
@@ -356,7 +354,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     // Put the new table in place: the former records less those of the name,
     // then the copied record.
     RewriteResult rewrite =
-        rewriteTable(targetRoot, dropName(stillKept), std::span<const GameEntry>(&source, 1));
+        rewriteTable(targetRoot, dropName, std::span<const GameEntry>(&source, 1));
     if (!rewrite.replaced()) {
         removeAll(written);
         std::string text = targetNotWritten(targetRoot, rewrite.error);
