@@ -125,6 +125,9 @@ struct Scenario {
     virtual Files newFiles() = 0;
     // What the table holds once the command has succeeded, in order.
     virtual std::vector<std::string> finalNames() = 0;
+    // Whether the drive check alone can leave the drive as the command
+    // would have: a deletion whose record left needs nothing more.
+    virtual bool finishedByCheck() { return false; }
     // Rename may stop with a record's parts under either name hash: a
     // stopped rename is finished by running it again.
     virtual bool partsMayBeUnder(const GameEntry&, std::string&) { return false; }
@@ -200,13 +203,31 @@ void expectFinished(Scenario& scenario, const std::string& where,
         EXPECT_EQ(readBytes(path), bytes) << where << ": " << path;
 }
 
-// Walks the stop over every file operation of the command, first as a kill,
-// then as one failing operation that the command survives. Returns how many
-// operations the command makes.
+// Nothing on the drive but the table and its records' part files.
+void expectTidy(GameDrive& drive, const std::string& where) {
+    std::set<std::string> expected{"zt.cfg"};
+    for (const GameEntry& record : drive.records()) {
+        for (const std::string& path : partFilesOf(drive.root(), record).paths)
+            expected.insert(path.substr(drive.root().size()));
+    }
+    std::vector<std::string> files = drive.files();
+    EXPECT_EQ(std::set<std::string>(files.begin(), files.end()), expected) << where;
+}
+
+enum class Stop {
+    Kill,           // the process is gone; the command is run again
+    Fail,           // one operation fails; the command goes on
+    KillThenCheck,  // the process is gone; the drive check repairs, then the command runs again
+};
+
+// Walks the stop over every file operation of the command, as a kill, as one
+// failing operation that the command survives, and as a kill that the drive
+// check mends. Returns how many operations the command makes.
 template <class S>
 long walkEveryStop() {
     long total = 0;
-    for (bool kill : {true, false}) {
+    for (Stop mode : {Stop::Kill, Stop::Fail, Stop::KillThenCheck}) {
+        const bool kill = mode != Stop::Fail;
         for (long stop = 0;; ++stop) {
             S scenario;
             const Files before = filesOf(scenario.drive());
@@ -239,6 +260,16 @@ long walkEveryStop() {
                 expectFinished(scenario, where + ", checked");
                 continue;
             }
+            if (mode == Stop::KillThenCheck) {
+                const std::string root = scenario.drive().root();
+                EXPECT_TRUE(repairDrive(root, checkDrive(root)).empty()) << where;
+                EXPECT_TRUE(checkDrive(root).sound()) << where << ", checked";
+                expectEveryRecordWhole(scenario, before, recordsBefore, walker,
+                                       where + ", checked");
+                expectTidy(scenario.drive(), where + ", checked");
+                if (scenario.finishedByCheck())
+                    continue;
+            }
             ScriptedFrontEnd again;
             EXPECT_TRUE(scenario.run(again)) << where << ": the command run again failed";
             expectFinished(scenario, where + ", run again");
@@ -247,7 +278,7 @@ long walkEveryStop() {
     return total;
 }
 
-// Installs from a disc of 1200 sectors, answering Yes.
+// Installs from a disc of 700 sectors, answering Yes.
 struct InstallScenario : Scenario {
     InstallScenario() { target.addGame("Other", "OTHE_000.01", {100, 200}); }
     bool run(ScriptedFrontEnd& ui) override {
@@ -278,7 +309,7 @@ struct InstallScenario : Scenario {
     }
 
     GameDrive target;
-    std::shared_ptr<FakeDisc> disc = makeGameDisc(1200);
+    std::shared_ptr<FakeDisc> disc = makeGameDisc(700);
     std::uint64_t capacity = std::uint64_t{1} << 40;
 };
 
@@ -290,7 +321,7 @@ struct ReplacingInstallScenario : InstallScenario {
 
 // The same when only the older game's room lets the new one fit.
 struct RoomMakingInstallScenario : ReplacingInstallScenario {
-    RoomMakingInstallScenario() { capacity = usedBytes() + 1200 * 2048 - 1; }
+    RoomMakingInstallScenario() { capacity = usedBytes() + 700 * 2048 - 1; }
 };
 
 // Copies a game of three parts to a drive that holds another game.
@@ -332,6 +363,7 @@ struct DeleteScenario : Scenario {
     bool run(ScriptedFrontEnd& ui) override {
         return deleteGame(target.root(), "My Game", ui.frontEnd()) == DeleteResult::Deleted;
     }
+    bool finishedByCheck() override { return target.records().size() == 2; }
     GameDrive& drive() override { return target; }
     std::vector<GameEntry> newRecords() override { return {}; }
     Files newFiles() override { return {}; }
