@@ -189,26 +189,4 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
     return outcome;
 }
 
-bool overwriteFileAt(const std::string& path, std::uint64_t offset,
-                     std::span<const std::uint8_t> data) {
-    if (!fileOpAllowed(FileOp::Open, path))
-        return false;
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (fd.get() < 0)
-        return false;
-    std::size_t written = 0;
-    while (written < data.size()) {
-        if (!fileOpAllowed(FileOp::Write, path))
-            return false;
-        ssize_t n = ::pwrite(fd.get(), data.data() + written, data.size() - written,
-                             static_cast<off_t>(offset + written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return fileOpAllowed(FileOp::Flush, path) && ::fsync(fd.get()) == 0 && fd.close();
-}
-
 }  // namespace platform
