@@ -2,8 +2,10 @@
 
 #include <strings.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "disk/Fat32Formatter.h"
@@ -83,8 +85,11 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
 
 bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
     DiskDevice device;
+    errno = 0;
     if (!device.open(drive)) {
         out << "Unable to open device\n";
+        if (errno != 0)
+            out << drive << ": " << std::strerror(errno) << "\n";
         return false;
     }
     switch (mode) {

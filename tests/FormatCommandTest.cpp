@@ -52,7 +52,8 @@ TEST_F(FormatCommandTest, UsageAndCommandWords) {
     EXPECT_EQ(run({"", image.c_str(), "wipe"}), "failed.\n");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(run({"", dir.file("missing.img").c_str(), "INFO"}),
-              "Unable to open device\nfailed.\n");
+              "Unable to open device\n" + dir.file("missing.img") +
+                  ": No such file or directory\nfailed.\n");
     EXPECT_EQ(run({"", image.c_str(), "info"}), "No partitions.\nOK.\n");
     EXPECT_EQ(result, 1);
 }
