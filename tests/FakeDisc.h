@@ -22,7 +22,7 @@ struct FakeDisc {
     std::set<std::int64_t> failing;  // a read that covers one of these fails
     std::vector<std::pair<std::uint64_t, std::size_t>> reads;  // (offset, length) received
     bool opens = true;
-    bool sizeUnknown = false;     // the device cannot tell its size
+    bool sizeUnknown = false;      // the device cannot tell its size
     std::uint64_t extraBytes = 0;  // bytes of a last, partial sector after `sectors`
     // In-kernel copies: off unless asked for; a copy that covers one of
     // `failingCopy` stops there with an error, after writing what came before.
