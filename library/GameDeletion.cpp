@@ -46,8 +46,14 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             frontEnd.boxes.show(gameNotFoundText(name));
             return DeleteResult::NotFound;
         }
-        for (const std::string& path : leftOver)
-            platform::removeFile(path);
+        std::string text =
+            "The game " + name + " is not in the table; the files it left behind were deleted:";
+        for (const std::string& path : leftOver) {
+            text += "\n" + path;
+            if (!platform::removeFile(path))
+                text += ": " + platform::lastErrorText();
+        }
+        frontEnd.boxes.show(text);
         return DeleteResult::Deleted;
     }
 
