@@ -4,13 +4,24 @@
 #include <iostream>
 
 #include "platform/Console.h"
+#include "store/ShownText.h"
+
+namespace {
+
+// Texts may carry names from a drive or a disc: their control bytes are
+// shown escaped, so that they cannot steer the terminal. Line breaks stay.
+std::string shown(const std::string& text) {
+    return escapeControls(text, "\n");
+}
+
+}  // namespace
 
 void ConsoleStatusLine::setText(const std::string& text) {
     if (text.empty())
         return;  // clearing the line has nothing to show on a console
     if (beforeText)
         beforeText();
-    err_ << text << std::flush;
+    err_ << shown(text) << std::flush;
     // The window shows one text at a time; on a console each ends its line so
     // that the next text, or a printed line, does not run on after it.
     if (text.back() != '\n')
@@ -21,7 +32,7 @@ namespace {
 
 // A box's text as it stands, then a line break unless it ends in one.
 void writeBoxText(std::ostream& err, const std::string& text) {
-    err << text;
+    err << shown(text);
     if (text.empty() || text.back() != '\n')
         err << '\n';
     err << std::flush;
@@ -40,7 +51,7 @@ bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
         writeBoxText(err_, text);
         return assumeYes_;
     }
-    err_ << text << std::flush;
+    err_ << shown(text) << std::flush;
     for (;;) {
         err_ << (defaultNo ? " [y/N] " : " [y/n] ") << std::flush;
         std::string answer;

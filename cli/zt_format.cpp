@@ -6,13 +6,29 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "disk/FormatCommand.h"
+#include "store/ShownText.h"
 #include "zt_version.h"
 
 namespace {
 
 const char* kHelp =
-    "\nDRIVE is a disk (/dev/sdb), a partition (/dev/sdb1) or a disk image file.\n"
-    "INIT and FORMAT erase the disk: they ask first, or take --yes.\n";
+    "Usage: zt_format [OPTION]... DRIVE INFO|INIT|FORMAT\n"
+    "Print a disk's partition table, write a new one, or format its largest\n"
+    "partition as FAT32.\n"
+    "\n"
+    "  DRIVE        a disk (/dev/sdb), a partition (/dev/sdb1) or a disk image file\n"
+    "  INFO         print the partition table\n"
+    "  INIT         write a new partition table with one FAT32 partition (erases the disk)\n"
+    "  FORMAT       format the largest partition as FAT32 (erases it)\n"
+    "  -y, --yes    answer Yes to the question INIT and FORMAT ask first\n"
+    "  -h, --help   show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the command succeeded\n"
+    "  1  it failed, or the question was answered No\n"
+    "  2  wrong usage (an unknown command word among them)\n"
+    "\n";
 
 }  // namespace
 
@@ -29,12 +45,17 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (line.help) {
-        FormatCommand(1, usageOnly, std::cout);
         std::cout << kHelp;
+        FormatCommand(1, usageOnly, std::cout);
         return kExitSuccess;
     }
     std::vector<std::string> args = routineArguments(line.operands);
     if (args.size() != 3) {
+        FormatCommand(1, usageOnly, std::cout);
+        return kExitUsage;
+    }
+    if (diskCommandMode(args[2]) == kDiskCommandNone) {
+        std::cerr << "zt_format: unknown command " << escapeControls(args[2]) << '\n';
         FormatCommand(1, usageOnly, std::cout);
         return kExitUsage;
     }

@@ -9,6 +9,7 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "cli/GamesCommands.h"
+#include "library/DriveCheck.h"
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameDetails.h"
@@ -29,26 +30,42 @@ const char* kUsage =
     "       zt_games copy SOURCE_ROOT NAME TARGET_ROOT\n"
     "       zt_games verify ROOT NAME [IMAGE] [--dat FILE] [--json]\n"
     "       zt_games export ROOT NAME FILE\n"
-    "       zt_games frag ROOT|VOLUME [VOLUME] [--yes]\n";
+    "       zt_games frag ROOT|VOLUME [VOLUME] [--yes]\n"
+    "       zt_games check ROOT\n";
 
 const char* kHelp =
-    "ROOT is the folder that holds a drive's root (its mount point).\n"
-    "verify reads every part once and prints the game's size, CRC-32, MD5 and SHA-1;\n"
-    "with IMAGE (ISO, CUE sheet or BIN) it names the first sector that differs, with\n"
-    "--dat FILE it looks the hashes up in a Logiqx XML DAT file.\n"
-    "export writes the game's parts as one image FILE; an existing FILE is replaced\n"
-    "only after a question (--yes); Ctrl-C cancels and leaves no file behind.\n"
-    "frag lists the part files that are not in one piece: on a mounted drive ROOT\n"
-    "as the file system tells (or, where it cannot, through the FAT of the VOLUME\n"
-    "named after ROOT), on an unmounted FAT32 VOLUME (device or image) from its\n"
-    "FAT; with --yes it rewrites each such part of ROOT as a new file in one piece\n"
-    "where the drive has room for one.\n"
-    "Options: --yes answers every question Yes; --json prints the list or the\n"
-    "verification as JSON;\n"
-    "-- ends the options, so that a game name may begin with '-'.\n"
-    "Exit status: 0 success, 1 failure or a question answered No, 2 wrong usage;\n"
-    "verify also exits with 1 when the image differs, no DAT entry matches or a part\n"
-    "has the wrong size, frag when a part is not in one piece.\n";
+    "Usage: zt_games [OPTION]... COMMAND ROOT [ARGUMENT]...\n"
+    "List, show, delete, rename, copy, check, verify and export the games on a drive.\n"
+    "\n"
+    "  ROOT         the folder that holds a drive's root (its mount point)\n"
+    "  list         the games: name, size in KB, parts, game ID, CD/DVD, and\n"
+    "               complete, incomplete or damaged\n"
+    "  check        find what stopped commands left wrong, and repair it on Yes\n"
+    "  verify       read every part once and print the game's size, CRC-32, MD5 and\n"
+    "               SHA-1; with IMAGE (ISO, CUE sheet or BIN) name the first sector\n"
+    "               that differs, with --dat FILE look the hashes up in a Logiqx\n"
+    "               XML DAT file\n"
+    "  export       write the game's parts as one image FILE; an existing FILE is\n"
+    "               replaced only after a question; Ctrl-C leaves no file behind\n"
+    "  frag         list the part files that are not in one piece: on a mounted\n"
+    "               drive ROOT as the file system tells (or, where it cannot, through\n"
+    "               the FAT of the VOLUME named after ROOT), on an unmounted FAT32\n"
+    "               VOLUME (device or image) from its FAT; with --yes rewrite each\n"
+    "               such part of ROOT in one piece where the drive has room\n"
+    "  -y, --yes    answer Yes to every question\n"
+    "      --json   print the list or the verification as JSON\n"
+    "      --dat FILE  with verify: the Logiqx XML DAT file to look the game up in\n"
+    "  -h, --help   show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "  --           end the options, so that a game name may begin with '-'\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success; for check, the drive is sound\n"
+    "  1  failure, refusal or a question answered No; for check, something was\n"
+    "     found; for verify, the image differs, no DAT entry matches or a part has\n"
+    "     the wrong size; for frag, a part is not in one piece\n"
+    "  2  wrong usage\n"
+    "\n";
 
 // Collects the rows, printed once the listing is complete.
 class CollectedRows : public GameListView {
@@ -93,7 +110,7 @@ struct Command {
 };
 constexpr Command kCommands[] = {
     {"list", 2},   {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
-    {"verify", 3}, {"verify", 4},  {"export", 4}, {"frag", 2},   {"frag", 3},
+    {"verify", 3}, {"verify", 4},  {"export", 4}, {"frag", 2},   {"frag", 3}, {"check", 2},
 };
 
 int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
@@ -117,6 +134,10 @@ int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd f
         RenameGameResult result = renameGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);
         return result == RenameGameResult::Renamed ? kExitSuccess : kExitFailure;
     }
+    if (word == "check") {
+        DriveCheckResult result = checkAndRepairDrive(normalizeRoot(ops[1]), frontEnd);
+        return result == DriveCheckResult::Sound ? kExitSuccess : kExitFailure;
+    }
     CopyGameResult result =
         copyGame(normalizeRoot(ops[1]), ops[2], normalizeRoot(ops[3]), frontEnd);
     return result == CopyGameResult::Copied ? kExitSuccess : kExitFailure;
@@ -136,7 +157,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (line.help) {
-        std::cout << kUsage << kHelp;
+        std::cout << kHelp << kUsage;
         return kExitSuccess;
     }
     for (const Command& command : kCommands) {

@@ -69,6 +69,8 @@ class DiskDevice {
 
     // What the last getDriveLayout found in sector 0.
     PartitionTableKind tableKind() const { return tableKind_; }
+    // Size of the whole disk in bytes, as the system gave it when opened.
+    std::uint64_t diskBytes() const { return diskBytes_; }
     // True when the drive named one partition rather than a whole disk.
     bool namesPartition() const { return target_.isPartition; }
     // True when `partition` is the volume this device writes (the named

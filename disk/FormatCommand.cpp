@@ -2,8 +2,10 @@
 
 #include <strings.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "disk/Fat32Formatter.h"
@@ -57,10 +59,37 @@ void describeSectorZero(PartitionTableKind kind, std::ostream& out) {
 
 }  // namespace
 
+std::string layoutProblem(const std::vector<PartitionInformation>& entries,
+                          std::uint64_t diskBytes) {
+    char line[160];
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const PartitionInformation& a = entries[i];
+        if (a.PartitionLength == 0)
+            continue;
+        if (diskBytes != 0 &&
+            (a.StartingOffset > diskBytes || a.PartitionLength > diskBytes - a.StartingOffset)) {
+            std::snprintf(line, sizeof line, "Partition %zu lies outside the disk\n", i + 1);
+            return line;
+        }
+        for (std::size_t k = i + 1; k < entries.size(); ++k) {
+            const PartitionInformation& b = entries[k];
+            if (b.PartitionLength != 0 && a.StartingOffset < b.StartingOffset + b.PartitionLength &&
+                b.StartingOffset < a.StartingOffset + a.PartitionLength) {
+                std::snprintf(line, sizeof line, "Partitions %zu and %zu overlap\n", i + 1, k + 1);
+                return line;
+            }
+        }
+    }
+    return {};
+}
+
 bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
     DiskDevice device;
+    errno = 0;
     if (!device.open(drive)) {
         out << "Unable to open device\n";
+        if (errno != 0)
+            out << drive << ": " << std::strerror(errno) << "\n";
         return false;
     }
     switch (mode) {
@@ -108,7 +137,13 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
         return false;
     }
     if (entries.empty()) {
-        out << "The drive has no partitions?\n";
+        out << "The drive has no partitions?\nRun INIT first to give the disk one partition.\n";
+        return false;
+    }
+    // A damaged table would have FORMAT write over another partition or
+    // past the disk's end: nothing is written then.
+    if (std::string problem = layoutProblem(entries, device.diskBytes()); !problem.empty()) {
+        out << problem << "Run INIT to give the disk a new partition table.\n";
         return false;
     }
     DiskGeometry geometry;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "disk/DiskDevice.h"
 #include "store/FrontEnd.h"
@@ -25,6 +26,12 @@ DiskCommandMode diskCommandMode(const std::string& word);
 int FormatCommand(int argc, const char* const* argv, std::ostream& out);
 bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out);
 bool FormatLargestPartition(DiskDevice& device, std::ostream& out);
+
+// Why a partition table cannot be trusted (two partitions overlap, or one
+// reaches past the disk's end, when its size is known), as a line; empty
+// when it can.
+std::string layoutProblem(const std::vector<PartitionInformation>& entries,
+                          std::uint64_t diskBytes);
 
 // The question asked before the disk is changed.
 std::string formatWarningText(const std::string& drive);

@@ -29,10 +29,21 @@ bool InitialisePartitions(DiskDevice& device, std::ostream& out) {
         out << "Cannot get drive geometry\n";
         return false;
     }
-    char line[96];
+    char line[192];
     std::snprintf(line, sizeof line, "Writing new partition table (%.2f GB)\n",
                   gibibytesOf(geometryCapacity(geometry)));
     out << line;
+    // An MBR entry counts sectors in 32 bits: 2 TiB with 512-byte sectors.
+    const std::uint64_t sectors =
+        geometry.BytesPerSector == 0 ? 0 : geometryCapacity(geometry) / geometry.BytesPerSector;
+    if (sectors > 0xFFFFFFFFULL) {
+        std::snprintf(line, sizeof line,
+                      "The disk is too large for an MBR partition table: %llu sectors, an MBR "
+                      "describes at most 4294967295 (2 TiB of 512-byte sectors)\n",
+                      static_cast<unsigned long long>(sectors));
+        out << line;
+        return false;
+    }
     std::array<PartitionInformation, 4> entries;
     if (!initialLayout(geometry, entries)) {
         // Without this check the length would wrap to a huge number.

@@ -11,6 +11,7 @@ class RawDiscDevice : public DiscDevice {
     std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
         return file_.readAt(offset, buffer, length);
     }
+    std::optional<std::uint64_t> size() override { return file_.size(); }
     platform::SendResult sendTo(std::uint64_t offset, std::size_t length,
                                 platform::OutputFile& out) override {
         return file_.sendTo(offset, length, out);

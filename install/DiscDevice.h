@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/OutputFile.h"
@@ -17,6 +18,8 @@ class DiscDevice {
     // Reads up to `length` bytes at byte `offset`: the count read (fewer near
     // the end of the medium), or -1 when the read failed.
     virtual std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) = 0;
+    // Bytes on the medium; nothing when the device cannot tell.
+    virtual std::optional<std::uint64_t> size() { return std::nullopt; }
     // Appends bytes at `offset` to `out` without passing them through this
     // process, where the device can; the default says it cannot.
     virtual platform::SendResult sendTo(std::uint64_t, std::size_t, platform::OutputFile&) {

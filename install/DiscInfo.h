@@ -7,7 +7,9 @@
 class DiscSource;
 
 struct DiscInfo {
-    std::string gameId;            // from SYSTEM.CNF's boot line; not yet validated
-    std::int32_t sectorCount = 0;  // the volume space size, in 2048-byte sectors
+    std::string gameId;  // from SYSTEM.CNF's boot line; not yet validated
+    // Sectors to copy: the volume space size, or the medium's size when that
+    // is larger (a dual-layer DVD, an image with data after the volume).
+    std::int32_t sectorCount = 0;
     DiscSource* source = nullptr;  // open; closed by the install when it ends
 };

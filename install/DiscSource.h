@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ class DiscSource {
     const std::string& openError() const { return openError_; }
     bool isOpen() const { return device_ != nullptr; }
     void close();
+    // Bytes on the open medium; nothing when unknown.
+    std::optional<std::uint64_t> mediumSize() const {
+        return device_ ? device_->size() : std::nullopt;
+    }
 
     // The 2048 bytes of sector `lba`, valid until the next call; null when
     // the read failed four times. `totalSectors` decides the end-of-disc rules.

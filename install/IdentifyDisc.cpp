@@ -1,6 +1,7 @@
 #include "install/IdentifyDisc.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -177,8 +178,26 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     if (!value)
         return fail(source, status, kDamaged);
 
+    // The image or medium is copied whole: a dual-layer DVD's descriptor
+    // covers only its first layer. A medium shorter than its volume lacks
+    // data, except for the last sectors, which many discs cannot give.
+    std::int32_t copied = sectorCount;
+    if (std::optional<std::uint64_t> bytes = source.mediumSize()) {
+        const std::uint64_t sectors =
+            (*bytes + DiscSource::kSectorSize - 1) / DiscSource::kSectorSize;
+        if (sectors + DiscSource::kToleratedSectors + 1 < static_cast<std::uint64_t>(sectorCount)) {
+            char text[160];
+            std::snprintf(text, sizeof text,
+                          "The image ends %llu sectors before its volume of %d sectors: it is "
+                          "incomplete\n",
+                          static_cast<unsigned long long>(sectorCount - sectors), sectorCount);
+            return fail(source, status, text);
+        }
+        if (sectors > static_cast<std::uint64_t>(sectorCount))
+            copied = sectors > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<std::int32_t>(sectors);
+    }
     info.gameId = gameIdFromBootValue(*value);
-    info.sectorCount = sectorCount;
+    info.sectorCount = copied;
     info.source = &source;
     status.setText("");
     return true;

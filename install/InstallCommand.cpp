@@ -1,5 +1,6 @@
 #include "install/InstallCommand.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -9,11 +10,14 @@
 #include "install/DiscSource.h"
 #include "install/IdentifyDisc.h"
 #include "install/SplitImageWriter.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/GameTable.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
+#include "store/ShownText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
@@ -21,9 +25,16 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = entry_layout::kDisplayNameSize - 1;
 // New parts that would take the names of the files of the game they replace
-// are written under this suffix (not allowed in a game ID, so no other game's
-// file can have such a name) and renamed once the game is recorded.
-constexpr const char* kStagingSuffix = "~new";
+// are written under a staging suffix and renamed once that game left the table.
+constexpr const char* kStagingSuffix = kInstallStagingSuffix;
+constexpr const char* kCancelled = "The install was cancelled; the drive is unchanged\n";
+
+// What went wrong with a table write, with the system's reason.
+std::string tableProblem(const RewriteResult& result, const std::string& table) {
+    if (result.status == RewriteResult::Status::NotOpened)
+        return "Cannot read the game table " + table;
+    return "Cannot write the game table " + table + ": " + result.error;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -87,15 +98,19 @@ std::function<RecordDecision(const GameEntry&)> dropNamed(const std::string& nam
 }
 
 // Deletes the part files of records that the table no longer lists, except
-// the files the new install has just written under the same names.
+// the files the new install has just written under the same names; says
+// which could not be deleted.
 void removeDroppedFiles(const std::string& root, const std::vector<GameEntry>& dropped,
-                        const std::set<std::string>& keep) {
+                        const std::set<std::string>& keep, MessageBoxes& boxes) {
+    std::string failed;
     for (const GameEntry& record : dropped) {
         for (const std::string& path : partFilesOf(root, record).paths) {
-            if (keep.count(path) == 0)
-                platform::removeFile(path);
+            if (keep.count(path) == 0 && !platform::removeFile(path))
+                failed += "\n" + path + ": " + platform::lastErrorText();
         }
     }
+    if (!failed.empty())
+        boxes.show("These files of the former game could not be removed:" + failed + "\n");
 }
 
 }  // namespace
@@ -106,7 +121,7 @@ InstallCommand::InstallCommand(FrontEnd& ui, DiscOpener opener, FreeSpace freeSp
       freeSpace_(freeSpace ? std::move(freeSpace) : FreeSpace(spaceAvailable)) {}
 
 int InstallCommand::run(const std::vector<std::string>& args) {
-    parts_.currentPartFile.close();
+    parts_.currentPartFile.abandon();
     parts_.clear();
     if (args.size() != 5) {
         ui_.out << kUsage;
@@ -125,15 +140,39 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     DiscSource source(ui_.status, opener_);
     DiscInfo disc;
     if (!identifyDisc(source, args[1], ui_.status, disc)) {
-        ui_.boxes.show("Source drive is invalid\n");
+        std::string text = "Source drive is invalid\n";
+        // A source that cannot even be opened is named, with the reason.
+        errno = 0;
+        if (!source.open(args[1]) && errno != 0)
+            text += escapeControls(args[1]) + ": " + platform::lastErrorText() + "\n";
+        source.close();
+        ui_.boxes.show(text);
         return 0;
+    }
+    {
+        std::error_code error;
+        if (!std::filesystem::is_directory(root, error)) {
+            ui_.boxes.show("The drive folder " + escapeControls(root) + " cannot be opened: " +
+                           (error ? error.message() : std::string("it is no folder")) + "\n");
+            return 0;
+        }
     }
 
     // Everything that could keep the game from being recorded is checked
     // before anything on the target changes.
     char text[256];
+    if (name.empty()) {
+        ui_.boxes.show("The game has no name: type a name for it\n");
+        return 0;
+    }
     if (name.size() > kMaxNameLength) {
-        ui_.boxes.show("The game name is too long: a name has at most 31 characters\n");
+        ui_.boxes.show(
+            "The game name is too long: a name has at most 31 bytes (a letter outside ASCII "
+            "takes two or more)\n");
+        return 0;
+    }
+    if (hasControlByte(name)) {
+        ui_.boxes.show("The game name holds a control character: " + escapeControls(name) + "\n");
         return 0;
     }
     if (!isValidGameId(disc.gameId)) {
@@ -156,15 +195,30 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     }
 
     const std::string prefix = partPrefix(root, gameNameHash(name), disc.gameId);
-    TableContents table = readTableFile(tablePath(root));
-    if (table.exists && !table.opened) {
-        ui_.boxes.show("Cannot read the game table " + tablePath(root) + "\n");
+    const std::string table = tablePath(root);
+    TableContents contents = readTableFile(table);
+    if (contents.exists && !contents.opened) {
+        ui_.boxes.show("Cannot read the game table " + table + "\n");
         return 0;
     }
     std::vector<GameEntry> older;
-    for (const GameEntry& record : table.records) {
-        if (record.DisplayName() == name)
+    std::set<std::string> keptFiles;
+    for (const GameEntry& record : contents.records) {
+        if (record.DisplayName() == name) {
             older.push_back(record);
+        } else {
+            for (const std::string& path : partFilesOf(root, record).paths)
+                keptFiles.insert(path);
+        }
+    }
+    std::set<std::string> newFiles;
+    for (int i = 0; i < partsNeeded; ++i)
+        newFiles.insert(*partFilePath(prefix, i));
+    for (const std::string& path : newFiles) {
+        if (keptFiles.count(path) != 0) {
+            ui_.boxes.show("The file " + path + " belongs to another game on the drive\n");
+            return 0;
+        }
     }
     // Every question is asked before anything changes; one No ends the install.
     for (std::size_t i = 0; i < older.size(); ++i) {
@@ -179,7 +233,19 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         ui_.boxes.show("Cannot find the free space of the target drive " + root + "\n");
         return 0;
     }
-    if (imageBytes > *free + sizeOfFiles(oldFiles)) {
+    // Files of this name and game ID that no record owns are left over from
+    // a stopped install: their room counts as free.
+    std::set<std::string> leftOver;
+    for (int i = 0; i < kMaxParts; ++i) {
+        for (const std::string& path :
+             {*partFilePath(prefix, i), *partFilePath(prefix + kStagingSuffix, i)}) {
+            if (oldFiles.count(path) == 0 && keptFiles.count(path) == 0 &&
+                platform::regularFileSize(path))
+                leftOver.insert(path);
+        }
+    }
+    const std::uint64_t room = *free + sizeOfFiles(leftOver);
+    if (imageBytes > room + sizeOfFiles(oldFiles)) {
         std::snprintf(text, sizeof text,
                       "Not enough free space on the target drive: %.2fMB needed, %.2fMB free\n",
                       imageBytes / 1048576.0, *free / 1048576.0);
@@ -187,68 +253,109 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         return 0;
     }
 
-    std::set<std::string> newFiles;
-    for (int i = 0; i < partsNeeded; ++i)
-        newFiles.insert(*partFilePath(prefix, i));
-    std::string writePrefix = prefix;
-    if (!older.empty() && imageBytes > *free) {
-        // Only the space of the older installation makes room: it goes first,
-        // as the user agreed, its files only once the table no longer lists it.
-        RewriteResult removed = rewriteTable(root, dropNamed(name));
-        if (!removed.replaced()) {
-            ui_.status.setText("config file error\n");
-            ui_.boxes.show("Cannot rewrite the game table " + tablePath(root) + "\n");
+    // The leftovers go before anything is written, as the room check assumes.
+    const std::string stagedPrefix = prefix + kStagingSuffix;
+    for (const std::string& path : leftOver)
+        platform::removeFile(path);
+
+    Job job{root, name, {}, false};
+    if (!older.empty() && imageBytes > room) {
+        // Only the room of the older installation makes the new one fit: it
+        // goes first, as the user agreed, its files once no record names them.
+        if (!dropRecords(job))
             return 0;
-        }
-        removeDroppedFiles(root, removed.dropped, {});
+        job.formerGone = true;
     } else {
-        // The older installation stays whole until the new one is recorded.
+        // The older installation stays whole until the table no longer lists
+        // it; new parts that would take its files' names are staged.
         for (const std::string& path : oldFiles) {
             if (newFiles.count(path) != 0)
-                writePrefix = prefix + kStagingSuffix;
+                job.writePrefix = stagedPrefix;
         }
     }
+    if (job.writePrefix.empty())
+        job.writePrefix = prefix;
 
     SplitImageWriter writer(ui_, parts_);
     int partCount = 0;
-    bool copied = writer.copy(disc, writePrefix, partCount);
+    bool copied = writer.copy(disc, job.writePrefix, partCount);
     source.close();
     if (!copied) {
         parts_.removeAll();
+        if (ui_.progress.cancelRequested()) {
+            if (job.formerGone) {
+                ui_.boxes.show("The former game " + name +
+                               " was removed to make room; the install was cancelled\n");
+            } else {
+                ui_.status.setText(kCancelled);
+            }
+        } else if (job.formerGone) {
+            ui_.boxes.show("The former game " + name +
+                           " was removed to make room; the install failed\n");
+        }
         return 0;
+    }
+
+    GameTable added;
+    if (!added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
+                        static_cast<std::uint8_t>(partCount & 0x0F), ui_.out)) {
+        ui_.status.setText("config file error\n");
+        return abandon(job, "The game could not be recorded");
+    }
+    // The parts' names reach the device before the table may name them.
+    if (!platform::syncFolder(root))
+        return abandon(job, "Cannot write data! " + root + ": " + platform::lastErrorText());
+
+    if (job.writePrefix != prefix) {
+        // The older game leaves the table, then its files go, then the new
+        // parts take their names: at every moment the table names either the
+        // old game with its own files or nothing.
+        if (!dropRecords(job)) {
+            parts_.removeAll();
+            return 0;
+        }
+        job.formerGone = true;
+        for (int i = 0; i < partCount; ++i) {
+            std::string from = *partFilePath(job.writePrefix, i);
+            std::string to = *partFilePath(prefix, i);
+            if (!platform::replaceFile(from, to)) {
+                return abandon(job, "Cannot write file " + to + ": " + platform::lastErrorText());
+            }
+            parts_.createdParts[static_cast<std::size_t>(i)] = to;
+        }
+        if (!platform::syncFolder(root))
+            return abandon(job, "Cannot write data! " + root + ": " + platform::lastErrorText());
     }
 
     // The new record replaces every older one of the same name in one atomic
-    // table write; until then the drive still lists what it listed before.
-    GameTable added;
-    bool recorded = added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
-                                   static_cast<std::uint8_t>(partCount & 0x0F), ui_.out);
-    RewriteResult result;
-    if (recorded)
-        result = rewriteTable(root, dropNamed(name), added.entries());
-    if (!recorded || !result.replaced()) {
+    // table write; until then the drive lists what it listed before.
+    RewriteResult result = rewriteTable(root, dropNamed(name), added.entries());
+    if (!result.replaced()) {
         ui_.status.setText("config file error\n");
-        parts_.removeAll();
-        ui_.boxes.show("The game could not be added to the table " + tablePath(root) +
-                       "; its copied files were removed\n");
-        return 0;
-    }
-
-    bool renamed = true;
-    if (writePrefix != prefix) {
-        for (int i = 0; i < partCount; ++i) {
-            if (!platform::replaceFile(*partFilePath(writePrefix, i), *partFilePath(prefix, i))) {
-                renamed = false;
-            }
-        }
+        return abandon(job, tableProblem(result, table));
     }
     parts_.clear();
-    removeDroppedFiles(root, result.dropped, newFiles);
-    if (!renamed) {
-        ui_.status.setText("\nCannot write file\n");
-        ui_.boxes.show("Cannot write file");
-        return 0;
-    }
+    removeDroppedFiles(root, result.dropped, newFiles, ui_.boxes);
     ui_.out << "copy finished\n";
     return 1;
+}
+
+bool InstallCommand::dropRecords(Job& job) {
+    RewriteResult removed = rewriteTable(job.root, dropNamed(job.name));
+    if (!removed.replaced()) {
+        ui_.status.setText("config file error\n");
+        ui_.boxes.show(tableProblem(removed, tablePath(job.root)) + "; the drive is unchanged\n");
+        return false;
+    }
+    removeDroppedFiles(job.root, removed.dropped, {}, ui_.boxes);
+    return true;
+}
+
+int InstallCommand::abandon(const Job& job, const std::string& why) {
+    parts_.removeAll();
+    std::string text = why + "; its copied files were removed";
+    if (job.formerGone)
+        text += ", and the former game " + job.name + " is gone";
+    ui_.boxes.show(text + "\n");
+    return 0;
 }

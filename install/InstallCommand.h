@@ -34,6 +34,18 @@ class InstallCommand {
     PartsInProgress& parts() { return parts_; }
 
   private:
+    struct Job {
+        std::string root;
+        std::string name;
+        std::string writePrefix;  // where the parts are written: final or staged names
+        bool formerGone = false;  // the older game of the name has left the drive
+    };
+    // Drops the records of the job's name from the table, then their files;
+    // says why when the table cannot be replaced.
+    bool dropRecords(Job& job);
+    // Removes the copied parts and says why, and whether the former game is gone. Returns 0.
+    int abandon(const Job& job, const std::string& why);
+
     FrontEnd& ui_;
     DiscOpener opener_;
     FreeSpace freeSpace_;

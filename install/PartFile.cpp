@@ -60,6 +60,12 @@ bool PartFile::appendFrom(DiscDevice& device, std::uint64_t offset, std::size_t 
 bool PartFile::close() {
     if (!file_.isOpen())
         return true;
-    bool ok = flush();
+    // A part is on the device before anything (the table) may name it.
+    bool ok = flush() && file_.sync();
     return file_.close() && ok;
+}
+
+void PartFile::abandon() {
+    used_ = 0;
+    file_.close();
 }

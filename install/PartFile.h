@@ -15,7 +15,8 @@ class PartFile {
   public:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-    // Creates the file, or empties an existing one, and reserves `expectedBytes`
+    // Creates the file anew (whatever stood under its name is removed first,
+    // a link included, and never written through) and reserves `expectedBytes`
     // for it, so that the part lies in one run of clusters where the drive has one.
     bool open(const std::string& path, std::uint64_t expectedBytes = 0);
     bool isOpen() const { return file_.isOpen(); }
@@ -28,7 +29,10 @@ class PartFile {
     // it was, and `unsupported` tells whether the device can do this at all.
     bool appendFrom(DiscDevice& device, std::uint64_t offset, std::size_t length,
                     bool& unsupported);
-    // Writes what is buffered and closes; false when that failed. Harmless when closed.
+    // Closes without writing what is buffered: the file is about to go.
+    void abandon();
+    // Writes what is buffered, flushes the file to the device and closes;
+    // false when any of that failed. Harmless when closed.
     bool close();
 
   private:

@@ -5,12 +5,12 @@
 void PartsInProgress::discardCurrent() {
     if (!currentPartFile.isOpen())
         return;
-    currentPartFile.close();
+    currentPartFile.abandon();
     platform::removeFile(currentPartFile.path());
 }
 
 void PartsInProgress::removeAll() {
-    currentPartFile.close();
+    currentPartFile.abandon();
     for (const std::string& path : createdParts)
         platform::removeFile(path);
     createdParts.clear();

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "install/DiscSource.h"
+#include "platform/FaultPoint.h"
 #include "store/PartNaming.h"
 
 namespace {
@@ -23,12 +24,17 @@ class GiveUpGuard {
     DiscSource& source_;
 };
 
+// The file and the system's reason for its last failed operation.
+std::string problem(const std::string& path) {
+    return path + ": " + platform::lastErrorText();
+}
+
 }  // namespace
 
-bool SplitImageWriter::fail(const char* status, const char* box) {
+bool SplitImageWriter::fail(const char* status, const char* box, const std::string& detail) {
     if (status != nullptr)
         ui_.status.setText(status);
-    ui_.boxes.show(box);
+    ui_.boxes.show(detail.empty() ? std::string(box) : std::string(box) + "\n" + detail);
     ui_.progress.hide();
     return false;
 }
@@ -64,7 +70,7 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
 
         if (partDue) {
             if (!part.close()) {
-                return fail("Cannot write data", "Cannot write data!");
+                return fail("Cannot write data", "Cannot write data!", problem(part.path()));
             }
             std::optional<std::string> path = partFilePath(prefix, partCount);
             const std::int64_t partSectors =
@@ -72,14 +78,15 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
             bool opened = path && part.open(*path, std::uint64_t(partSectors) * 2048);
             ui_.progress.setText("Installing " + path.value_or(prefix));
             if (!opened)
-                return fail("\nCannot write file\n", "Cannot write file");
+                return fail("\nCannot write file\n", "Cannot write file",
+                            problem(path.value_or(prefix)));
             parts_.createdParts.push_back(*path);
             ++partCount;
             partDue = false;
         }
 
         if (ui_.progress.cancelRequested()) {
-            part.close();
+            part.abandon();
             ui_.progress.hide();  // the window hides itself; a console bar needs erasing
             return false;
         }
@@ -104,11 +111,9 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
             return fail(nullptr, "Read Error!");
 
         if (!part.write(data, DiscSource::kSectorSize)) {
-            ui_.status.setText("Cannot write data");
-            part.close();
-            ui_.boxes.show("Cannot write data!");
-            ui_.progress.hide();
-            return false;
+            const std::string detail = problem(part.path());
+            part.abandon();
+            return fail("Cannot write data", "Cannot write data!", detail);
         }
         if (++sectorsInPart == kPartSectors) {
             sectorsInPart = 0;
@@ -119,7 +124,7 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
 
     ui_.out << "\n" << std::flush;
     if (!part.close())
-        return fail("Cannot write data", "Cannot write data!");
+        return fail("Cannot write data", "Cannot write data!", problem(part.path()));
     ui_.progress.setButtonCaption("OK");
     return true;
 }

@@ -24,7 +24,9 @@ class SplitImageWriter {
     bool copy(const DiscInfo& disc, const std::string& prefix, int& partCount);
 
   private:
-    bool fail(const char* status, const char* box);
+    // The box shows its text, then `detail` (the file and the system's reason) on a line of its
+    // own.
+    bool fail(const char* status, const char* box, const std::string& detail = {});
 
     FrontEnd& ui_;
     PartsInProgress& parts_;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/StrayParts.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
@@ -18,13 +20,17 @@
 namespace {
 
 const char* kSameDrive = "Cannot copy to it's drive!";
-const char* kTargetNotReadable =
-    "The game table of the target drive cannot be read; nothing was copied.";
-const char* kTargetNotWritten =
-    "The game table of the target drive cannot be written; nothing was copied.";
+std::string targetNotReadable(const std::string& root) {
+    return "The game table " + tablePath(root) + " of the target drive cannot be read; nothing " +
+           "was copied.";
+}
+std::string targetNotWritten(const std::string& root, const std::string& reason) {
+    return "The game table " + tablePath(root) + " of the target drive cannot be written (" +
+           reason + "); nothing was copied.";
+}
 // Suffix of a part copied beside a replaced game's file of the same name;
 // it takes that file's place once the new table is in place.
-const char* kPendingSuffix = ".new";
+const char* kPendingSuffix = kCopyStagingSuffix;
 
 // How one part reaches the target.
 struct PartPlan {
@@ -132,7 +138,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     // Every question first: nothing changes unless each answer is Yes.
     TableContents targetTable = readTableFile(tablePath(targetRoot));
     if (targetTable.exists && !targetTable.opened) {
-        frontEnd.boxes.show(kTargetNotReadable);
+        frontEnd.boxes.show(targetNotReadable(targetRoot));
         return CopyGameResult::Failed;
     }
     std::vector<GameEntry> kept;
@@ -208,7 +214,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
             return hasName(entry, name) ? RecordDecision::Drop : RecordDecision::Keep;
         });
         if (!cleared.replaced()) {
-            frontEnd.boxes.show(kTargetNotWritten);
+            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
             return CopyGameResult::Failed;
         }
         for (const GameEntry& entry : cleared.dropped) {
@@ -229,6 +235,10 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     for (PartPlan& plan : plans) {
         if (plan.removeFirst && platform::removeFile(plan.target))
             plan.removeFirst = false;
+        // A staged part that a stopped copy left; no record can name it.
+        const std::string staged = plan.target + kPendingSuffix;
+        if (staged != plan.writeTo && platform::pathTaken(staged))
+            platform::removeFile(staged);
     }
 
     // Copy the parts. From here on every failure removes what this copy wrote.
@@ -274,44 +284,90 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         }
     }
 
+    // The copied parts' names reach the device before a table may name them.
+    const std::string formerGone = " The former game " + name + " is gone.";
+    if (!platform::syncFolder(targetRoot)) {
+        std::string reason = platform::lastErrorText();
+        removeAll(written);
+        frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" + reason + ")" +
+                            unchanged);
+        return CopyGameResult::Failed;
+    }
+    std::vector<std::string> problems;
+    std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
+    auto dropName = [&](const GameEntry& entry) {
+        if (hasName(entry, name))
+            return RecordDecision::Drop;
+        for (const std::string& path : partFilesOf(targetRoot, entry).paths)
+            stillKept.insert(path);
+        return RecordDecision::Keep;
+    };
+    auto removeDropped = [&](const std::vector<GameEntry>& dropped,
+                             const std::set<std::string>& spare) {
+        for (const GameEntry& entry : dropped) {
+            for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
+                if (spare.count(path) != 0 || stillKept.count(path) != 0)
+                    continue;
+                if (!platform::removeFile(path))
+                    problems.push_back(path + ": " + platform::lastErrorText());
+            }
+        }
+    };
+    bool replacedGone = false;
+    const bool staged = std::any_of(plans.begin(), plans.end(), [](const PartPlan& plan) {
+        return plan.writeTo != plan.target;
+    });
+    if (staged) {
+        // The replaced game leaves the table, then its files go, then the
+        // staged parts take their names: the table never names a file that
+        // holds another game's bytes.
+        RewriteResult cleared = rewriteTable(targetRoot, dropName);
+        if (!cleared.replaced()) {
+            removeAll(written);
+            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
+            return CopyGameResult::Failed;
+        }
+        removeDropped(cleared.dropped, {});
+        for (const PartPlan& plan : plans) {
+            if (plan.writeTo == plan.target)
+                continue;
+            if (!platform::replaceFile(plan.writeTo, plan.target)) {
+                std::string reason = platform::lastErrorText();
+                removeAll(written);
+                removeAll(targetPaths);
+                frontEnd.boxes.show("Renaming " + plan.writeTo + " to " + plan.target +
+                                    " failed (" + reason + "); nothing was copied." + formerGone);
+                return CopyGameResult::Failed;
+            }
+            std::replace(written.begin(), written.end(), plan.writeTo, plan.target);
+        }
+        if (!platform::syncFolder(targetRoot)) {
+            std::string reason = platform::lastErrorText();
+            removeAll(written);
+            frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" + reason +
+                                "); nothing was copied." + formerGone);
+            return CopyGameResult::Failed;
+        }
+        replacedGone = true;  // from here on, a failure leaves neither game
+    }
+
     // Put the new table in place: the former records less those of the name,
     // then the copied record.
-    std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
-    RewriteResult rewrite = rewriteTable(
-        targetRoot,
-        [&](const GameEntry& entry) {
-            if (hasName(entry, name))
-                return RecordDecision::Drop;
-            for (const std::string& path : partFilesOf(targetRoot, entry).paths)
-                stillKept.insert(path);
-            return RecordDecision::Keep;
-        },
-        std::span<const GameEntry>(&source, 1));
+    RewriteResult rewrite =
+        rewriteTable(targetRoot, dropName, std::span<const GameEntry>(&source, 1));
     if (!rewrite.replaced()) {
         removeAll(written);
-        std::string text = kTargetNotWritten;
+        std::string text = targetNotWritten(targetRoot, rewrite.error);
         if (makeRoomFirst)
             text += " The former game " + name + " was removed to make room for the copy.";
+        else if (replacedGone)
+            text += formerGone;
         frontEnd.boxes.show(text);
         return CopyGameResult::Failed;
     }
 
     // Now the replaced games' files may go, except the names the copy uses.
-    std::vector<std::string> problems;
-    for (const PartPlan& plan : plans) {
-        if (plan.writeTo != plan.target && !platform::replaceFile(plan.writeTo, plan.target)) {
-            problems.push_back(plan.writeTo);
-        }
-    }
-    const std::set<std::string> copiedPaths(targetPaths.begin(), targetPaths.end());
-    for (const GameEntry& entry : rewrite.dropped) {
-        for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
-            if (copiedPaths.count(path) != 0 || stillKept.count(path) != 0)
-                continue;
-            if (!platform::removeFile(path))
-                problems.push_back(path);
-        }
-    }
+    removeDropped(rewrite.dropped, std::set<std::string>(targetPaths.begin(), targetPaths.end()));
     if (!problems.empty()) {
         std::string text = "The game " + name + " was copied, but these files need attention:";
         for (const std::string& path : problems)

@@ -5,16 +5,20 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/StrayParts.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "store/DriveRoot.h"
+#include "store/NameHash.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
 namespace {
 
-const char* kTableNotReadable = "The game table cannot be read; nothing was deleted.";
-const char* kTableNotWritten = "The game table cannot be rewritten; nothing was deleted.";
+std::string tableNotReadable(const std::string& root) {
+    return "The game table " + tablePath(root) + " cannot be read; nothing was deleted.";
+}
 
 }  // namespace
 
@@ -23,13 +27,34 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
     if (table.exists && !table.opened) {
-        frontEnd.boxes.show(kTableNotReadable);
+        frontEnd.boxes.show(tableNotReadable(root));
         return DeleteResult::Failed;
     }
     if (std::none_of(table.records.begin(), table.records.end(),
                      [&](const GameEntry& entry) { return hasName(entry, name); })) {
-        frontEnd.boxes.show(gameNotFoundText(name));
-        return DeleteResult::NotFound;
+        // A deletion that stopped after the table let the game go left its
+        // files under the name's hash: running it again finishes it.
+        const std::string hash = hashText(gameNameHash(name));
+        std::vector<std::string> leftOver;
+        for (const std::string& path :
+             unownedPartFiles(root, ownedPartFiles(root, table.records))) {
+            std::optional<PartFileName> part = parsePartFileName(path.substr(root.size()));
+            if (part && !part->staged && part->hash == hash)
+                leftOver.push_back(path);
+        }
+        if (leftOver.empty()) {
+            frontEnd.boxes.show(gameNotFoundText(name));
+            return DeleteResult::NotFound;
+        }
+        std::string text =
+            "The game " + name + " is not in the table; the files it left behind were deleted:";
+        for (const std::string& path : leftOver) {
+            text += "\n" + path;
+            if (!platform::removeFile(path))
+                text += ": " + platform::lastErrorText();
+        }
+        frontEnd.boxes.show(text);
+        return DeleteResult::Deleted;
     }
 
     std::set<std::string> keptPaths;
@@ -41,11 +66,12 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         return RecordDecision::Keep;
     });
     if (rewrite.status == RewriteResult::Status::NotOpened) {
-        frontEnd.boxes.show(kTableNotReadable);
+        frontEnd.boxes.show(tableNotReadable(root));
         return DeleteResult::Failed;
     }
     if (!rewrite.replaced()) {
-        frontEnd.boxes.show(kTableNotWritten);
+        frontEnd.boxes.show("The game table " + tablePath(root) + " cannot be rewritten (" +
+                            rewrite.error + "); nothing was deleted.");
         return DeleteResult::Failed;
     }
 
@@ -55,7 +81,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             if (keptPaths.count(path) != 0)
                 continue;  // another game's file of the same name
             if (!platform::removeFile(path))
-                leftOver.push_back(path);
+                leftOver.push_back(path + ": " + platform::lastErrorText());
         }
     }
     if (!leftOver.empty()) {

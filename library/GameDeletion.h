@@ -17,7 +17,9 @@ enum class DeleteResult {
 
 // Drops every record named `name` from the table at `root`, then deletes
 // their part files (never one that a kept record also names). Files of a
-// damaged record are left alone.
+// damaged record are left alone. With no record of the name, part files of
+// the name's hash that no record owns (a deletion that stopped after the
+// table changed) are deleted.
 DeleteResult deleteGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd);
 
 // The Delete command: "Please select game" without a selection, otherwise

@@ -12,13 +12,18 @@ std::optional<std::string> gameDetails(const std::string& root, const std::strin
     for (const GameEntry& entry : readTableFile(tablePath(root)).records) {
         if (!hasName(entry, name))
             continue;
-        // A damaged record names no file, so its size counts as 0.
-        PartPresence presence = findPartFiles(partFilesOf(root, entry).paths);
+        // A damaged record names no file, so its size counts as 0, and the
+        // text says so, with the count as stored.
+        PartFiles files = partFilesOf(root, entry);
+        PartPresence presence = findPartFiles(files.paths);
         char text[96];
         std::snprintf(text, sizeof text, "Size %llu Bytes ,File number %d ",
                       static_cast<unsigned long long>(presence.bytes),
-                      static_cast<int>(entry.PartCount()));
+                      files.valid ? static_cast<int>(entry.PartCount())
+                                  : static_cast<int>(entry.bytes[entry_layout::kPartCount]));
         details = text;
+        if (!files.valid)
+            *details += "(damaged record: its part count or game ID names no files)";
     }
     return details;
 }

@@ -5,5 +5,6 @@
 #include <string>
 
 // "Size <bytes> Bytes ,File number <PartCount> " for the last record named
-// `name`; nothing when no record carries the name. Only reads the drive.
+// `name`; nothing when no record carries the name. For a damaged record the
+// count is the byte as stored (0 to 255), and a note follows. Only reads the drive.
 std::optional<std::string> gameDetails(const std::string& root, const std::string& name);

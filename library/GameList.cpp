@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 #include "library/GameDeletion.h"
 #include "library/GameFiles.h"
+#include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
@@ -22,16 +24,24 @@ void showSpace(const std::string& root, StatusLine& status) {
     }
 }
 
+bool knownMedia(const GameEntry& entry) {
+    return entry.MediaType() == kMediaCd || entry.MediaType() == kMediaDvd;
+}
+
 GameRow rowOf(const GameEntry& entry) {
     GameRow row;
     row.name = entry.DisplayName();
-    row.parts = entry.PartCount();
+    row.parts = entry.bytes[entry_layout::kPartCount];  // as stored, 0 to 255
     row.gameId = entry.gameId();
     row.mediaType = entry.MediaType();
     return row;
 }
 
 }  // namespace
+
+std::string repairQuestion(const std::string& name) {
+    return "Game " + name + " has parts under another name,Repair ?";
+}
 
 std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
     char text[96];
@@ -67,9 +77,20 @@ bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameList
             row.damaged = true;
         } else {
             PartPresence presence = findPartFiles(files.paths);
+            // Parts that a stopped rename left under another name hash make
+            // the game whole again: it is offered a repair, never a deletion.
+            std::map<int, std::string> strays;
+            if (presence.missing > 0)
+                strays = findStrayParts(root, entry, ownedPartFiles(root, records));
+            const bool split = straysCompleteGame(root, entry, strays);
+            if (split && frontEnd.boxes.ask(repairQuestion(row.name)) &&
+                reuniteParts(root, entry, strays))
+                presence = findPartFiles(files.paths);
             row.sizeKB = presence.bytes / 1024;
             row.complete = presence.missing == 0;
-            if (!row.complete && frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
+            row.damaged = !knownMedia(entry);
+            if (!row.complete && !split &&
+                frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
                 deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted) {
                 // The deletion dropped every record of this name; the handled
                 // records that stay are the ones before this game that remain.

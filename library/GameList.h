@@ -11,11 +11,12 @@
 struct GameRow {
     std::string name;
     std::uint64_t sizeKB = 0;  // part files present, in KiB, truncated
-    int parts = 0;             // PartCount as recorded (signed)
+    int parts = 0;             // the PartCount byte as stored, 0 to 255
     std::string gameId;
     std::uint32_t mediaType = 0;
     bool complete = false;  // every part file present and the record sound
-    bool damaged = false;   // the record's game ID or part count names no files
+    bool damaged = false;   // the record's game ID or part count names no files,
+                            // or its media type is unknown
 };
 
 // Where the rows go: the window's list view, a console table, a test.
@@ -29,9 +30,15 @@ class GameListView {
 // "Disk Size:<total>MB Free Size:<free>MB", in mebibytes, truncated.
 std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes);
 
+// "Game <name> has parts under another name,Repair ?"
+std::string repairQuestion(const std::string& name);
+
 // Shows the drive's space on the status line and lists its games in table
 // order. A game with a missing part file raises "Game <name> destroyed,Delete ?";
-// on Yes it is deleted and the listing goes on with the games after it.
+// on Yes it is deleted and the listing goes on with the games after it. A
+// game whose missing parts lie under another name hash (a stopped rename) is
+// never offered for deletion: it raises the repair question instead, and on
+// Yes its parts are moved back under its own name.
 // A table without a complete record is deleted. Returns whether the drive
 // has a table file.
 bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view);

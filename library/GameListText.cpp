@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "store/GameEntry.h"
+#include "store/ShownText.h"
 
 namespace {
 
@@ -13,15 +14,7 @@ std::string escapedByte(const char* format, unsigned char byte) {
 }
 
 std::string withoutControls(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7F) {
-            out += escapedByte("\\x%02X", c);
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return escapeControls(text);
 }
 
 // Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no
@@ -70,12 +63,18 @@ const char* mediaText(std::uint32_t mediaType) {
     return mediaType == kMediaDvd ? "DVD" : "CD";
 }
 
+const char* stateText(const GameRow& row) {
+    if (row.damaged)
+        return "damaged";
+    return row.complete ? "complete" : "incomplete";
+}
+
 std::string gameRowLine(const GameRow& row) {
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, "\t%llu\t%d\t",
                   static_cast<unsigned long long>(row.sizeKB), row.parts);
     return withoutControls(row.name) + numbers + withoutControls(row.gameId) + "\t" +
-           mediaText(row.mediaType) + "\n";
+           mediaText(row.mediaType) + "\t" + stateText(row) + "\n";
 }
 
 std::string jsonString(const std::string& text) {
@@ -111,7 +110,8 @@ std::string gameRowsJson(const std::vector<GameRow>& rows) {
         out += i == 0 ? "\n" : ",\n";
         out += "  {\"name\": " + jsonString(row.name) + numbers + jsonString(row.gameId) +
                ", \"media\": \"" + mediaText(row.mediaType) +
-               "\", \"complete\": " + (row.complete ? "true" : "false") + "}";
+               "\", \"complete\": " + (row.complete ? "true" : "false") +
+               ", \"damaged\": " + (row.damaged ? "true" : "false") + "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");
 }

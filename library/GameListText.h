@@ -11,11 +11,16 @@
 // "CD" or "DVD".
 const char* mediaText(std::uint32_t mediaType);
 
-// name, size in KB, part count, game ID, media, tab-separated, ending in '\n'.
+// "damaged" (the record names no files or has an unknown media type),
+// "incomplete" (a part file is missing) or "complete".
+const char* stateText(const GameRow& row);
+
+// name, size in KB, part count, game ID, media, state, tab-separated, ending in '\n'.
 // Control characters in the texts are written as \xNN.
 std::string gameRowLine(const GameRow& row);
 
-// A JSON array of objects with the keys name, sizeKB, parts, gameId, media, complete.
+// A JSON array of objects with the keys name, sizeKB, parts, gameId, media,
+// complete, damaged.
 std::string gameRowsJson(const std::vector<GameRow>& rows);
 
 // A JSON string literal of `text`: valid UTF-8 passes through, any other byte

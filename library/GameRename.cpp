@@ -1,21 +1,54 @@
 #include "library/GameRename.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "library/GameFiles.h"
+#include "library/StrayParts.h"
+#include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
+#include "platform/Files.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
+#include "store/ShownText.h"
 #include "store/TableFile.h"
 
 namespace {
 
-const char* kNameTooLong = "The new name is longer than 31 characters.";
+const char* kNameTooLong =
+    "The new name is longer than 31 bytes (a letter outside ASCII takes two or more).";
+const char* kNameControl = "The new name holds a control character.";
 const char* kNameTaken = "The game already exist.";
 const char* kFileTaken = "The file already exist!";
 const char* kTableNotReadable = "The game table cannot be read; nothing was renamed.";
-const char* kTableNotWritten = "The game table cannot be written; the rename stopped.";
+
+// One part moved from its old name to its new one.
+struct Move {
+    std::string from;
+    std::string to;
+};
+
+void moveBack(const std::vector<Move>& moves) {
+    for (auto it = moves.rbegin(); it != moves.rend(); ++it)
+        platform::renameNoReplace(it->to, it->from);
+}
+
+// A rename that stopped after the table took the new name (as earlier
+// versions wrote it) leaves parts under the old hash: they are moved on.
+bool finishesStoppedRename(const std::string& root, const std::vector<GameEntry>& records,
+                           const std::string& newName) {
+    const std::set<std::string> owned = ownedPartFiles(root, records);
+    bool finished = false;
+    for (const GameEntry& entry : records) {
+        if (!hasName(entry, newName))
+            continue;
+        std::map<int, std::string> strays = findStrayParts(root, entry, owned);
+        if (!strays.empty() && reuniteParts(root, entry, strays))
+            finished = true;
+    }
+    return finished;
+}
 
 }  // namespace
 
@@ -24,6 +57,10 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     if (newName.size() > kMaxGameNameLength) {
         frontEnd.boxes.show(kNameTooLong);
         return RenameGameResult::NameTooLong;
+    }
+    if (hasControlByte(newName)) {
+        frontEnd.boxes.show(kNameControl);
+        return RenameGameResult::NameInvalid;
     }
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
@@ -37,6 +74,8 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     };
     // The game's own current name counts as taken too.
     if (named(newName)) {
+        if (!named(oldName) && finishesStoppedRename(root, table.records, newName))
+            return RenameGameResult::Renamed;
         frontEnd.boxes.show(kNameTaken);
         return RenameGameResult::NameTaken;
     }
@@ -45,11 +84,16 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         return RenameGameResult::NotFound;
     }
 
+    // The parts move first, then the table takes the new name in one atomic
+    // replacement. A stop in between leaves the record under the old name
+    // with its parts under either hash: the same rename run again finishes
+    // it, and the listing offers to move them back.
     const std::uint32_t oldHash = gameNameHash(oldName);
     const std::uint32_t newHash = gameNameHash(newName);
     bool leftDamaged = false;
-    for (std::size_t index = 0; index < table.records.size(); ++index) {
-        const GameEntry& entry = table.records[index];
+    std::vector<Move> moves;
+    std::vector<GameEntry> records = table.records;
+    for (GameEntry& entry : records) {
         if (!hasName(entry, oldName))
             continue;
         if (!partFilesOf(root, entry).valid) {
@@ -60,22 +104,38 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         const std::string id = entry.gameId();
         const std::string oldPrefix = partPrefix(root, oldHash, id);
         const std::string newPrefix = partPrefix(root, newHash, id);
-        GameEntry renamed = entry;
-        renamed.setDisplayName(newName);
         for (int part = 0; part < entry.PartCount(); ++part) {
-            platform::RenameResult moved = platform::renameNoReplace(
-                *partFilePath(oldPrefix, part), *partFilePath(newPrefix, part));
+            Move move{*partFilePath(oldPrefix, part), *partFilePath(newPrefix, part)};
+            platform::RenameResult moved = platform::renameNoReplace(move.from, move.to);
             if (moved == platform::RenameResult::TargetExists) {
-                frontEnd.boxes.show(kFileTaken);
+                moveBack(moves);
+                frontEnd.boxes.show(std::string(kFileTaken) + " " + move.to);
                 return RenameGameResult::FileTaken;
             }
-            // Any other failure is passed over: a missing old part is most
-            // likely one that an earlier, stopped rename already moved.
-            if (!platform::overwriteFileAt(path, index * entry_layout::kSize, renamed.bytes)) {
-                frontEnd.boxes.show(kTableNotWritten);
+            if (moved == platform::RenameResult::Failed) {
+                std::string reason = platform::lastErrorText();
+                moveBack(moves);
+                frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason +
+                                    "); nothing was renamed.");
                 return RenameGameResult::Failed;
             }
+            if (moved == platform::RenameResult::Renamed)
+                moves.push_back(move);
+            // A missing old part is passed over: most likely an earlier,
+            // stopped rename already moved it.
         }
+        entry.setDisplayName(newName);
+    }
+    if (leftDamaged && moves.empty() &&
+        std::none_of(records.begin(), records.end(),
+                     [&](const GameEntry& entry) { return hasName(entry, newName); }))
+        return RenameGameResult::Damaged;
+    if (!platform::syncFolder(root) || !writeTableFile(path, records)) {
+        std::string reason = platform::lastErrorText();
+        moveBack(moves);
+        frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason +
+                            "); nothing was renamed.");
+        return RenameGameResult::Failed;
     }
     return leftDamaged ? RenameGameResult::Damaged : RenameGameResult::Renamed;
 }

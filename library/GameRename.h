@@ -13,6 +13,7 @@ constexpr std::size_t kMaxGameNameLength = 31;
 enum class RenameGameResult {
     Renamed,      // every record of the old name now carries the new one
     NameTooLong,  // nothing changed
+    NameInvalid,  // the new name holds a control byte; nothing changed
     NameTaken,    // "The game already exist."; nothing changed
     FileTaken,    // "The file already exist!"; stopped after the parts before it
     NotFound,     // no record carries the old name; nothing changed
@@ -21,9 +22,12 @@ enum class RenameGameResult {
 };
 
 // Renames part i of each record named `oldName` from the old name hash to the
-// new one, writing the record with the new name after each part. An old part
-// file that is missing (or cannot be renamed for another reason than a taken
-// new name) is passed over, so that renaming again finishes a rename that
-// stopped half-way. Damaged records are left alone, and then the result says so.
+// new one, then replaces the table with the records renamed, in one atomic
+// step. An old part file that is missing (or cannot be renamed for another
+// reason than a taken new name) is passed over, so that renaming again
+// finishes a rename that stopped half-way; so does a rename whose table
+// already holds the new name while parts still lie under the old hash. A
+// taken new part name, or a table that cannot be written, moves the parts
+// back. Damaged records are left alone, and then the result says so.
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
                             const std::string& newName, const FrontEnd& frontEnd);

@@ -1,10 +1,8 @@
 #pragma once
-// Renaming and copying files without ever replacing an existing one, and
-// overwriting bytes inside an existing file.
+// Renaming and copying files without ever replacing an existing one.
 
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <string>
 
 namespace platform {
@@ -36,10 +34,5 @@ using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)
 // what it wrote of `to`.
 CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
                               const CopyProgress& progress);
-
-// Writes `data` at `offset` of the existing file `path` (never creating or
-// truncating it) and flushes it to the device.
-bool overwriteFileAt(const std::string& path, std::uint64_t offset,
-                     std::span<const std::uint8_t> data);
 
 }  // namespace platform

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/FaultPoint.h"
+
 namespace platform {
 namespace {
 
@@ -46,14 +48,18 @@ RenameResult renameAfterTest(const std::string& from, const std::string& to) {
         return RenameResult::SourceMissing;
     if (pathExists(to))
         return RenameResult::TargetExists;
+    if (!fileOpAllowed(FileOp::Rename, from, to))
+        return RenameResult::Failed;
     if (::rename(from.c_str(), to.c_str()) == 0)
         return RenameResult::Renamed;
     return errno == ENOENT && !pathExists(from) ? RenameResult::SourceMissing
                                                 : RenameResult::Failed;
 }
 
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+bool writeAll(int fd, const std::string& path, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
+        if (!fileOpAllowed(FileOp::Write, path))
+            return false;
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
@@ -69,8 +75,10 @@ constexpr std::size_t kCopyPiece = 8u << 20;  // bytes per step: progress and ca
 
 // One piece through the kernel's in-file-system copy; -1 with errno when it
 // cannot be used, 0 at the end of the source.
-ssize_t copyPieceInKernel(int in, int out) {
+ssize_t copyPieceInKernel(int in, int out, const std::string& path) {
     for (;;) {
+        if (!fileOpAllowed(FileOp::Write, path))
+            return -1;
         ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyPiece, 0);
         if (n < 0 && errno == EINTR)
             continue;
@@ -78,7 +86,8 @@ ssize_t copyPieceInKernel(int in, int out) {
     }
 }
 
-ssize_t copyPieceByReading(int in, int out, std::vector<std::uint8_t>& buffer) {
+ssize_t copyPieceByReading(int in, int out, const std::string& path,
+                           std::vector<std::uint8_t>& buffer) {
     if (buffer.empty())
         buffer.resize(kCopyPiece);
     ssize_t n;
@@ -87,7 +96,7 @@ ssize_t copyPieceByReading(int in, int out, std::vector<std::uint8_t>& buffer) {
     } while (n < 0 && errno == EINTR);
     if (n <= 0)
         return n;
-    return writeAll(out, buffer.data(), static_cast<std::size_t>(n)) ? n : -1;
+    return writeAll(out, path, buffer.data(), static_cast<std::size_t>(n)) ? n : -1;
 }
 
 bool kernelCopyUnsupported(int error) {
@@ -98,6 +107,8 @@ bool kernelCopyUnsupported(int error) {
 }  // namespace
 
 RenameResult renameNoReplace(const std::string& from, const std::string& to) {
+    if (!fileOpAllowed(FileOp::Rename, from, to))
+        return RenameResult::Failed;
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return RenameResult::Renamed;
     }
@@ -115,7 +126,8 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to) {
 CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
                               const CopyProgress& progress) {
     CopyOutcome outcome;
-    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    // A part file is never read through a link: it could lead off the drive.
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info;
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0) {
         outcome.error = std::strerror(errno);
@@ -125,7 +137,11 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         outcome.error = "not a regular file";
         return outcome;
     }
-    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!fileOpAllowed(FileOp::Open, to)) {
+        outcome.error = lastErrorText();
+        return outcome;
+    }
+    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (out.get() < 0) {
         if (errno == EEXIST) {
             outcome.result = CopyResult::TargetExists;
@@ -144,7 +160,7 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
     bool inKernel = true;
     std::vector<std::uint8_t> buffer;
     for (;;) {
-        ssize_t n = inKernel ? copyPieceInKernel(in.get(), out.get()) : -1;
+        ssize_t n = inKernel ? copyPieceInKernel(in.get(), out.get(), to) : -1;
         // Some file systems refuse the kernel copy, or report an empty source
         // that is not empty; the first piece tells.
         if (inKernel && done == 0 &&
@@ -152,13 +168,13 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
             inKernel = false;
         }
         if (!inKernel)
-            n = copyPieceByReading(in.get(), out.get(), buffer);
+            n = copyPieceByReading(in.get(), out.get(), to, buffer);
         if (n < 0) {
             outcome.error = std::strerror(errno);
             break;
         }
         if (n == 0) {
-            if (::fsync(out.get()) != 0 || !out.close()) {
+            if (!fileOpAllowed(FileOp::Flush, to) || ::fsync(out.get()) != 0 || !out.close()) {
                 outcome.error = std::strerror(errno);
                 break;
             }
@@ -172,26 +188,9 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         }
     }
     out.close();
-    ::unlink(to.c_str());
+    if (fileOpAllowed(FileOp::Remove, to))
+        ::unlink(to.c_str());
     return outcome;
-}
-
-bool overwriteFileAt(const std::string& path, std::uint64_t offset,
-                     std::span<const std::uint8_t> data) {
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return false;
-    std::size_t written = 0;
-    while (written < data.size()) {
-        ssize_t n = ::pwrite(fd.get(), data.data() + written, data.size() - written,
-                             static_cast<off_t>(offset + written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return ::fsync(fd.get()) == 0 && fd.close();
 }
 
 }  // namespace platform

@@ -1,5 +1,8 @@
 #pragma once
 // File operations that need the operating system beyond the standard library.
+// Nothing here writes through a symbolic link: a link that stands where a
+// file is written is removed first (the link, never what it points to), and
+// new files are created exclusively.
 
 #include <cstdint>
 #include <span>
@@ -7,15 +10,22 @@
 
 namespace platform {
 
-// Creates or truncates `path`, writes `data` and flushes it to the device.
-// On failure the partial file is removed and false is returned.
+// Creates `path` anew (removing a file or link of that name first), writes
+// `data` and flushes it to the device. On failure the partial file is
+// removed and false is returned.
 bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data);
 
 // Replaces `to` with `from` in one atomic step (both in the same folder) and
 // flushes the folder, so that a reader finds either the old or the new file.
 bool replaceFile(const std::string& from, const std::string& to);
 
-// Removes a file; a missing file is not an error.
+// Removes a file (a link itself, not its target); a missing file is not an error.
 bool removeFile(const std::string& path);
+
+// Flushes the folder's entries (new, renamed and removed names) to the device.
+bool syncFolder(const std::string& folder);
+
+// Flushes the folder that holds `path`.
+bool syncFolderOf(const std::string& path);
 
 }  // namespace platform

@@ -7,11 +7,15 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/FaultPoint.h"
+
 namespace platform {
 namespace {
 
-bool writeAll(int fd, std::span<const std::uint8_t> data) {
+bool writeAll(int fd, const std::string& path, std::span<const std::uint8_t> data) {
     while (!data.empty()) {
+        if (!fileOpAllowed(FileOp::Write, path))
+            return false;
         ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0 && errno == EINTR)
             continue;
@@ -22,41 +26,57 @@ bool writeAll(int fd, std::span<const std::uint8_t> data) {
     return true;
 }
 
-// Flushes a folder so that a rename inside it survives a power loss.
-void syncFolderOf(const std::string& path) {
-    std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    if (parent.empty())
-        parent = std::filesystem::path(".");
-    const std::string folder = parent.string();
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);  // some file systems refuse to sync a folder; the rename stands anyway
-    ::close(fd);
-}
-
 }  // namespace
 
 bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (!removeFile(path))
+        return false;
+    if (!fileOpAllowed(FileOp::Open, path))
+        return false;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, path, data) && fileOpAllowed(FileOp::Flush, path) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (!ok)
-        ::unlink(path.c_str());
+    if (!ok) {
+        int error = errno;
+        removeFile(path);
+        errno = error;
+    }
     return ok;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) != 0)
+    if (!fileOpAllowed(FileOp::Rename, from, to) || std::rename(from.c_str(), to.c_str()) != 0)
         return false;
-    syncFolderOf(to);
+    syncFolderOf(to);  // the rename stands even where a folder cannot be flushed
     return true;
 }
 
 bool removeFile(const std::string& path) {
+    if (!fileOpAllowed(FileOp::Remove, path))
+        return false;
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool syncFolder(const std::string& folder) {
+    if (!fileOpAllowed(FileOp::Flush, folder))
+        return false;
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Some file systems refuse to flush a folder; their entries are written
+    // with the files, so that is not a failure.
+    bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return ok;
+}
+
+bool syncFolderOf(const std::string& path) {
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (parent.empty())
+        parent = std::filesystem::path(".");
+    return syncFolder(parent.string());
 }
 
 }  // namespace platform

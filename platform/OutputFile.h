@@ -15,7 +15,8 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the file, or empties an existing one.
+    // Creates the file anew: a file or link of that name is removed first
+    // (never written through), and the new one is created exclusively.
     bool create(const std::string& path);
     bool isOpen() const { return handle_ >= 0; }
     // Reserves room for `bytes` bytes from the start without changing the
@@ -28,8 +29,11 @@ class OutputFile {
     std::uint64_t size() const { return size_; }
     // Cuts the file back to `size` bytes and writes on from there.
     bool truncate(std::uint64_t size);
+    // Pushes what was written to the device.
+    bool sync();
     // False when the system reports that earlier writes failed.
     bool close();
+    const std::string& path() const { return path_; }
 
     std::intptr_t handle() const { return handle_; }
     // Records bytes that something else (an in-kernel copy) appended.
@@ -38,6 +42,7 @@ class OutputFile {
   private:
     std::intptr_t handle_ = -1;
     std::uint64_t size_ = 0;
+    std::string path_;
 };
 
 }  // namespace platform

@@ -3,13 +3,18 @@
 
 #include <cerrno>
 
+#include "platform/FaultPoint.h"
+#include "platform/Files.h"
 #include "platform/OutputFile.h"
 
 namespace platform {
 
 bool OutputFile::create(const std::string& path) {
     close();
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    path_ = path;
+    if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
+        return false;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     handle_ = fd;
@@ -28,6 +33,8 @@ bool OutputFile::write(const void* data, std::size_t size) {
         return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
+        if (!fileOpAllowed(FileOp::Write, path_))
+            return false;
         ssize_t n = ::write(static_cast<int>(handle_), bytes, size);
         if (n < 0 && errno == EINTR)
             continue;
@@ -44,11 +51,16 @@ bool OutputFile::truncate(std::uint64_t size) {
     if (handle_ < 0)
         return false;
     const int fd = static_cast<int>(handle_);
-    if (::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
+    if (!fileOpAllowed(FileOp::Write, path_) || ::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
         ::lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0)
         return false;
     size_ = size;
     return true;
+}
+
+bool OutputFile::sync() {
+    return handle_ >= 0 && fileOpAllowed(FileOp::Flush, path_) &&
+           ::fsync(static_cast<int>(handle_)) == 0;
 }
 
 bool OutputFile::close() {

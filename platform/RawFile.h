@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/OutputFile.h"
@@ -31,6 +32,8 @@ class RawFile {
     bool open(const std::string& path);
     bool isOpen() const { return handle_ >= 0; }
     void close();
+    // Bytes on the medium or in the file; nothing when the system cannot tell.
+    std::optional<std::uint64_t> size() const;
 
     // Reads up to `length` bytes at `offset`. Returns the bytes read (fewer at
     // the end of the file, 0 beyond it) or -1 when the device reports an error.

@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,6 +8,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/FaultPoint.h"
 #include "platform/RawFile.h"
 
 namespace platform {
@@ -42,6 +45,18 @@ void RawFile::close() {
     handle_ = -1;
 }
 
+std::optional<std::uint64_t> RawFile::size() const {
+    struct stat info {};
+    if (handle_ < 0 || ::fstat(static_cast<int>(handle_), &info) != 0)
+        return std::nullopt;
+    if (S_ISREG(info.st_mode))
+        return static_cast<std::uint64_t>(info.st_size);
+    std::uint64_t bytes = 0;
+    if (S_ISBLK(info.st_mode) && ::ioctl(static_cast<int>(handle_), BLKGETSIZE64, &bytes) == 0)
+        return bytes;
+    return std::nullopt;
+}
+
 std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) {
     if (handle_ < 0)
         return -1;
@@ -72,6 +87,10 @@ SendResult RawFile::sendTo(std::uint64_t offset, std::size_t length, OutputFile&
     off_t position = static_cast<off_t>(offset);
     std::size_t left = length;
     while (left > 0) {
+        if (!fileOpAllowed(FileOp::Write, out.path())) {
+            result.failed = true;
+            break;
+        }
         ssize_t n =
             ::sendfile(static_cast<int>(out.handle()), static_cast<int>(handle_), &position, left);
         if (n < 0 && errno == EINTR)

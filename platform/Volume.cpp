@@ -21,12 +21,18 @@ bool sameFolder(const std::string& a, const std::string& b) {
 
 std::optional<std::uint64_t> regularFileSize(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || error)
+    // A link is not a file of the drive, whatever it points to.
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)) || error)
         return std::nullopt;
     std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error)
         return std::nullopt;
     return static_cast<std::uint64_t>(size);
+}
+
+bool pathTaken(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
 }  // namespace platform

@@ -20,7 +20,11 @@ std::optional<VolumeSpace> volumeSpace(const std::string& path);
 // (a trailing separator, "..", a link). False when either does not exist.
 bool sameFolder(const std::string& a, const std::string& b);
 
-// Size of a regular file; nothing when there is no regular file at `path`.
+// Size of a regular file; nothing when there is no regular file at `path`
+// (a symbolic link is none, whatever it points to).
 std::optional<std::uint64_t> regularFileSize(const std::string& path);
+
+// Whether anything (a file, a folder, a link, even a dangling one) has this name.
+bool pathTaken(const std::string& path);
 
 }  // namespace platform

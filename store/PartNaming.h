@@ -26,7 +26,25 @@ std::optional<std::string> partFilePath(const std::string& prefix, int index);
 
 // The part files that a record names on the drive at `root`.
 struct PartFiles {
-    bool valid = false;              // false: the record is damaged and names no file
-    std::vector<std::string> paths;  // parts 0 .. PartCount-1; empty for a count <= 0
+    // false: the record is damaged and names no file (its game ID is unusable,
+    // or its part count is 0, negative or over kMaxParts)
+    bool valid = false;
+    std::vector<std::string> paths;  // parts 0 .. PartCount-1
 };
 PartFiles partFilesOf(const std::string& root, const GameEntry& entry);
+
+// Suffixes of parts written beside the files of a game they replace, until
+// they take those files' names: the install's goes before the part suffix
+// ("zt.H.ID~new.00"), the copy's after it ("zt.H.ID.00.new"). Neither can
+// stand in a game ID, so no record ever names such a file.
+constexpr const char* kInstallStagingSuffix = "~new";
+constexpr const char* kCopyStagingSuffix = ".new";
+
+// What a file name in a drive's root says when it is a part file's name.
+struct PartFileName {
+    std::string hash;     // eight upper-case hexadecimal digits
+    std::string gameId;   // a valid game ID
+    int index = 0;        // 0 to 9
+    bool staged = false;  // carries a staging suffix
+};
+std::optional<PartFileName> parsePartFileName(std::string_view fileName);

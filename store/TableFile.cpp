@@ -1,5 +1,6 @@
 #include "store/TableFile.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -19,10 +20,12 @@ std::string tempPathBeside(const std::string& path) {
 TableContents readTableFile(const std::string& path) {
     TableContents contents;
     std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
+    // A link is never followed: it could lead off the drive.
+    std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
     contents.exists = std::filesystem::exists(status);
-    // Only a plain file of a sane size is read: a pipe would block, and a
-    // table this large was not written by an installer.
+    // Only a plain file of a sane size is read: a pipe would block, a link
+    // could lead off the drive, and a table this large was not written by an
+    // installer.
     if (contents.exists &&
         (!std::filesystem::is_regular_file(status) ||
          std::filesystem::file_size(path, error) > kMaxTableRecords * entry_layout::kSize || error))
@@ -50,7 +53,9 @@ bool writeTableFile(const std::string& path, std::span<const GameEntry> records,
     if (!platform::writeFileSynced(temp, data))
         return false;
     if ((beforeReplace && !beforeReplace()) || !platform::replaceFile(temp, path)) {
+        int error = errno;
         platform::removeFile(temp);
+        errno = error;
         return false;
     }
     return true;

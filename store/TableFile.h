@@ -19,7 +19,8 @@ struct TableContents {
 constexpr std::size_t kMaxTableRecords = std::size_t{1} << 20;
 
 // Reads 64-byte records until a read comes back short; a trailing piece
-// shorter than a record is not a record. Anything but a plain file, or a file
+// shorter than a record is not a record. Anything but a plain file (a link
+// among them), or a file
 // of more than kMaxTableRecords records, exists but is not opened.
 TableContents readTableFile(const std::string& path);
 

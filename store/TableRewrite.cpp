@@ -1,5 +1,6 @@
 #include "store/TableRewrite.h"
 
+#include "platform/FaultPoint.h"
 #include "store/DriveRoot.h"
 
 RewriteResult rewriteTable(const std::string& root,
@@ -29,6 +30,7 @@ RewriteResult rewriteTable(const std::string& root,
     kept.insert(kept.end(), append.begin(), append.end());
     if (!writeTableFile(path, kept, beforeReplace)) {
         result.status = RewriteResult::Status::Failed;
+        result.error = platform::lastErrorText();
         return result;
     }
     result.status = RewriteResult::Status::Replaced;

@@ -23,6 +23,7 @@ struct RewriteResult {
     };
     Status status = Status::NotOpened;
     std::vector<GameEntry> dropped;  // in file order; empty unless Replaced
+    std::string error;               // the system's reason when Failed
 
     bool replaced() const { return status == Status::Replaced; }
 };

@@ -23,6 +23,7 @@ struct FakeDiskState {
     int lockCount = 0;
     int unlockCount = 0;
     std::uint32_t sectorSize = 512;  // reported, whatever the image
+    std::uint64_t sizeBytes = 0;     // reported instead of the image's size when not 0
     std::vector<std::pair<std::uint64_t, std::size_t>> writeLog;
 };
 
@@ -50,6 +51,8 @@ class FakeBlockDevice : public platform::BlockDevice {
         if (!inner_->geometry(geometry))
             return false;
         geometry.bytesPerSector = state_->sectorSize;
+        if (state_->sizeBytes != 0)
+            geometry.sizeBytes = state_->sizeBytes;
         return true;
     }
     bool lock() override {

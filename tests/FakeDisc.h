@@ -22,6 +22,8 @@ struct FakeDisc {
     std::set<std::int64_t> failing;  // a read that covers one of these fails
     std::vector<std::pair<std::uint64_t, std::size_t>> reads;  // (offset, length) received
     bool opens = true;
+    bool sizeUnknown = false;      // the device cannot tell its size
+    std::uint64_t extraBytes = 0;  // bytes of a last, partial sector after `sectors`
     // In-kernel copies: off unless asked for; a copy that covers one of
     // `failingCopy` stops there with an error, after writing what came before.
     bool kernelCopy = false;
@@ -69,6 +71,11 @@ class FakeDiscDevice : public DiscDevice {
         return done * 2048;
     }
 
+    std::optional<std::uint64_t> size() override {
+        if (disc_->sizeUnknown)
+            return std::nullopt;
+        return static_cast<std::uint64_t>(disc_->sectors) * 2048 + disc_->extraBytes;
+    }
     platform::SendResult sendTo(std::uint64_t offset, std::size_t length,
                                 platform::OutputFile& out) override {
         disc_->sends.emplace_back(offset, length);

@@ -105,20 +105,20 @@ TEST(CopyFileNoReplaceTest, CancelAndFailureLeaveNoDestination) {
     EXPECT_FALSE(exists(to.file("folder")));
 }
 
-TEST(OverwriteFileAtTest, ChangesOnlyTheGivenBytesOfAnExistingFile) {
-    TempDir dir;
-    writeBytes(dir.file("table"), std::vector<std::uint8_t>(130, 0xAA));
-    const std::vector<std::uint8_t> record(64, 0x11);
-    ASSERT_TRUE(platform::overwriteFileAt(dir.file("table"), 64, record));
-    auto bytes = readBytes(dir.file("table"));
-    ASSERT_EQ(bytes.size(), 130u);
-    EXPECT_EQ(bytes[63], 0xAA);
-    EXPECT_EQ(bytes[64], 0x11);
-    EXPECT_EQ(bytes[127], 0x11);
-    EXPECT_EQ(bytes[128], 0xAA);
+TEST(CopyFileNoReplaceTest, NeverReadsOrWritesThroughALink) {
+    TempDir from, to, outside;
+    writeBytes(outside.file("secret"), {1, 2, 3});
+    std::filesystem::create_symlink(outside.file("secret"), from.file("part"));
+    EXPECT_EQ(platform::copyFileNoReplace(from.file("part"), to.file("part"), {}).result,
+              CopyResult::Failed);
+    EXPECT_FALSE(exists(to.file("part")));
 
-    EXPECT_FALSE(platform::overwriteFileAt(dir.file("missing"), 0, record));
-    EXPECT_FALSE(exists(dir.file("missing")));
+    // A dangling link where the copy goes is a taken name: nothing is created through it.
+    writeBytes(from.file("real"), {4, 5});
+    std::filesystem::create_symlink(outside.file("new"), to.file("real"));
+    EXPECT_EQ(platform::copyFileNoReplace(from.file("real"), to.file("real"), {}).result,
+              CopyResult::TargetExists);
+    EXPECT_FALSE(exists(outside.file("new")));
 }
 
 TEST(VolumeTest, SameFolderGoesByIdentityNotSpelling) {

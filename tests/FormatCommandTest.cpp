@@ -52,7 +52,8 @@ TEST_F(FormatCommandTest, UsageAndCommandWords) {
     EXPECT_EQ(run({"", image.c_str(), "wipe"}), "failed.\n");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(run({"", dir.file("missing.img").c_str(), "INFO"}),
-              "Unable to open device\nfailed.\n");
+              "Unable to open device\n" + dir.file("missing.img") +
+                  ": No such file or directory\nfailed.\n");
     EXPECT_EQ(run({"", image.c_str(), "info"}), "No partitions.\nOK.\n");
     EXPECT_EQ(result, 1);
 }
@@ -142,9 +143,11 @@ TEST_F(FormatCommandTest, DisksFormatCannotUseChangeNothing) {
     fat[510] = 0x55;
     fat[511] = 0xAA;
     for (const Case& c : {Case{"no table", std::vector<std::uint8_t>(512, 0),
-                               "The drive has no partitions?\nDisk format failed\nfailed.\n"},
+                               "The drive has no partitions?\nRun INIT first to give the disk one "
+                               "partition.\nDisk format failed\nfailed.\n"},
                           Case{"boot sector", fat,
-                               "The drive has no partitions?\nDisk format failed\nfailed.\n"}}) {
+                               "The drive has no partitions?\nRun INIT first to give the disk one "
+                               "partition.\nDisk format failed\nfailed.\n"}}) {
         writeAt(image, 0, c.sector0);
         EXPECT_EQ(run({"", image.c_str(), "FORMAT"}), c.line) << c.name;
         EXPECT_EQ(readAt(image, 0, 512), c.sector0) << c.name;
@@ -170,7 +173,7 @@ TEST_F(FormatCommandTest, DisksFormatCannotUseChangeNothing) {
     EXPECT_TRUE(allZero(readAt(image, 512, 512)));
 }
 
-TEST_F(FormatCommandTest, PartitionOf2To32SectorsIsRefusedAndUnlocked) {
+TEST_F(FormatCommandTest, PartitionOf2To32SectorsOnASmallDiskIsRefusedBeforeTheLock) {
     makeImage(image, 64ULL << 20);
     writeMbr(image, {{0x0C, 2048, 0xFFFFFFFF}});
     // The table is read in 4096-byte sectors, then the disk reports 512-byte
@@ -183,10 +186,10 @@ TEST_F(FormatCommandTest, PartitionOf2To32SectorsIsRefusedAndUnlocked) {
     std::ostringstream out;
     EXPECT_FALSE(FormatLargestPartition(device, out));
     EXPECT_EQ(out.str(),
-              "The partition is too large for FAT32: 34359738360 sectors, FAT32 describes at "
-              "most 4294967295\n");
+              "Partition 1 lies outside the disk\nRun INIT to give the disk a new partition "
+              "table.\n");
     EXPECT_EQ(state->writes, 0);
-    EXPECT_EQ(state->lockCount, 1);
+    EXPECT_EQ(state->lockCount, 0);
     EXPECT_FALSE(state->locked);
 }
 
@@ -310,8 +313,47 @@ TEST_F(FormatCommandTest, NoPartitionsLocksNothing) {
     ASSERT_TRUE(openFake(device, image, state));
     std::ostringstream out;
     EXPECT_FALSE(FormatLargestPartition(device, out));
-    EXPECT_EQ(out.str(), "The drive has no partitions?\n");
+    EXPECT_EQ(out.str(),
+              "The drive has no partitions?\nRun INIT first to give the disk one partition.\n");
     EXPECT_EQ(state->lockCount, 0);
+}
+
+TEST_F(FormatCommandTest, OverlappingPartitionsAreRefusedBeforeAnythingIsWritten) {
+    makeImage(image, 64ULL << 20);
+    writeMbr(image, {{0x0C, 2048, 40000}, {0x0C, 30000, 60000}});
+    const std::vector<std::uint8_t> before = readAt(image, 0, 1 << 20);
+    EXPECT_EQ(run({"", image.c_str(), "FORMAT"}),
+              "Partitions 1 and 2 overlap\nRun INIT to give the disk a new partition table.\n"
+              "Disk format failed\nfailed.\n");
+    EXPECT_EQ(readAt(image, 0, 1 << 20), before);
+}
+
+TEST_F(FormatCommandTest, InitOfADiskOverTheMbrLimitSaysSoAndWritesNothing) {
+    makeImage(image, 64ULL << 20);
+    auto state = std::make_shared<FakeDiskState>();
+    state->sizeBytes = 3ULL << 40;  // 3 TiB of 512-byte sectors
+    DiskDevice device;
+    ASSERT_TRUE(openFake(device, image, state));
+    std::ostringstream out;
+    EXPECT_FALSE(InitialisePartitions(device, out));
+    EXPECT_NE(out.str().find("too large for an MBR partition table"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(state->writes, 0);
+    EXPECT_EQ(state->lockCount, 0);
+}
+
+TEST(LayoutProblemTest, OverlapsAndEntriesPastTheEnd) {
+    auto entry = [](std::uint64_t start, std::uint64_t length) {
+        PartitionInformation p{};
+        p.StartingOffset = start;
+        p.PartitionLength = length;
+        return p;
+    };
+    EXPECT_EQ(layoutProblem({entry(0, 100), entry(100, 100)}, 200), "");
+    EXPECT_EQ(layoutProblem({entry(0, 100), entry(99, 100)}, 200), "Partitions 1 and 2 overlap\n");
+    EXPECT_EQ(layoutProblem({entry(0, 0), entry(0, 100)}, 200), "");  // an empty entry
+    EXPECT_EQ(layoutProblem({entry(150, 51)}, 200), "Partition 1 lies outside the disk\n");
+    EXPECT_EQ(layoutProblem({entry(150, 51)}, 0), "");  // size unknown
 }
 
 TEST_F(FormatCommandTest, FormatJobAsksShowsProgressAndReports) {

@@ -74,9 +74,17 @@ TEST_F(FormatToolTest, UsageAndConfirmation) {
                   std::string::npos);
         EXPECT_TRUE(allZero(readAt(image, 0, 512)));
     }
+    // An unknown command word is wrong usage: nothing is opened.
     r = zt("'" + image + "' bogus");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "failed.\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, kUsage);
+    EXPECT_NE(r.err.find("unknown command bogus"), std::string::npos);
+
+    r = zt("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Usage: zt_format [OPTION]...", 0), 0u);
+    EXPECT_LT(r.out.find("-y, --yes"), r.out.find("Exit status:"));
+    EXPECT_LT(r.out.find("Exit status:"), r.out.find("USAGE:"));
 }
 
 TEST_F(FormatToolTest, InitAndFormatPassTheDebianTools) {

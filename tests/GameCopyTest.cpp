@@ -267,9 +267,8 @@ TEST_F(GameCopyTest, FileOfAKeptGameStopsTheCopy) {
     EXPECT_EQ(snapshot(target), before);
 }
 
-TEST_F(GameCopyTest, ZeroPartsAddsTheRecordOnly) {
+TEST_F(GameCopyTest, ZeroPartsIsADamagedRecordAndIsNotCopied) {
     source.appendRecord(gameRecord("Empty", "EMPT_000.01", 0));
-    EXPECT_EQ(copy("Empty"), CopyGameResult::Copied);
-    EXPECT_EQ(target.files(), (Names{"zt.cfg"}));
-    EXPECT_EQ(target.names(), (Names{"Empty"}));
+    EXPECT_EQ(copy("Empty"), CopyGameResult::Damaged);
+    EXPECT_TRUE(target.files().empty());
 }

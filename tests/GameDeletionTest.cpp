@@ -118,3 +118,21 @@ TEST_F(GameDeletionTest, CommandNeedsASelectionAndAYes) {
     EXPECT_TRUE(drive.names().empty());
     EXPECT_FALSE(exists(drive.part("A", "AAAA_000.01", 0)));
 }
+
+TEST(GameDeletionLeftoversTest, DeletingAgainFinishesADeletionThatStopped) {
+    GameDrive drive;
+    drive.addGame("Kept", "KEPT_000.01", {10});
+    drive.addGame("Gone", "GONE_000.01", {10, 20});
+    // The record left, the files stayed: as a stop between the two leaves it.
+    const std::vector<GameEntry> kept{drive.records()[0]};
+    ASSERT_TRUE(writeTableFile(drive.table(), kept));
+    ScriptedFrontEnd ui;
+    EXPECT_EQ(deleteGame(drive.root(), "Gone", ui.frontEnd()), DeleteResult::Deleted);
+    EXPECT_EQ(drive.files(),
+              (std::vector<std::string>{
+                  drive.part("Kept", "KEPT_000.01", 0).substr(drive.root().size()), "zt.cfg"}));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("left behind"), std::string::npos);
+    // Nothing more to finish: not found.
+    EXPECT_EQ(deleteGame(drive.root(), "Gone", ui.frontEnd()), DeleteResult::NotFound);
+}

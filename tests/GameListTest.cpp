@@ -143,7 +143,7 @@ TEST_F(GameListTest, DeletingAGameListedEarlierUnderTheSameNameListsNothingTwice
     EXPECT_EQ(drive.names(), (Names{"A", "B"}));
 }
 
-TEST_F(GameListTest, NonPositivePartCountsAndDamagedRecordsAreNeverDestroyed) {
+TEST_F(GameListTest, NonPositivePartCountsAreDamagedAndNeverDestroyed) {
     drive.appendRecord(gameRecord("Zero", "ABCD_123.45", 0));
     drive.appendRecord(gameRecord("Negative", "ABCD_123.45", 0x80));
     drive.appendRecord(gameRecord("Minus one", "ABCD_123.45", 0xFF));
@@ -154,11 +154,14 @@ TEST_F(GameListTest, NonPositivePartCountsAndDamagedRecordsAreNeverDestroyed) {
     ASSERT_EQ(list.rows.size(), 5u);
     for (const GameRow& row : list.rows)
         EXPECT_EQ(row.sizeKB, 0u) << row.name;
-    EXPECT_EQ(list.rows[1].parts, -128);
-    EXPECT_FALSE(list.rows[0].damaged);
-    EXPECT_TRUE(list.rows[3].damaged);
-    EXPECT_TRUE(list.rows[4].damaged);
-    EXPECT_FALSE(list.rows[3].complete);
+    // Counts are shown as stored, 0 to 255.
+    EXPECT_EQ(list.rows[0].parts, 0);
+    EXPECT_EQ(list.rows[1].parts, 128);
+    EXPECT_EQ(list.rows[2].parts, 255);
+    for (const GameRow& row : list.rows) {
+        EXPECT_TRUE(row.damaged) << row.name;
+        EXPECT_FALSE(row.complete) << row.name;
+    }
 }
 
 TEST(GameDetailsTest, FullByteTotalAndRecordedPartCount) {
@@ -174,8 +177,66 @@ TEST(GameDetailsTest, FullByteTotalAndRecordedPartCount) {
     EXPECT_EQ(gameDetails(drive.root(), "Big"), "Size 10 Bytes ,File number 1 ");
 }
 
+TEST(GameDetailsTest, DamagedRecordSaysSo) {
+    GameDrive drive;
+    drive.appendRecord(gameRecord("Negative", "ABCD_123.45", 0xC8));
+    EXPECT_EQ(gameDetails(drive.root(), "Negative"),
+              "Size 0 Bytes ,File number 200 (damaged record: its part count or game ID names no "
+              "files)");
+}
+
 TEST(GameDetailsTest, LookingNeverWritesToTheDrive) {
     GameDrive drive;
     EXPECT_EQ(gameDetails(drive.root(), ""), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(drive.table()));
+}
+
+TEST_F(GameListTest, GameSplitByAStoppedRenameIsOfferedARepairNeverADeletion) {
+    const std::string id = "ABCD_123.45";
+    drive.addGame("Twin", id, {5});  // the same disc under another name: its part is its own
+    drive.addGame("My Game", id, {10, 20, 30});
+    std::filesystem::rename(drive.part("My Game", id, 1), drive.part("Other", id, 1));
+
+    // Answered No: listed as incomplete, nothing deleted or moved.
+    refresh();
+    EXPECT_EQ(ui.boxes.questions, (Names{"Game My Game has parts under another name,Repair ?"}));
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_FALSE(list.rows[1].complete);
+    EXPECT_TRUE(std::filesystem::exists(drive.part("Other", id, 1)));
+
+    // Answered Yes: the part goes back under the record's name.
+    ui.boxes.answers = {true};
+    refresh();
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_TRUE(list.rows[1].complete);
+    EXPECT_EQ(list.rows[1].sizeKB, 0u);
+    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", id, 1)), 20u);
+    EXPECT_EQ(std::filesystem::file_size(drive.part("Twin", id, 0)), 5u);
+
+    // A missing part that lies nowhere else is the old destroyed question.
+    std::filesystem::remove(drive.part("My Game", id, 2));
+    ui.boxes.questions.clear();
+    refresh();
+    EXPECT_EQ(ui.boxes.questions, (Names{"Game My Game destroyed,Delete ?"}));
+}
+
+TEST_F(GameListTest, UnknownMediaTypeIsDamaged) {
+    drive.addGame("Odd", "ABCD_123.45", {10});
+    std::vector<GameEntry> records = drive.records();
+    records[0].setMediaType(0x13);
+    ASSERT_TRUE(writeTableFile(drive.table(), records));
+    refresh();
+    ASSERT_EQ(list.rows.size(), 1u);
+    EXPECT_TRUE(list.rows[0].damaged);
+}
+
+TEST_F(GameListTest, LinkedPartIsNotAPart) {
+    TempDir outside;
+    writeBytes(outside.file("secret"), std::vector<std::uint8_t>(4096, 's'));
+    drive.appendRecord(gameRecord("Linked", "ABCD_123.45", 1));
+    std::filesystem::create_symlink(outside.file("secret"), drive.part("Linked", "ABCD_123.45", 0));
+    refresh();
+    EXPECT_EQ(ui.boxes.questions, (Names{"Game Linked destroyed,Delete ?"}));
+    ASSERT_EQ(list.rows.size(), 1u);
+    EXPECT_EQ(list.rows[0].sizeKB, 0u);
 }

@@ -65,7 +65,11 @@ TEST_F(GameRenameTest, TakenNamesAndOverlongNamesChangeNothing) {
     EXPECT_EQ(rename("My Game", "After"), RenameGameResult::NameTaken);
     EXPECT_EQ(rename("My Game", std::string(32, 'x')), RenameGameResult::NameTooLong);
     EXPECT_EQ(ui.boxes.shown, (Names{"The game already exist.", "The game already exist.",
-                                     "The new name is longer than 31 characters."}));
+                                     "The new name is longer than 31 bytes (a letter outside "
+                                     "ASCII takes two or more)."}));
+    // A control byte is refused, as is a name of 16 two-byte letters.
+    EXPECT_EQ(rename("My Game", "A\x1B[2J"), RenameGameResult::NameInvalid);
+    EXPECT_EQ(rename("My Game", std::string(32, '\xC3')), RenameGameResult::NameTooLong);
     EXPECT_EQ(readBytes(drive.table()), before);
     EXPECT_TRUE(partsUnder("My Game"));
 
@@ -79,9 +83,12 @@ TEST_F(GameRenameTest, EmptyNameAndZeroParts) {
     EXPECT_TRUE(exists(drive.root() + "zt.00000000." + kId + ".00"));
     EXPECT_EQ(drive.names(), (Names{"Before", "", "After"}));
 
+    // A record of zero parts is damaged: it is left alone, and the result says so.
     drive.appendRecord(gameRecord("Empty", "EMPT_000.01", 0));
-    EXPECT_EQ(rename("Empty", "Still empty"), RenameGameResult::Renamed);
-    EXPECT_EQ(drive.names().back(), "Empty");  // nothing renamed, so the record stays
+    ui.boxes.shown.clear();
+    EXPECT_EQ(rename("Empty", "Still empty"), RenameGameResult::Damaged);
+    EXPECT_EQ(drive.names().back(), "Empty");
+    EXPECT_EQ(ui.boxes.shown.size(), 1u);
 }
 
 TEST_F(GameRenameTest, MissingMiddlePartIsPassedOver) {
@@ -98,17 +105,16 @@ TEST_F(GameRenameTest, TakenFileStopsAndRenamingBackRestoresEverything) {
     const auto original = drive.records();
     const std::string blocker = drive.part("Other", kId, 1);
     writeBytes(blocker, {7});
+    // The taken name stops the rename, and the part already moved goes back.
     EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::FileTaken);
-    EXPECT_EQ(ui.boxes.shown, (Names{"The file already exist!"}));
-    EXPECT_EQ(drive.names()[1], "Other");  // written after part .00
-    EXPECT_TRUE(exists(drive.part("Other", kId, 0)));
-    EXPECT_EQ(readBytes(drive.part("My Game", kId, 1)).size(), 20u);
+    EXPECT_EQ(ui.boxes.shown, (Names{"The file already exist! " + blocker}));
+    EXPECT_EQ(drive.records(), original);
+    EXPECT_TRUE(partsUnder("My Game"));
     EXPECT_EQ(readBytes(blocker), (std::vector<std::uint8_t>{7}));
 
     std::filesystem::remove(blocker);
-    EXPECT_EQ(rename("Other", "My Game"), RenameGameResult::Renamed);
-    EXPECT_TRUE(partsUnder("My Game"));
-    EXPECT_EQ(drive.records(), original);
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);
+    EXPECT_TRUE(partsUnder("Other"));
 }
 
 TEST_F(GameRenameTest, DamagedRecordIsLeftAloneAndNotReportedAsRenamed) {
@@ -123,6 +129,30 @@ TEST_F(GameRenameTest, DamagedRecordIsLeftAloneAndNotReportedAsRenamed) {
     EXPECT_EQ(rename("Bad", "Good"), RenameGameResult::Damaged);
     EXPECT_EQ(drive.names(), (Names{"Before", "My Game", "After", "Bad", "Good"}));
     EXPECT_TRUE(exists(drive.part("Good", "GOOD_000.01", 0)));
+}
+
+TEST_F(GameRenameTest, RenameStoppedAfterTheTableChangedIsFinished) {
+    // As an earlier version left it: the record already holds the new name,
+    // part .00 moved, .01 and .02 still under the old hash.
+    std::filesystem::rename(drive.part("My Game", kId, 0), drive.part("Other", kId, 0));
+    std::vector<GameEntry> records = drive.records();
+    records[1].setDisplayName("Other");
+    ASSERT_TRUE(writeTableFile(drive.table(), records));
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);
+    EXPECT_TRUE(partsUnder("Other"));
+    EXPECT_FALSE(exists(drive.part("My Game", kId, 1)));
+    // Nothing left to finish: the new name is simply taken.
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::NameTaken);
+}
+
+TEST_F(GameRenameTest, TableThatCannotBeWrittenMovesThePartsBack) {
+    const auto before = readBytes(drive.table());
+    std::filesystem::create_directory(tempTablePath(drive.root()));
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Failed);
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_TRUE(partsUnder("My Game"));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("cannot be written"), std::string::npos);
 }
 
 TEST_F(GameRenameTest, UnknownOldNameChangesNothing) {

@@ -4,14 +4,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "FakeDisc.h"
+#include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
+#include "store/ShownText.h"
 #include "store/TableFile.h"
 
 namespace {
@@ -133,12 +137,25 @@ TEST_F(InstallCommandTest, UnusableDiscOrGameChangesNothing) {
     EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Source drive is invalid\n"}));
     expectNothingChanged();
 
-    // 31 characters are allowed; 32 are not.
-    ui.boxes.shown.clear();
-    EXPECT_EQ(install(makeGameDisc(3000), std::string(32, 'n')), 0);
-    ASSERT_EQ(ui.boxes.shown.size(), 1u);
-    EXPECT_NE(ui.boxes.shown[0].find("at most 31 characters"), std::string::npos);
-    expectNothingChanged();
+    // 31 bytes are allowed; 32 are not, nor 16 two-byte letters; nor an
+    // empty name, nor one holding a control byte (shown escaped).
+    for (const std::string& name :
+         {std::string(32, 'n'), std::string(16 * 2, '\xC3'), std::string(), std::string("A\tB"),
+          std::string("A\x7F"), std::string("\x1B[2J")}) {
+        ui.boxes.shown.clear();
+        EXPECT_EQ(install(makeGameDisc(3000), name), 0);
+        ASSERT_EQ(ui.boxes.shown.size(), 1u);
+        const std::string& text = ui.boxes.shown[0];
+        if (name.size() > 31) {
+            EXPECT_NE(text.find("at most 31 bytes"), std::string::npos);
+        } else if (name.empty()) {
+            EXPECT_NE(text.find("no name"), std::string::npos);
+        } else {
+            EXPECT_NE(text.find("control character"), std::string::npos);
+            EXPECT_FALSE(hasControlByte(text.substr(0, text.size() - 1))) << text;
+        }
+        expectNothingChanged();
+    }
 
     for (const char* cnf : {"BOOT2 = cdrom0:\\ABCD_123.456;1\n", "BOOT2 = cdrom0:\\..\\..\\x;1\n",
                             "BOOT2 = \n", "BOOT2 = cdrom0:\\A\x01/B;1\n"}) {
@@ -268,21 +285,29 @@ TEST_F(InstallCommandTest, FailedCopiesRemoveTheirPartsAndLeaveTheTable) {
     EXPECT_FALSE(ui.progress.visible);
     expectAsBefore();
 
-    // A full drive: the part's writes come back short.
+    // A full drive: the part's writes fail.
     ui.boxes.shown.clear();
     ui.status.texts.clear();
-    ASSERT_EQ(symlink("/dev/full", part("My Game", "ABCD_123.45", 0).c_str()), 0);
-    EXPECT_EQ(install(makeGameDisc(3000)), 0);
-    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
+    {
+        ScopedFault full(failing(platform::FileOp::Write, ".00"));
+        EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    }
+    const std::string partPath = part("My Game", "ABCD_123.45", 0);
+    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!\n" + partPath + ": " +
+                                                        std::strerror(EIO)}));
     EXPECT_EQ(ui.status.texts.back(), "Cannot write data");
     expectAsBefore();
 
-    // The same when the last, buffered data fails as the part is closed.
-    ui.boxes.shown.clear();
-    ASSERT_EQ(symlink("/dev/full", part("My Game", "ABCD_123.45", 0).c_str()), 0);
-    EXPECT_EQ(install(makeGameDisc(300)), 0);
-    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Cannot write data!"}));
-    expectAsBefore();
+    // The same when the last, buffered data fails as the part is closed, and
+    // when the part cannot be flushed to the device.
+    for (platform::FileOp op : {platform::FileOp::Write, platform::FileOp::Flush}) {
+        ui.boxes.shown.clear();
+        ScopedFault full(failing(op, ".00"));
+        EXPECT_EQ(install(makeGameDisc(300)), 0);
+        ASSERT_EQ(ui.boxes.shown.size(), 1u);
+        EXPECT_EQ(ui.boxes.shown[0].rfind("Cannot write data!\n" + partPath + ": ", 0), 0u);
+        expectAsBefore();
+    }
 }
 
 TEST_F(InstallCommandTest, UnreadableSectorsAtTheVeryEndAreZeros) {
@@ -301,4 +326,91 @@ TEST_F(InstallCommandTest, GameThatCannotBeRecordedLeavesNoFiles) {
     EXPECT_EQ(ui.status.texts.back(), "config file error\n");
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_EQ(files(), (std::vector<std::string>{"tepcdfile.tep"}));
+}
+
+TEST_F(InstallCommandTest, ImageShorterThanItsVolumeIsRefusedBeyondTheToleratedEnd) {
+    // 152 sectors missing: refused before anything changes, with the count.
+    auto disc = makeGameDisc(2848);
+    putIsoVolume(*disc, 3000, "BOOT2 = cdrom0:\\ABCD_123.45;1\r\n");
+    EXPECT_EQ(install(disc), 0);
+    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Source drive is invalid\n"}));
+    EXPECT_NE(ui.status.texts.back().find("152 sectors"), std::string::npos);
+    EXPECT_EQ(files(), std::vector<std::string>{});
+
+    // 151 missing: the end of a disc that cannot be read, copied as zeros.
+    disc = makeGameDisc(2849);
+    putIsoVolume(*disc, 3000, "BOOT2 = cdrom0:\\ABCD_123.45;1\r\n");
+    EXPECT_EQ(install(disc), 1);
+    EXPECT_EQ(std::filesystem::file_size(part("My Game", "ABCD_123.45", 0)), 3000u * 2048);
+}
+
+TEST_F(InstallCommandTest, MediumLongerThanItsVolumeIsCopiedWhole) {
+    // A dual-layer disc: the descriptor covers only the first layer.
+    auto disc = makeGameDisc(3500);
+    putIsoVolume(*disc, 3000, "BOOT2 = cdrom0:\\ABCD_123.45;1\r\n");
+    EXPECT_EQ(install(disc), 1);
+    EXPECT_EQ(readBytes(part("My Game", "ABCD_123.45", 0)), image(*disc, 0, 3500));
+
+    // A device that cannot tell its size is copied as its volume says.
+    disc->sizeUnknown = true;
+    ui.boxes.answers = {true};
+    EXPECT_EQ(install(disc), 1);
+    EXPECT_EQ(std::filesystem::file_size(part("My Game", "ABCD_123.45", 0)), 3000u * 2048);
+}
+
+TEST_F(InstallCommandTest, ImageFileWithAPartialLastSectorIsPaddedWithZeros) {
+    auto disc = makeGameDisc(1000);
+    std::vector<std::uint8_t> bytes = image(*disc, 0, 1000);
+    bytes.insert(bytes.end(), 1000, 0xAB);  // after the volume, not a whole sector
+    TempDir images;
+    writeBytes(images.file("game.iso"), bytes);
+    FrontEnd frontEnd = ui.frontEnd();
+    InstallCommand command(frontEnd, openDiscDevice, [this](const std::string&) {
+        return std::optional<std::uint64_t>(freeBytes);
+    });
+    ASSERT_EQ(command.run({"", images.file("game.iso"), drive.root(), "My Game", "CD"}), 1);
+    bytes.resize(1001 * 2048, 0);
+    EXPECT_EQ(readBytes(part("My Game", "ABCD_123.45", 0)), bytes);
+    EXPECT_EQ(table().back().PartCount(), 1);
+}
+
+TEST_F(InstallCommandTest, FailuresNameTheFileOrFolderAndTheReason) {
+    // A drive that refuses new files.
+    {
+        ScopedFault readOnly(failing(platform::FileOp::Open, ".00"));
+        EXPECT_EQ(install(makeGameDisc(1000)), 0);
+    }
+    EXPECT_EQ(ui.status.texts.back(), "\nCannot write file\n");
+    EXPECT_EQ(ui.boxes.shown.back(), "Cannot write file\n" + part("My Game", "ABCD_123.45", 0) +
+                                         ": " + std::strerror(EIO));
+    EXPECT_EQ(files(), std::vector<std::string>{});
+
+    // A missing source, and a missing drive folder.
+    FrontEnd frontEnd = ui.frontEnd();
+    InstallCommand command(frontEnd);
+    EXPECT_EQ(command.run({"", drive.file("no.iso"), drive.root(), "My Game", "DVD"}), 0);
+    EXPECT_EQ(ui.boxes.shown.back(),
+              "Source drive is invalid\n" + drive.file("no.iso") + ": No such file or directory\n");
+    InstallCommand elsewhere(frontEnd, fakeOpener(makeGameDisc(1000)));
+    EXPECT_EQ(elsewhere.run({"", "fake", drive.file("gone"), "My Game", "DVD"}), 0);
+    EXPECT_EQ(ui.boxes.shown.back().rfind("The drive folder " + drive.file("gone") + "/", 0), 0u);
+
+    // A cancel says so, and that the drive is unchanged.
+    ui.progress.cancelAfterUpdates = 1;
+    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    EXPECT_EQ(ui.status.texts.back(), "The install was cancelled; the drive is unchanged\n");
+}
+
+TEST_F(InstallCommandTest, CancelAfterMakingRoomSaysTheFormerGameIsGone) {
+    writeTable({entryFor("Other", "XYZ_000.01", 1), entryFor("My Game", "OLD_000.01", 1)});
+    writeBytes(part("My Game", "OLD_000.01", 0), std::vector<std::uint8_t>(4096, 7));
+    freeBytes = 6144000 - 4096;  // only the former game's room makes it fit
+    ui.boxes.answers = {true};
+    ui.progress.cancelAfterUpdates = 2;
+    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    EXPECT_EQ(ui.boxes.shown,
+              (std::vector<std::string>{"The former game My Game was removed to make room; the "
+                                        "install was cancelled\n"}));
+    EXPECT_EQ(table(), (std::vector<GameEntry>{entryFor("Other", "XYZ_000.01", 1)}));
+    EXPECT_EQ(files(), (std::vector<std::string>{"zt.cfg"}));
 }

@@ -31,10 +31,10 @@ TEST(PartNamingTest, EnumeratesPartsOfARecord) {
                                                      "/d/zt.1C5EB8C8.ABCD_123.45.02"}));
 }
 
-TEST(PartNamingTest, ZeroOrNegativeCountNamesNoFile) {
+TEST(PartNamingTest, ZeroOrNegativeCountIsDamaged) {
     for (std::uint8_t count : {0x00, 0x80, 0xFF}) {
         PartFiles files = partFilesOf("/d/", entry("G", "zt.ABCD_123.45", count));
-        EXPECT_TRUE(files.valid);
+        EXPECT_FALSE(files.valid);
         EXPECT_TRUE(files.paths.empty());
     }
     EXPECT_FALSE(partFilesOf("/d/", entry("G", "zt.ABCD_123.45", 11)).valid);

@@ -29,20 +29,20 @@ TEST(ZtGamesTest, ListPrintsRowsAndValidJson) {
     ToolRun text = zt_games("list " + shellQuoted(root));
     EXPECT_EQ(text.status, 0);
     EXPECT_EQ(text.out,
-              "My Game\t3\t2\tABCD_123.45\tCD\n"
-              "Say \"hi\"\\x09\\ \xC3\xA9\xFF\t0\t1\tDVDX_000.01\tDVD\n");
+              "My Game\t3\t2\tABCD_123.45\tCD\tcomplete\n"
+              "Say \"hi\"\\x09\\ \xC3\xA9\xFF\t0\t1\tDVDX_000.01\tDVD\tincomplete\n");
     EXPECT_EQ(text.err.rfind("Disk Size:", 0), 0u);
 
     ToolRun json = zt_games("--json list " + shellQuoted(root));
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(
-        json.out,
-        "[\n"
-        "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
-        "\"media\": \"CD\", \"complete\": true},\n"
-        "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
-        "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false}\n"
-        "]\n");
+    EXPECT_EQ(json.out,
+              "[\n"
+              "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
+              "\"media\": \"CD\", \"complete\": true, \"damaged\": false},\n"
+              "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
+              "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false, "
+              "\"damaged\": false}\n"
+              "]\n");
     // Without --yes and without a terminal the destroyed game stays.
     EXPECT_NE(json.err.find("Game Say"), std::string::npos);
     EXPECT_EQ(drive.records().size(), 2u);
@@ -64,6 +64,13 @@ TEST(ZtGamesTest, WrongOperandCountPrintsTheUsageOnly) {
     EXPECT_TRUE(run.err.empty());
     EXPECT_EQ(zt_games("list").status, 2);
     EXPECT_EQ(zt_games("--bogus list /tmp").status, 2);
+
+    ToolRun help = zt_games("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: zt_games [OPTION]...", 0), 0u);
+    EXPECT_LT(help.out.find("-y, --yes"), help.out.find("Exit status:"));
+    EXPECT_LT(help.out.find("Exit status:"), help.out.find("usage: zt_games list"));
+    EXPECT_NE(help.out.find("zt_games check ROOT"), std::string::npos);
 }
 
 TEST(ZtGamesTest, DetailsDeleteRenameAndCopy) {
@@ -78,7 +85,7 @@ TEST(ZtGamesTest, DetailsDeleteRenameAndCopy) {
 
     ToolRun tooLong = zt_games("rename " + from.root() + " 'My Game' " + std::string(32, 'x'));
     EXPECT_EQ(tooLong.status, 1);
-    EXPECT_NE(tooLong.err.find("31 characters"), std::string::npos);
+    EXPECT_NE(tooLong.err.find("31 bytes"), std::string::npos);
     EXPECT_EQ(from.names(), (Names{"My Game", "-dash"}));
 
     EXPECT_EQ(zt_games("rename " + from.root() + " 'My Game' Renamed").status, 0);
@@ -111,4 +118,15 @@ TEST(GameListTextTest, JsonStringsAreValidWhateverTheBytes) {
     EXPECT_EQ(jsonString("\xE2\x82"), "\"\xC3\xA2\xC2\x82\"");
     EXPECT_EQ(jsonString("\xC0\xAF"), "\"\xC3\x80\xC2\xAF\"");
     EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\xC3\xAD\xC2\xA0\xC2\x80\"");
+}
+
+TEST(ZtGamesTest, NamesReachTheTerminalWithTheirControlBytesEscaped) {
+    GameDrive drive;
+    drive.appendRecord(gameRecord("Evil\x1B]0;owned\x07", "ABCD_123.45", 1));
+    ToolRun listed = zt_games("list " + drive.root());  // the missing part raises a question
+    EXPECT_NE(listed.err.find("Evil\\x1B]0;owned\\x07"), std::string::npos) << listed.err;
+    EXPECT_EQ(listed.err.find('\x1B'), std::string::npos);
+    ToolRun missing = zt_games("delete " + drive.root() + " " + shellQuoted("A\x1B[2J"));
+    EXPECT_EQ(missing.err.find('\x1B'), std::string::npos);
+    EXPECT_NE(missing.err.find("A\\x1B[2J"), std::string::npos);
 }

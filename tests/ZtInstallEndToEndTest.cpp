@@ -75,13 +75,22 @@ TEST_F(ZtInstallEndToEndTest, RefusalsAndUsageHaveTheirExitStatus) {
         "DVD\n\tInstall from drive G to H (DVD)\n");
 
     run = zt(shellQuoted(iso) + " " + shellQuoted(drive) + " 'My Game' BD");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "enter CD or DVD mode\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out.rfind("enter CD or DVD mode\nzt_install SourceDrive", 0), 0u);
+
+    // The help lists the options and the exit statuses before the usage lines.
+    run = zt("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("Usage: zt_install [OPTION]...", 0), 0u);
+    EXPECT_LT(run.out.find("-y, --yes"), run.out.find("Exit status:"));
+    EXPECT_LT(run.out.find("Exit status:"), run.out.find("zt_install SourceDrive"));
 
     run = zt(shellQuoted(work.file("missing.iso")) + " " + shellQuoted(drive) + " 'My Game' CD");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Unable to access source drive\n"), std::string::npos);
-    EXPECT_NE(run.err.find("Source drive is invalid\n"), std::string::npos);
+    EXPECT_NE(run.err.find("Source drive is invalid\n" + work.file("missing.iso") +
+                           ": No such file or directory\n"),
+              std::string::npos);
 
     // A folder opens for reading but holds no sectors: no retries, just refused.
     run = zt(shellQuoted(work.file("disc")) + " " + shellQuoted(drive) + " 'My Game' CD");

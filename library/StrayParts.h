@@ -1,0 +1,36 @@
+#pragma once
+// Parts that lie on a drive under another name hash than their record's: a
+// rename that stopped half-way leaves a game split across two hashes. Such a
+// game is repaired by moving the parts back under its record's hash, never
+// deleted.
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "store/GameEntry.h"
+
+// Paths of every part file that the records name on the drive.
+std::set<std::string> ownedPartFiles(const std::string& root,
+                                     const std::vector<GameEntry>& records);
+
+// For each part of `entry` that is missing, a file with the same game ID and
+// part number under another name hash that no record owns (`owned`). Part
+// index -> path; empty when the record is damaged.
+std::map<int, std::string> findStrayParts(const std::string& root, const GameEntry& entry,
+                                          const std::set<std::string>& owned);
+
+// Files in the root named like part files (staged ones included) that no
+// record owns: left by a stopped install, copy or deletion. Sorted.
+std::vector<std::string> unownedPartFiles(const std::string& root,
+                                          const std::set<std::string>& owned);
+
+// True when every missing part of `entry` was found among the strays.
+bool straysCompleteGame(const std::string& root, const GameEntry& entry,
+                        const std::map<int, std::string>& strays);
+
+// Moves the strays under the record's own names, never replacing a file,
+// and flushes the folder. False when any of them could not be moved.
+bool reuniteParts(const std::string& root, const GameEntry& entry,
+                  const std::map<int, std::string>& strays);

@@ -1,0 +1,31 @@
+#pragma once
+// Every operation that changes a file on a drive passes here first, so that a
+// test can stop a command at any one of them, as a crash, a pulled plug or a
+// failing device would.
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+enum class FileOp {
+    Open,    // a file created for writing
+    Write,   // bytes written to a file
+    Flush,   // a file, or a folder, pushed to the device
+    Rename,  // `path` renamed to `other`
+    Remove,  // a file removed
+};
+
+// Returns false to make the operation fail (with EIO) before it happens.
+using FaultHook = std::function<bool(FileOp op, const std::string& path, const std::string& other)>;
+
+// Installs the hook for the whole process; an empty one removes it.
+void setFaultHook(FaultHook hook);
+
+// True when the operation may go ahead; otherwise sets errno to EIO.
+bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other = {});
+
+// The system's reason for the last failed operation of this thread, as text.
+std::string lastErrorText();
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#include "store/ShownText.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+bool isControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+}  // namespace
+
+bool hasControlByte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return isControl(static_cast<unsigned char>(c)); });
+}
+
+std::string escapeControls(std::string_view text, std::string_view keep) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (isControl(byte) && keep.find(c) == std::string_view::npos) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Texts that came from a drive or a disc are shown to a user only with their
+// control bytes made visible, so that a name cannot move a terminal's cursor,
+// change its colours or hide part of a message.
+
+#include <string>
+#include <string_view>
+
+// True when the text holds a byte below 0x20 or the byte 0x7F.
+bool hasControlByte(std::string_view text);
+
+// Control bytes written as \xNN; the bytes listed in `keep` stay as they are.
+std::string escapeControls(std::string_view text, std::string_view keep = {});

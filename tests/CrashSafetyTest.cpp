@@ -1,0 +1,438 @@
+// Every command that changes a drive is stopped at each of its file
+// operations in turn, as a kill, a power cut or a failing device would stop
+// it. After each stop every record in the table must be either a record from
+// before, with its own part files as they were, or the command's new record
+// with all its part files complete and flushed; and running the same command
+// again must finish the job.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "FakeDisc.h"
+#include "GameDrive.h"
+#include "ScopedFault.h"
+#include "ScriptedFrontEnd.h"
+#include "install/InstallCommand.h"
+#include "library/DriveCheck.h"
+#include "library/GameCopy.h"
+#include "library/GameDeletion.h"
+#include "library/GameRename.h"
+
+namespace {
+
+using platform::FileOp;
+using Bytes = std::vector<std::uint8_t>;
+using Files = std::map<std::string, Bytes>;  // path -> contents
+const std::string kId = "ABCD_123.45";
+
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+// The platform double: lets operations through until the `stopAt`-th, which
+// fails, and with `kill` every one after it too (the process is gone). It
+// follows which files hold data that has not reached the device, and notes
+// every table put in place while it names such a file.
+class FaultWalker {
+  public:
+    FaultWalker(long stopAt, bool kill) : stopAt_(stopAt), kill_(kill) {}
+
+    bool operator()(FileOp op, const std::string& path, const std::string& other) {
+        const long index = count_++;
+        if (index == stopAt_)
+            stopped = true;
+        if (index == stopAt_ || (stopped && kill_))
+            return false;
+        switch (op) {
+            case FileOp::Open:
+                dirty.insert(path);
+                unsyncedNames.insert(path);
+                break;
+            case FileOp::Write:
+                dirty.insert(path);
+                break;
+            case FileOp::Flush:
+                if (std::filesystem::is_directory(path)) {
+                    std::string folder = path.back() == '/' ? path : path + "/";
+                    std::erase_if(unsyncedNames, [&](const std::string& name) {
+                        return folderOf(name) == folder;
+                    });
+                } else {
+                    dirty.erase(path);
+                }
+                break;
+            case FileOp::Rename:
+                if (other.ends_with("/zt.cfg"))
+                    checkTableNamesOnlyFlushedFiles(path, folderOf(other));
+                if (dirty.erase(path) != 0) {
+                    dirty.insert(other);
+                } else {
+                    dirty.erase(other);
+                }
+                unsyncedNames.insert(other);
+                break;
+            case FileOp::Remove:
+                dirty.erase(path);
+                break;
+        }
+        return true;
+    }
+
+    long count() const { return count_; }
+    bool stopped = false;
+    std::set<std::string> dirty;          // written since its last flush
+    std::set<std::string> unsyncedNames;  // created or renamed since its folder's last flush
+    std::vector<std::string> violations;
+
+  private:
+    void checkTableNamesOnlyFlushedFiles(const std::string& temp, const std::string& root) {
+        if (dirty.count(temp) != 0)
+            violations.push_back("table put in place unflushed");
+        for (const GameEntry& entry : readTableFile(temp).records) {
+            for (const std::string& part : partFilesOf(root, entry).paths) {
+                if (dirty.count(part) != 0 || unsyncedNames.count(part) != 0)
+                    violations.push_back("table names the unflushed " + part);
+            }
+        }
+    }
+
+    long stopAt_;
+    bool kill_;
+    long count_ = 0;
+};
+
+Files filesOf(const GameDrive& drive) {
+    Files files;
+    for (const std::string& name : drive.files())
+        files[drive.root() + name] = readBytes(drive.root() + name);
+    return files;
+}
+
+// One command on fresh drives: how to set them up, run it, and what it should leave.
+struct Scenario {
+    virtual ~Scenario() = default;
+    // Runs the command, answering Yes to every question; true on success.
+    virtual bool run(ScriptedFrontEnd& ui) = 0;
+    // The drive the command changes.
+    virtual GameDrive& drive() = 0;
+    // The records the command adds, with the contents their parts must hold.
+    virtual std::vector<GameEntry> newRecords() = 0;
+    virtual Files newFiles() = 0;
+    // What the table holds once the command has succeeded, in order.
+    virtual std::vector<std::string> finalNames() = 0;
+    // Whether the drive check alone can leave the drive as the command
+    // would have: a deletion whose record left needs nothing more.
+    virtual bool finishedByCheck() { return false; }
+    // Rename may stop with a record's parts under either name hash: a
+    // stopped rename is finished by running it again.
+    virtual bool partsMayBeUnder(const GameEntry&, std::string&) { return false; }
+};
+
+// Checks the rule after a stop; `before` is the drive as it was.
+void expectEveryRecordWhole(Scenario& scenario, const Files& before,
+                            const std::vector<GameEntry>& recordsBefore, const FaultWalker& walker,
+                            const std::string& where) {
+    GameDrive& drive = scenario.drive();
+    const std::vector<GameEntry> added = scenario.newRecords();
+    const Files expectedNew = scenario.newFiles();
+    auto partIsAsIn = [&](const std::string& path, const Files& files) {
+        auto it = files.find(path);
+        return it != files.end() && !std::filesystem::is_symlink(path) &&
+               std::filesystem::is_regular_file(path) && readBytes(path) == it->second &&
+               walker.dirty.count(path) == 0;
+    };
+    for (const GameEntry& record : drive.records()) {
+        const std::vector<std::string> paths = partFilesOf(drive.root(), record).paths;
+        const bool old =
+            std::find(recordsBefore.begin(), recordsBefore.end(), record) != recordsBefore.end();
+        const bool isNew = std::find(added.begin(), added.end(), record) != added.end();
+        bool whole = false;
+        if (old) {
+            whole = std::all_of(paths.begin(), paths.end(),
+                                [&](const std::string& path) { return partIsAsIn(path, before); });
+            std::string otherPath;
+            if (!whole && scenario.partsMayBeUnder(record, otherPath)) {
+                whole = true;
+                for (std::size_t i = 0; i < paths.size(); ++i) {
+                    std::string moved = *partFilePath(otherPath, static_cast<int>(i));
+                    Files renamed{{moved, before.at(paths[i])}};
+                    whole = whole && (partIsAsIn(paths[i], before) || partIsAsIn(moved, renamed));
+                }
+            }
+        }
+        if (!whole && isNew) {
+            whole = std::all_of(paths.begin(), paths.end(), [&](const std::string& path) {
+                return partIsAsIn(path, expectedNew);
+            });
+        }
+        EXPECT_TRUE(whole) << where << ": record " << record.DisplayName()
+                           << (old     ? " (from before)"
+                               : isNew ? " (new)"
+                                       : " (unknown)")
+                           << " is not whole";
+    }
+}
+
+// `told`: what the command showed; a file it could not remove may stay when
+// one of those texts names it.
+void expectFinished(Scenario& scenario, const std::string& where,
+                    const std::vector<std::string>& told = {}) {
+    GameDrive& drive = scenario.drive();
+    EXPECT_EQ(drive.names(), scenario.finalNames()) << where;
+    // Nothing is left over: the table and its records' parts, and nothing else.
+    std::set<std::string> expected{"zt.cfg"};
+    for (const GameEntry& record : drive.records()) {
+        for (const std::string& path : partFilesOf(drive.root(), record).paths)
+            expected.insert(path.substr(drive.root().size()));
+    }
+    std::set<std::string> files;
+    for (const std::string& name : drive.files()) {
+        const bool named = std::any_of(told.begin(), told.end(), [&](const std::string& text) {
+            return text.find(drive.root() + name) != std::string::npos;
+        });
+        if (!named || expected.count(name) != 0)
+            files.insert(name);
+    }
+    EXPECT_EQ(files, expected) << where;
+    for (const auto& [path, bytes] : scenario.newFiles())
+        EXPECT_EQ(readBytes(path), bytes) << where << ": " << path;
+}
+
+// Nothing on the drive but the table and its records' part files.
+void expectTidy(GameDrive& drive, const std::string& where) {
+    std::set<std::string> expected{"zt.cfg"};
+    for (const GameEntry& record : drive.records()) {
+        for (const std::string& path : partFilesOf(drive.root(), record).paths)
+            expected.insert(path.substr(drive.root().size()));
+    }
+    std::vector<std::string> files = drive.files();
+    EXPECT_EQ(std::set<std::string>(files.begin(), files.end()), expected) << where;
+}
+
+enum class Stop {
+    Kill,           // the process is gone; the command is run again
+    Fail,           // one operation fails; the command goes on
+    KillThenCheck,  // the process is gone; the drive check repairs, then the command runs again
+};
+
+// Walks the stop over every file operation of the command, as a kill, as one
+// failing operation that the command survives, and as a kill that the drive
+// check mends. Returns how many operations the command makes.
+template <class S>
+long walkEveryStop() {
+    long total = 0;
+    for (Stop mode : {Stop::Kill, Stop::Fail, Stop::KillThenCheck}) {
+        const bool kill = mode != Stop::Fail;
+        for (long stop = 0;; ++stop) {
+            S scenario;
+            const Files before = filesOf(scenario.drive());
+            const std::vector<GameEntry> recordsBefore = scenario.drive().records();
+            FaultWalker walker(stop, kill);
+            ScriptedFrontEnd ui;
+            bool done;
+            {
+                ScopedFault fault([&](FileOp op, const std::string& path, const std::string& to) {
+                    return walker(op, path, to);
+                });
+                done = scenario.run(ui);
+            }
+            const std::string where =
+                std::string(kill ? "killed" : "failed") + " at operation " + std::to_string(stop);
+            EXPECT_TRUE(walker.violations.empty()) << where << ": " << walker.violations[0];
+            if (!walker.stopped) {
+                EXPECT_TRUE(done) << where;
+                expectFinished(scenario, where);
+                total = walker.count();
+                break;
+            }
+            expectEveryRecordWhole(scenario, before, recordsBefore, walker, where);
+            if (done) {
+                // The job got done; what it could not tidy up it named, and
+                // the drive check takes it away.
+                expectFinished(scenario, where, ui.boxes.shown);
+                const std::string root = scenario.drive().root();
+                EXPECT_TRUE(repairDrive(root, checkDrive(root)).empty()) << where;
+                expectFinished(scenario, where + ", checked");
+                continue;
+            }
+            if (mode == Stop::KillThenCheck) {
+                const std::string root = scenario.drive().root();
+                EXPECT_TRUE(repairDrive(root, checkDrive(root)).empty()) << where;
+                EXPECT_TRUE(checkDrive(root).sound()) << where << ", checked";
+                expectEveryRecordWhole(scenario, before, recordsBefore, walker,
+                                       where + ", checked");
+                expectTidy(scenario.drive(), where + ", checked");
+                if (scenario.finishedByCheck())
+                    continue;
+            }
+            ScriptedFrontEnd again;
+            EXPECT_TRUE(scenario.run(again)) << where << ": the command run again failed";
+            expectFinished(scenario, where + ", run again");
+        }
+    }
+    return total;
+}
+
+// Installs from a disc of 700 sectors, answering Yes.
+struct InstallScenario : Scenario {
+    InstallScenario() { target.addGame("Other", "OTHE_000.01", {100, 200}); }
+    bool run(ScriptedFrontEnd& ui) override {
+        ui.boxes.answers = {true, true, true};
+        FrontEnd frontEnd = ui.frontEnd();
+        InstallCommand command(frontEnd, fakeOpener(disc), [this](const std::string&) {
+            return std::optional<std::uint64_t>(capacity - usedBytes());
+        });
+        return command.run({"", "fake", target.root(), "My Game", "DVD"}) == 1;
+    }
+    GameDrive& drive() override { return target; }
+    std::vector<GameEntry> newRecords() override { return {gameRecord("My Game", kId, 1, true)}; }
+    Files newFiles() override {
+        Bytes image;
+        for (std::int64_t s = 0; s < disc->sectors; ++s) {
+            Bytes sector = disc->sector(s);
+            image.insert(image.end(), sector.begin(), sector.end());
+        }
+        return {{target.part("My Game", kId, 0), image}};
+    }
+    std::vector<std::string> finalNames() override { return {"Other", "My Game"}; }
+
+    std::uint64_t usedBytes() const {
+        std::uint64_t used = 0;
+        for (const std::string& name : target.files())
+            used += std::filesystem::file_size(target.root() + name);
+        return used;
+    }
+
+    GameDrive target;
+    std::shared_ptr<FakeDisc> disc = makeGameDisc(700);
+    std::uint64_t capacity = std::uint64_t{1} << 40;
+};
+
+// Replaces an older game of the same name and game ID: the new part takes
+// the name of the old one's part .00.
+struct ReplacingInstallScenario : InstallScenario {
+    ReplacingInstallScenario() { target.addGame("My Game", kId, {300, 400, 500}, 'o'); }
+};
+
+// The same when only the older game's room lets the new one fit.
+struct RoomMakingInstallScenario : ReplacingInstallScenario {
+    RoomMakingInstallScenario() { capacity = usedBytes() + 700 * 2048 - 1; }
+};
+
+// Copies a game of three parts to a drive that holds another game.
+struct CopyScenario : Scenario {
+    CopyScenario() {
+        source.addGame("My Game", kId, {1000, 2000, 500}, 'n');
+        target.addGame("Other", "OTHE_000.01", {100});
+    }
+    bool run(ScriptedFrontEnd& ui) override {
+        ui.boxes.answers = {true, true};
+        return copyGame(source.root(), "My Game", target.root(), ui.frontEnd()) ==
+               CopyGameResult::Copied;
+    }
+    GameDrive& drive() override { return target; }
+    std::vector<GameEntry> newRecords() override { return {source.records()[0]}; }
+    Files newFiles() override {
+        Files files;
+        for (int i = 0; i < 3; ++i)
+            files[target.part("My Game", kId, i)] = readBytes(source.part("My Game", kId, i));
+        return files;
+    }
+    std::vector<std::string> finalNames() override { return {"Other", "My Game"}; }
+
+    GameDrive source;
+    GameDrive target;
+};
+
+// Copies over an older game of the same name and game ID on the target.
+struct ReplacingCopyScenario : CopyScenario {
+    ReplacingCopyScenario() { target.addGame("My Game", kId, {30, 40}, 'o'); }
+};
+
+struct DeleteScenario : Scenario {
+    DeleteScenario() {
+        target.addGame("Before", "BEFO_000.01", {10});
+        target.addGame("My Game", kId, {10, 20, 30});
+        target.addGame("After", "AFTE_000.01", {10});
+    }
+    bool run(ScriptedFrontEnd& ui) override {
+        return deleteGame(target.root(), "My Game", ui.frontEnd()) == DeleteResult::Deleted;
+    }
+    bool finishedByCheck() override { return target.records().size() == 2; }
+    GameDrive& drive() override { return target; }
+    std::vector<GameEntry> newRecords() override { return {}; }
+    Files newFiles() override { return {}; }
+    std::vector<std::string> finalNames() override { return {"Before", "After"}; }
+
+    GameDrive target;
+};
+
+struct RenameScenario : Scenario {
+    RenameScenario() {
+        target.addGame("Before", "BEFO_000.01", {10});
+        target.addGame("My Game", kId, {10, 20, 30});
+        for (int i = 0; i < 3; ++i)
+            contents[i] = readBytes(target.part("My Game", kId, i));
+    }
+    bool run(ScriptedFrontEnd& ui) override {
+        return renameGame(target.root(), "My Game", "Other", ui.frontEnd()) ==
+               RenameGameResult::Renamed;
+    }
+    GameDrive& drive() override { return target; }
+    std::vector<GameEntry> newRecords() override {
+        GameEntry renamed = gameRecord("My Game", kId, 3);
+        renamed.setDisplayName("Other");
+        return {renamed};
+    }
+    Files newFiles() override {
+        Files files;
+        for (int i = 0; i < 3; ++i)
+            files[target.part("Other", kId, i)] = contents[i];
+        return files;
+    }
+    std::vector<std::string> finalNames() override { return {"Before", "Other"}; }
+    bool partsMayBeUnder(const GameEntry& record, std::string& prefix) override {
+        if (record.DisplayName() != "My Game")
+            return false;
+        prefix = partPrefix(target.root(), gameNameHash("Other"), kId);
+        return true;
+    }
+
+    GameDrive target;
+    std::map<int, Bytes> contents;
+};
+
+}  // namespace
+
+TEST(CrashSafetyTest, InstallStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<InstallScenario>(), 10);
+}
+
+TEST(CrashSafetyTest, ReplacingInstallStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<ReplacingInstallScenario>(), 10);
+}
+
+TEST(CrashSafetyTest, RoomMakingInstallStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<RoomMakingInstallScenario>(), 10);
+}
+
+TEST(CrashSafetyTest, CopyStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<CopyScenario>(), 10);
+}
+
+TEST(CrashSafetyTest, ReplacingCopyStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<ReplacingCopyScenario>(), 10);
+}
+
+TEST(CrashSafetyTest, DeleteStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<DeleteScenario>(), 5);
+}
+
+TEST(CrashSafetyTest, RenameStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<RenameScenario>(), 5);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Installs a fault hook for the platform's file operations while in scope.
+
+#include "platform/FaultPoint.h"
+
+class ScopedFault {
+  public:
+    explicit ScopedFault(platform::FaultHook hook) { platform::setFaultHook(std::move(hook)); }
+    ~ScopedFault() { platform::setFaultHook({}); }
+    ScopedFault(const ScopedFault&) = delete;
+    ScopedFault& operator=(const ScopedFault&) = delete;
+};
+
+// Fails every operation of kind `op` on a path that ends in `suffix`.
+inline platform::FaultHook failing(platform::FileOp op, std::string suffix) {
+    return [op, suffix](platform::FileOp seen, const std::string& path, const std::string&) {
+        return !(seen == op && path.ends_with(suffix));
+    };
+}
