@@ -5,6 +5,8 @@
 #include <iostream>
 #include <system_error>
 
+#include "store/ShownText.h"
+
 WindowLog::WindowLog(const std::string& path, bool toStandardOutput)
     : path_(path), toStandardOutput_(toStandardOutput) {
     if (path_.empty())
@@ -30,31 +32,17 @@ std::string WindowLog::defaultPath() {
     return folder + "/tarnwick-game-installer/zt_installer.log";
 }
 
-namespace {
-
-// Names in the lines come from drives and discs: control bytes are shown as
-// \xNN, so that none of them reaches a terminal or the log raw.
-std::string escaped(const std::string& line) {
-    std::string text;
-    text.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(line[i]);
-        const bool lineEnd = (c == '\n' || c == '\r') && i + 1 == line.size();
-        if ((c < 0x20 && c != '\t' && !lineEnd) || c == 0x7F) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02X", c);
-            text += code;
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text;
-}
-
-}  // namespace
-
 void WindowLog::write(const std::string& raw) {
-    const std::string line = escaped(raw);
+    // Names in the lines come from drives and discs: control bytes are shown
+    // as \xNN, so that none reaches a terminal or the log raw. The line's own
+    // end stays.
+    std::string line = raw;
+    std::string end;
+    if (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        end = line.back();
+        line.pop_back();
+    }
+    line = escapeControls(line, "\t") + end;
     std::lock_guard<std::mutex> lock(mutex_);
     if (toStandardOutput_) {
         std::fwrite(line.data(), 1, line.size(), stdout);
