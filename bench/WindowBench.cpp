@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "res/Pictures.h"
+#include "ui/Pictures.h"
 #include "store/DriveRoot.h"
 #include "store/GameEntry.h"
 #include "store/NameHash.h"

@@ -7,7 +7,7 @@
 
 #include "zt_version.h"
 
-#include "res/Pictures.h"
+#include "ui/Pictures.h"
 #include "ui/InstallerApp.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowServices.h"

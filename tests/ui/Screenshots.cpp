@@ -16,7 +16,7 @@
 #include "FakeDisc.h"
 #include "GameDrive.h"
 #include "WindowDoubles.h"
-#include "res/Pictures.h"
+#include "ui/Pictures.h"
 #include "ui/DriveSelectDialog.h"
 #include "ui/RenameDialog.h"
 

@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #ifdef ZT_HAVE_PICTURES
-#include "res/Pictures.h"
+#include "ui/Pictures.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "res/Pictures.h"
+#include "ui/Pictures.h"
 
 #include <QtGlobal>
 
