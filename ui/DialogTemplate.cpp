@@ -18,7 +18,7 @@ namespace {
 
 using K = ControlKind;
 
-constexpr ControlSpec kMainControls[] = {
+constexpr ControlRow kMainControls[] = {
     {1012, K::DropDownList, "", 29, 37, 60, 39, true},
     {1009, K::DropDownList, "", 111, 37, 67, 36, true},
     {1011, K::DropDownList, "", 197, 36, 68, 67, true},
@@ -39,21 +39,21 @@ constexpr ControlSpec kMainControls[] = {
     {1043, K::Static, "Web Site :", 69, 181, 32, 13, false},
 };
 
-constexpr ControlSpec kDriveControls[] = {
+constexpr ControlRow kDriveControls[] = {
     {kNoControlId, K::Static, "Select Driver :", 18, 12, 49, 10, true},
     {1019, K::ListBox, "", 20, 28, 49, 72, true},
     {1021, K::Button, "Ok", 20, 110, 28, 9, true},
     {1022, K::Button, "Cancel", 48, 110, 28, 9, true},
 };
 
-constexpr ControlSpec kRenameControls[] = {
+constexpr ControlRow kRenameControls[] = {
     {kNoControlId, K::Static, "New Name:", 18, 7, 41, 8, true},
     {1020, K::Edit, "", 19, 19, 92, 12, true},
     {1021, K::Button, "Ok", 21, 39, 34, 11, true},
     {1022, K::Button, "Cancel", 73, 39, 34, 11, true},
 };
 
-constexpr ControlSpec kProgressControls[] = {
+constexpr ControlRow kProgressControls[] = {
     {1020, K::Static, "", 8, 7, 246, 9, true},
     {1013, K::ProgressBar, "", 5, 23, 281, 7, true},
     {2, K::Button, "Cancel", 134, 38, 37, 10, true},
@@ -65,9 +65,9 @@ const DialogTemplate kDrive{"Drive", "Times New Roman", 10, 96, 131, kDriveContr
 const DialogTemplate kRename{"rename", "Times New Roman", 10, 143, 62, kRenameControls};
 const DialogTemplate kProgress{"Install", "Times New Roman", 10, 291, 49, kProgressControls};
 
-QWidget* createControl(QWidget* parent, const ControlSpec& spec) {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
+QWidget* createControl(QWidget* parent, const ControlRow& row) {
+    const QString text = QString::fromUtf8(row.text);
+    switch (row.kind) {
         case K::DropDownList:
             return new DropDownList(parent);
         case K::Edit:
@@ -125,9 +125,9 @@ const DialogTemplate& progressTemplate() {
     return kProgress;
 }
 
-QRect controlGeometry(const ControlSpec& spec, BaseUnits base, int closedComboHeight) {
-    QRect rect = unitsToPixels(QRect(spec.x, spec.y, spec.width, spec.height), base);
-    if (spec.kind == ControlKind::DropDownList)
+QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeight) {
+    QRect rect = unitsToPixels(QRect(row.x, row.y, row.width, row.height), base);
+    if (row.kind == ControlKind::DropDownList)
         rect.setHeight(closedComboHeight);
     return rect;
 }
@@ -141,20 +141,20 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
 
     std::vector<QWidget*> created;
     int unnamed = 0;
-    for (const ControlSpec& spec : dialog.controls) {
-        QWidget* control = createControl(parent, spec);
-        control->setObjectName(spec.id == kNoControlId ? QStringLiteral("static%1").arg(unnamed++)
-                                                       : QStringLiteral("c%1").arg(spec.id));
+    for (const ControlRow& row : dialog.controls) {
+        QWidget* control = createControl(parent, row);
+        control->setObjectName(row.id == kNoControlId ? QStringLiteral("static%1").arg(unnamed++)
+                                                      : QStringLiteral("c%1").arg(row.id));
         int closedHeight = 0;
         if (auto* combo = qobject_cast<QComboBox*>(control)) {
             closedHeight = combo->sizeHint().height();
             // The template's height is that of the open list: as many rows as fit.
-            const int listHeight = unitsToPixelsY(spec.height, base) - closedHeight;
+            const int listHeight = unitsToPixelsY(row.height, base) - closedHeight;
             const int row = combo->fontMetrics().height() + 2;
             combo->setMaxVisibleItems(std::max(1, listHeight / std::max(1, row)));
         }
-        control->setGeometry(controlGeometry(spec, base, closedHeight));
-        control->setVisible(spec.visible);
+        control->setGeometry(controlGeometry(row, base, closedHeight));
+        control->setVisible(row.visible);
         created.push_back(control);
     }
     // Later controls lie above the tab control's pane, as the window shows them.

@@ -25,7 +25,7 @@ enum class ControlKind {
 
 constexpr int kNoControlId = -1;
 
-struct ControlSpec {
+struct ControlRow {
     int id;
     ControlKind kind;
     const char* text;
@@ -38,7 +38,7 @@ struct DialogTemplate {
     const char* face;
     int points;
     int width, height;
-    std::span<const ControlSpec> controls;
+    std::span<const ControlRow> controls;
 };
 
 // The templates of the window application.
@@ -56,5 +56,5 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog);
 // The control of `parent` with the template id `id`, or null.
 QWidget* controlById(QWidget* parent, int id);
 
-// Where `spec` goes in pixels. A drop-down list keeps its own closed height.
-QRect controlGeometry(const ControlSpec& spec, BaseUnits base, int closedComboHeight);
+// Where `row` goes in pixels. A drop-down list keeps its own closed height.
+QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeight);

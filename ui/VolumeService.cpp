@@ -50,9 +50,9 @@ QDBusMessage callUDisks(const QString& object, const QString& interface, const Q
 QString blockObjectOf(const std::string& device) {
     if (!QDBusConnection::systemBus().isConnected())
         return {};
-    QVariantMap spec{{QStringLiteral("path"), QString::fromStdString(device)}};
+    QVariantMap wanted{{QStringLiteral("path"), QString::fromStdString(device)}};
     QDBusMessage reply = callUDisks(kManagerPath, kManager, QStringLiteral("ResolveDevice"),
-                                    {spec, QVariantMap{}}, kShortCallMs);
+                                    {wanted, QVariantMap{}}, kShortCallMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     const QList<QDBusObjectPath> objects =

@@ -49,27 +49,27 @@ void expectLaidOut(const DialogTemplate& dialog) {
     EXPECT_EQ(window.height(), (dialog.height * base.y + 4) / 8) << dialog.caption;
     EXPECT_EQ(window.windowTitle().toStdString(), dialog.caption);
     int unnamed = 0;
-    for (const ControlSpec& spec : dialog.controls) {
+    for (const ControlRow& row : dialog.controls) {
         QWidget* control =
-            spec.id == kNoControlId
+            row.id == kNoControlId
                 ? window.findChild<QWidget*>(QStringLiteral("static%1").arg(unnamed++))
-                : controlById(&window, spec.id);
-        ASSERT_NE(control, nullptr) << dialog.caption << " control " << spec.id;
+                : controlById(&window, row.id);
+        ASSERT_NE(control, nullptr) << dialog.caption << " control " << row.id;
         const QRect got = control->geometry();
         // Pixels = units x base / 4 across and / 8 down, to the nearest pixel.
-        EXPECT_EQ(got.x(), (spec.x * base.x + 2) / 4) << spec.id;
-        EXPECT_EQ(got.y(), (spec.y * base.y + 4) / 8) << spec.id;
-        EXPECT_EQ(got.width(), (spec.width * base.x + 2) / 4) << spec.id;
+        EXPECT_EQ(got.x(), (row.x * base.x + 2) / 4) << row.id;
+        EXPECT_EQ(got.y(), (row.y * base.y + 4) / 8) << row.id;
+        EXPECT_EQ(got.width(), (row.width * base.x + 2) / 4) << row.id;
         if (auto* combo = qobject_cast<QComboBox*>(control)) {
             // A drop-down list shows one line closed; its template height is the open list's.
-            EXPECT_EQ(got.height(), combo->sizeHint().height()) << spec.id;
-            EXPECT_LT(got.height(), (spec.height * base.y + 4) / 8) << spec.id;
+            EXPECT_EQ(got.height(), combo->sizeHint().height()) << row.id;
+            EXPECT_LT(got.height(), (row.height * base.y + 4) / 8) << row.id;
         } else {
-            EXPECT_EQ(got.height(), (spec.height * base.y + 4) / 8) << spec.id;
+            EXPECT_EQ(got.height(), (row.height * base.y + 4) / 8) << row.id;
         }
-        EXPECT_EQ(control->isVisibleTo(&window), spec.visible) << spec.id;
-        if (spec.text[0] != '\0' && spec.kind != ControlKind::Edit) {
-            EXPECT_EQ(control->property("text").toString().toStdString(), spec.text) << spec.id;
+        EXPECT_EQ(control->isVisibleTo(&window), row.visible) << row.id;
+        if (row.text[0] != '\0' && row.kind != ControlKind::Edit) {
+            EXPECT_EQ(control->property("text").toString().toStdString(), row.text) << row.id;
         }
     }
 }

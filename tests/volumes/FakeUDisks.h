@@ -41,9 +41,9 @@ class FakeUDisks : public QDBusVirtualObject {
         if (interface == "org.freedesktop.UDisks2.Manager" && member == "ResolveDevice") {
             if (message.signature() != "a{sv}a{sv}")
                 return invalidArgs(message);
-            QVariantMap spec = qdbus_cast<QVariantMap>(message.arguments().at(0));
+            QVariantMap wanted = qdbus_cast<QVariantMap>(message.arguments().at(0));
             QList<QDBusObjectPath> found;
-            auto it = objects_.find(spec.value("path").toString());
+            auto it = objects_.find(wanted.value("path").toString());
             if (it != objects_.end())
                 found << QDBusObjectPath(it->second);
             return message.createReply(QVariant::fromValue(found));
