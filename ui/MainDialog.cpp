@@ -290,8 +290,8 @@ void MainDialog::closeEvent(QCloseEvent* event) {
     // The install and the copy stop at their next step and remove what they
     // wrote; a format cannot stop half-way and is waited for.
     closing_ = true;
-    progressDialog_.cancelRequested.store(1);
-    copyProgress_.cancelRequested.store(1);
+    progressDialog_.closing.store(true);
+    copyProgress_.closing.store(true);
     if (formatJob_.running())
         windowFrontEnd().status.setText("The window closes when the format has finished.");
     closeWhenIdle();

@@ -28,6 +28,9 @@ class ProgressDialog : public QDialog {
 
     // Set by the button, read by the jobs' copy loops on their own thread.
     std::atomic<int> cancelRequested{0};
+    // Set when the program is closing: every job is asked to stop, however
+    // early it cleared the flag above.
+    std::atomic<bool> closing{false};
 
     // The button, the Escape key and the close box: ask the job to stop,
     // reset the bar and the caption, give the main window back, hide.
@@ -53,7 +56,9 @@ class ProgressBridge : public ProgressWindow {
     void setText(const std::string& text) override;
     void bringToFront() override;
     void setButtonCaption(const std::string& caption) override;
-    bool cancelRequested() const override { return dialog_.cancelRequested.load() != 0; }
+    bool cancelRequested() const override {
+        return dialog_.cancelRequested.load() != 0 || dialog_.closing.load();
+    }
     void clearCancel() override { dialog_.cancelRequested.store(0); }
 
   private:

@@ -70,16 +70,17 @@ class InstallJobTest : public WindowTest {
         WindowTest::TearDown();
     }
 
-    // An install whose copy stops at sector 1000 of 4000 until the gate opens.
-    MainDialog& openGated() {
+    // An install whose reads stop at `sector` of 4000 (by default in the
+    // copy) until the gate opens.
+    MainDialog& openGated(std::int64_t sector = 1000) {
         auto disc = makeGameDisc(4000);
         drives.optical = {"/dev/sr0"};
         drives.fixed = {{drive.root(), "/dev/sdh1"}};
         MainDialog& window = open();
         app->mainDialog->findChild<QLineEdit*>("c1005")->setText("My Game");
-        gatedOpener = [this, disc](const std::string&,
-                                   std::string&) -> std::unique_ptr<DiscDevice> {
-            return std::make_unique<GatedDevice>(disc, gate, 1000);
+        gatedOpener = [this, disc, sector](const std::string&,
+                                           std::string&) -> std::unique_ptr<DiscDevice> {
+            return std::make_unique<GatedDevice>(disc, gate, sector);
         };
         return window;
     }
@@ -218,18 +219,31 @@ TEST_F(InstallJobTest, ClosingDuringTheCopyAsksThenCancelsWaitsAndCleansUp) {
     EXPECT_EQ(boxes.questions.back(), "The job is not complete,Exit?");
     EXPECT_TRUE(boxes.defaultNoFlags.back());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(app->progressDialog->cancelRequested.load(), 0);
+    EXPECT_FALSE(app->progressDialog->closing.load());
 
     boxes.answers = {true};
     window.close();
     EXPECT_TRUE(window.isVisible());  // until the job has stopped
-    EXPECT_EQ(app->progressDialog->cancelRequested.load(), 1);
+    EXPECT_TRUE(app->progressDialog->closing.load());
     window.close();  // asked once only
     EXPECT_EQ(boxes.questions.size(), 3u);
 
     gate.release();
     ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
     EXPECT_FALSE(window.jobRunning());
+    EXPECT_TRUE(partFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(drive.table()));
+}
+
+TEST_F(InstallJobTest, ClosingBeforeTheCopyBeganStillStopsTheInstall) {
+    MainDialog& window = openGated(16);  // held while the disc is identified
+    start(window);
+    ASSERT_TRUE(waitUntil([&] { return gate.arrived(); }));
+    boxes.answers = {true};
+    window.close();
+    gate.release();
+    // The copy clears the cancel flag when it begins; closing overrides it.
+    ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
     EXPECT_TRUE(partFiles().empty());
     EXPECT_FALSE(std::filesystem::exists(drive.table()));
 }
