@@ -7,49 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include "MemoryDisk.h"
 #include "disk/DiskDevice.h"
 #include "disk/Fat32Reader.h"
-
-namespace {
-
-class MemoryVolume : public platform::BlockDevice {
-  public:
-    MemoryVolume(const std::uint8_t* data, std::size_t size) : bytes_(data, data + size) {}
-    bool readAt(std::uint64_t offset, void* data, std::size_t size) override {
-        // Beyond the held bytes the volume reads as zeros, up to its claimed size.
-        if (offset > kClaimedSize || size > kClaimedSize - offset)
-            return false;
-        std::memset(data, 0, size);
-        if (offset < bytes_.size()) {
-            std::size_t n = std::min<std::size_t>(size, bytes_.size() - offset);
-            std::memcpy(data, bytes_.data() + offset, n);
-        }
-        return true;
-    }
-    bool writeAt(std::uint64_t, const void*, std::size_t) override { return false; }
-    bool geometry(platform::BlockGeometry& g) override {
-        g = platform::BlockGeometry{};
-        g.bytesPerSector = 512;
-        g.sizeBytes = kClaimedSize;
-        return true;
-    }
-    bool lock() override { return true; }
-    bool unlock() override { return true; }
-    bool flush() override { return true; }
-    bool rereadPartitions() override { return true; }
-
-  private:
-    static constexpr std::uint64_t kClaimedSize = 64ULL << 20;
-    std::vector<std::uint8_t> bytes_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     DiskDevice device;
     platform::DiskTarget target;
     target.diskPath = "memory";
-    if (!device.open(std::make_unique<MemoryVolume>(data, size), target))
+    if (!device.open(std::make_unique<MemoryDisk>(data, size, 512, 64ULL << 20), target))
         return 0;
     Fat32Reader reader;
     std::string error;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <random>
 
 #include "DiskImage.h"
 #include "ScriptedFrontEnd.h"
@@ -20,14 +19,6 @@ namespace {
 
 const std::string kPart0 = "zt.7900E503.BIGG_000.01.00";
 const std::string kPart1 = "zt.7900E503.BIGG_000.01.01";
-
-std::vector<std::uint8_t> randomBytes(std::size_t size, unsigned seed) {
-    std::vector<std::uint8_t> bytes(size);
-    std::mt19937 random(seed);
-    for (auto& byte : bytes)
-        byte = static_cast<std::uint8_t>(random());
-    return bytes;
-}
 
 class FragTest : public ::testing::Test {
   protected:

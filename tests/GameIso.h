@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,7 @@ inline std::string makeGameIso(const TempDir& work, std::size_t dataBytes, std::
     std::filesystem::create_directories(data.parent_path());
     std::ofstream(work.file("disc/SYSTEM.CNF"), std::ios::binary)
         << "BOOT2 = cdrom0:\\" << gameId << ";1\r\nVER = 1.00\r\n";
-    std::vector<std::uint8_t> bytes(dataBytes);
-    std::mt19937 random(seed);
-    for (auto& byte : bytes)
-        byte = static_cast<std::uint8_t>(random());
-    writeBytes(data.string(), bytes);
+    writeBytes(data.string(), randomBytes(dataBytes, seed));
     const std::string iso = work.file("game.iso");
     if (runShell("xorriso -as mkisofs -quiet -V GAME -o " + shellQuoted(iso) + " " +
                  shellQuoted(work.file("disc")))

@@ -3,22 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
+#include "TempDir.h"
 #include "library/DatFile.h"
 #include "library/GameVerify.h"
 
 namespace {
-
-std::vector<std::uint8_t> randomBytes(std::size_t size, unsigned seed) {
-    std::vector<std::uint8_t> bytes(size);
-    std::mt19937 random(seed);
-    for (auto& byte : bytes)
-        byte = static_cast<std::uint8_t>(random());
-    return bytes;
-}
 
 std::string md5Of(const ImageDigests& d) {
     return hexOf(d.md5.data(), d.md5.size());

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "BinCueImage.h"
 #include "TempDir.h"
@@ -14,12 +13,7 @@ namespace {
 
 class RawSectorImageTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        image.resize(300 * 2048);
-        std::mt19937 random(3);
-        for (auto& byte : image)
-            byte = static_cast<std::uint8_t>(random());
-    }
+    void SetUp() override { image = randomBytes(300 * 2048, 3); }
 
     // Everything the device gives, read in the 64-sector blocks the disc reader uses.
     std::vector<std::uint8_t> readAll(DiscDevice& device) {

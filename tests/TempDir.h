@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -39,4 +40,13 @@ inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>&
 inline std::vector<std::uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// `size` bytes of a fixed pseudo-random sequence: the same for the same seed.
+inline std::vector<std::uint8_t> randomBytes(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> bytes(size);
+    std::mt19937 random(seed);
+    for (auto& byte : bytes)
+        byte = static_cast<std::uint8_t>(random());
+    return bytes;
 }
