@@ -14,6 +14,10 @@ BUILD ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+# Rebuilds of other checkouts reuse objects when ccache is installed.
+ifneq ($(shell command -v ccache 2>/dev/null),)
+CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+endif
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
