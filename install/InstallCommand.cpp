@@ -32,7 +32,9 @@ constexpr const char* kCancelled = "The install was cancelled; the drive is unch
 // What went wrong with a table write, with the system's reason.
 std::string tableProblem(const RewriteResult& result, const std::string& table) {
     if (result.status == RewriteResult::Status::NotOpened)
-        return "Cannot read the game table " + table;
+        return "The game table " + table + " cannot be read (" + result.error + ")";
+    if (result.status == RewriteResult::Status::NotFlushed)
+        return tableNotFlushedText(table, result.error);
     return "Cannot write the game table " + table + ": " + result.error;
 }
 
@@ -198,7 +200,7 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     const std::string table = tablePath(root);
     TableContents contents = readTableFile(table);
     if (contents.exists && !contents.opened) {
-        ui_.boxes.show("Cannot read the game table " + table + "\n");
+        ui_.boxes.show(tableNotReadText(table, contents) + "\n");
         return 0;
     }
     std::vector<GameEntry> older;
@@ -318,7 +320,8 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         for (int i = 0; i < partCount; ++i) {
             std::string from = *partFilePath(job.writePrefix, i);
             std::string to = *partFilePath(prefix, i);
-            if (!platform::replaceFile(from, to)) {
+            // The folder is flushed once all are moved.
+            if (platform::replaceFile(from, to) == platform::Replacement::Failed) {
                 return abandon(job, "Cannot write file " + to + ": " + platform::lastErrorText());
             }
             parts_.createdParts[static_cast<std::size_t>(i)] = to;
@@ -332,7 +335,11 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     RewriteResult result = rewriteTable(root, dropNamed(name), added.entries());
     if (!result.replaced()) {
         ui_.status.setText("config file error\n");
-        return abandon(job, tableProblem(result, table));
+        if (result.status != RewriteResult::Status::NotFlushed)
+            return abandon(job, tableProblem(result, table));
+        parts_.clear();  // the table names them now
+        ui_.boxes.show(tableProblem(result, table) + "\n");
+        return 0;
     }
     parts_.clear();
     removeDroppedFiles(root, result.dropped, newFiles, ui_.boxes);
@@ -344,7 +351,9 @@ bool InstallCommand::dropRecords(Job& job) {
     RewriteResult removed = rewriteTable(job.root, dropNamed(job.name));
     if (!removed.replaced()) {
         ui_.status.setText("config file error\n");
-        ui_.boxes.show(tableProblem(removed, tablePath(job.root)) + "; the drive is unchanged\n");
+        const bool unchanged = removed.status != RewriteResult::Status::NotFlushed;
+        ui_.boxes.show(tableProblem(removed, tablePath(job.root)) +
+                       (unchanged ? "; the drive is unchanged\n" : "\n"));
         return false;
     }
     removeDroppedFiles(job.root, removed.dropped, {}, ui_.boxes);

@@ -210,7 +210,12 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
             if (!dropped[i])
                 kept.push_back(records[i]);
         }
-        if (!writeTableFile(tablePath(root), kept)) {
+        const TableWrite written = writeTableFile(tablePath(root), kept);
+        if (written.status == TableWrite::Status::NotFlushed) {
+            failures.push_back(tableNotFlushedText(tablePath(root), written.error));
+            return failures;
+        }
+        if (!written) {
             failed("The game table " + tablePath(root) + " cannot be written");
             return failures;
         }

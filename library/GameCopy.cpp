@@ -20,13 +20,14 @@
 namespace {
 
 const char* kSameDrive = "Cannot copy to it's drive!";
-std::string targetNotReadable(const std::string& root) {
-    return "The game table " + tablePath(root) + " of the target drive cannot be read; nothing " +
-           "was copied.";
+std::string notReadable(const std::string& root, const TableContents& table) {
+    return tableNotReadText(tablePath(root), table) + "; nothing was copied.";
 }
-std::string targetNotWritten(const std::string& root, const std::string& reason) {
+std::string targetNotWritten(const std::string& root, const RewriteResult& result) {
+    if (result.status == RewriteResult::Status::NotFlushed)
+        return tableNotFlushedText(tablePath(root), result.error) + "; nothing was copied.";
     return "The game table " + tablePath(root) + " of the target drive cannot be written (" +
-           reason + "); nothing was copied.";
+           result.error + "); nothing was copied.";
 }
 // Suffix of a part copied beside a replaced game's file of the same name;
 // it takes that file's place once the new table is in place.
@@ -117,6 +118,10 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     }
     // The source record: the first of the name.
     TableContents sourceTable = readTableFile(tablePath(sourceRoot));
+    if (sourceTable.exists && !sourceTable.opened) {
+        frontEnd.boxes.show(notReadable(sourceRoot, sourceTable));
+        return CopyGameResult::Failed;
+    }
     auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
                               [&](const GameEntry& entry) { return hasName(entry, name); });
     if (found == sourceTable.records.end()) {
@@ -138,7 +143,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     // Every question first: nothing changes unless each answer is Yes.
     TableContents targetTable = readTableFile(tablePath(targetRoot));
     if (targetTable.exists && !targetTable.opened) {
-        frontEnd.boxes.show(targetNotReadable(targetRoot));
+        frontEnd.boxes.show(notReadable(targetRoot, targetTable));
         return CopyGameResult::Failed;
     }
     std::vector<GameEntry> kept;
@@ -214,7 +219,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
             return hasName(entry, name) ? RecordDecision::Drop : RecordDecision::Keep;
         });
         if (!cleared.replaced()) {
-            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
+            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared));
             return CopyGameResult::Failed;
         }
         for (const GameEntry& entry : cleared.dropped) {
@@ -324,14 +329,15 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         RewriteResult cleared = rewriteTable(targetRoot, dropName);
         if (!cleared.replaced()) {
             removeAll(written);
-            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared.error));
+            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared));
             return CopyGameResult::Failed;
         }
         removeDropped(cleared.dropped, {});
         for (const PartPlan& plan : plans) {
             if (plan.writeTo == plan.target)
                 continue;
-            if (!platform::replaceFile(plan.writeTo, plan.target)) {
+            // The folder is flushed once all are moved.
+            if (platform::replaceFile(plan.writeTo, plan.target) == platform::Replacement::Failed) {
                 std::string reason = platform::lastErrorText();
                 removeAll(written);
                 removeAll(targetPaths);
@@ -355,9 +361,14 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     // then the copied record.
     RewriteResult rewrite =
         rewriteTable(targetRoot, dropName, std::span<const GameEntry>(&source, 1));
+    if (rewrite.status == RewriteResult::Status::NotFlushed) {
+        // The table names the copied parts now: they stay.
+        frontEnd.boxes.show(tableNotFlushedText(tablePath(targetRoot), rewrite.error) + ".");
+        return CopyGameResult::Failed;
+    }
     if (!rewrite.replaced()) {
         removeAll(written);
-        std::string text = targetNotWritten(targetRoot, rewrite.error);
+        std::string text = targetNotWritten(targetRoot, rewrite);
         if (makeRoomFirst)
             text += " The former game " + name + " was removed to make room for the copy.";
         else if (replacedGone)

@@ -16,8 +16,10 @@
 
 namespace {
 
-std::string tableNotReadable(const std::string& root) {
-    return "The game table " + tablePath(root) + " cannot be read; nothing was deleted.";
+std::string tableNotReadable(const std::string& root, const std::string& problem) {
+    TableContents table;
+    table.problem = problem;
+    return tableNotReadText(tablePath(root), table) + "; nothing was deleted.";
 }
 
 }  // namespace
@@ -27,7 +29,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
     if (table.exists && !table.opened) {
-        frontEnd.boxes.show(tableNotReadable(root));
+        frontEnd.boxes.show(tableNotReadable(root, table.problem));
         return DeleteResult::Failed;
     }
     if (std::none_of(table.records.begin(), table.records.end(),
@@ -66,7 +68,12 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         return RecordDecision::Keep;
     });
     if (rewrite.status == RewriteResult::Status::NotOpened) {
-        frontEnd.boxes.show(tableNotReadable(root));
+        frontEnd.boxes.show(tableNotReadable(root, rewrite.error));
+        return DeleteResult::Failed;
+    }
+    if (rewrite.status == RewriteResult::Status::NotFlushed) {
+        frontEnd.boxes.show(tableNotFlushedText(tablePath(root), rewrite.error) +
+                            "; the game's files were left on the drive.");
         return DeleteResult::Failed;
     }
     if (!rewrite.replaced()) {

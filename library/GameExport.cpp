@@ -108,6 +108,10 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
             out.discard();
             frontEnd.boxes.show("The file " + file + " appeared meanwhile; it was left as it is.");
             return ExportResult::Failed;
+        case platform::CommitResult::NotFlushed:
+            frontEnd.boxes.show("The image " + file +
+                                " was written, but it may not be on the device (" + reason + ").");
+            return ExportResult::Failed;
         case platform::CommitResult::Failed:
             break;
     }

@@ -21,7 +21,6 @@ const char* kNameTooLong =
 const char* kNameControl = "The new name holds a control character.";
 const char* kNameTaken = "The game already exist.";
 const char* kFileTaken = "The file already exist!";
-const char* kTableNotReadable = "The game table cannot be read; nothing was renamed.";
 
 // One part moved from its old name to its new one.
 struct Move {
@@ -65,7 +64,7 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (table.exists && !table.opened) {
-        frontEnd.boxes.show(kTableNotReadable);
+        frontEnd.boxes.show(tableNotReadText(path, table) + "; nothing was renamed.");
         return RenameGameResult::Failed;
     }
     auto named = [&](const std::string& name) {
@@ -130,7 +129,14 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         std::none_of(records.begin(), records.end(),
                      [&](const GameEntry& entry) { return hasName(entry, newName); }))
         return RenameGameResult::Damaged;
-    if (!platform::syncFolder(root) || !writeTableFile(path, records)) {
+    const bool partsFlushed = platform::syncFolder(root);
+    const TableWrite written = partsFlushed ? writeTableFile(path, records) : TableWrite{};
+    if (written.status == TableWrite::Status::NotFlushed) {
+        // The table names the moved parts now: they stay where they are.
+        frontEnd.boxes.show(tableNotFlushedText(path, written.error) + ".");
+        return RenameGameResult::Failed;
+    }
+    if (!written) {
         std::string reason = platform::lastErrorText();
         moveBack(moves);
         frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason +

@@ -12,6 +12,10 @@
 std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
                                                  const FrontEnd& frontEnd, const char* purpose) {
     TableContents table = readTableFile(tablePath(root));
+    if (table.exists && !table.opened) {
+        frontEnd.boxes.show(tableNotReadText(tablePath(root), table) + ".");
+        return std::nullopt;
+    }
     auto found = std::find_if(table.records.begin(), table.records.end(),
                               [&](const GameEntry& entry) { return hasName(entry, name); });
     if (found == table.records.end()) {

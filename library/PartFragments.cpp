@@ -31,8 +31,11 @@ bool replaceStepwise(platform::StagedFile& copy, const std::string& part, std::s
         error = "the part cannot be moved aside";
         return false;
     }
-    if (copy.commit(false, error) != platform::CommitResult::Committed) {
-        platform::renameNoReplace(aside, part);
+    const platform::CommitResult committed = copy.commit(false, error);
+    if (committed != platform::CommitResult::Committed) {
+        // A copy that took the part's name stays; the next run clears the part moved aside.
+        if (committed != platform::CommitResult::NotFlushed)
+            platform::renameNoReplace(aside, part);
         if (error.empty())
             error = "the copy cannot take the part's name";
         return false;

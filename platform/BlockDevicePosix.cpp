@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/BlockDevice.h"
+#include "platform/Flush.h"
 
 namespace platform {
 
@@ -205,7 +206,7 @@ class PosixBlockDevice : public BlockDevice {
     }
 
     bool flush() override {
-        if (::fsync(fd_) != 0)
+        if (!flushToDevice(fd_, path_))
             return false;
         if (block_ && ::ioctl(fd_, BLKFLSBUF, 0) != 0)
             return false;

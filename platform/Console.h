@@ -9,7 +9,7 @@ bool stdinIsTerminal();
 bool stdoutIsTerminal();
 bool stderrIsTerminal();
 
-// Makes Ctrl-C (and a termination request) set `flag` instead of ending the
+// Makes Ctrl-C (and a termination request or a closed terminal) set `flag` instead of ending the
 // process, so that a running job can stop cleanly. Null restores the default.
 void setInterruptFlag(std::atomic<bool>* flag);
 

@@ -34,6 +34,7 @@ void setInterruptFlag(std::atomic<bool>* flag) {
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);  // the terminal went away
 }
 
 }  // namespace platform

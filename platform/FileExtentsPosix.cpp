@@ -25,7 +25,6 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
         error = std::strerror(errno);
         return std::nullopt;
     }
-    ::fsync(fd);  // extents of data still in the cache are not yet placed
     std::vector<std::uint8_t> buffer(sizeof(fiemap) + kExtentsPerCall * sizeof(fiemap_extent));
     auto* map = reinterpret_cast<fiemap*>(buffer.data());
     int fragments = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FaultPoint.h"
+#include "platform/Flush.h"
 
 namespace platform {
 namespace {
@@ -174,7 +175,7 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
             break;
         }
         if (n == 0) {
-            if (!fileOpAllowed(FileOp::Flush, to) || ::fsync(out.get()) != 0 || !out.close()) {
+            if (!flushToDevice(out.get(), to) || !out.close()) {
                 outcome.error = std::strerror(errno);
                 break;
             }

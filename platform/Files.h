@@ -15,9 +15,16 @@ namespace platform {
 // removed and false is returned.
 bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data);
 
+enum class Replacement {
+    Replaced,    // `to` is the new file, and the folder is flushed
+    Failed,      // nothing changed; errno tells why
+    NotFlushed,  // `to` is the new file, but the folder could not be flushed
+                 // (errno tells why): a power cut may still bring the old one back
+};
+
 // Replaces `to` with `from` in one atomic step (both in the same folder) and
 // flushes the folder, so that a reader finds either the old or the new file.
-bool replaceFile(const std::string& from, const std::string& to);
+Replacement replaceFile(const std::string& from, const std::string& to);
 
 // Removes a file (a link itself, not its target); a missing file is not an error.
 bool removeFile(const std::string& path);

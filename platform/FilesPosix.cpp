@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/FaultPoint.h"
+#include "platform/Flush.h"
 
 namespace platform {
 namespace {
@@ -36,7 +37,7 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, path, data) && fileOpAllowed(FileOp::Flush, path) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, path, data) && flushToDevice(fd, path);
     ok = (::close(fd) == 0) && ok;
     if (!ok) {
         int error = errno;
@@ -46,11 +47,10 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     return ok;
 }
 
-bool replaceFile(const std::string& from, const std::string& to) {
+Replacement replaceFile(const std::string& from, const std::string& to) {
     if (!fileOpAllowed(FileOp::Rename, from, to) || std::rename(from.c_str(), to.c_str()) != 0)
-        return false;
-    syncFolderOf(to);  // the rename stands even where a folder cannot be flushed
-    return true;
+        return Replacement::Failed;
+    return syncFolderOf(to) ? Replacement::Replaced : Replacement::NotFlushed;
 }
 
 bool removeFile(const std::string& path) {
@@ -60,15 +60,15 @@ bool removeFile(const std::string& path) {
 }
 
 bool syncFolder(const std::string& folder) {
-    if (!fileOpAllowed(FileOp::Flush, folder))
-        return false;
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     // Some file systems refuse to flush a folder; their entries are written
     // with the files, so that is not a failure.
-    bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    bool ok = flushToDevice(fd, folder) || errno == EINVAL || errno == EROFS;
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return ok;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "platform/Flush.h"
 #include "platform/OutputFile.h"
 
 namespace platform {
@@ -59,8 +60,7 @@ bool OutputFile::truncate(std::uint64_t size) {
 }
 
 bool OutputFile::sync() {
-    return handle_ >= 0 && fileOpAllowed(FileOp::Flush, path_) &&
-           ::fsync(static_cast<int>(handle_)) == 0;
+    return handle_ >= 0 && flushToDevice(handle_, path_);
 }
 
 bool OutputFile::close() {

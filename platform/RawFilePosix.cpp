@@ -25,13 +25,24 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
 
 bool RawFile::open(const std::string& path) {
     close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting first: a FIFO would hold the open until a writer came.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);  // a folder opens but holds no sectors
+    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
+        ::close(fd);  // a folder, FIFO or character device holds no sectors
+        errno = EINVAL;
         return false;
+    }
+    if (S_ISBLK(info.st_mode)) {
+        // A drive opened without waiting does not say that it holds no disc.
+        ::close(fd);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+    } else {
+        ::fcntl(fd, F_SETFL, 0);
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint; failure is harmless
     handle_ = fd;

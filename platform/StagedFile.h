@@ -10,7 +10,12 @@
 
 namespace platform {
 
-enum class CommitResult { Committed, TargetExists, Failed };
+enum class CommitResult {
+    Committed,
+    TargetExists,
+    Failed,
+    NotFlushed,  // the file has its final name, but the folder could not be flushed
+};
 
 class StagedFile {
   public:

@@ -6,9 +6,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
+#include "platform/Files.h"
+#include "platform/Flush.h"
 #include "platform/StagedFile.h"
 
 namespace platform {
@@ -28,15 +29,6 @@ bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset
         size -= static_cast<std::size_t>(n);
     }
     return true;
-}
-
-void syncFolderOf(const std::string& path) {
-    std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    int fd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);  // some file systems refuse to sync a folder; the rename stands anyway
-    ::close(fd);
 }
 
 }  // namespace
@@ -150,7 +142,7 @@ bool StagedFile::reserve(std::uint64_t bytes) {
 }
 
 bool StagedFile::flush() {
-    return fd_ >= 0 && ::fsync(fd_) == 0;
+    return fd_ >= 0 && flushToDevice(fd_, tempPath_);
 }
 
 CommitResult StagedFile::commit(bool replace, std::string& error) {
@@ -158,7 +150,7 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         error = "no file is being written";
         return CommitResult::Failed;
     }
-    const bool synced = ::fsync(fd_) == 0;
+    const bool synced = flushToDevice(fd_, tempPath_);
     const int syncError = errno;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
@@ -181,7 +173,10 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         }
     }
     tempPath_.clear();
-    syncFolderOf(finalPath_);
+    if (!syncFolderOf(finalPath_)) {
+        error = std::strerror(errno);
+        return CommitResult::NotFlushed;
+    }
     return CommitResult::Committed;
 }
 

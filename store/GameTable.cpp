@@ -13,7 +13,7 @@ void GameTable::load(const std::string& path) {
 }
 
 bool GameTable::save(const std::string& path) const {
-    return writeTableFile(path, entries_);
+    return static_cast<bool>(writeTableFile(path, entries_));
 }
 
 bool GameTable::addEntry(std::string_view displayName, std::string_view imageFileName,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -30,4 +31,26 @@ std::string escapeControls(std::string_view text, std::string_view keep) {
         }
     }
     return out;
+}
+
+std::string specialFileKind(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_type type = fs::status(path, error).type();
+    if (type == fs::file_type::not_found && fs::is_symlink(fs::symlink_status(path, error)))
+        return "a link to nothing";
+    switch (type) {
+        case fs::file_type::directory:
+            return "a folder";
+        case fs::file_type::fifo:
+            return "a FIFO";
+        case fs::file_type::socket:
+            return "a socket";
+        case fs::file_type::character:
+            return "a character device";
+        case fs::file_type::block:
+            return "a block device";
+        default:
+            return "";
+    }
 }

@@ -11,3 +11,9 @@ bool hasControlByte(std::string_view text);
 
 // Control bytes written as \xNN; the bytes listed in `keep` stay as they are.
 std::string escapeControls(std::string_view text, std::string_view keep = {});
+
+// What stands at `path`, for a message about a file that should be a plain
+// one: "a folder", "a FIFO", "a socket", "a character device", "a block
+// device" or "a link to nothing"; empty for a plain file (or a link to one)
+// and when nothing is there. Nothing is opened, so nothing can block.
+std::string specialFileKind(const std::string& path);

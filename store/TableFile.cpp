@@ -5,8 +5,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "store/DriveRoot.h"
+#include "store/ShownText.h"
 
 namespace {
 
@@ -26,13 +28,26 @@ TableContents readTableFile(const std::string& path) {
     // Only a plain file of a sane size is read: a pipe would block, a link
     // could lead off the drive, and a table this large was not written by an
     // installer.
+    if (contents.exists && std::filesystem::is_symlink(status)) {
+        contents.problem = "it is a symbolic link";
+        return contents;
+    }
+    if (contents.exists && !std::filesystem::is_regular_file(status)) {
+        contents.problem = "it is " + specialFileKind(path);
+        return contents;
+    }
     if (contents.exists &&
-        (!std::filesystem::is_regular_file(status) ||
-         std::filesystem::file_size(path, error) > kMaxTableRecords * entry_layout::kSize || error))
+        (std::filesystem::file_size(path, error) > kMaxTableRecords * entry_layout::kSize ||
+         error)) {
+        contents.problem = error ? error.message() : "it is too large to be a game table";
         return contents;
+    }
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in) {
+        contents.problem = errno != 0 ? platform::lastErrorText() : "it cannot be opened";
         return contents;
+    }
     contents.opened = true;
     std::array<std::uint8_t, entry_layout::kSize> raw;
     while (in.read(reinterpret_cast<char*>(raw.data()), raw.size()) &&
@@ -42,21 +57,42 @@ TableContents readTableFile(const std::string& path) {
     return contents;
 }
 
-bool writeTableFile(const std::string& path, std::span<const GameEntry> records,
-                    const BeforeReplace& beforeReplace) {
+TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> records,
+                          const BeforeReplace& beforeReplace) {
     std::vector<std::uint8_t> data;
     data.reserve(records.size() * entry_layout::kSize);
     for (const GameEntry& entry : records)
         data.insert(data.end(), entry.bytes.begin(), entry.bytes.end());
 
+    TableWrite write;
     const std::string temp = tempPathBeside(path);
-    if (!platform::writeFileSynced(temp, data))
-        return false;
-    if ((beforeReplace && !beforeReplace()) || !platform::replaceFile(temp, path)) {
-        int error = errno;
-        platform::removeFile(temp);
-        errno = error;
-        return false;
+    if (!platform::writeFileSynced(temp, data)) {
+        write.error = platform::lastErrorText();
+        return write;
     }
-    return true;
+    const platform::Replacement replaced = beforeReplace && !beforeReplace()
+                                               ? platform::Replacement::Failed
+                                               : platform::replaceFile(temp, path);
+    const int error = errno;
+    if (replaced == platform::Replacement::Failed)
+        platform::removeFile(temp);
+    errno = error;
+    if (replaced == platform::Replacement::Replaced) {
+        write.status = TableWrite::Status::Written;
+    } else {
+        write.status = replaced == platform::Replacement::NotFlushed
+                           ? TableWrite::Status::NotFlushed
+                           : TableWrite::Status::Failed;
+        write.error = platform::lastErrorText();
+    }
+    return write;
+}
+
+std::string tableNotReadText(const std::string& path, const TableContents& contents) {
+    return "The game table " + path + " cannot be read (" + contents.problem + ")";
+}
+
+std::string tableNotFlushedText(const std::string& path, const std::string& reason) {
+    return "The game table " + path + " was changed, but the change may not be on the device (" +
+           reason + ")";
 }

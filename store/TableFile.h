@@ -13,6 +13,7 @@ struct TableContents {
     bool exists = false;  // a file of that name is there
     bool opened = false;  // it could be opened for reading
     std::vector<GameEntry> records;
+    std::string problem;  // why a table that exists was not opened
 };
 
 // More records than any drive holds games; a larger file is not read.
@@ -29,8 +30,28 @@ TableContents readTableFile(const std::string& path);
 // to stand for a failure at that moment).
 using BeforeReplace = std::function<bool()>;
 
+// What became of a table write; true only when the new table is on the device.
+struct TableWrite {
+    enum class Status {
+        Written,     // the new table is in place and flushed
+        Failed,      // the table is as it was
+        NotFlushed,  // the new table is in place, but its folder could not be
+                     // flushed: a power cut may still bring the old one back
+    };
+    Status status = Status::Failed;
+    std::string error;  // the system's reason unless Written
+    explicit operator bool() const { return status == Status::Written; }
+};
+
 // Writes the records to "tepcdfile.tep" beside the table, flushes it, then
-// renames it over the table in one atomic step. On any failure the temporary
-// file is removed and the table is left as it was.
-bool writeTableFile(const std::string& path, std::span<const GameEntry> records,
-                    const BeforeReplace& beforeReplace = {});
+// renames it over the table in one atomic step and flushes the folder. On a
+// failure before the rename the temporary file is removed and the table is
+// left as it was. errno holds the reason unless Written.
+TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> records,
+                          const BeforeReplace& beforeReplace = {});
+
+// What the user is told when an existing table cannot be read: the path and why.
+std::string tableNotReadText(const std::string& path, const TableContents& contents);
+
+// What the user is told when a table was put in place but not flushed.
+std::string tableNotFlushedText(const std::string& path, const std::string& reason);

@@ -9,8 +9,10 @@ RewriteResult rewriteTable(const std::string& root,
     RewriteResult result;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
-    if (table.exists && !table.opened)
+    if (table.exists && !table.opened) {
+        result.error = table.problem;
         return result;
+    }
 
     std::vector<GameEntry> kept;
     std::vector<GameEntry> dropped;
@@ -28,9 +30,12 @@ RewriteResult rewriteTable(const std::string& root,
         }
     }
     kept.insert(kept.end(), append.begin(), append.end());
-    if (!writeTableFile(path, kept, beforeReplace)) {
-        result.status = RewriteResult::Status::Failed;
-        result.error = platform::lastErrorText();
+    const TableWrite write = writeTableFile(path, kept, beforeReplace);
+    if (!write) {
+        result.status = write.status == TableWrite::Status::NotFlushed
+                            ? RewriteResult::Status::NotFlushed
+                            : RewriteResult::Status::Failed;
+        result.error = write.error;
         return result;
     }
     result.status = RewriteResult::Status::Replaced;

@@ -16,14 +16,16 @@ enum class RecordDecision { Keep, Drop, Abandon };
 
 struct RewriteResult {
     enum class Status {
-        Replaced,   // the new table is in place
-        NotOpened,  // the table exists but cannot be read; nothing was examined
-        Abandoned,  // the decision said so; the table is untouched
-        Failed,     // the new table could not be written; the table is untouched
+        Replaced,    // the new table is in place
+        NotOpened,   // the table exists but cannot be read; nothing was examined
+        Abandoned,   // the decision said so; the table is untouched
+        Failed,      // the new table could not be written; the table is untouched
+        NotFlushed,  // the new table is in place but may not be on the device;
+                     // nothing that the old table named may be removed
     };
     Status status = Status::NotOpened;
     std::vector<GameEntry> dropped;  // in file order; empty unless Replaced
-    std::string error;               // the system's reason when Failed
+    std::string error;               // the system's reason when Failed or NotFlushed
 
     bool replaced() const { return status == Status::Replaced; }
 };

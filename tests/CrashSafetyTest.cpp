@@ -12,9 +12,11 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <typeinfo>
 
 #include "FakeDisc.h"
 #include "GameDrive.h"
+#include "KernelFlushes.h"
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "install/InstallCommand.h"
@@ -35,14 +37,18 @@ std::string folderOf(const std::string& path) {
 }
 
 // The platform double: lets operations through until the `stopAt`-th, which
-// fails, and with `kill` every one after it too (the process is gone). It
-// follows which files hold data that has not reached the device, and notes
-// every table put in place while it names such a file.
+// fails, and with `kill` every one after it too (the process is gone). From
+// the flushes that the kernel really made it follows which files hold data,
+// and which names, that have not reached the device; it notes every table put
+// in place while it names such a file, every part of the former table removed
+// before the new table's name reached the device, and a success reported
+// before that.
 class FaultWalker {
   public:
     FaultWalker(long stopAt, bool kill) : stopAt_(stopAt), kill_(kill) {}
 
     bool operator()(FileOp op, const std::string& path, const std::string& other) {
+        catchUp();
         const long index = count_++;
         if (index == stopAt_)
             stopped = true;
@@ -57,18 +63,16 @@ class FaultWalker {
                 dirty.insert(path);
                 break;
             case FileOp::Flush:
-                if (std::filesystem::is_directory(path)) {
-                    std::string folder = path.back() == '/' ? path : path + "/";
-                    std::erase_if(unsyncedNames, [&](const std::string& name) {
-                        return folderOf(name) == folder;
-                    });
-                } else {
-                    dirty.erase(path);
-                }
-                break;
+                break;  // counted once the kernel did it
             case FileOp::Rename:
-                if (other.ends_with("/zt.cfg"))
+                if (other.ends_with("/zt.cfg")) {
                     checkTableNamesOnlyFlushedFiles(path, folderOf(other));
+                    table_ = other;
+                    for (const GameEntry& entry : readTableFile(other).records) {
+                        for (const std::string& part : partFilesOf(folderOf(other), entry).paths)
+                            formerParts_.insert(part);
+                    }
+                }
                 if (dirty.erase(path) != 0) {
                     dirty.insert(other);
                 } else {
@@ -77,10 +81,20 @@ class FaultWalker {
                 unsyncedNames.insert(other);
                 break;
             case FileOp::Remove:
+                if (formerParts_.count(path) != 0 && unsyncedNames.count(table_) != 0)
+                    violations.push_back("removed " + path +
+                                         " before the new table reached the device");
                 dirty.erase(path);
                 break;
         }
         return true;
+    }
+
+    // After the command: a success while the table's name may not be on the device is none.
+    void finished(bool succeeded) {
+        catchUp();
+        if (succeeded && unsyncedNames.count(table_) != 0)
+            violations.push_back("success reported before the table's folder was flushed");
     }
 
     long count() const { return count_; }
@@ -90,6 +104,17 @@ class FaultWalker {
     std::vector<std::string> violations;
 
   private:
+    void catchUp() {
+        for (const std::string& path : kernel_.take()) {
+            if (path.ends_with('/')) {
+                std::erase_if(unsyncedNames,
+                              [&](const std::string& name) { return folderOf(name) == path; });
+            } else {
+                dirty.erase(path);
+            }
+        }
+    }
+
     void checkTableNamesOnlyFlushedFiles(const std::string& temp, const std::string& root) {
         if (dirty.count(temp) != 0)
             violations.push_back("table put in place unflushed");
@@ -104,6 +129,9 @@ class FaultWalker {
     long stopAt_;
     bool kill_;
     long count_ = 0;
+    KernelFlushes kernel_;
+    std::string table_;                  // the table, once a new one was put in place
+    std::set<std::string> formerParts_;  // the parts that a former table named
 };
 
 Files filesOf(const GameDrive& drive) {
@@ -203,6 +231,22 @@ void expectFinished(Scenario& scenario, const std::string& where,
         EXPECT_EQ(readBytes(path), bytes) << where << ": " << path;
 }
 
+// The drive holds what the command leaves: its table and their part files, no more.
+bool isFinished(Scenario& scenario) {
+    GameDrive& drive = scenario.drive();
+    std::set<std::string> expected{"zt.cfg"};
+    for (const GameEntry& record : drive.records()) {
+        for (const std::string& path : partFilesOf(drive.root(), record).paths)
+            expected.insert(path.substr(drive.root().size()));
+    }
+    const std::vector<std::string> files = drive.files();
+    const Files newFiles = scenario.newFiles();
+    return drive.names() == scenario.finalNames() &&
+           std::set<std::string>(files.begin(), files.end()) == expected &&
+           std::all_of(newFiles.begin(), newFiles.end(),
+                       [](const auto& file) { return readBytes(file.first) == file.second; });
+}
+
 // Nothing on the drive but the table and its records' part files.
 void expectTidy(GameDrive& drive, const std::string& where) {
     std::set<std::string> expected{"zt.cfg"};
@@ -241,6 +285,7 @@ long walkEveryStop() {
                 });
                 done = scenario.run(ui);
             }
+            walker.finished(done);
             const std::string where =
                 std::string(kill ? "killed" : "failed") + " at operation " + std::to_string(stop);
             EXPECT_TRUE(walker.violations.empty()) << where << ": " << walker.violations[0];
@@ -270,6 +315,10 @@ long walkEveryStop() {
                 if (scenario.finishedByCheck())
                     continue;
             }
+            // A command whose change is complete but whose last flush failed
+            // said so; there is nothing left to run again.
+            if (isFinished(scenario))
+                continue;
             ScriptedFrontEnd again;
             EXPECT_TRUE(scenario.run(again)) << where << ": the command run again failed";
             expectFinished(scenario, where + ", run again");
@@ -435,4 +484,44 @@ TEST(CrashSafetyTest, DeleteStoppedAnywhere) {
 
 TEST(CrashSafetyTest, RenameStoppedAnywhere) {
     EXPECT_GT(walkEveryStop<RenameScenario>(), 5);
+}
+
+namespace {
+
+// Runs the command while the folder flush after the table's rename fails.
+template <class S>
+void expectUnflushedTableIsAFailure() {
+    S scenario;
+    ScriptedFrontEnd ui;
+    bool renamed = false;
+    bool done;
+    {
+        ScopedFault fault([&](FileOp op, const std::string& path, const std::string& other) {
+            if (op == FileOp::Rename && other.ends_with("/zt.cfg"))
+                renamed = true;
+            return !(renamed && op == FileOp::Flush && std::filesystem::is_directory(path));
+        });
+        done = scenario.run(ui);
+    }
+    const std::string name = typeid(S).name();
+    EXPECT_FALSE(done) << name;
+    ASSERT_FALSE(ui.boxes.shown.empty()) << name;
+    EXPECT_NE(ui.boxes.shown.back().find("may not be on the device"), std::string::npos)
+        << name << ": " << ui.boxes.shown.back();
+    // Whatever the table names now is there.
+    for (const GameEntry& record : scenario.drive().records()) {
+        for (const std::string& path : partFilesOf(scenario.drive().root(), record).paths)
+            EXPECT_TRUE(std::filesystem::is_regular_file(path)) << name << ": " << path;
+    }
+}
+
+}  // namespace
+
+TEST(CrashSafetyTest, UnflushedTableIsReportedAsAFailure) {
+    expectUnflushedTableIsAFailure<InstallScenario>();
+    expectUnflushedTableIsAFailure<ReplacingInstallScenario>();
+    expectUnflushedTableIsAFailure<CopyScenario>();
+    expectUnflushedTableIsAFailure<ReplacingCopyScenario>();
+    expectUnflushedTableIsAFailure<DeleteScenario>();
+    expectUnflushedTableIsAFailure<RenameScenario>();
 }

@@ -135,6 +135,22 @@ TEST_F(GameCopyTest, UnknownGameOrMissingSourcePartCopiesNothing) {
     EXPECT_TRUE(target.files().empty());
 }
 
+TEST_F(GameCopyTest, UnreadableTablesAreNamedWithTheirReason) {
+    for (GameDrive* drive : {&source, &target}) {
+        const std::vector<GameEntry> records = drive->records();
+        std::filesystem::remove(drive->table());
+        std::filesystem::create_directory(drive->table());
+        ui.boxes.shown.clear();
+        EXPECT_EQ(copy(), CopyGameResult::Failed);
+        EXPECT_EQ(ui.boxes.shown, (Names{"The game table " + drive->table() +
+                                         " cannot be read (it is a folder); nothing was copied."}));
+        std::filesystem::remove(drive->table());
+        if (!records.empty())
+            writeTableFile(drive->table(), records);
+    }
+    EXPECT_TRUE(target.files().empty());
+}
+
 TEST_F(GameCopyTest, FailingPartCopyLeavesTheTargetAsItWas) {
     // The older game shares the copy's file names: it must survive whole.
     target.addGame("My Game", kId, {7, 7}, 'o');

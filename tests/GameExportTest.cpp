@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "GameDrive.h"
+#include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
 #include "library/GameExport.h"
@@ -166,4 +167,17 @@ TEST_F(GameExportTest, TheCommandLine) {
                   "--yes export " + shellQuoted(drive.root()) + " Small " + shellQuoted(image));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(runTool("zt_games", "export " + shellQuoted(drive.root()) + " Small").status, 2);
+}
+
+TEST_F(GameExportTest, AnImageWhoseFolderCannotBeFlushedIsAFailure) {
+    const std::string image = out.file("small.iso");
+    {
+        ScopedFault fault([&](platform::FileOp op, const std::string& path, const std::string&) {
+            return !(op == platform::FileOp::Flush && std::filesystem::is_directory(path));
+        });
+        EXPECT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()), ExportResult::Failed);
+    }
+    EXPECT_EQ(ui.boxes.shown.back(), "The image " + image +
+                                         " was written, but it may not be on the device (" +
+                                         std::strerror(EIO) + ").");
 }

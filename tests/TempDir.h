@@ -13,7 +13,8 @@ class TempDir {
   public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zt-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        // Canonical, as the kernel names the files in it.
+        path_ = std::filesystem::canonical(mkdtemp(pattern.data()));
     }
     ~TempDir() {
         std::error_code ignored;
