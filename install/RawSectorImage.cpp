@@ -9,6 +9,7 @@
 
 #include "install/CueSheet.h"
 #include "platform/RawFile.h"
+#include "store/ShownText.h"
 
 namespace {
 
@@ -131,8 +132,10 @@ class CookedTrackDevice : public DiscDevice {
     DataTrack track_;
 };
 
-// Reads every raw sector of the track once and checks it.
-bool checkRawSectors(platform::RawFile& file, const DataTrack& track, std::string& why) {
+// Reads every raw sector of the track once and checks it. A track of no
+// stated mode (a bare BIN) takes the mode of its first data sector, so that
+// every sector after it must have that mode, as a CUE sheet's track must.
+bool checkRawSectors(platform::RawFile& file, DataTrack& track, std::string& why) {
     std::vector<std::uint8_t> raw(kBatchSectors * kRawSectorBytes);
     for (std::uint64_t sector = 0; sector < track.sectors; sector += kBatchSectors) {
         const std::size_t batch = static_cast<std::size_t>(
@@ -145,6 +148,8 @@ bool checkRawSectors(platform::RawFile& file, const DataTrack& track, std::strin
         }
         for (std::size_t s = 0; s < batch; ++s) {
             const std::uint8_t* data = raw.data() + s * kRawSectorBytes;
+            if (userDataOffset(data, track.mode) > 0 && track.mode == 0)
+                track.mode = data[kRawModeByte];
             if (userDataOffset(data, track.mode) >= 0)
                 continue;
             char text[96];
@@ -227,7 +232,9 @@ bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string&
     track.path = (std::filesystem::path(path).parent_path() / name).string();
     std::optional<std::uint64_t> fileSize = regularSize(track.path);
     if (!fileSize) {
-        why = "the track file " + shown(track.path) + " named by the CUE sheet is missing";
+        const std::string kind = specialFileKind(track.path);
+        why = "the track file " + shown(track.path) + " named by the CUE sheet is " +
+              (kind.empty() ? "missing" : kind);
         return false;
     }
     track.sectorBytes = sectorBytes;
@@ -252,7 +259,7 @@ bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string&
     return true;
 }
 
-std::unique_ptr<DiscDevice> openDataTrack(const DataTrack& track, std::string& why) {
+std::unique_ptr<DiscDevice> openDataTrack(DataTrack track, std::string& why) {
     platform::RawFile file;
     if (!file.open(track.path)) {
         why = "the track file " + shown(track.path) + " cannot be opened";
@@ -267,6 +274,15 @@ std::unique_ptr<DiscDevice> openDataTrack(const DataTrack& track, std::string& w
 
 std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& why) {
     why.clear();
+    // Only a plain file or a drive holds sectors; a FIFO or a terminal would
+    // even keep the open waiting.
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::block &&
+        type != std::filesystem::file_type::not_found && !error) {
+        why = shown(path) + " is " + specialFileKind(path) + ", not a disc image or a drive";
+        return nullptr;
+    }
     if (endsWithCue(path)) {
         DataTrack track;
         if (!dataTrackOfCueSheet(path, track, why))

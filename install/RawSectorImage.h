@@ -26,7 +26,8 @@ struct DataTrack {
     std::uint64_t start = 0;    // byte offset of its first sector in the file
     std::uint64_t sectors = 0;  // sectors it holds
     int sectorBytes = 2048;     // 2048 (user data only) or 2352 (raw)
-    int mode = 0;               // raw sectors: 1 or 2 as the sheet says, 0 for a bare BIN
+    int mode = 0;               // raw sectors: 1 or 2 as the sheet says; a bare BIN's first
+                                // data sector decides
 };
 
 // Finds the first data track that the CUE sheet at `path` names, checking
@@ -36,7 +37,7 @@ bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string&
 // Opens a data track: every raw sector is checked (sync pattern and mode)
 // before the device is returned, so that a damaged image is refused before
 // anything is written. Null with the reason in `why`.
-std::unique_ptr<DiscDevice> openDataTrack(const DataTrack& track, std::string& why);
+std::unique_ptr<DiscDevice> openDataTrack(DataTrack track, std::string& why);
 
 // Opens a disc image by its path: a ".cue" sheet, a bare BIN (recognised by
 // the sync pattern at its start), or else the file or device itself. Null

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "store/ShownText.h"
+
 namespace {
 
 bool sameHex(const char* attribute, const std::string& hex) {
@@ -44,6 +46,13 @@ bool romMatches(const pugi::xml_node& rom, const ImageDigests& digests, const st
 
 DatLookup lookUpInDat(const std::string& path, const ImageDigests& digests) {
     DatLookup lookup;
+    // A folder or a FIFO is refused before it is opened: reading one would
+    // fail oddly or wait for ever.
+    const std::string kind = specialFileKind(path);
+    if (!kind.empty() && kind != "a link to nothing") {
+        lookup.error = "it is " + kind;
+        return lookup;
+    }
     pugi::xml_document document;
     pugi::xml_parse_result parsed = document.load_file(path.c_str());
     if (!parsed) {

@@ -148,3 +148,32 @@ TEST(ZtGamesCheckTest, ExitStatusSaysWhetherSomethingWasFound) {
     EXPECT_FALSE(std::filesystem::exists(drive.root() + "tepcdfile.tep"));
     EXPECT_EQ(runTool("zt_games", "check " + drive.root()).status, 0);
 }
+
+TEST_F(DriveCheckTest, LookAlikeNamesBesideThePartsAreNoParts) {
+    const std::string hash = "1C5EB8C8";  // My Game's
+    const std::vector<std::string> lookAlikes = {
+        "zt." + hash + ".NOTES_003",      "zt." + hash + ".ABCDx00",
+        "zt." + hash + "." + kId + ".0:", "zt." + hash + "." + kId + ".000",
+        "zt." + hash + "." + kId + "_01", "zt." + hash + "." + kId + ".01.bak",
+        "zt.1c5eb8c8." + kId + ".00",     "zt.1C5EB8C." + kId + ".00",
+        "ZT." + hash + "." + kId + ".00", "zt_" + hash + "." + kId + ".00",
+        "zt." + hash + "_" + kId + ".00"};
+    for (const std::string& name : lookAlikes)
+        writeBytes(drive.root() + name, {7});
+    ui.boxes.answers = {true};
+    EXPECT_EQ(check(), DriveCheckResult::Sound);
+    for (const std::string& name : lookAlikes)
+        EXPECT_TRUE(std::filesystem::exists(drive.root() + name)) << name;
+}
+
+TEST_F(DriveCheckTest, GameSharingAGameIdKeepsItsPartsWhenTheOtherLacksOne) {
+    drive.addGame("Twin", kId, {40, 50, 60}, 't');
+    std::filesystem::remove(drive.part("Twin", kId, 1));
+    ui.boxes.answers = {true};
+    check();
+    EXPECT_EQ(drive.names().at(1), "My Game");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(readBytes(drive.part("My Game", kId, i)),
+                  std::vector<std::uint8_t>(10u * (i + 1), 'g'))
+            << i;
+}

@@ -6,11 +6,15 @@
 #include <fstream>
 
 #include "FakeDisc.h"
+#include "GameDrive.h"
+#include "LoopDrive.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
 #include "install/IdentifyDisc.h"
 #include "install/InstallCommand.h"
 #include "install/SplitImageWriter.h"
+#include "library/DriveCheck.h"
+#include "library/GameCopy.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
@@ -100,4 +104,41 @@ TEST_F(PartBoundaryTest, CancelDuringTheSecondPartListsBothParts) {
     EXPECT_TRUE(std::filesystem::exists(part(1)));
     parts.removeAll();
     EXPECT_TRUE(std::filesystem::is_empty(drive.path()));
+}
+
+TEST_F(PartBoundaryTest, ADiscOfElevenPartsIsRefusedBeforeAnythingIsWritten) {
+    EXPECT_EQ(install(makeGameDisc(10 * kPart + 1)), 0);
+    EXPECT_EQ(ui.boxes.shown.back(),
+              "The disc is too large: its 5242881 sectors need more than 10 part files\n");
+    EXPECT_TRUE(std::filesystem::is_empty(drive.path()));
+}
+
+TEST(TenPartGameTest, IsCopiedWholeThroughASparseImage) {
+    // On XFS the copy shares the source's blocks, so ten sparse parts of
+    // 1 GiB cost neither room nor time.
+    LoopDrive volume(std::uint64_t{24} << 30, "mkfs.xfs -q -f");
+    if (!volume.ready())
+        GTEST_SKIP() << volume.why;
+    const std::string source = volume.root() + "source/", target = volume.root() + "target/";
+    std::filesystem::create_directories(source);
+    std::filesystem::create_directories(target);
+    const std::string id = "TENP_000.01";
+    ASSERT_TRUE(
+        writeTableFile(tablePath(source), std::vector<GameEntry>{gameRecord("Ten", id, 10, true)}));
+    const std::string prefix = partPrefix(source, gameNameHash("Ten"), id);
+    for (int i = 0; i < 10; ++i) {
+        GameDrive::writePart(*partFilePath(prefix, i), i < 9 ? std::uint64_t{1} << 30 : 4096);
+    }
+    ScriptedFrontEnd ui;
+    ASSERT_EQ(copyGame(source, "Ten", target, ui.frontEnd()), CopyGameResult::Copied)
+        << (ui.boxes.shown.empty() ? "" : ui.boxes.shown.back());
+    const std::vector<GameEntry> records = readTableFile(tablePath(target)).records;
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].PartCount(), 10);
+    const PartFiles parts = partFilesOf(target, records[0]);
+    ASSERT_EQ(parts.paths.size(), 10u);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(std::filesystem::file_size(parts.paths[i]), i < 9 ? std::uint64_t{1} << 30 : 4096)
+            << i;
+    EXPECT_TRUE(checkDrive(target).sound());
 }

@@ -31,13 +31,61 @@ TEST(PartNamingTest, EnumeratesPartsOfARecord) {
                                                      "/d/zt.1C5EB8C8.ABCD_123.45.02"}));
 }
 
-TEST(PartNamingTest, ZeroOrNegativeCountIsDamaged) {
-    for (std::uint8_t count : {0x00, 0x80, 0xFF}) {
+TEST(PartNamingTest, PartCountsOneToTenNameFiles) {
+    // count -> the last part's suffix, or none when the record is damaged
+    const std::vector<std::pair<std::uint8_t, const char*>> cases = {
+        {1, ".00"}, {10, ".09"}, {0x00, nullptr}, {11, nullptr}, {0x80, nullptr}, {0xFF, nullptr}};
+    for (const auto& [count, last] : cases) {
         PartFiles files = partFilesOf("/d/", entry("G", "zt.ABCD_123.45", count));
-        EXPECT_FALSE(files.valid);
-        EXPECT_TRUE(files.paths.empty());
+        EXPECT_EQ(files.valid, last != nullptr) << int(count);
+        if (last == nullptr) {
+            EXPECT_TRUE(files.paths.empty()) << int(count);
+        } else {
+            ASSERT_EQ(files.paths.size(), count);
+            EXPECT_TRUE(files.paths.back().ends_with(last)) << files.paths.back();
+        }
     }
-    EXPECT_FALSE(partFilesOf("/d/", entry("G", "zt.ABCD_123.45", 11)).valid);
+}
+
+TEST(PartNamingTest, OnlyPartNamesAreRecognised) {
+    for (const char* name :
+         {"zt.1C5EB8C8.ABCD_123.45.00", "zt.1C5EB8C8.ABCD_123.45.09", "zt.00ABCDEF.A.05",
+          "zt.1C5EB8C8.ABCD~new.01", "zt.1C5EB8C8.ABCD.02.new"}) {
+        EXPECT_TRUE(parsePartFileName(name).has_value()) << name;
+    }
+    std::optional<PartFileName> part = parsePartFileName("zt.1C5EB8C8.ABCD_123.45.09");
+    ASSERT_TRUE(part);
+    EXPECT_EQ(part->hash, "1C5EB8C8");
+    EXPECT_EQ(part->gameId, "ABCD_123.45");
+    EXPECT_EQ(part->index, 9);
+    // Files a user may keep beside the parts: wrong separators, suffixes,
+    // hash lengths and cases.
+    for (const char* name : {"zt.12345678.NOTES_003",
+                             "zt.12345678.ABCDx00",
+                             "zt.12345678.ABCD.0:",
+                             "zt.12345678.ABCD.10",
+                             "zt.12345678.ABCD.000",
+                             "zt.12345678.ABCD.00x",
+                             "zt.12345678.ABCD_00",
+                             "zt.12345678.ABCD-00",
+                             "zt.12345678.ABCD.00.bak",
+                             "zt.12345678.ABCD.00~new",
+                             "zt.12345678.ABCD~new.00.new",
+                             "zt.12345678..00",
+                             "zt.12345678.AB CD.00",
+                             "zt.12345678.ABCD_123.456.00",
+                             "zt.1234567.ABCD.00",
+                             "zt.123456789.ABCD.00",
+                             "zt.1234abcd.ABCD.00",
+                             "ZT.12345678.ABCD.00",
+                             "zt_12345678.ABCD.00",
+                             "zt.12345678_ABCD.00",
+                             "zt.12345678.00",
+                             ".zt.12345678.ABCD.00",
+                             "zt.cfg",
+                             "tepcdfile.tep"}) {
+        EXPECT_FALSE(parsePartFileName(name).has_value()) << name;
+    }
 }
 
 TEST(PartNamingTest, HostileGameIdsNeverReachAPath) {

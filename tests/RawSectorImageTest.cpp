@@ -2,7 +2,12 @@
 // reader hands on is the 2048-byte image, and what it refuses it refuses
 // before anything is read from it.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "BinCueImage.h"
@@ -85,10 +90,8 @@ TEST_F(RawSectorImageTest, TheFirstDataTrackIsFoundAfterAudioAndBeforeTheNextTra
 }
 
 TEST_F(RawSectorImageTest, ABareBinIsRecognisedByItsSyncPattern) {
-    // Mode 1 and Mode 2 sectors, and an empty Mode 0 sector, in one file.
+    // Mode 1 sectors and an empty Mode 0 sector.
     std::vector<std::uint8_t> bin = rawSectorsOf(image, 1);
-    std::vector<std::uint8_t> mode2 = rawSectorsOf(image, 2);
-    std::copy(mode2.begin() + 7 * 2352, mode2.begin() + 9 * 2352, bin.begin() + 7 * 2352);
     bin[20 * 2352 + 15] = 0;
     writeBytes(dir.file("game.bin"), bin);
     std::unique_ptr<DiscDevice> device = open(dir.file("game.bin"));
@@ -137,6 +140,8 @@ TEST_F(RawSectorImageTest, DamagedImagesAreRefusedWithTheirReason) {
         {"bad sync.bin",
          "sector 123 of the data track has no sync pattern in " + dir.file("bad sync.bin")},
         {"mode.cue", "sector 40 of the data track is of mode 1 in " + dir.file("wrong mode.bin")},
+        {"wrong mode.bin",
+         "sector 40 of the data track is of mode 1 in " + dir.file("wrong mode.bin")},
         {"missing.cue",
          "the track file " + dir.file("gone.bin") + " named by the CUE sheet is missing"},
         {"audio.cue", "the CUE sheet " + dir.file("audio.cue") +
@@ -174,4 +179,40 @@ TEST_F(RawSectorImageTest, ASectorDamagedAfterTheCheckFailsItsRead) {
     std::vector<std::uint8_t> block(64 * 2048);
     EXPECT_EQ(device->read(128 * 2048, block.data(), block.size()), 64 * 2048);
     EXPECT_EQ(device->read(192 * 2048, block.data(), block.size()), -1);
+}
+
+TEST_F(RawSectorImageTest, OnlyPlainFilesAndDrivesAreOpenedAndNothingWaits) {
+    // A FIFO without a writer would keep a plain open waiting for ever.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", dir.file("socket").c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::filesystem::create_directory(dir.file("folder"));
+    std::filesystem::create_symlink(dir.file("gone"), dir.file("dangling"));
+    const std::string track = " BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:00:00\n";
+    const struct {
+        std::string path;
+        std::string why;
+    } cases[] = {
+        {dir.file("fifo"), dir.file("fifo") + " is a FIFO, not a disc image or a drive"},
+        {dir.file("socket"), dir.file("socket") + " is a socket, not a disc image or a drive"},
+        {dir.file("folder"), dir.file("folder") + " is a folder, not a disc image or a drive"},
+        {"/dev/null", "/dev/null is a character device, not a disc image or a drive"},
+        {"fifo", "the track file " + dir.file("fifo") + " named by the CUE sheet is a FIFO"},
+        {"folder", "the track file " + dir.file("folder") + " named by the CUE sheet is a folder"},
+        {"dangling",
+         "the track file " + dir.file("dangling") + " named by the CUE sheet is a link to nothing"},
+    };
+    for (const auto& c : cases) {
+        std::string path = c.path;
+        if (path.find('/') == std::string::npos) {  // a track file: through a sheet
+            path = dir.file(c.path + ".cue");
+            writeText(path, "FILE " + c.path + track);
+        }
+        EXPECT_EQ(open(path), nullptr) << path;
+        EXPECT_EQ(why, c.why) << path;
+    }
+    ::close(sock);
 }

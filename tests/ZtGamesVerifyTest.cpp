@@ -26,6 +26,7 @@ class ZtGamesVerifyTest : public ::testing::Test {
             "zt_install", "--yes " + shellQuoted(iso) + " " + shellQuoted(drive) + " 'My Game' CD");
         ASSERT_EQ(run.status, 0) << run.err;
         part = drive + "/zt.1C5EB8C8.SLUS_209.46.00";
+        ASSERT_TRUE(std::filesystem::is_regular_file(part)) << part;
     }
 
     ToolRun verify(const std::string& extra) {
@@ -64,6 +65,7 @@ TEST_F(ZtGamesVerifyTest, PrintsTheHashesThatCoreutilsComputes) {
 
 TEST_F(ZtGamesVerifyTest, ComparesWithIsoAndBinCueImages) {
     std::vector<std::uint8_t> image = readBytes(part);
+    ASSERT_GT(image.size(), 21u * 2048);  // sector 20 is changed below
     writeBytes(work.file("track.bin"), rawSectorsOf(image, 2));
     writeText(work.file("game.cue"),
               "FILE track.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:00:00\n");
@@ -121,5 +123,8 @@ TEST_F(ZtGamesVerifyTest, LooksTheGameUpInADatFile) {
     EXPECT_EQ(run.err, "The DAT file " + work.file("none.dat") +
                            " cannot be read: the file cannot be opened.\n");
     EXPECT_EQ(run.out, "");
+    run = verify("--dat " + shellQuoted(work.file("disc")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "The DAT file " + work.file("disc") + " cannot be read: it is a folder.\n");
     EXPECT_EQ(runTool("zt_games", "verify " + shellQuoted(drive) + " 'My Game' --dat").status, 2);
 }

@@ -1,6 +1,11 @@
 // zt_install on a real ISO 9660 image made by xorriso.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +16,8 @@
 #include "GameIso.h"
 #include "TempDir.h"
 #include "ToolRun.h"
+#include "store/NameHash.h"
+#include "store/PartNaming.h"
 
 namespace {
 
@@ -101,4 +108,45 @@ TEST_F(ZtInstallEndToEndTest, RefusalsAndUsageHaveTheirExitStatus) {
     run = zt("--bogus " + shellQuoted(iso) + " " + shellQuoted(drive) + " 'My Game' CD");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(std::filesystem::is_empty(drive));
+}
+
+TEST_F(ZtInstallEndToEndTest, TerminationAndHangUpCancelAsCtrlCDoes) {
+    // The volume is made to say 4 GiB and the image sparse up to it, so that
+    // the copy runs long enough to be stopped.
+    constexpr std::uint32_t kSectors = 2097152;
+    {
+        std::fstream image(iso, std::ios::binary | std::ios::in | std::ios::out);
+        image.seekp(16 * 2048 + 80);
+        const char size[8] = {0, 0, 0x20, 0, 0, 0x20, 0, 0};  // little-, then big-endian
+        image.write(size, sizeof size);
+    }
+    std::filesystem::resize_file(iso, std::uint64_t{kSectors} * 2048);
+    const std::string part =
+        *partFilePath(partPrefix(drive + "/", gameNameHash("Game"), "SLUS_209.46"), 0);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+            ::execl(ZT_BIN_DIR "/zt_install", "zt_install", iso.c_str(), drive.c_str(), "Game",
+                    "DVD", nullptr);
+            ::_exit(127);
+        }
+        int status = 0;
+        std::error_code error;
+        bool ended = false;
+        for (int wait = 0;
+             wait < 6000 && !ended && (std::filesystem::file_size(part, error) == 0 || error);
+             ++wait) {
+            ended = ::waitpid(pid, &status, WNOHANG) == pid;
+            ::usleep(10000);
+        }
+        if (!ended) {
+            ::kill(pid, signal);
+            ::waitpid(pid, &status, 0);
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << signal << ": " << status;
+        EXPECT_TRUE(std::filesystem::is_empty(drive)) << signal;
+    }
 }
