@@ -115,8 +115,8 @@ load_sector:
         mov     si, es
         add     si, dx
         mov     es, si
-        cmp     si, 9E00h               ; room for one more sector below the BIOS's data
-        ja      disk_error
+        cmp     si, 9E00h               ; room for one more sector below the BIOS's data?
+        ja      disk_error              ; a file too large counts as a failed read
         inc     eax
         loop    load_sector
         pop     eax
@@ -177,7 +177,8 @@ check_cluster:
         ret
 
 ; The data at fixed sector offsets, where other programs look for it, with
-; the rest of the code in between.
+; the rest of the code in between. Code that grows into the data stops the
+; assembly (a negative TIMES count).
 %macro at_offset 1
         times %1 - 90 - ($ - $$) db 0
 %endmacro
