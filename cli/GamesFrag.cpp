@@ -12,6 +12,7 @@
 #include "disk/Fat32Reader.h"
 #include "library/PartFragments.h"
 #include "platform/FileExtents.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 
 namespace {
@@ -77,6 +78,7 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     const bool mounted = std::filesystem::is_directory(target, statusError);
     std::vector<PartState> parts;
     std::string error;
+    DriveAccess changing;  // a mounted drive is held from the first look to the last rewrite
     if (!mounted) {
         if (rewrite) {
             frontEnd.boxes.show(
@@ -94,6 +96,9 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
                     parts.end());
     } else {
         const std::string root = normalizeRoot(target);
+        changing = accessForChange(root, frontEnd);
+        if (!changing.granted())
+            return kExitFailure;
         for (const std::string& line : finishInterruptedRewrites(root))
             frontEnd.status.setText(printableText(line) + "\n");
         FragmentCounter counter = counterFor(root, volume);
