@@ -9,6 +9,8 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"
 # Verification (zlib, OpenSSL, pugixml) and the fragmentation tests (fusefat, fatcat).
 packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
+# The FAT32 boot program is assembled with nasm and its tests boot a PC in QEMU.
+packages="$packages nasm qemu-system-x86"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;
