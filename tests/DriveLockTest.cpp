@@ -244,7 +244,8 @@ TEST(DriveLockTest, AWaitingRoutineSaysSoAndEndsWhenCancelledOrFreed) {
     // The holder lets go while the routine waits: it goes on.
     progress.waits = true;
     progress.onPoll = [&](int polls) {
-        holder->release = polls == 2;
+        if (polls == 2)
+            holder->release = true;
         return false;
     };
     access = accessForChange(drive.root(), frontEnd);
