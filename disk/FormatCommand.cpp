@@ -189,6 +189,13 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
         out << "Cannot format partition\n";
         return false;
     }
+    // An older file system's marks outside the sectors just written (ext4's
+    // superblock at byte 1080, a swap area's at 4086, NTFS's backup, ...)
+    // would have the system see two file systems in the partition.
+    if (!device.eraseSignatures(false, "vfat")) {
+        out << "Cannot erase the signatures of the partition's old file system\n";
+        return false;
+    }
     if (!device.setPartitionType(kPartitionTypeFat32Chs)) {
         out << "Failed to set partition code\n";
         return false;

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/BlockDevice.h"
+#include "platform/SignatureProbePosix.h"
 
 namespace platform {
 
@@ -222,6 +223,11 @@ class PosixBlockDevice : public BlockDevice {
             return true;
         // A disk whose driver does not scan partitions has nothing to re-read.
         return errno == EINVAL;
+    }
+
+    bool findSignatures(std::uint64_t offset, std::uint64_t size,
+                        std::vector<Signature>& found) override {
+        return probeSignatures(fd_, offset, size, found);
     }
 
   private:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -167,10 +168,16 @@ TEST_F(FormatCommandTest, DisksFormatCannotUseChangeNothing) {
     std::string text = run({"", image.c_str(), "FORMAT"});
     EXPECT_NE(text.find("run INIT first"), std::string::npos);
     EXPECT_EQ(readAt(image, 512, 512), header);
-    // INIT replaces it, and no GPT header is left behind to contradict the new table.
+    // INIT replaces a real one (made by sfdisk), and leaves neither of its
+    // headers behind to contradict the new table.
+    ASSERT_EQ(std::system(("echo 'label: gpt' | sfdisk -q '" + image + "' >/dev/null 2>&1").c_str()),
+              0);
     run({"", image.c_str(), "INIT"});
     EXPECT_EQ(result, 1);
-    EXPECT_TRUE(allZero(readAt(image, 512, 512)));
+    for (std::uint64_t header : {512ULL, (64ULL << 20) - 512}) {
+        std::vector<std::uint8_t> signature = readAt(image, header, 8);
+        EXPECT_NE(std::string(signature.begin(), signature.end()), "EFI PART") << header;
+    }
 }
 
 TEST_F(FormatCommandTest, PartitionOf2To32SectorsOnASmallDiskIsRefusedBeforeTheLock) {
