@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "disk/DriveRefusal.h"
 #include "disk/Fat32Formatter.h"
 #include "disk/InitialisePartitions.h"
 #include "disk/PartitionReport.h"
@@ -84,6 +85,13 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
 }
 
 bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
+    // Nothing in use is opened for writing, whoever checked before.
+    if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
+        if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
+            out << refusal;
+            return false;
+        }
+    }
     DiskDevice device;
     errno = 0;
     if (!device.open(drive)) {
@@ -210,6 +218,11 @@ std::string formatWarningText(const std::string& drive) {
 
 FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
                           const std::string& command) {
+    // A drive that cannot be erased is named before the question, not after it.
+    if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
+        frontEnd.boxes.show(refusal);
+        return FormatJobResult::Failed;
+    }
     if (!frontEnd.boxes.ask(formatWarningText(drive), false))
         return FormatJobResult::Declined;
     const char* argv[3] = {"", drive.c_str(), command.c_str()};

@@ -92,6 +92,13 @@ TEST_F(FormatToolTest, UsageAndConfirmation) {
                   std::string::npos);
         EXPECT_TRUE(allZero(readAt(image, 0, 512)));
     }
+    // What is no disk, partition or image is named before the question.
+    for (const std::string& drive : {dir.root(), std::string("/dev/null")}) {
+        r = zt("'" + drive + "' FORMAT");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err.rfind(drive + " is a ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << r.err;
+    }
     // An unknown command word is wrong usage: nothing is opened.
     r = zt("'" + image + "' bogus");
     EXPECT_EQ(r.status, 2);
