@@ -1,4 +1,5 @@
-// zt_format refuses a drive in use in any form, before its question.
+// zt_format refuses a drive in use in any form, before its question, and run
+// through pkexec it refuses every command line but the one the window sends.
 // Against real loop devices, ext4 mounts and swap, as root.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -57,8 +58,9 @@ bool canSetUp() {
            haveProgram("mkswap") && haveProgram("swapon");
 }
 
-ToolRun zt(const std::string& arguments) {
-    return runShell(shellQuoted(std::string(ZT_BIN_DIR) + "/zt_format") + " " + arguments);
+ToolRun zt(const std::string& arguments, bool throughPkexec = false) {
+    return runShell(std::string(throughPkexec ? "PKEXEC_UID=1000 " : "") +
+                    shellQuoted(std::string(ZT_BIN_DIR) + "/zt_format") + " " + arguments);
 }
 
 std::vector<std::uint8_t> head(const std::string& file) {
@@ -122,4 +124,72 @@ TEST(FormatInUseTest, DrivesInUseAreRefusedBeforeTheQuestion) {
         EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << r.err;
         EXPECT_EQ(head(c.file), before) << c.drive;
     }
+}
+
+TEST(FormatInUseTest, ThroughPkexecOnlyFormatOfAnUnusedDeviceUnderDev) {
+    if (!canSetUp() || !haveProgram("fsck.fat"))
+        GTEST_SKIP() << "needs root, losetup, mkfs.ext4, mkswap, swapon and fsck.fat";
+    TempDir dir;
+    SystemSetup setup;
+    // Stands for /etc/shadow: a root-owned regular file.
+    const std::string shadow = dir.file("shadow"), image = dir.file("usb.img");
+    writeBytes(shadow, std::vector<std::uint8_t>(20000, 'x'));
+    makeImage(image, 64ULL << 20);
+    ASSERT_EQ(zt("--yes '" + image + "' INIT").status, 0);
+    const std::string loop = setup.attach(image);
+    if (loop.empty())
+        GTEST_SKIP() << "loop devices are not available here";
+    const std::string mountedImage = dir.file("mounted.img");
+    makeImage(mountedImage, 32ULL << 20);
+    const std::string mounted = setup.attach(mountedImage);
+    ASSERT_TRUE(setup.mountExt4(mounted, dir.file("mnt")));
+    // Links to the device from outside /dev, and to the file from inside it.
+    const std::string outside = dir.file("disk"), inside = "/dev/shm/" + dir.path().filename().string();
+    std::filesystem::create_symlink(loop, outside);
+    std::filesystem::create_symlink(shadow, inside);
+    struct Unlink {
+        std::string path;
+        ~Unlink() { std::filesystem::remove(path); }
+    } unlinkInside{inside};
+
+    const struct {
+        std::string arguments, file;
+    } refused[] = {
+        {"--yes '" + shadow + "' FORMAT", shadow},
+        {"--yes '" + shadow + "' INIT", shadow},
+        {"--yes " + inside + " FORMAT", shadow},
+        {"--yes /dev/null FORMAT", shadow},
+        {"--yes '" + dir.root() + "' FORMAT", shadow},
+        {"--yes " + loop + " INIT", image},
+        {"--yes " + loop + " INFO", image},
+        {"--yes --bogus " + loop + " FORMAT", image},
+        {"--yes " + loop + " FORMAT extra", image},
+        {loop + " FORMAT", image},
+        {"--yes '" + outside + "' FORMAT", image},
+        {"--yes " + mounted + " FORMAT", mountedImage},
+        {"--help", image},
+    };
+    for (const auto& c : refused) {
+        std::vector<std::uint8_t> before = head(c.file);
+        ToolRun r = zt(c.arguments, true);
+        EXPECT_EQ(r.status, 1) << c.arguments;
+        EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << c.arguments << r.err;
+        EXPECT_EQ(r.out, "") << c.arguments;
+        EXPECT_EQ(head(c.file), before) << c.arguments;
+    }
+    EXPECT_NE(zt("--yes '" + shadow + "' FORMAT", true)
+                  .err.find("is not a block device under /dev"),
+              std::string::npos);
+    EXPECT_NE(zt("--yes " + mounted + " FORMAT", true).err.find("is mounted at"),
+              std::string::npos);
+
+    // What the window sends formats an unused device.
+    ToolRun r = zt("--yes -- " + loop + " FORMAT", true);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    ASSERT_EQ(runShell("dd if='" + image + "' of='" + dir.file("part.img") +
+                       "' bs=1M iflag=skip_bytes skip=8192 status=none")
+                  .status,
+              0);
+    r = runShell("fsck.fat -n '" + dir.file("part.img") + "'");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
 }
