@@ -38,8 +38,8 @@ const char* kHelp =
 // window asks of it and nothing else. Why the command line is refused; empty
 // when it is that, with `device` set to the device's path without links.
 std::string privilegedRefusal(const CommandLine& line, std::string& device) {
-    if (!line.yes || line.help || line.version || !line.badOption.empty() ||
-        !line.flags.empty() || !line.values.empty() || line.operands.size() != 2 ||
+    if (!line.yes || line.help || line.version || !line.badOption.empty() || !line.flags.empty() ||
+        !line.values.empty() || line.operands.size() != 2 ||
         diskCommandMode(line.operands[1]) != kDiskCommandFormat) {
         return "run through pkexec, zt_format takes only --yes, one block device under /dev "
                "and FORMAT\n";

@@ -22,8 +22,9 @@ struct DriveUser {
     Kind kind = Kind::Mounted;
     std::string device;      // what is in use: "/dev/sdb1", "/dev/loop4", "dm-0", a swap file
     std::string mountPoint;  // Mounted, Loop: where it is mounted (the first place), if it is
-    std::string file;        // Loop: the file (or device) it reads and writes; Holder: what it is built on
-    bool sameFile = false;   // Loop: that file is the drive's own file, not one lying on it
+    std::string
+        file;  // Loop: the file (or device) it reads and writes; Holder: what it is built on
+    bool sameFile = false;  // Loop: that file is the drive's own file, not one lying on it
 };
 
 // Everything that uses the disk, partition or disk image file at `path` (links

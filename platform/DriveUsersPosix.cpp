@@ -72,8 +72,8 @@ bool describeLoop(const std::string& sysName, LoopDevice& loop) {
         if (known) {
             loop.id = {static_cast<dev_t>(info.lo_device), static_cast<ino_t>(info.lo_inode)};
             // The block device a loop device reads, or the device of its file.
-            loop.holder = static_cast<dev_t>(info.lo_rdevice != 0 ? info.lo_rdevice
-                                                                   : info.lo_device);
+            loop.holder =
+                static_cast<dev_t>(info.lo_rdevice != 0 ? info.lo_rdevice : info.lo_device);
             return true;
         }
     }
@@ -210,8 +210,8 @@ void addHolders(const Drive& drive, std::vector<DriveUser>& users) {
              std::filesystem::directory_iterator(sysBlockDir(dev) + "/holders", error)) {
             std::string name = readFirstLine(entry.path().string() + "/dm/name");
             users.push_back({DriveUser::Kind::Holder,
-                             name.empty() ? entry.path().filename().string() : name,
-                             "", blockDeviceName(dev), false});
+                             name.empty() ? entry.path().filename().string() : name, "",
+                             blockDeviceName(dev), false});
         }
     }
 }
@@ -271,13 +271,13 @@ std::vector<DriveUser> driveUsers(const std::string& path) {
 }
 
 bool sameDisk(const std::string& a, const std::string& b) {
-    struct stat x {}, y {};
+    struct stat x {
+    }, y{};
     if (::stat(a.c_str(), &x) != 0 || ::stat(b.c_str(), &y) != 0)
         return false;
     if (S_ISBLK(x.st_mode) && S_ISBLK(y.st_mode))
         return wholeDiskOf(x.st_rdev) == wholeDiskOf(y.st_rdev);
-    return S_ISREG(x.st_mode) && S_ISREG(y.st_mode) && x.st_dev == y.st_dev &&
-           x.st_ino == y.st_ino;
+    return S_ISREG(x.st_mode) && S_ISREG(y.st_mode) && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 
 }  // namespace platform

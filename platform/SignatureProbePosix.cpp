@@ -51,8 +51,8 @@ bool probeSignatures(int fd, std::uint64_t offset, std::uint64_t size,
         return false;
     }
     blkid_probe_enable_superblocks(probe.get(), 1);
-    blkid_probe_set_superblocks_flags(probe.get(),
-                                      BLKID_SUBLKS_TYPE | BLKID_SUBLKS_MAGIC | BLKID_SUBLKS_BADCSUM);
+    blkid_probe_set_superblocks_flags(
+        probe.get(), BLKID_SUBLKS_TYPE | BLKID_SUBLKS_MAGIC | BLKID_SUBLKS_BADCSUM);
     blkid_probe_enable_partitions(probe.get(), 1);
     blkid_probe_set_partitions_flags(probe.get(), BLKID_PARTS_MAGIC | BLKID_PARTS_FORCE_GPT);
     // One signature per call, each prober in turn, as wipefs walks them.

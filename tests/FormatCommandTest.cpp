@@ -173,8 +173,8 @@ TEST_F(FormatCommandTest, DisksFormatCannotUseChangeNothing) {
     EXPECT_EQ(readAt(image, 512, 512), header);
     // INIT replaces a real one (made by sfdisk), and leaves neither of its
     // headers behind to contradict the new table.
-    ASSERT_EQ(std::system(("echo 'label: gpt' | sfdisk -q '" + image + "' >/dev/null 2>&1").c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("echo 'label: gpt' | sfdisk -q '" + image + "' >/dev/null 2>&1").c_str()), 0);
     run({"", image.c_str(), "INIT"});
     EXPECT_EQ(result, 1);
     for (std::uint64_t header : {512ULL, (64ULL << 20) - 512}) {
@@ -408,8 +408,9 @@ TEST_F(FormatCommandTest, WhatCannotBeErasedIsNamed) {
     } cases[] = {
         {image, ""},
         {dir.root(), dir.root() + " is a folder, not a disk, a partition or a disk image file.\n"},
-        {"/dev/null", "/dev/null is a character device; only a disk, a partition (block devices) "
-                      "or a disk image file can be formatted.\n"},
+        {"/dev/null",
+         "/dev/null is a character device; only a disk, a partition (block devices) "
+         "or a disk image file can be formatted.\n"},
         {fifo, fifo + " is not a disk, a partition or a disk image file.\n"},
         {dir.file("none"),
          "There is no disk, partition or disk image file at " + dir.file("none") + ".\n"},

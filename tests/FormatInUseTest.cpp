@@ -144,7 +144,8 @@ TEST(FormatInUseTest, ThroughPkexecOnlyFormatOfAnUnusedDeviceUnderDev) {
     const std::string mounted = setup.attach(mountedImage);
     ASSERT_TRUE(setup.mountExt4(mounted, dir.file("mnt")));
     // Links to the device from outside /dev, and to the file from inside it.
-    const std::string outside = dir.file("disk"), inside = "/dev/shm/" + dir.path().filename().string();
+    const std::string outside = dir.file("disk"),
+                      inside = "/dev/shm/" + dir.path().filename().string();
     std::filesystem::create_symlink(loop, outside);
     std::filesystem::create_symlink(shadow, inside);
     struct Unlink {
@@ -177,9 +178,9 @@ TEST(FormatInUseTest, ThroughPkexecOnlyFormatOfAnUnusedDeviceUnderDev) {
         EXPECT_EQ(r.out, "") << c.arguments;
         EXPECT_EQ(head(c.file), before) << c.arguments;
     }
-    EXPECT_NE(zt("--yes '" + shadow + "' FORMAT", true)
-                  .err.find("is not a block device under /dev"),
-              std::string::npos);
+    EXPECT_NE(
+        zt("--yes '" + shadow + "' FORMAT", true).err.find("is not a block device under /dev"),
+        std::string::npos);
     EXPECT_NE(zt("--yes " + mounted + " FORMAT", true).err.find("is mounted at"),
               std::string::npos);
 

@@ -222,8 +222,8 @@ TEST_F(FormatToolTest, ThroughALoopDevice) {
 }
 
 TEST_F(FormatToolTest, NoOldSignatureSurvives) {
-    for (const char* tool : {"blkid", "wipefs", "sfdisk", "mkfs.ext4", "mkntfs", "mkswap",
-                             "xorriso", "fsck.fat"}) {
+    for (const char* tool :
+         {"blkid", "wipefs", "sfdisk", "mkfs.ext4", "mkntfs", "mkswap", "xorriso", "fsck.fat"}) {
         if (!haveProgram(tool))
             GTEST_SKIP() << tool << " missing";
     }
@@ -236,7 +236,8 @@ TEST_F(FormatToolTest, NoOldSignatureSurvives) {
         {"ext4", "mkfs.ext4 -q -F '" + old + "'"},
         {"ntfs", "mkntfs -q -F -Q '" + old + "'"},
         {"swap", "mkswap '" + old + "'"},
-        {"iso9660", "xorriso -as mkisofs -quiet -o '" + old + "' '" + ZT_SOURCE_DIR + "/README.md'"},
+        {"iso9660",
+         "xorriso -as mkisofs -quiet -o '" + old + "' '" + ZT_SOURCE_DIR + "/README.md'"},
     };
     for (const auto& before : olds) {
         makeImage(image, 64ULL << 20);

@@ -91,8 +91,8 @@ void MainDialog::onFormat() {
                                     " is no longer mounted; nothing was formatted.");
         return;
     }
-    if (std::string refusal = systemDriveRefusal(drive->device, drive->mountPoint,
-                                                 services_.drives->systemDevices());
+    if (std::string refusal =
+            systemDriveRefusal(drive->device, drive->mountPoint, services_.drives->systemDevices());
         !refusal.empty()) {
         windowFrontEnd().boxes.show(refusal);
         return;
