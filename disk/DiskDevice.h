@@ -71,6 +71,8 @@ class DiskDevice {
     PartitionTableKind tableKind() const { return tableKind_; }
     // Size of the whole disk in bytes, as the system gave it when opened.
     std::uint64_t diskBytes() const { return diskBytes_; }
+    // Bytes from the disk's start to the volume that the sector transfers address.
+    std::uint64_t volumeOffset() const { return volumeOffset_; }
     // True when the drive named one partition rather than a whole disk.
     bool namesPartition() const { return target_.isPartition; }
     // True when `partition` is the volume this device writes (the named

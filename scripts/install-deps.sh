@@ -12,6 +12,8 @@ packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
 # Old signatures on a disk (libblkid), and the file systems the format tests
 # put there first (ext4, NTFS).
 packages="$packages libblkid-dev e2fsprogs ntfs-3g"
+# The FAT32 boot program is assembled with nasm and its tests boot a PC in QEMU.
+packages="$packages nasm qemu-system-x86"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;
