@@ -9,6 +9,8 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"
 # Verification (zlib, OpenSSL, pugixml) and the fragmentation tests (fusefat, fatcat).
 packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
+# XFS, whose copies share blocks: a game of ten 1 GiB parts is copied in a test.
+packages="$packages xfsprogs"
 # Old signatures on a disk (libblkid), and the file systems the format tests
 # put there first (ext4, NTFS).
 packages="$packages libblkid-dev e2fsprogs ntfs-3g"
