@@ -9,6 +9,9 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"
 # Verification (zlib, OpenSSL, pugixml) and the fragmentation tests (fusefat, fatcat).
 packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
+# The window's tests through a real X server: Xvfb, the openbox window manager,
+# XTest for input, the X tools to look around by hand; ext4 loop drives.
+packages="$packages xvfb openbox libx11-dev libxtst-dev x11-utils e2fsprogs"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;
