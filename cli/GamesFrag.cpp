@@ -12,6 +12,7 @@
 #include "disk/Fat32Reader.h"
 #include "library/PartFragments.h"
 #include "platform/FileExtents.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 
 namespace {
@@ -77,6 +78,8 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     const bool mounted = std::filesystem::is_directory(target, statusError);
     std::vector<PartState> parts;
     std::string error;
+    bool leftoversFound = false;
+    DriveAccess held;  // a mounted drive is held from the first look to the last rewrite
     if (!mounted) {
         if (rewrite) {
             frontEnd.boxes.show(
@@ -94,8 +97,19 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
                     parts.end());
     } else {
         const std::string root = normalizeRoot(target);
-        for (const std::string& line : finishInterruptedRewrites(root))
-            frontEnd.status.setText(printableText(line) + "\n");
+        held = rewrite ? accessForChange(root, frontEnd) : accessForReading(root, frontEnd);
+        if (!held.granted())
+            return kExitFailure;
+        // Without --yes the drive is only read: what a stopped rewrite left is named.
+        if (rewrite) {
+            for (const std::string& line : finishInterruptedRewrites(root))
+                frontEnd.out << printableText(line) << '\n';
+        } else {
+            for (const RewriteLeftover& leftover : interruptedRewrites(root)) {
+                frontEnd.out << printableText(leftover.text) << '\n';
+                leftoversFound = true;
+            }
+        }
         FragmentCounter counter = counterFor(root, volume);
         for (const std::string& name : partFilesAt(root)) {
             std::optional<int> pieces = counter(name, error);
@@ -113,7 +127,7 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
 
     int fragmented = 0;
     int rewritten = 0;
-    bool allWhole = true;
+    bool allWhole = !leftoversFound;
     for (const PartState& part : parts) {
         if (part.broken) {
             frontEnd.out << printableText(part.name) << ": its cluster chain is broken\n";

@@ -1,11 +1,13 @@
 // zt_format: prints a disk's partition table, writes a new one, or formats
 // its largest partition as FAT32.
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/CommandLine.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "disk/FormatCommand.h"
+#include "platform/DriveUsers.h"
 #include "store/ShownText.h"
 #include "zt_version.h"
 
@@ -18,7 +20,8 @@ const char* kHelp =
     "\n"
     "  DRIVE        a disk (/dev/sdb), a partition (/dev/sdb1) or a disk image file\n"
     "  INFO         print the partition table\n"
-    "  INIT         write a new partition table with one FAT32 partition (erases the disk)\n"
+    "  INIT         write a new partition table with one partition of type 0x06\n"
+    "               (erases the disk)\n"
     "  FORMAT       format the largest partition as FAT32 (erases it)\n"
     "  -y, --yes    answer Yes to the question INIT and FORMAT ask first\n"
     "  -h, --help   show this help and exit\n"
@@ -30,11 +33,44 @@ const char* kHelp =
     "  2  wrong usage (an unknown command word among them)\n"
     "\n";
 
+// Run through pkexec, the tool runs as root for another user, under an
+// authorisation that names the program but not its arguments: it does what the
+// window asks of it and nothing else. Why the command line is refused; empty
+// when it is that, with `device` set to the device's path without links.
+std::string privilegedRefusal(const CommandLine& line, std::string& device) {
+    if (!line.yes || line.help || line.version || !line.badOption.empty() || !line.flags.empty() ||
+        !line.values.empty() || line.operands.size() != 2 ||
+        diskCommandMode(line.operands[1]) != kDiskCommandFormat) {
+        return "run through pkexec, zt_format takes only --yes, one block device under /dev "
+               "and FORMAT\n";
+    }
+    const std::string& path = line.operands[0];
+    std::string resolved;
+    // The name, and what it leads to, must both be a device that only root can replace.
+    if (path.rfind("/dev/", 0) != 0 ||
+        platform::pathKind(path, &resolved) != platform::PathKind::BlockDevice ||
+        resolved.rfind("/dev/", 0) != 0 || !platform::onlyRootCanReplace(resolved)) {
+        return escapeControls(path) +
+               " is not a block device under /dev; run through pkexec, zt_format formats only "
+               "a disk or a partition\n";
+    }
+    device = resolved;
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CommandLine line = parseCommandLine(argc, argv);
     const char* usageOnly[] = {""};
+    if (std::getenv("PKEXEC_UID") != nullptr) {
+        std::string device;
+        if (std::string refusal = privilegedRefusal(line, device); !refusal.empty()) {
+            std::cerr << "zt_format: " << refusal;
+            return kExitFailure;
+        }
+        line.operands[0] = device;
+    }
     if (line.version) {
         std::cout << "zt_format " ZT_VERSION "\n";
         return kExitSuccess;

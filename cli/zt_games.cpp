@@ -40,7 +40,8 @@ const char* kHelp =
     "  ROOT         the folder that holds a drive's root (its mount point)\n"
     "  list         the games: name, size in KB, parts, game ID, CD/DVD, and\n"
     "               complete, incomplete or damaged\n"
-    "  check        find what stopped commands left wrong, and repair it on Yes\n"
+    "  check        find what stopped commands left wrong, and repair it on Yes;\n"
+    "               a whole game that no record names is recorded again\n"
     "  verify       read every part once and print the game's size, CRC-32, MD5 and\n"
     "               SHA-1; with IMAGE (ISO, CUE sheet or BIN) name the first sector\n"
     "               that differs, with --dat FILE look the hashes up in a Logiqx\n"
@@ -94,7 +95,9 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
 }
 
 int showDetails(const std::string& root, const std::string& name, FrontEnd frontEnd) {
-    std::optional<std::string> details = gameDetails(root, name);
+    std::optional<std::string> details = gameDetails(root, name, frontEnd);
+    if (!details && frontEnd.progress.cancelRequested())
+        return kExitFailure;  // stopped while another program held the drive
     if (!details) {
         frontEnd.boxes.show(gameNotFoundText(name));
         return kExitFailure;

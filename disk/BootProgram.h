@@ -1,5 +1,7 @@
 #pragma once
-// The boot program that fills bytes 90 to 509 of every boot sector we write.
+// The boot program that fills bytes 90 to 509 of every boot sector we write,
+// assembled from BootProgram.asm: it loads the loader file named at offset 368
+// from the root directory and starts it, or shows why it cannot.
 
 #include <array>
 #include <cstdint>

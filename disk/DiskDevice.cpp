@@ -10,7 +10,8 @@ namespace {
 constexpr std::uint32_t kFixedMedia = 12;
 constexpr std::uint32_t kDefaultHeads = 255;
 constexpr std::uint32_t kDefaultSectorsPerTrack = 63;
-constexpr char kGptSignature[8] = {'E', 'F', 'I', ' ', 'P', 'A', 'R', 'T'};
+// Rounds of searching for signatures; each round erases all it finds.
+constexpr int kEraseRounds = 16;
 
 void encodeGeometry(std::uint8_t* p, const DiskGeometry& g) {
     writeLe64(p, g.Cylinders);
@@ -336,30 +337,54 @@ bool DiskDevice::doSetDriveLayout(const void* in, std::uint32_t inSize) {
         return false;
     if (!device_->writeAt(0, sector.data(), sector.size()))
         return false;
-    // A GUID table left behind would contradict the new one.
-    if (old == PartitionTableKind::Gpt && !clearGptHeaders())
+    // Whatever else the system recognises on the disk (a GUID table's
+    // headers, the backup at the end included; a file system written over
+    // the whole disk) would contradict the new table.
+    if (!eraseSignatures(true, "dos"))
         return false;
     if (!device_->flush())
         return false;
     return device_->rereadPartitions();
 }
 
-bool DiskDevice::clearGptHeaders() {
-    std::uint32_t bps = geometry_.BytesPerSector;
-    std::uint64_t sectors = diskBytes_ / bps;
-    std::vector<std::uint8_t> buffer(bps);
-    for (std::uint64_t lba : {std::uint64_t{1}, sectors - 1}) {
-        if (sectors < 2)
-            break;
-        if (!device_->readAt(lba * bps, buffer.data(), bps))
+bool DiskDevice::eraseSignatures(bool wholeDisk, const std::string& keep) {
+    if (!device_ || diskBytes_ == 0 || volumeOffset_ >= diskBytes_)
+        return false;
+    const std::uint64_t base = wholeDisk ? 0 : volumeOffset_;
+    std::uint64_t size = diskBytes_ - base;
+    if (!wholeDisk && volumeLength_ != 0)
+        size = std::min(size, volumeLength_);
+    for (int round = 0; round < kEraseRounds; ++round) {
+        std::vector<platform::Signature> found;
+        if (!device_->findSignatures(base, size, found))
             return false;
-        if (std::memcmp(buffer.data(), kGptSignature, sizeof kGptSignature) != 0)
-            continue;
-        std::fill(buffer.begin(), buffer.end(), 0);
-        if (!device_->writeAt(lba * bps, buffer.data(), bps))
-            return false;
+        bool erased = false;
+        for (const platform::Signature& signature : found) {
+            if (signature.type == keep)
+                continue;
+            if (signature.offset > size || signature.length > size - signature.offset ||
+                !zeroRange(base + signature.offset, signature.length)) {
+                return false;
+            }
+            erased = true;
+        }
+        if (!erased)
+            return true;
     }
-    return true;
+    return false;
+}
+
+bool DiskDevice::zeroRange(std::uint64_t offset, std::size_t length) {
+    const std::uint64_t bps = geometry_.BytesPerSector ? geometry_.BytesPerSector : mbr::kSize;
+    const std::uint64_t first = offset / bps * bps;
+    const std::uint64_t end = (offset + length + bps - 1) / bps * bps;
+    // Whole sectors, read and written back, so that a device that moves only
+    // whole sectors accepts the write.
+    std::vector<std::uint8_t> sectors(static_cast<std::size_t>(end - first));
+    if (!device_->readAt(first, sectors.data(), sectors.size()))
+        return false;
+    std::fill_n(sectors.begin() + static_cast<std::ptrdiff_t>(offset - first), length, 0);
+    return device_->writeAt(first, sectors.data(), sectors.size());
 }
 
 bool DiskDevice::setPartitionType(std::uint8_t type) {

@@ -71,12 +71,19 @@ class DiskDevice {
     PartitionTableKind tableKind() const { return tableKind_; }
     // Size of the whole disk in bytes, as the system gave it when opened.
     std::uint64_t diskBytes() const { return diskBytes_; }
+    // Bytes from the disk's start to the volume that the sector transfers address.
+    std::uint64_t volumeOffset() const { return volumeOffset_; }
     // True when the drive named one partition rather than a whole disk.
     bool namesPartition() const { return target_.isPartition; }
     // True when `partition` is the volume this device writes (the named
     // partition), or, for a whole disk, makes it so. False when the drive
     // named another partition or the partition does not lie on the disk.
     bool selectVolume(const PartitionInformation& partition);
+    // Zeroes every signature the system finds in the volume (or, with
+    // `wholeDisk`, the whole disk) other than those of type `keep`, and
+    // searches again until none is left: erasing one can uncover another.
+    // False when the search fails or they keep coming.
+    bool eraseSignatures(bool wholeDisk, const std::string& keep);
     // Bytes zeroed per write request by zeroSectors.
     static constexpr std::uint32_t kZeroChunkBytes = 1u << 20;
 
@@ -87,7 +94,7 @@ class DiskDevice {
     bool doGetDriveLayout(void* out, std::uint32_t outSize);
     bool doSetDriveLayout(const void* in, std::uint32_t inSize);
     bool doSetPartitionType(const void* in, std::uint32_t inSize);
-    bool clearGptHeaders();
+    bool zeroRange(std::uint64_t offset, std::size_t length);
 
     std::unique_ptr<platform::BlockDevice> device_;
     platform::DiskTarget target_;

@@ -1,5 +1,6 @@
 #include "disk/Fat32Formatter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -94,8 +95,8 @@ std::uint32_t nextVolumeSerial() {
     return volumeSerialCounter.fetch_add(1);
 }
 
-std::array<std::uint8_t, 512> BuildBootSector(const Fat32Params& params, std::uint32_t first,
-                                              std::uint32_t serial) {
+std::array<std::uint8_t, 512> BuildBootSector(const Fat32Params& params,
+                                              std::uint32_t hiddenSectors, std::uint32_t serial) {
     std::array<std::uint8_t, 512> s{};
     std::uint8_t* b = s.data();
     b[0] = 0xEB;  // jump over the parameter block to the boot program
@@ -112,7 +113,7 @@ std::array<std::uint8_t, 512> BuildBootSector(const Fat32Params& params, std::ui
     writeLe16(b + fat32::kFatSize16, params.fatSize16);
     writeLe16(b + 24, 63);   // sectors per track
     writeLe16(b + 26, 255);  // heads
-    writeLe32(b + fat32::kHiddenSectors, first);
+    writeLe32(b + fat32::kHiddenSectors, hiddenSectors);
     writeLe32(b + fat32::kTotalSectors32, params.totalSectors32);
     writeLe32(b + fat32::kFatSize32, params.fatSize32);
     writeLe16(b + 40, 0);  // extended flags: the FAT is mirrored (there is one)
@@ -172,8 +173,13 @@ bool WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first
         out << "WriteBPB: Fat16 bpb isnt implemented yet\n";
         return false;
     }
-    std::array<std::uint8_t, 512> sector =
-        BuildBootSector(params, first, serial ? *serial : nextVolumeSerial());
+    // Hidden sectors: where the file system starts on the whole disk. The boot
+    // program adds them to every sector it asks the BIOS for, which counts
+    // from the disk's start, not the partition's.
+    std::uint64_t hidden = first + device.volumeOffset() / params.bytesPerSector;
+    std::array<std::uint8_t, 512> sector = BuildBootSector(
+        params, static_cast<std::uint32_t>(std::min<std::uint64_t>(hidden, 0xFFFFFFFF)),
+        serial ? *serial : nextVolumeSerial());
     auto start = static_cast<std::int32_t>(first);
     if (!device.writeBytes(start + kBackupBootSector, sector.size(), sector.data())) {
         out << "WriteBPB: Cannot write backup BPB\n";

@@ -46,15 +46,16 @@ constexpr std::uint32_t kFirstVolumeSerial = 0x12345678;
 std::uint32_t nextVolumeSerial();
 
 // Sector images, 512 bytes for the boot and FSInfo sectors, bytesPerSector for the others.
-std::array<std::uint8_t, 512> BuildBootSector(const Fat32Params& params, std::uint32_t first,
-                                              std::uint32_t serial);
+std::array<std::uint8_t, 512> BuildBootSector(const Fat32Params& params,
+                                              std::uint32_t hiddenSectors, std::uint32_t serial);
 std::array<std::uint8_t, 512> BuildFSInfo(std::uint32_t nextFree, std::uint32_t freeCount);
 std::vector<std::uint8_t> BuildFirstFatSector(const Fat32Params& params, bool markRoot);
 std::vector<std::uint8_t> BuildRootDirectorySector(const Fat32Params& params,
                                                    const std::string& label);
 
 // The writers; sector numbers are relative to the volume, `first` is where the
-// file system starts in it (and its hidden-sector count).
+// file system starts in it. The boot sector's hidden-sector count is where it
+// starts on the disk: `first` plus the sectors before the volume.
 bool WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first, std::ostream& out,
               std::optional<std::uint32_t> serial = std::nullopt);
 bool WriteFSInfo(DiskDevice& device, const Fat32Params& params, std::uint32_t first,

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "disk/DriveRefusal.h"
 #include "disk/Fat32Formatter.h"
 #include "disk/InitialisePartitions.h"
 #include "disk/PartitionReport.h"
@@ -84,6 +85,13 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
 }
 
 bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
+    // Nothing in use is opened for writing, whoever checked before.
+    if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
+        if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
+            out << refusal;
+            return false;
+        }
+    }
     DiskDevice device;
     errno = 0;
     if (!device.open(drive)) {
@@ -189,6 +197,13 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
         out << "Cannot format partition\n";
         return false;
     }
+    // An older file system's marks outside the sectors just written (ext4's
+    // superblock at byte 1080, a swap area's at 4086, NTFS's backup, ...)
+    // would have the system see two file systems in the partition.
+    if (!device.eraseSignatures(false, "vfat")) {
+        out << "Cannot erase the signatures of the partition's old file system\n";
+        return false;
+    }
     if (!device.setPartitionType(kPartitionTypeFat32Chs)) {
         out << "Failed to set partition code\n";
         return false;
@@ -203,6 +218,11 @@ std::string formatWarningText(const std::string& drive) {
 
 FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
                           const std::string& command) {
+    // A drive that cannot be erased is named before the question, not after it.
+    if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
+        frontEnd.boxes.show(refusal);
+        return FormatJobResult::Failed;
+    }
     if (!frontEnd.boxes.ask(formatWarningText(drive), false))
         return FormatJobResult::Declined;
     const char* argv[3] = {"", drive.c_str(), command.c_str()};

@@ -38,7 +38,8 @@ std::string formatWarningText(const std::string& drive);
 
 enum class FormatJobResult { Declined, Succeeded, Failed };
 
-// Runs INIT or FORMAT as the window's format job does: asks first, shows the
+// Runs INIT or FORMAT as the window's format job does: refuses a drive that
+// cannot be erased now (eraseRefusal), asks first, shows the
 // progress window while the command runs, leaves it at 100 with "OK" on
 // success, and hides it and shows "Format Failed!!" on failure.
 FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,

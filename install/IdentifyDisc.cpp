@@ -2,22 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
 #include "install/BootValue.h"
 #include "store/LittleEndian.h"
+#include "store/VolumeDescriptor.h"
 
 namespace {
 
-constexpr std::int32_t kDescriptorSector = 16;
 // Identification reads before the disc's size is known; this stands for it.
 constexpr std::int32_t kAssumedSectors = 999;
 
-// Primary volume descriptor fields.
-constexpr std::size_t kVolumeSpaceSize = 80;  // u32 little-endian half of a both-endian pair
-constexpr std::size_t kRootRecord = 156;      // the root directory's 34-byte record
+// Primary volume descriptor field.
+constexpr std::size_t kRootRecord = 156;  // the root directory's 34-byte record
 
 // Directory record fields.
 constexpr std::size_t kRecordExtent = 2;   // u32 LE
@@ -139,14 +137,10 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     const std::uint8_t* descriptor = source.readSector(kDescriptorSector, kAssumedSectors);
     if (descriptor == nullptr)
         return fail(source, status, nullptr);
-    if (descriptor[0] != 1 || std::memcmp(descriptor + 1, "CD001", 5) != 0 || descriptor[6] != 1) {
+    const std::optional<std::int32_t> volumeSize = volumeSectors(descriptor);
+    if (!volumeSize)
         return fail(source, status, kInvalid);
-    }
-    // A size of 0, or one too large for a signed sector number, is a broken descriptor.
-    std::uint32_t volumeSize = readLe32(descriptor + kVolumeSpaceSize);
-    if (volumeSize == 0 || volumeSize > 0x7FFFFFFFu)
-        return fail(source, status, kInvalid);
-    const std::int32_t sectorCount = static_cast<std::int32_t>(volumeSize);
+    const std::int32_t sectorCount = *volumeSize;
 
     const std::uint8_t* rootRecord = descriptor + kRootRecord;
     if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0) {
@@ -185,7 +179,7 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     if (std::optional<std::uint64_t> bytes = source.mediumSize()) {
         const std::uint64_t sectors =
             (*bytes + DiscSource::kSectorSize - 1) / DiscSource::kSectorSize;
-        if (sectors + DiscSource::kToleratedSectors + 1 < static_cast<std::uint64_t>(sectorCount)) {
+        if (sectors + kMissableEndSectors < static_cast<std::uint64_t>(sectorCount)) {
             char text[160];
             std::snprintf(text, sizeof text,
                           "The image ends %llu sectors before its volume of %d sectors: it is "

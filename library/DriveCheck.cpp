@@ -6,8 +6,8 @@
 #include <set>
 #include <system_error>
 
+#include "library/DriveCheckText.h"
 #include "library/StrayParts.h"
-#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
@@ -18,93 +18,148 @@
 
 namespace {
 
-// A game larger than this cannot be a CD image (a 99-minute CD holds about
-// 440000 sectors); an unknown media type is set from it.
-constexpr std::uint64_t kLargestCdBytes = std::uint64_t{450000} * 2048;
+using Kind = DriveFinding::Kind;
 
-std::string gameText(const GameEntry& entry) {
-    return "Game \"" + escapeControls(entry.DisplayName()) + "\"";
-}
+// The drive's files as they are once what a stopped rewrite moved aside is
+// put back: a part moved aside is present, with the bytes of its aside.
+struct DriveFiles {
+    std::map<std::string, std::string> putBack;  // part -> where it lies now
 
-std::string partList(const std::map<int, std::string>& parts) {
-    std::string text;
-    for (const auto& [index, path] : parts)
-        text += (text.empty() ? " " : ", ") + std::string(".0") + static_cast<char>('0' + index);
-    return text;
-}
+    std::string readFrom(const std::string& path) const {
+        auto it = putBack.find(path);
+        return it == putBack.end() ? path : it->second;
+    }
+    std::optional<std::uint64_t> size(const std::string& path) const {
+        return platform::regularFileSize(readFrom(path));
+    }
+    std::uint64_t sizeOf(const std::vector<std::string>& paths) const {
+        std::uint64_t total = 0;
+        for (const std::string& path : paths)
+            total += size(path).value_or(0);
+        return total;
+    }
+};
 
 // Parts .00, .01, ... present without a gap under the record's own prefix.
-int partsPresent(const std::string& root, const GameEntry& entry) {
+int partsPresent(const std::string& root, const GameEntry& entry, const DriveFiles& files) {
     const std::string prefix = partPrefix(root, gameNameHash(entry.DisplayName()), entry.gameId());
     int count = 0;
-    while (count < kMaxParts && platform::regularFileSize(*partFilePath(prefix, count)))
+    while (count < kMaxParts && files.size(*partFilePath(prefix, count)))
         ++count;
     return count;
 }
 
-std::uint64_t sizeOfParts(const std::vector<std::string>& paths) {
-    std::uint64_t total = 0;
-    for (const std::string& path : paths)
-        total += platform::regularFileSize(path).value_or(0);
-    return total;
+void checkDamagedRecord(const std::string& root, std::size_t index, const GameEntry& entry,
+                        const DriveFiles& files, std::set<std::string>& claimed,
+                        std::vector<DriveFinding>& findings) {
+    DriveFinding finding{Kind::DamagedRecord, "", index, "", 0, 0};
+    if (!isValidGameId(entry.gameId())) {
+        finding.text = badGameIdText(entry);
+    } else {
+        finding.restoredCount = partsPresent(root, entry, files);
+        finding.text = badPartCountText(entry, finding.restoredCount);
+        GameEntry restored = entry;
+        restored.setPartCount(static_cast<std::uint8_t>(finding.restoredCount));
+        for (const std::string& path : partFilesOf(root, restored).paths)
+            claimed.insert(path);
+    }
+    findings.push_back(finding);
 }
 
 void checkRecord(const std::string& root, std::size_t index, const GameEntry& entry,
-                 const std::set<std::string>& owned, std::set<std::string>& claimed,
-                 std::vector<DriveFinding>& findings) {
+                 const DriveFiles& drive, const std::set<std::string>& owned,
+                 std::set<std::string>& claimed, std::vector<DriveFinding>& findings) {
     PartFiles files = partFilesOf(root, entry);
     if (!files.valid) {
-        DriveFinding finding{DriveFinding::Kind::DamagedRecord, "", index, "", 0};
-        const int stored = entry.bytes[entry_layout::kPartCount];
-        if (!isValidGameId(entry.gameId())) {
-            finding.text = gameText(entry) + ": its game ID \"" + escapeControls(entry.gameId()) +
-                           "\" names no files; the record can only be removed";
-        } else {
-            finding.restoredCount = partsPresent(root, entry);
-            char text[160];
-            std::snprintf(text, sizeof text, ": its part count %d names no files; ", stored);
-            finding.text = gameText(entry) + text +
-                           (finding.restoredCount > 0
-                                ? std::to_string(finding.restoredCount) +
-                                      " parts lie on the drive, the count can be restored"
-                                : std::string("no part lies on the drive, the record can only "
-                                              "be removed"));
-            GameEntry restored = entry;
-            restored.setPartCount(static_cast<std::uint8_t>(finding.restoredCount));
-            for (const std::string& path : partFilesOf(root, restored).paths)
-                claimed.insert(path);
-        }
-        findings.push_back(finding);
+        checkDamagedRecord(root, index, entry, drive, claimed, findings);
         return;
     }
-    std::map<int, std::string> strays = findStrayParts(root, entry, owned);
     std::map<int, std::string> missing;
     for (std::size_t i = 0; i < files.paths.size(); ++i) {
-        if (!platform::regularFileSize(files.paths[i]))
+        if (!drive.size(files.paths[i]))
             missing.emplace(static_cast<int>(i), files.paths[i]);
     }
-    if (!missing.empty() && straysCompleteGame(root, entry, strays)) {
+    if (!missing.empty()) {
+        std::map<int, std::string> strays = findStrayParts(root, entry, owned);
+        if (!straysCompleteGame(root, entry, strays)) {
+            findings.push_back(
+                {Kind::MissingParts, missingPartsText(entry, missing), index, "", 0, 0});
+            return;
+        }
         for (const auto& [part, path] : strays)
             claimed.insert(path);
-        findings.push_back({DriveFinding::Kind::SplitGame,
-                            gameText(entry) + ": parts" + partList(strays) +
-                                " lie under another name (a rename that stopped); they can be "
-                                "moved back",
-                            index, "", 0});
-    } else if (!missing.empty()) {
-        findings.push_back({DriveFinding::Kind::MissingParts,
-                            gameText(entry) + ": parts" + partList(missing) +
-                                " are missing; the game can only be removed",
-                            index, "", 0});
-        return;
+        findings.push_back({Kind::SplitGame, splitGameText(entry, strays), index, "", 0, 0});
     }
     if (entry.MediaType() != kMediaCd && entry.MediaType() != kMediaDvd) {
-        char text[96];
-        std::snprintf(text, sizeof text, ": unknown media type 0x%X; it can be set to %s",
-                      static_cast<unsigned>(entry.MediaType()),
-                      sizeOfParts(files.paths) > kLargestCdBytes ? "DVD" : "CD");
-        findings.push_back(
-            {DriveFinding::Kind::UnknownMedia, gameText(entry) + text, index, "", 0});
+        findings.push_back({Kind::UnknownMedia,
+                            unknownMediaText(entry, mediaTypeForBytes(drive.sizeOf(files.paths))),
+                            index, "", 0, 0});
+    }
+}
+
+// Entries at the root named like part files (staged ones among them), sorted.
+std::vector<std::string> partNamedFiles(const std::string& root) {
+    return unownedPartFiles(root, {});
+}
+
+// Judges the part files that no record names. A staged part whose own name
+// belongs to a record was left by a replacement that never began: the
+// record's game stands, and it goes.
+void checkUnowned(const std::string& root, const std::vector<GameEntry>& records,
+                  const std::set<std::string>& owned, const std::set<std::string>& claimed,
+                  const DriveFiles& drive, DriveReport& report) {
+    std::vector<FoundPart> found;
+    std::vector<std::string> leftovers;
+    std::set<std::string> paths;
+    for (const std::string& path : partNamedFiles(root))
+        paths.insert(path);
+    for (const auto& [part, aside] : drive.putBack)
+        paths.insert(part);
+    for (const std::string& path : paths) {
+        if (claimed.count(path) != 0)
+            continue;
+        const std::optional<std::uint64_t> size = drive.size(path);
+        const std::string name = path.substr(root.size());
+        const std::optional<PartFileName> part = parsePartFileName(name);
+        const bool replaced =
+            part && part->staged &&
+            owned.count(
+                *partFilePath(root + "zt." + part->hash + "." + part->gameId, part->index)) != 0;
+        if (!size || replaced) {
+            leftovers.push_back(path);
+        } else {
+            found.push_back({path, drive.readFrom(path), *size});
+        }
+    }
+    std::set<std::string> names;
+    for (const GameEntry& record : records)
+        names.insert(record.DisplayName());
+    UnownedParts judged = judgeUnownedParts(root, found, names);
+    for (const LostGame& game : judged.games) {
+        report.findings.push_back(
+            {Kind::LostGame, lostGameText(root, game), 0, "", 0, report.lostGames.size()});
+        report.lostGames.push_back(game);
+    }
+    leftovers.insert(leftovers.end(), judged.leftovers.begin(), judged.leftovers.end());
+    std::sort(leftovers.begin(), leftovers.end());
+    for (const std::string& path : leftovers)
+        report.findings.push_back({Kind::UnownedFile, unownedFileText(path), 0, path, 0, 0});
+}
+
+// A table that cannot be read hides which parts its records name: only
+// whole games are looked for, to rebuild the table from.
+void checkWithoutTable(const std::string& root, DriveReport& report) {
+    report.findings.push_back({Kind::TableUnreadable, unreadableTableText(root, report.tableFound),
+                               0, tablePath(root), 0, 0});
+    std::vector<FoundPart> found;
+    for (const std::string& path : partNamedFiles(root)) {
+        if (std::optional<std::uint64_t> size = platform::regularFileSize(path))
+            found.push_back({path, path, *size});
+    }
+    for (const LostGame& game : judgeUnownedParts(root, found, {}).games) {
+        report.findings.push_back(
+            {Kind::LostGame, lostGameText(root, game), 0, "", 0, report.lostGames.size()});
+        report.lostGames.push_back(game);
     }
 }
 
@@ -115,138 +170,27 @@ DriveReport checkDrive(const std::string& root) {
     const std::string table = tablePath(root);
     TableContents contents = readTableFile(table);
     report.tableFound = contents.exists;
-    if (contents.exists && !contents.opened) {
-        report.findings.push_back({DriveFinding::Kind::TableUnreadable,
-                                   table + " is no plain file (a link or a folder); the drive's "
-                                           "games cannot be read",
-                                   0, table, 0});
+    if (contents.exists ? !contents.opened : !partNamedFiles(root).empty()) {
+        checkWithoutTable(root, report);
         return report;
     }
     if (platform::pathTaken(tempTablePath(root))) {
-        report.findings.push_back({DriveFinding::Kind::LeftoverTemp,
-                                   tempTablePath(root) + ": a table rewrite that stopped left it",
-                                   0, tempTablePath(root), 0});
+        report.findings.push_back(
+            {Kind::LeftoverTemp, leftoverTempText(root), 0, tempTablePath(root), 0, 0});
+    }
+    DriveFiles drive;
+    report.rewrites = interruptedRewrites(root);
+    for (std::size_t i = 0; i < report.rewrites.size(); ++i) {
+        const RewriteLeftover& leftover = report.rewrites[i];
+        if (leftover.putBack)
+            drive.putBack[leftover.part] = leftover.path;
+        report.findings.push_back(
+            {Kind::RewriteLeftover, escapeControls(leftover.text), 0, leftover.path, 0, i});
     }
     const std::set<std::string> owned = ownedPartFiles(root, contents.records);
     std::set<std::string> claimed = owned;
     for (std::size_t i = 0; i < contents.records.size(); ++i)
-        checkRecord(root, i, contents.records[i], owned, claimed, report.findings);
-    for (const std::string& path : unownedPartFiles(root, claimed)) {
-        report.findings.push_back(
-            {DriveFinding::Kind::UnownedFile,
-             escapeControls(path) + ": a part file that no game owns (left by a stopped install, "
-                                    "copy or deletion)",
-             0, path, 0});
-    }
+        checkRecord(root, i, contents.records[i], drive, owned, claimed, report.findings);
+    checkUnowned(root, contents.records, owned, claimed, drive, report);
     return report;
-}
-
-std::vector<std::string> repairDrive(const std::string& root, const DriveReport& report) {
-    std::vector<std::string> failures;
-    auto failed = [&](const std::string& what) {
-        failures.push_back(what + " (" + platform::lastErrorText() + ")");
-    };
-    TableContents contents = readTableFile(tablePath(root));
-    std::vector<GameEntry> records = contents.records;
-    std::vector<bool> dropped(records.size(), false);
-    std::vector<std::string> removals;
-    bool tableChanged = false;
-    for (const DriveFinding& finding : report.findings) {
-        const bool forRecord = finding.kind == DriveFinding::Kind::SplitGame ||
-                               finding.kind == DriveFinding::Kind::MissingParts ||
-                               finding.kind == DriveFinding::Kind::DamagedRecord ||
-                               finding.kind == DriveFinding::Kind::UnknownMedia;
-        if (forRecord && finding.record >= records.size())
-            continue;  // the table changed since the check
-        GameEntry* entry = forRecord ? &records[finding.record] : nullptr;
-        switch (finding.kind) {
-            case DriveFinding::Kind::TableUnreadable:
-                // Only a link is taken away: it is not the drive's table.
-                if (std::filesystem::is_symlink(finding.path)) {
-                    removals.push_back(finding.path);
-                } else {
-                    failures.push_back(finding.path + " is left as it is");
-                }
-                break;
-            case DriveFinding::Kind::LeftoverTemp:
-            case DriveFinding::Kind::UnownedFile:
-                removals.push_back(finding.path);
-                break;
-            case DriveFinding::Kind::SplitGame: {
-                std::map<int, std::string> strays =
-                    findStrayParts(root, *entry, ownedPartFiles(root, records));
-                if (!reuniteParts(root, *entry, strays))
-                    failed("The parts of " + gameText(*entry) + " could not all be moved back");
-                break;
-            }
-            case DriveFinding::Kind::MissingParts:
-                dropped[finding.record] = true;
-                for (const std::string& path : partFilesOf(root, *entry).paths) {
-                    if (platform::pathTaken(path))
-                        removals.push_back(path);
-                }
-                tableChanged = true;
-                break;
-            case DriveFinding::Kind::DamagedRecord:
-                if (finding.restoredCount > 0) {
-                    entry->setPartCount(static_cast<std::uint8_t>(finding.restoredCount));
-                } else {
-                    dropped[finding.record] = true;
-                }
-                tableChanged = true;
-                break;
-            case DriveFinding::Kind::UnknownMedia:
-                entry->setMediaType(sizeOfParts(partFilesOf(root, *entry).paths) > kLargestCdBytes
-                                        ? kMediaDvd
-                                        : kMediaCd);
-                tableChanged = true;
-                break;
-        }
-    }
-    // The table first: no record may name a file that goes afterwards.
-    if (tableChanged) {
-        std::vector<GameEntry> kept;
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!dropped[i])
-                kept.push_back(records[i]);
-        }
-        if (!writeTableFile(tablePath(root), kept)) {
-            failed("The game table " + tablePath(root) + " cannot be written");
-            return failures;
-        }
-    }
-    for (const std::string& path : removals) {
-        if (!platform::removeFile(path))
-            failed(escapeControls(path) + " cannot be removed");
-    }
-    return failures;
-}
-
-DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& frontEnd) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(root, error)) {
-        frontEnd.boxes.show("The drive " + escapeControls(root) + " cannot be opened.");
-        return DriveCheckResult::Failed;
-    }
-    DriveReport report = checkDrive(root);
-    if (report.sound()) {
-        frontEnd.out << (report.tableFound ? "The drive is sound.\n"
-                                           : "The drive is sound; it holds no games.\n");
-        return DriveCheckResult::Sound;
-    }
-    for (const DriveFinding& finding : report.findings)
-        frontEnd.out << finding.text << '\n';
-    frontEnd.out << std::flush;
-    if (!frontEnd.boxes.ask("Repair the drive?", true))
-        return DriveCheckResult::Found;
-    std::vector<std::string> failures = repairDrive(root, report);
-    if (!failures.empty()) {
-        std::string text = "The drive could not be repaired in full:";
-        for (const std::string& failure : failures)
-            text += "\n" + failure;
-        frontEnd.boxes.show(text);
-        return DriveCheckResult::Failed;
-    }
-    frontEnd.out << "The drive was repaired.\n";
-    return DriveCheckResult::Repaired;
 }

@@ -1,44 +1,59 @@
 #pragma once
 // Finds what a stopped command, a pulled plug or another program left wrong
 // on a drive, and repairs it: games split across two name hashes, records
-// whose parts are missing or that name no files, unknown media types, part
-// files that no record owns and a leftover temporary table.
+// whose parts are missing or that name no files, unknown media types, whole
+// games that lost their record, part files that make no game, what a stopped
+// rewrite of a fragmented part left, and a leftover temporary table. No
+// complete game is ever removed: one that no record names is recorded again.
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "library/LostGames.h"
+#include "library/PartFragments.h"
 #include "store/FrontEnd.h"
 
 struct DriveFinding {
     enum class Kind {
-        TableUnreadable,  // zt.cfg is no plain file (a link, a folder); nothing else is checked
+        // zt.cfg is a link, a folder or unreadable, or missing beside part
+        // files: no part is touched; the table can be rebuilt from the lost games
+        TableUnreadable,
         LeftoverTemp,     // tepcdfile.tep: removed
+        RewriteLeftover,  // left by a stopped rewrite of a part: put back or removed
         SplitGame,        // missing parts lie under another name hash: moved back
         MissingParts,     // missing parts found nowhere: the record and its other parts removed
         DamagedRecord,    // part count or game ID names no files: count restored or record removed
         UnknownMedia,     // media type neither CD nor DVD: set from the game's size
-        UnownedFile,      // a part file that no record owns: removed
+        LostGame,         // a whole game that no record names: recorded again
+        UnownedFile,      // a part file that no record names and makes no whole game: removed
     };
     Kind kind;
     std::string text;        // what was found, for the user (control bytes escaped)
     std::size_t record = 0;  // the record's index in the table, for record findings
     std::string path;        // the file, for file findings
     int restoredCount = 0;   // DamagedRecord: the part count found on the drive, 0 for none
+    std::size_t item = 0;    // RewriteLeftover, LostGame: index in the report's list
 };
 
 struct DriveReport {
     bool tableFound = false;
     std::vector<DriveFinding> findings;
+    std::vector<RewriteLeftover> rewrites;
+    std::vector<LostGame> lostGames;
     bool sound() const { return findings.empty(); }
+    // The table could not be read: only lost games were looked for.
+    bool tableUnreadable() const {
+        return !findings.empty() && findings[0].kind == DriveFinding::Kind::TableUnreadable;
+    }
 };
 
 // Reads the drive at `root` and reports; changes nothing.
 DriveReport checkDrive(const std::string& root);
 
-// Repairs the findings of `report` (table changes first, in one atomic
-// replacement, then file removals). Returns the texts of what could not be
-// repaired, each with the system's reason.
+// Repairs the findings of `report`: parts put back and moved first, then the
+// table in one atomic replacement, then file removals. Returns the texts of
+// what could not be repaired, each with the system's reason.
 std::vector<std::string> repairDrive(const std::string& root, const DriveReport& report);
 
 enum class DriveCheckResult {
@@ -49,5 +64,6 @@ enum class DriveCheckResult {
 };
 
 // The check command: prints each finding as a line on `out`, asks "Repair the
-// drive?" when something was found, and repairs on Yes.
+// drive?" (or, when the table cannot be read, "Rebuild the game table from
+// the games found?") and repairs on Yes.
 DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& frontEnd);

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "library/InstalledImage.h"
 #include "platform/FileExtents.h"
 #include "platform/Files.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 
 namespace {
 
@@ -67,48 +69,70 @@ std::vector<std::string> partFilesAt(const std::string& root) {
     return names;
 }
 
-std::vector<std::string> finishInterruptedRewrites(const std::string& root) {
-    std::vector<std::string> done;
-    std::error_code error;
+std::vector<RewriteLeftover> interruptedRewrites(const std::string& root) {
     std::vector<std::string> names;
+    std::error_code error;
     for (const auto& item : std::filesystem::directory_iterator(root, error))
         names.push_back(item.path().filename().string());
     std::sort(names.begin(), names.end());
-    const std::string aside = kAsideSuffix;
+    std::vector<RewriteLeftover> found;
+    std::set<std::string> putBack;
     // Parts moved aside go first, so that a copy left beside a part put back is seen as such.
     for (bool asides : {true, false}) {
         for (const std::string& name : names) {
             const std::size_t mark = name.rfind(kCopySuffix);
             if (mark == std::string::npos || !isPartFileName(name.substr(0, mark)))
                 continue;
-            const bool isAside = name.compare(mark, std::string::npos, aside) == 0;
+            const bool isAside = name.compare(mark, std::string::npos, kAsideSuffix) == 0;
             const bool isCopy = !isAside && name.size() == mark + 4 + 6;
-            if (asides ? !isAside : !isCopy)
-                continue;
             const std::string path = root + name;
             const std::string part = root + name.substr(0, mark);
-            std::error_code statusError;
-            if (!std::filesystem::is_regular_file(
-                    std::filesystem::symlink_status(path, statusError)))
+            if ((asides ? !isAside : !isCopy) || !platform::regularFileSize(path))
                 continue;
-            const bool partThere =
-                std::filesystem::exists(std::filesystem::symlink_status(part, statusError));
+            const bool partThere = platform::pathTaken(part) || putBack.count(part) != 0;
             if (isAside && !partThere) {
-                // The part itself, complete: its copy never took the name.
-                if (platform::renameNoReplace(path, part) == platform::RenameResult::Renamed)
-                    done.push_back(part + " was put back from " + path);
-            } else if (partThere && platform::removeFile(path)) {
+                putBack.insert(part);
+                found.push_back({path, part, true,
+                                 path + ": a part moved aside by a rewrite that stopped; it "
+                                        "can take its name again"});
+            } else if (partThere) {
                 // The part moved aside after its copy, complete and flushed, took
                 // the name; or a copy that never took it.
-                done.push_back(path + ", left by an interrupted rewrite, was removed");
+                found.push_back({path, part, false,
+                                 path + ": left by a rewrite that stopped; it can be removed"});
             }
         }
     }
+    return found;
+}
+
+bool finishRewrite(const RewriteLeftover& leftover) {
+    if (leftover.putBack)
+        return platform::renameNoReplace(leftover.path, leftover.part) ==
+               platform::RenameResult::Renamed;
+    return platform::removeFile(leftover.path);
+}
+
+std::vector<std::string> finishInterruptedRewrites(const std::string& root) {
+    std::vector<std::string> done;
+    for (const RewriteLeftover& leftover : interruptedRewrites(root)) {
+        if (!finishRewrite(leftover))
+            continue;
+        done.push_back(leftover.putBack
+                           ? leftover.part + " was put back from " + leftover.path
+                           : leftover.path + ", left by an interrupted rewrite, was removed");
+    }
+    if (!done.empty())
+        platform::syncFolder(root);
     return done;
 }
 
 RewriteResult rewriteContiguous(const std::string& root, const std::string& fileName,
                                 const FragmentCounter& counter, const FrontEnd& frontEnd) {
+    DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return changing.status == DriveAccess::Status::Cancelled ? RewriteResult::Cancelled
+                                                                  : RewriteResult::Failed;
     const std::string part = root + fileName;
     std::error_code statusError;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(part, statusError))) {

@@ -29,10 +29,25 @@ enum class RewriteResult {
     Failed,
 };
 
-// Finishes what an interrupted rewrite left at `root`: a part moved aside
-// whose copy never took its name is put back, one whose copy did is removed,
-// and copies that never took a part's name are removed. Returns a line for
-// each file it acted on.
+// A file that an interrupted rewrite left at a drive root: a part moved aside
+// ("<part>.zt-old") or a copy of one ("<part>.zt-XXXXXX").
+struct RewriteLeftover {
+    std::string path;
+    std::string part;      // the part it belongs to
+    bool putBack = false;  // the part itself, moved aside while its copy never took
+                           // its name: it takes the name again; otherwise it is removed
+    std::string text;      // what it is, for the user
+};
+
+// What interrupted rewrites left at `root`, in the order they are put right;
+// changes nothing. A copy beside no part is no leftover of a rewrite.
+std::vector<RewriteLeftover> interruptedRewrites(const std::string& root);
+
+// Puts one leftover right; false when the system refused.
+bool finishRewrite(const RewriteLeftover& leftover);
+
+// Finishes what interrupted rewrites left at `root` and flushes the folder.
+// Returns a line for each file it acted on.
 std::vector<std::string> finishInterruptedRewrites(const std::string& root);
 
 // Copies the part `fileName` at `root` to a new file, checks with `counter`

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +16,14 @@ struct BlockGeometry {
     std::uint64_t sizeBytes = 0;
     std::uint32_t heads = 0;            // tracks per cylinder; 0 when the kernel gives none
     std::uint32_t sectorsPerTrack = 0;  // 0 when the kernel gives none
+};
+
+// A mark by which the system recognises what a range of a disk holds: a file
+// system, a swap area, a RAID member or a partition table.
+struct Signature {
+    std::string type;          // "vfat", "ext4", "ntfs", "swap", "iso9660", "dos", "gpt", ...
+    std::uint64_t offset = 0;  // bytes from the start of the range searched
+    std::size_t length = 0;    // bytes of the mark; zeroing them hides it from the system
 };
 
 class BlockDevice {
@@ -34,6 +43,17 @@ class BlockDevice {
     virtual bool flush() = 0;
     // Asks the kernel to read the partition table again (nothing for a file).
     virtual bool rereadPartitions() = 0;
+    // The signatures the system's own probing finds in `size` bytes from
+    // `offset` (file systems and partition tables alike, a GUID table by its
+    // backup header too); false when the probe fails. Where the system has no
+    // such probing, none are found.
+    virtual bool findSignatures(std::uint64_t offset, std::uint64_t size,
+                                std::vector<Signature>& found) {
+        (void)offset;
+        (void)size;
+        found.clear();
+        return true;
+    }
 };
 
 // What a path names: the disk to open, and the partition when the path is a

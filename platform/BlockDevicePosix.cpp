@@ -15,14 +15,13 @@
 #include <sstream>
 
 #include "platform/BlockDevice.h"
+#include "platform/DriveUsers.h"
+#include "platform/SignatureProbePosix.h"
+#include "platform/SysBlockPosix.h"
 
 namespace platform {
 
 namespace {
-
-std::string sysBlockDir(dev_t dev) {
-    return "/sys/dev/block/" + std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
-}
 
 bool readSysNumber(const std::string& path, std::uint64_t& value) {
     std::ifstream in(path);
@@ -33,80 +32,10 @@ bool readSysNumber(const std::string& path, std::uint64_t& value) {
     return true;
 }
 
-// The whole disk that holds `dev` (itself when it is not a partition).
-dev_t wholeDiskOf(dev_t dev) {
-    std::string dir = sysBlockDir(dev);
-    if (!std::filesystem::exists(dir + "/partition"))
-        return dev;
-    std::ifstream in(dir + "/../dev");
-    unsigned int maj = 0, min = 0;
-    char colon = 0;
-    if (!(in >> maj >> colon >> min) || colon != ':')
-        return dev;
-    return makedev(maj, min);
-}
-
-// /proc/self/mounts writes blanks and backslashes in names as octal escapes.
-std::string unescapeMountField(const std::string& field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            int value = 0;
-            bool octal = true;
-            for (std::size_t k = 1; k <= 3; ++k) {
-                char c = field[i + k];
-                if (c < '0' || c > '7')
-                    octal = false;
-                value = value * 8 + (c - '0');
-            }
-            if (octal) {
-                out.push_back(static_cast<char>(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.push_back(field[i]);
-    }
-    return out;
-}
-
-std::string canonical(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::path result = std::filesystem::weakly_canonical(path, ignored);
-    return result.empty() ? path : result.string();
-}
-
-// True when any mounted block device lies on the disk `disk` (a block device),
-// or is a loop device backed by the image file `image`.
-bool isInUseByMount(bool blockDevice, dev_t disk, const std::string& image) {
-    std::ifstream mounts("/proc/self/mounts");
-    std::string line;
-    while (std::getline(mounts, line)) {
-        std::istringstream fields(line);
-        std::string source;
-        if (!(fields >> source) || source.empty() || source[0] != '/')
-            continue;
-        struct stat st {};
-        if (::stat(unescapeMountField(source).c_str(), &st) != 0 || !S_ISBLK(st.st_mode))
-            continue;
-        dev_t whole = wholeDiskOf(st.st_rdev);
-        if (blockDevice) {
-            if (whole == disk)
-                return true;
-        } else {
-            std::ifstream backing(sysBlockDir(whole) + "/loop/backing_file");
-            std::string file;
-            if (std::getline(backing, file) && canonical(file) == image)
-                return true;
-        }
-    }
-    return false;
-}
-
 class PosixBlockDevice : public BlockDevice {
   public:
-    PosixBlockDevice(int fd, std::string path, bool blockDevice, dev_t dev)
-        : fd_(fd), path_(std::move(path)), block_(blockDevice), dev_(dev) {}
+    PosixBlockDevice(int fd, std::string path, bool blockDevice)
+        : fd_(fd), path_(std::move(path)), block_(blockDevice) {}
     ~PosixBlockDevice() override {
         unlock();
         ::close(fd_);
@@ -177,7 +106,8 @@ class PosixBlockDevice : public BlockDevice {
     bool lock() override {
         if (locked_)
             return true;
-        if (isInUseByMount(block_, dev_, block_ ? std::string() : canonical(path_)))
+        // Checked again here, next to the write, whatever the caller checked before.
+        if (!driveUsers(path_).empty())
             return false;
         if (block_) {
             // O_EXCL on a block device fails while the kernel or anyone else claims it.
@@ -224,11 +154,15 @@ class PosixBlockDevice : public BlockDevice {
         return errno == EINVAL;
     }
 
+    bool findSignatures(std::uint64_t offset, std::uint64_t size,
+                        std::vector<Signature>& found) override {
+        return probeSignatures(fd_, offset, size, found);
+    }
+
   private:
     int fd_;
     std::string path_;
     bool block_;
-    dev_t dev_;
     bool locked_ = false;
     int exclusiveFd_ = -1;
 };
@@ -283,7 +217,7 @@ std::unique_ptr<BlockDevice> openBlockDevice(const std::string& diskPath) {
         return nullptr;
     }
     bool block = S_ISBLK(st.st_mode);
-    return std::make_unique<PosixBlockDevice>(fd, diskPath, block, block ? st.st_rdev : dev_t{});
+    return std::make_unique<PosixBlockDevice>(fd, diskPath, block);
 }
 
 }  // namespace platform

@@ -5,8 +5,10 @@
 // new files are created exclusively.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -27,5 +29,12 @@ bool syncFolder(const std::string& folder);
 
 // Flushes the folder that holds `path`.
 bool syncFolderOf(const std::string& path);
+
+// Up to `length` bytes at `offset` of the regular file `path` (fewer at its
+// end), never read through a link nor waiting on a pipe; nothing when there
+// is no regular file or a read fails.
+std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
+                                                           std::uint64_t offset,
+                                                           std::size_t length);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -77,6 +78,33 @@ bool syncFolderOf(const std::string& path) {
     if (parent.empty())
         parent = std::filesystem::path(".");
     return syncFolder(parent.string());
+}
+
+std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
+                                                           std::uint64_t offset,
+                                                           std::size_t length) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(length);
+    struct stat info;
+    std::size_t done = 0;
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    while (ok && done < length) {
+        ssize_t n =
+            ::pread(fd, bytes.data() + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n >= 0;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    bytes.resize(done);
+    return bytes;
 }
 
 }  // namespace platform

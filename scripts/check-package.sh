@@ -218,6 +218,10 @@ else
         { grep -q 'org.freedesktop.policykit.exec.path' "$policy" &&
             grep -q '>/usr/bin/zt_format<' "$policy"; } ||
             fail "the polkit action does not name /usr/bin/zt_format (configure with CMAKE_INSTALL_PREFIX=/usr)"
+        # The password is asked for every time, in every kind of session.
+        defaults=$(grep -o '<allow_[a-z]*>[^<]*</allow_[a-z]*>' "$policy" | sort | tr -d '\n')
+        [ "$defaults" = '<allow_active>auth_admin</allow_active><allow_any>auth_admin</allow_any><allow_inactive>auth_admin</allow_inactive>' ] ||
+            fail "the polkit action's defaults are not auth_admin in every session kind: $defaults"
     fi
 fi
 

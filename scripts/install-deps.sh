@@ -9,9 +9,14 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"
 # Verification (zlib, OpenSSL, pugixml) and the fragmentation tests (fusefat, fatcat).
 packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
+# Old signatures on a disk (libblkid), and the file systems the format tests
+# put there first (ext4, NTFS).
+packages="$packages libblkid-dev e2fsprogs ntfs-3g"
+# The FAT32 boot program is assembled with nasm and its tests boot a PC in QEMU.
+packages="$packages nasm qemu-system-x86"
 # The window's tests through a real X server: Xvfb, the openbox window manager,
-# XTest for input, the X tools to look around by hand; ext4 loop drives.
-packages="$packages xvfb openbox libx11-dev libxtst-dev x11-utils e2fsprogs"
+# XTest for input, the X tools to look around by hand.
+packages="$packages xvfb openbox libx11-dev libxtst-dev x11-utils"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;

@@ -74,6 +74,10 @@ class FakeBlockDevice : public platform::BlockDevice {
         return state_->flushes != state_->failFlushAt;
     }
     bool rereadPartitions() override { return true; }
+    bool findSignatures(std::uint64_t offset, std::uint64_t size,
+                        std::vector<platform::Signature>& found) override {
+        return inner_->findSignatures(offset, size, found);
+    }
 
   private:
     std::unique_ptr<platform::BlockDevice> inner_;

@@ -1,13 +1,17 @@
 #include "disk/FormatCommand.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
 #include "DiskImage.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
+#include "disk/DriveRefusal.h"
 #include "disk/InitialisePartitions.h"
 
 namespace {
@@ -167,10 +171,16 @@ TEST_F(FormatCommandTest, DisksFormatCannotUseChangeNothing) {
     std::string text = run({"", image.c_str(), "FORMAT"});
     EXPECT_NE(text.find("run INIT first"), std::string::npos);
     EXPECT_EQ(readAt(image, 512, 512), header);
-    // INIT replaces it, and no GPT header is left behind to contradict the new table.
+    // INIT replaces a real one (made by sfdisk), and leaves neither of its
+    // headers behind to contradict the new table.
+    ASSERT_EQ(
+        std::system(("echo 'label: gpt' | sfdisk -q '" + image + "' >/dev/null 2>&1").c_str()), 0);
     run({"", image.c_str(), "INIT"});
     EXPECT_EQ(result, 1);
-    EXPECT_TRUE(allZero(readAt(image, 512, 512)));
+    for (std::uint64_t header : {512ULL, (64ULL << 20) - 512}) {
+        std::vector<std::uint8_t> signature = readAt(image, header, 8);
+        EXPECT_NE(std::string(signature.begin(), signature.end()), "EFI PART") << header;
+    }
 }
 
 TEST_F(FormatCommandTest, PartitionOf2To32SectorsOnASmallDiskIsRefusedBeforeTheLock) {
@@ -386,4 +396,36 @@ TEST_F(FormatCommandTest, FormatJobAsksShowsProgressAndReports) {
     EXPECT_EQ(good.progress.position, 100);
     EXPECT_EQ(good.progress.buttonCaption, "OK");
     EXPECT_TRUE(good.boxes.shown.empty());
+}
+
+TEST_F(FormatCommandTest, WhatCannotBeErasedIsNamed) {
+    makeImage(image, 1ULL << 20);
+    const std::string fifo = dir.file("pipe"), link = dir.file("link");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::link(image.c_str(), link.c_str()), 0);
+    const struct {
+        std::string drive, refusal;
+    } cases[] = {
+        {image, ""},
+        {dir.root(), dir.root() + " is a folder, not a disk, a partition or a disk image file.\n"},
+        {"/dev/null",
+         "/dev/null is a character device; only a disk, a partition (block devices) "
+         "or a disk image file can be formatted.\n"},
+        {fifo, fifo + " is not a disk, a partition or a disk image file.\n"},
+        {dir.file("none"),
+         "There is no disk, partition or disk image file at " + dir.file("none") + ".\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(eraseRefusal(c.drive), c.refusal) << c.drive;
+        // FORMAT refuses before it opens anything; the pipe would block an open.
+        if (!c.refusal.empty()) {
+            EXPECT_EQ(run({"", c.drive.c_str(), "FORMAT"}), c.refusal + "failed.\n");
+        }
+    }
+    // The window's own drives: the same file by any name, never another one.
+    EXPECT_EQ(systemDriveRefusal(link, "/media/usb", {image}),
+              "The drive /media/usb (" + link + ") is on the disk that holds (" + image +
+                  ") the running system or your home folder; it cannot be formatted.");
+    EXPECT_NE(systemDriveRefusal(image, "/media/usb", {"/dev/null", image}), "");
+    EXPECT_EQ(systemDriveRefusal(image, "/media/usb", {"/dev/null", fifo}), "");
 }

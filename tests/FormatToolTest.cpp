@@ -23,14 +23,18 @@ class FormatToolTest : public ::testing::Test {
   protected:
     ToolRun zt(const std::string& args) { return runTool("zt_format", args); }
 
-    // fsck.fat finds nothing to mend in the partition that INIT placed at byte 8192.
-    void expectCleanFileSystem() {
+    // A copy of the partition that INIT placed at byte 8192.
+    std::string partitionCopy() {
         std::string part = dir.file("part.img");
-        ASSERT_EQ(runShell("dd if='" + image + "' of='" + part +
-                           "' bs=1M iflag=skip_bytes skip=8192 conv=sparse status=none")
-                      .status,
-                  0);
-        ToolRun r = runShell("fsck.fat -n '" + part + "'");
+        ToolRun r = runShell("dd if='" + image + "' of='" + part +
+                             "' bs=1M iflag=skip_bytes skip=8192 conv=sparse status=none");
+        EXPECT_EQ(r.status, 0) << r.err;
+        return part;
+    }
+
+    // fsck.fat finds nothing to mend in that partition.
+    void expectCleanFileSystem() {
+        ToolRun r = runShell("fsck.fat -n '" + partitionCopy() + "'");
         EXPECT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_EQ(r.out.find("wrong"), std::string::npos) << r.out;
     }
@@ -38,6 +42,20 @@ class FormatToolTest : public ::testing::Test {
     TempDir dir;
     std::string image = dir.file("usb.img");
 };
+
+// The types of the signatures wipefs lists in `path`, one per line.
+std::string signatureTypes(const std::string& path) {
+    return runShell("wipefs --no-act --noheadings --output TYPE '" + path + "'").out;
+}
+
+bool onlyVfat(const std::string& types) {
+    std::istringstream lines(types);
+    std::string type;
+    int count = 0;
+    while (std::getline(lines, type) && type == "vfat")
+        ++count;
+    return count > 0 && lines.eof();
+}
 
 }  // namespace
 
@@ -73,6 +91,13 @@ TEST_F(FormatToolTest, UsageAndConfirmation) {
         EXPECT_NE(r.out.find("Cannot lock the device\nDisk init failed\nfailed.\n"),
                   std::string::npos);
         EXPECT_TRUE(allZero(readAt(image, 0, 512)));
+    }
+    // What is no disk, partition or image is named before the question.
+    for (const std::string& drive : {dir.root(), std::string("/dev/null")}) {
+        r = zt("'" + drive + "' FORMAT");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err.rfind(drive + " is a ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << r.err;
     }
     // An unknown command word is wrong usage: nothing is opened.
     r = zt("'" + image + "' bogus");
@@ -141,7 +166,18 @@ TEST_F(FormatToolTest, GptDiskIsRefusedUntilInit) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("label: dos"), std::string::npos) << r.out << r.err;
     EXPECT_EQ(r.err.find("GPT"), std::string::npos) << r.err;
+    EXPECT_EQ(signatureTypes(image), "dos\n");  // no header left, the backup at the end included
     EXPECT_EQ(zt("--yes '" + image + "' FORMAT").status, 0);
+
+    // A GUID table whose first sectors were lost still has its backup header.
+    makeImage(image, 64ULL << 20);
+    ASSERT_EQ(runShell("(echo 'label: gpt' | sfdisk -q '" + image + "')").status, 0);
+    writeAt(image, 0, std::vector<std::uint8_t>(1024, 0));
+    ASSERT_EQ(zt("--yes '" + image + "' INIT").status, 0);
+    EXPECT_EQ(signatureTypes(image), "dos\n");
+    r = runShell("sfdisk -l '" + image + "'");
+    EXPECT_EQ(r.out.find("gpt"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
 }
 
 TEST_F(FormatToolTest, ThroughALoopDevice) {
@@ -183,4 +219,48 @@ TEST_F(FormatToolTest, ThroughALoopDevice) {
         r = runShell("mdir -i '" + image + "@@8192' ::");
         EXPECT_NE(r.out.find("is NEW"), std::string::npos) << r.out << r.err;
     }
+}
+
+TEST_F(FormatToolTest, NoOldSignatureSurvives) {
+    for (const char* tool :
+         {"blkid", "wipefs", "sfdisk", "mkfs.ext4", "mkntfs", "mkswap", "xorriso", "fsck.fat"}) {
+        if (!haveProgram(tool))
+            GTEST_SKIP() << tool << " missing";
+    }
+    // What the partition held before FORMAT, made by the system's own tools.
+    const std::string old = dir.file("old.img");
+    const struct {
+        const char* type;
+        std::string make;
+    } olds[] = {
+        {"ext4", "mkfs.ext4 -q -F '" + old + "'"},
+        {"ntfs", "mkntfs -q -F -Q '" + old + "'"},
+        {"swap", "mkswap '" + old + "'"},
+        {"iso9660",
+         "xorriso -as mkisofs -quiet -o '" + old + "' '" + ZT_SOURCE_DIR + "/README.md'"},
+    };
+    for (const auto& before : olds) {
+        makeImage(image, 64ULL << 20);
+        ASSERT_EQ(zt("--yes '" + image + "' INIT").status, 0);
+        makeImage(old, 32ULL << 20);
+        ASSERT_EQ(runShell(before.make).status, 0) << before.type;
+        ASSERT_EQ(runShell("dd if='" + old + "' of='" + image +
+                           "' bs=1M oflag=seek_bytes seek=8192 conv=notrunc status=none")
+                      .status,
+                  0);
+        ASSERT_EQ(signatureTypes(partitionCopy()).rfind(std::string(before.type) + "\n", 0), 0u);
+        ToolRun r = zt("--yes '" + image + "' FORMAT");
+        ASSERT_EQ(r.status, 0) << before.type << r.out;
+        const std::string part = partitionCopy();
+        r = runShell("blkid -p -o export '" + part + "'");
+        EXPECT_NE(r.out.find("\nTYPE=vfat\n"), std::string::npos) << before.type << r.out;
+        EXPECT_EQ(r.out.find(before.type), std::string::npos) << r.out;
+        EXPECT_TRUE(onlyVfat(signatureTypes(part))) << before.type << signatureTypes(part);
+        EXPECT_EQ(runShell("fsck.fat -n '" + part + "'").status, 0) << before.type;
+    }
+    // A file system over the whole disk: after INIT only the partition table is seen.
+    makeImage(image, 64ULL << 20);
+    ASSERT_EQ(runShell("mkfs.ext4 -q -F '" + image + "'").status, 0);
+    ASSERT_EQ(zt("--yes '" + image + "' INIT").status, 0);
+    EXPECT_EQ(signatureTypes(image), "dos\n");
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,27 @@ class GameDrive {
             writeBytes(path, {});
             std::filesystem::resize_file(path, size);
         }
+    }
+
+    // A part file of `bytes` bytes (sparse) whose sector 16 is the volume
+    // descriptor of a disc of `volumeSectors` sectors, as an installed game's
+    // part .00 holds.
+    static void writeDiscPart(const std::string& path, std::uint64_t bytes,
+                              std::uint32_t volumeSectors) {
+        writePart(path, bytes < 17 * 2048 ? bytes : 0);
+        if (bytes < 17 * 2048)
+            return;
+        std::vector<std::uint8_t> descriptor(2048, 0);
+        descriptor[0] = 1;
+        std::copy_n("CD001", 5, descriptor.begin() + 1);
+        descriptor[6] = 1;
+        for (int i = 0; i < 4; ++i)
+            descriptor[80 + i] = static_cast<std::uint8_t>(volumeSectors >> (8 * i));
+        std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(16 * 2048);
+        out.write(reinterpret_cast<const char*>(descriptor.data()), 2048);
+        out.close();
+        std::filesystem::resize_file(path, bytes);
     }
 
   private:

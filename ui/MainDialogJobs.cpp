@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "disk/DriveRefusal.h"
 #include "disk/FormatCommand.h"
 #include "install/InstallCommand.h"
 #include "ui/DriveList.h"
@@ -120,11 +121,10 @@ void MainDialog::onFormat() {
                                     " is no longer mounted; nothing was formatted.");
         return;
     }
-    const std::vector<std::string> system = services_.drives->systemDevices();
-    if (std::find(system.begin(), system.end(), drive->device) != system.end()) {
-        windowFrontEnd().boxes.show("The drive " + drive->mountPoint + " (" + drive->device +
-                                    ") holds the running system or your home folder; it cannot "
-                                    "be formatted.");
+    if (std::string refusal =
+            systemDriveRefusal(drive->device, drive->mountPoint, services_.drives->systemDevices());
+        !refusal.empty()) {
+        windowFrontEnd().boxes.show(refusal);
         return;
     }
     formatDrive = drive->device;

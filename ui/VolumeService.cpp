@@ -148,7 +148,8 @@ class SystemVolumeService : public VolumeService {
         QProcess process;
         process.setProgram(QString::fromStdString(elevator_));
         process.setArguments({tool.absoluteFilePath(), QStringLiteral("--yes"),
-                              QString::fromStdString(device), QStringLiteral("FORMAT")});
+                              QStringLiteral("--"), QString::fromStdString(device),
+                              QStringLiteral("FORMAT")});
         // Nothing may wait for an answer typed on the window's terminal.
         process.setStandardInputFile(QProcess::nullDevice());
         process.start();

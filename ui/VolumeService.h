@@ -28,7 +28,7 @@ class VolumeService {
     // `error` says why.
     virtual Remount mountAgain(const std::string& device) = 0;
 
-    // Runs `<elevator> <format tool> --yes <device> FORMAT` and returns the exit
+    // Runs `<elevator> <format tool> --yes -- <device> FORMAT` and returns the exit
     // status. -1 when it could not be started or ended by a signal, with the reason
     // in `error`; for pkexec's own failures (126: not authorised or dismissed, 127:
     // no authentication possible) `error` says so too. What the tool prints is

@@ -91,7 +91,7 @@ TEST_F(VolumeServiceTest, FormatRunsTheToolAndPassesItsOutputAndStatus) {
     int status = 0;
     onWorker([&] { status = service->runPrivilegedFormat("/dev/ztsdb1", out, error); });
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(out.str(), "args: --yes /dev/ztsdb1 FORMAT\nDisk format failed\n");
+    EXPECT_EQ(out.str(), "args: --yes -- /dev/ztsdb1 FORMAT\nDisk format failed\n");
     EXPECT_EQ(error, "");
 }
 

@@ -1,0 +1,83 @@
+#include "disk/DriveRefusal.h"
+
+#include "platform/DriveUsers.h"
+#include "store/ShownText.h"
+
+namespace {
+
+using platform::DriveUser;
+
+// Mount points whose loss would stop the running system or a person's files.
+bool holdsSystem(const std::string& mountPoint) {
+    for (const char* folder : {"/", "/boot", "/home", "/usr", "/var"}) {
+        std::string f = folder;
+        if (mountPoint == f || (f != "/" && mountPoint.rfind(f + "/", 0) == 0))
+            return true;
+    }
+    return false;
+}
+
+std::string describeUser(const DriveUser& user) {
+    const std::string device = escapeControls(user.device);
+    switch (user.kind) {
+        case DriveUser::Kind::Mounted:
+            return device + " is mounted at " + escapeControls(user.mountPoint) +
+                   (holdsSystem(user.mountPoint) ? " and holds the running system" : "") +
+                   ": unmount it first";
+        case DriveUser::Kind::Swap:
+            return device + " is in use as swap: turn it off first (swapoff)";
+        case DriveUser::Kind::Loop:
+            return "the loop device " + device + " reads and writes " +
+                   (user.sameFile ? "the same file, " + escapeControls(user.file)
+                                  : escapeControls(user.file) + ", which lies on it") +
+                   (user.mountPoint.empty()
+                        ? ": detach it first (losetup -d " + device + ")"
+                        : ", and is mounted at " + escapeControls(user.mountPoint) +
+                              ": unmount it and detach it first");
+        case DriveUser::Kind::Holder:
+            return device + " (device mapper, RAID or LVM) is built on " +
+                   escapeControls(user.file) + ": stop it first";
+    }
+    return device;
+}
+
+}  // namespace
+
+std::string eraseRefusal(const std::string& drive) {
+    const std::string shown = escapeControls(drive);
+    std::string resolved;
+    switch (platform::pathKind(drive, &resolved)) {
+        case platform::PathKind::RegularFile:
+        case platform::PathKind::BlockDevice:
+            break;
+        case platform::PathKind::Missing:
+            return "There is no disk, partition or disk image file at " + shown + ".\n";
+        case platform::PathKind::Directory:
+            return shown + " is a folder, not a disk, a partition or a disk image file.\n";
+        case platform::PathKind::CharacterDevice:
+            return shown +
+                   " is a character device; only a disk, a partition (block devices) or a disk "
+                   "image file can be formatted.\n";
+        case platform::PathKind::Other:
+            return shown + " is not a disk, a partition or a disk image file.\n";
+    }
+    std::vector<DriveUser> users = platform::driveUsers(resolved);
+    if (users.empty())
+        return {};
+    std::string text = "The drive " + shown + " is in use; nothing was written:\n";
+    for (const DriveUser& user : users)
+        text += "  " + describeUser(user) + ".\n";
+    return text;
+}
+
+std::string systemDriveRefusal(const std::string& device, const std::string& mountPoint,
+                               const std::vector<std::string>& systemDevices) {
+    for (const std::string& system : systemDevices) {
+        if (system != device && !platform::sameDisk(system, device))
+            continue;
+        std::string text = "The drive " + mountPoint + " (" + device + ") ";
+        text += system == device ? "holds" : "is on the disk that holds (" + system + ")";
+        return text + " the running system or your home folder; it cannot be formatted.";
+    }
+    return {};
+}

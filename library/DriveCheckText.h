@@ -1,0 +1,22 @@
+#pragma once
+// What the drive check tells the user about each thing it finds. Names and
+// paths from the drive are shown with their control bytes escaped.
+
+#include <map>
+#include <string>
+
+#include "library/LostGames.h"
+#include "store/GameEntry.h"
+
+// A table that cannot be read is kept under this name when one is rebuilt.
+constexpr const char* kUnreadableTableName = "zt.cfg.unreadable";
+
+std::string unreadableTableText(const std::string& root, bool exists);
+std::string leftoverTempText(const std::string& root);
+std::string badGameIdText(const GameEntry& entry);
+std::string badPartCountText(const GameEntry& entry, int partsOnDrive);
+std::string missingPartsText(const GameEntry& entry, const std::map<int, std::string>& missing);
+std::string splitGameText(const GameEntry& entry, const std::map<int, std::string>& strays);
+std::string unknownMediaText(const GameEntry& entry, std::uint32_t mediaType);
+std::string lostGameText(const std::string& root, const LostGame& game);
+std::string unownedFileText(const std::string& path);

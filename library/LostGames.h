@@ -1,0 +1,55 @@
+#pragma once
+// Part files that no record names, judged by what they hold. Part .00 holds
+// the disc's first sectors, its volume descriptor among them, and so the
+// disc's size: parts that hold that much are a whole game that lost its
+// record (a table replaced or lost, a command stopped between its last
+// rename and its record), and are recorded again; parts that hold less are
+// what a stopped install, copy or deletion left, and can go.
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "store/GameEntry.h"
+
+// A part file that no record names.
+struct FoundPart {
+    std::string path;      // its name: a part file's, or a staged one's
+    std::string readFrom;  // where its bytes lie now; usually `path`
+    std::uint64_t size = 0;
+};
+
+// A whole game without a record, and the record it gets.
+struct LostGame {
+    std::vector<std::string> parts;    // parts .00, .01, ... as they are named now
+    std::vector<std::string> targets;  // their names under the new record
+    std::uint64_t bytes = 0;
+    std::int32_t volumeSectors = 0;
+    GameEntry record;  // "Recovered <game ID>", media type from the size
+};
+
+struct UnownedParts {
+    std::vector<LostGame> games;
+    std::vector<std::string> leftovers;  // parts that make no whole game, sorted
+};
+
+// Media type of a game of this many bytes.
+std::uint32_t mediaTypeForBytes(std::uint64_t bytes);
+
+// Judges `parts`, none of which a record names. A game is whole when its
+// part .00 holds a volume descriptor and its parts, each before the last
+// exactly 1 GiB, hold the volume less at most the sectors a disc may lack at
+// its end. A game that is not whole on its own takes the parts it lacks from
+// parts of the same game ID under another name hash or a staged name that no
+// whole game took: a recovery or a replacement stopped half-way leaves a game
+// split so. A recovered game is named "Recovered <ID>" (or with
+// " 2", " 3", ... when that name is taken by a record in `takenNames`, by
+// another game recovered here, or its files' names by other files).
+UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundPart>& parts,
+                               const std::set<std::string>& takenNames);
+
+// Gives the game's parts their names under its new record, in the order of
+// their index, never replacing a file, and flushes the folder. A stop at
+// any point leaves parts that are judged again as this game.
+bool renameLostGame(const std::string& root, const LostGame& game);

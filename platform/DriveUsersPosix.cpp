@@ -1,0 +1,283 @@
+#include <fcntl.h>
+#include <linux/loop.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "platform/DriveUsers.h"
+#include "platform/MountInfo.h"
+#include "platform/SysBlockPosix.h"
+
+namespace platform {
+
+namespace {
+
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+// The drive as the checks below compare it.
+struct Drive {
+    std::set<dev_t> devices;  // a block device: its whole disk and every partition of it
+    bool hasFile = false;     // an image file, or the file behind a loop device
+    FileId file;
+};
+
+// A loop device and what it reads and writes.
+struct LoopDevice {
+    dev_t dev = 0;
+    std::string name;  // "/dev/loop4"
+    std::string file;  // its backing file as the kernel names it
+    FileId id;         // that file's device and inode
+    dev_t holder = 0;  // the device the file lies on, or the block device it is
+};
+
+std::string readFirstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// What the kernel says of the loop device: by LOOP_GET_STATUS64 where the
+// device can be opened, else from the backing file's name in /sys.
+bool describeLoop(const std::string& sysName, LoopDevice& loop) {
+    std::string dir = "/sys/block/" + sysName;
+    loop.file = readFirstLine(dir + "/loop/backing_file");
+    if (loop.file.empty())
+        return false;  // not attached
+    std::istringstream number(readFirstLine(dir + "/dev"));
+    unsigned int maj = 0, min = 0;
+    char colon = 0;
+    if (!(number >> maj >> colon >> min) || colon != ':')
+        return false;
+    loop.dev = makedev(maj, min);
+    loop.name = "/dev/" + sysName;
+    int fd = ::open(loop.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        struct loop_info64 info {};
+        bool known = ::ioctl(fd, LOOP_GET_STATUS64, &info) == 0;
+        ::close(fd);
+        if (known) {
+            loop.id = {static_cast<dev_t>(info.lo_device), static_cast<ino_t>(info.lo_inode)};
+            // The block device a loop device reads, or the device of its file.
+            loop.holder =
+                static_cast<dev_t>(info.lo_rdevice != 0 ? info.lo_rdevice : info.lo_device);
+            return true;
+        }
+    }
+    struct stat st {};
+    if (::stat(loop.file.c_str(), &st) != 0)
+        return false;  // a deleted or unreachable file: nothing to compare it with
+    loop.id = {st.st_dev, st.st_ino};
+    loop.holder = S_ISBLK(st.st_mode) ? st.st_rdev : st.st_dev;
+    return true;
+}
+
+std::vector<LoopDevice> loopDevices() {
+    std::vector<LoopDevice> loops;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/block", error)) {
+        std::string name = entry.path().filename().string();
+        LoopDevice loop;
+        if (name.rfind("loop", 0) == 0 && describeLoop(name, loop))
+            loops.push_back(std::move(loop));
+    }
+    return loops;
+}
+
+bool describeDrive(const std::string& path, Drive& drive, const std::vector<LoopDevice>& loops) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    if (S_ISREG(st.st_mode)) {
+        drive.hasFile = true;
+        drive.file = {st.st_dev, st.st_ino};
+        return true;
+    }
+    if (!S_ISBLK(st.st_mode))
+        return false;
+    dev_t disk = wholeDiskOf(st.st_rdev);
+    drive.devices.insert(disk);
+    for (dev_t partition : partitionsOf(disk))
+        drive.devices.insert(partition);
+    for (const LoopDevice& loop : loops) {
+        if (loop.dev == disk) {
+            drive.hasFile = true;
+            drive.file = loop.id;
+        }
+    }
+    return true;
+}
+
+bool onDrive(const Drive& drive, const std::string& path, std::string& shown) {
+    struct stat st {};
+    if (path.empty() || path[0] != '/' || ::stat(path.c_str(), &st) != 0)
+        return false;
+    shown = path;
+    if (S_ISBLK(st.st_mode))
+        return drive.devices.count(st.st_rdev) != 0;
+    return drive.hasFile && S_ISREG(st.st_mode) && drive.file == FileId{st.st_dev, st.st_ino};
+}
+
+std::vector<MountEntry> mountTable() {
+    std::ifstream in("/proc/self/mountinfo");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return parseMountInfo(text);
+}
+
+// The block device a mount's file system lies on, by its device number.
+bool mountDevice(const MountEntry& entry, dev_t& dev) {
+    unsigned int maj = 0, min = 0;
+    char colon = 0;
+    std::istringstream number(entry.majorMinor);
+    if (!(number >> maj >> colon >> min) || colon != ':')
+        return false;
+    dev = makedev(maj, min);
+    return true;
+}
+
+void addMounts(const Drive& drive, const std::vector<MountEntry>& mounts,
+               std::vector<DriveUser>& users) {
+    std::set<std::string> seen;
+    for (const MountEntry& entry : mounts) {
+        std::string device;
+        dev_t dev = 0;
+        if (mountDevice(entry, dev) && drive.devices.count(dev) != 0) {
+            device = entry.source.rfind("/dev/", 0) == 0 ? entry.source : blockDeviceName(dev);
+        } else if (!onDrive(drive, entry.source, device)) {
+            continue;  // a FUSE file system names its device or image file as its source
+        }
+        if (seen.insert(device).second)
+            users.push_back({DriveUser::Kind::Mounted, device, entry.mountPoint, "", false});
+    }
+}
+
+void addSwaps(const Drive& drive, std::vector<DriveUser>& users) {
+    std::ifstream in("/proc/swaps");
+    std::string line;
+    std::getline(in, line);  // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        if (!(fields >> name))
+            continue;
+        name = decodeMountField(name);
+        std::string shown;
+        struct stat st {};
+        bool fileOnDrive = ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                           drive.devices.count(st.st_dev) != 0;
+        if (onDrive(drive, name, shown) || fileOnDrive)
+            users.push_back({DriveUser::Kind::Swap, name, "", "", false});
+    }
+}
+
+void addLoops(const Drive& drive, const std::vector<LoopDevice>& loops,
+              const std::vector<MountEntry>& mounts, std::vector<DriveUser>& users) {
+    for (const LoopDevice& loop : loops) {
+        if (drive.devices.count(loop.dev) != 0)
+            continue;  // the drive itself
+        bool same = drive.hasFile && loop.id == drive.file;
+        if (!same && drive.devices.count(loop.holder) == 0)
+            continue;
+        DriveUser user{DriveUser::Kind::Loop, loop.name, "", loop.file, same};
+        for (const MountEntry& entry : mounts) {
+            dev_t dev = 0;
+            if ((mountDevice(entry, dev) && dev == loop.dev) || entry.source == loop.name) {
+                user.mountPoint = entry.mountPoint;
+                break;
+            }
+        }
+        users.push_back(std::move(user));
+    }
+}
+
+void addHolders(const Drive& drive, std::vector<DriveUser>& users) {
+    for (dev_t dev : drive.devices) {
+        std::error_code error;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(sysBlockDir(dev) + "/holders", error)) {
+            std::string name = readFirstLine(entry.path().string() + "/dm/name");
+            users.push_back({DriveUser::Kind::Holder,
+                             name.empty() ? entry.path().filename().string() : name, "",
+                             blockDeviceName(dev), false});
+        }
+    }
+}
+
+}  // namespace
+
+PathKind pathKind(const std::string& path, std::string* resolved) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr)
+        return PathKind::Missing;
+    std::string realPath = real;
+    std::free(real);
+    if (resolved != nullptr)
+        *resolved = realPath;
+    struct stat st {};
+    if (::stat(realPath.c_str(), &st) != 0)
+        return PathKind::Missing;
+    if (S_ISREG(st.st_mode))
+        return PathKind::RegularFile;
+    if (S_ISBLK(st.st_mode))
+        return PathKind::BlockDevice;
+    if (S_ISCHR(st.st_mode))
+        return PathKind::CharacterDevice;
+    if (S_ISDIR(st.st_mode))
+        return PathKind::Directory;
+    return PathKind::Other;
+}
+
+bool onlyRootCanReplace(const std::string& resolved) {
+    if (resolved.empty() || resolved[0] != '/')
+        return false;
+    std::filesystem::path folder = std::filesystem::path(resolved).parent_path();
+    for (;;) {
+        struct stat st {};
+        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != 0 ||
+            (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            return false;
+        }
+        if (folder == folder.root_path())
+            return true;
+        folder = folder.parent_path();
+    }
+}
+
+std::vector<DriveUser> driveUsers(const std::string& path) {
+    std::vector<DriveUser> users;
+    std::vector<LoopDevice> loops = loopDevices();
+    Drive drive;
+    if (!describeDrive(path, drive, loops))
+        return users;
+    std::vector<MountEntry> mounts = mountTable();
+    addMounts(drive, mounts, users);
+    addSwaps(drive, users);
+    addLoops(drive, loops, mounts, users);
+    addHolders(drive, users);
+    return users;
+}
+
+bool sameDisk(const std::string& a, const std::string& b) {
+    struct stat x {
+    }, y{};
+    if (::stat(a.c_str(), &x) != 0 || ::stat(b.c_str(), &y) != 0)
+        return false;
+    if (S_ISBLK(x.st_mode) && S_ISBLK(y.st_mode))
+        return wholeDiskOf(x.st_rdev) == wholeDiskOf(y.st_rdev);
+    return S_ISREG(x.st_mode) && S_ISREG(y.st_mode) && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+}  // namespace platform
