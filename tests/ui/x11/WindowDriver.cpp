@@ -227,6 +227,9 @@ void WindowDriver::chooseImage(const std::string& path) {
 
 void WindowDriver::setGameName(const std::string& name) {
     click(gameNameEdit);
+    // Keys go where the focus is once the click has put it there.
+    waitFor("the focus in the game name",
+            [] { return QApplication::focusWidget() == gameNameEdit(); });
     x_.chord({"Control_L", "a"});
     x_.type(name);
     waitFor("the game name " + name, [&] { return gameNameEdit()->text().toStdString() == name; });
