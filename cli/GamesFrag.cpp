@@ -12,6 +12,7 @@
 #include "disk/Fat32Reader.h"
 #include "library/PartFragments.h"
 #include "platform/FileExtents.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 
 namespace {
@@ -78,6 +79,7 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     std::vector<PartState> parts;
     std::string error;
     bool leftoversFound = false;
+    DriveAccess held;  // a mounted drive is held from the first look to the last rewrite
     if (!mounted) {
         if (rewrite) {
             frontEnd.boxes.show(
@@ -95,6 +97,9 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
                     parts.end());
     } else {
         const std::string root = normalizeRoot(target);
+        held = rewrite ? accessForChange(root, frontEnd) : accessForReading(root, frontEnd);
+        if (!held.granted())
+            return kExitFailure;
         // Without --yes the drive is only read: what a stopped rewrite left is named.
         if (rewrite) {
             for (const std::string& line : finishInterruptedRewrites(root))

@@ -95,7 +95,9 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
 }
 
 int showDetails(const std::string& root, const std::string& name, FrontEnd frontEnd) {
-    std::optional<std::string> details = gameDetails(root, name);
+    std::optional<std::string> details = gameDetails(root, name, frontEnd);
+    if (!details && frontEnd.progress.cancelRequested())
+        return kExitFailure;  // stopped while another program held the drive
     if (!details) {
         frontEnd.boxes.show(gameNotFoundText(name));
         return kExitFailure;

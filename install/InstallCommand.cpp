@@ -13,6 +13,7 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/GameTable.h"
 #include "store/NameHash.h"
@@ -157,6 +158,10 @@ int InstallCommand::run(const std::vector<std::string>& args) {
             return 0;
         }
     }
+    // One writer per drive: the drive is held until the install returns.
+    DriveAccess changing = accessForChange(root, ui_);
+    if (!changing.granted())
+        return 0;
 
     // Everything that could keep the game from being recorded is checked
     // before anything on the target changes.

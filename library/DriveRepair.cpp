@@ -9,6 +9,7 @@
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
 #include "store/ShownText.h"
@@ -173,6 +174,10 @@ DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& fr
         frontEnd.boxes.show("The drive " + escapeControls(root) + " cannot be opened.");
         return DriveCheckResult::Failed;
     }
+    // Held from the first look to the last repair, so that what was found stays true.
+    DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return DriveCheckResult::Failed;
     DriveReport report = checkDrive(root);
     if (report.sound()) {
         frontEnd.out << (report.tableFound ? "The drive is sound.\n"

@@ -12,6 +12,7 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
@@ -115,6 +116,13 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         frontEnd.boxes.show(kSameDrive);
         return CopyGameResult::SameDrive;
     }
+    // The source is read while the target changes; no other writer may touch either.
+    DriveAccess access = accessDrives({{sourceRoot, platform::DriveLockMode::Shared},
+                                       {targetRoot, platform::DriveLockMode::Exclusive}},
+                                      frontEnd);
+    if (!access.granted())
+        return access.status == DriveAccess::Status::Cancelled ? CopyGameResult::Cancelled
+                                                                : CopyGameResult::Failed;
     // The source record: the first of the name.
     TableContents sourceTable = readTableFile(tablePath(sourceRoot));
     auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),

@@ -8,6 +8,7 @@
 #include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
@@ -24,6 +25,9 @@ std::string tableNotReadable(const std::string& root) {
 
 DeleteResult deleteGame(const std::string& root, const std::string& name,
                         const FrontEnd& frontEnd) {
+    DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return DeleteResult::Failed;
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
     if (table.exists && !table.opened) {

@@ -3,12 +3,17 @@
 #include <cstdio>
 
 #include "library/GameFiles.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
-std::optional<std::string> gameDetails(const std::string& root, const std::string& name) {
+std::optional<std::string> gameDetails(const std::string& root, const std::string& name,
+                                       const FrontEnd& frontEnd) {
     std::optional<std::string> details;
+    DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return details;
     for (const GameEntry& entry : readTableFile(tablePath(root)).records) {
         if (!hasName(entry, name))
             continue;

@@ -5,6 +5,7 @@
 #include "library/InstalledImage.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 
 namespace {
@@ -31,6 +32,10 @@ bool isDriveFile(const std::string& file, const std::string& root,
 
 ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
                         const FrontEnd& frontEnd) {
+    DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return reading.status == DriveAccess::Status::Cancelled ? ExportResult::Cancelled
+                                                                 : ExportResult::Failed;
     std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
     if (!game)
         return ExportResult::Refused;

@@ -10,6 +10,7 @@
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
@@ -26,6 +27,27 @@ void showSpace(const std::string& root, StatusLine& status) {
 
 bool knownMedia(const GameEntry& entry) {
     return entry.MediaType() == kMediaCd || entry.MediaType() == kMediaDvd;
+}
+
+// A change the user agreed to during the listing: the listing's shared hold
+// gives way to the change's own exclusive one, and is taken again after it.
+template <typename Change>
+bool changeWhileListing(DriveAccess& reading, const std::string& root, const FrontEnd& frontEnd,
+                        Change change) {
+    reading.lock.release();
+    const bool changed = change();
+    reading = accessForReading(root, frontEnd);
+    return changed;
+}
+
+// Moves a split game's parts back, judged again under the drive's exclusive hold.
+bool repairSplitGame(const std::string& root, const GameEntry& entry, const FrontEnd& frontEnd) {
+    DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return false;
+    const std::vector<GameEntry> records = readTableFile(tablePath(root)).records;
+    std::map<int, std::string> strays = findStrayParts(root, entry, ownedPartFiles(root, records));
+    return straysCompleteGame(root, entry, strays) && reuniteParts(root, entry, strays);
 }
 
 GameRow rowOf(const GameEntry& entry) {
@@ -54,6 +76,9 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
 bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
     showSpace(root, frontEnd.status);
     view.clear();
+    DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return false;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (!table.exists)
@@ -69,7 +94,7 @@ bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameList
     // deletion it is read again and the scan skips what it has handled.
     std::vector<GameEntry> records = std::move(table.records);
     std::size_t next = 0;
-    while (next < records.size()) {
+    while (next < records.size() && reading.granted()) {
         const GameEntry entry = records[next];
         GameRow row = rowOf(entry);
         PartFiles files = partFilesOf(root, entry);
@@ -84,14 +109,17 @@ bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameList
                 strays = findStrayParts(root, entry, ownedPartFiles(root, records));
             const bool split = straysCompleteGame(root, entry, strays);
             if (split && frontEnd.boxes.ask(repairQuestion(row.name)) &&
-                reuniteParts(root, entry, strays))
+                changeWhileListing(reading, root, frontEnd,
+                                   [&] { return repairSplitGame(root, entry, frontEnd); }))
                 presence = findPartFiles(files.paths);
             row.sizeKB = presence.bytes / 1024;
             row.complete = presence.missing == 0;
             row.damaged = !knownMedia(entry);
             if (!row.complete && !split &&
                 frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
-                deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted) {
+                changeWhileListing(reading, root, frontEnd, [&] {
+                    return deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted;
+                })) {
                 // The deletion dropped every record of this name; the handled
                 // records that stay are the ones before this game that remain.
                 auto handledEnd = records.begin() + static_cast<std::ptrdiff_t>(next) + 1;

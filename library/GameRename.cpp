@@ -8,6 +8,7 @@
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
@@ -62,6 +63,9 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         frontEnd.boxes.show(kNameControl);
         return RenameGameResult::NameInvalid;
     }
+    DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return RenameGameResult::Failed;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (table.exists && !table.opened) {

@@ -6,6 +6,7 @@
 
 #include "library/InstalledImage.h"
 #include "platform/RawFile.h"
+#include "store/DriveAccess.h"
 
 namespace {
 
@@ -57,6 +58,12 @@ class ImageComparison {
 VerifyReport verifyGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd,
                         const ImageReader& image) {
     VerifyReport report;
+    DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted()) {
+        report.result = reading.status == DriveAccess::Status::Cancelled ? VerifyResult::Cancelled
+                                                                          : VerifyResult::Failed;
+        return report;
+    }
     std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "verified");
     if (!game) {
         report.result = VerifyResult::Refused;

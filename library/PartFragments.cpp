@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
+#include "store/DriveAccess.h"
 
 namespace {
 
@@ -128,6 +129,10 @@ std::vector<std::string> finishInterruptedRewrites(const std::string& root) {
 
 RewriteResult rewriteContiguous(const std::string& root, const std::string& fileName,
                                 const FragmentCounter& counter, const FrontEnd& frontEnd) {
+    DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return changing.status == DriveAccess::Status::Cancelled ? RewriteResult::Cancelled
+                                                                  : RewriteResult::Failed;
     const std::string part = root + fileName;
     std::error_code statusError;
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(part, statusError))) {

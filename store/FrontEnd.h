@@ -37,6 +37,9 @@ class ProgressWindow {
     virtual void setButtonCaption(const std::string& caption) = 0;
     virtual bool cancelRequested() const = 0;
     virtual void clearCancel() = 0;
+    // False where a wait would keep the window from answering (its own
+    // thread): a routine that finds its drive busy then gives up at once.
+    virtual bool mayWait() const { return true; }
 };
 
 // Everything a routine needs to report; `out` takes the routine's printed lines.

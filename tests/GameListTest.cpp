@@ -166,28 +166,31 @@ TEST_F(GameListTest, NonPositivePartCountsAreDamagedAndNeverDestroyed) {
 
 TEST(GameDetailsTest, FullByteTotalAndRecordedPartCount) {
     GameDrive drive;
+    ScriptedFrontEnd ui;
     drive.addGame("Big", "ABCD_123.45", {kGiB, kGiB, kGiB});
     drive.addGame("Holed", "ABCD_123.46", {4096, 100});
     std::filesystem::remove(drive.part("Holed", "ABCD_123.46", 1));
-    EXPECT_EQ(gameDetails(drive.root(), "Big"), "Size 3221225472 Bytes ,File number 3 ");
-    EXPECT_EQ(gameDetails(drive.root(), "Holed"), "Size 4096 Bytes ,File number 2 ");
-    EXPECT_EQ(gameDetails(drive.root(), "big"), std::nullopt);
+    EXPECT_EQ(gameDetails(drive.root(), "Big", ui.frontEnd()), "Size 3221225472 Bytes ,File number 3 ");
+    EXPECT_EQ(gameDetails(drive.root(), "Holed", ui.frontEnd()), "Size 4096 Bytes ,File number 2 ");
+    EXPECT_EQ(gameDetails(drive.root(), "big", ui.frontEnd()), std::nullopt);
     // The last record of the name stands.
     drive.addGame("Big", "ABCD_123.47", {10});
-    EXPECT_EQ(gameDetails(drive.root(), "Big"), "Size 10 Bytes ,File number 1 ");
+    EXPECT_EQ(gameDetails(drive.root(), "Big", ui.frontEnd()), "Size 10 Bytes ,File number 1 ");
 }
 
 TEST(GameDetailsTest, DamagedRecordSaysSo) {
     GameDrive drive;
+    ScriptedFrontEnd ui;
     drive.appendRecord(gameRecord("Negative", "ABCD_123.45", 0xC8));
-    EXPECT_EQ(gameDetails(drive.root(), "Negative"),
+    EXPECT_EQ(gameDetails(drive.root(), "Negative", ui.frontEnd()),
               "Size 0 Bytes ,File number 200 (damaged record: its part count or game ID names no "
               "files)");
 }
 
 TEST(GameDetailsTest, LookingNeverWritesToTheDrive) {
     GameDrive drive;
-    EXPECT_EQ(gameDetails(drive.root(), ""), std::nullopt);
+    ScriptedFrontEnd ui;
+    EXPECT_EQ(gameDetails(drive.root(), "", ui.frontEnd()), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(drive.table()));
 }
 

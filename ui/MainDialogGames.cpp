@@ -77,7 +77,7 @@ void MainDialog::onGameClicked(QTreeWidgetItem* item) {
     if (!name || targetRoot.empty())
         return;
     // The details of the clicked row become its tooltip.
-    if (std::optional<std::string> details = gameDetails(targetRoot, *name); details && item)
+    if (std::optional<std::string> details = gameDetails(targetRoot, *name, windowFrontEnd()); details && item)
         item->setToolTip(0, QString::fromStdString(*details));
 }
 

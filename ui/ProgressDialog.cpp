@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 
 #include "ui/DialogTemplate.h"
 #include "ui/GuiThread.h"
@@ -35,6 +36,10 @@ void ProgressDialog::OnCancel() {
 void ProgressDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCancel();
+}
+
+bool ProgressBridge::mayWait() const {
+    return QThread::currentThread() != dialog_.thread();
 }
 
 void ProgressBridge::show() {

@@ -60,6 +60,8 @@ class ProgressBridge : public ProgressWindow {
         return dialog_.cancelRequested.load() != 0 || dialog_.closing.load();
     }
     void clearCancel() override { dialog_.cancelRequested.store(0); }
+    // Only a worker waits for a busy drive; the window's own thread must go on answering.
+    bool mayWait() const override;
 
   private:
     ProgressDialog& dialog_;

@@ -1,0 +1,77 @@
+#pragma once
+// One writer per drive. A command that changes a drive holds the drive's
+// lock exclusively for its whole run; one that only reads holds it shared,
+// so that it never sees a half-changed drive. The lock is the system's own
+// file lock, which ends with the process that holds it however that process
+// ends, and it writes nothing on the drive (other software reads the drive's
+// root): on Linux it is taken on the drive root's folder itself, on Windows
+// on a file in the temporary folder named after the drive's volume and root.
+//
+// Within one thread the locks nest: a routine that holds a drive may call
+// another that takes the same drive as strongly or more weakly. A guard is
+// released on the thread that took it.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class DriveLockMode { Shared, Exclusive };
+
+enum class DriveLockStatus {
+    Locked,   // the lock is held
+    Busy,     // another holder keeps it; try again later
+    NoDrive,  // the root is no folder: there is nothing to lock, and nothing held
+    Failed,   // the system refused; `error` says why
+};
+
+// Which drive a lock belongs to, however its root is spelled.
+struct DriveKey {
+    std::uint64_t volume = 0;
+    std::uint64_t folder = 0;
+    friend bool operator==(const DriveKey&, const DriveKey&) = default;
+};
+
+// Holds the locks it was given until it is destroyed or released. Move-only.
+class DriveLock {
+  public:
+    DriveLock() = default;
+    ~DriveLock() { release(); }
+    DriveLock(DriveLock&& other) noexcept : held_(std::move(other.held_)) { other.held_.clear(); }
+    DriveLock& operator=(DriveLock&& other) noexcept;
+    DriveLock(const DriveLock&) = delete;
+    DriveLock& operator=(const DriveLock&) = delete;
+
+    bool holdsAny() const { return !held_.empty(); }
+    void release();
+
+  private:
+    friend struct DriveLockAccess;
+    struct Held {
+        DriveKey key;
+        DriveLockMode mode;
+    };
+    std::vector<Held> held_;
+};
+
+struct DriveLockRequest {
+    std::string root;
+    DriveLockMode mode = DriveLockMode::Shared;
+};
+
+struct DriveLockAttempt {
+    DriveLockStatus status = DriveLockStatus::Failed;
+    DriveLock lock;
+    std::string root;   // the root that was busy or failed
+    std::string error;  // the system's reason when Failed
+};
+
+// Tries once, without waiting, to take every lock requested (a copy takes its
+// source's and its target's): all of them, or none. Two roots of one drive
+// take its lock once, in the stronger mode. A root that is no folder is left
+// out. Locked when every other one is held.
+DriveLockAttempt tryLockDrives(std::span<const DriveLockRequest> requests);
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+// The drive lock on Linux: flock() on the drive root's folder itself. The
+// kernel keeps such a lock for the inode, so every spelling of the root, and
+// every process and thread that opens it on its own, meets the same lock; it
+// works on ext4, tmpfs and FUSE mounts alike (the kernel keeps it where the
+// file system has no locks of its own), needs no more right than reading the
+// folder, leaves no file behind, and ends when its holder's descriptor closes,
+// also when the holder is killed.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/DriveLockSystem.h"
+
+namespace platform::drive_lock {
+
+Opened open(const std::string& root) {
+    Opened opened;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        opened.status = (errno == ENOENT || errno == ENOTDIR) ? DriveLockStatus::NoDrive
+                                                              : DriveLockStatus::Failed;
+        opened.error = std::strerror(errno);
+        return opened;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        opened.error = std::strerror(errno);
+        ::close(fd);
+        return opened;
+    }
+    opened.status = DriveLockStatus::Locked;
+    opened.key = {static_cast<std::uint64_t>(status.st_dev),
+                  static_cast<std::uint64_t>(status.st_ino)};
+    opened.handle = fd;
+    return opened;
+}
+
+DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
+    const int operation = (mode == DriveLockMode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    if (::flock(static_cast<int>(handle), operation) == 0)
+        return DriveLockStatus::Locked;
+    if (errno == EWOULDBLOCK || errno == EINTR)
+        return DriveLockStatus::Busy;
+    error = std::strerror(errno);
+    return DriveLockStatus::Failed;
+}
+
+void close(Handle handle) {
+    ::close(static_cast<int>(handle));
+}
+
+}  // namespace platform::drive_lock

@@ -1,0 +1,32 @@
+#pragma once
+// The system's side of the drive lock (DriveLockPosix.cpp, DriveLockWin32.cpp):
+// an open handle on which the lock is taken, and the key that tells which
+// drive it belongs to. Only DriveLock.cpp uses these.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/DriveLock.h"
+
+namespace platform::drive_lock {
+
+using Handle = std::intptr_t;
+
+struct Opened {
+    DriveLockStatus status = DriveLockStatus::Failed;  // Locked: opened, not yet locked
+    DriveKey key;
+    Handle handle = -1;
+    std::string error;
+};
+
+// Opens the lock object of the drive whose root is `root`.
+Opened open(const std::string& root);
+
+// Takes the lock on `handle` without waiting:
+// Locked, Busy, or Failed with the reason in `error`.
+DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error);
+
+// Closes the handle, which ends its lock.
+void close(Handle handle);
+
+}  // namespace platform::drive_lock

@@ -1,0 +1,108 @@
+// The drive lock on Windows: LockFileEx on a file in the temporary folder
+// whose name holds the drive's volume serial number and its root folder's
+// file index. Windows locks byte ranges of files, not folders, and a file on
+// the drive would be seen by the console's loader and by other programs;
+// this one lies beside nothing of the drive. The lock ends when the handle
+// closes, also when its process is ended.
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "platform/DriveLockSystem.h"
+
+namespace platform::drive_lock {
+namespace {
+
+std::string systemMessage(DWORD code) {
+    char text[256] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = '\0';
+    return length > 0 ? std::string(text) : "error " + std::to_string(code);
+}
+
+// The volume and the file index of the root folder.
+bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
+    HANDLE folder = CreateFileA(root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        failure = GetLastError();
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(folder, &info) != 0;
+    failure = known ? ERROR_SUCCESS : GetLastError();
+    CloseHandle(folder);
+    if (!known)
+        return false;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        failure = ERROR_DIRECTORY;
+        return false;
+    }
+    key.volume = info.dwVolumeSerialNumber;
+    key.folder = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+}
+
+}  // namespace
+
+Opened open(const std::string& root) {
+    Opened opened;
+    DWORD failure = ERROR_SUCCESS;
+    if (!keyOfRoot(root, opened.key, failure)) {
+        const bool missing = failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND ||
+                             failure == ERROR_DIRECTORY || failure == ERROR_INVALID_NAME;
+        opened.status = missing ? DriveLockStatus::NoDrive : DriveLockStatus::Failed;
+        opened.error = systemMessage(failure);
+        return opened;
+    }
+    char folder[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH) {
+        opened.error = systemMessage(GetLastError());
+        return opened;
+    }
+    char name[64];
+    std::snprintf(name, sizeof name, "tarnwick-drive-%08llX-%016llX.lock",
+                  static_cast<unsigned long long>(opened.key.volume),
+                  static_cast<unsigned long long>(opened.key.folder));
+    const std::string path = std::string(folder) + name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        opened.error = path + ": " + systemMessage(GetLastError());
+        return opened;
+    }
+    opened.status = DriveLockStatus::Locked;
+    opened.handle = reinterpret_cast<Handle>(file);
+    return opened;
+}
+
+DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
+    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
+    if (mode == DriveLockMode::Exclusive)
+        flags |= LOCKFILE_EXCLUSIVE_LOCK;
+    OVERLAPPED at{};  // the first byte; a lock may lie beyond the end of the file
+    if (LockFileEx(file, flags, 0, 1, 0, &at))
+        return DriveLockStatus::Locked;
+    const DWORD failure = GetLastError();
+    if (failure == ERROR_LOCK_VIOLATION || failure == ERROR_IO_PENDING)
+        return DriveLockStatus::Busy;
+    error = systemMessage(failure);
+    return DriveLockStatus::Failed;
+}
+
+void close(Handle handle) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+}  // namespace platform::drive_lock
+
+#endif  // _WIN32

@@ -1,0 +1,68 @@
+#include "store/DriveAccess.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "store/ShownText.h"
+
+namespace {
+
+using Status = DriveAccess::Status;
+
+// Tries again soon at first, then a few times a second.
+constexpr auto kFirstPause = std::chrono::milliseconds(5);
+constexpr auto kLongestPause = std::chrono::milliseconds(200);
+
+Status statusOf(const platform::DriveLockAttempt& attempt, const FrontEnd& frontEnd) {
+    if (attempt.status == platform::DriveLockStatus::Failed) {
+        frontEnd.boxes.show("The drive " + escapeControls(attempt.root) +
+                            " cannot be locked against other programs: " + attempt.error +
+                            "; nothing was changed.");
+        return Status::Failed;
+    }
+    return Status::Granted;
+}
+
+}  // namespace
+
+DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
+                         const FrontEnd& frontEnd) {
+    const std::vector<platform::DriveLockRequest> wanted(requests);
+    DriveAccess access;
+    platform::DriveLockAttempt attempt = platform::tryLockDrives(wanted);
+    if (attempt.status != platform::DriveLockStatus::Busy) {
+        access.status = statusOf(attempt, frontEnd);
+        access.lock = std::move(attempt.lock);
+        return access;
+    }
+    frontEnd.status.setText(kDriveBusyText);
+    if (!frontEnd.progress.mayWait()) {
+        access.status = Status::Busy;
+        return access;
+    }
+    // The progress window offers the cancel; an earlier job's cancel is spent.
+    ProgressWindow& progress = frontEnd.progress;
+    progress.clearCancel();
+    progress.setText(kDriveBusyText);
+    progress.setButtonCaption("Cancel");
+    progress.setRange(0);
+    progress.show();
+    auto pause = kFirstPause;
+    while (attempt.status == platform::DriveLockStatus::Busy) {
+        if (progress.cancelRequested()) {
+            progress.hide();
+            frontEnd.status.setText("Cancelled while waiting for the drive; nothing was changed.");
+            access.status = Status::Cancelled;
+            return access;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, kLongestPause);
+        attempt = platform::tryLockDrives(wanted);
+    }
+    progress.hide();
+    access.status = statusOf(attempt, frontEnd);
+    access.lock = std::move(attempt.lock);
+    return access;
+}

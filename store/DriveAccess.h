@@ -1,0 +1,40 @@
+#pragma once
+// Taking a drive's lock (platform/DriveLock.h) on behalf of a routine: while
+// another program holds the drive the routine waits, says so on the status
+// line and in the progress window, and the progress window's cancel (Ctrl-C
+// in the tools) ends the wait.
+
+#include <initializer_list>
+#include <string>
+
+#include "platform/DriveLock.h"
+#include "store/FrontEnd.h"
+
+// Shown while a routine waits for another holder of its drive.
+constexpr const char* kDriveBusyText = "Another program is changing this drive...";
+
+struct DriveAccess {
+    enum class Status {
+        Granted,    // the lock is held (or the root is no folder: nothing to hold)
+        Busy,       // the front end may not wait; the status line says the drive is busy
+        Cancelled,  // the user stopped the wait; the status line says so
+        Failed,     // the lock cannot be taken; a box said why
+    };
+    Status status = Status::Failed;
+    platform::DriveLock lock;
+    bool granted() const { return status == Status::Granted; }
+};
+
+// Takes the locks of `requests`, all at once, waiting while another holder keeps one.
+DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
+                         const FrontEnd& frontEnd);
+
+// A drive that the routine changes: the lock held alone.
+inline DriveAccess accessForChange(const std::string& root, const FrontEnd& frontEnd) {
+    return accessDrives({{root, platform::DriveLockMode::Exclusive}}, frontEnd);
+}
+
+// A drive that the routine only reads: the lock shared with other readers.
+inline DriveAccess accessForReading(const std::string& root, const FrontEnd& frontEnd) {
+    return accessDrives({{root, platform::DriveLockMode::Shared}}, frontEnd);
+}

@@ -1,0 +1,281 @@
+// One writer per drive: the lock between processes and threads on real file
+// systems, a holder that is killed, and a waiting command that is cancelled.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "GameDrive.h"
+#include "MountedDrive.h"
+#include "ScriptedFrontEnd.h"
+#include "ToolRun.h"
+#include "platform/DriveLock.h"
+#include "store/DriveAccess.h"
+
+extern char** environ;
+
+namespace {
+
+using platform::DriveLockMode;
+using platform::DriveLockStatus;
+constexpr DriveLockMode kShared = DriveLockMode::Shared;
+constexpr DriveLockMode kExclusive = DriveLockMode::Exclusive;
+
+platform::DriveLockAttempt tryLock(const std::string& root, DriveLockMode mode) {
+    platform::DriveLockRequest request{root, mode};
+    return platform::tryLockDrives({&request, 1});
+}
+
+// A process that takes the drive's lock and keeps it until it is killed.
+pid_t holdInOtherProcess(const std::string& root, DriveLockMode mode) {
+    int link[2];
+    if (pipe(link) != 0)
+        return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+        platform::DriveLockAttempt held = tryLock(root, mode);
+        char answer = held.status == DriveLockStatus::Locked ? 'L' : 'F';
+        if (write(link[1], &answer, 1) != 1 || answer != 'L')
+            _exit(1);
+        for (;;)
+            pause();
+    }
+    close(link[1]);
+    char answer = 0;
+    const bool locked = read(link[0], &answer, 1) == 1 && answer == 'L';
+    close(link[0]);
+    if (!locked && pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        return -1;
+    }
+    return pid;
+}
+
+void killAndReap(pid_t pid, int signal = SIGKILL) {
+    kill(pid, signal);
+    waitpid(pid, nullptr, 0);
+}
+
+// Runs a tool without waiting for it; its standard error goes to `err`.
+pid_t startTool(const std::string& tool, std::vector<std::string> args, const std::string& err) {
+    const std::string path = std::string(ZT_BIN_DIR) + "/" + tool;
+    args.insert(args.begin(), path);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits until the file holds `text` or the process `pid` has ended.
+bool waitForText(const std::string& file, const std::string& text, pid_t pid) {
+    for (int i = 0; i < 6000; ++i) {
+        if (slurp(file).find(text) != std::string::npos)
+            return true;
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+int exitStatusOf(pid_t pid) {
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+}  // namespace
+
+TEST(DriveLockTest, ProcessesExcludeEachOtherAndAKilledHolderFreesTheDrive) {
+    std::vector<std::string> tried;
+    for (const char* kind : {"ext4", "tmpfs", "fat32"}) {
+        MountedDrive mount(kind);
+        if (!mount.mounted()) {
+            std::cout << "[ SKIPPED  ] " << kind << ": " << mount.problem << '\n';
+            continue;
+        }
+        tried.push_back(kind);
+        const std::string root = mount.folder("drive");
+        // A writer keeps out every other holder, until it is killed.
+        pid_t writer = holdInOtherProcess(root, kExclusive);
+        ASSERT_GT(writer, 0) << kind;
+        EXPECT_EQ(tryLock(root, kShared).status, DriveLockStatus::Busy) << kind;
+        EXPECT_EQ(tryLock(root.substr(0, root.size() - 1), kExclusive).status,
+                  DriveLockStatus::Busy)
+            << kind;
+        killAndReap(writer);
+        EXPECT_EQ(tryLock(root, kExclusive).status, DriveLockStatus::Locked) << kind;
+        // Readers share; a writer waits for them.
+        pid_t reader = holdInOtherProcess(root, kShared);
+        ASSERT_GT(reader, 0) << kind;
+        EXPECT_EQ(tryLock(root, kShared).status, DriveLockStatus::Locked) << kind;
+        EXPECT_EQ(tryLock(root, kExclusive).status, DriveLockStatus::Busy) << kind;
+        killAndReap(reader);
+        // The lock left nothing on the drive.
+        EXPECT_TRUE(std::filesystem::is_empty(root)) << kind;
+    }
+    if (tried.empty())
+        GTEST_SKIP() << "no file system could be mounted";
+}
+
+TEST(DriveLockTest, LocksNestWithinAThreadAndExcludeOtherThreads) {
+    TempDir drive, other;
+    auto fromOtherThread = [](const std::string& root, DriveLockMode mode) {
+        DriveLockStatus status{};
+        std::thread([&] { status = tryLock(root, mode).status; }).join();
+        return status;
+    };
+    platform::DriveLockAttempt outer = tryLock(drive.root(), kExclusive);
+    ASSERT_EQ(outer.status, DriveLockStatus::Locked);
+    {
+        // A routine called by one that holds the drive takes it again.
+        platform::DriveLockAttempt inner = tryLock(drive.root(), kShared);
+        EXPECT_EQ(inner.status, DriveLockStatus::Locked);
+        EXPECT_EQ(tryLock(drive.path().string() + "/.", kExclusive).status,
+                  DriveLockStatus::Locked);
+    }
+    EXPECT_EQ(fromOtherThread(drive.root(), kShared), DriveLockStatus::Busy);
+    outer.lock.release();
+    EXPECT_EQ(fromOtherThread(drive.root(), kShared), DriveLockStatus::Locked);
+
+    // A reader cannot turn writer without letting others in: refused.
+    platform::DriveLockAttempt reading = tryLock(drive.root(), kShared);
+    platform::DriveLockAttempt writing = tryLock(drive.root(), kExclusive);
+    EXPECT_EQ(writing.status, DriveLockStatus::Failed);
+    EXPECT_FALSE(writing.lock.holdsAny());
+    reading.lock.release();
+
+    // Two drives at once, all or none; one drive named twice is locked once.
+    platform::DriveLockAttempt busy = tryLock(other.root(), kShared);
+    std::thread([&] {
+        platform::DriveLockRequest both[] = {{drive.root(), kShared}, {other.root(), kExclusive}};
+        EXPECT_EQ(platform::tryLockDrives(both).status, DriveLockStatus::Busy);
+    }).join();
+    EXPECT_EQ(fromOtherThread(drive.root(), kExclusive), DriveLockStatus::Locked);
+    busy.lock.release();
+    platform::DriveLockRequest same[] = {{drive.root(), kShared}, {drive.path(), kExclusive}};
+    platform::DriveLockAttempt once = platform::tryLockDrives(same);
+    EXPECT_EQ(once.status, DriveLockStatus::Locked);
+    EXPECT_EQ(fromOtherThread(drive.root(), kShared), DriveLockStatus::Busy);
+
+    // A root that is no folder holds nothing and keeps no one out.
+    EXPECT_EQ(tryLock(drive.file("missing") + "/", kExclusive).status, DriveLockStatus::Locked);
+}
+
+namespace {
+
+// The progress window of a routine that waits: calls `onPoll` with the number
+// of times the cancel flag was read, and reports a cancel when it says so.
+struct PolledProgress : ScriptedProgress {
+    bool cancelRequested() const override { return onPoll(++polls); }
+    bool mayWait() const override { return waits; }
+    std::function<bool(int)> onPoll = [](int) { return false; };
+    mutable int polls = 0;
+    bool waits = true;
+};
+
+// Another thread of this program holds the drive until told to let go.
+class HeldElsewhere {
+  public:
+    HeldElsewhere(const std::string& root, DriveLockMode mode)
+        : thread_([this, root, mode] {
+              platform::DriveLockAttempt lock = tryLock(root, mode);
+              held = lock.status == DriveLockStatus::Locked;
+              taken = true;
+              while (!release)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }) {
+        while (!taken)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~HeldElsewhere() {
+        release = true;
+        thread_.join();
+    }
+    std::atomic<bool> release{false};
+    std::atomic<bool> taken{false};
+    std::atomic<bool> held{false};
+
+  private:
+    std::thread thread_;
+};
+
+}  // namespace
+
+TEST(DriveLockTest, AWaitingRoutineSaysSoAndEndsWhenCancelledOrFreed) {
+    TempDir drive;
+    ScriptedFrontEnd ui;
+    PolledProgress progress;
+    FrontEnd frontEnd{ui.status, ui.boxes, progress, ui.out};
+    auto holder = std::make_unique<HeldElsewhere>(drive.root(), kExclusive);
+    ASSERT_TRUE(holder->held);
+
+    progress.onPoll = [](int polls) { return polls > 3; };
+    DriveAccess access = accessForReading(drive.root(), frontEnd);
+    EXPECT_EQ(access.status, DriveAccess::Status::Cancelled);
+    EXPECT_EQ(ui.status.texts.front(), kDriveBusyText);
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "hide"}));
+
+    // The window's own thread does not wait at all.
+    progress.waits = false;
+    progress.polls = 0;
+    EXPECT_EQ(accessForChange(drive.root(), frontEnd).status, DriveAccess::Status::Busy);
+    EXPECT_EQ(progress.polls, 0);
+    EXPECT_EQ(ui.status.texts.back(), kDriveBusyText);
+
+    // The holder lets go while the routine waits: it goes on.
+    progress.waits = true;
+    progress.onPoll = [&](int polls) {
+        if (polls == 2)
+            holder->release = true;
+        return false;
+    };
+    access = accessForChange(drive.root(), frontEnd);
+    holder.reset();
+    EXPECT_EQ(access.status, DriveAccess::Status::Granted);
+    EXPECT_TRUE(access.lock.holdsAny());
+    EXPECT_TRUE(ui.boxes.shown.empty());
+}
+
+TEST(DriveLockTest, ToolsWaitForTheDriveAndCtrlCStopsThem) {
+    GameDrive drive;
+    drive.addGame("Game", "ABCD_123.45", {4096});
+    TempDir scratch;
+    const std::string err = scratch.file("stderr");
+    // Ctrl-C while the delete waits: it ends, and the game stays.
+    auto holder = std::make_unique<HeldElsewhere>(drive.root(), kShared);
+    pid_t tool = startTool("zt_games", {"--yes", "delete", drive.root(), "Game"}, err);
+    ASSERT_TRUE(waitForText(err, kDriveBusyText, tool)) << slurp(err);
+    kill(tool, SIGINT);
+    EXPECT_EQ(exitStatusOf(tool), 1);
+    EXPECT_NE(slurp(err).find("Cancelled while waiting"), std::string::npos) << slurp(err);
+    EXPECT_EQ(readTableFile(drive.table()).records.size(), 1u);
+    holder.reset();
+
+    // A holder that is killed lets the waiting delete go on.
+    pid_t other = holdInOtherProcess(drive.root(), kExclusive);
+    ASSERT_GT(other, 0);
+    tool = startTool("zt_games", {"--yes", "delete", drive.root(), "Game"}, err);
+    ASSERT_TRUE(waitForText(err, kDriveBusyText, tool)) << slurp(err);
+    killAndReap(other);
+    EXPECT_EQ(exitStatusOf(tool), 0) << slurp(err);
+    EXPECT_TRUE(readTableFile(drive.table()).records.empty());
+}
