@@ -2,6 +2,7 @@
 // before they write refuses a volume in use, so nothing more is known here.
 #ifdef _WIN32
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -9,7 +10,24 @@
 
 namespace platform {
 
+namespace {
+
+// E, E:, E:\ or \\.\E: - a drive letter names a volume, as a device does.
+bool namesDriveLetter(const std::string& path) {
+    std::string rest = path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
+    if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
+        return false;
+    return rest.size() == 1 || rest == rest.substr(0, 1) + ":" || rest == rest.substr(0, 1) + ":\\";
+}
+
+}  // namespace
+
 PathKind pathKind(const std::string& path, std::string* resolved) {
+    if (namesDriveLetter(path)) {
+        if (resolved != nullptr)
+            *resolved = path;
+        return PathKind::BlockDevice;
+    }
     std::error_code error;
     std::filesystem::path real = std::filesystem::canonical(path, error);
     if (error)
