@@ -49,6 +49,18 @@ int partsPresent(const std::string& root, const GameEntry& entry, const DriveFil
     return count;
 }
 
+// How many of the record's first parts, present without a gap, make a whole game.
+int wholePartsPresent(const std::vector<std::string>& paths, const DriveFiles& drive) {
+    std::vector<FoundPart> present;
+    for (const std::string& path : paths) {
+        const std::optional<std::uint64_t> size = drive.size(path);
+        if (!size)
+            break;
+        present.push_back({path, drive.readFrom(path), *size});
+    }
+    return wholeGameParts(present);
+}
+
 void checkDamagedRecord(const std::string& root, std::size_t index, const GameEntry& entry,
                         const DriveFiles& files, std::set<std::string>& claimed,
                         std::vector<DriveFinding>& findings) {
@@ -82,8 +94,15 @@ void checkRecord(const std::string& root, std::size_t index, const GameEntry& en
     if (!missing.empty()) {
         std::map<int, std::string> strays = findStrayParts(root, entry, owned);
         if (!straysCompleteGame(root, entry, strays)) {
-            findings.push_back(
-                {Kind::MissingParts, missingPartsText(entry, missing), index, "", 0, 0});
+            // A count larger than the game's parts (a damaged byte) misses
+            // parts that never were: the parts present may be the whole game.
+            if (int whole = wholePartsPresent(files.paths, drive)) {
+                findings.push_back(
+                    {Kind::DamagedRecord, countTooLargeText(entry, whole), index, "", whole, 0});
+            } else {
+                findings.push_back(
+                    {Kind::MissingParts, missingPartsText(entry, missing), index, "", 0, 0});
+            }
             return;
         }
         for (const auto& [part, path] : strays)

@@ -60,6 +60,13 @@ std::string badPartCountText(const GameEntry& entry, int partsOnDrive) {
                                            "removed"));
 }
 
+std::string countTooLargeText(const GameEntry& entry, int wholeParts) {
+    return gameText(entry) + ": its part count " + std::to_string(entry.PartCount()) +
+           " is larger than its game: its first " + std::to_string(wholeParts) +
+           (wholeParts == 1 ? " part holds" : " parts hold") +
+           " the whole disc, the count can be restored";
+}
+
 std::string missingPartsText(const GameEntry& entry, const std::map<int, std::string>& missing) {
     return gameText(entry) + ": parts" + partList(missing) +
            " are missing; the game can only be removed";

@@ -15,6 +15,7 @@ std::string unreadableTableText(const std::string& root, bool exists);
 std::string leftoverTempText(const std::string& root);
 std::string badGameIdText(const GameEntry& entry);
 std::string badPartCountText(const GameEntry& entry, int partsOnDrive);
+std::string countTooLargeText(const GameEntry& entry, int wholeParts);
 std::string missingPartsText(const GameEntry& entry, const std::map<int, std::string>& missing);
 std::string splitGameText(const GameEntry& entry, const std::map<int, std::string>& strays);
 std::string unknownMediaText(const GameEntry& entry, std::uint32_t mediaType);

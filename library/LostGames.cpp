@@ -163,6 +163,17 @@ UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundP
     return judged;
 }
 
+int wholeGameParts(const std::vector<FoundPart>& parts) {
+    Unit unit;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        unit.parts.emplace(static_cast<int>(i), &parts[i]);
+    std::optional<std::int32_t> volume;
+    if (parts.empty() || !(volume = volumeOf(parts[0])))
+        return 0;
+    const std::vector<const FoundPart*> chain = chainOf(unit, {}, {});
+    return holdsVolume(chain, *volume) ? static_cast<int>(chain.size()) : 0;
+}
+
 bool renameLostGame(const std::string& root, const LostGame& game) {
     for (std::size_t i = 0; i < game.parts.size() && i < game.targets.size(); ++i) {
         // Stopping at the first failure keeps the renamed parts a prefix of

@@ -49,6 +49,10 @@ std::uint32_t mediaTypeForBytes(std::uint64_t bytes);
 UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundPart>& parts,
                                const std::set<std::string>& takenNames);
 
+// How many of `parts` (a game's parts .00, .01, ... in order, without a gap)
+// make a whole game; 0 when they make none.
+int wholeGameParts(const std::vector<FoundPart>& parts);
+
 // Gives the game's parts their names under its new record, in the order of
 // their index, never replacing a file, and flushes the folder. A stop at
 // any point leaves parts that are judged again as this game.

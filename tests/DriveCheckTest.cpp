@@ -87,11 +87,16 @@ TEST_F(DriveCheckTest, LeftoversOfStoppedCommandsAreRemoved) {
 
 TEST_F(DriveCheckTest, MissingPartsFoundNowhereRemoveTheGame) {
     std::filesystem::remove(drive.part("My Game", kId, 2));
+    // A count larger than its game: the one part there holds the whole disc.
+    drive.appendRecord(gameRecord("Whole", "WHOL_000.01", 2));
+    GameDrive::writeDiscPart(drive.part("Whole", "WHOL_000.01", 0), 700 * 2048, 700);
     const DriveReport report = checkDrive(drive.root());
-    EXPECT_EQ(kindsOf(report), (std::vector<Kind>{Kind::MissingParts}));
+    EXPECT_EQ(kindsOf(report), (std::vector<Kind>{Kind::MissingParts, Kind::DamagedRecord}));
     EXPECT_TRUE(repairDrive(drive.root(), report).empty());
-    EXPECT_EQ(drive.names(), (Names{"Sound"}));
+    EXPECT_EQ(drive.names(), (Names{"Sound", "Whole"}));
+    EXPECT_EQ(drive.records()[1].PartCount(), 1);
     EXPECT_FALSE(std::filesystem::exists(drive.part("My Game", kId, 0)));
+    EXPECT_TRUE(checkDrive(drive.root()).sound());
 }
 
 TEST_F(DriveCheckTest, DamagedRecordsGetTheirCountBackOrGo) {
