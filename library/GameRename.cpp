@@ -112,7 +112,9 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
             platform::RenameResult moved = platform::renameNoReplace(move.from, move.to);
             if (moved == platform::RenameResult::TargetExists) {
                 moveBack(moves);
-                frontEnd.boxes.show(std::string(kFileTaken) + " " + move.to);
+                // The box keeps its fixed text; the printed line names the file.
+                frontEnd.out << kFileTaken << " " << escapeControls(move.to) << "\n";
+                frontEnd.boxes.show(kFileTaken);
                 return RenameGameResult::FileTaken;
             }
             if (moved == platform::RenameResult::Failed) {

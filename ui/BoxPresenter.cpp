@@ -13,7 +13,16 @@ int runBox(QWidget* owner, const QString& text, QMessageBox::StandardButtons but
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     box.setWindowModality(Qt::ApplicationModal);
-    return box.exec();
+    // An owner disabled while a job runs passes that on to its boxes; a box
+    // always takes input. Above a window that stays on top, so does the box.
+    box.setEnabled(true);
+    if (owner != nullptr && owner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    const int answer = box.exec();
+    // The keys go back to the window the box was over.
+    if (owner != nullptr && owner->isVisible())
+        owner->window()->activateWindow();
+    return answer;
 }
 
 }  // namespace

@@ -52,14 +52,21 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
         icon.addFile(QStringLiteral(":/res/icon-%1.png").arg(size), QSize(size, size));
     buildDialog(this, mainTemplate());
     bindControls();
+    // The progress windows are this window's, so that they take input while
+    // it runs modally, and stay in front of it.
+    progressDialog_.setOwner(this);
+    copyProgress_.setOwner(this);
     frontage_ = std::make_unique<Frontage>(*this, *services_.boxes, progressDialog_, log_);
     // A successful job leaves the window disabled until its progress window's
     // "OK"; that button, and "Cancel" during a job, give the window back.
-    connect(&progressDialog_, &ProgressDialog::cancelled, this, [this] { setEnabled(true); });
+    connect(&progressDialog_, &ProgressDialog::cancelled, this, &MainDialog::giveWindowBack);
     OnInitDialog();
 }
 
-MainDialog::~MainDialog() = default;
+MainDialog::~MainDialog() {
+    // The application owns the progress window and outlives this window.
+    progressDialog_.setOwner(nullptr);
+}
 
 void MainDialog::bindControls() {
     statusLine = qobject_cast<ClickLabel*>(controlById(this, 1036));
@@ -206,6 +213,15 @@ void MainDialog::fillDriveCombo() {
     driveCombo->setCurrentIndex(index >= 0 ? index : (driveCombo->count() > 0 ? 0 : -1));
 }
 
+void MainDialog::showDrivesAfterFormat(const std::string& mountPoint) {
+    // A formatted drive may come back at another mount point: select it there.
+    fillDriveCombo();
+    if (const int index = driveCombo->findText(QString::fromStdString(mountPoint));
+        !mountPoint.empty() && index >= 0)
+        driveCombo->setCurrentIndex(index);
+    onDriveChanged();
+}
+
 std::string MainDialog::selectedDriveRoot() const {
     if (driveCombo->currentIndex() < 0)
         return {};
@@ -271,6 +287,25 @@ void MainDialog::showAboutPage(bool show) {
     controlById(this, 1034)->setVisible(show);
     linkPlaceholder_->setVisible(show);
     controlById(this, 1043)->setVisible(show);
+}
+
+void MainDialog::enableWindow(bool enable) {
+    setEnabled(enable);
+    if (enable)
+        return;
+    // Disabling a widget disables its child windows too.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow())
+            child->setEnabled(true);
+    }
+}
+
+void MainDialog::giveWindowBack() {
+    enableWindow(true);
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
 }
 
 bool MainDialog::jobRunning() const {

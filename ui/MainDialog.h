@@ -80,6 +80,9 @@ class MainDialog : public QDialog {
 
     // Whether any job (install, format or copy) still runs.
     bool jobRunning() const;
+    // Enables or disables the window's own input. The program's other windows
+    // (the progress windows, boxes, dialogs) are the window's and keep theirs.
+    void enableWindow(bool enable);
     // The copy's own progress window.
     ProgressDialog& copyProgress() { return copyProgress_; }
     // The window's front end, for routines run on the window thread.
@@ -117,7 +120,11 @@ class MainDialog : public QDialog {
     void copyGameJob(std::string sourceRoot, std::string name);
     void formatJob(FixedDrive drive);
     void closeWhenIdle();
-    QWidget* boxOwner();
+    void giveWindowBack();
+    // Why no job may start now (empty: one may): a copy runs alone beside
+    // the window, and an install or a format runs alone.
+    std::string jobInTheWay(bool forCopy) const;
+    void showDrivesAfterFormat(const std::string& mountPoint);
 
     WindowServices services_;
     ProgressDialog& progressDialog_;

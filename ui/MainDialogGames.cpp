@@ -142,9 +142,8 @@ void MainDialog::onCopyGame() {
     const std::optional<std::string> name = gameForCommand();
     if (!name)
         return;
-    if (copyJob_.running()) {
-        windowFrontEnd().boxes.show(
-            "A copy is still running; start the next one when it has finished.");
+    if (const std::string blocker = jobInTheWay(true); !blocker.empty()) {
+        windowFrontEnd().boxes.show(blocker);
         return;
     }
     copyGameName = *name;

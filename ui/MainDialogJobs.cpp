@@ -17,8 +17,36 @@
 #include "ui/MainDialogFrontage.h"
 #include "ui/VolumeService.h"
 
+namespace {
+
+// What the progress window says where the formatted drive is now.
+std::string remountText(const VolumeService::Remount& remount) {
+    if (!remount.mounted)
+        return "Formatted. The drive is not mounted.";
+    if (remount.mountPoint.empty())
+        return "Formatted. The drive is mounted again.";
+    return "Formatted. The drive is mounted at " + remount.mountPoint;
+}
+
+}  // namespace
+
+std::string MainDialog::jobInTheWay(bool forCopy) const {
+    // A copy writes to a second drive that the window does not show: an
+    // install or a format beside it could write to that drive too.
+    if (copyJob_.running())
+        return forCopy ? "A copy is still running; start the next one when it has finished."
+                       : "A game is being copied; wait until the copy has finished.";
+    if (installJob_.running() || formatJob_.running() || busy.load() != 0)
+        return "The job is not complete; wait until it has finished.";
+    return {};
+}
+
 void MainDialog::onStart() {
     FrontEnd frontEnd = windowFrontEnd();
+    if (const std::string blocker = jobInTheWay(false); !blocker.empty()) {
+        frontEnd.boxes.show(blocker);
+        return;
+    }
     if (!frontEnd.boxes.ask("Start Install?", false))
         return;
     takeControlValues();
@@ -34,15 +62,15 @@ void MainDialog::onStart() {
             "Please choose a CD/DVD drive, or an image file through \"Image file...\".");
         return;
     }
-    if (installJob_.running() || formatJob_.running())
-        return;  // one install or format at a time; a copy may go on beside it
+    if (!jobInTheWay(false).empty())
+        return;  // started while the question was open
     startButton->setEnabled(false);
     // The job reads the boxes here: no widget is touched from its thread.
     std::vector<std::string> args{"", installSource(), targetRoot, gameName,
                                   mediaCombo->currentText().toStdString()};
     gameList->setEnabled(false);
     busy.store(1);
-    setEnabled(false);
+    enableWindow(false);
     installJob_.start([this, args] { installResult_ = installJob(args); },
                       [this, root = targetRoot] { installFinished(installResult_, root); });
 }
@@ -59,7 +87,7 @@ int MainDialog::installJob(std::vector<std::string> args) {
 void MainDialog::installFinished(int result, std::string root) {
     // After a success the window stays disabled until "OK" in the progress window.
     if (result == 0)
-        setEnabled(true);
+        giveWindowBack();
     busy.store(0);
     gameList->setEnabled(true);
     startButton->setEnabled(true);
@@ -80,9 +108,11 @@ void MainDialog::onFormat() {
         windowFrontEnd().boxes.show(kNoHardDrive);
         return;
     }
-    if (formatJob_.running() || installJob_.running())
+    if (const std::string blocker = jobInTheWay(false); !blocker.empty()) {
+        windowFrontEnd().boxes.show(blocker);
         return;
-    DriveSelectDialog dialog(*services_.drives);
+    }
+    DriveSelectDialog dialog(*services_.drives, this);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     std::optional<FixedDrive> drive = fixedDriveAt(dialog.selectedDrive);
@@ -112,7 +142,7 @@ void MainDialog::formatJob(FixedDrive drive) {
     });
     frontEnd.progress.show();
     frontEnd.progress.setRange(100);
-    postToGuiThread(this, [this] { setEnabled(false); });
+    postToGuiThread(this, [this] { enableWindow(false); });
     frontEnd.progress.bringToFront();
 
     std::string problem;
@@ -138,22 +168,27 @@ void MainDialog::formatJob(FixedDrive drive) {
         } else {
             problem = "The device " + drive.device + " cannot be opened for writing: " + reason;
         }
-        if (formatted)
-            services_.volumes->mountAgain(drive.device);
     }
 
     if (formatted) {
-        postToGuiThread(this, [this] {
+        const VolumeService::Remount remount = services_.volumes->mountAgain(drive.device);
+        postToGuiThread(this, [this, remount] {
             formatButton->setEnabled(true);
             busy.store(0);
+            showDrivesAfterFormat(remount.mountPoint);
         });
+        frontEnd.progress.setText(remountText(remount));
         frontEnd.progress.setPosition(100);
         frontEnd.progress.setButtonCaption("OK");
+        if (!remount.mounted)
+            frontEnd.boxes.show(
+                "The drive was formatted, but it could not be mounted again:\n" + remount.error +
+                "\nUnplug the drive and plug it in again, or mount " + drive.device + " yourself.");
         return;
     }
     postToGuiThread(this, [this] {
         formatButton->setEnabled(true);
-        setEnabled(true);
+        giveWindowBack();
         busy.store(0);
     });
     frontEnd.progress.hide();

@@ -9,11 +9,18 @@
 #include "ui/DialogTemplate.h"
 #include "ui/GuiThread.h"
 
+namespace {
+
+// A tool window with a caption and a close box, kept above other windows
+// while a job runs, as the jobs bring it to the front.
+constexpr Qt::WindowFlags kProgressFlags = Qt::Tool | Qt::WindowTitleHint |
+                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                           Qt::WindowStaysOnTopHint;
+
+}  // namespace
+
 ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
-    // A tool window with a caption and a close box, kept above other windows
-    // while a job runs, as the jobs bring it to the front.
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(kProgressFlags);
     buildDialog(this, progressTemplate());
     setWindowTitle(title);
     textLine = qobject_cast<QLabel*>(controlById(this, 1020));
@@ -33,6 +40,10 @@ void ProgressDialog::OnCancel() {
     hide();
 }
 
+void ProgressDialog::setOwner(QWidget* owner) {
+    setParent(owner, kProgressFlags);
+}
+
 void ProgressDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnCancel();
@@ -43,7 +54,13 @@ bool ProgressBridge::mayWait() const {
 }
 
 void ProgressBridge::show() {
-    postToGuiThread(&dialog_, [d = &dialog_] { d->showNormal(); });
+    // Shown as a window is shown normally: in front and active, so that its
+    // keys (Escape) reach it.
+    postToGuiThread(&dialog_, [d = &dialog_] {
+        d->showNormal();
+        d->raise();
+        d->activateWindow();
+    });
 }
 
 void ProgressBridge::hide() {

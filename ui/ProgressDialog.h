@@ -36,6 +36,11 @@ class ProgressDialog : public QDialog {
     // reset the bar and the caption, give the main window back, hide.
     void OnCancel();
 
+    // Makes the window a tool window of `owner` (null: none). A window that
+    // runs modally blocks every window of the program but its own: the
+    // progress window must be the main window's to take input at all.
+    void setOwner(QWidget* owner);
+
   signals:
     // The main window enables itself again.
     void cancelled();

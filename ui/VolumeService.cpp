@@ -60,6 +60,15 @@ QString blockObjectOf(const std::string& device) {
     return objects.isEmpty() ? QString() : objects.constFirst().path();
 }
 
+// Where the mount table has `device` mounted; empty when nowhere.
+std::string mountPointOf(const std::string& device) {
+    for (const platform::MountedVolume& volume : platform::mountedVolumes()) {
+        if (volume.device == device)
+            return volume.mountPoint;
+    }
+    return {};
+}
+
 std::string messageOf(const QDBusMessage& reply) {
     QString text = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
     return text.toStdString();
@@ -91,23 +100,42 @@ class SystemVolumeService : public VolumeService {
         return platform::unmountVolume(mountPoint, error);
     }
 
-    bool mountAgain(const std::string& device) override {
+    Remount mountAgain(const std::string& device) override {
+        Remount result;
         QString object = blockObjectOf(device);
-        if (object.isEmpty())
-            return false;
+        if (object.isEmpty()) {
+            result.error =
+                "UDisks2, which mounts drives for the desktop, is not running or does "
+                "not know " +
+                device;
+            return result;
+        }
         // Ask UDisks to probe the device again: it still knows the old file system.
         callUDisks(object, kBlock, QStringLiteral("Rescan"), {QVariantMap{}}, kShortCallMs);
         for (int attempt = 0; attempt < kMountAttempts; ++attempt) {
             QDBusMessage reply = callUDisks(object, kFilesystem, QStringLiteral("Mount"),
                                             {QVariantMap{}}, kLongCallMs);
-            if (reply.type() == QDBusMessage::ReplyMessage ||
-                reply.errorName() == QLatin1String("org.freedesktop.UDisks2.Error.AlreadyMounted"))
-                return true;
-            if (!isMissingInterface(reply))
-                return false;
+            if (reply.type() == QDBusMessage::ReplyMessage) {
+                result.mounted = true;
+                if (!reply.arguments().isEmpty())
+                    result.mountPoint = reply.arguments().constFirst().toString().toStdString();
+                return result;
+            }
+            if (reply.errorName() ==
+                QLatin1String("org.freedesktop.UDisks2.Error.AlreadyMounted")) {
+                // The desktop was quicker: where it put the drive is in the mount table.
+                result.mounted = true;
+                result.mountPoint = mountPointOf(device);
+                return result;
+            }
+            if (!isMissingInterface(reply)) {
+                result.error = messageOf(reply);
+                return result;
+            }
             QThread::msleep(kMountRetryMs);
         }
-        return false;
+        result.error = "UDisks2 finds no file system on " + device;
+        return result;
     }
 
     int runPrivilegedFormat(const std::string& device, std::ostream& out,

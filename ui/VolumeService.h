@@ -16,10 +16,17 @@ class VolumeService {
     virtual bool unmount(const std::string& device, const std::string& mountPoint,
                          std::string& error) = 0;
 
-    // Mounts `device` again through UDisks2 when that service knows it; otherwise
-    // does nothing and returns false (there is nothing to report: the desktop
-    // mounts the drive when it next sees it).
-    virtual bool mountAgain(const std::string& device) = 0;
+    // Where a volume was mounted again, or why it was not.
+    struct Remount {
+        bool mounted = false;
+        std::string mountPoint;  // empty when the service did not say
+        std::string error;
+    };
+
+    // Mounts `device` again after a format, through UDisks2, which mounts drives
+    // for the desktop and its user. Without it the drive stays unmounted and
+    // `error` says why.
+    virtual Remount mountAgain(const std::string& device) = 0;
 
     // Runs `<elevator> <format tool> --yes -- <device> FORMAT` and returns the exit
     // status. -1 when it could not be started or ended by a signal, with the reason

@@ -50,7 +50,7 @@ struct YesBoxes : BoxPresenter {
 
 struct NoVolumes : VolumeService {
     bool unmount(const std::string&, const std::string&, std::string&) override { return false; }
-    bool mountAgain(const std::string&) override { return false; }
+    Remount mountAgain(const std::string&) override { return {}; }
     int runPrivilegedFormat(const std::string&, std::ostream&, std::string&) override { return -1; }
 };
 

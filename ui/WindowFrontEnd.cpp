@@ -1,5 +1,6 @@
 #include "ui/WindowFrontEnd.h"
 
+#include <QApplication>
 #include <QLabel>
 
 #include "ui/BoxPresenter.h"
@@ -19,7 +20,19 @@ void WindowStatusLine::setText(const std::string& text) {
 
 QWidget* WindowBoxes::owner() const {
     QWidget* window = window_;
-    return window != nullptr && window->isEnabled() && window->isVisible() ? window : nullptr;
+    if (window == nullptr || !window->isVisible())
+        return nullptr;
+    // The box goes above whatever of the program is in front: a dialog or box
+    // already open over the window, else a progress window, else the window.
+    if (QWidget* modal = QApplication::activeModalWidget();
+        modal != nullptr && modal != window && modal->isVisible())
+        return modal;
+    for (ProgressDialog* progress :
+         window->findChildren<ProgressDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (progress->isVisible())
+            return progress;
+    }
+    return window;
 }
 
 void WindowBoxes::show(const std::string& text) {

@@ -30,8 +30,7 @@ class WindowBoxes : public MessageBoxes {
     bool ask(const std::string& text, bool defaultNo) override;
 
   private:
-    // Boxes belong to the main window while it takes input; a box owned by a
-    // disabled window would itself take none.
+    // The window of the program that the box belongs above.
     QWidget* owner() const;
 
     QPointer<QWidget> window_;

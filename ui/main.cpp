@@ -7,10 +7,8 @@
 
 #include "zt_version.h"
 
-#include "ui/Pictures.h"
-#include "ui/InstallerApp.h"
+#include "ui/InstallerProgram.h"
 #include "ui/WindowLog.h"
-#include "ui/WindowServices.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -31,11 +29,5 @@ int main(int argc, char** argv) {
         }
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zt_installer"));
-    QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.GameInstaller"));
-    initPictures();
-    WindowLog log(WindowLog::defaultPath());
-    SystemWindowServices system;
-    InstallerApp app(system.services, log);
-    return app.InitInstance() ? 1 : 0;
+    return runInstallerProgram();
 }

@@ -81,6 +81,7 @@ TEST_F(FormatJobTest, FormatsTheChosenVolumeAndMountsItAgain) {
 
     ProgressDialog& progress = *app->progressDialog;
     EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.textLine->text(), "Formatted. The drive is mounted at /media/zt/NEW");
     EXPECT_EQ(progress.progressBar->value(), 100);
     EXPECT_EQ(progress.button->text(), "OK");
     EXPECT_FALSE(window.isEnabled());
@@ -151,15 +152,22 @@ TEST_F(FormatJobTest, FailuresSayWhatWasMissingThenFormatFailed) {
     EXPECT_EQ(boxes.shown[1], "Format Failed!!");
     EXPECT_FALSE(hasFat32());
 
-    // With the administrator's rights the tool's exit status is the result.
+    // With the administrator's rights the tool's exit status is the result;
+    // a drive that cannot be mounted again is formatted all the same.
     volumes.privilegedStatus = 0;
+    volumes.remountError = "UDisks2 is not running";
     boxes.shown.clear();
     chooseDrive();
     boxes.answers = {true};
     QTest::mouseClick(window.formatButton, Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{
+                               "The drive was formatted, but it could not be mounted again:\n"
+                               "UDisks2 is not running\nUnplug the drive and plug it in again, "
+                               "or mount " +
+                               image + " yourself."});
     EXPECT_EQ(app->progressDialog->button->text(), "OK");
+    EXPECT_EQ(app->progressDialog->textLine->text(), "Formatted. The drive is not mounted.");
 }
 
 TEST_F(FormatJobTest, TheStatusLineBringsBackTheWindowOfAFormatThatGoesOn) {

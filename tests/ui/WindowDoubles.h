@@ -57,9 +57,13 @@ struct FakeVolumes : VolumeService {
         error = unmountError;
         return unmountError.empty();
     }
-    bool mountAgain(const std::string& device) override {
+    Remount mountAgain(const std::string& device) override {
         mounted.push_back(device);
-        return true;
+        Remount result;
+        result.mounted = remountError.empty();
+        result.mountPoint = result.mounted ? "/media/zt/NEW" : "";
+        result.error = remountError;
+        return result;
     }
     int runPrivilegedFormat(const std::string& device, std::ostream&, std::string& error) override {
         privileged.push_back(device);
@@ -68,7 +72,7 @@ struct FakeVolumes : VolumeService {
     }
     std::function<void()> onUnmount;  // runs on the format's worker thread
     std::vector<std::string> unmounted, mounted, privileged;
-    std::string unmountError;
+    std::string unmountError, remountError;
     int privilegedStatus = -1;
 };
 

@@ -70,16 +70,17 @@ TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
     std::string expected;
     platform::unmountVolume(dir.file("missing"), expected);
     bool unmounted = true;
-    bool mounted = true;
+    VolumeService::Remount remount;
     std::string error;
     onWorker([&] {
         unmounted = service->unmount("/dev/ztnothing", dir.file("missing"), error);
-        mounted = service->mountAgain("/dev/ztnothing");
+        remount = service->mountAgain("/dev/ztnothing");
     });
     EXPECT_FALSE(unmounted);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(error, expected);
-    EXPECT_FALSE(mounted);
+    EXPECT_FALSE(remount.mounted);
+    EXPECT_NE(remount.error.find("UDisks2"), std::string::npos) << remount.error;
 }
 
 TEST_F(VolumeServiceTest, FormatRunsTheToolAndPassesItsOutputAndStatus) {
@@ -173,9 +174,9 @@ class UDisksTest : public VolumeServiceTest {
         return done;
     }
     bool mountAgain(const std::string& device) {
-        bool done = false;
-        onWorker([&] { done = service->mountAgain(device); });
-        return done;
+        onWorker([&] { remount = service->mountAgain(device); });
+        EXPECT_EQ(remount.mounted, remount.error.empty()) << remount.error;
+        return remount.mounted;
     }
     std::string systemReason() {
         std::string reason;
@@ -184,6 +185,7 @@ class UDisksTest : public VolumeServiceTest {
     }
 
     FakeUDisks fake;
+    VolumeService::Remount remount;
     std::unique_ptr<VolumeService> service = makeSystemVolumeService(dir.file("zt_format"));
 
   private:
@@ -228,6 +230,7 @@ TEST_F(UDisksTest, MountsUDisksDoesNotKnowFallBackToTheSystemCall) {
 TEST_F(UDisksTest, MountAgainWaitsForTheNewFileSystem) {
     fake.mountUnknownInterfaceReplies = 2;
     EXPECT_TRUE(mountAgain("/dev/ztfake1"));
+    EXPECT_EQ(remount.mountPoint, "/media/zt/NEW");
     EXPECT_EQ(fake.calls,
               (QStringList{"ResolveDevice /org/freedesktop/UDisks2/Manager a{sv}a{sv}",
                            "Rescan " + kObject + " a{sv}", "Mount " + kObject + " a{sv}",
@@ -240,6 +243,7 @@ TEST_F(UDisksTest, MountAgainAcceptsAnAutomountAndStopsOnARefusal) {
     fake.mountErrorName = "org.freedesktop.UDisks2.Error.NotAuthorized";
     fake.calls.clear();
     EXPECT_FALSE(mountAgain("/dev/ztfake1"));
+    EXPECT_EQ(remount.error, "refused");
     EXPECT_EQ(fake.calls.filter("Mount").size(), 1);
 }
 

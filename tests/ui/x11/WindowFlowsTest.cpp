@@ -1,0 +1,323 @@
+// The window as a person uses it, on a real X server with a window manager:
+// the program started as zt_installer starts it, its main window run
+// modally, every click and key sent through the server. Each scenario is
+// judged by what the screen shows and by the drives afterwards, and leaves
+// screenshots in build/screenshots/x11/.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "GameDrive.h"
+#include "GameIso.h"
+#include "LoopDrive.h"
+#include "TempDir.h"
+#include "ToolRun.h"
+#include "WindowDriver.h"
+#include "X11Test.h"
+#include "disk/FormatCommand.h"
+#include "ui/WindowLog.h"
+
+namespace {
+
+constexpr std::uint64_t kGiB = 1ULL << 30;
+
+// A game image of `bytes` whose volume descriptor counts them all: a small
+// real image stretched by a hole, so that an install copies for a good while
+// without a large file on the test's disk.
+std::string makeLargeIso(const TempDir& work, std::uint64_t bytes) {
+    const std::string iso = makeGameIso(work, 1 << 20, 11);
+    if (iso.empty())
+        return iso;
+    const std::uint32_t sectors = static_cast<std::uint32_t>(bytes / 2048);
+    std::uint8_t size[8];
+    for (int i = 0; i < 4; ++i) {
+        size[i] = static_cast<std::uint8_t>(sectors >> (8 * i));  // both-endian field
+        size[7 - i] = size[i];
+    }
+    std::fstream file(iso, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(16 * 2048 + 80);
+    file.write(reinterpret_cast<const char*>(size), sizeof size);
+    file.close();
+    std::filesystem::resize_file(iso, bytes);
+    return iso;
+}
+
+// The part files on a drive (zt.* but the table).
+std::vector<std::string> partFiles(const std::string& root) {
+    std::vector<std::string> parts;
+    for (const auto& item : std::filesystem::directory_iterator(root)) {
+        const std::string name = item.path().filename().string();
+        if (name.rfind("zt.", 0) == 0 && name != "zt.cfg")
+            parts.push_back(name);
+    }
+    return parts;
+}
+
+// A game of the given part sizes written straight onto a drive.
+void addGame(const std::string& root, const std::string& name, const std::string& id,
+             const std::vector<std::uint64_t>& sizes) {
+    std::vector<GameEntry> records = readTableFile(tablePath(root)).records;
+    records.push_back(gameRecord(name, id, static_cast<int>(sizes.size())));
+    writeTableFile(tablePath(root), records);
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        GameDrive::writePart(*partFilePath(partPrefix(root, gameNameHash(name), id), int(i)),
+                             sizes[i]);
+}
+
+// Takes all but a few MiB of the free space of the drive that holds `path`,
+// as another program writing there would, while the install takes some too.
+bool fillDrive(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    off_t end = 0;
+    bool full = false;
+    for (int attempt = 0; fd >= 0 && !full && attempt < 100; ++attempt) {
+        const std::uintmax_t free = std::filesystem::space(path).available;
+        full = free < (64 << 20);
+        if (!full && ::posix_fallocate(fd, end, static_cast<off_t>(free - (32 << 20))) == 0)
+            end += static_cast<off_t>(free - (32 << 20));
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return full;
+}
+
+// What `zt_games` says of a drive, and whether its check finds it sound.
+std::string listing(const std::string& root) {
+    return runTool("zt_games", "list " + shellQuoted(root)).out;
+}
+bool sound(const std::string& root) {
+    return runTool("zt_games", "check " + shellQuoted(root)).status == 0;
+}
+
+auto progress(const char* title = "Install") {
+    return [title] { return progressWindow(QString::fromLatin1(title)); };
+}
+
+bool progressShows(const char* title = "Install") {
+    ProgressDialog* window = progressWindow(QString::fromLatin1(title));
+    return window != nullptr && window->isVisible();
+}
+
+class WindowFlows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!x11SkipReason().empty())
+            GTEST_SKIP() << x11SkipReason();
+        ASSERT_FALSE(x11Display().empty()) << x11Failure();
+        std::error_code ignored;
+        std::filesystem::remove(
+            std::string(ZT_SCREENSHOT_DIR) + "/failed-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png",
+            ignored);
+    }
+    void run(const std::function<void(WindowDriver&)>& scenario) {
+        runProgram(x11Display(), scenario);
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
+    LoopDrive drive(8 * kGiB);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    TempDir large, small;
+    const std::string big = makeLargeIso(large, 3 * kGiB);
+    const std::string game = makeGameIso(small, 3 << 20, 5);
+    ASSERT_FALSE(big.empty() || game.empty()) << "no xorriso";
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(big);
+        d.setGameName("Big Game");
+        d.startInstall();
+        d.waitFor("the copy under way",
+                  [&] { return progressShows() && !partFiles(drive.root()).empty(); });
+        d.expectInFront(progress(), "the progress window");
+        d.screenshot("install-progress");
+        // Cancel hides the window and gives the main window back at once.
+        d.click([] { return progressWindow("Install")->button; });
+        d.waitFor("the main window back",
+                  [] { return !progressShows() && mainWindow()->isEnabled(); });
+        d.expectInFront(mainWindow, "the main window");
+        d.waitFor("the install to end", [] { return !mainWindow()->jobRunning(); });
+        EXPECT_TRUE(partFiles(drive.root()).empty());
+
+        d.chooseImage(game);
+        d.setGameName("My Game");
+        d.startInstall();
+        d.waitFor("the install done", [] {
+            return progressShows() && progressWindow("Install")->button->text() == "OK";
+        });
+        d.expectInFront(progress(), "the finished progress window");
+        d.screenshot("install-done");
+        d.click([] { return progressWindow("Install")->button; });
+        d.waitFor("the main window back",
+                  [] { return !progressShows() && mainWindow()->isEnabled(); });
+        d.expectInFront(mainWindow, "the main window");
+        EXPECT_EQ(d.listed(), QStringList{"My Game"});
+        d.setGameName("Next Game");  // typing reaches the window again
+        d.closeMainWindow();
+    });
+    EXPECT_NE(listing(drive.root()).find("My Game"), std::string::npos);
+    EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
+    EXPECT_TRUE(sound(drive.root()));
+}
+
+TEST_F(WindowFlows, AJobsBoxIsInFrontAndClosingDuringAnInstallAsksFirst) {
+    LoopDrive drive(6 * kGiB);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    TempDir large;
+    const std::string big = makeLargeIso(large, 3 * kGiB);
+    ASSERT_FALSE(big.empty()) << "no xorriso";
+    const std::string filler = drive.root() + "filler";
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(big);
+        d.setGameName("Big Game");
+        d.startInstall();
+        d.waitFor("the copy under way",
+                  [&] { return progressShows() && !partFiles(drive.root()).empty(); });
+        // Another program fills the drive while the install copies: the
+        // install's box comes while its progress window shows.
+        if (!fillDrive(filler))
+            d.fail("the drive could not be filled");
+        d.expectBox("Cannot write", true);
+        EXPECT_TRUE(d.gui([] { return progressShows(); }));
+        d.screenshot("job-box-over-progress");
+        d.answer("Return");
+        d.waitFor("the failed install to end", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        EXPECT_TRUE(partFiles(drive.root()).empty());
+        std::filesystem::remove(filler);
+
+        // Closing while the install copies asks first, in front of everything.
+        d.startInstall();
+        d.waitFor("the copy under way",
+                  [&] { return progressShows() && !partFiles(drive.root()).empty(); });
+        d.closeMainWindow();
+        d.expectBox("The job is not complete,Exit?");
+        d.screenshot("close-question");
+        d.key("y");  // the program ends once the install has stopped
+    });
+    EXPECT_TRUE(partFiles(drive.root()).empty());
+    EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
+    EXPECT_TRUE(sound(drive.root()));
+}
+
+TEST_F(WindowFlows, DeleteRenameAndCopyFromTheContextMenu) {
+    LoopDrive a(6 * kGiB), b(6 * kGiB);
+    ASSERT_TRUE(a.error.empty() && b.error.empty()) << a.error << b.error;
+    addGame(a.root(), "Big Game", "SLUS_200.01", {kGiB, kGiB, kGiB / 2});
+    addGame(a.root(), "My Game", "SLUS_209.46", {5000, 3000});
+    addGame(a.root(), "Old Game", "SLUS_201.02", {2048});
+    // A stray file where the first part of "My Game" renamed to "Other" would go.
+    const std::string blocker =
+        *partFilePath(partPrefix(a.root(), gameNameHash("Other"), "SLUS_209.46"), 0);
+    writeBytes(blocker, {1});
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(a.mountPoint);
+        // A copy cancelled in its own progress window.
+        d.openContextMenu("Big Game");
+        d.screenshot("context-menu");
+        d.chooseFromMenu("Copy...");
+        d.chooseDrive(b.mountPoint);
+        d.waitFor("the copy under way",
+                  [&] { return progressShows("copy") && !partFiles(b.root()).empty(); });
+        d.expectInFront(progress("copy"), "the copy's progress window");
+        d.screenshot("copy-progress");
+        d.click([] { return progressWindow("copy")->button; });
+        d.expectBox("The copy of game Big Game was cancelled", true);
+        d.answer("Return");
+        d.waitFor("the copy to end", [] { return !mainWindow()->jobRunning(); });
+        EXPECT_TRUE(partFiles(b.root()).empty());
+
+        // A rename that meets a file in the way, then one that goes through.
+        d.openContextMenu("My Game");
+        d.chooseFromMenu("Rename");
+        d.waitForDialog("rename");
+        d.type("Other");
+        d.key("Return");
+        d.expectBox("The file already exist!");
+        d.screenshot("rename-file-exists");
+        d.answer("Return");
+        d.openContextMenu("My Game");
+        d.chooseFromMenu("Rename");
+        d.waitForDialog("rename");
+        d.type("Your Game");
+        d.key("Return");
+        d.waitFor("the new name listed", [] { return listedGames().contains("Your Game"); });
+
+        // A copy that goes through, and a delete.
+        d.openContextMenu("Your Game");
+        d.chooseFromMenu("Copy...");
+        d.chooseDrive(b.mountPoint);
+        d.waitFor("the copy to end", [] { return !mainWindow()->jobRunning(); });
+        d.openContextMenu("Old Game");
+        d.chooseFromMenu("Delete");
+        d.expectBox("Delete Game Old Game?");
+        d.screenshot("delete-question");
+        d.answer("y");
+        d.waitFor("the game gone from the list", [] {
+            return listedGames() == QStringList({"Big Game", "Your Game"});
+        });
+        d.closeMainWindow();
+    });
+    const std::string log = slurp(WindowLog::defaultPath());
+    EXPECT_NE(log.find("The file already exist! " + blocker), std::string::npos) << log;
+    std::filesystem::remove(blocker);
+    EXPECT_NE(listing(a.root()).find("Your Game"), std::string::npos);
+    EXPECT_EQ(listing(a.root()).find("Old Game"), std::string::npos);
+    EXPECT_NE(listing(b.root()).find("Your Game"), std::string::npos);
+    EXPECT_EQ(listing(b.root()).find("Big Game"), std::string::npos);
+    EXPECT_TRUE(sound(a.root()));
+    EXPECT_TRUE(sound(b.root()));
+}
+
+TEST_F(WindowFlows, FormatAndOkFromTheDiskFormatPage) {
+    LoopDrive drive(300 << 20, true);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+
+    run([&](WindowDriver& d) {
+        const QPoint tab = d.gui([] {
+            QTabBar* bar = mainWindow()->tabs->tabBar();
+            return bar->mapToGlobal(bar->tabRect(1).center());
+        });
+        d.clickAt(tab);
+        d.waitFor("the Disk Format page", [] { return mainWindow()->formatButton->isVisible(); });
+        d.click([] { return mainWindow()->formatButton; });
+        d.chooseDrive(drive.mountPoint);
+        d.expectBox(formatWarningText(drive.device));
+        d.answer("y");
+        // No UDisks2 answers on this test's bus: a box from the job says that
+        // the drive is not mounted again, in front of the progress window.
+        d.expectBox("The drive was formatted, but it could not be mounted again:", true);
+        EXPECT_TRUE(d.gui([] { return progressShows(); }));
+        d.screenshot("format-not-mounted-box");
+        d.answer("Return");
+        d.waitFor("the format done",
+                  [] { return progressWindow("Install")->button->text() == "OK"; });
+        d.expectInFront(progress(), "the finished progress window");
+        d.screenshot("format-done");
+        d.click([] { return progressWindow("Install")->button; });
+        d.waitFor("the main window back",
+                  [] { return !progressShows() && mainWindow()->isEnabled(); });
+        d.expectInFront(mainWindow, "the main window");
+        d.closeMainWindow();
+    });
+    // The partition holds a FAT32 volume.
+    ToolRun dir = runShell("mdir -i " + shellQuoted(drive.image() + "@@1048576") + " ::");
+    EXPECT_EQ(dir.status, 0) << dir.err;
+}
