@@ -21,7 +21,7 @@ endif
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps configure build test demo bench fuzz package format clean screenshots
+.PHONY: all deps configure build test demo bench fuzz package format clean screenshots windows
 
 all: build
 
@@ -40,6 +40,20 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+# The Windows programs, cross-compiled with mingw-w64: build-windows/zt_*.exe.
+WINDOWS_BUILD ?= build-windows
+WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DZT_TESTS=OFF
+ifneq ($(shell command -v ccache 2>/dev/null),)
+WINDOWS_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+endif
+
+$(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja $(WINDOWS_FLAGS)
+	touch $@
+
+windows: deps $(WINDOWS_BUILD)/build.ninja
+	cmake --build $(WINDOWS_BUILD)
 
 screenshots: build
 	$(BUILD)/tests/ui/zt_screenshots $(BUILD)/screenshots
@@ -67,4 +81,4 @@ format:
 	clang-format -i $(SOURCES)
 
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz demo-drive demo-work
+	rm -rf build build-sanitize build-bench build-fuzz build-windows demo-drive demo-work
