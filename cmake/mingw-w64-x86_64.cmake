@@ -17,6 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static archives only: the programs must run with nothing but Windows' own DLLs.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 
-# The programs run through Wine on the build machine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+
+# The programs run through Wine on the build machine, in a prefix of the build
+# folder (made on the first run), without Wine's debugging messages.
+set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all wine)
 set(ZLIB_USE_STATIC_LIBS ON)
