@@ -49,6 +49,11 @@ std::string deviceHoldingFrom(const std::string& mountInfo, const std::string& r
 // beneath a mapped device (dm, md). Unknown devices count as removable.
 bool isRemovableDevice(const std::string& device, const std::string& sysRoot = "/sys");
 
+// Whether the block device `device` sits on a USB bus: its disk lies under a USB
+// host's device tree in sysfs, or, for a mapped device (dm, md), a device beneath
+// it does. Unknown devices are not on USB.
+bool isUsbDevice(const std::string& device, const std::string& sysRoot = "/sys");
+
 // Unmounts the file system at `mountPoint` (without following a link there).
 // False with the system's reason in `error`.
 bool unmountVolume(const std::string& mountPoint, std::string& error);

@@ -99,6 +99,36 @@ bool nodeRemovable(const fs::path& node, const std::string& sysRoot, int depth) 
     return false;
 }
 
+// A USB host's root hub is "usbN" in the device tree; every disk behind it lies
+// below that folder, and the disk's own folder below a "block" one.
+bool underUsbHost(const fs::path& node, const std::string& sysRoot) {
+    const fs::path root = fs::weakly_canonical(sysRoot);
+    for (const fs::path& part : node.lexically_relative(root)) {
+        const std::string name = part.string();
+        if (name == "block")
+            return false;
+        if (name.size() > 3 && name.rfind("usb", 0) == 0 &&
+            std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return true;
+    }
+    return false;
+}
+
+bool nodeOnUsb(const fs::path& node, const std::string& sysRoot, int depth) {
+    if (underUsbHost(node, sysRoot))
+        return true;
+    std::error_code error;
+    fs::directory_iterator slaves(node / "slaves", error);
+    if (error || depth >= kMaxStackDepth)
+        return false;
+    for (const fs::directory_entry& slave : slaves) {
+        std::optional<fs::path> below = sysNodeOf(slave.path().filename().string(), "", sysRoot);
+        if (below && nodeOnUsb(*below, sysRoot, depth + 1))
+            return true;
+    }
+    return false;
+}
+
 // The block device a mount reads from, links resolved; empty when its source is
 // no device node (proc, tmpfs, a network share, /dev/fuse).
 std::string mountDevice(const MountEntry& entry, const std::string& sysRoot) {
@@ -148,6 +178,11 @@ std::vector<std::string> opticalDrives(const std::string& sysRoot) {
 bool isRemovableDevice(const std::string& device, const std::string& sysRoot) {
     std::optional<fs::path> node = sysNodeOf(device, "", sysRoot);
     return !node || nodeRemovable(*node, sysRoot, 0);
+}
+
+bool isUsbDevice(const std::string& device, const std::string& sysRoot) {
+    std::optional<fs::path> node = sysNodeOf(device, "", sysRoot);
+    return node && nodeOnUsb(*node, sysRoot, 0);
 }
 
 std::vector<MountedVolume> mountedVolumesFrom(const std::string& mountInfo,

@@ -23,9 +23,11 @@ class FakeSysfs {
     std::string root() const { return dir_.path().string(); }
 
     // A whole disk; no value leaves its 'removable' out.
+    // `bus`: the folders from devices/ down to the SCSI host.
     void addDisk(const std::string& name, std::optional<int> removable,
-                 const std::string& number = "", const std::string& scsiType = "0") {
-        fs::path node = dir_.path() / "devices" / "pci" / "host" / "block" / name;
+                 const std::string& number = "", const std::string& scsiType = "0",
+                 const std::string& bus = "pci/host") {
+        fs::path node = dir_.path() / "devices" / bus / "block" / name;
         fs::create_directories(node / "device");
         if (removable)
             write(node / "removable", std::to_string(*removable));
@@ -33,8 +35,8 @@ class FakeSysfs {
         link(node, name, number);
     }
     void addPartition(const std::string& disk, const std::string& name,
-                      const std::string& number = "") {
-        fs::path node = dir_.path() / "devices" / "pci" / "host" / "block" / disk / name;
+                      const std::string& number = "", const std::string& bus = "pci/host") {
+        fs::path node = dir_.path() / "devices" / bus / "block" / disk / name;
         fs::create_directories(node);
         write(node / "partition", "1");
         write(node / "removable", "0");  // the kernel's value for partitions: not the one to read
@@ -217,6 +219,24 @@ TEST(DrivesTest, RemovableFollowsTheWholeDiskAndMappedStacks) {
     EXPECT_TRUE(platform::isRemovableDevice("/dev/ztdm-8", sys.root()));  // a slave sysfs lacks
     EXPECT_TRUE(platform::isRemovableDevice("/dev/ztnothing", sys.root()));
     EXPECT_TRUE(platform::isRemovableDevice("/dev/..", sys.root()));
+}
+
+TEST(DrivesTest, UsbFollowsTheDiskAndMappedStacks) {
+    FakeSysfs sys;
+    const std::string usb = "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6";
+    sys.addDisk("ztsdu", 0, "", "0", usb);
+    sys.addPartition("ztsdu", "ztsdu1", "", usb);
+    sys.addDisk("ztsda", 0, "", "0", "pci0000:00/ata1/host0");
+    sys.addPartition("ztsda", "ztsda1", "", "pci0000:00/ata1/host0");
+    sys.addDisk("usb7", 0);  // a name is no bus
+    sys.addMapped("ztdm-0", {"ztsdu1"});
+    sys.addMapped("ztdm-1", {"ztsda1", "ztgone"});
+    const std::pair<const char*, bool> cases[] = {
+        {"/dev/ztsdu", true},   {"/dev/ztsdu1", true}, {"/dev/ztdm-0", true},
+        {"/dev/ztsda1", false}, {"/dev/ztdm-1", false}, {"/dev/usb7", false},
+        {"/dev/ztnothing", false}};
+    for (const auto& [device, onUsb] : cases)
+        EXPECT_EQ(platform::isUsbDevice(device, sys.root()), onUsb) << device;
 }
 
 TEST(DrivesTest, MappedDevicesStackedInALoopEndAsRemovable) {

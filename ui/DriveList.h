@@ -8,8 +8,10 @@
 #include <vector>
 
 struct FixedDrive {
-    std::string mountPoint;  // the drive root shown in the boxes
-    std::string device;      // the partition that holds it
+    std::string mountPoint;    // the drive root shown in the boxes
+    std::string device;        // the partition that holds it
+    bool usb = false;          // the disk is on a USB bus
+    bool holdsSystem = false;  // it holds "/", the running system
 };
 
 class DriveList {
@@ -17,7 +19,8 @@ class DriveList {
     virtual ~DriveList() = default;
     // Device paths of the optical drives, sorted.
     virtual std::vector<std::string> opticalDrives() = 0;
-    // Writable file systems of fixed disks, sorted by mount point.
+    // Writable file systems of fixed disks, sorted by mount point (the window
+    // offers them in the order drivesInOfferOrder gives).
     virtual std::vector<FixedDrive> fixedDrives() = 0;
     // The devices that hold "/", "/boot" and the user's home: never formatted.
     virtual std::vector<std::string> systemDevices() = 0;

@@ -5,6 +5,7 @@
 
 #include "store/DriveRoot.h"
 #include "ui/DialogTemplate.h"
+#include "ui/DriveOrder.h"
 
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
     : QDialog(parent), drives_(drives) {
@@ -12,6 +13,8 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
     driveList = qobject_cast<QListWidget*>(controlById(this, 1019));
+    // USB drives first, the system's last: the offer order, not the names'.
+    driveList->setSortingEnabled(false);
     // Mount points are longer than drive letters: their ends tell them apart.
     driveList->setTextElideMode(Qt::ElideLeft);
     driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -28,7 +31,7 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
 
 void DriveSelectDialog::OnInitDialog() {
     driveList->clear();
-    for (const FixedDrive& drive : drives_.fixedDrives()) {
+    for (const FixedDrive& drive : drivesInOfferOrder(drives_.fixedDrives())) {
         auto* item = new QListWidgetItem(QString::fromStdString(drive.mountPoint));
         item->setData(Qt::UserRole, QByteArray::fromStdString(drive.mountPoint));
         item->setToolTip(QString::fromStdString(drive.mountPoint + "  (" + drive.device + ")"));

@@ -76,8 +76,9 @@ void HyperlinkLabel::paint() {
         painter.fillRect(area, backgroundColour_);
     painter.setFont(font_);
     painter.setPen(pointerOver_ ? hoverColour_ : normalColour_);
-    // Centred across, from the top down.
-    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text_);
+    // Centred across, from the top down, on one line: never wrapped, so that
+    // an address is never broken up.
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text_);
 }
 
 void HyperlinkLabel::trackHover(bool pointerInside) {

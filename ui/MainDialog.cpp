@@ -1,12 +1,17 @@
 #include "ui/MainDialog.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
@@ -15,6 +20,7 @@
 #include "ui/ClickLabel.h"
 #include "ui/DialogTemplate.h"
 #include "ui/DriveList.h"
+#include "ui/DriveOrder.h"
 #include "ui/DropDownList.h"
 #include "ui/MainDialogFrontage.h"
 
@@ -32,6 +38,16 @@ namespace {
 constexpr int kImageFileRole = Qt::UserRole + 1;  // the "Image file..." item
 
 const QString kImageFileItem = QStringLiteral("Image file...");
+
+// The file a drop carries when it is one local file; empty otherwise.
+QString droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile())
+        return {};
+    return url.toLocalFile();
+}
 
 }  // namespace
 
@@ -52,6 +68,7 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
         icon.addFile(QStringLiteral(":/res/icon-%1.png").arg(size), QSize(size, size));
     buildDialog(this, mainTemplate());
     bindControls();
+    setAcceptDrops(true);
     // The progress windows are this window's, so that they take input while
     // it runs modally, and stay in front of it.
     progressDialog_.setOwner(this);
@@ -96,6 +113,8 @@ void MainDialog::bindControls() {
             [this](QTreeWidgetItem* item, int) { onGameClicked(item); });
     gameList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(gameList, &QWidget::customContextMenuRequested, this, &MainDialog::onListRightClick);
+    // The keys a file manager gives its list: Delete asks to delete, F2 renames.
+    gameList->installEventFilter(this);
     connect(linkPlaceholder_, &ClickLabel::clicked, this, &MainDialog::openWebSite);
     connect(statusLine, &ClickLabel::clicked, this, &MainDialog::onStatusLineClicked);
     driveCombo->beforePopup = [this] { fillDriveCombo(); };
@@ -189,24 +208,64 @@ void MainDialog::onSourceActivated(int index) {
         lastSource_ = index;
         return;
     }
-    const QString file = services_.chooseImageFile ? services_.chooseImageFile(this) : QString();
+    const QString file =
+        services_.chooseImageFile ? services_.chooseImageFile(this, imageFolder_) : QString();
     if (file.isEmpty()) {
         sourceCombo->setCurrentIndex(std::min(lastSource_, sourceCombo->count() - 1));
         return;
     }
+    pickImage(file);
+}
+
+void MainDialog::pickImage(const QString& file) {
     if (!imageFiles_.contains(file))
         imageFiles_ << file;
-    const QSignalBlocker blocker(sourceCombo);
-    fillSourceCombo();
-    sourceCombo->setCurrentIndex(sourceCombo->findData(file));
-    lastSource_ = sourceCombo->currentIndex();
+    imageFolder_ = QString::fromStdString(folderOfImage(file.toStdString()));
+    {
+        const QSignalBlocker blocker(sourceCombo);
+        fillSourceCombo();
+        sourceCombo->setCurrentIndex(sourceCombo->findData(file));
+        lastSource_ = sourceCombo->currentIndex();
+    }
+    const std::string current = nameEdit_->text().toStdString();
+    const std::string name = gameNameForImage(current, filledGameName_, file.toStdString());
+    if (name != current) {
+        nameEdit_->setText(QString::fromStdString(name));
+        filledGameName_ = name;
+    }
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != gameList || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete)
+        onDeleteGame();
+    else if (key == Qt::Key_F2)
+        onRenameGame();
+    else
+        return QDialog::eventFilter(watched, event);
+    return true;
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainDialog::dropEvent(QDropEvent* event) {
+    const QString file = droppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    pickImage(file);
 }
 
 void MainDialog::fillDriveCombo() {
     const QString selected = driveCombo->currentText();
     const QSignalBlocker blocker(driveCombo);
     driveCombo->clear();
-    for (const FixedDrive& drive : services_.drives->fixedDrives())
+    for (const FixedDrive& drive : drivesInOfferOrder(services_.drives->fixedDrives()))
         driveCombo->addItem(QString::fromStdString(drive.mountPoint),
                             QString::fromStdString(drive.device));
     const int index = driveCombo->findText(selected);

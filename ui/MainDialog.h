@@ -16,6 +16,7 @@
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/HyperlinkLabel.h"
+#include "ui/ImageChoice.h"
 #include "ui/Job.h"
 #include "ui/ProgressDialog.h"
 #include "ui/WindowLog.h"
@@ -51,7 +52,7 @@ class MainDialog : public QDialog {
     DropDownList* sourceCombo = nullptr;  // 1012
     QPushButton* startButton = nullptr;   // 1004
     std::string copyGameName;
-    std::string gameName = "Game1";
+    std::string gameName = kInitialGameName;
     QIcon icon;
 
     // Page and drive handling.
@@ -97,6 +98,11 @@ class MainDialog : public QDialog {
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
     void closeEvent(QCloseEvent* event) override;
+    // Delete and F2 on the list of games.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // An image file dropped onto the window becomes the source.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     class Frontage;
@@ -106,6 +112,9 @@ class MainDialog : public QDialog {
     void fillSourceCombo();
     void fillDriveCombo();
     void onSourceActivated(int index);
+    // Makes the image `file` the source, and its name the game's while the
+    // user has not typed one.
+    void pickImage(const QString& file);
     void takeControlValues();
     std::string selectedDriveRoot() const;
     std::optional<FixedDrive> fixedDriveAt(const std::string& root);
@@ -135,6 +144,8 @@ class MainDialog : public QDialog {
     QLabel* formatText_ = nullptr;           // 1035
     ClickLabel* linkPlaceholder_ = nullptr;  // 1028
     QList<QString> imageFiles_;              // chosen this session, offered again
+    QString imageFolder_;                    // where the last image chosen lies
+    std::string filledGameName_;             // the name the last image gave
     int lastSource_ = 0;
     int installResult_ = 0;  // written by the install's thread, read after it ended
     bool closing_ = false;   // the user agreed to close; waiting for the jobs to end

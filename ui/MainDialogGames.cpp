@@ -172,6 +172,9 @@ void MainDialog::copyGameJob(std::string sourceRoot, std::string name) {
 }
 
 void MainDialog::openWebSite() {
-    if (services_.openUrl)
-        services_.openUrl(services_.websiteUrl);
+    if (!services_.openUrl || services_.openUrl(services_.websiteUrl))
+        return;
+    windowFrontEnd().boxes.show("The web site " + services_.websiteUrl.toStdString() +
+                                " could not be opened: no web browser took it.\n"
+                                "Open the address in your web browser yourself.");
 }

@@ -11,6 +11,7 @@
 #include "disk/FormatCommand.h"
 #include "install/InstallCommand.h"
 #include "ui/DriveList.h"
+#include "ui/DriveOrder.h"
 #include "ui/DriveSelectDialog.h"
 #include "ui/GuiThread.h"
 #include "ui/MainDialog.h"
@@ -62,8 +63,13 @@ void MainDialog::onStart() {
             "Please choose a CD/DVD drive, or an image file through \"Image file...\".");
         return;
     }
+    if (std::optional<FixedDrive> drive = fixedDriveAt(targetRoot); drive) {
+        const std::string question = systemDriveQuestion(*drive);
+        if (!question.empty() && !frontEnd.boxes.ask(question, true))
+            return;
+    }
     if (!jobInTheWay(false).empty())
-        return;  // started while the question was open
+        return;  // started while a question was open
     startButton->setEnabled(false);
     // The job reads the boxes here: no widget is touched from its thread.
     std::vector<std::string> args{"", installSource(), targetRoot, gameName,

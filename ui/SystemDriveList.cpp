@@ -14,8 +14,10 @@ class SystemDriveList : public DriveList {
 
     std::vector<FixedDrive> fixedDrives() override {
         std::vector<FixedDrive> drives;
+        const std::string system = platform::deviceHolding("/");
         for (const platform::MountedVolume& volume : platform::fixedVolumes())
-            drives.push_back({volume.mountPoint, volume.device});
+            drives.push_back({volume.mountPoint, volume.device, platform::isUsbDevice(volume.device),
+                              !system.empty() && volume.device == system});
         return drives;
     }
 

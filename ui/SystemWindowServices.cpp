@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QUrl>
 
+#include "zt_version.h"
+
 #include "platform/Drives.h"
 #include "ui/BoxPresenter.h"
 #include "ui/DriveList.h"
@@ -21,12 +23,12 @@ SystemWindowServices::SystemWindowServices()
     services.volumes = volumes.get();
     services.execDialog = [](QDialog& dialog) { return dialog.exec(); };
     services.execMenu = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
-    services.chooseImageFile = [](QWidget* parent) {
+    services.chooseImageFile = [](QWidget* parent, const QString& folder) {
         return QFileDialog::getOpenFileName(
-            parent, QStringLiteral("Image file"), QString(),
+            parent, QStringLiteral("Image file"), folder,
             QStringLiteral("Disc images (*.iso *.img *.bin *.cue);;All files (*)"));
     };
-    services.openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    services.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
     services.canWriteDevice = platform::canOpenForWriting;
     services.websiteUrl = QStringLiteral(ZT_WEBSITE_URL);
 }

@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     services.boxes = &boxes;
     services.volumes = &volumes;
     services.execDialog = [](QDialog&) { return 0; };
-    services.chooseImageFile = [&](QWidget*) {
+    services.chooseImageFile = [&](QWidget*, const QString&) {
         return argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     };
 

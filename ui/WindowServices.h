@@ -30,10 +30,11 @@ struct WindowServices {
     std::function<int(QDialog&)> execDialog;
     // Pops a menu up at a screen position; the chosen action or null.
     std::function<QAction*(QMenu&, const QPoint&)> execMenu;
-    // Asks for a disc image file; empty when the user cancels.
-    std::function<QString(QWidget*)> chooseImageFile;
-    // Opens an address with the user's default handler.
-    std::function<void(const QString&)> openUrl;
+    // Asks for a disc image file, starting in `folder` (empty: the platform's
+    // choice); empty when the user cancels.
+    std::function<QString(QWidget*, const QString& folder)> chooseImageFile;
+    // Opens an address with the user's default handler; false when none took it.
+    std::function<bool(const QString&)> openUrl;
     // Whether this process may write to a device; false with the reason and
     // whether it was a matter of permission.
     std::function<bool(const std::string& device, bool& denied, std::string& error)> canWriteDevice;

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -13,7 +16,10 @@
 #include "WindowDoubles.h"
 #include "ui/ClickLabel.h"
 #include "ui/DialogTemplate.h"
+#include "ui/DriveOrder.h"
+#include "ui/DriveSelectDialog.h"
 #include "ui/DropDownList.h"
+#include "zt_version.h"
 
 namespace {
 
@@ -103,19 +109,59 @@ TEST_F(MainDialogTest, ImageFileItemPutsTheChosenFileIntoTheBox) {
     drives.optical = {"/dev/sr0"};
     drives.fixed = {{g.root(), "/dev/sdg1"}};
     MainDialog& window = open();
+    auto* name = window.findChild<QLineEdit*>("c1005");
     imageFile = "/images/game.iso";
     chooseInPopup(window.sourceCombo, 1);
     EXPECT_EQ(items(window.sourceCombo),
               QStringList({"/dev/sr0", "/images/game.iso", "Image file..."}));
     EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
-    // Cancelling the file dialog keeps what was selected.
+    EXPECT_EQ(name->text(), "game");  // the initial "Game1" gives way to the file's name
+    // Cancelling the file dialog keeps what was selected; it opened where the
+    // last image lies.
     imageFile.clear();
     chooseInPopup(window.sourceCombo, 2);
     EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
+    EXPECT_EQ(imageFolders, std::vector<std::string>({"", "/images"}));
     // A rescan keeps the chosen file.
     window.sourceCombo->showPopup();
     window.sourceCombo->hidePopup();
     EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
+
+    // An image file dropped onto the window becomes the source; a folder does not.
+    const std::string dropped = g.root() + "Moon Base.iso";
+    writeBytes(dropped, {0});
+    for (const std::string& path : {g.root(), dropped}) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        EXPECT_EQ(enter.isAccepted(), path == dropped) << path;
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &drop);
+    }
+    EXPECT_EQ(window.sourceCombo->currentText().toStdString(), dropped);
+    EXPECT_EQ(name->text(), "Moon Base");
+}
+
+TEST_F(MainDialogTest, UsbDrivesComeFirstAndTheSystemsDriveAsksBeforeAnInstall) {
+    drives.optical = {"/dev/sr0"};
+    drives.fixed = {{g.root(), "/dev/sda2", false, true}, {k.root(), "/dev/sdk1", true}};
+    MainDialog& window = open();
+    const QStringList offered{QString::fromStdString(k.root()), QString::fromStdString(g.root())};
+    EXPECT_EQ(items(window.driveCombo), offered);
+    EXPECT_EQ(window.targetRoot, k.root());
+    DriveSelectDialog dialog(drives);
+    ASSERT_EQ(dialog.driveList->count(), 2);
+    EXPECT_EQ(dialog.driveList->item(0)->text(), offered[0]);
+
+    chooseInPopup(window.driveCombo, 1);
+    boxes.answers = {true};  // "Start Install?"; the next question is answered No
+    QTest::mouseClick(window.startButton, Qt::LeftButton);
+    EXPECT_EQ(boxes.questions,
+              std::vector<std::string>({"Start Install?", systemDriveQuestion(drives.fixed[0])}));
+    EXPECT_TRUE(boxes.defaultNoFlags.back());
+    EXPECT_FALSE(window.jobRunning());
+    EXPECT_TRUE(window.isEnabled());
 }
 
 TEST_F(MainDialogTest, WithoutAFixedDriveEveryCommandSaysSo) {
@@ -235,4 +281,14 @@ TEST_F(MainDialogTest, TheLinkAndItsPlaceholderOpenTheWebSite) {
     ASSERT_GT(placeholder->width(), 150);
     QTest::mouseClick(placeholder, Qt::LeftButton, {}, QPoint(placeholder->width() - 2, 2));
     EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // No browser takes the address: a box says so.
+    browserOpens = false;
+    QTest::mousePress(label, Qt::LeftButton, {}, QPoint(10, 5));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].find("https://tarnwick.example/ could not be opened"),
+              std::string::npos);
+    // The program's own address fits the label on its one line.
+    EXPECT_LE(QFontMetrics(window.link.font()).horizontalAdvance(ZT_WEBSITE_URL), 150);
 }

@@ -118,8 +118,14 @@ class WindowTest : public ::testing::Test {
             }
             return chosen;
         };
-        s.chooseImageFile = [this](QWidget*) { return imageFile; };
-        s.openUrl = [this](const QString& url) { opened.push_back(url.toStdString()); };
+        s.chooseImageFile = [this](QWidget*, const QString& folder) {
+            imageFolders.push_back(folder.toStdString());
+            return imageFile;
+        };
+        s.openUrl = [this](const QString& url) {
+            opened.push_back(url.toStdString());
+            return browserOpens;
+        };
         s.canWriteDevice = [this](const std::string&, bool& denied, std::string& error) {
             denied = writeDenied;
             if (writeDenied)
@@ -154,7 +160,9 @@ class WindowTest : public ::testing::Test {
     std::string menuChoice;
     std::vector<std::string> menuTexts;
     QString imageFile;
+    std::vector<std::string> imageFolders;  // where each file dialog opened
     std::vector<std::string> opened;
+    bool browserOpens = true;
     bool writeDenied = false;
     CopyServices copyServices = systemCopyServices();
     std::unique_ptr<InstallerApp> app;

@@ -75,7 +75,8 @@ TEST_F(WindowGamesTest, DeleteAsksThenRemovesTheGameAndListsAgain) {
 
     select(window, "Alpha");
     boxes.answers = {true};
-    command(window, "Delete");
+    QTest::keyClick(window.gameList, Qt::Key_Delete);  // the key asks as the menu does
+    EXPECT_EQ(boxes.questions, std::vector<std::string>(2, "Delete Game Alpha?"));
     EXPECT_EQ(h.names(), std::vector<std::string>({"Beta"}));
     EXPECT_EQ(listed(window), QStringList({"Beta"}));
     EXPECT_FALSE(std::filesystem::exists(h.part("Alpha", "SLUS_000.01", 0)));
@@ -117,7 +118,7 @@ TEST_F(WindowGamesTest, RenameMovesThePartsAndKeepsTheNameRules) {
     select(window, "Alpha");
     const QString longest(31, 'y');
     renameTo(longest);
-    command(window, "Rename");
+    QTest::keyClick(window.gameList, Qt::Key_F2);  // the key renames as the menu does
     EXPECT_EQ(h.names(), std::vector<std::string>({longest.toStdString(), "Beta"}));
     EXPECT_EQ(listed(window), QStringList({longest, "Beta"}));
     EXPECT_TRUE(std::filesystem::exists(h.part(longest.toStdString(), "SLUS_000.01", 1)));

@@ -1,0 +1,96 @@
+// What the window decides, without a window: which drives it offers first,
+// what it makes of a chosen image, and the boxes it writes to its log.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "ScriptedFrontEnd.h"
+#include "TempDir.h"
+#include "ui/DriveOrder.h"
+#include "ui/ImageChoice.h"
+#include "ui/LoggedBoxes.h"
+
+namespace {
+
+std::vector<std::string> mountPoints(const std::vector<FixedDrive>& drives) {
+    std::vector<std::string> points;
+    for (const FixedDrive& drive : drives)
+        points.push_back(drive.mountPoint);
+    return points;
+}
+
+}  // namespace
+
+TEST(DriveOrderTest, UsbFirstSystemLastOtherwiseAsGiven) {
+    const FixedDrive root{"/", "/dev/sda2", false, true};
+    const FixedDrive data{"/data", "/dev/sda3"};
+    const FixedDrive other{"/mnt/b", "/dev/sdb1"};
+    const FixedDrive usbA{"/media/a", "/dev/sdc1", true};
+    const FixedDrive usbB{"/media/b", "/dev/sdd1", true};
+    const FixedDrive usbSystem{"/", "/dev/sde1", true, true};  // a system started from USB
+    const struct {
+        std::vector<FixedDrive> given;
+        std::vector<std::string> offered;
+    } cases[] = {
+        {{root, data, usbB, other, usbA}, {"/media/b", "/media/a", "/data", "/mnt/b", "/"}},
+        {{root, data}, {"/data", "/"}},
+        {{usbSystem, usbA}, {"/media/a", "/"}},
+        {{}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mountPoints(drivesInOfferOrder(c.given)), c.offered);
+    EXPECT_EQ(systemDriveQuestion(root),
+              "The drive / is not a USB drive: it holds the running system.\nInstall anyway?");
+    EXPECT_EQ(systemDriveQuestion(usbA), "");
+    EXPECT_EQ(systemDriveQuestion(data), "");
+}
+
+TEST(ImageChoiceTest, TheImageNamesTheGameUntilTheUserTypesOne) {
+    const std::string longName(40, 'n');
+    const std::string accented = std::string(30, 'a') + "\xC3\xA9";  // 32 bytes, é at the end
+    const struct {
+        const char* current;
+        std::string lastFilled;
+        std::string image;
+        std::string expected;
+    } cases[] = {
+        {"Game1", "", "/images/Space Race.iso", "Space Race"},
+        {"Space Race", "Space Race", "/images/Moon.v2.img", "Moon.v2"},  // filled before
+        {"My Game", "Space Race", "/images/Moon.iso", "My Game"},        // typed by the user
+        {"", "", "/images/Moon.iso", ""},                                // emptied by the user
+        {"Game1", "", "/images/" + longName + ".iso", std::string(31, 'n')},
+        {"Game1", "", "/images/" + accented + ".iso", std::string(30, 'a')},
+        {"Game1", "", "/images/", "Game1"},  // no file name
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(gameNameForImage(c.current, c.lastFilled, c.image), c.expected) << c.image;
+    EXPECT_EQ(folderOfImage("/images/discs/Moon.iso"), "/images/discs");
+}
+
+TEST(LoggedBoxesTest, EveryBoxAndAnswerGoesToTheLog) {
+    TempDir dir;
+    const std::string path = dir.file("window.log");
+    {
+        WindowLog log(path, false);
+        ScriptedBoxes shown;
+        shown.answers = {true};
+        LoggedBoxes boxes(shown, log);
+        boxes.show("Format Failed!!");
+        EXPECT_TRUE(boxes.ask("\nThe job is not complete,Exit?\n", true));
+        EXPECT_FALSE(boxes.ask("Two lines,\n\nthe second here", true));
+        EXPECT_EQ(shown.shown, std::vector<std::string>{"Format Failed!!"});
+        EXPECT_EQ(shown.questions.size(), 2u);
+    }
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(),
+              "Box: Format Failed!!\n"
+              "Question: The job is not complete,Exit?\n"
+              "Answer: Yes\n"
+              "Question: Two lines,\n"
+              "\n"
+              "          the second here\n"
+              "Answer: No\n");
+}

@@ -1,0 +1,27 @@
+#include "ui/DriveOrder.h"
+
+#include <algorithm>
+
+namespace {
+
+int offerRank(const FixedDrive& drive) {
+    if (drive.holdsSystem)
+        return 2;
+    return drive.usb ? 0 : 1;
+}
+
+}  // namespace
+
+std::vector<FixedDrive> drivesInOfferOrder(std::vector<FixedDrive> drives) {
+    std::stable_sort(drives.begin(), drives.end(), [](const FixedDrive& a, const FixedDrive& b) {
+        return offerRank(a) < offerRank(b);
+    });
+    return drives;
+}
+
+std::string systemDriveQuestion(const FixedDrive& drive) {
+    if (!drive.holdsSystem)
+        return {};
+    return "The drive " + drive.mountPoint +
+           " is not a USB drive: it holds the running system.\nInstall anyway?";
+}

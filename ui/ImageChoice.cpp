@@ -1,0 +1,34 @@
+#include "ui/ImageChoice.h"
+
+#include <filesystem>
+
+#include "store/GameEntry.h"
+
+namespace {
+
+// The longest start of `text` of at most `limit` bytes that ends on a whole
+// UTF-8 character.
+std::string cutToBytes(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+}  // namespace
+
+std::string gameNameForImage(const std::string& current, const std::string& lastFilled,
+                             const std::string& imagePath) {
+    if (current != kInitialGameName && (lastFilled.empty() || current != lastFilled))
+        return current;
+    const std::string name = std::filesystem::path(imagePath).stem().string();
+    if (name.empty())
+        return current;
+    return cutToBytes(name, entry_layout::kDisplayNameSize - 1);
+}
+
+std::string folderOfImage(const std::string& imagePath) {
+    return std::filesystem::path(imagePath).parent_path().string();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// What the window makes of a disc image file the user picked, through the
+// file dialog or by dropping it onto the window. No toolkit.
+
+#include <string>
+
+// The name the window starts with in its game name box.
+inline constexpr const char* kInitialGameName = "Game1";
+
+// The game name after the image at `imagePath` was picked: the file's name
+// without its last extension, cut to the 31 bytes a game name holds, while
+// `current` is still the initial name or the one an earlier image gave
+// (`lastFilled`); otherwise what the user typed stays.
+std::string gameNameForImage(const std::string& current, const std::string& lastFilled,
+                             const std::string& imagePath);
+
+// The folder the file dialog opens in after `imagePath` was picked.
+std::string folderOfImage(const std::string& imagePath);

@@ -1,0 +1,22 @@
+#pragma once
+// Message boxes that also go to the window's log, with the answer to each
+// question: the log then tells what a person saw during a job. No toolkit.
+
+#include <string>
+
+#include "store/FrontEnd.h"
+#include "ui/WindowLog.h"
+
+class LoggedBoxes : public MessageBoxes {
+  public:
+    LoggedBoxes(MessageBoxes& boxes, WindowLog& log) : boxes_(boxes), log_(log) {}
+    void show(const std::string& text) override;
+    bool ask(const std::string& text, bool defaultNo = false) override;
+
+  private:
+    // Writes `text` line by line, the first after `label`, the others indented.
+    void write(const std::string& label, const std::string& text);
+
+    MessageBoxes& boxes_;
+    WindowLog& log_;
+};
