@@ -122,6 +122,23 @@ bool isRemovableDevice(const std::string& device, const std::string&) {
     return letter == 0 || GetDriveTypeW(rootOf(letter).c_str()) == DRIVE_REMOVABLE;
 }
 
+bool isUsbDevice(const std::string& device, const std::string&) {
+    const char letter = letterOf(device);
+    const std::string path = letter != 0 ? deviceOf(letter) : device;
+    HANDLE handle = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    STORAGE_DEVICE_DESCRIPTOR descriptor{};
+    const bool known = control(handle, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                               &descriptor, sizeof descriptor);
+    CloseHandle(handle);
+    return known && descriptor.BusType == BusTypeUsb;
+}
+
 bool unmountVolume(const std::string& mountPoint, std::string& error) {
     const char letter = letterOf(mountPoint);
     if (letter == 0) {
