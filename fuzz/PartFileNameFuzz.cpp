@@ -17,10 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     const std::string id =
         part->gameId +
-        (part->staged && name.find('~') != std::string::npos ? kInstallStagingSuffix : "");
+        (part->staged && name.find('~') != std::string::npos ? kStagingSuffix : "");
     std::string rebuilt = *partFilePath("zt." + part->hash + "." + id, part->index);
     if (part->staged && name.find('~') == std::string::npos)
-        rebuilt += kCopyStagingSuffix;
+        rebuilt += kFormerCopyStagingSuffix;
     if (rebuilt != name || name.find('/') != std::string::npos)
         __builtin_trap();
     return 0;

@@ -15,6 +15,7 @@
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
+#include "store/GameReplacement.h"
 #include "store/GameTable.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
@@ -25,9 +26,6 @@
 namespace {
 
 constexpr std::size_t kMaxNameLength = entry_layout::kDisplayNameSize - 1;
-// New parts that would take the names of the files of the game they replace
-// are written under a staging suffix and renamed once that game left the table.
-constexpr const char* kStagingSuffix = kInstallStagingSuffix;
 constexpr const char* kCancelled = "The install was cancelled; the drive is unchanged\n";
 
 // What went wrong with a table write, with the system's reason.
@@ -80,38 +78,19 @@ std::uint64_t sizeOfFiles(const std::set<std::string>& paths) {
     return total;
 }
 
-// The existing part files of the given records.
-std::set<std::string> existingFilesOf(const std::string& root,
-                                      const std::vector<GameEntry>& records) {
-    std::set<std::string> files;
-    for (const GameEntry& record : records) {
-        for (const std::string& path : partFilesOf(root, record).paths) {
-            std::error_code error;
-            if (std::filesystem::is_regular_file(path, error))
-                files.insert(path);
-        }
-    }
-    return files;
+// Says that the table without the older game could not be put in place.
+void formerNotDropped(const RewriteResult& removed, const std::string& root, FrontEnd& ui) {
+    ui.status.setText("config file error\n");
+    const bool unchanged = removed.status != RewriteResult::Status::NotFlushed;
+    ui.boxes.show(tableProblem(removed, tablePath(root)) +
+                  (unchanged ? "; the drive is unchanged\n" : "\n"));
 }
 
-std::function<RecordDecision(const GameEntry&)> dropNamed(const std::string& name) {
-    return [name](const GameEntry& entry) {
-        return entry.DisplayName() == name ? RecordDecision::Drop : RecordDecision::Keep;
-    };
-}
-
-// Deletes the part files of records that the table no longer lists, except
-// the files the new install has just written under the same names; says
-// which could not be deleted.
-void removeDroppedFiles(const std::string& root, const std::vector<GameEntry>& dropped,
-                        const std::set<std::string>& keep, MessageBoxes& boxes) {
+// Says which files of the former game could not be deleted.
+void showUnremoved(const std::vector<std::string>& unremoved, MessageBoxes& boxes) {
     std::string failed;
-    for (const GameEntry& record : dropped) {
-        for (const std::string& path : partFilesOf(root, record).paths) {
-            if (keep.count(path) == 0 && !platform::removeFile(path))
-                failed += "\n" + path + ": " + platform::lastErrorText();
-        }
-    }
+    for (const std::string& problem : unremoved)
+        failed += "\n" + problem;
     if (!failed.empty())
         boxes.show("These files of the former game could not be removed:" + failed + "\n");
 }
@@ -208,32 +187,22 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         ui_.boxes.show(tableNotReadText(table, contents) + "\n");
         return 0;
     }
-    std::vector<GameEntry> older;
-    std::set<std::string> keptFiles;
-    for (const GameEntry& record : contents.records) {
-        if (record.DisplayName() == name) {
-            older.push_back(record);
-        } else {
-            for (const std::string& path : partFilesOf(root, record).paths)
-                keptFiles.insert(path);
-        }
-    }
-    std::set<std::string> newFiles;
+    std::vector<std::string> newPaths;
     for (int i = 0; i < partsNeeded; ++i)
-        newFiles.insert(*partFilePath(prefix, i));
-    for (const std::string& path : newFiles) {
-        if (keptFiles.count(path) != 0) {
-            ui_.boxes.show("The file " + path + " belongs to another game on the drive\n");
-            return 0;
-        }
+        newPaths.push_back(*partFilePath(prefix, i));
+    GameReplacement replacement(root, name, contents.records, newPaths);
+    const std::string owned = replacement.partOwnedByKeptGame();
+    if (!owned.empty()) {
+        ui_.boxes.show("The file " + owned + " belongs to another game on the drive\n");
+        return 0;
     }
     // Every question is asked before anything changes; one No ends the install.
-    for (std::size_t i = 0; i < older.size(); ++i) {
+    for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
         if (!ui_.boxes.ask("File " + name + " already exist,Continue?", false))
             return 0;
     }
 
-    const std::set<std::string> oldFiles = existingFilesOf(root, older);
+    const std::set<std::string> oldFiles = replacement.replacedFiles();
     const std::uint64_t imageBytes = std::uint64_t(disc.sectorCount) * DiscSource::kSectorSize;
     const std::optional<std::uint64_t> free = freeSpace_(root);
     if (!free) {
@@ -244,11 +213,11 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     // a stopped install: their room counts as free.
     std::set<std::string> leftOver;
     for (int i = 0; i < kMaxParts; ++i) {
-        for (const std::string& path :
-             {*partFilePath(prefix, i), *partFilePath(prefix + kStagingSuffix, i)}) {
-            if (oldFiles.count(path) == 0 && keptFiles.count(path) == 0 &&
-                platform::regularFileSize(path))
-                leftOver.insert(path);
+        const std::string path = *partFilePath(prefix, i);
+        for (const std::string& file : {path, stagedPartPath(path)}) {
+            if (oldFiles.count(file) == 0 && !replacement.keptOwns(file) &&
+                platform::regularFileSize(file))
+                leftOver.insert(file);
         }
     }
     const std::uint64_t room = *free + sizeOfFiles(leftOver);
@@ -261,42 +230,32 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     }
 
     // The leftovers go before anything is written, as the room check assumes.
-    const std::string stagedPrefix = prefix + kStagingSuffix;
     for (const std::string& path : leftOver)
         platform::removeFile(path);
-
-    Job job{root, name, {}, false};
-    if (!older.empty() && imageBytes > room) {
-        // Only the room of the older installation makes the new one fit: it
-        // goes first, as the user agreed, its files once no record names them.
-        if (!dropRecords(job))
-            return 0;
-        job.formerGone = true;
-    } else {
-        // The older installation stays whole until the table no longer lists
-        // it; new parts that would take its files' names are staged.
-        for (const std::string& path : oldFiles) {
-            if (newFiles.count(path) != 0)
-                job.writePrefix = stagedPrefix;
-        }
-    }
-    if (job.writePrefix.empty())
-        job.writePrefix = prefix;
+    // Only the room of the older installation makes the new one fit: it goes
+    // first, as the user agreed, its files once no record names them.
+    if (!replacement.replaced().empty() && imageBytes > room && !makeRoom(replacement, root))
+        return 0;
 
     SplitImageWriter writer(ui_, parts_);
     int partCount = 0;
-    bool copied = writer.copy(disc, job.writePrefix, partCount);
+    auto partName = [&replacement](int index) -> std::optional<std::string> {
+        if (index < 0 || static_cast<std::size_t>(index) >= replacement.partPaths().size())
+            return std::nullopt;
+        return replacement.writePath(static_cast<std::size_t>(index));
+    };
+    bool copied = writer.copy(disc, partName, prefix, partCount);
     source.close();
     if (!copied) {
         parts_.removeAll();
         if (ui_.progress.cancelRequested()) {
-            if (job.formerGone) {
+            if (replacement.formerGone()) {
                 ui_.boxes.show("The former game " + name +
                                " was removed to make room; the install was cancelled\n");
             } else {
                 ui_.status.setText(kCancelled);
             }
-        } else if (job.formerGone) {
+        } else if (replacement.formerGone()) {
             ui_.boxes.show("The former game " + name +
                            " was removed to make room; the install failed\n");
         }
@@ -307,69 +266,62 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     if (!added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
                         static_cast<std::uint8_t>(partCount & 0x0F), ui_.out)) {
         ui_.status.setText("config file error\n");
-        return abandon(job, "The game could not be recorded");
+        return abandon(replacement, name, "The game could not be recorded");
     }
-    // The parts' names reach the device before the table may name them.
-    if (!platform::syncFolder(root))
-        return abandon(job, "Cannot write data! " + root + ": " + platform::lastErrorText());
-
-    if (job.writePrefix != prefix) {
-        // The older game leaves the table, then its files go, then the new
-        // parts take their names: at every moment the table names either the
-        // old game with its own files or nothing.
-        if (!dropRecords(job)) {
-            parts_.removeAll();
-            return 0;
-        }
-        job.formerGone = true;
-        for (int i = 0; i < partCount; ++i) {
-            std::string from = *partFilePath(job.writePrefix, i);
-            std::string to = *partFilePath(prefix, i);
-            // The folder is flushed once all are moved.
-            if (platform::replaceFile(from, to) == platform::Replacement::Failed) {
-                return abandon(job, "Cannot write file " + to + ": " + platform::lastErrorText());
-            }
-            parts_.createdParts[static_cast<std::size_t>(i)] = to;
-        }
-        if (!platform::syncFolder(root))
-            return abandon(job, "Cannot write data! " + root + ": " + platform::lastErrorText());
-    }
-
-    // The new record replaces every older one of the same name in one atomic
-    // table write; until then the drive lists what it listed before.
-    RewriteResult result = rewriteTable(root, dropNamed(name), added.entries());
-    if (!result.replaced()) {
-        ui_.status.setText("config file error\n");
-        if (result.status != RewriteResult::Status::NotFlushed)
-            return abandon(job, tableProblem(result, table));
-        parts_.clear();  // the table names them now
-        ui_.boxes.show(tableProblem(result, table) + "\n");
-        return 0;
-    }
-    parts_.clear();
-    removeDroppedFiles(root, result.dropped, newFiles, ui_.boxes);
-    ui_.out << "copy finished\n";
-    return 1;
+    return finish(replacement, name, added.entries().front());
 }
 
-bool InstallCommand::dropRecords(Job& job) {
-    RewriteResult removed = rewriteTable(job.root, dropNamed(job.name));
+int InstallCommand::finish(GameReplacement& replacement, const std::string& name,
+                           const GameEntry& added) {
+    const std::string& root = replacement.root();
+    const std::string table = tablePath(root);
+    ReplacementResult result = replacement.finish(added);
+    showUnremoved(result.unremoved, ui_.boxes);
+    switch (result.step) {
+        case ReplacementResult::Step::Done:
+            parts_.clear();
+            ui_.out << "copy finished\n";
+            return 1;
+        case ReplacementResult::Step::NotFlushed:
+        case ReplacementResult::Step::RenamedNotFlushed:
+            return abandon(replacement, name, "Cannot write data! " + root + ": " + result.reason);
+        case ReplacementResult::Step::FormerNotDropped:
+            formerNotDropped(result.table, root, ui_);
+            parts_.removeAll();
+            return 0;
+        case ReplacementResult::Step::NotRenamed:
+            return abandon(replacement, name,
+                           "Cannot write file " + result.to + ": " + result.reason);
+        case ReplacementResult::Step::TableNotWritten:
+            break;
+    }
+    ui_.status.setText("config file error\n");
+    if (result.table.status != RewriteResult::Status::NotFlushed)
+        return abandon(replacement, name, tableProblem(result.table, table));
+    parts_.clear();  // the table names them now
+    ui_.boxes.show(tableProblem(result.table, table) + "\n");
+    return 0;
+}
+
+bool InstallCommand::makeRoom(GameReplacement& replacement, const std::string& root) {
+    std::vector<std::string> unremoved;
+    RewriteResult removed = replacement.makeRoom(unremoved);
     if (!removed.replaced()) {
-        ui_.status.setText("config file error\n");
-        const bool unchanged = removed.status != RewriteResult::Status::NotFlushed;
-        ui_.boxes.show(tableProblem(removed, tablePath(job.root)) +
-                       (unchanged ? "; the drive is unchanged\n" : "\n"));
+        formerNotDropped(removed, root, ui_);
         return false;
     }
-    removeDroppedFiles(job.root, removed.dropped, {}, ui_.boxes);
+    showUnremoved(unremoved, ui_.boxes);
     return true;
 }
 
-int InstallCommand::abandon(const Job& job, const std::string& why) {
-    parts_.removeAll();
+int InstallCommand::abandon(const GameReplacement& replacement, const std::string& name,
+                            const std::string& why) {
+    parts_.currentPartFile.abandon();
+    parts_.clear();
+    replacement.discardNewParts();
     std::string text = why + "; its copied files were removed";
-    if (job.formerGone)
-        text += ", and the former game " + job.name + " is gone";
+    if (replacement.formerGone())
+        text += ", and the former game " + name + " is gone";
     ui_.boxes.show(text + "\n");
     return 0;
 }

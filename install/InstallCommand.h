@@ -13,6 +13,9 @@
 #include "install/PartsInProgress.h"
 #include "store/FrontEnd.h"
 
+class GameReplacement;
+struct GameEntry;
+
 class InstallCommand {
   public:
     static constexpr const char* kUsage =
@@ -34,17 +37,13 @@ class InstallCommand {
     PartsInProgress& parts() { return parts_; }
 
   private:
-    struct Job {
-        std::string root;
-        std::string name;
-        std::string writePrefix;  // where the parts are written: final or staged names
-        bool formerGone = false;  // the older game of the name has left the drive
-    };
-    // Drops the records of the job's name from the table, then their files;
-    // says why when the table cannot be replaced.
-    bool dropRecords(Job& job);
+    // Puts the game in place of the older one and records it; says what failed.
+    int finish(GameReplacement& replacement, const std::string& name, const GameEntry& added);
+    // Removes the older game before the copy, when only its room lets the new one fit.
+    bool makeRoom(GameReplacement& replacement, const std::string& root);
     // Removes the copied parts and says why, and whether the former game is gone. Returns 0.
-    int abandon(const Job& job, const std::string& why);
+    int abandon(const GameReplacement& replacement, const std::string& name,
+                const std::string& why);
 
     FrontEnd& ui_;
     DiscOpener opener_;

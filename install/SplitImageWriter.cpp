@@ -40,6 +40,12 @@ bool SplitImageWriter::fail(const char* status, const char* box, const std::stri
 }
 
 bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int& partCount) {
+    return copy(
+        disc, [&prefix](int index) { return partFilePath(prefix, index); }, prefix, partCount);
+}
+
+bool SplitImageWriter::copy(const DiscInfo& disc, const PartName& partName,
+                            const std::string& shown, int& partCount) {
     partCount = 0;
     if (disc.source == nullptr)
         return false;
@@ -72,14 +78,14 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int
             if (!part.close()) {
                 return fail("Cannot write data", "Cannot write data!", problem(part.path()));
             }
-            std::optional<std::string> path = partFilePath(prefix, partCount);
+            std::optional<std::string> path = partName(partCount);
             const std::int64_t partSectors =
                 std::min<std::int64_t>(kPartSectors, std::int64_t{sectors} - lba);
             bool opened = path && part.open(*path, std::uint64_t(partSectors) * 2048);
-            ui_.progress.setText("Installing " + path.value_or(prefix));
+            ui_.progress.setText("Installing " + path.value_or(shown));
             if (!opened)
                 return fail("\nCannot write file\n", "Cannot write file",
-                            problem(path.value_or(prefix)));
+                            problem(path.value_or(shown)));
             parts_.createdParts.push_back(*path);
             ++partCount;
             partDue = false;

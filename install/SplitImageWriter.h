@@ -4,6 +4,8 @@
 // the user cancels, and listing every file it creates.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "install/DiscInfo.h"
@@ -22,6 +24,13 @@ class SplitImageWriter {
     // written and the last part closed. `partCount` is the number of part
     // files created, whatever the result; they stay listed in createdParts.
     bool copy(const DiscInfo& disc, const std::string& prefix, int& partCount);
+
+    // The name of part `index`; none when the index is past the last part name.
+    using PartName = std::function<std::optional<std::string>(int index)>;
+    // The same, with each part's file named by `partName`; `shown` stands for
+    // a part that has no name.
+    bool copy(const DiscInfo& disc, const PartName& partName, const std::string& shown,
+              int& partCount);
 
   private:
     // The box shows its text, then `detail` (the file and the system's reason) on a line of its

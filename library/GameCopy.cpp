@@ -14,6 +14,7 @@
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
+#include "store/GameReplacement.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
@@ -30,27 +31,13 @@ std::string targetNotWritten(const std::string& root, const RewriteResult& resul
     return "The game table " + tablePath(root) + " of the target drive cannot be written (" +
            result.error + "); nothing was copied.";
 }
-// Suffix of a part copied beside a replaced game's file of the same name;
-// it takes that file's place once the new table is in place.
-const char* kPendingSuffix = kCopyStagingSuffix;
-
 // How one part reaches the target.
 struct PartPlan {
     std::string source;
     std::uint64_t size = 0;
     std::string target;        // the part's final name
-    std::string writeTo;       // target, or target + ".new" while a replaced game owns target
     bool removeFirst = false;  // a leftover file that no record owns sits at target
 };
-
-std::set<std::string> pathsOf(const std::string& root, const std::vector<GameEntry>& records) {
-    std::set<std::string> paths;
-    for (const GameEntry& entry : records) {
-        for (const std::string& path : partFilesOf(root, entry).paths)
-            paths.insert(path);
-    }
-    return paths;
-}
 
 bool pathTaken(const std::string& path) {
     std::error_code error;
@@ -154,31 +141,23 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         frontEnd.boxes.show(notReadable(targetRoot, targetTable));
         return CopyGameResult::Failed;
     }
-    std::vector<GameEntry> kept;
-    std::vector<GameEntry> replaced;
-    for (const GameEntry& entry : targetTable.records) {
-        if (!hasName(entry, name)) {
-            kept.push_back(entry);
-            continue;
-        }
+    const std::vector<std::string> targetPaths = partFilesOf(targetRoot, source).paths;
+    GameReplacement replacement(targetRoot, name, targetTable.records, targetPaths);
+    for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
         if (!frontEnd.boxes.ask("The folder already have game " + name + " ,Continue?")) {
             return CopyGameResult::Declined;
         }
-        replaced.push_back(entry);
     }
 
     // Plan each part: its source must be there, and its target name must not
     // belong to a game the target keeps.
-    const std::set<std::string> keptPaths = pathsOf(targetRoot, kept);
-    const std::set<std::string> replacedPaths = pathsOf(targetRoot, replaced);
-    const std::vector<std::string> targetPaths = partFilesOf(targetRoot, source).paths;
     std::vector<PartPlan> plans;
     std::uint64_t totalBytes = 0;
     std::uint64_t freedBytes = 0;
     for (std::size_t i = 0; i < sourceFiles.paths.size(); ++i) {
         PartPlan plan;
         plan.source = sourceFiles.paths[i];
-        plan.target = plan.writeTo = targetPaths[i];
+        plan.target = targetPaths[i];
         std::optional<std::uint64_t> size = platform::regularFileSize(plan.source);
         if (!size) {
             frontEnd.boxes.show("The part file " + plan.source + " of game " + name +
@@ -187,16 +166,13 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         }
         plan.size = *size;
         totalBytes += plan.size;
-        if (keptPaths.count(plan.target) != 0) {
+        if (replacement.keptOwns(plan.target)) {
             frontEnd.boxes.show(
                 "The file " + plan.target +
                 " belongs to another game on the target drive; nothing was copied.");
             return CopyGameResult::FileOwned;
         }
-        if (replacedPaths.count(plan.target) != 0) {
-            // The replaced game keeps its file until the new table is in place.
-            plan.writeTo = plan.target + kPendingSuffix;
-        } else if (pathTaken(plan.target)) {
+        if (!replacement.replacedOwns(plan.target) && pathTaken(plan.target)) {
             // Left over from an earlier failed install or copy: no record owns it.
             plan.removeFirst = true;
             freedBytes += platform::regularFileSize(plan.target).value_or(0);
@@ -205,10 +181,8 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     }
     // The replaced games' files, which the user agreed to lose.
     std::uint64_t replacedBytes = 0;
-    for (const std::string& path : replacedPaths) {
-        if (keptPaths.count(path) == 0)
-            replacedBytes += platform::regularFileSize(path).value_or(0);
-    }
+    for (const std::string& path : replacement.replacedFiles())
+        replacedBytes += platform::regularFileSize(path).value_or(0);
     bool makeRoomFirst = false;
     if (std::optional<std::uint64_t> available = services.availableBytes(targetRoot)) {
         std::uint64_t needed = totalBytes > freedBytes ? totalBytes - freedBytes : 0;
@@ -223,34 +197,26 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     }
     std::string unchanged = "; the target drive is unchanged.";
     if (makeRoomFirst) {
-        RewriteResult cleared = rewriteTable(targetRoot, [&](const GameEntry& entry) {
-            return hasName(entry, name) ? RecordDecision::Drop : RecordDecision::Keep;
-        });
+        std::vector<std::string> unremoved;  // a part copied over one of them says so
+        RewriteResult cleared = replacement.makeRoom(unremoved);
         if (!cleared.replaced()) {
             frontEnd.boxes.show(targetNotWritten(targetRoot, cleared));
             return CopyGameResult::Failed;
         }
-        for (const GameEntry& entry : cleared.dropped) {
-            for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
-                if (keptPaths.count(path) == 0)
-                    platform::removeFile(path);
-            }
-        }
-        for (PartPlan& plan : plans) {
-            plan.writeTo = plan.target;
+        for (PartPlan& plan : plans)
             plan.removeFirst = pathTaken(plan.target);
-        }
         unchanged = "; the former game " + name + " was removed to make room for the copy.";
     }
 
     // Leftover files go before any part is written: the room check counted
     // them as free. One that stays is reported when its part comes.
-    for (PartPlan& plan : plans) {
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        PartPlan& plan = plans[i];
         if (plan.removeFirst && platform::removeFile(plan.target))
             plan.removeFirst = false;
         // A staged part that a stopped copy left; no record can name it.
-        const std::string staged = plan.target + kPendingSuffix;
-        if (staged != plan.writeTo && platform::pathTaken(staged))
+        const std::string staged = stagedPartPath(plan.target);
+        if (staged != replacement.writePath(i) && platform::pathTaken(staged))
             platform::removeFile(staged);
     }
 
@@ -259,17 +225,19 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     {
         ProgressShown shown(frontEnd.progress, name, totalBytes);
         std::uint64_t before = 0;
-        for (const PartPlan& plan : plans) {
+        for (std::size_t i = 0; i < plans.size(); ++i) {
+            const PartPlan& plan = plans[i];
+            const std::string& writeTo = replacement.writePath(i);
             bool cleared = !plan.removeFirst || platform::removeFile(plan.target);
-            if (plan.writeTo != plan.target)
-                cleared = cleared && platform::removeFile(plan.writeTo);
+            if (writeTo != plan.target)
+                cleared = cleared && platform::removeFile(writeTo);
             platform::CopyOutcome outcome;
             if (!cleared) {
                 outcome.error = "a file of that name cannot be removed";
             } else if (frontEnd.progress.cancelRequested()) {
                 outcome.result = platform::CopyResult::Cancelled;
             } else {
-                outcome = services.copyFile(plan.source, plan.writeTo,
+                outcome = services.copyFile(plan.source, writeTo,
                                             [&](std::uint64_t done, std::uint64_t) {
                                                 shown.setBytesDone(before + done);
                                                 return !frontEnd.progress.cancelRequested();
@@ -288,110 +256,57 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                     default:
                         break;
                 }
-                frontEnd.boxes.show("Copying " + plan.source + " to " + plan.writeTo + " failed (" +
+                frontEnd.boxes.show("Copying " + plan.source + " to " + writeTo + " failed (" +
                                     outcome.error + ")" + unchanged);
                 return CopyGameResult::Failed;
             }
-            written.push_back(plan.writeTo);
+            written.push_back(writeTo);
             before += plan.size;
         }
     }
 
-    // The copied parts' names reach the device before a table may name them.
+    ReplacementResult result = replacement.finish(source);
     const std::string formerGone = " The former game " + name + " is gone.";
-    if (!platform::syncFolder(targetRoot)) {
-        std::string reason = platform::lastErrorText();
-        removeAll(written);
-        frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" + reason + ")" +
-                            unchanged);
-        return CopyGameResult::Failed;
-    }
-    std::vector<std::string> problems;
-    std::set<std::string> stillKept;  // the table as rewritten, should it have changed meanwhile
-    auto dropName = [&](const GameEntry& entry) {
-        if (hasName(entry, name))
-            return RecordDecision::Drop;
-        for (const std::string& path : partFilesOf(targetRoot, entry).paths)
-            stillKept.insert(path);
-        return RecordDecision::Keep;
-    };
-    auto removeDropped = [&](const std::vector<GameEntry>& dropped,
-                             const std::set<std::string>& spare) {
-        for (const GameEntry& entry : dropped) {
-            for (const std::string& path : partFilesOf(targetRoot, entry).paths) {
-                if (spare.count(path) != 0 || stillKept.count(path) != 0)
-                    continue;
-                if (!platform::removeFile(path))
-                    problems.push_back(path + ": " + platform::lastErrorText());
+    std::string text;
+    switch (result.step) {
+        case ReplacementResult::Step::Done:
+            if (!result.unremoved.empty()) {
+                text = "The game " + name + " was copied, but these files need attention:";
+                for (const std::string& path : result.unremoved)
+                    text += "\n" + path;
+                frontEnd.boxes.show(text);
             }
-        }
-    };
-    bool replacedGone = false;
-    const bool staged = std::any_of(plans.begin(), plans.end(), [](const PartPlan& plan) {
-        return plan.writeTo != plan.target;
-    });
-    if (staged) {
-        // The replaced game leaves the table, then its files go, then the
-        // staged parts take their names: the table never names a file that
-        // holds another game's bytes.
-        RewriteResult cleared = rewriteTable(targetRoot, dropName);
-        if (!cleared.replaced()) {
-            removeAll(written);
-            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared));
-            return CopyGameResult::Failed;
-        }
-        removeDropped(cleared.dropped, {});
-        for (const PartPlan& plan : plans) {
-            if (plan.writeTo == plan.target)
-                continue;
-            // The folder is flushed once all are moved.
-            if (platform::replaceFile(plan.writeTo, plan.target) == platform::Replacement::Failed) {
-                std::string reason = platform::lastErrorText();
-                removeAll(written);
-                removeAll(targetPaths);
-                frontEnd.boxes.show("Renaming " + plan.writeTo + " to " + plan.target +
-                                    " failed (" + reason + "); nothing was copied." + formerGone);
+            return CopyGameResult::Copied;
+        case ReplacementResult::Step::NotFlushed:
+            text = "The drive " + targetRoot + " cannot be written (" + result.reason + ")" +
+                   unchanged;
+            break;
+        case ReplacementResult::Step::FormerNotDropped:
+            text = targetNotWritten(targetRoot, result.table);
+            break;
+        case ReplacementResult::Step::NotRenamed:
+            text = "Renaming " + result.from + " to " + result.to + " failed (" + result.reason +
+                   "); nothing was copied." + formerGone;
+            break;
+        case ReplacementResult::Step::RenamedNotFlushed:
+            text = "The drive " + targetRoot + " cannot be written (" + result.reason +
+                   "); nothing was copied." + formerGone;
+            break;
+        case ReplacementResult::Step::TableNotWritten:
+            if (result.table.status == RewriteResult::Status::NotFlushed) {
+                // The table names the copied parts now: they stay.
+                frontEnd.boxes.show(
+                    tableNotFlushedText(tablePath(targetRoot), result.table.error) + ".");
                 return CopyGameResult::Failed;
             }
-            std::replace(written.begin(), written.end(), plan.writeTo, plan.target);
-        }
-        if (!platform::syncFolder(targetRoot)) {
-            std::string reason = platform::lastErrorText();
-            removeAll(written);
-            frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" + reason +
-                                "); nothing was copied." + formerGone);
-            return CopyGameResult::Failed;
-        }
-        replacedGone = true;  // from here on, a failure leaves neither game
+            text = targetNotWritten(targetRoot, result.table);
+            if (makeRoomFirst)
+                text += " The former game " + name + " was removed to make room for the copy.";
+            else if (replacement.formerGone())
+                text += formerGone;
+            break;
     }
-
-    // Put the new table in place: the former records less those of the name,
-    // then the copied record.
-    RewriteResult rewrite =
-        rewriteTable(targetRoot, dropName, std::span<const GameEntry>(&source, 1));
-    if (rewrite.status == RewriteResult::Status::NotFlushed) {
-        // The table names the copied parts now: they stay.
-        frontEnd.boxes.show(tableNotFlushedText(tablePath(targetRoot), rewrite.error) + ".");
-        return CopyGameResult::Failed;
-    }
-    if (!rewrite.replaced()) {
-        removeAll(written);
-        std::string text = targetNotWritten(targetRoot, rewrite);
-        if (makeRoomFirst)
-            text += " The former game " + name + " was removed to make room for the copy.";
-        else if (replacedGone)
-            text += formerGone;
-        frontEnd.boxes.show(text);
-        return CopyGameResult::Failed;
-    }
-
-    // Now the replaced games' files may go, except the names the copy uses.
-    removeDropped(rewrite.dropped, std::set<std::string>(targetPaths.begin(), targetPaths.end()));
-    if (!problems.empty()) {
-        std::string text = "The game " + name + " was copied, but these files need attention:";
-        for (const std::string& path : problems)
-            text += "\n" + path;
-        frontEnd.boxes.show(text);
-    }
-    return CopyGameResult::Copied;
+    replacement.discardNewParts();
+    frontEnd.boxes.show(text);
+    return CopyGameResult::Failed;
 }

@@ -25,6 +25,11 @@ std::optional<std::string> partFilePath(const std::string& prefix, int index) {
     return prefix + ".0" + static_cast<char>('0' + index);
 }
 
+std::string stagedPartPath(const std::string& partPath) {
+    const std::size_t suffix = partPath.size() < 3 ? 0 : partPath.size() - 3;  // ".0" + digit
+    return partPath.substr(0, suffix) + kStagingSuffix + partPath.substr(suffix);
+}
+
 PartFiles partFilesOf(const std::string& root, const GameEntry& entry) {
     PartFiles files;
     std::string id = entry.gameId();
@@ -41,8 +46,8 @@ PartFiles partFilesOf(const std::string& root, const GameEntry& entry) {
 
 std::optional<PartFileName> parsePartFileName(std::string_view name) {
     PartFileName part;
-    if (name.ends_with(kCopyStagingSuffix)) {
-        name.remove_suffix(std::string_view(kCopyStagingSuffix).size());
+    if (name.ends_with(kFormerCopyStagingSuffix)) {
+        name.remove_suffix(std::string_view(kFormerCopyStagingSuffix).size());
         part.staged = true;
     }
     // "zt." + 8 digits + "." + ID (1 or more) + ".0" + digit
@@ -56,10 +61,10 @@ std::optional<PartFileName> parsePartFileName(std::string_view name) {
     if (suffix[0] != '.' || suffix[1] != '0' || suffix[2] < '0' || suffix[2] > '9')
         return std::nullopt;
     std::string_view id = name.substr(12, name.size() - 12 - 3);
-    if (id.ends_with(kInstallStagingSuffix)) {
+    if (id.ends_with(kStagingSuffix)) {
         if (part.staged)
             return std::nullopt;
-        id.remove_suffix(std::string_view(kInstallStagingSuffix).size());
+        id.remove_suffix(std::string_view(kStagingSuffix).size());
         part.staged = true;
     }
     if (!isValidGameId(id))

@@ -33,12 +33,16 @@ struct PartFiles {
 };
 PartFiles partFilesOf(const std::string& root, const GameEntry& entry);
 
-// Suffixes of parts written beside the files of a game they replace, until
-// they take those files' names: the install's goes before the part suffix
-// ("zt.H.ID~new.00"), the copy's after it ("zt.H.ID.00.new"). Neither can
-// stand in a game ID, so no record ever names such a file.
-constexpr const char* kInstallStagingSuffix = "~new";
-constexpr const char* kCopyStagingSuffix = ".new";
+// A new part whose name a replaced game's file still holds is written under
+// a staged name ("zt.H.ID~new.00") and takes its own name once that game left
+// the table. "~" cannot stand in a game ID, so no record ever names such a file.
+constexpr const char* kStagingSuffix = "~new";
+// Copies of earlier versions staged after the part suffix ("zt.H.ID.00.new");
+// drives may still carry such files.
+constexpr const char* kFormerCopyStagingSuffix = ".new";
+
+// The staged name of the part file `partPath` (prefix + ".0" + digit).
+std::string stagedPartPath(const std::string& partPath);
 
 // What a file name in a drive's root says when it is a part file's name.
 struct PartFileName {

@@ -170,7 +170,7 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         GameDrive drive;
         drive.addGame("Sound", "SOUN_000.01", {10});
         const std::string prefix = partPrefix(drive.root(), gameNameHash("Lost"), kId);
-        const bool onId = c.staging[0] == '~';  // the old install's staging: "zt.H.ID~new.00"
+        const bool onId = c.staging[0] == '~';  // staged on the game ID: "zt.H.ID~new.00"
         for (std::size_t i = 0; i < c.sectors.size(); ++i) {
             const std::string path =
                 *partFilePath(prefix + (onId ? c.staging : ""), static_cast<int>(i)) +

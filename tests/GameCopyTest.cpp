@@ -97,7 +97,7 @@ TEST_F(GameCopyTest, ReplacementOfTheSameGameKeepsTheNewFiles) {
     EXPECT_FALSE(exists(target.part("My Game", kId, 3)));  // the older game's fourth part
     EXPECT_EQ(target.names(), (Names{"My Game"}));
     for (const std::string& name : target.files())
-        EXPECT_EQ(name.find(".new"), std::string::npos);
+        EXPECT_EQ(name.find("new"), std::string::npos);  // no staged part is left
 }
 
 TEST_F(GameCopyTest, AnyNoChangesNothing) {

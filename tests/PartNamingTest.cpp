@@ -53,6 +53,7 @@ TEST(PartNamingTest, OnlyPartNamesAreRecognised) {
           "zt.1C5EB8C8.ABCD~new.01", "zt.1C5EB8C8.ABCD.02.new"}) {
         EXPECT_TRUE(parsePartFileName(name).has_value()) << name;
     }
+    EXPECT_EQ(stagedPartPath("/d/zt.1C5EB8C8.ABCD.01"), "/d/zt.1C5EB8C8.ABCD~new.01");
     std::optional<PartFileName> part = parsePartFileName("zt.1C5EB8C8.ABCD_123.45.09");
     ASSERT_TRUE(part);
     EXPECT_EQ(part->hash, "1C5EB8C8");

@@ -1,0 +1,144 @@
+#include "store/GameReplacement.h"
+
+#include "platform/FaultPoint.h"
+#include "platform/Files.h"
+#include "platform/Volume.h"
+#include "store/PartNaming.h"
+
+GameReplacement::GameReplacement(std::string root, std::string name,
+                                 const std::vector<GameEntry>& records,
+                                 std::vector<std::string> partPaths)
+    : root_(std::move(root)), name_(std::move(name)), partPaths_(std::move(partPaths)) {
+    for (const GameEntry& record : records) {
+        const bool replaced = record.DisplayName() == name_;
+        if (replaced)
+            replaced_.push_back(record);
+        for (const std::string& path : partFilesOf(root_, record).paths)
+            (replaced ? replacedPaths_ : keptPaths_).insert(path);
+    }
+    for (const std::string& path : partPaths_)
+        writePaths_.push_back(replacedOwns(path) ? stagedPartPath(path) : path);
+    currentPaths_ = writePaths_;
+}
+
+std::string GameReplacement::partOwnedByKeptGame() const {
+    for (const std::string& path : partPaths_) {
+        if (keptPaths_.count(path) != 0)
+            return path;
+    }
+    return {};
+}
+
+std::set<std::string> GameReplacement::replacedFiles() const {
+    std::set<std::string> files;
+    for (const std::string& path : replacedPaths_) {
+        if (keptPaths_.count(path) == 0 && platform::regularFileSize(path))
+            files.insert(path);
+    }
+    return files;
+}
+
+RecordDecision GameReplacement::decide(const GameEntry& entry) {
+    if (entry.DisplayName() == name_)
+        return RecordDecision::Drop;
+    // The table as rewritten, should it have changed since it was read.
+    for (const std::string& path : partFilesOf(root_, entry).paths)
+        keptPaths_.insert(path);
+    return RecordDecision::Keep;
+}
+
+void GameReplacement::removeDropped(const std::vector<GameEntry>& dropped,
+                                    const std::set<std::string>& spare,
+                                    std::vector<std::string>& unremoved) const {
+    for (const GameEntry& entry : dropped) {
+        for (const std::string& path : partFilesOf(root_, entry).paths) {
+            if (spare.count(path) != 0 || keptPaths_.count(path) != 0)
+                continue;
+            if (!platform::removeFile(path))
+                unremoved.push_back(path + ": " + platform::lastErrorText());
+        }
+    }
+}
+
+RewriteResult GameReplacement::makeRoom(std::vector<std::string>& unremoved) {
+    RewriteResult dropped =
+        rewriteTable(root_, [this](const GameEntry& entry) { return decide(entry); });
+    if (!dropped.replaced())
+        return dropped;
+    formerGone_ = true;
+    removeDropped(dropped.dropped, {}, unremoved);
+    writePaths_ = currentPaths_ = partPaths_;
+    return dropped;
+}
+
+bool GameReplacement::moveStagedParts(ReplacementResult& result) {
+    for (std::size_t i = 0; i < partPaths_.size(); ++i) {
+        if (currentPaths_[i] == partPaths_[i])
+            continue;
+        // The folder is flushed once all are moved.
+        if (platform::replaceFile(currentPaths_[i], partPaths_[i]) ==
+            platform::Replacement::Failed) {
+            result.step = ReplacementResult::Step::NotRenamed;
+            result.reason = platform::lastErrorText();
+            result.from = currentPaths_[i];
+            result.to = partPaths_[i];
+            return false;
+        }
+        currentPaths_[i] = partPaths_[i];
+    }
+    return true;
+}
+
+ReplacementResult GameReplacement::finish(const GameEntry& added) {
+    ReplacementResult result;
+    // The new parts' names reach the device before a table may name them.
+    if (!platform::syncFolder(root_)) {
+        result.step = ReplacementResult::Step::NotFlushed;
+        result.reason = platform::lastErrorText();
+        return result;
+    }
+    auto byName = [this](const GameEntry& entry) { return decide(entry); };
+    if (currentPaths_ != partPaths_) {
+        // The replaced game leaves the table, then its files go, then the
+        // staged parts take their names: the table never names a file that
+        // holds another game's bytes.
+        RewriteResult cleared = rewriteTable(root_, byName);
+        if (!cleared.replaced()) {
+            result.step = ReplacementResult::Step::FormerNotDropped;
+            result.table = std::move(cleared);
+            return result;
+        }
+        formerGone_ = true;
+        removeDropped(cleared.dropped, {}, result.unremoved);
+        if (!moveStagedParts(result))
+            return result;
+        if (!platform::syncFolder(root_)) {
+            result.step = ReplacementResult::Step::RenamedNotFlushed;
+            result.reason = platform::lastErrorText();
+            return result;
+        }
+    }
+    // The former records less those of the name, then the new record, in one
+    // atomic table write; until then the drive lists what it listed before.
+    RewriteResult rewrite = rewriteTable(root_, byName, std::span<const GameEntry>(&added, 1));
+    if (!rewrite.replaced()) {
+        result.step = ReplacementResult::Step::TableNotWritten;
+        result.table = std::move(rewrite);
+        return result;
+    }
+    // Now the replaced games' files may go, except the names the new parts use.
+    removeDropped(rewrite.dropped, std::set<std::string>(partPaths_.begin(), partPaths_.end()),
+                  result.unremoved);
+    return result;
+}
+
+void GameReplacement::discardNewParts() const {
+    for (const std::string& path : currentPaths_)
+        platform::removeFile(path);
+    if (!formerGone_)
+        return;
+    for (std::size_t i = 0; i < partPaths_.size(); ++i) {
+        if (currentPaths_[i] != partPaths_[i])
+            platform::removeFile(partPaths_[i]);
+    }
+}
