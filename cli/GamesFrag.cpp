@@ -69,6 +69,37 @@ FragmentCounter counterFor(const std::string& root, const std::string& volume) {
     };
 }
 
+// The part files of a mounted drive, each with its count of pieces. What a
+// stopped rewrite left is named first, and with --yes put right; without it
+// the drive is only read. False when a part cannot be judged (said why).
+bool partsOfMountedDrive(const std::string& root, const std::string& volume, bool rewrite,
+                         FrontEnd& frontEnd, std::vector<PartState>& parts, bool& leftoversFound) {
+    if (rewrite) {
+        for (const std::string& line : finishInterruptedRewrites(root))
+            frontEnd.out << printableText(line) << '\n';
+    } else {
+        for (const RewriteLeftover& leftover : interruptedRewrites(root)) {
+            frontEnd.out << printableText(leftover.text) << '\n';
+            leftoversFound = true;
+        }
+    }
+    FragmentCounter counter = counterFor(root, volume);
+    std::string error;
+    for (const std::string& name : partFilesAt(root)) {
+        std::optional<int> pieces = counter(name, error);
+        if (!pieces) {
+            frontEnd.boxes.show("Cannot tell whether " + printableText(root + name) +
+                                " is in one piece: " + error +
+                                (volume.empty() ? "; name the volume's device or image "
+                                                  "after the folder."
+                                                : "."));
+            return false;
+        }
+        parts.push_back({name, *pieces, false});
+    }
+    return true;
+}
+
 }  // namespace
 
 int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd frontEnd) {
@@ -98,31 +129,9 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     } else {
         const std::string root = normalizeRoot(target);
         held = rewrite ? accessForChange(root, frontEnd) : accessForReading(root, frontEnd);
-        if (!held.granted())
+        if (!held.granted() ||
+            !partsOfMountedDrive(root, volume, rewrite, frontEnd, parts, leftoversFound))
             return kExitFailure;
-        // Without --yes the drive is only read: what a stopped rewrite left is named.
-        if (rewrite) {
-            for (const std::string& line : finishInterruptedRewrites(root))
-                frontEnd.out << printableText(line) << '\n';
-        } else {
-            for (const RewriteLeftover& leftover : interruptedRewrites(root)) {
-                frontEnd.out << printableText(leftover.text) << '\n';
-                leftoversFound = true;
-            }
-        }
-        FragmentCounter counter = counterFor(root, volume);
-        for (const std::string& name : partFilesAt(root)) {
-            std::optional<int> pieces = counter(name, error);
-            if (!pieces) {
-                frontEnd.boxes.show("Cannot tell whether " + printableText(root + name) +
-                                    " is in one piece: " + error +
-                                    (volume.empty() ? "; name the volume's device or image "
-                                                      "after the folder."
-                                                    : "."));
-                return kExitFailure;
-            }
-            parts.push_back({name, *pieces, false});
-        }
     }
 
     int fragmented = 0;

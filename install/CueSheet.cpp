@@ -87,6 +87,104 @@ int cueModeSectorBytes(std::string_view mode) {
     return 0;
 }
 
+namespace {
+
+bool isDescriptive(const std::string& keyword) {
+    return keyword == "REM" || keyword == "CATALOG" || keyword == "CDTEXTFILE" ||
+           keyword == "TITLE" || keyword == "PERFORMER" || keyword == "SONGWRITER" ||
+           keyword == "ISRC" || keyword == "FLAGS" || keyword == "PREGAP" || keyword == "POSTGAP";
+}
+
+// Each reader takes one line's words and returns what is wrong with it; empty when nothing is.
+std::string readFile(const std::vector<std::string>& words, CueSheet& sheet) {
+    if (words.size() != 3 || words[1].empty())
+        return "FILE needs a file name and a type";
+    const std::string type = upper(words[2]);
+    if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE" && type != "MP3" &&
+        type != "AIFF")
+        return "unknown FILE type " + shown(words[2]);
+    sheet.files.push_back({words[1], type});
+    return {};
+}
+
+std::string readTrack(const std::vector<std::string>& words, CueSheet& sheet) {
+    int number = 0;
+    if (words.size() != 3 || !parseNumber(words[1], 1, 99, number))
+        return "TRACK needs a number from 1 to 99 and a mode";
+    if (sheet.files.empty())
+        return "TRACK before any FILE";
+    if (!sheet.tracks.empty() && number <= sheet.tracks.back().number)
+        return "track numbers must rise";
+    if (!sheet.tracks.empty() && sheet.tracks.back().index1 < 0)
+        return "the track before has no INDEX 01";
+    const std::string mode = upper(words[2]);
+    if (cueModeSectorBytes(mode) == 0 && mode != "MODE2/2336" && mode != "CDG" &&
+        mode != "CDI/2336" && mode != "CDI/2352")
+        return "unknown track mode " + shown(words[2]);
+    CueTrack track;
+    track.number = number;
+    track.mode = mode;
+    track.file = sheet.files.size() - 1;
+    sheet.tracks.push_back(track);
+    return {};
+}
+
+std::string readIndex(const std::vector<std::string>& words, CueSheet& sheet) {
+    int number = 0;
+    std::int64_t frames = 0;
+    if (words.size() != 3 || !parseNumber(words[1], 0, 99, number) ||
+        !parseTime(words[2], frames))
+        return "INDEX needs a number and a time mm:ss:ff";
+    if (sheet.tracks.empty())
+        return "INDEX before any TRACK";
+    CueTrack& track = sheet.tracks.back();
+    if (track.file != sheet.files.size() - 1) {
+        // A pregap may stand at the end of the file before; the track
+        // itself then starts in the new file.
+        if (number != 1 || track.index1 >= 0)
+            return "INDEX of a track whose FILE has ended";
+        track.file = sheet.files.size() - 1;
+        track.index0 = -1;
+    }
+    if (number == 0) {
+        if (track.index0 >= 0 || track.index1 >= 0)
+            return "INDEX 00 out of order";
+        track.index0 = frames;
+    } else if (number == 1) {
+        if (track.index1 >= 0 || (track.index0 >= 0 && frames < track.index0))
+            return "INDEX 01 out of order";
+        track.index1 = frames;
+    } else if (track.index1 < 0) {
+        return "INDEX after 01 before INDEX 01";
+    }
+    return {};
+}
+
+// Reads one line of the sheet into `sheet`; returns what is wrong with it.
+std::string readLine(std::string_view line, CueSheet& sheet) {
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+            return "control character in the sheet";
+    }
+    std::vector<std::string> words;
+    if (!splitWords(line, words))
+        return "unmatched quote";
+    if (words.empty())
+        return {};
+    const std::string keyword = upper(words[0]);
+    if (isDescriptive(keyword))
+        return {};  // the layout of the data does not depend on them
+    if (keyword == "FILE")
+        return readFile(words, sheet);
+    if (keyword == "TRACK")
+        return readTrack(words, sheet);
+    if (keyword == "INDEX")
+        return readIndex(words, sheet);
+    return "unknown command " + shown(words[0]);
+}
+
+}  // namespace
+
 bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
     sheet = CueSheet{};
     if (text.size() > kMaxCueSheetBytes) {
@@ -97,12 +195,6 @@ bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     int lineNumber = 0;
-    auto fail = [&](const std::string& why) {
-        char where[32];
-        std::snprintf(where, sizeof where, "line %d: ", lineNumber);
-        error = where + why;
-        return false;
-    };
     while (!text.empty()) {
         ++lineNumber;
         std::size_t end = text.find('\n');
@@ -110,82 +202,14 @@ bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        for (char c : line) {
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
-                return fail("control character in the sheet");
-        }
-        std::vector<std::string> words;
-        if (!splitWords(line, words))
-            return fail("unmatched quote");
-        if (words.empty())
-            continue;
-        const std::string keyword = upper(words[0]);
-        if (keyword == "REM" || keyword == "CATALOG" || keyword == "CDTEXTFILE" ||
-            keyword == "TITLE" || keyword == "PERFORMER" || keyword == "SONGWRITER" ||
-            keyword == "ISRC" || keyword == "FLAGS" || keyword == "PREGAP" ||
-            keyword == "POSTGAP") {
-            continue;  // descriptive lines; the layout of the data does not depend on them
-        }
-        if (keyword == "FILE") {
-            if (words.size() != 3 || words[1].empty())
-                return fail("FILE needs a file name and a type");
-            const std::string type = upper(words[2]);
-            if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE" && type != "MP3" &&
-                type != "AIFF")
-                return fail("unknown FILE type " + shown(words[2]));
-            sheet.files.push_back({words[1], type});
-        } else if (keyword == "TRACK") {
-            int number = 0;
-            if (words.size() != 3 || !parseNumber(words[1], 1, 99, number))
-                return fail("TRACK needs a number from 1 to 99 and a mode");
-            if (sheet.files.empty())
-                return fail("TRACK before any FILE");
-            if (!sheet.tracks.empty() && number <= sheet.tracks.back().number)
-                return fail("track numbers must rise");
-            if (!sheet.tracks.empty() && sheet.tracks.back().index1 < 0)
-                return fail("the track before has no INDEX 01");
-            const std::string mode = upper(words[2]);
-            if (cueModeSectorBytes(mode) == 0 && mode != "MODE2/2336" && mode != "CDG" &&
-                mode != "CDI/2336" && mode != "CDI/2352")
-                return fail("unknown track mode " + shown(words[2]));
-            CueTrack track;
-            track.number = number;
-            track.mode = mode;
-            track.file = sheet.files.size() - 1;
-            sheet.tracks.push_back(track);
-        } else if (keyword == "INDEX") {
-            int number = 0;
-            std::int64_t frames = 0;
-            if (words.size() != 3 || !parseNumber(words[1], 0, 99, number) ||
-                !parseTime(words[2], frames))
-                return fail("INDEX needs a number and a time mm:ss:ff");
-            if (sheet.tracks.empty())
-                return fail("INDEX before any TRACK");
-            CueTrack& track = sheet.tracks.back();
-            if (track.file != sheet.files.size() - 1) {
-                // A pregap may stand at the end of the file before; the track
-                // itself then starts in the new file.
-                if (number != 1 || track.index1 >= 0)
-                    return fail("INDEX of a track whose FILE has ended");
-                track.file = sheet.files.size() - 1;
-                track.index0 = -1;
-            }
-            if (number == 0) {
-                if (track.index0 >= 0 || track.index1 >= 0)
-                    return fail("INDEX 00 out of order");
-                track.index0 = frames;
-            } else if (number == 1) {
-                if (track.index1 >= 0 || (track.index0 >= 0 && frames < track.index0))
-                    return fail("INDEX 01 out of order");
-                track.index1 = frames;
-            } else if (track.index1 < 0) {
-                return fail("INDEX after 01 before INDEX 01");
-            }
-        } else {
-            return fail("unknown command " + shown(words[0]));
+        const std::string why = readLine(line, sheet);
+        if (!why.empty()) {
+            char where[32];
+            std::snprintf(where, sizeof where, "line %d: ", lineNumber);
+            error = where + why;
+            return false;
         }
     }
-    lineNumber = 0;
     if (sheet.tracks.empty()) {
         error = "the sheet names no track";
         return false;

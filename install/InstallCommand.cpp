@@ -95,6 +95,109 @@ void showUnremoved(const std::vector<std::string>& unremoved, MessageBoxes& boxe
         boxes.show("These files of the former game could not be removed:" + failed + "\n");
 }
 
+// Identifies the disc; when it cannot, says so and, for a source that
+// cannot even be opened, why.
+bool identifySource(DiscSource& source, const std::string& path, DiscInfo& disc, FrontEnd& ui) {
+    if (identifyDisc(source, path, ui.status, disc))
+        return true;
+    std::string text = "Source drive is invalid\n";
+    errno = 0;
+    if (!source.open(path) && errno != 0)
+        text += escapeControls(path) + ": " + platform::lastErrorText() + "\n";
+    source.close();
+    ui.boxes.show(text);
+    return false;
+}
+
+bool driveFolderOpens(const std::string& root, MessageBoxes& boxes) {
+    std::error_code error;
+    if (std::filesystem::is_directory(root, error))
+        return true;
+    boxes.show("The drive folder " + escapeControls(root) + " cannot be opened: " +
+               (error ? error.message() : std::string("it is no folder")) + "\n");
+    return false;
+}
+
+std::int64_t partsNeededFor(const DiscInfo& disc) {
+    return (std::int64_t{disc.sectorCount} + SplitImageWriter::kPartSectors - 1) /
+           SplitImageWriter::kPartSectors;
+}
+
+// Whether the game can be recorded: its name, its game ID and its size.
+bool recordable(const std::string& name, const DiscInfo& disc, MessageBoxes& boxes) {
+    char text[256];
+    if (name.empty()) {
+        boxes.show("The game has no name: type a name for it\n");
+        return false;
+    }
+    if (name.size() > kMaxNameLength) {
+        boxes.show(
+            "The game name is too long: a name has at most 31 bytes (a letter outside ASCII "
+            "takes two or more)\n");
+        return false;
+    }
+    if (hasControlByte(name)) {
+        boxes.show("The game name holds a control character: " + escapeControls(name) + "\n");
+        return false;
+    }
+    if (!isValidGameId(disc.gameId)) {
+        std::snprintf(text, sizeof text,
+                      "The game ID \"%s\" on the disc cannot be used: a game ID has 1 to 11 "
+                      "letters, digits, '_', '.' or '-'\n",
+                      printable(disc.gameId).c_str());
+        boxes.show(text);
+        return false;
+    }
+    if (partsNeededFor(disc) > kMaxParts) {
+        std::snprintf(text, sizeof text,
+                      "The disc is too large: its %d sectors need more than %d part files\n",
+                      disc.sectorCount, kMaxParts);
+        boxes.show(text);
+        return false;
+    }
+    return true;
+}
+
+// What the new game replaces on the drive; nothing when the table cannot be
+// read, a part's name belongs to another game, or the user says No.
+std::optional<GameReplacement> planReplacement(const std::string& root, const std::string& name,
+                                               const std::string& prefix, std::int64_t parts,
+                                               MessageBoxes& boxes) {
+    const std::string table = tablePath(root);
+    TableContents contents = readTableFile(table);
+    if (contents.exists && !contents.opened) {
+        boxes.show(tableNotReadText(table, contents) + "\n");
+        return std::nullopt;
+    }
+    std::vector<std::string> newPaths;
+    for (int i = 0; i < parts; ++i)
+        newPaths.push_back(*partFilePath(prefix, i));
+    GameReplacement replacement(root, name, contents.records, newPaths);
+    const std::string owned = replacement.partOwnedByKeptGame();
+    if (!owned.empty()) {
+        boxes.show("The file " + owned + " belongs to another game on the drive\n");
+        return std::nullopt;
+    }
+    // Every question is asked before anything changes; one No ends the install.
+    for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
+        if (!boxes.ask("File " + name + " already exist,Continue?", false))
+            return std::nullopt;
+    }
+    return replacement;
+}
+
+// Removes the older game before the copy, when only its room lets the new one fit.
+bool makeRoom(GameReplacement& replacement, FrontEnd& ui) {
+    std::vector<std::string> unremoved;
+    RewriteResult removed = replacement.makeRoom(unremoved);
+    if (!removed.replaced()) {
+        formerNotDropped(removed, replacement.root(), ui);
+        return false;
+    }
+    showUnremoved(unremoved, ui.boxes);
+    return true;
+}
+
 }  // namespace
 
 InstallCommand::InstallCommand(FrontEnd& ui, DiscOpener opener, FreeSpace freeSpace)
@@ -121,93 +224,33 @@ int InstallCommand::run(const std::vector<std::string>& args) {
 
     DiscSource source(ui_.status, opener_);
     DiscInfo disc;
-    if (!identifyDisc(source, args[1], ui_.status, disc)) {
-        std::string text = "Source drive is invalid\n";
-        // A source that cannot even be opened is named, with the reason.
-        errno = 0;
-        if (!source.open(args[1]) && errno != 0)
-            text += escapeControls(args[1]) + ": " + platform::lastErrorText() + "\n";
-        source.close();
-        ui_.boxes.show(text);
+    if (!identifySource(source, args[1], disc, ui_) || !driveFolderOpens(root, ui_.boxes))
         return 0;
-    }
-    {
-        std::error_code error;
-        if (!std::filesystem::is_directory(root, error)) {
-            ui_.boxes.show("The drive folder " + escapeControls(root) + " cannot be opened: " +
-                           (error ? error.message() : std::string("it is no folder")) + "\n");
-            return 0;
-        }
-    }
     // One writer per drive: the drive is held until the install returns.
     DriveAccess changing = accessForChange(root, ui_);
     if (!changing.granted())
         return 0;
-
     // Everything that could keep the game from being recorded is checked
     // before anything on the target changes.
-    char text[256];
-    if (name.empty()) {
-        ui_.boxes.show("The game has no name: type a name for it\n");
+    if (!recordable(name, disc, ui_.boxes))
         return 0;
-    }
-    if (name.size() > kMaxNameLength) {
-        ui_.boxes.show(
-            "The game name is too long: a name has at most 31 bytes (a letter outside ASCII "
-            "takes two or more)\n");
-        return 0;
-    }
-    if (hasControlByte(name)) {
-        ui_.boxes.show("The game name holds a control character: " + escapeControls(name) + "\n");
-        return 0;
-    }
-    if (!isValidGameId(disc.gameId)) {
-        std::snprintf(text, sizeof text,
-                      "The game ID \"%s\" on the disc cannot be used: a game ID has 1 to 11 "
-                      "letters, digits, '_', '.' or '-'\n",
-                      printable(disc.gameId).c_str());
-        ui_.boxes.show(text);
-        return 0;
-    }
-    const std::int64_t partsNeeded =
-        (std::int64_t{disc.sectorCount} + SplitImageWriter::kPartSectors - 1) /
-        SplitImageWriter::kPartSectors;
-    if (partsNeeded > kMaxParts) {
-        std::snprintf(text, sizeof text,
-                      "The disc is too large: its %d sectors need more than %d part files\n",
-                      disc.sectorCount, kMaxParts);
-        ui_.boxes.show(text);
-        return 0;
-    }
-
     const std::string prefix = partPrefix(root, gameNameHash(name), disc.gameId);
-    const std::string table = tablePath(root);
-    TableContents contents = readTableFile(table);
-    if (contents.exists && !contents.opened) {
-        ui_.boxes.show(tableNotReadText(table, contents) + "\n");
+    std::optional<GameReplacement> replacement =
+        planReplacement(root, name, prefix, partsNeededFor(disc), ui_.boxes);
+    if (!replacement || !prepareRoom(*replacement, prefix, disc))
         return 0;
-    }
-    std::vector<std::string> newPaths;
-    for (int i = 0; i < partsNeeded; ++i)
-        newPaths.push_back(*partFilePath(prefix, i));
-    GameReplacement replacement(root, name, contents.records, newPaths);
-    const std::string owned = replacement.partOwnedByKeptGame();
-    if (!owned.empty()) {
-        ui_.boxes.show("The file " + owned + " belongs to another game on the drive\n");
-        return 0;
-    }
-    // Every question is asked before anything changes; one No ends the install.
-    for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
-        if (!ui_.boxes.ask("File " + name + " already exist,Continue?", false))
-            return 0;
-    }
+    return copyAndRecord(source, disc, *replacement, prefix, dvdFlag);
+}
 
+bool InstallCommand::prepareRoom(GameReplacement& replacement, const std::string& prefix,
+                                 const DiscInfo& disc) {
+    const std::string& root = replacement.root();
     const std::set<std::string> oldFiles = replacement.replacedFiles();
     const std::uint64_t imageBytes = std::uint64_t(disc.sectorCount) * DiscSource::kSectorSize;
     const std::optional<std::uint64_t> free = freeSpace_(root);
     if (!free) {
         ui_.boxes.show("Cannot find the free space of the target drive " + root + "\n");
-        return 0;
+        return false;
     }
     // Files of this name and game ID that no record owns are left over from
     // a stopped install: their room counts as free.
@@ -222,21 +265,25 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     }
     const std::uint64_t room = *free + sizeOfFiles(leftOver);
     if (imageBytes > room + sizeOfFiles(oldFiles)) {
+        char text[256];
         std::snprintf(text, sizeof text,
                       "Not enough free space on the target drive: %.2fMB needed, %.2fMB free\n",
                       imageBytes / 1048576.0, *free / 1048576.0);
         ui_.boxes.show(text);
-        return 0;
+        return false;
     }
-
     // The leftovers go before anything is written, as the room check assumes.
     for (const std::string& path : leftOver)
         platform::removeFile(path);
     // Only the room of the older installation makes the new one fit: it goes
     // first, as the user agreed, its files once no record names them.
-    if (!replacement.replaced().empty() && imageBytes > room && !makeRoom(replacement, root))
-        return 0;
+    return replacement.replaced().empty() || imageBytes <= room || makeRoom(replacement, ui_);
+}
 
+int InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
+                                  GameReplacement& replacement, const std::string& prefix,
+                                  std::uint8_t dvdFlag) {
+    const std::string& name = replacement.name();
     SplitImageWriter writer(ui_, parts_);
     int partCount = 0;
     auto partName = [&replacement](int index) -> std::optional<std::string> {
@@ -266,13 +313,12 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     if (!added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
                         static_cast<std::uint8_t>(partCount & 0x0F), ui_.out)) {
         ui_.status.setText("config file error\n");
-        return abandon(replacement, name, "The game could not be recorded");
+        return abandon(replacement, "The game could not be recorded");
     }
-    return finish(replacement, name, added.entries().front());
+    return finish(replacement, added.entries().front());
 }
 
-int InstallCommand::finish(GameReplacement& replacement, const std::string& name,
-                           const GameEntry& added) {
+int InstallCommand::finish(GameReplacement& replacement, const GameEntry& added) {
     const std::string& root = replacement.root();
     const std::string table = tablePath(root);
     ReplacementResult result = replacement.finish(added);
@@ -284,44 +330,31 @@ int InstallCommand::finish(GameReplacement& replacement, const std::string& name
             return 1;
         case ReplacementResult::Step::NotFlushed:
         case ReplacementResult::Step::RenamedNotFlushed:
-            return abandon(replacement, name, "Cannot write data! " + root + ": " + result.reason);
+            return abandon(replacement, "Cannot write data! " + root + ": " + result.reason);
         case ReplacementResult::Step::FormerNotDropped:
             formerNotDropped(result.table, root, ui_);
             parts_.removeAll();
             return 0;
         case ReplacementResult::Step::NotRenamed:
-            return abandon(replacement, name,
-                           "Cannot write file " + result.to + ": " + result.reason);
+            return abandon(replacement, "Cannot write file " + result.to + ": " + result.reason);
         case ReplacementResult::Step::TableNotWritten:
             break;
     }
     ui_.status.setText("config file error\n");
     if (result.table.status != RewriteResult::Status::NotFlushed)
-        return abandon(replacement, name, tableProblem(result.table, table));
+        return abandon(replacement, tableProblem(result.table, table));
     parts_.clear();  // the table names them now
     ui_.boxes.show(tableProblem(result.table, table) + "\n");
     return 0;
 }
 
-bool InstallCommand::makeRoom(GameReplacement& replacement, const std::string& root) {
-    std::vector<std::string> unremoved;
-    RewriteResult removed = replacement.makeRoom(unremoved);
-    if (!removed.replaced()) {
-        formerNotDropped(removed, root, ui_);
-        return false;
-    }
-    showUnremoved(unremoved, ui_.boxes);
-    return true;
-}
-
-int InstallCommand::abandon(const GameReplacement& replacement, const std::string& name,
-                            const std::string& why) {
+int InstallCommand::abandon(const GameReplacement& replacement, const std::string& why) {
     parts_.currentPartFile.abandon();
     parts_.clear();
     replacement.discardNewParts();
     std::string text = why + "; its copied files were removed";
     if (replacement.formerGone())
-        text += ", and the former game " + name + " is gone";
+        text += ", and the former game " + replacement.name() + " is gone";
     ui_.boxes.show(text + "\n");
     return 0;
 }

@@ -13,7 +13,9 @@
 #include "install/PartsInProgress.h"
 #include "store/FrontEnd.h"
 
+class DiscSource;
 class GameReplacement;
+struct DiscInfo;
 struct GameEntry;
 
 class InstallCommand {
@@ -37,13 +39,17 @@ class InstallCommand {
     PartsInProgress& parts() { return parts_; }
 
   private:
+    // Checks that the drive has room for the game, counting what it
+    // replaces, and makes that room. False when it said why not.
+    bool prepareRoom(GameReplacement& replacement, const std::string& prefix,
+                     const DiscInfo& disc);
+    // Copies the disc into the new parts and records the game.
+    int copyAndRecord(DiscSource& source, const DiscInfo& disc, GameReplacement& replacement,
+                      const std::string& prefix, std::uint8_t dvdFlag);
     // Puts the game in place of the older one and records it; says what failed.
-    int finish(GameReplacement& replacement, const std::string& name, const GameEntry& added);
-    // Removes the older game before the copy, when only its room lets the new one fit.
-    bool makeRoom(GameReplacement& replacement, const std::string& root);
+    int finish(GameReplacement& replacement, const GameEntry& added);
     // Removes the copied parts and says why, and whether the former game is gone. Returns 0.
-    int abandon(const GameReplacement& replacement, const std::string& name,
-                const std::string& why);
+    int abandon(const GameReplacement& replacement, const std::string& why);
 
     FrontEnd& ui_;
     DiscOpener opener_;

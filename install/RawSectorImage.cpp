@@ -174,7 +174,10 @@ bool hasSyncPattern(const std::uint8_t* sector) {
     return std::memcmp(sector, kSync, sizeof kSync) == 0;
 }
 
-bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string& why) {
+namespace {
+
+// The CUE sheet at `path`, read and parsed; says why when it cannot be.
+bool readCueSheet(const std::string& path, CueSheet& sheet, std::string& why) {
     const std::string sheetName = shown(path);
     std::optional<std::uint64_t> sheetSize = regularSize(path);
     platform::RawFile file;
@@ -191,12 +194,21 @@ bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string&
         why = "the CUE sheet " + sheetName + " cannot be read";
         return false;
     }
-    CueSheet sheet;
     std::string error;
     if (!parseCueSheet(text, sheet, error)) {
         why = "the CUE sheet " + sheetName + " is malformed: " + error;
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string& why) {
+    const std::string sheetName = shown(path);
+    CueSheet sheet;
+    if (!readCueSheet(path, sheet, why))
+        return false;
     auto data = std::find_if(sheet.tracks.begin(), sheet.tracks.end(),
                              [](const CueTrack& t) { return t.mode != "AUDIO"; });
     if (data == sheet.tracks.end()) {

@@ -39,6 +39,27 @@ bool SplitImageWriter::fail(const char* status, const char* box, const std::stri
     return false;
 }
 
+void SplitImageWriter::showProgress(std::int64_t kilobytes, double totalMegabytes) {
+    char line[96];
+    std::snprintf(line, sizeof line, "COPYING: %.2fMB/%.2fMB\r", kilobytes / 1024.0,
+                  totalMegabytes);
+    ui_.out << line << std::flush;
+    ui_.progress.setPosition(static_cast<int>(kilobytes / 1024));
+}
+
+bool SplitImageWriter::openNextPart(const std::optional<std::string>& path,
+                                    const std::string& shown, std::int64_t partSectors) {
+    PartFile& part = parts_.currentPartFile;
+    if (!part.close())
+        return fail("Cannot write data", "Cannot write data!", problem(part.path()));
+    bool opened = path && part.open(*path, std::uint64_t(partSectors) * 2048);
+    ui_.progress.setText("Installing " + path.value_or(shown));
+    if (!opened)
+        return fail("\nCannot write file\n", "Cannot write file", problem(path.value_or(shown)));
+    parts_.createdParts.push_back(*path);
+    return true;
+}
+
 bool SplitImageWriter::copy(const DiscInfo& disc, const std::string& prefix, int& partCount) {
     return copy(
         disc, [&prefix](int index) { return partFilePath(prefix, index); }, prefix, partCount);
@@ -65,28 +86,15 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const PartName& partName,
     std::int64_t kilobytes = 0;
     std::uint8_t updateCounter = 0;
     for (std::int32_t lba = 0; lba < sectors; ++lba) {
-        if (updateCounter == 0) {
-            char line[96];
-            std::snprintf(line, sizeof line, "COPYING: %.2fMB/%.2fMB\r", kilobytes / 1024.0,
-                          totalMegabytes);
-            ui_.out << line << std::flush;
-            ui_.progress.setPosition(static_cast<int>(kilobytes / 1024));
-        }
+        if (updateCounter == 0)
+            showProgress(kilobytes, totalMegabytes);
         updateCounter = static_cast<std::uint8_t>(updateCounter + 1);
 
         if (partDue) {
-            if (!part.close()) {
-                return fail("Cannot write data", "Cannot write data!", problem(part.path()));
-            }
-            std::optional<std::string> path = partName(partCount);
             const std::int64_t partSectors =
                 std::min<std::int64_t>(kPartSectors, std::int64_t{sectors} - lba);
-            bool opened = path && part.open(*path, std::uint64_t(partSectors) * 2048);
-            ui_.progress.setText("Installing " + path.value_or(shown));
-            if (!opened)
-                return fail("\nCannot write file\n", "Cannot write file",
-                            problem(path.value_or(shown)));
-            parts_.createdParts.push_back(*path);
+            if (!openNextPart(partName(partCount), shown, partSectors))
+                return false;
             ++partCount;
             partDue = false;
         }

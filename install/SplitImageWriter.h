@@ -33,6 +33,12 @@ class SplitImageWriter {
               int& partCount);
 
   private:
+    // The "COPYING" line and the progress window's bar.
+    void showProgress(std::int64_t kilobytes, double totalMegabytes);
+    // Closes the part written so far and opens the next, of `partSectors`
+    // sectors, listing it in createdParts; says why when it cannot.
+    bool openNextPart(const std::optional<std::string>& path, const std::string& shown,
+                      std::int64_t partSectors);
     // The box shows its text, then `detail` (the file and the system's reason) on a line of its
     // own.
     bool fail(const char* status, const char* box, const std::string& detail = {});

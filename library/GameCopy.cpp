@@ -96,6 +96,242 @@ CopyServices systemCopyServices() {
     return services;
 }
 
+namespace {
+
+// What one copy works with, from the source record to the last part.
+struct CopyJob {
+    const std::string& sourceRoot;
+    const std::string& name;
+    const std::string& targetRoot;
+    const FrontEnd& frontEnd;
+    const CopyServices& services;
+    GameEntry source{};
+    std::vector<std::string> sourcePaths{};
+    std::vector<PartPlan> plans{};
+    std::uint64_t totalBytes = 0;
+    std::uint64_t freedBytes = 0;  // leftover files that the copy's parts replace
+    bool makeRoomFirst = false;
+    std::string unchanged = "; the target drive is unchanged.";  // ends a failure's text
+};
+
+using Ended = std::optional<CopyGameResult>;  // nothing: the copy goes on
+
+// The source record, the first of the name, with its part files; and a target to copy to.
+Ended findSource(CopyJob& job) {
+    TableContents sourceTable = readTableFile(tablePath(job.sourceRoot));
+    if (sourceTable.exists && !sourceTable.opened) {
+        job.frontEnd.boxes.show(notReadable(job.sourceRoot, sourceTable));
+        return CopyGameResult::Failed;
+    }
+    auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
+                              [&](const GameEntry& entry) { return hasName(entry, job.name); });
+    if (found == sourceTable.records.end()) {
+        job.frontEnd.boxes.show(gameNotFoundText(job.name));
+        return CopyGameResult::NotFound;
+    }
+    job.source = *found;
+    PartFiles sourceFiles = partFilesOf(job.sourceRoot, job.source);
+    if (!sourceFiles.valid) {
+        job.frontEnd.boxes.show("The record of game " + job.name +
+                                " is damaged; it cannot be copied.");
+        return CopyGameResult::Damaged;
+    }
+    job.sourcePaths = sourceFiles.paths;
+    std::error_code error;
+    if (!std::filesystem::is_directory(job.targetRoot, error)) {
+        job.frontEnd.boxes.show("The drive " + job.targetRoot +
+                                " cannot be opened; nothing was copied.");
+        return CopyGameResult::Failed;
+    }
+    return std::nullopt;
+}
+
+// Plans each part: its source must be there, and its target name must not
+// belong to a game the target keeps.
+Ended planParts(CopyJob& job, const GameReplacement& replacement) {
+    for (std::size_t i = 0; i < job.sourcePaths.size(); ++i) {
+        PartPlan plan;
+        plan.source = job.sourcePaths[i];
+        plan.target = replacement.partPaths()[i];
+        std::optional<std::uint64_t> size = platform::regularFileSize(plan.source);
+        if (!size) {
+            job.frontEnd.boxes.show("The part file " + plan.source + " of game " + job.name +
+                                    " is missing; nothing was copied.");
+            return CopyGameResult::Damaged;
+        }
+        plan.size = *size;
+        job.totalBytes += plan.size;
+        if (replacement.keptOwns(plan.target)) {
+            job.frontEnd.boxes.show(
+                "The file " + plan.target +
+                " belongs to another game on the target drive; nothing was copied.");
+            return CopyGameResult::FileOwned;
+        }
+        if (!replacement.replacedOwns(plan.target) && pathTaken(plan.target)) {
+            // Left over from an earlier failed install or copy: no record owns it.
+            plan.removeFirst = true;
+            job.freedBytes += platform::regularFileSize(plan.target).value_or(0);
+        }
+        job.plans.push_back(plan);
+    }
+    return std::nullopt;
+}
+
+// Refuses a copy the target has no room for; when only the replaced game's
+// room makes it fit, that game goes first.
+Ended makeRoom(CopyJob& job, GameReplacement& replacement) {
+    // The replaced games' files, which the user agreed to lose.
+    std::uint64_t replacedBytes = 0;
+    for (const std::string& path : replacement.replacedFiles())
+        replacedBytes += platform::regularFileSize(path).value_or(0);
+    std::optional<std::uint64_t> available = job.services.availableBytes(job.targetRoot);
+    if (!available)
+        return std::nullopt;
+    const std::uint64_t needed =
+        job.totalBytes > job.freedBytes ? job.totalBytes - job.freedBytes : 0;
+    if (needed > *available + replacedBytes) {
+        job.frontEnd.boxes.show("The target drive has not enough free space for game " +
+                                job.name + ": " + megabytes(needed) + " needed, " +
+                                megabytes(*available) + " free.");
+        return CopyGameResult::NoRoom;
+    }
+    job.makeRoomFirst = needed > *available;
+    if (!job.makeRoomFirst)
+        return std::nullopt;
+    std::vector<std::string> unremoved;  // a part copied over one of them says so
+    RewriteResult cleared = replacement.makeRoom(unremoved);
+    if (!cleared.replaced()) {
+        job.frontEnd.boxes.show(targetNotWritten(job.targetRoot, cleared));
+        return CopyGameResult::Failed;
+    }
+    for (PartPlan& plan : job.plans)
+        plan.removeFirst = pathTaken(plan.target);
+    job.unchanged = "; the former game " + job.name + " was removed to make room for the copy.";
+    return std::nullopt;
+}
+
+// Leftover files go before any part is written: the room check counted
+// them as free. One that stays is reported when its part comes.
+void removeLeftovers(CopyJob& job, const GameReplacement& replacement) {
+    for (std::size_t i = 0; i < job.plans.size(); ++i) {
+        PartPlan& plan = job.plans[i];
+        if (plan.removeFirst && platform::removeFile(plan.target))
+            plan.removeFirst = false;
+        // A staged part that a stopped copy left; no record can name it.
+        const std::string staged = stagedPartPath(plan.target);
+        if (staged != replacement.writePath(i) && platform::pathTaken(staged))
+            platform::removeFile(staged);
+    }
+}
+
+// Copies one part to `writeTo`, once whatever stands under its names is gone.
+platform::CopyOutcome copyPart(const CopyJob& job, const PartPlan& plan,
+                               const std::string& writeTo, ProgressShown& shown,
+                               std::uint64_t before) {
+    bool cleared = !plan.removeFirst || platform::removeFile(plan.target);
+    if (writeTo != plan.target)
+        cleared = cleared && platform::removeFile(writeTo);
+    platform::CopyOutcome outcome;
+    if (!cleared) {
+        outcome.error = "a file of that name cannot be removed";
+    } else if (job.frontEnd.progress.cancelRequested()) {
+        outcome.result = platform::CopyResult::Cancelled;
+    } else {
+        outcome = job.services.copyFile(plan.source, writeTo,
+                                        [&](std::uint64_t done, std::uint64_t) {
+                                            shown.setBytesDone(before + done);
+                                            return !job.frontEnd.progress.cancelRequested();
+                                        });
+    }
+    return outcome;
+}
+
+// Copies the parts. A failure removes what this copy wrote and says why.
+Ended copyParts(const CopyJob& job, const GameReplacement& replacement) {
+    std::vector<std::string> written;
+    ProgressShown shown(job.frontEnd.progress, job.name, job.totalBytes);
+    std::uint64_t before = 0;
+    for (std::size_t i = 0; i < job.plans.size(); ++i) {
+        const PartPlan& plan = job.plans[i];
+        const std::string& writeTo = replacement.writePath(i);
+        platform::CopyOutcome outcome = copyPart(job, plan, writeTo, shown, before);
+        if (outcome.result != platform::CopyResult::Copied) {
+            removeAll(written);
+            switch (outcome.result) {
+                case platform::CopyResult::Cancelled:
+                    job.frontEnd.boxes.show("The copy of game " + job.name + " was cancelled" +
+                                            job.unchanged);
+                    return CopyGameResult::Cancelled;
+                case platform::CopyResult::TargetExists:
+                    outcome.error = "the file exists";
+                    break;
+                default:
+                    break;
+            }
+            job.frontEnd.boxes.show("Copying " + plan.source + " to " + writeTo + " failed (" +
+                                    outcome.error + ")" + job.unchanged);
+            return CopyGameResult::Failed;
+        }
+        written.push_back(writeTo);
+        before += plan.size;
+    }
+    return std::nullopt;
+}
+
+// What a failed replacement tells; empty when the copy is recorded.
+std::string replacementFailure(const CopyJob& job, const GameReplacement& replacement,
+                               const ReplacementResult& result) {
+    const std::string formerGone = " The former game " + job.name + " is gone.";
+    switch (result.step) {
+        case ReplacementResult::Step::Done:
+            return {};
+        case ReplacementResult::Step::NotFlushed:
+            return "The drive " + job.targetRoot + " cannot be written (" + result.reason + ")" +
+                   job.unchanged;
+        case ReplacementResult::Step::FormerNotDropped:
+            return targetNotWritten(job.targetRoot, result.table);
+        case ReplacementResult::Step::NotRenamed:
+            return "Renaming " + result.from + " to " + result.to + " failed (" + result.reason +
+                   "); nothing was copied." + formerGone;
+        case ReplacementResult::Step::RenamedNotFlushed:
+            return "The drive " + job.targetRoot + " cannot be written (" + result.reason +
+                   "); nothing was copied." + formerGone;
+        case ReplacementResult::Step::TableNotWritten:
+            break;
+    }
+    if (result.table.status == RewriteResult::Status::NotFlushed)
+        return tableNotFlushedText(tablePath(job.targetRoot), result.table.error) + ".";
+    std::string text = targetNotWritten(job.targetRoot, result.table);
+    if (job.makeRoomFirst)
+        text += " The former game " + job.name + " was removed to make room for the copy.";
+    else if (replacement.formerGone())
+        text += formerGone;
+    return text;
+}
+
+// Puts the copied game in place of the replaced one and records it.
+CopyGameResult finishCopy(const CopyJob& job, GameReplacement& replacement) {
+    ReplacementResult result = replacement.finish(job.source);
+    if (result.done()) {
+        if (!result.unremoved.empty()) {
+            std::string text =
+                "The game " + job.name + " was copied, but these files need attention:";
+            for (const std::string& path : result.unremoved)
+                text += "\n" + path;
+            job.frontEnd.boxes.show(text);
+        }
+        return CopyGameResult::Copied;
+    }
+    // A table in place that may not be on the device names the copied parts: they stay.
+    if (result.step != ReplacementResult::Step::TableNotWritten ||
+        result.table.status != RewriteResult::Status::NotFlushed)
+        replacement.discardNewParts();
+    job.frontEnd.boxes.show(replacementFailure(job, replacement, result));
+    return CopyGameResult::Failed;
+}
+
+}  // namespace
+
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                         const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services) {
@@ -111,29 +347,13 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     if (!access.granted())
         return access.status == DriveAccess::Status::Cancelled ? CopyGameResult::Cancelled
                                                                 : CopyGameResult::Failed;
-    // The source record: the first of the name.
-    TableContents sourceTable = readTableFile(tablePath(sourceRoot));
-    if (sourceTable.exists && !sourceTable.opened) {
-        frontEnd.boxes.show(notReadable(sourceRoot, sourceTable));
-        return CopyGameResult::Failed;
-    }
-    auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
-                              [&](const GameEntry& entry) { return hasName(entry, name); });
-    if (found == sourceTable.records.end()) {
-        frontEnd.boxes.show(gameNotFoundText(name));
-        return CopyGameResult::NotFound;
-    }
-    const GameEntry source = *found;
-    PartFiles sourceFiles = partFilesOf(sourceRoot, source);
-    if (!sourceFiles.valid) {
-        frontEnd.boxes.show("The record of game " + name + " is damaged; it cannot be copied.");
-        return CopyGameResult::Damaged;
-    }
-    std::error_code error;
-    if (!std::filesystem::is_directory(targetRoot, error)) {
-        frontEnd.boxes.show("The drive " + targetRoot + " cannot be opened; nothing was copied.");
-        return CopyGameResult::Failed;
-    }
+    CopyJob job{.sourceRoot = sourceRoot,
+                .name = name,
+                .targetRoot = targetRoot,
+                .frontEnd = frontEnd,
+                .services = services};
+    if (Ended ended = findSource(job))
+        return *ended;
 
     // Every question first: nothing changes unless each answer is Yes.
     TableContents targetTable = readTableFile(tablePath(targetRoot));
@@ -141,172 +361,18 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         frontEnd.boxes.show(notReadable(targetRoot, targetTable));
         return CopyGameResult::Failed;
     }
-    const std::vector<std::string> targetPaths = partFilesOf(targetRoot, source).paths;
-    GameReplacement replacement(targetRoot, name, targetTable.records, targetPaths);
+    GameReplacement replacement(targetRoot, name, targetTable.records,
+                                partFilesOf(targetRoot, job.source).paths);
     for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
-        if (!frontEnd.boxes.ask("The folder already have game " + name + " ,Continue?")) {
+        if (!frontEnd.boxes.ask("The folder already have game " + name + " ,Continue?"))
             return CopyGameResult::Declined;
-        }
     }
-
-    // Plan each part: its source must be there, and its target name must not
-    // belong to a game the target keeps.
-    std::vector<PartPlan> plans;
-    std::uint64_t totalBytes = 0;
-    std::uint64_t freedBytes = 0;
-    for (std::size_t i = 0; i < sourceFiles.paths.size(); ++i) {
-        PartPlan plan;
-        plan.source = sourceFiles.paths[i];
-        plan.target = targetPaths[i];
-        std::optional<std::uint64_t> size = platform::regularFileSize(plan.source);
-        if (!size) {
-            frontEnd.boxes.show("The part file " + plan.source + " of game " + name +
-                                " is missing; nothing was copied.");
-            return CopyGameResult::Damaged;
-        }
-        plan.size = *size;
-        totalBytes += plan.size;
-        if (replacement.keptOwns(plan.target)) {
-            frontEnd.boxes.show(
-                "The file " + plan.target +
-                " belongs to another game on the target drive; nothing was copied.");
-            return CopyGameResult::FileOwned;
-        }
-        if (!replacement.replacedOwns(plan.target) && pathTaken(plan.target)) {
-            // Left over from an earlier failed install or copy: no record owns it.
-            plan.removeFirst = true;
-            freedBytes += platform::regularFileSize(plan.target).value_or(0);
-        }
-        plans.push_back(plan);
-    }
-    // The replaced games' files, which the user agreed to lose.
-    std::uint64_t replacedBytes = 0;
-    for (const std::string& path : replacement.replacedFiles())
-        replacedBytes += platform::regularFileSize(path).value_or(0);
-    bool makeRoomFirst = false;
-    if (std::optional<std::uint64_t> available = services.availableBytes(targetRoot)) {
-        std::uint64_t needed = totalBytes > freedBytes ? totalBytes - freedBytes : 0;
-        if (needed > *available + replacedBytes) {
-            frontEnd.boxes.show("The target drive has not enough free space for game " + name +
-                                ": " + megabytes(needed) + " needed, " + megabytes(*available) +
-                                " free.");
-            return CopyGameResult::NoRoom;
-        }
-        // Only the replaced game's room makes the copy fit: it goes first.
-        makeRoomFirst = needed > *available;
-    }
-    std::string unchanged = "; the target drive is unchanged.";
-    if (makeRoomFirst) {
-        std::vector<std::string> unremoved;  // a part copied over one of them says so
-        RewriteResult cleared = replacement.makeRoom(unremoved);
-        if (!cleared.replaced()) {
-            frontEnd.boxes.show(targetNotWritten(targetRoot, cleared));
-            return CopyGameResult::Failed;
-        }
-        for (PartPlan& plan : plans)
-            plan.removeFirst = pathTaken(plan.target);
-        unchanged = "; the former game " + name + " was removed to make room for the copy.";
-    }
-
-    // Leftover files go before any part is written: the room check counted
-    // them as free. One that stays is reported when its part comes.
-    for (std::size_t i = 0; i < plans.size(); ++i) {
-        PartPlan& plan = plans[i];
-        if (plan.removeFirst && platform::removeFile(plan.target))
-            plan.removeFirst = false;
-        // A staged part that a stopped copy left; no record can name it.
-        const std::string staged = stagedPartPath(plan.target);
-        if (staged != replacement.writePath(i) && platform::pathTaken(staged))
-            platform::removeFile(staged);
-    }
-
-    // Copy the parts. From here on every failure removes what this copy wrote.
-    std::vector<std::string> written;
-    {
-        ProgressShown shown(frontEnd.progress, name, totalBytes);
-        std::uint64_t before = 0;
-        for (std::size_t i = 0; i < plans.size(); ++i) {
-            const PartPlan& plan = plans[i];
-            const std::string& writeTo = replacement.writePath(i);
-            bool cleared = !plan.removeFirst || platform::removeFile(plan.target);
-            if (writeTo != plan.target)
-                cleared = cleared && platform::removeFile(writeTo);
-            platform::CopyOutcome outcome;
-            if (!cleared) {
-                outcome.error = "a file of that name cannot be removed";
-            } else if (frontEnd.progress.cancelRequested()) {
-                outcome.result = platform::CopyResult::Cancelled;
-            } else {
-                outcome = services.copyFile(plan.source, writeTo,
-                                            [&](std::uint64_t done, std::uint64_t) {
-                                                shown.setBytesDone(before + done);
-                                                return !frontEnd.progress.cancelRequested();
-                                            });
-            }
-            if (outcome.result != platform::CopyResult::Copied) {
-                removeAll(written);
-                switch (outcome.result) {
-                    case platform::CopyResult::Cancelled:
-                        frontEnd.boxes.show("The copy of game " + name + " was cancelled" +
-                                            unchanged);
-                        return CopyGameResult::Cancelled;
-                    case platform::CopyResult::TargetExists:
-                        outcome.error = "the file exists";
-                        break;
-                    default:
-                        break;
-                }
-                frontEnd.boxes.show("Copying " + plan.source + " to " + writeTo + " failed (" +
-                                    outcome.error + ")" + unchanged);
-                return CopyGameResult::Failed;
-            }
-            written.push_back(writeTo);
-            before += plan.size;
-        }
-    }
-
-    ReplacementResult result = replacement.finish(source);
-    const std::string formerGone = " The former game " + name + " is gone.";
-    std::string text;
-    switch (result.step) {
-        case ReplacementResult::Step::Done:
-            if (!result.unremoved.empty()) {
-                text = "The game " + name + " was copied, but these files need attention:";
-                for (const std::string& path : result.unremoved)
-                    text += "\n" + path;
-                frontEnd.boxes.show(text);
-            }
-            return CopyGameResult::Copied;
-        case ReplacementResult::Step::NotFlushed:
-            text = "The drive " + targetRoot + " cannot be written (" + result.reason + ")" +
-                   unchanged;
-            break;
-        case ReplacementResult::Step::FormerNotDropped:
-            text = targetNotWritten(targetRoot, result.table);
-            break;
-        case ReplacementResult::Step::NotRenamed:
-            text = "Renaming " + result.from + " to " + result.to + " failed (" + result.reason +
-                   "); nothing was copied." + formerGone;
-            break;
-        case ReplacementResult::Step::RenamedNotFlushed:
-            text = "The drive " + targetRoot + " cannot be written (" + result.reason +
-                   "); nothing was copied." + formerGone;
-            break;
-        case ReplacementResult::Step::TableNotWritten:
-            if (result.table.status == RewriteResult::Status::NotFlushed) {
-                // The table names the copied parts now: they stay.
-                frontEnd.boxes.show(
-                    tableNotFlushedText(tablePath(targetRoot), result.table.error) + ".");
-                return CopyGameResult::Failed;
-            }
-            text = targetNotWritten(targetRoot, result.table);
-            if (makeRoomFirst)
-                text += " The former game " + name + " was removed to make room for the copy.";
-            else if (replacement.formerGone())
-                text += formerGone;
-            break;
-    }
-    replacement.discardNewParts();
-    frontEnd.boxes.show(text);
-    return CopyGameResult::Failed;
+    if (Ended ended = planParts(job, replacement))
+        return *ended;
+    if (Ended ended = makeRoom(job, replacement))
+        return *ended;
+    removeLeftovers(job, replacement);
+    if (Ended ended = copyParts(job, replacement))
+        return *ended;
+    return finishCopy(job, replacement);
 }

@@ -28,30 +28,21 @@ bool isDriveFile(const std::string& file, const std::string& root,
     return false;
 }
 
-}  // namespace
+using Ended = std::optional<ExportResult>;  // nothing: the export goes on
 
-ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
-                        const FrontEnd& frontEnd) {
-    DriveAccess reading = accessForReading(root, frontEnd);
-    if (!reading.granted())
-        return reading.status == DriveAccess::Status::Cancelled ? ExportResult::Cancelled
-                                                                 : ExportResult::Failed;
-    std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
-    if (!game)
-        return ExportResult::Refused;
-    if (!game->damage.empty()) {
-        frontEnd.boxes.show(game->damage + ": the game is damaged; it cannot be exported.");
-        return ExportResult::Refused;
-    }
+// Refuses a target that is no file, is one of the drive's own files, or that
+// the user will not have replaced, and one whose volume lacks the room.
+Ended refuseTarget(const std::string& root, const InstalledImage& game, const std::string& file,
+                   bool& exists, const FrontEnd& frontEnd) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
-    const bool exists = std::filesystem::exists(status);
+    exists = std::filesystem::exists(status);
     if (exists && !std::filesystem::is_regular_file(status)) {
         frontEnd.boxes.show("The image " + file + " would replace something that is not a file; " +
                             "nothing was written.");
         return ExportResult::Refused;
     }
-    if (exists && isDriveFile(file, root, game->parts)) {
+    if (exists && isDriveFile(file, root, game.parts)) {
         frontEnd.boxes.show("The image " + file + " would replace a file of the drive itself; " +
                             "nothing was written.");
         return ExportResult::Refused;
@@ -62,51 +53,56 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
     std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (std::optional<platform::VolumeSpace> space =
             platform::volumeSpace(folder.empty() ? "." : folder.string())) {
-        if (space->available < game->bytes) {
+        if (space->available < game.bytes) {
             frontEnd.boxes.show("Not enough free space for the image " + file + ": " +
-                                megabytes(game->bytes) + " needed, " + megabytes(space->available) +
+                                megabytes(game.bytes) + " needed, " + megabytes(space->available) +
                                 " free.");
             return ExportResult::NoRoom;
         }
     }
+    return std::nullopt;
+}
 
-    platform::StagedFile out;
-    std::string reason;
-    if (!out.create(file, reason)) {
-        frontEnd.boxes.show("Cannot create the image " + file + " (" + reason + ").");
-        return ExportResult::Failed;
-    }
-    {
-        ImageProgress progress(frontEnd.progress, "Exporting " + name, game->bytes);
-        std::uint64_t before = 0;
-        for (std::size_t i = 0; i < game->parts.size(); ++i) {
-            platform::CopyOutcome outcome;
-            if (progress.cancelled()) {
-                outcome.result = platform::CopyResult::Cancelled;
-            } else {
-                outcome = out.append(game->parts[i], [&](std::uint64_t done, std::uint64_t) {
-                    progress.setBytesDone(before + done);
-                    return !progress.cancelled();
-                });
-            }
-            if (outcome.result == platform::CopyResult::Cancelled) {
-                out.discard();
-                frontEnd.boxes.show("The export of game " + name + " was cancelled; " + file +
-                                    " was not written.");
-                return ExportResult::Cancelled;
-            }
-            if (outcome.result != platform::CopyResult::Copied) {
-                out.discard();
-                frontEnd.boxes.show("Reading " + game->parts[i] + " into " + file + " failed (" +
-                                    outcome.error + "); " + file + " was not written.");
-                return ExportResult::Failed;
-            }
-            before += game->sizes[i];
+// Appends every part to the image; a failure discards it and says why.
+Ended appendParts(platform::StagedFile& out, const InstalledImage& game, const std::string& name,
+                  const std::string& file, const FrontEnd& frontEnd) {
+    ImageProgress progress(frontEnd.progress, "Exporting " + name, game.bytes);
+    std::uint64_t before = 0;
+    for (std::size_t i = 0; i < game.parts.size(); ++i) {
+        platform::CopyOutcome outcome;
+        if (progress.cancelled()) {
+            outcome.result = platform::CopyResult::Cancelled;
+        } else {
+            outcome = out.append(game.parts[i], [&](std::uint64_t done, std::uint64_t) {
+                progress.setBytesDone(before + done);
+                return !progress.cancelled();
+            });
         }
+        if (outcome.result == platform::CopyResult::Cancelled) {
+            out.discard();
+            frontEnd.boxes.show("The export of game " + name + " was cancelled; " + file +
+                                " was not written.");
+            return ExportResult::Cancelled;
+        }
+        if (outcome.result != platform::CopyResult::Copied) {
+            out.discard();
+            frontEnd.boxes.show("Reading " + game.parts[i] + " into " + file + " failed (" +
+                                outcome.error + "); " + file + " was not written.");
+            return ExportResult::Failed;
+        }
+        before += game.sizes[i];
     }
+    return std::nullopt;
+}
+
+// Puts the written image in place under its name.
+ExportResult commitImage(platform::StagedFile& out, bool exists, const InstalledImage& game,
+                         const std::string& name, const std::string& file,
+                         const FrontEnd& frontEnd) {
+    std::string reason;
     switch (out.commit(exists, reason)) {
         case platform::CommitResult::Committed:
-            frontEnd.out << "Exported " << name << " to " << file << " (" << game->bytes
+            frontEnd.out << "Exported " << name << " to " << file << " (" << game.bytes
                          << " bytes)\n";
             return ExportResult::Exported;
         case platform::CommitResult::TargetExists:
@@ -124,4 +120,33 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
     frontEnd.boxes.show("The image " + file + " could not be completed (" + reason +
                         "); nothing was written.");
     return ExportResult::Failed;
+}
+
+}  // namespace
+
+ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
+                        const FrontEnd& frontEnd) {
+    DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return reading.status == DriveAccess::Status::Cancelled ? ExportResult::Cancelled
+                                                                 : ExportResult::Failed;
+    std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
+    if (!game)
+        return ExportResult::Refused;
+    if (!game->damage.empty()) {
+        frontEnd.boxes.show(game->damage + ": the game is damaged; it cannot be exported.");
+        return ExportResult::Refused;
+    }
+    bool exists = false;
+    if (Ended ended = refuseTarget(root, *game, file, exists, frontEnd))
+        return *ended;
+    platform::StagedFile out;
+    std::string reason;
+    if (!out.create(file, reason)) {
+        frontEnd.boxes.show("Cannot create the image " + file + " (" + reason + ").");
+        return ExportResult::Failed;
+    }
+    if (Ended ended = appendParts(out, *game, name, file, frontEnd))
+        return *ended;
+    return commitImage(out, exists, *game, name, file, frontEnd);
 }

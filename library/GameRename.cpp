@@ -1,6 +1,7 @@
 #include "library/GameRename.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "library/GameFiles.h"
@@ -50,6 +51,39 @@ bool finishesStoppedRename(const std::string& root, const std::vector<GameEntry>
     return finished;
 }
 
+// Moves the parts of `entry` to the names of the new name hash, noting each
+// move; a failure moves every part back and says why.
+std::optional<RenameGameResult> moveParts(const std::string& root, const GameEntry& entry,
+                                          std::uint32_t newHash, std::vector<Move>& moves,
+                                          const FrontEnd& frontEnd) {
+    const std::string id = entry.gameId();
+    const std::string oldPrefix = partPrefix(root, gameNameHash(entry.DisplayName()), id);
+    const std::string newPrefix = partPrefix(root, newHash, id);
+    for (int part = 0; part < entry.PartCount(); ++part) {
+        Move move{*partFilePath(oldPrefix, part), *partFilePath(newPrefix, part)};
+        platform::RenameResult moved = platform::renameNoReplace(move.from, move.to);
+        if (moved == platform::RenameResult::TargetExists) {
+            moveBack(moves);
+            // The box keeps its fixed text; the printed line names the file.
+            frontEnd.out << kFileTaken << " " << escapeControls(move.to) << "\n";
+            frontEnd.boxes.show(kFileTaken);
+            return RenameGameResult::FileTaken;
+        }
+        if (moved == platform::RenameResult::Failed) {
+            std::string reason = platform::lastErrorText();
+            moveBack(moves);
+            frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason +
+                                "); nothing was renamed.");
+            return RenameGameResult::Failed;
+        }
+        if (moved == platform::RenameResult::Renamed)
+            moves.push_back(move);
+        // A missing old part is passed over: most likely an earlier,
+        // stopped rename already moved it.
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
@@ -91,8 +125,6 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     // replacement. A stop in between leaves the record under the old name
     // with its parts under either hash: the same rename run again finishes
     // it, and the listing offers to move them back.
-    const std::uint32_t oldHash = gameNameHash(oldName);
-    const std::uint32_t newHash = gameNameHash(newName);
     bool leftDamaged = false;
     std::vector<Move> moves;
     std::vector<GameEntry> records = table.records;
@@ -104,31 +136,9 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
             leftDamaged = true;
             continue;
         }
-        const std::string id = entry.gameId();
-        const std::string oldPrefix = partPrefix(root, oldHash, id);
-        const std::string newPrefix = partPrefix(root, newHash, id);
-        for (int part = 0; part < entry.PartCount(); ++part) {
-            Move move{*partFilePath(oldPrefix, part), *partFilePath(newPrefix, part)};
-            platform::RenameResult moved = platform::renameNoReplace(move.from, move.to);
-            if (moved == platform::RenameResult::TargetExists) {
-                moveBack(moves);
-                // The box keeps its fixed text; the printed line names the file.
-                frontEnd.out << kFileTaken << " " << escapeControls(move.to) << "\n";
-                frontEnd.boxes.show(kFileTaken);
-                return RenameGameResult::FileTaken;
-            }
-            if (moved == platform::RenameResult::Failed) {
-                std::string reason = platform::lastErrorText();
-                moveBack(moves);
-                frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason +
-                                    "); nothing was renamed.");
-                return RenameGameResult::Failed;
-            }
-            if (moved == platform::RenameResult::Renamed)
-                moves.push_back(move);
-            // A missing old part is passed over: most likely an earlier,
-            // stopped rename already moved it.
-        }
+        if (std::optional<RenameGameResult> failed =
+                moveParts(root, entry, gameNameHash(newName), moves, frontEnd))
+            return *failed;
         entry.setDisplayName(newName);
     }
     if (leftDamaged && moves.empty() &&

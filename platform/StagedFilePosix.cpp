@@ -31,6 +31,40 @@ bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset
     return true;
 }
 
+// Copies `want` bytes at `from` of `in` to `at` of `out`: inside the kernel
+// while `inKernel` holds, else through `buffer`. Returns the bytes copied, or
+// -1 with errno set.
+ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool& inKernel,
+                  std::vector<std::uint8_t>& buffer) {
+    ssize_t n = -1;
+    if (inKernel) {
+        loff_t source = from, target = at;
+        do {
+            n = ::copy_file_range(in, &source, out, &target, want, 0);
+        } while (n < 0 && errno == EINTR);
+        // Some file systems refuse the kernel copy, or copy nothing of
+        // a source that has bytes there.
+        if ((n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                       errno == EOPNOTSUPP || errno == EBADF)) ||
+            n == 0)
+            inKernel = false;
+    }
+    if (!inKernel) {
+        if (buffer.empty())
+            buffer.resize(kPiece);
+        do {
+            n = ::pread(in, buffer.data(), want, from);
+        } while (n < 0 && errno == EINTR);
+        if (n > 0 && !writeAllAt(out, buffer.data(), static_cast<std::size_t>(n), at))
+            n = -1;
+        if (n == 0) {
+            errno = EIO;  // the source shrank while it was copied
+            n = -1;
+        }
+    }
+    return n;
+}
+
 }  // namespace
 
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
@@ -77,33 +111,7 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
         done = data;
         while (done < hole) {
             const std::size_t want = static_cast<std::size_t>(std::min<off_t>(hole - done, kPiece));
-            ssize_t n = -1;
-            if (inKernel) {
-                loff_t from = done, to = base + done;
-                do {
-                    n = ::copy_file_range(in, &from, fd_, &to, want, 0);
-                } while (n < 0 && errno == EINTR);
-                // Some file systems refuse the kernel copy, or copy nothing of
-                // a source that has bytes there.
-                if ((n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                               errno == EOPNOTSUPP || errno == EBADF)) ||
-                    n == 0)
-                    inKernel = false;
-            }
-            if (!inKernel) {
-                if (buffer.empty())
-                    buffer.resize(kPiece);
-                do {
-                    n = ::pread(in, buffer.data(), want, done);
-                } while (n < 0 && errno == EINTR);
-                if (n > 0 &&
-                    !writeAllAt(fd_, buffer.data(), static_cast<std::size_t>(n), base + done))
-                    n = -1;
-                if (n == 0) {
-                    errno = EIO;  // the source shrank while it was copied
-                    n = -1;
-                }
-            }
+            ssize_t n = copyPiece(in, fd_, done, base + done, want, inKernel, buffer);
             if (n < 0) {
                 outcome.error = std::strerror(errno);
                 failed = true;

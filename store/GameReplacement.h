@@ -48,6 +48,7 @@ class GameReplacement {
     // The first new part whose name a game the drive keeps owns; empty when none.
     std::string partOwnedByKeptGame() const;
     const std::string& root() const { return root_; }
+    const std::string& name() const { return name_; }
     // Whether a record of another name names `path`.
     bool keptOwns(const std::string& path) const { return keptPaths_.count(path) != 0; }
     // Whether a replaced record names `path`.
