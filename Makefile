@@ -1,4 +1,5 @@
-# Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan), `make bench`,
+# Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan; the Windows
+# build's tests under Wine too), `make windows`, `make bench`,
 # `make fuzz`, `make screenshots`, `make package`, `make format`. Each one installs what is missing first.
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
@@ -21,7 +22,7 @@ endif
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps configure build test demo bench fuzz package format clean screenshots
+.PHONY: all deps configure build test demo bench fuzz package format clean screenshots windows windows-test
 
 all: build
 
@@ -40,6 +41,27 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+	$(MAKE) windows-test
+
+# The Windows programs, cross-compiled with mingw-w64: build-windows/zt_*.exe.
+WINDOWS_BUILD ?= build-windows
+WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+ifneq ($(shell command -v ccache 2>/dev/null),)
+WINDOWS_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+endif
+
+$(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja $(WINDOWS_FLAGS)
+	touch $@
+
+windows: deps $(WINDOWS_BUILD)/build.ninja
+	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format
+
+# The Windows tests under Wine, the tools compared with this build's Linux ones.
+windows-test: build windows
+	cmake -S . -B $(WINDOWS_BUILD) -DZT_LINUX_BIN_DIR=$(CURDIR)/$(BUILD)/cli >/dev/null
+	cmake --build $(WINDOWS_BUILD)
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j2
 
 screenshots: build
 	$(BUILD)/tests/ui/zt_screenshots $(BUILD)/screenshots
@@ -53,7 +75,7 @@ demo: build
 
 bench:
 	@scripts/install-deps.sh
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZT_TESTS=OFF
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-bench
 	bench/run.sh build-bench
 
@@ -67,4 +89,4 @@ format:
 	clang-format -i $(SOURCES)
 
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz demo-drive demo-work
+	rm -rf build build-sanitize build-bench build-fuzz build-windows demo-drive demo-work

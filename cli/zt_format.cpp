@@ -7,6 +7,7 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "disk/FormatCommand.h"
+#include "platform/Console.h"
 #include "platform/DriveUsers.h"
 #include "store/ShownText.h"
 #include "zt_version.h"
@@ -61,7 +62,8 @@ std::string privilegedRefusal(const CommandLine& line, std::string& device) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = parseCommandLine(argc, argv);
+    platform::ProgramArguments arguments(argc, argv);
+    CommandLine line = parseCommandLine(arguments.count(), arguments.values());
     const char* usageOnly[] = {""};
     if (std::getenv("PKEXEC_UID") != nullptr) {
         std::string device;

@@ -17,6 +17,7 @@
 #include "library/GameList.h"
 #include "library/GameListText.h"
 #include "library/GameRename.h"
+#include "platform/Console.h"
 #include "store/DriveRoot.h"
 #include "zt_version.h"
 
@@ -149,7 +150,9 @@ int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd f
 }  // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = parseCommandLine(argc, argv, {"--json"}, {"--dat"});
+    platform::ProgramArguments arguments(argc, argv);
+    CommandLine line =
+        parseCommandLine(arguments.count(), arguments.values(), {"--json"}, {"--dat"});
     if (line.version) {
         std::cout << "zt_games " ZT_VERSION "\n";
         return kExitSuccess;

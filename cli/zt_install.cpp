@@ -8,6 +8,7 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "install/InstallCommand.h"
+#include "platform/Console.h"
 #include "zt_version.h"
 
 namespace {
@@ -38,7 +39,8 @@ bool isMediaWord(const std::string& word) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = parseCommandLine(argc, argv);
+    platform::ProgramArguments arguments(argc, argv);
+    CommandLine line = parseCommandLine(arguments.count(), arguments.values());
     if (line.version) {
         std::cout << "zt_install " ZT_VERSION "\n";
         return kExitSuccess;

@@ -1,15 +1,16 @@
 #include "library/DatFile.h"
 
-#include <pugixml.hpp>
+#include <fstream>
+#include <iterator>
 
-#include <cstring>
+#include "library/DatXml.h"
 
 #include "store/ShownText.h"
 
 namespace {
 
-bool sameHex(const char* attribute, const std::string& hex) {
-    if (std::strlen(attribute) != hex.size())
+bool sameHex(const std::string& attribute, const std::string& hex) {
+    if (attribute.size() != hex.size())
         return false;
     for (std::size_t i = 0; i < hex.size(); ++i) {
         char c = attribute[i];
@@ -21,10 +22,10 @@ bool sameHex(const char* attribute, const std::string& hex) {
     return true;
 }
 
-bool romMatches(const pugi::xml_node& rom, const ImageDigests& digests, const std::string& crc,
+bool romMatches(const XmlElement& rom, const ImageDigests& digests, const std::string& crc,
                 const std::string& md5, const std::string& sha1) {
-    if (pugi::xml_attribute size = rom.attribute("size")) {
-        if (std::strcmp(size.value(), std::to_string(digests.bytes).c_str()) != 0)
+    if (const std::string* size = rom.attribute("size")) {
+        if (*size != std::to_string(digests.bytes))
             return false;
     }
     int hashes = 0;
@@ -33,13 +34,18 @@ bool romMatches(const pugi::xml_node& rom, const ImageDigests& digests, const st
         const std::string& value;
     } checks[] = {{"crc", crc}, {"md5", md5}, {"sha1", sha1}};
     for (const auto& check : checks) {
-        if (pugi::xml_attribute given = rom.attribute(check.name)) {
-            if (!sameHex(given.value(), check.value))
+        if (const std::string* given = rom.attribute(check.name)) {
+            if (!sameHex(*given, check.value))
                 return false;
             ++hashes;
         }
     }
     return hashes > 0;
+}
+
+std::string valueOf(const XmlElement& element, const char* name) {
+    const std::string* value = element.attribute(name);
+    return value != nullptr ? *value : std::string();
 }
 
 }  // namespace
@@ -53,15 +59,16 @@ DatLookup lookUpInDat(const std::string& path, const ImageDigests& digests) {
         lookup.error = "it is " + kind;
         return lookup;
     }
-    pugi::xml_document document;
-    pugi::xml_parse_result parsed = document.load_file(path.c_str());
-    if (!parsed) {
-        lookup.error = parsed.status == pugi::status_file_not_found ? "the file cannot be opened"
-                                                                    : parsed.description();
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.is_open() || in.bad()) {
+        lookup.error = "the file cannot be opened";
         return lookup;
     }
-    pugi::xml_node datafile = document.child("datafile");
-    if (!datafile) {
+    XmlElement datafile;
+    if (!parseXml(text, datafile, lookup.error))
+        return lookup;
+    if (datafile.name != "datafile") {
         lookup.error = "it is not a Logiqx DAT file (no <datafile> element)";
         return lookup;
     }
@@ -69,14 +76,14 @@ DatLookup lookUpInDat(const std::string& path, const ImageDigests& digests) {
     const std::string crc = crc32Hex(digests.crc32);
     const std::string md5 = hexOf(digests.md5.data(), digests.md5.size());
     const std::string sha1 = hexOf(digests.sha1.data(), digests.sha1.size());
-    for (pugi::xml_node game : datafile.children()) {
-        if (std::strcmp(game.name(), "game") != 0 && std::strcmp(game.name(), "machine") != 0)
+    for (const XmlElement& game : datafile.children) {
+        if (game.name != "game" && game.name != "machine")
             continue;
-        for (pugi::xml_node rom : game.children("rom")) {
-            if (romMatches(rom, digests, crc, md5, sha1)) {
+        for (const XmlElement& rom : game.children) {
+            if (rom.name == "rom" && romMatches(rom, digests, crc, md5, sha1)) {
                 lookup.matched = true;
-                lookup.game = game.attribute("name").value();
-                lookup.rom = rom.attribute("name").value();
+                lookup.game = valueOf(game, "name");
+                lookup.rom = valueOf(rom, "name");
                 return lookup;
             }
         }

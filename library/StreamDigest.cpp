@@ -1,6 +1,6 @@
 #include "library/StreamDigest.h"
 
-#include <openssl/evp.h>
+#include <gcrypt.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,22 +9,36 @@
 
 namespace {
 
-struct DigestContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextFree>;
-
-DigestContext startDigest(const EVP_MD* type) {
-    DigestContext context(EVP_MD_CTX_new());
-    if (!context || EVP_DigestInit_ex(context.get(), type, nullptr) != 1)
-        return nullptr;
-    return context;
+// libgcrypt wants its version checked once, before any other call and
+// before threads use it.
+bool gcryptReady() {
+    static const bool ready = [] {
+        if (gcry_check_version(GCRYPT_VERSION) == nullptr)
+            return false;
+        gcry_control(GCRYCTL_DISABLE_SECMEM, 0);  // nothing secret is hashed
+        gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
+        return true;
+    }();
+    return ready;
 }
 
-void endDigest(const DigestContext& context, std::uint8_t* out) {
-    unsigned int length = 0;
-    if (context)
-        EVP_DigestFinal_ex(context.get(), out, &length);
+struct DigestContextFree {
+    void operator()(gcry_md_hd_t context) const { gcry_md_close(context); }
+};
+using DigestContext = std::unique_ptr<gcry_md_handle, DigestContextFree>;
+
+DigestContext startDigest(int algorithm) {
+    gcry_md_hd_t context = nullptr;
+    if (!gcryptReady() || gcry_md_open(&context, algorithm, 0) != 0)
+        return nullptr;
+    return DigestContext(context);
+}
+
+void endDigest(const DigestContext& context, int algorithm, std::uint8_t* out, std::size_t size) {
+    if (!context)
+        return;
+    if (const unsigned char* digest = gcry_md_read(context.get(), algorithm))
+        std::copy_n(digest, size, out);
 }
 
 // zlib takes lengths in its own unsigned type; large pieces go in parts.
@@ -89,8 +103,8 @@ void StreamDigest::submit(std::size_t bytes) {
 }
 
 void StreamDigest::work(int worker) {
-    DigestContext md5 = worker == 0 ? startDigest(EVP_md5()) : nullptr;
-    DigestContext sha1 = worker == 1 ? startDigest(EVP_sha1()) : nullptr;
+    DigestContext md5 = worker == 0 ? startDigest(GCRY_MD_MD5) : nullptr;
+    DigestContext sha1 = worker == 1 ? startDigest(GCRY_MD_SHA1) : nullptr;
     std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
     for (std::uint64_t next = 0;; ++next) {
         Slot* slot = nullptr;
@@ -104,10 +118,10 @@ void StreamDigest::work(int worker) {
         // The slot is not reused until this worker has said it is done.
         if (worker == 0) {
             if (md5)
-                EVP_DigestUpdate(md5.get(), slot->data.data(), slot->bytes);
+                gcry_md_write(md5.get(), slot->data.data(), slot->bytes);
         } else {
             if (sha1)
-                EVP_DigestUpdate(sha1.get(), slot->data.data(), slot->bytes);
+                gcry_md_write(sha1.get(), slot->data.data(), slot->bytes);
             crc = crcUpdate(crc, slot->data.data(), slot->bytes);
         }
         {
@@ -118,9 +132,9 @@ void StreamDigest::work(int worker) {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     if (worker == 0) {
-        endDigest(md5, result_.md5.data());
+        endDigest(md5, GCRY_MD_MD5, result_.md5.data(), result_.md5.size());
     } else {
-        endDigest(sha1, result_.sha1.data());
+        endDigest(sha1, GCRY_MD_SHA1, result_.sha1.data(), result_.sha1.size());
         result_.crc32 = crc;
     }
 }

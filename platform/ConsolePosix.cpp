@@ -15,6 +15,12 @@ extern "C" void onInterrupt(int) {
 
 }  // namespace
 
+ProgramArguments::ProgramArguments(int argc, char** argv) : values_(argv, argv + argc) {
+    for (std::string& value : values_)
+        pointers_.push_back(value.data());
+    pointers_.push_back(nullptr);
+}
+
 bool stdinIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
 }

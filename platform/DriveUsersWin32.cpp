@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/DriveUsers.h"
+#include "platform/Volume.h"
 
 namespace platform {
 
@@ -60,9 +61,7 @@ std::vector<DriveUser> driveUsers(const std::string&) {
 }
 
 bool sameDisk(const std::string& a, const std::string& b) {
-    std::error_code error;
-    bool same = std::filesystem::equivalent(a, b, error);
-    return !error && same;
+    return sameFolder(a, b);  // by identity, for files as for folders
 }
 
 }  // namespace platform

@@ -7,8 +7,8 @@ packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstool
 # Packaging and its checks: the .deb (dpkg-shlibdeps, file), lintian, the
 # desktop entry, AppStream metadata, manual pages and bash completion.
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"
-# Verification (zlib, OpenSSL, pugixml) and the fragmentation tests (fusefat, fatcat).
-packages="$packages zlib1g-dev libssl-dev libpugixml-dev fusefat fatcat"
+# Verification (zlib, libgcrypt) and the fragmentation tests (fusefat, fatcat).
+packages="$packages zlib1g-dev libgcrypt20-dev fusefat fatcat"
 # XFS, whose copies share blocks: a game of ten 1 GiB parts is copied in a test.
 packages="$packages xfsprogs"
 # Old signatures on a disk (libblkid), and the file systems the format tests
@@ -19,6 +19,9 @@ packages="$packages nasm qemu-system-x86"
 # The window's tests through a real X server: Xvfb, the openbox window manager,
 # XTest for input, the X tools to look around by hand.
 packages="$packages xvfb openbox libx11-dev libxtst-dev x11-utils"
+# The Windows programs: mingw-w64 with posix threads, zlib and libgcrypt built
+# for it, GoogleTest's sources to build for it, Wine to run the tests, zip to pack.
+packages="$packages g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev googletest wine wine64 zip"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;

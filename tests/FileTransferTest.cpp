@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "Symlink.h"
 #include "TempDir.h"
 #include "platform/Volume.h"
 
@@ -108,14 +109,14 @@ TEST(CopyFileNoReplaceTest, CancelAndFailureLeaveNoDestination) {
 TEST(CopyFileNoReplaceTest, NeverReadsOrWritesThroughALink) {
     TempDir from, to, outside;
     writeBytes(outside.file("secret"), {1, 2, 3});
-    std::filesystem::create_symlink(outside.file("secret"), from.file("part"));
+    ZT_MAKE_SYMLINK(outside.file("secret"), from.file("part"));
     EXPECT_EQ(platform::copyFileNoReplace(from.file("part"), to.file("part"), {}).result,
               CopyResult::Failed);
     EXPECT_FALSE(exists(to.file("part")));
 
     // A dangling link where the copy goes is a taken name: nothing is created through it.
     writeBytes(from.file("real"), {4, 5});
-    std::filesystem::create_symlink(outside.file("new"), to.file("real"));
+    ZT_MAKE_SYMLINK(outside.file("new"), to.file("real"));
     EXPECT_EQ(platform::copyFileNoReplace(from.file("real"), to.file("real"), {}).result,
               CopyResult::TargetExists);
     EXPECT_FALSE(exists(outside.file("new")));
@@ -126,7 +127,7 @@ TEST(VolumeTest, SameFolderGoesByIdentityNotSpelling) {
     std::string plain = a.path().string();
     EXPECT_TRUE(platform::sameFolder(plain, plain + "/"));
     EXPECT_TRUE(platform::sameFolder(a.root(), plain + "/../" + a.path().filename().string()));
-    std::filesystem::create_directory_symlink(a.path(), b.file("link"));
+    ZT_MAKE_SYMLINK(a.path(), b.file("link"));
     EXPECT_TRUE(platform::sameFolder(b.file("link") + "/", a.root()));
     EXPECT_FALSE(platform::sameFolder(a.root(), b.root()));
     EXPECT_FALSE(platform::sameFolder(a.file("missing"), a.file("missing")));

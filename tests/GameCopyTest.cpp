@@ -6,6 +6,7 @@
 
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
+#include "Symlink.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ TEST_F(GameCopyTest, SameFolderHoweverSpelledIsRefused) {
     const auto before = snapshot(source);
     std::string plain = source.root().substr(0, source.root().size() - 1);
     EXPECT_EQ(copyGame(source.root(), "My Game", plain, ui.frontEnd()), CopyGameResult::SameDrive);
-    std::filesystem::create_directory_symlink(plain, target.root() + "link");
+    ZT_MAKE_SYMLINK(plain, target.root() + "link");
     EXPECT_EQ(copyGame(source.root(), "My Game", target.root() + "link/", ui.frontEnd()),
               CopyGameResult::SameDrive);
     // Also for a game the source does not hold (any more).

@@ -7,6 +7,7 @@
 
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
+#include "Symlink.h"
 #include "library/GameDetails.h"
 
 namespace {
@@ -237,7 +238,7 @@ TEST_F(GameListTest, LinkedPartIsNotAPart) {
     TempDir outside;
     writeBytes(outside.file("secret"), std::vector<std::uint8_t>(4096, 's'));
     drive.appendRecord(gameRecord("Linked", "ABCD_123.45", 1));
-    std::filesystem::create_symlink(outside.file("secret"), drive.part("Linked", "ABCD_123.45", 0));
+    ZT_MAKE_SYMLINK(outside.file("secret"), drive.part("Linked", "ABCD_123.45", 0));
     refresh();
     EXPECT_EQ(ui.boxes.questions, (Names{"Game Linked destroyed,Delete ?"}));
     ASSERT_EQ(list.rows.size(), 1u);

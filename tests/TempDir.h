@@ -1,7 +1,6 @@
 #pragma once
 // A temporary folder that stands for a drive root; removed with everything in it.
 
-#include <stdlib.h>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,9 +11,14 @@
 class TempDir {
   public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zt-test-XXXXXX").string();
+        // A new folder of a random name; one that exists already is never taken.
+        std::mt19937 random{std::random_device{}()};
+        std::filesystem::path path;
+        do {
+            path = std::filesystem::temp_directory_path() / ("zt-test-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(path));
         // Canonical, as the kernel names the files in it.
-        path_ = std::filesystem::canonical(mkdtemp(pattern.data()));
+        path_ = std::filesystem::canonical(path);
     }
     ~TempDir() {
         std::error_code ignored;

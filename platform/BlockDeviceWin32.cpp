@@ -1,0 +1,236 @@
+// Disks on Windows: a volume (\\.\E:, or the drive letter E), a whole disk
+// (\\.\PhysicalDrive1) or a disk image file. The requests go to the device
+// through the device-control codes (geometry, partition information, volume
+// lock and dismount, a new look at the layout).
+#include <cctype>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include "platform/BlockDevice.h"
+#include "platform/Flush.h"
+#include "platform/WideWin32.h"
+
+namespace platform {
+
+using namespace win32;
+
+namespace {
+
+bool isDevicePath(const std::string& path) {
+    return path.rfind("\\\\.\\", 0) == 0;
+}
+
+// "E", "E:", "E:\" or "\\.\E:" as the volume's device; empty for anything else.
+std::string volumeDeviceOf(const std::string& path) {
+    std::string rest = isDevicePath(path) ? path.substr(4) : path;
+    if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
+        return {};
+    if (rest.size() == 1 || rest.substr(1) == ":" || rest.substr(1) == ":\\")
+        return std::string("\\\\.\\") +
+               static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0]))) + ':';
+    return {};
+}
+
+HANDLE openDevice(const std::string& path, DWORD access) {
+    return CreateFileW(longPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+}
+
+// The number of the disk that holds the open volume or disk; -1 when unknown.
+long diskNumberOf(HANDLE device) {
+    STORAGE_DEVICE_NUMBER number{};
+    if (!control(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number, sizeof number))
+        return -1;
+    return static_cast<long>(number.DeviceNumber);
+}
+
+// The volumes with a drive letter on disk `disk`, as devices.
+std::vector<std::string> volumesOnDisk(long disk) {
+    std::vector<std::string> volumes;
+    const DWORD present = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if ((present & (1u << i)) == 0)
+            continue;
+        const std::string device = std::string("\\\\.\\") + static_cast<char>('A' + i) + ':';
+        HANDLE volume = openDevice(device, 0);
+        if (volume == INVALID_HANDLE_VALUE)
+            continue;
+        if (diskNumberOf(volume) == disk)
+            volumes.push_back(device);
+        CloseHandle(volume);
+    }
+    return volumes;
+}
+
+class Win32BlockDevice : public BlockDevice {
+  public:
+    Win32BlockDevice(HANDLE handle, std::string path, bool device)
+        : handle_(handle), path_(std::move(path)), device_(device) {}
+    ~Win32BlockDevice() override {
+        unlock();
+        CloseHandle(handle_);
+    }
+    Win32BlockDevice(const Win32BlockDevice&) = delete;
+    Win32BlockDevice& operator=(const Win32BlockDevice&) = delete;
+
+    bool readAt(std::uint64_t offset, void* data, std::size_t size) override {
+        std::size_t done = 0;
+        return win32::readAt(handle_, offset, data, size, done) && done == size;
+    }
+
+    bool writeAt(std::uint64_t offset, const void* data, std::size_t size) override {
+        return win32::writeAt(handle_, offset, data, size);
+    }
+
+    bool geometry(BlockGeometry& geometry) override {
+        geometry = BlockGeometry{};
+        if (!device_) {
+            LARGE_INTEGER size{};
+            if (!GetFileSizeEx(handle_, &size))
+                return failed();
+            geometry.bytesPerSector = 512;
+            geometry.sizeBytes = static_cast<std::uint64_t>(size.QuadPart);
+            return true;
+        }
+        DISK_GEOMETRY_EX disk{};
+        if (!control(handle_, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, &disk, sizeof disk))
+            return failed();
+        geometry.bytesPerSector = disk.Geometry.BytesPerSector;
+        geometry.sizeBytes = static_cast<std::uint64_t>(disk.DiskSize.QuadPart);
+        geometry.heads = disk.Geometry.TracksPerCylinder;
+        geometry.sectorsPerTrack = disk.Geometry.SectorsPerTrack;
+        // A volume's own length, when the handle is a volume rather than a disk.
+        GET_LENGTH_INFORMATION length{};
+        if (!volumeDeviceOf(path_).empty() &&
+            control(handle_, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length))
+            geometry.sizeBytes = static_cast<std::uint64_t>(length.Length.QuadPart);
+        return true;
+    }
+
+    bool lock() override {
+        if (locked_)
+            return true;
+        if (!device_) {
+            OVERLAPPED whole{};
+            if (!LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                            MAXDWORD, MAXDWORD, &whole))
+                return failed();
+        } else if (!lockVolumes()) {
+            return false;
+        }
+        locked_ = true;
+        return true;
+    }
+
+    bool unlock() override {
+        if (!locked_)
+            return true;
+        locked_ = false;
+        if (!device_) {
+            OVERLAPPED whole{};
+            return UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &whole) != 0 || failed();
+        }
+        bool ok = true;
+        for (HANDLE volume : volumes_) {
+            ok = control(volume, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0) && ok;
+            if (volume != handle_)
+                CloseHandle(volume);
+        }
+        volumes_.clear();
+        return ok || failed();
+    }
+
+    bool flush() override { return flushToDevice(fromHandle(handle_), path_); }
+
+    bool rereadPartitions() override {
+        // The system reads the layout again and makes the volumes anew.
+        return !device_ || control(handle_, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0) ||
+               failed();
+    }
+
+  private:
+    // A volume is locked and dismounted through its own handle; a whole disk
+    // through every volume on it. A volume in use refuses the lock.
+    bool lockVolumes() {
+        if (!volumeDeviceOf(path_).empty()) {
+            if (!control(handle_, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) ||
+                !control(handle_, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
+                return failed();
+            volumes_.push_back(handle_);
+            return true;
+        }
+        for (const std::string& device : volumesOnDisk(diskNumberOf(handle_))) {
+            HANDLE volume = openDevice(device, GENERIC_READ | GENERIC_WRITE);
+            if (volume != INVALID_HANDLE_VALUE) {
+                volumes_.push_back(volume);
+                if (control(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) &&
+                    control(volume, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
+                    continue;
+            }
+            const DWORD failure = GetLastError();
+            locked_ = true;  // so that unlock() lets go of what was taken
+            unlock();
+            return failed(failure);
+        }
+        return true;
+    }
+
+    HANDLE handle_;
+    std::string path_;
+    bool device_;
+    bool locked_ = false;
+    std::vector<HANDLE> volumes_;  // the locked volumes
+};
+
+}  // namespace
+
+bool resolveDiskTarget(const std::string& path, DiskTarget& target) {
+    target = DiskTarget{};
+    const std::string volume = volumeDeviceOf(path);
+    if (volume.empty()) {
+        // A whole disk, or an image file.
+        const DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+        if (!isDevicePath(path) &&
+            (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+            return false;
+        target.diskPath = path;
+        return true;
+    }
+    HANDLE handle = openDevice(volume, 0);
+    if (handle == INVALID_HANDLE_VALUE)
+        return failed();
+    const long disk = diskNumberOf(handle);
+    PARTITION_INFORMATION_EX partition{};
+    const bool known = disk >= 0 && control(handle, IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0,
+                                            &partition, sizeof partition);
+    CloseHandle(handle);
+    if (!known) {
+        target.diskPath = volume;  // a volume of no known disk stands alone
+        return true;
+    }
+    target.diskPath = "\\\\.\\PhysicalDrive" + std::to_string(disk);
+    target.isPartition = true;
+    target.partitionOffset = static_cast<std::uint64_t>(partition.StartingOffset.QuadPart);
+    target.partitionLength = static_cast<std::uint64_t>(partition.PartitionLength.QuadPart);
+    return true;
+}
+
+std::unique_ptr<BlockDevice> openBlockDevice(const std::string& diskPath) {
+    const std::string volume = volumeDeviceOf(diskPath);
+    const std::string path = volume.empty() ? diskPath : volume;
+    HANDLE handle = openDevice(path, GENERIC_READ | GENERIC_WRITE);
+    if (handle == INVALID_HANDLE_VALUE) {
+        failed();
+        return nullptr;
+    }
+    const bool device = isDevicePath(path);
+    if (!device && !isRegularFile(handle)) {
+        CloseHandle(handle);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return std::make_unique<Win32BlockDevice>(handle, path, device);
+}
+
+}  // namespace platform

@@ -1,0 +1,179 @@
+// The drives, on Windows: every drive letter GetLogicalDrives names, by the
+// type GetDriveTypeW gives it. A drive letter's volume is its device
+// (\\.\E:); its root (E:\) is where it is "mounted".
+
+#include <cctype>
+#include <optional>
+
+#include "platform/Drives.h"
+#include "platform/WideWin32.h"
+
+namespace platform {
+
+using namespace win32;
+
+namespace {
+
+std::wstring rootOf(char letter) {
+    return std::wstring{static_cast<wchar_t>(letter), L':', L'\\'};
+}
+
+std::string deviceOf(char letter) {
+    return std::string("\\\\.\\") + letter + ':';
+}
+
+// The drive letter of "E:", "E:\", "\\.\E:" or "E"; 0 for anything else.
+char letterOf(const std::string& device) {
+    std::string rest = device.rfind("\\\\.\\", 0) == 0 ? device.substr(4) : device;
+    if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
+        return 0;
+    if (rest.size() == 1 || rest.substr(1) == ":" || rest.substr(1) == ":\\")
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+    return 0;
+}
+
+std::vector<char> lettersOfType(std::initializer_list<UINT> types) {
+    std::vector<char> letters;
+    const DWORD present = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if ((present & (1u << i)) == 0)
+            continue;
+        const char letter = static_cast<char>('A' + i);
+        const UINT type = GetDriveTypeW(rootOf(letter).c_str());
+        for (UINT wanted : types) {
+            if (type == wanted)
+                letters.push_back(letter);
+        }
+    }
+    return letters;
+}
+
+std::optional<MountedVolume> volumeOfLetter(char letter) {
+    const std::wstring root = rootOf(letter);
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    DWORD flags = 0;
+    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, fileSystem,
+                               MAX_PATH))
+        return std::nullopt;  // no medium, or an unreadable one
+    MountedVolume volume;
+    volume.mountPoint = narrow(root);
+    volume.device = deviceOf(letter);
+    volume.fsType = narrow(fileSystem);
+    volume.readOnly = (flags & FILE_READ_ONLY_VOLUME) != 0;
+    volume.removable = GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE;
+    return volume;
+}
+
+}  // namespace
+
+std::vector<std::string> opticalDrives(const std::string&) {
+    std::vector<std::string> drives;
+    for (char letter : lettersOfType({DRIVE_CDROM}))
+        drives.push_back(deviceOf(letter));
+    return drives;
+}
+
+std::vector<MountedVolume> mountedVolumes() {
+    std::vector<MountedVolume> volumes;
+    for (char letter : lettersOfType({DRIVE_FIXED, DRIVE_REMOVABLE})) {
+        if (std::optional<MountedVolume> volume = volumeOfLetter(letter))
+            volumes.push_back(*volume);
+    }
+    return volumes;
+}
+
+std::vector<MountedVolume> mountedVolumesFrom(const std::string&, const std::string&) {
+    return {};  // Windows has no mount table text
+}
+
+std::vector<MountedVolume> fixedVolumes() {
+    std::vector<MountedVolume> fixed;
+    for (const MountedVolume& volume : mountedVolumes()) {
+        if (!volume.removable && !volume.readOnly)
+            fixed.push_back(volume);
+    }
+    return fixed;
+}
+
+std::vector<MountedVolume> fixedVolumesFrom(const std::string&, const std::string&) {
+    return {};
+}
+
+std::string deviceHolding(const std::string& path) {
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(longPath(path).c_str(), root, MAX_PATH))
+        return {};
+    std::string text = narrow(root);
+    if (text.rfind("\\\\?\\", 0) == 0)
+        text = text.substr(4);
+    const char letter = letterOf(text);
+    if (letter == 0)
+        return {};  // a share or a folder mount: no drive letter to name
+    const UINT type = GetDriveTypeW(rootOf(letter).c_str());
+    return type == DRIVE_REMOTE || type == DRIVE_RAMDISK ? std::string() : deviceOf(letter);
+}
+
+std::string deviceHoldingFrom(const std::string&, const std::string&, const std::string&) {
+    return {};
+}
+
+bool isRemovableDevice(const std::string& device, const std::string&) {
+    const char letter = letterOf(device);
+    return letter == 0 || GetDriveTypeW(rootOf(letter).c_str()) == DRIVE_REMOVABLE;
+}
+
+bool isUsbDevice(const std::string& device, const std::string&) {
+    const char letter = letterOf(device);
+    const std::string path = letter != 0 ? deviceOf(letter) : device;
+    HANDLE handle = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    STORAGE_DEVICE_DESCRIPTOR descriptor{};
+    const bool known = control(handle, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                               &descriptor, sizeof descriptor);
+    CloseHandle(handle);
+    return known && descriptor.BusType == BusTypeUsb;
+}
+
+bool unmountVolume(const std::string& mountPoint, std::string& error) {
+    const char letter = letterOf(mountPoint);
+    if (letter == 0) {
+        error = "no drive letter";
+        return false;
+    }
+    HANDLE volume =
+        CreateFileW(widen(deviceOf(letter)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (volume == INVALID_HANDLE_VALUE) {
+        error = systemMessage(GetLastError());
+        return false;
+    }
+    DWORD returned = 0;
+    const bool ok = control(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned) &&
+                    control(volume, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &returned);
+    if (!ok)
+        error = systemMessage(GetLastError());
+    CloseHandle(volume);
+    return ok;
+}
+
+bool canOpenForWriting(const std::string& device, bool& denied, std::string& error) {
+    denied = false;
+    HANDLE handle =
+        CreateFileW(longPath(device).c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD failure = GetLastError();
+        denied = failure == ERROR_ACCESS_DENIED || failure == ERROR_PRIVILEGE_NOT_HELD;
+        error = systemMessage(failure);
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+}  // namespace platform

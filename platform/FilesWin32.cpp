@@ -1,0 +1,101 @@
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+#include "platform/FaultPoint.h"
+#include "platform/Files.h"
+#include "platform/Flush.h"
+#include "platform/WideWin32.h"
+
+namespace platform {
+
+using namespace win32;
+
+bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data) {
+    if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
+        return false;
+    // CREATE_NEW never opens what stands there, a reparse point included.
+    HANDLE file = CreateFileW(longPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return failed();
+    bool ok = true;
+    std::uint64_t offset = 0;
+    constexpr std::size_t kPiece = 8u << 20;  // one fault point per piece, as a write on Linux
+    while (ok && offset < data.size()) {
+        const std::size_t take = std::min<std::size_t>(kPiece, data.size() - offset);
+        ok =
+            fileOpAllowed(FileOp::Write, path) && writeAt(file, offset, data.data() + offset, take);
+        offset += take;
+    }
+    ok = ok && flushToDevice(fromHandle(file), path);
+    ok = (CloseHandle(file) != 0 || failed()) && ok;
+    if (!ok) {
+        const int error = errno;
+        removeFile(path);
+        errno = error;
+    }
+    return ok;
+}
+
+Replacement replaceFile(const std::string& from, const std::string& to) {
+    if (!fileOpAllowed(FileOp::Rename, from, to))
+        return Replacement::Failed;
+    // Write-through: the call returns once the new name is on the device.
+    if (!MoveFileExW(longPath(from).c_str(), longPath(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        failed();
+        return Replacement::Failed;
+    }
+    return syncFolderOf(to) ? Replacement::Replaced : Replacement::NotFlushed;
+}
+
+bool removeFile(const std::string& path) {
+    if (!fileOpAllowed(FileOp::Remove, path))
+        return false;
+    if (DeleteFileW(longPath(path).c_str()))
+        return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || failed(error);
+}
+
+bool syncFolder(const std::string& folder) {
+    HANDLE handle = openNoFollow(folder, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    if (handle == INVALID_HANDLE_VALUE)
+        handle = openNoFollow(folder, GENERIC_READ, OPEN_EXISTING);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    // A folder that cannot be flushed on its own has its entries written
+    // with the files (and a rename is written through), so that is no failure.
+    const bool ok = flushToDevice(fromHandle(handle), folder) || errno == EACCES ||
+                    errno == EOPNOTSUPP || errno == EINVAL;
+    const int error = errno;
+    CloseHandle(handle);
+    errno = error;
+    return ok;
+}
+
+bool syncFolderOf(const std::string& path) {
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (parent.empty())
+        parent = std::filesystem::path(".");
+    return syncFolder(parent.string());
+}
+
+std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
+                                                           std::uint64_t offset,
+                                                           std::size_t length) {
+    HANDLE file = openNoFollow(path, GENERIC_READ, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(length);
+    std::size_t done = 0;
+    const bool ok = isRegularFile(file) && readAt(file, offset, bytes.data(), length, done);
+    CloseHandle(file);
+    if (!ok)
+        return std::nullopt;
+    bytes.resize(done);
+    return bytes;
+}
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+#include <cerrno>
+
+#include "platform/FaultPoint.h"
+#include "platform/Files.h"
+#include "platform/Flush.h"
+#include "platform/OutputFile.h"
+#include "platform/WideWin32.h"
+
+namespace platform {
+
+using namespace win32;
+
+bool OutputFile::create(const std::string& path) {
+    close();
+    path_ = path;
+    if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
+        return false;
+    // CREATE_NEW: exclusive, and never through a reparse point of that name.
+    HANDLE file = CreateFileW(longPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return failed();
+    handle_ = fromHandle(file);
+    size_ = 0;
+    return true;
+}
+
+bool OutputFile::reserve(std::uint64_t bytes) {
+    if (handle_ < 0 || bytes == 0)
+        return false;
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
+    return SetFileInformationByHandle(toHandle(handle_), FileAllocationInfo, &allocation,
+                                      sizeof allocation) != 0;
+}
+
+bool OutputFile::write(const void* data, std::size_t size) {
+    if (handle_ < 0 || !fileOpAllowed(FileOp::Write, path_))
+        return false;
+    if (!writeAt(toHandle(handle_), size_, data, size))
+        return false;
+    size_ += size;
+    return true;
+}
+
+bool OutputFile::truncate(std::uint64_t size) {
+    if (handle_ < 0 || !fileOpAllowed(FileOp::Write, path_))
+        return false;
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(toHandle(handle_), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(toHandle(handle_)))
+        return failed();
+    size_ = size;
+    return true;
+}
+
+bool OutputFile::sync() {
+    return handle_ >= 0 && flushToDevice(handle_, path_);
+}
+
+bool OutputFile::close() {
+    if (handle_ < 0)
+        return true;
+    const bool ok = CloseHandle(toHandle(handle_)) != 0;
+    handle_ = -1;
+    return ok || failed();
+}
+
+}  // namespace platform

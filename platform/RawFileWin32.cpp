@@ -1,0 +1,105 @@
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+#include <vector>
+
+#include "platform/RawFile.h"
+#include "platform/WideWin32.h"
+
+namespace platform {
+
+using namespace win32;
+
+namespace {
+
+// A device (\\.\D:) is read in whole sectors; 2048 bytes is a disc's sector
+// and a multiple of every disk's.
+constexpr std::uint64_t kDeviceSector = 2048;
+
+bool isDevicePath(const std::string& path) {
+    return path.rfind("\\\\.\\", 0) == 0;
+}
+
+}  // namespace
+
+RawFile::RawFile(RawFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+RawFile& RawFile::operator=(RawFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+bool RawFile::open(const std::string& path) {
+    close();
+    // Sequential scan: the system reads ahead of each request.
+    HANDLE file =
+        CreateFileW(longPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return failed();
+    if (!isDevicePath(path) && !isRegularFile(file)) {
+        CloseHandle(file);  // a folder, pipe or console holds no sectors
+        errno = EINVAL;
+        return false;
+    }
+    handle_ = fromHandle(file);
+    return true;
+}
+
+void RawFile::close() {
+    if (handle_ < 0)
+        return;
+    CloseHandle(toHandle(handle_));
+    handle_ = -1;
+}
+
+std::optional<std::uint64_t> RawFile::size() const {
+    if (handle_ < 0)
+        return std::nullopt;
+    LARGE_INTEGER bytes{};
+    if (GetFileType(toHandle(handle_)) == FILE_TYPE_DISK && isRegularFile(toHandle(handle_)) &&
+        GetFileSizeEx(toHandle(handle_), &bytes))
+        return static_cast<std::uint64_t>(bytes.QuadPart);
+    GET_LENGTH_INFORMATION length{};
+    DWORD returned = 0;
+    if (control(toHandle(handle_), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length,
+                &returned))
+        return static_cast<std::uint64_t>(length.Length.QuadPart);
+    return std::nullopt;
+}
+
+std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) {
+    if (handle_ < 0)
+        return -1;
+    HANDLE handle = toHandle(handle_);
+    std::size_t done = 0;
+    if (isRegularFile(handle) || (offset % kDeviceSector == 0 && length % kDeviceSector == 0))
+        return win32::readAt(handle, offset, buffer, length, done) ? static_cast<std::int64_t>(done)
+                                                                   : -1;
+    // A device takes whole sectors only: read the sectors around the request.
+    const std::uint64_t first = offset / kDeviceSector * kDeviceSector;
+    const std::uint64_t end = (offset + length + kDeviceSector - 1) / kDeviceSector * kDeviceSector;
+    std::vector<unsigned char> sectors(static_cast<std::size_t>(end - first));
+    if (!win32::readAt(handle, first, sectors.data(), sectors.size(), done))
+        return -1;
+    const std::size_t skip = static_cast<std::size_t>(offset - first);
+    if (done <= skip)
+        return 0;
+    const std::size_t got = std::min(length, done - skip);
+    std::copy_n(sectors.data() + skip, got, static_cast<unsigned char*>(buffer));
+    return static_cast<std::int64_t>(got);
+}
+
+SendResult RawFile::sendTo(std::uint64_t, std::size_t, OutputFile&) {
+    // Windows has no copy between two open files inside the kernel; the
+    // caller reads and writes instead.
+    SendResult result;
+    result.failed = true;
+    result.unsupported = true;
+    return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,170 @@
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/FaultPoint.h"
+#include "platform/Files.h"
+#include "platform/Flush.h"
+#include "platform/StagedFile.h"
+#include "platform/WideWin32.h"
+
+namespace platform {
+
+using namespace win32;
+
+namespace {
+
+constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel in between
+constexpr int kNameTries = 100;
+
+// HANDLE values fit in 32 bits on 64-bit Windows, so the class's int holds one.
+HANDLE handleOf(int fd) {
+    return toHandle(static_cast<std::intptr_t>(fd));
+}
+
+std::string randomSuffix() {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static thread_local std::mt19937 random{std::random_device{}()};
+    std::string suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += kLetters[random() % (sizeof kLetters - 1)];
+    return suffix;
+}
+
+}  // namespace
+
+bool StagedFile::create(const std::string& finalPath, std::string& error) {
+    discard();
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
+        const std::string path = finalPath + ".zt-" + randomSuffix();
+        if (!fileOpAllowed(FileOp::Open, path))
+            break;
+        HANDLE file =
+            CreateFileW(longPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            const DWORD failure = GetLastError();
+            failed(failure);
+            if (failure == ERROR_FILE_EXISTS || failure == ERROR_ALREADY_EXISTS)
+                continue;
+            break;
+        }
+        fd_ = static_cast<int>(fromHandle(file));
+        tempPath_ = path;
+        written_ = 0;
+        finalPath_ = finalPath;
+        return true;
+    }
+    error = std::strerror(errno);
+    return false;
+}
+
+CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
+    CopyOutcome outcome;
+    HANDLE in = CreateFileW(longPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    LARGE_INTEGER size{};
+    if (in == INVALID_HANDLE_VALUE || !isRegularFile(in) || !GetFileSizeEx(in, &size) || fd_ < 0) {
+        outcome.error =
+            in == INVALID_HANDLE_VALUE ? (failed(), std::strerror(errno)) : "not a regular file";
+        if (in != INVALID_HANDLE_VALUE)
+            CloseHandle(in);
+        return outcome;
+    }
+    const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
+    std::vector<std::uint8_t> buffer(kPiece);
+    std::uint64_t done = 0;
+    while (done < total) {
+        std::size_t got = 0;
+        bool ok = win32::readAt(in, done, buffer.data(), buffer.size(), got);
+        if (ok && got == 0) {
+            errno = EIO;  // the source shrank while it was copied
+            ok = false;
+        }
+        ok = ok && fileOpAllowed(FileOp::Write, tempPath_) &&
+             writeAt(handleOf(fd_), written_ + done, buffer.data(), got);
+        if (!ok) {
+            outcome.error = std::strerror(errno);
+            CloseHandle(in);
+            return outcome;
+        }
+        done += got;
+        if (progress && !progress(done, total)) {
+            outcome.result = CopyResult::Cancelled;
+            CloseHandle(in);
+            return outcome;
+        }
+    }
+    CloseHandle(in);
+    written_ += total;
+    if (progress)
+        progress(total, total);
+    outcome.result = CopyResult::Copied;
+    return outcome;
+}
+
+bool StagedFile::reserve(std::uint64_t bytes) {
+    if (fd_ < 0 || bytes == 0)
+        return false;
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
+    return SetFileInformationByHandle(handleOf(fd_), FileAllocationInfo, &allocation,
+                                      sizeof allocation) != 0;
+}
+
+bool StagedFile::flush() {
+    return fd_ >= 0 && flushToDevice(fd_, tempPath_);
+}
+
+CommitResult StagedFile::commit(bool replace, std::string& error) {
+    if (fd_ < 0) {
+        error = "no file is being written";
+        return CommitResult::Failed;
+    }
+    const bool synced = flushToDevice(fd_, tempPath_);
+    const int syncError = errno;
+    const bool closed = CloseHandle(handleOf(fd_)) != 0 || failed();
+    fd_ = -1;
+    if (!synced || !closed) {
+        error = std::strerror(synced ? errno : syncError);
+        return CommitResult::Failed;
+    }
+    if (replace) {
+        const bool moved = fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) &&
+                           (MoveFileExW(longPath(tempPath_).c_str(), longPath(finalPath_).c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
+                            failed());
+        if (!moved) {
+            error = std::strerror(errno);
+            return CommitResult::Failed;
+        }
+    } else {
+        RenameResult renamed = renameNoReplace(tempPath_, finalPath_);
+        if (renamed == RenameResult::TargetExists)
+            return CommitResult::TargetExists;
+        if (renamed != RenameResult::Renamed) {
+            error = "the file cannot be renamed";
+            return CommitResult::Failed;
+        }
+    }
+    tempPath_.clear();
+    if (!syncFolderOf(finalPath_)) {
+        error = std::strerror(errno);
+        return CommitResult::NotFlushed;
+    }
+    return CommitResult::Committed;
+}
+
+void StagedFile::discard() {
+    if (fd_ >= 0) {
+        CloseHandle(handleOf(fd_));
+        fd_ = -1;
+    }
+    if (!tempPath_.empty()) {
+        DeleteFileW(longPath(tempPath_).c_str());
+        tempPath_.clear();
+    }
+}
+
+}  // namespace platform
