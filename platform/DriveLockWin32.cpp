@@ -4,31 +4,19 @@
 // the drive would be seen by the console's loader and by other programs;
 // this one lies beside nothing of the drive. The lock ends when the handle
 // closes, also when its process is ended.
-#ifdef _WIN32
-
-#include <windows.h>
-
 #include <cstdio>
 
 #include "platform/DriveLockSystem.h"
+#include "platform/WideWin32.h"
 
 namespace platform::drive_lock {
 namespace {
 
-std::string systemMessage(DWORD code) {
-    char text[256] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
-        text[--length] = '\0';
-    return length > 0 ? std::string(text) : "error " + std::to_string(code);
-}
-
 // The volume and the file index of the root folder.
 bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
-    HANDLE folder = CreateFileA(root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE folder = CreateFileW(win32::longPath(root).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) {
         failure = GetLastError();
         return false;
@@ -57,26 +45,26 @@ Opened open(const std::string& root) {
         const bool missing = failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND ||
                              failure == ERROR_DIRECTORY || failure == ERROR_INVALID_NAME;
         opened.status = missing ? DriveLockStatus::NoDrive : DriveLockStatus::Failed;
-        opened.error = systemMessage(failure);
+        opened.error = win32::systemMessage(failure);
         return opened;
     }
-    char folder[MAX_PATH + 1] = {};
-    DWORD length = GetTempPathA(sizeof folder, folder);
+    wchar_t folder[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length == 0 || length > MAX_PATH) {
-        opened.error = systemMessage(GetLastError());
+        opened.error = win32::systemMessage(GetLastError());
         return opened;
     }
     char name[64];
     std::snprintf(name, sizeof name, "tarnwick-drive-%08llX-%016llX.lock",
                   static_cast<unsigned long long>(opened.key.volume),
                   static_cast<unsigned long long>(opened.key.folder));
-    const std::string path = std::string(folder) + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY,
-                              nullptr);
+    const std::string path = win32::narrow(folder) + name;
+    HANDLE file =
+        CreateFileW(win32::longPath(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        opened.error = path + ": " + systemMessage(GetLastError());
+        opened.error = path + ": " + win32::systemMessage(GetLastError());
         return opened;
     }
     opened.status = DriveLockStatus::Locked;
@@ -95,7 +83,7 @@ DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
     const DWORD failure = GetLastError();
     if (failure == ERROR_LOCK_VIOLATION || failure == ERROR_IO_PENDING)
         return DriveLockStatus::Busy;
-    error = systemMessage(failure);
+    error = win32::systemMessage(failure);
     return DriveLockStatus::Failed;
 }
 
@@ -104,5 +92,3 @@ void close(Handle handle) {
 }
 
 }  // namespace platform::drive_lock
-
-#endif  // _WIN32
