@@ -18,53 +18,6 @@ namespace {
 
 using K = ControlKind;
 
-constexpr ControlRow kMainControls[] = {
-    {1012, K::DropDownList, "", 29, 37, 60, 39, true},
-    {1009, K::DropDownList, "", 111, 37, 67, 36, true},
-    {1011, K::DropDownList, "", 197, 36, 68, 67, true},
-    {1005, K::Edit, "", 85, 61, 128, 12, true},
-    {1004, K::Button, "Start", 223, 60, 41, 13, true},
-    {1010, K::ListView, "", 28, 100, 233, 93, true},
-    {1024, K::Button, "Format...", 113, 118, 49, 13, false},
-    {1032, K::Static, "Game Name:", 32, 62, 44, 9, true},
-    {1027, K::TabControl, "", 3, 7, 286, 206, true},
-    {1029, K::Static, "CD/DVD ROM Drive", 29, 23, 67, 9, true},
-    {1031, K::Static, "Hard Drive", 206, 22, 39, 9, true},
-    {1030, K::Static, "Media Type", 123, 23, 45, 9, true},
-    {1033, K::Static, "Game Installed List", 32, 82, 81, 10, true},
-    {1028, K::ClickStatic, "", 102, 181, 115, 11, false},
-    {1034, K::Picture, "", 55, 35, 183, 137, false},
-    {1035, K::Static, "", 35, 39, 238, 78, false},
-    {1036, K::ClickStatic, "", 0, 214, 289, 9, true},
-    {1043, K::Static, "Web Site :", 69, 181, 32, 13, false},
-};
-
-constexpr ControlRow kDriveControls[] = {
-    {kNoControlId, K::Static, "Select Driver :", 18, 12, 49, 10, true},
-    {1019, K::ListBox, "", 20, 28, 49, 72, true},
-    {1021, K::Button, "Ok", 20, 110, 28, 9, true},
-    {1022, K::Button, "Cancel", 48, 110, 28, 9, true},
-};
-
-constexpr ControlRow kRenameControls[] = {
-    {kNoControlId, K::Static, "New Name:", 18, 7, 41, 8, true},
-    {1020, K::Edit, "", 19, 19, 92, 12, true},
-    {1021, K::Button, "Ok", 21, 39, 34, 11, true},
-    {1022, K::Button, "Cancel", 73, 39, 34, 11, true},
-};
-
-constexpr ControlRow kProgressControls[] = {
-    {1020, K::Static, "", 8, 7, 246, 9, true},
-    {1013, K::ProgressBar, "", 5, 23, 281, 7, true},
-    {2, K::Button, "Cancel", 134, 38, 37, 10, true},
-};
-
-const DialogTemplate kMain{
-    "Tarnwick Game Installer", "Times New Roman", 9, 291, 223, kMainControls};
-const DialogTemplate kDrive{"Drive", "Times New Roman", 10, 96, 131, kDriveControls};
-const DialogTemplate kRename{"rename", "Times New Roman", 10, 143, 62, kRenameControls};
-const DialogTemplate kProgress{"Install", "Times New Roman", 10, 291, 49, kProgressControls};
-
 QWidget* createControl(QWidget* parent, const ControlRow& row) {
     const QString text = QString::fromUtf8(row.text);
     switch (row.kind) {
@@ -111,19 +64,6 @@ QWidget* createControl(QWidget* parent, const ControlRow& row) {
 }
 
 }  // namespace
-
-const DialogTemplate& mainTemplate() {
-    return kMain;
-}
-const DialogTemplate& driveTemplate() {
-    return kDrive;
-}
-const DialogTemplate& renameTemplate() {
-    return kRename;
-}
-const DialogTemplate& progressTemplate() {
-    return kProgress;
-}
 
 QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeight) {
     QRect rect = unitsToPixels(QRect(row.x, row.y, row.width, row.height), base);

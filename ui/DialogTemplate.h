@@ -1,51 +1,13 @@
 #pragma once
-// A dialog described as its resource template lists it: caption, font, size
-// and one row per control (id, kind, text, position and size in dialog
-// units). Dialogs are built from these rows, so the layout lives in one place.
-
-#include <span>
+// The Qt dialogs built from the window's templates (ui/WindowTemplates.h):
+// each row becomes a widget placed from its dialog units.
 
 #include <QString>
 #include <QWidget>
 
+#include "ui/ControlIds.h"
+#include "ui/WindowTemplates.h"
 #include "ui/DialogUnits.h"
-
-enum class ControlKind {
-    DropDownList,  // drop-down list combo box; its height is that of the open list
-    Edit,
-    Button,
-    ListView,
-    ListBox,
-    Static,
-    ClickStatic,  // static text that reports clicks
-    Picture,
-    TabControl,
-    ProgressBar,
-};
-
-constexpr int kNoControlId = -1;
-
-struct ControlRow {
-    int id;
-    ControlKind kind;
-    const char* text;
-    int x, y, width, height;
-    bool visible;
-};
-
-struct DialogTemplate {
-    const char* caption;
-    const char* face;
-    int points;
-    int width, height;
-    std::span<const ControlRow> controls;
-};
-
-// The templates of the window application.
-const DialogTemplate& mainTemplate();      // the main window
-const DialogTemplate& driveTemplate();     // the drive selection dialog
-const DialogTemplate& renameTemplate();    // the rename dialog
-const DialogTemplate& progressTemplate();  // the progress window
 
 // Builds every control of `dialog` as a child of `parent`, in creation order:
 // placed from its dialog units, named "c<id>" (or "static<n>" without an id),

@@ -12,14 +12,14 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
-    driveList = qobject_cast<QListWidget*>(controlById(this, 1019));
+    driveList = qobject_cast<QListWidget*>(controlById(this, control::kDriveListBox));
     // USB drives first, the system's last: the offer order, not the names'.
     driveList->setSortingEnabled(false);
     // Mount points are longer than drive letters: their ends tell them apart.
     driveList->setTextElideMode(Qt::ElideLeft);
     driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* ok = qobject_cast<QPushButton*>(controlById(this, 1021));
-    auto* cancel = qobject_cast<QPushButton*>(controlById(this, 1022));
+    auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
+    auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
     ok->setFlat(true);
     cancel->setFlat(true);
     connect(ok, &QPushButton::clicked, this, &DriveSelectDialog::onOk);

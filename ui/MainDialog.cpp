@@ -24,9 +24,6 @@
 #include "ui/DropDownList.h"
 #include "ui/MainDialogFrontage.h"
 
-const char* const MainDialog::kNoHardDrive =
-    "No hard drive was found.\nConnect a USB hard drive, mount it and try again.";
-
 const char* const MainDialog::kFormatText =
     "The USB hard drive need to do Initialise and create a NTFS partition with maximum size in "
     "the WindowsXP Disk Management first!\n\nThe USB hard drive is locked while formatting so "
@@ -86,17 +83,17 @@ MainDialog::~MainDialog() {
 }
 
 void MainDialog::bindControls() {
-    statusLine = qobject_cast<ClickLabel*>(controlById(this, 1036));
-    gameList = qobject_cast<QTreeWidget*>(controlById(this, 1010));
-    formatButton = qobject_cast<QPushButton*>(controlById(this, 1024));
-    tabs = qobject_cast<QTabWidget*>(controlById(this, 1027));
-    mediaCombo = qobject_cast<DropDownList*>(controlById(this, 1009));
-    driveCombo = qobject_cast<DropDownList*>(controlById(this, 1011));
-    sourceCombo = qobject_cast<DropDownList*>(controlById(this, 1012));
-    startButton = qobject_cast<QPushButton*>(controlById(this, 1004));
-    nameEdit_ = qobject_cast<QLineEdit*>(controlById(this, 1005));
-    formatText_ = qobject_cast<QLabel*>(controlById(this, 1035));
-    linkPlaceholder_ = qobject_cast<ClickLabel*>(controlById(this, 1028));
+    statusLine = qobject_cast<ClickLabel*>(controlById(this, control::kStatusLine));
+    gameList = qobject_cast<QTreeWidget*>(controlById(this, control::kGameList));
+    formatButton = qobject_cast<QPushButton*>(controlById(this, control::kFormatButton));
+    tabs = qobject_cast<QTabWidget*>(controlById(this, control::kTabs));
+    mediaCombo = qobject_cast<DropDownList*>(controlById(this, control::kMediaCombo));
+    driveCombo = qobject_cast<DropDownList*>(controlById(this, control::kDriveCombo));
+    sourceCombo = qobject_cast<DropDownList*>(controlById(this, control::kSourceCombo));
+    startButton = qobject_cast<QPushButton*>(controlById(this, control::kStartButton));
+    nameEdit_ = qobject_cast<QLineEdit*>(controlById(this, control::kGameNameEdit));
+    formatText_ = qobject_cast<QLabel*>(controlById(this, control::kFormatText));
+    linkPlaceholder_ = qobject_cast<ClickLabel*>(controlById(this, control::kLinkPlaceholder));
     for (QLabel* label : findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
     formatText_->setWordWrap(true);
@@ -152,7 +149,7 @@ bool MainDialog::OnInitDialog() {
 
     onDriveChanged();
 
-    auto* picture = qobject_cast<QLabel*>(controlById(this, 1034));
+    auto* picture = qobject_cast<QLabel*>(controlById(this, control::kAboutPicture));
     QPixmap about(QStringLiteral(":/res/about.png"));
     if (!about.isNull())
         picture->setPixmap(
@@ -295,13 +292,6 @@ std::optional<FixedDrive> MainDialog::fixedDriveAt(const std::string& root) {
     return std::nullopt;
 }
 
-bool MainDialog::requireHardDrive() {
-    if (!targetRoot.empty())
-        return true;
-    windowFrontEnd().boxes.show(kNoHardDrive);
-    return false;
-}
-
 std::string MainDialog::installSource() const {
     return sourceCombo->currentData().toString().toStdString();
 }
@@ -331,7 +321,8 @@ void MainDialog::showInstallerPage(bool show) {
                              static_cast<QWidget*>(sourceCombo), static_cast<QWidget*>(gameList),
                              static_cast<QWidget*>(startButton), static_cast<QWidget*>(statusLine)})
         control->setVisible(show);
-    for (int id : {1005, 1029, 1030, 1031, 1032, 1033})
+    for (int id : {control::kGameNameEdit, control::kSourceLabel, control::kMediaLabel,
+                   control::kDriveLabel, control::kGameNameLabel, control::kGameListLabel})
         controlById(this, id)->setVisible(show);
     statusLine->setVisible(show);
 }
@@ -343,9 +334,9 @@ void MainDialog::showFormatPage(bool show) {
 }
 
 void MainDialog::showAboutPage(bool show) {
-    controlById(this, 1034)->setVisible(show);
+    controlById(this, control::kAboutPicture)->setVisible(show);
     linkPlaceholder_->setVisible(show);
-    controlById(this, 1043)->setVisible(show);
+    controlById(this, control::kWebSiteLabel)->setVisible(show);
 }
 
 void MainDialog::enableWindow(bool enable) {
@@ -373,21 +364,21 @@ bool MainDialog::jobRunning() const {
 
 void MainDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (closing_)
-        return;  // already agreed; the window closes when the jobs have ended
-    if (!jobRunning() && busy.load() == 0) {
-        done(QDialog::Rejected);
-        return;
+    FrontEnd frontEnd = windowFrontEnd();
+    switch (answerClose(jobState(), closing_, frontEnd.boxes, frontEnd.status)) {
+        case CloseAnswer::CloseNow:
+            done(QDialog::Rejected);
+            return;
+        case CloseAnswer::KeepOpen:
+            return;
+        case CloseAnswer::CloseWhenJobsEnd:
+            break;
     }
-    if (!windowFrontEnd().boxes.ask("The job is not complete,Exit?", true))
-        return;
     // The install and the copy stop at their next step and remove what they
     // wrote; a format cannot stop half-way and is waited for.
     closing_ = true;
     progressDialog_.closing.store(true);
     copyProgress_.closing.store(true);
-    if (formatJob_.running())
-        windowFrontEnd().status.setText("The window closes when the format has finished.");
     closeWhenIdle();
 }
 

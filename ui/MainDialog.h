@@ -19,6 +19,7 @@
 #include "ui/ImageChoice.h"
 #include "ui/Job.h"
 #include "ui/ProgressDialog.h"
+#include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowServices.h"
 
@@ -91,7 +92,7 @@ class MainDialog : public QDialog {
     // The name in column 0 of the selected row, as stored in the table.
     std::optional<std::string> selectedGameName() const;
 
-    static const char* const kNoHardDrive;
+    static constexpr const char* kNoHardDrive = ::kNoHardDrive;
     static const char* const kFormatText;
 
   protected:
@@ -107,6 +108,7 @@ class MainDialog : public QDialog {
   private:
     class Frontage;
     class ListRows;
+    class FormatWindow;
 
     void bindControls();
     void fillSourceCombo();
@@ -118,10 +120,12 @@ class MainDialog : public QDialog {
     void takeControlValues();
     std::string selectedDriveRoot() const;
     std::optional<FixedDrive> fixedDriveAt(const std::string& root);
-    bool requireHardDrive();
     // The name of the selected game for a list command, the control values
     // taken and the drive set; nothing after saying what is missing.
     std::optional<std::string> gameForCommand();
+    // The jobs as they run now, and the install's choices read from the controls.
+    JobState jobState() const;
+    InstallForm installForm();
     int runDialog(QDialog& dialog);
     std::string installSource() const;
     int installJob(std::vector<std::string> args);
@@ -130,9 +134,6 @@ class MainDialog : public QDialog {
     void formatJob(FixedDrive drive);
     void closeWhenIdle();
     void giveWindowBack();
-    // Why no job may start now (empty: one may): a copy runs alone beside
-    // the window, and an install or a format runs alone.
-    std::string jobInTheWay(bool forCopy) const;
     void showDrivesAfterFormat(const std::string& mountPoint);
 
     WindowServices services_;

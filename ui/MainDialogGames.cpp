@@ -18,6 +18,7 @@
 #include "ui/MainDialog.h"
 #include "ui/MainDialogFrontage.h"
 #include "ui/RenameDialog.h"
+#include "ui/StartChecks.h"
 
 namespace {
 
@@ -101,12 +102,7 @@ void MainDialog::onListRightClick(const QPoint& position) {
 std::optional<std::string> MainDialog::gameForCommand() {
     takeControlValues();
     targetRoot = selectedDriveRoot();
-    if (!requireHardDrive())
-        return std::nullopt;
-    std::optional<std::string> name = selectedGameName();
-    if (!requireSelection(name, windowFrontEnd()))
-        return std::nullopt;
-    return name;
+    return ::gameForCommand(targetRoot, selectedGameName(), windowFrontEnd());
 }
 
 int MainDialog::runDialog(QDialog& dialog) {
@@ -128,21 +124,15 @@ void MainDialog::onRenameGame() {
     RenameDialog dialog(this);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
-    switch (renameGame(targetRoot, *oldName, dialog.newName, windowFrontEnd())) {
-        case RenameGameResult::NameTooLong:
-        case RenameGameResult::NameTaken:
-        case RenameGameResult::FileTaken:
-            return;  // nothing to show anew
-        default:
-            refreshGameList(targetRoot);
-    }
+    if (listAfterRename(renameGame(targetRoot, *oldName, dialog.newName, windowFrontEnd())))
+        refreshGameList(targetRoot);
 }
 
 void MainDialog::onCopyGame() {
     const std::optional<std::string> name = gameForCommand();
     if (!name)
         return;
-    if (const std::string blocker = jobInTheWay(true); !blocker.empty()) {
+    if (const std::string blocker = jobInTheWay(jobState(), true); !blocker.empty()) {
         windowFrontEnd().boxes.show(blocker);
         return;
     }
@@ -174,7 +164,5 @@ void MainDialog::copyGameJob(std::string sourceRoot, std::string name) {
 void MainDialog::openWebSite() {
     if (!services_.openUrl || services_.openUrl(services_.websiteUrl))
         return;
-    windowFrontEnd().boxes.show("The web site " + services_.websiteUrl.toStdString() +
-                                " could not be opened: no web browser took it.\n"
-                                "Open the address in your web browser yourself.");
+    windowFrontEnd().boxes.show(webSiteFailureText(services_.websiteUrl.toStdString()));
 }

@@ -1,83 +1,75 @@
 // The main window's jobs: the install behind "Start" and the format behind
-// "Format...", each on its own worker thread.
+// "Format...", each on its own worker thread. What is checked and asked
+// before a job, and the format's steps, are the toolkit-free routines of
+// StartChecks and FormatSteps; these handlers read the controls and show.
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <algorithm>
 
-#include "disk/DriveRefusal.h"
-#include "disk/FormatCommand.h"
 #include "install/InstallCommand.h"
 #include "ui/DriveList.h"
-#include "ui/DriveOrder.h"
 #include "ui/DriveSelectDialog.h"
+#include "ui/FormatSteps.h"
 #include "ui/GuiThread.h"
 #include "ui/MainDialog.h"
 #include "ui/MainDialogFrontage.h"
-#include "ui/VolumeService.h"
+#include "ui/StartChecks.h"
 
-namespace {
+// The window as the format job sees it; called on the job's thread.
+class MainDialog::FormatWindow : public FormatJobWindow {
+  public:
+    explicit FormatWindow(MainDialog& window) : window_(window) {}
+    void formatStarted() override {
+        postToGuiThread(&window_, [w = &window_] {
+            w->formatButton->setEnabled(false);
+            w->busy.store(1);
+            w->enableWindow(false);
+        });
+    }
+    void formatEnded(bool formatted, const std::string& mountPoint) override {
+        postToGuiThread(&window_, [w = &window_, formatted, mountPoint] {
+            w->formatButton->setEnabled(true);
+            if (!formatted)
+                w->giveWindowBack();
+            w->busy.store(0);
+            if (formatted)
+                w->showDrivesAfterFormat(mountPoint);
+        });
+    }
 
-// What the progress window says where the formatted drive is now.
-std::string remountText(const VolumeService::Remount& remount) {
-    if (!remount.mounted)
-        return "Formatted. The drive is not mounted.";
-    if (remount.mountPoint.empty())
-        return "Formatted. The drive is mounted again.";
-    return "Formatted. The drive is mounted at " + remount.mountPoint;
+  private:
+    MainDialog& window_;
+};
+
+JobState MainDialog::jobState() const {
+    return JobState{installJob_.running(), formatJob_.running(), copyJob_.running(),
+                    busy.load() != 0};
 }
 
-}  // namespace
-
-std::string MainDialog::jobInTheWay(bool forCopy) const {
-    // A copy writes to a second drive that the window does not show: an
-    // install or a format beside it could write to that drive too.
-    if (copyJob_.running())
-        return forCopy ? "A copy is still running; start the next one when it has finished."
-                       : "A game is being copied; wait until the copy has finished.";
-    if (installJob_.running() || formatJob_.running() || busy.load() != 0)
-        return "The job is not complete; wait until it has finished.";
-    return {};
+InstallForm MainDialog::installForm() {
+    takeControlValues();
+    targetRoot = selectedDriveRoot();
+    InstallForm form{installSource(), targetRoot, gameName,
+                     mediaCombo->currentText().toStdString(), std::nullopt};
+    if (!targetRoot.empty())
+        form.target = fixedDriveAt(targetRoot);
+    return form;
 }
 
 void MainDialog::onStart() {
-    FrontEnd frontEnd = windowFrontEnd();
-    if (const std::string blocker = jobInTheWay(false); !blocker.empty()) {
-        frontEnd.boxes.show(blocker);
+    const std::optional<std::vector<std::string>> args =
+        installToStart(windowFrontEnd().boxes, [this] { return jobState(); },
+                       [this] { return installForm(); });
+    if (!args)
         return;
-    }
-    if (!frontEnd.boxes.ask("Start Install?", false))
-        return;
-    takeControlValues();
-    targetRoot = selectedDriveRoot();
-    if (!requireHardDrive())
-        return;
-    if (gameName.empty()) {
-        frontEnd.boxes.show("Please intput file name.");
-        return;
-    }
-    if (installSource().empty()) {
-        frontEnd.boxes.show(
-            "Please choose a CD/DVD drive, or an image file through \"Image file...\".");
-        return;
-    }
-    if (std::optional<FixedDrive> drive = fixedDriveAt(targetRoot); drive) {
-        const std::string question = systemDriveQuestion(*drive);
-        if (!question.empty() && !frontEnd.boxes.ask(question, true))
-            return;
-    }
-    if (!jobInTheWay(false).empty())
-        return;  // started while a question was open
+    // The job gets the boxes' values here: no widget is touched from its thread.
     startButton->setEnabled(false);
-    // The job reads the boxes here: no widget is touched from its thread.
-    std::vector<std::string> args{"", installSource(), targetRoot, gameName,
-                                  mediaCombo->currentText().toStdString()};
     gameList->setEnabled(false);
     busy.store(1);
     enableWindow(false);
-    installJob_.start([this, args] { installResult_ = installJob(args); },
+    installJob_.start([this, args = *args] { installResult_ = installJob(args); },
                       [this, root = targetRoot] { installFinished(installResult_, root); });
 }
 
@@ -110,29 +102,20 @@ void MainDialog::onStatusLineClicked() {
 void MainDialog::onFormat() {
     takeControlValues();
     targetRoot = selectedDriveRoot();
-    if (services_.drives->fixedDrives().empty()) {
-        windowFrontEnd().boxes.show(kNoHardDrive);
-        return;
-    }
-    if (const std::string blocker = jobInTheWay(false); !blocker.empty()) {
+    if (const std::string blocker =
+            formatBlocker(jobState(), !services_.drives->fixedDrives().empty());
+        !blocker.empty()) {
         windowFrontEnd().boxes.show(blocker);
         return;
     }
     DriveSelectDialog dialog(*services_.drives, this);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
-    std::optional<FixedDrive> drive = fixedDriveAt(dialog.selectedDrive);
-    if (!drive) {
-        windowFrontEnd().boxes.show("The drive " + dialog.selectedDrive +
-                                    " is no longer mounted; nothing was formatted.");
+    const std::optional<FixedDrive> drive =
+        driveToFormat(dialog.selectedDrive, services_.drives->fixedDrives(),
+                      services_.drives->systemDevices(), windowFrontEnd().boxes);
+    if (!drive)
         return;
-    }
-    if (std::string refusal =
-            systemDriveRefusal(drive->device, drive->mountPoint, services_.drives->systemDevices());
-        !refusal.empty()) {
-        windowFrontEnd().boxes.show(refusal);
-        return;
-    }
     formatDrive = drive->device;
     formatJob_.start([this, target = *drive] { formatJob(target); }, [this] { closeWhenIdle(); });
 }
@@ -140,65 +123,6 @@ void MainDialog::onFormat() {
 void MainDialog::formatJob(FixedDrive drive) {
     JobFrontEnd job(frontage_->status, frontage_->boxes, progressDialog_, log_);
     FrontEnd frontEnd = job.frontEnd();
-    if (!frontEnd.boxes.ask(formatWarningText(drive.device), false))
-        return;
-    postToGuiThread(this, [this] {
-        formatButton->setEnabled(false);
-        busy.store(1);
-    });
-    frontEnd.progress.show();
-    frontEnd.progress.setRange(100);
-    postToGuiThread(this, [this] { enableWindow(false); });
-    frontEnd.progress.bringToFront();
-
-    std::string problem;
-    bool formatted = false;
-    if (!services_.volumes->unmount(drive.device, drive.mountPoint, problem)) {
-        problem = "The drive " + drive.mountPoint + " could not be unmounted: " + problem;
-    } else {
-        bool denied = false;
-        std::string reason;
-        if (services_.canWriteDevice(drive.device, denied, reason)) {
-            const char* argv[3] = {"", drive.device.c_str(), "FORMAT"};
-            formatted = FormatCommand(3, argv, frontEnd.out) == 1;
-        } else if (denied) {
-            // Only the administrator may write the device: the installed
-            // format tool runs with the rights that polkit grants.
-            std::string startError;
-            const int status =
-                services_.volumes->runPrivilegedFormat(drive.device, frontEnd.out, startError);
-            formatted = status == 0;
-            if (status < 0)
-                problem = "Writing to " + drive.device + " needs administrator rights (" + reason +
-                          "), and they could not be asked for: " + startError;
-        } else {
-            problem = "The device " + drive.device + " cannot be opened for writing: " + reason;
-        }
-    }
-
-    if (formatted) {
-        const VolumeService::Remount remount = services_.volumes->mountAgain(drive.device);
-        postToGuiThread(this, [this, remount] {
-            formatButton->setEnabled(true);
-            busy.store(0);
-            showDrivesAfterFormat(remount.mountPoint);
-        });
-        frontEnd.progress.setText(remountText(remount));
-        frontEnd.progress.setPosition(100);
-        frontEnd.progress.setButtonCaption("OK");
-        if (!remount.mounted)
-            frontEnd.boxes.show(
-                "The drive was formatted, but it could not be mounted again:\n" + remount.error +
-                "\nUnplug the drive and plug it in again, or mount " + drive.device + " yourself.");
-        return;
-    }
-    postToGuiThread(this, [this] {
-        formatButton->setEnabled(true);
-        giveWindowBack();
-        busy.store(0);
-    });
-    frontEnd.progress.hide();
-    if (!problem.empty())
-        frontEnd.boxes.show(problem);
-    frontEnd.boxes.show("Format Failed!!");
+    FormatWindow window(*this);
+    runFormatJob(drive, window, *services_.volumes, services_.canWriteDevice, frontEnd);
 }

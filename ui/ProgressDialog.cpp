@@ -23,12 +23,12 @@ ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
     setWindowFlags(kProgressFlags);
     buildDialog(this, progressTemplate());
     setWindowTitle(title);
-    textLine = qobject_cast<QLabel*>(controlById(this, 1020));
+    textLine = qobject_cast<QLabel*>(controlById(this, control::kProgressText));
     textLine->setTextFormat(Qt::PlainText);
-    progressBar = qobject_cast<QProgressBar*>(controlById(this, 1013));
+    progressBar = qobject_cast<QProgressBar*>(controlById(this, control::kProgressBar));
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
-    button = qobject_cast<QPushButton*>(controlById(this, 2));
+    button = qobject_cast<QPushButton*>(controlById(this, control::kProgressButton));
     connect(button, &QPushButton::clicked, this, &ProgressDialog::OnCancel);
 }
 

@@ -9,9 +9,9 @@ RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     buildDialog(this, renameTemplate());
-    edit = qobject_cast<QLineEdit*>(controlById(this, 1020));
-    auto* ok = qobject_cast<QPushButton*>(controlById(this, 1021));
-    auto* cancel = qobject_cast<QPushButton*>(controlById(this, 1022));
+    edit = qobject_cast<QLineEdit*>(controlById(this, control::kNewNameEdit));
+    auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
+    auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
     // Enter acts as "Ok", Escape as "Cancel".
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &RenameDialog::accept);

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "zt_version.h"
+
 #include "FakeDisc.h"
 #include "GameDrive.h"
 #include "WindowDoubles.h"
@@ -99,7 +101,7 @@ int run(const std::string& folder) {
     services.drives = &drives;
     services.boxes = &boxes;
     services.volumes = &volumes;
-    services.websiteUrl = QStringLiteral("https://tarnwick.example/");
+    services.websiteUrl = QStringLiteral(ZT_WEBSITE_URL);
     services.discOpener = [&](const std::string&, std::string&) -> std::unique_ptr<DiscDevice> {
         return std::make_unique<HeldDevice>(disc, hold);
     };

@@ -158,9 +158,11 @@ void WindowDriver::expectBox(const std::string& text, bool prefix) {
 }
 
 void WindowDriver::answer(const std::string& keyName) {
-    const void* box = gui([] { return static_cast<const void*>(openBox()); });
+    // A box that follows at once may take the same address: the guard tells them apart.
+    auto box = std::make_shared<QPointer<QMessageBox>>();
+    gui([box] { *box = openBox(); });
     x_.key(keyName);
-    waitFor("the box to close", [box] { return static_cast<const void*>(openBox()) != box; });
+    waitFor("the box to close", [box] { return box->isNull() || !(*box)->isVisible(); });
 }
 
 void WindowDriver::screenshot(const std::string& name) {

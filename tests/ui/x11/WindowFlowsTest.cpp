@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -25,6 +26,7 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
+#include "ui/DropDownList.h"
 #include "ui/WindowLog.h"
 
 namespace {
@@ -136,8 +138,31 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
     ASSERT_FALSE(big.empty() || game.empty()) << "no xorriso";
 
     run([&](WindowDriver& d) {
+        d.chooseImage(big);  // the image names the game
+        EXPECT_EQ(d.gui([] { return gameNameEdit()->text(); }).toStdString(),
+                  std::filesystem::path(big).stem().string());
+        // The drive of the running system comes last; installing onto it asks
+        // first, and Enter answers No.
+        const auto lastDrive = [] {
+            DropDownList* drives = mainWindow()->driveCombo;
+            return drives->itemText(drives->count() - 1);
+        };
+        if (d.gui(lastDrive) == "/") {
+            d.click([] { return mainWindow()->driveCombo; });
+            d.waitFor("the Hard Drive list",
+                      [] { return mainWindow()->driveCombo->view()->isVisible(); });
+            d.key("End");
+            d.key("Return");
+            d.waitFor("the system's drive",
+                      [] { return mainWindow()->driveCombo->currentText() == "/"; });
+            d.startInstall();
+            d.expectBox("The drive / is not a USB drive: it holds the running system.", true);
+            d.screenshot("system-drive-question");
+            d.answer("Return");
+            d.waitFor("the window back, no install",
+                      [] { return !mainWindow()->jobRunning() && mainWindow()->isEnabled(); });
+        }
         d.chooseHardDrive(drive.mountPoint);
-        d.chooseImage(big);
         d.setGameName("Big Game");
         d.startInstall();
         d.waitFor("the copy under way",

@@ -1,0 +1,191 @@
+// What the window checks and asks before a job, and when it may close, as
+// tables: the boxes a person meets, in order, and what starts.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "ScriptedFrontEnd.h"
+#include "TempDir.h"
+#include "ui/DriveOrder.h"
+#include "ui/JobGate.h"
+#include "ui/StartChecks.h"
+
+namespace {
+
+const JobState kIdle{};
+const JobState kInstalling{true, false, false, true};
+const JobState kFormatting{false, true, false, true};
+const JobState kCopying{false, false, true, false};
+const char* const kWaitForJob = "The job is not complete; wait until it has finished.";
+const char* const kWaitForCopy = "A game is being copied; wait until the copy has finished.";
+
+const FixedDrive kUsb{"/media/usb", "/dev/sdb1", true};
+const FixedDrive kSystem{"/", "/dev/sda2", false, true};
+
+}  // namespace
+
+TEST(JobGateTest, OneInstallOrFormatAtATimeAndACopyAlone) {
+    const struct {
+        JobState jobs;
+        bool forCopy;
+        std::string expected;
+    } cases[] = {
+        {kIdle, false, ""},
+        {kIdle, true, ""},
+        {kInstalling, false, kWaitForJob},
+        {kInstalling, true, kWaitForJob},
+        {kFormatting, false, kWaitForJob},
+        {JobState{false, false, false, true}, false, kWaitForJob},  // the busy flag alone
+        {kCopying, false, kWaitForCopy},
+        {kCopying, true, "A copy is still running; start the next one when it has finished."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(jobInTheWay(c.jobs, c.forCopy), c.expected);
+}
+
+TEST(JobGateTest, ClosingDuringAJobAsksWithNoAsTheDefault) {
+    const struct {
+        JobState jobs;
+        bool agreed;
+        std::deque<bool> answers;
+        CloseAnswer expected;
+        std::size_t questions;
+        std::string status;
+    } cases[] = {
+        {kIdle, false, {}, CloseAnswer::CloseNow, 0, ""},
+        {kInstalling, false, {false}, CloseAnswer::KeepOpen, 1, ""},
+        {kInstalling, false, {true}, CloseAnswer::CloseWhenJobsEnd, 1, ""},
+        {kCopying, false, {true}, CloseAnswer::CloseWhenJobsEnd, 1, ""},
+        {kFormatting, false, {true}, CloseAnswer::CloseWhenJobsEnd, 1,
+         "The window closes when the format has finished."},
+        {kInstalling, true, {true}, CloseAnswer::KeepOpen, 0, ""},  // already waiting
+    };
+    for (const auto& c : cases) {
+        ScriptedBoxes boxes;
+        ScriptedStatus status;
+        boxes.answers = c.answers;
+        EXPECT_EQ(answerClose(c.jobs, c.agreed, boxes, status), c.expected);
+        ASSERT_EQ(boxes.questions.size(), c.questions);
+        if (c.questions > 0) {
+            EXPECT_EQ(boxes.questions[0], "The job is not complete,Exit?");
+            EXPECT_TRUE(boxes.defaultNoFlags[0]);
+        }
+        EXPECT_EQ(status.texts,
+                  c.status.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.status});
+    }
+}
+
+TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
+    const InstallForm ready{"/images/game.iso", "/media/usb/", "My Game", "DVD", kUsb};
+    InstallForm noDrive = ready;
+    noDrive.targetRoot.clear();
+    noDrive.target.reset();
+    InstallForm noName = ready;
+    noName.gameName.clear();
+    InstallForm noSource = ready;
+    noSource.source.clear();
+    InstallForm system = ready;
+    system.targetRoot = "/";
+    system.target = kSystem;
+    const std::string systemQuestion = systemDriveQuestion(kSystem);
+    const struct {
+        JobState before, after;  // the jobs when "Start" is pressed, and after the boxes
+        InstallForm form;
+        std::deque<bool> answers;
+        std::vector<std::string> questions;
+        std::vector<std::string> shown;
+        bool starts;
+    } cases[] = {
+        {kIdle, kIdle, ready, {true}, {"Start Install?"}, {}, true},
+        {kIdle, kIdle, ready, {false}, {"Start Install?"}, {}, false},
+        {kCopying, kIdle, ready, {true}, {}, {kWaitForCopy}, false},
+        {kIdle, kIdle, noDrive, {true}, {"Start Install?"}, {kNoHardDrive}, false},
+        {kIdle, kIdle, noName, {true}, {"Start Install?"}, {"Please intput file name."}, false},
+        {kIdle, kIdle, noSource, {true}, {"Start Install?"},
+         {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."}, false},
+        {kIdle, kIdle, system, {true}, {"Start Install?", systemQuestion}, {}, false},
+        {kIdle, kIdle, system, {true, true}, {"Start Install?", systemQuestion}, {}, true},
+        {kIdle, kCopying, ready, {true}, {"Start Install?"}, {}, false},  // a copy came first
+    };
+    for (const auto& c : cases) {
+        ScriptedBoxes boxes;
+        boxes.answers = c.answers;
+        int looks = 0;
+        int reads = 0;
+        const auto args = installToStart(
+            boxes, [&] { return looks++ == 0 ? c.before : c.after; },
+            [&] {
+                ++reads;
+                return c.form;
+            });
+        EXPECT_EQ(boxes.questions, c.questions) << c.form.targetRoot;
+        EXPECT_EQ(boxes.shown, c.shown);
+        EXPECT_EQ(reads, !c.questions.empty() && c.answers.front() ? 1 : 0);  // after Yes only
+        ASSERT_EQ(args.has_value(), c.starts) << c.form.gameName;
+        if (c.starts) {
+            EXPECT_EQ(*args, std::vector<std::string>({"", c.form.source, c.form.targetRoot,
+                                                       "My Game", "DVD"}));
+        }
+        if (c.questions.size() == 2) {
+            EXPECT_TRUE(boxes.defaultNoFlags[1]);  // the system's drive: No by default
+        }
+    }
+}
+
+TEST(StartChecksTest, FormatNeedsAMountedDriveThatIsNotTheSystems) {
+    EXPECT_EQ(formatBlocker(kIdle, false), kNoHardDrive);
+    EXPECT_EQ(formatBlocker(kCopying, false), kNoHardDrive);
+    EXPECT_EQ(formatBlocker(kCopying, true), kWaitForCopy);
+    EXPECT_EQ(formatBlocker(kIdle, true), "");
+
+    TempDir mounted;
+    const FixedDrive usb{mounted.path().string(), "/dev/ztusb1", true};
+    const std::vector<FixedDrive> fixed{usb};
+    const struct {
+        std::string chosen;
+        std::vector<std::string> system;
+        bool formats;
+        std::string says;
+    } cases[] = {
+        {mounted.root(), {}, true, ""},
+        {mounted.root(), {"/dev/ztsda2"}, true, ""},
+        {"/media/gone/", {}, false, "The drive /media/gone/ is no longer mounted"},
+        {mounted.root(), {"/dev/ztusb1"}, false, "holds the running system"},
+    };
+    for (const auto& c : cases) {
+        ScriptedBoxes boxes;
+        const std::optional<FixedDrive> drive = driveToFormat(c.chosen, fixed, c.system, boxes);
+        EXPECT_EQ(drive.has_value(), c.formats) << c.chosen;
+        if (c.formats) {
+            EXPECT_EQ(drive->device, "/dev/ztusb1");
+            EXPECT_TRUE(boxes.shown.empty());
+        } else {
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_NE(boxes.shown[0].find(c.says), std::string::npos) << boxes.shown[0];
+        }
+    }
+}
+
+TEST(StartChecksTest, ListCommandsNeedADriveAndASelectedGame) {
+    const struct {
+        std::string root;
+        std::optional<std::string> selected;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"/media/usb/", "Alpha", {}},
+        {"", "Alpha", {kNoHardDrive}},
+        {"/media/usb/", std::nullopt, {"Please select game"}},
+    };
+    for (const auto& c : cases) {
+        ScriptedFrontEnd ui;
+        EXPECT_EQ(gameForCommand(c.root, c.selected, ui.frontEnd()),
+                  c.shown.empty() ? c.selected : std::nullopt);
+        EXPECT_EQ(ui.boxes.shown, c.shown);
+    }
+    for (RenameGameResult result : {RenameGameResult::NameTooLong, RenameGameResult::NameTaken,
+                                    RenameGameResult::FileTaken})
+        EXPECT_FALSE(listAfterRename(result));
+    for (RenameGameResult result :
+         {RenameGameResult::Renamed, RenameGameResult::NotFound, RenameGameResult::Failed})
+        EXPECT_TRUE(listAfterRename(result));
+}

@@ -1,0 +1,96 @@
+#include "ui/StartChecks.h"
+
+#include "disk/DriveRefusal.h"
+#include "library/GameFiles.h"
+#include "store/DriveRoot.h"
+#include "ui/DriveOrder.h"
+
+std::optional<std::vector<std::string>> installToStart(
+    MessageBoxes& boxes, const std::function<JobState()>& jobs,
+    const std::function<InstallForm()>& readForm) {
+    if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
+        boxes.show(blocker);
+        return std::nullopt;
+    }
+    if (!boxes.ask("Start Install?", false))
+        return std::nullopt;
+    const InstallForm form = readForm();
+    if (form.targetRoot.empty()) {
+        boxes.show(kNoHardDrive);
+        return std::nullopt;
+    }
+    if (form.gameName.empty()) {
+        boxes.show("Please intput file name.");
+        return std::nullopt;
+    }
+    if (form.source.empty()) {
+        boxes.show("Please choose a CD/DVD drive, or an image file through \"Image file...\".");
+        return std::nullopt;
+    }
+    if (form.target) {
+        const std::string question = systemDriveQuestion(*form.target);
+        if (!question.empty() && !boxes.ask(question, true))
+            return std::nullopt;
+    }
+    if (!jobInTheWay(jobs(), false).empty())
+        return std::nullopt;
+    return std::vector<std::string>{"", form.source, form.targetRoot, form.gameName, form.media};
+}
+
+std::string formatBlocker(const JobState& jobs, bool haveFixedDrive) {
+    if (!haveFixedDrive)
+        return kNoHardDrive;
+    return jobInTheWay(jobs, false);
+}
+
+std::optional<FixedDrive> driveToFormat(const std::string& chosenRoot,
+                                        const std::vector<FixedDrive>& fixed,
+                                        const std::vector<std::string>& systemDevices,
+                                        MessageBoxes& boxes) {
+    const FixedDrive* drive = nullptr;
+    for (const FixedDrive& candidate : fixed) {
+        if (normalizeRoot(candidate.mountPoint) == chosenRoot) {
+            drive = &candidate;
+            break;
+        }
+    }
+    if (drive == nullptr) {
+        boxes.show("The drive " + chosenRoot + " is no longer mounted; nothing was formatted.");
+        return std::nullopt;
+    }
+    if (std::string refusal = systemDriveRefusal(drive->device, drive->mountPoint, systemDevices);
+        !refusal.empty()) {
+        boxes.show(refusal);
+        return std::nullopt;
+    }
+    return *drive;
+}
+
+std::optional<std::string> gameForCommand(const std::string& targetRoot,
+                                          const std::optional<std::string>& selected,
+                                          const FrontEnd& frontEnd) {
+    if (targetRoot.empty()) {
+        frontEnd.boxes.show(kNoHardDrive);
+        return std::nullopt;
+    }
+    if (!requireSelection(selected, frontEnd))
+        return std::nullopt;
+    return selected;
+}
+
+bool listAfterRename(RenameGameResult result) {
+    switch (result) {
+        case RenameGameResult::NameTooLong:
+        case RenameGameResult::NameTaken:
+        case RenameGameResult::FileTaken:
+            return false;
+        default:
+            return true;
+    }
+}
+
+std::string webSiteFailureText(const std::string& url) {
+    return "The web site " + url +
+           " could not be opened: no web browser took it.\n"
+           "Open the address in your web browser yourself.";
+}

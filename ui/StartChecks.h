@@ -1,0 +1,61 @@
+#pragma once
+// What the window checks and asks before each job and list command, in the
+// order a person meets it. No toolkit: the window reads its controls and
+// shows the boxes; these decide.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "library/GameRename.h"
+#include "store/FrontEnd.h"
+#include "ui/DriveList.h"
+#include "ui/JobGate.h"
+
+inline constexpr const char* kNoHardDrive =
+    "No hard drive was found.\nConnect a USB hard drive, mount it and try again.";
+
+// The install's choices as the window's controls hold them.
+struct InstallForm {
+    std::string source;      // an optical drive or an image file; empty: none chosen
+    std::string targetRoot;  // the hard drive's root; empty: none
+    std::string gameName;
+    std::string media;                 // "CD" or "DVD"
+    std::optional<FixedDrive> target;  // the drive at targetRoot, while it is mounted
+};
+
+// "Start": refuses while a job is in the way, asks "Start Install?", reads the
+// form (only after Yes), checks the hard drive, the name and the source, and
+// asks before installing onto the system's drive (default No). The install's
+// argument vector when it may start; nothing after a refusal or a No. The
+// jobs are looked at again last: one started while a box was open wins.
+std::optional<std::vector<std::string>> installToStart(
+    MessageBoxes& boxes, const std::function<JobState()>& jobs,
+    const std::function<InstallForm()>& readForm);
+
+// Why "Format..." opens no drive dialog now (no fixed drive, or a job in the
+// way); empty when it may.
+std::string formatBlocker(const JobState& jobs, bool haveFixedDrive);
+
+// The drive to format once the drive dialog chose `chosenRoot`: one of `fixed`
+// (still mounted) and not on a disk of `systemDevices`. Nothing after saying
+// why not.
+std::optional<FixedDrive> driveToFormat(const std::string& chosenRoot,
+                                        const std::vector<FixedDrive>& fixed,
+                                        const std::vector<std::string>& systemDevices,
+                                        MessageBoxes& boxes);
+
+// The game a list command (Delete, Rename, Copy...) works on: nothing after
+// saying that there is no hard drive or no selected game.
+std::optional<std::string> gameForCommand(const std::string& targetRoot,
+                                          const std::optional<std::string>& selected,
+                                          const FrontEnd& frontEnd);
+
+// Whether the list is read again after a rename that ended with `result`: not
+// when nothing changed, nor after a stop at a file in the way, so that the
+// list keeps the name the user knows.
+bool listAfterRename(RenameGameResult result);
+
+// What the window says when no browser opens its web site.
+std::string webSiteFailureText(const std::string& url);

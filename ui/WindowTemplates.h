@@ -1,0 +1,44 @@
+#pragma once
+// The window's dialogs as their resource templates list them: caption, font,
+// size and one row per control (id, kind, text, position and size in dialog
+// units). No toolkit: each toolkit builds its dialogs from these rows, so
+// the layout lives in one place.
+
+#include <span>
+
+enum class ControlKind {
+    DropDownList,  // drop-down list combo box; its height is that of the open list
+    Edit,
+    Button,
+    ListView,
+    ListBox,
+    Static,
+    ClickStatic,  // static text that reports clicks
+    Picture,
+    TabControl,
+    ProgressBar,
+};
+
+constexpr int kNoControlId = -1;
+
+struct ControlRow {
+    int id;
+    ControlKind kind;
+    const char* text;
+    int x, y, width, height;
+    bool visible;
+};
+
+struct DialogTemplate {
+    const char* caption;
+    const char* face;
+    int points;
+    int width, height;
+    std::span<const ControlRow> controls;
+};
+
+// The templates of the window application.
+const DialogTemplate& mainTemplate();      // the main window
+const DialogTemplate& driveTemplate();     // the drive selection dialog
+const DialogTemplate& renameTemplate();    // the rename dialog
+const DialogTemplate& progressTemplate();  // the progress window
