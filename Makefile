@@ -1,5 +1,5 @@
 # Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan; the Windows
-# build's tests under Wine too), `make windows`, `make bench`,
+# build's tests under Wine too), `make windows`, `make windows-zip`, `make bench`,
 # `make fuzz`, `make screenshots`, `make package`, `make format`. Each one installs what is missing first.
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
@@ -22,7 +22,7 @@ endif
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps configure build test demo bench fuzz package format clean screenshots windows windows-test
+.PHONY: all deps configure build test demo bench fuzz package format clean screenshots windows windows-test windows-zip
 
 all: build
 
@@ -45,7 +45,7 @@ test: build
 
 # The Windows programs, cross-compiled with mingw-w64: build-windows/zt_*.exe.
 WINDOWS_BUILD ?= build-windows
-WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ifneq ($(shell command -v ccache 2>/dev/null),)
 WINDOWS_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 endif
@@ -56,6 +56,17 @@ $(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
 
 windows: deps $(WINDOWS_BUILD)/build.ninja
 	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format
+
+# The Windows programs with the README and the licence, as one zip file.
+VERSION = $(shell sed -n '/^project/s/.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+WINDOWS_ZIP = tarnwick-game-installer-$(VERSION)-win64
+windows-zip: windows
+	rm -rf $(WINDOWS_BUILD)/$(WINDOWS_ZIP) $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip
+	mkdir $(WINDOWS_BUILD)/$(WINDOWS_ZIP)
+	cp $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
+	   README.md LICENSE $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/
+	cd $(WINDOWS_BUILD) && zip -qr $(WINDOWS_ZIP).zip $(WINDOWS_ZIP)
+	@echo $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip
 
 # The Windows tests under Wine, the tools compared with this build's Linux ones.
 windows-test: build windows

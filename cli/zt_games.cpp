@@ -18,6 +18,7 @@
 #include "library/GameListText.h"
 #include "library/GameRename.h"
 #include "platform/Console.h"
+#include "platform/DriveNames.h"
 #include "store/DriveRoot.h"
 #include "zt_version.h"
 
@@ -117,7 +118,18 @@ constexpr Command kCommands[] = {
     {"verify", 3}, {"verify", 4},  {"export", 4}, {"frag", 2},   {"frag", 3}, {"check", 2},
 };
 
-int run(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd) {
+// Drive letters (on Windows) as the drives' roots, and frag's VOLUME as a device.
+std::vector<std::string> withDrivesNamed(std::vector<std::string> ops) {
+    ops[1] = platform::driveRootNamed(ops[1]);
+    if (ops[0] == "copy")
+        ops[3] = platform::driveRootNamed(ops[3]);
+    if (ops[0] == "frag" && ops.size() > 2)
+        ops[2] = platform::driveDeviceNamed(ops[2]);
+    return ops;
+}
+
+int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd frontEnd) {
+    const std::vector<std::string> ops = withDrivesNamed(named);
     const std::string& word = ops[0];
     const bool json = line.has("--json");
     if (word == "verify")

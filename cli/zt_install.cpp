@@ -9,6 +9,7 @@
 #include "cli/ExitCode.h"
 #include "install/InstallCommand.h"
 #include "platform/Console.h"
+#include "platform/DriveNames.h"
 #include "zt_version.h"
 
 namespace {
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
     FrontEnd ui = console.frontEnd();
     InstallCommand command(ui);
     std::vector<std::string> args = routineArguments(line.operands);
+    if (args.size() == 5) {
+        args[1] = platform::driveDeviceNamed(args[1]);  // an optical drive's letter on Windows
+        args[2] = platform::driveRootNamed(args[2]);
+    }
     if (args.size() != 5) {
         command.run(args);  // prints the usage text
         return kExitUsage;

@@ -75,6 +75,17 @@ printf 'FILE "game.bin" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00
 
 both zt_install --yes game.iso @D@ "My Game" DVD
 sameTree linux windows
+# Drive letters, as Windows names drives: the disc image as the optical drive
+# S (Wine reads \\.\S: from it), a drive folder as T.
+prefix=${WINEPREFIX:-$HOME/.wine}
+mkdir linux3 windows3
+ln -sfn "$work/windows3" "$prefix/dosdevices/t:"
+ln -sfn "$work/game.iso" "$prefix/dosdevices/s::"
+trap 'rm -rf "$work" "$prefix/dosdevices/t:" "$prefix/dosdevices/s::"' EXIT
+"$linux/zt_install" --yes game.iso linux3 "Letter Game" DVD </dev/null >/dev/null 2>&1
+wine "$windows/zt_install.exe" --yes S T "Letter Game" DVD </dev/null >windows.out 2>&1 ||
+    { fail "zt_install S T: exit status $?"; cat windows.out; }
+sameTree linux3 windows3
 both zt_install --yes game.cue @D@ "Raw Game" CD
 sameTree linux windows
 both zt_games list @D@

@@ -1,0 +1,106 @@
+// The disk requests Wine cannot answer, answered as a real Windows and disk
+// would through the device-control seam: the volume lock, dismount and
+// unlock, the geometry, and where a drive letter's partition lies.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "disk/DiskDevice.h"
+#include "platform/BlockDevice.h"
+#include "platform/DeviceControl.h"
+
+namespace {
+
+// Windows' request codes, as winioctl.h defines them.
+constexpr std::uint32_t kDiskGeometryEx = 0x000700A0;
+constexpr std::uint32_t kLengthInfo = 0x0007405C;
+constexpr std::uint32_t kDeviceNumber = 0x002D1080;
+constexpr std::uint32_t kPartitionInfoEx = 0x00070048;
+constexpr std::uint32_t kLockVolume = 0x00090018;
+constexpr std::uint32_t kUnlockVolume = 0x0009001C;
+constexpr std::uint32_t kDismountVolume = 0x00090020;
+constexpr std::uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED
+
+void put32(void* out, std::size_t at, std::uint32_t value) {
+    std::memcpy(static_cast<std::uint8_t*>(out) + at, &value, 4);
+}
+void put64(void* out, std::size_t at, std::uint64_t value) {
+    std::memcpy(static_cast<std::uint8_t*>(out) + at, &value, 8);
+}
+
+// A 64 GiB disk number 3 whose volume is its partition at 1 MiB.
+class DeviceControlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::setDeviceControlHook([this](std::intptr_t, std::uint32_t code, const void*,
+                                              std::uint32_t, void* out, std::uint32_t outSize,
+                                              std::uint32_t& returned, std::uint32_t& error) {
+            codes.push_back(code);
+            if (code == kLockVolume && volumeInUse) {
+                error = kAccessDenied;
+                return false;
+            }
+            std::memset(out, 0, outSize);
+            returned = outSize;
+            if (code == kDiskGeometryEx) {
+                put64(out, 0, 8354);  // cylinders
+                put32(out, 12, 255);  // tracks per cylinder
+                put32(out, 16, 63);   // sectors per track
+                put32(out, 20, 512);  // bytes per sector
+                put64(out, 24, kDiskBytes);
+            } else if (code == kLengthInfo) {
+                put64(out, 0, kVolumeBytes);
+            } else if (code == kDeviceNumber) {
+                put32(out, 0, 7);  // FILE_DEVICE_DISK
+                put32(out, 4, 3);
+                put32(out, 8, 1);
+            } else if (code == kPartitionInfoEx) {
+                put64(out, 8, 1 << 20);
+                put64(out, 16, kVolumeBytes);
+            }
+            return true;
+        });
+    }
+    void TearDown() override { platform::setDeviceControlHook({}); }
+
+    static constexpr std::uint64_t kDiskBytes = 64ULL << 30;
+    static constexpr std::uint64_t kVolumeBytes = kDiskBytes - (1 << 20);
+    std::vector<std::uint32_t> codes;
+    bool volumeInUse = false;
+};
+
+}  // namespace
+
+TEST_F(DeviceControlTest, ADriveLetterIsAPartitionOfItsPhysicalDrive) {
+    platform::DiskTarget target;
+    ASSERT_TRUE(platform::resolveDiskTarget("C", target));
+    EXPECT_EQ(target.diskPath, "\\\\.\\PhysicalDrive3");
+    EXPECT_TRUE(target.isPartition);
+    EXPECT_EQ(target.partitionOffset, 1u << 20);
+    EXPECT_EQ(target.partitionLength, kVolumeBytes);
+}
+
+TEST_F(DeviceControlTest, AVolumeIsMeasuredLockedDismountedAndUnlocked) {
+    std::unique_ptr<platform::BlockDevice> volume = platform::openBlockDevice("C:");
+    ASSERT_NE(volume, nullptr);
+    platform::BlockGeometry geometry;
+    ASSERT_TRUE(volume->geometry(geometry));
+    EXPECT_EQ(geometry.bytesPerSector, 512u);
+    EXPECT_EQ(geometry.heads, 255u);
+    EXPECT_EQ(geometry.sectorsPerTrack, 63u);
+    EXPECT_EQ(geometry.sizeBytes, kVolumeBytes);
+    codes.clear();
+    ASSERT_TRUE(volume->lock());
+    ASSERT_TRUE(volume->unlock());
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{kLockVolume, kDismountVolume, kUnlockVolume}));
+}
+
+TEST_F(DeviceControlTest, AVolumeInUseRefusesTheLock) {
+    volumeInUse = true;
+    std::unique_ptr<platform::BlockDevice> volume = platform::openBlockDevice("\\\\.\\C:");
+    ASSERT_NE(volume, nullptr);
+    EXPECT_FALSE(volume->lock());
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{kLockVolume}));
+}
