@@ -92,6 +92,41 @@ void runEvents(const std::function<bool()>& done) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
 }
 
+// An install of `image` through the window, while a timer ticks every 10 ms
+// on the window's thread; true when no tick waited 50 ms or more.
+bool benchInstall(MainDialog& window, const YesBoxes& boxes, const char* image) {
+    window.sourceCombo->activated(window.sourceCombo->count() - 1);
+    window.findChild<QLineEdit*>("c1005")->setText("Bench");
+    // Only the waits while the job copies count: once it has ended the
+    // window lists the drive's 10,001 games again, which is timed above.
+    double longestGap = 0;
+    Clock::time_point lastTick = Clock::now();
+    bool copying = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const bool busy = window.busy.load() == 1;
+        if (copying && busy)
+            longestGap = std::max(longestGap, millisecondsSince(lastTick));
+        copying = busy;
+        lastTick = Clock::now();
+    });
+    ticker.start(10);
+    const Clock::time_point start = Clock::now();
+    window.onStart();
+    runEvents([&] { return !window.jobRunning(); });
+    ticker.stop();
+    const double seconds = millisecondsSince(start) / 1000;
+    const auto bytes = std::filesystem::file_size(image);
+    std::printf("install of %.0f MiB through the window: %.2f s (%.0f MiB/s)%s%s\n",
+                bytes / 1048576.0, seconds, bytes / 1048576.0 / seconds,
+                boxes.shown.empty() ? "" : ", said: ", boxes.shown.c_str());
+    std::printf(
+        "longest wait of the window thread between 10 ms timer ticks while the install copied: "
+        "%.1f ms (goal: under 50 ms)\n",
+        longestGap);
+    return longestGap < 50;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,36 +187,7 @@ int main(int argc, char** argv) {
         std::printf("window thread during an install: skipped (no image given)\n");
         return 0;
     }
-    // An install of the image, while a timer ticks every 10 ms on the window's thread.
-    window.sourceCombo->activated(window.sourceCombo->count() - 1);
-    window.findChild<QLineEdit*>("c1005")->setText("Bench");
-    // Only the waits while the job copies count: once it has ended the
-    // window lists the drive's 10,001 games again, which is timed above.
-    double longestGap = 0;
-    Clock::time_point lastTick = Clock::now();
-    bool copying = false;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const bool busy = window.busy.load() == 1;
-        if (copying && busy)
-            longestGap = std::max(longestGap, millisecondsSince(lastTick));
-        copying = busy;
-        lastTick = Clock::now();
-    });
-    ticker.start(10);
-    const Clock::time_point start = Clock::now();
-    window.onStart();
-    runEvents([&] { return !window.jobRunning(); });
-    ticker.stop();
-    const double seconds = millisecondsSince(start) / 1000;
-    const auto bytes = std::filesystem::file_size(argv[2]);
-    std::printf("install of %.0f MiB through the window: %.2f s (%.0f MiB/s)%s%s\n",
-                bytes / 1048576.0, seconds, bytes / 1048576.0 / seconds,
-                boxes.shown.empty() ? "" : ", said: ", boxes.shown.c_str());
-    std::printf(
-        "longest wait of the window thread between 10 ms timer ticks while the install copied: "
-        "%.1f ms (goal: under 50 ms)\n",
-        longestGap);
+    const bool smooth = benchInstall(window, boxes, argv[2]);
     std::filesystem::remove_all(work);
-    return longestGap < 50 ? 0 : 1;
+    return smooth ? 0 : 1;
 }
