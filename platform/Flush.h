@@ -4,6 +4,7 @@
 // flush, so that a test that watches either sees every flush.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -11,5 +12,12 @@ namespace platform {
 // Flushes the open file, folder or device `handle` (a descriptor, on Windows
 // a HANDLE), opened from `path`. False with the system's reason in errno.
 bool flushToDevice(std::intptr_t handle, const std::string& path);
+
+// Hears every flush the system accepted: the path, and whether it was a
+// folder's. A test watches through it where it cannot stand in front of the
+// system's own call (on Windows); empty, nothing is told.
+using FlushObserver = std::function<void(const std::string& path, bool folder)>;
+void setFlushObserver(FlushObserver observer);
+void notifyFlushed(const std::string& path, bool folder);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/Flush.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/FaultPoint.h"
@@ -7,7 +8,12 @@
 namespace platform {
 
 bool flushToDevice(std::intptr_t handle, const std::string& path) {
-    return fileOpAllowed(FileOp::Flush, path) && ::fsync(static_cast<int>(handle)) == 0;
+    const int fd = static_cast<int>(handle);
+    if (!fileOpAllowed(FileOp::Flush, path) || ::fsync(fd) != 0)
+        return false;
+    struct stat info {};
+    notifyFlushed(path, ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode));
+    return true;
 }
 
 }  // namespace platform
