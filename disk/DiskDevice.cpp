@@ -271,6 +271,9 @@ bool DiskDevice::doGetDriveLayout(void* out, std::uint32_t outSize) {
         return false;
     DecodedPartitionTable table = decodePartitionTable(sector, geometry_.BytesPerSector);
     tableKind_ = table.kind;
+    // Where the system keeps the table, its own view of it is the layout.
+    if (device_->keepsLayout() && table.kind == PartitionTableKind::Mbr)
+        return device_->getLayout(out, outSize);
     auto count = static_cast<std::uint32_t>(table.entries.size());
     if (disk_control::kLayoutHeaderSize + count * disk_control::kPartitionInfoSize > outSize) {
         return false;
@@ -312,6 +315,10 @@ bool DiskDevice::doSetDriveLayout(const void* in, std::uint32_t inSize) {
         disk_control::kLayoutHeaderSize + count * disk_control::kPartitionInfoSize > inSize) {
         return false;
     }
+    // The system writes the table and makes the volumes anew itself.
+    if (device_->keepsLayout())
+        return device_->setLayout(
+            in, disk_control::kLayoutHeaderSize + count * disk_control::kPartitionInfoSize);
     std::vector<PartitionInformation> entries;
     for (std::uint32_t i = 0; i < count; ++i) {
         PartitionInformation info = decodePartitionInfo(p + disk_control::kLayoutHeaderSize +

@@ -43,6 +43,21 @@ class BlockDevice {
     virtual bool flush() = 0;
     // Asks the kernel to read the partition table again (nothing for a file).
     virtual bool rereadPartitions() = 0;
+    // True where the system keeps the disk's partition table itself (a disk
+    // on Windows): the layout then goes to it as a drive-layout record,
+    // PartitionCount and Signature (32 bits each) then 32-byte partition
+    // entries, instead of the caller writing sector 0.
+    virtual bool keepsLayout() const { return false; }
+    virtual bool getLayout(void* out, std::uint32_t outSize) {
+        (void)out;
+        (void)outSize;
+        return false;
+    }
+    virtual bool setLayout(const void* in, std::uint32_t inSize) {
+        (void)in;
+        (void)inSize;
+        return false;
+    }
     // The signatures the system's own probing finds in `size` bytes from
     // `offset` (file systems and partition tables alike, a GUID table by its
     // backup header too); false when the probe fails. Where the system has no

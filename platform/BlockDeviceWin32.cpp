@@ -1,9 +1,10 @@
 // Disks on Windows: a volume (\\.\E:, or the drive letter E), a whole disk
 // (\\.\PhysicalDrive1) or a disk image file. The requests go to the device
-// through the device-control codes (geometry, partition information, volume
-// lock and dismount, a new look at the layout).
+// through the device-control codes (geometry, drive layout, partition
+// information, volume lock and dismount).
 #include <cctype>
 #include <cerrno>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,11 @@ namespace platform {
 using namespace win32;
 
 namespace {
+
+// The drive-layout records pass through as the caller built them.
+static_assert(sizeof(PARTITION_INFORMATION) == 32);
+static_assert(offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) == 8);
+static_assert(offsetof(PARTITION_INFORMATION, PartitionType) == 24);
 
 bool isDevicePath(const std::string& path) {
     return path.rfind("\\\\.\\", 0) == 0;
@@ -143,11 +149,20 @@ class Win32BlockDevice : public BlockDevice {
 
     bool flush() override { return flushToDevice(fromHandle(handle_), path_); }
 
-    bool rereadPartitions() override {
-        // The system reads the layout again and makes the volumes anew.
-        return !device_ || control(handle_, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr, 0) ||
-               failed();
+    // A disk image holds its table in sector 0 like any disk elsewhere.
+    bool keepsLayout() const override { return device_; }
+
+    bool getLayout(void* out, std::uint32_t outSize) override {
+        return control(handle_, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, out, outSize) || failed();
     }
+
+    bool setLayout(const void* in, std::uint32_t inSize) override {
+        return control(handle_, IOCTL_DISK_SET_DRIVE_LAYOUT, in, inSize, nullptr, 0) || failed();
+    }
+
+    // A disk's table changes only through setLayout, after which the system
+    // makes the volumes anew itself; an image file has no volumes.
+    bool rereadPartitions() override { return true; }
 
   private:
     // A volume is locked and dismounted through its own handle; a whole disk

@@ -1,13 +1,16 @@
 // The disk requests Wine cannot answer, answered as a real Windows and disk
 // would through the device-control seam: the volume lock, dismount and
-// unlock, the geometry, and where a drive letter's partition lies.
+// unlock, the geometry, where a drive letter's partition lies, and the
+// layout INIT writes.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "disk/DiskDevice.h"
+#include "disk/InitialisePartitions.h"
 #include "platform/BlockDevice.h"
 #include "platform/DeviceControl.h"
 
@@ -21,6 +24,7 @@ constexpr std::uint32_t kPartitionInfoEx = 0x00070048;
 constexpr std::uint32_t kLockVolume = 0x00090018;
 constexpr std::uint32_t kUnlockVolume = 0x0009001C;
 constexpr std::uint32_t kDismountVolume = 0x00090020;
+constexpr std::uint32_t kSetDriveLayout = 0x0007C010;
 constexpr std::uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED
 
 void put32(void* out, std::size_t at, std::uint32_t value) {
@@ -34,10 +38,15 @@ void put64(void* out, std::size_t at, std::uint64_t value) {
 class DeviceControlTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        platform::setDeviceControlHook([this](std::intptr_t, std::uint32_t code, const void*,
-                                              std::uint32_t, void* out, std::uint32_t outSize,
-                                              std::uint32_t& returned, std::uint32_t& error) {
+        platform::setDeviceControlHook([this](std::intptr_t, std::uint32_t code, const void* in,
+                                              std::uint32_t inSize, void* out,
+                                              std::uint32_t outSize, std::uint32_t& returned,
+                                              std::uint32_t& error) {
             codes.push_back(code);
+            if (code == kSetDriveLayout) {
+                const auto* bytes = static_cast<const std::uint8_t*>(in);
+                layout.assign(bytes, bytes + inSize);
+            }
             if (code == kLockVolume && volumeInUse) {
                 error = kAccessDenied;
                 return false;
@@ -68,6 +77,7 @@ class DeviceControlTest : public ::testing::Test {
     static constexpr std::uint64_t kDiskBytes = 64ULL << 30;
     static constexpr std::uint64_t kVolumeBytes = kDiskBytes - (1 << 20);
     std::vector<std::uint32_t> codes;
+    std::vector<std::uint8_t> layout;  // the last drive layout set
     bool volumeInUse = false;
 };
 
@@ -103,4 +113,33 @@ TEST_F(DeviceControlTest, AVolumeInUseRefusesTheLock) {
     ASSERT_NE(volume, nullptr);
     EXPECT_FALSE(volume->lock());
     EXPECT_EQ(codes, (std::vector<std::uint32_t>{kLockVolume}));
+}
+
+TEST_F(DeviceControlTest, InitHandsTheSystemTheNewLayout) {
+    platform::DiskTarget volume;
+    volume.diskPath = "\\\\.\\C:";
+    DiskDevice device;
+    ASSERT_TRUE(device.open(platform::openBlockDevice(volume.diskPath), volume));
+    std::ostringstream out;
+    InitialisePartitions(device, out);
+    // Four entries of 32 bytes after the count and a zero disk signature; the
+    // first one of type 6 from 8192 bytes up to 16 sectors before the end of
+    // the 8354 whole cylinders.
+    ASSERT_EQ(layout.size(), 8u + 4 * 32) << out.str();
+    struct Field {
+        std::size_t at, size;
+        std::uint64_t value;
+    };
+    for (const Field& field : std::vector<Field>{{0, 4, 4},
+                                                 {4, 4, 0},
+                                                 {8, 8, 8192},
+                                                 {16, 8, 68713972736},
+                                                 {24, 4, 16},
+                                                 {28, 4, 0},
+                                                 {32, 4, 6},  // type, boot, recognised, rewrite
+                                                 {36, 100, 0}}) {
+        for (std::size_t i = 0; i < field.size; ++i)
+            EXPECT_EQ(layout[field.at + i], i < 8 ? (field.value >> (8 * i)) & 0xFF : 0)
+                << "byte " << field.at + i;
+    }
 }
