@@ -1,11 +1,9 @@
 #include "store/DriveRoot.h"
 
+#include "platform/PathSeparator.h"
+
 namespace {
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
+constexpr char kSeparator = platform::kPathSeparator;
 }  // namespace
 
 std::string normalizeRoot(std::string_view root) {
