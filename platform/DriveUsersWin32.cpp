@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/DriveUsers.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 
 namespace platform {
@@ -30,11 +31,11 @@ PathKind pathKind(const std::string& path, std::string* resolved) {
         return PathKind::BlockDevice;
     }
     std::error_code error;
-    std::filesystem::path real = std::filesystem::canonical(path, error);
+    std::filesystem::path real = std::filesystem::canonical(fsPath(path), error);
     if (error)
         return PathKind::Missing;
     if (resolved != nullptr)
-        *resolved = real.string();
+        *resolved = pathText(real);
     std::filesystem::file_status status = std::filesystem::status(real, error);
     if (error)
         return PathKind::Missing;
