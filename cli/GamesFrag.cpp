@@ -12,6 +12,7 @@
 #include "disk/Fat32Reader.h"
 #include "library/PartFragments.h"
 #include "platform/FileExtents.h"
+#include "platform/PathText.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 
@@ -106,7 +107,7 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     const std::string target = ops[1];
     const std::string volume = ops.size() > 2 ? ops[2] : "";
     std::error_code statusError;
-    const bool mounted = std::filesystem::is_directory(target, statusError);
+    const bool mounted = std::filesystem::is_directory(platform::fsPath(target), statusError);
     std::vector<PartState> parts;
     std::string error;
     bool leftoversFound = false;

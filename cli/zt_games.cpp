@@ -19,6 +19,7 @@
 #include "library/GameRename.h"
 #include "platform/Console.h"
 #include "platform/DriveNames.h"
+#include "platform/PathText.h"
 #include "store/DriveRoot.h"
 #include "zt_version.h"
 
@@ -81,7 +82,7 @@ class CollectedRows : public GameListView {
 int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
     // A mistyped root would otherwise list as a drive without games.
     std::error_code error;
-    if (!std::filesystem::is_directory(root, error)) {
+    if (!std::filesystem::is_directory(platform::fsPath(root), error)) {
         frontEnd.boxes.show("The drive " + root + " cannot be opened.");
         return kExitFailure;
     }
@@ -114,8 +115,8 @@ struct Command {
     std::size_t operands;
 };
 constexpr Command kCommands[] = {
-    {"list", 2},   {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},
-    {"verify", 3}, {"verify", 4},  {"export", 4}, {"frag", 2},   {"frag", 3}, {"check", 2},
+    {"list", 2},   {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},  {"verify", 3},
+    {"verify", 4}, {"export", 4},  {"frag", 2},   {"frag", 3},   {"check", 2},
 };
 
 // Drive letters (on Windows) as the drives' roots, and frag's VOLUME as a device.

@@ -21,6 +21,9 @@ std::string describeUser(const DriveUser& user) {
     const std::string device = escapeControls(user.device);
     switch (user.kind) {
         case DriveUser::Kind::Mounted:
+            if (user.holdsSystem)
+                return device + " (" + escapeControls(user.mountPoint) +
+                       ") holds the running system: choose another drive";
             return device + " is mounted at " + escapeControls(user.mountPoint) +
                    (holdsSystem(user.mountPoint) ? " and holds the running system" : "") +
                    ": unmount it first";

@@ -12,6 +12,7 @@
 #include "install/SplitImageWriter.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
@@ -61,7 +62,7 @@ std::string printable(std::string_view text) {
 
 std::optional<std::uint64_t> spaceAvailable(const std::string& root) {
     std::error_code error;
-    std::filesystem::space_info info = std::filesystem::space(root, error);
+    std::filesystem::space_info info = std::filesystem::space(platform::fsPath(root), error);
     if (error)
         return std::nullopt;
     return info.available;
@@ -71,7 +72,7 @@ std::uint64_t sizeOfFiles(const std::set<std::string>& paths) {
     std::uint64_t total = 0;
     for (const std::string& path : paths) {
         std::error_code error;
-        std::uintmax_t size = std::filesystem::file_size(path, error);
+        std::uintmax_t size = std::filesystem::file_size(platform::fsPath(path), error);
         if (!error)
             total += size;
     }
@@ -111,7 +112,7 @@ bool identifySource(DiscSource& source, const std::string& path, DiscInfo& disc,
 
 bool driveFolderOpens(const std::string& root, MessageBoxes& boxes) {
     std::error_code error;
-    if (std::filesystem::is_directory(root, error))
+    if (std::filesystem::is_directory(platform::fsPath(root), error))
         return true;
     boxes.show("The drive folder " + escapeControls(root) + " cannot be opened: " +
                (error ? error.message() : std::string("it is no folder")) + "\n");

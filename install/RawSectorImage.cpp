@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/CueSheet.h"
+#include "platform/PathText.h"
 #include "platform/RawFile.h"
 #include "store/ShownText.h"
 
@@ -40,9 +41,9 @@ bool endsWithCue(const std::string& path) {
 
 std::optional<std::uint64_t> regularSize(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!std::filesystem::is_regular_file(platform::fsPath(path), error))
         return std::nullopt;
-    std::uintmax_t size = std::filesystem::file_size(path, error);
+    std::uintmax_t size = std::filesystem::file_size(platform::fsPath(path), error);
     if (error)
         return std::nullopt;
     return size;
@@ -235,13 +236,13 @@ bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string&
             return false;
         }
     }
-    std::filesystem::path name(holder.name);
+    std::filesystem::path name = platform::fsPath(holder.name);
     if (name.is_absolute() || holder.name.find('\\') != std::string::npos) {
         why = "the CUE sheet " + sheetName + " names its track file " + shown(holder.name) +
               " by a path that is not relative to the sheet";
         return false;
     }
-    track.path = (std::filesystem::path(path).parent_path() / name).string();
+    track.path = platform::pathText(platform::fsPath(path).parent_path() / name);
     std::optional<std::uint64_t> fileSize = regularSize(track.path);
     if (!fileSize) {
         const std::string kind = specialFileKind(track.path);
@@ -289,7 +290,8 @@ std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& 
     // Only a plain file or a drive holds sectors; a FIFO or a terminal would
     // even keep the open waiting.
     std::error_code error;
-    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    const std::filesystem::file_type type =
+        std::filesystem::status(platform::fsPath(path), error).type();
     if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::block &&
         type != std::filesystem::file_type::not_found && !error) {
         why = shown(path) + " is " + specialFileKind(path) + ", not a disc image or a drive";

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/PathText.h"
 #include "store/DriveRoot.h"
 #include "store/ShownText.h"
 
@@ -27,7 +28,7 @@ std::string unreadableTableText(const std::string& root, bool exists) {
     std::string what = " is missing, but the drive holds part files";
     std::error_code error;
     const std::filesystem::file_status status =
-        std::filesystem::symlink_status(tablePath(root), error);
+        std::filesystem::symlink_status(platform::fsPath(tablePath(root)), error);
     if (std::filesystem::is_symlink(status)) {
         what = " is a symbolic link, not the drive's game table";
     } else if (std::filesystem::is_directory(status)) {

@@ -8,6 +8,7 @@
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
@@ -119,7 +120,7 @@ void recoverLostGames(const std::string& root, const DriveReport& report, Repair
 bool clearUnreadableTable(const std::string& root) {
     std::error_code error;
     const std::filesystem::file_status status =
-        std::filesystem::symlink_status(tablePath(root), error);
+        std::filesystem::symlink_status(platform::fsPath(tablePath(root)), error);
     if (!std::filesystem::exists(status) || std::filesystem::is_symlink(status))
         return true;
     return platform::renameNoReplace(tablePath(root), root + kUnreadableTableName) ==
@@ -176,7 +177,7 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
 
 DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& frontEnd) {
     std::error_code error;
-    if (!std::filesystem::is_directory(root, error)) {
+    if (!std::filesystem::is_directory(platform::fsPath(root), error)) {
         frontEnd.boxes.show("The drive " + escapeControls(root) + " cannot be opened.");
         return DriveCheckResult::Failed;
     }

@@ -11,6 +11,7 @@
 #include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
@@ -41,7 +42,7 @@ struct PartPlan {
 
 bool pathTaken(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    return std::filesystem::exists(std::filesystem::symlink_status(platform::fsPath(path), error));
 }
 
 std::string megabytes(std::uint64_t bytes) {
@@ -138,7 +139,7 @@ Ended findSource(CopyJob& job) {
     }
     job.sourcePaths = sourceFiles.paths;
     std::error_code error;
-    if (!std::filesystem::is_directory(job.targetRoot, error)) {
+    if (!std::filesystem::is_directory(platform::fsPath(job.targetRoot), error)) {
         job.frontEnd.boxes.show("The drive " + job.targetRoot +
                                 " cannot be opened; nothing was copied.");
         return CopyGameResult::Failed;
@@ -190,9 +191,9 @@ Ended makeRoom(CopyJob& job, GameReplacement& replacement) {
     const std::uint64_t needed =
         job.totalBytes > job.freedBytes ? job.totalBytes - job.freedBytes : 0;
     if (needed > *available + replacedBytes) {
-        job.frontEnd.boxes.show("The target drive has not enough free space for game " +
-                                job.name + ": " + megabytes(needed) + " needed, " +
-                                megabytes(*available) + " free.");
+        job.frontEnd.boxes.show("The target drive has not enough free space for game " + job.name +
+                                ": " + megabytes(needed) + " needed, " + megabytes(*available) +
+                                " free.");
         return CopyGameResult::NoRoom;
     }
     job.makeRoomFirst = needed > *available;
@@ -225,9 +226,8 @@ void removeLeftovers(CopyJob& job, const GameReplacement& replacement) {
 }
 
 // Copies one part to `writeTo`, once whatever stands under its names is gone.
-platform::CopyOutcome copyPart(const CopyJob& job, const PartPlan& plan,
-                               const std::string& writeTo, ProgressShown& shown,
-                               std::uint64_t before) {
+platform::CopyOutcome copyPart(const CopyJob& job, const PartPlan& plan, const std::string& writeTo,
+                               ProgressShown& shown, std::uint64_t before) {
     bool cleared = !plan.removeFirst || platform::removeFile(plan.target);
     if (writeTo != plan.target)
         cleared = cleared && platform::removeFile(writeTo);
@@ -237,11 +237,11 @@ platform::CopyOutcome copyPart(const CopyJob& job, const PartPlan& plan,
     } else if (job.frontEnd.progress.cancelRequested()) {
         outcome.result = platform::CopyResult::Cancelled;
     } else {
-        outcome = job.services.copyFile(plan.source, writeTo,
-                                        [&](std::uint64_t done, std::uint64_t) {
-                                            shown.setBytesDone(before + done);
-                                            return !job.frontEnd.progress.cancelRequested();
-                                        });
+        outcome =
+            job.services.copyFile(plan.source, writeTo, [&](std::uint64_t done, std::uint64_t) {
+                shown.setBytesDone(before + done);
+                return !job.frontEnd.progress.cancelRequested();
+            });
     }
     return outcome;
 }
@@ -346,7 +346,7 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                                       frontEnd);
     if (!access.granted())
         return access.status == DriveAccess::Status::Cancelled ? CopyGameResult::Cancelled
-                                                                : CopyGameResult::Failed;
+                                                               : CopyGameResult::Failed;
     CopyJob job{.sourceRoot = sourceRoot,
                 .name = name,
                 .targetRoot = targetRoot,

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "library/InstalledImage.h"
+#include "platform/PathText.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
@@ -22,7 +23,7 @@ bool isDriveFile(const std::string& file, const std::string& root,
     owned.push_back(tablePath(root));
     for (const std::string& path : owned) {
         std::error_code error;
-        if (std::filesystem::equivalent(file, path, error))
+        if (std::filesystem::equivalent(platform::fsPath(file), platform::fsPath(path), error))
             return true;
     }
     return false;
@@ -35,7 +36,8 @@ using Ended = std::optional<ExportResult>;  // nothing: the export goes on
 Ended refuseTarget(const std::string& root, const InstalledImage& game, const std::string& file,
                    bool& exists, const FrontEnd& frontEnd) {
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::symlink_status(file, error);
+    const std::filesystem::file_status status =
+        std::filesystem::symlink_status(platform::fsPath(file), error);
     exists = std::filesystem::exists(status);
     if (exists && !std::filesystem::is_regular_file(status)) {
         frontEnd.boxes.show("The image " + file + " would replace something that is not a file; " +
@@ -50,9 +52,9 @@ Ended refuseTarget(const std::string& root, const InstalledImage& game, const st
     if (exists && !frontEnd.boxes.ask("The file " + file + " already exists. Replace it?", true))
         return ExportResult::Declined;
 
-    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    std::filesystem::path folder = platform::fsPath(file).parent_path();
     if (std::optional<platform::VolumeSpace> space =
-            platform::volumeSpace(folder.empty() ? "." : folder.string())) {
+            platform::volumeSpace(folder.empty() ? "." : platform::pathText(folder))) {
         if (space->available < game.bytes) {
             frontEnd.boxes.show("Not enough free space for the image " + file + ": " +
                                 megabytes(game.bytes) + " needed, " + megabytes(space->available) +
@@ -129,7 +131,7 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted())
         return reading.status == DriveAccess::Status::Cancelled ? ExportResult::Cancelled
-                                                                 : ExportResult::Failed;
+                                                                : ExportResult::Failed;
     std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
     if (!game)
         return ExportResult::Refused;

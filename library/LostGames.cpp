@@ -9,6 +9,7 @@
 #include "library/InstalledImage.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
@@ -117,7 +118,7 @@ UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundP
                                const std::set<std::string>& takenNames) {
     std::map<UnitKey, Unit> units;
     for (const FoundPart& part : parts) {
-        const std::string name = std::filesystem::path(part.path).filename().string();
+        const std::string name = platform::pathText(platform::fsPath(part.path).filename());
         if (std::optional<PartFileName> parsed = parsePartFileName(name)) {
             Unit& unit = units[{parsed->gameId, parsed->hash, parsed->staged}];
             unit.gameId = parsed->gameId;

@@ -7,6 +7,7 @@
 #include "library/InstalledImage.h"
 #include "platform/FileExtents.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
@@ -61,9 +62,9 @@ bool isPartFileName(const std::string& name) {
 std::vector<std::string> partFilesAt(const std::string& root) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(root, error)) {
+    for (const auto& item : std::filesystem::directory_iterator(platform::fsPath(root), error)) {
         std::error_code statusError;
-        const std::string name = item.path().filename().string();
+        const std::string name = platform::pathText(item.path().filename());
         if (isPartFileName(name) && item.is_regular_file(statusError) &&
             !item.is_symlink(statusError))
             names.push_back(name);
@@ -75,8 +76,8 @@ std::vector<std::string> partFilesAt(const std::string& root) {
 std::vector<RewriteLeftover> interruptedRewrites(const std::string& root) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(root, error))
-        names.push_back(item.path().filename().string());
+    for (const auto& item : std::filesystem::directory_iterator(platform::fsPath(root), error))
+        names.push_back(platform::pathText(item.path().filename()));
     std::sort(names.begin(), names.end());
     std::vector<RewriteLeftover> found;
     std::set<std::string> putBack;
@@ -135,10 +136,11 @@ RewriteResult rewriteContiguous(const std::string& root, const std::string& file
     DriveAccess changing = accessForChange(root, frontEnd);
     if (!changing.granted())
         return changing.status == DriveAccess::Status::Cancelled ? RewriteResult::Cancelled
-                                                                  : RewriteResult::Failed;
+                                                                 : RewriteResult::Failed;
     const std::string part = root + fileName;
     std::error_code statusError;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(part, statusError))) {
+    if (!std::filesystem::is_regular_file(
+            std::filesystem::symlink_status(platform::fsPath(part), statusError))) {
         frontEnd.boxes.show("The part file " + part + " is not a plain file; it was left alone.");
         return RewriteResult::Failed;
     }
@@ -177,7 +179,7 @@ RewriteResult rewriteContiguous(const std::string& root, const std::string& file
             return RewriteResult::Failed;
         }
     }
-    const std::string copyName = std::filesystem::path(copy.tempPath()).filename().string();
+    const std::string copyName = platform::pathText(platform::fsPath(copy.tempPath()).filename());
     std::optional<int> pieces = counter(copyName, error);
     if (!pieces) {
         frontEnd.boxes.show("Cannot tell whether the copy of " + fileName + " is in one piece (" +

@@ -6,6 +6,7 @@
 
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
@@ -38,9 +39,9 @@ std::map<int, std::string> findStrayParts(const std::string& root, const GameEnt
     const std::string ownHash = hashText(gameNameHash(entry.DisplayName()));
     const std::string id = entry.gameId();
     std::error_code error;
-    for (std::filesystem::directory_iterator it(root, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
+    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = platform::pathText(it->path().filename());
         std::optional<PartFileName> part = parsePartFileName(name);
         const std::string path = root + name;
         if (!part || part->staged || part->gameId != id || missing.count(part->index) == 0 ||
@@ -55,9 +56,9 @@ std::vector<std::string> unownedPartFiles(const std::string& root,
                                           const std::set<std::string>& owned) {
     std::vector<std::string> found;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(root, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
+    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = platform::pathText(it->path().filename());
         if (parsePartFileName(name) && owned.count(root + name) == 0)
             found.push_back(root + name);
     }

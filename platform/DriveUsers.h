@@ -25,6 +25,7 @@ struct DriveUser {
     std::string
         file;  // Loop: the file (or device) it reads and writes; Holder: what it is built on
     bool sameFile = false;  // Loop: that file is the drive's own file, not one lying on it
+    bool holdsSystem = false;  // Mounted: the running system's own volume, never unmounted
 };
 
 // Everything that uses the disk, partition or disk image file at `path` (links

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/FaultPoint.h"
+#include "platform/PathText.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
 #include "platform/WideWin32.h"
@@ -76,10 +77,10 @@ bool syncFolder(const std::string& folder) {
 }
 
 bool syncFolderOf(const std::string& path) {
-    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::filesystem::path parent = fsPath(path).parent_path();
     if (parent.empty())
         parent = std::filesystem::path(".");
-    return syncFolder(parent.string());
+    return syncFolder(pathText(parent));
 }
 
 std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/PathText.h"
+
 namespace {
 
 bool isControl(unsigned char c) {
@@ -36,8 +38,9 @@ std::string escapeControls(std::string_view text, std::string_view keep) {
 std::string specialFileKind(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::file_type type = fs::status(path, error).type();
-    if (type == fs::file_type::not_found && fs::is_symlink(fs::symlink_status(path, error)))
+    const fs::file_type type = fs::status(platform::fsPath(path), error).type();
+    if (type == fs::file_type::not_found &&
+        fs::is_symlink(fs::symlink_status(platform::fsPath(path), error)))
         return "a link to nothing";
     switch (type) {
         case fs::file_type::directory:

@@ -7,14 +7,15 @@
 
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "store/DriveRoot.h"
 #include "store/ShownText.h"
 
 namespace {
 
 std::string tempPathBeside(const std::string& path) {
-    std::filesystem::path table(path);
-    return (table.parent_path() / kTempTableName).string();
+    std::filesystem::path table = platform::fsPath(path);
+    return platform::pathText(table.parent_path() / kTempTableName);
 }
 
 }  // namespace
@@ -23,7 +24,8 @@ TableContents readTableFile(const std::string& path) {
     TableContents contents;
     std::error_code error;
     // A link is never followed: it could lead off the drive.
-    std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    std::filesystem::file_status status =
+        std::filesystem::symlink_status(platform::fsPath(path), error);
     contents.exists = std::filesystem::exists(status);
     // Only a plain file of a sane size is read: a pipe would block, a link
     // could lead off the drive, and a table this large was not written by an
@@ -36,9 +38,9 @@ TableContents readTableFile(const std::string& path) {
         contents.problem = "it is " + specialFileKind(path);
         return contents;
     }
-    if (contents.exists &&
-        (std::filesystem::file_size(path, error) > kMaxTableRecords * entry_layout::kSize ||
-         error)) {
+    if (contents.exists && (std::filesystem::file_size(platform::fsPath(path), error) >
+                                kMaxTableRecords * entry_layout::kSize ||
+                            error)) {
         contents.problem = error ? error.message() : "it is too large to be a game table";
         return contents;
     }

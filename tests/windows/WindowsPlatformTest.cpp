@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TempDir.h"
+#include "disk/DriveRefusal.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
 
@@ -23,4 +24,13 @@ TEST(WindowsPlatformTest, WritesAFileDeeperThanMaxPathWithANameInUtf8) {
     EXPECT_EQ(platform::readRegularFileAt(file, 1, 10), (std::vector<std::uint8_t>{2, 3}));
     EXPECT_TRUE(platform::removeFile(file));
     EXPECT_FALSE(platform::readRegularFileAt(file, 0, 10).has_value());
+}
+
+TEST(WindowsPlatformTest, TheDriveThatHoldsWindowsIsNeverErased) {
+    // Wine keeps its Windows folder on C:.
+    for (const char* drive : {"C", "c:", "C:\\", "\\\\.\\C:"}) {
+        EXPECT_NE(eraseRefusal(drive).find("C: (C:\\) holds the running system"),
+                  std::string::npos)
+            << drive << ": " << eraseRefusal(drive);
+    }
 }

@@ -11,6 +11,8 @@ linux=$1
 windows=$2
 command -v xorriso >/dev/null || { echo "SKIP: no xorriso to make a disc image"; exit 77; }
 command -v wine >/dev/null || { echo "SKIP: no wine"; exit 77; }
+# Wine reads the arguments in the locale's encoding: UTF-8, as the tools take them.
+export LC_ALL=C.UTF-8
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zt-windows-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -86,6 +88,13 @@ trap 'rm -rf "$work" "$prefix/dosdevices/t:" "$prefix/dosdevices/s::"' EXIT
 wine "$windows/zt_install.exe" --yes S T "Letter Game" DVD </dev/null >windows.out 2>&1 ||
     { fail "zt_install S T: exit status $?"; cat windows.out; }
 sameTree linux3 windows3
+# Folders whose names are not ASCII, as many Windows users' folders are: the
+# CUE sheet's folder and the drive's.
+mkdir -p "Spiele für José" "linux ü" "windows ü" && cp game.bin game.cue "Spiele für José/"
+"$linux/zt_install" --yes "Spiele für José/game.cue" "linux ü" "Raw Game" CD </dev/null >/dev/null 2>&1
+wine "$windows/zt_install.exe" --yes "Spiele für José/game.cue" "windows ü" "Raw Game" CD \
+    </dev/null >windows.out 2>&1 || { fail "zt_install into windows ü: exit status $?"; cat windows.out; }
+sameTree "linux ü" "windows ü"
 both zt_install --yes game.cue @D@ "Raw Game" CD
 sameTree linux windows
 both zt_games list @D@
