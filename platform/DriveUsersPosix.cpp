@@ -228,11 +228,33 @@ std::string programName(const std::string& pid) {
     return name.empty() ? "process " + pid : name;
 }
 
+// Whether `path` lies on a file system served by a program or over a network,
+// where asking for a file's state may wait as long as an unanswering server
+// lets it: such files are not looked at.
+bool onServedFileSystem(const std::string& path, const std::vector<MountEntry>& mounts) {
+    const MountEntry* under = nullptr;
+    for (const MountEntry& entry : mounts) {
+        const std::string& point = entry.mountPoint;
+        const bool covers =
+            point == "/" || path == point ||
+            (path.size() > point.size() && path.compare(0, point.size(), point) == 0 &&
+             path[point.size()] == '/');
+        if (covers && (under == nullptr || point.size() >= under->mountPoint.size()))
+            under = &entry;
+    }
+    if (under == nullptr)
+        return false;
+    const std::string& type = under->fsType;
+    return type.rfind("fuse", 0) == 0 || type.rfind("nfs", 0) == 0 || type == "cifs" ||
+           type == "smb3" || type == "9p" || type == "ceph" || type == "afs";
+}
+
 // Processes that hold the drive open, as fuser finds them: a FUSE daemon such
 // as fusefat (whose mount names no device), a virtual machine, dd. Every open
 // descriptor of every other process is compared with the drive; those of
 // other users' processes can be read by root only, and are passed over otherwise.
-void addOpeners(const Drive& drive, std::vector<DriveUser>& users) {
+void addOpeners(const Drive& drive, const std::vector<MountEntry>& mounts,
+                std::vector<DriveUser>& users) {
     const std::string self = std::to_string(::getpid());
     std::error_code error;
     for (const auto& process : std::filesystem::directory_iterator("/proc", error)) {
@@ -246,15 +268,17 @@ void addOpeners(const Drive& drive, std::vector<DriveUser>& users) {
         std::set<std::string> seen;
         std::error_code fdError;
         for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError)) {
+            const std::string target = readLink(fd.path());
             struct stat st {};
-            if (::stat(fd.path().c_str(), &st) != 0)
+            if (target.empty() || target[0] != '/' || onServedFileSystem(target, mounts) ||
+                ::stat(fd.path().c_str(), &st) != 0)
                 continue;
             std::string device;
             if (S_ISBLK(st.st_mode) && drive.devices.count(st.st_rdev) != 0)
                 device = blockDeviceName(st.st_rdev);
             else if (S_ISREG(st.st_mode) && drive.hasFile &&
                      drive.file == FileId{st.st_dev, st.st_ino})
-                device = readLink(fd.path());
+                device = target;
             else
                 continue;
             if (seen.insert(device).second)
@@ -334,7 +358,7 @@ std::vector<DriveUser> driveUsers(const std::string& path) {
     addSwaps(drive, users);
     addLoops(drive, loops, mounts, users);
     addHolders(drive, users);
-    addOpeners(drive, users);
+    addOpeners(drive, mounts, users);
     if (users.empty())
         addClaimed(drive, users);
     return users;
