@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
 #include "platform/StagedFile.h"
@@ -70,7 +71,7 @@ ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool&
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
     discard();
     std::string pattern = finalPath + ".zt-XXXXXX";
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    int fd = fileOpAllowed(FileOp::Open, finalPath) ? ::mkostemp(pattern.data(), O_CLOEXEC) : -1;
     if (fd < 0) {
         error = std::strerror(errno);
         return false;

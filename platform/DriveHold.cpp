@@ -1,0 +1,103 @@
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+#include "platform/DriveIdentity.h"
+
+namespace platform {
+namespace {
+
+struct Held {
+    std::uint64_t token;
+    std::string root;  // ends with a separator
+    DriveIdentity identity;
+};
+
+struct Registry {
+    std::mutex mutex;  // jobs run on worker threads
+    std::uint64_t next = 1;
+    std::vector<Held> held;
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+std::string withSeparator(std::string root) {
+    if (root.empty() || !isSeparator(root.back()))
+        root += '/';
+    return root;
+}
+
+// Whether `path` is `root` itself or lies under it, either separator counting.
+bool isUnder(const std::string& path, const std::string& root) {
+    if (path.size() + 1 == root.size())
+        return root.compare(0, path.size(), path) == 0;
+    if (path.size() < root.size())
+        return false;
+    for (std::size_t i = 0; i < root.size(); ++i) {
+        if (path[i] != root[i] && !(isSeparator(path[i]) && isSeparator(root[i])))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool sameDrive(const std::string& root, const DriveIdentity& chosen) {
+    std::optional<DriveIdentity> now = driveIdentity(root);
+    return now && *now == chosen;
+}
+
+DriveHold::DriveHold(const std::string& root) {
+    std::optional<DriveIdentity> identity = driveIdentity(root);
+    if (!identity)
+        return;
+    Registry& drives = registry();
+    std::lock_guard<std::mutex> lock(drives.mutex);
+    token_ = drives.next++;
+    drives.held.push_back({token_, withSeparator(root), *identity});
+}
+
+DriveHold& DriveHold::operator=(DriveHold&& other) noexcept {
+    if (this != &other) {
+        release();
+        token_ = other.token_;
+        other.token_ = 0;
+    }
+    return *this;
+}
+
+void DriveHold::release() {
+    if (token_ == 0)
+        return;
+    Registry& drives = registry();
+    std::lock_guard<std::mutex> lock(drives.mutex);
+    std::erase_if(drives.held, [this](const Held& held) { return held.token == token_; });
+    token_ = 0;
+}
+
+bool heldDriveStillThere(const std::string& path) {
+    std::vector<Held> held;
+    {
+        Registry& drives = registry();
+        std::lock_guard<std::mutex> lock(drives.mutex);
+        if (drives.held.empty())
+            return true;
+        held = drives.held;
+    }
+    for (const Held& drive : held) {
+        if (isUnder(path, drive.root) && !sameDrive(drive.root, drive.identity)) {
+            errno = ENODEV;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace platform
