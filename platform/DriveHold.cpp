@@ -7,10 +7,20 @@
 namespace platform {
 namespace {
 
+// The root folder's handle, closed when the last user lets it go.
+struct RootHandle {
+    explicit RootHandle(std::intptr_t h) : handle(h) {}
+    ~RootHandle() { closeRootHandle(handle); }
+    RootHandle(const RootHandle&) = delete;
+    RootHandle& operator=(const RootHandle&) = delete;
+    std::intptr_t handle;
+};
+
 struct Held {
     std::uint64_t token;
     std::string root;  // ends with a separator
     DriveIdentity identity;
+    std::shared_ptr<const RootHandle> handle;  // empty when the root could not be opened
 };
 
 struct Registry {
@@ -58,10 +68,13 @@ DriveHold::DriveHold(const std::string& root) {
     std::optional<DriveIdentity> identity = driveIdentity(root);
     if (!identity)
         return;
+    std::shared_ptr<const RootHandle> handle;
+    if (const std::intptr_t opened = openRootHandle(root); opened != -1)
+        handle = std::make_shared<const RootHandle>(opened);
     Registry& drives = registry();
     std::lock_guard<std::mutex> lock(drives.mutex);
     token_ = drives.next++;
-    drives.held.push_back({token_, withSeparator(root), *identity});
+    drives.held.push_back({token_, withSeparator(root), *identity, std::move(handle)});
 }
 
 DriveHold& DriveHold::operator=(DriveHold&& other) noexcept {
@@ -98,6 +111,25 @@ bool heldDriveStillThere(const std::string& path) {
         }
     }
     return true;
+}
+
+HeldPath heldPath(const std::string& path) {
+    Registry& drives = registry();
+    std::lock_guard<std::mutex> lock(drives.mutex);
+    // The latest hold first: a routine within a job may hold the drive again.
+    for (auto it = drives.held.rbegin(); it != drives.held.rend(); ++it) {
+        if (!it->handle || !isUnder(path, it->root))
+            continue;
+        HeldPath held;
+        held.root = it->handle->handle;
+        if (path.size() > it->root.size())
+            held.name = path.substr(it->root.size());
+        else
+            held.name.push_back('.');  // the root itself
+        held.keep = it->handle;
+        return held;
+    }
+    return {-1, path, nullptr};
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 // point behind as a plain folder of another drive, which must get nothing.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -46,5 +47,21 @@ class DriveHold {
 // False, with errno ENODEV, when `path` lies under a held root that is no
 // longer the file system it was.
 bool heldDriveStillThere(const std::string& path);
+
+// Where an operation on `path` starts: under a held drive, the folder handle
+// of its root, opened when the hold began, and the path below it ("." for
+// the root itself), so that an unmount cannot send a single write to the
+// folder that now has the root's name; elsewhere no handle (-1) and `path`.
+// `keep` keeps the handle open while it is used.
+struct HeldPath {
+    std::intptr_t root = -1;
+    std::string name;
+    std::shared_ptr<const void> keep;
+};
+HeldPath heldPath(const std::string& path);
+
+// The system's side of a hold: the root folder's handle, and closing it.
+std::intptr_t openRootHandle(const std::string& root);
+void closeRootHandle(std::intptr_t handle);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/DriveIdentity.h"
 
@@ -15,6 +16,14 @@ std::optional<DriveIdentity> driveIdentity(const std::string& root) {
     if ((info.stx_mask & STATX_MNT_ID) != 0)  // Linux 5.8 and later
         identity.mount = info.stx_mnt_id;
     return identity;
+}
+
+std::intptr_t openRootHandle(const std::string& root) {
+    return ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+void closeRootHandle(std::intptr_t handle) {
+    ::close(static_cast<int>(handle));
 }
 
 }  // namespace platform

@@ -26,4 +26,18 @@ std::optional<DriveIdentity> driveIdentity(const std::string& root) {
     return identity;
 }
 
+// Windows keeps using paths: before each step the root's volume and file
+// index are compared with the held ones (platform/FaultPoint.h). The open
+// handle keeps the volume from being dismounted without force meanwhile.
+std::intptr_t openRootHandle(const std::string& root) {
+    HANDLE handle = CreateFileW(win32::longPath(root).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(handle);
+}
+
+void closeRootHandle(std::intptr_t handle) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
 }  // namespace platform

@@ -14,6 +14,7 @@
 #include "install/InstallCommand.h"
 #include "library/GameRename.h"
 #include "platform/DriveIdentity.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -106,4 +107,19 @@ TEST(DriveHoldTest, ARenameStopsWhenItsDriveIsGone) {
     }
     EXPECT_EQ(result, RenameGameResult::Failed);
     EXPECT_EQ(namesIn(drive.root()), std::vector<std::string>{});
+}
+
+TEST(DriveHoldTest, AHeldDriveIsReachedThroughItsRootEvenOnceUnmounted) {
+    LoopDrive drive(64 * kMiB, "mkfs.ext4 -q -F");
+    if (!drive.ready())
+        GTEST_SKIP() << drive.why;
+    writeBytes(drive.root() + "zt.cfg", {1, 2, 3});
+    platform::DriveHold hold(drive.root());
+    std::string mount = drive.root();
+    mount.pop_back();
+    ASSERT_EQ(runShell("umount -l " + shellQuoted(mount)).status, 0);
+    // The name now leads into an empty folder; the held root still leads to the drive.
+    EXPECT_FALSE(std::filesystem::exists(drive.root() + "zt.cfg"));
+    EXPECT_EQ(platform::readRegularFileAt(drive.root() + "zt.cfg", 0, 8),
+              (std::vector<std::uint8_t>{1, 2, 3}));
 }
