@@ -73,21 +73,24 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
     return text;
 }
 
-bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
+GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd,
+                            GameListView& view) {
     showSpace(root, frontEnd.status);
     view.clear();
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted())
-        return false;
+        return GameListing::Stopped;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (!table.exists)
-        return false;
-    if (!table.opened)
-        return true;
+        return GameListing::NoTable;
+    if (!table.opened) {
+        frontEnd.boxes.show(tableNotReadText(path, table) + ".");
+        return GameListing::TableUnreadable;
+    }
     if (table.records.empty()) {
         platform::removeFile(path);  // holds no game, only confusion
-        return true;
+        return GameListing::Listed;
     }
 
     // `records` is always the table as it now stands on the drive; after a
@@ -134,5 +137,5 @@ bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameList
         view.appendRow(row);
         ++next;
     }
-    return true;
+    return reading.granted() ? GameListing::Listed : GameListing::Stopped;
 }
