@@ -34,11 +34,7 @@ struct Unit {
 using UnitKey = std::tuple<std::string, std::string, bool>;  // game ID, hash, staged
 
 std::optional<std::int32_t> volumeOf(const FoundPart& first) {
-    const std::optional<std::vector<std::uint8_t>> sector = platform::readRegularFileAt(
-        first.readFrom, std::uint64_t{kDescriptorSector} * kDiscSectorBytes, kDiscSectorBytes);
-    if (!sector || sector->size() != kDiscSectorBytes)
-        return std::nullopt;
-    return volumeSectors(sector->data());
+    return discVolumeSectors(first.readFrom);
 }
 
 // Parts .00, .01, ... of the game that starts with `anchor`'s part .00: its
@@ -109,6 +105,14 @@ bool nameGame(const std::string& root, const std::string& id, std::set<std::stri
 }
 
 }  // namespace
+
+std::optional<std::int32_t> discVolumeSectors(const std::string& firstPart) {
+    const std::optional<std::vector<std::uint8_t>> sector = platform::readRegularFileAt(
+        firstPart, std::uint64_t{kDescriptorSector} * kDiscSectorBytes, kDiscSectorBytes);
+    if (!sector || sector->size() != kDiscSectorBytes)
+        return std::nullopt;
+    return volumeSectors(sector->data());
+}
 
 std::uint32_t mediaTypeForBytes(std::uint64_t bytes) {
     return bytes > kLargestCdBytes ? kMediaDvd : kMediaCd;

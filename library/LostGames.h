@@ -7,6 +7,7 @@
 // what a stopped install, copy or deletion left, and can go.
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ struct UnownedParts {
     std::vector<LostGame> games;
     std::vector<std::string> leftovers;  // parts that make no whole game, sorted
 };
+
+// The sectors of the disc whose part .00 is `firstPart`, as its volume
+// descriptor says; nothing when sector 16 holds none.
+std::optional<std::int32_t> discVolumeSectors(const std::string& firstPart);
 
 // Media type of a game of this many bytes.
 std::uint32_t mediaTypeForBytes(std::uint64_t bytes);

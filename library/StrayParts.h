@@ -15,9 +15,11 @@
 std::set<std::string> ownedPartFiles(const std::string& root,
                                      const std::vector<GameEntry>& records);
 
-// For each part of `entry` that is missing, a file with the same game ID and
-// part number under another name hash that no record owns (`owned`). Part
-// index -> path; empty when the record is damaged.
+// The parts of `entry` that a stopped rename left under another name hash
+// that no record owns (`owned`): that hash holds exactly the parts the record
+// lacks, and with them the game's parts make the whole disc that its first
+// part's volume descriptor names. Part index -> path; empty when no hash
+// fits so, or the record is damaged.
 std::map<int, std::string> findStrayParts(const std::string& root, const GameEntry& entry,
                                           const std::set<std::string>& owned);
 

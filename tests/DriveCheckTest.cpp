@@ -8,11 +8,18 @@
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
+#include "library/GameList.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 using Kind = DriveFinding::Kind;
+using Bytes = std::vector<std::uint8_t>;
+
+struct NoRows : GameListView {
+    void clear() override {}
+    void appendRow(const GameRow&) override {}
+};
 const std::string kId = "ABCD_123.45";
 
 std::vector<Kind> kindsOf(const DriveReport& report) {
@@ -52,6 +59,11 @@ TEST_F(DriveCheckTest, SoundDriveAndDriveWithoutGames) {
 }
 
 TEST_F(DriveCheckTest, StoppedRenameIsMovedBackNotDeleted) {
+    // The parts under the other name make, with the record's, the disc that part .00 describes.
+    std::filesystem::remove(drive.table());
+    std::filesystem::remove(drive.part("My Game", kId, 2));
+    drive.addGame("Sound", "SOUN_000.01", {10, 20});
+    drive.addDiscGame("My Game", kId, 524288 + 10);
     std::filesystem::rename(drive.part("My Game", kId, 1), drive.part("Other", kId, 1));
     EXPECT_EQ(kindsOf(checkDrive(drive.root())), (std::vector<Kind>{Kind::SplitGame}));
 
@@ -64,8 +76,41 @@ TEST_F(DriveCheckTest, StoppedRenameIsMovedBackNotDeleted) {
 
     ui.boxes.answers = {true};
     EXPECT_EQ(check(), DriveCheckResult::Repaired);
-    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", kId, 1)), 20u);
+    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", kId, 1)), 10u * 2048);
     EXPECT_TRUE(checkDrive(drive.root()).sound());
+}
+
+// Game G lost its part .01; beside it lies a game of the same ID under
+// another name that no record names. Its parts are its own: G's gap is
+// never filled from them, G goes as a game with a missing part, and the other
+// is recorded again, whole.
+TEST(DriveCheckLostGameTest, APartOfAnotherGameNeverFillsAGap) {
+    const struct {
+        const char* what;
+        std::uint64_t otherSectors;
+    } cases[] = {{"another disc", 524288 + 400}, {"the same disc", 524288 + 300}};
+    for (const auto& c : cases) {
+        GameDrive drive;
+        drive.addDiscGame("G", kId, 524288 + 300);
+        std::filesystem::remove(drive.part("G", kId, 1));
+        drive.addDiscGame("U", kId, c.otherSectors);
+        const Bytes other = readBytes(drive.part("U", kId, 1));
+        const std::vector<GameEntry> onlyG{drive.records()[0]};
+        ASSERT_TRUE(writeTableFile(drive.table(), onlyG));
+
+        ScriptedFrontEnd ui;
+        NoRows rows;
+        refreshGameList(drive.root(), ui.frontEnd(), rows);  // answered No
+        EXPECT_EQ(ui.boxes.questions, (Names{"Game G destroyed,Delete ?"})) << c.what;
+        const DriveReport report = checkDrive(drive.root());
+        EXPECT_EQ(kindsOf(report), (std::vector<Kind>{Kind::MissingParts, Kind::LostGame}))
+            << c.what;
+        EXPECT_TRUE(repairDrive(drive.root(), report).empty()) << c.what;
+        EXPECT_EQ(drive.names(), (Names{"Recovered " + kId})) << c.what;
+        EXPECT_EQ(readBytes(drive.part("Recovered " + kId, kId, 1)), other) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(drive.part("G", kId, 1))) << c.what;
+        EXPECT_TRUE(checkDrive(drive.root()).sound()) << c.what;
+    }
 }
 
 TEST_F(DriveCheckTest, LeftoversOfStoppedCommandsAreRemoved) {
