@@ -1,5 +1,6 @@
 #include "library/DriveCheck.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -9,6 +10,7 @@
 #include "library/DriveCheckText.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
@@ -165,6 +167,24 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
         report.findings.push_back({Kind::UnownedFile, unownedFileText(path), 0, path, 0, 0});
 }
 
+// Images that an export killed before its end left at the root; the staged
+// copies of a part belong to the rewrites.
+void checkStagedImages(const std::string& root, DriveReport& report) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
+         !error && it != end; it.increment(error))
+        names.push_back(platform::pathText(it->path().filename()));
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::optional<std::string> image = stagedImageTarget(name);
+        if (!image || isPartFileName(*image) || !platform::regularFileSize(root + name))
+            continue;
+        report.findings.push_back(
+            {Kind::UnownedFile, stagedImageText(root + name, root + *image), 0, root + name, 0, 0});
+    }
+}
+
 // A table that cannot be read hides which parts its records name: only
 // whole games are looked for, to rebuild the table from.
 void checkWithoutTable(const std::string& root, DriveReport& report) {
@@ -211,5 +231,6 @@ DriveReport checkDrive(const std::string& root) {
     for (std::size_t i = 0; i < contents.records.size(); ++i)
         checkRecord(root, i, contents.records[i], drive, owned, claimed, report.findings);
     checkUnowned(root, contents.records, owned, claimed, drive, report);
+    checkStagedImages(root, report);
     return report;
 }

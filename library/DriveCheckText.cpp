@@ -99,3 +99,8 @@ std::string unownedFileText(const std::string& path) {
            ": a part file that no game owns and that makes no whole game (left by a stopped "
            "install, copy or deletion)";
 }
+
+std::string stagedImageText(const std::string& path, const std::string& image) {
+    return escapeControls(path) + ": an image that an export to " + escapeControls(image) +
+           " was writing when it stopped; it can be removed";
+}

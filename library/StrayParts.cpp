@@ -1,6 +1,7 @@
 #include "library/StrayParts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -39,6 +40,17 @@ bool completesGame(const std::vector<std::string>& paths, const std::set<int>& m
 }
 
 }  // namespace
+
+std::optional<std::string> stagedImageTarget(const std::string& name) {
+    constexpr std::size_t kSuffix = 4 + 6;  // ".zt-" and six characters
+    if (name.size() <= kSuffix || name.compare(name.size() - kSuffix, 4, ".zt-") != 0)
+        return std::nullopt;
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return std::nullopt;
+    }
+    return name.substr(0, name.size() - kSuffix);
+}
 
 std::set<std::string> ownedPartFiles(const std::string& root,
                                      const std::vector<GameEntry>& records) {

@@ -5,11 +5,17 @@
 // deleted.
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "store/GameEntry.h"
+
+// The name of the image that a staged file named `name` was to become: an
+// export writes "<image>.zt-XXXXXX" (six letters or digits) and renames it
+// once complete; nothing for any other name.
+std::optional<std::string> stagedImageTarget(const std::string& name);
 
 // Paths of every part file that the records name on the drive.
 std::set<std::string> ownedPartFiles(const std::string& root,
