@@ -111,6 +111,13 @@ void checkRecord(const std::string& root, std::size_t index, const GameEntry& en
             claimed.insert(path);
         findings.push_back({Kind::SplitGame, splitGameText(entry, strays), index, "", 0, 0});
     }
+    if (missing.empty()) {
+        std::vector<FoundPart> parts;
+        for (const std::string& path : files.paths)
+            parts.push_back({path, drive.readFrom(path), drive.size(path).value_or(0)});
+        if (std::string problem = shortPartsProblem(parts); !problem.empty())
+            findings.push_back({Kind::ShortParts, shortPartsText(entry, problem), index, "", 0, 0});
+    }
     if (entry.MediaType() != kMediaCd && entry.MediaType() != kMediaDvd) {
         findings.push_back({Kind::UnknownMedia,
                             unknownMediaText(entry, mediaTypeForBytes(drive.sizeOf(files.paths))),

@@ -25,6 +25,7 @@ struct DriveFinding {
         MissingParts,     // missing parts found nowhere: the record and its other parts removed
         DamagedRecord,    // part count or game ID names no files: count restored or record removed
         UnknownMedia,     // media type neither CD nor DVD: set from the game's size
+        ShortParts,       // a part is empty, or the parts hold less than their disc: named only
         LostGame,         // a whole game that no record names: recorded again
         UnownedFile,      // a part file that no record names and makes no whole game: removed
     };

@@ -91,7 +91,10 @@ std::string lostGameText(const std::string& root, const LostGame& game) {
         parts += (parts.empty() ? "" : ", ") + escapeControls(path.substr(root.size()));
     return parts + ": a whole game (" + std::to_string(game.volumeSectors) +
            " sectors) that no record names; it can be recorded again as \"" +
-           escapeControls(game.record.DisplayName()) + "\"";
+           escapeControls(game.record.DisplayName()) + "\", " +
+           (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") +
+           " (the name and the media type are guessed: rename it, and install it again if it "
+           "is not a " + (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") + " game)";
 }
 
 std::string unownedFileText(const std::string& path) {
@@ -103,4 +106,9 @@ std::string unownedFileText(const std::string& path) {
 std::string stagedImageText(const std::string& path, const std::string& image) {
     return escapeControls(path) + ": an image that an export to " + escapeControls(image) +
            " was writing when it stopped; it can be removed";
+}
+
+std::string shortPartsText(const GameEntry& entry, const std::string& problem) {
+    return gameText(entry) + " is damaged: " + problem +
+           "; it is left as it is: delete it, or install it again";
 }

@@ -7,6 +7,7 @@
 
 #include "library/GameDeletion.h"
 #include "library/GameFiles.h"
+#include "library/LostGames.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
@@ -48,6 +49,14 @@ bool repairSplitGame(const std::string& root, const GameEntry& entry, const Fron
     const std::vector<GameEntry> records = readTableFile(tablePath(root)).records;
     std::map<int, std::string> strays = findStrayParts(root, entry, ownedPartFiles(root, records));
     return straysCompleteGame(root, entry, strays) && reuniteParts(root, entry, strays);
+}
+
+// A part of 0 bytes, or parts that hold less than their disc.
+bool partsShort(const std::vector<std::string>& paths) {
+    std::vector<FoundPart> parts;
+    for (const std::string& path : paths)
+        parts.push_back({path, path, platform::regularFileSize(path).value_or(0)});
+    return !shortPartsProblem(parts).empty();
 }
 
 GameRow rowOf(const GameEntry& entry) {
@@ -117,7 +126,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd,
                 presence = findPartFiles(files.paths);
             row.sizeKB = presence.bytes / 1024;
             row.complete = presence.missing == 0;
-            row.damaged = !knownMedia(entry);
+            row.damaged = !knownMedia(entry) || (row.complete && partsShort(files.paths));
             if (!row.complete && !split &&
                 frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
                 changeWhileListing(reading, root, frontEnd, [&] {

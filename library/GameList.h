@@ -16,7 +16,8 @@ struct GameRow {
     std::uint32_t mediaType = 0;
     bool complete = false;  // every part file present and the record sound
     bool damaged = false;   // the record's game ID or part count names no files,
-                            // or its media type is unknown
+                            // its media type is unknown, a part is empty, or
+                            // the parts hold less than the disc part .00 describes
 };
 
 // Where the rows go: the window's list view, a console table, a test.

@@ -97,7 +97,9 @@ bool nameGame(const std::string& root, const std::string& id, std::set<std::stri
         game.record.setDisplayName(name);
         game.record.setImageFileName("zt." + id);
         game.record.setPartCount(static_cast<std::uint8_t>(game.parts.size()));
-        game.record.setMediaType(mediaTypeForBytes(game.bytes));
+        // A disc may lack a few sectors at its end; its volume says its size.
+        game.record.setMediaType(mediaTypeForBytes(
+            std::max(game.bytes, std::uint64_t(game.volumeSectors) * kDiscSectorBytes)));
         game.record.setSectorSize(kDiscSectorBytes);
         return true;
     }
@@ -177,6 +179,21 @@ int wholeGameParts(const std::vector<FoundPart>& parts) {
         return 0;
     const std::vector<const FoundPart*> chain = chainOf(unit, {}, {});
     return holdsVolume(chain, *volume) ? static_cast<int>(chain.size()) : 0;
+}
+
+std::string shortPartsProblem(const std::vector<FoundPart>& parts) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i].size == 0)
+            return "part .0" + std::to_string(i) + " is empty";
+    }
+    const std::optional<std::int32_t> volume = parts.empty() ? std::nullopt : volumeOf(parts[0]);
+    if (!volume || wholeGameParts(parts) == static_cast<int>(parts.size()))
+        return {};
+    std::uint64_t bytes = 0;
+    for (const FoundPart& part : parts)
+        bytes += part.size;
+    return "its parts hold " + std::to_string(bytes / kDiscSectorBytes) + " of the " +
+           std::to_string(*volume) + " sectors of its disc";
 }
 
 bool renameLostGame(const std::string& root, const LostGame& game) {

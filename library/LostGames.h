@@ -58,6 +58,12 @@ UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundP
 // make a whole game; 0 when they make none.
 int wholeGameParts(const std::vector<FoundPart>& parts);
 
+// Why a recorded game's parts, all present (.00, .01, ... in order), cannot
+// hold the whole game: a part of 0 bytes, or parts that hold less than the
+// disc whose volume descriptor part .00 holds (a copy cut short, a part that
+// never reached the device). Empty when they may hold it, or cannot tell.
+std::string shortPartsProblem(const std::vector<FoundPart>& parts);
+
 // Gives the game's parts their names under its new record, in the order of
 // their index, never replacing a file, and flushes the folder. A stop at
 // any point leaves parts that are judged again as this game.

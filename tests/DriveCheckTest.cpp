@@ -378,3 +378,59 @@ TEST_F(DriveCheckTest, GameSharingAGameIdKeepsItsPartsWhenTheOtherLacksOne) {
                   std::vector<std::uint8_t>(10u * (i + 1), 'g'))
             << i;
 }
+
+// A recorded game whose parts are all there but cannot hold it: list shows it
+// damaged, check names it and leaves its files to the user.
+TEST(DriveCheckShortPartsTest, EmptyOrCutShortPartsAreDamaged) {
+    const struct {
+        const char* what;
+        std::uint64_t sectors;     // of the disc
+        int part;                  // the part cut
+        std::uint64_t cutToBytes;  // its size afterwards
+        const char* problem;
+    } cases[] = {
+        {"an only part of 0 bytes", 700, 0, 0, "part .00 is empty"},
+        {"a last part of 0 bytes", 524288 + 300, 1, 0, "part .01 is empty"},
+        {"a last part cut short", 524288 + 300, 1, 100 * 2048, "524388 of the 524588 sectors"},
+        {"a first part cut short", 524288 + 300, 0, 600 * 2048, "900 of the 524588 sectors"},
+    };
+    for (const auto& c : cases) {
+        GameDrive drive;
+        drive.addDiscGame("Cut", kId, c.sectors);
+        std::filesystem::resize_file(drive.part("Cut", kId, c.part), c.cutToBytes);
+        ScriptedFrontEnd ui;
+        struct Rows : GameListView {
+            void clear() override {}
+            void appendRow(const GameRow& row) override { rows.push_back(row); }
+            std::vector<GameRow> rows;
+        } list;
+        refreshGameList(drive.root(), ui.frontEnd(), list);
+        ASSERT_EQ(list.rows.size(), 1u) << c.what;
+        EXPECT_TRUE(list.rows[0].damaged) << c.what;
+        ui.boxes.answers = {true};
+        EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired)
+            << c.what;
+        EXPECT_NE(ui.out.str().find("Game \"Cut\" is damaged: "), std::string::npos)
+            << c.what << ": " << ui.out.str();
+        EXPECT_NE(ui.out.str().find(c.problem), std::string::npos) << c.what << ": " << ui.out.str();
+        EXPECT_EQ(drive.names(), (Names{"Cut"})) << c.what;
+        EXPECT_EQ(std::filesystem::file_size(drive.part("Cut", kId, c.part)), c.cutToBytes);
+    }
+}
+
+// A game recovered without its record gets a guessed name and media type,
+// and the check says so; a disc too large for a CD is a DVD even when it
+// lacks its last sectors.
+TEST(DriveCheckLostGameTest, ARecoveredGamesNameAndMediaAreGuessed) {
+    GameDrive drive;
+    drive.addGame("Sound", "SOUN_000.01", {10});
+    GameDrive::writeDiscPart(drive.part("Lost", kId, 0), 449990 * 2048, 450100);
+    ScriptedFrontEnd ui;
+    ui.boxes.answers = {true};
+    EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired);
+    EXPECT_NE(ui.out.str().find("recorded again as \"Recovered " + kId +
+                                "\", DVD (the name and the media type are guessed"),
+              std::string::npos)
+        << ui.out.str();
+    EXPECT_EQ(drive.records().at(1).MediaType(), kMediaDvd);
+}
