@@ -125,6 +125,12 @@ void checkRecord(const std::string& root, std::size_t index, const GameEntry& en
     }
 }
 
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(
+        std::filesystem::symlink_status(platform::fsPath(path), error));
+}
+
 // Entries at the root named like part files (staged ones among them), sorted.
 std::vector<std::string> partNamedFiles(const std::string& root) {
     return unownedPartFiles(root, {});
@@ -146,6 +152,10 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
     for (const std::string& path : paths) {
         if (claimed.count(path) != 0)
             continue;
+        if (isFolder(path)) {
+            report.findings.push_back({Kind::NotAFile, notAFileText(path), 0, path, 0, 0});
+            continue;
+        }
         const std::optional<std::uint64_t> size = drive.size(path);
         const std::string name = path.substr(root.size());
         const std::optional<PartFileName> part = parsePartFileName(name);

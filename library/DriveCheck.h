@@ -28,6 +28,7 @@ struct DriveFinding {
         ShortParts,       // a part is empty, or the parts hold less than their disc: named only
         LostGame,         // a whole game that no record names: recorded again
         UnownedFile,      // a part file that no record names and makes no whole game: removed
+        NotAFile,         // a folder named like a part file: named only, never removed
     };
     Kind kind;
     std::string text;        // what was found, for the user (control bytes escaped)

@@ -112,3 +112,8 @@ std::string shortPartsText(const GameEntry& entry, const std::string& problem) {
     return gameText(entry) + " is damaged: " + problem +
            "; it is left as it is: delete it, or install it again";
 }
+
+std::string notAFileText(const std::string& path) {
+    return escapeControls(path) +
+           ": a folder named like a part file; it is no game's, and check leaves it alone";
+}

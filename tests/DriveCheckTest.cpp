@@ -434,3 +434,28 @@ TEST(DriveCheckLostGameTest, ARecoveredGamesNameAndMediaAreGuessed) {
         << ui.out.str();
     EXPECT_EQ(drive.records().at(1).MediaType(), kMediaDvd);
 }
+
+// A folder named like a part is no part: check names it, never tries to
+// remove it, and each run ends with a clear status rather than a failure.
+TEST_F(DriveCheckTest, AFolderNamedLikeAPartIsNamedAndLeftAlone) {
+    const std::string unowned = drive.part("Gone", "GONE_000.01", 0);
+    const std::string owned = drive.part("My Game", kId, 1);
+    std::filesystem::remove(owned);
+    for (const std::string& folder : {unowned, owned}) {
+        std::filesystem::create_directory(folder);
+        writeBytes(folder + "/notes", {1});
+    }
+    for (int run = 0; run < 2; ++run) {
+        ui.out.str("");
+        ui.boxes.answers = {true};
+        EXPECT_EQ(check(), DriveCheckResult::Repaired) << run;
+        EXPECT_NE(ui.out.str().find(unowned + ": a folder named like a part file"),
+                  std::string::npos)
+            << ui.out.str();
+        EXPECT_TRUE(ui.boxes.shown.empty()) << ui.boxes.shown.at(0);
+    }
+    EXPECT_NE(ui.out.str().find(owned + ": a folder named like a part file"), std::string::npos);
+    EXPECT_EQ(drive.names(), (Names{"Sound"}));
+    for (const std::string& folder : {unowned, owned})
+        EXPECT_TRUE(std::filesystem::exists(folder + "/notes")) << folder;
+}
