@@ -42,7 +42,8 @@ TEST(ZtGamesTest, ListPrintsRowsAndValidJson) {
               "[\n"
               "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
               "\"media\": \"CD\", \"complete\": true, \"damaged\": false},\n"
-              "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
+              "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", "
+              "\"name_bytes\": \"5361792022686922095C20C3A9FF\", \"sizeKB\": 0, "
               "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false, "
               "\"damaged\": false}\n"
               "]\n");
