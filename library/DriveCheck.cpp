@@ -136,6 +136,11 @@ std::vector<std::string> partNamedFiles(const std::string& root) {
     return unownedPartFiles(root, {});
 }
 
+void nameUnjudged(const UnownedParts& judged, DriveReport& report) {
+    for (const std::string& path : judged.unjudged)
+        report.findings.push_back({Kind::UnjudgedPart, unjudgedPartText(path), 0, path, 0, 0});
+}
+
 // Judges the part files that no record names. A staged part whose own name
 // belongs to a record was left by a replacement that never began: the
 // record's game stands, and it goes.
@@ -179,9 +184,21 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
         report.lostGames.push_back(game);
     }
     leftovers.insert(leftovers.end(), judged.leftovers.begin(), judged.leftovers.end());
+    // Parts beyond a record's own, under its name: its part .00 says where
+    // its game ends, and they lie past it (what a replacement left).
+    std::erase_if(judged.unjudged, [&](const std::string& path) {
+        const std::optional<PartFileName> part = parsePartFileName(path.substr(root.size()));
+        const bool beyond =
+            part && owned.count(*partFilePath(root + "zt." + part->hash + "." + part->gameId,
+                                              0)) != 0;
+        if (beyond)
+            leftovers.push_back(path);
+        return beyond;
+    });
     std::sort(leftovers.begin(), leftovers.end());
     for (const std::string& path : leftovers)
         report.findings.push_back({Kind::UnownedFile, unownedFileText(path), 0, path, 0, 0});
+    nameUnjudged(judged, report);
 }
 
 // Images that an export killed before its end left at the root; the staged
@@ -212,11 +229,13 @@ void checkWithoutTable(const std::string& root, DriveReport& report) {
         if (std::optional<std::uint64_t> size = platform::regularFileSize(path))
             found.push_back({path, path, *size});
     }
-    for (const LostGame& game : judgeUnownedParts(root, found, {}).games) {
+    const UnownedParts judged = judgeUnownedParts(root, found, {});
+    for (const LostGame& game : judged.games) {
         report.findings.push_back(
             {Kind::LostGame, lostGameText(root, game), 0, "", 0, report.lostGames.size()});
         report.lostGames.push_back(game);
     }
+    nameUnjudged(judged, report);
 }
 
 }  // namespace

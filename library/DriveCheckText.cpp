@@ -89,6 +89,11 @@ std::string lostGameText(const std::string& root, const LostGame& game) {
     std::string parts;
     for (const std::string& path : game.parts)
         parts += (parts.empty() ? "" : ", ") + escapeControls(path.substr(root.size()));
+    if (!game.judged())
+        return parts + ": parts that no record names, whose part .00 holds no volume descriptor, "
+                       "so check cannot tell whether they are whole; they can be recorded as "
+                       "the damaged game \"" + escapeControls(game.record.DisplayName()) +
+               "\", which list shows and delete removes";
     return parts + ": a whole game (" + std::to_string(game.volumeSectors) +
            " sectors) that no record names; it can be recorded again as \"" +
            escapeControls(game.record.DisplayName()) + "\", " +
@@ -116,4 +121,10 @@ std::string shortPartsText(const GameEntry& entry, const std::string& problem) {
 std::string notAFileText(const std::string& path) {
     return escapeControls(path) +
            ": a folder named like a part file; it is no game's, and check leaves it alone";
+}
+
+std::string unjudgedPartText(const std::string& path) {
+    return escapeControls(path) +
+           ": a part file that no record names, of a game whose part .00 is gone; check cannot "
+           "tell what it holds and leaves it alone";
 }

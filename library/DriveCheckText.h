@@ -24,3 +24,4 @@ std::string unownedFileText(const std::string& path);
 std::string stagedImageText(const std::string& path, const std::string& image);
 std::string shortPartsText(const GameEntry& entry, const std::string& problem);
 std::string notAFileText(const std::string& path);
+std::string unjudgedPartText(const std::string& path);

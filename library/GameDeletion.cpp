@@ -54,6 +54,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         }
         std::string text =
             "The game " + name + " is not in the table; the files it left behind were deleted:";
+        std::reverse(leftOver.begin(), leftOver.end());  // part .00 last, as below
         for (const std::string& path : leftOver) {
             text += "\n" + path;
             if (!platform::removeFile(path))
@@ -88,11 +89,20 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
 
     std::vector<std::string> leftOver;
     for (const GameEntry& entry : rewrite.dropped) {
-        for (const std::string& path : partFilesOf(root, entry).paths) {
+        bool kept = false;
+        // The last part first: a stop leaves part .00, whose volume the rest
+        // falls short of, and the check knows them for what a deletion left.
+        const std::vector<std::string> paths = partFilesOf(root, entry).paths;
+        for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
+            const std::string& path = *it;
             if (keptPaths.count(path) != 0)
                 continue;  // another game's file of the same name
-            if (!platform::removeFile(path))
+            if (kept) {
+                leftOver.push_back(path + ": kept with the part after it");
+            } else if (!platform::removeFile(path)) {
                 leftOver.push_back(path + ": " + platform::lastErrorText());
+                kept = true;  // part .00 stays with it, so that the check knows them
+            }
         }
     }
     if (!leftOver.empty()) {

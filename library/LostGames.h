@@ -26,13 +26,17 @@ struct LostGame {
     std::vector<std::string> parts;    // parts .00, .01, ... as they are named now
     std::vector<std::string> targets;  // their names under the new record
     std::uint64_t bytes = 0;
-    std::int32_t volumeSectors = 0;
-    GameEntry record;  // "Recovered <game ID>", media type from the size
+    std::int32_t volumeSectors = 0;  // 0: part .00 holds no volume descriptor
+    GameEntry record;  // "Recovered <game ID>", media type from the size; unknown
+                       // (so listed as damaged) when the parts cannot be judged
+    bool judged() const { return volumeSectors != 0; }
 };
 
 struct UnownedParts {
     std::vector<LostGame> games;
-    std::vector<std::string> leftovers;  // parts that make no whole game, sorted
+    std::vector<std::string> leftovers;  // what a stopped command left: staged parts, and
+                                         // parts shorter than their own volume says; sorted
+    std::vector<std::string> unjudged;   // parts of a game whose part .00 is gone: kept; sorted
 };
 
 // The sectors of the disc whose part .00 is `firstPart`, as its volume
@@ -42,7 +46,10 @@ std::optional<std::int32_t> discVolumeSectors(const std::string& firstPart);
 // Media type of a game of this many bytes.
 std::uint32_t mediaTypeForBytes(std::uint64_t bytes);
 
-// Judges `parts`, none of which a record names. A game is whole when its
+// Judges `parts`, none of which a record names. Parts that cannot be judged
+// are never leftovers: the parts of a name hash whose part .00 holds no
+// volume descriptor are recorded as a damaged game, and those whose part .00
+// is gone are kept. A game is whole when its
 // part .00 holds a volume descriptor and its parts, each before the last
 // exactly 1 GiB, hold the volume less at most the sectors a disc may lack at
 // its end. A game that is not whole on its own takes the parts it lacks from

@@ -199,6 +199,7 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         const char* staging;                 // a staged name's suffix
         std::uint32_t media;                 // of the recovered game; 0: removed
     };
+    constexpr std::uint32_t kDamaged = 1;  // recorded with an unknown media type
     const Case cases[] = {
         {"one part", {700}, 700, "", kMediaCd},
         {"staged by an install", {700}, 700, "~new", kMediaCd},
@@ -206,7 +207,9 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         {"lacking the 151 sectors a disc may lack", {549}, 700, "", kMediaCd},
         {"a DVD in five parts", {kPart, kPart, kPart, kPart, 197952}, 2295104, "", kMediaDvd},
         {"lacking 152 sectors", {548}, 700, "", 0},
-        {"without a volume descriptor", {700}, 0, "", 0},
+        {"too short for a volume descriptor", {16}, 0, "", 0},
+        {"without a volume descriptor: kept, as damaged", {700}, 0, "", kDamaged},
+        {"staged, without a volume descriptor", {700}, 0, ".new", 0},
         {"with a short part before the last", {kPart - 1, 300}, kPart + 299, "", 0},
         {"with part .01 missing", {kPart, 0, 300}, 2 * kPart + 300, "", 0},
     };
@@ -235,9 +238,11 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
             "zt.cfg", drive.part("Sound", "SOUN_000.01", 0).substr(drive.root().size())};
         if (c.media != 0) {
             ASSERT_EQ(records.size(), 2u) << c.what;
-            EXPECT_EQ(records[1], gameRecord(recovered, kId, static_cast<int>(c.sectors.size()),
-                                             c.media == kMediaDvd))
-                << c.what;
+            GameEntry expected =
+                gameRecord(recovered, kId, static_cast<int>(c.sectors.size()), c.media == kMediaDvd);
+            if (c.media == kDamaged)
+                expected.setMediaType(0);
+            EXPECT_EQ(records[1], expected) << c.what;
             for (std::size_t i = 0; i < c.sectors.size(); ++i) {
                 const std::string path = drive.part(recovered, kId, static_cast<int>(i));
                 EXPECT_EQ(std::filesystem::file_size(path), c.sectors[i] * 2048) << c.what;
@@ -248,7 +253,11 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         }
         const Names files = drive.files();
         EXPECT_EQ(std::set<std::string>(files.begin(), files.end()), expectedFiles) << c.what;
-        EXPECT_TRUE(checkDrive(drive.root()).sound()) << c.what;
+        // A damaged game stays: the next check only offers its media type.
+        const DriveReport after = checkDrive(drive.root());
+        EXPECT_EQ(kindsOf(after), (c.media == kDamaged ? std::vector<Kind>{Kind::UnknownMedia}
+                                                       : std::vector<Kind>{}))
+            << c.what;
     }
 }
 
@@ -458,4 +467,45 @@ TEST_F(DriveCheckTest, AFolderNamedLikeAPartIsNamedAndLeftAlone) {
     EXPECT_EQ(drive.names(), (Names{"Sound"}));
     for (const std::string& folder : {unowned, owned})
         EXPECT_TRUE(std::filesystem::exists(folder + "/notes")) << folder;
+}
+
+// With the table lost, parts whose part .00 holds no volume descriptor cannot
+// be judged: however often check runs, they are recorded (as a damaged game,
+// which list shows and delete removes), never deleted; parts whose part .00
+// is gone are named and kept.
+TEST(ZtGamesCheckTest, PartsThatCannotBeJudgedAreNeverDeleted) {
+    for (const std::string how : {"is missing", "is a symbolic link"}) {
+        GameDrive drive;
+        drive.addGame("Odd", "ODDG_000.01", {40 * 2048}, 'x');
+        drive.addDiscGame("Disc", kId, 700);
+        const std::string orphan = drive.part("Gone", "GONE_000.01", 1);
+        GameDrive::writePart(orphan, 300, 'z');
+        const Bytes odd = readBytes(drive.part("Odd", "ODDG_000.01", 0));
+        std::filesystem::remove(drive.table());
+        if (how == "is a symbolic link")
+            std::filesystem::create_symlink("elsewhere", drive.table());
+
+        EXPECT_EQ(runTool("zt_games", "check --yes " + drive.root()).status, 1) << how;
+        const std::string recovered = "Recovered ODDG_000.01";
+        ToolRun list = runTool("zt_games", "list " + drive.root());
+        EXPECT_NE(list.out.find(recovered + "\t80\t1\tODDG_000.01\t"), std::string::npos)
+            << how << ": " << list.out;
+        EXPECT_NE(list.out.find("\tdamaged\n"), std::string::npos) << how << ": " << list.out;
+        for (int run = 0; run < 3; ++run) {
+            ToolRun check = runTool("zt_games", "check --yes " + drive.root());
+            EXPECT_NE(check.out.find(orphan + ": a part file that no record names, of a game "
+                                              "whose part .00 is gone"),
+                      std::string::npos)
+                << how << ": " << check.out;
+        }
+        EXPECT_EQ(readBytes(drive.part(recovered, "ODDG_000.01", 0)), odd) << how;
+        EXPECT_EQ(readBytes(orphan), Bytes(300, 'z')) << how;
+        EXPECT_EQ(drive.names(), (Names{"Recovered " + kId, recovered})) << how;
+
+        EXPECT_EQ(runTool("zt_games", "delete --yes " + drive.root() + " '" + recovered + "'")
+                      .status,
+                  0)
+            << how;
+        EXPECT_FALSE(std::filesystem::exists(drive.part(recovered, "ODDG_000.01", 0))) << how;
+    }
 }
