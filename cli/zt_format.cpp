@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         return kExitSuccess;
     }
     std::vector<std::string> args = routineArguments(line.operands);
-    if (args.size() != 3) {
+    if (args.size() != 3 || args[1].empty()) {
         FormatCommand(1, usageOnly, std::cout);
         return kExitUsage;
     }

@@ -88,7 +88,9 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
         return kExitFailure;
     }
     CollectedRows view;
-    refreshGameList(root, frontEnd, view);
+    const GameListing listing = refreshGameList(root, frontEnd, view);
+    if (listing == GameListing::TableUnreadable || listing == GameListing::Stopped)
+        return kExitFailure;
     if (json) {
         frontEnd.out << gameRowsJson(view.rows);
     } else {
@@ -99,26 +101,40 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
 }
 
 int showDetails(const std::string& root, const std::string& name, FrontEnd frontEnd) {
-    std::optional<std::string> details = gameDetails(root, name, frontEnd);
-    if (!details && frontEnd.progress.cancelRequested())
-        return kExitFailure;  // stopped while another program held the drive
-    if (!details) {
+    using Status = GameDetailsLookup::Status;
+    const GameDetailsLookup details = lookUpGameDetails(root, name, frontEnd);
+    if (details.status == Status::NotFound)
         frontEnd.boxes.show(gameNotFoundText(name));
-        return kExitFailure;
-    }
-    frontEnd.out << *details << '\n';
+    if (details.status != Status::Found)
+        return kExitFailure;  // the front end was told why
+    frontEnd.out << details.text << '\n';
     return kExitSuccess;
 }
 
-// The command word and its operand count (the word included).
+// The command word, its operand count (the word included) and which operands
+// name a drive, a folder or a file (bit N for operand N): an empty one would
+// mean the current folder, so it is wrong usage.
 struct Command {
     const char* word;
     std::size_t operands;
+    unsigned paths;
 };
+constexpr unsigned kRoot = 1u << 1, kThird = 1u << 3;
 constexpr Command kCommands[] = {
-    {"list", 2},   {"details", 3}, {"delete", 3}, {"rename", 4}, {"copy", 4},  {"verify", 3},
-    {"verify", 4}, {"export", 4},  {"frag", 2},   {"frag", 3},   {"check", 2},
+    {"list", 2, kRoot},           {"details", 3, kRoot},      {"delete", 3, kRoot},
+    {"rename", 4, kRoot},         {"copy", 4, kRoot | kThird}, {"verify", 3, kRoot},
+    {"verify", 4, kRoot | kThird}, {"export", 4, kRoot | kThird}, {"frag", 2, kRoot},
+    {"frag", 3, kRoot | 1u << 2}, {"check", 2, kRoot},
 };
+
+bool namesEveryPath(const Command& command, const CommandLine& line) {
+    for (std::size_t i = 0; i < line.operands.size(); ++i) {
+        if ((command.paths >> i & 1u) != 0 && line.operands[i].empty())
+            return false;
+    }
+    std::optional<std::string> dat = line.value("--dat");
+    return !dat || !dat->empty();
+}
 
 // Drive letters (on Windows) as the drives' roots, and frag's VOLUME as a device.
 std::vector<std::string> withDrivesNamed(std::vector<std::string> ops) {
@@ -182,7 +198,7 @@ int main(int argc, char** argv) {
     }
     for (const Command& command : kCommands) {
         if (!line.operands.empty() && line.operands[0] == command.word &&
-            line.operands.size() == command.operands) {
+            line.operands.size() == command.operands && namesEveryPath(command, line)) {
             ConsoleFrontEnd console(line.yes);
             // The commands that go through a whole image count in megabytes.
             const std::string& word = line.operands[0];

@@ -61,6 +61,9 @@ int main(int argc, char** argv) {
     FrontEnd ui = console.frontEnd();
     InstallCommand command(ui);
     std::vector<std::string> args = routineArguments(line.operands);
+    // An empty SOURCE or TARGET would mean the current folder.
+    if (args.size() == 5 && (args[1].empty() || args[2].empty()))
+        args.resize(1);
     if (args.size() == 5) {
         args[1] = platform::driveDeviceNamed(args[1]);  // an optical drive's letter on Windows
         args[2] = platform::driveRootNamed(args[2]);

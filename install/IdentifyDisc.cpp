@@ -123,6 +123,28 @@ bool fail(DiscSource& source, StatusLine& status, const char* text) {
     return false;
 }
 
+// The sectors to copy: the image or medium whole, as a dual-layer DVD's
+// descriptor covers only its first layer. A medium shorter than its volume
+// lacks data, except for the last sectors, which many discs cannot give:
+// `incomplete` then says so.
+std::int32_t sectorsToCopy(DiscSource& source, std::int32_t sectorCount, std::string& incomplete) {
+    const std::optional<std::uint64_t> bytes = source.mediumSize();
+    if (!bytes)
+        return sectorCount;
+    const std::uint64_t sectors = (*bytes + DiscSource::kSectorSize - 1) / DiscSource::kSectorSize;
+    if (sectors + kMissableEndSectors < static_cast<std::uint64_t>(sectorCount)) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "The image ends %llu sectors before its volume of %d sectors: it is "
+                      "incomplete\n",
+                      static_cast<unsigned long long>(sectorCount - sectors), sectorCount);
+        incomplete = text;
+    }
+    if (sectors > static_cast<std::uint64_t>(sectorCount))
+        return sectors > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<std::int32_t>(sectors);
+    return sectorCount;
+}
+
 }  // namespace
 
 bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info) {
@@ -141,6 +163,11 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     if (!volumeSize)
         return fail(source, status, kInvalid);
     const std::int32_t sectorCount = *volumeSize;
+    // Before any file is looked for: a file in the missing tail reads as damaged.
+    std::string incomplete;
+    const std::int32_t copied = sectorsToCopy(source, sectorCount, incomplete);
+    if (!incomplete.empty())
+        return fail(source, status, incomplete.c_str());
 
     const std::uint8_t* rootRecord = descriptor + kRootRecord;
     if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0) {
@@ -172,24 +199,6 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     if (!value)
         return fail(source, status, kDamaged);
 
-    // The image or medium is copied whole: a dual-layer DVD's descriptor
-    // covers only its first layer. A medium shorter than its volume lacks
-    // data, except for the last sectors, which many discs cannot give.
-    std::int32_t copied = sectorCount;
-    if (std::optional<std::uint64_t> bytes = source.mediumSize()) {
-        const std::uint64_t sectors =
-            (*bytes + DiscSource::kSectorSize - 1) / DiscSource::kSectorSize;
-        if (sectors + kMissableEndSectors < static_cast<std::uint64_t>(sectorCount)) {
-            char text[160];
-            std::snprintf(text, sizeof text,
-                          "The image ends %llu sectors before its volume of %d sectors: it is "
-                          "incomplete\n",
-                          static_cast<unsigned long long>(sectorCount - sectors), sectorCount);
-            return fail(source, status, text);
-        }
-        if (sectors > static_cast<std::uint64_t>(sectorCount))
-            copied = sectors > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<std::int32_t>(sectors);
-    }
     info.gameId = gameIdFromBootValue(*value);
     info.sectorCount = copied;
     info.source = &source;

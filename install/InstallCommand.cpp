@@ -274,8 +274,8 @@ bool InstallCommand::prepareRoom(GameReplacement& replacement, const std::string
         return false;
     }
     // The leftovers go before anything is written, as the room check assumes.
-    for (const std::string& path : leftOver)
-        platform::removeFile(path);
+    for (auto it = leftOver.rbegin(); it != leftOver.rend(); ++it)
+        platform::removeFile(*it);  // the last part first, as every removal
     // Only the room of the older installation makes the new one fit: it goes
     // first, as the user agreed, its files once no record names them.
     return replacement.replaced().empty() || imageBytes <= room || makeRoom(replacement, ui_);

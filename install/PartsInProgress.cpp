@@ -11,7 +11,8 @@ void PartsInProgress::discardCurrent() {
 
 void PartsInProgress::removeAll() {
     currentPartFile.abandon();
-    for (const std::string& path : createdParts)
-        platform::removeFile(path);
+    // The last part first: a stop leaves part .00, by which the check knows the rest.
+    for (auto it = createdParts.rbegin(); it != createdParts.rend(); ++it)
+        platform::removeFile(*it);
     createdParts.clear();
 }

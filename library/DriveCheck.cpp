@@ -1,5 +1,6 @@
 #include "library/DriveCheck.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -9,6 +10,7 @@
 #include "library/DriveCheckText.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
+#include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
@@ -109,6 +111,13 @@ void checkRecord(const std::string& root, std::size_t index, const GameEntry& en
             claimed.insert(path);
         findings.push_back({Kind::SplitGame, splitGameText(entry, strays), index, "", 0, 0});
     }
+    if (missing.empty()) {
+        std::vector<FoundPart> parts;
+        for (const std::string& path : files.paths)
+            parts.push_back({path, drive.readFrom(path), drive.size(path).value_or(0)});
+        if (std::string problem = shortPartsProblem(parts); !problem.empty())
+            findings.push_back({Kind::ShortParts, shortPartsText(entry, problem), index, "", 0, 0});
+    }
     if (entry.MediaType() != kMediaCd && entry.MediaType() != kMediaDvd) {
         findings.push_back({Kind::UnknownMedia,
                             unknownMediaText(entry, mediaTypeForBytes(drive.sizeOf(files.paths))),
@@ -116,9 +125,20 @@ void checkRecord(const std::string& root, std::size_t index, const GameEntry& en
     }
 }
 
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(
+        std::filesystem::symlink_status(platform::fsPath(path), error));
+}
+
 // Entries at the root named like part files (staged ones among them), sorted.
 std::vector<std::string> partNamedFiles(const std::string& root) {
     return unownedPartFiles(root, {});
+}
+
+void nameUnjudged(const UnownedParts& judged, DriveReport& report) {
+    for (const std::string& path : judged.unjudged)
+        report.findings.push_back({Kind::UnjudgedPart, unjudgedPartText(path), 0, path, 0, 0});
 }
 
 // Judges the part files that no record names. A staged part whose own name
@@ -137,6 +157,10 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
     for (const std::string& path : paths) {
         if (claimed.count(path) != 0)
             continue;
+        if (isFolder(path)) {
+            report.findings.push_back({Kind::NotAFile, notAFileText(path), 0, path, 0, 0});
+            continue;
+        }
         const std::optional<std::uint64_t> size = drive.size(path);
         const std::string name = path.substr(root.size());
         const std::optional<PartFileName> part = parsePartFileName(name);
@@ -160,9 +184,39 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
         report.lostGames.push_back(game);
     }
     leftovers.insert(leftovers.end(), judged.leftovers.begin(), judged.leftovers.end());
+    // Parts beyond a record's own, under its name: its part .00 says where
+    // its game ends, and they lie past it (what a replacement left).
+    std::erase_if(judged.unjudged, [&](const std::string& path) {
+        const std::optional<PartFileName> part = parsePartFileName(path.substr(root.size()));
+        const bool beyond =
+            part && owned.count(*partFilePath(root + "zt." + part->hash + "." + part->gameId,
+                                              0)) != 0;
+        if (beyond)
+            leftovers.push_back(path);
+        return beyond;
+    });
     std::sort(leftovers.begin(), leftovers.end());
     for (const std::string& path : leftovers)
         report.findings.push_back({Kind::UnownedFile, unownedFileText(path), 0, path, 0, 0});
+    nameUnjudged(judged, report);
+}
+
+// Images that an export killed before its end left at the root; the staged
+// copies of a part belong to the rewrites.
+void checkStagedImages(const std::string& root, DriveReport& report) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
+         !error && it != end; it.increment(error))
+        names.push_back(platform::pathText(it->path().filename()));
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::optional<std::string> image = stagedImageTarget(name);
+        if (!image || isPartFileName(*image) || !platform::regularFileSize(root + name))
+            continue;
+        report.findings.push_back(
+            {Kind::UnownedFile, stagedImageText(root + name, root + *image), 0, root + name, 0, 0});
+    }
 }
 
 // A table that cannot be read hides which parts its records name: only
@@ -175,11 +229,13 @@ void checkWithoutTable(const std::string& root, DriveReport& report) {
         if (std::optional<std::uint64_t> size = platform::regularFileSize(path))
             found.push_back({path, path, *size});
     }
-    for (const LostGame& game : judgeUnownedParts(root, found, {}).games) {
+    const UnownedParts judged = judgeUnownedParts(root, found, {});
+    for (const LostGame& game : judged.games) {
         report.findings.push_back(
             {Kind::LostGame, lostGameText(root, game), 0, "", 0, report.lostGames.size()});
         report.lostGames.push_back(game);
     }
+    nameUnjudged(judged, report);
 }
 
 }  // namespace
@@ -215,5 +271,6 @@ DriveReport checkDrive(const std::string& root) {
     for (std::size_t i = 0; i < contents.records.size(); ++i)
         checkRecord(root, i, contents.records[i], drive, owned, claimed, report.findings);
     checkUnowned(root, contents.records, owned, claimed, drive, report);
+    checkStagedImages(root, report);
     return report;
 }

@@ -25,8 +25,12 @@ struct DriveFinding {
         MissingParts,     // missing parts found nowhere: the record and its other parts removed
         DamagedRecord,    // part count or game ID names no files: count restored or record removed
         UnknownMedia,     // media type neither CD nor DVD: set from the game's size
-        LostGame,         // a whole game that no record names: recorded again
+        ShortParts,       // a part is empty, or the parts hold less than their disc: named only
+        LostGame,         // a whole game that no record names, or one whose part .00 holds
+                          // no volume descriptor (as damaged): recorded again
         UnownedFile,      // a part file that no record names and makes no whole game: removed
+        NotAFile,         // a folder named like a part file: named only, never removed
+        UnjudgedPart,     // a part of a game whose part .00 is gone: named only, never removed
     };
     Kind kind;
     std::string text;        // what was found, for the user (control bytes escaped)

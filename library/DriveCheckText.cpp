@@ -93,13 +93,42 @@ std::string lostGameText(const std::string& root, const LostGame& game) {
     std::string parts;
     for (const std::string& path : game.parts)
         parts += (parts.empty() ? "" : ", ") + escapeControls(path.substr(root.size()));
+    if (!game.judged())
+        return parts + ": parts that no record names, whose part .00 holds no volume descriptor, "
+                       "so check cannot tell whether they are whole; they can be recorded as "
+                       "the damaged game \"" + escapeControls(game.record.DisplayName()) +
+               "\", which list shows and delete removes";
     return parts + ": a whole game (" + std::to_string(game.volumeSectors) +
            " sectors) that no record names; it can be recorded again as \"" +
-           escapeControls(game.record.DisplayName()) + "\"";
+           escapeControls(game.record.DisplayName()) + "\", " +
+           (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") +
+           " (the name and the media type are guessed: rename it, and install it again if it "
+           "is not a " + (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") + " game)";
 }
 
 std::string unownedFileText(const std::string& path) {
     return escapeControls(path) +
            ": a part file that no game owns and that makes no whole game (left by a stopped "
            "install, copy or deletion)";
+}
+
+std::string stagedImageText(const std::string& path, const std::string& image) {
+    return escapeControls(path) + ": an image that an export to " + escapeControls(image) +
+           " was writing when it stopped; it can be removed";
+}
+
+std::string shortPartsText(const GameEntry& entry, const std::string& problem) {
+    return gameText(entry) + " is damaged: " + problem +
+           "; it is left as it is: delete it, or install it again";
+}
+
+std::string notAFileText(const std::string& path) {
+    return escapeControls(path) +
+           ": a folder named like a part file; it is no game's, and check leaves it alone";
+}
+
+std::string unjudgedPartText(const std::string& path) {
+    return escapeControls(path) +
+           ": a part file that no record names, of a game whose part .00 is gone; check cannot "
+           "tell what it holds and leaves it alone";
 }

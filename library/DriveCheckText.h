@@ -21,3 +21,7 @@ std::string splitGameText(const GameEntry& entry, const std::map<int, std::strin
 std::string unknownMediaText(const GameEntry& entry, std::uint32_t mediaType);
 std::string lostGameText(const std::string& root, const LostGame& game);
 std::string unownedFileText(const std::string& path);
+std::string stagedImageText(const std::string& path, const std::string& image);
+std::string shortPartsText(const GameEntry& entry, const std::string& problem);
+std::string notAFileText(const std::string& path);
+std::string unjudgedPartText(const std::string& path);

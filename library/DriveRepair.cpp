@@ -49,7 +49,11 @@ void repairRecord(const std::string& root, const DriveFinding& finding, Repair& 
         case Kind::MissingParts:
             repair.dropped[finding.record] = true;
             for (const std::string& path : partFilesOf(root, entry).paths) {
-                if (platform::pathTaken(path))
+                // A folder of a part's name is no part: it stays, and is named.
+                std::error_code error;
+                if (platform::pathTaken(path) &&
+                    !std::filesystem::is_directory(
+                        std::filesystem::symlink_status(platform::fsPath(path), error)))
                     repair.removals.push_back(path);
             }
             repair.tableChanged = true;

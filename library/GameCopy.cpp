@@ -79,9 +79,11 @@ class ProgressShown {
     int shift_ = 10;
 };
 
+// The last part first: a stop leaves part .00, and the check knows the
+// rest for what they are by what it says.
 void removeAll(const std::vector<std::string>& paths) {
-    for (const std::string& path : paths)
-        platform::removeFile(path);
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it)
+        platform::removeFile(*it);
 }
 
 }  // namespace

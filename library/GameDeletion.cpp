@@ -23,6 +23,31 @@ std::string tableNotReadable(const std::string& root, const std::string& problem
     return tableNotReadText(tablePath(root), table) + "; nothing was deleted.";
 }
 
+// Removes the dropped games' parts but those in `keptPaths` (another game's
+// files of the same name); returns a line for each part that stays. The last
+// part goes first, and after one that cannot the parts before it stay: a stop
+// leaves part .00 with the rest, whose volume they fall short of, and the
+// check knows them for what a deletion left.
+std::vector<std::string> removeParts(const std::string& root, const std::vector<GameEntry>& dropped,
+                                     const std::set<std::string>& keptPaths) {
+    std::vector<std::string> leftOver;
+    for (const GameEntry& entry : dropped) {
+        bool kept = false;
+        const std::vector<std::string> paths = partFilesOf(root, entry).paths;
+        for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
+            if (keptPaths.count(*it) != 0)
+                continue;
+            if (kept) {
+                leftOver.push_back(*it + ": kept with the part after it");
+            } else if (!platform::removeFile(*it)) {
+                leftOver.push_back(*it + ": " + platform::lastErrorText());
+                kept = true;
+            }
+        }
+    }
+    return leftOver;
+}
+
 }  // namespace
 
 DeleteResult deleteGame(const std::string& root, const std::string& name,
@@ -54,6 +79,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         }
         std::string text =
             "The game " + name + " is not in the table; the files it left behind were deleted:";
+        std::reverse(leftOver.begin(), leftOver.end());  // part .00 last, as below
         for (const std::string& path : leftOver) {
             text += "\n" + path;
             if (!platform::removeFile(path))
@@ -86,15 +112,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         return DeleteResult::Failed;
     }
 
-    std::vector<std::string> leftOver;
-    for (const GameEntry& entry : rewrite.dropped) {
-        for (const std::string& path : partFilesOf(root, entry).paths) {
-            if (keptPaths.count(path) != 0)
-                continue;  // another game's file of the same name
-            if (!platform::removeFile(path))
-                leftOver.push_back(path + ": " + platform::lastErrorText());
-        }
-    }
+    const std::vector<std::string> leftOver = removeParts(root, rewrite.dropped, keptPaths);
     if (!leftOver.empty()) {
         std::string text = "The game " + name + " was deleted, but these files could not be:";
         for (const std::string& path : leftOver)

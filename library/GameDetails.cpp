@@ -8,13 +8,19 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
-std::optional<std::string> gameDetails(const std::string& root, const std::string& name,
-                                       const FrontEnd& frontEnd) {
-    std::optional<std::string> details;
+GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& name,
+                                    const FrontEnd& frontEnd) {
+    using Status = GameDetailsLookup::Status;
+    GameDetailsLookup lookup;
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted())
-        return details;
-    for (const GameEntry& entry : readTableFile(tablePath(root)).records) {
+        return {Status::Stopped, ""};
+    const TableContents table = readTableFile(tablePath(root));
+    if (table.exists && !table.opened) {
+        frontEnd.boxes.show(tableNotReadText(tablePath(root), table) + ".");
+        return {Status::TableUnreadable, ""};
+    }
+    for (const GameEntry& entry : table.records) {
         if (!hasName(entry, name))
             continue;
         // A damaged record names no file, so its size counts as 0, and the
@@ -26,9 +32,17 @@ std::optional<std::string> gameDetails(const std::string& root, const std::strin
                       static_cast<unsigned long long>(presence.bytes),
                       files.valid ? static_cast<int>(entry.PartCount())
                                   : static_cast<int>(entry.bytes[entry_layout::kPartCount]));
-        details = text;
+        lookup = {Status::Found, text};
         if (!files.valid)
-            *details += "(damaged record: its part count or game ID names no files)";
+            lookup.text += "(damaged record: its part count or game ID names no files)";
     }
-    return details;
+    return lookup;
+}
+
+std::optional<std::string> gameDetails(const std::string& root, const std::string& name,
+                                       const FrontEnd& frontEnd) {
+    GameDetailsLookup lookup = lookUpGameDetails(root, name, frontEnd);
+    if (lookup.status != GameDetailsLookup::Status::Found)
+        return std::nullopt;
+    return lookup.text;
 }

@@ -6,9 +6,24 @@
 
 #include "store/FrontEnd.h"
 
+// What a look-up of one game's details found.
+struct GameDetailsLookup {
+    enum class Status {
+        Found,            // `text` holds the details
+        NotFound,         // no record carries the name
+        TableUnreadable,  // the table is not a file that can be read (the front end said why)
+        Stopped,          // the drive could not be held for reading (the front end said why)
+    };
+    Status status = Status::NotFound;
+    std::string text;
+};
+
 // "Size <bytes> Bytes ,File number <PartCount> " for the last record named
-// `name`; nothing when no record carries the name, or when the drive could
-// not be held for reading (the front end said why). For a damaged record the
-// count is the byte as stored (0 to 255), and a note follows. Only reads the drive.
+// `name`. For a damaged record the count is the byte as stored (0 to 255),
+// and a note follows. Only reads the drive.
+GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& name,
+                                    const FrontEnd& frontEnd);
+
+// The details when they were found; nothing otherwise.
 std::optional<std::string> gameDetails(const std::string& root, const std::string& name,
                                        const FrontEnd& frontEnd);

@@ -2,12 +2,17 @@
 
 #include <filesystem>
 
+#include "library/DriveCheckText.h"
 #include "library/InstalledImage.h"
+#include "library/StrayParts.h"
+#include "platform/Files.h"
 #include "platform/PathText.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
+#include "store/PartNaming.h"
+#include "store/TableFile.h"
 
 namespace {
 
@@ -15,18 +20,62 @@ std::string megabytes(std::uint64_t bytes) {
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + "MB";
 }
 
-// True when `file` is one of the files the export reads or the drive's table:
-// replacing it would destroy the game or the drive's record of its games.
+bool isTableOrPartName(const std::string& name) {
+    // The table, its temporary file, the name a check keeps an unreadable
+    // table under, and a part file's name, staged or not.
+    return name == kTableName || name == kTempTableName || name == kUnreadableTableName ||
+           parsePartFileName(name).has_value();
+}
+
+// True when `file` is, or would take the name of, a part file or the table of
+// a drive: replacing it would destroy a game or a drive's record of its
+// games. By name wherever it lies; by device and inode among the files of its
+// own folder and of this drive, so that another spelling of the name (a case
+// that a FAT drive ignores, a hard link) is caught too.
 bool isDriveFile(const std::string& file, const std::string& root,
                  const std::vector<std::string>& parts) {
+    const std::filesystem::path target = platform::fsPath(file);
+    if (isTableOrPartName(platform::pathText(target.filename())))
+        return true;
+    std::error_code error;
+    if (!std::filesystem::exists(target, error))
+        return false;
     std::vector<std::string> owned = parts;
     owned.push_back(tablePath(root));
+    for (const std::string& path : ownedPartFiles(root, readTableFile(tablePath(root)).records))
+        owned.push_back(path);
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    for (const std::filesystem::path& inFolder : {folder, platform::fsPath(root)}) {
+        for (std::filesystem::directory_iterator it(inFolder, error), end; !error && it != end;
+             it.increment(error)) {
+            if (isTableOrPartName(platform::pathText(it->path().filename())))
+                owned.push_back(platform::pathText(it->path()));
+        }
+    }
     for (const std::string& path : owned) {
-        std::error_code error;
-        if (std::filesystem::equivalent(platform::fsPath(file), platform::fsPath(path), error))
+        if (std::filesystem::equivalent(target, platform::fsPath(path), error))
             return true;
     }
     return false;
+}
+
+// Removes what an export to `file` that was killed left beside it: its
+// staged image "<file>.zt-XXXXXX" (six letters or digits).
+void removeStagedLeftovers(const std::string& file) {
+    const std::filesystem::path target = platform::fsPath(file);
+    const std::string image = platform::pathText(target.filename());
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    std::vector<std::string> leftovers;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = platform::pathText(it->path().filename());
+        const std::string path = platform::pathText(it->path());
+        if (stagedImageTarget(name) == image && platform::regularFileSize(path))
+            leftovers.push_back(path);
+    }
+    for (const std::string& path : leftovers)
+        platform::removeFile(path);
 }
 
 using Ended = std::optional<ExportResult>;  // nothing: the export goes on
@@ -44,9 +93,9 @@ Ended refuseTarget(const std::string& root, const InstalledImage& game, const st
                             "nothing was written.");
         return ExportResult::Refused;
     }
-    if (exists && isDriveFile(file, root, game.parts)) {
-        frontEnd.boxes.show("The image " + file + " would replace a file of the drive itself; " +
-                            "nothing was written.");
+    if (isDriveFile(file, root, game.parts)) {
+        frontEnd.boxes.show("The image " + file + " would replace a part file or the game table " +
+                            "of a drive; nothing was written.");
         return ExportResult::Refused;
     }
     if (exists && !frontEnd.boxes.ask("The file " + file + " already exists. Replace it?", true))
@@ -142,6 +191,7 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
     bool exists = false;
     if (Ended ended = refuseTarget(root, *game, file, exists, frontEnd))
         return *ended;
+    removeStagedLeftovers(file);
     platform::StagedFile out;
     std::string reason;
     if (!out.create(file, reason)) {

@@ -7,6 +7,7 @@
 
 #include "library/GameDeletion.h"
 #include "library/GameFiles.h"
+#include "library/LostGames.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
@@ -50,6 +51,14 @@ bool repairSplitGame(const std::string& root, const GameEntry& entry, const Fron
     return straysCompleteGame(root, entry, strays) && reuniteParts(root, entry, strays);
 }
 
+// A part of 0 bytes, or parts that hold less than their disc.
+bool partsShort(const std::vector<std::string>& paths) {
+    std::vector<FoundPart> parts;
+    for (const std::string& path : paths)
+        parts.push_back({path, path, platform::regularFileSize(path).value_or(0)});
+    return !shortPartsProblem(parts).empty();
+}
+
 GameRow rowOf(const GameEntry& entry) {
     GameRow row;
     row.name = entry.DisplayName();
@@ -73,21 +82,24 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
     return text;
 }
 
-bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
+GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd,
+                            GameListView& view) {
     showSpace(root, frontEnd.status);
     view.clear();
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted())
-        return false;
+        return GameListing::Stopped;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (!table.exists)
-        return false;
-    if (!table.opened)
-        return true;
+        return GameListing::NoTable;
+    if (!table.opened) {
+        frontEnd.boxes.show(tableNotReadText(path, table) + ".");
+        return GameListing::TableUnreadable;
+    }
     if (table.records.empty()) {
         platform::removeFile(path);  // holds no game, only confusion
-        return true;
+        return GameListing::Listed;
     }
 
     // `records` is always the table as it now stands on the drive; after a
@@ -114,7 +126,7 @@ bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameList
                 presence = findPartFiles(files.paths);
             row.sizeKB = presence.bytes / 1024;
             row.complete = presence.missing == 0;
-            row.damaged = !knownMedia(entry);
+            row.damaged = !knownMedia(entry) || (row.complete && partsShort(files.paths));
             if (!row.complete && !split &&
                 frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
                 changeWhileListing(reading, root, frontEnd, [&] {
@@ -134,5 +146,5 @@ bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameList
         view.appendRow(row);
         ++next;
     }
-    return true;
+    return reading.granted() ? GameListing::Listed : GameListing::Stopped;
 }

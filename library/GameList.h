@@ -16,7 +16,8 @@ struct GameRow {
     std::uint32_t mediaType = 0;
     bool complete = false;  // every part file present and the record sound
     bool damaged = false;   // the record's game ID or part count names no files,
-                            // or its media type is unknown
+                            // its media type is unknown, a part is empty, or
+                            // the parts hold less than the disc part .00 describes
 };
 
 // Where the rows go: the window's list view, a console table, a test.
@@ -39,6 +40,12 @@ std::string repairQuestion(const std::string& name);
 // game whose missing parts lie under another name hash (a stopped rename) is
 // never offered for deletion: it raises the repair question instead, and on
 // Yes its parts are moved back under its own name.
-// A table without a complete record is deleted. Returns whether the drive
-// has a table file.
-bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view);
+// A table without a complete record is deleted; one that is no file that
+// can be read (a folder, a named pipe, a link) is named on a message box.
+enum class GameListing {
+    Listed,           // the table's games are in the view
+    NoTable,          // the drive has no table: no games
+    TableUnreadable,  // the table cannot be read; the box said why
+    Stopped,          // the drive could not be held for reading (the front end said why)
+};
+GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view);

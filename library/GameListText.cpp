@@ -100,6 +100,30 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
+bool isUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else if (std::size_t length = utf8SequenceLength(text, i)) {
+            i += length;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name that is no UTF-8 reaches JSON changed; its bytes, as hexadecimal
+// digits, name the game again exactly.
+std::string nameBytesMember(const std::string& name) {
+    if (isUtf8(name))
+        return {};
+    std::string hex;
+    for (unsigned char c : name)
+        hex += escapedByte("%02X", c);
+    return ", \"name_bytes\": \"" + hex + "\"";
+}
+
 std::string gameRowsJson(const std::vector<GameRow>& rows) {
     std::string out = "[";
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -108,7 +132,8 @@ std::string gameRowsJson(const std::vector<GameRow>& rows) {
         std::snprintf(numbers, sizeof numbers, ", \"sizeKB\": %llu, \"parts\": %d, \"gameId\": ",
                       static_cast<unsigned long long>(row.sizeKB), row.parts);
         out += i == 0 ? "\n" : ",\n";
-        out += "  {\"name\": " + jsonString(row.name) + numbers + jsonString(row.gameId) +
+        out += "  {\"name\": " + jsonString(row.name) + nameBytesMember(row.name) + numbers +
+               jsonString(row.gameId) +
                ", \"media\": \"" + mediaText(row.mediaType) +
                "\", \"complete\": " + (row.complete ? "true" : "false") +
                ", \"damaged\": " + (row.damaged ? "true" : "false") + "}";

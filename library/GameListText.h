@@ -20,7 +20,8 @@ const char* stateText(const GameRow& row);
 std::string gameRowLine(const GameRow& row);
 
 // A JSON array of objects with the keys name, sizeKB, parts, gameId, media,
-// complete, damaged.
+// complete, damaged; and name_bytes (the name's bytes as hexadecimal digits)
+// after a name that is not UTF-8, which JSON can only show changed.
 std::string gameRowsJson(const std::vector<GameRow>& rows);
 
 // A JSON string literal of `text`: valid UTF-8 passes through, any other byte

@@ -34,11 +34,7 @@ struct Unit {
 using UnitKey = std::tuple<std::string, std::string, bool>;  // game ID, hash, staged
 
 std::optional<std::int32_t> volumeOf(const FoundPart& first) {
-    const std::optional<std::vector<std::uint8_t>> sector = platform::readRegularFileAt(
-        first.readFrom, std::uint64_t{kDescriptorSector} * kDiscSectorBytes, kDiscSectorBytes);
-    if (!sector || sector->size() != kDiscSectorBytes)
-        return std::nullopt;
-    return volumeSectors(sector->data());
+    return discVolumeSectors(first.readFrom);
 }
 
 // Parts .00, .01, ... of the game that starts with `anchor`'s part .00: its
@@ -101,14 +97,57 @@ bool nameGame(const std::string& root, const std::string& id, std::set<std::stri
         game.record.setDisplayName(name);
         game.record.setImageFileName("zt." + id);
         game.record.setPartCount(static_cast<std::uint8_t>(game.parts.size()));
-        game.record.setMediaType(mediaTypeForBytes(game.bytes));
+        // A disc may lack a few sectors at its end; its volume says its size.
+        game.record.setMediaType(mediaTypeForBytes(
+            std::max(game.bytes, std::uint64_t(game.volumeSectors) * kDiscSectorBytes)));
         game.record.setSectorSize(kDiscSectorBytes);
         return true;
     }
     return false;
 }
 
+// A part .00 long enough to hold a volume descriptor that holds none: what
+// its game is, the check cannot tell. One too short to reach sector 16 is
+// shorter than any disc, so what a stopped install left.
+bool unjudgeable(const FoundPart& first) {
+    return first.size > std::uint64_t{kDescriptorSector} * kDiscSectorBytes && !volumeOf(first);
+}
+
+// Records the parts of each name hash whose part .00 holds no volume
+// descriptor, as they lie from part .00 on without a gap, as a game of an
+// unknown media type: listed as damaged, removed only by the user's delete.
+void recordUnjudged(const std::string& root, const std::map<UnitKey, Unit>& units,
+                    std::set<const FoundPart*>& used, std::set<std::string>& names,
+                    std::set<std::string>& plannedTargets, UnownedParts& judged) {
+    for (const auto& [key, unit] : units) {
+        if (std::get<2>(key) || unit.parts.count(0) == 0 || used.count(unit.parts.at(0)) != 0 ||
+            !unjudgeable(*unit.parts.at(0)))
+            continue;
+        LostGame game;
+        for (int i = 0; i < kMaxParts; ++i) {
+            auto part = unit.parts.find(i);
+            if (part == unit.parts.end() || used.count(part->second) != 0)
+                break;
+            game.parts.push_back(part->second->path);
+            game.bytes += part->second->size;
+            used.insert(part->second);
+        }
+        if (nameGame(root, unit.gameId, names, plannedTargets, game)) {
+            game.record.setMediaType(0);
+            judged.games.push_back(game);
+        }
+    }
+}
+
 }  // namespace
+
+std::optional<std::int32_t> discVolumeSectors(const std::string& firstPart) {
+    const std::optional<std::vector<std::uint8_t>> sector = platform::readRegularFileAt(
+        firstPart, std::uint64_t{kDescriptorSector} * kDiscSectorBytes, kDiscSectorBytes);
+    if (!sector || sector->size() != kDiscSectorBytes)
+        return std::nullopt;
+    return volumeSectors(sector->data());
+}
 
 std::uint32_t mediaTypeForBytes(std::uint64_t bytes) {
     return bytes > kLargestCdBytes ? kMediaDvd : kMediaCd;
@@ -156,11 +195,27 @@ UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundP
                 judged.games.push_back(game);
         }
     }
-    for (const FoundPart& part : parts) {
-        if (used.count(&part) == 0)
-            judged.leftovers.push_back(part.path);
+    recordUnjudged(root, units, used, names, plannedTargets, judged);
+    for (const auto& [key, unit] : units) {
+        for (const auto& [index, part] : unit.parts) {
+            if (used.count(part) != 0)
+                continue;
+            // Only a part of our own staged name, or one beside a part .00 whose
+            // volume it falls short of, is known to be what a command left.
+            // The part .00 that speaks for them: their own, else the staged
+            // (or unstaged) one under the same name that a replacement left.
+            const Unit* first = &unit;
+            if (unit.parts.count(0) == 0) {
+                auto twin = units.find({std::get<0>(key), std::get<1>(key), !std::get<2>(key)});
+                first = twin == units.end() ? nullptr : &twin->second;
+            }
+            const bool stray = std::get<2>(key) || (first != nullptr && first->parts.count(0) != 0 &&
+                                                     !unjudgeable(*first->parts.at(0)));
+            (stray ? judged.leftovers : judged.unjudged).push_back(part->path);
+        }
     }
     std::sort(judged.leftovers.begin(), judged.leftovers.end());
+    std::sort(judged.unjudged.begin(), judged.unjudged.end());
     return judged;
 }
 
@@ -173,6 +228,21 @@ int wholeGameParts(const std::vector<FoundPart>& parts) {
         return 0;
     const std::vector<const FoundPart*> chain = chainOf(unit, {}, {});
     return holdsVolume(chain, *volume) ? static_cast<int>(chain.size()) : 0;
+}
+
+std::string shortPartsProblem(const std::vector<FoundPart>& parts) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i].size == 0)
+            return "part .0" + std::to_string(i) + " is empty";
+    }
+    const std::optional<std::int32_t> volume = parts.empty() ? std::nullopt : volumeOf(parts[0]);
+    if (!volume || wholeGameParts(parts) == static_cast<int>(parts.size()))
+        return {};
+    std::uint64_t bytes = 0;
+    for (const FoundPart& part : parts)
+        bytes += part.size;
+    return "its parts hold " + std::to_string(bytes / kDiscSectorBytes) + " of the " +
+           std::to_string(*volume) + " sectors of its disc";
 }
 
 bool renameLostGame(const std::string& root, const LostGame& game) {

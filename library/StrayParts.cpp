@@ -1,9 +1,11 @@
 #include "library/StrayParts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
+#include "library/LostGames.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
 #include "platform/PathText.h"
@@ -11,7 +13,44 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 
-namespace {}  // namespace
+namespace {
+
+// A stopped rename moves some of a game's parts to another name hash: that
+// hash then holds exactly the parts the record lacks, and together they are
+// the disc that the first part's volume descriptor describes. Parts of
+// another game of the same ID (a whole one among them) never fit so. A first
+// part without a descriptor cannot tell: then only the first rule judges.
+bool completesGame(const std::vector<std::string>& paths, const std::set<int>& missing,
+                   const std::map<int, std::string>& unit) {
+    for (const auto& [index, path] : unit) {
+        if (missing.count(index) == 0)
+            return false;
+    }
+    std::vector<FoundPart> joined;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        auto moved = unit.find(static_cast<int>(i));
+        const std::string& path = moved == unit.end() ? paths[i] : moved->second;
+        const std::optional<std::uint64_t> size = platform::regularFileSize(path);
+        if (!size)
+            return false;
+        joined.push_back({path, path, *size});
+    }
+    return !discVolumeSectors(joined[0].path) ||
+           wholeGameParts(joined) == static_cast<int>(paths.size());
+}
+
+}  // namespace
+
+std::optional<std::string> stagedImageTarget(const std::string& name) {
+    constexpr std::size_t kSuffix = 4 + 6;  // ".zt-" and six characters
+    if (name.size() <= kSuffix || name.compare(name.size() - kSuffix, 4, ".zt-") != 0)
+        return std::nullopt;
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return std::nullopt;
+    }
+    return name.substr(0, name.size() - kSuffix);
+}
 
 std::set<std::string> ownedPartFiles(const std::string& root,
                                      const std::vector<GameEntry>& records) {
@@ -25,31 +64,36 @@ std::set<std::string> ownedPartFiles(const std::string& root,
 
 std::map<int, std::string> findStrayParts(const std::string& root, const GameEntry& entry,
                                           const std::set<std::string>& owned) {
-    std::map<int, std::string> strays;
     PartFiles files = partFilesOf(root, entry);
     if (!files.valid)
-        return strays;
+        return {};
     std::set<int> missing;
     for (std::size_t i = 0; i < files.paths.size(); ++i) {
         if (!platform::regularFileSize(files.paths[i]))
             missing.insert(static_cast<int>(i));
     }
     if (missing.empty())
-        return strays;
+        return {};
+    // Every unowned part of the game ID under another name hash, by hash.
     const std::string ownHash = hashText(gameNameHash(entry.DisplayName()));
     const std::string id = entry.gameId();
+    std::map<std::string, std::map<int, std::string>> units;
     std::error_code error;
     for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
          !error && it != end; it.increment(error)) {
         const std::string name = platform::pathText(it->path().filename());
         std::optional<PartFileName> part = parsePartFileName(name);
         const std::string path = root + name;
-        if (!part || part->staged || part->gameId != id || missing.count(part->index) == 0 ||
-            part->hash == ownHash || owned.count(path) != 0 || !platform::regularFileSize(path))
+        if (!part || part->staged || part->gameId != id || part->hash == ownHash ||
+            owned.count(path) != 0 || !platform::regularFileSize(path))
             continue;
-        strays.emplace(part->index, path);  // the first found stands
+        units[part->hash].emplace(part->index, path);
     }
-    return strays;
+    for (const auto& [hash, unit] : units) {
+        if (completesGame(files.paths, missing, unit))
+            return unit;
+    }
+    return {};
 }
 
 std::vector<std::string> unownedPartFiles(const std::string& root,

@@ -5,19 +5,27 @@
 // deleted.
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "store/GameEntry.h"
 
+// The name of the image that a staged file named `name` was to become: an
+// export writes "<image>.zt-XXXXXX" (six letters or digits) and renames it
+// once complete; nothing for any other name.
+std::optional<std::string> stagedImageTarget(const std::string& name);
+
 // Paths of every part file that the records name on the drive.
 std::set<std::string> ownedPartFiles(const std::string& root,
                                      const std::vector<GameEntry>& records);
 
-// For each part of `entry` that is missing, a file with the same game ID and
-// part number under another name hash that no record owns (`owned`). Part
-// index -> path; empty when the record is damaged.
+// The parts of `entry` that a stopped rename left under another name hash
+// that no record owns (`owned`): that hash holds exactly the parts the record
+// lacks, and with them the game's parts make the whole disc that its first
+// part's volume descriptor names. Part index -> path; empty when no hash
+// fits so, or the record is damaged.
 std::map<int, std::string> findStrayParts(const std::string& root, const GameEntry& entry,
                                           const std::set<std::string>& owned);
 

@@ -51,11 +51,19 @@ void GameReplacement::removeDropped(const std::vector<GameEntry>& dropped,
                                     const std::set<std::string>& spare,
                                     std::vector<std::string>& unremoved) const {
     for (const GameEntry& entry : dropped) {
-        for (const std::string& path : partFilesOf(root_, entry).paths) {
+        // The last part first, so that a stop leaves part .00 with the parts before.
+        bool kept = false;
+        const std::vector<std::string> paths = partFilesOf(root_, entry).paths;
+        for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
+            const std::string& path = *it;
             if (spare.count(path) != 0 || keptPaths_.count(path) != 0)
                 continue;
-            if (!platform::removeFile(path))
+            if (kept) {
+                unremoved.push_back(path + ": kept with the part after it");
+            } else if (!platform::removeFile(path)) {
                 unremoved.push_back(path + ": " + platform::lastErrorText());
+                kept = true;  // part .00 stays with it, so that the check knows them
+            }
         }
     }
 }

@@ -24,6 +24,7 @@
 #include "library/DriveCheck.h"
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
+#include "library/GameExport.h"
 #include "library/GameRename.h"
 #include "library/PartFragments.h"
 
@@ -535,6 +536,31 @@ struct RenameScenario : Scenario {
 
 // Checks, until it is sound, a drive whose table is a link: a whole game
 // under an install's staged name, and the first sectors of a stopped install.
+// An export reads the drive and writes outside it. A kill before the end
+// leaves at most its staged image beside the file, which the next export to
+// that file removes (one from an earlier kill lies there from the start).
+struct ExportScenario : Scenario {
+    ExportScenario() {
+        target.addGame("My Game", kId, {5000});
+        image = readBytes(target.part("My Game", kId, 0));
+        writeBytes(out.file("game.iso.zt-Ab12Cd"), {1, 2, 3});
+    }
+    bool run(ScriptedFrontEnd& ui) override {
+        ui.boxes.answers = {true};
+        return exportGame(target.root(), "My Game", out.file("game.iso"), ui.frontEnd()) ==
+                   ExportResult::Exported &&
+               std::distance(std::filesystem::directory_iterator(out.path()), {}) == 1;
+    }
+    GameDrive& drive() override { return target; }
+    std::vector<GameEntry> newRecords() override { return {}; }
+    Files newFiles() override { return {{out.file("game.iso"), image}}; }
+    std::vector<std::string> finalNames() override { return {"My Game"}; }
+
+    GameDrive target;
+    TempDir out;
+    Bytes image;
+};
+
 struct CheckScenario : Scenario {
     CheckScenario() {
         std::filesystem::create_symlink(elsewhere.file("zt.cfg"), target.table());
@@ -627,6 +653,10 @@ TEST(CrashSafetyTest, RenameStoppedAnywhere) {
 
 TEST(CrashSafetyTest, FragRewriteStoppedAnywhere) {
     EXPECT_GT(walkEveryStop<FragScenario>(), 10);
+}
+
+TEST(CrashSafetyTest, ExportStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<ExportScenario>(), 0);
 }
 
 TEST(CrashSafetyTest, CheckRebuildingATableStoppedAnywhere) {

@@ -8,11 +8,18 @@
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
+#include "library/GameList.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 using Kind = DriveFinding::Kind;
+using Bytes = std::vector<std::uint8_t>;
+
+struct NoRows : GameListView {
+    void clear() override {}
+    void appendRow(const GameRow&) override {}
+};
 const std::string kId = "ABCD_123.45";
 
 std::vector<Kind> kindsOf(const DriveReport& report) {
@@ -52,6 +59,11 @@ TEST_F(DriveCheckTest, SoundDriveAndDriveWithoutGames) {
 }
 
 TEST_F(DriveCheckTest, StoppedRenameIsMovedBackNotDeleted) {
+    // The parts under the other name make, with the record's, the disc that part .00 describes.
+    std::filesystem::remove(drive.table());
+    std::filesystem::remove(drive.part("My Game", kId, 2));
+    drive.addGame("Sound", "SOUN_000.01", {10, 20});
+    drive.addDiscGame("My Game", kId, 524288 + 10);
     std::filesystem::rename(drive.part("My Game", kId, 1), drive.part("Other", kId, 1));
     EXPECT_EQ(kindsOf(checkDrive(drive.root())), (std::vector<Kind>{Kind::SplitGame}));
 
@@ -64,8 +76,41 @@ TEST_F(DriveCheckTest, StoppedRenameIsMovedBackNotDeleted) {
 
     ui.boxes.answers = {true};
     EXPECT_EQ(check(), DriveCheckResult::Repaired);
-    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", kId, 1)), 20u);
+    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", kId, 1)), 10u * 2048);
     EXPECT_TRUE(checkDrive(drive.root()).sound());
+}
+
+// Game G lost its part .01; beside it lies a game of the same ID under
+// another name that no record names. Its parts are its own: G's gap is
+// never filled from them, G goes as a game with a missing part, and the other
+// is recorded again, whole.
+TEST(DriveCheckLostGameTest, APartOfAnotherGameNeverFillsAGap) {
+    const struct {
+        const char* what;
+        std::uint64_t otherSectors;
+    } cases[] = {{"another disc", 524288 + 400}, {"the same disc", 524288 + 300}};
+    for (const auto& c : cases) {
+        GameDrive drive;
+        drive.addDiscGame("G", kId, 524288 + 300);
+        std::filesystem::remove(drive.part("G", kId, 1));
+        drive.addDiscGame("U", kId, c.otherSectors);
+        const Bytes other = readBytes(drive.part("U", kId, 1));
+        const std::vector<GameEntry> onlyG{drive.records()[0]};
+        ASSERT_TRUE(writeTableFile(drive.table(), onlyG));
+
+        ScriptedFrontEnd ui;
+        NoRows rows;
+        refreshGameList(drive.root(), ui.frontEnd(), rows);  // answered No
+        EXPECT_EQ(ui.boxes.questions, (Names{"Game G destroyed,Delete ?"})) << c.what;
+        const DriveReport report = checkDrive(drive.root());
+        EXPECT_EQ(kindsOf(report), (std::vector<Kind>{Kind::MissingParts, Kind::LostGame}))
+            << c.what;
+        EXPECT_TRUE(repairDrive(drive.root(), report).empty()) << c.what;
+        EXPECT_EQ(drive.names(), (Names{"Recovered " + kId})) << c.what;
+        EXPECT_EQ(readBytes(drive.part("Recovered " + kId, kId, 1)), other) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(drive.part("G", kId, 1))) << c.what;
+        EXPECT_TRUE(checkDrive(drive.root()).sound()) << c.what;
+    }
 }
 
 TEST_F(DriveCheckTest, LeftoversOfStoppedCommandsAreRemoved) {
@@ -154,6 +199,7 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         const char* staging;                 // a staged name's suffix
         std::uint32_t media;                 // of the recovered game; 0: removed
     };
+    constexpr std::uint32_t kDamaged = 1;  // recorded with an unknown media type
     const Case cases[] = {
         {"one part", {700}, 700, "", kMediaCd},
         {"staged by an install", {700}, 700, "~new", kMediaCd},
@@ -161,7 +207,9 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         {"lacking the 151 sectors a disc may lack", {549}, 700, "", kMediaCd},
         {"a DVD in five parts", {kPart, kPart, kPart, kPart, 197952}, 2295104, "", kMediaDvd},
         {"lacking 152 sectors", {548}, 700, "", 0},
-        {"without a volume descriptor", {700}, 0, "", 0},
+        {"too short for a volume descriptor", {16}, 0, "", 0},
+        {"without a volume descriptor: kept, as damaged", {700}, 0, "", kDamaged},
+        {"staged, without a volume descriptor", {700}, 0, ".new", 0},
         {"with a short part before the last", {kPart - 1, 300}, kPart + 299, "", 0},
         {"with part .01 missing", {kPart, 0, 300}, 2 * kPart + 300, "", 0},
     };
@@ -190,9 +238,11 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
             "zt.cfg", drive.part("Sound", "SOUN_000.01", 0).substr(drive.root().size())};
         if (c.media != 0) {
             ASSERT_EQ(records.size(), 2u) << c.what;
-            EXPECT_EQ(records[1], gameRecord(recovered, kId, static_cast<int>(c.sectors.size()),
-                                             c.media == kMediaDvd))
-                << c.what;
+            GameEntry expected =
+                gameRecord(recovered, kId, static_cast<int>(c.sectors.size()), c.media == kMediaDvd);
+            if (c.media == kDamaged)
+                expected.setMediaType(0);
+            EXPECT_EQ(records[1], expected) << c.what;
             for (std::size_t i = 0; i < c.sectors.size(); ++i) {
                 const std::string path = drive.part(recovered, kId, static_cast<int>(i));
                 EXPECT_EQ(std::filesystem::file_size(path), c.sectors[i] * 2048) << c.what;
@@ -203,7 +253,11 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         }
         const Names files = drive.files();
         EXPECT_EQ(std::set<std::string>(files.begin(), files.end()), expectedFiles) << c.what;
-        EXPECT_TRUE(checkDrive(drive.root()).sound()) << c.what;
+        // A damaged game stays: the next check only offers its media type.
+        const DriveReport after = checkDrive(drive.root());
+        EXPECT_EQ(kindsOf(after), (c.media == kDamaged ? std::vector<Kind>{Kind::UnknownMedia}
+                                                       : std::vector<Kind>{}))
+            << c.what;
     }
 }
 
@@ -334,4 +388,126 @@ TEST_F(DriveCheckTest, GameSharingAGameIdKeepsItsPartsWhenTheOtherLacksOne) {
         EXPECT_EQ(readBytes(drive.part("My Game", kId, i)),
                   std::vector<std::uint8_t>(10u * (i + 1), 'g'))
             << i;
+}
+
+// A recorded game whose parts are all there but cannot hold it: list shows it
+// damaged, check names it and leaves its files to the user.
+TEST(DriveCheckShortPartsTest, EmptyOrCutShortPartsAreDamaged) {
+    const struct {
+        const char* what;
+        std::uint64_t sectors;     // of the disc
+        int part;                  // the part cut
+        std::uint64_t cutToBytes;  // its size afterwards
+        const char* problem;
+    } cases[] = {
+        {"an only part of 0 bytes", 700, 0, 0, "part .00 is empty"},
+        {"a last part of 0 bytes", 524288 + 300, 1, 0, "part .01 is empty"},
+        {"a last part cut short", 524288 + 300, 1, 100 * 2048, "524388 of the 524588 sectors"},
+        {"a first part cut short", 524288 + 300, 0, 600 * 2048, "900 of the 524588 sectors"},
+    };
+    for (const auto& c : cases) {
+        GameDrive drive;
+        drive.addDiscGame("Cut", kId, c.sectors);
+        std::filesystem::resize_file(drive.part("Cut", kId, c.part), c.cutToBytes);
+        ScriptedFrontEnd ui;
+        struct Rows : GameListView {
+            void clear() override {}
+            void appendRow(const GameRow& row) override { rows.push_back(row); }
+            std::vector<GameRow> rows;
+        } list;
+        refreshGameList(drive.root(), ui.frontEnd(), list);
+        ASSERT_EQ(list.rows.size(), 1u) << c.what;
+        EXPECT_TRUE(list.rows[0].damaged) << c.what;
+        ui.boxes.answers = {true};
+        EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired)
+            << c.what;
+        EXPECT_NE(ui.out.str().find("Game \"Cut\" is damaged: "), std::string::npos)
+            << c.what << ": " << ui.out.str();
+        EXPECT_NE(ui.out.str().find(c.problem), std::string::npos) << c.what << ": " << ui.out.str();
+        EXPECT_EQ(drive.names(), (Names{"Cut"})) << c.what;
+        EXPECT_EQ(std::filesystem::file_size(drive.part("Cut", kId, c.part)), c.cutToBytes);
+    }
+}
+
+// A game recovered without its record gets a guessed name and media type,
+// and the check says so; a disc too large for a CD is a DVD even when it
+// lacks its last sectors.
+TEST(DriveCheckLostGameTest, ARecoveredGamesNameAndMediaAreGuessed) {
+    GameDrive drive;
+    drive.addGame("Sound", "SOUN_000.01", {10});
+    GameDrive::writeDiscPart(drive.part("Lost", kId, 0), 449990 * 2048, 450100);
+    ScriptedFrontEnd ui;
+    ui.boxes.answers = {true};
+    EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired);
+    EXPECT_NE(ui.out.str().find("recorded again as \"Recovered " + kId +
+                                "\", DVD (the name and the media type are guessed"),
+              std::string::npos)
+        << ui.out.str();
+    EXPECT_EQ(drive.records().at(1).MediaType(), kMediaDvd);
+}
+
+// A folder named like a part is no part: check names it, never tries to
+// remove it, and each run ends with a clear status rather than a failure.
+TEST_F(DriveCheckTest, AFolderNamedLikeAPartIsNamedAndLeftAlone) {
+    const std::string unowned = drive.part("Gone", "GONE_000.01", 0);
+    const std::string owned = drive.part("My Game", kId, 1);
+    std::filesystem::remove(owned);
+    for (const std::string& folder : {unowned, owned}) {
+        std::filesystem::create_directory(folder);
+        writeBytes(folder + "/notes", {1});
+    }
+    for (int run = 0; run < 2; ++run) {
+        ui.out.str("");
+        ui.boxes.answers = {true};
+        EXPECT_EQ(check(), DriveCheckResult::Repaired) << run;
+        EXPECT_NE(ui.out.str().find(unowned + ": a folder named like a part file"),
+                  std::string::npos)
+            << ui.out.str();
+        EXPECT_TRUE(ui.boxes.shown.empty()) << ui.boxes.shown.at(0);
+    }
+    EXPECT_NE(ui.out.str().find(owned + ": a folder named like a part file"), std::string::npos);
+    EXPECT_EQ(drive.names(), (Names{"Sound"}));
+    for (const std::string& folder : {unowned, owned})
+        EXPECT_TRUE(std::filesystem::exists(folder + "/notes")) << folder;
+}
+
+// With the table lost, parts whose part .00 holds no volume descriptor cannot
+// be judged: however often check runs, they are recorded (as a damaged game,
+// which list shows and delete removes), never deleted; parts whose part .00
+// is gone are named and kept.
+TEST(ZtGamesCheckTest, PartsThatCannotBeJudgedAreNeverDeleted) {
+    for (const std::string how : {"is missing", "is a symbolic link"}) {
+        GameDrive drive;
+        drive.addGame("Odd", "ODDG_000.01", {40 * 2048}, 'x');
+        drive.addDiscGame("Disc", kId, 700);
+        const std::string orphan = drive.part("Gone", "GONE_000.01", 1);
+        GameDrive::writePart(orphan, 300, 'z');
+        const Bytes odd = readBytes(drive.part("Odd", "ODDG_000.01", 0));
+        std::filesystem::remove(drive.table());
+        if (how == "is a symbolic link")
+            std::filesystem::create_symlink("elsewhere", drive.table());
+
+        EXPECT_EQ(runTool("zt_games", "check --yes " + drive.root()).status, 1) << how;
+        const std::string recovered = "Recovered ODDG_000.01";
+        ToolRun list = runTool("zt_games", "list " + drive.root());
+        EXPECT_NE(list.out.find(recovered + "\t80\t1\tODDG_000.01\t"), std::string::npos)
+            << how << ": " << list.out;
+        EXPECT_NE(list.out.find("\tdamaged\n"), std::string::npos) << how << ": " << list.out;
+        for (int run = 0; run < 3; ++run) {
+            ToolRun check = runTool("zt_games", "check --yes " + drive.root());
+            EXPECT_NE(check.out.find(orphan + ": a part file that no record names, of a game "
+                                              "whose part .00 is gone"),
+                      std::string::npos)
+                << how << ": " << check.out;
+        }
+        EXPECT_EQ(readBytes(drive.part(recovered, "ODDG_000.01", 0)), odd) << how;
+        EXPECT_EQ(readBytes(orphan), Bytes(300, 'z')) << how;
+        EXPECT_EQ(drive.names(), (Names{"Recovered " + kId, recovered})) << how;
+
+        EXPECT_EQ(runTool("zt_games", "delete --yes " + drive.root() + " '" + recovered + "'")
+                      .status,
+                  0)
+            << how;
+        EXPECT_FALSE(std::filesystem::exists(drive.part(recovered, "ODDG_000.01", 0))) << how;
+    }
 }

@@ -101,6 +101,24 @@ class GameDrive {
         std::filesystem::resize_file(path, bytes);
     }
 
+    // Appends a record and writes the parts of a disc of `sectors` sectors
+    // as an install does: parts of 1 GiB (sparse) but the last, part .00
+    // holding the volume descriptor.
+    void addDiscGame(const std::string& name, const std::string& id, std::uint64_t sectors) {
+        constexpr std::uint64_t kPartSectors = 524288;
+        const int parts = static_cast<int>((sectors + kPartSectors - 1) / kPartSectors);
+        appendRecord(gameRecord(name, id, parts));
+        for (int i = 0; i < parts; ++i) {
+            const std::uint64_t bytes =
+                std::min(sectors - kPartSectors * static_cast<std::uint64_t>(i), kPartSectors) *
+                2048;
+            if (i == 0)
+                writeDiscPart(part(name, id, 0), bytes, static_cast<std::uint32_t>(sectors));
+            else
+                writePart(part(name, id, i), bytes);
+        }
+    }
+
   private:
     TempDir dir_;
 };

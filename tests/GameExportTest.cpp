@@ -16,6 +16,7 @@
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
+#include "library/DriveCheck.h"
 #include "library/GameExport.h"
 
 namespace {
@@ -211,4 +212,55 @@ TEST_F(GameExportTest, TheImageIsFlushedBeforeItTakesItsName) {
         EXPECT_EQ(renames, 1) << replacing;
         EXPECT_EQ(renamesFlushed, 1) << replacing;
     }
+}
+
+// Another game's part on this drive, a part or table of another drive, by
+// their names or by another name of the same file: none is ever replaced.
+TEST_F(GameExportTest, NoPartOrTableOfAnyDriveIsReplaced) {
+    drive.addGame("Other", "OTHE_000.01", {300}, 'o');
+    GameDrive second;
+    second.addGame("Far", "FARG_000.01", {200}, 'f');
+    const std::string otherPart = drive.part("Other", "OTHE_000.01", 0);
+    std::filesystem::create_hard_link(otherPart, out.file("linked.iso"));
+    const std::string targets[] = {
+        otherPart,
+        drive.root() + "zt.0123ABCD.OTHE_000.01.01",  // a part no record names yet
+        drive.root() + "tepcdfile.tep",
+        second.part("Far", "FARG_000.01", 0),
+        second.table(),
+        out.file("zt.cfg"),
+        out.file("linked.iso"),
+    };
+    for (const std::string& target : targets) {
+        ui.boxes.answers = {true};
+        EXPECT_EQ(exportGame(drive.root(), "Small", target, ui.frontEnd()), ExportResult::Refused)
+            << target;
+        EXPECT_NE(ui.boxes.shown.back().find("would replace a part file or the game table"),
+                  std::string::npos)
+            << target;
+    }
+    EXPECT_EQ(readBytes(otherPart), std::vector<std::uint8_t>(300, 'o'));
+    EXPECT_EQ(readBytes(second.part("Far", "FARG_000.01", 0)), std::vector<std::uint8_t>(200, 'f'));
+    EXPECT_FALSE(std::filesystem::exists(drive.root() + "tepcdfile.tep"));
+    EXPECT_FALSE(std::filesystem::exists(out.file("zt.cfg")));
+    EXPECT_EQ(drive.names(), (std::vector<std::string>{"Small", "Other"}));
+}
+
+// A killed export leaves its staged image beside the file: the next export
+// to that file removes it, and the check of a drive it lies on names it.
+TEST_F(GameExportTest, WhatAKilledExportLeftIsRemovedOrNamed) {
+    const std::string leftovers[] = {out.file("s.iso.zt-Ab12Cd"), drive.root() + "s.iso.zt-Xy34Ef"};
+    for (const std::string& path : leftovers)
+        writeBytes(path, {1, 2, 3});
+    writeBytes(out.file("s.iso.zt-notes"), {1});  // not six characters after the mark
+    const DriveReport report = checkDrive(drive.root());
+    ASSERT_EQ(report.findings.size(), 1u);
+    EXPECT_EQ(report.findings[0].text,
+              leftovers[1] + ": an image that an export to " + drive.root() +
+                  "s.iso was writing when it stopped; it can be removed");
+    EXPECT_EQ(exportGame(drive.root(), "Small", out.file("s.iso"), ui.frontEnd()),
+              ExportResult::Exported);
+    EXPECT_EQ(filesIn(out), (std::vector<std::string>{"s.iso", "s.iso.zt-notes"}));
+    EXPECT_TRUE(repairDrive(drive.root(), report).empty());
+    EXPECT_TRUE(checkDrive(drive.root()).sound());
 }

@@ -33,7 +33,7 @@ constexpr std::uint64_t kGiB = 1073741824;
 
 class GameListTest : public ::testing::Test {
   protected:
-    bool refresh() { return refreshGameList(drive.root(), ui.frontEnd(), list); }
+    GameListing refresh() { return refreshGameList(drive.root(), ui.frontEnd(), list); }
     bool tableExists() const { return std::filesystem::exists(drive.table()); }
 
     GameDrive drive;
@@ -51,7 +51,7 @@ TEST(SpaceTextTest, MebibytesTruncated) {
 
 TEST_F(GameListTest, NoTableGivesAnEmptyListAndTheSpaceLine) {
     list.rows.push_back(GameRow{});  // left from an earlier drive
-    EXPECT_FALSE(refresh());
+    EXPECT_EQ(refresh(), GameListing::NoTable);
     EXPECT_TRUE(list.rows.empty());
     ASSERT_EQ(ui.status.texts.size(), 1u);
     EXPECT_TRUE(
@@ -62,7 +62,7 @@ TEST_F(GameListTest, NoTableGivesAnEmptyListAndTheSpaceLine) {
 TEST_F(GameListTest, TablesWithoutACompleteRecordAreDeleted) {
     for (std::size_t size : {0, 1, 63}) {
         writeBytes(drive.table(), std::vector<std::uint8_t>(size, 'x'));
-        EXPECT_TRUE(refresh()) << size;
+        EXPECT_EQ(refresh(), GameListing::Listed) << size;
         EXPECT_TRUE(list.rows.empty()) << size;
         EXPECT_FALSE(tableExists()) << size;
     }
@@ -75,7 +75,7 @@ TEST_F(GameListTest, TrailingPieceIsIgnoredAndTheTableKept) {
     bytes.push_back(1);
     bytes.push_back(2);
     writeBytes(drive.table(), bytes);
-    EXPECT_TRUE(refresh());
+    EXPECT_EQ(refresh(), GameListing::Listed);
     EXPECT_EQ(list.names(), (Names{"First", "Second"}));
     EXPECT_EQ(std::filesystem::file_size(drive.table()), 130u);
 }
@@ -198,7 +198,7 @@ TEST(GameDetailsTest, LookingNeverWritesToTheDrive) {
 TEST_F(GameListTest, GameSplitByAStoppedRenameIsOfferedARepairNeverADeletion) {
     const std::string id = "ABCD_123.45";
     drive.addGame("Twin", id, {5});  // the same disc under another name: its part is its own
-    drive.addGame("My Game", id, {10, 20, 30});
+    drive.addDiscGame("My Game", id, 2 * 524288 + 30);
     std::filesystem::rename(drive.part("My Game", id, 1), drive.part("Other", id, 1));
 
     // Answered No: listed as incomplete, nothing deleted or moved.
@@ -213,8 +213,8 @@ TEST_F(GameListTest, GameSplitByAStoppedRenameIsOfferedARepairNeverADeletion) {
     refresh();
     ASSERT_EQ(list.rows.size(), 2u);
     EXPECT_TRUE(list.rows[1].complete);
-    EXPECT_EQ(list.rows[1].sizeKB, 0u);
-    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", id, 1)), 20u);
+    EXPECT_EQ(list.rows[1].sizeKB, (2 * 524288 + 30) * 2);
+    EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", id, 1)), kGiB);
     EXPECT_EQ(std::filesystem::file_size(drive.part("Twin", id, 0)), 5u);
 
     // A missing part that lies nowhere else is the old destroyed question.

@@ -135,13 +135,19 @@ TEST_F(GameRenameTest, DamagedRecordIsLeftAloneAndNotReportedAsRenamed) {
 
 TEST_F(GameRenameTest, RenameStoppedAfterTheTableChangedIsFinished) {
     // As an earlier version left it: the record already holds the new name,
-    // part .00 moved, .01 and .02 still under the old hash.
-    std::filesystem::rename(drive.part("My Game", kId, 0), drive.part("Other", kId, 0));
+    // part .00 moved, .01 and .02 still under the old hash. The parts make
+    // the disc that part .00 describes.
     std::vector<GameEntry> records = drive.records();
+    std::filesystem::remove(drive.table());
+    drive.addDiscGame("My Game", kId, 2 * 524288 + 30);
+    records[1] = drive.records()[0];
+    std::filesystem::rename(drive.part("My Game", kId, 0), drive.part("Other", kId, 0));
     records[1].setDisplayName("Other");
     ASSERT_TRUE(writeTableFile(drive.table(), records));
     EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);
-    EXPECT_TRUE(partsUnder("Other"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::filesystem::file_size(drive.part("Other", kId, i)),
+                  i < 2 ? std::uint64_t{1} << 30 : 30u * 2048);
     EXPECT_FALSE(exists(drive.part("My Game", kId, 1)));
     // Nothing left to finish: the new name is simply taken.
     EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::NameTaken);

@@ -107,3 +107,12 @@ TEST_F(IdentifyDiscTest, UnreadableDescriptorLeavesTheReadersTexts) {
     EXPECT_EQ(lastText(), "\nGIVING UP\n");
     EXPECT_EQ(status.texts.size(), 6u);
 }
+
+// An image cut short before its SYSTEM.CNF: the image is incomplete, not the file damaged.
+TEST_F(IdentifyDiscTest, AnImageEndingBeforeItsSystemCnfSaysItIsIncomplete) {
+    auto disc = makeGameDisc(5000);
+    disc->sectors = 19;  // SYSTEM.CNF lies at sector 19
+    EXPECT_EQ(identify(disc), "");
+    EXPECT_EQ(lastText(),
+              "The image ends 4981 sectors before its volume of 5000 sectors: it is incomplete\n");
+}

@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "GameDrive.h"
 #include "ToolRun.h"
@@ -39,7 +42,8 @@ TEST(ZtGamesTest, ListPrintsRowsAndValidJson) {
               "[\n"
               "  {\"name\": \"My Game\", \"sizeKB\": 3, \"parts\": 2, \"gameId\": \"ABCD_123.45\", "
               "\"media\": \"CD\", \"complete\": true, \"damaged\": false},\n"
-              "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", \"sizeKB\": 0, "
+              "  {\"name\": \"Say \\\"hi\\\"\\u0009\\\\ \xC3\xA9\xC3\xBF\", "
+              "\"name_bytes\": \"5361792022686922095C20C3A9FF\", \"sizeKB\": 0, "
               "\"parts\": 1, \"gameId\": \"DVDX_000.01\", \"media\": \"DVD\", \"complete\": false, "
               "\"damaged\": false}\n"
               "]\n");
@@ -129,4 +133,70 @@ TEST(ZtGamesTest, NamesReachTheTerminalWithTheirControlBytesEscaped) {
     ToolRun missing = zt_games("delete " + drive.root() + " " + shellQuoted("A\x1B[2J"));
     EXPECT_EQ(missing.err.find('\x1B'), std::string::npos);
     EXPECT_NE(missing.err.find("A\\x1B[2J"), std::string::npos);
+}
+
+// An empty drive, folder or file operand would mean the shell's current folder.
+TEST(ZtGamesTest, EmptyPathOperandsAreWrongUsage) {
+    GameDrive drive;
+    drive.addGame("My Game", "ABCD_123.45", {10});
+    const std::string root = shellQuoted(drive.root());
+    TempDir current;
+    const struct {
+        const char* tool;
+        std::string arguments;
+    } cases[] = {
+        {"zt_install", "--yes " + shellQuoted(drive.part("My Game", "ABCD_123.45", 0)) + " '' X CD"},
+        {"zt_install", "--yes '' " + root + " X CD"},
+        {"zt_games", "list ''"},
+        {"zt_games", "check --yes ''"},
+        {"zt_games", "details '' 'My Game'"},
+        {"zt_games", "copy " + root + " 'My Game' ''"},
+        {"zt_games", "copy '' 'My Game' " + root},
+        {"zt_games", "export " + root + " 'My Game' ''"},
+        {"zt_games", "verify " + root + " 'My Game' ''"},
+        {"zt_games", "verify --dat '' " + root + " 'My Game'"},
+        {"zt_games", "frag " + root + " ''"},
+        {"zt_format", "'' INFO"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = runShell("cd " + shellQuoted(current.root()) + " && " +
+                               shellQuoted(std::string(ZT_BIN_DIR) + "/" + c.tool) + " " +
+                               c.arguments);
+        EXPECT_EQ(run.status, 2) << c.tool << " " << c.arguments << "\n" << run.err;
+        EXPECT_NE(run.out.find(c.tool[3] == 'g' ? "usage: zt_games" : "zt_"), std::string::npos)
+            << c.arguments;
+        EXPECT_TRUE(std::filesystem::is_empty(current.path())) << c.arguments;
+    }
+    EXPECT_EQ(drive.files().size(), 2u);
+}
+
+// A table that is no readable file is named, never listed as a drive without games.
+TEST(ZtGamesTest, AnUnreadableTableIsNamedByListAndDetails) {
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;
+    } tables[] = {
+        {"named pipe", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+        {"folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
+        {"link", [](const std::string& path) { std::filesystem::create_symlink("zt.old", path); }},
+    };
+    for (const auto& table : tables) {
+        GameDrive drive;
+        drive.addGame("My Game", "ABCD_123.45", {10});
+        std::filesystem::rename(drive.table(), drive.root() + "zt.old");
+        table.make(drive.table());
+        for (const std::string command : {"list ", "list --json ", "details "}) {
+            ToolRun run = zt_games(command + drive.root() + (command[0] == 'd' ? " 'My Game'" : ""));
+            EXPECT_EQ(run.status, 1) << table.what << ": " << command;
+            EXPECT_EQ(run.out, "") << table.what << ": " << command;
+            EXPECT_NE(run.err.find("The game table " + drive.table() + " cannot be read ("),
+                      std::string::npos)
+                << table.what << ": " << command << run.err;
+            EXPECT_EQ(run.err.find("not found"), std::string::npos) << run.err;
+        }
+        std::filesystem::remove(drive.root() + "zt.old");  // the link now dangles
+        if (std::filesystem::is_symlink(drive.table())) {
+            EXPECT_EQ(zt_games("list " + drive.root()).status, 1);
+        }
+    }
 }

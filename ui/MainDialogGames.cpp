@@ -61,7 +61,7 @@ bool MainDialog::refreshGameList(const std::string& root) {
         return false;
     }
     ListRows rows(*gameList);
-    return ::refreshGameList(root, windowFrontEnd(), rows);
+    return ::refreshGameList(root, windowFrontEnd(), rows) == GameListing::Listed;
 }
 
 std::optional<std::string> MainDialog::selectedGameName() const {
