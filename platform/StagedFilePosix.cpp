@@ -32,6 +32,8 @@ int createTemporary(const std::string& finalPath, std::string& tempPath) {
         tempPath = finalPath + ".zt-";
         for (int i = 0; i < 6; ++i)
             tempPath += kLetters[letter(pick)];
+        if (!fileOpAllowed(FileOp::Open, tempPath))
+            return -1;
         const At at(tempPath);
         int fd = ::openat(at.folder(), at.name(),
                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -99,7 +101,7 @@ ssize_t copyPiece(int in, int out, const std::string& outPath, off_t from, off_t
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
     discard();
     std::string pattern;
-    int fd = fileOpAllowed(FileOp::Open, finalPath) ? createTemporary(finalPath, pattern) : -1;
+    int fd = createTemporary(finalPath, pattern);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;

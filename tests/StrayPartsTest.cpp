@@ -20,6 +20,8 @@ TEST(StrayPartsTest, OnlyAPartOfTheSameGameIdAndNumberFillsAGap) {
     const std::set<std::string> owned = ownedPartFiles(drive.root(), drive.records());
     EXPECT_TRUE(findStrayParts(drive.root(), record, owned).empty());
 
+    // A hash that holds exactly the missing part of the same game ID fills it.
+    std::filesystem::remove(drive.part("Other", id, 2));
     writeBytes(drive.part("Other", id, 1), std::vector<std::uint8_t>(20, 'g'));
     const std::map<int, std::string> strays = findStrayParts(drive.root(), record, owned);
     EXPECT_EQ(strays, (std::map<int, std::string>{{1, drive.part("Other", id, 1)}}));
