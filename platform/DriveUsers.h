@@ -24,8 +24,9 @@ struct DriveUser {
     std::string mountPoint;  // Mounted, Loop: where it is mounted (the first place), if it is
     std::string
         file;  // Loop: the file (or device) it reads and writes; Holder: what it is built on
-    bool sameFile = false;  // Loop: that file is the drive's own file, not one lying on it
+    bool sameFile = false;     // Loop: that file is the drive's own file, not one lying on it
     bool holdsSystem = false;  // Mounted: the running system's own volume, never unmounted
+                               // (`file`: the drive asked about, when it only shares its disk)
 };
 
 // Everything that uses the disk, partition or disk image file at `path` (links
