@@ -129,19 +129,18 @@ bool unmountVolume(const std::string& mountPoint, std::string& error) {
         error = "no drive letter";
         return false;
     }
-    HANDLE volume =
+    const Handle volume(
         CreateFileW(widen(volumeDeviceOf(letter)).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (volume == INVALID_HANDLE_VALUE) {
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!volume.valid()) {
         error = systemMessage(GetLastError());
         return false;
     }
     DWORD returned = 0;
-    const bool ok = control(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned) &&
-                    control(volume, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &returned);
+    const bool ok = control(volume.get(), FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned) &&
+                    control(volume.get(), FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &returned);
     if (!ok)
         error = systemMessage(GetLastError());
-    CloseHandle(volume);
     return ok;
 }
 

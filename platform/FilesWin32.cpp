@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "platform/FaultPoint.h"
-#include "platform/PathText.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
+#include "platform/PathText.h"
 #include "platform/WideWin32.h"
 
 namespace platform {
@@ -86,13 +86,13 @@ bool syncFolderOf(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
                                                            std::uint64_t offset,
                                                            std::size_t length) {
-    HANDLE file = openNoFollow(path, GENERIC_READ, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE)
+    const Handle file(openNoFollow(path, GENERIC_READ, OPEN_EXISTING));
+    if (!file.valid())
         return std::nullopt;
     std::vector<std::uint8_t> bytes(length);
     std::size_t done = 0;
-    const bool ok = isRegularFile(file) && readAt(file, offset, bytes.data(), length, done);
-    CloseHandle(file);
+    const bool ok =
+        isRegularFile(file.get()) && readAt(file.get(), offset, bytes.data(), length, done);
     if (!ok)
         return std::nullopt;
     bytes.resize(done);
