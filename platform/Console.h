@@ -9,10 +9,8 @@ namespace platform {
 
 // The program's arguments in UTF-8, as main() hands them on. On Windows they
 // are taken again from the system's UTF-16 command line (argv holds them in
-// the local code page), and the console is set to UTF-8 text and, where it
-// takes them, to the terminal sequences the progress bar draws with; the
-// console gets its code pages and modes back when the program ends, by
-// Ctrl-C too.
+// the local code page), and the console is set to UTF-8 text; it gets its
+// code pages back when the program ends, by Ctrl-C too.
 class ProgramArguments {
   public:
     ProgramArguments(int argc, char** argv);

@@ -13,8 +13,6 @@ HANDLE flagReleased = CreateEventW(nullptr, TRUE, TRUE, nullptr);
 struct SavedConsole {
     UINT inputCodePage = 0;
     UINT outputCodePage = 0;
-    DWORD outputMode = 0;
-    DWORD errorMode = 0;
     std::atomic<bool> saved{false};
 };
 SavedConsole savedConsole;
@@ -26,19 +24,6 @@ bool isConsole(DWORD which) {
            GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode) != 0;
 }
 
-DWORD consoleMode(DWORD which) {
-    DWORD mode = 0;
-    return isConsole(which) && GetConsoleMode(GetStdHandle(which), &mode) ? mode : 0;
-}
-
-// The progress bar moves the cursor with terminal sequences where the console
-// takes them; whether it did is read back (stderrBarDrawing).
-void enableTerminalSequences(DWORD which) {
-    if (DWORD mode = consoleMode(which))
-        SetConsoleMode(GetStdHandle(which),
-                       mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING | ENABLE_PROCESSED_OUTPUT);
-}
-
 void restoreConsole() {
     if (!savedConsole.saved.exchange(false))
         return;
@@ -46,10 +31,6 @@ void restoreConsole() {
         SetConsoleCP(savedConsole.inputCodePage);
     if (savedConsole.outputCodePage != 0)
         SetConsoleOutputCP(savedConsole.outputCodePage);
-    if (savedConsole.outputMode != 0)
-        SetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), savedConsole.outputMode);
-    if (savedConsole.errorMode != 0)
-        SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), savedConsole.errorMode);
 }
 
 BOOL WINAPI onControl(DWORD event) {
@@ -141,15 +122,11 @@ ProgramArguments::ProgramArguments(int, char**) {
     pointers_.push_back(nullptr);
     savedConsole.inputCodePage = GetConsoleCP();
     savedConsole.outputCodePage = GetConsoleOutputCP();
-    savedConsole.outputMode = consoleMode(STD_OUTPUT_HANDLE);
-    savedConsole.errorMode = consoleMode(STD_ERROR_HANDLE);
     savedConsole.saved.store(true);
     // From here on, Ctrl-C gives the console back as it was before the process ends.
     installHandler();
     SetConsoleOutputCP(CP_UTF8);
     SetConsoleCP(CP_UTF8);
-    enableTerminalSequences(STD_OUTPUT_HANDLE);
-    enableTerminalSequences(STD_ERROR_HANDLE);
 }
 
 ProgramArguments::~ProgramArguments() {
@@ -171,10 +148,10 @@ bool stderrIsTerminal() {
 BarDrawing stderrBarDrawing() {
     if (!isConsole(STD_ERROR_HANDLE))
         return BarDrawing::None;
-    // Wine, and older consoles, accept the mode without taking it.
-    return consoleMode(STD_ERROR_HANDLE) & ENABLE_VIRTUAL_TERMINAL_PROCESSING
-               ? BarDrawing::TerminalSequences
-               : BarDrawing::ConsoleBuffer;
+    // Terminal sequences cannot be relied on: older consoles refuse them, and
+    // Wine's console reads the mode back as set and still prints them as
+    // text. The buffer calls work on every Windows console.
+    return BarDrawing::ConsoleBuffer;
 }
 
 bool drawConsoleLine(int below, const std::string& text) {
