@@ -41,7 +41,8 @@ BarDrawing stderrBarDrawing();
 bool drawConsoleLine(int below, const std::string& text);
 
 // Makes Ctrl-C (and a termination request or a closed terminal) set `flag` instead of ending the
-// process, so that a running job can stop cleanly. Null restores the default.
+// process, so that a running job can stop cleanly. Null restores the default. On
+// POSIX a closed pipe no longer ends the process either: the write fails.
 // On Windows, closing the console window, logging off or shutting down raise
 // the flag too, and the process is held until the flag is taken back (null),
 // so that the cancelled job removes what it wrote before the system ends it.
