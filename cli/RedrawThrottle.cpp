@@ -1,7 +1,9 @@
 #include "cli/RedrawThrottle.h"
 
 void RedrawThrottle::write(const std::string& text) {
-    target_->sputn(text.data(), static_cast<std::streamsize>(text.size()));
+    const auto size = static_cast<std::streamsize>(text.size());
+    if (target_->sputn(text.data(), size) != size)
+        failed_ = true;  // the stream says so at its next write or flush
 }
 
 void RedrawThrottle::put(char ch) {
@@ -33,13 +35,13 @@ void RedrawThrottle::release() {
 RedrawThrottle::int_type RedrawThrottle::overflow(int_type ch) {
     if (!traits_type::eq_int_type(ch, traits_type::eof()))
         put(traits_type::to_char_type(ch));
-    return traits_type::not_eof(ch);
+    return failed_ ? traits_type::eof() : traits_type::not_eof(ch);
 }
 
 std::streamsize RedrawThrottle::xsputn(const char* text, std::streamsize count) {
     for (std::streamsize i = 0; i < count; ++i)
         put(text[i]);
-    return count;
+    return failed_ ? 0 : count;
 }
 
 int RedrawThrottle::sync() {
@@ -47,5 +49,5 @@ int RedrawThrottle::sync() {
     // redrawn line stays held back.
     if (!line_.empty())
         release();
-    return target_->pubsync();
+    return target_->pubsync() == 0 && !failed_ ? 0 : -1;
 }

@@ -40,4 +40,5 @@ class RedrawThrottle : public std::streambuf {
     std::string heldBack_;  // the newest redrawn line not written yet
     Clock::time_point lastRedraw_{};
     bool redrawn_ = false;
+    bool failed_ = false;  // a write to the target fell short
 };
