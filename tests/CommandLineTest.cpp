@@ -129,3 +129,14 @@ TEST(CommandLineTest, QuestionMarkOptionsAskForHelpAsTheSystemsOwnToolsTakeThem)
     EXPECT_EQ(slash.help, platform::drivesHaveLetters());
     EXPECT_EQ(slash.operands.empty(), platform::drivesHaveLetters());
 }
+
+TEST(RedrawThrottleTest, AFailedWriteReachesTheStream) {
+    // A target that takes nothing, as a closed terminal or a full device.
+    struct Refusing : std::streambuf {
+        std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+    } refusing;
+    RedrawThrottle throttle(&refusing);
+    std::ostream out(&throttle);
+    out << "copy finished\n" << std::flush;
+    EXPECT_TRUE(out.fail());
+}
