@@ -57,7 +57,8 @@ $(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
 windows: deps $(WINDOWS_BUILD)/build.ninja
 	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format
 
-# The Windows programs with the README and the licence, as one zip file.
+# The Windows programs with a quick start (in Windows' line ends), the README
+# and the licence, as one zip file.
 VERSION = $(shell sed -n '/^project/s/.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 WINDOWS_ZIP = tarnwick-game-installer-$(VERSION)-win64
 windows-zip: windows
@@ -65,6 +66,7 @@ windows-zip: windows
 	mkdir $(WINDOWS_BUILD)/$(WINDOWS_ZIP)
 	cp $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
 	   README.md LICENSE $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/
+	sed 's/$$/\r/' packaging/windows/quick-start.txt >"$(WINDOWS_BUILD)/$(WINDOWS_ZIP)/QUICK START.txt"
 	cd $(WINDOWS_BUILD) && zip -qr $(WINDOWS_ZIP).zip $(WINDOWS_ZIP)
 	@echo $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/DriveNames.h"
+
 CommandLine parseCommandLine(int argc, const char* const* argv,
                              std::initializer_list<std::string_view> toolFlags,
                              std::initializer_list<std::string_view> valueOptions) {
@@ -9,13 +11,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv,
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        // Where drives have letters, the system's own tools take /? for help.
+        if (!optionsEnded && arg == "/?" && platform::drivesHaveLetters()) {
+            line.help = true;
+        } else if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
             line.operands.emplace_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--yes" || arg == "-y") {
             line.yes = true;
-        } else if (arg == "--help" || arg == "-h") {
+        } else if (arg == "--help" || arg == "-h" || arg == "-?") {
             line.help = true;
         } else if (arg == "--version") {
             line.version = true;

@@ -42,6 +42,8 @@ void writeBoxText(std::ostream& err, const std::string& text) {
 }  // namespace
 
 void ConsoleMessageBoxes::show(const std::string& text) {
+    if (beforeText)
+        beforeText();
     writeBoxText(err_, text);
 }
 
@@ -109,14 +111,20 @@ void ConsoleProgress::draw(int position) {
     }
     // The bar lives on the line below the cursor, so that the printed
     // progress lines, which return to the start of their own line, stay whole.
-    err_ << "\n\033[K" << line << "\033[A\r" << std::flush;
+    if (drawLine)
+        drawLine(1, line);
+    else
+        err_ << "\n\033[K" << line << "\033[A\r" << std::flush;
     drawn_ = true;
 }
 
 void ConsoleProgress::erase(bool movedDown) {
     if (!drawn_)
         return;
-    err_ << (movedDown ? "\r\033[K" : "\n\033[K\033[A\r") << std::flush;
+    if (drawLine)
+        drawLine(movedDown ? 0 : 1, "");
+    else
+        err_ << (movedDown ? "\r\033[K" : "\n\033[K\033[A\r") << std::flush;
     drawn_ = false;
 }
 
@@ -133,13 +141,30 @@ ConsoleFrontEnd::ConsoleFrontEnd(bool assumeYes)
     : out_(std::cout),
       status_(std::cerr),
       boxes_(std::cerr, std::cin, platform::stdinIsTerminal(), assumeYes),
-      progress_(std::cerr, platform::stderrIsTerminal()) {
+      progress_(std::cerr, platform::stderrBarDrawing() != platform::BarDrawing::None) {
     platform::setInterruptFlag(progress_.cancelFlag());
     progress_.setStdoutIsTerminal(platform::stdoutIsTerminal());
-    status_.beforeText = [this] { progress_.erase(); };
-    boxes_.beforeText = [this] { progress_.erase(); };
+    if (platform::stderrBarDrawing() == platform::BarDrawing::ConsoleBuffer)
+        progress_.drawLine = platform::drawConsoleLine;
+    if (platform::stdoutIsTerminal()) {
+        outBuffer_ = out_.rdbuf();
+        throttle_ = std::make_unique<RedrawThrottle>(outBuffer_);
+        out_.rdbuf(throttle_.get());
+    }
+    status_.beforeText = [this] { beforeText(); };
+    boxes_.beforeText = [this] { beforeText(); };
+}
+
+void ConsoleFrontEnd::beforeText() {
+    if (throttle_)
+        throttle_->release();
+    progress_.erase();
 }
 
 ConsoleFrontEnd::~ConsoleFrontEnd() {
+    if (throttle_) {
+        throttle_->release();
+        out_.rdbuf(outBuffer_);
+    }
     platform::setInterruptFlag(nullptr);  // the flag goes with this object
 }

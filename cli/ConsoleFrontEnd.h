@@ -7,9 +7,11 @@
 #include <chrono>
 #include <functional>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 
+#include "cli/RedrawThrottle.h"
 #include "store/FrontEnd.h"
 
 // The exit status once standard output has been written out: output that
@@ -75,6 +77,9 @@ class ConsoleProgress : public ProgressWindow {
     // a printed line break has since taken the cursor onto the bar's line.
     void erase(bool movedDown = false);
     void setStdoutIsTerminal(bool value) { stdoutIsTerminal_ = value; }
+    // Where the console takes no terminal sequences: writes a text on the
+    // cursor's line (0) or the one below (1) without moving the cursor.
+    std::function<bool(int below, const std::string& text)> drawLine;
 
   private:
     std::ostream& err_;
@@ -100,7 +105,12 @@ class ConsoleFrontEnd {
     ConsoleProgress& progress() { return progress_; }
 
   private:
+    // Before text on standard error: standard output's held-back line, then the bar away.
+    void beforeText();
+
     std::ostream& out_;
+    std::unique_ptr<RedrawThrottle> throttle_;  // on standard output, when it is a console
+    std::streambuf* outBuffer_ = nullptr;       // the one it stands in front of
     ConsoleStatusLine status_;
     ConsoleMessageBoxes boxes_;
     ConsoleProgress progress_;

@@ -8,18 +8,26 @@
 #include "cli/ExitCode.h"
 #include "disk/FormatCommand.h"
 #include "platform/Console.h"
+#include "platform/DriveNames.h"
 #include "platform/DriveUsers.h"
 #include "store/ShownText.h"
 #include "zt_version.h"
 
 namespace {
 
-const char* kHelp =
+const char* kHelpHead =
     "Usage: zt_format [OPTION]... DRIVE INFO|INIT|FORMAT\n"
     "Print a disk's partition table, write a new one, or format its largest\n"
     "partition as FAT32.\n"
-    "\n"
-    "  DRIVE        a disk (/dev/sdb), a partition (/dev/sdb1) or a disk image file\n"
+    "\n";
+
+const char* kDriveLinux =
+    "  DRIVE        a disk (/dev/sdb), a partition (/dev/sdb1) or a disk image file\n";
+const char* kDriveWindows =
+    "  DRIVE        a drive's letter (H or H:), a whole disk (\\\\.\\PhysicalDrive1)\n"
+    "               or a disk image file; run it in an administrator's command prompt\n";
+
+const char* kHelp =
     "  INFO         print the partition table\n"
     "  INIT         write a new partition table with one partition of type 0x06\n"
     "               (erases the disk)\n"
@@ -83,7 +91,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (line.help) {
-        std::cout << kHelp;
+        std::cout << kHelpHead << (platform::drivesHaveLetters() ? kDriveWindows : kDriveLinux)
+                  << kHelp;
         FormatCommand(1, usageOnly, std::cout);
         return kExitSuccess;
     }

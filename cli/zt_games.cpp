@@ -21,6 +21,7 @@
 #include "platform/DriveNames.h"
 #include "platform/PathText.h"
 #include "store/DriveRoot.h"
+#include "store/ShownText.h"
 #include "zt_version.h"
 
 namespace {
@@ -36,11 +37,16 @@ const char* kUsage =
     "       zt_games frag ROOT|VOLUME [VOLUME] [--yes]\n"
     "       zt_games check ROOT\n";
 
-const char* kHelp =
+const char* kHelpHead =
     "Usage: zt_games [OPTION]... COMMAND ROOT [ARGUMENT]...\n"
     "List, show, delete, rename, copy, check, verify and export the games on a drive.\n"
-    "\n"
-    "  ROOT         the folder that holds a drive's root (its mount point)\n"
+    "\n";
+const char* kRootLinux = "  ROOT         the folder that holds a drive's root (its mount point)\n";
+const char* kRootWindows =
+    "  ROOT         the drive's letter (H or H:), or a folder that stands for a\n"
+    "               drive's root\n";
+
+const char* kHelp =
     "  list         the games: name, size in KB, parts, game ID, CD/DVD, and\n"
     "               complete, incomplete or damaged\n"
     "  check        find what stopped commands left wrong, and repair it on Yes;\n"
@@ -146,7 +152,19 @@ std::vector<std::string> withDrivesNamed(std::vector<std::string> ops) {
     return ops;
 }
 
+// Why a drive operand cannot be a drive (cmd.exe's quoting trap); empty when all can.
+std::string driveTrap(const std::vector<std::string>& ops) {
+    std::string trap = platform::driveNameTrap(ops[1]);
+    if (trap.empty() && ops[0] == "copy")
+        trap = platform::driveNameTrap(ops[3]);
+    return trap;
+}
+
 int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd frontEnd) {
+    if (std::string trap = driveTrap(named); !trap.empty()) {
+        std::cerr << "zt_games: " << escapeControls(trap) << '\n';
+        return kExitUsage;
+    }
     const std::vector<std::string> ops = withDrivesNamed(named);
     const std::string& word = ops[0];
     const bool json = line.has("--json");
@@ -193,7 +211,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (line.help) {
-        std::cout << kHelp << kUsage;
+        std::cout << kHelpHead << (platform::drivesHaveLetters() ? kRootWindows : kRootLinux)
+                  << kHelp << kUsage;
         return kExitSuccess;
     }
     for (const Command& command : kCommands) {

@@ -10,18 +10,31 @@
 #include "install/InstallCommand.h"
 #include "platform/Console.h"
 #include "platform/DriveNames.h"
+#include "store/ShownText.h"
 #include "zt_version.h"
 
 namespace {
 
-const char* kHelp =
+const char* kHelpLinux =
     "Usage: zt_install [OPTION]... SOURCE TARGET NAME CD|DVD\n"
     "Install the game disc SOURCE onto the drive whose root is the folder TARGET.\n"
     "\n"
     "  SOURCE       an optical drive's device (/dev/sr0) or a disc image file: an\n"
     "               ISO image, a CUE sheet (its first data track: MODE1/2352,\n"
     "               MODE2/2352 or a 2048-byte mode) or a bare BIN of raw sectors\n"
-    "  TARGET       the folder that holds the drive's root (its mount point)\n"
+    "  TARGET       the folder that holds the drive's root (its mount point)\n";
+
+const char* kHelpWindows =
+    "Usage: zt_install [OPTION]... SOURCE TARGET NAME CD|DVD\n"
+    "Install the game disc SOURCE onto the drive TARGET.\n"
+    "\n"
+    "  SOURCE       the CD/DVD drive's letter (G or G:) or a disc image file: an\n"
+    "               ISO image, a CUE sheet (its first data track: MODE1/2352,\n"
+    "               MODE2/2352 or a 2048-byte mode) or a bare BIN of raw sectors\n"
+    "  TARGET       the USB drive's letter (H or H:), or a folder that stands for\n"
+    "               a drive's root\n";
+
+const char* kHelp =
     "  NAME         the game's name: 1 to 31 bytes, no control characters\n"
     "  -y, --yes    answer Yes to every question (replacing a game of the same name)\n"
     "  -h, --help   show this help and exit\n"
@@ -52,7 +65,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (line.help) {
-        std::cout << kHelp << InstallCommand::kUsage;
+        std::cout << (platform::drivesHaveLetters() ? kHelpWindows : kHelpLinux) << kHelp
+                  << InstallCommand::kUsage;
         return kExitSuccess;
     }
 
@@ -65,6 +79,16 @@ int main(int argc, char** argv) {
     if (args.size() == 5 && (args[1].empty() || args[2].empty()))
         args.resize(1);
     if (args.size() == 5) {
+        for (const std::string& drive : {args[1], args[2]}) {
+            if (std::string trap = platform::driveNameTrap(drive); !trap.empty()) {
+                std::cerr << "zt_install: " << escapeControls(trap) << '\n';
+                return kExitUsage;
+            }
+        }
+        if (std::string problem = platform::discDriveProblem(args[1]); !problem.empty()) {
+            std::cerr << "zt_install: " << problem << '\n';
+            return kExitFailure;
+        }
         args[1] = platform::driveDeviceNamed(args[1]);  // an optical drive's letter on Windows
         args[2] = platform::driveRootNamed(args[2]);
     }

@@ -21,6 +21,10 @@ std::string describeUser(const DriveUser& user) {
     const std::string device = escapeControls(user.device);
     switch (user.kind) {
         case DriveUser::Kind::Mounted:
+            if (user.holdsSystem && !user.file.empty())
+                return escapeControls(user.file) + " shares its disk with " + device + " (" +
+                       escapeControls(user.mountPoint) +
+                       "), which holds the running system: choose another drive";
             if (user.holdsSystem)
                 return device + " (" + escapeControls(user.mountPoint) +
                        ") holds the running system: choose another drive";

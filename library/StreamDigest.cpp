@@ -1,44 +1,20 @@
 #include "library/StreamDigest.h"
 
-#include <gcrypt.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
+#include "platform/Digest.h"
+
 namespace {
 
-// libgcrypt wants its version checked once, before any other call and
-// before threads use it.
-bool gcryptReady() {
-    static const bool ready = [] {
-        if (gcry_check_version(GCRYPT_VERSION) == nullptr)
-            return false;
-        gcry_control(GCRYCTL_DISABLE_SECMEM, 0);  // nothing secret is hashed
-        gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-        return true;
-    }();
-    return ready;
-}
+using DigestContext = std::unique_ptr<platform::Digest>;
 
-struct DigestContextFree {
-    void operator()(gcry_md_hd_t context) const { gcry_md_close(context); }
-};
-using DigestContext = std::unique_ptr<gcry_md_handle, DigestContextFree>;
-
-DigestContext startDigest(int algorithm) {
-    gcry_md_hd_t context = nullptr;
-    if (!gcryptReady() || gcry_md_open(&context, algorithm, 0) != 0)
-        return nullptr;
-    return DigestContext(context);
-}
-
-void endDigest(const DigestContext& context, int algorithm, std::uint8_t* out, std::size_t size) {
-    if (!context)
-        return;
-    if (const unsigned char* digest = gcry_md_read(context.get(), algorithm))
-        std::copy_n(digest, size, out);
+void endDigest(const DigestContext& context, std::uint8_t* out, std::size_t size) {
+    if (context)
+        context->finish(out, size);
 }
 
 // zlib takes lengths in its own unsigned type; large pieces go in parts.
@@ -103,8 +79,10 @@ void StreamDigest::submit(std::size_t bytes) {
 }
 
 void StreamDigest::work(int worker) {
-    DigestContext md5 = worker == 0 ? startDigest(GCRY_MD_MD5) : nullptr;
-    DigestContext sha1 = worker == 1 ? startDigest(GCRY_MD_SHA1) : nullptr;
+    DigestContext md5 =
+        worker == 0 ? platform::Digest::start(platform::Digest::Kind::Md5) : nullptr;
+    DigestContext sha1 =
+        worker == 1 ? platform::Digest::start(platform::Digest::Kind::Sha1) : nullptr;
     std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
     for (std::uint64_t next = 0;; ++next) {
         Slot* slot = nullptr;
@@ -118,10 +96,10 @@ void StreamDigest::work(int worker) {
         // The slot is not reused until this worker has said it is done.
         if (worker == 0) {
             if (md5)
-                gcry_md_write(md5.get(), slot->data.data(), slot->bytes);
+                md5->write(slot->data.data(), slot->bytes);
         } else {
             if (sha1)
-                gcry_md_write(sha1.get(), slot->data.data(), slot->bytes);
+                sha1->write(slot->data.data(), slot->bytes);
             crc = crcUpdate(crc, slot->data.data(), slot->bytes);
         }
         {
@@ -132,9 +110,9 @@ void StreamDigest::work(int worker) {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     if (worker == 0) {
-        endDigest(md5, GCRY_MD_MD5, result_.md5.data(), result_.md5.size());
+        endDigest(md5, result_.md5.data(), result_.md5.size());
     } else {
-        endDigest(sha1, GCRY_MD_SHA1, result_.sha1.data(), result_.sha1.size());
+        endDigest(sha1, result_.sha1.data(), result_.sha1.size());
         result_.crc32 = crc;
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/BlockDevice.h"
+#include "platform/DriveLetterWin32.h"
 #include "platform/Flush.h"
 #include "platform/WideWin32.h"
 
@@ -27,28 +28,15 @@ bool isDevicePath(const std::string& path) {
     return path.rfind("\\\\.\\", 0) == 0;
 }
 
-// "E", "E:", "E:\" or "\\.\E:" as the volume's device; empty for anything else.
-std::string volumeDeviceOf(const std::string& path) {
-    std::string rest = isDevicePath(path) ? path.substr(4) : path;
-    if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
-        return {};
-    if (rest.size() == 1 || rest.substr(1) == ":" || rest.substr(1) == ":\\")
-        return std::string("\\\\.\\") +
-               static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0]))) + ':';
-    return {};
+// Any spelling of a drive as the volume's device; empty for anything else.
+std::string volumeDeviceNamed(const std::string& path) {
+    const char letter = driveLetterOf(path);
+    return letter != 0 ? volumeDeviceOf(letter) : std::string();
 }
 
 HANDLE openDevice(const std::string& path, DWORD access) {
     return CreateFileW(longPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
-}
-
-// The number of the disk that holds the open volume or disk; -1 when unknown.
-long diskNumberOf(HANDLE device) {
-    STORAGE_DEVICE_NUMBER number{};
-    if (!control(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number, sizeof number))
-        return -1;
-    return static_cast<long>(number.DeviceNumber);
 }
 
 // The volumes with a drive letter on disk `disk`, as devices.
@@ -58,13 +46,10 @@ std::vector<std::string> volumesOnDisk(long disk) {
     for (int i = 0; i < 26; ++i) {
         if ((present & (1u << i)) == 0)
             continue;
-        const std::string device = std::string("\\\\.\\") + static_cast<char>('A' + i) + ':';
-        HANDLE volume = openDevice(device, 0);
-        if (volume == INVALID_HANDLE_VALUE)
-            continue;
-        if (diskNumberOf(volume) == disk)
+        const std::string device = volumeDeviceOf(static_cast<char>('A' + i));
+        const Handle volume(openDevice(device, 0));
+        if (volume.valid() && diskNumberOf(volume.get()) == disk)
             volumes.push_back(device);
-        CloseHandle(volume);
     }
     return volumes;
 }
@@ -108,7 +93,7 @@ class Win32BlockDevice : public BlockDevice {
         geometry.sectorsPerTrack = disk.Geometry.SectorsPerTrack;
         // A volume's own length, when the handle is a volume rather than a disk.
         GET_LENGTH_INFORMATION length{};
-        if (!volumeDeviceOf(path_).empty() &&
+        if (!volumeDeviceNamed(path_).empty() &&
             control(handle_, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length))
             geometry.sizeBytes = static_cast<std::uint64_t>(length.Length.QuadPart);
         return true;
@@ -168,7 +153,7 @@ class Win32BlockDevice : public BlockDevice {
     // A volume is locked and dismounted through its own handle; a whole disk
     // through every volume on it. A volume in use refuses the lock.
     bool lockVolumes() {
-        if (!volumeDeviceOf(path_).empty()) {
+        if (!volumeDeviceNamed(path_).empty()) {
             if (!control(handle_, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) ||
                 !control(handle_, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
                 return failed();
@@ -202,24 +187,24 @@ class Win32BlockDevice : public BlockDevice {
 
 bool resolveDiskTarget(const std::string& path, DiskTarget& target) {
     target = DiskTarget{};
-    const std::string volume = volumeDeviceOf(path);
+    const std::string volume = volumeDeviceNamed(path);
     if (volume.empty()) {
         // A whole disk, or an image file.
         const DWORD attributes = GetFileAttributesW(longPath(path).c_str());
-        if (!isDevicePath(path) &&
-            (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+        if (!isDevicePath(path) && attributes == INVALID_FILE_ATTRIBUTES)
+            return failed();  // the reason, as Linux gives it: no such file
+        if (!isDevicePath(path) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return false;
         target.diskPath = path;
         return true;
     }
-    HANDLE handle = openDevice(volume, 0);
-    if (handle == INVALID_HANDLE_VALUE)
+    const Handle handle(openDevice(volume, 0));
+    if (!handle.valid())
         return failed();
-    const long disk = diskNumberOf(handle);
+    const long disk = diskNumberOf(handle.get());
     PARTITION_INFORMATION_EX partition{};
-    const bool known = disk >= 0 && control(handle, IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0,
-                                            &partition, sizeof partition);
-    CloseHandle(handle);
+    const bool known = disk >= 0 && control(handle.get(), IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr,
+                                            0, &partition, sizeof partition);
     if (!known) {
         target.diskPath = volume;  // a volume of no known disk stands alone
         return true;
@@ -232,7 +217,7 @@ bool resolveDiskTarget(const std::string& path, DiskTarget& target) {
 }
 
 std::unique_ptr<BlockDevice> openBlockDevice(const std::string& diskPath) {
-    const std::string volume = volumeDeviceOf(diskPath);
+    const std::string volume = volumeDeviceNamed(diskPath);
     const std::string path = volume.empty() ? diskPath : volume;
     HANDLE handle = openDevice(path, GENERIC_READ | GENERIC_WRITE);
     if (handle == INVALID_HANDLE_VALUE) {

@@ -21,6 +21,8 @@ ProgramArguments::ProgramArguments(int argc, char** argv) : values_(argv, argv +
     pointers_.push_back(nullptr);
 }
 
+ProgramArguments::~ProgramArguments() = default;
+
 bool stdinIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
 }
@@ -31,6 +33,14 @@ bool stdoutIsTerminal() {
 
 bool stderrIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+BarDrawing stderrBarDrawing() {
+    return stderrIsTerminal() ? BarDrawing::TerminalSequences : BarDrawing::None;
+}
+
+bool drawConsoleLine(int, const std::string&) {
+    return false;  // a terminal takes the sequences
 }
 
 void setInterruptFlag(std::atomic<bool>* flag) {

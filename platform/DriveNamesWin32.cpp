@@ -1,28 +1,53 @@
-#include <cctype>
-
+#include "platform/DriveLetterWin32.h"
 #include "platform/DriveNames.h"
 
 namespace platform {
-namespace {
 
-// The upper-case letter of "H" or "H:"; 0 for any other name.
-char driveLetter(const std::string& name) {
-    if (name.empty() || name.size() > 2 || !std::isalpha(static_cast<unsigned char>(name[0])) ||
-        (name.size() == 2 && name[1] != ':'))
-        return 0;
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+bool drivesHaveLetters() {
+    return true;
 }
 
-}  // namespace
-
 std::string driveRootNamed(const std::string& name) {
-    const char letter = driveLetter(name);
-    return letter != 0 ? std::string(1, letter) + ":\\" : name;
+    const char letter = win32::driveLetterOf(name);
+    return letter != 0 ? win32::rootOf(letter) : name;
 }
 
 std::string driveDeviceNamed(const std::string& name) {
-    const char letter = driveLetter(name);
-    return letter != 0 ? std::string("\\\\.\\") + letter + ':' : name;
+    const char letter = win32::driveLetterOf(name);
+    return letter != 0 ? win32::volumeDeviceOf(letter) : name;
+}
+
+std::string driveNameTrap(const std::string& name) {
+    if (name.size() < 3 || win32::driveLetterOf(name.substr(0, 2)) == 0 || name[2] != '"')
+        return {};
+    const std::string drive = name.substr(0, 2);
+    return name + " is not a drive: in a command prompt the backslash of \"" + drive +
+           "\\\" quotes the closing quote mark. Write " + drive + " or " + drive +
+           "\\ without quotes.";
+}
+
+std::string discDriveProblem(const std::string& name) {
+    const char letter = win32::driveLetterOf(name);
+    if (letter == 0)
+        return {};
+    const std::wstring root = win32::widen(win32::rootOf(letter));
+    const std::string drive = std::string(1, letter) + ':';
+    switch (GetDriveTypeW(root.c_str())) {
+        case DRIVE_CDROM:
+            break;
+        case DRIVE_FIXED:
+        case DRIVE_REMOVABLE:
+        case DRIVE_REMOTE:
+        case DRIVE_RAMDISK:
+            return drive + " is not an optical drive: name the CD/DVD drive or a disc image file.";
+        default:
+            return {};  // unknown to the system: opening its device says why
+    }
+    DWORD serial = 0;
+    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
+        GetLastError() == ERROR_NOT_READY)
+        return "There is no disc in drive " + drive + ".";
+    return {};
 }
 
 }  // namespace platform

@@ -23,7 +23,8 @@ struct DriveUser {
     std::string device;      // what is in use: "/dev/sdb1", "/dev/loop4", "dm-0", a swap file
     std::string mountPoint;  // Mounted, Loop: where it is mounted (the first place), if it is
     // Loop: the file (or device) it reads and writes; Holder: what it is built on;
-    // Open: the program that holds it open
+    // Open: the program that holds it open; Mounted with holdsSystem: the drive
+    // asked about, when it only shares its disk with the system's volume
     std::string file;
     bool sameFile = false;     // Loop: that file is the drive's own file, not one lying on it
     bool holdsSystem = false;  // Mounted: the running system's own volume, never unmounted

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/DriveLetterWin32.h"
 #include "platform/DriveUsers.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
@@ -19,14 +20,6 @@
 namespace platform {
 
 namespace {
-
-// E, E:, E:\ or \\.\E: - a drive letter names a volume, as a device does.
-bool namesDriveLetter(const std::string& path) {
-    std::string rest = path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
-    if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
-        return false;
-    return rest.size() == 1 || rest == rest.substr(0, 1) + ":" || rest == rest.substr(0, 1) + ":\\";
-}
 
 // The letter of the drive that holds the Windows folder, upper case; 0 when unknown.
 char systemDriveLetter() {
@@ -37,24 +30,20 @@ char systemDriveLetter() {
     return static_cast<char>(std::towupper(folder[0]));
 }
 
-// The number of the disk that holds the volume or disk `device`; -1 when unknown.
-long diskNumberOf(const std::string& device) {
-    HANDLE handle = CreateFileW(win32::longPath(device).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return -1;
-    STORAGE_DEVICE_NUMBER number{};
-    const bool known = win32::control(handle, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0,
-                                      &number, sizeof number);
-    CloseHandle(handle);
-    return known ? static_cast<long>(number.DeviceNumber) : -1;
-}
-
 }  // namespace
 
 PathKind pathKind(const std::string& path, std::string* resolved) {
-    if (namesDriveLetter(path)) {
+    if (const char letter = win32::driveLetterOf(path)) {
+        // A letter no drive has is missing, not a device that fails to open
+        // (a volume without a file system has no root folder, but opens).
+        if (GetDriveTypeW(win32::widen(win32::rootOf(letter)).c_str()) == DRIVE_NO_ROOT_DIR &&
+            !win32::Handle(CreateFileW(win32::widen(win32::volumeDeviceOf(letter)).c_str(), 0,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr))
+                 .valid())
+            return PathKind::Missing;
+        if (win32::letterNamesFolder(letter))
+            return PathKind::Directory;
         if (resolved != nullptr)
             *resolved = path;
         return PathKind::BlockDevice;
@@ -90,16 +79,16 @@ std::vector<DriveUser> driveUsers(const std::string& path) {
     const char system = systemDriveLetter();
     if (system == 0)
         return {};
-    const std::string systemVolume = std::string("\\\\.\\") + system + ':';
+    const std::string systemVolume = win32::volumeDeviceOf(system);
     bool onSystemDisk = false;
-    if (namesDriveLetter(path)) {
-        const std::string rest = path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
-        const long disk = diskNumberOf(std::string("\\\\.\\") + letter + ':');
-        onSystemDisk = letter == system || (disk >= 0 && disk == diskNumberOf(systemVolume));
+    char driveLetter = 0;
+    if (const char letter = win32::driveLetterOf(path)) {
+        driveLetter = letter;
+        const long disk = win32::diskNumberOf(win32::volumeDeviceOf(letter));
+        onSystemDisk = letter == system || (disk >= 0 && disk == win32::diskNumberOf(systemVolume));
     } else if (path.rfind("\\\\.\\PhysicalDrive", 0) == 0) {
-        const long disk = diskNumberOf(path);
-        onSystemDisk = disk >= 0 && disk == diskNumberOf(systemVolume);
+        const long disk = win32::diskNumberOf(path);
+        onSystemDisk = disk >= 0 && disk == win32::diskNumberOf(systemVolume);
     }
     if (!onSystemDisk)
         return {};
@@ -108,6 +97,8 @@ std::vector<DriveUser> driveUsers(const std::string& path) {
     user.device = std::string(1, system) + ':';
     user.mountPoint = user.device + '\\';
     user.holdsSystem = true;
+    if (driveLetter != 0 && driveLetter != system)
+        user.file = std::string(1, driveLetter) + ':';  // another volume of the system's disk
     return {user};
 }
 

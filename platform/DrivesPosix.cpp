@@ -10,6 +10,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/Drives.h"
 #include "platform/MountInfo.h"
 
@@ -261,14 +262,13 @@ bool unmountVolume(const std::string& mountPoint, std::string& error) {
 
 bool canOpenForWriting(const std::string& device, bool& denied, std::string& error) {
     denied = false;
-    int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    const Descriptor fd(::open(device.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid()) {
         int reason = errno;
         denied = reason == EACCES || reason == EPERM;
         error = systemReason(reason);
         return false;
     }
-    ::close(fd);
     return true;
 }
 

@@ -2,11 +2,10 @@
 // type GetDriveTypeW gives it. A drive letter's volume is its device
 // (\\.\E:); its root (E:\) is where it is "mounted".
 
-#include <cctype>
 #include <optional>
 
+#include "platform/DriveLetterWin32.h"
 #include "platform/Drives.h"
-#include "platform/WideWin32.h"
 
 namespace platform {
 
@@ -14,22 +13,8 @@ using namespace win32;
 
 namespace {
 
-std::wstring rootOf(char letter) {
-    return std::wstring{static_cast<wchar_t>(letter), L':', L'\\'};
-}
-
-std::string deviceOf(char letter) {
-    return std::string("\\\\.\\") + letter + ':';
-}
-
-// The drive letter of "E:", "E:\", "\\.\E:" or "E"; 0 for anything else.
-char letterOf(const std::string& device) {
-    std::string rest = device.rfind("\\\\.\\", 0) == 0 ? device.substr(4) : device;
-    if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
-        return 0;
-    if (rest.size() == 1 || rest.substr(1) == ":" || rest.substr(1) == ":\\")
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
-    return 0;
+std::wstring wideRootOf(char letter) {
+    return widen(rootOf(letter));
 }
 
 std::vector<char> lettersOfType(std::initializer_list<UINT> types) {
@@ -39,7 +24,7 @@ std::vector<char> lettersOfType(std::initializer_list<UINT> types) {
         if ((present & (1u << i)) == 0)
             continue;
         const char letter = static_cast<char>('A' + i);
-        const UINT type = GetDriveTypeW(rootOf(letter).c_str());
+        const UINT type = GetDriveTypeW(wideRootOf(letter).c_str());
         for (UINT wanted : types) {
             if (type == wanted)
                 letters.push_back(letter);
@@ -49,7 +34,7 @@ std::vector<char> lettersOfType(std::initializer_list<UINT> types) {
 }
 
 std::optional<MountedVolume> volumeOfLetter(char letter) {
-    const std::wstring root = rootOf(letter);
+    const std::wstring root = wideRootOf(letter);
     wchar_t fileSystem[MAX_PATH + 1] = {};
     DWORD flags = 0;
     if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, fileSystem,
@@ -57,7 +42,7 @@ std::optional<MountedVolume> volumeOfLetter(char letter) {
         return std::nullopt;  // no medium, or an unreadable one
     MountedVolume volume;
     volume.mountPoint = narrow(root);
-    volume.device = deviceOf(letter);
+    volume.device = volumeDeviceOf(letter);
     volume.fsType = narrow(fileSystem);
     volume.readOnly = (flags & FILE_READ_ONLY_VOLUME) != 0;
     volume.removable = GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE;
@@ -69,7 +54,7 @@ std::optional<MountedVolume> volumeOfLetter(char letter) {
 std::vector<std::string> opticalDrives(const std::string&) {
     std::vector<std::string> drives;
     for (char letter : lettersOfType({DRIVE_CDROM}))
-        drives.push_back(deviceOf(letter));
+        drives.push_back(volumeDeviceOf(letter));
     return drives;
 }
 
@@ -106,11 +91,11 @@ std::string deviceHolding(const std::string& path) {
     std::string text = narrow(root);
     if (text.rfind("\\\\?\\", 0) == 0)
         text = text.substr(4);
-    const char letter = letterOf(text);
+    const char letter = driveLetterOf(text);
     if (letter == 0)
         return {};  // a share or a folder mount: no drive letter to name
-    const UINT type = GetDriveTypeW(rootOf(letter).c_str());
-    return type == DRIVE_REMOTE || type == DRIVE_RAMDISK ? std::string() : deviceOf(letter);
+    const UINT type = GetDriveTypeW(wideRootOf(letter).c_str());
+    return type == DRIVE_REMOTE || type == DRIVE_RAMDISK ? std::string() : volumeDeviceOf(letter);
 }
 
 std::string deviceHoldingFrom(const std::string&, const std::string&, const std::string&) {
@@ -118,46 +103,44 @@ std::string deviceHoldingFrom(const std::string&, const std::string&, const std:
 }
 
 bool isRemovableDevice(const std::string& device, const std::string&) {
-    const char letter = letterOf(device);
-    return letter == 0 || GetDriveTypeW(rootOf(letter).c_str()) == DRIVE_REMOVABLE;
+    const char letter = driveLetterOf(device);
+    return letter == 0 || GetDriveTypeW(wideRootOf(letter).c_str()) == DRIVE_REMOVABLE;
 }
 
 bool isUsbDevice(const std::string& device, const std::string&) {
-    const char letter = letterOf(device);
-    const std::string path = letter != 0 ? deviceOf(letter) : device;
-    HANDLE handle = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const char letter = driveLetterOf(device);
+    const std::string path = letter != 0 ? volumeDeviceOf(letter) : device;
+    const Handle handle(CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!handle.valid())
         return false;
     STORAGE_PROPERTY_QUERY query{};
     query.PropertyId = StorageDeviceProperty;
     query.QueryType = PropertyStandardQuery;
     STORAGE_DEVICE_DESCRIPTOR descriptor{};
-    const bool known = control(handle, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+    const bool known = control(handle.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
                                &descriptor, sizeof descriptor);
-    CloseHandle(handle);
     return known && descriptor.BusType == BusTypeUsb;
 }
 
 bool unmountVolume(const std::string& mountPoint, std::string& error) {
-    const char letter = letterOf(mountPoint);
+    const char letter = driveLetterOf(mountPoint);
     if (letter == 0) {
         error = "no drive letter";
         return false;
     }
-    HANDLE volume =
-        CreateFileW(widen(deviceOf(letter)).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (volume == INVALID_HANDLE_VALUE) {
+    const Handle volume(
+        CreateFileW(widen(volumeDeviceOf(letter)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!volume.valid()) {
         error = systemMessage(GetLastError());
         return false;
     }
     DWORD returned = 0;
-    const bool ok = control(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned) &&
-                    control(volume, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &returned);
+    const bool ok = control(volume.get(), FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned) &&
+                    control(volume.get(), FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &returned);
     if (!ok)
         error = systemMessage(GetLastError());
-    CloseHandle(volume);
     return ok;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/FileExtents.h"
 
 namespace platform {
@@ -20,8 +21,8 @@ constexpr long kFuseMagic = 0x65735546;
 }  // namespace
 
 std::optional<int> fileFragments(const std::string& path, std::string& error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.valid()) {
         error = std::strerror(errno);
         return std::nullopt;
     }
@@ -36,11 +37,10 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
         map->fm_length = FIEMAP_MAX_OFFSET - start;
         map->fm_flags = FIEMAP_FLAG_SYNC;
         map->fm_extent_count = kExtentsPerCall;
-        if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0) {
+        if (::ioctl(fd.get(), FS_IOC_FIEMAP, map) != 0) {
             error = errno == ENOTTY || errno == EOPNOTSUPP
                         ? "the file system does not tell where files lie"
                         : std::strerror(errno);
-            ::close(fd);
             return std::nullopt;
         }
         if (map->fm_mapped_extents == 0)
@@ -57,16 +57,13 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
         if (last)
             break;
     }
-    ::close(fd);
     return fragments;
 }
 
 void syncFileSystem(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::syncfs(fd);
-    ::close(fd);
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.valid())
+        ::syncfs(fd.get());
 }
 
 bool onFuseFileSystem(const std::string& path) {

@@ -30,8 +30,8 @@ std::wstring volumeDevice(const std::string& path) {
 }  // namespace
 
 std::optional<int> fileFragments(const std::string& path, std::string& error) {
-    HANDLE file = openNoFollow(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE) {
+    const Handle file(openNoFollow(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING));
+    if (!file.valid()) {
         error = std::strerror(errno);
         return std::nullopt;
     }
@@ -44,8 +44,8 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
     LONGLONG nextCluster = -2;  // where the last run ended on the volume
     for (;;) {
         DWORD returned = 0;
-        const bool whole = control(file, FSCTL_GET_RETRIEVAL_POINTERS, &start, sizeof start, map,
-                                   static_cast<DWORD>(bufferSize), &returned);
+        const bool whole = control(file.get(), FSCTL_GET_RETRIEVAL_POINTERS, &start, sizeof start,
+                                   map, static_cast<DWORD>(bufferSize), &returned);
         const DWORD failure = whole ? ERROR_SUCCESS : GetLastError();
         if (failure == ERROR_HANDLE_EOF)
             break;  // an empty file, or one kept inside the file table
@@ -53,7 +53,6 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
             error = failure == ERROR_INVALID_FUNCTION || failure == ERROR_NOT_SUPPORTED
                         ? "the file system does not tell where files lie"
                         : systemMessage(failure);
-            CloseHandle(file);
             return std::nullopt;
         }
         LONGLONG vcn = map->StartingVcn.QuadPart;
@@ -71,7 +70,6 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
             break;
         start.StartingVcn.QuadPart = vcn;
     }
-    CloseHandle(file);
     return fragments;
 }
 
@@ -81,13 +79,11 @@ void syncFileSystem(const std::string& path) {
     const std::wstring device = volumeDevice(path);
     if (device.empty())
         return;
-    HANDLE volume =
-        CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (volume == INVALID_HANDLE_VALUE)
-        return;
-    FlushFileBuffers(volume);
-    CloseHandle(volume);
+    const Handle volume(CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+    if (volume.valid())
+        FlushFileBuffers(volume.get());
 }
 
 bool onFuseFileSystem(const std::string&) {

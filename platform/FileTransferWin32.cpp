@@ -61,29 +61,24 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
                               const CopyProgress& progress) {
     CopyOutcome outcome;
     // A part file is never read through a reparse point: it could lead off the drive.
-    HANDLE in = openNoFollow(from, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    const Handle in(openNoFollow(from, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     LARGE_INTEGER size{};
-    if (in == INVALID_HANDLE_VALUE || !GetFileSizeEx(in, &size)) {
+    if (!in.valid() || !GetFileSizeEx(in.get(), &size)) {
         outcome.error = std::strerror(errno);
-        if (in != INVALID_HANDLE_VALUE)
-            CloseHandle(in);
         return outcome;
     }
-    if (!isRegularFile(in)) {
-        CloseHandle(in);
+    if (!isRegularFile(in.get())) {
         outcome.error = "not a regular file";
         return outcome;
     }
     if (!fileOpAllowed(FileOp::Open, to)) {
-        CloseHandle(in);
         outcome.error = lastErrorText();
         return outcome;
     }
-    HANDLE out = CreateFileW(longPath(to).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
+    Handle out(CreateFileW(longPath(to).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid()) {
         const DWORD error = GetLastError();
-        CloseHandle(in);
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             outcome.result = CopyResult::TargetExists;
         } else {
@@ -99,14 +94,13 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
     FILE_ALLOCATION_INFO allocation{};
     allocation.AllocationSize.QuadPart = size.QuadPart;
     if (total > 0)
-        SetFileInformationByHandle(out, FileAllocationInfo, &allocation, sizeof allocation);
-    outcome.result = copyPieces(in, out, to, total, progress);
-    CloseHandle(in);
-    if (outcome.result == CopyResult::Copied && !flushToDevice(fromHandle(out), to))
+        SetFileInformationByHandle(out.get(), FileAllocationInfo, &allocation, sizeof allocation);
+    outcome.result = copyPieces(in.get(), out.get(), to, total, progress);
+    if (outcome.result == CopyResult::Copied && !flushToDevice(fromHandle(out.get()), to))
         outcome.result = CopyResult::Failed;
     if (outcome.result == CopyResult::Failed)
         outcome.error = std::strerror(errno);
-    if (!CloseHandle(out) && outcome.result == CopyResult::Copied) {
+    if (!out.close() && outcome.result == CopyResult::Copied) {
         failed();
         outcome.result = CopyResult::Failed;
         outcome.error = std::strerror(errno);

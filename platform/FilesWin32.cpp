@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "platform/FaultPoint.h"
-#include "platform/PathText.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
+#include "platform/PathText.h"
 #include "platform/WideWin32.h"
 
 namespace platform {
@@ -16,21 +16,21 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
         return false;
     // CREATE_NEW never opens what stands there, a reparse point included.
-    HANDLE file = CreateFileW(longPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    Handle file(CreateFileW(longPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
         return failed();
     bool ok = true;
     std::uint64_t offset = 0;
     constexpr std::size_t kPiece = 8u << 20;  // one fault point per piece, as a write on Linux
     while (ok && offset < data.size()) {
         const std::size_t take = std::min<std::size_t>(kPiece, data.size() - offset);
-        ok =
-            fileOpAllowed(FileOp::Write, path) && writeAt(file, offset, data.data() + offset, take);
+        ok = fileOpAllowed(FileOp::Write, path) &&
+             writeAt(file.get(), offset, data.data() + offset, take);
         offset += take;
     }
-    ok = ok && flushToDevice(fromHandle(file), path);
-    ok = (CloseHandle(file) != 0 || failed()) && ok;
+    ok = ok && flushToDevice(fromHandle(file.get()), path);
+    ok = (file.close() || failed()) && ok;
     if (!ok) {
         const int error = errno;
         removeFile(path);
@@ -62,18 +62,18 @@ bool removeFile(const std::string& path) {
 }
 
 bool syncFolder(const std::string& folder) {
-    HANDLE handle = openNoFollow(folder, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
-    if (handle == INVALID_HANDLE_VALUE)
-        handle = openNoFollow(folder, GENERIC_READ, OPEN_EXISTING);
-    if (handle == INVALID_HANDLE_VALUE)
+    Handle handle(openNoFollow(folder, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
+    if (!handle.valid())
+        handle.reset(openNoFollow(folder, GENERIC_READ, OPEN_EXISTING));
+    if (!handle.valid())
         return false;
     // A folder that cannot be flushed on its own has its entries written
     // with the files (and a rename is written through), so that is no failure.
-    const bool ok = flushToDevice(fromHandle(handle), folder, FlushScope::Drive) &&
-                    (flushToDevice(fromHandle(handle), folder) || errno == EACCES ||
+    const bool ok = flushToDevice(fromHandle(handle.get()), folder, FlushScope::Drive) &&
+                    (flushToDevice(fromHandle(handle.get()), folder) || errno == EACCES ||
                      errno == EOPNOTSUPP || errno == EINVAL);
     const int error = errno;
-    CloseHandle(handle);
+    handle.reset();
     errno = error;
     return ok;
 }
@@ -88,13 +88,13 @@ bool syncFolderOf(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
                                                            std::uint64_t offset,
                                                            std::size_t length) {
-    HANDLE file = openNoFollow(path, GENERIC_READ, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE)
+    const Handle file(openNoFollow(path, GENERIC_READ, OPEN_EXISTING));
+    if (!file.valid())
         return std::nullopt;
     std::vector<std::uint8_t> bytes(length);
     std::size_t done = 0;
-    const bool ok = isRegularFile(file) && readAt(file, offset, bytes.data(), length, done);
-    CloseHandle(file);
+    const bool ok =
+        isRegularFile(file.get()) && readAt(file.get(), offset, bytes.data(), length, done);
     if (!ok)
         return std::nullopt;
     bytes.resize(done);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/SystemHandle.h"
+
 namespace platform {
 
 class OutputFile {
@@ -18,7 +20,7 @@ class OutputFile {
     // Creates the file anew: a file or link of that name is removed first
     // (never written through), and the new one is created exclusively.
     bool create(const std::string& path);
-    bool isOpen() const { return handle_ >= 0; }
+    bool isOpen() const { return handle_.valid(); }
     // Reserves room for `bytes` bytes from the start without changing the
     // file's size, so that the file system can give the file one run of
     // clusters before it is written. Only a hint: false when it could not.
@@ -35,12 +37,12 @@ class OutputFile {
     bool close();
     const std::string& path() const { return path_; }
 
-    std::intptr_t handle() const { return handle_; }
+    std::intptr_t handle() const { return handle_.get(); }
     // Records bytes that something else (an in-kernel copy) appended.
     void advance(std::uint64_t bytes) { size_ += bytes; }
 
   private:
-    std::intptr_t handle_ = -1;
+    SystemHandle handle_;
     std::uint64_t size_ = 0;
     std::string path_;
 };

@@ -21,25 +21,25 @@ bool OutputFile::create(const std::string& path) {
                       0644);
     if (fd < 0)
         return false;
-    handle_ = fd;
+    handle_.reset(fd);
     size_ = 0;
     return true;
 }
 
 bool OutputFile::reserve(std::uint64_t bytes) {
-    return handle_ >= 0 && bytes > 0 &&
-           ::fallocate(static_cast<int>(handle_), FALLOC_FL_KEEP_SIZE, 0,
+    return handle_.valid() && bytes > 0 &&
+           ::fallocate(static_cast<int>(handle_.get()), FALLOC_FL_KEEP_SIZE, 0,
                        static_cast<off_t>(bytes)) == 0;
 }
 
 bool OutputFile::write(const void* data, std::size_t size) {
-    if (handle_ < 0)
+    if (!handle_.valid())
         return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
         if (!fileOpAllowed(FileOp::Write, path_))
             return false;
-        ssize_t n = ::write(static_cast<int>(handle_), bytes, size);
+        ssize_t n = ::write(static_cast<int>(handle_.get()), bytes, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -52,9 +52,9 @@ bool OutputFile::write(const void* data, std::size_t size) {
 }
 
 bool OutputFile::truncate(std::uint64_t size) {
-    if (handle_ < 0)
+    if (!handle_.valid())
         return false;
-    const int fd = static_cast<int>(handle_);
+    const int fd = static_cast<int>(handle_.get());
     if (!fileOpAllowed(FileOp::Write, path_) || ::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
         ::lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0)
         return false;
@@ -63,15 +63,11 @@ bool OutputFile::truncate(std::uint64_t size) {
 }
 
 bool OutputFile::sync() {
-    return handle_ >= 0 && flushToDevice(handle_, path_);
+    return handle_.valid() && flushToDevice(handle_.get(), path_);
 }
 
 bool OutputFile::close() {
-    if (handle_ < 0)
-        return true;
-    bool ok = ::close(static_cast<int>(handle_)) == 0;
-    handle_ = -1;
-    return ok;
+    return handle_.close();
 }
 
 }  // namespace platform

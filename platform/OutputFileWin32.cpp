@@ -20,51 +20,47 @@ bool OutputFile::create(const std::string& path) {
                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return failed();
-    handle_ = fromHandle(file);
+    handle_.reset(fromHandle(file));
     size_ = 0;
     return true;
 }
 
 bool OutputFile::reserve(std::uint64_t bytes) {
-    if (handle_ < 0 || bytes == 0)
+    if (!handle_.valid() || bytes == 0)
         return false;
     FILE_ALLOCATION_INFO allocation{};
     allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
-    return SetFileInformationByHandle(toHandle(handle_), FileAllocationInfo, &allocation,
+    return SetFileInformationByHandle(toHandle(handle_.get()), FileAllocationInfo, &allocation,
                                       sizeof allocation) != 0;
 }
 
 bool OutputFile::write(const void* data, std::size_t size) {
-    if (handle_ < 0 || !fileOpAllowed(FileOp::Write, path_))
+    if (!handle_.valid() || !fileOpAllowed(FileOp::Write, path_))
         return false;
-    if (!writeAt(toHandle(handle_), size_, data, size))
+    if (!writeAt(toHandle(handle_.get()), size_, data, size))
         return false;
     size_ += size;
     return true;
 }
 
 bool OutputFile::truncate(std::uint64_t size) {
-    if (handle_ < 0 || !fileOpAllowed(FileOp::Write, path_))
+    if (!handle_.valid() || !fileOpAllowed(FileOp::Write, path_))
         return false;
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(toHandle(handle_), end, nullptr, FILE_BEGIN) ||
-        !SetEndOfFile(toHandle(handle_)))
+    if (!SetFilePointerEx(toHandle(handle_.get()), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(toHandle(handle_.get())))
         return failed();
     size_ = size;
     return true;
 }
 
 bool OutputFile::sync() {
-    return handle_ >= 0 && flushToDevice(handle_, path_);
+    return handle_.valid() && flushToDevice(handle_.get(), path_);
 }
 
 bool OutputFile::close() {
-    if (handle_ < 0)
-        return true;
-    const bool ok = CloseHandle(toHandle(handle_)) != 0;
-    handle_ = -1;
-    return ok || failed();
+    return handle_.close() || failed();
 }
 
 }  // namespace platform

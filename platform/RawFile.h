@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/OutputFile.h"
+#include "platform/SystemHandle.h"
 
 namespace platform {
 
@@ -21,17 +22,16 @@ struct SendResult {
 class RawFile {
   public:
     RawFile() = default;
-    ~RawFile() { close(); }
-    RawFile(RawFile&& other) noexcept;
-    RawFile& operator=(RawFile&& other) noexcept;
+    RawFile(RawFile&& other) noexcept = default;
+    RawFile& operator=(RawFile&& other) noexcept = default;
     RawFile(const RawFile&) = delete;
     RawFile& operator=(const RawFile&) = delete;
 
     // Opens the path read-only and tells the system that it will be read
     // from start to end, so that it reads ahead.
     bool open(const std::string& path);
-    bool isOpen() const { return handle_ >= 0; }
-    void close();
+    bool isOpen() const { return handle_.valid(); }
+    void close() { handle_.reset(); }
     // Bytes on the medium or in the file; nothing when the system cannot tell.
     std::optional<std::uint64_t> size() const;
 
@@ -44,7 +44,7 @@ class RawFile {
     SendResult sendTo(std::uint64_t offset, std::size_t length, OutputFile& out);
 
   private:
-    std::intptr_t handle_ = -1;
+    SystemHandle handle_;
 };
 
 }  // namespace platform

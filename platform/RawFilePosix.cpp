@@ -13,16 +13,6 @@
 
 namespace platform {
 
-RawFile::RawFile(RawFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-RawFile& RawFile::operator=(RawFile&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
 bool RawFile::open(const std::string& path) {
     close();
     // Without waiting first: a FIFO would hold the open until a writer came.
@@ -45,38 +35,32 @@ bool RawFile::open(const std::string& path) {
         ::fcntl(fd, F_SETFL, 0);
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint; failure is harmless
-    handle_ = fd;
+    handle_.reset(fd);
     return true;
-}
-
-void RawFile::close() {
-    if (handle_ < 0)
-        return;
-    ::close(static_cast<int>(handle_));
-    handle_ = -1;
 }
 
 std::optional<std::uint64_t> RawFile::size() const {
     struct stat info {};
-    if (handle_ < 0 || ::fstat(static_cast<int>(handle_), &info) != 0)
+    if (!handle_.valid() || ::fstat(static_cast<int>(handle_.get()), &info) != 0)
         return std::nullopt;
     if (S_ISREG(info.st_mode))
         return static_cast<std::uint64_t>(info.st_size);
     std::uint64_t bytes = 0;
-    if (S_ISBLK(info.st_mode) && ::ioctl(static_cast<int>(handle_), BLKGETSIZE64, &bytes) == 0)
+    if (S_ISBLK(info.st_mode) &&
+        ::ioctl(static_cast<int>(handle_.get()), BLKGETSIZE64, &bytes) == 0)
         return bytes;
     return std::nullopt;
 }
 
 std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) {
-    if (handle_ < 0)
+    if (!handle_.valid())
         return -1;
     std::size_t done = 0;
     auto* bytes = static_cast<unsigned char*>(buffer);
     // A read may return early (signals, device limits); keep going until the
     // request is met or the end of the file is reached.
     while (done < length) {
-        ssize_t n = ::pread(static_cast<int>(handle_), bytes + done, length - done,
+        ssize_t n = ::pread(static_cast<int>(handle_.get()), bytes + done, length - done,
                             static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
@@ -91,7 +75,7 @@ std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t len
 
 SendResult RawFile::sendTo(std::uint64_t offset, std::size_t length, OutputFile& out) {
     SendResult result;
-    if (handle_ < 0 || !out.isOpen()) {
+    if (!handle_.valid() || !out.isOpen()) {
         result.failed = true;
         return result;
     }
@@ -102,8 +86,8 @@ SendResult RawFile::sendTo(std::uint64_t offset, std::size_t length, OutputFile&
             result.failed = true;
             break;
         }
-        ssize_t n =
-            ::sendfile(static_cast<int>(out.handle()), static_cast<int>(handle_), &position, left);
+        ssize_t n = ::sendfile(static_cast<int>(out.handle()), static_cast<int>(handle_.get()),
+                               &position, left);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

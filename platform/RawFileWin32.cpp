@@ -22,16 +22,6 @@ bool isDevicePath(const std::string& path) {
 
 }  // namespace
 
-RawFile::RawFile(RawFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-RawFile& RawFile::operator=(RawFile&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
 bool RawFile::open(const std::string& path) {
     close();
     // Sequential scan: the system reads ahead of each request.
@@ -45,36 +35,29 @@ bool RawFile::open(const std::string& path) {
         errno = EINVAL;
         return false;
     }
-    handle_ = fromHandle(file);
+    handle_.reset(fromHandle(file));
     return true;
 }
 
-void RawFile::close() {
-    if (handle_ < 0)
-        return;
-    CloseHandle(toHandle(handle_));
-    handle_ = -1;
-}
-
 std::optional<std::uint64_t> RawFile::size() const {
-    if (handle_ < 0)
+    if (!handle_.valid())
         return std::nullopt;
     LARGE_INTEGER bytes{};
-    if (GetFileType(toHandle(handle_)) == FILE_TYPE_DISK && isRegularFile(toHandle(handle_)) &&
-        GetFileSizeEx(toHandle(handle_), &bytes))
+    if (GetFileType(toHandle(handle_.get())) == FILE_TYPE_DISK &&
+        isRegularFile(toHandle(handle_.get())) && GetFileSizeEx(toHandle(handle_.get()), &bytes))
         return static_cast<std::uint64_t>(bytes.QuadPart);
     GET_LENGTH_INFORMATION length{};
     DWORD returned = 0;
-    if (control(toHandle(handle_), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length,
-                &returned))
+    if (control(toHandle(handle_.get()), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
+                sizeof length, &returned))
         return static_cast<std::uint64_t>(length.Length.QuadPart);
     return std::nullopt;
 }
 
 std::int64_t RawFile::readAt(std::uint64_t offset, void* buffer, std::size_t length) {
-    if (handle_ < 0)
+    if (!handle_.valid())
         return -1;
-    HANDLE handle = toHandle(handle_);
+    HANDLE handle = toHandle(handle_.get());
     std::size_t done = 0;
     if (isRegularFile(handle) || (offset % kDeviceSector == 0 && length % kDeviceSector == 0))
         return win32::readAt(handle, offset, buffer, length, done) ? static_cast<std::int64_t>(done)

@@ -10,14 +10,13 @@ namespace {
 // A file or folder by identity: its volume's serial number and its index there.
 bool identityOf(const std::string& path, std::uint64_t& volume, std::uint64_t& index) {
     // Links followed, as a user's spelling of a folder means where it leads.
-    HANDLE handle = CreateFileW(longPath(path).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const Handle handle(CreateFileW(longPath(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.valid())
         return failed();
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(handle, &info) != 0 || failed();
-    CloseHandle(handle);
+    const bool known = GetFileInformationByHandle(handle.get(), &info) != 0 || failed();
     volume = info.dwVolumeSerialNumber;
     index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     return known;
@@ -34,8 +33,8 @@ std::optional<VolumeSpace> volumeSpace(const std::string& path) {
 
 bool sameFolder(const std::string& a, const std::string& b) {
     std::uint64_t volumeA = 0, indexA = 0, volumeB = 0, indexB = 0;
-    return identityOf(a, volumeA, indexA) && identityOf(b, volumeB, indexB) &&
-           volumeA == volumeB && indexA == indexB;
+    return identityOf(a, volumeA, indexA) && identityOf(b, volumeB, indexB) && volumeA == volumeB &&
+           indexA == indexB;
 }
 
 }  // namespace platform

@@ -9,7 +9,17 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Owned.h"
+
 namespace platform::win32 {
+
+struct HandleTraits {
+    using Value = HANDLE;
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static bool close(HANDLE handle) { return CloseHandle(handle) != 0; }
+};
+// A HANDLE that closes itself (platform/Owned.h).
+using Handle = Owned<HandleTraits>;
 
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& wide);

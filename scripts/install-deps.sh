@@ -19,9 +19,10 @@ packages="$packages nasm qemu-system-x86"
 # The window's tests through a real X server: Xvfb, the openbox window manager,
 # XTest for input, the X tools to look around by hand.
 packages="$packages xvfb openbox libx11-dev libxtst-dev x11-utils"
-# The Windows programs: mingw-w64 with posix threads, zlib and libgcrypt built
-# for it, GoogleTest's sources to build for it, Wine to run the tests, zip to pack.
-packages="$packages g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev googletest wine wine64 zip"
+# The Windows programs: mingw-w64 with posix threads, zlib built for it (they
+# hash with Windows' own BCrypt), GoogleTest's sources to build for it, Wine to
+# run the tests, zip to pack.
+packages="$packages g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 zip"
 for group in "$@"; do
   case "$group" in
     fuzz) packages="$packages clang libclang-rt-14-dev" ;;

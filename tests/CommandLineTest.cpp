@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "install/InstallCommand.h"
+#include "platform/DriveNames.h"
 
 namespace {
 
@@ -76,4 +77,66 @@ TEST(ConsoleProgressTest, InterruptBeforeTheCopyStillCancelsTheInstall) {
     EXPECT_EQ(command.run({"", "fake", drive.root(), "My Game", "DVD"}), 0);
     EXPECT_TRUE(std::filesystem::is_empty(drive.path()));
     EXPECT_EQ(out.str().find("copy finished"), std::string::npos);
+}
+
+TEST(ConsoleProgressTest, WithoutTerminalSequencesTheBarIsDrawnThroughTheConsoleBuffer) {
+    std::ostringstream err;
+    ConsoleProgress progress(err, true);
+    std::vector<std::pair<int, std::string>> lines;
+    progress.drawLine = [&lines](int below, const std::string& text) {
+        lines.emplace_back(below, text);
+        return true;
+    };
+    progress.setUnit("MB");
+    progress.setRange(2);
+    progress.show();
+    progress.setPosition(2);
+    progress.erase(true);  // a printed line break took the cursor onto the bar's line
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], (std::pair<int, std::string>{1, "[" + std::string(30, '#') + "] 2/2MB"}));
+    EXPECT_EQ(lines[1], (std::pair<int, std::string>{0, ""}));
+    EXPECT_EQ(err.str(), "");  // no terminal sequences
+}
+
+TEST(RedrawThrottleTest, RedrawsAFewTimesASecondAndShowsTheLastLineBeforeOtherText) {
+    using namespace std::chrono_literals;
+    std::ostringstream target;
+    RedrawThrottle::Clock::time_point now{};
+    RedrawThrottle throttle(target.rdbuf(), [&now] { return now; });
+    std::ostream out(&throttle);
+    // Every 100 ms a line redrawn in place, then a line of its own.
+    for (int step = 0; step <= 5; ++step) {
+        out << "COPYING: " << step << "MB\r" << std::flush;
+        now += 100ms;
+    }
+    EXPECT_EQ(target.str(), "COPYING: 0MB\rCOPYING: 3MB\r");
+    out << "copy finished\n";
+    const std::string shown = "COPYING: 0MB\rCOPYING: 3MB\rCOPYING: 5MB\rcopy finished\n";
+    EXPECT_EQ(target.str(), shown);
+    out << "COPYING: 7MB\r" << std::flush;  // 300 ms after the last redraw
+    now += 100ms;
+    out << "COPYING: 8MB\r" << std::flush;
+    EXPECT_EQ(target.str(), shown + "COPYING: 7MB\r");
+    throttle.release();               // before text on standard error
+    out << "Delete? " << std::flush;  // a prompt waits for nothing
+    EXPECT_EQ(target.str(), shown + "COPYING: 7MB\rCOPYING: 8MB\rDelete? ");
+}
+
+TEST(CommandLineTest, QuestionMarkOptionsAskForHelpAsTheSystemsOwnToolsTakeThem) {
+    EXPECT_TRUE(parse({"-?"}).help);
+    // "/?" where drives have letters (Windows); elsewhere it is a path.
+    CommandLine slash = parse({"/?"});
+    EXPECT_EQ(slash.help, platform::drivesHaveLetters());
+    EXPECT_EQ(slash.operands.empty(), platform::drivesHaveLetters());
+}
+
+TEST(RedrawThrottleTest, AFailedWriteReachesTheStream) {
+    // A target that takes nothing, as a closed terminal or a full device.
+    struct Refusing : std::streambuf {
+        std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+    } refusing;
+    RedrawThrottle throttle(&refusing);
+    std::ostream out(&throttle);
+    out << "copy finished\n" << std::flush;
+    EXPECT_TRUE(out.fail());
 }

@@ -2,6 +2,8 @@
 // would through the device-control seam: the volume lock, dismount and
 // unlock, the geometry, where a drive letter's partition lies, and the
 // layout INIT writes.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "disk/DiskDevice.h"
+#include "disk/DriveRefusal.h"
 #include "disk/InitialisePartitions.h"
 #include "platform/BlockDevice.h"
 #include "platform/DeviceControl.h"
@@ -142,4 +145,21 @@ TEST_F(DeviceControlTest, InitHandsTheSystemTheNewLayout) {
             EXPECT_EQ(layout[field.at + i], i < 8 ? (field.value >> (8 * i)) & 0xFF : 0)
                 << "byte " << field.at + i;
     }
+}
+
+TEST_F(DeviceControlTest, ADriveOnTheSystemsDiskIsRefusedForSharingThatDisk) {
+    // Y: a second name of C:'s volume; every volume answers as a partition of disk 3.
+    wchar_t volume[MAX_PATH] = {};
+    ASSERT_NE(QueryDosDeviceW(L"C:", volume, MAX_PATH), 0u);
+    ASSERT_TRUE(DefineDosDeviceW(DDD_RAW_TARGET_PATH, L"Y:", volume));
+    const std::string refusal = eraseRefusal("Y:");
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_RAW_TARGET_PATH | DDD_EXACT_MATCH_ON_REMOVE, L"Y:",
+                     volume);
+    EXPECT_NE(refusal.find("Y: shares its disk with C: (C:\\), which holds the running system"),
+              std::string::npos)
+        << refusal;
+}
+
+TEST(DriveLetterTest, ALetterWithoutADriveIsRefusedBeforeTheQuestion) {
+    EXPECT_EQ(eraseRefusal("Q:"), "There is no disk, partition or disk image file at Q:.\n");
 }

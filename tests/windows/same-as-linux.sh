@@ -88,6 +88,59 @@ trap 'rm -rf "$work" "$prefix/dosdevices/t:" "$prefix/dosdevices/s::"' EXIT
 wine "$windows/zt_install.exe" --yes S T "Letter Game" DVD </dev/null >windows.out 2>&1 ||
     { fail "zt_install S T: exit status $?"; cat windows.out; }
 sameTree linux3 windows3
+
+# Windows alone: the tool run in $work, its output in windows.text, exit status returned.
+onWindows() {
+    local tool=$1
+    shift
+    wine "$windows/$tool.exe" "$@" </dev/null >windows.out 2>&1
+    local status=$?
+    sed 's|Free Size:[0-9]*MB|Free Size:NMB|' windows.out | tr -d '\r' >windows.text
+    return $status
+}
+expectText() {
+    checks=$((checks + 1))
+    grep -qF -- "$1" windows.text || { fail "$2: no \"$1\""; cat windows.text; }
+}
+# Every spelling of a drive names it; only its letter counts.
+onWindows zt_install --yes 'S:\' '\\?\T:\' "Spelled Game" DVD ||
+    fail "zt_install S:\ \\?\T:\: exit status $?"
+onWindows zt_games list T && cp windows.text list-by-letter.text
+for spelling in 't:' 'T:\' '\\.\T:' '\\?\T:\'; do
+    onWindows zt_games list "$spelling" || fail "zt_games list $spelling: exit status $?"
+    checks=$((checks + 1))
+    cmp -s windows.text list-by-letter.text || fail "zt_games list $spelling lists otherwise"
+    onWindows zt_games check "$spelling" || fail "zt_games check $spelling: exit status $?"
+done
+# cmd.exe passes "T:\" on as T:" ; a fixed drive holds no disc; help speaks of letters.
+onWindows zt_install S 'T:"' "Game" DVD
+[ $? = 2 ] || fail "zt_install with T:\": not wrong usage"
+expectText 'T:" is not a drive: in a command prompt the backslash of "T:\" quotes' 'the quote trap'
+onWindows zt_install C: T "Game" DVD
+[ $? = 1 ] || fail "zt_install from C: did not fail"
+expectText "C: is not an optical drive" "zt_install from C:"
+for help in /? -?; do
+    onWindows zt_install "$help" || fail "zt_install $help: exit status $?"
+    expectText "the CD/DVD drive's letter (G or G:)" "zt_install $help"
+    checks=$((checks + 1))
+    ! grep -q /dev/ windows.text || fail "zt_install $help names /dev/"
+done
+onWindows zt_format --yes Q: FORMAT
+[ $? = 1 ] || fail "zt_format Q: did not fail"
+expectText "There is no disk, partition or disk image file at Q:" "zt_format Q:"
+onWindows zt_format missing.img INFO
+expectText "missing.img: No such file or directory" "zt_format missing.img"
+
+# The programs themselves: each with its icon and version, and importing only
+# what a console tool needs (no sockets, no window or clipboard functions).
+for tool in zt_install zt_games zt_format; do
+    checks=$((checks + 1))
+    strings -el "$windows/$tool.exe" | grep -qx "$tool.exe" || fail "$tool.exe: no version resource"
+    LC_ALL=C grep -qa $'\x89PNG' "$windows/$tool.exe" || fail "$tool.exe: no icon"
+    imports=$(x86_64-w64-mingw32-objdump -p "$windows/$tool.exe" | sed -n 's/.*DLL Name: //p')
+    checks=$((checks + 1))
+    ! grep -qiE 'ws2_32|user32|shell32' <<<"$imports" || fail "$tool.exe imports" $imports
+done
 # Folders whose names are not ASCII, as many Windows users' folders are: the
 # CUE sheet's folder and the drive's.
 mkdir -p "Spiele für José" "linux ü" "windows ü" && cp game.bin game.cue "Spiele für José/"
