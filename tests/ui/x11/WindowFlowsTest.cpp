@@ -26,7 +26,7 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
-#include "ui/DropDownList.h"
+#include "ui/qt/DropDownList.h"
 #include "ui/WindowLog.h"
 
 namespace {

@@ -10,11 +10,11 @@
 
 #include "install/InstallCommand.h"
 #include "ui/DriveList.h"
-#include "ui/DriveSelectDialog.h"
+#include "ui/qt/DriveSelectDialog.h"
 #include "ui/FormatSteps.h"
-#include "ui/GuiThread.h"
-#include "ui/MainDialog.h"
-#include "ui/MainDialogFrontage.h"
+#include "ui/qt/GuiThread.h"
+#include "ui/qt/MainDialog.h"
+#include "ui/qt/MainDialogFrontage.h"
 #include "ui/StartChecks.h"
 
 // The window as the format job sees it; called on the job's thread.

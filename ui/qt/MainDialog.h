@@ -15,13 +15,14 @@
 
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
-#include "ui/HyperlinkLabel.h"
+#include "ui/qt/HyperlinkLabel.h"
 #include "ui/ImageChoice.h"
 #include "ui/Job.h"
-#include "ui/ProgressDialog.h"
+#include "ui/qt/QtWindowThread.h"
+#include "ui/qt/ProgressDialog.h"
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
-#include "ui/WindowServices.h"
+#include "ui/qt/WindowServices.h"
 
 class ClickLabel;
 class DropDownList;
@@ -150,6 +151,7 @@ class MainDialog : public QDialog {
     int lastSource_ = 0;
     int installResult_ = 0;  // written by the install's thread, read after it ended
     bool closing_ = false;   // the user agreed to close; waiting for the jobs to end
+    QtWindowThread windowThread_{*this};
     Job installJob_;
     Job formatJob_;
     Job copyJob_;
