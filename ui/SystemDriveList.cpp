@@ -20,6 +20,10 @@ class SystemDriveList : public DriveList {
     }
 
     std::vector<std::string> systemDevices() override { return platform::systemDevices(); }
+
+    bool mountedAt(const FixedDrive& drive) override {
+        return platform::mountedAt(drive.mountPoint, drive.device);
+    }
 };
 
 }  // namespace

@@ -284,14 +284,6 @@ std::string MainDialog::selectedDriveRoot() const {
     return normalizeRoot(driveCombo->currentText().toStdString());
 }
 
-std::optional<FixedDrive> MainDialog::fixedDriveAt(const std::string& root) {
-    for (const FixedDrive& drive : services_.drives->fixedDrives()) {
-        if (normalizeRoot(drive.mountPoint) == root)
-            return drive;
-    }
-    return std::nullopt;
-}
-
 std::string MainDialog::installSource() const {
     return sourceCombo->currentData().toString().toStdString();
 }

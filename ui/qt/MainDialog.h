@@ -120,7 +120,6 @@ class MainDialog : public QDialog {
     void pickImage(const QString& file);
     void takeControlValues();
     std::string selectedDriveRoot() const;
-    std::optional<FixedDrive> fixedDriveAt(const std::string& root);
     // The name of the selected game for a list command, the control values
     // taken and the drive set; nothing after saying what is missing.
     std::optional<std::string> gameForCommand();
@@ -129,8 +128,8 @@ class MainDialog : public QDialog {
     InstallForm installForm();
     int runDialog(QDialog& dialog);
     std::string installSource() const;
-    int installJob(std::vector<std::string> args);
-    void installFinished(int result, std::string root);
+    int installJob(std::vector<std::string> args, FixedDrive target);
+    void installFinished(int result);
     void copyGameJob(std::string sourceRoot, std::string name);
     void formatJob(FixedDrive drive);
     void closeWhenIdle();

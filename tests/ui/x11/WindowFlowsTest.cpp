@@ -27,6 +27,8 @@
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
 #include "ui/qt/DropDownList.h"
+#include "ui/InstallSteps.h"
+#include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 
 namespace {
@@ -239,6 +241,61 @@ TEST_F(WindowFlows, AJobsBoxIsInFrontAndClosingDuringAnInstallAsksFirst) {
     EXPECT_TRUE(partFiles(drive.root()).empty());
     EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
     EXPECT_TRUE(sound(drive.root()));
+}
+
+// The chosen drive unmounted (as a file manager's eject does) before "Start"
+// and during an install: nothing goes into the folder it leaves on the
+// system's disk, and the box says why.
+TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
+    LoopDrive drive(6 * kGiB);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    TempDir large, small;
+    const std::string big = makeLargeIso(large, 3 * kGiB);
+    const std::string game = makeGameIso(small, 3 << 20, 5);
+    ASSERT_FALSE(big.empty() || game.empty()) << "no xorriso";
+    const auto folderEmpty = [&] { return std::filesystem::is_empty(drive.mountPoint); };
+    const auto unmount = [&] { return runShell("umount -l " + shellQuoted(drive.mountPoint)); };
+    const auto mountAgain = [&] {
+        return runShell("mount -t ext4 " + drive.device + " " + shellQuoted(drive.mountPoint));
+    };
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(game);
+        d.setGameName("My Game");
+        if (unmount().status != 0)
+            d.fail("the drive could not be unmounted");
+        d.startInstall();
+        d.expectBox(driveGoneText(drive.root()));
+        d.screenshot("unmounted-before-start");
+        d.answer("Return");
+        d.waitFor("the drive gone from the list", [&] {
+            return mainWindow()->driveCombo->findText(
+                       QString::fromStdString(drive.mountPoint)) < 0;
+        });
+        EXPECT_TRUE(folderEmpty());
+
+        if (mountAgain().status != 0)
+            d.fail("the drive could not be mounted again");
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(big);
+        d.setGameName("Big Game");
+        d.startInstall();
+        d.waitFor("the copy under way",
+                  [&] { return progressShows() && !partFiles(drive.root()).empty(); });
+        if (unmount().status != 0)
+            d.fail("the drive could not be unmounted");
+        d.expectBox(driveLostText(drive.root()));
+        d.screenshot("unmounted-during-install");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(folderEmpty());  // nothing landed on the system's disk
+    ASSERT_EQ(mountAgain().status, 0);
+    EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
 }
 
 TEST_F(WindowFlows, DeleteRenameAndCopyFromTheContextMenu) {
