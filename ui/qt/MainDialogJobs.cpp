@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "disk/FormatCommand.h"
 #include "ui/DriveList.h"
 #include "ui/qt/DriveSelectDialog.h"
 #include "ui/FormatSteps.h"
@@ -130,5 +131,6 @@ void MainDialog::formatJob(FixedDrive drive) {
     JobFrontEnd job(frontage_->status, frontage_->boxes, progressDialog_, log_);
     FrontEnd frontEnd = job.frontEnd();
     FormatWindow window(*this);
-    runFormatJob(drive, window, *services_.volumes, services_.canWriteDevice, frontEnd);
+    runFormatJob(drive, window, *services_.volumes, services_.canWriteDevice, frontEnd,
+                 formatLayoutProblem);
 }

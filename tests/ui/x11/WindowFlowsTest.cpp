@@ -26,6 +26,7 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
+#include "platform/Drives.h"
 #include "ui/qt/DropDownList.h"
 #include "ui/InstallSteps.h"
 #include "ui/StartChecks.h"
@@ -402,4 +403,30 @@ TEST_F(WindowFlows, FormatAndOkFromTheDiskFormatPage) {
     // The partition holds a FAT32 volume.
     ToolRun dir = runShell("mdir -i " + shellQuoted(drive.image() + "@@1048576") + " ::");
     EXPECT_EQ(dir.status, 0) << dir.err;
+}
+
+// A mounted disk without a partition table: the format is refused before
+// the warning, with FORMAT's reason, and the drive stays mounted.
+TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsIsRefusedWhileStillMounted) {
+    LoopDrive drive(300 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+
+    run([&](WindowDriver& d) {
+        const QPoint tab = d.gui([] {
+            QTabBar* bar = mainWindow()->tabs->tabBar();
+            return bar->mapToGlobal(bar->tabRect(1).center());
+        });
+        d.clickAt(tab);
+        d.waitFor("the Disk Format page", [] { return mainWindow()->formatButton->isVisible(); });
+        d.click([] { return mainWindow()->formatButton; });
+        d.chooseDrive(drive.mountPoint);
+        d.expectBox("The drive has no partitions?\nRun INIT first to give the disk one partition.\n");
+        d.screenshot("format-no-partition-refused");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
 }
