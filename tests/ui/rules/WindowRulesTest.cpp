@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "ui/DriveOrder.h"
 #include "ui/GameRows.h"
+#include "ui/ListRefresh.h"
 #include "ui/ImageChoice.h"
 #include "ui/LoggedBoxes.h"
 
@@ -107,4 +108,20 @@ TEST(GameRowsTest, DamagedAndIncompleteGamesSayItInTheirRows) {
     EXPECT_EQ(gameRowText(incomplete), "My Game  (incomplete)");
     EXPECT_EQ(gameRowText(damaged), "My Game  (damaged)");
     EXPECT_NE(gameStateTip(damaged).find("zt_games check"), std::string::npos);
+}
+
+TEST(ListRefreshTest, ABusyDriveKeepsItsListAndIsReadAgain) {
+    const struct {
+        std::string listed, root;
+        bool busy, clear, retry;
+    } cases[] = {
+        {"/media/usb/", "/media/usb/", true, false, true},  // the same drive: its list stays
+        {"/media/old/", "/media/usb/", true, true, true},   // another drive's rows go
+        {"/media/usb/", "/media/usb/", false, false, false},
+    };
+    for (const auto& c : cases) {
+        const ListAfterRefresh after = listAfterRefresh(c.listed, c.root, c.busy);
+        EXPECT_EQ(after.clear, c.clear) << c.listed;
+        EXPECT_EQ(after.retry, c.retry) << c.listed;
+    }
 }
