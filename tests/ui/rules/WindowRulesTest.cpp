@@ -125,3 +125,13 @@ TEST(ListRefreshTest, ABusyDriveKeepsItsListAndIsReadAgain) {
         EXPECT_EQ(after.retry, c.retry) << c.listed;
     }
 }
+
+TEST(DriveOrderTest, TheWindowOpensOnTheFirstDriveThisUserMayUse) {
+    FixedDrive locked{"/media/a", "/dev/sdb1", true};
+    locked.usable = false;
+    const FixedDrive open{"/media/b", "/dev/sdc1", true};
+    EXPECT_EQ(driveToOpenOn({locked, open}), 1);
+    EXPECT_EQ(driveToOpenOn({open, locked}), 0);
+    EXPECT_EQ(driveToOpenOn({locked}), -1);
+    EXPECT_EQ(driveToOpenOn({}), -1);
+}
