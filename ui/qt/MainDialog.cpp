@@ -227,6 +227,8 @@ void MainDialog::pickImage(const QString& file) {
         sourceCombo->setCurrentIndex(sourceCombo->findData(file));
         lastSource_ = sourceCombo->currentIndex();
     }
+    if (imageNeedsDvd(static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0))))
+        mediaCombo->setCurrentIndex(1);  // "DVD"
     const std::string current = nameEdit_->text().toStdString();
     const std::string name = gameNameForImage(current, filledGameName_, file.toStdString());
     if (name != current) {

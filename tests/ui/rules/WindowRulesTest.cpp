@@ -135,3 +135,10 @@ TEST(DriveOrderTest, TheWindowOpensOnTheFirstDriveThisUserMayUse) {
     EXPECT_EQ(driveToOpenOn({locked}), -1);
     EXPECT_EQ(driveToOpenOn({}), -1);
 }
+
+TEST(ImageChoiceTest, AnImageTooLargeForACdIsADvd) {
+    EXPECT_FALSE(imageNeedsDvd(0));
+    EXPECT_FALSE(imageNeedsDvd(kCdBytes));
+    EXPECT_TRUE(imageNeedsDvd(kCdBytes + 1));
+    EXPECT_TRUE(imageNeedsDvd(1400ULL << 20));  // 1.4 GB
+}
