@@ -44,6 +44,16 @@ std::string deviceHolding(const std::string& path);
 std::string deviceHoldingFrom(const std::string& mountInfo, const std::string& resolvedPath,
                               const std::string& sysRoot = "/sys");
 
+// Whether `mountPoint` shows the file system of `device` now: a mount of that
+// device's root at exactly that folder, not covered by a later mount. False
+// once it was unmounted (the folder then shows the file system it lies on)
+// or another device was mounted there. A drive chosen earlier is checked so
+// before anything is written to it.
+bool mountedAt(const std::string& mountPoint, const std::string& device);
+// The same over a given mountinfo text.
+bool mountedAtFrom(const std::string& mountInfo, const std::string& mountPoint,
+                   const std::string& device, const std::string& sysRoot = "/sys");
+
 // Whether the kernel calls the disk under the block device `device` removable:
 // the whole disk's sysfs 'removable' for a partition, and any removable disk
 // beneath a mapped device (dm, md). Unknown devices count as removable.

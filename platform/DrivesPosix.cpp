@@ -253,6 +253,24 @@ std::string deviceHolding(const std::string& path) {
     return deviceHoldingFrom(readMountInfo(), real.string());
 }
 
+bool mountedAtFrom(const std::string& mountInfo, const std::string& mountPoint,
+                   const std::string& device, const std::string& sysRoot) {
+    std::string folder = mountPoint;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    std::vector<MountEntry> entries = parseMountInfo(mountInfo);
+    std::vector<bool> hidden = hiddenMounts(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!hidden[i] && entries[i].mountPoint == folder)
+            return entries[i].root == "/" && mountDevice(entries[i], sysRoot) == device;
+    }
+    return false;
+}
+
+bool mountedAt(const std::string& mountPoint, const std::string& device) {
+    return !device.empty() && mountedAtFrom(readMountInfo(), mountPoint, device);
+}
+
 bool unmountVolume(const std::string& mountPoint, std::string& error) {
     if (::umount2(mountPoint.c_str(), UMOUNT_NOFOLLOW) == 0)
         return true;

@@ -102,6 +102,17 @@ std::string deviceHoldingFrom(const std::string&, const std::string&, const std:
     return {};
 }
 
+bool mountedAt(const std::string& mountPoint, const std::string& device) {
+    const char letter = letterOf(mountPoint);
+    return letter != 0 && deviceOf(letter) == device &&
+           GetDriveTypeW(rootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
+}
+
+bool mountedAtFrom(const std::string&, const std::string&, const std::string&,
+                   const std::string&) {
+    return false;
+}
+
 bool isRemovableDevice(const std::string& device, const std::string&) {
     const char letter = driveLetterOf(device);
     return letter == 0 || GetDriveTypeW(wideRootOf(letter).c_str()) == DRIVE_REMOVABLE;

@@ -17,6 +17,7 @@
 #include "MountedDrive.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
+#include "library/GameList.h"
 #include "platform/DriveLock.h"
 #include "store/DriveAccess.h"
 
@@ -279,6 +280,34 @@ TEST(DriveLockTest, ToolsWaitForTheDriveAndCtrlCStopsThem) {
     killAndReap(other);
     EXPECT_EQ(exitStatusOf(tool), 0) << slurp(err);
     EXPECT_TRUE(readTableFile(drive.table()).records.empty());
+}
+
+// A window's list while another program holds its drive: the rows it shows
+// stay (cleared, they would look like deleted games), and it is told to
+// list again later; once the holder has ended, the list is read anew.
+TEST(DriveLockTest, AListingThatCannotWaitKeepsTheRowsOfABusyDrive) {
+    TempDir drive;
+    struct Rows : GameListView {
+        void clear() override { ++clears; }
+        void appendRow(const GameRow&) override {}
+        void driveBusy() override { ++busy; }
+        int clears = 0, busy = 0;
+    } rows;
+    ScriptedFrontEnd ui;
+    PolledProgress progress;
+    progress.waits = false;  // the window's own thread
+    FrontEnd frontEnd{ui.status, ui.boxes, progress, ui.out};
+    auto holder = std::make_unique<HeldElsewhere>(drive.root(), kExclusive);
+    ASSERT_TRUE(holder->held);
+    refreshGameList(drive.root(), frontEnd, rows);
+    EXPECT_EQ(rows.clears, 0);
+    EXPECT_EQ(rows.busy, 1);
+    EXPECT_EQ(ui.status.texts.back(), kDriveBusyText);
+    holder.reset();
+    refreshGameList(drive.root(), frontEnd, rows);
+    EXPECT_EQ(rows.clears, 1);
+    EXPECT_EQ(rows.busy, 1);
+    EXPECT_TRUE(ui.boxes.shown.empty());
 }
 
 // Every FAT32 and tmpfs root has inode 1: two such drives are two drives.

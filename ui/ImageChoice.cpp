@@ -32,3 +32,7 @@ std::string gameNameForImage(const std::string& current, const std::string& last
 std::string folderOfImage(const std::string& imagePath) {
     return std::filesystem::path(imagePath).parent_path().string();
 }
+
+bool imageNeedsDvd(std::uint64_t bytes) {
+    return bytes > kCdBytes;
+}

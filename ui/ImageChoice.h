@@ -2,6 +2,7 @@
 // What the window makes of a disc image file the user picked, through the
 // file dialog or by dropping it onto the window. No toolkit.
 
+#include <cstdint>
 #include <string>
 
 // The name the window starts with in its game name box.
@@ -16,3 +17,10 @@ std::string gameNameForImage(const std::string& current, const std::string& last
 
 // The folder the file dialog opens in after `imagePath` was picked.
 std::string folderOfImage(const std::string& imagePath);
+
+// The most a CD holds: 360,000 sectors of 2048 bytes (80 minutes).
+inline constexpr std::uint64_t kCdBytes = 360000ULL * 2048;
+
+// Whether an image of `bytes` must be a DVD: it cannot fit on a CD. The
+// window then sets the media type to DVD; a smaller image leaves the choice.
+bool imageNeedsDvd(std::uint64_t bytes);

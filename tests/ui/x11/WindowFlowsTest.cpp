@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "GameDrive.h"
 #include "GameIso.h"
@@ -26,7 +27,13 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
-#include "ui/DropDownList.h"
+#include "platform/DriveLock.h"
+#include "platform/Drives.h"
+#include "store/DriveAccess.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/InstallSteps.h"
+#include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 
 namespace {
@@ -241,6 +248,108 @@ TEST_F(WindowFlows, AJobsBoxIsInFrontAndClosingDuringAnInstallAsksFirst) {
     EXPECT_TRUE(sound(drive.root()));
 }
 
+// The chosen drive unmounted (as a file manager's eject does) before "Start"
+// and during an install: nothing goes into the folder it leaves on the
+// system's disk, and the box says why.
+TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
+    LoopDrive drive(6 * kGiB);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    TempDir large, small;
+    const std::string big = makeLargeIso(large, 3 * kGiB);
+    const std::string game = makeGameIso(small, 3 << 20, 5);
+    ASSERT_FALSE(big.empty() || game.empty()) << "no xorriso";
+    const auto folderEmpty = [&] { return std::filesystem::is_empty(drive.mountPoint); };
+    const auto unmount = [&] { return runShell("umount -l " + shellQuoted(drive.mountPoint)); };
+    const auto mountAgain = [&] {
+        return runShell("mount -t ext4 " + drive.device + " " + shellQuoted(drive.mountPoint));
+    };
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(game);
+        d.setGameName("My Game");
+        if (unmount().status != 0)
+            d.fail("the drive could not be unmounted");
+        d.startInstall();
+        d.expectBox(driveGoneText(drive.root()));
+        d.screenshot("unmounted-before-start");
+        d.answer("Return");
+        d.waitFor("the drive gone from the list", [&] {
+            return mainWindow()->driveCombo->findText(
+                       QString::fromStdString(drive.mountPoint)) < 0;
+        });
+        EXPECT_TRUE(folderEmpty());
+
+        if (mountAgain().status != 0)
+            d.fail("the drive could not be mounted again");
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(big);
+        d.setGameName("Big Game");
+        d.startInstall();
+        d.waitFor("the copy under way",
+                  [&] { return progressShows() && !partFiles(drive.root()).empty(); });
+        if (unmount().status != 0)
+            d.fail("the drive could not be unmounted");
+        d.expectBox(driveLostText(drive.root()));
+        d.screenshot("unmounted-during-install");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(folderEmpty());  // nothing landed on the system's disk
+    ASSERT_EQ(mountAgain().status, 0);
+    EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
+}
+
+// Another program holds the drive while the window lists it again: the list
+// keeps its games, the status line says the drive is busy, and once the
+// holder has ended the list is read again by itself.
+TEST_F(WindowFlows, ABusyDriveKeepsItsListUntilItIsReadAgain) {
+    LoopDrive drive(300 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    addGame(drive.root(), "My Game", "SLUS_209.46", {4096});
+    const auto statusText = [] { return mainWindow()->statusLine->text().toStdString(); };
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.waitFor("the game listed", [] { return listedGames() == QStringList{"My Game"}; });
+        // The drive is held by another thread, as by another program, until told.
+        const platform::DriveLockRequest request{drive.root(),
+                                                 platform::DriveLockMode::Exclusive};
+        std::atomic<int> held{0};  // 1 held, -1 not held
+        std::atomic<bool> letGo{false};
+        std::thread holder([&] {
+            platform::DriveLockAttempt lock = platform::tryLockDrives({&request, 1});
+            held = lock.status == platform::DriveLockStatus::Locked ? 1 : -1;
+            while (!letGo)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        while (held == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        struct Release {
+            std::atomic<bool>& letGo;
+            std::thread& holder;
+            ~Release() {
+                letGo = true;
+                holder.join();
+            }
+        } release{letGo, holder};
+        if (held != 1)
+            d.fail("the drive could not be held");
+        d.chooseHardDrive(drive.mountPoint);  // a confirmed choice lists again
+        d.waitFor("the busy drive said", [&] { return statusText() == kDriveBusyText; });
+        EXPECT_EQ(d.listed(), QStringList{"My Game"});
+        d.screenshot("busy-drive-keeps-list");
+        letGo = true;
+        d.waitFor("the list read again",
+                  [&] { return statusText().rfind("Disk Size:", 0) == 0; });
+        EXPECT_EQ(d.listed(), QStringList{"My Game"});
+        d.closeMainWindow();
+    });
+}
+
 TEST_F(WindowFlows, DeleteRenameAndCopyFromTheContextMenu) {
     LoopDrive a(6 * kGiB), b(6 * kGiB);
     ASSERT_TRUE(a.error.empty() && b.error.empty()) << a.error << b.error;
@@ -345,4 +454,30 @@ TEST_F(WindowFlows, FormatAndOkFromTheDiskFormatPage) {
     // The partition holds a FAT32 volume.
     ToolRun dir = runShell("mdir -i " + shellQuoted(drive.image() + "@@1048576") + " ::");
     EXPECT_EQ(dir.status, 0) << dir.err;
+}
+
+// A mounted disk without a partition table: the format is refused before
+// the warning, with FORMAT's reason, and the drive stays mounted.
+TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsIsRefusedWhileStillMounted) {
+    LoopDrive drive(300 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+
+    run([&](WindowDriver& d) {
+        const QPoint tab = d.gui([] {
+            QTabBar* bar = mainWindow()->tabs->tabBar();
+            return bar->mapToGlobal(bar->tabRect(1).center());
+        });
+        d.clickAt(tab);
+        d.waitFor("the Disk Format page", [] { return mainWindow()->formatButton->isVisible(); });
+        d.click([] { return mainWindow()->formatButton; });
+        d.chooseDrive(drive.mountPoint);
+        d.expectBox("The drive has no partitions?\nRun INIT first to give the disk one partition.\n");
+        d.screenshot("format-no-partition-refused");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
 }

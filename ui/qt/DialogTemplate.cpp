@@ -1,0 +1,118 @@
+#include "ui/qt/DialogTemplate.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <algorithm>
+#include <vector>
+
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DropDownList.h"
+
+namespace {
+
+using K = ControlKind;
+
+QWidget* createControl(QWidget* parent, const ControlRow& row) {
+    const QString text = QString::fromUtf8(row.text);
+    switch (row.kind) {
+        case K::DropDownList:
+            return new DropDownList(parent);
+        case K::Edit:
+            return new QLineEdit(text, parent);
+        case K::Button: {
+            auto* button = new QPushButton(text, parent);
+            button->setAutoDefault(false);
+            return button;
+        }
+        case K::ListView: {
+            auto* list = new QTreeWidget(parent);
+            list->setRootIsDecorated(false);
+            list->setUniformRowHeights(true);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setAllColumnsShowFocus(true);
+            return list;
+        }
+        case K::ListBox: {
+            auto* list = new QListWidget(parent);
+            list->setSortingEnabled(true);
+            return list;
+        }
+        case K::Static:
+            return new QLabel(text, parent);
+        case K::ClickStatic:
+            return new ClickLabel(text, parent);
+        case K::Picture: {
+            auto* picture = new QLabel(parent);
+            picture->setAlignment(Qt::AlignCenter);
+            return picture;
+        }
+        case K::TabControl:
+            return new QTabWidget(parent);
+        case K::ProgressBar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setTextVisible(false);
+            return bar;
+        }
+    }
+    return new QWidget(parent);
+}
+
+}  // namespace
+
+QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeight) {
+    QRect rect = unitsToPixels(QRect(row.x, row.y, row.width, row.height), base);
+    if (row.kind == ControlKind::DropDownList)
+        rect.setHeight(closedComboHeight);
+    return rect;
+}
+
+BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
+    const QFont font = dialogFont(QString::fromUtf8(dialog.face), dialog.points);
+    parent->setFont(font);
+    parent->setWindowTitle(QString::fromUtf8(dialog.caption));
+    const BaseUnits base = baseUnitsOf(font);
+    parent->setFixedSize(unitsToPixelsX(dialog.width, base), unitsToPixelsY(dialog.height, base));
+
+    std::vector<QWidget*> created;
+    int unnamed = 0;
+    for (const ControlRow& row : dialog.controls) {
+        QWidget* control = createControl(parent, row);
+        control->setObjectName(row.id == kNoControlId ? QStringLiteral("static%1").arg(unnamed++)
+                                                      : QStringLiteral("c%1").arg(row.id));
+        int closedHeight = 0;
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            closedHeight = combo->sizeHint().height();
+            // The template's height is that of the open list: as many rows as fit.
+            const int listHeight = unitsToPixelsY(row.height, base) - closedHeight;
+            const int row = combo->fontMetrics().height() + 2;
+            combo->setMaxVisibleItems(std::max(1, listHeight / std::max(1, row)));
+        }
+        control->setGeometry(controlGeometry(row, base, closedHeight));
+        control->setVisible(row.visible);
+        created.push_back(control);
+    }
+    // Later controls lie above the tab control's pane, as the window shows them.
+    for (QWidget* control : created) {
+        if (!qobject_cast<QTabWidget*>(control))
+            control->raise();
+    }
+    QWidget* previous = nullptr;
+    for (QWidget* control : created) {
+        if (control->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    return base;
+}
+
+QWidget* controlById(QWidget* parent, int id) {
+    return parent->findChild<QWidget*>(QStringLiteral("c%1").arg(id), Qt::FindDirectChildrenOnly);
+}

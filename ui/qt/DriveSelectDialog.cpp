@@ -1,0 +1,54 @@
+#include "ui/qt/DriveSelectDialog.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "store/DriveRoot.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/DriveOrder.h"
+
+DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
+    : QDialog(parent), drives_(drives) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    buildDialog(this, driveTemplate());
+    driveList = qobject_cast<QListWidget*>(controlById(this, control::kDriveListBox));
+    // USB drives first, the system's last: the offer order, not the names'.
+    driveList->setSortingEnabled(false);
+    // Mount points are longer than drive letters: their ends tell them apart.
+    driveList->setTextElideMode(Qt::ElideLeft);
+    driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
+    auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
+    ok->setFlat(true);
+    cancel->setFlat(true);
+    connect(ok, &QPushButton::clicked, this, &DriveSelectDialog::onOk);
+    connect(cancel, &QPushButton::clicked, this, &DriveSelectDialog::reject);
+    connect(driveList, &QListWidget::itemDoubleClicked, this,
+            &DriveSelectDialog::onListDoubleClick);
+    OnInitDialog();
+}
+
+void DriveSelectDialog::OnInitDialog() {
+    driveList->clear();
+    for (const FixedDrive& drive : drivesInOfferOrder(drives_.fixedDrives())) {
+        auto* item = new QListWidgetItem(QString::fromStdString(drive.mountPoint));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(drive.mountPoint));
+        item->setToolTip(QString::fromStdString(drive.mountPoint + "  (" + drive.device + ")"));
+        driveList->addItem(item);
+    }
+    driveList->setCurrentRow(-1);
+    driveList->clearSelection();
+}
+
+void DriveSelectDialog::onOk() {
+    const QList<QListWidgetItem*> selected = driveList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    selectedDrive = normalizeRoot(selected.front()->data(Qt::UserRole).toByteArray().toStdString());
+    accept();
+}
+
+void DriveSelectDialog::onListDoubleClick() {
+    onOk();
+}

@@ -1,0 +1,98 @@
+#include "ui/qt/HyperlinkLabel.h"
+
+#include <QEnterEvent>
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+#include <cmath>
+
+// The label's window: it hands its events to the label object it belongs to.
+class LinkWindow : public QWidget {
+  public:
+    LinkWindow(QWidget* parent, HyperlinkLabel& label) : QWidget(parent), label_(label) {
+        setMouseTracking(true);
+        setAttribute(Qt::WA_Hover);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override { label_.paint(); }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        label_.trackHover(rect().contains(event->position().toPoint()));
+    }
+    void enterEvent(QEnterEvent*) override { label_.trackHover(true); }
+    void leaveEvent(QEvent*) override { label_.trackHover(false); }
+    void mousePressEvent(QMouseEvent* event) override {
+        // The link acts on the press of the left button, not on its release.
+        if (event->button() == Qt::LeftButton)
+            label_.pressed();
+    }
+
+  private:
+    HyperlinkLabel& label_;
+};
+
+bool HyperlinkLabel::create(const HyperlinkLabelParams& params) {
+    if (params.parent == nullptr || params.width <= 0 || params.height <= 0 ||
+        params.faceName.isEmpty())
+        return false;
+    window_ = new LinkWindow(params.parent, *this);
+    window_->setObjectName(QStringLiteral("c%1").arg(params.controlId));
+    window_->setGeometry(params.x, params.y, params.width, params.height);
+
+    // The height asked for is the font's cell height, ascent and descent together.
+    font_ = QFont(params.faceName);
+    font_.setPixelSize(100);
+    const qreal cell = QFontMetricsF(font_).height();
+    font_.setPixelSize(std::max(1, static_cast<int>(std::lround(params.fontHeight * 100 / cell))));
+    font_.setWeight(params.bold ? QFont::Bold : QFont::Normal);
+    font_.setUnderline(params.underline);
+
+    backgroundFilled_ = params.fillBackground;
+    useCursor_ = params.useCursor;
+    if (useCursor_) {
+        cursor_ = params.cursor;
+        window_->setCursor(cursor_);
+    }
+    normalColour_ = params.normalColour;
+    hoverColour_ = params.hoverColour;
+    backgroundColour_ = params.backgroundColour;
+    onClick_ = params.onClick;
+    text_ = params.text;
+    lastHover_ = -1;
+    window_->show();
+    return true;
+}
+
+QWidget* HyperlinkLabel::window() const {
+    return window_;
+}
+
+void HyperlinkLabel::paint() {
+    QPainter painter(window_);
+    const QRect area = window_->rect();
+    if (backgroundFilled_)
+        painter.fillRect(area, backgroundColour_);
+    painter.setFont(font_);
+    painter.setPen(pointerOver_ ? hoverColour_ : normalColour_);
+    // Centred across, from the top down, on one line: never wrapped, so that
+    // an address is never broken up.
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text_);
+}
+
+void HyperlinkLabel::trackHover(bool pointerInside) {
+    // Repaint only when the pointer crosses the label's border.
+    const int state = pointerInside ? 0 : 1;
+    pointerOver_ = pointerInside;
+    if (lastHover_ != state) {
+        ++hoverRepaints_;
+        window_->update();
+    }
+    lastHover_ = state;
+}
+
+void HyperlinkLabel::pressed() {
+    if (onClick_)
+        onClick_(0);
+}

@@ -1,0 +1,18 @@
+#include "ui/qt/InstallerProgram.h"
+
+#include <QApplication>
+
+#include "ui/qt/InstallerApp.h"
+#include "res/Pictures.h"
+#include "ui/WindowLog.h"
+#include "ui/qt/WindowServices.h"
+
+int runInstallerProgram() {
+    QApplication::setApplicationName(QStringLiteral("zt_installer"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.GameInstaller"));
+    initPictures();
+    WindowLog log(WindowLog::defaultPath());
+    SystemWindowServices system;
+    InstallerApp app(system.services, log);
+    return app.InitInstance() ? 1 : 0;
+}

@@ -1,0 +1,25 @@
+#include "ui/qt/RenameDialog.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/qt/DialogTemplate.h"
+
+RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    buildDialog(this, renameTemplate());
+    edit = qobject_cast<QLineEdit*>(controlById(this, control::kNewNameEdit));
+    auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
+    auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
+    // Enter acts as "Ok", Escape as "Cancel".
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &RenameDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &RenameDialog::reject);
+    edit->setFocus();
+}
+
+void RenameDialog::accept() {
+    newName = edit->text().toStdString();
+    QDialog::accept();
+}

@@ -1,0 +1,204 @@
+#include "ui/VolumeService.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QVariantMap>
+
+#include "platform/Drives.h"
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.UDisks2");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/UDisks2/Manager");
+const QString kManager = QStringLiteral("org.freedesktop.UDisks2.Manager");
+const QString kBlock = QStringLiteral("org.freedesktop.UDisks2.Block");
+const QString kFilesystem = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
+
+// Unmounting writes out what the drive still has cached, and polkit may ask for a
+// password: both can take minutes on a slow USB disk.
+constexpr int kLongCallMs = 10 * 60 * 1000;
+constexpr int kShortCallMs = 25 * 1000;
+// After a format, udev tells UDisks about the new file system within moments.
+constexpr int kMountAttempts = 20;
+constexpr unsigned long kMountRetryMs = 250;
+// What is kept of the tool's error output.
+constexpr qsizetype kMaxErrorOutput = 64 * 1024;
+
+bool isMissingInterface(const QDBusMessage& reply) {
+    const QString name = reply.errorName();
+    return name == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject");
+}
+
+QDBusMessage callUDisks(const QString& object, const QString& interface, const QString& method,
+                        const QVariantList& arguments, int timeoutMs) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, object, interface, method);
+    call.setArguments(arguments);
+    // systemBus() is shared by every thread; no QObject is made here, so the
+    // call may run on any worker thread.
+    return QDBusConnection::systemBus().call(call, QDBus::Block, timeoutMs);
+}
+
+// The UDisks2 block object of `device`; empty when there is no system bus, no
+// UDisks2 on it, or the service does not know the device.
+QString blockObjectOf(const std::string& device) {
+    if (!QDBusConnection::systemBus().isConnected())
+        return {};
+    QVariantMap wanted{{QStringLiteral("path"), QString::fromStdString(device)}};
+    QDBusMessage reply = callUDisks(kManagerPath, kManager, QStringLiteral("ResolveDevice"),
+                                    {wanted, QVariantMap{}}, kShortCallMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    const QList<QDBusObjectPath> objects =
+        qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().constFirst());
+    return objects.isEmpty() ? QString() : objects.constFirst().path();
+}
+
+// Where the mount table has `device` mounted; empty when nowhere.
+std::string mountPointOf(const std::string& device) {
+    for (const platform::MountedVolume& volume : platform::mountedVolumes()) {
+        if (volume.device == device)
+            return volume.mountPoint;
+    }
+    return {};
+}
+
+std::string messageOf(const QDBusMessage& reply) {
+    QString text = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    return text.toStdString();
+}
+
+class SystemVolumeService : public VolumeService {
+  public:
+    SystemVolumeService(std::string formatTool, std::string elevator)
+        : formatTool_(std::move(formatTool)), elevator_(std::move(elevator)) {}
+
+    bool unmount(const std::string& device, const std::string& mountPoint,
+                 std::string& error) override {
+        QString object = blockObjectOf(device);
+        if (!object.isEmpty()) {
+            QDBusMessage reply = callUDisks(object, kFilesystem, QStringLiteral("Unmount"),
+                                            {QVariantMap{}}, kLongCallMs);
+            if (reply.type() == QDBusMessage::ReplyMessage)
+                return true;
+            // A mount UDisks does not count as its own (or no file system it knows)
+            // is still the system call's to undo.
+            bool notItsMount =
+                reply.errorName() == QLatin1String("org.freedesktop.UDisks2.Error.NotMounted") ||
+                isMissingInterface(reply);
+            if (!notItsMount) {
+                error = messageOf(reply);
+                return false;
+            }
+        }
+        return platform::unmountVolume(mountPoint, error);
+    }
+
+    Remount mountAgain(const std::string& device) override {
+        Remount result;
+        QString object = blockObjectOf(device);
+        if (object.isEmpty()) {
+            result.error =
+                "UDisks2, which mounts drives for the desktop, is not running or does "
+                "not know " +
+                device;
+            return result;
+        }
+        // Ask UDisks to probe the device again: it still knows the old file system.
+        callUDisks(object, kBlock, QStringLiteral("Rescan"), {QVariantMap{}}, kShortCallMs);
+        for (int attempt = 0; attempt < kMountAttempts; ++attempt) {
+            QDBusMessage reply = callUDisks(object, kFilesystem, QStringLiteral("Mount"),
+                                            {QVariantMap{}}, kLongCallMs);
+            if (reply.type() == QDBusMessage::ReplyMessage) {
+                result.mounted = true;
+                if (!reply.arguments().isEmpty())
+                    result.mountPoint = reply.arguments().constFirst().toString().toStdString();
+                return result;
+            }
+            if (reply.errorName() ==
+                QLatin1String("org.freedesktop.UDisks2.Error.AlreadyMounted")) {
+                // The desktop was quicker: where it put the drive is in the mount table.
+                result.mounted = true;
+                result.mountPoint = mountPointOf(device);
+                return result;
+            }
+            if (!isMissingInterface(reply)) {
+                result.error = messageOf(reply);
+                return result;
+            }
+            QThread::msleep(kMountRetryMs);
+        }
+        result.error = "UDisks2 finds no file system on " + device;
+        return result;
+    }
+
+    std::string privilegedFormatProblem() override {
+        QFileInfo tool(QString::fromStdString(formatTool_));
+        if (!tool.isAbsolute() || !tool.isFile() || !tool.isExecutable())
+            return "The format tool " + formatTool_ + " is not an installed program.";
+        if (QStandardPaths::findExecutable(QString::fromStdString(elevator_)).isEmpty())
+            return elevator_ + " is not installed.";
+        return {};
+    }
+
+    int runPrivilegedFormat(const std::string& device, std::ostream& out,
+                            std::string& error) override {
+        if (error = privilegedFormatProblem(); !error.empty())
+            return -1;
+        QFileInfo tool(QString::fromStdString(formatTool_));
+        QProcess process;
+        process.setProgram(QString::fromStdString(elevator_));
+        process.setArguments({tool.absoluteFilePath(), QStringLiteral("--yes"),
+                              QStringLiteral("--"), QString::fromStdString(device),
+                              QStringLiteral("FORMAT")});
+        // Nothing may wait for an answer typed on the window's terminal.
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start();
+        if (!process.waitForStarted(-1)) {
+            error = "Could not start " + elevator_ + ": " + process.errorString().toStdString();
+            return -1;
+        }
+        QByteArray errors;
+        auto collect = [&] {
+            out << process.readAllStandardOutput().toStdString();
+            errors += process.readAllStandardError();
+            if (errors.size() > kMaxErrorOutput)
+                errors = errors.right(kMaxErrorOutput);
+        };
+        while (!process.waitForFinished(200) && process.state() != QProcess::NotRunning)
+            collect();
+        collect();
+        out << errors.toStdString();
+        out.flush();
+        if (process.exitStatus() != QProcess::NormalExit) {
+            error = formatTool_ + " ended abnormally: " + process.errorString().toStdString();
+            return -1;
+        }
+        int status = process.exitCode();
+        if (status == 126 || status == 127) {
+            QString last = QString::fromLocal8Bit(errors).trimmed().split('\n').constLast();
+            error = (status == 126 ? "Administrator rights were not granted"
+                                   : "Administrator rights could not be asked for") +
+                    std::string(last.isEmpty() ? "." : ": " + last.toStdString());
+        }
+        return status;
+    }
+
+  private:
+    std::string formatTool_;
+    std::string elevator_;
+};
+
+}  // namespace
+
+std::unique_ptr<VolumeService> makeSystemVolumeService(const std::string& formatToolPath,
+                                                       const std::string& elevator) {
+    return std::make_unique<SystemVolumeService>(formatToolPath, elevator);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The window's side of the routines' front end: the status line is the main
+// window's control 1036, message boxes are Qt's standard boxes. Both may be
+// called from a worker; a box then blocks the worker until it is answered.
+
+#include <string>
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include "store/FrontEnd.h"
+
+class BoxPresenter;
+
+class WindowStatusLine : public StatusLine {
+  public:
+    explicit WindowStatusLine(QLabel& label) : label_(&label) {}
+    void setText(const std::string& text) override;
+
+  private:
+    QPointer<QLabel> label_;
+};
+
+class WindowBoxes : public MessageBoxes {
+  public:
+    WindowBoxes(QWidget& window, BoxPresenter& presenter)
+        : window_(&window), presenter_(presenter) {}
+    void show(const std::string& text) override;
+    bool ask(const std::string& text, bool defaultNo) override;
+
+  private:
+    // The window of the program that the box belongs above.
+    QWidget* owner() const;
+
+    QPointer<QWidget> window_;
+    BoxPresenter& presenter_;
+};
+
+#include "ui/LoggedBoxes.h"
+#include "ui/qt/ProgressDialog.h"
+#include "ui/WindowLog.h"
+
+// One job's front end: the window's status line and boxes (each box also
+// written to the log), the job's progress window, and its own stream into
+// the window's log.
+class JobFrontEnd {
+  public:
+    JobFrontEnd(StatusLine& status, MessageBoxes& boxes, ProgressDialog& progress, WindowLog& log)
+        : status_(status), boxes_(boxes, log), progress_(progress), out_(log) {}
+    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
+
+  private:
+    StatusLine& status_;
+    LoggedBoxes boxes_;
+    ProgressBridge progress_;
+    LogStream out_;
+};
