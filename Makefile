@@ -55,7 +55,7 @@ $(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
 	touch $@
 
 windows: deps $(WINDOWS_BUILD)/build.ninja
-	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format
+	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format zt_installer
 
 # The Windows programs with the README and the licence, as one zip file.
 VERSION = $(shell sed -n '/^project/s/.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -63,7 +63,7 @@ WINDOWS_ZIP = tarnwick-game-installer-$(VERSION)-win64
 windows-zip: windows
 	rm -rf $(WINDOWS_BUILD)/$(WINDOWS_ZIP) $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip
 	mkdir $(WINDOWS_BUILD)/$(WINDOWS_ZIP)
-	cp $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
+	cp $(WINDOWS_BUILD)/zt_installer.exe $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
 	   README.md LICENSE $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/
 	cd $(WINDOWS_BUILD) && zip -qr $(WINDOWS_ZIP).zip $(WINDOWS_ZIP)
 	@echo $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip

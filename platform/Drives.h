@@ -54,6 +54,10 @@ bool isRemovableDevice(const std::string& device, const std::string& sysRoot = "
 // it does. Unknown devices are not on USB.
 bool isUsbDevice(const std::string& device, const std::string& sysRoot = "/sys");
 
+// The folders of the running system, its own first: "/", "/boot" and the
+// user's home on Linux; the Windows folder and the user's profile on Windows.
+std::vector<std::string> systemFolders();
+
 // Unmounts the file system at `mountPoint` (without following a link there).
 // False with the system's reason in `error`.
 bool unmountVolume(const std::string& mountPoint, std::string& error);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -250,6 +251,13 @@ std::string deviceHolding(const std::string& path) {
     if (error)
         return "";
     return deviceHoldingFrom(readMountInfo(), real.string());
+}
+
+std::vector<std::string> systemFolders() {
+    std::vector<std::string> folders{"/", "/boot"};
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+        folders.emplace_back(home);
+    return folders;
 }
 
 bool unmountVolume(const std::string& mountPoint, std::string& error) {

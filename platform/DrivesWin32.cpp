@@ -139,6 +139,19 @@ bool isUsbDevice(const std::string& device, const std::string&) {
     return known && descriptor.BusType == BusTypeUsb;
 }
 
+std::vector<std::string> systemFolders() {
+    std::vector<std::string> folders;
+    wchar_t folder[MAX_PATH] = {};
+    if (const UINT length = GetWindowsDirectoryW(folder, MAX_PATH); length > 0 && length < MAX_PATH)
+        folders.push_back(narrow(std::wstring(folder, length)));
+    else
+        folders.push_back("C:\\");
+    if (const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", folder, MAX_PATH);
+        length > 0 && length < MAX_PATH)
+        folders.push_back(narrow(std::wstring(folder, length)));
+    return folders;
+}
+
 bool unmountVolume(const std::string& mountPoint, std::string& error) {
     const char letter = letterOf(mountPoint);
     if (letter == 0) {

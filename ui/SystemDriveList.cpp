@@ -1,8 +1,6 @@
 // The drives of this machine: optical drives from sysfs, fixed disks' mounted
 // file systems from the mount table.
 
-#include <cstdlib>
-
 #include "platform/Drives.h"
 #include "ui/DriveList.h"
 
@@ -14,7 +12,7 @@ class SystemDriveList : public DriveList {
 
     std::vector<FixedDrive> fixedDrives() override {
         std::vector<FixedDrive> drives;
-        const std::string system = platform::deviceHolding("/");
+        const std::string system = platform::deviceHolding(platform::systemFolders().front());
         for (const platform::MountedVolume& volume : platform::fixedVolumes())
             drives.push_back({volume.mountPoint, volume.device, platform::isUsbDevice(volume.device),
                               !system.empty() && volume.device == system});
@@ -23,10 +21,7 @@ class SystemDriveList : public DriveList {
 
     std::vector<std::string> systemDevices() override {
         std::vector<std::string> devices;
-        std::vector<std::string> paths{"/", "/boot"};
-        if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
-            paths.emplace_back(home);
-        for (const std::string& path : paths) {
+        for (const std::string& path : platform::systemFolders()) {
             std::string device = platform::deviceHolding(path);
             if (!device.empty())
                 devices.push_back(device);
