@@ -12,12 +12,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <thread>
 
 #include "TempDir.h"
 #include "ToolRun.h"
 #include "XSession.h"
+#include "ui/ControlIds.h"
+#include "ui/WindowTemplates.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -127,6 +130,11 @@ class Person {
         const std::vector<unsigned long> all = x_.stacking();
         return {all.begin(), all.end()};
     }
+    void screenshotScreen(const std::string& name) {
+        fs::create_directories(setup().shots);
+        x_.grab(QRect(0, 0, 1024, 768))
+            .save(QString::fromStdString(setup().shots + "/" + name + ".png"));
+    }
     void screenshot(unsigned long window, const std::string& name) {
         std::this_thread::sleep_for(500ms);  // the last paint reaches the screen
         const QRect place = x_.placeOf(window);
@@ -165,12 +173,25 @@ std::string makeDisc(TempDir& work, int megabytes) {
     return iso;
 }
 
-// Maps the drive letter `letter` of the prefix to `folder`.
-void mapDrive(char letter, const std::string& folder) {
-    const fs::path link = fs::path(setup().prefix) / "dosdevices" / (std::string(1, letter) + ":");
+// Maps the drive letter `letter` of the prefix to `target`; `device`: the
+// letter's device too (a disc image read as the drive's raw sectors).
+void mapDrive(char letter, const std::string& target, const std::string& device = {}) {
+    const fs::path dosdevices = fs::path(setup().prefix) / "dosdevices";
+    const std::string name(1, letter);
     std::error_code ignored;
-    fs::remove(link, ignored);
-    fs::create_symlink(folder, link);
+    fs::remove(dosdevices / (name + ":"), ignored);
+    fs::remove(dosdevices / (name + "::"), ignored);
+    fs::create_symlink(target, dosdevices / (name + ":"));
+    if (!device.empty())
+        fs::create_symlink(device, dosdevices / (name + "::"));
+}
+
+// The game files of a drive folder, by name.
+std::set<std::string> gameFiles(const std::string& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
 }
 
 // Whether the two folders hold the same files, byte for byte.
@@ -180,66 +201,176 @@ void expectSameTree(const std::string& a, const std::string& b) {
     EXPECT_TRUE(fs::exists(a + "/zt.cfg"));
 }
 
+// One scenario: drive E: is a folder of the test, the window is open.
 class WineWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!setup().skip.empty())
             GTEST_SKIP() << setup().skip;
+        fs::create_directories(work_.file("e"));
+        mapDrive('e', work_.file("e"));
     }
+    void TearDown() override {
+        if (::testing::Test::HasFailure() && person_)
+            person_->screenshotScreen(
+                "failed-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    }
+
+    // Starts the program and waits for its main window.
+    void open() {
+        program_ = std::make_unique<Program>(work_.file("wine.log"));
+        person_ = std::make_unique<Person>();
+        main_ = person_->waitForWindow(kTitle, {}, 120s);
+        ASSERT_NE(main_, 0u) << "the main window did not open";
+    }
+    Person& person() { return *person_; }
+    std::string drive() { return work_.file("e"); }
+
+    // The centre of the main window's control `id` on the screen. The
+    // template places it in dialog units, which the window's client size
+    // turns into pixels as the dialog manager did.
+    QPoint centreOf(int id) {
+        const QRect client = person().x().placeOf(main_);
+        const DialogTemplate& dialog = mainTemplate();
+        for (const ControlRow& row : dialog.controls) {
+            if (row.id != id)
+                continue;
+            const int height = row.kind == ControlKind::DropDownList ? 12 : row.height;
+            return {client.x() + (2 * row.x + row.width) * client.width() / (2 * dialog.width),
+                    client.y() + (2 * row.y + height) * client.height() / (2 * dialog.height)};
+        }
+        return {-1, -1};
+    }
+    void click(int id, unsigned button = 1) { person().x().click(centreOf(id), button); }
+
+    // "Image file..." in the source box, and the image typed into the
+    // system's open dialog.
+    void chooseImage(const std::string& iso) {
+        click(control::kSourceCombo);  // opens the list
+        person().x().key("End");
+        person().x().key("Return");
+        const unsigned long files = person().waitForWindow("Image file");
+        ASSERT_NE(files, 0u) << "no open dialog";
+        std::string windowsPath = "Z:" + iso;
+        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+        person().x().type(windowsPath);
+        person().screenshot(files, "wine-open-dialog");
+        person().x().key("Return");
+        ASSERT_TRUE(person().waitUntilGone(files));
+    }
+
+    // "Start", then Yes to "Start Install?"; the progress window once it is in front.
+    unsigned long startInstall() {
+        const std::set<unsigned long> known = person().windows();
+        click(control::kStartButton);
+        const unsigned long question = person().waitForWindow(kTitle, known);
+        EXPECT_NE(question, 0u) << "no \"Start Install?\"";
+        if (question == 0)
+            return 0;
+        person().screenshot(question, "wine-start-question");
+        person().x().key("Return");
+        const unsigned long progress = person().waitForWindow("Install", {}, 30s);
+        EXPECT_NE(progress, 0u) << "no progress window";
+        EXPECT_TRUE(person().waitUntilActive(progress)) << "the progress window is not in front";
+        return progress;
+    }
+
+    // The Linux zt_install of the same image into a folder of its own.
+    std::string linuxInstall(const std::string& iso, const std::string& name) {
+        const std::string folder = work_.file("linux");
+        fs::create_directories(folder);
+        const ToolRun linux = runShell(setup().linuxBin + "/zt_install " + iso + " " + folder +
+                                       " " + name + " CD");
+        EXPECT_EQ(linux.status, 0) << linux.out << linux.err;
+        return folder;
+    }
+
+    void closeMainWindow() {
+        person().x().click(person().x().closeBoxOf(main_));
+    }
+
+    TempDir work_;
+    std::unique_ptr<Program> program_;
+    std::unique_ptr<Person> person_;
+    unsigned long main_ = 0;
 };
 
 // The window opens with its three tabs; an image chosen through "Image
 // file..." installs onto drive E: exactly as zt_install installs it.
 TEST_F(WineWindow, InstallsAnImageOntoADriveLetterAsLinuxDoes) {
-    TempDir work;
-    const std::string iso = makeDisc(work, 4);
-    fs::create_directories(work.file("e"));
-    mapDrive('e', work.file("e"));
-    Program program(work.file("wine.log"));
-    Person person;
-    const unsigned long main = person.waitForWindow(kTitle, {}, 120s);
-    ASSERT_NE(main, 0u) << "the main window did not open";
-    person.screenshot(main, "wine-main-window");
-
-    // The source box has the focus: open it and take "Image file...".
-    person.x().chord({"Alt_L", "Down"});
-    person.x().key("Return");
-    const unsigned long files = person.waitForWindow("Image file");
-    ASSERT_NE(files, 0u) << "no open dialog";
-    std::string windowsPath = "Z:" + iso;
-    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-    person.x().type(windowsPath);
-    person.screenshot(files, "wine-open-dialog");
-    person.x().key("Return");
-    ASSERT_TRUE(person.waitUntilGone(files));
-
-    // Source, media, drive, name: "Start" is the fourth stop after the source box.
-    for (int i = 0; i < 4; ++i)
-        person.x().key("Tab");
-    std::set<unsigned long> known = person.windows();
-    person.x().key("space");
-    const unsigned long question = person.waitForWindow(kTitle, known);
-    ASSERT_NE(question, 0u) << "no \"Start Install?\"";
-    person.screenshot(question, "wine-start-question");
-    person.x().key("Return");
-    ASSERT_TRUE(waitForFile(work.file("e") + "/zt.cfg", 64, 60s)) << "the game was not recorded";
-    const unsigned long progress = person.waitForWindow("Install", {}, 10s);
+    const std::string iso = makeDisc(work_, 4);
+    ASSERT_NO_FATAL_FAILURE(open());
+    person().screenshot(main_, "wine-main-window");
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const unsigned long progress = startInstall();
     ASSERT_NE(progress, 0u);
-    person.screenshot(progress, "wine-install-done");
-    EXPECT_TRUE(person.waitUntilActive(progress)) << "the progress window is not in front";
-    person.x().key("Escape");  // "OK"
-    ASSERT_TRUE(person.waitUntilGone(progress));
-    person.screenshot(main, "wine-installed-list");
-
-    fs::create_directories(work.file("linux"));
-    const ToolRun linux = runShell(setup().linuxBin + "/zt_install " + iso + " " +
-                                   work.file("linux") + " game CD");
-    ASSERT_EQ(linux.status, 0) << linux.out << linux.err;
-    expectSameTree(work.file("e"), work.file("linux"));
+    ASSERT_TRUE(waitForFile(drive() + "/zt.cfg", 64, 60s)) << "the game was not recorded";
+    person().screenshot(progress, "wine-install-done");
+    person().x().key("Escape");  // "OK"
+    ASSERT_TRUE(person().waitUntilGone(progress));
+    person().screenshot(main_, "wine-installed-list");
+    expectSameTree(drive(), linuxInstall(iso, "game"));
 
     // The close box ends the program when no job runs.
-    person.x().click(person.x().closeBoxOf(main));
-    EXPECT_TRUE(person.waitUntilGone(main));
+    closeMainWindow();
+    EXPECT_TRUE(person().waitUntilGone(main_));
+}
+
+// Drive D: is a CD drive that reads the image: it is the source the window
+// offers first, and the install is the Linux one's.
+TEST_F(WineWindow, InstallsFromACdDriveLetterAsLinuxDoes) {
+    const std::string iso = makeDisc(work_, 3);
+    fs::create_directories(work_.file("cd"));
+    mapDrive('d', work_.file("cd"), iso);
+    ASSERT_NO_FATAL_FAILURE(open());
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    ASSERT_TRUE(waitForFile(drive() + "/zt.cfg", 64, 60s)) << "the game was not recorded";
+    person().x().key("Escape");
+    ASSERT_TRUE(person().waitUntilGone(progress));
+    expectSameTree(drive(), linuxInstall(iso, "Game1"));
+    fs::remove(fs::path(setup().prefix) / "dosdevices" / "d::");
+    fs::remove(fs::path(setup().prefix) / "dosdevices" / "d:");
+}
+
+// Cancel in the progress window stops the copy and leaves the drive as it was.
+TEST_F(WineWindow, CancelLeavesTheDriveAsItWas) {
+    const std::string iso = makeDisc(work_, 60);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    person().x().key("Escape");  // "Cancel"
+    ASSERT_TRUE(person().waitUntilGone(progress));
+    // The job removes what it wrote, then gives the window back: it closes at once.
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (!gameFiles(drive()).empty() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(gameFiles(drive()).empty());
+    closeMainWindow();
+    EXPECT_TRUE(person().waitUntilGone(main_, 30s));
+}
+
+// The close box during an install asks "The job is not complete,Exit?"; after
+// Yes the job stops and the program ends, the drive as it was or the game
+// whole and recorded (when the copy ended first).
+TEST_F(WineWindow, CloseDuringAnInstallAsksThenLeavesTheDriveSound) {
+    const std::string iso = makeDisc(work_, 60);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    const std::set<unsigned long> known = person().windows();
+    closeMainWindow();
+    const unsigned long question = person().waitForWindow(kTitle, known, 20s);
+    ASSERT_NE(question, 0u) << "the close box did not ask";
+    person().screenshot(question, "wine-close-question");
+    person().x().key("y");
+    EXPECT_TRUE(person().waitUntilGone(main_, 60s));
+    const std::set<std::string> left = gameFiles(drive());
+    if (!left.empty())
+        expectSameTree(drive(), linuxInstall(iso, "game"));
 }
 
 }  // namespace
@@ -272,6 +403,9 @@ int main(int argc, char** argv) {
     // No Mono or Gecko installer asks anything while the prefix is made.
     ::setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
     ::setenv("LC_ALL", "C.UTF-8", 1);
-    runShell("wineboot -i; wineserver -w");
+    // The prefix, made on the first run; its drive D: is a CD drive where a
+    // scenario maps one.
+    runShell("wineboot -i; wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f; "
+             "wineserver -w");
     return RUN_ALL_TESTS();
 }
