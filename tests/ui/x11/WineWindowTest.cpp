@@ -244,6 +244,27 @@ class WineWindow : public ::testing::Test {
     }
     void click(int id, unsigned button = 1) { person().x().click(centreOf(id), button); }
 
+    // The list's first row, clicked, then its context menu's `item`th command
+    // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
+    void commandOnFirstRow(int item) {
+        const QRect client = person().x().placeOf(main_);
+        const QPoint list = centreOf(control::kGameList);
+        const int listTop = client.y() + 100 * client.height() / mainTemplate().height;
+        const QPoint row(list.x() - 60, listTop + 28);
+        person().x().click(row);
+        person().x().click(row, 3);
+        std::this_thread::sleep_for(700ms);  // the menu opens
+        person().screenshotScreen("wine-context-menu");
+        for (int i = 0; i < item; ++i)
+            person().x().key("Down");
+        person().x().key("Return");
+    }
+
+    // The games a drive folder records, as the Linux zt_games lists them.
+    std::string listed(const std::string& folder) {
+        return runShell(setup().linuxBin + "/zt_games list " + folder).out;
+    }
+
     // "Image file..." in the source box, and the image typed into the
     // system's open dialog.
     void chooseImage(const std::string& iso) {
@@ -312,6 +333,15 @@ TEST_F(WineWindow, InstallsAnImageOntoADriveLetterAsLinuxDoes) {
     person().screenshot(main_, "wine-installed-list");
     expectSameTree(drive(), linuxInstall(iso, "game"));
 
+    // The other two pages, through their tabs.
+    const QRect client = person().x().placeOf(main_);
+    const int tabsY = client.y() + 7 * client.height() / mainTemplate().height + 10;
+    person().x().click({client.x() + 143, tabsY});
+    person().screenshot(main_, "wine-disk-format");
+    person().x().click({client.x() + 207, tabsY});
+    person().screenshot(main_, "wine-about");
+    person().x().click({client.x() + 50, tabsY});
+
     // The close box ends the program when no job runs.
     closeMainWindow();
     EXPECT_TRUE(person().waitUntilGone(main_));
@@ -350,6 +380,49 @@ TEST_F(WineWindow, CancelLeavesTheDriveAsItWas) {
     EXPECT_TRUE(gameFiles(drive()).empty());
     closeMainWindow();
     EXPECT_TRUE(person().waitUntilGone(main_, 30s));
+}
+
+// The list's context menu: Copy... to drive F: through the drive dialog,
+// Rename through the rename dialog, Delete after its question.
+TEST_F(WineWindow, ContextMenuCopiesRenamesAndDeletes) {
+    const std::string iso = makeDisc(work_, 2);
+    fs::remove(drive());
+    fs::rename(linuxInstall(iso, "game"), drive());
+    fs::create_directories(work_.file("f"));
+    mapDrive('f', work_.file("f"));
+    ASSERT_NO_FATAL_FAILURE(open());
+
+    commandOnFirstRow(3);
+    const unsigned long drives = person().waitForWindow("Drive");
+    ASSERT_NE(drives, 0u) << "no drive dialog";
+    person().screenshot(drives, "wine-drive-dialog");
+    person().x().key("Down");  // E:, the drives in offer order
+    person().x().key("Down");  // F:
+    person().x().key("Return");
+    ASSERT_TRUE(waitForFile(work_.file("f") + "/zt.cfg", 64, 60s)) << "nothing was copied";
+    ASSERT_TRUE(person().waitUntilGone(drives));
+    expectSameTree(drive(), work_.file("f"));
+
+    commandOnFirstRow(2);
+    const unsigned long rename = person().waitForWindow("rename");
+    ASSERT_NE(rename, 0u) << "no rename dialog";
+    person().x().type("Other");
+    person().x().key("Return");
+    ASSERT_TRUE(person().waitUntilGone(rename));
+    std::this_thread::sleep_for(1s);
+    EXPECT_NE(listed(drive()).find("Other"), std::string::npos) << listed(drive());
+
+    const std::set<unsigned long> known = person().windows();
+    commandOnFirstRow(1);
+    const unsigned long question = person().waitForWindow(kTitle, known);
+    ASSERT_NE(question, 0u) << "no \"Delete Game Other?\"";
+    person().x().key("Return");
+    ASSERT_TRUE(person().waitUntilGone(question));
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(listed(drive()).find("Other"), std::string::npos) << listed(drive());
+    std::set<std::string> left = gameFiles(drive());
+    left.erase("zt.cfg");
+    EXPECT_TRUE(left.empty());
 }
 
 // The close box during an install asks "The job is not complete,Exit?"; after
