@@ -112,7 +112,9 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == item(kLinkPlaceholder)) {
-                SetCursor(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor)));
+                // The program's pointing hand, else the system's.
+                HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor));
+                SetCursor(hand != nullptr ? hand : LoadCursorW(nullptr, IDC_HAND));
                 SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
                 return TRUE;
             }
