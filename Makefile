@@ -54,7 +54,10 @@ $(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja $(WINDOWS_FLAGS)
 	touch $@
 
-windows: deps $(WINDOWS_BUILD)/build.ninja
+# The window's pictures are drawn by the Linux build's zt_draw_pictures (Qt).
+windows: configure $(WINDOWS_BUILD)/build.ninja
+	cmake --build $(BUILD) --target zt_pictures
+	cmake -S . -B $(WINDOWS_BUILD) -DZT_PICTURES_DIR=$(CURDIR)/$(BUILD)/res >/dev/null
 	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format zt_installer
 
 # The Windows programs with the README and the licence, as one zip file.
