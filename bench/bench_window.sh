@@ -4,7 +4,7 @@
 # thread while an install copies the benchmark image (made by bench_install.sh).
 set -eu
 build=${1:-build-bench}
-program="$build/ui/zt_window_bench"
+program="$build/bench/zt_window_bench"
 out=bench/out
 if [ ! -x "$program" ]; then
     echo "no $program (Qt 6 missing): skipped"

@@ -131,27 +131,44 @@ bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
     }
 }
 
+namespace {
+
+// Why FORMAT cannot use the table `entries` of `device`; empty when it can.
+std::string tableRefusal(const DiskDevice& device,
+                         const std::vector<PartitionInformation>& entries) {
+    if (device.tableKind() == PartitionTableKind::Gpt) {
+        // Formatting the protective entry would overwrite the GPT header and
+        // leave its backup behind: a disk that systems read differently.
+        return "The disk has a GUID partition table (GPT), which FORMAT cannot use; run INIT "
+               "first to give it a new partition table\n";
+    }
+    if (entries.empty())
+        return "The drive has no partitions?\nRun INIT first to give the disk one partition.\n";
+    // A damaged table would have FORMAT write over another partition or
+    // past the disk's end: nothing is written then.
+    if (std::string problem = layoutProblem(entries, device.diskBytes()); !problem.empty())
+        return problem + "Run INIT to give the disk a new partition table.\n";
+    return {};
+}
+
+}  // namespace
+
+std::string formatLayoutProblem(const std::string& drive) {
+    DiskDevice device;
+    std::vector<PartitionInformation> entries;
+    if (!device.open(drive) || !device.getDriveLayout(entries))
+        return {};
+    return tableRefusal(device, entries);
+}
+
 bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
     std::vector<PartitionInformation> entries;
     if (!device.getDriveLayout(entries)) {
         out << "Cannot get drive layout\n";
         return false;
     }
-    if (device.tableKind() == PartitionTableKind::Gpt) {
-        // Formatting the protective entry would overwrite the GPT header and
-        // leave its backup behind: a disk that systems read differently.
-        out << "The disk has a GUID partition table (GPT), which FORMAT cannot use; run INIT "
-               "first to give it a new partition table\n";
-        return false;
-    }
-    if (entries.empty()) {
-        out << "The drive has no partitions?\nRun INIT first to give the disk one partition.\n";
-        return false;
-    }
-    // A damaged table would have FORMAT write over another partition or
-    // past the disk's end: nothing is written then.
-    if (std::string problem = layoutProblem(entries, device.diskBytes()); !problem.empty()) {
-        out << problem << "Run INIT to give the disk a new partition table.\n";
+    if (std::string refusal = tableRefusal(device, entries); !refusal.empty()) {
+        out << refusal;
         return false;
     }
     DiskGeometry geometry;

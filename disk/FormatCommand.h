@@ -33,6 +33,11 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out);
 std::string layoutProblem(const std::vector<PartitionInformation>& entries,
                           std::uint64_t diskBytes);
 
+// Why FORMAT would refuse `drive`'s partition table (no partition, a GUID
+// table, a damaged one), in FORMAT's words; empty when it would not, or when
+// the drive cannot be read to tell. Reads only.
+std::string formatLayoutProblem(const std::string& drive);
+
 // The question asked before the disk is changed.
 std::string formatWarningText(const std::string& drive);
 

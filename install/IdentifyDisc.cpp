@@ -30,7 +30,6 @@ constexpr std::uint32_t kMaxDirectorySectors = 1024;
 // A real SYSTEM.CNF is a few hundred bytes.
 constexpr std::uint32_t kMaxSystemCnfBytes = 65536;
 
-constexpr const char* kChecking = "Checking disc..\n";
 constexpr const char* kNoAccess = "Unable to access source drive\n";
 constexpr const char* kInvalid = "Invalid disc\n";
 constexpr const char* kNoSystemCnf = "SYSTEM.CNF does not exist on CD/DVD\n";
@@ -126,7 +125,7 @@ bool fail(DiscSource& source, StatusLine& status, const char* text) {
 }  // namespace
 
 bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info) {
-    status.setText(kChecking);
+    status.setText(kCheckingDisc);
     if (!source.open(path)) {
         status.setText(kNoAccess);
         if (!source.openError().empty())

@@ -10,6 +10,9 @@
 #include "install/DiscSource.h"
 #include "store/FrontEnd.h"
 
+// What the status line says while a disc is being identified.
+inline constexpr const char* kCheckingDisc = "Checking disc..\n";
+
 // Opens `path` with `source` and fills `info`. On failure the status line
 // says why, the source is closed and false is returned; on success the source
 // stays open and `info.source` points to it.

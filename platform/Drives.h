@@ -44,6 +44,16 @@ std::string deviceHolding(const std::string& path);
 std::string deviceHoldingFrom(const std::string& mountInfo, const std::string& resolvedPath,
                               const std::string& sysRoot = "/sys");
 
+// Whether `mountPoint` shows the file system of `device` now: a mount of that
+// device's root at exactly that folder, not covered by a later mount. False
+// once it was unmounted (the folder then shows the file system it lies on)
+// or another device was mounted there. A drive chosen earlier is checked so
+// before anything is written to it.
+bool mountedAt(const std::string& mountPoint, const std::string& device);
+// The same over a given mountinfo text.
+bool mountedAtFrom(const std::string& mountInfo, const std::string& mountPoint,
+                   const std::string& device, const std::string& sysRoot = "/sys");
+
 // Whether the kernel calls the disk under the block device `device` removable:
 // the whole disk's sysfs 'removable' for a partition, and any removable disk
 // beneath a mapped device (dm, md). Unknown devices count as removable.
@@ -53,10 +63,6 @@ bool isRemovableDevice(const std::string& device, const std::string& sysRoot = "
 // host's device tree in sysfs, or, for a mapped device (dm, md), a device beneath
 // it does. Unknown devices are not on USB.
 bool isUsbDevice(const std::string& device, const std::string& sysRoot = "/sys");
-
-// The folders of the running system, its own first: "/", "/boot" and the
-// user's home on Linux; the Windows folder and the user's profile on Windows.
-std::vector<std::string> systemFolders();
 
 // Unmounts the file system at `mountPoint` (without following a link there).
 // False with the system's reason in `error`.

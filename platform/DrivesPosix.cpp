@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -253,11 +252,22 @@ std::string deviceHolding(const std::string& path) {
     return deviceHoldingFrom(readMountInfo(), real.string());
 }
 
-std::vector<std::string> systemFolders() {
-    std::vector<std::string> folders{"/", "/boot"};
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
-        folders.emplace_back(home);
-    return folders;
+bool mountedAtFrom(const std::string& mountInfo, const std::string& mountPoint,
+                   const std::string& device, const std::string& sysRoot) {
+    std::string folder = mountPoint;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    std::vector<MountEntry> entries = parseMountInfo(mountInfo);
+    std::vector<bool> hidden = hiddenMounts(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!hidden[i] && entries[i].mountPoint == folder)
+            return entries[i].root == "/" && mountDevice(entries[i], sysRoot) == device;
+    }
+    return false;
+}
+
+bool mountedAt(const std::string& mountPoint, const std::string& device) {
+    return !device.empty() && mountedAtFrom(readMountInfo(), mountPoint, device);
 }
 
 bool unmountVolume(const std::string& mountPoint, std::string& error) {

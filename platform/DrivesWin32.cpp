@@ -117,6 +117,17 @@ std::string deviceHoldingFrom(const std::string&, const std::string&, const std:
     return {};
 }
 
+bool mountedAt(const std::string& mountPoint, const std::string& device) {
+    const char letter = letterOf(mountPoint);
+    return letter != 0 && deviceOf(letter) == device &&
+           GetDriveTypeW(rootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
+}
+
+bool mountedAtFrom(const std::string&, const std::string&, const std::string&,
+                   const std::string&) {
+    return false;
+}
+
 bool isRemovableDevice(const std::string& device, const std::string&) {
     const char letter = letterOf(device);
     return letter == 0 || GetDriveTypeW(rootOf(letter).c_str()) == DRIVE_REMOVABLE;
@@ -137,19 +148,6 @@ bool isUsbDevice(const std::string& device, const std::string&) {
                                &descriptor, sizeof descriptor);
     CloseHandle(handle);
     return known && descriptor.BusType == BusTypeUsb;
-}
-
-std::vector<std::string> systemFolders() {
-    std::vector<std::string> folders;
-    wchar_t folder[MAX_PATH] = {};
-    if (const UINT length = GetWindowsDirectoryW(folder, MAX_PATH); length > 0 && length < MAX_PATH)
-        folders.push_back(narrow(std::wstring(folder, length)));
-    else
-        folders.push_back("C:\\");
-    if (const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", folder, MAX_PATH);
-        length > 0 && length < MAX_PATH)
-        folders.push_back(narrow(std::wstring(folder, length)));
-    return folders;
 }
 
 bool unmountVolume(const std::string& mountPoint, std::string& error) {

@@ -285,6 +285,30 @@ TEST(DrivesTest, DeviceHoldingTakesTheDeepestVisibleMount) {
     EXPECT_EQ(platform::deviceHoldingFrom("", "/", sys.root()), "");
 }
 
+TEST(DrivesTest, MountedAtOnlyWhileTheFolderShowsThatDevice) {
+    FakeSysfs sys;
+    buildTree(sys);
+    const std::string usb = "61 27 8:17 / /media/usb rw - vfat /dev/ztsdb1 rw\n";
+    struct Case {
+        std::string extra;
+        std::string mountPoint;
+        bool mounted;
+    } cases[] = {
+        {usb, "/media/usb", true},
+        {usb, "/media/usb/", true},
+        {"", "/media/usb", false},  // unmounted: the folder shows "/"
+        {usb + "62 61 0:30 / /media/usb rw - tmpfs tmpfs rw\n", "/media/usb", false},
+        {"61 27 8:33 / /media/usb rw - vfat /dev/ztsdc1 rw\n", "/media/usb", false},
+        {"61 27 8:17 /games /media/usb rw - vfat /dev/ztsdb1 rw\n", "/media/usb", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::mountedAtFrom(std::string(kMountInfo) + c.extra, c.mountPoint,
+                                          "/dev/ztsdb1", sys.root()),
+                  c.mounted)
+            << c.extra << c.mountPoint;
+    }
+}
+
 TEST(DrivesTest, LiveSystemAnswersWithoutFailing) {
     std::vector<MountedVolume> volumes = platform::mountedVolumes();
     for (std::size_t i = 0; i < volumes.size(); ++i) {

@@ -24,6 +24,9 @@ class DriveList {
     virtual std::vector<FixedDrive> fixedDrives() = 0;
     // The devices that hold "/", "/boot" and the user's home: never formatted.
     virtual std::vector<std::string> systemDevices() = 0;
+    // Whether `drive` is still what its mount point shows: the same device
+    // mounted there. By default, whether fixedDrives() still lists it so.
+    virtual bool mountedAt(const FixedDrive& drive);
 };
 
 std::unique_ptr<DriveList> makeSystemDriveList();

@@ -31,9 +31,18 @@ class FormatJobWindow {
 using CanWriteDevice =
     std::function<bool(const std::string& device, bool& denied, std::string& error)>;
 
-// The job, on its worker thread: asks the warning (No changes nothing), then
-// formats `drive` with the progress window shown; says where the drive is
-// mounted again, or that it is not; on failure says what went wrong and
-// "Format Failed!!". True when the drive was formatted.
+// Why FORMAT would refuse a device's partition table; empty when it would
+// not or cannot tell (disk/FormatCommand.h: formatLayoutProblem).
+using LayoutCheck = std::function<std::string(const std::string& device)>;
+
+// The job, on its worker thread. First, with the drive still mounted, what
+// can be known: that the device can be written (by this process, or by the
+// format tool through the elevator) and has a partition to format; a
+// refusal says why and changes nothing. Then the warning (No changes
+// nothing), and the format of `drive` with the progress window shown; says
+// where the drive is mounted again, or that it is not. After a failure the
+// drive is mounted again, and the box says what went wrong and where the
+// drive is before "Format Failed!!". True when the drive was formatted.
 bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeService& volumes,
-                  const CanWriteDevice& canWrite, FrontEnd& frontEnd);
+                  const CanWriteDevice& canWrite, FrontEnd& frontEnd,
+                  const LayoutCheck& layoutProblem = {});

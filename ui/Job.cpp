@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "ui/GuiThread.h"
-
 Job::~Job() {
     // The window is going away: the worker must not outlive what it uses.
     if (thread_.joinable())
@@ -18,15 +16,12 @@ bool Job::start(std::function<void()> work, std::function<void()> finished) {
     running_ = true;
     thread_ = std::thread([this, work = std::move(work), finished = std::move(finished)] {
         work();
-        QMetaObject::invokeMethod(
-            window_,
-            [this, finished] {
-                thread_.join();
-                running_ = false;
-                if (finished)
-                    finished();
-            },
-            Qt::QueuedConnection);
+        window_.post([this, finished] {
+            thread_.join();
+            running_ = false;
+            if (finished)
+                finished();
+        });
     });
     return true;
 }

@@ -7,11 +7,11 @@
 #include <functional>
 #include <thread>
 
-#include <QObject>
+#include "ui/WindowThread.h"
 
 class Job {
   public:
-    explicit Job(QObject* window) : window_(window) {}
+    explicit Job(WindowThread& window) : window_(window) {}
     ~Job();
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
@@ -22,7 +22,7 @@ class Job {
     bool running() const { return running_; }
 
   private:
-    QObject* window_;
+    WindowThread& window_;
     std::thread thread_;
     bool running_ = false;  // window thread only
 };

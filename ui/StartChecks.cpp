@@ -5,9 +5,28 @@
 #include "store/DriveRoot.h"
 #include "ui/DriveOrder.h"
 
+namespace {
+
+// The fixed drive the form chose: listed at its root with the chosen device.
+std::optional<FixedDrive> chosenDrive(DriveList& drives, const InstallForm& form) {
+    for (const FixedDrive& drive : drives.fixedDrives()) {
+        if (normalizeRoot(drive.mountPoint) == normalizeRoot(form.targetRoot))
+            return drive.device == form.targetDevice ? std::optional(drive) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string driveGoneText(const std::string& root) {
+    return "The drive " + root +
+           " is no longer mounted there: nothing was written to it.\n"
+           "Connect the drive, mount it and choose it again in \"Hard Drive\".";
+}
+
 std::optional<std::vector<std::string>> installToStart(
     MessageBoxes& boxes, const std::function<JobState()>& jobs,
-    const std::function<InstallForm()>& readForm) {
+    const std::function<InstallForm()>& readForm, DriveList& drives) {
     if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
         boxes.show(blocker);
         return std::nullopt;
@@ -27,13 +46,20 @@ std::optional<std::vector<std::string>> installToStart(
         boxes.show("Please choose a CD/DVD drive, or an image file through \"Image file...\".");
         return std::nullopt;
     }
-    if (form.target) {
-        const std::string question = systemDriveQuestion(*form.target);
-        if (!question.empty() && !boxes.ask(question, true))
-            return std::nullopt;
+    const std::optional<FixedDrive> target = chosenDrive(drives, form);
+    if (!target) {
+        boxes.show(driveGoneText(form.targetRoot));
+        return std::nullopt;
     }
+    const std::string question = systemDriveQuestion(*target);
+    if (!question.empty() && !boxes.ask(question, true))
+        return std::nullopt;
     if (!jobInTheWay(jobs(), false).empty())
         return std::nullopt;
+    if (!drives.mountedAt(*target)) {
+        boxes.show(driveGoneText(form.targetRoot));
+        return std::nullopt;
+    }
     return std::vector<std::string>{"", form.source, form.targetRoot, form.gameName, form.media};
 }
 

@@ -21,18 +21,25 @@ struct InstallForm {
     std::string source;      // an optical drive or an image file; empty: none chosen
     std::string targetRoot;  // the hard drive's root; empty: none
     std::string gameName;
-    std::string media;                 // "CD" or "DVD"
-    std::optional<FixedDrive> target;  // the drive at targetRoot, while it is mounted
+    std::string media;         // "CD" or "DVD"
+    std::string targetDevice;  // the device of the drive chosen at targetRoot
 };
+
+// What the window says when the drive chosen at `root` is no longer that
+// device mounted there (unmounted, or another drive in its place).
+std::string driveGoneText(const std::string& root);
 
 // "Start": refuses while a job is in the way, asks "Start Install?", reads the
 // form (only after Yes), checks the hard drive, the name and the source, and
 // asks before installing onto the system's drive (default No). The install's
-// argument vector when it may start; nothing after a refusal or a No. The
-// jobs are looked at again last: one started while a box was open wins.
+// argument vector when it may start; nothing after a refusal or a No. Last,
+// after every box, the jobs are looked at again (one started while a box was
+// open wins) and the chosen drive must still be the same device mounted at
+// the same place: an unmounted drive's folder would take the game onto the
+// disk beneath it.
 std::optional<std::vector<std::string>> installToStart(
     MessageBoxes& boxes, const std::function<JobState()>& jobs,
-    const std::function<InstallForm()>& readForm);
+    const std::function<InstallForm()>& readForm, DriveList& drives);
 
 // Why "Format..." opens no drive dialog now (no fixed drive, or a job in the
 // way); empty when it may.

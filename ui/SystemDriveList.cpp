@@ -1,7 +1,7 @@
-// The drives of this machine: optical drives from sysfs, fixed disks' mounted
-// file systems from the mount table.
+// The drives of this machine, as the platform layer finds them.
 
 #include "platform/Drives.h"
+#include "platform/SystemPlaces.h"
 #include "ui/DriveList.h"
 
 namespace {
@@ -12,21 +12,17 @@ class SystemDriveList : public DriveList {
 
     std::vector<FixedDrive> fixedDrives() override {
         std::vector<FixedDrive> drives;
-        const std::string system = platform::deviceHolding(platform::systemFolders().front());
+        const std::string system = platform::systemDevice();
         for (const platform::MountedVolume& volume : platform::fixedVolumes())
             drives.push_back({volume.mountPoint, volume.device, platform::isUsbDevice(volume.device),
                               !system.empty() && volume.device == system});
         return drives;
     }
 
-    std::vector<std::string> systemDevices() override {
-        std::vector<std::string> devices;
-        for (const std::string& path : platform::systemFolders()) {
-            std::string device = platform::deviceHolding(path);
-            if (!device.empty())
-                devices.push_back(device);
-        }
-        return devices;
+    std::vector<std::string> systemDevices() override { return platform::systemDevices(); }
+
+    bool mountedAt(const FixedDrive& drive) override {
+        return platform::mountedAt(drive.mountPoint, drive.device);
     }
 };
 

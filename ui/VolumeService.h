@@ -35,6 +35,10 @@ class VolumeService {
     // appended to `out`, its standard output first, then its error output.
     virtual int runPrivilegedFormat(const std::string& device, std::ostream& out,
                                     std::string& error) = 0;
+
+    // Why runPrivilegedFormat cannot run at all (the format tool or the
+    // elevator missing); empty when it can. Asked before anything is unmounted.
+    virtual std::string privilegedFormatProblem() { return {}; }
 };
 
 // The service of this system. `formatToolPath` is the installed zt_format (an

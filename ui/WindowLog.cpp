@@ -1,11 +1,11 @@
 #include "ui/WindowLog.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "platform/PathText.h"
+#include "platform/SystemPlaces.h"
 #include "store/ShownText.h"
 
 WindowLog::WindowLog(const std::string& path, bool toStandardOutput)
@@ -23,14 +23,8 @@ WindowLog::~WindowLog() {
 }
 
 std::string WindowLog::defaultPath() {
-    std::string folder;
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/')
-        folder = state;
-    else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        folder = std::string(home) + "/.local/state";
-    else
-        return {};
-    return folder + "/tarnwick-game-installer/zt_installer.log";
+    const std::string folder = platform::stateFolder();
+    return folder.empty() ? std::string() : folder + "/tarnwick-game-installer/zt_installer.log";
 }
 
 void WindowLog::write(const std::string& raw) {

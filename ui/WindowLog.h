@@ -18,7 +18,7 @@ class WindowLog {
     WindowLog(const WindowLog&) = delete;
     WindowLog& operator=(const WindowLog&) = delete;
 
-    // $XDG_STATE_HOME (or ~/.local/state) + "/tarnwick-game-installer/zt_installer.log".
+    // The system's state folder + "/tarnwick-game-installer/zt_installer.log".
     static std::string defaultPath();
 
     // A line ending in '\r' is a progress line that the next one overwrites:

@@ -48,6 +48,12 @@ constexpr ControlRow kProgressControls[] = {
     {kProgressButton, K::Button, "Cancel", 134, 38, 37, 10, true},
 };
 
+constexpr MenuRow kGameMenu[] = {
+    {kDeleteCommand, "Delete"},
+    {kRenameCommand, "Rename"},
+    {kCopyCommand, "Copy..."},
+};
+
 const DialogTemplate kMain{
     "Tarnwick Game Installer", "Times New Roman", 9, 291, 223, kMainControls};
 const DialogTemplate kDrive{"Drive", "Times New Roman", 10, 96, 131, kDriveControls};
@@ -67,4 +73,7 @@ const DialogTemplate& renameTemplate() {
 }
 const DialogTemplate& progressTemplate() {
     return kProgress;
+}
+std::span<const MenuRow> gameMenuTemplate() {
+    return kGameMenu;
 }

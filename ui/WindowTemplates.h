@@ -37,8 +37,18 @@ struct DialogTemplate {
     std::span<const ControlRow> controls;
 };
 
+// One item of a menu template: its command and text; command 0 with no
+// text is a separator.
+struct MenuRow {
+    int command;
+    const char* text;
+};
+
 // The templates of the window application.
 const DialogTemplate& mainTemplate();      // the main window
 const DialogTemplate& driveTemplate();     // the drive selection dialog
 const DialogTemplate& renameTemplate();    // the rename dialog
 const DialogTemplate& progressTemplate();  // the progress window
+
+// The list's context menu (menu 134).
+std::span<const MenuRow> gameMenuTemplate();

@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <QFontInfo>
 
-#include "ui/DialogTemplate.h"
-#include "ui/DialogUnits.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/DialogUnits.h"
 
 TEST(DialogUnitsTest, ScalesAndRoundsAsTheDialogManagerDoes) {
     // The classic 8-point dialog font has base units 6 x 13.

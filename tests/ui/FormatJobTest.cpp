@@ -14,9 +14,9 @@
 #include "ToolRun.h"
 #include "WindowDoubles.h"
 #include "disk/FormatCommand.h"
-#include "ui/ClickLabel.h"
-#include "ui/DialogTemplate.h"
-#include "ui/DriveSelectDialog.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/DriveSelectDialog.h"
 
 namespace {
 

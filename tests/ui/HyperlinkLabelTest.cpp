@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "ui/HyperlinkLabel.h"
+#include "ui/qt/HyperlinkLabel.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "GameIso.h"
 #include "ToolRun.h"
 #include "WindowDoubles.h"
-#include "ui/ClickLabel.h"
-#include "ui/DialogTemplate.h"
-#include "ui/DropDownList.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/DropDownList.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 
 #include "GameDrive.h"
 #include "WindowDoubles.h"
-#include "ui/ClickLabel.h"
-#include "ui/DialogTemplate.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
-#include "ui/DriveSelectDialog.h"
-#include "ui/DropDownList.h"
+#include "ui/qt/DriveSelectDialog.h"
+#include "ui/qt/DropDownList.h"
 #include "zt_version.h"
 
 namespace {

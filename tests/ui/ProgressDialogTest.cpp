@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "WindowDoubles.h"
-#include "ui/ProgressDialog.h"
+#include "ui/qt/ProgressDialog.h"
 
 TEST(ProgressDialogTest, ButtonEscapeAndCloseBoxAllCancelAndHide) {
     ProgressDialog dialog;

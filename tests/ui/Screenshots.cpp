@@ -18,9 +18,9 @@
 #include "FakeDisc.h"
 #include "GameDrive.h"
 #include "WindowDoubles.h"
-#include "ui/Pictures.h"
-#include "ui/DriveSelectDialog.h"
-#include "ui/RenameDialog.h"
+#include "res/Pictures.h"
+#include "ui/qt/DriveSelectDialog.h"
+#include "ui/qt/RenameDialog.h"
 
 namespace {
 

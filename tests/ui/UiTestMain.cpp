@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #ifdef ZT_HAVE_PICTURES
-#include "ui/Pictures.h"
+#include "res/Pictures.h"
 #endif
 
 namespace {

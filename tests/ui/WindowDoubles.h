@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "ScriptedFrontEnd.h"
-#include "ui/BoxPresenter.h"
+#include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
-#include "ui/InstallerApp.h"
-#include "ui/MainDialog.h"
+#include "ui/qt/InstallerApp.h"
+#include "ui/qt/MainDialog.h"
 #include "ui/VolumeService.h"
 #include "ui/WindowLog.h"
-#include "ui/WindowServices.h"
+#include "ui/qt/WindowServices.h"
 
 struct FakeDriveList : DriveList {
     std::vector<std::string> opticalDrives() override { return optical; }

@@ -11,10 +11,10 @@
 #include "GameDrive.h"
 #include "WindowDoubles.h"
 #include "platform/FileTransfer.h"
-#include "ui/DialogTemplate.h"
-#include "ui/DriveSelectDialog.h"
-#include "ui/DropDownList.h"
-#include "ui/RenameDialog.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/DriveSelectDialog.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/qt/RenameDialog.h"
 
 namespace {
 

@@ -381,10 +381,12 @@ void MainWindow::fillDriveCombo() {
     HWND combo = item(kDriveCombo);
     const std::string selected = comboText(kDriveCombo);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    driveDevices_.clear();
     int index = 0, at = 0;
     for (const FixedDrive& drive : drivesInOfferOrder(drives_.fixedDrives())) {
         if (drive.mountPoint == selected)
             index = at;
+        driveDevices_.push_back(drive.device);
         SendMessageW(combo, CB_INSERTSTRING, at++,
                      reinterpret_cast<LPARAM>(widen(drive.mountPoint).c_str()));
     }
@@ -401,12 +403,11 @@ std::string MainWindow::selectedDriveRoot() const {
     return text.empty() ? std::string() : normalizeRoot(text);
 }
 
-std::optional<FixedDrive> MainWindow::fixedDriveAt(const std::string& root) {
-    for (const FixedDrive& drive : drives_.fixedDrives()) {
-        if (normalizeRoot(drive.mountPoint) == root)
-            return drive;
-    }
-    return std::nullopt;
+std::string MainWindow::selectedDriveDevice() const {
+    const auto index = SendDlgItemMessageW(window_, kDriveCombo, CB_GETCURSEL, 0, 0);
+    if (index < 0 || index >= static_cast<LRESULT>(driveDevices_.size()))
+        return {};
+    return driveDevices_[static_cast<std::size_t>(index)];
 }
 
 std::string MainWindow::installSource() const {

@@ -53,7 +53,7 @@ class MainWindow {
     void onDropFiles(HDROP drop);
     void onDriveChanged();
     std::string selectedDriveRoot() const;
-    std::optional<FixedDrive> fixedDriveAt(const std::string& root);
+    std::string selectedDriveDevice() const;
     std::string installSource() const;
     std::string comboText(int id) const;
     std::string controlText(int id) const;
@@ -102,6 +102,7 @@ class MainWindow {
     std::vector<std::string> imageFiles_;  // chosen this session, offered again
     std::string imageFolder_;
     std::string filledGameName_;
+    std::vector<std::string> driveDevices_;  // the hard-drive box's items' devices
     std::vector<std::string> listedNames_;  // the list's rows, as the table holds them
     int lastSource_ = 0;
     int installResult_ = 0;

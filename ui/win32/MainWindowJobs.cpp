@@ -3,6 +3,7 @@
 // checked and asked is the window core's (StartChecks, JobGate, FormatSteps).
 
 #include "install/InstallCommand.h"
+#include "ui/InstallSteps.h"
 #include "platform/Drives.h"
 #include "ui/ControlIds.h"
 #include "ui/FormatSteps.h"
@@ -54,30 +55,34 @@ JobState MainWindow::jobState() const {
 
 InstallForm MainWindow::installForm() {
     targetRoot_ = selectedDriveRoot();
-    InstallForm form{installSource(), targetRoot_, controlText(kGameNameEdit),
-                     comboText(kMediaCombo), std::nullopt};
-    if (!targetRoot_.empty())
-        form.target = fixedDriveAt(targetRoot_);
-    return form;
+    return InstallForm{installSource(), targetRoot_, controlText(kGameNameEdit),
+                       comboText(kMediaCombo), selectedDriveDevice()};
 }
 
 void MainWindow::onStart() {
-    const std::optional<std::vector<std::string>> args = installToStart(
-        *loggedBoxes_, [this] { return jobState(); }, [this] { return installForm(); });
-    if (!args)
+    const std::optional<std::vector<std::string>> args =
+        installToStart(*loggedBoxes_, [this] { return jobState(); },
+                       [this] { return installForm(); }, drives_);
+    if (!args) {
+        // A drive that went away leaves the box; its games leave the list.
+        const std::string chosen = selectedDriveRoot();
+        fillDriveCombo();
+        if (selectedDriveRoot() != chosen)
+            onDriveChanged();
         return;
+    }
     busy_.store(1);
     setControlsEnabled(false);
+    const FixedDrive target{targetRoot_, selectedDriveDevice()};
     installJob_.start(
         window_,
-        [this, args = *args] {
+        [this, args = *args, target] {
             LoggedBoxes boxes(*boxes_, log_);
             LogStream out(log_);
             FrontEnd frontEnd{*status_, boxes, *progress_, out};
-            InstallCommand command(frontEnd, openDiscDevice, {});
             // A failed or cancelled install removes the part files it wrote
             // itself, before the window may close.
-            installResult_ = command.run(args);
+            installResult_ = runInstallJob(args, target, drives_, frontEnd, openDiscDevice, {});
         },
         [this, root = targetRoot_] { installFinished(installResult_, root); });
 }

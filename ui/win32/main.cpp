@@ -4,32 +4,17 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "platform/WideWin32.h"
 #include "ui/DriveList.h"
 #include "ui/WindowLog.h"
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/NativeVolumes.h"
-
-namespace {
-
-// %LOCALAPPDATA%\tarnwick-game-installer\zt_installer.log; empty without that folder.
-std::string logPath() {
-    wchar_t folder[MAX_PATH * 4] = {};
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH * 4);
-    if (length == 0 || length >= MAX_PATH * 4)
-        return {};
-    return platform::win32::narrow(std::wstring(folder, length)) +
-           "\\tarnwick-game-installer\\zt_installer.log";
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                        ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     OleInitialize(nullptr);  // the open dialog and dropped files need it
-    WindowLog log(logPath());
+    WindowLog log(WindowLog::defaultPath());
     std::unique_ptr<DriveList> drives = makeSystemDriveList();
     std::unique_ptr<VolumeService> volumes = makeNativeVolumeService();
     {

@@ -22,6 +22,17 @@ const char* const kWaitForCopy = "A game is being copied; wait until the copy ha
 const FixedDrive kUsb{"/media/usb", "/dev/sdb1", true};
 const FixedDrive kSystem{"/", "/dev/sda2", false, true};
 
+// The drives as a test sets them: listed, and whether each is still mounted.
+class FakeDrives : public DriveList {
+  public:
+    std::vector<FixedDrive> fixed;
+    bool stillMounted = true;
+    std::vector<std::string> opticalDrives() override { return {}; }
+    std::vector<FixedDrive> fixedDrives() override { return fixed; }
+    std::vector<std::string> systemDevices() override { return {}; }
+    bool mountedAt(const FixedDrive&) override { return stillMounted; }
+};
+
 }  // namespace
 
 TEST(JobGateTest, OneInstallOrFormatAtATimeAndACopyAlone) {
@@ -76,40 +87,54 @@ TEST(JobGateTest, ClosingDuringAJobAsksWithNoAsTheDefault) {
 }
 
 TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
-    const InstallForm ready{"/images/game.iso", "/media/usb/", "My Game", "DVD", kUsb};
+    const InstallForm ready{"/images/game.iso", "/media/usb/", "My Game", "DVD", "/dev/sdb1"};
     InstallForm noDrive = ready;
     noDrive.targetRoot.clear();
-    noDrive.target.reset();
     InstallForm noName = ready;
     noName.gameName.clear();
     InstallForm noSource = ready;
     noSource.source.clear();
     InstallForm system = ready;
     system.targetRoot = "/";
-    system.target = kSystem;
+    system.targetDevice = kSystem.device;
     const std::string systemQuestion = systemDriveQuestion(kSystem);
+    const std::string gone = driveGoneText("/media/usb/");
+    const FixedDrive otherDevice{"/media/usb", "/dev/sdc1", true};
+    const std::vector<FixedDrive> both{kUsb, kSystem};
     const struct {
         JobState before, after;  // the jobs when "Start" is pressed, and after the boxes
         InstallForm form;
+        std::vector<FixedDrive> listed;  // the drives listed once the form is read
+        bool stillMounted;               // the chosen drive after the last box
         std::deque<bool> answers;
         std::vector<std::string> questions;
         std::vector<std::string> shown;
         bool starts;
     } cases[] = {
-        {kIdle, kIdle, ready, {true}, {"Start Install?"}, {}, true},
-        {kIdle, kIdle, ready, {false}, {"Start Install?"}, {}, false},
-        {kCopying, kIdle, ready, {true}, {}, {kWaitForCopy}, false},
-        {kIdle, kIdle, noDrive, {true}, {"Start Install?"}, {kNoHardDrive}, false},
-        {kIdle, kIdle, noName, {true}, {"Start Install?"}, {"Please intput file name."}, false},
-        {kIdle, kIdle, noSource, {true}, {"Start Install?"},
+        {kIdle, kIdle, ready, both, true, {true}, {"Start Install?"}, {}, true},
+        {kIdle, kIdle, ready, both, true, {false}, {"Start Install?"}, {}, false},
+        {kCopying, kIdle, ready, both, true, {true}, {}, {kWaitForCopy}, false},
+        {kIdle, kIdle, noDrive, both, true, {true}, {"Start Install?"}, {kNoHardDrive}, false},
+        {kIdle, kIdle, noName, both, true, {true}, {"Start Install?"},
+         {"Please intput file name."}, false},
+        {kIdle, kIdle, noSource, both, true, {true}, {"Start Install?"},
          {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."}, false},
-        {kIdle, kIdle, system, {true}, {"Start Install?", systemQuestion}, {}, false},
-        {kIdle, kIdle, system, {true, true}, {"Start Install?", systemQuestion}, {}, true},
-        {kIdle, kCopying, ready, {true}, {"Start Install?"}, {}, false},  // a copy came first
+        {kIdle, kIdle, system, both, true, {true}, {"Start Install?", systemQuestion}, {}, false},
+        {kIdle, kIdle, system, both, true, {true, true}, {"Start Install?", systemQuestion}, {},
+         true},
+        {kIdle, kCopying, ready, both, true, {true}, {"Start Install?"}, {}, false},
+        // The chosen drive was unmounted before "Start", another took its
+        // place, or it went while the boxes were open: nothing is written.
+        {kIdle, kIdle, ready, {kSystem}, true, {true}, {"Start Install?"}, {gone}, false},
+        {kIdle, kIdle, ready, {otherDevice}, true, {true}, {"Start Install?"}, {gone}, false},
+        {kIdle, kIdle, ready, both, false, {true}, {"Start Install?"}, {gone}, false},
     };
     for (const auto& c : cases) {
         ScriptedBoxes boxes;
         boxes.answers = c.answers;
+        FakeDrives drives;
+        drives.fixed = c.listed;
+        drives.stillMounted = c.stillMounted;
         int looks = 0;
         int reads = 0;
         const auto args = installToStart(
@@ -117,7 +142,8 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
             [&] {
                 ++reads;
                 return c.form;
-            });
+            },
+            drives);
         EXPECT_EQ(boxes.questions, c.questions) << c.form.targetRoot;
         EXPECT_EQ(boxes.shown, c.shown);
         EXPECT_EQ(reads, !c.questions.empty() && c.answers.front() ? 1 : 0);  // after Yes only

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "ui/DialogTemplate.h"
-#include "ui/DropDownList.h"
-#include "ui/InstallerProgram.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/qt/InstallerProgram.h"
 
 using namespace std::chrono_literals;
 

@@ -19,8 +19,8 @@
 #include <type_traits>
 
 #include "XSession.h"
-#include "ui/MainDialog.h"
-#include "ui/ProgressDialog.h"
+#include "ui/qt/MainDialog.h"
+#include "ui/qt/ProgressDialog.h"
 
 class QLineEdit;
 

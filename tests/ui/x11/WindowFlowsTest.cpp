@@ -26,7 +26,10 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
-#include "ui/DropDownList.h"
+#include "platform/Drives.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/InstallSteps.h"
+#include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 
 namespace {
@@ -241,6 +244,61 @@ TEST_F(WindowFlows, AJobsBoxIsInFrontAndClosingDuringAnInstallAsksFirst) {
     EXPECT_TRUE(sound(drive.root()));
 }
 
+// The chosen drive unmounted (as a file manager's eject does) before "Start"
+// and during an install: nothing goes into the folder it leaves on the
+// system's disk, and the box says why.
+TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
+    LoopDrive drive(6 * kGiB);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    TempDir large, small;
+    const std::string big = makeLargeIso(large, 3 * kGiB);
+    const std::string game = makeGameIso(small, 3 << 20, 5);
+    ASSERT_FALSE(big.empty() || game.empty()) << "no xorriso";
+    const auto folderEmpty = [&] { return std::filesystem::is_empty(drive.mountPoint); };
+    const auto unmount = [&] { return runShell("umount -l " + shellQuoted(drive.mountPoint)); };
+    const auto mountAgain = [&] {
+        return runShell("mount -t ext4 " + drive.device + " " + shellQuoted(drive.mountPoint));
+    };
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(game);
+        d.setGameName("My Game");
+        if (unmount().status != 0)
+            d.fail("the drive could not be unmounted");
+        d.startInstall();
+        d.expectBox(driveGoneText(drive.root()));
+        d.screenshot("unmounted-before-start");
+        d.answer("Return");
+        d.waitFor("the drive gone from the list", [&] {
+            return mainWindow()->driveCombo->findText(
+                       QString::fromStdString(drive.mountPoint)) < 0;
+        });
+        EXPECT_TRUE(folderEmpty());
+
+        if (mountAgain().status != 0)
+            d.fail("the drive could not be mounted again");
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImage(big);
+        d.setGameName("Big Game");
+        d.startInstall();
+        d.waitFor("the copy under way",
+                  [&] { return progressShows() && !partFiles(drive.root()).empty(); });
+        if (unmount().status != 0)
+            d.fail("the drive could not be unmounted");
+        d.expectBox(driveLostText(drive.root()));
+        d.screenshot("unmounted-during-install");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(folderEmpty());  // nothing landed on the system's disk
+    ASSERT_EQ(mountAgain().status, 0);
+    EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
+}
+
 TEST_F(WindowFlows, DeleteRenameAndCopyFromTheContextMenu) {
     LoopDrive a(6 * kGiB), b(6 * kGiB);
     ASSERT_TRUE(a.error.empty() && b.error.empty()) << a.error << b.error;
@@ -345,4 +403,30 @@ TEST_F(WindowFlows, FormatAndOkFromTheDiskFormatPage) {
     // The partition holds a FAT32 volume.
     ToolRun dir = runShell("mdir -i " + shellQuoted(drive.image() + "@@1048576") + " ::");
     EXPECT_EQ(dir.status, 0) << dir.err;
+}
+
+// A mounted disk without a partition table: the format is refused before
+// the warning, with FORMAT's reason, and the drive stays mounted.
+TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsIsRefusedWhileStillMounted) {
+    LoopDrive drive(300 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+
+    run([&](WindowDriver& d) {
+        const QPoint tab = d.gui([] {
+            QTabBar* bar = mainWindow()->tabs->tabBar();
+            return bar->mapToGlobal(bar->tabRect(1).center());
+        });
+        d.clickAt(tab);
+        d.waitFor("the Disk Format page", [] { return mainWindow()->formatButton->isVisible(); });
+        d.click([] { return mainWindow()->formatButton; });
+        d.chooseDrive(drive.mountPoint);
+        d.expectBox("The drive has no partitions?\nRun INIT first to give the disk one partition.\n");
+        d.screenshot("format-no-partition-refused");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
 }

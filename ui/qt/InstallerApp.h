@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "ui/WindowLog.h"
-#include "ui/WindowServices.h"
+#include "ui/qt/WindowServices.h"
 
 class MainDialog;
 class ProgressDialog;

@@ -13,11 +13,11 @@
 #include "library/GameFiles.h"
 #include "library/GameList.h"
 #include "library/GameRename.h"
-#include "ui/DriveSelectDialog.h"
-#include "ui/GuiThread.h"
-#include "ui/MainDialog.h"
-#include "ui/MainDialogFrontage.h"
-#include "ui/RenameDialog.h"
+#include "ui/qt/DriveSelectDialog.h"
+#include "ui/qt/GuiThread.h"
+#include "ui/qt/MainDialog.h"
+#include "ui/qt/MainDialogFrontage.h"
+#include "ui/qt/RenameDialog.h"
 #include "ui/StartChecks.h"
 
 namespace {

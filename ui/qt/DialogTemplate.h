@@ -7,7 +7,7 @@
 
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
-#include "ui/DialogUnits.h"
+#include "ui/qt/DialogUnits.h"
 
 // Builds every control of `dialog` as a child of `parent`, in creation order:
 // placed from its dialog units, named "c<id>" (or "static<n>" without an id),

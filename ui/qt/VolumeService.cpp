@@ -6,6 +6,7 @@
 #include <QDBusObjectPath>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <QVariantMap>
 
@@ -138,13 +139,20 @@ class SystemVolumeService : public VolumeService {
         return result;
     }
 
+    std::string privilegedFormatProblem() override {
+        QFileInfo tool(QString::fromStdString(formatTool_));
+        if (!tool.isAbsolute() || !tool.isFile() || !tool.isExecutable())
+            return "The format tool " + formatTool_ + " is not an installed program.";
+        if (QStandardPaths::findExecutable(QString::fromStdString(elevator_)).isEmpty())
+            return elevator_ + " is not installed.";
+        return {};
+    }
+
     int runPrivilegedFormat(const std::string& device, std::ostream& out,
                             std::string& error) override {
-        QFileInfo tool(QString::fromStdString(formatTool_));
-        if (!tool.isAbsolute() || !tool.isFile() || !tool.isExecutable()) {
-            error = "The format tool " + formatTool_ + " is not an installed program.";
+        if (error = privilegedFormatProblem(); !error.empty())
             return -1;
-        }
+        QFileInfo tool(QString::fromStdString(formatTool_));
         QProcess process;
         process.setProgram(QString::fromStdString(elevator_));
         process.setArguments({tool.absoluteFilePath(), QStringLiteral("--yes"),

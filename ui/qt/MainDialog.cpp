@@ -1,4 +1,4 @@
-#include "ui/MainDialog.h"
+#include "ui/qt/MainDialog.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -17,12 +17,12 @@
 #include <algorithm>
 
 #include "store/DriveRoot.h"
-#include "ui/ClickLabel.h"
-#include "ui/DialogTemplate.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DialogTemplate.h"
 #include "ui/DriveList.h"
 #include "ui/DriveOrder.h"
-#include "ui/DropDownList.h"
-#include "ui/MainDialogFrontage.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/qt/MainDialogFrontage.h"
 
 const char* const MainDialog::kFormatText =
     "The USB hard drive need to do Initialise and create a NTFS partition with maximum size in "
@@ -55,9 +55,9 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
       progressDialog_(progressDialog),
       copyProgress_(QStringLiteral("copy")),
       log_(log),
-      installJob_(this),
-      formatJob_(this),
-      copyJob_(this) {
+      installJob_(windowThread_),
+      formatJob_(windowThread_),
+      copyJob_(windowThread_) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     icon = QIcon();
@@ -282,14 +282,6 @@ std::string MainDialog::selectedDriveRoot() const {
     if (driveCombo->currentIndex() < 0)
         return {};
     return normalizeRoot(driveCombo->currentText().toStdString());
-}
-
-std::optional<FixedDrive> MainDialog::fixedDriveAt(const std::string& root) {
-    for (const FixedDrive& drive : services_.drives->fixedDrives()) {
-        if (normalizeRoot(drive.mountPoint) == root)
-            return drive;
-    }
-    return std::nullopt;
 }
 
 std::string MainDialog::installSource() const {

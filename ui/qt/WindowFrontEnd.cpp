@@ -1,10 +1,10 @@
-#include "ui/WindowFrontEnd.h"
+#include "ui/qt/WindowFrontEnd.h"
 
 #include <QApplication>
 #include <QLabel>
 
-#include "ui/BoxPresenter.h"
-#include "ui/GuiThread.h"
+#include "ui/qt/BoxPresenter.h"
+#include "ui/qt/GuiThread.h"
 
 void WindowStatusLine::setText(const std::string& text) {
     QLabel* label = label_;

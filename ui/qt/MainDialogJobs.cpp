@@ -8,13 +8,14 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "install/InstallCommand.h"
+#include "disk/FormatCommand.h"
 #include "ui/DriveList.h"
-#include "ui/DriveSelectDialog.h"
+#include "ui/qt/DriveSelectDialog.h"
 #include "ui/FormatSteps.h"
-#include "ui/GuiThread.h"
-#include "ui/MainDialog.h"
-#include "ui/MainDialogFrontage.h"
+#include "ui/qt/GuiThread.h"
+#include "ui/qt/MainDialog.h"
+#include "ui/qt/MainDialogFrontage.h"
+#include "ui/InstallSteps.h"
 #include "ui/StartChecks.h"
 
 // The window as the format job sees it; called on the job's thread.
@@ -51,46 +52,52 @@ JobState MainDialog::jobState() const {
 InstallForm MainDialog::installForm() {
     takeControlValues();
     targetRoot = selectedDriveRoot();
-    InstallForm form{installSource(), targetRoot, gameName,
-                     mediaCombo->currentText().toStdString(), std::nullopt};
-    if (!targetRoot.empty())
-        form.target = fixedDriveAt(targetRoot);
-    return form;
+    return InstallForm{installSource(), targetRoot, gameName,
+                       mediaCombo->currentText().toStdString(),
+                       driveCombo->currentData().toString().toStdString()};
 }
 
 void MainDialog::onStart() {
     const std::optional<std::vector<std::string>> args =
         installToStart(windowFrontEnd().boxes, [this] { return jobState(); },
-                       [this] { return installForm(); });
-    if (!args)
+                       [this] { return installForm(); }, *services_.drives);
+    if (!args) {
+        // A drive that went away leaves the box; its games leave the list.
+        const std::string chosen = selectedDriveRoot();
+        fillDriveCombo();
+        if (selectedDriveRoot() != chosen)
+            onDriveChanged();
         return;
+    }
     // The job gets the boxes' values here: no widget is touched from its thread.
     startButton->setEnabled(false);
     gameList->setEnabled(false);
     busy.store(1);
     enableWindow(false);
-    installJob_.start([this, args = *args] { installResult_ = installJob(args); },
-                      [this, root = targetRoot] { installFinished(installResult_, root); });
+    const FixedDrive target{targetRoot, driveCombo->currentData().toString().toStdString()};
+    installJob_.start([this, args = *args, target] { installResult_ = installJob(args, target); },
+                      [this] { installFinished(installResult_); });
 }
 
-int MainDialog::installJob(std::vector<std::string> args) {
+int MainDialog::installJob(std::vector<std::string> args, FixedDrive target) {
     JobFrontEnd frontEnd(frontage_->status, frontage_->boxes, progressDialog_, log_);
     FrontEnd ui = frontEnd.frontEnd();
-    InstallCommand command(ui, services_.discOpener, services_.freeSpace);
-    // A failed or cancelled install removes the part files it wrote itself,
-    // before the window may close.
-    return command.run(args);
+    return runInstallJob(args, target, *services_.drives, ui, services_.discOpener,
+                         services_.freeSpace);
 }
 
-void MainDialog::installFinished(int result, std::string root) {
+void MainDialog::installFinished(int result) {
     // After a success the window stays disabled until "OK" in the progress window.
     if (result == 0)
         giveWindowBack();
     busy.store(0);
     gameList->setEnabled(true);
     startButton->setEnabled(true);
-    if (!closing_)
-        refreshGameList(root);
+    // A drive unmounted meanwhile leaves the box; the list shows the drive now selected.
+    if (!closing_) {
+        fillDriveCombo();
+        onDriveChanged();
+    }
     closeWhenIdle();
 }
 
@@ -124,5 +131,6 @@ void MainDialog::formatJob(FixedDrive drive) {
     JobFrontEnd job(frontage_->status, frontage_->boxes, progressDialog_, log_);
     FrontEnd frontEnd = job.frontEnd();
     FormatWindow window(*this);
-    runFormatJob(drive, window, *services_.volumes, services_.canWriteDevice, frontEnd);
+    runFormatJob(drive, window, *services_.volumes, services_.canWriteDevice, frontEnd,
+                 formatLayoutProblem);
 }

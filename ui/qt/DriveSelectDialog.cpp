@@ -1,10 +1,10 @@
-#include "ui/DriveSelectDialog.h"
+#include "ui/qt/DriveSelectDialog.h"
 
 #include <QListWidget>
 #include <QPushButton>
 
 #include "store/DriveRoot.h"
-#include "ui/DialogTemplate.h"
+#include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
 
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)

@@ -1,4 +1,4 @@
-#include "ui/DialogTemplate.h"
+#include "ui/qt/DialogTemplate.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/ClickLabel.h"
-#include "ui/DropDownList.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DropDownList.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/BoxPresenter.h"
+#include "ui/qt/BoxPresenter.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "ui/ProgressDialog.h"
+#include "ui/qt/ProgressDialog.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "ui/DialogTemplate.h"
-#include "ui/GuiThread.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/GuiThread.h"
 
 namespace {
 

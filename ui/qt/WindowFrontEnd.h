@@ -38,7 +38,7 @@ class WindowBoxes : public MessageBoxes {
 };
 
 #include "ui/LoggedBoxes.h"
-#include "ui/ProgressDialog.h"
+#include "ui/qt/ProgressDialog.h"
 #include "ui/WindowLog.h"
 
 // One job's front end: the window's status line and boxes (each box also

@@ -18,12 +18,12 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
-#include "ui/BoxPresenter.h"
+#include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
-#include "ui/DropDownList.h"
-#include "ui/InstallerApp.h"
-#include "ui/MainDialog.h"
-#include "ui/Pictures.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/qt/InstallerApp.h"
+#include "ui/qt/MainDialog.h"
+#include "res/Pictures.h"
 #include "ui/VolumeService.h"
 
 namespace {

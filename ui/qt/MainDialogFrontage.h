@@ -1,11 +1,11 @@
 #pragma once
 // The main window's own front end, shared by its jobs' front ends.
 
-#include "ui/BoxPresenter.h"
-#include "ui/ClickLabel.h"
-#include "ui/DropDownList.h"
-#include "ui/MainDialog.h"
-#include "ui/WindowFrontEnd.h"
+#include "ui/qt/BoxPresenter.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DropDownList.h"
+#include "ui/qt/MainDialog.h"
+#include "ui/qt/WindowFrontEnd.h"
 
 class MainDialog::Frontage {
   public:

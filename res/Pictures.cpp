@@ -1,4 +1,4 @@
-#include "ui/Pictures.h"
+#include "res/Pictures.h"
 
 #include <QtGlobal>
 

@@ -1,11 +1,11 @@
-#include "ui/InstallerProgram.h"
+#include "ui/qt/InstallerProgram.h"
 
 #include <QApplication>
 
-#include "ui/InstallerApp.h"
-#include "ui/Pictures.h"
+#include "ui/qt/InstallerApp.h"
+#include "res/Pictures.h"
 #include "ui/WindowLog.h"
-#include "ui/WindowServices.h"
+#include "ui/qt/WindowServices.h"
 
 int runInstallerProgram() {
     QApplication::setApplicationName(QStringLiteral("zt_installer"));

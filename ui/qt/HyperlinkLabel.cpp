@@ -1,4 +1,4 @@
-#include "ui/HyperlinkLabel.h"
+#include "ui/qt/HyperlinkLabel.h"
 
 #include <QEnterEvent>
 #include <QFontMetricsF>

@@ -1,9 +1,9 @@
-#include "ui/RenameDialog.h"
+#include "ui/qt/RenameDialog.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/DialogTemplate.h"
+#include "ui/qt/DialogTemplate.h"
 
 RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

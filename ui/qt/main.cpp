@@ -7,7 +7,7 @@
 
 #include "zt_version.h"
 
-#include "ui/InstallerProgram.h"
+#include "ui/qt/InstallerProgram.h"
 #include "ui/WindowLog.h"
 
 int main(int argc, char** argv) {

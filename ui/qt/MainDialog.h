@@ -15,13 +15,14 @@
 
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
-#include "ui/HyperlinkLabel.h"
+#include "ui/qt/HyperlinkLabel.h"
 #include "ui/ImageChoice.h"
 #include "ui/Job.h"
-#include "ui/ProgressDialog.h"
+#include "ui/qt/QtWindowThread.h"
+#include "ui/qt/ProgressDialog.h"
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
-#include "ui/WindowServices.h"
+#include "ui/qt/WindowServices.h"
 
 class ClickLabel;
 class DropDownList;
@@ -119,7 +120,6 @@ class MainDialog : public QDialog {
     void pickImage(const QString& file);
     void takeControlValues();
     std::string selectedDriveRoot() const;
-    std::optional<FixedDrive> fixedDriveAt(const std::string& root);
     // The name of the selected game for a list command, the control values
     // taken and the drive set; nothing after saying what is missing.
     std::optional<std::string> gameForCommand();
@@ -128,8 +128,8 @@ class MainDialog : public QDialog {
     InstallForm installForm();
     int runDialog(QDialog& dialog);
     std::string installSource() const;
-    int installJob(std::vector<std::string> args);
-    void installFinished(int result, std::string root);
+    int installJob(std::vector<std::string> args, FixedDrive target);
+    void installFinished(int result);
     void copyGameJob(std::string sourceRoot, std::string name);
     void formatJob(FixedDrive drive);
     void closeWhenIdle();
@@ -150,6 +150,7 @@ class MainDialog : public QDialog {
     int lastSource_ = 0;
     int installResult_ = 0;  // written by the install's thread, read after it ended
     bool closing_ = false;   // the user agreed to close; waiting for the jobs to end
+    QtWindowThread windowThread_{*this};
     Job installJob_;
     Job formatJob_;
     Job copyJob_;

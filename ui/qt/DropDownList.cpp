@@ -1,4 +1,4 @@
-#include "ui/DropDownList.h"
+#include "ui/qt/DropDownList.h"
 
 #include <QAbstractItemView>
 #include <QStyleOptionComboBox>

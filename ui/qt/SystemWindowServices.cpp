@@ -9,10 +9,10 @@
 #include "zt_version.h"
 
 #include "platform/Drives.h"
-#include "ui/BoxPresenter.h"
+#include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
-#include "ui/WindowServices.h"
+#include "ui/qt/WindowServices.h"
 
 SystemWindowServices::SystemWindowServices()
     : drives(makeSystemDriveList()),

@@ -1,7 +1,7 @@
-#include "ui/InstallerApp.h"
+#include "ui/qt/InstallerApp.h"
 
-#include "ui/MainDialog.h"
-#include "ui/ProgressDialog.h"
+#include "ui/qt/MainDialog.h"
+#include "ui/qt/ProgressDialog.h"
 
 InstallerApp::InstallerApp(const WindowServices& services, WindowLog& log)
     : services_(services), log_(log) {}

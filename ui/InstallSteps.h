@@ -1,0 +1,20 @@
+#pragma once
+// The window's install job, on its worker thread: the install with its
+// progress window, stopped as soon as the chosen drive is no longer mounted
+// where it was. No toolkit.
+
+#include <string>
+#include <vector>
+
+#include "install/InstallCommand.h"
+#include "store/FrontEnd.h"
+#include "ui/DriveList.h"
+
+// What the window says after an install that stopped because `root` was unmounted.
+std::string driveLostText(const std::string& root);
+
+// Runs the install of `args` (as installToStart gave them) onto `target`.
+// 1 when the game was installed, 0 otherwise.
+int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target,
+                  DriveList& drives, FrontEnd& frontEnd, DiscOpener opener,
+                  InstallCommand::FreeSpace freeSpace);
