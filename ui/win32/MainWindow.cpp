@@ -308,11 +308,7 @@ void MainWindow::fillSourceCombo() {
     const std::string current = selected >= 0 && selected < static_cast<LRESULT>(sources_.size())
                                     ? sources_[static_cast<std::size_t>(selected)]
                                     : std::string();
-    sources_.clear();
-    for (const std::string& device : drives_.opticalDrives())
-        sources_.push_back(device);
-    for (const std::string& image : imageFiles_)
-        sources_.push_back(image);
+    sources_ = sourceItems(drives_.opticalDrives(), imageFiles_);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (std::size_t i = 0; i < sources_.size(); ++i) {
         // An optical drive shows as its letter: "\\.\D:" as "D:".
