@@ -12,6 +12,7 @@ struct FixedDrive {
     std::string device;        // the partition that holds it
     bool usb = false;          // the disk is on a USB bus
     bool holdsSystem = false;  // it holds "/", the running system
+    bool readOnly = false;     // mounted read-only: listed, but nothing is installed onto it
 };
 
 class DriveList {
@@ -19,7 +20,7 @@ class DriveList {
     virtual ~DriveList() = default;
     // Device paths of the optical drives, sorted.
     virtual std::vector<std::string> opticalDrives() = 0;
-    // Writable file systems of fixed disks, sorted by mount point (the window
+    // File systems of fixed disks, read-only ones too, sorted by mount point (the window
     // offers them in the order drivesInOfferOrder gives).
     virtual std::vector<FixedDrive> fixedDrives() = 0;
     // The devices that hold "/", "/boot" and the user's home: never formatted.

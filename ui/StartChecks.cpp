@@ -24,6 +24,12 @@ std::string driveGoneText(const std::string& root) {
            "Connect the drive, mount it and choose it again in \"Hard Drive\".";
 }
 
+std::string readOnlyDriveText(const std::string& root) {
+    return "The drive " + root +
+           " is mounted read-only: nothing can be installed onto it.\n"
+           "Mount it with write access, or choose another drive.";
+}
+
 std::optional<std::vector<std::string>> installToStart(
     MessageBoxes& boxes, const std::function<JobState()>& jobs,
     const std::function<InstallForm()>& readForm, DriveList& drives) {
@@ -49,6 +55,10 @@ std::optional<std::vector<std::string>> installToStart(
     const std::optional<FixedDrive> target = chosenDrive(drives, form);
     if (!target) {
         boxes.show(driveGoneText(form.targetRoot));
+        return std::nullopt;
+    }
+    if (target->readOnly) {
+        boxes.show(readOnlyDriveText(form.targetRoot));
         return std::nullopt;
     }
     const std::string question = systemDriveQuestion(*target);

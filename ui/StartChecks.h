@@ -29,9 +29,13 @@ struct InstallForm {
 // device mounted there (unmounted, or another drive in its place).
 std::string driveGoneText(const std::string& root);
 
+// What the window says when the drive chosen at `root` is mounted read-only.
+std::string readOnlyDriveText(const std::string& root);
+
 // "Start": refuses while a job is in the way, asks "Start Install?", reads the
 // form (only after Yes), checks the hard drive, the name and the source, and
-// asks before installing onto the system's drive (default No). The install's
+// refuses a drive mounted read-only, asks before installing onto the
+// system's drive (default No). The install's
 // argument vector when it may start; nothing after a refusal or a No. Last,
 // after every box, the jobs are looked at again (one started while a box was
 // open wins) and the chosen drive must still be the same device mounted at

@@ -13,9 +13,12 @@ class SystemDriveList : public DriveList {
     std::vector<FixedDrive> fixedDrives() override {
         std::vector<FixedDrive> drives;
         const std::string system = platform::systemDevice();
-        for (const platform::MountedVolume& volume : platform::fixedVolumes())
-            drives.push_back({volume.mountPoint, volume.device, platform::isUsbDevice(volume.device),
-                              !system.empty() && volume.device == system});
+        for (const platform::MountedVolume& volume : platform::mountedVolumes()) {
+            if (!volume.removable)
+                drives.push_back({volume.mountPoint, volume.device,
+                                  platform::isUsbDevice(volume.device),
+                                  !system.empty() && volume.device == system, volume.readOnly});
+        }
         return drives;
     }
 

@@ -24,7 +24,7 @@ struct DriveRow {
 };
 
 // One row of the list of installed games.
-struct GameRow {
+struct ListedGame {
     std::string name;      // column 0: the name as stored in the table
     std::string size;      // column 1
     std::string tooltip;   // shown when the row is clicked
@@ -49,7 +49,7 @@ class WindowView {
     virtual void setDrives(const std::vector<DriveRow>& rows, int selected) = 0;
     virtual void setMedia(int index) = 0;
     virtual void setGameName(const std::string& name) = 0;
-    virtual void setGames(const std::vector<GameRow>& rows) = 0;
+    virtual void setGames(const std::vector<ListedGame>& rows) = 0;
     virtual void showPage(Page page) = 0;
     // The window's own input on or off (off behind a job's progress window);
     // the program's other windows keep theirs.

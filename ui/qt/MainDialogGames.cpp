@@ -18,6 +18,7 @@
 #include "ui/qt/MainDialog.h"
 #include "ui/qt/MainDialogFrontage.h"
 #include "ui/qt/RenameDialog.h"
+#include "ui/GameRows.h"
 #include "ui/StartChecks.h"
 
 namespace {
@@ -43,7 +44,11 @@ class MainDialog::ListRows : public GameListView {
     }
     void appendRow(const GameRow& row) override {
         auto* item = new QTreeWidgetItem;
-        item->setText(0, QString::fromStdString(row.name));
+        item->setText(0, QString::fromStdString(gameRowText(row)));
+        if (const std::string tip = gameStateTip(row); !tip.empty()) {
+            item->setForeground(0, QColor(Qt::red));
+            item->setToolTip(0, QString::fromStdString(tip));
+        }
         item->setText(1, QString::number(row.sizeKB));
         item->setData(0, kNameRole, QByteArray::fromStdString(row.name));
         rows_.append(item);

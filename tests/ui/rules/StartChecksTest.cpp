@@ -100,6 +100,7 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
     const std::string systemQuestion = systemDriveQuestion(kSystem);
     const std::string gone = driveGoneText("/media/usb/");
     const FixedDrive otherDevice{"/media/usb", "/dev/sdc1", true};
+    const FixedDrive readOnly{"/media/usb", "/dev/sdb1", true, false, true};
     const std::vector<FixedDrive> both{kUsb, kSystem};
     const struct {
         JobState before, after;  // the jobs when "Start" is pressed, and after the boxes
@@ -128,6 +129,9 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
         {kIdle, kIdle, ready, {kSystem}, true, {true}, {"Start Install?"}, {gone}, false},
         {kIdle, kIdle, ready, {otherDevice}, true, {true}, {"Start Install?"}, {gone}, false},
         {kIdle, kIdle, ready, both, false, {true}, {"Start Install?"}, {gone}, false},
+        // A drive mounted read-only is listed, and refused with the reason.
+        {kIdle, kIdle, ready, {readOnly}, true, {true}, {"Start Install?"},
+         {readOnlyDriveText("/media/usb/")}, false},
     };
     for (const auto& c : cases) {
         ScriptedBoxes boxes;

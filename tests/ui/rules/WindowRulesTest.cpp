@@ -8,6 +8,7 @@
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
 #include "ui/DriveOrder.h"
+#include "ui/GameRows.h"
 #include "ui/ImageChoice.h"
 #include "ui/LoggedBoxes.h"
 
@@ -96,4 +97,17 @@ TEST(LoggedBoxesTest, EveryBoxAndAnswerGoesToTheLog) {
               "\n"
               "          the second here\n"
               "Answer: No\n");
+}
+
+TEST(GameRowsTest, DamagedAndIncompleteGamesSayItInTheirRows) {
+    GameRow sound{"My Game", 1024, 1, "SLUS_209.46", 0x14, true, false};
+    GameRow incomplete = sound;
+    incomplete.complete = false;
+    GameRow damaged = incomplete;
+    damaged.damaged = true;
+    EXPECT_EQ(gameRowText(sound), "My Game");
+    EXPECT_EQ(gameStateTip(sound), "");
+    EXPECT_EQ(gameRowText(incomplete), "My Game  (incomplete)");
+    EXPECT_EQ(gameRowText(damaged), "My Game  (damaged)");
+    EXPECT_NE(gameStateTip(damaged).find("zt_games check"), std::string::npos);
 }

@@ -1,0 +1,20 @@
+#include "ui/GameRows.h"
+
+std::string gameState(const GameRow& row) {
+    if (row.damaged)
+        return "damaged";
+    return row.complete ? std::string() : "incomplete";
+}
+
+std::string gameRowText(const GameRow& row) {
+    const std::string state = gameState(row);
+    return state.empty() ? row.name : row.name + "  (" + state + ")";
+}
+
+std::string gameStateTip(const GameRow& row) {
+    const std::string state = gameState(row);
+    if (state.empty())
+        return {};
+    return "This game is " + state + ". \"zt_games check\" on the drive finds what is wrong and "
+           "offers to repair it.";
+}
