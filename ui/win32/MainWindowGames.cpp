@@ -11,6 +11,7 @@
 #include "library/GameList.h"
 #include "library/GameRename.h"
 #include "platform/WideWin32.h"
+#include "ui/GameRows.h"
 #include "ui/ControlIds.h"
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/Resources.h"
@@ -31,7 +32,8 @@ class ListRows : public GameListView {
         names_.clear();
     }
     void appendRow(const GameRow& row) override {
-        std::wstring name = widen(row.name);
+        // A game that is not sound says so after its name, as the core words it.
+        std::wstring name = widen(gameRowText(row));
         std::wstring size = std::to_wstring(row.sizeKB);
         LVITEMW item{};
         item.mask = LVIF_TEXT;
