@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
 #include "platform/StagedFile.h"
@@ -17,8 +18,11 @@ namespace {
 
 constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel in between
 
-bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+bool writeAllAt(int fd, const std::string& path, const std::uint8_t* data, std::size_t size,
+                off_t offset) {
     while (size > 0) {
+        if (!fileOpAllowed(FileOp::Write, path))
+            return false;
         ssize_t n = ::pwrite(fd, data, size, offset);
         if (n < 0 && errno == EINTR)
             continue;
@@ -34,10 +38,12 @@ bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset
 // Copies `want` bytes at `from` of `in` to `at` of `out`: inside the kernel
 // while `inKernel` holds, else through `buffer`. Returns the bytes copied, or
 // -1 with errno set.
-ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool& inKernel,
-                  std::vector<std::uint8_t>& buffer) {
+ssize_t copyPiece(int in, int out, const std::string& outPath, off_t from, off_t at,
+                  std::size_t want, bool& inKernel, std::vector<std::uint8_t>& buffer) {
     ssize_t n = -1;
     if (inKernel) {
+        if (!fileOpAllowed(FileOp::Write, outPath))
+            return -1;
         loff_t source = from, target = at;
         do {
             n = ::copy_file_range(in, &source, out, &target, want, 0);
@@ -55,7 +61,7 @@ ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool&
         do {
             n = ::pread(in, buffer.data(), want, from);
         } while (n < 0 && errno == EINTR);
-        if (n > 0 && !writeAllAt(out, buffer.data(), static_cast<std::size_t>(n), at))
+        if (n > 0 && !writeAllAt(out, outPath, buffer.data(), static_cast<std::size_t>(n), at))
             n = -1;
         if (n == 0) {
             errno = EIO;  // the source shrank while it was copied
@@ -70,7 +76,7 @@ ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool&
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
     discard();
     std::string pattern = finalPath + ".zt-XXXXXX";
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    int fd = fileOpAllowed(FileOp::Open, pattern) ? ::mkostemp(pattern.data(), O_CLOEXEC) : -1;
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
@@ -111,7 +117,7 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
         done = data;
         while (done < hole) {
             const std::size_t want = static_cast<std::size_t>(std::min<off_t>(hole - done, kPiece));
-            ssize_t n = copyPiece(in, fd_, done, base + done, want, inKernel, buffer);
+            ssize_t n = copyPiece(in, fd_, tempPath_, done, base + done, want, inKernel, buffer);
             if (n < 0) {
                 outcome.error = std::strerror(errno);
                 failed = true;
@@ -167,7 +173,8 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         return CommitResult::Failed;
     }
     if (replace) {
-        if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+        if (!fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) ||
+            ::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
             error = std::strerror(errno);
             return CommitResult::Failed;
         }

@@ -25,6 +25,18 @@ Status statusOf(const platform::DriveLockAttempt& attempt, const FrontEnd& front
     return Status::Granted;
 }
 
+const char* waitText(platform::DriveHolder holder) {
+    switch (holder) {
+        case platform::DriveHolder::Reading:
+            return kDriveReadText;
+        case platform::DriveHolder::WriterWaiting:
+            return kDriveQueuedText;
+        case platform::DriveHolder::Changing:
+            break;
+    }
+    return kDriveBusyText;
+}
+
 }  // namespace
 
 DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
@@ -37,7 +49,8 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
         access.lock = std::move(attempt.lock);
         return access;
     }
-    frontEnd.status.setText(kDriveBusyText);
+    const char* text = waitText(attempt.holder);
+    frontEnd.status.setText(text);
     if (!frontEnd.progress.mayWait()) {
         access.status = Status::Busy;
         return access;
@@ -45,7 +58,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     // The progress window offers the cancel; an earlier job's cancel is spent.
     ProgressWindow& progress = frontEnd.progress;
     progress.clearCancel();
-    progress.setText(kDriveBusyText);
+    progress.setText(text);
     progress.setButtonCaption("Cancel");
     progress.setRange(0);
     progress.show();
@@ -59,7 +72,14 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, kLongestPause);
-        attempt = platform::tryLockDrives(wanted);
+        // Made while the former attempt still keeps a writer's place.
+        platform::DriveLockAttempt next = platform::tryLockDrives(wanted);
+        attempt = std::move(next);
+        if (attempt.status == platform::DriveLockStatus::Busy && waitText(attempt.holder) != text) {
+            text = waitText(attempt.holder);
+            frontEnd.status.setText(text);
+            progress.setText(text);
+        }
     }
     progress.hide();
     access.status = statusOf(attempt, frontEnd);
