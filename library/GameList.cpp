@@ -75,8 +75,12 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
 
 bool refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
     showSpace(root, frontEnd.status);
-    view.clear();
     DriveAccess reading = accessForReading(root, frontEnd);
+    if (reading.status == DriveAccess::Status::Busy) {
+        view.driveBusy();
+        return false;
+    }
+    view.clear();
     if (!reading.granted())
         return false;
     const std::string path = tablePath(root);

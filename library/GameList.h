@@ -25,6 +25,9 @@ class GameListView {
     virtual ~GameListView() = default;
     virtual void clear() = 0;
     virtual void appendRow(const GameRow& row) = 0;
+    // Another program holds the drive and the caller may not wait: the rows
+    // shown so far stay, and the caller lists again later.
+    virtual void driveBusy() {}
 };
 
 // "Disk Size:<total>MB Free Size:<free>MB", in mebibytes, truncated.
@@ -34,7 +37,7 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes);
 std::string repairQuestion(const std::string& name);
 
 // Shows the drive's space on the status line and lists its games in table
-// order. A game with a missing part file raises "Game <name> destroyed,Delete ?";
+// order; the view is cleared once the drive could be read. A game with a missing part file raises "Game <name> destroyed,Delete ?";
 // on Yes it is deleted and the listing goes on with the games after it. A
 // game whose missing parts lie under another name hash (a stopped rename) is
 // never offered for deletion: it raises the repair question instead, and on

@@ -20,4 +20,8 @@ std::string systemDevice();
 // those of the Windows folder and of the user's profile. Never formatted.
 std::vector<std::string> systemDevices();
 
+// Whether this process may list and change the folder `path` (read, write
+// and enter it).
+bool folderUsable(const std::string& path);
+
 }  // namespace platform

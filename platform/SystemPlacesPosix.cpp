@@ -1,5 +1,7 @@
 #include "platform/SystemPlaces.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/Drives.h"
@@ -29,6 +31,10 @@ std::vector<std::string> systemDevices() {
             devices.push_back(device);
     }
     return devices;
+}
+
+bool folderUsable(const std::string& path) {
+    return ::access(path.c_str(), R_OK | W_OK | X_OK) == 0;
 }
 
 }  // namespace platform

@@ -41,4 +41,9 @@ std::vector<std::string> systemDevices() {
     return devices;
 }
 
+bool folderUsable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace platform

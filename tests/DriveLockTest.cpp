@@ -17,6 +17,7 @@
 #include "MountedDrive.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
+#include "library/GameList.h"
 #include "platform/DriveLock.h"
 #include "store/DriveAccess.h"
 
@@ -365,4 +366,30 @@ TEST(DriveLockTest, ANewReaderWaitsBehindAWaitingWriter) {
     // The writer's place went with its wait.
     writing.lock.release();
     EXPECT_EQ(tryLock(drive.root(), kShared).status, DriveLockStatus::Locked);
+// A window's list while another program holds its drive: the rows it shows
+// stay (cleared, they would look like deleted games), and it is told to
+// list again later; once the holder has ended, the list is read anew.
+TEST(DriveLockTest, AListingThatCannotWaitKeepsTheRowsOfABusyDrive) {
+    TempDir drive;
+    struct Rows : GameListView {
+        void clear() override { ++clears; }
+        void appendRow(const GameRow&) override {}
+        void driveBusy() override { ++busy; }
+        int clears = 0, busy = 0;
+    } rows;
+    ScriptedFrontEnd ui;
+    PolledProgress progress;
+    progress.waits = false;  // the window's own thread
+    FrontEnd frontEnd{ui.status, ui.boxes, progress, ui.out};
+    auto holder = std::make_unique<HeldElsewhere>(drive.root(), kExclusive);
+    ASSERT_TRUE(holder->held);
+    refreshGameList(drive.root(), frontEnd, rows);
+    EXPECT_EQ(rows.clears, 0);
+    EXPECT_EQ(rows.busy, 1);
+    EXPECT_EQ(ui.status.texts.back(), kDriveBusyText);
+    holder.reset();
+    refreshGameList(drive.root(), frontEnd, rows);
+    EXPECT_EQ(rows.clears, 1);
+    EXPECT_EQ(rows.busy, 1);
+    EXPECT_TRUE(ui.boxes.shown.empty());
 }

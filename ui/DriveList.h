@@ -13,6 +13,7 @@ struct FixedDrive {
     bool usb = false;          // the disk is on a USB bus
     bool holdsSystem = false;  // it holds "/", the running system
     bool readOnly = false;     // mounted read-only: listed, but nothing is installed onto it
+    bool usable = true;        // this user may list and change its root folder
 };
 
 class DriveList {

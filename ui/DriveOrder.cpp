@@ -25,3 +25,11 @@ std::string systemDriveQuestion(const FixedDrive& drive) {
     return "The drive " + drive.mountPoint +
            " is not a USB drive: it holds the running system.\nInstall anyway?";
 }
+
+int driveToOpenOn(const std::vector<FixedDrive>& offered) {
+    for (std::size_t i = 0; i < offered.size(); ++i) {
+        if (offered[i].usable)
+            return static_cast<int>(i);
+    }
+    return -1;
+}

@@ -13,6 +13,10 @@
 // first, so a person's USB drive is chosen when there is one.
 std::vector<FixedDrive> drivesInOfferOrder(std::vector<FixedDrive> drives);
 
+// The drive the window opens on: the first of `offered` (in offer order)
+// that this user may use; -1 when there is none.
+int driveToOpenOn(const std::vector<FixedDrive>& offered);
+
 // The question asked before installing onto `drive` (answered No by default);
 // empty when the drive is not the system's.
 std::string systemDriveQuestion(const FixedDrive& drive);

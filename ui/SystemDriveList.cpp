@@ -17,7 +17,8 @@ class SystemDriveList : public DriveList {
             if (!volume.removable)
                 drives.push_back({volume.mountPoint, volume.device,
                                   platform::isUsbDevice(volume.device),
-                                  !system.empty() && volume.device == system, volume.readOnly});
+                                  !system.empty() && volume.device == system, volume.readOnly,
+                                  platform::folderUsable(volume.mountPoint)});
         }
         return drives;
     }

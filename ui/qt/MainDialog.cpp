@@ -137,7 +137,10 @@ bool MainDialog::OnInitDialog() {
     mediaCombo->setCurrentIndex(0);
     sourceCombo->setCurrentIndex(0);
     lastSource_ = 0;
-    driveCombo->setCurrentIndex(driveCombo->count() > 0 ? 0 : -1);
+    // A drive this user may not use (a folder of another user's) is listed,
+    // but the window opens on one it can read.
+    driveCombo->setCurrentIndex(
+        driveToOpenOn(drivesInOfferOrder(services_.drives->fixedDrives())));
     targetRoot = selectedDriveRoot();
 
     gameList->setColumnCount(2);

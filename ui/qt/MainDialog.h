@@ -150,6 +150,8 @@ class MainDialog : public QDialog {
     int lastSource_ = 0;
     int installResult_ = 0;  // written by the install's thread, read after it ended
     bool closing_ = false;   // the user agreed to close; waiting for the jobs to end
+    std::string listedRoot_;         // the drive whose games the list shows
+    bool busyRetryPending_ = false;  // a busy drive is read again soon
     QtWindowThread windowThread_{*this};
     Job installJob_;
     Job formatJob_;

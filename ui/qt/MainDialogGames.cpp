@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "library/GameCopy.h"
@@ -19,6 +20,7 @@
 #include "ui/qt/MainDialogFrontage.h"
 #include "ui/qt/RenameDialog.h"
 #include "ui/GameRows.h"
+#include "ui/ListRefresh.h"
 #include "ui/StartChecks.h"
 
 namespace {
@@ -36,6 +38,8 @@ class MainDialog::ListRows : public GameListView {
         list_.addTopLevelItems(rows_);
         list_.setUpdatesEnabled(true);
     }
+    void driveBusy() override { busy_ = true; }
+    bool busy() const { return busy_; }
     void clear() override {
         list_.setUpdatesEnabled(false);
         list_.clear();
@@ -57,16 +61,34 @@ class MainDialog::ListRows : public GameListView {
   private:
     QTreeWidget& list_;
     QList<QTreeWidgetItem*> rows_;
+    bool busy_ = false;
 };
 
 bool MainDialog::refreshGameList(const std::string& root) {
     if (root.empty()) {
         gameList->clear();
+        listedRoot_.clear();
         statusLine->setText(QString::fromUtf8(kNoHardDrive).section('\n', 0, 0));
         return false;
     }
     ListRows rows(*gameList);
-    return ::refreshGameList(root, windowFrontEnd(), rows);
+    const bool listed = ::refreshGameList(root, windowFrontEnd(), rows);
+    const ListAfterRefresh after = listAfterRefresh(listedRoot_, root, rows.busy());
+    if (after.clear)
+        gameList->clear();
+    if (!rows.busy())
+        listedRoot_ = root;
+    if (after.retry && !busyRetryPending_) {
+        busyRetryPending_ = true;
+        QTimer::singleShot(kBusyRetryMs, this, [this, root] {
+            busyRetryPending_ = false;
+            // Only while the same drive is shown and nothing else goes on.
+            if (isEnabled() && !jobRunning() && tabs->currentIndex() == 0 &&
+                selectedDriveRoot() == root)
+                refreshGameList(root);
+        });
+    }
+    return listed;
 }
 
 std::optional<std::string> MainDialog::selectedGameName() const {

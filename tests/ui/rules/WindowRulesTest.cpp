@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "ui/DriveOrder.h"
 #include "ui/GameRows.h"
+#include "ui/ListRefresh.h"
 #include "ui/ImageChoice.h"
 #include "ui/LoggedBoxes.h"
 
@@ -110,4 +111,30 @@ TEST(GameRowsTest, DamagedAndIncompleteGamesSayItInTheirRows) {
     EXPECT_EQ(gameRowText(incomplete), "My Game  (incomplete)");
     EXPECT_EQ(gameRowText(damaged), "My Game  (damaged)");
     EXPECT_NE(gameStateTip(damaged).find("zt_games check"), std::string::npos);
+}
+
+TEST(ListRefreshTest, ABusyDriveKeepsItsListAndIsReadAgain) {
+    const struct {
+        std::string listed, root;
+        bool busy, clear, retry;
+    } cases[] = {
+        {"/media/usb/", "/media/usb/", true, false, true},  // the same drive: its list stays
+        {"/media/old/", "/media/usb/", true, true, true},   // another drive's rows go
+        {"/media/usb/", "/media/usb/", false, false, false},
+    };
+    for (const auto& c : cases) {
+        const ListAfterRefresh after = listAfterRefresh(c.listed, c.root, c.busy);
+        EXPECT_EQ(after.clear, c.clear) << c.listed;
+        EXPECT_EQ(after.retry, c.retry) << c.listed;
+    }
+}
+
+TEST(DriveOrderTest, TheWindowOpensOnTheFirstDriveThisUserMayUse) {
+    FixedDrive locked{"/media/a", "/dev/sdb1", true};
+    locked.usable = false;
+    const FixedDrive open{"/media/b", "/dev/sdc1", true};
+    EXPECT_EQ(driveToOpenOn({locked, open}), 1);
+    EXPECT_EQ(driveToOpenOn({open, locked}), 0);
+    EXPECT_EQ(driveToOpenOn({locked}), -1);
+    EXPECT_EQ(driveToOpenOn({}), -1);
 }

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "GameDrive.h"
 #include "GameIso.h"
@@ -26,7 +27,10 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 #include "disk/FormatCommand.h"
+#include "platform/DriveLock.h"
 #include "platform/Drives.h"
+#include "store/DriveAccess.h"
+#include "ui/qt/ClickLabel.h"
 #include "ui/qt/DropDownList.h"
 #include "ui/InstallSteps.h"
 #include "ui/StartChecks.h"
@@ -297,6 +301,53 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
     EXPECT_TRUE(folderEmpty());  // nothing landed on the system's disk
     ASSERT_EQ(mountAgain().status, 0);
     EXPECT_EQ(listing(drive.root()).find("Big Game"), std::string::npos);
+}
+
+// Another program holds the drive while the window lists it again: the list
+// keeps its games, the status line says the drive is busy, and once the
+// holder has ended the list is read again by itself.
+TEST_F(WindowFlows, ABusyDriveKeepsItsListUntilItIsReadAgain) {
+    LoopDrive drive(300 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    addGame(drive.root(), "My Game", "SLUS_209.46", {4096});
+    const auto statusText = [] { return mainWindow()->statusLine->text().toStdString(); };
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.waitFor("the game listed", [] { return listedGames() == QStringList{"My Game"}; });
+        // The drive is held by another thread, as by another program, until told.
+        const platform::DriveLockRequest request{drive.root(),
+                                                 platform::DriveLockMode::Exclusive};
+        std::atomic<int> held{0};  // 1 held, -1 not held
+        std::atomic<bool> letGo{false};
+        std::thread holder([&] {
+            platform::DriveLockAttempt lock = platform::tryLockDrives({&request, 1});
+            held = lock.status == platform::DriveLockStatus::Locked ? 1 : -1;
+            while (!letGo)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        while (held == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        struct Release {
+            std::atomic<bool>& letGo;
+            std::thread& holder;
+            ~Release() {
+                letGo = true;
+                holder.join();
+            }
+        } release{letGo, holder};
+        if (held != 1)
+            d.fail("the drive could not be held");
+        d.chooseHardDrive(drive.mountPoint);  // a confirmed choice lists again
+        d.waitFor("the busy drive said", [&] { return statusText() == kDriveBusyText; });
+        EXPECT_EQ(d.listed(), QStringList{"My Game"});
+        d.screenshot("busy-drive-keeps-list");
+        letGo = true;
+        d.waitFor("the list read again",
+                  [&] { return statusText().rfind("Disk Size:", 0) == 0; });
+        EXPECT_EQ(d.listed(), QStringList{"My Game"});
+        d.closeMainWindow();
+    });
 }
 
 TEST_F(WindowFlows, DeleteRenameAndCopyFromTheContextMenu) {
