@@ -366,6 +366,8 @@ TEST(DriveLockTest, ANewReaderWaitsBehindAWaitingWriter) {
     // The writer's place went with its wait.
     writing.lock.release();
     EXPECT_EQ(tryLock(drive.root(), kShared).status, DriveLockStatus::Locked);
+}
+
 // A window's list while another program holds its drive: the rows it shows
 // stay (cleared, they would look like deleted games), and it is told to
 // list again later; once the holder has ended, the list is read anew.
