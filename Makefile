@@ -54,8 +54,11 @@ $(WINDOWS_BUILD)/build.ninja: Makefile cmake/mingw-w64-x86_64.cmake | deps
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja $(WINDOWS_FLAGS)
 	touch $@
 
-windows: deps $(WINDOWS_BUILD)/build.ninja
-	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format
+# The window's pictures are drawn by the Linux build's zt_draw_pictures (Qt).
+windows: configure $(WINDOWS_BUILD)/build.ninja
+	cmake --build $(BUILD) --target zt_pictures
+	cmake -S . -B $(WINDOWS_BUILD) -DZT_PICTURES_DIR=$(CURDIR)/$(BUILD)/res >/dev/null
+	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format zt_installer
 
 # The Windows programs with a quick start (in Windows' line ends), the README
 # and the licence, as one zip file.
@@ -64,7 +67,7 @@ WINDOWS_ZIP = tarnwick-game-installer-$(VERSION)-win64
 windows-zip: windows
 	rm -rf $(WINDOWS_BUILD)/$(WINDOWS_ZIP) $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip
 	mkdir $(WINDOWS_BUILD)/$(WINDOWS_ZIP)
-	cp $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
+	cp $(WINDOWS_BUILD)/zt_installer.exe $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
 	   README.md LICENSE $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/
 	sed 's/$$/\r/' packaging/windows/quick-start.txt >"$(WINDOWS_BUILD)/$(WINDOWS_ZIP)/QUICK START.txt"
 	cd $(WINDOWS_BUILD) && zip -qr $(WINDOWS_ZIP).zip $(WINDOWS_ZIP)

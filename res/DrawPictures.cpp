@@ -2,11 +2,16 @@
 //   hicolor/<N>x<N>/apps/org.tarnwick.GameInstaller.png  the application icon
 //   cursor-hand.png                                      the web link's pointing hand
 //   about.png                                            the About page's picture
+//   windows/zt_installer.ico, hand.cur, about.bmp        the same for the Windows window's
+//                                                        resources (icon 128, cursor 136,
+//                                                        bitmap 135)
 // Everything is drawn from vector shapes, with no clock and no randomness, so the
 // same fonts give the same files byte for byte.
 // Usage: zt_draw_pictures OUTPUT_FOLDER
 
 #include <QConicalGradient>
+#include <QDataStream>
+#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -285,6 +290,67 @@ QImage aboutImage() {
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
+// One image of an icon or cursor file as Windows stores it: a DIB of 32 bits
+// per pixel, bottom row first, twice as high for the AND mask that follows.
+QByteArray iconDib(const QImage& picture) {
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    QByteArray dib;
+    QDataStream out(&dib, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(40) << qint32(image.width()) << qint32(image.height() * 2) << quint16(1)
+        << quint16(32) << quint32(0) << quint32(0) << qint32(0) << qint32(0) << quint32(0)
+        << quint32(0);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width(); ++x)
+            out << quint32(image.pixel(x, y));
+    }
+    const int maskRow = ((image.width() + 31) / 32) * 4;
+    for (int y = image.height() - 1; y >= 0; --y) {
+        QByteArray row(maskRow, '\0');
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) == 0)
+                row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+        }
+        out.writeRawData(row.constData(), row.size());
+    }
+    return dib;
+}
+
+// An .ico file of `images` (each a square up to 255 pixels), or a .cur file
+// when `hotspot` is given.
+QByteArray iconFile(const QList<QImage>& images, const QPoint* hotspot = nullptr) {
+    QList<QByteArray> entries;
+    for (const QImage& image : images)
+        entries << iconDib(image);
+    QByteArray file;
+    QDataStream out(&file, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0) << quint16(hotspot != nullptr ? 2 : 1) << quint16(entries.size());
+    quint32 offset = 6 + 16 * entries.size();
+    for (int i = 0; i < entries.size(); ++i) {
+        out << quint8(images[i].width()) << quint8(images[i].height()) << quint8(0) << quint8(0);
+        if (hotspot != nullptr)
+            out << quint16(hotspot->x()) << quint16(hotspot->y());
+        else
+            out << quint16(1) << quint16(32);
+        out << quint32(entries[i].size()) << offset;
+        offset += entries[i].size();
+    }
+    for (const QByteArray& entry : entries)
+        out.writeRawData(entry.constData(), entry.size());
+    return file;
+}
+
+bool saveBytes(const QByteArray& bytes, const QString& path) {
+    QFile file(path);
+    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly) ||
+        file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "zt_draw_pictures: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
 bool save(const QImage& image, const QString& path) {
     if (!QDir().mkpath(QFileInfo(path).path()) || !image.save(path, "PNG")) {
         std::fprintf(stderr, "zt_draw_pictures: cannot write %s\n", qPrintable(path));
@@ -323,5 +389,18 @@ int main(int argc, char** argv) {
     }
     ok = save(cursorImage(), folder + QStringLiteral("/cursor-hand.png")) && ok;
     ok = save(aboutImage(), folder + QStringLiteral("/about.png")) && ok;
+
+    // The Windows window's resources: the same pictures in Windows' formats.
+    const QString windows = folder + QStringLiteral("/windows");
+    ok = saveBytes(iconFile({iconImage(16), iconImage(32), iconImage(48)}),
+                   windows + QStringLiteral("/zt_installer.ico")) &&
+         ok;
+    const QPoint fingertip(12, 4);
+    ok = saveBytes(iconFile({cursorImage()}, &fingertip), windows + QStringLiteral("/hand.cur")) &&
+         ok;
+    ok = QDir().mkpath(windows) &&
+         aboutImage().convertToFormat(QImage::Format_RGB888).save(
+             windows + QStringLiteral("/about.bmp"), "BMP") &&
+         ok;
     return ok ? 0 : 1;
 }

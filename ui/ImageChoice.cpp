@@ -1,5 +1,6 @@
 #include "ui/ImageChoice.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "store/GameEntry.h"
@@ -27,6 +28,15 @@ std::string gameNameForImage(const std::string& current, const std::string& last
     if (name.empty())
         return current;
     return cutToBytes(name, entry_layout::kDisplayNameSize - 1);
+}
+
+std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDrives,
+                                     const std::vector<std::string>& images) {
+    std::vector<std::string> items = opticalDrives;
+    items.insert(items.end(), images.begin(), images.end());
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
+    return items;
 }
 
 std::string folderOfImage(const std::string& imagePath) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The name the window starts with in its game name box.
 inline constexpr const char* kInitialGameName = "Game1";
@@ -14,6 +15,11 @@ inline constexpr const char* kInitialGameName = "Game1";
 // (`lastFilled`); otherwise what the user typed stays.
 std::string gameNameForImage(const std::string& current, const std::string& lastFilled,
                              const std::string& imagePath);
+
+// The source box's items before "Image file...": the optical drives and the
+// images chosen this session, each once, in sorted order.
+std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDrives,
+                                     const std::vector<std::string>& images);
 
 // The folder the file dialog opens in after `imagePath` was picked.
 std::string folderOfImage(const std::string& imagePath);

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "platform/PathText.h"
 #include "platform/SystemPlaces.h"
 #include "store/ShownText.h"
 
@@ -12,7 +13,7 @@ WindowLog::WindowLog(const std::string& path, bool toStandardOutput)
     if (path_.empty())
         return;
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
+    std::filesystem::create_directories(platform::fsPath(path_).parent_path(), error);
     file_ = std::fopen(path_.c_str(), "a");
 }
 

@@ -68,6 +68,9 @@ TEST(ImageChoiceTest, TheImageNamesTheGameUntilTheUserTypesOne) {
     for (const auto& c : cases)
         EXPECT_EQ(gameNameForImage(c.current, c.lastFilled, c.image), c.expected) << c.image;
     EXPECT_EQ(folderOfImage("/images/discs/Moon.iso"), "/images/discs");
+    // Drives and images once each, sorted: an image chosen twice is offered once.
+    EXPECT_EQ(sourceItems({"/dev/sr1", "/dev/sr0"}, {"/images/b.iso", "/dev/sr0", "/images/b.iso"}),
+              (std::vector<std::string>{"/dev/sr0", "/dev/sr1", "/images/b.iso"}));
 }
 
 TEST(LoggedBoxesTest, EveryBoxAndAnswerGoesToTheLog) {

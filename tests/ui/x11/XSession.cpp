@@ -117,7 +117,15 @@ void XServer::stop() {
     end(server_);
 }
 
-XInput::XInput(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+// A window asked about may be gone by the time the server answers (a box
+// closed, a menu put away): the call's result says so, the test goes on.
+static int ignoreServerError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+XInput::XInput(const std::string& display) : display_(XOpenDisplay(display.c_str())) {
+    XSetErrorHandler(ignoreServerError);
+}
 
 XInput::~XInput() {
     if (display_ != nullptr)
@@ -227,6 +235,38 @@ QPoint XInput::closeBoxOf(unsigned long window) {
     const int title = static_cast<int>(frame[2]);
     const int right = x + attributes.width + static_cast<int>(frame[1]) - 1;
     return {right - title / 2 - 1, y - title + title / 2};
+}
+
+std::string XInput::titleOf(unsigned long window) {
+    const Atom name = XInternAtom(display_, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(display_, window, name, 0, 256, False, utf8, &type, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr && format == 8)
+        title.assign(reinterpret_cast<const char*>(data), count);
+    if (data != nullptr)
+        XFree(data);
+    char* plain = nullptr;
+    if (title.empty() && XFetchName(display_, window, &plain) && plain != nullptr) {
+        title = plain;
+        XFree(plain);
+    }
+    return title;
+}
+
+QRect XInput::placeOf(unsigned long window) {
+    Window child = 0;
+    int x = 0, y = 0;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display_, window, &attributes) ||
+        !XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child))
+        return {};
+    return {x, y, attributes.width, attributes.height};
 }
 
 unsigned long XInput::activeWindow() {

@@ -51,6 +51,10 @@ class XInput {
     // Where the close box of the window manager's frame around `window` is;
     // (-1, -1) when the window has no frame.
     QPoint closeBoxOf(unsigned long window);
+    // The title of a client window (_NET_WM_NAME, else WM_NAME).
+    std::string titleOf(unsigned long window);
+    // Where the client window lies on the screen; empty when it is gone.
+    QRect placeOf(unsigned long window);
     // The client window the window manager calls active (0: none).
     unsigned long activeWindow();
     // The managed client windows, bottom first.

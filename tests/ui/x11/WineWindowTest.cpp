@@ -1,0 +1,508 @@
+// zt_installer.exe, the native Windows window, used under Wine as a person
+// uses it: a private X server with openbox, every key and click through the
+// X server (XTest), drive letters that Wine maps to folders of the test, and
+// the installs compared byte for byte with the Linux zt_install's.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <thread>
+
+#include "TempDir.h"
+#include "ToolRun.h"
+#include "XSession.h"
+#include "ui/ControlIds.h"
+#include "ui/WindowTemplates.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kTitle = "Tarnwick Game Installer";
+
+struct Setup {
+    std::string display;
+    std::string exe;       // zt_installer.exe
+    std::string linuxBin;  // the Linux build's tools
+    std::string prefix;    // the test's own Wine prefix
+    std::string shots;     // where the screenshots go
+    std::string skip;
+};
+
+Setup& setup() {
+    static Setup value;
+    return value;
+}
+
+std::string environment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value == nullptr ? std::string() : value;
+}
+
+// The Wine process of the window, ended with the test.
+class Program {
+  public:
+    explicit Program(const std::string& log) {
+        pid_ = ::fork();
+        if (pid_ != 0)
+            return;
+        ::setpgid(0, 0);
+        const int null = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::dup2(null, 0);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::execlp("wine", "wine", setup().exe.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ~Program() {
+        if (pid_ > 0 && !ended()) {
+            ::kill(-pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        // The prefix's wineserver goes with the last program.
+        runShell("wineserver -k");
+    }
+    bool ended() {
+        if (pid_ <= 0)
+            return true;
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+// A person at the screen: waits for what the screen shows, then acts.
+class Person {
+  public:
+    Person() : x_(setup().display) {}
+    XInput& x() { return x_; }
+
+    // The newest window titled `title` that is not in `known`; 0 after `limit`.
+    unsigned long waitForWindow(const std::string& title, const std::set<unsigned long>& known = {},
+                                std::chrono::seconds limit = 60s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            const std::vector<unsigned long> windows = x_.stacking();
+            for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+                if (!known.count(*it) && x_.titleOf(*it) == title)
+                    return *it;
+            }
+            std::this_thread::sleep_for(200ms);
+        }
+        return 0;
+    }
+    bool waitUntilGone(unsigned long window, std::chrono::seconds limit = 30s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            const std::vector<unsigned long> windows = x_.stacking();
+            if (std::find(windows.begin(), windows.end(), window) == windows.end())
+                return true;
+            std::this_thread::sleep_for(200ms);
+        }
+        return false;
+    }
+    bool waitUntilActive(unsigned long window, std::chrono::seconds limit = 10s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (x_.activeWindow() == window)
+                return true;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+    std::set<unsigned long> windows() {
+        const std::vector<unsigned long> all = x_.stacking();
+        return {all.begin(), all.end()};
+    }
+    void screenshotScreen(const std::string& name) {
+        fs::create_directories(setup().shots);
+        x_.grab(QRect(0, 0, 1024, 768))
+            .save(QString::fromStdString(setup().shots + "/" + name + ".png"));
+    }
+    void screenshot(unsigned long window, const std::string& name) {
+        std::this_thread::sleep_for(500ms);  // the last paint reaches the screen
+        const QRect place = x_.placeOf(window);
+        if (place.isEmpty())
+            return;
+        fs::create_directories(setup().shots);
+        x_.grab(place.adjusted(-2, -26, 2, 2)).save(QString::fromStdString(
+            setup().shots + "/" + name + ".png"));
+    }
+
+  private:
+    XInput x_;
+};
+
+bool waitForFile(const fs::path& path, std::uintmax_t size, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    std::error_code error;
+    while (std::chrono::steady_clock::now() < end) {
+        if (fs::file_size(path, error) == size && !error)
+            return true;
+        std::this_thread::sleep_for(200ms);
+    }
+    return false;
+}
+
+// A game disc: SYSTEM.CNF naming the game ID and `megabytes` of data (zeros
+// beyond the first 4, so that a large disc is made quickly; a disc that a
+// person stops must outlast the clicks before the stop).
+std::string makeDisc(TempDir& work, int megabytes) {
+    const std::string disc = work.file("disc");
+    fs::create_directories(disc + "/DATA");
+    const std::string iso = work.file("game.iso");
+    const ToolRun made = runShell(
+        "printf 'BOOT2 = cdrom0:\\\\SLUS_209.46;1\\r\\nVER = 1.00\\r\\n' >" + disc +
+        "/SYSTEM.CNF && head -c " + std::to_string(std::min(megabytes, 4) * 1000000) +
+        " /dev/urandom >" + disc + "/DATA/GAME.BIN && head -c " +
+        std::to_string(std::max(megabytes - 4, 0) * 1000000) + " /dev/zero >>" + disc +
+        "/DATA/GAME.BIN && xorriso -as mkisofs -quiet -V GAME -o " + iso + " " + disc);
+    EXPECT_EQ(made.status, 0) << made.err;
+    return iso;
+}
+
+// Maps the drive letter `letter` of the prefix to `target`; `device`: the
+// letter's device too (a disc image read as the drive's raw sectors).
+void mapDrive(char letter, const std::string& target, const std::string& device = {}) {
+    const fs::path dosdevices = fs::path(setup().prefix) / "dosdevices";
+    const std::string name(1, letter);
+    std::error_code ignored;
+    fs::remove(dosdevices / (name + ":"), ignored);
+    fs::remove(dosdevices / (name + "::"), ignored);
+    fs::create_symlink(target, dosdevices / (name + ":"));
+    if (!device.empty())
+        fs::create_symlink(device, dosdevices / (name + "::"));
+}
+
+// The game files of a drive folder, by name.
+std::set<std::string> gameFiles(const std::string& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Whether the two folders hold the same files, byte for byte.
+void expectSameTree(const std::string& a, const std::string& b) {
+    const ToolRun diff = runShell("diff -r " + a + " " + b);
+    EXPECT_EQ(diff.status, 0) << diff.out << diff.err;
+    EXPECT_TRUE(fs::exists(a + "/zt.cfg"));
+}
+
+// One scenario: drive E: is a folder of the test, the window is open.
+class WineWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!setup().skip.empty())
+            GTEST_SKIP() << setup().skip;
+        fs::create_directories(work_.file("e"));
+        mapDrive('e', work_.file("e"));
+    }
+    void TearDown() override {
+        if (::testing::Test::HasFailure() && person_)
+            person_->screenshotScreen(
+                "failed-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    }
+
+    // Starts the program and waits for its main window.
+    void open() {
+        program_ = std::make_unique<Program>(work_.file("wine.log"));
+        person_ = std::make_unique<Person>();
+        main_ = person_->waitForWindow(kTitle, {}, 120s);
+        ASSERT_NE(main_, 0u) << "the main window did not open";
+        ASSERT_TRUE(person_->waitUntilActive(main_, 30s)) << "the main window is not in front";
+    }
+    Person& person() { return *person_; }
+    std::string drive() { return work_.file("e"); }
+
+    // The centre of the main window's control `id` on the screen. The
+    // template places it in dialog units, which the window's client size
+    // turns into pixels as the dialog manager did.
+    QPoint centreOf(int id) {
+        const QRect client = person().x().placeOf(main_);
+        const DialogTemplate& dialog = mainTemplate();
+        for (const ControlRow& row : dialog.controls) {
+            if (row.id != id)
+                continue;
+            const int height = row.kind == ControlKind::DropDownList ? 12 : row.height;
+            return {client.x() + (2 * row.x + row.width) * client.width() / (2 * dialog.width),
+                    client.y() + (2 * row.y + height) * client.height() / (2 * dialog.height)};
+        }
+        return {-1, -1};
+    }
+    void click(int id, unsigned button = 1) { person().x().click(centreOf(id), button); }
+
+    // The list's first row, clicked, then its context menu's `item`th command
+    // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
+    void commandOnFirstRow(int item) {
+        const QRect client = person().x().placeOf(main_);
+        const QPoint list = centreOf(control::kGameList);
+        const int listTop = client.y() + 100 * client.height() / mainTemplate().height;
+        const QPoint row(list.x() - 60, listTop + 28);
+        person().x().click(row);
+        person().x().click(row, 3);
+        std::this_thread::sleep_for(700ms);  // the menu opens
+        person().screenshotScreen("wine-context-menu");
+        for (int i = 0; i < item; ++i)
+            person().x().key("Down");
+        person().x().key("Return");
+    }
+
+    // The games a drive folder records, as the Linux zt_games lists them.
+    std::string listed(const std::string& folder) {
+        return runShell(setup().linuxBin + "/zt_games list " + folder).out;
+    }
+
+    // "Image file..." in the source box, and the image typed into the
+    // system's open dialog.
+    void chooseImage(const std::string& iso) {
+        unsigned long files = 0;
+        // A person looks at the open list before choosing; a key pressed
+        // before Wine shows it is lost, and the person tries again.
+        for (int attempt = 0; attempt < 3 && files == 0; ++attempt) {
+            click(control::kSourceCombo);  // opens the list
+            std::this_thread::sleep_for(700ms);
+            person().x().key("End");
+            person().x().key("Return");
+            files = person().waitForWindow("Image file", {}, 10s);
+        }
+        ASSERT_NE(files, 0u) << "no open dialog";
+        std::string windowsPath = "Z:" + iso;
+        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+        person().x().type(windowsPath);
+        person().screenshot(files, "wine-open-dialog");
+        person().x().key("Return");
+        ASSERT_TRUE(person().waitUntilGone(files));
+    }
+
+    // "Start", then Yes to "Start Install?"; the progress window once it is in front.
+    unsigned long startInstall() {
+        const std::set<unsigned long> known = person().windows();
+        click(control::kStartButton);
+        const unsigned long question = person().waitForWindow(kTitle, known);
+        EXPECT_NE(question, 0u) << "no \"Start Install?\"";
+        if (question == 0)
+            return 0;
+        person().screenshot(question, "wine-start-question");
+        person().x().key("Return");
+        const unsigned long progress = person().waitForWindow("Install", {}, 30s);
+        EXPECT_NE(progress, 0u) << "no progress window";
+        // Wine hands the focus to the window manager in the order its windows
+        // asked; a person whose keys go elsewhere clicks the progress window.
+        if (progress != 0 && !person().waitUntilActive(progress, 3s)) {
+            const QRect place = person().x().placeOf(progress);
+            person().x().click({place.x() + 20, place.y() + 10});
+        }
+        EXPECT_TRUE(person().waitUntilActive(progress)) << "the progress window is not in front";
+        return progress;
+    }
+
+    // The Linux zt_install of the same image into a folder of its own.
+    std::string linuxInstall(const std::string& iso, const std::string& name) {
+        const std::string folder = work_.file("linux");
+        fs::create_directories(folder);
+        const ToolRun linux = runShell(setup().linuxBin + "/zt_install " + iso + " " + folder +
+                                       " " + name + " CD");
+        EXPECT_EQ(linux.status, 0) << linux.out << linux.err;
+        return folder;
+    }
+
+    void closeMainWindow() {
+        person().x().click(person().x().closeBoxOf(main_));
+    }
+
+    TempDir work_;
+    std::unique_ptr<Program> program_;
+    std::unique_ptr<Person> person_;
+    unsigned long main_ = 0;
+};
+
+// The window opens with its three tabs; an image chosen through "Image
+// file..." installs onto drive E: exactly as zt_install installs it.
+TEST_F(WineWindow, InstallsAnImageOntoADriveLetterAsLinuxDoes) {
+    const std::string iso = makeDisc(work_, 4);
+    ASSERT_NO_FATAL_FAILURE(open());
+    person().screenshot(main_, "wine-main-window");
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    ASSERT_TRUE(waitForFile(drive() + "/zt.cfg", 64, 60s)) << "the game was not recorded";
+    person().screenshot(progress, "wine-install-done");
+    person().x().key("Escape");  // "OK"
+    ASSERT_TRUE(person().waitUntilGone(progress));
+    person().screenshot(main_, "wine-installed-list");
+    expectSameTree(drive(), linuxInstall(iso, "game"));
+
+    // The other two pages, through their tabs.
+    const QRect client = person().x().placeOf(main_);
+    const int tabsY = client.y() + 7 * client.height() / mainTemplate().height + 10;
+    person().x().click({client.x() + 143, tabsY});
+    person().screenshot(main_, "wine-disk-format");
+    person().x().click({client.x() + 207, tabsY});
+    person().screenshot(main_, "wine-about");
+    person().x().click({client.x() + 50, tabsY});
+
+    // The close box ends the program when no job runs.
+    closeMainWindow();
+    EXPECT_TRUE(person().waitUntilGone(main_));
+}
+
+// Drive D: is a CD drive that reads the image: it is the source the window
+// offers first, and the install is the Linux one's.
+TEST_F(WineWindow, InstallsFromACdDriveLetterAsLinuxDoes) {
+    const std::string iso = makeDisc(work_, 3);
+    fs::create_directories(work_.file("cd"));
+    mapDrive('d', work_.file("cd"), iso);
+    ASSERT_NO_FATAL_FAILURE(open());
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    ASSERT_TRUE(waitForFile(drive() + "/zt.cfg", 64, 60s)) << "the game was not recorded";
+    person().x().key("Escape");
+    ASSERT_TRUE(person().waitUntilGone(progress));
+    expectSameTree(drive(), linuxInstall(iso, "Game1"));
+    fs::remove(fs::path(setup().prefix) / "dosdevices" / "d::");
+    fs::remove(fs::path(setup().prefix) / "dosdevices" / "d:");
+}
+
+// Cancel in the progress window stops the copy and leaves the drive as it was.
+TEST_F(WineWindow, CancelLeavesTheDriveAsItWas) {
+    const std::string iso = makeDisc(work_, 700);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    person().x().key("Escape");  // "Cancel"
+    ASSERT_TRUE(person().waitUntilGone(progress));
+    // The job removes what it wrote, then gives the window back: it closes at once.
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (!gameFiles(drive()).empty() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(gameFiles(drive()).empty());
+    // The job may still be ending: then the close box asks, and Yes closes.
+    const std::set<unsigned long> known = person().windows();
+    closeMainWindow();
+    if (person().waitForWindow(kTitle, known, 3s) != 0)
+        person().x().key("y");
+    EXPECT_TRUE(person().waitUntilGone(main_, 30s));
+}
+
+// The list's context menu: Copy... to drive F: through the drive dialog,
+// Rename through the rename dialog, Delete after its question.
+TEST_F(WineWindow, ContextMenuCopiesRenamesAndDeletes) {
+    const std::string iso = makeDisc(work_, 2);
+    fs::remove(drive());
+    fs::rename(linuxInstall(iso, "game"), drive());
+    fs::create_directories(work_.file("f"));
+    mapDrive('f', work_.file("f"));
+    ASSERT_NO_FATAL_FAILURE(open());
+
+    commandOnFirstRow(3);
+    const unsigned long drives = person().waitForWindow("Drive");
+    ASSERT_NE(drives, 0u) << "no drive dialog";
+    person().screenshot(drives, "wine-drive-dialog");
+    person().x().key("Down");  // E:, the drives in offer order
+    person().x().key("Down");  // F:
+    person().x().key("Return");
+    ASSERT_TRUE(waitForFile(work_.file("f") + "/zt.cfg", 64, 60s)) << "nothing was copied";
+    ASSERT_TRUE(person().waitUntilGone(drives));
+    expectSameTree(drive(), work_.file("f"));
+
+    commandOnFirstRow(2);
+    const unsigned long rename = person().waitForWindow("rename");
+    ASSERT_NE(rename, 0u) << "no rename dialog";
+    person().x().type("Other");
+    person().x().key("Return");
+    ASSERT_TRUE(person().waitUntilGone(rename));
+    std::this_thread::sleep_for(1s);
+    EXPECT_NE(listed(drive()).find("Other"), std::string::npos) << listed(drive());
+
+    const std::set<unsigned long> known = person().windows();
+    commandOnFirstRow(1);
+    const unsigned long question = person().waitForWindow(kTitle, known);
+    ASSERT_NE(question, 0u) << "no \"Delete Game Other?\"";
+    person().x().key("Return");
+    ASSERT_TRUE(person().waitUntilGone(question));
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(listed(drive()).find("Other"), std::string::npos) << listed(drive());
+    std::set<std::string> left = gameFiles(drive());
+    left.erase("zt.cfg");
+    EXPECT_TRUE(left.empty());
+}
+
+// The close box during an install asks "The job is not complete,Exit?"; after
+// Yes the job stops and the program ends, the drive as it was or the game
+// whole and recorded (when the copy ended first).
+TEST_F(WineWindow, CloseDuringAnInstallAsksThenLeavesTheDriveSound) {
+    const std::string iso = makeDisc(work_, 700);
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    const std::set<unsigned long> known = person().windows();
+    closeMainWindow();
+    const unsigned long question = person().waitForWindow(kTitle, known, 20s);
+    ASSERT_NE(question, 0u) << "the close box did not ask";
+    person().screenshot(question, "wine-close-question");
+    person().x().key("y");
+    EXPECT_TRUE(person().waitUntilGone(main_, 60s));
+    const std::set<std::string> left = gameFiles(drive());
+    if (!left.empty())
+        expectSameTree(drive(), linuxInstall(iso, "game"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
+    Setup& s = setup();
+    s.exe = environment("ZT_INSTALLER_EXE");
+    s.linuxBin = ZT_BIN_DIR;
+    s.prefix = environment("ZT_WINE_PREFIX");
+    s.shots = environment("ZT_SCREENSHOT_DIR");
+    TempDir session;
+    XServer server;
+    std::string failure;
+    if (s.exe.empty() || s.prefix.empty())
+        s.skip = "ZT_INSTALLER_EXE and ZT_WINE_PREFIX name what is tested";
+    else if (!haveProgram("wine") || !haveProgram("Xvfb") || !haveProgram("openbox") ||
+             !haveProgram("xorriso"))
+        s.skip = "wine, Xvfb, openbox or xorriso is not installed";
+    else if (!server.start(session.path().string(), failure))
+        s.skip = "no X server: " + failure;
+    if (!s.skip.empty())
+        return RUN_ALL_TESTS();
+    s.display = server.display();
+    ::setenv("DISPLAY", s.display.c_str(), 1);
+    ::setenv("WINEPREFIX", s.prefix.c_str(), 1);
+    ::setenv("WINEDEBUG", "-all", 1);
+    // No Mono or Gecko installer asks anything while the prefix is made.
+    ::setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    // The prefix, made on the first run; its drive D: is a CD drive where a
+    // scenario maps one.
+    // A server of the prefix left by an earlier run would keep its display.
+    runShell("wineserver -k; wineboot -i; "
+             "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f");
+    const int status = RUN_ALL_TESTS();
+    runShell("wineserver -k");
+    return status;
+}

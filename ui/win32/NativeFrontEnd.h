@@ -1,0 +1,35 @@
+#pragma once
+// The routines' front end in the native window: the status line is control
+// 1036 of the main window, boxes are the system's message boxes in front of
+// the program's frontmost window. Callable from any thread.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "store/FrontEnd.h"
+
+class NativeStatusLine : public StatusLine {
+  public:
+    explicit NativeStatusLine(HWND control) : control_(control) {}
+    void setText(const std::string& text) override;
+
+  private:
+    HWND control_;
+};
+
+class NativeBoxes : public MessageBoxes {
+  public:
+    // `owner` tells the window the box belongs in front of, on the window thread.
+    NativeBoxes(HWND window, std::function<HWND()> owner)
+        : window_(window), owner_(std::move(owner)) {}
+    void show(const std::string& text) override;
+    bool ask(const std::string& text, bool defaultNo = false) override;
+
+  private:
+    int run(const std::string& text, UINT type);
+
+    HWND window_;
+    std::function<HWND()> owner_;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// The progress window (template 132): modeless, owned by the main window,
+// hidden until a job shows it. Its button reads "Cancel" while a job runs
+// and "OK" after a success; either way it asks the job to stop, resets the
+// bar and the caption, gives the main window back and hides. The jobs drive
+// it from their worker threads through the ProgressWindow interface.
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "store/FrontEnd.h"
+
+class NativeProgress : public ProgressWindow {
+  public:
+    // `dismissed` runs on the window thread when the button (or Esc, or the
+    // close box) put the window away.
+    NativeProgress(HWND owner, const std::string& title, std::function<void()> dismissed);
+    ~NativeProgress() override;
+    NativeProgress(const NativeProgress&) = delete;
+    NativeProgress& operator=(const NativeProgress&) = delete;
+
+    HWND window() const { return window_; }
+    bool visible() const { return IsWindowVisible(window_) != FALSE; }
+    // Set when the program is closing: every job is asked to stop.
+    std::atomic<bool> closing{false};
+
+    void show() override;
+    void hide() override;
+    void setRange(int upper) override;
+    void setPosition(int position) override;
+    void setText(const std::string& text) override;
+    void bringToFront() override;
+    void setButtonCaption(const std::string& caption) override;
+    bool cancelRequested() const override { return cancel_.load() != 0 || closing.load(); }
+    void clearCancel() override { cancel_.store(0); }
+    bool mayWait() const override;
+
+    // The button's action (also Esc and the close box).
+    void onCancel();
+
+  private:
+    static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+    std::function<void()> dismissed_;
+    std::atomic<int> cancel_{0};
+};

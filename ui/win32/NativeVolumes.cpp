@@ -1,0 +1,61 @@
+#include "ui/win32/NativeVolumes.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/Drives.h"
+#include "platform/WideWin32.h"
+
+using platform::win32::systemMessage;
+using platform::win32::widen;
+
+namespace {
+
+// The format tool beside this program.
+std::wstring formatToolPath() {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring text(path, length);
+    const std::size_t slash = text.find_last_of(L"\\/");
+    return text.substr(0, slash == std::wstring::npos ? 0 : slash + 1) + L"zt_format.exe";
+}
+
+class NativeVolumeService : public VolumeService {
+  public:
+    bool unmount(const std::string&, const std::string& mountPoint, std::string& error) override {
+        return platform::unmountVolume(mountPoint, error);
+    }
+
+    Remount mountAgain(const std::string&) override {
+        // Windows mounts a dismounted volume again at its next access, at its letter.
+        return Remount{true, "", ""};
+    }
+
+    int runPrivilegedFormat(const std::string& device, std::ostream&,
+                            std::string& error) override {
+        const std::wstring tool = formatToolPath();
+        const std::wstring arguments = L"--yes -- " + widen(device) + L" FORMAT";
+        SHELLEXECUTEINFOW run{};
+        run.cbSize = sizeof run;
+        run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+        run.lpVerb = L"runas";
+        run.lpFile = tool.c_str();
+        run.lpParameters = arguments.c_str();
+        run.nShow = SW_HIDE;
+        if (!ShellExecuteExW(&run) || run.hProcess == nullptr) {
+            error = systemMessage(GetLastError());
+            return -1;
+        }
+        WaitForSingleObject(run.hProcess, INFINITE);
+        DWORD status = 1;
+        GetExitCodeProcess(run.hProcess, &status);
+        CloseHandle(run.hProcess);
+        return static_cast<int>(status);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<VolumeService> makeNativeVolumeService() {
+    return std::make_unique<NativeVolumeService>();
+}

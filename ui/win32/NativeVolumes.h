@@ -1,0 +1,11 @@
+#pragma once
+// How the native window unmounts and formats a volume on Windows: the volume
+// is locked and dismounted as the format tool does; Windows mounts it again
+// by itself at the next access; without the administrator's rights the
+// installed zt_format.exe runs elevated (the system's "runas" prompt).
+
+#include <memory>
+
+#include "ui/VolumeService.h"
+
+std::unique_ptr<VolumeService> makeNativeVolumeService();

@@ -1,0 +1,126 @@
+#include "ui/win32/SmallDialogs.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "platform/WideWin32.h"
+#include "store/DriveRoot.h"
+#include "ui/ControlIds.h"
+#include "ui/DriveOrder.h"
+#include "ui/WindowTemplates.h"
+#include "ui/win32/DialogBuilder.h"
+
+using platform::win32::narrow;
+using platform::win32::widen;
+using namespace control;
+
+namespace {
+
+constexpr DWORD kSmallDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+
+struct DriveDialog {
+    DriveList& drives;
+    std::vector<std::string> roots;  // the list's rows
+    std::string chosen;
+};
+
+void takeChosenDrive(HWND dialog, DriveDialog& state) {
+    const auto row = SendDlgItemMessageW(dialog, kDriveListBox, LB_GETCURSEL, 0, 0);
+    if (row < 0 || row >= static_cast<LRESULT>(state.roots.size()))
+        return;  // nothing chosen: the dialog stays open
+    state.chosen = normalizeRoot(state.roots[static_cast<std::size_t>(row)]);
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK driveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        auto& state = *reinterpret_cast<DriveDialog*>(lParam);
+        // USB drives first, the system's last: the offer order, not the names'.
+        int at = 0;
+        for (const FixedDrive& drive : drivesInOfferOrder(state.drives.fixedDrives())) {
+            state.roots.push_back(drive.mountPoint);
+            SendDlgItemMessageW(dialog, kDriveListBox, LB_INSERTSTRING, at++,
+                                reinterpret_cast<LPARAM>(widen(drive.mountPoint).c_str()));
+        }
+        return TRUE;
+    }
+    auto* state = reinterpret_cast<DriveDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (message != WM_COMMAND || state == nullptr)
+        return FALSE;
+    const int id = LOWORD(wParam);
+    if (id == kOkButton || id == IDOK ||
+        (id == kDriveListBox && HIWORD(wParam) == LBN_DBLCLK)) {
+        takeChosenDrive(dialog, *state);
+        return TRUE;
+    }
+    if (id == kCancelButton || id == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK renameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    const int id = LOWORD(wParam);
+    if (id == kOkButton || id == IDOK) {
+        HWND edit = GetDlgItem(dialog, kNewNameEdit);
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(),
+                                                            static_cast<int>(text.size()))));
+        *reinterpret_cast<std::string*>(GetWindowLongPtrW(dialog, DWLP_USER)) = narrow(text);
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    }
+    if (id == kCancelButton || id == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR runModal(HWND owner, const DialogTemplate& dialog, DLGPROC procedure, LPARAM state) {
+    const std::vector<WORD> words = buildDialogTemplate(dialog, kSmallDialogStyle);
+    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                                   reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner,
+                                   procedure, state);
+}
+
+}  // namespace
+
+std::string chooseDrive(HWND owner, DriveList& drives) {
+    DriveDialog state{drives, {}, {}};
+    if (runModal(owner, driveTemplate(), driveProc, reinterpret_cast<LPARAM>(&state)) != IDOK)
+        return {};
+    return state.chosen;
+}
+
+bool askNewName(HWND owner, std::string& newName) {
+    return runModal(owner, renameTemplate(), renameProc, reinterpret_cast<LPARAM>(&newName)) ==
+           IDOK;
+}
+
+std::string chooseImageFile(HWND owner, const std::string& folder) {
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring start = widen(folder);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = L"Disc images (*.iso;*.img;*.bin;*.cue)\0*.iso;*.img;*.bin;*.cue\0"
+                         L"All files (*.*)\0*.*\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
+    dialog.lpstrTitle = L"Image file";
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&dialog))
+        return {};
+    return narrow(file.data());
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The two small modal dialogs of the native window: the drive dialog
+// (template 130) and the rename dialog (template 131).
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/DriveList.h"
+
+// The drive root chosen among the fixed drives (USB first); empty after Cancel.
+std::string chooseDrive(HWND owner, DriveList& drives);
+
+// The new name typed, as UTF-8; nothing after Cancel.
+bool askNewName(HWND owner, std::string& newName);
+
+// A disc image chosen through the system's open dialog, starting in `folder`
+// (empty: the system's choice); empty when the user cancels.
+std::string chooseImageFile(HWND owner, const std::string& folder);
