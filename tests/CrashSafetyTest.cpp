@@ -36,7 +36,12 @@ using Files = std::map<std::string, Bytes>;  // path -> contents
 const std::string kId = "ABCD_123.45";
 
 std::string folderOf(const std::string& path) {
-    return path.substr(0, path.rfind('/') + 1);
+#ifdef _WIN32
+    const std::size_t end = path.find_last_of("/\\");  // a folder outside a drive: C:\x\y
+#else
+    const std::size_t end = path.rfind('/');
+#endif
+    return end == std::string::npos ? std::string() : path.substr(0, end) + '/';
 }
 
 // The platform double: lets operations through until the `stopAt`-th, which
