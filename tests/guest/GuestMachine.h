@@ -147,7 +147,8 @@ inline std::string qemuCommand(const GuestSetup& setup, const TempDir& work,
     return command;
 }
 
-// Boots the guest, runs the scenario and returns what it printed; a guest
+// Boots the guest, runs the scenario and returns what it printed (also left
+// in the build folder as guest/SCENARIO.console); a guest
 // that does not power off within `seconds` is stopped.
 inline GuestRun boot(const GuestSetup& setup, int seconds = 240) {
     TempDir work;
@@ -160,6 +161,8 @@ inline GuestRun boot(const GuestSetup& setup, int seconds = 240) {
     ToolRun r = runShell("timeout -k 5 " + std::to_string(seconds) + " " +
                          qemuCommand(setup, work, initramfs));
     run.console = r.out + r.err;
+    // Kept beside the kernel for reading afterwards.
+    std::ofstream(kGuestDir + "/" + setup.scenario + ".console") << run.console;
     run.ended = run.console.find("ZT-GUEST-END") != std::string::npos;
     run.verdicts = verdictsOf(run.console);
     return run;

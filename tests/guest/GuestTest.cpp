@@ -144,7 +144,7 @@ TEST_P(GuestPullDuring, KeepsOldOrNewRecordsWhole) {
 INSTANTIATE_TEST_SUITE_P(Rounds, GuestPullDuring, ::testing::ValuesIn(kPullDuring.rounds));
 
 // Three optical drives: sr0 without a disc, sr1 with a disc whose sectors
-// 600 to 602 cannot be read, sr2 with a good disc.
+// 600 to 602 cannot be read, sr2 with a good disc of 32 MiB.
 class GuestOptical : public GuestSuite, public ::testing::WithParamInterface<const char*> {};
 
 const GuestRun& opticalBoot() {
@@ -153,8 +153,9 @@ const GuestRun& opticalBoot() {
         GuestSetup setup;
         setup.sticks = {dir.file("stick.img")};
         prepareStick(setup.sticks[0]);
+        TempDir large;  // long enough to pull the stick halfway through
         const std::string iso = makeGameIso(dir, 3 << 20, 3);
-        setup.drives = {{"", {}}, {iso, {600, 601, 602}}, {iso, {}}};
+        setup.drives = {{"", {}}, {iso, {600, 601, 602}}, {makeGameIso(large, 32 << 20, 4), {}}};
         setup.scenario = "optical";
         return guest::boot(setup);
     }();
