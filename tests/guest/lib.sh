@@ -85,8 +85,8 @@ game_whole() {
   zt_games list "$root" </dev/null | grep -q "^$2	.*	complete" ||
     { bad "$2 is not listed complete"; return 1; }
   rm -f /tmp/export.iso
-  zt_games export "$root" "$2" /tmp/export.iso </dev/null >/dev/null 2>&1 ||
-    { bad "$2 cannot be exported"; return 1; }
+  zt_games export "$root" "$2" /tmp/export.iso </dev/null >/tmp/export.out 2>&1 ||
+    { bad "$2 cannot be exported ($(grep -v '^Disk Size' /tmp/export.out | tail -n 1))"; return 1; }
   cmp -s /tmp/export.iso "${3:-$CD}" || { bad "$2 differs from the disc"; return 1; }
   rm -f /tmp/export.iso
 }

@@ -87,7 +87,7 @@ fresh $A
 run zt_install $CD "$rA" Lost DVD && rm "$rA/zt.cfg" && sync
 run zt_games check --yes "$rA"
 pulled $A
-name=$(zt_games list "$rA" </dev/null | head -n 1 | cut -f 1)
+name=$(zt_games list "$rA" </dev/null 2>/dev/null | grep '	' | head -n 1 | cut -f 1)
 [ -n "$name" ] && game_whole $A "$name" || bad "no game recorded after check --yes"
 sound $A
 verdict check-recovers
