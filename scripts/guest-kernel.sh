@@ -19,7 +19,8 @@ mkdir -p "$out" "$cache"
 # Two test processes may ask at once: one prepares, the other waits.
 exec 9>"$out/.lock"
 flock 9
-if [ -s "$out/vmlinux" ] && [ -s "$out/initrd.gz" ] && [ "$out/initrd.gz" -nt "$init" ]; then
+if [ -s "$out/vmlinux" ] && [ -s "$out/initrd.gz" ] && [ "$out/initrd.gz" -nt "$init" ] &&
+  [ "$out/initrd.gz" -nt "$0" ]; then
   exit 0
 fi
 

@@ -19,9 +19,9 @@ struct OpticalDrive {
 };
 
 struct GuestSetup {
-    std::vector<std::string> sticks;    // image files, on USB ports 2-1, 2-2, ...
-    std::vector<OpticalDrive> drives;   // IDE optical drives: sr0, sr1, ...
-    std::string scenario;               // the script tests/guest/SCENARIO.sh
+    std::vector<std::string> sticks;   // image files, on USB ports 2-1, 2-2, ...
+    std::vector<OpticalDrive> drives;  // IDE optical drives: sr0, sr1, ...
+    std::string scenario;              // the script tests/guest/SCENARIO.sh
 };
 
 // What the guest printed for one round: from the end of the round before to
@@ -37,8 +37,8 @@ inline std::string roundLog(const std::string& console, const std::string& round
 }
 
 struct GuestRun {
-    std::string console;                        // all the guest printed
-    bool ended = false;                         // the scenario ran to its end
+    std::string console;                          // all the guest printed
+    bool ended = false;                           // the scenario ran to its end
     std::map<std::string, std::string> verdicts;  // round name: "ok" or "fail: why"
 };
 
@@ -59,9 +59,9 @@ inline std::string unavailable() {
                 return "no statically linked " + std::string(tool) +
                        " (a sanitizer build, or the libraries' .a files are missing)";
         }
-        ToolRun r = runShell(shellQuoted(kSourceDir + "/scripts/guest-kernel.sh") + " " +
-                             shellQuoted(kGuestDir) + " " +
-                             shellQuoted(kSourceDir + "/tests/guest/init"));
+        ToolRun r =
+            runShell(shellQuoted(kSourceDir + "/scripts/guest-kernel.sh") + " " +
+                     shellQuoted(kGuestDir) + " " + shellQuoted(kSourceDir + "/tests/guest/init"));
         if (r.status != 0)
             return "no guest kernel: " + r.err;
         return std::string();
@@ -113,8 +113,8 @@ inline bool makeInitramfs(const GuestSetup& setup, const TempDir& work, const st
     const auto size = std::filesystem::file_size(out);
     std::filesystem::resize_file(out, (size + 3) / 4 * 4);  // archives start 4-byte aligned
     return runShell("(cd " + shellQuoted(stage.string()) + " && find . | " +
-                    shellQuoted(kGuestDir + "/busybox") + " cpio -o -H newc >>" +
-                    shellQuoted(out) + ")")
+                    shellQuoted(kGuestDir + "/busybox") + " cpio -o -H newc >>" + shellQuoted(out) +
+                    ")")
                .status == 0;
 }
 
@@ -150,7 +150,7 @@ inline std::string qemuCommand(const GuestSetup& setup, const TempDir& work,
 // Boots the guest, runs the scenario and returns what it printed (also left
 // in the build folder as guest/SCENARIO.console); a guest
 // that does not power off within `seconds` is stopped.
-inline GuestRun boot(const GuestSetup& setup, int seconds = 240) {
+inline GuestRun boot(const GuestSetup& setup, int seconds = 500) {
     TempDir work;
     GuestRun run;
     const std::string initramfs = work.file("initrd");
