@@ -30,9 +30,25 @@ struct Move {
     std::string to;
 };
 
-void moveBack(const std::vector<Move>& moves) {
-    for (auto it = moves.rbegin(); it != moves.rend(); ++it)
-        platform::renameNoReplace(it->to, it->from);
+// Moves every moved part back, the last first, and flushes the folder.
+// Returns what the person must be told of it: after ";", what was and was
+// not moved.
+std::string moveBack(const std::string& root, const std::vector<Move>& moves,
+                     const std::string& oldName) {
+    std::string stuck;
+    for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
+        if (platform::renameNoReplace(it->to, it->from) != platform::RenameResult::Renamed)
+            stuck += "\n" + escapeControls(it->to) + " (was " + escapeControls(it->from) + ": " +
+                     platform::lastErrorText() + ")";
+    }
+    if (!stuck.empty())
+        return "; the table still names the game " + escapeControls(oldName) +
+               ", but these parts were moved and could not be moved back:" + stuck +
+               "\nThe same rename run again finishes it.";
+    if (!moves.empty() && !platform::syncFolder(root))
+        return "; its parts were moved back, but that may not be on the device (" +
+               platform::lastErrorText() + ").";
+    return "; nothing was renamed.";
 }
 
 // A rename that stopped after the table took the new name (as earlier
@@ -63,17 +79,17 @@ std::optional<RenameGameResult> moveParts(const std::string& root, const GameEnt
         Move move{*partFilePath(oldPrefix, part), *partFilePath(newPrefix, part)};
         platform::RenameResult moved = platform::renameNoReplace(move.from, move.to);
         if (moved == platform::RenameResult::TargetExists) {
-            moveBack(moves);
+            const std::string undone = moveBack(root, moves, entry.DisplayName());
             // The box keeps its fixed text; the printed line names the file.
-            frontEnd.out << kFileTaken << " " << escapeControls(move.to) << "\n";
+            frontEnd.out << kFileTaken << " " << escapeControls(move.to)
+                         << (undone.find('\n') != std::string::npos ? undone : "") << "\n";
             frontEnd.boxes.show(kFileTaken);
             return RenameGameResult::FileTaken;
         }
         if (moved == platform::RenameResult::Failed) {
             std::string reason = platform::lastErrorText();
-            moveBack(moves);
-            frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason +
-                                "); nothing was renamed.");
+            frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason + ")" +
+                                moveBack(root, moves, entry.DisplayName()));
             return RenameGameResult::Failed;
         }
         if (moved == platform::RenameResult::Renamed)
@@ -154,9 +170,8 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     }
     if (!written) {
         std::string reason = platform::lastErrorText();
-        moveBack(moves);
-        frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason +
-                            "); nothing was renamed.");
+        frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason + ")" +
+                            moveBack(root, moves, oldName));
         return RenameGameResult::Failed;
     }
     return leftDamaged ? RenameGameResult::Damaged : RenameGameResult::Renamed;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FaultPoint.h"
+#include "platform/Files.h"
 #include "platform/Flush.h"
 
 namespace platform {
@@ -189,8 +190,7 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         }
     }
     out.close();
-    if (fileOpAllowed(FileOp::Remove, to))
-        ::unlink(to.c_str());
+    removeFile(to);
     return outcome;
 }
 

@@ -111,8 +111,8 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         outcome.result = CopyResult::Failed;
         outcome.error = std::strerror(errno);
     }
-    if (outcome.result != CopyResult::Copied && fileOpAllowed(FileOp::Remove, to))
-        DeleteFileW(longPath(to).c_str());
+    if (outcome.result != CopyResult::Copied)
+        removeFile(to);
     return outcome;
 }
 

@@ -28,10 +28,14 @@ enum class Replacement {
 // flushes the folder, so that a reader finds either the old or the new file.
 Replacement replaceFile(const std::string& from, const std::string& to);
 
-// Removes a file (a link itself, not its target); a missing file is not an error.
+// Removes a file (a link itself, not its target) and flushes its folder, so
+// that the file stays gone; a missing file is not an error. False when it
+// could not be removed, or its removal may not be on the device.
 bool removeFile(const std::string& path);
 
-// Flushes the folder's entries (new, renamed and removed names) to the device.
+// Flushes the folder's entries (new, renamed and removed names) to the
+// device, and on Linux first the whole file system: what a renamed or new
+// file's entry says of its size and place comes from the file itself.
 bool syncFolder(const std::string& folder);
 
 // Flushes the folder that holds `path`.

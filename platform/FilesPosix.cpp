@@ -57,16 +57,24 @@ Replacement replaceFile(const std::string& from, const std::string& to) {
 bool removeFile(const std::string& path) {
     if (!fileOpAllowed(FileOp::Remove, path))
         return false;
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    if (::unlink(path.c_str()) != 0)
+        return errno == ENOENT;
+    // Until its folder is flushed, a pull can bring the file back.
+    return syncFolderOf(path);
 }
 
 bool syncFolder(const std::string& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    // Some file systems refuse to flush a folder; their entries are written
-    // with the files, so that is not a failure.
-    bool ok = flushToDevice(fd, folder) || errno == EINVAL || errno == EROFS;
+    // Linux's vfat writes a renamed or new file's size and first cluster into
+    // its entry only when the file itself is written back, not when its
+    // folder is: the folder flushed first would leave the entry 0 bytes long
+    // until then. So the whole file system goes first, then the folder. Some
+    // file systems refuse to flush a folder; their entries are written with
+    // the files, so that is not a failure.
+    bool ok = (flushToDevice(fd, folder, FlushScope::Drive) || errno == EINVAL) &&
+              (flushToDevice(fd, folder) || errno == EINVAL || errno == EROFS);
     const int error = errno;
     ::close(fd);
     errno = error;

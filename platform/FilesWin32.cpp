@@ -54,8 +54,9 @@ Replacement replaceFile(const std::string& from, const std::string& to) {
 bool removeFile(const std::string& path) {
     if (!fileOpAllowed(FileOp::Remove, path))
         return false;
+    // A removal reaches the device with its folder's next flush.
     if (DeleteFileW(longPath(path).c_str()))
-        return true;
+        return syncFolderOf(path);
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || failed(error);
 }
@@ -68,8 +69,9 @@ bool syncFolder(const std::string& folder) {
         return false;
     // A folder that cannot be flushed on its own has its entries written
     // with the files (and a rename is written through), so that is no failure.
-    const bool ok = flushToDevice(fromHandle(handle), folder) || errno == EACCES ||
-                    errno == EOPNOTSUPP || errno == EINVAL;
+    const bool ok = flushToDevice(fromHandle(handle), folder, FlushScope::Drive) &&
+                    (flushToDevice(fromHandle(handle), folder) || errno == EACCES ||
+                     errno == EOPNOTSUPP || errno == EINVAL);
     const int error = errno;
     CloseHandle(handle);
     errno = error;

@@ -9,9 +9,16 @@
 
 namespace platform {
 
+enum class FlushScope {
+    Handle,  // the file, folder or device itself
+    Drive,   // everything written to the file system that holds it
+};
+
 // Flushes the open file, folder or device `handle` (a descriptor, on Windows
-// a HANDLE), opened from `path`. False with the system's reason in errno.
-bool flushToDevice(std::intptr_t handle, const std::string& path);
+// a HANDLE), opened from `path`, or with FlushScope::Drive its whole file
+// system. False with the system's reason in errno.
+bool flushToDevice(std::intptr_t handle, const std::string& path,
+                   FlushScope scope = FlushScope::Handle);
 
 // Hears every flush the system accepted: the path, and whether it was a
 // folder's. A test watches through it where it cannot stand in front of the

@@ -194,7 +194,7 @@ void StagedFile::discard() {
         fd_ = -1;
     }
     if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
+        removeFile(tempPath_);
         tempPath_.clear();
     }
 }

@@ -162,7 +162,7 @@ void StagedFile::discard() {
         fd_ = -1;
     }
     if (!tempPath_.empty()) {
-        DeleteFileW(longPath(tempPath_).c_str());
+        removeFile(tempPath_);
         tempPath_.clear();
     }
 }

@@ -40,10 +40,13 @@ std::string folderOf(const std::string& path) {
 // The platform double: lets operations through until the `stopAt`-th, which
 // fails, and with `kill` every one after it too (the process is gone). From
 // the flushes that the kernel really made it follows which files hold data,
-// and which names, that have not reached the device; it notes every table put
-// in place while it names such a file, every part of the former table removed
-// before the new table's name reached the device, and a success reported
-// before that.
+// and which names and removals, that have not reached the device; it notes
+// every table put in place while it names such a file, every part of the
+// former table removed before the new table's name reached the device, and a
+// success reported before that or before a removal reached the device. As
+// Linux's vfat does, a renamed file's entry holds its size and first cluster
+// only once the file itself (or its whole file system) is flushed after the
+// rename: a folder flushed before that would keep the file 0 bytes long.
 class FaultWalker {
   public:
     FaultWalker(long stopAt, bool kill) : stopAt_(stopAt), kill_(kill) {}
@@ -59,6 +62,7 @@ class FaultWalker {
             case FileOp::Open:
                 dirty.insert(path);
                 unsyncedNames.insert(path);
+                unsyncedRemovals.erase(path);
                 break;
             case FileOp::Write:
                 dirty.insert(path);
@@ -80,38 +84,70 @@ class FaultWalker {
                     dirty.erase(other);
                 }
                 unsyncedNames.insert(other);
+                unwrittenEntries.erase(path);
+#ifndef _WIN32
+                unwrittenEntries.insert(other);  // Windows writes the entry with the rename
+#endif
                 break;
             case FileOp::Remove:
                 if (formerParts_.count(path) != 0 && unsyncedNames.count(table_) != 0)
                     violations.push_back("removed " + path +
                                          " before the new table reached the device");
                 dirty.erase(path);
+                unwrittenEntries.erase(path);
+                if (std::filesystem::exists(std::filesystem::symlink_status(path)))
+                    unsyncedRemovals.insert(path);
                 break;
         }
         return true;
     }
 
-    // After the command: a success while the table's name may not be on the device is none.
-    void finished(bool succeeded) {
+    // After the command: a success while the table's name, or a removal the
+    // command did not own up to in `told`, may not be on the device is none.
+    void finished(bool succeeded, const std::vector<std::string>& told) {
         catchUp();
         if (succeeded && unsyncedNames.count(table_) != 0)
             violations.push_back("success reported before the table's folder was flushed");
+        for (const std::string& path : unsyncedRemovals) {
+            const bool named = std::any_of(told.begin(), told.end(), [&](const std::string& text) {
+                return text.find(path) != std::string::npos;
+            });
+            if (succeeded && !named)
+                violations.push_back("success reported before the removal of " + path +
+                                     " reached the device");
+        }
     }
 
     long count() const { return count_; }
     bool stopped = false;
     std::set<std::string> dirty;          // written since its last flush
     std::set<std::string> unsyncedNames;  // created or renamed since its folder's last flush
+    std::set<std::string> unsyncedRemovals;  // removed since its folder's last flush
+    std::set<std::string> unwrittenEntries;  // renamed since the file's last flush
     std::vector<std::string> violations;
 
   private:
     void catchUp() {
         for (const std::string& path : kernel_.take()) {
+            if (path.starts_with('*')) {
+                dirty.clear();
+                unsyncedNames.clear();
+                unsyncedRemovals.clear();
+                unwrittenEntries.clear();
+                continue;
+            }
             if (path.ends_with('/')) {
-                std::erase_if(unsyncedNames,
-                              [&](const std::string& name) { return folderOf(name) == path; });
+                auto inFolder = [&](const std::string& name) { return folderOf(name) == path; };
+                for (const std::string& name : unwrittenEntries) {
+                    if (inFolder(name))
+                        violations.push_back("folder flushed while the entry of the renamed " +
+                                             name + " was not written: it would be empty");
+                }
+                std::erase_if(unsyncedNames, inFolder);
+                std::erase_if(unsyncedRemovals, inFolder);
             } else {
                 dirty.erase(path);
+                unwrittenEntries.erase(path);
             }
         }
     }
@@ -121,7 +157,8 @@ class FaultWalker {
             violations.push_back("table put in place unflushed");
         for (const GameEntry& entry : readTableFile(temp).records) {
             for (const std::string& part : partFilesOf(root, entry).paths) {
-                if (dirty.count(part) != 0 || unsyncedNames.count(part) != 0)
+                if (dirty.count(part) != 0 || unsyncedNames.count(part) != 0 ||
+                    unwrittenEntries.count(part) != 0)
                     violations.push_back("table names the unflushed " + part);
             }
         }
@@ -322,7 +359,7 @@ long walkEveryStop() {
                 });
                 done = scenario.run(ui);
             }
-            walker.finished(done);
+            walker.finished(done, ui.boxes.shown);
             const std::string where =
                 std::string(kill ? "killed" : "failed") + " at operation " + std::to_string(stop);
             EXPECT_TRUE(walker.violations.empty()) << where << ": " << walker.violations[0];

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "GameDrive.h"
+#include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 
 namespace {
@@ -154,6 +155,34 @@ TEST_F(GameRenameTest, TableThatCannotBeWrittenMovesThePartsBack) {
     EXPECT_TRUE(partsUnder("My Game"));
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_NE(ui.boxes.shown[0].find("cannot be written"), std::string::npos);
+}
+
+TEST_F(GameRenameTest, PartThatCannotBeMovedBackIsNamed) {
+    const auto before = readBytes(drive.table());
+    const std::string stuck = drive.part("Other", kId, 1);
+    bool done;
+    {
+        // The table cannot take the new name, nor part .01 its old one again.
+        ScopedFault fault([&](platform::FileOp op, const std::string& path,
+                              const std::string& to) {
+            return !(op == platform::FileOp::Rename &&
+                     (to.ends_with("/zt.cfg") || path == stuck));
+        });
+        done = rename("My Game", "Other") == RenameGameResult::Renamed;
+    }
+    EXPECT_FALSE(done);
+    EXPECT_EQ(readBytes(drive.table()), before);
+    EXPECT_TRUE(exists(drive.part("My Game", kId, 0)) && exists(drive.part("My Game", kId, 2)));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_EQ(ui.boxes.shown[0],
+              "The game table " + drive.table() + " cannot be written (Input/output error); " +
+                  "the table still names the game My Game, but these parts were moved and " +
+                  "could not be moved back:\n" + stuck + " (was " +
+                  drive.part("My Game", kId, 1) +
+                  ": Input/output error)\nThe same rename run again finishes it.");
+    // As it says: the same rename again finishes it.
+    EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);
+    EXPECT_TRUE(partsUnder("Other"));
 }
 
 TEST_F(GameRenameTest, UnknownOldNameChangesNothing) {

@@ -20,7 +20,7 @@ Log& log() {
     return instance;
 }
 
-void note(int fd) {
+void note(int fd, bool drive) {
     Log& flushes = log();
     std::lock_guard<std::mutex> lock(flushes.mutex);
     if (!flushes.noting)
@@ -32,12 +32,14 @@ void note(int fd) {
         return;
     if (std::filesystem::is_directory(path, error))
         path += '/';
+    if (drive)
+        path.insert(0, 1, '*');
     flushes.paths.push_back(path);
 }
 
-int flushed(int fd, long result) {
+int flushed(int fd, long result, bool drive = false) {
     if (result == 0)
-        note(fd);
+        note(fd, drive);
     return static_cast<int>(result);
 }
 
@@ -49,6 +51,10 @@ extern "C" int fsync(int fd) {
 
 extern "C" int fdatasync(int fd) {
     return flushed(fd, ::syscall(SYS_fdatasync, fd));
+}
+
+extern "C" int syncfs(int fd) {
+    return flushed(fd, ::syscall(SYS_syncfs, fd), true);
 }
 
 KernelFlushes::KernelFlushes() {
