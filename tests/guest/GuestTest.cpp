@@ -17,7 +17,7 @@ constexpr std::uint64_t kStickBytes = 256ULL << 20;
 // Each suite boots once; its tests read the verdicts of that boot.
 class GuestSuite : public ::testing::Test {
   protected:
-    static void skipUnlessAvailable() {
+    void SetUp() override {
         if (const std::string reason = guest::unavailable(); !reason.empty())
             GTEST_SKIP() << reason;
     }
@@ -75,7 +75,6 @@ void expectPartsAre(const TempDir& dir, const std::string& image, const std::str
 class GuestWholePath : public GuestSuite {};
 
 TEST_F(GuestWholePath, OnABlankStick) {
-    skipUnlessAvailable();
     TempDir dir;
     const std::string stick = dir.file("stick.img");
     makeImage(stick, kStickBytes);
@@ -129,7 +128,6 @@ class GuestPullAfterSuccess : public GuestSuite,
                               public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(GuestPullAfterSuccess, LeavesWhatTheCommandReported) {
-    skipUnlessAvailable();
     expectVerdict(bootOnce(kPullAfterSuccess), GetParam());
 }
 INSTANTIATE_TEST_SUITE_P(Rounds, GuestPullAfterSuccess,
@@ -138,7 +136,6 @@ INSTANTIATE_TEST_SUITE_P(Rounds, GuestPullAfterSuccess,
 class GuestPullDuring : public GuestSuite, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(GuestPullDuring, KeepsOldOrNewRecordsWhole) {
-    skipUnlessAvailable();
     expectVerdict(bootOnce(kPullDuring), GetParam());
 }
 INSTANTIATE_TEST_SUITE_P(Rounds, GuestPullDuring, ::testing::ValuesIn(kPullDuring.rounds));
@@ -163,7 +160,6 @@ const GuestRun& opticalBoot() {
 }
 
 TEST_P(GuestOptical, FailsCleanly) {
-    skipUnlessAvailable();
     expectVerdict(opticalBoot(), GetParam());
 }
 INSTANTIATE_TEST_SUITE_P(Rounds, GuestOptical,
