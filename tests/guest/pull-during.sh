@@ -8,6 +8,7 @@ attach $B
 run zt_install $CD "$rB" Copied DVD && sync
 
 fresh() {
+  dmesg -c >/dev/null  # each round reads only its own kernel messages
   umount "$rA" 2>/dev/null
   zt_format --yes "/dev/$(wait_disk $A)" FORMAT </dev/null >/dev/null || bad "FORMAT failed"
   attach $A
@@ -37,13 +38,21 @@ interrupt() {
   usleep $((delay * 10000))
   pull $A
   wait $pid
-  echo "+ exit $?"
+  status=$?
+  cat /tmp/out
+  echo "+ exit $status"
   plug $A
   attach $A
 }
 repaired() {  # check --yes, then the drive is sound
   zt_games check --yes "$rA" </dev/null >/tmp/check 2>&1
-  run zt_games check "$rA" || { cat /tmp/check; bad "not sound after check --yes"; }
+  run zt_games check "$rA" && return 0
+  cat /tmp/check
+  bad "not sound after check --yes"
+  # What the kernel's FAT driver found, if it found the volume damaged (it
+  # then mounts it read-only, and only fsck.fat mends it).
+  fat=$(dmesg | grep -i 'fat-fs' | tail -n 1 | sed 's/^\[[^]]*\] //')
+  [ -z "$fat" ] || bad "the kernel: $fat"
 }
 
 # How long an install takes here, undisturbed: the pulls fall at fractions of it.
