@@ -1,9 +1,9 @@
 // zt_games frag TARGET [VOLUME] [--yes]
 // TARGET is a mounted drive root, or an unmounted volume (a partition, a disk
 // or an image). A mounted drive is asked through the file system (FIEMAP);
-// where that cannot tell (a FUSE mount), VOLUME names the device or image
-// beneath it, whose FAT is read directly. --yes rewrites fragmented parts of
-// a mounted drive.
+// where that cannot tell (Linux's vfat, a FUSE mount), the FAT of the device
+// beneath it is read directly: VOLUME when given, else the device the mount
+// table names. --yes rewrites fragmented parts of a mounted drive.
 #include <algorithm>
 #include <filesystem>
 
@@ -11,6 +11,7 @@
 #include "cli/GamesCommands.h"
 #include "disk/Fat32Reader.h"
 #include "library/PartFragments.h"
+#include "platform/Drives.h"
 #include "platform/FileExtents.h"
 #include "platform/PathText.h"
 #include "store/DriveAccess.h"
@@ -70,10 +71,21 @@ FragmentCounter counterFor(const std::string& root, const std::string& volume) {
     };
 }
 
+// The volume whose FAT tells where the parts of `root` lie: none while the
+// file system answers for the first part, else the device of its mount.
+std::string volumeBeneath(const std::string& root, const std::vector<std::string>& names) {
+    std::string error;
+    if (names.empty() || platform::fileFragments(root + names.front(), error))
+        return "";
+    return platform::deviceHolding(root);
+}
+
 // The part files of a mounted drive, each with its count of pieces. What a
 // stopped rewrite left is named first, and with --yes put right; without it
 // the drive is only read. False when a part cannot be judged (said why).
-bool partsOfMountedDrive(const std::string& root, const std::string& volume, bool rewrite,
+// An empty `volume` becomes the device beneath the drive where its file
+// system does not tell.
+bool partsOfMountedDrive(const std::string& root, std::string& volume, bool rewrite,
                          FrontEnd& frontEnd, std::vector<PartState>& parts, bool& leftoversFound) {
     if (rewrite) {
         for (const std::string& line : finishInterruptedRewrites(root))
@@ -84,9 +96,12 @@ bool partsOfMountedDrive(const std::string& root, const std::string& volume, boo
             leftoversFound = true;
         }
     }
+    const std::vector<std::string> names = partFilesAt(root);
+    if (volume.empty())
+        volume = volumeBeneath(root, names);
     FragmentCounter counter = counterFor(root, volume);
     std::string error;
-    for (const std::string& name : partFilesAt(root)) {
+    for (const std::string& name : names) {
         std::optional<int> pieces = counter(name, error);
         if (!pieces) {
             frontEnd.boxes.show("Cannot tell whether " + printableText(root + name) +
@@ -105,7 +120,7 @@ bool partsOfMountedDrive(const std::string& root, const std::string& volume, boo
 
 int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd frontEnd) {
     const std::string target = ops[1];
-    const std::string volume = ops.size() > 2 ? ops[2] : "";
+    std::string volume = ops.size() > 2 ? ops[2] : "";
     std::error_code statusError;
     const bool mounted = std::filesystem::is_directory(platform::fsPath(target), statusError);
     std::vector<PartState> parts;
@@ -117,12 +132,12 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
             frontEnd.boxes.show(
                 "Fragmented parts are rewritten on a mounted drive: name its "
                 "folder, and this volume after it.");
-            return kExitFailure;
+            return kExitUsage;
         }
         if (!partsFromVolume(target, parts, error)) {
             frontEnd.boxes.show("The volume " + printableText(target) +
                                 " cannot be read: " + error + ".");
-            return kExitFailure;
+            return kExitCannotTell;
         }
         parts.erase(std::remove_if(parts.begin(), parts.end(),
                                    [](const PartState& p) { return !isPartFileName(p.name); }),
@@ -132,7 +147,7 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
         held = rewrite ? accessForChange(root, frontEnd) : accessForReading(root, frontEnd);
         if (!held.granted() ||
             !partsOfMountedDrive(root, volume, rewrite, frontEnd, parts, leftoversFound))
-            return kExitFailure;
+            return kExitCannotTell;
     }
 
     int fragmented = 0;

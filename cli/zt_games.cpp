@@ -69,6 +69,7 @@ const char* kHelp =
     "     found; for verify, the image differs, no DAT entry matches or a part has\n"
     "     the wrong size; for frag, a part is not in one piece\n"
     "  2  wrong usage\n"
+    "  3  for frag, where the parts lie could not be read\n"
     "\n";
 
 // Collects the rows, printed once the listing is complete.

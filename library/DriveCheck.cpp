@@ -189,7 +189,11 @@ DriveReport checkDrive(const std::string& root) {
     const std::string table = tablePath(root);
     TableContents contents = readTableFile(table);
     report.tableFound = contents.exists;
-    if (contents.exists ? !contents.opened : !partNamedFiles(root).empty()) {
+    // An empty table beside part files is what a pulled stick can leave of
+    // one: rebuilt from the whole games found, as a missing one is.
+    const bool empty = contents.opened && platform::regularFileSize(table) == 0;
+    if ((contents.exists && !contents.opened) ||
+        ((!contents.exists || empty) && !partNamedFiles(root).empty())) {
         checkWithoutTable(root, report);
         return report;
     }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/PathText.h"
+#include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/ShownText.h"
 
@@ -34,6 +35,9 @@ std::string unreadableTableText(const std::string& root, bool exists) {
     } else if (std::filesystem::is_directory(status)) {
         what = " is a folder, not a game table; it will be kept as " +
                std::string(kUnreadableTableName);
+    } else if (exists && std::filesystem::is_regular_file(status) &&
+               platform::regularFileSize(tablePath(root)) == 0) {
+        what = " is empty (0 bytes), but the drive holds part files";
     } else if (exists) {
         what = " cannot be read; it will be kept as " + std::string(kUnreadableTableName);
     }

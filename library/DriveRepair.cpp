@@ -121,7 +121,9 @@ bool clearUnreadableTable(const std::string& root) {
     std::error_code error;
     const std::filesystem::file_status status =
         std::filesystem::symlink_status(platform::fsPath(tablePath(root)), error);
-    if (!std::filesystem::exists(status) || std::filesystem::is_symlink(status))
+    // An empty table holds nothing to keep: the new one replaces it.
+    if (!std::filesystem::exists(status) || std::filesystem::is_symlink(status) ||
+        platform::regularFileSize(tablePath(root)) == 0)
         return true;
     return platform::renameNoReplace(tablePath(root), root + kUnreadableTableName) ==
            platform::RenameResult::Renamed;

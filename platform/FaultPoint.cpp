@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/DriveIdentity.h"
+
 namespace platform {
 namespace {
 
@@ -22,7 +24,9 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
         errno = EIO;
         return false;
     }
-    return true;
+    // A drive unmounted under its job leaves a folder of another drive at
+    // its root: nothing is written there.
+    return heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
 }
 
 std::string lastErrorText() {

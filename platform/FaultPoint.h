@@ -22,7 +22,9 @@ using FaultHook = std::function<bool(FileOp op, const std::string& path, const s
 // Installs the hook for the whole process; an empty one removes it.
 void setFaultHook(FaultHook hook);
 
-// True when the operation may go ahead; otherwise sets errno to EIO.
+// True when the operation may go ahead; otherwise sets errno to EIO, or to
+// ENODEV when the path lies on a held drive that is no longer mounted there
+// (platform/DriveIdentity.h).
 bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other = {});
 
 // The system's reason for the last failed operation of this thread, as text.

@@ -12,13 +12,15 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
+#include "platform/HeldPathPosix.h"
 
 namespace platform {
 namespace {
 
 bool pathExists(const std::string& path) {
     struct stat info;
-    return ::lstat(path.c_str(), &info) == 0;
+    const At at(path);
+    return ::fstatat(at.folder(), at.name(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -52,7 +54,8 @@ RenameResult renameAfterTest(const std::string& from, const std::string& to) {
         return RenameResult::TargetExists;
     if (!fileOpAllowed(FileOp::Rename, from, to))
         return RenameResult::Failed;
-    if (::rename(from.c_str(), to.c_str()) == 0)
+    const At source(from), target(to);
+    if (::renameat(source.folder(), source.name(), target.folder(), target.name()) == 0)
         return RenameResult::Renamed;
     return errno == ENOENT && !pathExists(from) ? RenameResult::SourceMissing
                                                 : RenameResult::Failed;
@@ -111,7 +114,9 @@ bool kernelCopyUnsupported(int error) {
 RenameResult renameNoReplace(const std::string& from, const std::string& to) {
     if (!fileOpAllowed(FileOp::Rename, from, to))
         return RenameResult::Failed;
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    const At source(from), target(to);
+    if (::renameat2(source.folder(), source.name(), target.folder(), target.name(),
+                    RENAME_NOREPLACE) == 0) {
         return RenameResult::Renamed;
     }
     int error = errno;
@@ -129,7 +134,8 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
                               const CopyProgress& progress) {
     CopyOutcome outcome;
     // A part file is never read through a link: it could lead off the drive.
-    Descriptor in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const At source(from), target(to);
+    Descriptor in(::openat(source.folder(), source.name(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info;
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0) {
         outcome.error = std::strerror(errno);
@@ -143,7 +149,8 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         outcome.error = lastErrorText();
         return outcome;
     }
-    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    Descriptor out(::openat(target.folder(), target.name(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (out.get() < 0) {
         if (errno == EEXIST) {
             outcome.result = CopyResult::TargetExists;

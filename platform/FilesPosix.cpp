@@ -10,6 +10,7 @@
 
 #include "platform/FaultPoint.h"
 #include "platform/Flush.h"
+#include "platform/HeldPathPosix.h"
 
 namespace platform {
 namespace {
@@ -35,7 +36,9 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
         return false;
     if (!fileOpAllowed(FileOp::Open, path))
         return false;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const At at(path);
+    int fd = ::openat(at.folder(), at.name(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0644);
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, path, data) && flushToDevice(fd, path);
@@ -49,7 +52,9 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
 }
 
 Replacement replaceFile(const std::string& from, const std::string& to) {
-    if (!fileOpAllowed(FileOp::Rename, from, to) || std::rename(from.c_str(), to.c_str()) != 0)
+    const At source(from), target(to);
+    if (!fileOpAllowed(FileOp::Rename, from, to) ||
+        ::renameat(source.folder(), source.name(), target.folder(), target.name()) != 0)
         return Replacement::Failed;
     return syncFolderOf(to) ? Replacement::Replaced : Replacement::NotFlushed;
 }
@@ -57,14 +62,16 @@ Replacement replaceFile(const std::string& from, const std::string& to) {
 bool removeFile(const std::string& path) {
     if (!fileOpAllowed(FileOp::Remove, path))
         return false;
-    if (::unlink(path.c_str()) != 0)
+    const At at(path);
+    if (::unlinkat(at.folder(), at.name(), 0) != 0)
         return errno == ENOENT;
     // Until its folder is flushed, a pull can bring the file back.
     return syncFolderOf(path);
 }
 
 bool syncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const At at(folder);
+    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
     // Linux's vfat writes a renamed or new file's size and first cluster into
@@ -91,7 +98,8 @@ bool syncFolderOf(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
                                                            std::uint64_t offset,
                                                            std::size_t length) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const At at(path);
+    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     std::vector<std::uint8_t> bytes(length);

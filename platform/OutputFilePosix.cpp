@@ -6,6 +6,7 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
+#include "platform/HeldPathPosix.h"
 #include "platform/OutputFile.h"
 
 namespace platform {
@@ -15,7 +16,9 @@ bool OutputFile::create(const std::string& path) {
     path_ = path;
     if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
         return false;
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const At at(path);
+    int fd = ::openat(at.folder(), at.name(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0644);
     if (fd < 0)
         return false;
     handle_ = fd;

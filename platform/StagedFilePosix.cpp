@@ -6,16 +6,40 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <vector>
 
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
+#include "platform/HeldPathPosix.h"
 #include "platform/StagedFile.h"
 
 namespace platform {
 namespace {
 
 constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel in between
+
+// Creates a new file named `finalPath` + ".zt-" and six letters or digits,
+// as mkostemp would, but relative to a held drive's root. -1 with errno.
+int createTemporary(const std::string& finalPath, std::string& tempPath) {
+    static const char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::mt19937 pick(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = finalPath + ".zt-";
+        for (int i = 0; i < 6; ++i)
+            tempPath += kLetters[letter(pick)];
+        const At at(tempPath);
+        int fd = ::openat(at.folder(), at.name(),
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
 
 bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
     while (size > 0) {
@@ -69,13 +93,12 @@ ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool&
 
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
     discard();
-    std::string pattern = finalPath + ".zt-XXXXXX";
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    std::string pattern;
+    int fd = fileOpAllowed(FileOp::Open, finalPath) ? createTemporary(finalPath, pattern) : -1;
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
-    ::fchmod(fd, 0644);  // mkstemp makes the file private; an image is an ordinary file
     fd_ = fd;
     tempPath_ = pattern;
     written_ = 0;
@@ -85,7 +108,8 @@ bool StagedFile::create(const std::string& finalPath, std::string& error) {
 
 CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
     CopyOutcome outcome;
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    const At from(source);
+    int in = ::openat(from.folder(), from.name(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || fd_ < 0) {
         outcome.error = in < 0 ? std::strerror(errno) : "not a regular file";
@@ -167,7 +191,8 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         return CommitResult::Failed;
     }
     if (replace) {
-        if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+        const At from(tempPath_), to(finalPath_);
+        if (::renameat(from.folder(), from.name(), to.folder(), to.name()) != 0) {
             error = std::strerror(errno);
             return CommitResult::Failed;
         }

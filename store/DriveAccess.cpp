@@ -15,6 +15,16 @@ using Status = DriveAccess::Status;
 constexpr auto kFirstPause = std::chrono::milliseconds(5);
 constexpr auto kLongestPause = std::chrono::milliseconds(200);
 
+// Holds each drive that is changed, as it is mounted now.
+void holdChanged(const std::vector<platform::DriveLockRequest>& requests, DriveAccess& access) {
+    if (!access.granted())
+        return;
+    for (const platform::DriveLockRequest& request : requests) {
+        if (request.mode == platform::DriveLockMode::Exclusive)
+            access.holds.emplace_back(request.root);
+    }
+}
+
 Status statusOf(const platform::DriveLockAttempt& attempt, const FrontEnd& frontEnd) {
     if (attempt.status == platform::DriveLockStatus::Failed) {
         frontEnd.boxes.show("The drive " + escapeControls(attempt.root) +
@@ -35,6 +45,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     if (attempt.status != platform::DriveLockStatus::Busy) {
         access.status = statusOf(attempt, frontEnd);
         access.lock = std::move(attempt.lock);
+        holdChanged(wanted, access);
         return access;
     }
     frontEnd.status.setText(kDriveBusyText);
@@ -64,5 +75,6 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     progress.hide();
     access.status = statusOf(attempt, frontEnd);
     access.lock = std::move(attempt.lock);
+    holdChanged(wanted, access);
     return access;
 }

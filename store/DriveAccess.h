@@ -6,7 +6,9 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "platform/DriveIdentity.h"
 #include "platform/DriveLock.h"
 #include "store/FrontEnd.h"
 
@@ -22,6 +24,8 @@ struct DriveAccess {
     };
     Status status = Status::Failed;
     platform::DriveLock lock;
+    std::vector<platform::DriveHold> holds;  // the drives changed: nothing is written
+                                             // once one is no longer mounted there
     bool granted() const { return status == Status::Granted; }
 };
 

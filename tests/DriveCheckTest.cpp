@@ -237,12 +237,12 @@ TEST(DriveCheckLostGameTest, GamesSplitByAStoppedRecoveryOrReplacementAreKept) {
     EXPECT_TRUE(checkDrive(drive.root()).sound());
 }
 
-// zt.cfg that is a link, a folder, too large to be a table, or missing: the
+// zt.cfg that is a link, a folder, too large to be a table, missing or empty: the
 // first check says so, touches no part and rebuilds the table from the whole
 // games; later checks tidy the rest. No game is lost however often it runs.
 TEST(ZtGamesCheckTest, ATableThatCannotBeReadLosesNoGame) {
     for (const std::string how :
-         {"is a symbolic link", "is a folder", "cannot be read", "is missing"}) {
+         {"is a symbolic link", "is a folder", "cannot be read", "is missing", "is empty"}) {
         GameDrive drive;
         drive.addGame("Short", "SHRT_000.01", {10});
         GameDrive::writeDiscPart(drive.part("My Game", kId, 0), 700 * 2048, 700);
@@ -259,6 +259,8 @@ TEST(ZtGamesCheckTest, ATableThatCannotBeReadLosesNoGame) {
         } else if (how == "cannot be read") {
             writeBytes(drive.table(), table);
             std::filesystem::resize_file(drive.table(), (kMaxTableRecords + 1) * 64);
+        } else if (how == "is empty") {
+            writeBytes(drive.table(), {});
         }
         const ToolRun first = runTool("zt_games", "check --yes " + drive.root());
         EXPECT_EQ(first.status, 1) << how;

@@ -1,0 +1,135 @@
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+#include "platform/DriveIdentity.h"
+
+namespace platform {
+namespace {
+
+// The root folder's handle, closed when the last user lets it go.
+struct RootHandle {
+    explicit RootHandle(std::intptr_t h) : handle(h) {}
+    ~RootHandle() { closeRootHandle(handle); }
+    RootHandle(const RootHandle&) = delete;
+    RootHandle& operator=(const RootHandle&) = delete;
+    std::intptr_t handle;
+};
+
+struct Held {
+    std::uint64_t token;
+    std::string root;  // ends with a separator
+    DriveIdentity identity;
+    std::shared_ptr<const RootHandle> handle;  // empty when the root could not be opened
+};
+
+struct Registry {
+    std::mutex mutex;  // jobs run on worker threads
+    std::uint64_t next = 1;
+    std::vector<Held> held;
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+std::string withSeparator(std::string root) {
+    if (root.empty() || !isSeparator(root.back()))
+        root += '/';
+    return root;
+}
+
+// Whether `path` is `root` itself or lies under it, either separator counting.
+bool isUnder(const std::string& path, const std::string& root) {
+    if (path.size() + 1 == root.size())
+        return root.compare(0, path.size(), path) == 0;
+    if (path.size() < root.size())
+        return false;
+    for (std::size_t i = 0; i < root.size(); ++i) {
+        if (path[i] != root[i] && !(isSeparator(path[i]) && isSeparator(root[i])))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool sameDrive(const std::string& root, const DriveIdentity& chosen) {
+    std::optional<DriveIdentity> now = driveIdentity(root);
+    return now && *now == chosen;
+}
+
+DriveHold::DriveHold(const std::string& root) {
+    std::optional<DriveIdentity> identity = driveIdentity(root);
+    if (!identity)
+        return;
+    std::shared_ptr<const RootHandle> handle;
+    if (const std::intptr_t opened = openRootHandle(root); opened != -1)
+        handle = std::make_shared<const RootHandle>(opened);
+    Registry& drives = registry();
+    std::lock_guard<std::mutex> lock(drives.mutex);
+    token_ = drives.next++;
+    drives.held.push_back({token_, withSeparator(root), *identity, std::move(handle)});
+}
+
+DriveHold& DriveHold::operator=(DriveHold&& other) noexcept {
+    if (this != &other) {
+        release();
+        token_ = other.token_;
+        other.token_ = 0;
+    }
+    return *this;
+}
+
+void DriveHold::release() {
+    if (token_ == 0)
+        return;
+    Registry& drives = registry();
+    std::lock_guard<std::mutex> lock(drives.mutex);
+    std::erase_if(drives.held, [this](const Held& held) { return held.token == token_; });
+    token_ = 0;
+}
+
+bool heldDriveStillThere(const std::string& path) {
+    std::vector<Held> held;
+    {
+        Registry& drives = registry();
+        std::lock_guard<std::mutex> lock(drives.mutex);
+        if (drives.held.empty())
+            return true;
+        held = drives.held;
+    }
+    for (const Held& drive : held) {
+        if (isUnder(path, drive.root) && !sameDrive(drive.root, drive.identity)) {
+            errno = ENODEV;
+            return false;
+        }
+    }
+    return true;
+}
+
+HeldPath heldPath(const std::string& path) {
+    Registry& drives = registry();
+    std::lock_guard<std::mutex> lock(drives.mutex);
+    // The latest hold first: a routine within a job may hold the drive again.
+    for (auto it = drives.held.rbegin(); it != drives.held.rend(); ++it) {
+        if (!it->handle || !isUnder(path, it->root))
+            continue;
+        HeldPath held;
+        held.root = it->handle->handle;
+        if (path.size() > it->root.size())
+            held.name = path.substr(it->root.size());
+        else
+            held.name.push_back('.');  // the root itself
+        held.keep = it->handle;
+        return held;
+    }
+    return {-1, path, nullptr};
+}
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+// Which mounted file system a drive's root is, so that a job writes only to
+// the drive the person chose: a drive unmounted under it leaves its mount
+// point behind as a plain folder of another drive, which must get nothing.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct DriveIdentity {
+    std::uint64_t device = 0;  // the file system's device (on Windows the volume's serial number)
+    std::uint64_t folder = 0;  // the root folder's number on it (inode, file index)
+    std::uint64_t mount = 0;   // the mount's ID on Linux; 0 where the system has none
+    friend bool operator==(const DriveIdentity&, const DriveIdentity&) = default;
+};
+
+// The identity of the file system mounted at `root` now; nothing, with the
+// system's reason in errno, when the root cannot be looked at.
+std::optional<DriveIdentity> driveIdentity(const std::string& root);
+
+// Whether `root` is still the mounted file system (device and mount) it was
+// when `chosen` was taken.
+bool sameDrive(const std::string& root, const DriveIdentity& chosen);
+
+// Holds `root` for a job: while a DriveHold lives, every file operation on a
+// path under `root` (platform/FaultPoint.h) first checks that the root is
+// still the file system it was when the hold began, and fails with ENODEV
+// when it is not. Move-only; holds nothing when the root cannot be looked at.
+class DriveHold {
+  public:
+    DriveHold() = default;
+    explicit DriveHold(const std::string& root);
+    ~DriveHold() { release(); }
+    DriveHold(DriveHold&& other) noexcept : token_(other.token_) { other.token_ = 0; }
+    DriveHold& operator=(DriveHold&& other) noexcept;
+    DriveHold(const DriveHold&) = delete;
+    DriveHold& operator=(const DriveHold&) = delete;
+    void release();
+
+  private:
+    std::uint64_t token_ = 0;
+};
+
+// False, with errno ENODEV, when `path` lies under a held root that is no
+// longer the file system it was.
+bool heldDriveStillThere(const std::string& path);
+
+// Where an operation on `path` starts: under a held drive, the folder handle
+// of its root, opened when the hold began, and the path below it ("." for
+// the root itself), so that an unmount cannot send a single write to the
+// folder that now has the root's name; elsewhere no handle (-1) and `path`.
+// `keep` keeps the handle open while it is used.
+struct HeldPath {
+    std::intptr_t root = -1;
+    std::string name;
+    std::shared_ptr<const void> keep;
+};
+HeldPath heldPath(const std::string& path);
+
+// The system's side of a hold: the root folder's handle, and closing it.
+std::intptr_t openRootHandle(const std::string& root);
+void closeRootHandle(std::intptr_t handle);
+
+}  // namespace platform
