@@ -14,7 +14,7 @@ run zt_games list "$root"
 game_whole $A GameOne
 run zt_games verify "$root" GameOne $CD || bad "verify against the disc failed"
 run zt_games check "$root" || bad "check does not find the drive sound"
-run zt_games frag "$root" "${dev}1" || bad "frag failed"
+run zt_games frag "$root" || bad "frag on the mount failed"
 detach $A
 fsck_sound $A
 verdict whole-path
