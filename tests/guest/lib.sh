@@ -78,6 +78,22 @@ fsck_sound() {
   return 1
 }
 
+# fsck_no_dangling PORT: after a pull at any moment, no entry of the unmounted
+# stick stands on clusters the FAT calls free or that another file holds, and
+# no chain is broken: the kernel's driver would find such a volume damaged and
+# go read-only. Clusters that no entry names (a removal that got only as far as
+# its entry) are what fsck.fat reclaims, and harmless.
+fsck_no_dangling() {
+  p=$(part_dev "$1") || { bad "no partition to check"; return 1; }
+  out=$(fsck.fat -n "$p" 2>&1)
+  harm=$(echo "$out" | grep -i -e 'Contains a .* cluster' -e 'start cluster' -e 'share clusters' \
+    -e 'Circular cluster chain')
+  [ -z "$harm" ] && return 0
+  echo "$out"
+  bad "fsck.fat: $(echo "$harm" | head -n 2 | tr '\n' ' ')"
+  return 1
+}
+
 # game_whole PORT NAME [SOURCE]: the game is listed complete, and what our
 # export makes of its parts is byte for byte SOURCE (the disc by default).
 game_whole() {

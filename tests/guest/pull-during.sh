@@ -42,6 +42,7 @@ interrupt() {
   cat /tmp/out
   echo "+ exit $status"
   plug $A
+  fsck_no_dangling $A
   attach $A
 }
 repaired() {  # check --yes, then the drive is sound
