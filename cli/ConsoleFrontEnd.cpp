@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/ExitCode.h"
 #include "platform/Console.h"
 #include "store/ShownText.h"
 
@@ -117,6 +118,15 @@ void ConsoleProgress::erase(bool movedDown) {
         return;
     err_ << (movedDown ? "\r\033[K" : "\n\033[K\033[A\r") << std::flush;
     drawn_ = false;
+}
+
+int exitAfterOutput(const char* tool, int status) {
+    std::cout.flush();
+    if (!std::cout.fail())
+        return status;
+    std::cerr << tool
+              << ": standard output could not be written (a closed pipe or a full device)\n";
+    return status == kExitSuccess ? kExitFailure : status;
 }
 
 ConsoleFrontEnd::ConsoleFrontEnd(bool assumeYes)

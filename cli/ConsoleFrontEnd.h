@@ -12,6 +12,11 @@
 
 #include "store/FrontEnd.h"
 
+// The exit status once standard output has been written out: output that
+// could not be written (a closed pipe, a full device) turns a success into a
+// failure, said on standard error. The command itself ran to its end first.
+int exitAfterOutput(const char* tool, int status);
+
 class ConsoleStatusLine : public StatusLine {
   public:
     explicit ConsoleStatusLine(std::ostream& err) : err_(err) {}

@@ -102,8 +102,11 @@ int main(int argc, char** argv) {
     DiskCommandMode mode = diskCommandMode(args[2]);
     if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
         FormatJobResult result = formatJob(frontEnd, args[1], args[2]);
-        return result == FormatJobResult::Succeeded ? kExitSuccess : kExitFailure;
+        return exitAfterOutput("zt_format",
+                               result == FormatJobResult::Succeeded ? kExitSuccess : kExitFailure);
     }
     const char* argvRoutine[3] = {"", args[1].c_str(), args[2].c_str()};
-    return FormatCommand(3, argvRoutine, frontEnd.out) == 1 ? kExitSuccess : kExitFailure;
+    return exitAfterOutput("zt_format", FormatCommand(3, argvRoutine, frontEnd.out) == 1
+                                            ? kExitSuccess
+                                            : kExitFailure);
 }

@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
             const std::string& word = line.operands[0];
             if (word == "verify" || word == "export" || word == "frag")
                 console.progress().setUnit("MB");
-            return run(line.operands, line, console.frontEnd());
+            return exitAfterOutput("zt_games", run(line.operands, line, console.frontEnd()));
         }
     }
     std::cout << kUsage;

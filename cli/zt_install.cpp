@@ -74,5 +74,5 @@ int main(int argc, char** argv) {
         std::cout << InstallCommand::kUsage;
         return kExitUsage;
     }
-    return command.run(args) == 1 ? kExitSuccess : kExitFailure;
+    return exitAfterOutput("zt_install", command.run(args) == 1 ? kExitSuccess : kExitFailure);
 }

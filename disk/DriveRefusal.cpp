@@ -40,6 +40,14 @@ std::string describeUser(const DriveUser& user) {
         case DriveUser::Kind::Holder:
             return device + " (device mapper, RAID or LVM) is built on " +
                    escapeControls(user.file) + ": stop it first";
+        case DriveUser::Kind::Claimed:
+            return device +
+                   " is held by the system (a file system mounted where this program cannot "
+                   "see it, such as a lazily unmounted one or one of another mount namespace, "
+                   "or a swap area on it): stop using it first";
+        case DriveUser::Kind::Open:
+            return device + " is held open by " + escapeControls(user.file) + " (process " +
+                   std::to_string(user.pid) + "): stop it or unmount what it serves first";
     }
     return device;
 }

@@ -23,7 +23,7 @@ DiskCommandMode diskCommandMode(const std::string& word) {
     return kDiskCommandNone;
 }
 
-int FormatCommand(int argc, const char* const* argv, std::ostream& out) {
+int FormatCommand(int argc, const char* const* argv, std::ostream& out, const StopRequest& stop) {
     if (argc != 3) {
         out << "USAGE:\n"
                " zt_format <drive letter> INFO   : Drive information\n"
@@ -31,11 +31,13 @@ int FormatCommand(int argc, const char* const* argv, std::ostream& out) {
                " zt_format <drive letter> FORMAT : Format partition (Fat32)\n";
         return 0;
     }
-    if (RunDiskCommand(argv[1], diskCommandMode(argv[2]), out)) {
+    bool stopped = false;
+    const StopRequest noted = [&] { return stopped = stop && stop(); };
+    if (RunDiskCommand(argv[1], diskCommandMode(argv[2]), out, noted)) {
         out << "OK.\n";
         return 1;
     }
-    out << "failed.\n";
+    out << (stopped ? "Format cancelled\n" : "failed.\n");
     return 0;
 }
 
@@ -84,7 +86,8 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
     return {};
 }
 
-bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
+bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out,
+                    const StopRequest& stop) {
     // Nothing in use is opened for writing, whoever checked before.
     if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
         if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
@@ -112,6 +115,8 @@ bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
             return true;
         }
         case kDiskCommandInit:
+            if (stop && stop())
+                return false;
             if (!InitialisePartitions(device, out)) {
                 out << "Disk init failed\n";
                 return false;
@@ -119,19 +124,22 @@ bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out) {
             out << "Disk initialised ok...\n ** CHECK WINDOWS FOR PARTITION IDENTIFIER HAS "
                    "CHANGE!\n";
             return true;
-        case kDiskCommandFormat:
-            if (!FormatLargestPartition(device, out)) {
-                out << "Disk format failed\n";
+        case kDiskCommandFormat: {
+            bool stopped = false;
+            if (!FormatLargestPartition(device, out, [&] { return stopped = stop && stop(); })) {
+                if (!stopped)
+                    out << "Disk format failed\n";
                 return false;
             }
             out << "Disk formatted ok...\n";
             return true;
+        }
         default:
             return false;
     }
 }
 
-bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
+bool FormatLargestPartition(DiskDevice& device, std::ostream& out, const StopRequest& stop) {
     std::vector<PartitionInformation> entries;
     if (!device.getDriveLayout(entries)) {
         out << "Cannot get drive layout\n";
@@ -193,6 +201,9 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out) {
         }
         return false;
     }
+    // The boot sector is the first thing written.
+    if (stop && stop())
+        return false;
     if (!FormatFAT32(device, 0, static_cast<std::uint32_t>(sectors), out)) {
         out << "Cannot format partition\n";
         return false;
@@ -229,12 +240,22 @@ FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
     frontEnd.progress.show();
     frontEnd.progress.setRange(100);
     frontEnd.progress.bringToFront();
-    if (FormatCommand(3, argv, frontEnd.out) == 1) {
+    bool stopped = false;
+    const StopRequest stop = [&] { return stopped = frontEnd.progress.cancelRequested(); };
+    if (FormatCommand(3, argv, frontEnd.out, stop) == 1) {
         frontEnd.progress.setPosition(100);
         frontEnd.progress.setButtonCaption("OK");
+        if (frontEnd.progress.cancelRequested())
+            frontEnd.boxes.show(
+                "The format was asked to stop after it had begun to write; it was finished, so "
+                "that the drive is not left half-written.");
         return FormatJobResult::Succeeded;
     }
     frontEnd.progress.hide();
+    if (stopped) {
+        frontEnd.boxes.show("Format cancelled");
+        return FormatJobResult::Cancelled;
+    }
     frontEnd.boxes.show("Format Failed!!");
     return FormatJobResult::Failed;
 }

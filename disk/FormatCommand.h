@@ -4,6 +4,7 @@
 // formats the disk's largest partition as FAT32.
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,11 +22,19 @@ enum DiskCommandMode : int {
 // The mode a command word selects, ignoring letter case.
 DiskCommandMode diskCommandMode(const std::string& word);
 
+// Asked once, just before INIT or FORMAT writes its first sector: true stops
+// the command there with "Format cancelled" and the disk as it was. Once the
+// first sector is written the command is not stopped: a half-written file
+// system or table would be worse than either.
+using StopRequest = std::function<bool()>;
+
 // argv[1] is the drive (a device or image path), argv[2] the command word;
 // argv[0] is not read. Prints the usage when argc is not 3. 1 on success, else 0.
-int FormatCommand(int argc, const char* const* argv, std::ostream& out);
-bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out);
-bool FormatLargestPartition(DiskDevice& device, std::ostream& out);
+int FormatCommand(int argc, const char* const* argv, std::ostream& out,
+                  const StopRequest& stop = {});
+bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out,
+                    const StopRequest& stop = {});
+bool FormatLargestPartition(DiskDevice& device, std::ostream& out, const StopRequest& stop = {});
 
 // Why a partition table cannot be trusted (two partitions overlap, or one
 // reaches past the disk's end, when its size is known), as a line; empty
@@ -36,11 +45,13 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
 // The question asked before the disk is changed.
 std::string formatWarningText(const std::string& drive);
 
-enum class FormatJobResult { Declined, Succeeded, Failed };
+enum class FormatJobResult { Declined, Succeeded, Failed, Cancelled };
 
 // Runs INIT or FORMAT as the window's format job does: refuses a drive that
 // cannot be erased now (eraseRefusal), asks first, shows the
 // progress window while the command runs, leaves it at 100 with "OK" on
-// success, and hides it and shows "Format Failed!!" on failure.
+// success, and hides it and shows "Format Failed!!" on failure. A cancel
+// request (Ctrl-C, TERM, HUP) stops it before the first write with "Format
+// cancelled"; one that comes later is answered once the command has finished.
 FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
                           const std::string& command = "FORMAT");

@@ -1,6 +1,6 @@
 #pragma once
 // Giving an installed game a new name: its part files move to the new name
-// hash one by one, and its record follows each step in place.
+// hash, then the table takes the new name in one atomic step.
 
 #include <cstddef>
 #include <string>

@@ -29,7 +29,8 @@ bool stdoutIsTerminal();
 bool stderrIsTerminal();
 
 // Makes Ctrl-C (and a termination request or a closed terminal) set `flag` instead of ending the
-// process, so that a running job can stop cleanly. Null restores the default.
+// process, so that a running job can stop cleanly. Null restores the default. On
+// POSIX a closed pipe no longer ends the process either: the write fails.
 void setInterruptFlag(std::atomic<bool>* flag);
 
 }  // namespace platform

@@ -41,6 +41,9 @@ void setInterruptFlag(std::atomic<bool>* flag) {
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);  // the terminal went away
+    // A closed pipe on standard output must not kill the tool in the middle of
+    // a copy: the write fails instead, and the tool says so once it has finished.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace platform

@@ -5,6 +5,16 @@
 #include "platform/DriveLockSystem.h"
 
 namespace platform {
+
+struct DriveLockAccess {
+    static void add(DriveLock& lock, const DriveKey& key, DriveLockMode mode) {
+        lock.held_.push_back({key, mode});
+    }
+    static void queue(DriveQueuePlace& place, drive_lock::Handle handle) {
+        place.handles_.push_back(handle);
+    }
+};
+
 namespace {
 
 // The drives this thread holds, each through one handle however often its
@@ -27,9 +37,18 @@ void take(Holding& holding, DriveLockMode mode) {
     ++(mode == DriveLockMode::Exclusive ? holding.exclusive : holding.shared);
 }
 
-// Takes one drive's lock for this thread: nested on a holding, or anew.
+// Who keeps the drive from a lock in `mode` that was found busy on `handle`.
+DriveHolder holderOf(drive_lock::Handle handle, DriveLockMode mode) {
+    if (mode == DriveLockMode::Shared)
+        return DriveHolder::Changing;
+    return drive_lock::onlyReaders(handle) ? DriveHolder::Reading : DriveHolder::Changing;
+}
+
+// Takes one drive's lock for this thread: nested on a holding, or anew. A
+// writer that finds it busy keeps `opened`'s handle in `place`, marked as waiting.
 DriveLockStatus lockOne(const drive_lock::Opened& opened, DriveLockMode mode,
-                        std::string& error) {
+                        DriveLockAttempt& attempt) {
+    std::string& error = attempt.error;
     if (Holding* holding = holdingOf(opened.key)) {
         drive_lock::close(opened.handle);
         if (mode == DriveLockMode::Exclusive && holding->exclusive == 0) {
@@ -41,7 +60,20 @@ DriveLockStatus lockOne(const drive_lock::Opened& opened, DriveLockMode mode,
         take(*holding, mode);
         return DriveLockStatus::Locked;
     }
+    if (mode == DriveLockMode::Shared && drive_lock::writerWaiting(opened.handle)) {
+        drive_lock::close(opened.handle);
+        attempt.holder = DriveHolder::WriterWaiting;
+        return DriveLockStatus::Busy;
+    }
     DriveLockStatus status = drive_lock::lock(opened.handle, mode, error);
+    if (status == DriveLockStatus::Busy) {
+        attempt.holder = holderOf(opened.handle, mode);
+        if (mode == DriveLockMode::Exclusive) {
+            drive_lock::markWriterWaiting(opened.handle);
+            DriveLockAccess::queue(attempt.place, opened.handle);
+            return status;
+        }
+    }
     if (status != DriveLockStatus::Locked) {
         drive_lock::close(opened.handle);
         return status;
@@ -65,11 +97,20 @@ void unlockOne(const DriveKey& key, DriveLockMode mode) {
 
 }  // namespace
 
-struct DriveLockAccess {
-    static void add(DriveLock& lock, const DriveKey& key, DriveLockMode mode) {
-        lock.held_.push_back({key, mode});
+DriveQueuePlace& DriveQueuePlace::operator=(DriveQueuePlace&& other) noexcept {
+    if (this != &other) {
+        leave();
+        handles_ = std::move(other.handles_);
+        other.handles_.clear();
     }
-};
+    return *this;
+}
+
+void DriveQueuePlace::leave() {
+    for (std::intptr_t handle : handles_)
+        drive_lock::close(handle);
+    handles_.clear();
+}
 
 DriveLock& DriveLock::operator=(DriveLock&& other) noexcept {
     if (this != &other) {
@@ -118,7 +159,7 @@ DriveLockAttempt tryLockDrives(std::span<const DriveLockRequest> requests) {
     }
     attempt.status = DriveLockStatus::Locked;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        DriveLockStatus status = lockOne(wanted[i].opened, wanted[i].mode, attempt.error);
+        DriveLockStatus status = lockOne(wanted[i].opened, wanted[i].mode, attempt);
         if (status != DriveLockStatus::Locked) {
             for (std::size_t j = i + 1; j < wanted.size(); ++j)
                 drive_lock::close(wanted[j].opened.handle);

@@ -7,6 +7,10 @@
 // root): on Linux it is taken on the drive root's folder itself, on Windows
 // on a file in the temporary folder named after the drive's volume and root.
 //
+// A writer that waits for a drive comes before every reader that asks after
+// it: while it waits it keeps a place in the drive's queue, and a new reader
+// waits behind it, so that overlapping readers cannot keep it out for ever.
+//
 // Within one thread the locks nest: a routine that holds a drive may call
 // another that takes the same drive as strongly or more weakly. A guard is
 // released on the thread that took it.
@@ -56,6 +60,32 @@ class DriveLock {
     std::vector<Held> held_;
 };
 
+// A writer's place in the queues of the drives it waits for. Move-only; the
+// places are given up when it is destroyed.
+class DriveQueuePlace {
+  public:
+    DriveQueuePlace() = default;
+    ~DriveQueuePlace() { leave(); }
+    DriveQueuePlace(DriveQueuePlace&& other) noexcept : handles_(std::move(other.handles_)) {
+        other.handles_.clear();
+    }
+    DriveQueuePlace& operator=(DriveQueuePlace&& other) noexcept;
+    DriveQueuePlace(const DriveQueuePlace&) = delete;
+    DriveQueuePlace& operator=(const DriveQueuePlace&) = delete;
+    void leave();
+
+  private:
+    friend struct DriveLockAccess;
+    std::vector<std::intptr_t> handles_;
+};
+
+// What keeps a drive from the one that asked, when it is busy.
+enum class DriveHolder {
+    Changing,       // another program holds it to change it
+    Reading,        // other programs hold it to read it
+    WriterWaiting,  // another program waits to change it, and comes first
+};
+
 struct DriveLockRequest {
     std::string root;
     DriveLockMode mode = DriveLockMode::Shared;
@@ -64,14 +94,18 @@ struct DriveLockRequest {
 struct DriveLockAttempt {
     DriveLockStatus status = DriveLockStatus::Failed;
     DriveLock lock;
-    std::string root;   // the root that was busy or failed
-    std::string error;  // the system's reason when Failed
+    std::string root;                            // the root that was busy or failed
+    std::string error;                           // the system's reason when Failed
+    DriveHolder holder = DriveHolder::Changing;  // Busy: who keeps the drive
+    DriveQueuePlace place;                       // Busy, for a writer: kept while it tries again
 };
 
 // Tries once, without waiting, to take every lock requested (a copy takes its
 // source's and its target's): all of them, or none. Two roots of one drive
 // take its lock once, in the stronger mode. A root that is no folder is left
-// out. Locked when every other one is held.
+// out. Locked when every other one is held. A reader finds a drive busy while
+// a writer waits for it; a writer that finds a drive busy takes a place in its
+// queue, which the attempt keeps: the next attempt is made while it is held.
 DriveLockAttempt tryLockDrives(std::span<const DriveLockRequest> requests);
 
 }  // namespace platform

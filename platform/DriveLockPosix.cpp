@@ -5,6 +5,11 @@
 // file system has no locks of its own), needs no more right than reading the
 // folder, leaves no file behind, and ends when its holder's descriptor closes,
 // also when the holder is killed.
+//
+// A waiting writer marks itself with an open file description lock (a read
+// lock on byte 1 of the same folder): such locks are apart from flock()'s,
+// need no more than a folder opened for reading, can be asked for with
+// F_OFD_GETLK, and end with the descriptor too.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -47,6 +52,39 @@ DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
         return DriveLockStatus::Busy;
     error = std::strerror(errno);
     return DriveLockStatus::Failed;
+}
+
+bool onlyReaders(Handle handle) {
+    const int fd = static_cast<int>(handle);
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0)
+        return false;
+    ::flock(fd, LOCK_UN);
+    return true;
+}
+
+namespace {
+
+struct flock waitMark(short type) {
+    struct flock mark {};
+    mark.l_type = type;
+    mark.l_whence = SEEK_SET;
+    mark.l_start = 1;
+    mark.l_len = 1;
+    return mark;
+}
+
+}  // namespace
+
+void markWriterWaiting(Handle handle) {
+    // Where the file system keeps no such locks the writer simply has no place.
+    struct flock mark = waitMark(F_RDLCK);
+    ::fcntl(static_cast<int>(handle), F_OFD_SETLK, &mark);
+}
+
+bool writerWaiting(Handle handle) {
+    // A write lock would meet every other description's mark.
+    struct flock probe = waitMark(F_WRLCK);
+    return ::fcntl(static_cast<int>(handle), F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
 }
 
 void close(Handle handle) {

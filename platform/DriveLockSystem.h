@@ -26,6 +26,16 @@ Opened open(const std::string& root);
 // Locked, Busy, or Failed with the reason in `error`.
 DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error);
 
+// Whether only readers keep the drive: a shared lock could be taken on
+// `handle` now (it is given back at once).
+bool onlyReaders(Handle handle);
+
+// Marks, for as long as `handle` stays open, that a writer waits for the drive.
+void markWriterWaiting(Handle handle);
+
+// Whether a handle other than `handle` marks a waiting writer.
+bool writerWaiting(Handle handle);
+
 // Closes the handle, which ends its lock.
 void close(Handle handle);
 

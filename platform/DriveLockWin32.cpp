@@ -87,6 +87,32 @@ DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
     return DriveLockStatus::Failed;
 }
 
+// Byte 0 of the lock file holds the drive's lock, byte 1 the marks of waiting writers.
+bool onlyReaders(Handle handle) {
+    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    OVERLAPPED at{};
+    if (!LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return false;
+    UnlockFileEx(file, 0, 1, 0, &at);
+    return true;
+}
+
+void markWriterWaiting(Handle handle) {
+    OVERLAPPED at{};
+    at.Offset = 1;
+    LockFileEx(reinterpret_cast<HANDLE>(handle), LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+}
+
+bool writerWaiting(Handle handle) {
+    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    OVERLAPPED at{};
+    at.Offset = 1;
+    if (!LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY | LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at))
+        return GetLastError() == ERROR_LOCK_VIOLATION;
+    UnlockFileEx(file, 0, 1, 0, &at);
+    return false;
+}
+
 void close(Handle handle) {
     CloseHandle(reinterpret_cast<HANDLE>(handle));
 }

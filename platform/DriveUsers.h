@@ -18,14 +18,16 @@ PathKind pathKind(const std::string& path, std::string* resolved = nullptr);
 bool onlyRootCanReplace(const std::string& resolved);
 
 struct DriveUser {
-    enum class Kind { Mounted, Swap, Loop, Holder };
+    enum class Kind { Mounted, Swap, Loop, Holder, Open, Claimed };
     Kind kind = Kind::Mounted;
     std::string device;      // what is in use: "/dev/sdb1", "/dev/loop4", "dm-0", a swap file
     std::string mountPoint;  // Mounted, Loop: where it is mounted (the first place), if it is
-    std::string
-        file;  // Loop: the file (or device) it reads and writes; Holder: what it is built on
-    bool sameFile = false;  // Loop: that file is the drive's own file, not one lying on it
+    // Loop: the file (or device) it reads and writes; Holder: what it is built on;
+    // Open: the program that holds it open
+    std::string file;
+    bool sameFile = false;     // Loop: that file is the drive's own file, not one lying on it
     bool holdsSystem = false;  // Mounted: the running system's own volume, never unmounted
+    int pid = 0;               // Open: the process that holds it open
 };
 
 // Everything that uses the disk, partition or disk image file at `path` (links
@@ -33,7 +35,9 @@ struct DriveUser {
 // itself; a loop device over the file (by device and inode, so any name or hard
 // link counts), over the same file as the loop device `path` names, or over a
 // file or device that lies on the disk; a device mapper, RAID or LVM device
-// stacked on the disk or one of its partitions.
+// stacked on the disk or one of its partitions; another process that holds
+// the disk, one of its partitions or the file open; and, when none of these
+// is found, a device of the disk that the kernel holds for someone unseen.
 std::vector<DriveUser> driveUsers(const std::string& path);
 
 // Whether `a` and `b` lie on one disk (block devices of the same whole disk)

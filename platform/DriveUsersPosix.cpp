@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -42,6 +43,11 @@ struct LoopDevice {
     FileId id;         // that file's device and inode
     dev_t holder = 0;  // the device the file lies on, or the block device it is
 };
+
+std::string readLink(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::read_symlink(path, error).string();
+}
 
 std::string readFirstLine(const std::string& path) {
     std::ifstream in(path);
@@ -216,6 +222,91 @@ void addHolders(const Drive& drive, std::vector<DriveUser>& users) {
     }
 }
 
+// What /proc/PID/comm calls the program, or its number where that cannot be read.
+std::string programName(const std::string& pid) {
+    std::string name = readFirstLine("/proc/" + pid + "/comm");
+    return name.empty() ? "process " + pid : name;
+}
+
+// Whether `path` lies on a file system served by a program or over a network,
+// where asking for a file's state may wait as long as an unanswering server
+// lets it: such files are not looked at.
+bool onServedFileSystem(const std::string& path, const std::vector<MountEntry>& mounts) {
+    const MountEntry* under = nullptr;
+    for (const MountEntry& entry : mounts) {
+        const std::string& point = entry.mountPoint;
+        const bool covers =
+            point == "/" || path == point ||
+            (path.size() > point.size() && path.compare(0, point.size(), point) == 0 &&
+             path[point.size()] == '/');
+        if (covers && (under == nullptr || point.size() >= under->mountPoint.size()))
+            under = &entry;
+    }
+    if (under == nullptr)
+        return false;
+    const std::string& type = under->fsType;
+    return type.rfind("fuse", 0) == 0 || type.rfind("nfs", 0) == 0 || type == "cifs" ||
+           type == "smb3" || type == "9p" || type == "ceph" || type == "afs";
+}
+
+// Processes that hold the drive open, as fuser finds them: a FUSE daemon such
+// as fusefat (whose mount names no device), a virtual machine, dd. Every open
+// descriptor of every other process is compared with the drive; those of
+// other users' processes can be read by root only, and are passed over otherwise.
+void addOpeners(const Drive& drive, const std::vector<MountEntry>& mounts,
+                std::vector<DriveUser>& users) {
+    const std::string self = std::to_string(::getpid());
+    std::error_code error;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string pid = process.path().filename().string();
+        if (pid == self || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string program = programName(pid);
+        // udev opens each new or changed device for a moment to read its labels.
+        if (program == "systemd-udevd" || program == "(udev-worker)")
+            continue;
+        std::set<std::string> seen;
+        std::error_code fdError;
+        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError)) {
+            const std::string target = readLink(fd.path());
+            struct stat st {};
+            if (target.empty() || target[0] != '/' || onServedFileSystem(target, mounts) ||
+                ::stat(fd.path().c_str(), &st) != 0)
+                continue;
+            std::string device;
+            if (S_ISBLK(st.st_mode) && drive.devices.count(st.st_rdev) != 0)
+                device = blockDeviceName(st.st_rdev);
+            else if (S_ISREG(st.st_mode) && drive.hasFile &&
+                     drive.file == FileId{st.st_dev, st.st_ino})
+                device = target;
+            else
+                continue;
+            if (seen.insert(device).second)
+                users.push_back(
+                    {DriveUser::Kind::Open, device, "", program, false, false, std::stoi(pid)});
+        }
+    }
+}
+
+// A device that the kernel has given to someone for good (a file system, a
+// swap area, a stacked device) cannot be opened exclusively. This finds what
+// the other checks cannot see: a file system lazily unmounted or mounted in
+// another mount namespace, still alive, for instance because a swap file on it
+// is in use. Asked only when nothing else was found, so that each use is named once.
+void addClaimed(const Drive& drive, std::vector<DriveUser>& users) {
+    for (dev_t dev : drive.devices) {
+        const std::string name = blockDeviceName(dev);
+        if (name.empty())
+            continue;
+        int fd = ::open(name.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0) {
+            ::close(fd);
+        } else if (errno == EBUSY) {
+            users.push_back({DriveUser::Kind::Claimed, name, "", "", false});
+        }
+    }
+}
+
 }  // namespace
 
 PathKind pathKind(const std::string& path, std::string* resolved) {
@@ -267,6 +358,9 @@ std::vector<DriveUser> driveUsers(const std::string& path) {
     addSwaps(drive, users);
     addLoops(drive, loops, mounts, users);
     addHolders(drive, users);
+    addOpeners(drive, mounts, users);
+    if (users.empty())
+        addClaimed(drive, users);
     return users;
 }
 

@@ -41,8 +41,11 @@ int createTemporary(const std::string& finalPath, std::string& tempPath) {
     return -1;
 }
 
-bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+bool writeAllAt(int fd, const std::string& path, const std::uint8_t* data, std::size_t size,
+                off_t offset) {
     while (size > 0) {
+        if (!fileOpAllowed(FileOp::Write, path))
+            return false;
         ssize_t n = ::pwrite(fd, data, size, offset);
         if (n < 0 && errno == EINTR)
             continue;
@@ -58,10 +61,12 @@ bool writeAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset
 // Copies `want` bytes at `from` of `in` to `at` of `out`: inside the kernel
 // while `inKernel` holds, else through `buffer`. Returns the bytes copied, or
 // -1 with errno set.
-ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool& inKernel,
-                  std::vector<std::uint8_t>& buffer) {
+ssize_t copyPiece(int in, int out, const std::string& outPath, off_t from, off_t at,
+                  std::size_t want, bool& inKernel, std::vector<std::uint8_t>& buffer) {
     ssize_t n = -1;
     if (inKernel) {
+        if (!fileOpAllowed(FileOp::Write, outPath))
+            return -1;
         loff_t source = from, target = at;
         do {
             n = ::copy_file_range(in, &source, out, &target, want, 0);
@@ -79,7 +84,7 @@ ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool&
         do {
             n = ::pread(in, buffer.data(), want, from);
         } while (n < 0 && errno == EINTR);
-        if (n > 0 && !writeAllAt(out, buffer.data(), static_cast<std::size_t>(n), at))
+        if (n > 0 && !writeAllAt(out, outPath, buffer.data(), static_cast<std::size_t>(n), at))
             n = -1;
         if (n == 0) {
             errno = EIO;  // the source shrank while it was copied
@@ -94,7 +99,9 @@ ssize_t copyPiece(int in, int out, off_t from, off_t at, std::size_t want, bool&
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
     discard();
     std::string pattern;
-    int fd = fileOpAllowed(FileOp::Open, finalPath) ? createTemporary(finalPath, pattern) : -1;
+    int fd = fileOpAllowed(FileOp::Open, finalPath + ".zt-XXXXXX")
+                 ? createTemporary(finalPath, pattern)
+                 : -1;
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
@@ -135,7 +142,7 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
         done = data;
         while (done < hole) {
             const std::size_t want = static_cast<std::size_t>(std::min<off_t>(hole - done, kPiece));
-            ssize_t n = copyPiece(in, fd_, done, base + done, want, inKernel, buffer);
+            ssize_t n = copyPiece(in, fd_, tempPath_, done, base + done, want, inKernel, buffer);
             if (n < 0) {
                 outcome.error = std::strerror(errno);
                 failed = true;
@@ -192,7 +199,8 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
     }
     if (replace) {
         const At from(tempPath_), to(finalPath_);
-        if (::renameat(from.folder(), from.name(), to.folder(), to.name()) != 0) {
+        if (!fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) ||
+            ::renameat(from.folder(), from.name(), to.folder(), to.name()) != 0) {
             error = std::strerror(errno);
             return CommitResult::Failed;
         }

@@ -35,6 +35,18 @@ Status statusOf(const platform::DriveLockAttempt& attempt, const FrontEnd& front
     return Status::Granted;
 }
 
+const char* waitText(platform::DriveHolder holder) {
+    switch (holder) {
+        case platform::DriveHolder::Reading:
+            return kDriveReadText;
+        case platform::DriveHolder::WriterWaiting:
+            return kDriveQueuedText;
+        case platform::DriveHolder::Changing:
+            break;
+    }
+    return kDriveBusyText;
+}
+
 }  // namespace
 
 DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
@@ -48,7 +60,8 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
         holdChanged(wanted, access);
         return access;
     }
-    frontEnd.status.setText(kDriveBusyText);
+    const char* text = waitText(attempt.holder);
+    frontEnd.status.setText(text);
     if (!frontEnd.progress.mayWait()) {
         access.status = Status::Busy;
         return access;
@@ -56,7 +69,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     // The progress window offers the cancel; an earlier job's cancel is spent.
     ProgressWindow& progress = frontEnd.progress;
     progress.clearCancel();
-    progress.setText(kDriveBusyText);
+    progress.setText(text);
     progress.setButtonCaption("Cancel");
     progress.setRange(0);
     progress.show();
@@ -70,7 +83,14 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, kLongestPause);
-        attempt = platform::tryLockDrives(wanted);
+        // Made while the former attempt still keeps a writer's place.
+        platform::DriveLockAttempt next = platform::tryLockDrives(wanted);
+        attempt = std::move(next);
+        if (attempt.status == platform::DriveLockStatus::Busy && waitText(attempt.holder) != text) {
+            text = waitText(attempt.holder);
+            frontEnd.status.setText(text);
+            progress.setText(text);
+        }
     }
     progress.hide();
     access.status = statusOf(attempt, frontEnd);

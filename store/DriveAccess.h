@@ -12,8 +12,11 @@
 #include "platform/DriveLock.h"
 #include "store/FrontEnd.h"
 
-// Shown while a routine waits for another holder of its drive.
+// Shown while a routine waits for another holder of its drive: one that
+// changes it, ones that read it, or a writer that waits and comes first.
 constexpr const char* kDriveBusyText = "Another program is changing this drive...";
+constexpr const char* kDriveReadText = "Another program is reading this drive...";
+constexpr const char* kDriveQueuedText = "Another program waits to change this drive...";
 
 struct DriveAccess {
     enum class Status {

@@ -25,6 +25,7 @@
 #include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameRename.h"
+#include "library/PartFragments.h"
 
 namespace {
 
@@ -565,6 +566,35 @@ struct CheckScenario : Scenario {
     Bytes image;
 };
 
+// What `frag --yes` does on a drive whose parts are all in pieces: it finishes
+// what a stopped rewrite left, then copies each part anew and puts the copy
+// in its place, here on a file system that replaces a file in one step.
+struct FragScenario : Scenario {
+    FragScenario() {
+        target.addGame("Other", "OTHE_000.01", {100});
+        target.addGame("My Game", kId, {1000, 2000});
+        for (const std::string& name : partFilesAt(target.root()))
+            contents[target.root() + name] = readBytes(target.root() + name);
+    }
+    bool run(ScriptedFrontEnd& ui) override {
+        finishInterruptedRewrites(target.root());
+        auto onePiece = [](const std::string&, std::string&) { return std::optional<int>(1); };
+        bool all = true;
+        for (const std::string& name : partFilesAt(target.root()))
+            all = rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()) ==
+                      RewriteResult::Rewritten &&
+                  all;
+        return all;
+    }
+    GameDrive& drive() override { return target; }
+    std::vector<GameEntry> newRecords() override { return {}; }
+    Files newFiles() override { return contents; }
+    std::vector<std::string> finalNames() override { return {"Other", "My Game"}; }
+
+    GameDrive target;
+    Files contents;
+};
+
 }  // namespace
 
 TEST(CrashSafetyTest, InstallStoppedAnywhere) {
@@ -593,6 +623,10 @@ TEST(CrashSafetyTest, DeleteStoppedAnywhere) {
 
 TEST(CrashSafetyTest, RenameStoppedAnywhere) {
     EXPECT_GT(walkEveryStop<RenameScenario>(), 5);
+}
+
+TEST(CrashSafetyTest, FragRewriteStoppedAnywhere) {
+    EXPECT_GT(walkEveryStop<FragScenario>(), 10);
 }
 
 TEST(CrashSafetyTest, CheckRebuildingATableStoppedAnywhere) {

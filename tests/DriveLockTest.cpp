@@ -1,9 +1,10 @@
 // One writer per drive: the lock between processes and threads on real file
 // systems, a holder that is killed, and a waiting command that is cancelled.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -260,10 +261,10 @@ TEST(DriveLockTest, ToolsWaitForTheDriveAndCtrlCStopsThem) {
     drive.addGame("Game", "ABCD_123.45", {4096});
     TempDir scratch;
     const std::string err = scratch.file("stderr");
-    // Ctrl-C while the delete waits: it ends, and the game stays.
+    // Ctrl-C while the delete waits for a reader: it ends, and the game stays.
     auto holder = std::make_unique<HeldElsewhere>(drive.root(), kShared);
     pid_t tool = startTool("zt_games", {"--yes", "delete", drive.root(), "Game"}, err);
-    ASSERT_TRUE(waitForText(err, kDriveBusyText, tool)) << slurp(err);
+    ASSERT_TRUE(waitForText(err, kDriveReadText, tool)) << slurp(err);
     kill(tool, SIGINT);
     EXPECT_EQ(exitStatusOf(tool), 1);
     EXPECT_NE(slurp(err).find("Cancelled while waiting"), std::string::npos) << slurp(err);
@@ -278,4 +279,90 @@ TEST(DriveLockTest, ToolsWaitForTheDriveAndCtrlCStopsThem) {
     killAndReap(other);
     EXPECT_EQ(exitStatusOf(tool), 0) << slurp(err);
     EXPECT_TRUE(readTableFile(drive.table()).records.empty());
+}
+
+// Every FAT32 and tmpfs root has inode 1: two such drives are two drives.
+TEST(DriveLockTest, DrivesWhoseRootsShareAnInodeNumberAreLockedApart) {
+    MountedDrive a("tmpfs"), b("tmpfs");
+    if (!a.mounted() || !b.mounted())
+        GTEST_SKIP() << a.problem << b.problem;
+    // The mount points themselves: their roots.
+    const std::string rootA = a.folder(""), rootB = b.folder("");
+    struct stat x {
+    }, y{};
+    ASSERT_EQ(::stat(rootA.c_str(), &x), 0);
+    ASSERT_EQ(::stat(rootB.c_str(), &y), 0);
+    ASSERT_EQ(x.st_ino, y.st_ino);
+    platform::DriveLockRequest both[] = {{rootA, kExclusive}, {rootB, kExclusive}};
+    platform::DriveLockAttempt held = platform::tryLockDrives(both);
+    ASSERT_EQ(held.status, DriveLockStatus::Locked);
+    DriveLockStatus other{};
+    std::thread([&] { other = tryLock(rootB, kShared).status; }).join();
+    EXPECT_EQ(other, DriveLockStatus::Busy) << "B was taken as A and left unlocked";
+    held.lock.release();
+    platform::DriveLockAttempt reading = tryLock(rootA, kShared);
+    EXPECT_EQ(tryLock(rootB, kExclusive).status, DriveLockStatus::Locked)
+        << "B was taken as A, which this thread reads";
+}
+
+// A command that waits for one of its drives holds none of them meanwhile, so
+// that two copies in opposite directions do not wait for each other; and a
+// lock the system refuses is never taken as granted.
+TEST(DriveLockTest, AWaitHoldsNothingAndARefusalIsNoGrant) {
+    TempDir a, b;
+    HeldElsewhere holder(b.root(), kExclusive);
+    ASSERT_TRUE(holder.held);
+    ScriptedFrontEnd ui;
+    PolledProgress progress;
+    FrontEnd frontEnd{ui.status, ui.boxes, progress, ui.out};
+    DriveLockStatus aWhileWaiting{};
+    progress.onPoll = [&](int polls) {
+        if (polls == 2)
+            std::thread([&] { aWhileWaiting = tryLock(a.root(), kExclusive).status; }).join();
+        return polls >= 2;
+    };
+    DriveAccess copying = accessDrives({{a.root(), kShared}, {b.root(), kExclusive}}, frontEnd);
+    EXPECT_EQ(copying.status, DriveAccess::Status::Cancelled);
+    EXPECT_EQ(aWhileWaiting, DriveLockStatus::Locked);
+
+    // A reader of the drive cannot become its writer: refused, said, not granted.
+    platform::DriveLockAttempt reading = tryLock(a.root(), kShared);
+    DriveAccess upgrade = accessForChange(a.root(), frontEnd);
+    EXPECT_EQ(upgrade.status, DriveAccess::Status::Failed);
+    EXPECT_FALSE(upgrade.lock.holdsAny());
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("cannot be locked against other programs"), std::string::npos);
+}
+
+// Once a writer waits, a new reader waits behind it, and each wait says what
+// it waits for: readers, a writer, or a writer that comes first.
+TEST(DriveLockTest, ANewReaderWaitsBehindAWaitingWriter) {
+    TempDir drive;
+    auto reader = std::make_unique<HeldElsewhere>(drive.root(), kShared);
+    ASSERT_TRUE(reader->held);
+    ScriptedFrontEnd ui, late;
+    PolledProgress progress, lateProgress;
+    lateProgress.waits = false;
+    FrontEnd frontEnd{ui.status, ui.boxes, progress, ui.out};
+    FrontEnd lateFrontEnd{late.status, late.boxes, lateProgress, late.out};
+    DriveAccess::Status lateStatus{};
+    progress.onPoll = [&](int polls) {
+        if (polls == 2) {
+            std::thread([&] {
+                lateStatus = accessForReading(drive.root(), lateFrontEnd).status;
+            }).join();
+            reader->release = true;
+        }
+        return polls > 1000;
+    };
+    DriveAccess writing = accessForChange(drive.root(), frontEnd);
+    reader.reset();
+    EXPECT_EQ(writing.status, DriveAccess::Status::Granted);
+    EXPECT_EQ(ui.status.texts.front(), kDriveReadText);
+    EXPECT_EQ(lateStatus, DriveAccess::Status::Busy);
+    ASSERT_FALSE(late.status.texts.empty());
+    EXPECT_EQ(late.status.texts.back(), kDriveQueuedText);
+    // The writer's place went with its wait.
+    writing.lock.release();
+    EXPECT_EQ(tryLock(drive.root(), kShared).status, DriveLockStatus::Locked);
 }

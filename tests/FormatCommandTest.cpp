@@ -429,3 +429,39 @@ TEST_F(FormatCommandTest, WhatCannotBeErasedIsNamed) {
     EXPECT_NE(systemDriveRefusal(image, "/media/usb", {"/dev/null", image}), "");
     EXPECT_EQ(systemDriveRefusal(image, "/media/usb", {"/dev/null", fifo}), "");
 }
+
+namespace {
+
+// A cancel request (Ctrl-C, TERM, HUP) that came after the command had asked
+// for the last time whether to stop: it is asked once, before the first write.
+struct LateCancel : ScriptedProgress {
+    bool cancelRequested() const override { return asked++ > 0; }
+    mutable int asked = 0;
+};
+
+}  // namespace
+
+TEST_F(FormatCommandTest, FormatStopsBeforeItsFirstWriteAndFinishesAfterIt) {
+    makeImage(image, 64ULL << 20);
+    run({"", image.c_str(), "INIT"});
+    ASSERT_EQ(result, 1) << "a fresh table to format";
+    for (const char* command : {"INIT", "FORMAT"}) {
+        const std::vector<std::uint8_t> before = readAt(image, 0, 16 << 20);
+        ScriptedFrontEnd early;
+        early.boxes.answers = {true};
+        early.progress.cancel = true;
+        FrontEnd frontEnd = early.frontEnd();
+        EXPECT_EQ(formatJob(frontEnd, image, command), FormatJobResult::Cancelled) << command;
+        EXPECT_EQ(early.boxes.shown, (std::vector<std::string>{"Format cancelled"})) << command;
+        EXPECT_EQ(ends(early.out.str(), 17), "Format cancelled\n") << command;
+        EXPECT_TRUE(readAt(image, 0, 16 << 20) == before) << command;
+    }
+    ScriptedFrontEnd late;
+    LateCancel progress;
+    late.boxes.answers = {true};
+    FrontEnd lateFrontEnd{late.status, late.boxes, progress, late.out};
+    EXPECT_EQ(formatJob(lateFrontEnd, image), FormatJobResult::Succeeded);
+    ASSERT_EQ(late.boxes.shown.size(), 1u);
+    EXPECT_NE(late.boxes.shown[0].find("it was finished"), std::string::npos);
+    EXPECT_EQ(ends(late.out.str(), 4), "OK.\n");
+}

@@ -32,6 +32,46 @@ class SystemSetup {
         undo_.push_back("losetup -d " + loop);
         return loop;
     }
+    // A loop device over the whole of `file` with its partitions as devices of
+    // their own (loopNp1), read from its table by partx.
+    std::string attachWithPartitions(const std::string& file) {
+        std::string loop = attach(file);
+        if (loop.empty() || runShell("partx -a " + loop).status != 0)
+            return "";
+        undo_.push_back("partx -d " + loop);
+        return loop;
+    }
+    bool mountFuseFat(const std::string& device, const std::string& folder) {
+        std::filesystem::create_directories(folder);
+        if (runShell("fusefat -o rw+ " + device + " '" + folder + "'").status != 0)
+            return false;
+        undo_.push_back("umount '" + folder + "'");
+        return true;
+    }
+    // A process that holds `file` open for reading, as a virtual machine does its disk.
+    bool holdOpen(const std::string& file) {
+        ToolRun r = runShell("sleep 600 3<'" + file + "' >/dev/null 2>&1 & echo $!");
+        if (r.status != 0 || r.out.empty())
+            return false;
+        undo_.push_back("kill " + r.out.substr(0, r.out.find('\n')));
+        return true;
+    }
+    // A swap file on an ext4 volume of `device` that is then unmounted lazily:
+    // the file system lives on for the swap, mounted nowhere that can be seen.
+    bool swapOnHiddenVolume(const std::string& device, const std::string& folder) {
+        const std::string mnt = "'" + folder + "'", file = "'" + folder + "/swapfile'";
+        std::filesystem::create_directories(folder);
+        if (runShell("mkfs.ext4 -q -F " + device + " && mount " + device + " " + mnt +
+                     " && dd if=/dev/zero of=" + file + " bs=1M count=4 status=none && chmod 600 " +
+                     file + " && mkswap -q " + file + " && swapon " + file + " && umount -l " + mnt)
+                .status != 0) {
+            runShell("umount " + mnt);
+            return false;
+        }
+        // Mounted again, the volume shows the same file, which swapoff can then name.
+        undo_.push_back("mount " + device + " " + mnt + " && swapoff " + file + "; umount " + mnt);
+        return true;
+    }
     bool mountExt4(const std::string& device, const std::string& folder) {
         std::filesystem::create_directories(folder);
         if (runShell("mkfs.ext4 -q -F " + device + " && mount -t ext4 " + device + " '" + folder +
@@ -127,6 +167,91 @@ TEST(FormatInUseTest, DrivesInUseAreRefusedBeforeTheQuestion) {
         EXPECT_EQ(r.err.find("WARNING"), std::string::npos) << r.err;
         EXPECT_EQ(head(c.file), before) << c.drive;
     }
+}
+
+// Uses that the mount table does not name: a FUSE daemon, or any other program,
+// that holds the disk, a partition of it or the image file open (found among
+// the processes' open files); a partition device of a whole disk, mounted; a
+// file system lazily unmounted but kept alive by a swap file on it.
+TEST(FormatInUseTest, HiddenUsersAreRefused) {
+    if (!canSetUp() || !haveProgram("fusefat") || !haveProgram("partx"))
+        GTEST_SKIP() << "needs root, losetup, fusefat and partx";
+    TempDir dir;
+    SystemSetup setup;
+    const std::string image = dir.file("usb.img"), held = dir.file("vm.img");
+    makeImage(image, 64ULL << 20);
+    makeImage(held, 16ULL << 20);
+    ASSERT_EQ(zt("--yes '" + image + "' INIT").status, 0);
+    const std::string whole = setup.attachWithPartitions(image);
+    if (whole.empty())
+        GTEST_SKIP() << "loop devices with partitions are not available here";
+    const std::string part = whole + "p1", mnt = dir.file("mnt");
+    ASSERT_EQ(zt("--yes " + part + " FORMAT").status, 0);
+    if (!setup.mountFuseFat(part, mnt))
+        GTEST_SKIP() << "this system cannot mount through FUSE";
+    writeBytes(mnt + "/KEEP.TXT", std::vector<std::uint8_t>(5000, 'k'));
+    ASSERT_TRUE(setup.holdOpen(held));
+    const std::string second = dir.file("second.img"), secondMnt = dir.file("second");
+    makeImage(second, 64ULL << 20);
+    ASSERT_EQ(zt("--yes '" + second + "' INIT").status, 0);
+    const std::string secondWhole = setup.attachWithPartitions(second);
+    ASSERT_FALSE(secondWhole.empty());
+    ASSERT_TRUE(setup.mountExt4(secondWhole + "p1", secondMnt));
+    const std::string swapImage = dir.file("swap.img");
+    makeImage(swapImage, 32ULL << 20);
+    const std::string swapDisk = setup.attach(swapImage);
+    if (!setup.swapOnHiddenVolume(swapDisk, dir.file("swapmnt")))
+        GTEST_SKIP() << "this system does not let swap be turned on";
+
+    const struct {
+        std::string drive, command, file, says;
+    } cases[] = {
+        {part, "FORMAT", image, part + " is held open by fusefat (process "},
+        {whole, "FORMAT", image, part + " is held open by fusefat (process "},
+        {whole, "INIT", image, part + " is held open by fusefat (process "},
+        {held, "INIT", held, held + " is held open by sleep (process "},
+        {secondWhole, "FORMAT", second, secondWhole + "p1 is mounted at " + secondMnt},
+        {swapDisk, "FORMAT", swapImage, swapDisk + " is held by the system"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> before = head(c.file);
+        ToolRun r = zt("--yes '" + c.drive + "' " + c.command);
+        EXPECT_EQ(r.status, 1) << c.drive << " " << c.command;
+        EXPECT_NE(r.err.find("The drive " + c.drive + " is in use; nothing was written:\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(head(c.file), before) << c.drive << " " << c.command;
+    }
+    EXPECT_EQ(readAt(mnt + "/KEEP.TXT", 0, 5000), std::vector<std::uint8_t>(5000, 'k'));
+}
+
+// A device mapper, RAID or LVM device built on the disk shows in the disk's
+// holders folder in /sys. Where the kernel has no device mapper, a holder is
+// laid over that folder, in a mount namespace of the tool's own.
+TEST(FormatInUseTest, DevicesBuiltOnTheDiskAreRefused) {
+    if (!canSetUp() || !haveProgram("unshare"))
+        GTEST_SKIP() << "needs root, losetup and unshare";
+    TempDir dir;
+    SystemSetup setup;
+    const std::string image = dir.file("usb.img");
+    makeImage(image, 16ULL << 20);
+    const std::string loop = setup.attach(image);
+    if (loop.empty())
+        GTEST_SKIP() << "loop devices are not available here";
+    std::filesystem::create_directories(dir.file("holders/dm-9/dm"));
+    writeBytes(dir.file("holders/dm-9/dm/name"), {'v', 'g', '-', 'g', 'a', 'm', 'e', 's', '\n'});
+    const std::string name = loop.substr(loop.rfind('/') + 1);
+    const std::vector<std::uint8_t> before = head(image);
+    ToolRun r =
+        runShell("unshare -m --propagation private sh -c \"mount --bind '" + dir.file("holders") +
+                 "' /sys/dev/block/$(cat /sys/block/" + name + "/dev)/holders && exec '" +
+                 ZT_BIN_DIR + "/zt_format' --yes " + loop + " FORMAT\"");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("vg-games (device mapper, RAID or LVM) is built on " + loop),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(head(image), before);
 }
 
 TEST(FormatInUseTest, ThroughPkexecOnlyFormatOfAnUnusedDeviceUnderDev) {

@@ -2,6 +2,7 @@
 // sfdisk, fsck.fat and mtools.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -82,14 +83,16 @@ TEST_F(FormatToolTest, UsageAndConfirmation) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "No partitions.\nOK.\n");
     EXPECT_EQ(r.err, "");  // INFO asks nothing
-    // While someone else holds the disk, nothing is written.
+    // While someone else holds the disk, nothing is written; the holder is named.
     {
         std::unique_ptr<platform::BlockDevice> holder = platform::openBlockDevice(image);
         ASSERT_TRUE(holder && holder->lock());
         r = zt("--yes '" + image + "' INIT");
         EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.out.find("Cannot lock the device\nDisk init failed\nfailed.\n"),
-                  std::string::npos);
+        EXPECT_NE(r.err.find(image + " is held open by zt_tests (process " +
+                             std::to_string(::getpid()) + ")"),
+                  std::string::npos)
+            << r.err;
         EXPECT_TRUE(allZero(readAt(image, 0, 512)));
     }
     // What is no disk, partition or image is named before the question.
@@ -200,7 +203,8 @@ TEST_F(FormatToolTest, ThroughALoopDevice) {
         ASSERT_TRUE(holder && holder->lock());
         ToolRun refused = zt("--yes " + loop + " INIT");
         EXPECT_EQ(refused.status, 1);
-        EXPECT_NE(refused.out.find("Cannot lock the device\n"), std::string::npos) << refused.out;
+        EXPECT_NE(refused.err.find(loop + " is held open by zt_tests"), std::string::npos)
+            << refused.err;
         EXPECT_TRUE(allZero(readAt(image, 0, 512)));
     }
     ToolRun r = zt("--yes " + loop + " INIT");

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "GameDrive.h"
+#include "KernelFlushes.h"
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "ToolRun.h"
@@ -180,4 +182,33 @@ TEST_F(GameExportTest, AnImageWhoseFolderCannotBeFlushedIsAFailure) {
     EXPECT_EQ(ui.boxes.shown.back(), "The image " + image +
                                          " was written, but it may not be on the device (" +
                                          std::strerror(EIO) + ").");
+}
+
+// The image takes its name, new or over an older file, only once the kernel
+// has flushed its bytes: a crash never leaves a name on a file without them.
+TEST_F(GameExportTest, TheImageIsFlushedBeforeItTakesItsName) {
+    const std::string image = out.file("small.iso");
+    for (bool replacing : {false, true}) {
+        ui.boxes.answers = {true};
+        std::set<std::string> flushed;
+        int renames = 0, renamesFlushed = 0;
+        {
+            KernelFlushes kernel;
+            ScopedFault fault(
+                [&](platform::FileOp op, const std::string& path, const std::string& other) {
+                    for (const std::string& done : kernel.take())
+                        flushed.insert(done);
+                    if (op == platform::FileOp::Rename && other == image) {
+                        ++renames;
+                        renamesFlushed += flushed.count(path) != 0 ? 1 : 0;
+                    }
+                    return true;
+                });
+            EXPECT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()),
+                      ExportResult::Exported)
+                << replacing;
+        }
+        EXPECT_EQ(renames, 1) << replacing;
+        EXPECT_EQ(renamesFlushed, 1) << replacing;
+    }
 }
