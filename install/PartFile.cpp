@@ -51,8 +51,9 @@ bool PartFile::appendFrom(DiscDevice& device, std::uint64_t offset, std::size_t 
     if (!sent.failed && sent.bytes == static_cast<std::int64_t>(length))
         return true;
     // Whatever arrived is cut off again, so that the sectors can be written
-    // one by one from where the file stood.
-    if (!file_.truncate(before))
+    // one by one from where the file stood. The cut is flushed at once: the
+    // file's entry on the device may still name the clusters it freed.
+    if (!file_.truncate(before) || !file_.sync())
         failed_ = true;
     return false;
 }

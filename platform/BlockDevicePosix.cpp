@@ -218,6 +218,12 @@ std::unique_ptr<BlockDevice> openBlockDevice(const std::string& diskPath) {
         return nullptr;
     }
     bool block = S_ISBLK(st.st_mode);
+    // A mounted partition's file system writes through the partition's own
+    // cache, not the whole disk's: what this disk's cache kept from earlier
+    // reads may be stale. Its clean pages are dropped, so reads come from the
+    // device (a hint; failure is harmless).
+    if (block)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     return std::make_unique<PosixBlockDevice>(fd, diskPath, block);
 }
 

@@ -29,6 +29,47 @@ bool writeAll(int fd, const std::string& path, std::span<const std::uint8_t> dat
     return true;
 }
 
+// The regular file `at` names, held open; -1 for anything else (a link, a
+// folder, a device, nothing). Never follows a link nor waits on a pipe.
+int holdRegularFile(const At& at) {
+    struct stat info;
+    if (::fstatat(at.folder(), at.name(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode))
+        return -1;
+    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+// Flushes the whole file system that holds `path`'s folder.
+bool syncDriveOf(const std::string& path) {
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const std::string folder = parent.empty() ? std::string(".") : parent.string();
+    const At at(folder);
+    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = flushToDevice(fd, folder, FlushScope::Drive) || errno == EINVAL;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
+}
+
+// Lets go of a file that `held` kept from being freed once its name is gone:
+// Linux's vfat frees its clusters now, and they are flushed. Until its entry's
+// removal was on the device, a pull would have left that entry on clusters the
+// FAT already calls free; held, a pull can only leave clusters nobody names.
+bool release(int held, const std::string& path) {
+    if (held < 0)
+        return true;
+    ::close(held);
+    return syncDriveOf(path);
+}
+
 }  // namespace
 
 bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data) {
@@ -52,21 +93,39 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
 }
 
 Replacement replaceFile(const std::string& from, const std::string& to) {
-    const At source(from), target(to);
-    if (!fileOpAllowed(FileOp::Rename, from, to) ||
-        ::renameat(source.folder(), source.name(), target.folder(), target.name()) != 0)
+    if (!fileOpAllowed(FileOp::Rename, from, to))
         return Replacement::Failed;
-    return syncFolderOf(to) ? Replacement::Replaced : Replacement::NotFlushed;
+    const At source(from), target(to);
+    // The file replaced stays allocated until the new entry is on the device.
+    const int held = holdRegularFile(target);
+    if (::renameat(source.folder(), source.name(), target.folder(), target.name()) != 0) {
+        const int error = errno;
+        if (held >= 0)
+            ::close(held);
+        errno = error;
+        return Replacement::Failed;
+    }
+    bool ok = syncFolderOf(to);
+    ok = release(held, to) && ok;
+    return ok ? Replacement::Replaced : Replacement::NotFlushed;
 }
 
 bool removeFile(const std::string& path) {
     if (!fileOpAllowed(FileOp::Remove, path))
         return false;
     const At at(path);
-    if (::unlinkat(at.folder(), at.name(), 0) != 0)
+    // Held, the file keeps its clusters until its entry's removal is flushed.
+    const int held = holdRegularFile(at);
+    if (::unlinkat(at.folder(), at.name(), 0) != 0) {
+        const int error = errno;
+        if (held >= 0)
+            ::close(held);
+        errno = error;
         return errno == ENOENT;
+    }
     // Until its folder is flushed, a pull can bring the file back.
-    return syncFolderOf(path);
+    bool ok = syncFolderOf(path);
+    return release(held, path) && ok;
 }
 
 bool syncFolder(const std::string& folder) {

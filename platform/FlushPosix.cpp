@@ -13,10 +13,18 @@ bool flushToDevice(std::intptr_t handle, const std::string& path, FlushScope sco
         return false;
     if (scope == FlushScope::Drive)
         return ::syncfs(fd) == 0;
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0;
+    // Linux's vfat flushing a file writes its entry (size, first cluster)
+    // before the FAT that allocates those clusters: a pull in between leaves
+    // the entry on clusters the FAT calls free. Its whole file system flushed
+    // first writes the FAT before the folders, so a pull leaves at worst
+    // clusters that nothing names.
+    if (known && S_ISREG(info.st_mode) && ::syncfs(fd) != 0 && errno != EINVAL)
+        return false;
     if (::fsync(fd) != 0)
         return false;
-    struct stat info {};
-    notifyFlushed(path, ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode));
+    notifyFlushed(path, known && S_ISDIR(info.st_mode));
     return true;
 }
 

@@ -198,20 +198,26 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         return CommitResult::Failed;
     }
     if (replace) {
-        const At from(tempPath_), to(finalPath_);
-        if (!fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) ||
-            ::renameat(from.folder(), from.name(), to.folder(), to.name()) != 0) {
+        // As any replacement: the file replaced keeps its clusters until the
+        // new entry is on the device.
+        const Replacement replaced = replaceFile(tempPath_, finalPath_);
+        if (replaced == Replacement::Failed) {
             error = std::strerror(errno);
             return CommitResult::Failed;
         }
-    } else {
-        RenameResult renamed = renameNoReplace(tempPath_, finalPath_);
-        if (renamed == RenameResult::TargetExists)
-            return CommitResult::TargetExists;
-        if (renamed != RenameResult::Renamed) {
-            error = "the file cannot be renamed";
-            return CommitResult::Failed;
+        tempPath_.clear();
+        if (replaced == Replacement::NotFlushed) {
+            error = std::strerror(errno);
+            return CommitResult::NotFlushed;
         }
+        return CommitResult::Committed;
+    }
+    RenameResult renamed = renameNoReplace(tempPath_, finalPath_);
+    if (renamed == RenameResult::TargetExists)
+        return CommitResult::TargetExists;
+    if (renamed != RenameResult::Renamed) {
+        error = "the file cannot be renamed";
+        return CommitResult::Failed;
     }
     tempPath_.clear();
     if (!syncFolderOf(finalPath_)) {

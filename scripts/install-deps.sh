@@ -16,6 +16,9 @@ packages="$packages xfsprogs"
 packages="$packages libblkid-dev e2fsprogs ntfs-3g"
 # The FAT32 boot program is assembled with nasm and its tests boot a PC in QEMU.
 packages="$packages nasm qemu-system-x86"
+# The guest tests boot Debian's kernel in QEMU (scripts/guest-kernel.sh fetches
+# it with apt-get download); xz unpacks it.
+packages="$packages xz-utils"
 # The window's tests through a real X server: Xvfb, the openbox window manager,
 # XTest for input, the X tools to look around by hand.
 packages="$packages xvfb openbox libx11-dev libxtst-dev x11-utils"

@@ -1,0 +1,112 @@
+# Each command that changes the stick, with the stick pulled while it runs, at
+# several moments. After it is plugged in again every record is either the old
+# one with its files intact or the new one complete, and check --yes leaves a
+# sound drive that lost no game that was whole before.
+rA=$(root_of $A)
+rB=$(root_of $B)
+attach $B
+run zt_install $CD "$rB" Copied DVD && sync
+
+fresh() {
+  dmesg -c >/dev/null  # each round reads only its own kernel messages
+  umount "$rA" 2>/dev/null
+  zt_format --yes "/dev/$(wait_disk $A)" FORMAT </dev/null >/dev/null || bad "FORMAT failed"
+  attach $A
+}
+now() { cut -d ' ' -f 1 /proc/uptime | tr -d .; }  # in hundredths of a second
+# Every game the stick lists is the disc's bytes.
+records_whole() {
+  zt_games list "$rA" </dev/null 2>/dev/null | grep '	' | cut -f 1 >/tmp/names
+  while read -r name; do game_whole $A "$name"; done </tmp/names
+}
+# whole_one NAME...: exactly one of the names is listed, and it is whole.
+whole_one() {
+  found=0
+  for name in "$@"; do
+    zt_games list "$rA" </dev/null | grep -q "^$name	" && found=$((found + 1))
+  done
+  [ $found -eq 1 ] || bad "$found of $* listed"
+}
+# interrupt DELAY COMMAND...: runs the command and pulls the stick after DELAY
+# hundredths of a second; plugs it in again and mounts it.
+interrupt() {
+  delay=$1
+  shift
+  echo "+ $* (pulled after ${delay}0 ms)"
+  "$@" </dev/null >/tmp/out 2>&1 &
+  pid=$!
+  usleep $((delay * 10000))
+  pull $A
+  wait $pid
+  status=$?
+  cat /tmp/out
+  echo "+ exit $status"
+  plug $A
+  fsck_no_dangling $A
+  attach $A
+}
+repaired() {  # check --yes, then the drive is sound
+  zt_games check --yes "$rA" </dev/null >/tmp/check 2>&1
+  run zt_games check "$rA" && return 0
+  cat /tmp/check
+  bad "not sound after check --yes"
+  # What the kernel's FAT driver found, if it found the volume damaged (it
+  # then mounts it read-only, and only fsck.fat mends it).
+  fat=$(dmesg | grep -i 'fat-fs' | tail -n 1 | sed 's/^\[[^]]*\] //')
+  [ -z "$fat" ] || bad "the kernel: $fat"
+}
+
+# How long an install takes here, undisturbed: the pulls fall at fractions of it.
+fresh
+start=$(now)
+run zt_install $CD "$rA" Kept DVD
+took=$(( $(now) - start ))
+echo "an install takes ${took}0 ms"
+
+for pct in 20 50 80 100; do
+  fresh
+  run zt_install $CD "$rA" Kept DVD && sync
+  interrupt $((took * pct / 100)) zt_install $CD "$rA" New DVD
+  records_whole
+  game_whole $A Kept
+  repaired
+  records_whole
+  game_whole $A Kept
+  verdict install-$pct
+done
+
+for pct in 20 50 80 100; do
+  fresh
+  interrupt $((took * pct / 100)) zt_games copy "$rB" Copied "$rA"
+  records_whole
+  repaired
+  records_whole
+  game_whole $B Copied
+  verdict copy-$pct
+done
+
+for delay in 0 2 5 10; do
+  fresh
+  run zt_install $CD "$rA" Old DVD && run zt_install $CD "$rA" Other DVD && sync
+  interrupt $delay zt_games rename "$rA" Old New
+  # A stopped rename may leave the record's parts under the other name, for
+  # check (or the rename run again) to finish: judged whole after check.
+  game_whole $A Other
+  whole_one Old New
+  repaired
+  records_whole
+  whole_one Old New
+  game_whole $A Other
+  verdict rename-$delay
+done
+
+for delay in 0 2 5 10; do
+  fresh
+  run zt_install $CD "$rA" Gone DVD && run zt_install $CD "$rA" Other DVD && sync
+  interrupt $delay zt_games --yes delete "$rA" Gone
+  records_whole
+  repaired
+  records_whole
+  game_whole $A Other
+  verdict delete-$delay
+done
