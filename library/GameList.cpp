@@ -88,7 +88,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd,
     DriveAccess reading = accessForReading(root, frontEnd);
     if (reading.status == DriveAccess::Status::Busy) {
         view.driveBusy();
-        return false;
+        return GameListing::Stopped;
     }
     view.clear();
     if (!reading.granted())
