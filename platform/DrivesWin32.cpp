@@ -103,9 +103,9 @@ std::string deviceHoldingFrom(const std::string&, const std::string&, const std:
 }
 
 bool mountedAt(const std::string& mountPoint, const std::string& device) {
-    const char letter = letterOf(mountPoint);
-    return letter != 0 && deviceOf(letter) == device &&
-           GetDriveTypeW(rootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
+    const char letter = driveLetterOf(mountPoint);
+    return letter != 0 && volumeDeviceOf(letter) == device &&
+           GetDriveTypeW(wideRootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
 }
 
 bool mountedAtFrom(const std::string&, const std::string&, const std::string&,

@@ -78,7 +78,7 @@ bool MainWindow::refreshGameList(const std::string& root) {
         return false;
     }
     ListRows rows(item(kGameList), listedNames_);
-    return ::refreshGameList(root, windowFrontEnd(), rows);
+    return ::refreshGameList(root, windowFrontEnd(), rows) == GameListing::Listed;
 }
 
 std::optional<std::string> MainWindow::selectedGameName() const {

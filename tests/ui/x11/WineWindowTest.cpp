@@ -500,8 +500,11 @@ int main(int argc, char** argv) {
     // The prefix, made on the first run; its drive D: is a CD drive where a
     // scenario maps one.
     // A server of the prefix left by an earlier run would keep its display.
+    // The server that made it goes too: one still running when a scenario
+    // maps its drive letters would never see them, and the window would
+    // offer only the drives it knew (Z:, the host's root).
     runShell("wineserver -k; wineboot -i; "
-             "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f");
+             "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f; wineserver -k");
     const int status = RUN_ALL_TESTS();
     runShell("wineserver -k");
     return status;
