@@ -1,11 +1,24 @@
 #include "platform/Flush.h"
 
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "platform/FaultPoint.h"
 
 namespace platform {
+
+namespace {
+
+// FAT keeps a file's size and first cluster in its folder entry and its
+// clusters in the FAT: the two are written apart, in the order below.
+bool onFat(int fd) {
+    struct statfs fs {};
+    return ::fstatfs(fd, &fs) == 0 && fs.f_type == MSDOS_SUPER_MAGIC;
+}
+
+}  // namespace
 
 bool flushToDevice(std::intptr_t handle, const std::string& path, FlushScope scope) {
     const int fd = static_cast<int>(handle);
@@ -19,8 +32,10 @@ bool flushToDevice(std::intptr_t handle, const std::string& path, FlushScope sco
     // before the FAT that allocates those clusters: a pull in between leaves
     // the entry on clusters the FAT calls free. Its whole file system flushed
     // first writes the FAT before the folders, so a pull leaves at worst
-    // clusters that nothing names.
-    if (known && S_ISREG(info.st_mode) && ::syncfs(fd) != 0 && errno != EINVAL)
+    // clusters that nothing names. Elsewhere the file's own flush is enough,
+    // and a whole file system flushed on a failing drive could stop it
+    // before what the command wrote is removed again.
+    if (known && S_ISREG(info.st_mode) && onFat(fd) && ::syncfs(fd) != 0 && errno != EINVAL)
         return false;
     if (::fsync(fd) != 0)
         return false;
