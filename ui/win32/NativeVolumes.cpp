@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/Drives.h"
 #include "platform/WideWin32.h"
 
 using platform::win32::systemMessage;
@@ -22,9 +21,10 @@ std::wstring formatToolPath() {
 
 class NativeVolumeService : public VolumeService {
   public:
-    bool unmount(const std::string&, const std::string& mountPoint, std::string& error) override {
-        return platform::unmountVolume(mountPoint, error);
-    }
+    // The format locks and dismounts the volume itself, in this process or in
+    // the elevated zt_format.exe: a window without the administrator's rights
+    // could not lock it, and a lock let go here would not keep it dismounted.
+    bool unmount(const std::string&, const std::string&, std::string&) override { return true; }
 
     Remount mountAgain(const std::string&) override {
         // Windows mounts a dismounted volume again at its next access, at its letter.
@@ -50,6 +50,9 @@ class NativeVolumeService : public VolumeService {
         DWORD status = 1;
         GetExitCodeProcess(run.hProcess, &status);
         CloseHandle(run.hProcess);
+        // What the elevated tool printed went to its own console, gone with it.
+        if (status != 0)
+            error = "zt_format.exe ended with status " + std::to_string(status) + ".";
         return static_cast<int>(status);
     }
 };

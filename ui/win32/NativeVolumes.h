@@ -1,6 +1,6 @@
 #pragma once
-// How the native window unmounts and formats a volume on Windows: the volume
-// is locked and dismounted as the format tool does; Windows mounts it again
+// How the native window unmounts and formats a volume on Windows: the format
+// locks and dismounts the volume itself, as the tool does; Windows mounts it again
 // by itself at the next access; without the administrator's rights the
 // installed zt_format.exe runs elevated (the system's "runas" prompt).
 

@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <thread>
@@ -32,6 +34,7 @@ constexpr const char* kTitle = "Tarnwick Game Installer";
 struct Setup {
     std::string display;
     std::string exe;       // zt_installer.exe
+    std::string formatFake;  // stands in for zt_format.exe
     std::string linuxBin;  // the Linux build's tools
     std::string prefix;    // the test's own Wine prefix
     std::string shots;     // where the screenshots go
@@ -51,7 +54,7 @@ std::string environment(const std::string& name) {
 // The Wine process of the window, ended with the test.
 class Program {
   public:
-    explicit Program(const std::string& log) {
+    explicit Program(const std::string& log, const std::string& exe = setup().exe) {
         pid_ = ::fork();
         if (pid_ != 0)
             return;
@@ -61,7 +64,7 @@ class Program {
         ::dup2(null, 0);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        ::execlp("wine", "wine", setup().exe.c_str(), static_cast<char*>(nullptr));
+        ::execlp("wine", "wine", exe.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ~Program() {
@@ -221,9 +224,9 @@ class WineWindow : public ::testing::Test {
                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
 
-    // Starts the program and waits for its main window.
-    void open() {
-        program_ = std::make_unique<Program>(work_.file("wine.log"));
+    // Starts the program (`exe`: another copy of it) and waits for its main window.
+    void open(const std::string& exe = setup().exe) {
+        program_ = std::make_unique<Program>(work_.file("wine.log"), exe);
         person_ = std::make_unique<Person>();
         main_ = person_->waitForWindow(kTitle, {}, 120s);
         ASSERT_NE(main_, 0u) << "the main window did not open";
@@ -248,6 +251,12 @@ class WineWindow : public ::testing::Test {
         return {-1, -1};
     }
     void click(int id, unsigned button = 1) { person().x().click(centreOf(id), button); }
+    // The tab `index`: 0 "Games Installer", 1 "Disk Format", 2 "About".
+    void clickTab(int index) {
+        const QRect client = person().x().placeOf(main_);
+        const int tabsY = client.y() + 7 * client.height() / mainTemplate().height + 10;
+        person().x().click({client.x() + std::array{50, 143, 207}[index], tabsY});
+    }
 
     // The list's first row, clicked, then its context menu's `item`th command
     // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
@@ -351,13 +360,11 @@ TEST_F(WineWindow, InstallsAnImageOntoADriveLetterAsLinuxDoes) {
     expectSameTree(drive(), linuxInstall(iso, "game"));
 
     // The other two pages, through their tabs.
-    const QRect client = person().x().placeOf(main_);
-    const int tabsY = client.y() + 7 * client.height() / mainTemplate().height + 10;
-    person().x().click({client.x() + 143, tabsY});
+    clickTab(1);
     person().screenshot(main_, "wine-disk-format");
-    person().x().click({client.x() + 207, tabsY});
+    clickTab(2);
     person().screenshot(main_, "wine-about");
-    person().x().click({client.x() + 50, tabsY});
+    clickTab(0);
 
     // The close box ends the program when no job runs.
     closeMainWindow();
@@ -467,6 +474,96 @@ TEST_F(WineWindow, CloseDuringAnInstallAsksThenLeavesTheDriveSound) {
         expectSameTree(drive(), linuxInstall(iso, "game"));
 }
 
+// A file that not even root may write (the immutable attribute), for as
+// long as it lives.
+class UnwritableFile {
+  public:
+    explicit UnwritableFile(const std::string& path) : path_(path) {
+        made_ = runShell("chattr +i " + path_).status == 0;
+    }
+    ~UnwritableFile() {
+        if (made_)
+            runShell("chattr -i " + path_);
+    }
+    bool made() const { return made_; }
+
+  private:
+    std::string path_;
+    bool made_ = false;
+};
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// "Format..." on a drive that this process may not write: the window runs
+// the format tool beside it with the administrator's rights ("runas"; here a
+// fake, as Wine cannot lock or lay out a drive) and reads its exit status:
+// 0 is a formatted drive, "OK" in the progress window; 1 a failure, which
+// the window says.
+TEST_F(WineWindow, FormatsThroughTheElevatedTool) {
+    if (setup().formatFake.empty())
+        GTEST_SKIP() << "ZT_FORMAT_FAKE_EXE names the format tool's fake";
+    // The window and the tool side by side, as in the zip.
+    const std::string app = work_.file("app");
+    fs::create_directories(app);
+    fs::copy_file(setup().exe, app + "/zt_installer.exe");
+    fs::copy_file(setup().formatFake, app + "/zt_format.exe");
+    // E: reads a disk image, as its device, that only the tool could write.
+    const std::string image = work_.file("disk.img");
+    std::ofstream(image).close();
+    fs::resize_file(image, 64 << 20);
+    mapDrive('e', drive(), image);
+    const UnwritableFile unwritable(image);
+    if (!unwritable.made())
+        GTEST_SKIP() << "chattr +i is refused here";
+    ASSERT_NO_FATAL_FAILURE(open(app + "/zt_installer.exe"));
+    const std::string arguments = app + "/zt_format.args";
+
+    for (const int status : {0, 1}) {
+        std::ofstream(app + "/zt_format.status") << status;
+        fs::remove(arguments);
+        clickTab(1);
+        click(control::kFormatButton);
+        const unsigned long drives = person().waitForWindow("Drive");
+        ASSERT_NE(drives, 0u) << "no drive dialog";
+        person().x().key("e");  // the row E:
+        std::set<unsigned long> known = person().windows();
+        person().x().key("Return");
+        const unsigned long warning = person().waitForWindow(kTitle, known);
+        ASSERT_NE(warning, 0u) << "no warning before the format";
+        if (status == 0)
+            person().screenshot(warning, "wine-format-warning");
+        known = person().windows();
+        person().x().key("y");
+        const auto end = std::chrono::steady_clock::now() + 30s;
+        while (contentOf(arguments).empty() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(contentOf(arguments), "--yes -- \\\\.\\E: FORMAT");
+        if (status == 0) {
+            const unsigned long progress = person().waitForWindow("Install", {}, 30s);
+            ASSERT_NE(progress, 0u) << "no progress window";
+            person().screenshot(progress, "wine-format-done");
+            person().x().key("Escape");  // "OK"
+            ASSERT_TRUE(person().waitUntilGone(progress));
+            continue;
+        }
+        // What went wrong, then "Format Failed!!".
+        for (const char* shot : {"wine-format-failure", "wine-format-failed"}) {
+            const unsigned long box = person().waitForWindow(kTitle, known, 30s);
+            ASSERT_NE(box, 0u) << "the failure was not said";
+            person().screenshot(box, shot);
+            known = person().windows();
+            person().x().key("Return");
+            ASSERT_TRUE(person().waitUntilGone(box));
+        }
+    }
+    clickTab(0);
+    closeMainWindow();
+    EXPECT_TRUE(person().waitUntilGone(main_));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -475,6 +572,7 @@ int main(int argc, char** argv) {
         return RUN_ALL_TESTS();
     Setup& s = setup();
     s.exe = environment("ZT_INSTALLER_EXE");
+    s.formatFake = environment("ZT_FORMAT_FAKE_EXE");
     s.linuxBin = ZT_BIN_DIR;
     s.prefix = environment("ZT_WINE_PREFIX");
     s.shots = environment("ZT_SCREENSHOT_DIR");
