@@ -65,6 +65,8 @@ void MainWindow::run() {
     MSG message{};
     while (!ended_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
         bool handled = false;
+        if (message.message == WM_MOUSEMOVE && message.hwnd == item(kGameList))
+            onListMouseMove();
         for (HWND dialog : {progress_->window(), copyProgress_->window(), window_})
             handled = handled || IsDialogMessageW(dialog, &message);
         if (!handled) {
@@ -98,7 +100,14 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             return onCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
         case WM_NOTIFY:
-            return onNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+            return onNotify(*reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+        case WM_CONTEXTMENU:
+            // The mouse's right click is the list's NM_RCLICK; this is the keyboard's.
+            if (lParam == -1 && reinterpret_cast<HWND>(wParam) == item(kGameList)) {
+                onListRightClick(true);
+                return TRUE;
+            }
+            return FALSE;
         case WM_SYSCOMMAND:
             // "About zt(&A)..." has nothing behind it.
             if ((wParam & 0xFFF0) == kAboutCommand)
@@ -189,16 +198,26 @@ bool MainWindow::onCommand(int id, int code) {
     }
 }
 
-bool MainWindow::onNotify(const NMHDR& header) {
+bool MainWindow::onNotify(NMHDR& header) {
+    if (header.hwndFrom == tooltip_ && header.code == TTN_GETDISPINFOW) {
+        tipForRow(reinterpret_cast<NMTTDISPINFOW&>(header));
+        return true;
+    }
     if (header.idFrom == static_cast<UINT_PTR>(kTabs) && header.code == TCN_SELCHANGE) {
         onTabChanged();
         return true;
     }
     if (header.idFrom == static_cast<UINT_PTR>(kGameList)) {
         if (header.code == NM_RCLICK) {
-            onListRightClick();
+            onListRightClick(false);
             return true;
         }
+        if (header.code == NM_CUSTOMDRAW) {
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT,
+                              drawListRow(reinterpret_cast<NMLVCUSTOMDRAW&>(header)));
+            return true;
+        }
+
         if (header.code == LVN_KEYDOWN) {
             // The keys a file manager gives its list: Delete deletes, F2 renames.
             const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <memory>
@@ -37,7 +38,7 @@ class MainWindow {
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool onCommand(int id, int code);
-    bool onNotify(const NMHDR& header);
+    bool onNotify(NMHDR& header);
     INT_PTR colorStatic(HDC context, HWND control);
 
     // Pages and drives (MainWindow.cpp).
@@ -63,7 +64,12 @@ class MainWindow {
     void setUpList();
     bool refreshGameList(const std::string& root);
     std::optional<std::string> selectedGameName() const;
-    void onListRightClick();
+    void onListRightClick(bool fromKeyboard);
+    LRESULT drawListRow(NMLVCUSTOMDRAW& draw) const;
+    void addListTooltip();
+    int rowUnderPointer() const;
+    void tipForRow(NMTTDISPINFOW& tip);
+    void onListMouseMove();
     std::optional<std::string> gameForCommand();
     void onDeleteGame();
     void onRenameGame();
@@ -104,6 +110,10 @@ class MainWindow {
     std::string filledGameName_;
     std::vector<std::string> driveDevices_;  // the hard-drive box's items' devices
     std::vector<std::string> listedNames_;  // the list's rows, as the table holds them
+    std::vector<std::string> rowTips_;      // what is wrong with each; empty: sound
+    HWND tooltip_ = nullptr;
+    int tipRow_ = -1;        // the row whose text the tooltip shows
+    std::wstring tipText_;
     int lastSource_ = 0;
     int installResult_ = 0;
     bool closing_ = false;

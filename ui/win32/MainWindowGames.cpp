@@ -26,10 +26,12 @@ namespace {
 // table holds them, beside the rows.
 class ListRows : public GameListView {
   public:
-    ListRows(HWND list, std::vector<std::string>& names) : list_(list), names_(names) {}
+    ListRows(HWND list, std::vector<std::string>& names, std::vector<std::string>& tips)
+        : list_(list), names_(names), tips_(tips) {}
     void clear() override {
         ListView_DeleteAllItems(list_);
         names_.clear();
+        tips_.clear();
     }
     void appendRow(const GameRow& row) override {
         // A game that is not sound says so after its name, as the core words it.
@@ -46,11 +48,13 @@ class ListRows : public GameListView {
         item.pszText = size.data();
         SendMessageW(list_, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
         names_.push_back(row.name);
+        tips_.push_back(gameStateTip(row));
     }
 
   private:
     HWND list_;
     std::vector<std::string>& names_;
+    std::vector<std::string>& tips_;
 };
 
 }  // namespace
@@ -67,17 +71,19 @@ void MainWindow::setUpList() {
         column.pszText = const_cast<wchar_t*>(text);
         SendMessageW(list, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&column));
     }
+    addListTooltip();
 }
 
 bool MainWindow::refreshGameList(const std::string& root) {
     if (root.empty()) {
         ListView_DeleteAllItems(item(kGameList));
         listedNames_.clear();
+        rowTips_.clear();
         const std::string text = kNoHardDrive;
         status_->setText(text.substr(0, text.find('\n')));
         return false;
     }
-    ListRows rows(item(kGameList), listedNames_);
+    ListRows rows(item(kGameList), listedNames_, rowTips_);
     return ::refreshGameList(root, windowFrontEnd(), rows) == GameListing::Listed;
 }
 
@@ -89,9 +95,71 @@ std::optional<std::string> MainWindow::selectedGameName() const {
     return listedNames_[static_cast<std::size_t>(row)];
 }
 
-void MainWindow::onListRightClick() {
+// A game that is not sound is drawn in red; its tooltip says what is wrong.
+LRESULT MainWindow::drawListRow(NMLVCUSTOMDRAW& draw) const {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+        if (row < rowTips_.size() && !rowTips_[row].empty())
+            draw.clrText = RGB(255, 0, 0);
+    }
+    return CDRF_DODEFAULT;
+}
+
+// The list's tooltip asks for its text whenever it shows: that of the row
+// under the pointer, none for a sound game.
+void MainWindow::addListTooltip() {
+    HWND list = item(kGameList);
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(list);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+int MainWindow::rowUnderPointer() const {
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(item(kGameList), &hit.pt);
+    return ListView_HitTest(item(kGameList), &hit);
+}
+
+void MainWindow::tipForRow(NMTTDISPINFOW& tip) {
+    tipRow_ = rowUnderPointer();
+    const auto row = static_cast<std::size_t>(tipRow_);
+    tipText_ = tipRow_ >= 0 && row < rowTips_.size() ? widen(rowTips_[row]) : std::wstring();
+    tip.lpszText = tipText_.data();
+}
+
+// A move onto another row asks the tooltip for that row's text.
+void MainWindow::onListMouseMove() {
+    if (tooltip_ != nullptr && rowUnderPointer() != tipRow_)
+        SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
+}
+
+// The menu opens at the pointer after a right click; from the keyboard
+// (Shift+F10, the menu key) below the selected row, else at the list's corner.
+void MainWindow::onListRightClick(bool fromKeyboard) {
     POINT at{};
     GetCursorPos(&at);
+    if (fromKeyboard) {
+        HWND list = item(kGameList);
+        RECT place{};
+        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        if (row >= 0 && ListView_GetItemRect(list, row, &place, LVIR_LABEL))
+            at = POINT{place.left, place.bottom};
+        else
+            at = POINT{0, 0};
+        ClientToScreen(list, &at);
+    }
     if (SendDlgItemMessageW(window_, kTabs, TCM_GETCURSEL, 0, 0) != 0)
         return;
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kContextMenu));

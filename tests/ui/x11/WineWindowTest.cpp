@@ -258,13 +258,18 @@ class WineWindow : public ::testing::Test {
         person().x().click({client.x() + std::array{50, 143, 207}[index], tabsY});
     }
 
-    // The list's first row, clicked, then its context menu's `item`th command
-    // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
-    void commandOnFirstRow(int item) {
+    // Where the list's first row is on the screen.
+    QPoint firstRow() {
         const QRect client = person().x().placeOf(main_);
         const QPoint list = centreOf(control::kGameList);
         const int listTop = client.y() + 100 * client.height() / mainTemplate().height;
-        const QPoint row(list.x() - 60, listTop + 28);
+        return {list.x() - 60, listTop + 28};
+    }
+
+    // The list's first row, clicked, then its context menu's `item`th command
+    // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
+    void commandOnFirstRow(int item) {
+        const QPoint row = firstRow();
         person().x().click(row);
         person().x().click(row, 3);
         std::this_thread::sleep_for(700ms);  // the menu opens
@@ -495,6 +500,50 @@ class UnwritableFile {
 std::string contentOf(const std::string& path) {
     std::ifstream in(path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A damaged game (a media type that is neither CD nor DVD) is drawn in
+// red, its tooltip says so; Shift+F10 opens the context menu at the
+// selected row, and its Delete removes the record.
+TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
+    fs::remove(drive());
+    fs::rename(linuxInstall(makeDisc(work_, 2), "broken"), drive());
+    {
+        std::fstream table(drive() + "/zt.cfg", std::ios::in | std::ios::out | std::ios::binary);
+        table.seekp(48);  // the record's media type
+        table.put('\x13');
+    }
+    ASSERT_NO_FATAL_FAILURE(open());
+    const QPoint row = firstRow();
+    std::this_thread::sleep_for(500ms);  // the list is drawn
+    const QRect client = person().x().placeOf(main_);
+    const QImage drawn = person().x().grab(QRect(client.x(), row.y() - 8, client.width(), 16));
+    int red = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor colour = drawn.pixelColor(x, y);
+            red += colour.red() > 200 && colour.green() < 80 && colour.blue() < 80;
+        }
+    }
+    EXPECT_GT(red, 20) << "the damaged game is not drawn in red";
+    person().x().click(row);
+    person().x().move(row + QPoint(8, 0));
+    std::this_thread::sleep_for(1500ms);  // the tooltip comes
+    person().screenshotScreen("wine-damaged-game");
+    // The pointer leaves the list; the keyboard focus stays in it.
+    click(control::kGameListLabel);
+    const std::set<unsigned long> known = person().windows();
+    person().x().chord({"Shift_L", "F10"});
+    std::this_thread::sleep_for(700ms);  // the menu opens
+    person().screenshotScreen("wine-keyboard-menu");
+    person().x().key("Down");
+    person().x().key("Return");
+    const unsigned long question = person().waitForWindow(kTitle, known);
+    ASSERT_NE(question, 0u) << "no \"Delete Game broken?\"";
+    person().x().key("Return");
+    ASSERT_TRUE(person().waitUntilGone(question));
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(listed(drive()).find("broken"), std::string::npos) << listed(drive());
 }
 
 // "Format..." on a drive that this process may not write: the window runs

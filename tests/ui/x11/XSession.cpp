@@ -140,6 +140,11 @@ void XInput::click(QPoint at, unsigned button) {
     XSync(display_, False);
 }
 
+void XInput::move(QPoint at) {
+    XTestFakeMotionEvent(display_, -1, at.x(), at.y(), CurrentTime);
+    XSync(display_, False);
+}
+
 void XInput::press(unsigned long keysym, bool down) {
     const KeyCode code = XKeysymToKeycode(display_, keysym);
     XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
@@ -181,6 +186,15 @@ void XInput::chord(const std::vector<std::string>& names) {
         XSync(display_, False);
         pace();
     }
+}
+
+void XInput::hold(const std::string& name, int milliseconds) {
+    press(XStringToKeysym(name.c_str()), true);
+    XSync(display_, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    press(XStringToKeysym(name.c_str()), false);
+    XSync(display_, False);
+    pace();
 }
 
 void XInput::type(const std::string& text) {

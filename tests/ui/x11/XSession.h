@@ -41,10 +41,14 @@ class XInput {
     bool connected() const { return display_ != nullptr; }
 
     void click(QPoint at, unsigned button = 1);
+    // The pointer to `at`, no button pressed.
+    void move(QPoint at);
     // One key by its X name ("Return", "Escape", "y", "F4").
     void key(const std::string& name);
     // Keys held down in order, then let go in reverse ({"Control_L", "a"}).
     void chord(const std::vector<std::string>& names);
+    // One key held down for `milliseconds`, as long as the server repeats it.
+    void hold(const std::string& name, int milliseconds);
     // Printable ASCII text, typed key by key.
     void type(const std::string& text);
 
