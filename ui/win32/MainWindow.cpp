@@ -13,6 +13,7 @@
 #include "ui/DriveOrder.h"
 #include "ui/ImageChoice.h"
 #include "ui/WindowTemplates.h"
+#include "ui/win32/AnswerKeys.h"
 #include "ui/win32/DialogBuilder.h"
 #include "ui/win32/SmallDialogs.h"
 #include "ui/win32/Resources.h"
@@ -65,6 +66,8 @@ void MainWindow::run() {
     MSG message{};
     while (!ended_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
         bool handled = false;
+        if (isHeldAnswerKey(message))
+            continue;
         if (message.message == WM_MOUSEMOVE && message.hwnd == item(kGameList))
             onListMouseMove();
         for (HWND dialog : {progress_->window(), copyProgress_->window(), window_})

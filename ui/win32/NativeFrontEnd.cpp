@@ -1,6 +1,7 @@
 #include "ui/win32/NativeFrontEnd.h"
 
 #include "platform/WideWin32.h"
+#include "ui/win32/AnswerKeys.h"
 #include "ui/win32/WindowThread.h"
 
 using platform::win32::widen;
@@ -34,6 +35,7 @@ int NativeBoxes::run(const std::string& text, UINT type) {
     runOnWindowThread(window_, [&] {
         HWND owner = owner_();
         answer = MessageBoxW(owner, wide.c_str(), kCaption, type | MB_SETFOREGROUND);
+        noteKeysHeldAfterBox();
         // The keys go back to the window the box was over.
         if (owner != nullptr && IsWindowVisible(owner))
             SetForegroundWindow(owner);
