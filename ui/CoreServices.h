@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "disk/FormatCommand.h"
 #include "install/DiscDevice.h"
 #include "install/InstallCommand.h"
 #include "library/GameCopy.h"
@@ -24,7 +25,7 @@ struct CoreServices {
     // Whether this process may write a device (the format's first check).
     CanWriteDevice canWriteDevice;
     // Why FORMAT would refuse a device's partition table; empty: no check.
-    LayoutCheck layoutProblem;
+    LayoutCheck layoutProblem = formatLayoutProblem;
     // How the install and the copy reach discs and drives.
     DiscOpener discOpener = openDiscDevice;
     InstallCommand::FreeSpace freeSpace;

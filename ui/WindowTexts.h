@@ -16,8 +16,8 @@ const std::vector<std::string>& tabCaptions();
 
 // The media box's items: "CD", "DVD" (WindowInput::media indexes them).
 const std::vector<std::string>& mediaTypes();
-inline constexpr int kMediaCd = 0;
-inline constexpr int kMediaDvd = 1;
+inline constexpr int kCdMediaItem = 0;
+inline constexpr int kDvdMediaItem = 1;
 
 // The last item of the source box, which opens the file dialog.
 inline constexpr const char* kImageFileItem = "Image file...";
