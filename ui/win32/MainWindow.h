@@ -1,38 +1,67 @@
 #pragma once
-// The main window as a native dialog (template 102): three pages behind the
-// tab control, the drive boxes, the list of installed games with its context
-// menu, and the jobs (install, format, copy) on worker threads. What is
-// checked, asked and decided is the toolkit-free window core's (StartChecks,
-// JobGate, DriveOrder, ImageChoice, FormatSteps); this reads and sets controls.
+// The main window as a native dialog (template 102): the window core's view
+// on Windows. It builds the dialog and its two progress windows, fills and
+// reads the controls as the core asks, and forwards every message a person
+// causes to the core (MainWindowCore), which makes every decision: what the
+// boxes offer, the pages, the list's commands, the jobs and the close.
 
 #include <windows.h>
 #include <shellapi.h>
 #include <commctrl.h>
 
-#include <atomic>
+#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "store/FrontEnd.h"
-#include "ui/DriveList.h"
-#include "ui/JobGate.h"
-#include "ui/LoggedBoxes.h"
-#include "ui/StartChecks.h"
+#include "ui/MainWindowCore.h"
 #include "ui/WindowLog.h"
+#include "ui/WindowView.h"
 #include "ui/win32/NativeFrontEnd.h"
-#include "ui/win32/NativeJob.h"
 #include "ui/win32/NativeProgress.h"
+#include "ui/win32/WindowThread.h"
 
 class VolumeService;
 
-class MainWindow {
+class MainWindow : public WindowView {
   public:
     MainWindow(DriveList& drives, VolumeService& volumes, WindowLog& log);
-    ~MainWindow();
+    ~MainWindow() override;
     // Runs the window and the program's loop; returns when it has closed.
     void run();
+
+    // The window's parts (MainWindow.cpp).
+    StatusLine& statusLine() override { return *status_; }
+    MessageBoxes& boxes() override { return *boxes_; }
+    ProgressView& jobProgress() override { return *progress_; }
+    ProgressView& copyProgress() override { return *copyProgress_; }
+    WindowThread& thread() override { return *thread_; }
+    void after(int milliseconds, std::function<void()> task) override;
+    void closeWindow() override;
+
+    // Controls and dialogs (MainWindowView.cpp).
+    void setTabs(const std::vector<std::string>& captions) override;
+    void setMediaTypes(const std::vector<std::string>& items) override;
+    void setLink(const LinkLook& look, const std::string& url) override;
+    void setSources(const std::vector<std::string>& items, int selected) override;
+    void setDrives(const std::vector<DriveRow>& rows, int selected) override;
+    void setMedia(int index) override;
+    void setControlText(int id, const std::string& text) override;
+    void showControl(int id, bool show) override;
+    void enableControl(int id, bool enable) override;
+    void enableInput(bool enable) override;
+    void bringToFront() override;
+    WindowInput input() const override;
+    std::string chooseDrive() override;
+    std::optional<std::string> askNewName() override;
+    std::string chooseImageFile(const std::string& folder) override;
+    bool openUrl(const std::string& url) override;
+
+    // The list of installed games and its menu (MainWindowList.cpp).
+    void setColumns(std::span<const ListColumn> columns) override;
+    void setGames(const std::vector<ListedGame>& rows) override;
+    void setGameTooltip(int row, const std::string& tooltip) override;
+    int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
 
   private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -40,85 +69,46 @@ class MainWindow {
     bool onCommand(int id, int code);
     bool onNotify(NMHDR& header);
     INT_PTR colorStatic(HDC context, HWND control);
-
-    // Pages and drives (MainWindow.cpp).
     void onInitDialog();
     void addSystemMenuItem();
-    void insertTabs();
-    void onTabChanged();
-    void showControls(std::initializer_list<int> ids, bool show);
-    void fillSourceCombo();
-    void fillDriveCombo();
-    void onSourceChosen();
-    void pickImage(const std::string& file);
+    void addPicture();
     void onDropFiles(HDROP drop);
-    void onDriveChanged();
-    std::string selectedDriveRoot() const;
-    std::string selectedDriveDevice() const;
-    std::string installSource() const;
-    std::string comboText(int id) const;
-    std::string controlText(int id) const;
-    void setControlsEnabled(bool enable);
+    void onTimer(UINT_PTR id);
+    int focusedControl() const;
+    void applyEnabled(int id);
 
-    // Installed games and the context menu (MainWindowGames.cpp).
-    void setUpList();
-    bool refreshGameList(const std::string& root);
-    std::optional<std::string> selectedGameName() const;
-    void onListRightClick(bool fromKeyboard);
     LRESULT drawListRow(NMLVCUSTOMDRAW& draw) const;
     void addListTooltip();
     int rowUnderPointer() const;
     void tipForRow(NMTTDISPINFOW& tip);
     void onListMouseMove();
-    std::optional<std::string> gameForCommand();
-    void onDeleteGame();
-    void onRenameGame();
-    void onCopyGame();
-    void openWebSite();
-
-    // Jobs and closing (MainWindowJobs.cpp).
-    JobState jobState() const;
-    InstallForm installForm();
-    void onStart();
-    void installFinished(int result, const std::string& root);
-    void onFormat();
-    void onClose();
-    void closeWhenIdle();
-    void endWindow();
-    void giveWindowBack();
-    FrontEnd windowFrontEnd();
-    HWND frontWindow() const;
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
+    std::string controlText(int id) const;
 
     DriveList& drives_;
     VolumeService& volumes_;
     WindowLog& log_;
     HWND window_ = nullptr;
+    bool ended_ = false;
     std::unique_ptr<NativeProgress> progress_;
     std::unique_ptr<NativeProgress> copyProgress_;
     std::unique_ptr<NativeStatusLine> status_;
     std::unique_ptr<NativeBoxes> boxes_;
-    std::unique_ptr<LoggedBoxes> loggedBoxes_;
-    std::unique_ptr<LogStream> windowOut_;
+    std::unique_ptr<NativeWindowThread> thread_;
 
-    std::atomic<int> busy_{0};  // 1 while an install or format job runs
-    std::string targetRoot_;
-    std::vector<std::string> sources_;     // the source box's items but the last
-    std::vector<std::string> imageFiles_;  // chosen this session, offered again
-    std::string imageFolder_;
-    std::string filledGameName_;
-    std::vector<std::string> driveDevices_;  // the hard-drive box's items' devices
-    std::vector<std::string> listedNames_;  // the list's rows, as the table holds them
-    std::vector<std::string> rowTips_;      // what is wrong with each; empty: sound
+    bool inputEnabled_ = true;
+    std::map<int, bool> disabled_;  // controls the core disabled, by id
+    COLORREF linkColour_ = RGB(0, 0, 255);
+    HFONT linkFont_ = nullptr;
+    std::map<UINT_PTR, std::function<void()>> timers_;
+    UINT_PTR nextTimer_ = 1;
+
+    std::vector<ListedGame> games_;  // the list's rows, tooltips and looks
     HWND tooltip_ = nullptr;
-    int tipRow_ = -1;        // the row whose text the tooltip shows
+    int tipRow_ = -1;  // the row whose text the tooltip shows
     std::wstring tipText_;
-    int lastSource_ = 0;
-    int installResult_ = 0;
-    bool closing_ = false;
-    bool ended_ = false;
-    NativeJob installJob_;
-    NativeJob formatJob_;
-    NativeJob copyJob_;
+
+    // Last, so that its jobs end before the windows they report to go.
+    std::unique_ptr<MainWindowCore> core_;
 };

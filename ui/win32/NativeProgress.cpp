@@ -72,6 +72,13 @@ void NativeProgress::show() {
     });
 }
 
+void NativeProgress::restore() {
+    runOnWindowThread(window_, [this] {
+        ShowWindow(window_, SW_SHOWNORMAL);
+        SetForegroundWindow(window_);
+    });
+}
+
 void NativeProgress::hide() {
     runOnWindowThread(window_, [this] {
         SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0,

@@ -3,7 +3,8 @@
 // hidden until a job shows it. Its button reads "Cancel" while a job runs
 // and "OK" after a success; either way it asks the job to stop, resets the
 // bar and the caption, gives the main window back and hides. The jobs drive
-// it from their worker threads through the ProgressWindow interface.
+// it from their worker threads through the ProgressWindow interface; the
+// window core stops, hides and restores it as a ProgressView.
 
 #include <windows.h>
 
@@ -12,8 +13,9 @@
 #include <string>
 
 #include "store/FrontEnd.h"
+#include "ui/WindowView.h"
 
-class NativeProgress : public ProgressWindow {
+class NativeProgress : public ProgressWindow, public ProgressView {
   public:
     // `dismissed` runs on the window thread when the button (or Esc, or the
     // close box) put the window away.
@@ -22,10 +24,15 @@ class NativeProgress : public ProgressWindow {
     NativeProgress(const NativeProgress&) = delete;
     NativeProgress& operator=(const NativeProgress&) = delete;
 
-    HWND window() const { return window_; }
+    HWND handle() const { return window_; }
     bool visible() const { return IsWindowVisible(window_) != FALSE; }
-    // Set when the program is closing: every job is asked to stop.
-    std::atomic<bool> closing{false};
+
+    // As the window core handles it.
+    ProgressWindow& window() override { return *this; }
+    void stopForClose() override { closing_.store(true); }
+    void hideWindow() override { hide(); }
+    void restore() override;
+    bool shown() const override { return visible(); }
 
     void show() override;
     void hide() override;
@@ -34,7 +41,7 @@ class NativeProgress : public ProgressWindow {
     void setText(const std::string& text) override;
     void bringToFront() override;
     void setButtonCaption(const std::string& caption) override;
-    bool cancelRequested() const override { return cancel_.load() != 0 || closing.load(); }
+    bool cancelRequested() const override { return cancel_.load() != 0 || closing_.load(); }
     void clearCancel() override { cancel_.store(0); }
     bool mayWait() const override;
 
@@ -47,4 +54,5 @@ class NativeProgress : public ProgressWindow {
     HWND window_ = nullptr;
     std::function<void()> dismissed_;
     std::atomic<int> cancel_{0};
+    std::atomic<bool> closing_{false};  // the program closes: every job is asked to stop
 };

@@ -1,0 +1,128 @@
+// The main window's list of installed games: its columns and rows, a game
+// that is not sound drawn in red with its tooltip, and the context menu.
+
+#include "platform/WideWin32.h"
+#include "ui/ControlIds.h"
+#include "ui/win32/MainWindow.h"
+
+using platform::win32::widen;
+using namespace control;
+
+void MainWindow::setColumns(std::span<const ListColumn> columns) {
+    HWND list = item(kGameList);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    int index = 0;
+    for (const ListColumn& each : columns) {
+        std::wstring title = widen(each.title);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = each.width;
+        column.pszText = title.data();
+        SendMessageW(list, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&column));
+    }
+    if (tooltip_ == nullptr)
+        addListTooltip();
+}
+
+void MainWindow::setGames(const std::vector<ListedGame>& rows) {
+    HWND list = item(kGameList);
+    ListView_DeleteAllItems(list);
+    games_ = rows;
+    for (const ListedGame& row : rows) {
+        std::wstring name = widen(row.text);
+        std::wstring size = widen(row.size);
+        LVITEMW cell{};
+        cell.mask = LVIF_TEXT;
+        cell.iItem = ListView_GetItemCount(list);
+        cell.pszText = name.data();
+        const int index =
+            static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&cell)));
+        cell.iItem = index;
+        cell.iSubItem = 1;
+        cell.pszText = size.data();
+        SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&cell));
+    }
+}
+
+void MainWindow::setGameTooltip(int row, const std::string& tooltip) {
+    if (row >= 0 && row < static_cast<int>(games_.size()))
+        games_[static_cast<std::size_t>(row)].tooltip = tooltip;
+}
+
+LRESULT MainWindow::drawListRow(NMLVCUSTOMDRAW& draw) const {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+        if (row < games_.size() && games_[row].flawed)
+            draw.clrText = RGB(255, 0, 0);
+    }
+    return CDRF_DODEFAULT;
+}
+
+// The list's tooltip asks for its text whenever it shows: that of the row
+// under the pointer; none where the row has none.
+void MainWindow::addListTooltip() {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(item(kGameList));
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+int MainWindow::rowUnderPointer() const {
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(item(kGameList), &hit.pt);
+    return ListView_HitTest(item(kGameList), &hit);
+}
+
+void MainWindow::tipForRow(NMTTDISPINFOW& tip) {
+    tipRow_ = rowUnderPointer();
+    const auto row = static_cast<std::size_t>(tipRow_);
+    tipText_ = tipRow_ >= 0 && row < games_.size() ? widen(games_[row].tooltip) : std::wstring();
+    tip.lpszText = tipText_.data();
+}
+
+// A move onto another row asks the tooltip for that row's text.
+void MainWindow::onListMouseMove() {
+    if (tooltip_ != nullptr && rowUnderPointer() != tipRow_)
+        SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
+}
+
+// The menu opens at the pointer after a right click; from the keyboard
+// below the selected row, else at the list's corner. Its items are the
+// core's (menu 134).
+int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
+    POINT at{};
+    GetCursorPos(&at);
+    if (atSelection) {
+        HWND list = item(kGameList);
+        RECT place{};
+        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        if (row >= 0 && ListView_GetItemRect(list, row, &place, LVIR_LABEL))
+            at = POINT{place.left, place.bottom};
+        else
+            at = POINT{0, 0};
+        ClientToScreen(list, &at);
+    }
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return 0;
+    for (const MenuRow& row : rows)
+        AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(row.command), widen(row.text).c_str());
+    const int command = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN |
+                                 TPM_LEFTBUTTON,
+                       at.x, at.y, 0, window_, nullptr));
+    DestroyMenu(menu);
+    return command;
+}
