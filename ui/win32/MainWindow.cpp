@@ -5,7 +5,6 @@
 #include "zt_version.h"
 
 #include "platform/Drives.h"
-#include "platform/Volume.h"
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
@@ -261,9 +260,6 @@ void MainWindow::onInitDialog() {
     services.drives = &drives_;
     services.volumes = &volumes_;
     services.canWriteDevice = platform::canOpenForWriting;
-    services.fileSize = [](const std::string& path) {
-        return platform::regularFileSize(path).value_or(0);
-    };
     services.websiteUrl = ZT_WEBSITE_URL;
     core_ = std::make_unique<MainWindowCore>(*this, std::move(services), log_);
     core_->init();
