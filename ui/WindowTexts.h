@@ -47,3 +47,13 @@ const LinkLook& linkLook();
 
 // The controls each page shows (the tab control and the window's own stay).
 std::span<const int> pageControls(Page page);
+
+// The file dialog for a disc image: its title, and the filter it offers
+// (by name and extensions) before one for every file.
+inline constexpr const char* kImageDialogTitle = "Image file";
+inline constexpr const char* kImageFilterName = "Disc images";
+inline constexpr const char* kImageExtensions[] = {"iso", "img", "bin", "cue"};
+inline constexpr const char* kAllFilesFilterName = "All files";
+
+// The copy's progress window's title; the install's is template 132's.
+inline constexpr const char* kCopyProgressTitle = "copy";

@@ -234,11 +234,11 @@ bool MainWindow::onNotify(NMHDR& header) {
 }
 
 void MainWindow::onInitDialog() {
-    progress_ = std::make_unique<NativeProgress>(window_, "Install", [this] {
+    progress_ = std::make_unique<NativeProgress>(window_, progressTemplate().caption, [this] {
         if (core_)
             core_->onProgressDismissed();
     });
-    copyProgress_ = std::make_unique<NativeProgress>(window_, "copy", nullptr);
+    copyProgress_ = std::make_unique<NativeProgress>(window_, kCopyProgressTitle, nullptr);
     status_ = std::make_unique<NativeStatusLine>(item(kStatusLine));
     boxes_ = std::make_unique<NativeBoxes>(window_, [this] {
         // In front of the program's frontmost window.

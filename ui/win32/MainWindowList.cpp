@@ -117,8 +117,13 @@ int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return 0;
-    for (const MenuRow& row : rows)
-        AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(row.command), widen(row.text).c_str());
+    for (const MenuRow& row : rows) {
+        if (row.text == nullptr)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(row.command),
+                        widen(row.text).c_str());
+    }
     const int command = static_cast<int>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN |
                                  TPM_LEFTBUTTON,

@@ -1,6 +1,7 @@
 #include "ui/win32/NativeFrontEnd.h"
 
 #include "platform/WideWin32.h"
+#include "ui/WindowTemplates.h"
 #include "ui/win32/AnswerKeys.h"
 #include "ui/win32/WindowThread.h"
 
@@ -8,7 +9,6 @@ using platform::win32::widen;
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"Tarnwick Game Installer";
 
 // A static control shows "\n" as a line break only after "\r": the text
 // stands as the routine wrote it otherwise.
@@ -34,7 +34,9 @@ int NativeBoxes::run(const std::string& text, UINT type) {
     int answer = 0;
     runOnWindowThread(window_, [&] {
         HWND owner = owner_();
-        answer = MessageBoxW(owner, wide.c_str(), kCaption, type | MB_SETFOREGROUND);
+        // The main window's title, as every box of the program has.
+        answer = MessageBoxW(owner, wide.c_str(), widen(mainTemplate().caption).c_str(),
+                             type | MB_SETFOREGROUND);
         noteKeysHeldAfterBox();
         // The keys go back to the window the box was over.
         if (owner != nullptr && IsWindowVisible(owner))

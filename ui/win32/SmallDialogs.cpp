@@ -9,6 +9,7 @@
 #include "ui/ControlIds.h"
 #include "ui/DriveOrder.h"
 #include "ui/WindowTemplates.h"
+#include "ui/WindowTexts.h"
 #include "ui/win32/DialogBuilder.h"
 
 using platform::win32::narrow;
@@ -110,15 +111,21 @@ bool askNewName(HWND owner, std::string& newName) {
 std::string chooseImageFile(HWND owner, const std::string& folder) {
     std::vector<wchar_t> file(32768, L'\0');
     const std::wstring start = widen(folder);
+    const std::wstring title = widen(kImageDialogTitle);
+    // Each filter's name with its patterns, then the patterns; each ends in NUL.
+    std::wstring patterns;
+    for (const char* extension : kImageExtensions)
+        patterns += (patterns.empty() ? L"*." : L";*.") + widen(extension);
+    std::wstring filter = widen(kImageFilterName) + L" (" + patterns + L")" + L'\0' + patterns;
+    filter += L'\0' + widen(kAllFilesFilterName) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"Disc images (*.iso;*.img;*.bin;*.cue)\0*.iso;*.img;*.bin;*.cue\0"
-                         L"All files (*.*)\0*.*\0";
+    dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
-    dialog.lpstrTitle = L"Image file";
+    dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetOpenFileNameW(&dialog))
         return {};
