@@ -110,16 +110,16 @@ void MainDialog::onFormat() {
     takeControlValues();
     targetRoot = selectedDriveRoot();
     if (const std::string blocker =
-            formatBlocker(jobState(), !services_.drives->fixedDrives().empty());
+            formatBlocker(jobState(), !formatCandidates(*services_.drives).empty());
         !blocker.empty()) {
         windowFrontEnd().boxes.show(blocker);
         return;
     }
-    DriveSelectDialog dialog(*services_.drives, this);
+    DriveSelectDialog dialog(driveRows(formatCandidates(*services_.drives)), this);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     const std::optional<FixedDrive> drive =
-        driveToFormat(dialog.selectedDrive, services_.drives->fixedDrives(),
+        driveToFormat(dialog.selectedDrive, formatCandidates(*services_.drives),
                       services_.drives->systemDevices(), windowFrontEnd().boxes);
     if (!drive)
         return;
@@ -132,5 +132,5 @@ void MainDialog::formatJob(FixedDrive drive) {
     FrontEnd frontEnd = job.frontEnd();
     FormatWindow window(*this);
     runFormatJob(drive, window, *services_.volumes, services_.canWriteDevice, frontEnd,
-                 formatLayoutProblem);
+                 checkDriveForFormat);
 }
