@@ -49,8 +49,8 @@ std::vector<DriveRow> driveRows(const std::vector<FixedDrive>& drives) {
             about += ", " + escapeControls(drive.model);
         if (drive.mountPoint.empty()) {
             const std::string name = drive.device.substr(drive.device.rfind('/') + 1);
-            rows.push_back({name + (drive.bytes != 0 ? "  " + sizeText(drive.bytes) : "") +
-                                (drive.model.empty() ? "" : "  " + escapeControls(drive.model)),
+            // The list is narrow: the device's name and size, the model in the tooltip.
+            rows.push_back({name + (drive.bytes != 0 ? " " + sizeText(drive.bytes) : ""),
                             about + ", not mounted", drive.device});
         } else {
             rows.push_back({drive.mountPoint, drive.mountPoint + "  (" + about + ")",

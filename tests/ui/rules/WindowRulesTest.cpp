@@ -49,9 +49,9 @@ TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
     const std::vector<std::vector<std::string>> expected = {
         {"/media/usb", "/media/usb  (/dev/sdb1, 14.9 GB, WD Elements)", "/media/usb/"},
         {"/data", "/data  (/dev/sda3, 5.0 TB)", "/data/"},
-        {"sdc  1.8 TB  Seagate\\x1B[2J Expansion",
+        {"sdc 1.8 TB",
          "/dev/sdc, 1.8 TB, Seagate\\x1B[2J Expansion, not mounted", "/dev/sdc"},
-        {"loop3  300 MB", "/dev/loop3, 300 MB, not mounted", "/dev/loop3"}};
+        {"loop3 300 MB", "/dev/loop3, 300 MB, not mounted", "/dev/loop3"}};
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ((std::vector<std::string>{rows[i].text, rows[i].toolTip, rows[i].key}),

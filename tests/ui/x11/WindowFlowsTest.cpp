@@ -549,11 +549,15 @@ TEST_F(WindowFlows, ABlankDiskNotMountedIsInitialisedAndFormatted) {
     run([&](WindowDriver& d) {
         openFormatDialog(d);
         d.waitForDialog(QStringLiteral("Drive"));
-        const QString row = QString::fromStdString(name + "  300 MB  Disk image blank.img");
-        d.waitFor("the disk listed", [row] {
+        const QString row = QString::fromStdString(name + " 300 MB");
+        const QString about =
+            QString::fromStdString(device + ", 300 MB, Disk image blank.img, not mounted");
+        d.waitFor("the disk listed with its size and model", [row, about] {
             auto* list = qobject_cast<QListWidget*>(
                 controlById(QApplication::activeModalWidget(), 1019));
-            return list != nullptr && !list->findItems(row, Qt::MatchExactly).isEmpty();
+            const QList<QListWidgetItem*> found =
+                list != nullptr ? list->findItems(row, Qt::MatchExactly) : QList<QListWidgetItem*>();
+            return found.size() == 1 && found.front()->toolTip() == about;
         });
         d.screenshot("format-drive-dialog-blank-disk");
         d.chooseDrive(name + " ");
@@ -561,6 +565,7 @@ TEST_F(WindowFlows, ABlankDiskNotMountedIsInitialisedAndFormatted) {
                     " (300 MB, Disk image blank.img) with a new partition table and format it "
                     "as FAT32?\nThis erases ALL data on the disk: its partition table and every "
                     "file on it.");
+        d.screenshot("format-init-blank-disk-question");
         d.answer("y");
         // No UDisks2 answers on this test's bus: the new partition is not mounted.
         d.expectBox("The drive was formatted, but it could not be mounted again:", true);
