@@ -39,7 +39,7 @@ std::string sizeText(std::uint64_t bytes) {
     return text + " " + units[unit];
 }
 
-std::vector<DriveRow> driveRows(const std::vector<FixedDrive>& drives) {
+std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives) {
     std::vector<DriveRow> rows;
     for (const FixedDrive& drive : drives) {
         std::string about = drive.device;

@@ -42,14 +42,16 @@ class DriveList {
 // disks that are not mounted.
 std::vector<FixedDrive> formatCandidates(DriveList& drives);
 
-// One row of the drive dialog: what it shows, its tooltip, and the key the
-// dialog returns (the drive's root, or the device of a disk not mounted).
+// One row of a drive list (the hard-drive box, the drive dialog).
 struct DriveRow {
-    std::string text;
-    std::string toolTip;
-    std::string key;
+    std::string text;     // short enough to tell drives apart
+    std::string tooltip;  // the full path and what the drive is
+    std::string key{};    // the drive dialog's answer: the drive's root, or a disk's device
 };
-std::vector<DriveRow> driveRows(const std::vector<FixedDrive>& drives);
+
+// The drive dialog's rows for `drives`: a mounted drive by its mount point, a
+// disk not mounted by its name and size; the tooltips add device, size and model.
+std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives);
 
 // The candidate that the dialog's `key` names; null when none does (any more).
 const FixedDrive* candidateFor(const std::string& key, const std::vector<FixedDrive>& candidates);

@@ -7,7 +7,7 @@
 #include "ui/DriveOrder.h"
 
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
-    : DriveSelectDialog(driveRows(drivesInOfferOrder(drives.fixedDrives())), parent) {}
+    : DriveSelectDialog(driveDialogRows(drivesInOfferOrder(drives.fixedDrives())), parent) {}
 
 DriveSelectDialog::DriveSelectDialog(std::vector<DriveRow> rows, QWidget* parent)
     : QDialog(parent), rows_(std::move(rows)) {
@@ -36,7 +36,7 @@ void DriveSelectDialog::OnInitDialog() {
     for (const DriveRow& row : rows_) {
         auto* item = new QListWidgetItem(QString::fromStdString(row.text));
         item->setData(Qt::UserRole, QByteArray::fromStdString(row.key));
-        item->setToolTip(QString::fromStdString(row.toolTip));
+        item->setToolTip(QString::fromStdString(row.tooltip));
         driveList->addItem(item);
     }
     driveList->setCurrentRow(-1);

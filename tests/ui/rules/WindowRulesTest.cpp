@@ -45,7 +45,7 @@ TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
                      "Seagate\x1b[2J Expansion"},
                     {"", "/dev/loop3", false, false, false, true, "", 300 << 20, ""}};
     const std::vector<FixedDrive> candidates = formatCandidates(drives);
-    const std::vector<DriveRow> rows = driveRows(candidates);
+    const std::vector<DriveRow> rows = driveDialogRows(candidates);
     const std::vector<std::vector<std::string>> expected = {
         {"/media/usb", "/media/usb  (/dev/sdb1, 14.9 GB, WD Elements)", "/media/usb/"},
         {"/data", "/data  (/dev/sda3, 5.0 TB)", "/data/"},
@@ -54,7 +54,7 @@ TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
         {"loop3 300 MB", "/dev/loop3, 300 MB, not mounted", "/dev/loop3"}};
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ((std::vector<std::string>{rows[i].text, rows[i].toolTip, rows[i].key}),
+        EXPECT_EQ((std::vector<std::string>{rows[i].text, rows[i].tooltip, rows[i].key}),
                   expected[i]);
         ASSERT_NE(candidateFor(rows[i].key, candidates), nullptr);
         EXPECT_EQ(candidateFor(rows[i].key, candidates)->device, candidates[i].device);
