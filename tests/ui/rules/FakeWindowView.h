@@ -132,6 +132,8 @@ struct FakeWindowView : WindowView {
 
     std::string chooseDrive() override {
         ++driveDialogs;
+        if (whileDriveDialog)
+            whileDriveDialog();
         return driveChoice;
     }
     std::string chooseDriveFrom(const std::vector<DriveRow>& rows) override {
@@ -186,6 +188,7 @@ struct FakeWindowView : WindowView {
     int broughtToFront = 0;
     int driveDialogs = 0;
     std::string driveChoice;
+    std::function<void()> whileDriveDialog;  // what the person does meanwhile
     std::optional<std::string> newName;
     std::vector<MenuRow> menu;
     bool menuAtSelection = false;
