@@ -3,12 +3,14 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "store/DriveRoot.h"
 #include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
 
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
-    : QDialog(parent), drives_(drives) {
+    : DriveSelectDialog(driveDialogRows(drivesInOfferOrder(drives.fixedDrives())), parent) {}
+
+DriveSelectDialog::DriveSelectDialog(std::vector<DriveRow> rows, QWidget* parent)
+    : QDialog(parent), rows_(std::move(rows)) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
@@ -31,10 +33,10 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
 
 void DriveSelectDialog::OnInitDialog() {
     driveList->clear();
-    for (const FixedDrive& drive : drivesInOfferOrder(drives_.fixedDrives())) {
-        auto* item = new QListWidgetItem(QString::fromStdString(drive.mountPoint));
-        item->setData(Qt::UserRole, QByteArray::fromStdString(drive.mountPoint));
-        item->setToolTip(QString::fromStdString(drive.mountPoint + "  (" + drive.device + ")"));
+    for (const DriveRow& row : rows_) {
+        auto* item = new QListWidgetItem(QString::fromStdString(row.text));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(row.key));
+        item->setToolTip(QString::fromStdString(row.tooltip));
         driveList->addItem(item);
     }
     driveList->setCurrentRow(-1);
@@ -45,7 +47,7 @@ void DriveSelectDialog::onOk() {
     const QList<QListWidgetItem*> selected = driveList->selectedItems();
     if (selected.isEmpty())
         return;
-    selectedDrive = normalizeRoot(selected.front()->data(Qt::UserRole).toByteArray().toStdString());
+    selectedDrive = selected.front()->data(Qt::UserRole).toByteArray().toStdString();
     accept();
 }
 
