@@ -4,6 +4,13 @@
 // the drive would be seen by the console's loader and by other programs;
 // this one lies beside nothing of the drive. The lock ends when the handle
 // closes, also when its process is ended.
+//
+// The last handle on a lock file to close removes it, so that the temporary
+// folder does not keep one file for every drive ever used: the closer opens
+// the file again with no sharing, which succeeds only while no other holder,
+// waiting writer or opener has it open, and the file goes when that handle
+// closes. An opener that comes meanwhile meets a sharing violation and tries
+// again; once the file is gone it makes a new one, which nobody else can hold.
 #include <cstdio>
 
 #include "platform/DriveLockSystem.h"
@@ -36,6 +43,37 @@ bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
     return true;
 }
 
+// Opens the lock file, made anew if it is not there. While the last holder
+// removes it, a sharing violation: that takes no longer than two calls, so a
+// few more tries find it gone.
+HANDLE openLockFile(const std::wstring& path) {
+    for (int tries = 0;; ++tries) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY,
+                                  nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            tries == 50)
+            return file;
+        Sleep(1);
+    }
+}
+
+// Removes the lock file at `path` when no handle is open on it.
+void removeIfUnused(const std::wstring& path) {
+    HANDLE last = CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (last != INVALID_HANDLE_VALUE)
+        CloseHandle(last);
+}
+
+// The path of the open file, as a path that opens it again; empty when unknown.
+std::wstring pathOf(HANDLE file) {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, FILE_NAME_NORMALIZED);
+    return length == 0 || length >= MAX_PATH * 4 ? std::wstring() : std::wstring(path, length);
+}
+
 }  // namespace
 
 Opened open(const std::string& root) {
@@ -59,12 +97,12 @@ Opened open(const std::string& root) {
                   static_cast<unsigned long long>(opened.key.volume),
                   static_cast<unsigned long long>(opened.key.folder));
     const std::string path = win32::narrow(folder) + name;
-    HANDLE file =
-        CreateFileW(win32::longPath(path).c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    HANDLE file = openLockFile(win32::longPath(path));
     if (file == INVALID_HANDLE_VALUE) {
-        opened.error = path + ": " + win32::systemMessage(GetLastError());
+        const DWORD failure = GetLastError();
+        if (failure == ERROR_SHARING_VIOLATION)
+            opened.status = DriveLockStatus::Busy;
+        opened.error = path + ": " + win32::systemMessage(failure);
         return opened;
     }
     opened.status = DriveLockStatus::Locked;
@@ -114,7 +152,11 @@ bool writerWaiting(Handle handle) {
 }
 
 void close(Handle handle) {
-    CloseHandle(reinterpret_cast<HANDLE>(handle));
+    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    const std::wstring path = pathOf(file);
+    CloseHandle(file);
+    if (!path.empty())
+        removeIfUnused(path);
 }
 
 }  // namespace platform::drive_lock
