@@ -21,19 +21,15 @@ namespace {
 
 // The volume and the file index of the root folder.
 bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
-    HANDLE folder = CreateFileW(win32::longPath(root).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
+    const win32::Handle folder(CreateFileW(win32::longPath(root).c_str(), 0,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info)) {
         failure = GetLastError();
         return false;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(folder, &info) != 0;
-    failure = known ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(folder);
-    if (!known)
-        return false;
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         failure = ERROR_DIRECTORY;
         return false;
@@ -61,10 +57,9 @@ HANDLE openLockFile(const std::wstring& path) {
 
 // Removes the lock file at `path` when no handle is open on it.
 void removeIfUnused(const std::wstring& path) {
-    HANDLE last = CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (last != INVALID_HANDLE_VALUE)
-        CloseHandle(last);
+    win32::Handle last(CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    last.close();  // which deletes it
 }
 
 // The path of the open file, as a path that opens it again; empty when unknown.
@@ -97,8 +92,8 @@ Opened open(const std::string& root) {
                   static_cast<unsigned long long>(opened.key.volume),
                   static_cast<unsigned long long>(opened.key.folder));
     const std::string path = win32::narrow(folder) + name;
-    HANDLE file = openLockFile(win32::longPath(path));
-    if (file == INVALID_HANDLE_VALUE) {
+    opened.handle.reset(win32::fromHandle(openLockFile(win32::longPath(path))));
+    if (!opened.handle.valid()) {
         const DWORD failure = GetLastError();
         if (failure == ERROR_SHARING_VIOLATION)
             opened.status = DriveLockStatus::Busy;
@@ -106,12 +101,11 @@ Opened open(const std::string& root) {
         return opened;
     }
     opened.status = DriveLockStatus::Locked;
-    opened.handle = reinterpret_cast<Handle>(file);
     return opened;
 }
 
 DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    HANDLE file = win32::toHandle(handle);
     DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
     if (mode == DriveLockMode::Exclusive)
         flags |= LOCKFILE_EXCLUSIVE_LOCK;
@@ -127,7 +121,7 @@ DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
 
 // Byte 0 of the lock file holds the drive's lock, byte 1 the marks of waiting writers.
 bool onlyReaders(Handle handle) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    HANDLE file = win32::toHandle(handle);
     OVERLAPPED at{};
     if (!LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
         return false;
@@ -138,11 +132,11 @@ bool onlyReaders(Handle handle) {
 void markWriterWaiting(Handle handle) {
     OVERLAPPED at{};
     at.Offset = 1;
-    LockFileEx(reinterpret_cast<HANDLE>(handle), LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+    LockFileEx(win32::toHandle(handle), LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
 }
 
 bool writerWaiting(Handle handle) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    HANDLE file = win32::toHandle(handle);
     OVERLAPPED at{};
     at.Offset = 1;
     if (!LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY | LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at))
@@ -151,12 +145,17 @@ bool writerWaiting(Handle handle) {
     return false;
 }
 
-void close(Handle handle) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
-    const std::wstring path = pathOf(file);
-    CloseHandle(file);
+}  // namespace platform::drive_lock
+
+namespace platform {
+
+bool DriveLockHandleTraits::close(std::intptr_t handle) {
+    HANDLE file = win32::toHandle(handle);
+    const std::wstring path = drive_lock::pathOf(file);
+    const bool closed = CloseHandle(file) != 0;
     if (!path.empty())
-        removeIfUnused(path);
+        drive_lock::removeIfUnused(path);
+    return closed;
 }
 
-}  // namespace platform::drive_lock
+}  // namespace platform
