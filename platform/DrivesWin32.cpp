@@ -108,8 +108,7 @@ bool mountedAt(const std::string& mountPoint, const std::string& device) {
            GetDriveTypeW(wideRootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
 }
 
-bool mountedAtFrom(const std::string&, const std::string&, const std::string&,
-                   const std::string&) {
+bool mountedAtFrom(const std::string&, const std::string&, const std::string&, const std::string&) {
     return false;
 }
 
@@ -157,17 +156,15 @@ bool unmountVolume(const std::string& mountPoint, std::string& error) {
 
 bool canOpenForWriting(const std::string& device, bool& denied, std::string& error) {
     denied = false;
-    HANDLE handle =
-        CreateFileW(longPath(device).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD failure = GetLastError();
-        denied = failure == ERROR_ACCESS_DENIED || failure == ERROR_PRIVILEGE_NOT_HELD;
-        error = systemMessage(failure);
-        return false;
-    }
-    CloseHandle(handle);
-    return true;
+    const Handle handle(CreateFileW(longPath(device).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+    if (handle.valid())
+        return true;
+    const DWORD failure = GetLastError();
+    denied = failure == ERROR_ACCESS_DENIED || failure == ERROR_PRIVILEGE_NOT_HELD;
+    error = systemMessage(failure);
+    return false;
 }
 
 }  // namespace platform

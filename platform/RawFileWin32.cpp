@@ -25,17 +25,16 @@ bool isDevicePath(const std::string& path) {
 bool RawFile::open(const std::string& path) {
     close();
     // Sequential scan: the system reads ahead of each request.
-    HANDLE file =
-        CreateFileW(longPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    Handle file(CreateFileW(longPath(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
         return failed();
-    if (!isDevicePath(path) && !isRegularFile(file)) {
-        CloseHandle(file);  // a folder, pipe or console holds no sectors
-        errno = EINVAL;
+    if (!isDevicePath(path) && !isRegularFile(file.get())) {
+        errno = EINVAL;  // a folder, pipe or console holds no sectors
         return false;
     }
-    handle_.reset(fromHandle(file));
+    handle_.reset(fromHandle(file.release()));
     return true;
 }
 
