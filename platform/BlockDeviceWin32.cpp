@@ -25,10 +25,6 @@ static_assert(sizeof(PARTITION_INFORMATION) == 32);
 static_assert(offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) == 8);
 static_assert(offsetof(PARTITION_INFORMATION, PartitionType) == 24);
 
-bool isDevicePath(const std::string& path) {
-    return path.rfind("\\\\.\\", 0) == 0;
-}
-
 // Any spelling of a drive as the volume's device; empty for anything else.
 std::string volumeDeviceNamed(const std::string& path) {
     const char letter = driveLetterOf(path);

@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include <cctype>
-#include <cwctype>
 #include <filesystem>
 #include <system_error>
 
@@ -25,9 +23,9 @@ namespace {
 char systemDriveLetter() {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !std::iswalpha(folder[0]) || folder[1] != L':')
+    if (length == 0 || length >= MAX_PATH)
         return 0;
-    return static_cast<char>(std::towupper(folder[0]));
+    return win32::driveLetterOf(win32::narrow(std::wstring(folder, 2)));
 }
 
 }  // namespace

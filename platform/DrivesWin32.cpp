@@ -85,13 +85,7 @@ std::vector<MountedVolume> fixedVolumesFrom(const std::string&, const std::strin
 }
 
 std::string deviceHolding(const std::string& path) {
-    wchar_t root[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(longPath(path).c_str(), root, MAX_PATH))
-        return {};
-    std::string text = narrow(root);
-    if (text.rfind("\\\\?\\", 0) == 0)
-        text = text.substr(4);
-    const char letter = driveLetterOf(text);
+    const char letter = driveLetterOf(volumeDeviceHolding(path));
     if (letter == 0)
         return {};  // a share or a folder mount: no drive letter to name
     const UINT type = GetDriveTypeW(wideRootOf(letter).c_str());

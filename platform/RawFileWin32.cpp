@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DriveLetterWin32.h"
 #include "platform/RawFile.h"
 #include "platform/WideWin32.h"
 
@@ -15,10 +16,6 @@ namespace {
 // A device (\\.\D:) is read in whole sectors; 2048 bytes is a disc's sector
 // and a multiple of every disk's.
 constexpr std::uint64_t kDeviceSector = 2048;
-
-bool isDevicePath(const std::string& path) {
-    return path.rfind("\\\\.\\", 0) == 0;
-}
 
 }  // namespace
 
