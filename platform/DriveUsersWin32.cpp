@@ -32,6 +32,10 @@ char systemDriveLetter() {
 
 PathKind pathKind(const std::string& path, std::string* resolved) {
     if (const char letter = win32::driveLetterOf(path)) {
+        // A letter made for a folder (subst) names that folder, whether or
+        // not it is still there.
+        if (win32::letterNamesFolder(letter))
+            return PathKind::Directory;
         // A letter no drive has is missing, not a device that fails to open
         // (a volume without a file system has no root folder, but opens).
         if (GetDriveTypeW(win32::widen(win32::rootOf(letter)).c_str()) == DRIVE_NO_ROOT_DIR &&
@@ -40,8 +44,6 @@ PathKind pathKind(const std::string& path, std::string* resolved) {
                                        0, nullptr))
                  .valid())
             return PathKind::Missing;
-        if (win32::letterNamesFolder(letter))
-            return PathKind::Directory;
         if (resolved != nullptr)
             *resolved = path;
         return PathKind::BlockDevice;

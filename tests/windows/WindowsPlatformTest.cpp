@@ -1,6 +1,7 @@
 // What the Windows platform layer adds: long paths and names in UTF-8.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winioctl.h>
 
 #include <filesystem>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "TempDir.h"
 #include "disk/DriveRefusal.h"
+#include "platform/DeviceControl.h"
 #include "platform/DriveLock.h"
 #include "platform/DriveNames.h"
 #include "platform/Files.h"
@@ -61,6 +63,34 @@ TEST(WindowsPlatformTest, ADriveQuotedTheWayCmdMisreadsItIsNamedAsThatTrap) {
     EXPECT_NE(platform::driveNameTrap("g:\" My Game"), "");
 }
 
+// R: is a CD drive of the tests' Wine prefix (prepare-prefix.sh); its device
+// answers the media check as an empty drive does.
+TEST(WindowsPlatformTest, AnOpticalDriveWithoutADiscSaysSo) {
+    if (GetDriveTypeW(L"R:\\") != DRIVE_CDROM)
+        GTEST_SKIP() << "R: is no CD drive here: run the tests through ctest";
+    bool empty = true;
+    platform::setDeviceControlHook([&](std::intptr_t, std::uint32_t code, const void*,
+                                       std::uint32_t, void*, std::uint32_t, std::uint32_t& returned,
+                                       std::uint32_t& error) {
+        returned = 0;
+        error = empty || code != IOCTL_STORAGE_CHECK_VERIFY2 ? ERROR_NOT_READY : ERROR_SUCCESS;
+        return error == ERROR_SUCCESS;
+    });
+    EXPECT_EQ(platform::discDriveProblem("R:"), "There is no disc in drive R:.");
+    empty = false;
+    EXPECT_EQ(platform::discDriveProblem("r"), "");
+    platform::setDeviceControlHook({});
+}
+
+// A drive letter for a folder, as subst makes one, is no disk to format.
+TEST(WindowsPlatformTest, AFolderDriveIsNotFormatted) {
+    TempDir folder;
+    ASSERT_TRUE(DefineDosDeviceW(0, L"W:", folder.path().wstring().c_str()));
+    const std::string refusal = eraseRefusal("W:");
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"W:", nullptr);
+    EXPECT_EQ(refusal, "W: is a folder, not a disk, a partition or a disk image file.\n");
+}
+
 TEST(WindowsPlatformTest, AFixedDriveAsTheDiscSourceIsNamedAsNoOpticalDrive) {
     // Wine's C: is a fixed drive; a letter unknown to the system is left to the device's open.
     EXPECT_EQ(platform::discDriveProblem("C:\\"),
@@ -70,7 +100,8 @@ TEST(WindowsPlatformTest, AFixedDriveAsTheDiscSourceIsNamedAsNoOpticalDrive) {
 
 namespace {
 
-platform::DriveLockStatus lockFromOtherThread(const std::string& root, platform::DriveLockMode mode) {
+platform::DriveLockStatus lockFromOtherThread(const std::string& root,
+                                              platform::DriveLockMode mode) {
     platform::DriveLockStatus status{};
     std::thread([&] {
         platform::DriveLockRequest request{root, mode};
