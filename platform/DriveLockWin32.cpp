@@ -21,10 +21,9 @@ namespace {
 
 // The volume and the file index of the root folder.
 bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
-    const win32::Handle folder(CreateFileW(win32::longPath(root).c_str(), 0,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+    const win32::Handle folder(CreateFileW(
+        win32::longPath(root).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info)) {
         failure = GetLastError();
@@ -44,10 +43,9 @@ bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
 // few more tries find it gone.
 HANDLE openLockFile(const std::wstring& path) {
     for (int tries = 0;; ++tries) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY,
-                                  nullptr);
+        HANDLE file = CreateFileW(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
             tries == 50)
             return file;
