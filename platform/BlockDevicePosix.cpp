@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/BlockDevice.h"
+#include "platform/DescriptorPosix.h"
 #include "platform/DriveUsers.h"
 #include "platform/FaultPoint.h"
 #include "platform/Flush.h"
@@ -36,12 +38,9 @@ bool readSysNumber(const std::string& path, std::uint64_t& value) {
 
 class PosixBlockDevice : public BlockDevice {
   public:
-    PosixBlockDevice(int fd, std::string path, bool blockDevice)
-        : fd_(fd), path_(std::move(path)), block_(blockDevice) {}
-    ~PosixBlockDevice() override {
-        unlock();
-        ::close(fd_);
-    }
+    PosixBlockDevice(Descriptor fd, std::string path, bool blockDevice)
+        : fd_(std::move(fd)), path_(std::move(path)), block_(blockDevice) {}
+    ~PosixBlockDevice() override { unlock(); }
     PosixBlockDevice(const PosixBlockDevice&) = delete;
     PosixBlockDevice& operator=(const PosixBlockDevice&) = delete;
 
@@ -50,7 +49,7 @@ class PosixBlockDevice : public BlockDevice {
         while (size > 0) {
             if (offset > static_cast<std::uint64_t>(LLONG_MAX))
                 return false;
-            ssize_t got = ::pread(fd_, bytes, size, static_cast<off_t>(offset));
+            ssize_t got = ::pread(fd_.get(), bytes, size, static_cast<off_t>(offset));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0)
@@ -69,7 +68,7 @@ class PosixBlockDevice : public BlockDevice {
         while (size > 0) {
             if (offset > static_cast<std::uint64_t>(LLONG_MAX))
                 return false;
-            ssize_t put = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
+            ssize_t put = ::pwrite(fd_.get(), bytes, size, static_cast<off_t>(offset));
             if (put < 0 && errno == EINTR)
                 continue;
             if (put <= 0)
@@ -85,7 +84,7 @@ class PosixBlockDevice : public BlockDevice {
         geometry = BlockGeometry{};
         if (!block_) {
             struct stat st {};
-            if (::fstat(fd_, &st) != 0)
+            if (::fstat(fd_.get(), &st) != 0)
                 return false;
             geometry.bytesPerSector = 512;
             geometry.sizeBytes = static_cast<std::uint64_t>(st.st_size);
@@ -93,14 +92,14 @@ class PosixBlockDevice : public BlockDevice {
         }
         int sectorSize = 0;
         std::uint64_t size = 0;
-        if (::ioctl(fd_, BLKSSZGET, &sectorSize) != 0 || sectorSize <= 0)
+        if (::ioctl(fd_.get(), BLKSSZGET, &sectorSize) != 0 || sectorSize <= 0)
             return false;
-        if (::ioctl(fd_, BLKGETSIZE64, &size) != 0)
+        if (::ioctl(fd_.get(), BLKGETSIZE64, &size) != 0)
             return false;
         geometry.bytesPerSector = static_cast<std::uint32_t>(sectorSize);
         geometry.sizeBytes = size;
         struct hd_geometry chs {};
-        if (::ioctl(fd_, HDIO_GETGEO, &chs) == 0) {
+        if (::ioctl(fd_.get(), HDIO_GETGEO, &chs) == 0) {
             geometry.heads = chs.heads;
             geometry.sectorsPerTrack = chs.sectors;
         }
@@ -115,11 +114,10 @@ class PosixBlockDevice : public BlockDevice {
             return false;
         if (block_) {
             // O_EXCL on a block device fails while the kernel or anyone else claims it.
-            int fd = ::open(path_.c_str(), O_RDWR | O_EXCL | O_CLOEXEC);
-            if (fd < 0)
+            exclusive_.reset(::open(path_.c_str(), O_RDWR | O_EXCL | O_CLOEXEC));
+            if (!exclusive_.valid())
                 return false;
-            exclusiveFd_ = fd;
-        } else if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        } else if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
             return false;
         }
         locked_ = true;
@@ -130,18 +128,15 @@ class PosixBlockDevice : public BlockDevice {
         if (!locked_)
             return true;
         locked_ = false;
-        if (block_) {
-            int fd = exclusiveFd_;
-            exclusiveFd_ = -1;
-            return ::close(fd) == 0;
-        }
-        return ::flock(fd_, LOCK_UN) == 0;
+        if (block_)
+            return exclusive_.close();
+        return ::flock(fd_.get(), LOCK_UN) == 0;
     }
 
     bool flush() override {
-        if (!flushToDevice(fd_, path_))
+        if (!flushToDevice(fd_.get(), path_))
             return false;
-        if (block_ && ::ioctl(fd_, BLKFLSBUF, 0) != 0)
+        if (block_ && ::ioctl(fd_.get(), BLKFLSBUF, 0) != 0)
             return false;
         return true;
     }
@@ -151,7 +146,7 @@ class PosixBlockDevice : public BlockDevice {
             return true;
         // Through the exclusive handle when we hold one: the kernel refuses a
         // re-read while someone else claims the disk.
-        int fd = exclusiveFd_ >= 0 ? exclusiveFd_ : fd_;
+        int fd = exclusive_.valid() ? exclusive_.get() : fd_.get();
         if (::ioctl(fd, BLKRRPART, 0) == 0)
             return true;
         // A disk whose driver does not scan partitions has nothing to re-read.
@@ -160,15 +155,15 @@ class PosixBlockDevice : public BlockDevice {
 
     bool findSignatures(std::uint64_t offset, std::uint64_t size,
                         std::vector<Signature>& found) override {
-        return probeSignatures(fd_, offset, size, found);
+        return probeSignatures(fd_.get(), offset, size, found);
     }
 
   private:
-    int fd_;
+    Descriptor fd_;
     std::string path_;
     bool block_;
     bool locked_ = false;
-    int exclusiveFd_ = -1;
+    Descriptor exclusive_;  // the disk opened with O_EXCL while it is locked
 };
 
 }  // namespace
@@ -212,22 +207,18 @@ bool resolveDiskTarget(const std::string& path, DiskTarget& target) {
 }
 
 std::unique_ptr<BlockDevice> openBlockDevice(const std::string& diskPath) {
-    int fd = ::open(diskPath.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
+    Descriptor fd(::open(diskPath.c_str(), O_RDWR | O_CLOEXEC));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !(S_ISBLK(st.st_mode) || S_ISREG(st.st_mode))) {
-        ::close(fd);
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !(S_ISBLK(st.st_mode) || S_ISREG(st.st_mode)))
         return nullptr;
-    }
     bool block = S_ISBLK(st.st_mode);
     // A mounted partition's file system writes through the partition's own
     // cache, not the whole disk's: what this disk's cache kept from earlier
     // reads may be stale. Its clean pages are dropped, so reads come from the
     // device (a hint; failure is harmless).
     if (block)
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-    return std::make_unique<PosixBlockDevice>(fd, diskPath, block);
+        ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    return std::make_unique<PosixBlockDevice>(std::move(fd), diskPath, block);
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/BlockDevice.h"
@@ -23,10 +24,6 @@ namespace {
 static_assert(sizeof(PARTITION_INFORMATION) == 32);
 static_assert(offsetof(DRIVE_LAYOUT_INFORMATION, PartitionEntry) == 8);
 static_assert(offsetof(PARTITION_INFORMATION, PartitionType) == 24);
-
-bool isDevicePath(const std::string& path) {
-    return path.rfind("\\\\.\\", 0) == 0;
-}
 
 // Any spelling of a drive as the volume's device; empty for anything else.
 std::string volumeDeviceNamed(const std::string& path) {
@@ -56,36 +53,34 @@ std::vector<std::string> volumesOnDisk(long disk) {
 
 class Win32BlockDevice : public BlockDevice {
   public:
-    Win32BlockDevice(HANDLE handle, std::string path, bool device)
-        : handle_(handle), path_(std::move(path)), device_(device) {}
-    ~Win32BlockDevice() override {
-        unlock();
-        CloseHandle(handle_);
-    }
+    Win32BlockDevice(Handle handle, std::string path, bool device)
+        : handle_(std::move(handle)), path_(std::move(path)), device_(device) {}
+    ~Win32BlockDevice() override { unlock(); }
     Win32BlockDevice(const Win32BlockDevice&) = delete;
     Win32BlockDevice& operator=(const Win32BlockDevice&) = delete;
 
     bool readAt(std::uint64_t offset, void* data, std::size_t size) override {
         std::size_t done = 0;
-        return win32::readAt(handle_, offset, data, size, done) && done == size;
+        return win32::readAt(handle_.get(), offset, data, size, done) && done == size;
     }
 
     bool writeAt(std::uint64_t offset, const void* data, std::size_t size) override {
-        return win32::writeAt(handle_, offset, data, size);
+        return win32::writeAt(handle_.get(), offset, data, size);
     }
 
     bool geometry(BlockGeometry& geometry) override {
         geometry = BlockGeometry{};
         if (!device_) {
             LARGE_INTEGER size{};
-            if (!GetFileSizeEx(handle_, &size))
+            if (!GetFileSizeEx(handle_.get(), &size))
                 return failed();
             geometry.bytesPerSector = 512;
             geometry.sizeBytes = static_cast<std::uint64_t>(size.QuadPart);
             return true;
         }
         DISK_GEOMETRY_EX disk{};
-        if (!control(handle_, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, &disk, sizeof disk))
+        if (!control(handle_.get(), IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, &disk,
+                     sizeof disk))
             return failed();
         geometry.bytesPerSector = disk.Geometry.BytesPerSector;
         geometry.sizeBytes = static_cast<std::uint64_t>(disk.DiskSize.QuadPart);
@@ -93,8 +88,8 @@ class Win32BlockDevice : public BlockDevice {
         geometry.sectorsPerTrack = disk.Geometry.SectorsPerTrack;
         // A volume's own length, when the handle is a volume rather than a disk.
         GET_LENGTH_INFORMATION length{};
-        if (!volumeDeviceNamed(path_).empty() &&
-            control(handle_, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length))
+        if (isVolume() &&
+            control(handle_.get(), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length))
             geometry.sizeBytes = static_cast<std::uint64_t>(length.Length.QuadPart);
         return true;
     }
@@ -104,7 +99,7 @@ class Win32BlockDevice : public BlockDevice {
             return true;
         if (!device_) {
             OVERLAPPED whole{};
-            if (!LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+            if (!LockFileEx(handle_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
                             MAXDWORD, MAXDWORD, &whole))
                 return failed();
         } else if (!lockVolumes()) {
@@ -120,29 +115,29 @@ class Win32BlockDevice : public BlockDevice {
         locked_ = false;
         if (!device_) {
             OVERLAPPED whole{};
-            return UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &whole) != 0 || failed();
+            return UnlockFileEx(handle_.get(), 0, MAXDWORD, MAXDWORD, &whole) != 0 || failed();
         }
-        bool ok = true;
-        for (HANDLE volume : volumes_) {
-            ok = control(volume, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0) && ok;
-            if (volume != handle_)
-                CloseHandle(volume);
-        }
+        bool ok =
+            !isVolume() || control(handle_.get(), FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0);
+        for (const Handle& volume : volumes_)
+            ok = control(volume.get(), FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0) && ok;
         volumes_.clear();
         return ok || failed();
     }
 
-    bool flush() override { return flushToDevice(fromHandle(handle_), path_); }
+    bool flush() override { return flushToDevice(fromHandle(handle_.get()), path_); }
 
     // A disk image holds its table in sector 0 like any disk elsewhere.
     bool keepsLayout() const override { return device_; }
 
     bool getLayout(void* out, std::uint32_t outSize) override {
-        return control(handle_, IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, out, outSize) || failed();
+        return control(handle_.get(), IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, out, outSize) ||
+               failed();
     }
 
     bool setLayout(const void* in, std::uint32_t inSize) override {
-        return control(handle_, IOCTL_DISK_SET_DRIVE_LAYOUT, in, inSize, nullptr, 0) || failed();
+        return control(handle_.get(), IOCTL_DISK_SET_DRIVE_LAYOUT, in, inSize, nullptr, 0) ||
+               failed();
     }
 
     // A disk's table changes only through setLayout, after which the system
@@ -150,22 +145,24 @@ class Win32BlockDevice : public BlockDevice {
     bool rereadPartitions() override { return true; }
 
   private:
+    bool isVolume() const { return !volumeDeviceNamed(path_).empty(); }
+
     // A volume is locked and dismounted through its own handle; a whole disk
     // through every volume on it. A volume in use refuses the lock.
     bool lockVolumes() {
-        if (!volumeDeviceNamed(path_).empty()) {
-            if (!control(handle_, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) ||
-                !control(handle_, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
+        if (isVolume()) {
+            if (!control(handle_.get(), FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) ||
+                !control(handle_.get(), FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
                 return failed();
-            volumes_.push_back(handle_);
             return true;
         }
-        for (const std::string& device : volumesOnDisk(diskNumberOf(handle_))) {
-            HANDLE volume = openDevice(device, GENERIC_READ | GENERIC_WRITE);
-            if (volume != INVALID_HANDLE_VALUE) {
-                volumes_.push_back(volume);
-                if (control(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) &&
-                    control(volume, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
+        for (const std::string& device : volumesOnDisk(diskNumberOf(handle_.get()))) {
+            Handle volume(openDevice(device, GENERIC_READ | GENERIC_WRITE));
+            if (volume.valid()) {
+                HANDLE opened = volume.get();
+                volumes_.push_back(std::move(volume));
+                if (control(opened, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0) &&
+                    control(opened, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
                     continue;
             }
             const DWORD failure = GetLastError();
@@ -176,11 +173,11 @@ class Win32BlockDevice : public BlockDevice {
         return true;
     }
 
-    HANDLE handle_;
+    Handle handle_;
     std::string path_;
     bool device_;
     bool locked_ = false;
-    std::vector<HANDLE> volumes_;  // the locked volumes
+    std::vector<Handle> volumes_;  // a whole disk's volumes, locked
 };
 
 }  // namespace
@@ -219,18 +216,17 @@ bool resolveDiskTarget(const std::string& path, DiskTarget& target) {
 std::unique_ptr<BlockDevice> openBlockDevice(const std::string& diskPath) {
     const std::string volume = volumeDeviceNamed(diskPath);
     const std::string path = volume.empty() ? diskPath : volume;
-    HANDLE handle = openDevice(path, GENERIC_READ | GENERIC_WRITE);
-    if (handle == INVALID_HANDLE_VALUE) {
+    Handle handle(openDevice(path, GENERIC_READ | GENERIC_WRITE));
+    if (!handle.valid()) {
         failed();
         return nullptr;
     }
     const bool device = isDevicePath(path);
-    if (!device && !isRegularFile(handle)) {
-        CloseHandle(handle);
+    if (!device && !isRegularFile(handle.get())) {
         errno = EINVAL;
         return nullptr;
     }
-    return std::make_unique<Win32BlockDevice>(handle, path, device);
+    return std::make_unique<Win32BlockDevice>(std::move(handle), path, device);
 }
 
 }  // namespace platform

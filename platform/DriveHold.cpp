@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/DriveIdentity.h"
@@ -7,20 +8,13 @@
 namespace platform {
 namespace {
 
-// The root folder's handle, closed when the last user lets it go.
-struct RootHandle {
-    explicit RootHandle(std::intptr_t h) : handle(h) {}
-    ~RootHandle() { closeRootHandle(handle); }
-    RootHandle(const RootHandle&) = delete;
-    RootHandle& operator=(const RootHandle&) = delete;
-    std::intptr_t handle;
-};
-
 struct Held {
     std::uint64_t token;
     std::string root;  // ends with a separator
     DriveIdentity identity;
-    std::shared_ptr<const RootHandle> handle;  // empty when the root could not be opened
+    // The root folder's handle, closed when the last user lets it go; empty
+    // when the root could not be opened.
+    std::shared_ptr<const SystemHandle> handle;
 };
 
 struct Registry {
@@ -68,9 +62,9 @@ DriveHold::DriveHold(const std::string& root) {
     std::optional<DriveIdentity> identity = driveIdentity(root);
     if (!identity)
         return;
-    std::shared_ptr<const RootHandle> handle;
-    if (const std::intptr_t opened = openRootHandle(root); opened != -1)
-        handle = std::make_shared<const RootHandle>(opened);
+    std::shared_ptr<const SystemHandle> handle;
+    if (SystemHandle opened = openRootHandle(root); opened.valid())
+        handle = std::make_shared<const SystemHandle>(std::move(opened));
     Registry& drives = registry();
     std::lock_guard<std::mutex> lock(drives.mutex);
     token_ = drives.next++;
@@ -121,7 +115,7 @@ HeldPath heldPath(const std::string& path) {
         if (!it->handle || !isUnder(path, it->root))
             continue;
         HeldPath held;
-        held.root = it->handle->handle;
+        held.root = it->handle->get();
         if (path.size() > it->root.size())
             held.name = path.substr(it->root.size());
         else

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/SystemHandle.h"
+
 namespace platform {
 
 struct DriveIdentity {
@@ -60,8 +62,8 @@ struct HeldPath {
 };
 HeldPath heldPath(const std::string& path);
 
-// The system's side of a hold: the root folder's handle, and closing it.
-std::intptr_t openRootHandle(const std::string& root);
-void closeRootHandle(std::intptr_t handle);
+// The system's side of a hold: the root folder's handle (invalid when it
+// cannot be opened).
+SystemHandle openRootHandle(const std::string& root);
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/DriveIdentity.h"
 
@@ -18,12 +17,8 @@ std::optional<DriveIdentity> driveIdentity(const std::string& root) {
     return identity;
 }
 
-std::intptr_t openRootHandle(const std::string& root) {
-    return ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
-void closeRootHandle(std::intptr_t handle) {
-    ::close(static_cast<int>(handle));
+SystemHandle openRootHandle(const std::string& root) {
+    return SystemHandle(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 }  // namespace platform

@@ -32,6 +32,22 @@ std::string volumeDeviceOf(char letter) {
     return std::string("\\\\.\\") + letter + ':';
 }
 
+bool isDevicePath(const std::string& path) {
+    return path.rfind("\\\\.\\", 0) == 0;
+}
+
+std::string volumeDeviceHolding(const std::string& path) {
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(longPath(path).c_str(), root, MAX_PATH))
+        return {};
+    std::string device = narrow(root);
+    if (device.rfind("\\\\?\\", 0) == 0)
+        device = device.substr(4);
+    while (!device.empty() && device.back() == '\\')
+        device.pop_back();
+    return device.empty() ? device : "\\\\.\\" + device;
+}
+
 long diskNumberOf(HANDLE device) {
     STORAGE_DEVICE_NUMBER number{};
     if (!control(device, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number, sizeof number))

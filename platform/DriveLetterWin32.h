@@ -20,6 +20,13 @@ bool letterNamesFolder(char letter);
 std::string rootOf(char letter);
 std::string volumeDeviceOf(char letter);
 
+// Whether `path` names a device (\\.\E:, \\.\PhysicalDrive1) rather than a file.
+bool isDevicePath(const std::string& path);
+
+// The device of the volume that holds the file or folder `path`: \\.\E:, or
+// \\.\Volume{...} for a volume mounted on a folder; empty when unknown.
+std::string volumeDeviceHolding(const std::string& path);
+
 // The number of the disk that holds the open volume or disk, or the one that
 // `device` names; -1 when unknown.
 long diskNumberOf(HANDLE device);

@@ -1,6 +1,7 @@
 #include "platform/DriveLock.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/DriveLockSystem.h"
 
@@ -10,8 +11,8 @@ struct DriveLockAccess {
     static void add(DriveLock& lock, const DriveKey& key, DriveLockMode mode) {
         lock.held_.push_back({key, mode});
     }
-    static void queue(DriveQueuePlace& place, drive_lock::Handle handle) {
-        place.handles_.push_back(handle);
+    static void queue(DriveQueuePlace& place, DriveLockHandle handle) {
+        place.handles_.push_back(std::move(handle));
     }
 };
 
@@ -21,7 +22,7 @@ namespace {
 // routines nest.
 struct Holding {
     DriveKey key;
-    drive_lock::Handle handle;
+    DriveLockHandle handle;
     int shared = 0;
     int exclusive = 0;
 };
@@ -44,13 +45,12 @@ DriveHolder holderOf(drive_lock::Handle handle, DriveLockMode mode) {
     return drive_lock::onlyReaders(handle) ? DriveHolder::Reading : DriveHolder::Changing;
 }
 
-// Takes one drive's lock for this thread: nested on a holding, or anew. A
-// writer that finds it busy keeps `opened`'s handle in `place`, marked as waiting.
-DriveLockStatus lockOne(const drive_lock::Opened& opened, DriveLockMode mode,
-                        DriveLockAttempt& attempt) {
+// Takes one drive's lock for this thread: nested on a holding, or anew,
+// keeping `opened`'s handle; any other way it is closed, but a writer that
+// finds the drive busy keeps it in `place`, marked as waiting.
+DriveLockStatus lockOne(drive_lock::Opened opened, DriveLockMode mode, DriveLockAttempt& attempt) {
     std::string& error = attempt.error;
     if (Holding* holding = holdingOf(opened.key)) {
-        drive_lock::close(opened.handle);
         if (mode == DriveLockMode::Exclusive && holding->exclusive == 0) {
             // Giving up the shared lock for a while would let a writer in
             // under a routine that trusts what it has read.
@@ -60,25 +60,22 @@ DriveLockStatus lockOne(const drive_lock::Opened& opened, DriveLockMode mode,
         take(*holding, mode);
         return DriveLockStatus::Locked;
     }
-    if (mode == DriveLockMode::Shared && drive_lock::writerWaiting(opened.handle)) {
-        drive_lock::close(opened.handle);
+    const drive_lock::Handle handle = opened.handle.get();
+    if (mode == DriveLockMode::Shared && drive_lock::writerWaiting(handle)) {
         attempt.holder = DriveHolder::WriterWaiting;
         return DriveLockStatus::Busy;
     }
-    DriveLockStatus status = drive_lock::lock(opened.handle, mode, error);
+    DriveLockStatus status = drive_lock::lock(handle, mode, error);
     if (status == DriveLockStatus::Busy) {
-        attempt.holder = holderOf(opened.handle, mode);
+        attempt.holder = holderOf(handle, mode);
         if (mode == DriveLockMode::Exclusive) {
-            drive_lock::markWriterWaiting(opened.handle);
-            DriveLockAccess::queue(attempt.place, opened.handle);
-            return status;
+            drive_lock::markWriterWaiting(handle);
+            DriveLockAccess::queue(attempt.place, std::move(opened.handle));
         }
     }
-    if (status != DriveLockStatus::Locked) {
-        drive_lock::close(opened.handle);
+    if (status != DriveLockStatus::Locked)
         return status;
-    }
-    holdings.push_back({opened.key, opened.handle});
+    holdings.push_back({opened.key, std::move(opened.handle)});
     take(holdings.back(), mode);
     return DriveLockStatus::Locked;
 }
@@ -91,26 +88,10 @@ void unlockOne(const DriveKey& key, DriveLockMode mode) {
     --(mode == DriveLockMode::Exclusive ? found->exclusive : found->shared);
     if (found->exclusive > 0 || found->shared > 0)
         return;
-    drive_lock::close(found->handle);
-    holdings.erase(found);
+    holdings.erase(found);  // closing the handle ends the lock
 }
 
 }  // namespace
-
-DriveQueuePlace& DriveQueuePlace::operator=(DriveQueuePlace&& other) noexcept {
-    if (this != &other) {
-        leave();
-        handles_ = std::move(other.handles_);
-        other.handles_.clear();
-    }
-    return *this;
-}
-
-void DriveQueuePlace::leave() {
-    for (std::intptr_t handle : handles_)
-        drive_lock::close(handle);
-    handles_.clear();
-}
 
 DriveLock& DriveLock::operator=(DriveLock&& other) noexcept {
     if (this != &other) {
@@ -143,32 +124,28 @@ DriveLockAttempt tryLockDrives(std::span<const DriveLockRequest> requests) {
         auto same = std::find_if(wanted.begin(), wanted.end(),
                                  [&](const Wanted& w) { return w.opened.key == opened.key; });
         if (opened.status == DriveLockStatus::Locked && same != wanted.end()) {
-            drive_lock::close(opened.handle);
             same->mode = std::max(same->mode, request.mode);
             continue;
         }
         if (opened.status != DriveLockStatus::Locked) {
-            for (const Wanted& w : wanted)
-                drive_lock::close(w.opened.handle);
             attempt.status = opened.status;
             attempt.root = request.root;
             attempt.error = opened.error;
             return attempt;
         }
-        wanted.push_back({opened, request.mode, request.root});
+        wanted.push_back({std::move(opened), request.mode, request.root});
     }
     attempt.status = DriveLockStatus::Locked;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        DriveLockStatus status = lockOne(wanted[i].opened, wanted[i].mode, attempt);
+        const DriveKey key = wanted[i].opened.key;
+        DriveLockStatus status = lockOne(std::move(wanted[i].opened), wanted[i].mode, attempt);
         if (status != DriveLockStatus::Locked) {
-            for (std::size_t j = i + 1; j < wanted.size(); ++j)
-                drive_lock::close(wanted[j].opened.handle);
             attempt.lock.release();  // all or none
             attempt.status = status;
             attempt.root = wanted[i].root;
             return attempt;
         }
-        DriveLockAccess::add(attempt.lock, wanted[i].opened.key, wanted[i].mode);
+        DriveLockAccess::add(attempt.lock, key, wanted[i].mode);
     }
     return attempt;
 }

@@ -20,7 +20,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/Owned.h"
+
 namespace platform {
+
+// The open object a drive's lock is taken on (DriveLockPosix.cpp,
+// DriveLockWin32.cpp); closing it ends its locks.
+struct DriveLockHandleTraits {
+    using Value = std::intptr_t;
+    static std::intptr_t invalid() { return -1; }
+    static bool close(std::intptr_t handle);
+};
+using DriveLockHandle = Owned<DriveLockHandleTraits>;
 
 enum class DriveLockMode { Shared, Exclusive };
 
@@ -64,19 +75,11 @@ class DriveLock {
 // places are given up when it is destroyed.
 class DriveQueuePlace {
   public:
-    DriveQueuePlace() = default;
-    ~DriveQueuePlace() { leave(); }
-    DriveQueuePlace(DriveQueuePlace&& other) noexcept : handles_(std::move(other.handles_)) {
-        other.handles_.clear();
-    }
-    DriveQueuePlace& operator=(DriveQueuePlace&& other) noexcept;
-    DriveQueuePlace(const DriveQueuePlace&) = delete;
-    DriveQueuePlace& operator=(const DriveQueuePlace&) = delete;
-    void leave();
+    void leave() { handles_.clear(); }
 
   private:
     friend struct DriveLockAccess;
-    std::vector<std::intptr_t> handles_;
+    std::vector<DriveLockHandle> handles_;
 };
 
 // What keeps a drive from the one that asked, when it is busy.

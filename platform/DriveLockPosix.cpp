@@ -24,23 +24,21 @@ namespace platform::drive_lock {
 
 Opened open(const std::string& root) {
     Opened opened;
-    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    opened.handle.reset(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!opened.handle.valid()) {
         opened.status = (errno == ENOENT || errno == ENOTDIR) ? DriveLockStatus::NoDrive
                                                               : DriveLockStatus::Failed;
         opened.error = std::strerror(errno);
         return opened;
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0) {
+    if (::fstat(static_cast<int>(opened.handle.get()), &status) != 0) {
         opened.error = std::strerror(errno);
-        ::close(fd);
         return opened;
     }
     opened.status = DriveLockStatus::Locked;
     opened.key = {static_cast<std::uint64_t>(status.st_dev),
                   static_cast<std::uint64_t>(status.st_ino)};
-    opened.handle = fd;
     return opened;
 }
 
@@ -87,8 +85,12 @@ bool writerWaiting(Handle handle) {
     return ::fcntl(static_cast<int>(handle), F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
 }
 
-void close(Handle handle) {
-    ::close(static_cast<int>(handle));
+}  // namespace platform::drive_lock
+
+namespace platform {
+
+bool DriveLockHandleTraits::close(std::intptr_t handle) {
+    return ::close(static_cast<int>(handle)) == 0;
 }
 
-}  // namespace platform::drive_lock
+}  // namespace platform

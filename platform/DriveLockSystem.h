@@ -1,7 +1,7 @@
 #pragma once
 // The system's side of the drive lock (DriveLockPosix.cpp, DriveLockWin32.cpp):
-// an open handle on which the lock is taken, and the key that tells which
-// drive it belongs to. Only DriveLock.cpp uses these.
+// an open handle on which the lock is taken (closed by DriveLockHandle), and
+// the key that tells which drive it belongs to. Only DriveLock.cpp uses these.
 
 #include <cstdint>
 #include <string>
@@ -15,7 +15,7 @@ using Handle = std::intptr_t;
 struct Opened {
     DriveLockStatus status = DriveLockStatus::Failed;  // Locked: opened, not yet locked
     DriveKey key;
-    Handle handle = -1;
+    DriveLockHandle handle;
     std::string error;
 };
 
@@ -35,8 +35,5 @@ void markWriterWaiting(Handle handle);
 
 // Whether a handle other than `handle` marks a waiting writer.
 bool writerWaiting(Handle handle);
-
-// Closes the handle, which ends its lock.
-void close(Handle handle);
 
 }  // namespace platform::drive_lock

@@ -4,6 +4,13 @@
 // the drive would be seen by the console's loader and by other programs;
 // this one lies beside nothing of the drive. The lock ends when the handle
 // closes, also when its process is ended.
+//
+// The last handle on a lock file to close removes it, so that the temporary
+// folder does not keep one file for every drive ever used: the closer opens
+// the file again with no sharing, which succeeds only while no other holder,
+// waiting writer or opener has it open, and the file goes when that handle
+// closes. An opener that comes meanwhile meets a sharing violation and tries
+// again; once the file is gone it makes a new one, which nobody else can hold.
 #include <cstdio>
 
 #include "platform/DriveLockSystem.h"
@@ -14,19 +21,14 @@ namespace {
 
 // The volume and the file index of the root folder.
 bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
-    HANDLE folder = CreateFileW(win32::longPath(root).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
+    const win32::Handle folder(CreateFileW(
+        win32::longPath(root).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info)) {
         failure = GetLastError();
         return false;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(folder, &info) != 0;
-    failure = known ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(folder);
-    if (!known)
-        return false;
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         failure = ERROR_DIRECTORY;
         return false;
@@ -34,6 +36,35 @@ bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
     key.volume = info.dwVolumeSerialNumber;
     key.folder = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     return true;
+}
+
+// Opens the lock file, made anew if it is not there. While the last holder
+// removes it, a sharing violation: that takes no longer than two calls, so a
+// few more tries find it gone.
+HANDLE openLockFile(const std::wstring& path) {
+    for (int tries = 0;; ++tries) {
+        HANDLE file = CreateFileW(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            tries == 50)
+            return file;
+        Sleep(1);
+    }
+}
+
+// Removes the lock file at `path` when no handle is open on it.
+void removeIfUnused(const std::wstring& path) {
+    win32::Handle last(CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    last.close();  // which deletes it
+}
+
+// The path of the open file, as a path that opens it again; empty when unknown.
+std::wstring pathOf(HANDLE file) {
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD length = GetFinalPathNameByHandleW(file, path, MAX_PATH * 4, FILE_NAME_NORMALIZED);
+    return length == 0 || length >= MAX_PATH * 4 ? std::wstring() : std::wstring(path, length);
 }
 
 }  // namespace
@@ -59,21 +90,20 @@ Opened open(const std::string& root) {
                   static_cast<unsigned long long>(opened.key.volume),
                   static_cast<unsigned long long>(opened.key.folder));
     const std::string path = win32::narrow(folder) + name;
-    HANDLE file =
-        CreateFileW(win32::longPath(path).c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        opened.error = path + ": " + win32::systemMessage(GetLastError());
+    opened.handle.reset(win32::fromHandle(openLockFile(win32::longPath(path))));
+    if (!opened.handle.valid()) {
+        const DWORD failure = GetLastError();
+        if (failure == ERROR_SHARING_VIOLATION)
+            opened.status = DriveLockStatus::Busy;
+        opened.error = path + ": " + win32::systemMessage(failure);
         return opened;
     }
     opened.status = DriveLockStatus::Locked;
-    opened.handle = reinterpret_cast<Handle>(file);
     return opened;
 }
 
 DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    HANDLE file = win32::toHandle(handle);
     DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
     if (mode == DriveLockMode::Exclusive)
         flags |= LOCKFILE_EXCLUSIVE_LOCK;
@@ -89,7 +119,7 @@ DriveLockStatus lock(Handle handle, DriveLockMode mode, std::string& error) {
 
 // Byte 0 of the lock file holds the drive's lock, byte 1 the marks of waiting writers.
 bool onlyReaders(Handle handle) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    HANDLE file = win32::toHandle(handle);
     OVERLAPPED at{};
     if (!LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
         return false;
@@ -100,11 +130,11 @@ bool onlyReaders(Handle handle) {
 void markWriterWaiting(Handle handle) {
     OVERLAPPED at{};
     at.Offset = 1;
-    LockFileEx(reinterpret_cast<HANDLE>(handle), LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+    LockFileEx(win32::toHandle(handle), LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
 }
 
 bool writerWaiting(Handle handle) {
-    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    HANDLE file = win32::toHandle(handle);
     OVERLAPPED at{};
     at.Offset = 1;
     if (!LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY | LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at))
@@ -113,8 +143,17 @@ bool writerWaiting(Handle handle) {
     return false;
 }
 
-void close(Handle handle) {
-    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}  // namespace platform::drive_lock
+
+namespace platform {
+
+bool DriveLockHandleTraits::close(std::intptr_t handle) {
+    HANDLE file = win32::toHandle(handle);
+    const std::wstring path = drive_lock::pathOf(file);
+    const bool closed = CloseHandle(file) != 0;
+    if (!path.empty())
+        drive_lock::removeIfUnused(path);
+    return closed;
 }
 
-}  // namespace platform::drive_lock
+}  // namespace platform

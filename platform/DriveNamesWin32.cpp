@@ -2,6 +2,29 @@
 #include "platform/DriveNames.h"
 
 namespace platform {
+namespace {
+
+// Whether the optical drive `letter` says it holds no disc. Its device opens
+// without a disc, for its attributes only; the drive then answers the media
+// check with "not ready".
+bool hasNoDisc(char letter) {
+    const win32::Handle device(CreateFileW(win32::widen(win32::volumeDeviceOf(letter)).c_str(),
+                                           FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    if (device.valid()) {
+        if (win32::control(device.get(), IOCTL_STORAGE_CHECK_VERIFY2, nullptr, 0, nullptr, 0))
+            return false;
+        if (GetLastError() == ERROR_NOT_READY)
+            return true;
+    }
+    DWORD serial = 0;
+    const std::wstring root = win32::widen(win32::rootOf(letter));
+    return !GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr,
+                                  0) &&
+           GetLastError() == ERROR_NOT_READY;
+}
+
+}  // namespace
 
 bool drivesHaveLetters() {
     return true;
@@ -43,11 +66,7 @@ std::string discDriveProblem(const std::string& name) {
         default:
             return {};  // unknown to the system: opening its device says why
     }
-    DWORD serial = 0;
-    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0) &&
-        GetLastError() == ERROR_NOT_READY)
-        return "There is no disc in drive " + drive + ".";
-    return {};
+    return hasNoDisc(letter) ? "There is no disc in drive " + drive + "." : std::string();
 }
 
 }  // namespace platform

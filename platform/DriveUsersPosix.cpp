@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/DriveUsers.h"
 #include "platform/MountInfo.h"
 #include "platform/SysBlockPosix.h"
@@ -70,18 +71,13 @@ bool describeLoop(const std::string& sysName, LoopDevice& loop) {
         return false;
     loop.dev = makedev(maj, min);
     loop.name = "/dev/" + sysName;
-    int fd = ::open(loop.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0) {
-        struct loop_info64 info {};
-        bool known = ::ioctl(fd, LOOP_GET_STATUS64, &info) == 0;
-        ::close(fd);
-        if (known) {
-            loop.id = {static_cast<dev_t>(info.lo_device), static_cast<ino_t>(info.lo_inode)};
-            // The block device a loop device reads, or the device of its file.
-            loop.holder =
-                static_cast<dev_t>(info.lo_rdevice != 0 ? info.lo_rdevice : info.lo_device);
-            return true;
-        }
+    const Descriptor fd(::open(loop.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct loop_info64 info {};
+    if (fd.valid() && ::ioctl(fd.get(), LOOP_GET_STATUS64, &info) == 0) {
+        loop.id = {static_cast<dev_t>(info.lo_device), static_cast<ino_t>(info.lo_inode)};
+        // The block device a loop device reads, or the device of its file.
+        loop.holder = static_cast<dev_t>(info.lo_rdevice != 0 ? info.lo_rdevice : info.lo_device);
+        return true;
     }
     struct stat st {};
     if (::stat(loop.file.c_str(), &st) != 0)
@@ -298,12 +294,9 @@ void addClaimed(const Drive& drive, std::vector<DriveUser>& users) {
         const std::string name = blockDeviceName(dev);
         if (name.empty())
             continue;
-        int fd = ::open(name.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC | O_NONBLOCK);
-        if (fd >= 0) {
-            ::close(fd);
-        } else if (errno == EBUSY) {
+        const Descriptor fd(::open(name.c_str(), O_RDONLY | O_EXCL | O_CLOEXEC | O_NONBLOCK));
+        if (!fd.valid() && errno == EBUSY)
             users.push_back({DriveUser::Kind::Claimed, name, "", "", false});
-        }
     }
 }
 

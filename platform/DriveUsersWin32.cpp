@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include <cctype>
-#include <cwctype>
 #include <filesystem>
 #include <system_error>
 
@@ -25,15 +23,19 @@ namespace {
 char systemDriveLetter() {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !std::iswalpha(folder[0]) || folder[1] != L':')
+    if (length == 0 || length >= MAX_PATH)
         return 0;
-    return static_cast<char>(std::towupper(folder[0]));
+    return win32::driveLetterOf(win32::narrow(std::wstring(folder, 2)));
 }
 
 }  // namespace
 
 PathKind pathKind(const std::string& path, std::string* resolved) {
     if (const char letter = win32::driveLetterOf(path)) {
+        // A letter made for a folder (subst) names that folder, whether or
+        // not it is still there.
+        if (win32::letterNamesFolder(letter))
+            return PathKind::Directory;
         // A letter no drive has is missing, not a device that fails to open
         // (a volume without a file system has no root folder, but opens).
         if (GetDriveTypeW(win32::widen(win32::rootOf(letter)).c_str()) == DRIVE_NO_ROOT_DIR &&
@@ -42,8 +44,6 @@ PathKind pathKind(const std::string& path, std::string* resolved) {
                                        0, nullptr))
                  .valid())
             return PathKind::Missing;
-        if (win32::letterNamesFolder(letter))
-            return PathKind::Directory;
         if (resolved != nullptr)
             *resolved = path;
         return PathKind::BlockDevice;

@@ -85,13 +85,7 @@ std::vector<MountedVolume> fixedVolumesFrom(const std::string&, const std::strin
 }
 
 std::string deviceHolding(const std::string& path) {
-    wchar_t root[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(longPath(path).c_str(), root, MAX_PATH))
-        return {};
-    std::string text = narrow(root);
-    if (text.rfind("\\\\?\\", 0) == 0)
-        text = text.substr(4);
-    const char letter = driveLetterOf(text);
+    const char letter = driveLetterOf(volumeDeviceHolding(path));
     if (letter == 0)
         return {};  // a share or a folder mount: no drive letter to name
     const UINT type = GetDriveTypeW(wideRootOf(letter).c_str());
@@ -108,8 +102,7 @@ bool mountedAt(const std::string& mountPoint, const std::string& device) {
            GetDriveTypeW(wideRootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
 }
 
-bool mountedAtFrom(const std::string&, const std::string&, const std::string&,
-                   const std::string&) {
+bool mountedAtFrom(const std::string&, const std::string&, const std::string&, const std::string&) {
     return false;
 }
 
@@ -157,17 +150,15 @@ bool unmountVolume(const std::string& mountPoint, std::string& error) {
 
 bool canOpenForWriting(const std::string& device, bool& denied, std::string& error) {
     denied = false;
-    HANDLE handle =
-        CreateFileW(longPath(device).c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD failure = GetLastError();
-        denied = failure == ERROR_ACCESS_DENIED || failure == ERROR_PRIVILEGE_NOT_HELD;
-        error = systemMessage(failure);
-        return false;
-    }
-    CloseHandle(handle);
-    return true;
+    const Handle handle(CreateFileW(longPath(device).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+    if (handle.valid())
+        return true;
+    const DWORD failure = GetLastError();
+    denied = failure == ERROR_ACCESS_DENIED || failure == ERROR_PRIVILEGE_NOT_HELD;
+    error = systemMessage(failure);
+    return false;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/DriveLetterWin32.h"
 #include "platform/FileExtents.h"
 #include "platform/WideWin32.h"
 
@@ -13,19 +14,6 @@ using namespace win32;
 namespace {
 
 constexpr std::size_t kExtentsPerCall = 256;
-
-// The volume's device (\\.\E:) under the folder or file `path`.
-std::wstring volumeDevice(const std::string& path) {
-    wchar_t root[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(longPath(path).c_str(), root, MAX_PATH))
-        return {};
-    std::wstring device = root;
-    if (device.rfind(L"\\\\?\\", 0) == 0)
-        device = device.substr(4);
-    while (!device.empty() && device.back() == L'\\')
-        device.pop_back();
-    return L"\\\\.\\" + device;
-}
 
 }  // namespace
 
@@ -76,7 +64,7 @@ std::optional<int> fileFragments(const std::string& path, std::string& error) {
 void syncFileSystem(const std::string& path) {
     // Flushing a whole volume needs an administrator; without one, the files
     // were each flushed already.
-    const std::wstring device = volumeDevice(path);
+    const std::wstring device = widen(volumeDeviceHolding(path));
     if (device.empty())
         return;
     const Handle volume(CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE,

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
@@ -22,29 +23,6 @@ bool pathExists(const std::string& path) {
     const At at(path);
     return ::fstatat(at.folder(), at.name(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (a late write error
-    // can surface here).
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 // Without kernel support for a no-replace rename: test first, then rename.
 RenameResult renameAfterTest(const std::string& from, const std::string& to) {

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/FaultPoint.h"
 #include "platform/Flush.h"
 #include "platform/HeldPathPosix.h"
@@ -29,18 +31,16 @@ bool writeAll(int fd, const std::string& path, std::span<const std::uint8_t> dat
     return true;
 }
 
-// The regular file `at` names, held open; -1 for anything else (a link, a
-// folder, a device, nothing). Never follows a link nor waits on a pipe.
-int holdRegularFile(const At& at) {
+// The regular file `at` names, held open; nothing for anything else (a link,
+// a folder, a device, nothing). Never follows a link nor waits on a pipe.
+Descriptor holdRegularFile(const At& at) {
     struct stat info;
     if (::fstatat(at.folder(), at.name(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(info.st_mode))
-        return -1;
-    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd);
-        fd = -1;
-    }
+        return {};
+    Descriptor fd(::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.valid() && (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)))
+        fd.reset();
     return fd;
 }
 
@@ -49,24 +49,18 @@ bool syncDriveOf(const std::string& path) {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     const std::string folder = parent.empty() ? std::string(".") : parent.string();
     const At at(folder);
-    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = flushToDevice(fd, folder, FlushScope::Drive) || errno == EINVAL;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return ok;
+    const Descriptor fd(::openat(at.folder(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && (flushToDevice(fd.get(), folder, FlushScope::Drive) || errno == EINVAL);
 }
 
 // Lets go of a file that `held` kept from being freed once its name is gone:
 // Linux's vfat frees its clusters now, and they are flushed. Until its entry's
 // removal was on the device, a pull would have left that entry on clusters the
 // FAT already calls free; held, a pull can only leave clusters nobody names.
-bool release(int held, const std::string& path) {
-    if (held < 0)
+bool release(Descriptor held, const std::string& path) {
+    if (!held.valid())
         return true;
-    ::close(held);
+    held.reset();
     return syncDriveOf(path);
 }
 
@@ -78,12 +72,12 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     if (!fileOpAllowed(FileOp::Open, path))
         return false;
     const At at(path);
-    int fd = ::openat(at.folder(), at.name(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0644);
-    if (fd < 0)
+    Descriptor fd(::openat(at.folder(), at.name(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd.valid())
         return false;
-    bool ok = writeAll(fd, path, data) && flushToDevice(fd, path);
-    ok = (::close(fd) == 0) && ok;
+    bool ok = writeAll(fd.get(), path, data) && flushToDevice(fd.get(), path);
+    ok = fd.close() && ok;
     if (!ok) {
         int error = errno;
         removeFile(path);
@@ -97,16 +91,11 @@ Replacement replaceFile(const std::string& from, const std::string& to) {
         return Replacement::Failed;
     const At source(from), target(to);
     // The file replaced stays allocated until the new entry is on the device.
-    const int held = holdRegularFile(target);
-    if (::renameat(source.folder(), source.name(), target.folder(), target.name()) != 0) {
-        const int error = errno;
-        if (held >= 0)
-            ::close(held);
-        errno = error;
+    Descriptor held = holdRegularFile(target);
+    if (::renameat(source.folder(), source.name(), target.folder(), target.name()) != 0)
         return Replacement::Failed;
-    }
     bool ok = syncFolderOf(to);
-    ok = release(held, to) && ok;
+    ok = release(std::move(held), to) && ok;
     return ok ? Replacement::Replaced : Replacement::NotFlushed;
 }
 
@@ -115,23 +104,18 @@ bool removeFile(const std::string& path) {
         return false;
     const At at(path);
     // Held, the file keeps its clusters until its entry's removal is flushed.
-    const int held = holdRegularFile(at);
-    if (::unlinkat(at.folder(), at.name(), 0) != 0) {
-        const int error = errno;
-        if (held >= 0)
-            ::close(held);
-        errno = error;
+    Descriptor held = holdRegularFile(at);
+    if (::unlinkat(at.folder(), at.name(), 0) != 0)
         return errno == ENOENT;
-    }
     // Until its folder is flushed, a pull can bring the file back.
     bool ok = syncFolderOf(path);
-    return release(held, path) && ok;
+    return release(std::move(held), path) && ok;
 }
 
 bool syncFolder(const std::string& folder) {
     const At at(folder);
-    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const Descriptor fd(::openat(at.folder(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid())
         return false;
     // Linux's vfat writes a renamed or new file's size and first cluster into
     // its entry only when the file itself is written back, not when its
@@ -139,12 +123,8 @@ bool syncFolder(const std::string& folder) {
     // until then. So the whole file system goes first, then the folder. Some
     // file systems refuse to flush a folder; their entries are written with
     // the files, so that is not a failure.
-    bool ok = (flushToDevice(fd, folder, FlushScope::Drive) || errno == EINVAL) &&
-              (flushToDevice(fd, folder) || errno == EINVAL || errno == EROFS);
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return ok;
+    return (flushToDevice(fd.get(), folder, FlushScope::Drive) || errno == EINVAL) &&
+           (flushToDevice(fd.get(), folder) || errno == EINVAL || errno == EROFS);
 }
 
 bool syncFolderOf(const std::string& path) {
@@ -158,16 +138,17 @@ std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& pa
                                                            std::uint64_t offset,
                                                            std::size_t length) {
     const At at(path);
-    int fd = ::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const Descriptor fd(
+        ::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
         return std::nullopt;
     std::vector<std::uint8_t> bytes(length);
     struct stat info;
     std::size_t done = 0;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bool ok = ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode);
     while (ok && done < length) {
-        ssize_t n =
-            ::pread(fd, bytes.data() + done, length - done, static_cast<off_t>(offset + done));
+        ssize_t n = ::pread(fd.get(), bytes.data() + done, length - done,
+                            static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         ok = n >= 0;
@@ -175,7 +156,6 @@ std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& pa
             break;
         done += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     if (!ok)
         return std::nullopt;
     bytes.resize(done);

@@ -64,7 +64,7 @@ bool removeFile(const std::string& path) {
 bool syncFolder(const std::string& folder) {
     Handle handle(openNoFollow(folder, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));
     if (!handle.valid())
-        handle.reset(openNoFollow(folder, GENERIC_READ, OPEN_EXISTING));
+        handle = openNoFollow(folder, GENERIC_READ, OPEN_EXISTING);
     if (!handle.valid())
         return false;
     // A folder that cannot be flushed on its own has its entries written

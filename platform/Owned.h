@@ -3,6 +3,7 @@
 // Windows): it closes the handle when it goes, on every way out of a
 // function, so that no exit needs a close of its own. `Traits` names the
 // handle's type, its invalid value and how it is closed.
+#include <cerrno>
 #include <utility>
 
 namespace platform {
@@ -28,10 +29,14 @@ class Owned {
     bool valid() const { return value_ != Traits::invalid(); }
     // Gives the handle up without closing it.
     Value release() { return std::exchange(value_, Traits::invalid()); }
-    // Closes the handle held (if any) and holds `value`.
+    // Closes the handle held (if any) and holds `value`. errno stays as it
+    // was, so that a function that fails tells the failure, not the close.
     void reset(Value value = Traits::invalid()) {
-        if (valid())
+        if (valid()) {
+            const int error = errno;
             Traits::close(value_);
+            errno = error;
+        }
         value_ = value;
     }
     // Closes the handle now, for a caller that must know whether closing

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/FaultPoint.h"
 #include "platform/RawFile.h"
 
@@ -16,26 +17,24 @@ namespace platform {
 bool RawFile::open(const std::string& path) {
     close();
     // Without waiting first: a FIFO would hold the open until a writer came.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
         return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
-        ::close(fd);  // a folder, FIFO or character device holds no sectors
-        errno = EINVAL;
+    if (::fstat(fd.get(), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
+        errno = EINVAL;  // a folder, FIFO or character device holds no sectors
         return false;
     }
     if (S_ISBLK(info.st_mode)) {
         // A drive opened without waiting does not say that it holds no disc.
-        ::close(fd);
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
+        fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd.valid())
             return false;
     } else {
-        ::fcntl(fd, F_SETFL, 0);
+        ::fcntl(fd.get(), F_SETFL, 0);
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint; failure is harmless
-    handle_.reset(fd);
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);  // only a hint; failure is harmless
+    handle_.reset(fd.release());
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DriveLetterWin32.h"
 #include "platform/RawFile.h"
 #include "platform/WideWin32.h"
 
@@ -16,26 +17,21 @@ namespace {
 // and a multiple of every disk's.
 constexpr std::uint64_t kDeviceSector = 2048;
 
-bool isDevicePath(const std::string& path) {
-    return path.rfind("\\\\.\\", 0) == 0;
-}
-
 }  // namespace
 
 bool RawFile::open(const std::string& path) {
     close();
     // Sequential scan: the system reads ahead of each request.
-    HANDLE file =
-        CreateFileW(longPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    Handle file(CreateFileW(longPath(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
         return failed();
-    if (!isDevicePath(path) && !isRegularFile(file)) {
-        CloseHandle(file);  // a folder, pipe or console holds no sectors
-        errno = EINVAL;
+    if (!isDevicePath(path) && !isRegularFile(file.get())) {
+        errno = EINVAL;  // a folder, pipe or console holds no sectors
         return false;
     }
-    handle_.reset(fromHandle(file));
+    handle_.reset(fromHandle(file.release()));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/FileTransfer.h"
+#include "platform/SystemHandle.h"
 
 namespace platform {
 
@@ -45,7 +46,7 @@ class StagedFile {
     void discard();
 
   private:
-    int fd_ = -1;
+    SystemHandle file_;
     std::uint64_t written_ = 0;  // bytes appended so far
     std::string tempPath_;
     std::string finalPath_;

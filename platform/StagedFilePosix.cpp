@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/DescriptorPosix.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
@@ -22,9 +23,8 @@ constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel
 
 // Creates a new file named `finalPath` + ".zt-" and six letters or digits,
 // as mkostemp would, but relative to a held drive's root. -1 with errno.
-int createTemporary(const std::string& finalPath, std::string& tempPath) {
-    static const char kLetters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+SystemHandle createTemporary(const std::string& finalPath, std::string& tempPath) {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device seed;
     std::mt19937 pick(seed());
     std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
@@ -33,14 +33,14 @@ int createTemporary(const std::string& finalPath, std::string& tempPath) {
         for (int i = 0; i < 6; ++i)
             tempPath += kLetters[letter(pick)];
         if (!fileOpAllowed(FileOp::Open, tempPath))
-            return -1;
+            return {};
         const At at(tempPath);
-        int fd = ::openat(at.folder(), at.name(),
-                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        SystemHandle file(::openat(at.folder(), at.name(),
+                                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (file.valid() || errno != EEXIST)
+            return file;
     }
-    return -1;
+    return {};
 }
 
 bool writeAllAt(int fd, const std::string& path, const std::uint8_t* data, std::size_t size,
@@ -101,12 +101,11 @@ ssize_t copyPiece(int in, int out, const std::string& outPath, off_t from, off_t
 bool StagedFile::create(const std::string& finalPath, std::string& error) {
     discard();
     std::string pattern;
-    int fd = createTemporary(finalPath, pattern);
-    if (fd < 0) {
+    file_ = createTemporary(finalPath, pattern);
+    if (!file_.valid()) {
         error = std::strerror(errno);
         return false;
     }
-    fd_ = fd;
     tempPath_ = pattern;
     written_ = 0;
     finalPath_ = finalPath;
@@ -116,12 +115,12 @@ bool StagedFile::create(const std::string& finalPath, std::string& error) {
 CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
     CopyOutcome outcome;
     const At from(source);
-    int in = ::openat(from.folder(), from.name(), O_RDONLY | O_CLOEXEC);
+    const Descriptor opened(::openat(from.folder(), from.name(), O_RDONLY | O_CLOEXEC));
+    const int in = opened.get();
+    const int fd = static_cast<int>(file_.get());
     struct stat info {};
-    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || fd_ < 0) {
+    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || fd < 0) {
         outcome.error = in < 0 ? std::strerror(errno) : "not a regular file";
-        if (in >= 0)
-            ::close(in);
         return outcome;
     }
     ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -142,7 +141,7 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
         done = data;
         while (done < hole) {
             const std::size_t want = static_cast<std::size_t>(std::min<off_t>(hole - done, kPiece));
-            ssize_t n = copyPiece(in, fd_, tempPath_, done, base + done, want, inKernel, buffer);
+            ssize_t n = copyPiece(in, fd, tempPath_, done, base + done, want, inKernel, buffer);
             if (n < 0) {
                 outcome.error = std::strerror(errno);
                 failed = true;
@@ -152,19 +151,17 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
             if (progress &&
                 !progress(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total))) {
                 outcome.result = CopyResult::Cancelled;
-                ::close(in);
                 return outcome;
             }
         }
         done = hole;
     }
-    ::close(in);
     if (failed)
         return outcome;
     // A hole at the end still counts: the file is made as long as the source.
     struct stat written {};
-    if (::fstat(fd_, &written) != 0 ||
-        (written.st_size < base + total && ::ftruncate(fd_, base + total) != 0)) {
+    if (::fstat(fd, &written) != 0 ||
+        (written.st_size < base + total && ::ftruncate(fd, base + total) != 0)) {
         outcome.error = std::strerror(errno);
         return outcome;
     }
@@ -176,23 +173,23 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
 }
 
 bool StagedFile::reserve(std::uint64_t bytes) {
-    return fd_ >= 0 && bytes > 0 &&
-           ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0;
+    return file_.valid() && bytes > 0 &&
+           ::fallocate(static_cast<int>(file_.get()), FALLOC_FL_KEEP_SIZE, 0,
+                       static_cast<off_t>(bytes)) == 0;
 }
 
 bool StagedFile::flush() {
-    return fd_ >= 0 && flushToDevice(fd_, tempPath_);
+    return file_.valid() && flushToDevice(file_.get(), tempPath_);
 }
 
 CommitResult StagedFile::commit(bool replace, std::string& error) {
-    if (fd_ < 0) {
+    if (!file_.valid()) {
         error = "no file is being written";
         return CommitResult::Failed;
     }
-    const bool synced = flushToDevice(fd_, tempPath_);
+    const bool synced = flushToDevice(file_.get(), tempPath_);
     const int syncError = errno;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
+    const bool closed = file_.close();
     if (!synced || !closed) {
         error = std::strerror(synced ? errno : syncError);
         return CommitResult::Failed;
@@ -228,10 +225,7 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
 }
 
 void StagedFile::discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    file_.reset();
     if (!tempPath_.empty()) {
         removeFile(tempPath_);
         tempPath_.clear();

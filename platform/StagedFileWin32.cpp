@@ -18,11 +18,6 @@ namespace {
 constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel in between
 constexpr int kNameTries = 100;
 
-// HANDLE values fit in 32 bits on 64-bit Windows, so the class's int holds one.
-HANDLE handleOf(int fd) {
-    return toHandle(static_cast<std::intptr_t>(fd));
-}
-
 std::string randomSuffix() {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static thread_local std::mt19937 random{std::random_device{}()};
@@ -50,7 +45,7 @@ bool StagedFile::create(const std::string& finalPath, std::string& error) {
                 continue;
             break;
         }
-        fd_ = static_cast<int>(fromHandle(file));
+        file_.reset(fromHandle(file));
         tempPath_ = path;
         written_ = 0;
         finalPath_ = finalPath;
@@ -62,14 +57,13 @@ bool StagedFile::create(const std::string& finalPath, std::string& error) {
 
 CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
     CopyOutcome outcome;
-    HANDLE in = CreateFileW(longPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const Handle opened(CreateFileW(longPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    HANDLE in = opened.get();
+    HANDLE out = toHandle(file_.get());
     LARGE_INTEGER size{};
-    if (in == INVALID_HANDLE_VALUE || !isRegularFile(in) || !GetFileSizeEx(in, &size) || fd_ < 0) {
-        outcome.error =
-            in == INVALID_HANDLE_VALUE ? (failed(), std::strerror(errno)) : "not a regular file";
-        if (in != INVALID_HANDLE_VALUE)
-            CloseHandle(in);
+    if (!opened.valid() || !isRegularFile(in) || !GetFileSizeEx(in, &size) || !file_.valid()) {
+        outcome.error = !opened.valid() ? (failed(), std::strerror(errno)) : "not a regular file";
         return outcome;
     }
     const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
@@ -83,20 +77,17 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
             ok = false;
         }
         ok = ok && fileOpAllowed(FileOp::Write, tempPath_) &&
-             writeAt(handleOf(fd_), written_ + done, buffer.data(), got);
+             writeAt(out, written_ + done, buffer.data(), got);
         if (!ok) {
             outcome.error = std::strerror(errno);
-            CloseHandle(in);
             return outcome;
         }
         done += got;
         if (progress && !progress(done, total)) {
             outcome.result = CopyResult::Cancelled;
-            CloseHandle(in);
             return outcome;
         }
     }
-    CloseHandle(in);
     written_ += total;
     if (progress)
         progress(total, total);
@@ -105,27 +96,26 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
 }
 
 bool StagedFile::reserve(std::uint64_t bytes) {
-    if (fd_ < 0 || bytes == 0)
+    if (!file_.valid() || bytes == 0)
         return false;
     FILE_ALLOCATION_INFO allocation{};
     allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
-    return SetFileInformationByHandle(handleOf(fd_), FileAllocationInfo, &allocation,
+    return SetFileInformationByHandle(toHandle(file_.get()), FileAllocationInfo, &allocation,
                                       sizeof allocation) != 0;
 }
 
 bool StagedFile::flush() {
-    return fd_ >= 0 && flushToDevice(fd_, tempPath_);
+    return file_.valid() && flushToDevice(file_.get(), tempPath_);
 }
 
 CommitResult StagedFile::commit(bool replace, std::string& error) {
-    if (fd_ < 0) {
+    if (!file_.valid()) {
         error = "no file is being written";
         return CommitResult::Failed;
     }
-    const bool synced = flushToDevice(fd_, tempPath_);
+    const bool synced = flushToDevice(file_.get(), tempPath_);
     const int syncError = errno;
-    const bool closed = CloseHandle(handleOf(fd_)) != 0 || failed();
-    fd_ = -1;
+    const bool closed = file_.close() || failed();
     if (!synced || !closed) {
         error = std::strerror(synced ? errno : syncError);
         return CommitResult::Failed;
@@ -157,10 +147,7 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
 }
 
 void StagedFile::discard() {
-    if (fd_ >= 0) {
-        CloseHandle(handleOf(fd_));
-        fd_ = -1;
-    }
+    file_.reset();
     if (!tempPath_.empty()) {
         removeFile(tempPath_);
         tempPath_.clear();

@@ -117,21 +117,20 @@ std::string systemMessage(DWORD code) {
     return length > 0 ? narrow(std::wstring(text, length)) : "error " + std::to_string(code);
 }
 
-HANDLE openNoFollow(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
-    HANDLE handle =
+Handle openNoFollow(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+    Handle handle(
         CreateFileW(longPath(path).c_str(), access,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
-                    flags | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+                    flags | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.valid()) {
         failed();
         return handle;
     }
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag) ||
+    if (!GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        CloseHandle(handle);
         errno = ELOOP;
-        return INVALID_HANDLE_VALUE;
+        return {};
     }
     return handle;
 }

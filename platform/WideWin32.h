@@ -36,7 +36,7 @@ std::string systemMessage(DWORD code);
 
 // Opens `path` itself, never what a reparse point there leads to: a reparse
 // point is refused (ELOOP). Folders open too (with `access` 0 or read access).
-HANDLE openNoFollow(const std::string& path, DWORD access, DWORD disposition,
+Handle openNoFollow(const std::string& path, DWORD access, DWORD disposition,
                     DWORD flags = FILE_ATTRIBUTE_NORMAL);
 
 // Whether the open `handle` is a regular file (no folder, no device).

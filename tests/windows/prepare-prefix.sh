@@ -1,0 +1,10 @@
+#!/bin/sh
+# The Wine prefix the Windows tests share, made before any of them runs: its
+# drive R: is a CD drive on an empty folder. Wine reads drive types from its
+# registry when its server starts, so the server is let go afterwards.
+set -e
+wineboot -i
+mkdir -p "$WINEPREFIX/cd-drive"
+ln -sfn ../cd-drive "$WINEPREFIX/dosdevices/r:"
+wine reg add 'HKLM\Software\Wine\Drives' /v r: /d cdrom /f >/dev/null
+wineserver -w
