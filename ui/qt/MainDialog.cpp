@@ -57,7 +57,8 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
       log_(log),
       installJob_(windowThread_),
       formatJob_(windowThread_),
-      copyJob_(windowThread_) {
+      copyJob_(windowThread_),
+      gameJob_(windowThread_) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     icon = QIcon();
@@ -74,6 +75,9 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
     // A successful job leaves the window disabled until its progress window's
     // "OK"; that button, and "Cancel" during a job, give the window back.
     connect(&progressDialog_, &ProgressDialog::cancelled, this, &MainDialog::giveWindowBack);
+    // While a job's progress window shows, the status line says what it says.
+    for (ProgressDialog* progress : {&progressDialog_, &copyProgress_})
+        connect(progress, &ProgressDialog::lineShown, statusLine, &QLabel::setText);
     OnInitDialog();
 }
 
@@ -356,7 +360,8 @@ void MainDialog::giveWindowBack() {
 }
 
 bool MainDialog::jobRunning() const {
-    return installJob_.running() || formatJob_.running() || copyJob_.running();
+    return installJob_.running() || formatJob_.running() || copyJob_.running() ||
+           gameJob_.running();
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {

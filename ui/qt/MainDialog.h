@@ -5,6 +5,7 @@
 // threads while the window stays responsive.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
+#include "ui/GameJobs.h"
 #include "ui/qt/HyperlinkLabel.h"
 #include "ui/ImageChoice.h"
 #include "ui/Job.h"
@@ -74,6 +76,10 @@ class MainDialog : public QDialog {
     void onDeleteGame();
     void onRenameGame();
     void onCopyGame();
+    // The drive check, and a game's verification and export: jobs with the progress window.
+    void onVerifyGame();
+    void onExportGame();
+    void onCheckDrive();
     void openWebSite();
 
     // Jobs.
@@ -110,8 +116,13 @@ class MainDialog : public QDialog {
     class Frontage;
     class ListRows;
     class FormatWindow;
+    class GameJobsWindow;
 
     void bindControls();
+    // A command of the list's context menu.
+    void onMenuCommand(int command);
+    // Runs `job` (a check, verify or export) on the job's thread.
+    void startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job);
     void fillSourceCombo();
     void fillDriveCombo();
     void onSourceActivated(int index);
@@ -156,4 +167,5 @@ class MainDialog : public QDialog {
     Job installJob_;
     Job formatJob_;
     Job copyJob_;
+    Job gameJob_;  // check, verify or export
 };

@@ -14,6 +14,8 @@
 #include "library/GameFiles.h"
 #include "library/GameList.h"
 #include "library/GameRename.h"
+#include "ui/ControlIds.h"
+#include "ui/WindowTemplates.h"
 #include "ui/qt/DriveSelectDialog.h"
 #include "ui/qt/GuiThread.h"
 #include "ui/qt/MainDialog.h"
@@ -114,17 +116,36 @@ void MainDialog::onListRightClick(const QPoint& position) {
     const QPoint at = gameList->viewport()->mapToGlobal(position);
     if (tabs->currentIndex() != 0)
         return;
+    // Menu 134 as its template lists it.
     QMenu menu(this);
-    QAction* remove = menu.addAction(QStringLiteral("Delete"));
-    QAction* rename = menu.addAction(QStringLiteral("Rename"));
-    QAction* copy = menu.addAction(QStringLiteral("Copy..."));
+    for (const MenuRow& row : gameMenuTemplate()) {
+        if (row.command == 0)
+            menu.addSeparator();
+        else
+            menu.addAction(QString::fromUtf8(row.text))->setData(row.command);
+    }
     QAction* chosen = services_.execMenu ? services_.execMenu(menu, at) : menu.exec(at);
-    if (chosen == remove)
-        onDeleteGame();
-    else if (chosen == rename)
-        onRenameGame();
-    else if (chosen == copy)
-        onCopyGame();
+    if (chosen != nullptr)
+        onMenuCommand(chosen->data().toInt());
+}
+
+void MainDialog::onMenuCommand(int command) {
+    switch (command) {
+        case control::kDeleteCommand:
+            return onDeleteGame();
+        case control::kRenameCommand:
+            return onRenameGame();
+        case control::kCopyCommand:
+            return onCopyGame();
+        case control::kVerifyCommand:
+            return onVerifyGame();
+        case control::kExportCommand:
+            return onExportGame();
+        case control::kCheckDriveCommand:
+            return onCheckDrive();
+        default:
+            return;
+    }
 }
 
 std::optional<std::string> MainDialog::gameForCommand() {
@@ -185,8 +206,11 @@ void MainDialog::copyGameJob(std::string sourceRoot, std::string name) {
         gameList->setEnabled(false);
         driveCombo->setEnabled(false);
     });
+    copyProgress_.beginJob({"Copying", "Copied", name + " to " + target, 1024, false});
     JobFrontEnd frontEnd(frontage_->status, frontage_->boxes, copyProgress_, log_);
-    copyGame(sourceRoot, name, target, frontEnd.frontEnd(), services_.copyServices);
+    if (copyGame(sourceRoot, name, target, frontEnd.frontEnd(), services_.copyServices) ==
+        CopyGameResult::Copied)
+        frontage_->status.setText(copiedText(name, target));
 }
 
 void MainDialog::openWebSite() {

@@ -75,6 +75,7 @@ void MainDialog::onStart() {
     busy.store(1);
     enableWindow(false);
     const FixedDrive target{targetRoot, driveCombo->currentData().toString().toStdString()};
+    progressDialog_.beginJob({"Installing", "Installed", gameName, std::uint64_t{1} << 20, false});
     installJob_.start([this, args = *args, target] { installResult_ = installJob(args, target); },
                       [this] { installFinished(installResult_); });
 }
@@ -124,6 +125,7 @@ void MainDialog::onFormat() {
     if (!drive)
         return;
     formatDrive = drive->device;
+    progressDialog_.beginJob({"Formatting", "Formatted", drive->device, 0, true});
     formatJob_.start([this, target = *drive] { formatJob(target); }, [this] { closeWhenIdle(); });
 }
 
