@@ -15,11 +15,12 @@
 class GameJobWindow {
   public:
     virtual ~GameJobWindow() = default;
-    // The job begins: the list and the drive box disabled, and the progress
-    // window names the job.
+    // The job begins: the progress window names it, and the window is
+    // disabled behind it, as for an install.
     virtual void gameJobStarted(const ProgressJob& job) = 0;
-    // It ended: the list and the drive box enabled again, the list read
-    // again when the drive's games `changed`. With an `outcome` the progress
+    // It ended: the window given back (after the progress window's "OK"
+    // when there is an outcome), and the list read again (the drive's games
+    // may have `changed`). With an `outcome` the progress
     // window shows it with "OK"; an empty one: the window's own account of
     // the job (what was done, how much, how fast).
     virtual void gameJobEnded(bool changed, const std::optional<std::string>& outcome) = 0;

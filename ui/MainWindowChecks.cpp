@@ -12,11 +12,11 @@ class MainWindowCore::GameJobsWindow : public GameJobWindow {
     void gameJobStarted(const ProgressJob& job) override {
         core_.view_.jobProgress().beginJob(job);
     }
-    void gameJobEnded(bool changed, const std::optional<std::string>& outcome) override {
+    void gameJobEnded(bool, const std::optional<std::string>& outcome) override {
         if (outcome)
             core_.view_.jobProgress().finishJob(*outcome);
-        postToWindow(core_.view_.thread(), [core = &core_, changed, shown = outcome.has_value()] {
-            core->gameJobEnded(changed, shown);
+        postToWindow(core_.view_.thread(), [core = &core_, shown = outcome.has_value()] {
+            core->gameJobEnded(shown);
         });
     }
 
@@ -41,12 +41,14 @@ void MainWindowCore::startGameJob(std::function<void(GameJobWindow&, const Front
         [this] { closeWhenIdle(); });
 }
 
-void MainWindowCore::gameJobEnded(bool changed, bool outcomeShown) {
+void MainWindowCore::gameJobEnded(bool outcomeShown) {
     busy_.store(false);
     // With an outcome shown the window waits for the progress window's "OK".
     if (!outcomeShown)
         giveWindowBack();
-    if (changed && !closing_)
+    // Listed again, whether the games changed or not: the status line shows
+    // the drive's figures again instead of the job's.
+    if (!closing_)
         onDriveChanged();
 }
 

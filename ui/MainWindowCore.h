@@ -122,7 +122,7 @@ class MainWindowCore {
     void onCheckDrive();
     // Runs a check, verify or export alone, as an install runs.
     void startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job);
-    void gameJobEnded(bool changed, bool outcomeShown);
+    void gameJobEnded(bool outcomeShown);
 
     // Jobs.
     InstallForm installForm();

@@ -25,16 +25,17 @@ class MainDialog::GameJobsWindow : public GameJobWindow {
             w->enableWindow(false);
         });
     }
-    void gameJobEnded(bool changed, const std::optional<std::string>& outcome) override {
+    void gameJobEnded(bool, const std::optional<std::string>& outcome) override {
         if (outcome)
             progress_.finishJob(*outcome);
-        postToGuiThread(&window_, [w = &window_, changed, shown = outcome.has_value()] {
+        postToGuiThread(&window_, [w = &window_, shown = outcome.has_value()] {
             // With an outcome shown the window waits for the progress window's "OK".
             if (!shown)
                 w->giveWindowBack();
             w->busy.store(0);
-            if (changed)
-                w->onDriveChanged();
+            // Listed again whether the games changed or not: the status line
+            // shows the drive's figures again instead of the job's.
+            w->onDriveChanged();
         });
     }
 
