@@ -94,6 +94,9 @@ class MainWindowCore {
     std::optional<std::string> selectedGameName() const;
     // The window's own front end, for routines run on the window thread.
     FrontEnd frontEnd();
+    // Lists the games of the drive at `root` now (empty: none); false when
+    // no list could be read.
+    bool refreshGameList(const std::string& root);
 
   private:
     class FormatWindow;
@@ -110,7 +113,6 @@ class MainWindowCore {
     void showPage(Page page);
 
     // Games.
-    bool refreshGameList(const std::string& root);
     void retryBusyDrive(const std::string& root);
     std::optional<std::string> gameForCommand();
     void onDeleteGame();

@@ -67,7 +67,7 @@ TEST_F(MainDialogTest, OpticalAndFixedDrivesFillTheirBoxesInOrder) {
     EXPECT_EQ(window.driveCombo->currentIndex(), 0);
     EXPECT_EQ(items(window.mediaCombo), QStringList({"CD", "DVD"}));
     EXPECT_EQ(window.mediaCombo->currentText(), "CD");
-    EXPECT_EQ(window.targetRoot, g.root());
+    EXPECT_EQ(window.core().targetRoot(), g.root());
     // The games of the first fixed drive, with their size in KB.
     EXPECT_EQ(rows(window.gameList), QStringList({"Alpha|1028"}));
     EXPECT_TRUE(window.statusLine->text().startsWith("Disk Size:"));
@@ -76,7 +76,7 @@ TEST_F(MainDialogTest, OpticalAndFixedDrivesFillTheirBoxesInOrder) {
 
     // Choosing the other drive lists its games.
     chooseInPopup(window.driveCombo, 1);
-    EXPECT_EQ(window.targetRoot, k.root());
+    EXPECT_EQ(window.core().targetRoot(), k.root());
     EXPECT_EQ(rows(window.gameList), QStringList({"Beta|2"}));
 }
 
@@ -149,7 +149,7 @@ TEST_F(MainDialogTest, UsbDrivesComeFirstAndTheSystemsDriveAsksBeforeAnInstall) 
     MainDialog& window = open();
     const QStringList offered{QString::fromStdString(k.root()), QString::fromStdString(g.root())};
     EXPECT_EQ(items(window.driveCombo), offered);
-    EXPECT_EQ(window.targetRoot, k.root());
+    EXPECT_EQ(window.core().targetRoot(), k.root());
     DriveSelectDialog dialog(drives);
     ASSERT_EQ(dialog.driveList->count(), 2);
     EXPECT_EQ(dialog.driveList->item(0)->text(), offered[0]);
@@ -167,14 +167,14 @@ TEST_F(MainDialogTest, UsbDrivesComeFirstAndTheSystemsDriveAsksBeforeAnInstall) 
 TEST_F(MainDialogTest, WithoutAFixedDriveEveryCommandSaysSo) {
     MainDialog& window = open();
     EXPECT_EQ(window.driveCombo->count(), 0);
-    EXPECT_TRUE(window.targetRoot.empty());
+    EXPECT_TRUE(window.core().targetRoot().empty());
     EXPECT_TRUE(window.statusLine->text().startsWith("No hard drive was found."));
 
     boxes.answers = {true};
     QTest::mouseClick(window.startButton, Qt::LeftButton);
     EXPECT_EQ(boxes.questions, std::vector<std::string>{"Start Install?"});
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], MainDialog::kNoHardDrive);
+    EXPECT_EQ(boxes.shown[0], kNoHardDrive);
 
     for (const char* command : {"Delete", "Rename", "Copy..."}) {
         menuChoice = command;
@@ -182,7 +182,7 @@ TEST_F(MainDialogTest, WithoutAFixedDriveEveryCommandSaysSo) {
     }
     window.tabs->setCurrentIndex(1);
     QTest::mouseClick(window.formatButton, Qt::LeftButton);
-    EXPECT_EQ(boxes.shown, std::vector<std::string>(5, MainDialog::kNoHardDrive));
+    EXPECT_EQ(boxes.shown, std::vector<std::string>(5, kNoHardDrive));
     EXPECT_TRUE(dialogTitles.empty());
 }
 
@@ -204,7 +204,7 @@ TEST_F(MainDialogTest, TabsShowTheirPagesAndTheInstallerPageRefreshes) {
         EXPECT_FALSE(visible(id)) << id;
     EXPECT_TRUE(visible(1035));
     EXPECT_TRUE(visible(1024));
-    EXPECT_EQ(window.findChild<QLabel*>("c1035")->text().toStdString(), MainDialog::kFormatText);
+    EXPECT_EQ(window.findChild<QLabel*>("c1035")->text().toStdString(), kFormatPageText);
 
     window.tabs->setCurrentIndex(2);
     for (int id : {1034, 1028, 1043})
