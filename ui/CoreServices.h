@@ -30,7 +30,8 @@ struct CoreServices {
     DiscOpener discOpener = openDiscDevice;
     InstallCommand::FreeSpace freeSpace;
     CopyServices copyServices = systemCopyServices();
-    // The size of a file in bytes; 0 when unknown (a picked image's media type).
+    // The size of a file in bytes; 0 when unknown (a picked image's media
+    // type). Empty: the file system's word.
     std::function<std::uint64_t(const std::string& path)> fileSize;
     // The web-site address of the About page.
     std::string websiteUrl;

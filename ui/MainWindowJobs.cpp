@@ -206,15 +206,21 @@ void MainWindowCore::onCopyGame() {
         boxes_.show(blocker);
         return;
     }
-    const std::string target = view_.chooseDrive();
-    if (target.empty())
-        return;
-    // The copy leaves the rest of the window alone: it writes to a drive the window does not show.
-    view_.enableControl(control::kGameList, false);
-    view_.enableControl(control::kDriveCombo, false);
-    view_.copyProgress().beginJob({"Copying", "Copied", *name + " to " + target, 1024, false});
+    // The copy counts as running from here: the drive dialog is its first
+    // step, asked of the window thread while the worker waits.
     copyJob_.start(
-        [this, source = targetRoot_, game = *name, target] {
+        [this, source = targetRoot_, game = *name] {
+            const std::string target =
+                callOnWindow(view_.thread(), [this] { return view_.chooseDrive(); });
+            if (target.empty())
+                return;
+            // The copy leaves the rest of the window alone: it writes to a
+            // drive the window does not show.
+            callOnWindow(view_.thread(), [this] {
+                view_.enableControl(control::kGameList, false);
+                view_.enableControl(control::kDriveCombo, false);
+            });
+            view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
             JobReports reports(view_, view_.copyProgress(), log_);
             if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
                 CopyGameResult::Copied)

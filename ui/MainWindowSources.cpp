@@ -1,7 +1,9 @@
 // The main window's core: opening, the source and drive boxes, and the pages.
 
 #include <algorithm>
+#include <system_error>
 
+#include "platform/PathText.h"
 #include "store/DriveRoot.h"
 #include "ui/ControlIds.h"
 #include "ui/DriveOrder.h"
@@ -16,6 +18,13 @@ std::vector<DriveRow> driveRows(const std::vector<FixedDrive>& drives) {
     for (const FixedDrive& drive : drives)
         rows.push_back(DriveRow{drive.mountPoint, drive.device});
     return rows;
+}
+
+// The size of the file at `path`; 0 when it cannot be read.
+std::uint64_t sizeOfFile(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(platform::fsPath(path), error);
+    return error ? 0 : static_cast<std::uint64_t>(bytes);
 }
 
 }  // namespace
@@ -101,7 +110,7 @@ void MainWindowCore::pickImage(const std::string& file) {
     lastSource_ = static_cast<int>(
         std::find(sourceItems_.begin(), sourceItems_.end(), file) - sourceItems_.begin());
     view_.setSources(sourceItems_, lastSource_);
-    if (services_.fileSize && imageNeedsDvd(services_.fileSize(file)))
+    if (imageNeedsDvd(services_.fileSize ? services_.fileSize(file) : sizeOfFile(file)))
         view_.setMedia(kDvdMediaItem);
     const std::string current = view_.input().gameName;
     const std::string name = gameNameForImage(current, filledGameName_, file);

@@ -164,28 +164,6 @@ TEST_F(MainDialogTest, UsbDrivesComeFirstAndTheSystemsDriveAsksBeforeAnInstall) 
     EXPECT_TRUE(window.isEnabled());
 }
 
-TEST_F(MainDialogTest, WithoutAFixedDriveEveryCommandSaysSo) {
-    MainDialog& window = open();
-    EXPECT_EQ(window.driveCombo->count(), 0);
-    EXPECT_TRUE(window.core().targetRoot().empty());
-    EXPECT_TRUE(window.statusLine->text().startsWith("No hard drive was found."));
-
-    boxes.answers = {true};
-    QTest::mouseClick(window.startButton, Qt::LeftButton);
-    EXPECT_EQ(boxes.questions, std::vector<std::string>{"Start Install?"});
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], kNoHardDrive);
-
-    for (const char* command : {"Delete", "Rename", "Copy..."}) {
-        menuChoice = command;
-        window.onListRightClick(QPoint(5, 5));
-    }
-    window.tabs->setCurrentIndex(1);
-    QTest::mouseClick(window.formatButton, Qt::LeftButton);
-    EXPECT_EQ(boxes.shown, std::vector<std::string>(5, kNoHardDrive));
-    EXPECT_TRUE(dialogTitles.empty());
-}
-
 TEST_F(MainDialogTest, TabsShowTheirPagesAndTheInstallerPageRefreshes) {
     drives.fixed = {{g.root(), "/dev/sdg1"}};
     MainDialog& window = open();
@@ -226,20 +204,6 @@ TEST_F(MainDialogTest, EnterAndEscapeLeaveTheWindowOpen) {
     QTest::keyClick(window.findChild<QLineEdit*>("c1005"), Qt::Key_Return);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.result(), 0);
-}
-
-TEST_F(MainDialogTest, ClosingWithoutAJobClosesAtOnce) {
-    MainDialog& window = open();
-    window.close();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(boxes.questions.empty());
-}
-
-TEST_F(MainDialogTest, StatusLineClickWithoutAJobDoesNothing) {
-    drives.fixed = {{g.root(), "/dev/sdg1"}};
-    MainDialog& window = open();
-    QTest::mouseClick(window.statusLine, Qt::LeftButton);
-    EXPECT_FALSE(app->progressDialog->isVisible());
 }
 
 TEST_F(MainDialogTest, ContextMenuOffersTheThreeCommandsOnTheInstallerPageOnly) {

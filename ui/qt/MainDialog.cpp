@@ -52,11 +52,6 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
     // it runs modally, and stay in front of it.
     progressDialog_.setOwner(this);
     copyProgressDialog_.setOwner(this);
-    if (!services_.fileSize)
-        services_.fileSize = [](const std::string& path) -> std::uint64_t {
-            return static_cast<std::uint64_t>(
-                std::max<qint64>(QFileInfo(QString::fromStdString(path)).size(), 0));
-        };
     view_ = std::make_unique<View>(*this, *services_.boxes);
     core_ = std::make_unique<MainWindowCore>(*view_, services_, log);
     connectControls();

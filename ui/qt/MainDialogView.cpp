@@ -89,7 +89,7 @@ void MainDialog::View::setSources(const std::vector<std::string>& items, int sel
     const QSignalBlocker blocker(window_.sourceCombo);
     window_.sourceCombo->clear();
     for (const std::string& item : items)
-        window_.sourceCombo->addItem(QString::fromStdString(item));
+        window_.sourceCombo->addItem(QString::fromStdString(item), QString::fromStdString(item));
     window_.sourceCombo->setCurrentIndex(selected);
 }
 

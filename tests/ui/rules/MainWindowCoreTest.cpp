@@ -299,3 +299,19 @@ TEST_F(MainWindowCoreTest, ABusyDriveKeepsTheLastListAndIsReadAgainLater) {
     EXPECT_EQ(view.listed(), (std::vector<std::string>{"Alpha", "Beta"}));
     EXPECT_EQ(view.timers.size(), 2u);
 }
+
+TEST_F(MainWindowCoreTest, WithoutAFixedDriveEveryCommandSaysSo) {
+    drives.fixed.clear();
+    open();
+    EXPECT_TRUE(view.drives.empty());
+    EXPECT_TRUE(core->targetRoot().empty());
+    EXPECT_EQ(view.status.texts.back(), "No hard drive was found.");
+    view.boxesShown.answers = {true};
+    for (int command : {control::kStartButton, control::kDeleteCommand, control::kRenameCommand,
+                        control::kCopyCommand, control::kFormatButton})
+        core->onCommand(command);
+    EXPECT_EQ(view.boxesShown.questions, std::vector<std::string>{"Start Install?"});
+    EXPECT_EQ(view.boxesShown.shown, std::vector<std::string>(5, kNoHardDrive));
+    EXPECT_EQ(view.driveDialogs, 0);
+    EXPECT_FALSE(core->jobRunning());
+}
