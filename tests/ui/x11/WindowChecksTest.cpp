@@ -32,23 +32,23 @@ TEST(WindowChecks, CheckDriveRecoversALostGameAndVerifyGivesTheDigests) {
     ASSERT_FALSE(x11Display().empty()) << x11Failure();
     LoopDrive a(kGiB);
     ASSERT_TRUE(a.error.empty()) << a.error;
-    // A sound game, one whose parts are gone, and a whole game whose record was lost.
+    // A sound game, one whose record holds an unknown media type, and a whole
+    // game whose record was lost.
     std::vector<GameEntry> records{gameRecord("Alpha", "SLUS_300.01", 1),
-                                   gameRecord("Gone", "SLUS_300.02", 1)};
+                                   gameRecord("Odd", "SLUS_300.02", 1)};
+    records[1].setMediaType(7);
     ASSERT_TRUE(writeTableFile(tablePath(a.root()), records));
     auto part = [&](const std::string& name, const std::string& id) {
         return *partFilePath(partPrefix(a.root(), gameNameHash(name), id), 0);
     };
     GameDrive::writePart(part("Alpha", "SLUS_300.01"), 40960, 'a');
+    GameDrive::writeDiscPart(part("Odd", "SLUS_300.02"), 40 * 2048, 40);
     GameDrive::writeDiscPart(part("Lost", "SLUS_300.03"), 40 * 2048, 40);
 
     runProgram(x11Display(), [&](WindowDriver& d) {
         d.chooseHardDrive(a.mountPoint);
-        // The listing offers to delete a game whose parts are gone; kept, it is marked.
-        d.expectBox("Game Gone destroyed,Delete ?");
-        d.answer("n");
-        EXPECT_EQ(d.listed(), QStringList({"Alpha", "Gone  (incomplete)"}));
-        d.screenshot("checks-incomplete-row");
+        EXPECT_EQ(d.listed(), QStringList({"Alpha", "Odd  (damaged)"}));
+        d.screenshot("checks-damaged-row");
         d.openContextMenu("Alpha");
         d.screenshot("checks-context-menu");
         d.chooseFromMenu("Check Drive");
@@ -58,7 +58,7 @@ TEST(WindowChecks, CheckDriveRecoversALostGameAndVerifyGivesTheDigests) {
         });
         const QString question = d.gui([] { return openBox()->text(); });
         EXPECT_TRUE(question.contains("a whole game (40 sectors)")) << question.toStdString();
-        EXPECT_TRUE(question.contains("Game \"Gone\": parts .00 are missing"));
+        EXPECT_TRUE(question.contains("Odd")) << question.toStdString();
         d.screenshot("checks-question");
         d.answer("y");
         d.waitFor("the check's outcome", [] {
@@ -69,7 +69,7 @@ TEST(WindowChecks, CheckDriveRecoversALostGameAndVerifyGivesTheDigests) {
         d.screenshot("checks-repaired");
         d.click([] { return progressWindow("Install")->button; });
         d.waitFor("the main window back", [] { return mainWindow()->isEnabled(); });
-        EXPECT_EQ(d.listed(), QStringList({"Alpha", "Recovered SLUS_300.03"}));
+        EXPECT_EQ(d.listed(), QStringList({"Alpha", "Odd", "Recovered SLUS_300.03"}));
 
         d.openContextMenu("Alpha");
         d.chooseFromMenu("Verify");
