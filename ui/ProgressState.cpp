@@ -122,7 +122,8 @@ ProgressDisplay ProgressState::current(Clock::time_point now) const {
 }
 
 std::string ProgressState::runningLine(Clock::time_point now) const {
-    if (job_.routineTexts && !routineText_.empty())
+    // Before the work counts (a wait for a busy drive), the routine says what goes on.
+    if ((job_.routineTexts || upper_ <= 0) && !routineText_.empty())
         return routineText_;
     std::string line = job_.doing;
     if (!job_.name.empty())

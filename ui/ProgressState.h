@@ -16,7 +16,9 @@ struct ProgressJob {
     std::string done;             // "Installed"
     std::string name;             // the game's name, or the drive's
     std::uint64_t unitBytes = 0;  // bytes per unit of the routine's range; 0: a percentage
-    bool routineTexts = false;    // the routine's own text lines are shown (the format's)
+    // The routine's own text lines are shown throughout (the format's); for
+    // other jobs only until a range is set, as while waiting for a busy drive.
+    bool routineTexts = false;
 };
 
 // What a window draws: the text line (also the main window's status line

@@ -52,6 +52,17 @@ TEST(ProgressStateTest, TheLineNamesTheGameWithItsFiguresNeverAPartFile) {
     }
 }
 
+TEST(ProgressStateTest, AWaitForABusyDriveIsSaidUntilTheWorkCounts) {
+    ProgressState state;
+    state.begin(kInstall);
+    state.setText("Another program is changing this drive...");
+    state.setRange(0, at(0));
+    state.show();
+    EXPECT_EQ(state.take(at(0))->line, "Another program is changing this drive...");
+    state.setRange(1400, at(5000));
+    EXPECT_EQ(state.take(at(5000))->line, "Installing Game1: 0 of 1400 MB (0%)");
+}
+
 TEST(ProgressStateTest, EachKindOfJobSaysWhatItDidWhenItEnds) {
     ProgressState install = installAt(1399);
     install.setButtonCaption("OK", at(70000));
