@@ -122,10 +122,6 @@ class WindowTest : public ::testing::Test {
             imageFolders.push_back(folder.toStdString());
             return imageFile;
         };
-        s.chooseExportFile = [this](QWidget*, const QString& suggested) {
-            exportSuggestions.push_back(suggested.toStdString());
-            return exportFile;
-        };
         s.openUrl = [this](const QString& url) {
             opened.push_back(url.toStdString());
             return browserOpens;
@@ -165,8 +161,6 @@ class WindowTest : public ::testing::Test {
     std::vector<std::string> menuTexts;
     QString imageFile;
     std::vector<std::string> imageFolders;  // where each file dialog opened
-    QString exportFile;
-    std::vector<std::string> exportSuggestions;
     std::vector<std::string> opened;
     bool browserOpens = true;
     bool writeDenied = false;

@@ -1,7 +1,6 @@
 // Delete, rename, copy and details from the list's context menu, on real folders.
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -295,43 +294,4 @@ TEST_F(HeldCopyTest, ClosingDuringACopyAsksThenCancelsAndWaits) {
     ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
     EXPECT_TRUE(j.files().empty());
     EXPECT_EQ(h.names(), std::vector<std::string>{"Alpha"});
-}
-
-TEST_F(WindowGamesTest, CheckVerifyAndExportRunFromTheMenuWithTheProgressWindow) {
-    h.addGame("Alpha", "SLUS_000.01", {2048});
-    h.addDiscGame("Lost", "SLUS_000.02", 40);
-    std::vector<GameEntry> records = h.records();
-    records.pop_back();
-    ASSERT_TRUE(writeTableFile(h.table(), records));
-    MainDialog& window = openOn(h);
-
-    boxes.answers = {true};
-    command(window, "Check Drive");
-    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
-    ASSERT_EQ(boxes.questions.size(), 1u);
-    EXPECT_NE(boxes.questions[0].find("a whole game (40 sectors)"), std::string::npos);
-    ProgressDialog& progress = *app->progressDialog;
-    ASSERT_TRUE(waitUntil([&] { return progress.button->text() == "OK"; }));
-    EXPECT_EQ(progress.textLine->text().toStdString(), h.root() + ": The drive was repaired.");
-    EXPECT_FALSE(window.isEnabled());  // until "OK", as after an install
-    QTest::mouseClick(progress.button, Qt::LeftButton);
-    EXPECT_TRUE(window.isEnabled());
-    EXPECT_EQ(listed(window), QStringList({"Alpha", "Recovered SLUS_000.02"}));
-
-    select(window, "Alpha");
-    command(window, "Verify");
-    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning() && !boxes.shown.empty(); }));
-    EXPECT_EQ(boxes.shown.back().substr(0, 32), "Game Alpha: 2048 bytes in 1 part");
-    EXPECT_TRUE(window.isEnabled());
-
-    TempDir elsewhere;
-    const std::string file = elsewhere.root() + "alpha.iso";
-    exportFile = QString::fromStdString(file);
-    select(window, "Alpha");
-    command(window, "Export...");
-    ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
-    EXPECT_EQ(exportSuggestions.back().substr(exportSuggestions.back().size() - 10), "/Alpha.iso");
-    EXPECT_EQ(std::filesystem::file_size(file), 2048u);
-    ASSERT_TRUE(waitUntil([&] { return progress.button->text() == "OK"; }));
-    EXPECT_EQ(progress.textLine->text().left(18), "Exported Alpha to ");
 }
