@@ -136,6 +136,8 @@ struct FakeWindowView : WindowView {
 
     std::string chooseDrive() override {
         ++driveDialogs;
+        if (whileDriveDialog)
+            whileDriveDialog();
         return driveChoice;
     }
     std::optional<std::string> askNewName() override { return newName; }
@@ -189,6 +191,7 @@ struct FakeWindowView : WindowView {
     int broughtToFront = 0;
     int driveDialogs = 0;
     std::string driveChoice;
+    std::function<void()> whileDriveDialog;  // what the person does meanwhile
     std::optional<std::string> newName;
     std::vector<MenuRow> menu;
     bool menuAtSelection = false;

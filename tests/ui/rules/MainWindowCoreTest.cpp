@@ -315,3 +315,26 @@ TEST_F(MainWindowCoreTest, WithoutAFixedDriveEveryCommandSaysSo) {
     EXPECT_EQ(view.driveDialogs, 0);
     EXPECT_FALSE(core->jobRunning());
 }
+
+TEST_F(MainWindowCoreTest, ACopyRunsFromItsDriveDialogOnAndLeavesTheRestOfTheWindow) {
+    GameDrive other;
+    drives.fixed.push_back({other.root(), "/dev/sdc1", true});
+    open();
+    view.select("Alpha");
+    view.menuChoice = control::kCopyCommand;
+    view.driveChoice = other.root();
+    // While the drive dialog is open, an install would write beside the copy: refused.
+    view.whileDriveDialog = [this] {
+        EXPECT_TRUE(core->jobRunning());
+        core->onCommand(control::kStartButton);
+    };
+    core->onContextMenu(false);
+    ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
+    EXPECT_EQ(view.boxesShown.shown.front(),
+              "A game is being copied; wait until the copy has finished.");
+    EXPECT_TRUE(view.boxesShown.questions.empty());
+    EXPECT_EQ(other.names(), std::vector<std::string>{"Alpha"});
+    EXPECT_TRUE(view.enabled[control::kGameList]);
+    EXPECT_TRUE(view.enabled[control::kDriveCombo]);
+    EXPECT_TRUE(view.inputOn);
+}
