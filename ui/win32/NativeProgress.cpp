@@ -102,6 +102,8 @@ void NativeProgress::drawLatest() {
         SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(window_, SW_HIDE);
     }
+    if (view.visible && lineShown)
+        lineShown(view.line);
 }
 
 void NativeProgress::show() {
