@@ -240,6 +240,8 @@ void MainWindow::onInitDialog() {
     });
     copyProgress_ = std::make_unique<NativeProgress>(window_, kCopyProgressTitle, nullptr);
     status_ = std::make_unique<NativeStatusLine>(item(kStatusLine));
+    // While the job's progress window shows, the status line says what it says.
+    progress_->lineShown = [this](const std::string& line) { status_->setText(line); };
     boxes_ = std::make_unique<NativeBoxes>(window_, [this] {
         // In front of the program's frontmost window.
         if (copyProgress_->visible())

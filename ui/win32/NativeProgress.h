@@ -4,15 +4,18 @@
 // and "OK" after a success; either way it asks the job to stop, resets the
 // bar and the caption, gives the main window back and hides. The jobs drive
 // it from their worker threads through the ProgressWindow interface; the
-// window core stops, hides and restores it as a ProgressView.
+// window core stops, hides and restores it as a ProgressView; what it says
+// comes from ui/ProgressState.
 
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "store/FrontEnd.h"
+#include "ui/ProgressState.h"
 #include "ui/WindowView.h"
 
 class NativeProgress : public ProgressWindow, public ProgressView {
@@ -33,6 +36,8 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     void hideWindow() override { hide(); }
     void restore() override;
     bool shown() const override { return visible(); }
+    // Given the text line of the shown window, on the window thread.
+    std::function<void(const std::string&)> lineShown;
 
     void show() override;
     void hide() override;
@@ -48,8 +53,19 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     // The button's action (also Esc and the close box).
     void onCancel();
 
+    void beginJob(const ProgressJob& job) override;
+    void finishJob(const std::string& outcome) override;
+
   private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Changes the state under its lock, then draws what is due.
+    void change(const std::function<void(ProgressState&, ProgressState::Clock::time_point)>& step);
+    // Draws the latest view on the window thread: one drawn late never undoes a newer one.
+    void drawLatest();
+
+    std::mutex stateLock_;
+    ProgressState state_;
+    ProgressDisplay latest_;
 
     HWND window_ = nullptr;
     std::function<void()> dismissed_;
