@@ -1,6 +1,7 @@
 #include "ui/qt/DialogTemplate.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +19,28 @@ namespace {
 
 using K = ControlKind;
 
+// Enter on a focused push button presses it, as Space does: the keys a
+// desktop's buttons take. Elsewhere Enter goes on to the dialog, which
+// presses its default button, if it has one.
+class ButtonKeys : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!enter || button == nullptr || (key->modifiers() & ~Qt::KeypadModifier) != 0)
+            return false;
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+
 QWidget* createControl(QWidget* parent, const ControlRow& row) {
     const QString text = QString::fromUtf8(row.text);
     switch (row.kind) {
@@ -27,6 +50,7 @@ QWidget* createControl(QWidget* parent, const ControlRow& row) {
             return new QLineEdit(text, parent);
         case K::Button: {
             auto* button = new QPushButton(text, parent);
+            // Not the dialog's default merely by having had the focus.
             button->setAutoDefault(false);
             return button;
         }
@@ -79,6 +103,7 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
     const BaseUnits base = baseUnitsOf(font);
     parent->setFixedSize(unitsToPixelsX(dialog.width, base), unitsToPixelsY(dialog.height, base));
 
+    auto* keys = new ButtonKeys(parent);
     std::vector<QWidget*> created;
     int unnamed = 0;
     for (const ControlRow& row : dialog.controls) {
@@ -95,6 +120,10 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
         }
         control->setGeometry(controlGeometry(row, base, closedHeight));
         control->setVisible(row.visible);
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            button->installEventFilter(keys);
+            button->setDefault(row.id == dialog.defaultButton);
+        }
         created.push_back(control);
     }
     // Later controls lie above the tab control's pane, as the window shows them.

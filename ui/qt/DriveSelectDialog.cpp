@@ -20,8 +20,6 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
     driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
     auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
-    ok->setFlat(true);
-    cancel->setFlat(true);
     connect(ok, &QPushButton::clicked, this, &DriveSelectDialog::onOk);
     connect(cancel, &QPushButton::clicked, this, &DriveSelectDialog::reject);
     connect(driveList, &QListWidget::itemDoubleClicked, this,

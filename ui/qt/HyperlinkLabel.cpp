@@ -2,6 +2,7 @@
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -14,6 +15,8 @@ class LinkWindow : public QWidget {
     LinkWindow(QWidget* parent, HyperlinkLabel& label) : QWidget(parent), label_(label) {
         setMouseTracking(true);
         setAttribute(Qt::WA_Hover);
+        // Reached with Tab like any link, and followed with Enter or Space.
+        setFocusPolicy(Qt::TabFocus);
     }
 
   protected:
@@ -27,6 +30,14 @@ class LinkWindow : public QWidget {
         // The link acts on the press of the left button, not on its release.
         if (event->button() == Qt::LeftButton)
             label_.pressed();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            !event->isAutoRepeat())
+            label_.pressed();
+        else
+            QWidget::keyPressEvent(event);
     }
 
   private:
@@ -78,7 +89,15 @@ void HyperlinkLabel::paint() {
     painter.setPen(pointerOver_ ? hoverColour_ : normalColour_);
     // Centred across, from the top down, on one line: never wrapped, so that
     // an address is never broken up.
-    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text_);
+    QRect drawn;
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text_, &drawn);
+    if (window_->hasFocus()) {
+        // The dotted frame a focused control shows, around the text.
+        QPen dots(normalColour_, 1, Qt::DotLine);
+        painter.setPen(dots);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(drawn.adjusted(-1, 0, 0, -1).intersected(area.adjusted(0, 0, -1, -1)));
+    }
 }
 
 void HyperlinkLabel::trackHover(bool pointerInside) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "ui/qt/FocusStyle.h"
 #include "ui/qt/InstallerApp.h"
 #include "res/Pictures.h"
 #include "ui/WindowLog.h"
@@ -10,6 +11,7 @@
 int runInstallerProgram() {
     QApplication::setApplicationName(QStringLiteral("zt_installer"));
     QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.GameInstaller"));
+    QApplication::setStyle(new FocusStyle);
     initPictures();
     WindowLog log(WindowLog::defaultPath());
     SystemWindowServices system;
