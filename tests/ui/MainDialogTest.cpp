@@ -170,9 +170,8 @@ TEST_F(MainDialogTest, WithoutAFixedDriveEveryCommandSaysSo) {
     EXPECT_TRUE(window.targetRoot.empty());
     EXPECT_TRUE(window.statusLine->text().startsWith("No hard drive was found."));
 
-    boxes.answers = {true};
     QTest::mouseClick(window.startButton, Qt::LeftButton);
-    EXPECT_EQ(boxes.questions, std::vector<std::string>{"Start Install?"});
+    EXPECT_TRUE(boxes.questions.empty());  // said before "Start Install?"
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0], MainDialog::kNoHardDrive);
 

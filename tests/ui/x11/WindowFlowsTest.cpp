@@ -270,7 +270,8 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
         d.setGameName("My Game");
         if (unmount().status != 0)
             d.fail("the drive could not be unmounted");
-        d.startInstall();
+        // Said at once, before "Start Install?".
+        d.click([] { return mainWindow()->startButton; });
         d.expectBox(driveGoneText(drive.root()));
         d.screenshot("unmounted-before-start");
         d.answer("Return");
