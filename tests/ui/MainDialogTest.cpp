@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "GameDrive.h"
 #include "WindowDoubles.h"
@@ -128,8 +129,11 @@ TEST_F(MainDialogTest, ImageFileItemPutsTheChosenFileIntoTheBox) {
     EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
 
     // An image file dropped onto the window becomes the source; a folder does not.
+    // One too large for a CD (1.4 GB, a sparse file) sets the media type to DVD.
     const std::string dropped = g.root() + "Moon Base.iso";
     writeBytes(dropped, {0});
+    std::filesystem::resize_file(dropped, 1400ULL << 20);
+    EXPECT_EQ(window.mediaCombo->currentText(), "CD");
     for (const std::string& path : {g.root(), dropped}) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
@@ -141,6 +145,15 @@ TEST_F(MainDialogTest, ImageFileItemPutsTheChosenFileIntoTheBox) {
     }
     EXPECT_EQ(window.sourceCombo->currentText().toStdString(), dropped);
     EXPECT_EQ(name->text(), "Moon Base");
+    EXPECT_EQ(window.mediaCombo->currentText(), "DVD");
+    // Chosen again from the box after the media was set back to CD: DVD again;
+    // a small image leaves the choice.
+    window.mediaCombo->setCurrentIndex(0);
+    chooseInPopup(window.sourceCombo, 1);  // "/images/game.iso", which holds nothing
+    EXPECT_EQ(window.mediaCombo->currentText(), "CD");
+    chooseInPopup(window.sourceCombo, 2);
+    EXPECT_EQ(window.sourceCombo->currentText().toStdString(), dropped);
+    EXPECT_EQ(window.mediaCombo->currentText(), "DVD");
 }
 
 TEST_F(MainDialogTest, UsbDrivesComeFirstAndTheSystemsDriveAsksBeforeAnInstall) {

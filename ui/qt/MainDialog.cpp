@@ -206,6 +206,10 @@ void MainDialog::fillSourceCombo() {
 void MainDialog::onSourceActivated(int index) {
     if (!sourceCombo->itemData(index, kImageFileRole).toBool()) {
         lastSource_ = index;
+        // An image chosen again from the box sets the media as when it was picked.
+        const QString source = sourceCombo->itemData(index).toString();
+        if (imageFiles_.contains(source))
+            setMediaForImage(source);
         return;
     }
     const QString file =
@@ -227,14 +231,18 @@ void MainDialog::pickImage(const QString& file) {
         sourceCombo->setCurrentIndex(sourceCombo->findData(file));
         lastSource_ = sourceCombo->currentIndex();
     }
-    if (imageNeedsDvd(static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0))))
-        mediaCombo->setCurrentIndex(1);  // "DVD"
+    setMediaForImage(file);
     const std::string current = nameEdit_->text().toStdString();
     const std::string name = gameNameForImage(current, filledGameName_, file.toStdString());
     if (name != current) {
         nameEdit_->setText(QString::fromStdString(name));
         filledGameName_ = name;
     }
+}
+
+void MainDialog::setMediaForImage(const QString& file) {
+    if (imageNeedsDvd(static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0))))
+        mediaCombo->setCurrentIndex(1);  // "DVD"
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {

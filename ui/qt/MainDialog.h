@@ -118,6 +118,8 @@ class MainDialog : public QDialog {
     // Makes the image `file` the source, and its name the game's while the
     // user has not typed one.
     void pickImage(const QString& file);
+    // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
+    void setMediaForImage(const QString& file);
     void takeControlValues();
     std::string selectedDriveRoot() const;
     // The name of the selected game for a list command, the control values
