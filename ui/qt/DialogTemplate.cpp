@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
@@ -96,8 +97,24 @@ QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeig
     return rect;
 }
 
+QFont fittingFont(const DialogTemplate& dialog, QSize room) {
+    constexpr int kSmallestPoints = 6;
+    for (int points = dialog.points;; --points) {
+        const QFont font = dialogFont(QString::fromUtf8(dialog.face), points);
+        const BaseUnits base = baseUnitsOf(font);
+        if (points <= kSmallestPoints || (unitsToPixelsX(dialog.width, base) <= room.width() &&
+                                          unitsToPixelsY(dialog.height, base) <= room.height()))
+            return font;
+    }
+}
+
 BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
-    const QFont font = dialogFont(QString::fromUtf8(dialog.face), dialog.points);
+    // Room for the window and the frame the window manager puts around it.
+    constexpr int kFrameWidth = 16, kFrameHeight = 48;
+    QSize room(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (const QScreen* screen = parent->screen())
+        room = screen->availableGeometry().size() - QSize(kFrameWidth, kFrameHeight);
+    const QFont font = fittingFont(dialog, room);
     parent->setFont(font);
     parent->setWindowTitle(QString::fromUtf8(dialog.caption));
     const BaseUnits base = baseUnitsOf(font);

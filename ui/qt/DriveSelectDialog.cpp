@@ -6,16 +6,17 @@
 #include "store/DriveRoot.h"
 #include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
+#include "ui/DriveRows.h"
 
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
     : QDialog(parent), drives_(drives) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
     driveList = qobject_cast<QListWidget*>(controlById(this, control::kDriveListBox));
     // USB drives first, the system's last: the offer order, not the names'.
     driveList->setSortingEnabled(false);
-    // Mount points are longer than drive letters: their ends tell them apart.
+    // A name longer than the list shows its end, which tells drives apart.
     driveList->setTextElideMode(Qt::ElideLeft);
     driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
@@ -29,10 +30,12 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
 
 void DriveSelectDialog::OnInitDialog() {
     driveList->clear();
-    for (const FixedDrive& drive : drivesInOfferOrder(drives_.fixedDrives())) {
-        auto* item = new QListWidgetItem(QString::fromStdString(drive.mountPoint));
-        item->setData(Qt::UserRole, QByteArray::fromStdString(drive.mountPoint));
-        item->setToolTip(QString::fromStdString(drive.mountPoint + "  (" + drive.device + ")"));
+    const std::vector<FixedDrive> drives = drivesInOfferOrder(drives_.fixedDrives());
+    const std::vector<DriveRow> rows = driveRows(drives);
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        auto* item = new QListWidgetItem(QString::fromStdString(rows[i].text));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(drives[i].mountPoint));
+        item->setToolTip(QString::fromStdString(rows[i].tooltip));
         driveList->addItem(item);
     }
     driveList->setCurrentRow(-1);

@@ -3,6 +3,7 @@
 #include <QEnterEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -114,4 +115,14 @@ void HyperlinkLabel::trackHover(bool pointerInside) {
 void HyperlinkLabel::pressed() {
     if (onClick_)
         onClick_(0);
+}
+
+void alignToLinkBaseline(QLabel& label, const HyperlinkLabel& link) {
+    if (link.window() == nullptr || label.parentWidget() == nullptr)
+        return;
+    // The link's text starts at its window's top; the label's at its own top.
+    const int baseline = link.window()->mapTo(label.parentWidget(), QPoint(0, 0)).y() +
+                         QFontMetrics(link.font()).ascent();
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label.move(label.x(), baseline - label.fontMetrics().ascent());
 }

@@ -58,8 +58,10 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
       installJob_(windowThread_),
       formatJob_(windowThread_),
       copyJob_(windowThread_) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Only the boxes asked for: the window has a fixed size, no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     icon = QIcon();
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/res/icon-%1.png").arg(size), QSize(size, size));
@@ -149,6 +151,9 @@ bool MainDialog::OnInitDialog() {
     gameList->header()->setStretchLastSection(false);
     gameList->setColumnWidth(0, 320);
     gameList->setColumnWidth(1, 80);
+    // The name column gives way to the vertical scroll bar of a long list, so
+    // that no horizontal one comes with it.
+    gameList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     onDriveChanged();
 
@@ -179,6 +184,7 @@ bool MainDialog::OnInitDialog() {
     linkParams.onClick = [this](int) { openWebSite(); };
     linkParams.text = services_.websiteUrl;
     link.create(linkParams);
+    alignToLinkBaseline(*qobject_cast<QLabel*>(controlById(this, control::kWebSiteLabel)), link);
     return true;
 }
 

@@ -6,8 +6,8 @@
 #include "ui/qt/DialogTemplate.h"
 
 RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildDialog(this, renameTemplate());
     edit = qobject_cast<QLineEdit*>(controlById(this, control::kNewNameEdit));
     auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));

@@ -122,7 +122,7 @@ TEST_F(KeyboardFlows, EnterPressesTheFocusedButtonAndTheDialogsDefault) {
         });
         d.click([] { return mainWindow()->formatButton; });
         d.waitForDialog(QStringLiteral("Drive"));
-        d.type(drive.mountPoint);
+        d.selectDriveInDialog(drive.mountPoint);
         d.screenshot("keys-drive-dialog");
         d.key("Return");
         // Whatever the format asks or says first, the dialog took the drive.
