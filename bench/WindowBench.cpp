@@ -104,7 +104,7 @@ bool benchInstall(MainDialog& window, const YesBoxes& boxes, const char* image) 
     bool copying = false;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const bool busy = window.busy.load() == 1;
+        const bool busy = window.core().busy();
         if (copying && busy)
             longestGap = std::max(longestGap, millisecondsSince(lastTick));
         copying = busy;

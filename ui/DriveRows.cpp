@@ -31,7 +31,7 @@ std::string tail(const std::vector<std::string>& folders, std::size_t count) {
 
 }  // namespace
 
-std::vector<DriveRow> driveRows(const std::vector<FixedDrive>& drives) {
+std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives) {
     std::vector<std::vector<std::string>> folders;
     for (const FixedDrive& drive : drives)
         folders.push_back(foldersOf(drive.mountPoint));

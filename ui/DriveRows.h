@@ -12,4 +12,4 @@
 // mount point ("/media/ann/GAMES" shows "GAMES"), with as many folders before
 // it as it takes to differ from every other drive's; a root ("/", "E:\")
 // shows whole.
-std::vector<DriveRow> driveRows(const std::vector<FixedDrive>& drives);
+std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives);

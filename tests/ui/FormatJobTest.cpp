@@ -72,7 +72,7 @@ TEST_F(FormatJobTest, FormatsTheChosenVolumeAndMountsItAgain) {
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front();
     EXPECT_EQ(volumes.unmounted, std::vector<std::string>{image});
     EXPECT_EQ(volumes.mounted, std::vector<std::string>{image});
-    EXPECT_EQ(window.formatDrive, image);
+    EXPECT_EQ(window.core().formatDrive(), image);
     EXPECT_TRUE(hasFat32());
     if (haveProgram("mdir")) {
         ToolRun r = runShell("mdir -i '" + image + "@@8192' ::");
@@ -85,7 +85,7 @@ TEST_F(FormatJobTest, FormatsTheChosenVolumeAndMountsItAgain) {
     EXPECT_EQ(progress.progressBar->value(), 100);
     EXPECT_EQ(progress.button->text(), "OK");
     EXPECT_FALSE(window.isEnabled());
-    EXPECT_EQ(window.busy.load(), 0);
+    EXPECT_FALSE(window.core().busy());
     EXPECT_TRUE(window.formatButton->isEnabledTo(&window));
     QTest::mouseClick(progress.button, Qt::LeftButton);
     EXPECT_TRUE(window.isEnabled());
@@ -133,7 +133,7 @@ TEST_F(FormatJobTest, FailuresSayWhatWasMissingThenFormatFailed) {
     EXPECT_NE(boxes.shown[0].find("could not be unmounted: target is busy"), std::string::npos);
     EXPECT_EQ(boxes.shown[1], "Format Failed!!");
     EXPECT_TRUE(window.isEnabled());
-    EXPECT_EQ(window.busy.load(), 0);
+    EXPECT_FALSE(window.core().busy());
     EXPECT_FALSE(app->progressDialog->isVisible());
 
     // Only the administrator may write the device, and pkexec cannot be run.
@@ -179,7 +179,7 @@ TEST_F(FormatJobTest, TheStatusLineBringsBackTheWindowOfAFormatThatGoesOn) {
     boxes.answers = {true};
     QTest::mouseClick(window.formatButton, Qt::LeftButton);
     ProgressDialog& progress = *app->progressDialog;
-    ASSERT_TRUE(waitUntil([&] { return progress.isVisible() && window.busy.load() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return progress.isVisible() && window.core().busy(); }));
     EXPECT_FALSE(window.formatButton->isEnabledTo(&window));
 
     // Cancel only puts the window away: a format cannot stop half-way.

@@ -143,7 +143,7 @@ TEST_F(InstallJobTest, InstallsAnImageFileEndToEnd) {
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.button->text(), "OK");
     EXPECT_FALSE(window.isEnabled());
-    EXPECT_EQ(window.busy.load(), 0);
+    EXPECT_FALSE(window.core().busy());
     EXPECT_TRUE(window.startButton->isEnabledTo(&window));
     QTest::mouseClick(progress.button, Qt::LeftButton);
     EXPECT_TRUE(window.isEnabled());
@@ -196,7 +196,7 @@ TEST_F(InstallJobTest, CancelDuringTheCopyRemovesItsFilesAndGivesTheWindowBack) 
     EXPECT_FALSE(window.isEnabled());
     EXPECT_FALSE(window.startButton->isEnabledTo(&window));
     EXPECT_FALSE(window.gameList->isEnabledTo(&window));
-    EXPECT_EQ(window.busy.load(), 1);
+    EXPECT_TRUE(window.core().busy());
     EXPECT_EQ(partFiles().size(), 1u);
 
     QTest::mouseClick(progress.button, Qt::LeftButton);
@@ -209,7 +209,7 @@ TEST_F(InstallJobTest, CancelDuringTheCopyRemovesItsFilesAndGivesTheWindowBack) 
     EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(window.startButton->isEnabled());
     EXPECT_TRUE(window.gameList->isEnabled());
-    EXPECT_EQ(window.busy.load(), 0);
+    EXPECT_FALSE(window.core().busy());
     EXPECT_EQ(window.gameList->topLevelItemCount(), 0);
 }
 

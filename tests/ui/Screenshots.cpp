@@ -19,6 +19,7 @@
 #include "GameDrive.h"
 #include "WindowDoubles.h"
 #include "res/Pictures.h"
+#include "ui/ControlIds.h"
 #include "ui/qt/DriveSelectDialog.h"
 #include "ui/qt/RenameDialog.h"
 
@@ -101,7 +102,7 @@ int run(const std::string& folder) {
     services.drives = &drives;
     services.boxes = &boxes;
     services.volumes = &volumes;
-    services.websiteUrl = QStringLiteral(ZT_WEBSITE_URL);
+    services.websiteUrl = ZT_WEBSITE_URL;
     services.discOpener = [&](const std::string&, std::string&) -> std::unique_ptr<DiscDevice> {
         return std::make_unique<HeldDevice>(disc, hold);
     };
@@ -135,10 +136,10 @@ int run(const std::string& folder) {
     main.gameList->setCurrentItem(main.gameList->topLevelItem(3));
     window = main.grab();
     main.onListRightClick(QPoint(60, 60));
-    main.onRenameGame();
+    main.core().onCommand(control::kRenameCommand);
     main.tabs->setCurrentIndex(1);
     ok &= save(main.grab(), folder, "disk-format.png");
-    main.onFormat();
+    main.core().onCommand(control::kFormatButton);
     main.tabs->setCurrentIndex(2);
     ok &= save(main.grab(), folder, "about.png");
     main.tabs->setCurrentIndex(0);

@@ -132,7 +132,7 @@ class WindowTest : public ::testing::Test {
                 error = "Permission denied";
             return !writeDenied;
         };
-        s.websiteUrl = QStringLiteral("https://tarnwick.example/");
+        s.websiteUrl = "https://tarnwick.example/";
         s.copyServices = copyServices;
         return s;
     }

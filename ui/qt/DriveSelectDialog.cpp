@@ -31,7 +31,7 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
 void DriveSelectDialog::OnInitDialog() {
     driveList->clear();
     const std::vector<FixedDrive> drives = drivesInOfferOrder(drives_.fixedDrives());
-    const std::vector<DriveRow> rows = driveRows(drives);
+    const std::vector<DriveRow> rows = driveDialogRows(drives);
     for (std::size_t i = 0; i < drives.size(); ++i) {
         auto* item = new QListWidgetItem(QString::fromStdString(rows[i].text));
         item->setData(Qt::UserRole, QByteArray::fromStdString(drives[i].mountPoint));

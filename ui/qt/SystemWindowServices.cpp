@@ -30,7 +30,7 @@ SystemWindowServices::SystemWindowServices()
     };
     services.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
     services.canWriteDevice = platform::canOpenForWriting;
-    services.websiteUrl = QStringLiteral(ZT_WEBSITE_URL);
+    services.websiteUrl = ZT_WEBSITE_URL;
 }
 
 SystemWindowServices::~SystemWindowServices() = default;

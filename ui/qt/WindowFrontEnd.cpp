@@ -5,6 +5,7 @@
 
 #include "ui/qt/BoxPresenter.h"
 #include "ui/qt/GuiThread.h"
+#include "ui/qt/ProgressDialog.h"
 
 void WindowStatusLine::setText(const std::string& text) {
     QLabel* label = label_;

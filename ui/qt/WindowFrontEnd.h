@@ -36,23 +36,3 @@ class WindowBoxes : public MessageBoxes {
     QPointer<QWidget> window_;
     BoxPresenter& presenter_;
 };
-
-#include "ui/LoggedBoxes.h"
-#include "ui/qt/ProgressDialog.h"
-#include "ui/WindowLog.h"
-
-// One job's front end: the window's status line and boxes (each box also
-// written to the log), the job's progress window, and its own stream into
-// the window's log.
-class JobFrontEnd {
-  public:
-    JobFrontEnd(StatusLine& status, MessageBoxes& boxes, ProgressDialog& progress, WindowLog& log)
-        : status_(status), boxes_(boxes, log), progress_(progress), out_(log) {}
-    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
-
-  private:
-    StatusLine& status_;
-    LoggedBoxes boxes_;
-    ProgressBridge progress_;
-    LogStream out_;
-};

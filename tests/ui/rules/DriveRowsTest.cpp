@@ -19,7 +19,7 @@ TEST(DriveRowsTest, ShortNamesThatTellDrivesApart) {
         std::vector<FixedDrive> drives;
         for (const std::string& point : c.mountPoints)
             drives.push_back({point, "/dev/sdx1"});
-        const std::vector<DriveRow> rows = driveRows(drives);
+        const std::vector<DriveRow> rows = driveDialogRows(drives);
         ASSERT_EQ(rows.size(), c.names.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             EXPECT_EQ(rows[i].text, c.names[i]) << c.mountPoints[i];

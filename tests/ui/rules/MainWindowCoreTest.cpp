@@ -1,0 +1,358 @@
+// The main window's decisions through its core, on a view without a toolkit:
+// what it opens on, what a picked image fills in, what "Start", the list's
+// commands and keys do, and how the window closes while jobs run.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "FakeWindowView.h"
+#include "GameDrive.h"
+#include "platform/DriveLock.h"
+#include "ui/ControlIds.h"
+#include "ui/ImageChoice.h"
+#include "ui/MainWindowCore.h"
+
+namespace {
+
+// Another program holding a drive's lock until it is let go.
+class HeldDrive {
+  public:
+    explicit HeldDrive(const std::string& root)
+        : thread_([this, root] {
+              platform::DriveLockRequest request{root, platform::DriveLockMode::Exclusive};
+              platform::DriveLockAttempt lock = platform::tryLockDrives({&request, 1});
+              taken = true;
+              while (!release)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }) {
+        while (!taken)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~HeldDrive() { letGo(); }
+    void letGo() {
+        release = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+  private:
+    std::atomic<bool> release{false}, taken{false};
+    std::thread thread_;
+};
+
+class MainWindowCoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        usb.addGame("Alpha", "SLUS_000.01", {4096});
+        drives.fixed = {{usb.root(), "/dev/sdb1", true}};
+    }
+    // An image file that is there, as Start wants it before its question.
+    std::string betaImage() {
+        const std::string path = images.file("Beta.iso");
+        writeBytes(path, {0});
+        return path;
+    }
+    void TearDown() override {
+        if (!released)
+            release.set_value(1);
+        if (core) {
+            ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
+        }
+    }
+
+    MainWindowCore& open() {
+        CoreServices services;
+        services.drives = &drives;
+        services.websiteUrl = "https://tarnwick.example/";
+        services.fileSize = [this](const std::string& path) { return sizes[path]; };
+        // The install waits until the test lets it end with a result; a
+        // successful one records a game, as the real install does last.
+        services.install = [this](const std::vector<std::string>& args, const FixedDrive& target,
+                                  FrontEnd&) {
+            installArgs = args;
+            installTarget = target.mountPoint;
+            const int result = finished.get();
+            if (result == 1)
+                usb.addGame("Beta", "SLUS_000.02", {2048});
+            return result;
+        };
+        core = std::make_unique<MainWindowCore>(view, services, log);
+        core->init();
+        return *core;
+    }
+    void endInstall(int result) {
+        released = true;
+        release.set_value(result);
+        ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
+    }
+
+    GameDrive usb;
+    TempDir images;
+    FakeDriveList drives;
+    FakeWindowView view;
+    WindowLog log{"", false};
+    std::map<std::string, std::uint64_t> sizes;
+    std::vector<std::string> installArgs;
+    std::string installTarget;
+    std::promise<int> release;
+    std::shared_future<int> finished = release.get_future().share();
+    bool released = false;
+    std::unique_ptr<MainWindowCore> core;
+};
+
+}  // namespace
+
+TEST_F(MainWindowCoreTest, OpensOnADriveThisUserMayUseWithItsTextsAndGames) {
+    // Another user's drive comes first in the offer order, but cannot be read.
+    drives.fixed.insert(drives.fixed.begin(), FixedDrive{"/media/other", "/dev/sdc1", true, false,
+                                                         false, false});
+    drives.optical = {"/dev/sr0"};
+    open();
+    ASSERT_EQ(view.drives.size(), 2u);
+    EXPECT_EQ(view.drives[static_cast<std::size_t>(view.state.drive)].text, usb.root());
+    EXPECT_EQ(core->targetRoot(), normalizeRoot(usb.root()));
+    EXPECT_EQ(view.listed(), std::vector<std::string>{"Alpha"});
+    EXPECT_TRUE(view.boxesShown.shown.empty());
+    EXPECT_EQ(view.sources, (std::vector<std::string>{"/dev/sr0", "Image file..."}));
+    EXPECT_EQ(view.tabs, (std::vector<std::string>{"Games Installer", "Disk Format", "About"}));
+    EXPECT_EQ(view.mediaItems, (std::vector<std::string>{"CD", "DVD"}));
+    EXPECT_EQ(view.columns.size(), 2u);
+    EXPECT_EQ(view.linkUrl, "https://tarnwick.example/");
+    EXPECT_EQ(view.texts[control::kGameNameEdit], "Game1");
+    EXPECT_TRUE(view.shown[control::kStartButton]);
+    EXPECT_FALSE(view.shown[control::kFormatButton]);
+
+    // The format page shows its own controls; back on the installer page the list is read again.
+    core->onTabChanged(1);
+    EXPECT_EQ(core->page(), Page::Format);
+    EXPECT_TRUE(view.shown[control::kFormatButton]);
+    EXPECT_FALSE(view.shown[control::kGameList]);
+    usb.addGame("Gamma", "SLUS_000.03", {2048});
+    core->onTabChanged(0);
+    EXPECT_EQ(view.listed(), (std::vector<std::string>{"Alpha", "Gamma"}));
+}
+
+TEST_F(MainWindowCoreTest, APickedImageNamesTheGameAndChoosesDvdWhenItCannotFitACd) {
+    sizes = {{"/images/Small.iso", 1000}, {"/images/Large Game.iso", kCdBytes + 1}};
+    const struct {
+        const char* typed;  // the name box before the pick; empty: as it was
+        std::string image;
+        bool dropped;
+        std::string name;
+        int media;
+    } cases[] = {
+        {"", "/images/Small.iso", false, "Small", kCdMediaItem},
+        {"", "/images/Large Game.iso", true, "Large Game", kDvdMediaItem},
+        {"Mine", "/images/Small.iso", false, "Mine", kCdMediaItem},
+    };
+    for (const auto& c : cases) {
+        open();
+        if (*c.typed)
+            view.state.gameName = c.typed;
+        view.imageFile = c.image;
+        if (c.dropped)
+            core->onImageDropped(c.image);
+        else
+            core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+        EXPECT_EQ(view.state.gameName, c.name) << c.image;
+        EXPECT_EQ(view.state.media, c.media) << c.image;
+        EXPECT_EQ(view.sources[static_cast<std::size_t>(view.state.source)], c.image);
+    }
+    // Cancelled, the file dialog leaves the image chosen before; the next opens in its folder.
+    view.imageFile.clear();
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    EXPECT_EQ(view.sources[static_cast<std::size_t>(view.state.source)], "/images/Small.iso");
+    EXPECT_EQ(view.imageFolders.back(), "/images");
+    // Chosen again from the box, the large image sets DVD once more; the small leaves it.
+    const auto chooseAgain = [&](const std::string& image) {
+        const auto at = std::find(view.sources.begin(), view.sources.end(), image);
+        core->onSourceChosen(static_cast<int>(at - view.sources.begin()));
+    };
+    core->onImageDropped("/images/Large Game.iso");
+    view.state.media = kCdMediaItem;
+    chooseAgain("/images/Large Game.iso");
+    EXPECT_EQ(view.state.media, kDvdMediaItem);
+    view.state.media = kCdMediaItem;
+    chooseAgain("/images/Small.iso");
+    EXPECT_EQ(view.state.media, kCdMediaItem);
+}
+
+TEST_F(MainWindowCoreTest, StartAsksThenInstallsWithTheWindowDisabledUntilOk) {
+    open();
+    view.imageFile = betaImage();
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    core->onCommand(control::kStartButton);  // No
+    EXPECT_EQ(view.boxesShown.questions, std::vector<std::string>{"Start Install?"});
+    EXPECT_FALSE(core->jobRunning());
+
+    view.boxesShown.answers = {true};
+    core->onCommand(control::kStartButton);
+    ASSERT_TRUE(core->jobRunning());
+    EXPECT_FALSE(view.inputOn);
+    EXPECT_FALSE(view.enabled[control::kStartButton]);
+    // A second Start, a format or a copy waits for it.
+    core->onCommand(control::kFormatButton);
+    EXPECT_EQ(view.boxesShown.shown.back(), "The job is not complete; wait until it has finished.");
+    view.progress.progress.visible = true;  // the install shows its window
+    endInstall(1);
+    EXPECT_EQ(installTarget, usb.root());
+    EXPECT_NE(std::find(installArgs.begin(), installArgs.end(), "Beta"), installArgs.end());
+    EXPECT_EQ(view.listed(), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_TRUE(view.enabled[control::kStartButton]);
+    EXPECT_FALSE(view.inputOn);  // until "OK" in the progress window
+    core->onStatusLineClicked();
+    EXPECT_EQ(view.progress.restored, 0);  // no job goes on
+    core->onProgressDismissed();
+    EXPECT_TRUE(view.inputOn);
+}
+
+TEST_F(MainWindowCoreTest, ClosingAsksOnlyWhileAJobRunsAndWaitsForItAfterYes) {
+    const struct {
+        bool job;
+        std::deque<bool> answers;
+        int closedAtOnce;
+        bool stopped;
+    } cases[] = {
+        {false, {}, 1, false},
+        {true, {false}, 0, false},
+        {true, {true}, 0, true},
+    };
+    for (const auto& c : cases) {
+        MainWindowCoreTest::TearDown();
+        released = false;
+        release = {};
+        finished = release.get_future().share();
+        view.closed = 0;
+        view.progress.stopped = false;
+        view.boxesShown.questions.clear();
+        open();
+        if (c.job) {
+            view.imageFile = betaImage();
+            core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+            view.boxesShown.answers = {true};
+            core->onCommand(control::kStartButton);
+            view.boxesShown.questions.clear();
+        }
+        view.boxesShown.answers = c.answers;
+        core->onCloseRequested();
+        EXPECT_EQ(view.closed, c.closedAtOnce);
+        EXPECT_EQ(view.boxesShown.questions.size(), c.job ? 1u : 0u);
+        EXPECT_EQ(view.progress.stopped.load(), c.stopped);
+        if (!c.job)
+            continue;
+        EXPECT_TRUE(view.boxesShown.defaultNoFlags.back());
+        endInstall(0);
+        EXPECT_EQ(view.closed, c.stopped ? 1 : 0);
+    }
+}
+
+TEST_F(MainWindowCoreTest, AnInstallEndingWhileTheCloseQuestionIsOpenKeepsItsGame) {
+    open();
+    view.imageFile = betaImage();
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    view.boxesShown.answers = {true};
+    core->onCommand(control::kStartButton);
+    // While the person reads the question, the install ends and the window
+    // thread runs its ending.
+    view.boxesShown.beforeAnswer = [this] { endInstall(1); };
+    view.boxesShown.answers = {true};
+    core->onCloseRequested();
+    EXPECT_EQ(view.boxesShown.questions.back(), "The job is not complete,Exit?");
+    EXPECT_EQ(view.closed, 1);
+    EXPECT_EQ(usb.names(), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_TRUE(std::filesystem::exists(usb.part("Beta", "SLUS_000.02", 0)));
+}
+
+TEST_F(MainWindowCoreTest, TheMenuAndTheKeysRunTheListsCommands) {
+    usb.addGame("Gamma", "SLUS_000.03", {2048});
+    open();
+    view.select("Alpha");
+    view.menuChoice = control::kRenameCommand;
+    view.newName = "Omega";
+    core->onContextMenu(false);
+    ASSERT_EQ(view.menu.size(), 3u);
+    EXPECT_EQ(view.menu[0].command, control::kDeleteCommand);
+    EXPECT_EQ(usb.names(), (std::vector<std::string>{"Omega", "Gamma"}));
+
+    view.select("Gamma");
+    view.boxesShown.answers = {true};
+    EXPECT_TRUE(core->onKey(WindowKey::Delete, control::kGameList));
+    EXPECT_EQ(usb.names(), std::vector<std::string>{"Omega"});
+    EXPECT_EQ(view.listed(), std::vector<std::string>{"Omega"});
+
+    view.select("Omega");
+    view.newName = "Zeta";
+    EXPECT_TRUE(core->onKey(WindowKey::F2, control::kGameList));
+    EXPECT_EQ(usb.names(), std::vector<std::string>{"Zeta"});
+    // Keys elsewhere are the controls' own; Enter and Escape never end the window.
+    EXPECT_FALSE(core->onKey(WindowKey::Delete, control::kGameNameEdit));
+    EXPECT_TRUE(core->onKey(WindowKey::Escape, control::kGameList));
+    EXPECT_EQ(view.closed, 0);
+    // No menu on another page; a command without a selected game says so.
+    view.menu.clear();
+    core->onTabChanged(2);
+    core->onContextMenu(true);
+    EXPECT_TRUE(view.menu.empty());
+    core->onTabChanged(0);
+    view.menuChoice = control::kCopyCommand;
+    core->onContextMenu(true);
+    EXPECT_TRUE(view.menuAtSelection);
+    EXPECT_EQ(view.driveDialogs, 0);
+    EXPECT_FALSE(view.boxesShown.shown.empty());
+}
+
+TEST_F(MainWindowCoreTest, ABusyDriveKeepsTheLastListAndIsReadAgainLater) {
+    open();
+    auto holder = std::make_unique<HeldDrive>(usb.root());
+    core->onDriveChosen(view.state.drive);
+    EXPECT_EQ(view.listed(), std::vector<std::string>{"Alpha"});
+    ASSERT_EQ(view.timers.size(), 1u);
+    // Still held: read again later once more.
+    view.timers[0]();
+    EXPECT_EQ(view.timers.size(), 2u);
+    holder.reset();
+    usb.addGame("Beta", "SLUS_000.02", {2048});
+    view.timers[1]();
+    EXPECT_EQ(view.listed(), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(view.timers.size(), 2u);
+}
+
+TEST_F(MainWindowCoreTest, WithoutAFixedDriveEveryCommandSaysSo) {
+    drives.fixed.clear();
+    open();
+    EXPECT_TRUE(view.drives.empty());
+    EXPECT_TRUE(core->targetRoot().empty());
+    EXPECT_EQ(view.status.texts.back(), "No hard drive was found.");
+    for (int command : {control::kStartButton, control::kDeleteCommand, control::kRenameCommand,
+                        control::kCopyCommand, control::kFormatButton})
+        core->onCommand(command);
+    EXPECT_TRUE(view.boxesShown.questions.empty());  // said before "Start Install?"
+    EXPECT_EQ(view.boxesShown.shown, std::vector<std::string>(5, kNoHardDrive));
+    EXPECT_EQ(view.driveDialogs, 0);
+    EXPECT_FALSE(core->jobRunning());
+}
+
+TEST_F(MainWindowCoreTest, ACopyRunsFromItsDriveDialogOnAndLeavesTheRestOfTheWindow) {
+    GameDrive other;
+    drives.fixed.push_back({other.root(), "/dev/sdc1", true});
+    open();
+    view.select("Alpha");
+    view.menuChoice = control::kCopyCommand;
+    view.driveChoice = other.root();
+    // While the drive dialog is open, an install would write beside the copy: refused.
+    view.whileDriveDialog = [this] {
+        EXPECT_TRUE(core->jobRunning());
+        core->onCommand(control::kStartButton);
+    };
+    core->onContextMenu(false);
+    ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
+    EXPECT_EQ(view.boxesShown.shown.front(),
+              "A game is being copied; wait until the copy has finished.");
+    EXPECT_TRUE(view.boxesShown.questions.empty());
+    EXPECT_EQ(other.names(), std::vector<std::string>{"Alpha"});
+    EXPECT_TRUE(view.enabled[control::kGameList]);
+    EXPECT_TRUE(view.enabled[control::kDriveCombo]);
+    EXPECT_TRUE(view.inputOn);
+}

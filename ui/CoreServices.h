@@ -1,0 +1,43 @@
+#pragma once
+// What the window core needs from the system: the drives, the volume
+// services for a format, how jobs reach discs and drives, and the web-site
+// address. No toolkit. The program passes the real ones; tests put doubles
+// in their place.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "disk/FormatCommand.h"
+#include "install/DiscDevice.h"
+#include "install/InstallCommand.h"
+#include "library/GameCopy.h"
+#include "store/FrontEnd.h"
+#include "ui/DriveList.h"
+#include "ui/FormatSteps.h"
+
+class VolumeService;
+
+struct CoreServices {
+    DriveList* drives = nullptr;
+    VolumeService* volumes = nullptr;
+    // Whether this process may write a device (the format's first check).
+    CanWriteDevice canWriteDevice;
+    // Why FORMAT would refuse a device's partition table; empty: no check.
+    LayoutCheck layoutProblem = formatLayoutProblem;
+    // How the install and the copy reach discs and drives.
+    DiscOpener discOpener = openDiscDevice;
+    InstallCommand::FreeSpace freeSpace;
+    CopyServices copyServices = systemCopyServices();
+    // The size of a file in bytes; 0 when unknown (a picked image's media
+    // type). Empty: the file system's word.
+    std::function<std::uint64_t(const std::string& path)> fileSize;
+    // The web-site address of the About page.
+    std::string websiteUrl;
+    // The install itself, on the job's thread: 1 when the game was
+    // installed. Empty: runInstallJob with the services above.
+    std::function<int(const std::vector<std::string>& args, const FixedDrive& target,
+                      FrontEnd& frontEnd)>
+        install;
+};

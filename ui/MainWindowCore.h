@@ -1,0 +1,157 @@
+#pragma once
+// The main window's state and every decision it makes, free of any toolkit:
+// the sources and the drives it offers, the page shown, the list of games
+// and its commands, the jobs (install, format, copy) and the close sequence.
+// A front end builds the window from the templates, implements WindowView,
+// and forwards the person's input here; the core fills and enables the
+// controls through the view. Every call comes on the window thread.
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/FrontEnd.h"
+#include "ui/CoreServices.h"
+#include "ui/DriveList.h"
+#include "ui/Job.h"
+#include "ui/JobGate.h"
+#include "ui/LoggedBoxes.h"
+#include "ui/StartChecks.h"
+#include "ui/WindowLog.h"
+#include "ui/WindowView.h"
+
+// The keys the window acts on; the front end maps its toolkit's keys to these.
+enum class WindowKey { Enter, Escape, Delete, F2, Menu };
+
+class MainWindowCore {
+  public:
+    MainWindowCore(WindowView& view, CoreServices services, WindowLog& log);
+    // Waits for the jobs that still run.
+    ~MainWindowCore();
+    MainWindowCore(const MainWindowCore&) = delete;
+    MainWindowCore& operator=(const MainWindowCore&) = delete;
+
+    // The window opens: tabs, columns, media types, the link, the format
+    // page's text, the source and drive boxes (on a drive this user may
+    // use), and the games of that drive.
+    void init();
+
+    // Sources and drives (MainWindowSources.cpp).
+    // The source box is about to open: the optical drives are read again.
+    void onSourcePopup();
+    // An item of the source box was chosen; "Image file..." runs the file dialog.
+    void onSourceChosen(int index);
+    // An image file was dropped onto the window (one local file).
+    void onImageDropped(const std::string& path);
+    void onDrivePopup();
+    // A drive was chosen, even the one already selected: its games are listed anew.
+    void onDriveChosen(int index);
+    void onTabChanged(int index);
+
+    // The list of games (MainWindowGames.cpp).
+    void onGameClicked(int row);
+    // The list's context menu, by the mouse or by the keyboard.
+    void onContextMenu(bool fromKeyboard);
+    // A key pressed while the control `focused` has the focus; true when the
+    // window took it (the toolkit must then not act on it too).
+    bool onKey(WindowKey key, int focused);
+    void onLinkClicked();
+
+    // Commands and jobs (MainWindowJobs.cpp).
+    // A button (control::kStartButton, kFormatButton) or a command of menu
+    // 134 (control::kDeleteCommand, kRenameCommand, kCopyCommand).
+    void onCommand(int id);
+    // The status line brings back the progress window of a job that goes on.
+    void onStatusLineClicked();
+    // The job's progress window was dismissed by its button (Cancel, or OK
+    // after a success): the window is given back.
+    void onProgressDismissed();
+    // The close box, alt+F4 and the like: closes at once without a job;
+    // with one, asks, then stops the jobs and closes when they have ended.
+    void onCloseRequested();
+
+    // What the window shows and runs now.
+    bool jobRunning() const;
+    JobState jobs() const;
+    bool busy() const { return busy_.load(); }
+    bool closing() const { return closing_; }
+    Page page() const { return page_; }
+    bool inputEnabled() const { return inputEnabled_; }
+    // The root of the drive selected in the hard-drive box when last read.
+    const std::string& targetRoot() const { return targetRoot_; }
+    // The device of the last drive a format job was started on.
+    const std::string& formatDrive() const { return formatDrive_; }
+    // The source box's items, "Image file..." last.
+    const std::vector<std::string>& sources() const { return sourceItems_; }
+    // The hard-drive box's drives, in their order.
+    const std::vector<FixedDrive>& drives() const { return offered_; }
+    // The name of the selected game as the table holds it.
+    std::optional<std::string> selectedGameName() const;
+    // The window's own front end, for routines run on the window thread.
+    FrontEnd frontEnd();
+    // Lists the games of the drive at `root` now (empty: none); false when
+    // no list could be read.
+    bool refreshGameList(const std::string& root);
+
+  private:
+    class FormatWindow;
+
+    // Sources and drives.
+    void fillSources();
+    void pickImage(const std::string& file);
+    // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
+    void setMediaForImage(const std::string& file);
+    void fillDrives();
+    void selectDriveAt(const std::string& mountPoint);
+    void onDriveChanged();
+    std::string selectedDriveRoot() const;
+    FixedDrive selectedDrive() const;
+    void showPage(Page page);
+
+    // Games.
+    void retryBusyDrive(const std::string& root);
+    std::optional<std::string> gameForCommand();
+    void onDeleteGame();
+    void onRenameGame();
+    void onCopyGame();
+
+    // Jobs.
+    InstallForm installForm();
+    void onStart();
+    void installFinished(int result);
+    void onFormat();
+    void formatStarted();
+    void formatEnded(bool formatted, const std::string& mountPoint);
+    void giveWindowBack();
+    void setInput(bool enable);
+    void closeWhenIdle();
+
+    WindowView& view_;
+    CoreServices services_;
+    WindowLog& log_;
+    LoggedBoxes boxes_;   // the window's boxes, each also in the log
+    LogStream out_;       // the window's lines into the log
+
+    Page page_ = Page::Installer;
+    std::vector<std::string> sourceItems_;  // the source box, "Image file..." last
+    std::vector<std::string> imageFiles_;   // chosen this session, offered again
+    std::string imageFolder_;               // where the last image chosen lies
+    std::string filledGameName_;            // the name the last image gave
+    int lastSource_ = 0;
+    std::vector<FixedDrive> offered_;       // the hard-drive box
+    std::string targetRoot_;
+    std::string formatDrive_;
+    std::vector<std::string> listedNames_;  // the list's rows as the table holds them
+    std::string listedRoot_;                // the drive whose games the list shows
+    bool busyRetryPending_ = false;         // a busy drive is read again soon
+
+    std::atomic<bool> busy_{false};  // an install or a format runs
+    bool inputEnabled_ = true;
+    bool closing_ = false;  // the person agreed to close; the jobs are ending
+    int installResult_ = 0;  // written by the install's thread, read after it ended
+    Job installJob_;
+    Job formatJob_;
+    Job copyJob_;
+};

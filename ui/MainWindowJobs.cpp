@@ -1,0 +1,265 @@
+// The main window's core: the install behind "Start", the format behind
+// "Format...", the copy of the list's menu, each on its own worker thread,
+// and the close sequence.
+
+#include "library/GameCopy.h"
+#include "ui/ControlIds.h"
+#include "ui/FormatSteps.h"
+#include "ui/InstallSteps.h"
+#include "ui/DriveOrder.h"
+#include "ui/MainWindowCore.h"
+
+namespace {
+
+// One job's front end on its own thread: the window's status line, its boxes
+// (each also in the log), the job's progress window and its own log stream.
+class JobReports {
+  public:
+    JobReports(WindowView& view, ProgressView& progress, WindowLog& log)
+        : status_(view.statusLine()), boxes_(view.boxes(), log), progress_(progress.window()),
+          out_(log) {}
+    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
+
+  private:
+    StatusLine& status_;
+    LoggedBoxes boxes_;
+    ProgressWindow& progress_;
+    LogStream out_;
+};
+
+}  // namespace
+
+// The window as the format job sees it; called on the job's thread.
+class MainWindowCore::FormatWindow : public FormatJobWindow {
+  public:
+    explicit FormatWindow(MainWindowCore& core) : core_(core) {}
+    void formatStarted() override {
+        postToWindow(core_.view_.thread(), [core = &core_] { core->formatStarted(); });
+    }
+    void formatEnded(bool formatted, const std::string& mountPoint) override {
+        postToWindow(core_.view_.thread(),
+                     [core = &core_, formatted, mountPoint] { core->formatEnded(formatted, mountPoint); });
+    }
+
+  private:
+    MainWindowCore& core_;
+};
+
+void MainWindowCore::onCommand(int id) {
+    switch (id) {
+        case control::kStartButton:
+            onStart();
+            break;
+        case control::kFormatButton:
+            onFormat();
+            break;
+        case control::kDeleteCommand:
+            onDeleteGame();
+            break;
+        case control::kRenameCommand:
+            onRenameGame();
+            break;
+        case control::kCopyCommand:
+            onCopyGame();
+            break;
+        default:
+            break;
+    }
+}
+
+bool MainWindowCore::jobRunning() const {
+    return installJob_.running() || formatJob_.running() || copyJob_.running();
+}
+
+JobState MainWindowCore::jobs() const {
+    return JobState{installJob_.running(), formatJob_.running(), copyJob_.running(),
+                    busy_.load()};
+}
+
+InstallForm MainWindowCore::installForm() {
+    const WindowInput input = view_.input();
+    targetRoot_ = selectedDriveRoot();
+    const std::size_t source = static_cast<std::size_t>(input.source);
+    // "Image file..." is no source; neither is an empty box.
+    const std::string chosen =
+        input.source >= 0 && source + 1 < sourceItems_.size() ? sourceItems_[source] : "";
+    const std::vector<std::string>& media = mediaTypes();
+    const std::string type = input.media >= 0 && input.media < static_cast<int>(media.size())
+                                 ? media[static_cast<std::size_t>(input.media)]
+                                 : media.front();
+    return InstallForm{chosen, targetRoot_, input.gameName, type, selectedDrive().device};
+}
+
+void MainWindowCore::onStart() {
+    const std::optional<std::vector<std::string>> args =
+        installToStart(boxes_, [this] { return jobs(); }, [this] { return installForm(); },
+                       *services_.drives);
+    if (!args) {
+        // A drive that went away leaves the box; its games leave the list.
+        const std::string chosen = selectedDriveRoot();
+        fillDrives();
+        if (selectedDriveRoot() != chosen)
+            onDriveChanged();
+        return;
+    }
+    view_.enableControl(control::kStartButton, false);
+    view_.enableControl(control::kGameList, false);
+    busy_.store(true);
+    setInput(false);
+    const FixedDrive target{targetRoot_, selectedDrive().device};
+    installJob_.start(
+        [this, args = *args, target] {
+            JobReports reports(view_, view_.jobProgress(), log_);
+            FrontEnd frontEnd = reports.frontEnd();
+            installResult_ = services_.install
+                                 ? services_.install(args, target, frontEnd)
+                                 : runInstallJob(args, target, *services_.drives, frontEnd,
+                                                 services_.discOpener, services_.freeSpace);
+        },
+        [this] { installFinished(installResult_); });
+}
+
+void MainWindowCore::installFinished(int result) {
+    // After a success the window stays disabled until "OK" in the progress
+    // window; when that window is not shown, it is given back at once.
+    busy_.store(false);
+    if (result == 0 || !view_.jobProgress().shown())
+        giveWindowBack();
+    view_.enableControl(control::kGameList, true);
+    view_.enableControl(control::kStartButton, true);
+    // A drive unmounted meanwhile leaves the box; the list shows the drive now selected.
+    if (!closing_) {
+        fillDrives();
+        onDriveChanged();
+    }
+    closeWhenIdle();
+}
+
+void MainWindowCore::onFormat() {
+    targetRoot_ = selectedDriveRoot();
+    if (const std::string blocker = formatBlocker(jobs(), !services_.drives->fixedDrives().empty());
+        !blocker.empty()) {
+        boxes_.show(blocker);
+        return;
+    }
+    const std::string chosen = view_.chooseDrive();
+    if (chosen.empty())
+        return;
+    const std::optional<FixedDrive> drive =
+        driveToFormat(chosen, services_.drives->fixedDrives(), services_.drives->systemDevices(),
+                      boxes_);
+    if (!drive)
+        return;
+    formatDrive_ = drive->device;
+    formatJob_.start(
+        [this, target = *drive] {
+            JobReports reports(view_, view_.jobProgress(), log_);
+            FrontEnd frontEnd = reports.frontEnd();
+            FormatWindow window(*this);
+            runFormatJob(target, window, *services_.volumes, services_.canWriteDevice, frontEnd,
+                         services_.layoutProblem);
+        },
+        [this] { closeWhenIdle(); });
+}
+
+void MainWindowCore::formatStarted() {
+    view_.enableControl(control::kFormatButton, false);
+    busy_.store(true);
+    setInput(false);
+}
+
+void MainWindowCore::formatEnded(bool formatted, const std::string& mountPoint) {
+    view_.enableControl(control::kFormatButton, true);
+    busy_.store(false);
+    if (!formatted) {
+        giveWindowBack();
+        return;
+    }
+    // A formatted drive may come back at another mount point: selected there.
+    const int index = view_.input().drive;
+    const std::string before = index >= 0 && index < static_cast<int>(offered_.size())
+                                   ? offered_[static_cast<std::size_t>(index)].mountPoint
+                                   : "";
+    offered_ = drivesInOfferOrder(services_.drives->fixedDrives());
+    selectDriveAt(mountPoint.empty() ? before : mountPoint);
+    onDriveChanged();
+}
+
+void MainWindowCore::onCopyGame() {
+    const std::optional<std::string> name = gameForCommand();
+    if (!name)
+        return;
+    if (const std::string blocker = jobInTheWay(jobs(), true); !blocker.empty()) {
+        boxes_.show(blocker);
+        return;
+    }
+    // The copy counts as running from here: the drive dialog is its first
+    // step, asked of the window thread while the worker waits.
+    copyJob_.start(
+        [this, source = targetRoot_, game = *name] {
+            const std::string target =
+                callOnWindow(view_.thread(), [this] { return view_.chooseDrive(); });
+            if (target.empty())
+                return;
+            // The copy leaves the rest of the window alone: it writes to a
+            // drive the window does not show.
+            callOnWindow(view_.thread(), [this] {
+                view_.enableControl(control::kGameList, false);
+                view_.enableControl(control::kDriveCombo, false);
+            });
+            JobReports reports(view_, view_.copyProgress(), log_);
+            copyGame(source, game, target, reports.frontEnd(), services_.copyServices);
+        },
+        [this] {
+            view_.enableControl(control::kGameList, true);
+            view_.enableControl(control::kDriveCombo, true);
+            closeWhenIdle();
+        });
+}
+
+void MainWindowCore::onStatusLineClicked() {
+    if (busy_.load())
+        view_.jobProgress().restore();
+}
+
+void MainWindowCore::onProgressDismissed() {
+    giveWindowBack();
+}
+
+void MainWindowCore::setInput(bool enable) {
+    inputEnabled_ = enable;
+    view_.enableInput(enable);
+}
+
+void MainWindowCore::giveWindowBack() {
+    setInput(true);
+    view_.bringToFront();
+}
+
+void MainWindowCore::onCloseRequested() {
+    switch (answerClose(jobs(), closing_, boxes_, view_.statusLine())) {
+        case CloseAnswer::CloseNow:
+            view_.closeWindow();
+            return;
+        case CloseAnswer::KeepOpen:
+            return;
+        case CloseAnswer::CloseWhenJobsEnd:
+            break;
+    }
+    // The install and the copy stop at their next step and remove what they
+    // wrote; a format cannot stop half-way and is waited for. A job that
+    // ended while the question was open stays as it ended: a finished game
+    // is whole and recorded, and nothing of it is removed.
+    closing_ = true;
+    view_.jobProgress().stopForClose();
+    view_.copyProgress().stopForClose();
+    closeWhenIdle();
+}
+
+void MainWindowCore::closeWhenIdle() {
+    if (!closing_ || jobRunning())
+        return;
+    view_.jobProgress().hideWindow();
+    view_.copyProgress().hideWindow();
+    view_.closeWindow();
+}

@@ -1,0 +1,21 @@
+#pragma once
+// A progress window as the window core handles it: the job's routine drives
+// it through its bridge; the core stops, hides and restores it.
+
+#include "ui/WindowView.h"
+#include "ui/qt/ProgressDialog.h"
+
+class QtProgressView : public ProgressView {
+  public:
+    explicit QtProgressView(ProgressDialog& dialog) : dialog_(dialog), bridge_(dialog) {}
+    ProgressWindow& window() override { return bridge_; }
+    void stopForClose() override { dialog_.closing.store(true); }
+    void hideWindow() override { dialog_.hide(); }
+    void restore() override { dialog_.showNormal(); }
+    bool shown() const override { return dialog_.isVisible(); }
+    ProgressDialog& dialog() { return dialog_; }
+
+  private:
+    ProgressDialog& dialog_;
+    ProgressBridge bridge_;
+};
