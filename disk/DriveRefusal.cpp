@@ -58,6 +58,17 @@ std::string describeUser(const DriveUser& user) {
 
 }  // namespace
 
+namespace {
+
+std::string inUseText(const std::string& shown, const std::vector<DriveUser>& users) {
+    std::string text = "The drive " + shown + " is in use; nothing was written:\n";
+    for (const DriveUser& user : users)
+        text += "  " + describeUser(user) + ".\n";
+    return text;
+}
+
+}  // namespace
+
 std::string eraseRefusal(const std::string& drive) {
     const std::string shown = escapeControls(drive);
     std::string resolved;
@@ -77,12 +88,22 @@ std::string eraseRefusal(const std::string& drive) {
             return shown + " is not a disk, a partition or a disk image file.\n";
     }
     std::vector<DriveUser> users = platform::driveUsers(resolved);
-    if (users.empty())
-        return {};
-    std::string text = "The drive " + shown + " is in use; nothing was written:\n";
-    for (const DriveUser& user : users)
-        text += "  " + describeUser(user) + ".\n";
-    return text;
+    return users.empty() ? std::string() : inUseText(shown, users);
+}
+
+std::string inUseBesidesMount(const std::string& device, const std::string& mountPoint) {
+    std::vector<DriveUser> users = platform::driveUsers(device);
+    // The mount table may name the device by a link (/dev/mapper/...).
+    const auto resolved = [](const std::string& path) {
+        std::string real;
+        return platform::pathKind(path, &real) == platform::PathKind::Missing ? path : real;
+    };
+    const std::string self = resolved(device);
+    std::erase_if(users, [&](const DriveUser& user) {
+        return user.kind == DriveUser::Kind::Mounted && !user.holdsSystem &&
+               user.mountPoint == mountPoint && resolved(user.device) == self;
+    });
+    return users.empty() ? std::string() : inUseText(escapeControls(device), users);
 }
 
 std::string systemDriveRefusal(const std::string& device, const std::string& mountPoint,

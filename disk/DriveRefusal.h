@@ -13,6 +13,13 @@
 // is mounted, and what to do first.
 std::string eraseRefusal(const std::string& drive);
 
+// Why `device`, mounted at `mountPoint`, could not be erased once it is
+// unmounted there: anything else that uses its disk (another mount, swap, a
+// loop or stacked device, a program holding it open), as eraseRefusal says
+// it; empty when only that mount stands in the way. Asked before a drive is
+// unmounted for a format, so that a drive in use stays where it is.
+std::string inUseBesidesMount(const std::string& device, const std::string& mountPoint);
+
 // Why the window may not format `device`, mounted at `mountPoint`: it, or
 // another partition of its disk, is one of `systemDevices` (the devices that
 // hold "/", "/boot" and the home folders). Empty when it may.

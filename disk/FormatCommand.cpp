@@ -161,11 +161,15 @@ std::string tableRefusal(const DiskDevice& device,
 
 }  // namespace
 
-std::string formatLayoutProblem(const std::string& drive) {
+std::string formatLayoutProblem(const std::string& drive, bool* initHelps) {
     DiskDevice device;
     std::vector<PartitionInformation> entries;
+    if (initHelps != nullptr)
+        *initHelps = false;
     if (!device.open(drive) || !device.getDriveLayout(entries))
         return {};
+    if (initHelps != nullptr)
+        *initHelps = !device.namesPartition();
     return tableRefusal(device, entries);
 }
 

@@ -44,8 +44,10 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
 
 // Why FORMAT would refuse `drive`'s partition table (no partition, a GUID
 // table, a damaged one), in FORMAT's words; empty when it would not, or when
-// the drive cannot be read to tell. Reads only.
-std::string formatLayoutProblem(const std::string& drive);
+// the drive cannot be read to tell. `initHelps`, when given, says whether INIT
+// of `drive` would mend it: the drive is a whole disk or image, not one
+// partition of a disk. Reads only.
+std::string formatLayoutProblem(const std::string& drive, bool* initHelps = nullptr);
 
 // The question asked before the disk is changed.
 std::string formatWarningText(const std::string& drive);

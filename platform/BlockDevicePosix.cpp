@@ -16,6 +16,7 @@
 
 #include "platform/BlockDevice.h"
 #include "platform/DriveUsers.h"
+#include "platform/FaultPoint.h"
 #include "platform/Flush.h"
 #include "platform/SignatureProbePosix.h"
 #include "platform/SysBlockPosix.h"
@@ -62,6 +63,8 @@ class PosixBlockDevice : public BlockDevice {
     }
 
     bool writeAt(std::uint64_t offset, const void* data, std::size_t size) override {
+        if (!fileOpAllowed(FileOp::Write, path_))
+            return false;
         const auto* bytes = static_cast<const char*>(data);
         while (size > 0) {
             if (offset > static_cast<std::uint64_t>(LLONG_MAX))

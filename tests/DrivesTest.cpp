@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "TempDir.h"
+#include "platform/Disks.h"
 
 namespace fs = std::filesystem;
 using platform::MountedVolume;
@@ -371,4 +372,45 @@ TEST(DrivesTest, OpenForWritingChecksWithoutWriting) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// What the format dialog offers besides the mounted drives: USB disks that
+// are not sticks, and attached disk images, with size and model.
+TEST(DrivesTest, UnmountedDisksAreUsbHardDisksAndAttachedImages) {
+    FakeSysfs sys;
+    const std::string usb = "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6";
+    sys.addDisk("ztsdu", 0, "", "0", usb);
+    sys.addPartition("ztsdu", "ztsdu1", "", usb);
+    sys.addDisk("ztsdv", 1, "", "0", "pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0/host7");
+    sys.addDisk("ztsda", 0, "", "0", "pci0000:00/ata1/host0");
+    sys.addDisk("ztloop7", 0, "", "0", "virtual");
+    sys.addDisk("ztloop8", 0, "", "0", "virtual");  // not attached
+    const fs::path block = fs::path(sys.root()) / "class" / "block";
+    auto write = [&](const std::string& attribute, const std::string& text) {
+        fs::create_directories((block / attribute).parent_path());
+        std::ofstream(block / attribute) << text << "\n";
+    };
+    write("ztsdu/size", "31250000");
+    write("ztsdu/device/vendor", "WD      ");
+    write("ztsdu/device/model", "Elements 2621    ");
+    write("ztsdv/size", "100");
+    write("ztsda/size", "100");
+    write("ztloop7/size", "614400");
+    write("ztloop7/loop/backing_file", "/tmp/games/blank.img");
+    write("ztloop8/size", "0");
+    const std::vector<platform::Disk> disks = platform::unmountedDisks(sys.root());
+    ASSERT_EQ(disks.size(), 2u);
+    EXPECT_EQ(disks[0].device, "/dev/ztloop7");
+    EXPECT_EQ(disks[0].bytes, 614400ULL * 512);
+    EXPECT_EQ(disks[0].model, "Disk image blank.img");
+    EXPECT_FALSE(disks[0].usb);
+    EXPECT_EQ(disks[1].device, "/dev/ztsdu");
+    EXPECT_EQ(disks[1].model, "WD Elements 2621");
+    EXPECT_TRUE(disks[1].usb);
+    EXPECT_EQ(disks[1].partitions, std::vector<std::string>{"/dev/ztsdu1"});
+    EXPECT_EQ(platform::firstPartitionOf("/dev/ztsdu", sys.root()), "/dev/ztsdu1");
+    EXPECT_EQ(platform::firstPartitionOf("/dev/ztloop7", sys.root()), "/dev/ztloop7");
+    const platform::Disk partition = platform::describeDevice("/dev/ztsdu1", sys.root());
+    EXPECT_EQ(partition.model, "WD Elements 2621");
+    EXPECT_TRUE(partition.usb);
 }

@@ -9,6 +9,7 @@
 #include "DiskImage.h"
 #include "TempDir.h"
 #include "ToolRun.h"
+#include "disk/DriveRefusal.h"
 
 namespace {
 
@@ -322,4 +323,29 @@ TEST(FormatInUseTest, ThroughPkexecOnlyFormatOfAnUnusedDeviceUnderDev) {
               0);
     r = runShell("fsck.fat -n '" + dir.file("part.img") + "'");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
+}
+
+// The window asks before it unmounts a drive to format: its own mount does
+// not count, anything else that uses the disk does.
+TEST(FormatInUseTest, BeforeTheUnmountOnlyTheDrivesOwnMountIsAllowed) {
+    if (!canSetUp())
+        GTEST_SKIP() << "needs root, losetup, mkfs.ext4, mkswap and swapon";
+    TempDir dir;
+    SystemSetup setup;
+    const std::string image = dir.file("usb.img");
+    makeImage(image, 64ULL << 20);
+    const std::string loop = setup.attach(image);
+    const std::string mnt = dir.file("mnt");
+    if (loop.empty() || !setup.mountExt4(loop, mnt))
+        GTEST_SKIP() << "this system does not let ext4 be mounted on a loop device";
+    EXPECT_EQ(inUseBesidesMount(loop, mnt), "");
+    const std::string elsewhere = inUseBesidesMount(loop, dir.file("other"));
+    EXPECT_NE(elsewhere.find(loop + " is mounted at " + mnt + ": unmount it first"),
+              std::string::npos)
+        << elsewhere;
+    ASSERT_TRUE(setup.holdOpen(loop));
+    const std::string held = inUseBesidesMount(loop, mnt);
+    EXPECT_EQ(held.rfind("The drive " + loop + " is in use; nothing was written:\n", 0), 0u)
+        << held;
+    EXPECT_NE(held.find("is held open by"), std::string::npos) << held;
 }

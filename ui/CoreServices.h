@@ -24,8 +24,8 @@ struct CoreServices {
     VolumeService* volumes = nullptr;
     // Whether this process may write a device (the format's first check).
     CanWriteDevice canWriteDevice;
-    // Why FORMAT would refuse a device's partition table; empty: no check.
-    LayoutCheck layoutProblem = formatLayoutProblem;
+    // What uses a drive to format and whether it has a partition; empty: no check.
+    DriveCheck driveCheck = checkDriveForFormat;
     // How the install and the copy reach discs and drives.
     DiscOpener discOpener = openDiscDevice;
     InstallCommand::FreeSpace freeSpace;

@@ -2,7 +2,9 @@
 
 #include <sstream>
 
+#include "disk/DriveRefusal.h"
 #include "disk/FormatCommand.h"
+#include "store/ShownText.h"
 
 namespace {
 
@@ -15,90 +17,172 @@ std::string remountText(const VolumeService::Remount& remount) {
     return "Formatted. The drive is mounted at " + remount.mountPoint;
 }
 
-// What can be known before the drive is unmounted: why the format cannot
-// be done (empty when it can), and why only the format tool may write
-// (`denial`, empty when this process may).
+std::string withNewline(std::string text) {
+    if (!text.empty() && text.back() != '\n')
+        text += "\n";
+    return text;
+}
+
+// What the checks found before anything is unmounted: why the format cannot
+// be done (empty when it can), why only the format tool may write
+// (`denial`, empty when this process may), and why the disk needs INIT.
 std::string formatRefusal(const FixedDrive& drive, VolumeService& volumes,
-                          const CanWriteDevice& canWrite, const LayoutCheck& layoutProblem,
-                          std::string& denial) {
+                          const CanWriteDevice& canWrite, const DriveCheck& check,
+                          std::string& denial, std::string& initReason) {
     bool denied = false;
     std::string reason;
     denial.clear();
-    if (canWrite(drive.device, denied, reason))
-        return layoutProblem ? layoutProblem(drive.device) : std::string();
-    if (!denied)
-        return "The device " + drive.device + " cannot be opened for writing: " + reason;
-    // Only the administrator may write the device: the installed format tool
-    // runs with the rights that polkit grants.
-    if (std::string problem = volumes.privilegedFormatProblem(); !problem.empty())
-        return "Writing to " + drive.device + " needs administrator rights (" + reason +
-               "), and they cannot be asked for: " + problem;
-    denial = reason.empty() ? "no permission" : reason;
+    initReason.clear();
+    if (!canWrite(drive.device, denied, reason)) {
+        if (!denied)
+            return "The device " + drive.device + " cannot be opened for writing: " + reason;
+        // Only the administrator may write the device: the installed format
+        // tool runs with the rights that polkit grants.
+        if (std::string problem = volumes.privilegedFormatProblem(); !problem.empty())
+            return "Writing to " + drive.device + " needs administrator rights (" + reason +
+                   "), and they cannot be asked for: " + problem;
+        denial = reason.empty() ? "no permission" : reason;
+    }
+    const DriveFindings found = check ? check(drive) : DriveFindings{};
+    if (!found.refusal.empty())
+        return found.refusal;
+    initReason = found.initReason;
+    // The tool run with the administrator's rights formats, and nothing else.
+    if (!initReason.empty() && !denial.empty())
+        return withNewline(initReason) + "Initialising " + drive.device +
+               " needs administrator rights, which the window asks for only to format: run "
+               "\"zt_format " +
+               drive.device + " INIT\" as root first.";
     return {};
 }
 
-// The lines a format printed, without its closing verdict: why it failed.
+// Whether a line INIT or FORMAT printed only tells how far it got.
+bool progressLine(const std::string& line) {
+    static const char* const progress[] = {
+        "FAT32 FORMAT:", "FormatFAT32: Cluster size", "Fat Size", "Data Size", "Fat entries",
+        "Data area", "Max fat", "Writing BPB", "Initialising ", "Fat32 Format complete",
+        "Writing new partition table", "set layout", "unmounting..", "Disk initialised ok",
+        " ** CHECK", "Disk formatted ok", "OK.", "Disk format failed", "Disk init failed",
+        "failed."};
+    for (const char* start : progress) {
+        if (line.rfind(start, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The lines a command printed that say why it failed.
 std::string reasonIn(const std::string& printed) {
     std::string reason;
     std::istringstream lines(printed);
     for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line != "Disk format failed" && line != "failed.")
+        if (!line.empty() && !progressLine(line))
             reason += line + "\n";
     }
-    return reason;
+    return reason.empty() ? "The command gave no reason.\n" : reason;
 }
 
-// Unmounts the volume and writes FAT32 on it; false with what went wrong in
-// `problem`, and whether the drive was unmounted. What the format prints
-// goes to `out` too.
-bool formatVolume(const FixedDrive& drive, VolumeService& volumes, const std::string& denial,
-                  std::ostream& out, std::string& problem, bool& unmounted) {
-    unmounted = volumes.unmount(drive.device, drive.mountPoint, problem);
-    if (!unmounted) {
-        problem = "The drive " + drive.mountPoint + " could not be unmounted: " + problem;
-        return false;
-    }
+// Runs INIT or FORMAT on `device` in this process; false with its reason.
+bool runCommand(const std::string& device, const char* command, std::ostream& out,
+                std::string& problem) {
     std::ostringstream printed;
-    bool formatted = false;
-    if (denial.empty()) {
-        const char* argv[3] = {"", drive.device.c_str(), "FORMAT"};
-        formatted = FormatCommand(3, argv, printed) == 1;
-    } else {
-        std::string startError;
-        const int status = volumes.runPrivilegedFormat(drive.device, printed, startError);
-        formatted = status == 0;
-        problem = startError;
-        if (status < 0)
-            problem = "Writing to " + drive.device + " needs administrator rights (" + denial +
-                      "), and they could not be asked for: " + startError;
-    }
+    const char* argv[3] = {"", device.c_str(), command};
+    const bool done = FormatCommand(3, argv, printed) == 1;
     out << printed.str();
-    if (!formatted && problem.empty())
+    if (!done)
         problem = reasonIn(printed.str());
-    return formatted;
+    return done;
+}
+
+// Unmounts the volume (when mounted), gives the disk a partition table when
+// `init`, and writes FAT32 on it; false with what went wrong in `problem`,
+// and whether the drive was unmounted. What the commands print goes to `out`.
+bool formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
+                  const std::string& denial, std::ostream& out, std::string& problem,
+                  bool& unmounted) {
+    unmounted = false;
+    if (!drive.mountPoint.empty()) {
+        if (!volumes.unmount(drive.device, drive.mountPoint, problem)) {
+            problem = "The drive " + drive.mountPoint + " could not be unmounted: " + problem;
+            return false;
+        }
+        unmounted = true;
+    }
+    if (init && !runCommand(drive.device, "INIT", out, problem))
+        return false;
+    if (denial.empty())
+        return runCommand(drive.device, "FORMAT", out, problem);
+    std::ostringstream printed;
+    std::string startError;
+    const int status = volumes.runPrivilegedFormat(drive.device, printed, startError);
+    problem = startError;
+    if (status < 0)
+        problem = "Writing to " + drive.device + " needs administrator rights (" + denial +
+                  "), and they could not be asked for: " + startError;
+    out << printed.str();
+    if (status != 0 && problem.empty())
+        problem = reasonIn(printed.str());
+    return status == 0;
 }
 
 // Where the drive is after a failed format, once it was mounted again.
 std::string whereAfterFailure(const FixedDrive& drive, VolumeService& volumes) {
-    const VolumeService::Remount remount = volumes.mountAgain(drive.device);
+    const VolumeService::Remount remount =
+        volumes.mountWhereItWas(drive.device, drive.mountPoint, drive.fileSystem);
     if (!remount.mounted)
         return "The drive could not be mounted again: " + remount.error;
     return "The drive is mounted again at " +
            (remount.mountPoint.empty() ? drive.mountPoint : remount.mountPoint) + ".";
 }
 
+// The disk as a person knows it: "/dev/sdb (14.9 GB, WD Elements)".
+std::string diskName(const FixedDrive& drive) {
+    std::string about;
+    if (drive.bytes != 0)
+        about = sizeText(drive.bytes);
+    if (!drive.model.empty())
+        about += (about.empty() ? "" : ", ") + escapeControls(drive.model);
+    return drive.device + (about.empty() ? "" : " (" + about + ")");
+}
+
 }  // namespace
 
+DriveFindings checkDriveForFormat(const FixedDrive& drive) {
+    DriveFindings found;
+    found.refusal = drive.mountPoint.empty() ? eraseRefusal(drive.device)
+                                             : inUseBesidesMount(drive.device, drive.mountPoint);
+    if (!found.refusal.empty())
+        return found;
+    bool initHelps = false;
+    const std::string problem = formatLayoutProblem(drive.device, &initHelps);
+    (initHelps ? found.initReason : found.refusal) = problem;
+    return found;
+}
+
+std::string initQuestionText(const FixedDrive& drive, const std::string& reason) {
+    std::string erased = "ALL data on the disk: its partition table and every file on it";
+    if (!drive.mountPoint.empty())
+        erased += ", the drive mounted at " + drive.mountPoint + " included";
+    return withNewline(reason.substr(0, reason.find('\n'))) + "\nInitialise the disk " +
+           diskName(drive) +
+           " with a new partition table and format it as FAT32?\nThis erases " + erased + ".";
+}
+
 bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeService& volumes,
-                  const CanWriteDevice& canWrite, FrontEnd& frontEnd,
-                  const LayoutCheck& layoutProblem) {
+                  const CanWriteDevice& canWrite, FrontEnd& frontEnd, const DriveCheck& check) {
     std::string denial;
-    if (const std::string refusal = formatRefusal(drive, volumes, canWrite, layoutProblem, denial);
+    std::string initReason;
+    if (const std::string refusal =
+            formatRefusal(drive, volumes, canWrite, check, denial, initReason);
         !refusal.empty()) {
         frontEnd.boxes.show(refusal);
         return false;
     }
-    if (!frontEnd.boxes.ask(formatWarningText(drive.device), false))
+    const bool init = !initReason.empty();
+    const std::string question =
+        init ? initQuestionText(drive, initReason) : formatWarningText(drive.device);
+    // Initialising is asked with No as the default: a wrong disk loses all its partitions.
+    if (!frontEnd.boxes.ask(question, init))
         return false;
     frontEnd.progress.show();
     frontEnd.progress.setRange(100);
@@ -107,13 +191,10 @@ bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeServic
 
     std::string problem;
     bool unmounted = false;
-    if (!formatVolume(drive, volumes, denial, frontEnd.out, problem, unmounted)) {
+    if (!formatVolume(drive, init, volumes, denial, frontEnd.out, problem, unmounted)) {
         // An unmount that failed left the drive where it was.
-        if (unmounted) {
-            if (!problem.empty() && problem.back() != '\n')
-                problem += "\n";
-            problem += whereAfterFailure(drive, volumes);
-        }
+        if (unmounted)
+            problem = withNewline(problem) + whereAfterFailure(drive, volumes);
         window.formatEnded(false, "");
         frontEnd.progress.hide();
         frontEnd.boxes.show(problem);

@@ -31,18 +31,33 @@ class FormatJobWindow {
 using CanWriteDevice =
     std::function<bool(const std::string& device, bool& denied, std::string& error)>;
 
-// Why FORMAT would refuse a device's partition table; empty when it would
-// not or cannot tell (disk/FormatCommand.h: formatLayoutProblem).
-using LayoutCheck = std::function<std::string(const std::string& device)>;
+// What the checks before a format find, with the drive still as it is.
+struct DriveFindings {
+    std::string refusal;     // why it cannot be formatted now; empty when it can
+    std::string initReason;  // why its disk needs a new partition table first
+};
+using DriveCheck = std::function<DriveFindings(const FixedDrive&)>;
+
+// The checks of this system: what uses the drive besides its own mount
+// (disk/DriveRefusal.h), and whether FORMAT finds a partition on it
+// (disk/FormatCommand.h); a whole disk without one may be initialised.
+DriveFindings checkDriveForFormat(const FixedDrive& drive);
+
+// The one question asked before a disk is initialised and formatted; it
+// names the disk and what is erased.
+std::string initQuestionText(const FixedDrive& drive, const std::string& reason);
 
 // The job, on its worker thread. First, with the drive still mounted, what
 // can be known: that the device can be written (by this process, or by the
-// format tool through the elevator) and has a partition to format; a
-// refusal says why and changes nothing. Then the warning (No changes
-// nothing), and the format of `drive` with the progress window shown; says
-// where the drive is mounted again, or that it is not. After a failure the
-// drive is mounted again, and the box says what went wrong and where the
-// drive is before "Format Failed!!". True when the drive was formatted.
+// format tool through the elevator), that nothing else uses it, and that it
+// has a partition to format; a refusal says why and changes nothing. Then
+// one question (No changes nothing): the warning, or for a whole disk
+// without a partition to format, whether to initialise it first. Then the
+// drive is unmounted, initialised when so answered, formatted with the
+// progress window shown, and mounted; the progress window says where, or a
+// box that it is not. After a failure the drive is mounted again where it
+// was, and the box says what went wrong and where the drive is before
+// "Format Failed!!". True when the drive was formatted.
 bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeService& volumes,
                   const CanWriteDevice& canWrite, FrontEnd& frontEnd,
-                  const LayoutCheck& layoutProblem = {});
+                  const DriveCheck& check = {});

@@ -137,17 +137,18 @@ void MainWindowCore::installFinished(int result) {
 
 void MainWindowCore::onFormat() {
     targetRoot_ = selectedDriveRoot();
-    if (const std::string blocker = formatBlocker(jobs(), !services_.drives->fixedDrives().empty());
+    if (const std::string blocker =
+            formatBlocker(jobs(), !formatCandidates(*services_.drives).empty());
         !blocker.empty()) {
         boxes_.show(blocker);
         return;
     }
-    const std::string chosen = view_.chooseDrive();
+    const std::string chosen = view_.chooseDriveFrom(driveDialogRows(formatCandidates(*services_.drives)));
     if (chosen.empty())
         return;
     const std::optional<FixedDrive> drive =
-        driveToFormat(chosen, services_.drives->fixedDrives(), services_.drives->systemDevices(),
-                      boxes_);
+        driveToFormat(chosen, formatCandidates(*services_.drives),
+                      services_.drives->systemDevices(), boxes_);
     if (!drive)
         return;
     formatDrive_ = drive->device;
@@ -157,7 +158,7 @@ void MainWindowCore::onFormat() {
             FrontEnd frontEnd = reports.frontEnd();
             FormatWindow window(*this);
             runFormatJob(target, window, *services_.volumes, services_.canWriteDevice, frontEnd,
-                         services_.layoutProblem);
+                         services_.driveCheck);
         },
         [this] { closeWhenIdle(); });
 }

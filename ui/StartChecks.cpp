@@ -103,15 +103,12 @@ std::optional<FixedDrive> driveToFormat(const std::string& chosenRoot,
                                         const std::vector<FixedDrive>& fixed,
                                         const std::vector<std::string>& systemDevices,
                                         MessageBoxes& boxes) {
-    const FixedDrive* drive = nullptr;
-    for (const FixedDrive& candidate : fixed) {
-        if (normalizeRoot(candidate.mountPoint) == chosenRoot) {
-            drive = &candidate;
-            break;
-        }
-    }
+    const FixedDrive* drive = candidateFor(chosenRoot, fixed);
     if (drive == nullptr) {
-        boxes.show("The drive " + chosenRoot + " is no longer mounted; nothing was formatted.");
+        boxes.show(chosenRoot.rfind("/dev/", 0) == 0
+                       ? "The disk " + chosenRoot +
+                             " is gone or was mounted meanwhile; nothing was formatted."
+                       : "The drive " + chosenRoot + " is no longer mounted; nothing was formatted.");
         return std::nullopt;
     }
     if (std::string refusal = systemDriveRefusal(drive->device, drive->mountPoint, systemDevices);

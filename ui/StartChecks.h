@@ -61,9 +61,10 @@ std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
 // way); empty when it may.
 std::string formatBlocker(const JobState& jobs, bool haveFixedDrive);
 
-// The drive to format once the drive dialog chose `chosenRoot`: one of `fixed`
-// (still mounted) and not on a disk of `systemDevices`. Nothing after saying
-// why not.
+// The drive to format once the drive dialog chose `chosenRoot` (a drive's
+// root, or the device of a disk not mounted): one of `fixed`, the format
+// candidates as they are now, and not on a disk of `systemDevices`. Nothing
+// after saying why not.
 std::optional<FixedDrive> driveToFormat(const std::string& chosenRoot,
                                         const std::vector<FixedDrive>& fixed,
                                         const std::vector<std::string>& systemDevices,

@@ -23,10 +23,21 @@ class VolumeService {
         std::string error;
     };
 
-    // Mounts `device` again after a format, through UDisks2, which mounts drives
+    // Mounts `device` again after a format (its first partition, when it is a
+    // disk that was given a partition table), through UDisks2, which mounts drives
     // for the desktop and its user. Without it the drive stays unmounted and
     // `error` says why.
     virtual Remount mountAgain(const std::string& device) = 0;
+
+    // Mounts `device` again after a format that failed, where it was: through
+    // UDisks2 where it runs, else at `mountPoint` with its file system
+    // `fsType`, as the administrator may.
+    virtual Remount mountWhereItWas(const std::string& device, const std::string& mountPoint,
+                                    const std::string& fsType) {
+        (void)mountPoint;
+        (void)fsType;
+        return mountAgain(device);
+    }
 
     // Runs `<elevator> <format tool> --yes -- <device> FORMAT` and returns the exit
     // status. -1 when it could not be started or ended by a signal, with the reason

@@ -13,15 +13,10 @@
 #include <vector>
 
 #include "store/FrontEnd.h"
+#include "ui/DriveList.h"
 #include "ui/WindowTemplates.h"
 #include "ui/WindowTexts.h"
 #include "ui/WindowThread.h"
-
-// One row of a drive list (the hard-drive box, the drive dialog).
-struct DriveRow {
-    std::string text;     // short enough to tell drives apart
-    std::string tooltip;  // the full path and what the drive is
-};
 
 // One row of the list of installed games.
 struct ListedGame {
@@ -99,6 +94,13 @@ class WindowView {
     // Dialogs; each returns once the person answered.
     // The drive dialog (template 130): the chosen drive's root, empty after Cancel.
     virtual std::string chooseDrive() = 0;
+    // The drive dialog over the core's `rows` (the format's, disks not
+    // mounted included): the chosen row's key, empty after Cancel. A window
+    // without such rows shows its own list.
+    virtual std::string chooseDriveFrom(const std::vector<DriveRow>& rows) {
+        (void)rows;
+        return chooseDrive();
+    }
     // The rename dialog (template 131): the field's text after Ok (may be
     // empty), nothing after Cancel.
     virtual std::optional<std::string> askNewName() = 0;

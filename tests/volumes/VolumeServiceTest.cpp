@@ -13,10 +13,12 @@
 #include <QProcess>
 #include <QtGlobal>
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "FakeUDisks.h"
@@ -70,17 +72,21 @@ TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
     std::string expected;
     platform::unmountVolume(dir.file("missing"), expected);
     bool unmounted = true;
-    VolumeService::Remount remount;
+    VolumeService::Remount remount, back;
     std::string error;
     onWorker([&] {
         unmounted = service->unmount("/dev/ztnothing", dir.file("missing"), error);
         remount = service->mountAgain("/dev/ztnothing");
+        // After a failed format the drive goes back where it was by the system call.
+        back = service->mountWhereItWas("/dev/ztnothing", dir.path().string(), "ext4");
     });
     EXPECT_FALSE(unmounted);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(error, expected);
     EXPECT_FALSE(remount.mounted);
     EXPECT_NE(remount.error.find("UDisks2"), std::string::npos) << remount.error;
+    EXPECT_FALSE(back.mounted);
+    EXPECT_EQ(back.error, std::system_category().message(ENOENT));
 }
 
 TEST_F(VolumeServiceTest, FormatRunsTheToolAndPassesItsOutputAndStatus) {

@@ -3,13 +3,14 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "store/DriveRoot.h"
 #include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
-#include "ui/DriveRows.h"
 
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
-    : QDialog(parent), drives_(drives) {
+    : DriveSelectDialog(driveDialogRows(drivesInOfferOrder(drives.fixedDrives())), parent) {}
+
+DriveSelectDialog::DriveSelectDialog(std::vector<DriveRow> rows, QWidget* parent)
+    : QDialog(parent), rows_(std::move(rows)) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
@@ -30,12 +31,10 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
 
 void DriveSelectDialog::OnInitDialog() {
     driveList->clear();
-    const std::vector<FixedDrive> drives = drivesInOfferOrder(drives_.fixedDrives());
-    const std::vector<DriveRow> rows = driveDialogRows(drives);
-    for (std::size_t i = 0; i < drives.size(); ++i) {
-        auto* item = new QListWidgetItem(QString::fromStdString(rows[i].text));
-        item->setData(Qt::UserRole, QByteArray::fromStdString(drives[i].mountPoint));
-        item->setToolTip(QString::fromStdString(rows[i].tooltip));
+    for (const DriveRow& row : rows_) {
+        auto* item = new QListWidgetItem(QString::fromStdString(row.text));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(row.key));
+        item->setToolTip(QString::fromStdString(row.tooltip));
         driveList->addItem(item);
     }
     driveList->setCurrentRow(-1);
@@ -46,7 +45,7 @@ void DriveSelectDialog::onOk() {
     const QList<QListWidgetItem*> selected = driveList->selectedItems();
     if (selected.isEmpty())
         return;
-    selectedDrive = normalizeRoot(selected.front()->data(Qt::UserRole).toByteArray().toStdString());
+    selectedDrive = selected.front()->data(Qt::UserRole).toByteArray().toStdString();
     accept();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Picks a fixed drive: the target of a format or of a game copy.
+// Picks a fixed drive: the target of a format or of a game copy. The rows,
+// and what they say, come from the window core (ui/DriveList.h).
 
 #include <string>
 #include <vector>
@@ -12,18 +13,22 @@ class QListWidget;
 
 class DriveSelectDialog : public QDialog {
   public:
+    // The mounted fixed drives, in offer order.
     DriveSelectDialog(DriveList& drives, QWidget* parent = nullptr);
+    // The given rows, in their order.
+    DriveSelectDialog(std::vector<DriveRow> rows, QWidget* parent = nullptr);
 
-    // The chosen drive root after "Ok" or a double-click; empty until then.
+    // The chosen row's key after "Ok" or a double-click (a drive root, or the
+    // device of a disk not mounted); empty until then.
     std::string selectedDrive;
     QListWidget* driveList = nullptr;  // control 1019
 
-    // Fills the list with the fixed drives, none selected.
+    // Fills the list with the rows, none selected.
     void OnInitDialog();
     // Ends with OK when a drive is selected; otherwise the dialog stays open.
     void onOk();
     void onListDoubleClick();
 
   private:
-    DriveList& drives_;
+    std::vector<DriveRow> rows_;
 };

@@ -192,6 +192,11 @@ std::string MainDialog::View::chooseDrive() {
     return window_.runDialog(dialog) == QDialog::Accepted ? dialog.selectedDrive : std::string();
 }
 
+std::string MainDialog::View::chooseDriveFrom(const std::vector<DriveRow>& rows) {
+    DriveSelectDialog dialog(rows, &window_);
+    return window_.runDialog(dialog) == QDialog::Accepted ? dialog.selectedDrive : std::string();
+}
+
 std::optional<std::string> MainDialog::View::askNewName() {
     RenameDialog dialog(&window_);
     if (window_.runDialog(dialog) != QDialog::Accepted)

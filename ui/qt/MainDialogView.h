@@ -34,6 +34,7 @@ class MainDialog::View : public WindowView {
     void bringToFront() override;
     WindowInput input() const override;
     std::string chooseDrive() override;
+    std::string chooseDriveFrom(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
     int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
     std::string chooseImageFile(const std::string& folder) override;

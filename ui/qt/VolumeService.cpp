@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QVariantMap>
 
+#include "platform/Disks.h"
 #include "platform/Drives.h"
 
 namespace {
@@ -101,8 +102,21 @@ class SystemVolumeService : public VolumeService {
         return platform::unmountVolume(mountPoint, error);
     }
 
-    Remount mountAgain(const std::string& device) override {
+    Remount mountWhereItWas(const std::string& device, const std::string& mountPoint,
+                            const std::string& fsType) override {
+        if (!blockObjectOf(device).isEmpty() || mountPoint.empty() || fsType.empty())
+            return mountAgain(device);
+        // No UDisks2 to ask: the drive goes back where it was, as it was.
         Remount result;
+        result.mounted = platform::mountVolume(device, mountPoint, fsType, result.error);
+        if (result.mounted)
+            result.mountPoint = mountPoint;
+        return result;
+    }
+
+    Remount mountAgain(const std::string& disk) override {
+        Remount result;
+        const std::string device = platform::firstPartitionOf(disk);
         QString object = blockObjectOf(device);
         if (object.isEmpty()) {
             result.error =

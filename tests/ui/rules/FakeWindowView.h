@@ -83,9 +83,11 @@ struct HookedBoxes : ScriptedBoxes {
 struct FakeDriveList : DriveList {
     std::vector<std::string> opticalDrives() override { return optical; }
     std::vector<FixedDrive> fixedDrives() override { return fixed; }
+    std::vector<FixedDrive> unmountedDisks() override { return disks; }
     std::vector<std::string> systemDevices() override { return {}; }
     std::vector<std::string> optical;
     std::vector<FixedDrive> fixed;
+    std::vector<FixedDrive> disks;
 };
 
 struct FakeWindowView : WindowView {
@@ -134,6 +136,11 @@ struct FakeWindowView : WindowView {
             whileDriveDialog();
         return driveChoice;
     }
+    std::string chooseDriveFrom(const std::vector<DriveRow>& rows) override {
+        driveDialogRows = rows;
+        return chooseDrive();
+    }
+    std::vector<DriveRow> driveDialogRows;
     std::optional<std::string> askNewName() override { return newName; }
     int popUpMenu(std::span<const MenuRow> rows, bool atSelection) override {
         menu.assign(rows.begin(), rows.end());

@@ -3,7 +3,9 @@
 // and what a person reads.
 #include <gtest/gtest.h>
 
+#include "DiskImage.h"
 #include "ScriptedFrontEnd.h"
+#include "TempDir.h"
 #include "disk/FormatCommand.h"
 #include "ui/FormatSteps.h"
 
@@ -17,6 +19,11 @@ struct StepVolumes : VolumeService {
     }
     Remount mountAgain(const std::string&) override {
         steps.push_back("mount");
+        return remount;
+    }
+    Remount mountWhereItWas(const std::string&, const std::string& mountPoint,
+                            const std::string& fsType) override {
+        steps.push_back("remount " + mountPoint + " " + fsType);
         return remount;
     }
     int runPrivilegedFormat(const std::string&, std::ostream& out, std::string& error) override {
@@ -42,7 +49,7 @@ struct StepWindow : FormatJobWindow {
     std::vector<std::string> events;
 };
 
-const FixedDrive kDrive{"/media/usb", "/dev/ztnone1", true};
+const FixedDrive kDrive{"/media/usb", "/dev/ztnone1", true, false, false, true, "ext4"};
 
 }  // namespace
 
@@ -55,15 +62,22 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
     const std::string noPartition =
         "The drive has no partitions?\nRun INIT first to give the disk one partition.\n";
     const Steps warned{formatWarningText("/dev/ztnone1")};
+    const std::string inUse = "The drive /dev/ztnone1 is in use; nothing was written:\n"
+                              "  /dev/ztnone2 is in use as swap: turn it off first (swapoff).\n";
+    FixedDrive sized = kDrive;
+    sized.bytes = 300 << 20;
+    sized.model = "WD Elements";
+    const Steps initAsked{initQuestionText(sized, noPartition)};
     const struct {
         bool yes;
         std::string unmountError;
         bool writable, denied;
-        std::string toolProblem, layoutProblem;
+        std::string toolProblem, refusal;
         int privilegedStatus;
         std::string privilegedError, remountError;
         Steps questions, steps, events, shown;
         std::string progressText;
+        std::string initReason{};
     } cases[] = {
         // Declined: nothing happens.
         {false, "", true, false, "", "", 0, "", "", warned, {}, {}, {}, ""},
@@ -73,9 +87,23 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
         {true, "", false, true, "", "", 0, "", "no UDisks2", warned,
          {"unmount", "privileged", "mount"}, {"started", "formatted "}, {notMounted},
          "Formatted. The drive is not mounted."},
-        // Refused while the drive is still mounted, before the warning: no
-        // partition, a device nobody may write, no format tool to ask with.
-        {true, "", true, false, "", noPartition, 0, "", "", {}, {}, {}, {noPartition}, ""},
+        // Refused while the drive is still mounted, before the warning: in use
+        // besides its mount, a device nobody may write, no format tool to ask with.
+        {true, "", true, false, "", inUse, 0, "", "", {}, {}, {}, {inUse}, ""},
+        // A whole disk without a partition: one question, whether to initialise
+        // it; No changes nothing. Yes unmounts it, and the failed INIT of a
+        // device that is not there mounts it back where it was.
+        {false, "", true, false, "", "", 0, "", "", initAsked, {}, {}, {}, "", noPartition},
+        {true, "", true, false, "", "", 0, "", "", initAsked, {"unmount", "remount /media/usb ext4"},
+         {"started", "failed"},
+         {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
+          "Format Failed!!"},
+         "", noPartition},
+        // The format tool run as administrator formats and does nothing else.
+        {true, "", false, true, "", "", 0, "", "", {}, {}, {},
+         {noPartition + "Initialising /dev/ztnone1 needs administrator rights, which the window "
+                        "asks for only to format: run \"zt_format /dev/ztnone1 INIT\" as root first."},
+         "", noPartition},
         {true, "", false, false, "", "", 0, "", "", {}, {}, {},
          {"The device /dev/ztnone1 cannot be opened for writing: No such device"}, ""},
         {true, "", false, true, "The format tool /usr/bin/zt_format is not an installed program.",
@@ -89,12 +117,13 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
          {"started", "failed"},
          {"The drive /media/usb could not be unmounted: target is busy", "Format Failed!!"}, ""},
         {true, "", false, true, "", "", 126, "Administrator rights were not granted.", "", warned,
-         {"unmount", "privileged", "mount"}, {"started", "failed"},
+         {"unmount", "privileged", "remount /media/usb ext4"}, {"started", "failed"},
          {"Administrator rights were not granted.\n" + backAt, "Format Failed!!"}, ""},
-        {true, "", false, true, "", "", 1, "", "", warned, {"unmount", "privileged", "mount"},
-         {"started", "failed"}, {"Cannot lock the device\n" + backAt, "Format Failed!!"}, ""},
+        {true, "", false, true, "", "", 1, "", "", warned,
+         {"unmount", "privileged", "remount /media/usb ext4"}, {"started", "failed"},
+         {"Cannot lock the device\n" + backAt, "Format Failed!!"}, ""},
         // Writable, but the format itself fails (no such device).
-        {true, "", true, false, "", "", 0, "", "", warned, {"unmount", "mount"},
+        {true, "", true, false, "", "", 0, "", "", warned, {"unmount", "remount /media/usb ext4"},
          {"started", "failed"}, {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
           "Format Failed!!"}, ""},
     };
@@ -115,9 +144,12 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
             return c.writable;
         };
         FrontEnd frontEnd = ui.frontEnd();
-        const bool formatted = runFormatJob(kDrive, window, volumes, canWrite, frontEnd,
-                                            [&](const std::string&) { return c.layoutProblem; });
+        const bool formatted =
+            runFormatJob(sized, window, volumes, canWrite, frontEnd, [&](const FixedDrive&) {
+                return DriveFindings{c.refusal, c.initReason};
+            });
         EXPECT_EQ(ui.boxes.questions, c.questions);
+        EXPECT_EQ(ui.boxes.defaultNoFlags, std::vector<bool>(c.questions.size(), !c.initReason.empty()));
         EXPECT_EQ(volumes.steps, c.steps);
         EXPECT_EQ(window.events, c.events);
         EXPECT_EQ(ui.boxes.shown, c.shown);
@@ -133,4 +165,37 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
             EXPECT_EQ(ui.progress.buttonCaption, "OK");
         }
     }
+}
+
+// A blank disk image, not mounted: the check finds no partition, the one
+// question is asked, and Yes gives it a partition table and FAT32 on its
+// partition; a disk so prepared is then formatted without the question.
+TEST(FormatStepsTest, ABlankDiskIsInitialisedThenFormatted) {
+    TempDir dir;
+    const std::string image = dir.file("blank.img");
+    makeImage(image, 300ULL << 20);
+    const FixedDrive blank{"", image, true, false, false, true, "", 300ULL << 20, "Disk image"};
+    const DriveFindings found = checkDriveForFormat(blank);
+    EXPECT_EQ(found.refusal, "");
+    ASSERT_NE(found.initReason, "");
+    const CanWriteDevice writable = [](const std::string&, bool&, std::string&) { return true; };
+    for (const bool yes : {false, true}) {
+        StepVolumes volumes;
+        StepWindow window;
+        ScriptedFrontEnd ui;
+        ui.boxes.answers = {yes};
+        FrontEnd frontEnd = ui.frontEnd();
+        EXPECT_EQ(runFormatJob(blank, window, volumes, writable, frontEnd, checkDriveForFormat),
+                  yes);
+        EXPECT_EQ(ui.boxes.questions, std::vector<std::string>{initQuestionText(blank, found.initReason)});
+        EXPECT_EQ(volumes.steps, yes ? std::vector<std::string>{"mount"} : std::vector<std::string>{});
+        const std::vector<std::uint8_t> type = readAt(image, 8192 + 82, 8);
+        EXPECT_EQ(std::string(type.begin(), type.end()) == "FAT32   ", yes);
+    }
+    EXPECT_EQ(checkDriveForFormat(blank).initReason, "");
+    EXPECT_NE(initQuestionText(blank, found.initReason)
+                  .find("Initialise the disk " + image + " (300 MB, Disk image) with a new "
+                        "partition table and format it as FAT32?\nThis erases ALL data on the "
+                        "disk"),
+              std::string::npos);
 }

@@ -7,12 +7,14 @@
 #include <future>
 #include <thread>
 
+#include "DiskImage.h"
 #include "FakeWindowView.h"
 #include "GameDrive.h"
 #include "platform/DriveLock.h"
 #include "ui/ControlIds.h"
 #include "ui/ImageChoice.h"
 #include "ui/MainWindowCore.h"
+#include "ui/VolumeService.h"
 
 namespace {
 
@@ -65,6 +67,8 @@ class MainWindowCoreTest : public ::testing::Test {
     MainWindowCore& open() {
         CoreServices services;
         services.drives = &drives;
+        services.volumes = &volumes;
+        services.canWriteDevice = [](const std::string&, bool&, std::string&) { return true; };
         services.websiteUrl = "https://tarnwick.example/";
         services.fileSize = [this](const std::string& path) { return sizes[path]; };
         // The install waits until the test lets it end with a result; a
@@ -88,8 +92,18 @@ class MainWindowCoreTest : public ::testing::Test {
         ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
     }
 
+    // Mounts nothing: the desktop's service is not there.
+    struct NoVolumes : VolumeService {
+        bool unmount(const std::string&, const std::string&, std::string&) override { return true; }
+        Remount mountAgain(const std::string&) override { return {false, "", "no UDisks2"}; }
+        int runPrivilegedFormat(const std::string&, std::ostream&, std::string&) override {
+            return -1;
+        }
+    };
+
     GameDrive usb;
     TempDir images;
+    NoVolumes volumes;
     FakeDriveList drives;
     FakeWindowView view;
     WindowLog log{"", false};
@@ -332,6 +346,33 @@ TEST_F(MainWindowCoreTest, WithoutAFixedDriveEveryCommandSaysSo) {
     EXPECT_EQ(view.boxesShown.shown, std::vector<std::string>(5, kNoHardDrive));
     EXPECT_EQ(view.driveDialogs, 0);
     EXPECT_FALSE(core->jobRunning());
+}
+
+// "Format..." offers the disks that are not mounted after the mounted drives;
+// the chosen blank disk is initialised after the one question (default No),
+// then formatted.
+TEST_F(MainWindowCoreTest, FormatOffersADiskNotMountedAndInitialisesItAfterOneQuestion) {
+    TempDir dir;
+    const std::string image = dir.file("blank.img");
+    makeImage(image, 300ULL << 20);
+    drives.disks = {{"", image, true, false, false, true, "", 300ULL << 20, "WD Elements"}};
+    open();
+    view.driveChoice = image;
+    view.boxesShown.answers = {true};
+    core->onCommand(control::kFormatButton);
+    ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
+    ASSERT_EQ(view.driveDialogRows.size(), 2u);
+    EXPECT_EQ(view.driveDialogRows[0].key, usb.root());
+    EXPECT_EQ(view.driveDialogRows[1].text, "blank.img 300 MB");
+    ASSERT_EQ(view.boxesShown.questions.size(), 1u);
+    EXPECT_EQ(view.boxesShown.questions[0].rfind("The drive has no partitions?\n\nInitialise the "
+                                                 "disk " + image + " (300 MB, WD Elements)",
+                                                 0),
+              0u);
+    EXPECT_TRUE(view.boxesShown.defaultNoFlags[0]);
+    EXPECT_EQ(view.boxesShown.shown.back().rfind("The drive was formatted, but", 0), 0u);
+    const std::vector<std::uint8_t> type = readAt(image, 8192 + 82, 8);
+    EXPECT_EQ(std::string(type.begin(), type.end()), "FAT32   ");
 }
 
 TEST_F(MainWindowCoreTest, ACopyRunsFromItsDriveDialogOnAndLeavesTheRestOfTheWindow) {

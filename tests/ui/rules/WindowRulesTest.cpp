@@ -7,6 +7,7 @@
 
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
+#include "ui/DriveList.h"
 #include "ui/DriveOrder.h"
 #include "ui/GameRows.h"
 #include "ui/ListRefresh.h"
@@ -22,7 +23,47 @@ std::vector<std::string> mountPoints(const std::vector<FixedDrive>& drives) {
     return points;
 }
 
+struct ListedDrives : DriveList {
+    std::vector<std::string> opticalDrives() override { return {}; }
+    std::vector<FixedDrive> fixedDrives() override { return fixed; }
+    std::vector<FixedDrive> unmountedDisks() override { return disks; }
+    std::vector<std::string> systemDevices() override { return {}; }
+    std::vector<FixedDrive> fixed, disks;
+};
+
 }  // namespace
+
+// The format dialog: the mounted drives in offer order, then the disks that
+// are not mounted, each row with what tells it apart, and the row's key
+// leading back to the drive only while it is still so.
+TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
+    ListedDrives drives;
+    drives.fixed = {{"/data", "/dev/sda3", false, false, false, true, "ext4", 5ULL << 40, ""},
+                    {"/media/usb", "/dev/sdb1", true, false, false, true, "vfat",
+                     16'000'000'000ULL, "WD Elements"}};
+    drives.disks = {{"", "/dev/sdc", true, false, false, true, "", 2'000'398'934'016ULL,
+                     "Seagate\x1b[2J Expansion"},
+                    {"", "/dev/loop3", false, false, false, true, "", 300 << 20, ""}};
+    const std::vector<FixedDrive> candidates = formatCandidates(drives);
+    const std::vector<DriveRow> rows = driveDialogRows(candidates);
+    const std::vector<std::vector<std::string>> expected = {
+        {"usb", "/media/usb  (/dev/sdb1, 14.9 GB, WD Elements)", "/media/usb/"},
+        {"/data", "/data  (/dev/sda3, 5.0 TB)", "/data/"},
+        {"sdc 1.8 TB",
+         "/dev/sdc, 1.8 TB, Seagate\\x1B[2J Expansion, not mounted", "/dev/sdc"},
+        {"loop3 300 MB", "/dev/loop3, 300 MB, not mounted", "/dev/loop3"}};
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ((std::vector<std::string>{rows[i].text, rows[i].tooltip, rows[i].key}),
+                  expected[i]);
+        ASSERT_NE(candidateFor(rows[i].key, candidates), nullptr);
+        EXPECT_EQ(candidateFor(rows[i].key, candidates)->device, candidates[i].device);
+    }
+    // A disk mounted meanwhile is no longer the disk the row named.
+    EXPECT_EQ(candidateFor("/dev/sdc", drivesInOfferOrder(drives.fixed)), nullptr);
+    EXPECT_EQ(sizeText(1023), "0.9 KB");
+    EXPECT_EQ(sizeText(~0ULL), "16383 PB");
+}
 
 TEST(DriveOrderTest, UsbFirstSystemLastOtherwiseAsGiven) {
     const FixedDrive root{"/", "/dev/sda2", false, true};

@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -22,6 +23,7 @@
 #include "GameDrive.h"
 #include "GameIso.h"
 #include "LoopDrive.h"
+#include "ScopedFault.h"
 #include "TempDir.h"
 #include "ToolRun.h"
 #include "WindowDriver.h"
@@ -31,6 +33,7 @@
 #include "platform/Drives.h"
 #include "store/DriveAccess.h"
 #include "ui/qt/ClickLabel.h"
+#include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DropDownList.h"
 #include "ui/InstallSteps.h"
 #include "ui/StartChecks.h"
@@ -115,6 +118,17 @@ auto progress(const char* title = "Install") {
 bool progressShows(const char* title = "Install") {
     ProgressDialog* window = progressWindow(QString::fromLatin1(title));
     return window != nullptr && window->isVisible();
+}
+
+// Opens the drive dialog of "Format..." on the Disk Format page.
+void openFormatDialog(WindowDriver& d) {
+    const QPoint tab = d.gui([] {
+        QTabBar* bar = mainWindow()->tabs->tabBar();
+        return bar->mapToGlobal(bar->tabRect(1).center());
+    });
+    d.clickAt(tab);
+    d.waitFor("the Disk Format page", [] { return mainWindow()->formatButton->isVisible(); });
+    d.click([] { return mainWindow()->formatButton; });
 }
 
 class WindowFlows : public ::testing::Test {
@@ -464,23 +478,22 @@ TEST_F(WindowFlows, FormatAndOkFromTheDiskFormatPage) {
     EXPECT_EQ(dir.status, 0) << dir.err;
 }
 
-// A mounted disk without a partition table: the format is refused before
-// the warning, with FORMAT's reason, and the drive stays mounted.
-TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsIsRefusedWhileStillMounted) {
+// A mounted disk without a partition table: before anything is unmounted the
+// window offers to initialise it, in one question with No as its default;
+// Enter answers No and the drive stays mounted.
+TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsAsksToInitialiseAndNoKeepsItMounted) {
     LoopDrive drive(300 << 20);
     ASSERT_TRUE(drive.error.empty()) << drive.error;
 
     run([&](WindowDriver& d) {
-        const QPoint tab = d.gui([] {
-            QTabBar* bar = mainWindow()->tabs->tabBar();
-            return bar->mapToGlobal(bar->tabRect(1).center());
-        });
-        d.clickAt(tab);
-        d.waitFor("the Disk Format page", [] { return mainWindow()->formatButton->isVisible(); });
-        d.click([] { return mainWindow()->formatButton; });
+        openFormatDialog(d);
         d.chooseDrive(drive.mountPoint);
-        d.expectBox("The drive has no partitions?\nRun INIT first to give the disk one partition.\n");
-        d.screenshot("format-no-partition-refused");
+        d.expectBox("The drive has no partitions?\n\nInitialise the disk " + drive.device +
+                        " (300 MB, Disk image drive.img) with a new partition table and format "
+                        "it as FAT32?\nThis erases ALL data on the disk: its partition table and "
+                        "every file on it, the drive mounted at " +
+                        drive.mountPoint + " included.");
+        d.screenshot("format-init-offered");
         d.answer("Return");
         d.waitFor("the window back", [] {
             return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
@@ -488,4 +501,85 @@ TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsIsRefusedWhileStillMounted) {
         d.closeMainWindow();
     });
     EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
+}
+
+// A format that fails after the unmount (the device refuses its first write)
+// mounts the drive again where it was, with its files, and the box says why
+// and where before "Format Failed!!".
+TEST_F(WindowFlows, AFailedFormatMountsTheDriveBackWhereItWas) {
+    LoopDrive drive(300 << 20, true);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    writeBytes(drive.root() + "kept.txt", {'k'});
+    ScopedFault failingDevice(failing(platform::FileOp::Write, drive.device));
+
+    run([&](WindowDriver& d) {
+        openFormatDialog(d);
+        d.chooseDrive(drive.mountPoint);
+        d.expectBox(formatWarningText(drive.device));
+        d.answer("y");
+        d.expectBox("WriteBPB: Cannot write backup BPB\nUnable to write BPB\nCannot format "
+                    "partition\nThe drive is mounted again at " +
+                    drive.mountPoint + ".");
+        EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
+        d.screenshot("format-failed-mounted-back");
+        d.answer("Return");
+        d.expectBox("Format Failed!!");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
+    EXPECT_TRUE(std::filesystem::exists(drive.root() + "kept.txt"));
+}
+
+// A new disk (a blank disk image on a loop device of its own, mounted
+// nowhere) is listed with its size, initialised after the one question, and
+// formatted: its partition at byte 8192 holds FAT32.
+TEST_F(WindowFlows, ABlankDiskNotMountedIsInitialisedAndFormatted) {
+    TempDir dir;
+    const std::string image = dir.file("blank.img");
+    writeBytes(image, {});
+    std::filesystem::resize_file(image, 300 << 20);
+    ToolRun attached = runShell("losetup --find --show " + shellQuoted(image));
+    ASSERT_EQ(attached.status, 0) << attached.err;
+    const std::string device = attached.out.substr(0, attached.out.find('\n'));
+    const std::string name = device.substr(device.rfind('/') + 1);
+
+    run([&](WindowDriver& d) {
+        openFormatDialog(d);
+        d.waitForDialog(QStringLiteral("Drive"));
+        const QString row = QString::fromStdString(name + " 300 MB");
+        const QString about =
+            QString::fromStdString(device + ", 300 MB, Disk image blank.img, not mounted");
+        d.waitFor("the disk listed with its size and model", [row, about] {
+            auto* list = qobject_cast<QListWidget*>(
+                controlById(QApplication::activeModalWidget(), 1019));
+            const QList<QListWidgetItem*> found =
+                list != nullptr ? list->findItems(row, Qt::MatchExactly) : QList<QListWidgetItem*>();
+            return found.size() == 1 && found.front()->toolTip() == about;
+        });
+        d.screenshot("format-drive-dialog-blank-disk");
+        d.chooseDrive(name + " ");
+        d.expectBox("The drive has no partitions?\n\nInitialise the disk " + device +
+                    " (300 MB, Disk image blank.img) with a new partition table and format it "
+                    "as FAT32?\nThis erases ALL data on the disk: its partition table and every "
+                    "file on it.");
+        d.screenshot("format-init-blank-disk-question");
+        d.answer("y");
+        // No UDisks2 answers on this test's bus: the new partition is not mounted.
+        d.expectBox("The drive was formatted, but it could not be mounted again:", true);
+        d.answer("Return");
+        d.waitFor("the format done",
+                  [] { return progressWindow("Install")->button->text() == "OK"; });
+        d.screenshot("format-blank-disk-done");
+        d.click([] { return progressWindow("Install")->button; });
+        d.waitFor("the main window back",
+                  [] { return !progressShows() && mainWindow()->isEnabled(); });
+        d.closeMainWindow();
+    });
+    runShell("losetup -d " + device);
+    ToolRun dirList = runShell("mdir -i " + shellQuoted(image + "@@8192") + " ::");
+    EXPECT_EQ(dirList.status, 0) << dirList.err;
 }

@@ -1,4 +1,4 @@
-#include "ui/DriveRows.h"
+#include "ui/ShortDriveNames.h"
 
 #include <algorithm>
 #include <string>
@@ -31,24 +31,22 @@ std::string tail(const std::vector<std::string>& folders, std::size_t count) {
 
 }  // namespace
 
-std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives) {
+std::vector<std::string> shortDriveNames(const std::vector<std::string>& mountPoints) {
     std::vector<std::vector<std::string>> folders;
-    for (const FixedDrive& drive : drives)
-        folders.push_back(foldersOf(drive.mountPoint));
-    std::vector<DriveRow> rows;
-    for (std::size_t i = 0; i < drives.size(); ++i) {
-        DriveRow row{drives[i].mountPoint, drives[i].mountPoint + "  (" + drives[i].device + ")"};
+    for (const std::string& point : mountPoints)
+        folders.push_back(foldersOf(point));
+    std::vector<std::string> names = mountPoints;
+    for (std::size_t i = 0; i < mountPoints.size(); ++i) {
         for (std::size_t count = 1; folders[i].size() > 1 && count <= folders[i].size(); ++count) {
             const std::string name = tail(folders[i], count);
             const bool shared = std::any_of(folders.begin(), folders.end(), [&](const auto& other) {
                 return &other != &folders[i] && other.size() >= count && tail(other, count) == name;
             });
             if (!shared) {
-                row.text = name;
+                names[i] = name;
                 break;
             }
         }
-        rows.push_back(row);
     }
-    return rows;
+    return names;
 }
