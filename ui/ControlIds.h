@@ -40,5 +40,10 @@ inline constexpr int kProgressButton = 2;  // the dialog's cancel command
 inline constexpr int kDeleteCommand = 1001;
 inline constexpr int kCopyCommand = 1002;
 inline constexpr int kRenameCommand = 1003;
+// After a separator: the selected game read through or written out as one
+// image, and the check of the drive shown.
+inline constexpr int kVerifyCommand = 1044;
+inline constexpr int kExportCommand = 1045;
+inline constexpr int kCheckDriveCommand = 1046;
 
 }  // namespace control

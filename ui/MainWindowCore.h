@@ -7,6 +7,7 @@
 // controls through the view. Every call comes on the window thread.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "store/FrontEnd.h"
 #include "ui/CoreServices.h"
 #include "ui/DriveList.h"
+#include "ui/GameJobs.h"
 #include "ui/Job.h"
 #include "ui/JobGate.h"
 #include "ui/LoggedBoxes.h"
@@ -61,7 +63,8 @@ class MainWindowCore {
 
     // Commands and jobs (MainWindowJobs.cpp).
     // A button (control::kStartButton, kFormatButton) or a command of menu
-    // 134 (control::kDeleteCommand, kRenameCommand, kCopyCommand).
+    // 134 (control::kDeleteCommand, kRenameCommand, kCopyCommand, and after
+    // a separator kVerifyCommand, kExportCommand, kCheckDriveCommand).
     void onCommand(int id);
     // The status line brings back the progress window of a job that goes on.
     void onStatusLineClicked();
@@ -97,6 +100,7 @@ class MainWindowCore {
 
   private:
     class FormatWindow;
+    class GameJobsWindow;
 
     // Sources and drives.
     void fillSources();
@@ -116,6 +120,13 @@ class MainWindowCore {
     void onDeleteGame();
     void onRenameGame();
     void onCopyGame();
+    // The drive check, a game's verification and export (MainWindowChecks.cpp).
+    void onVerifyGame();
+    void onExportGame();
+    void onCheckDrive();
+    // Runs a check, verify or export alone, as an install runs.
+    void startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job);
+    void gameJobEnded(bool outcomeShown);
 
     // Jobs.
     InstallForm installForm();
@@ -154,4 +165,5 @@ class MainWindowCore {
     Job installJob_;
     Job formatJob_;
     Job copyJob_;
+    Job gameJob_;  // check, verify or export
 };

@@ -62,13 +62,23 @@ void MainWindowCore::onCommand(int id) {
         case control::kCopyCommand:
             onCopyGame();
             break;
+        case control::kVerifyCommand:
+            onVerifyGame();
+            break;
+        case control::kExportCommand:
+            onExportGame();
+            break;
+        case control::kCheckDriveCommand:
+            onCheckDrive();
+            break;
         default:
             break;
     }
 }
 
 bool MainWindowCore::jobRunning() const {
-    return installJob_.running() || formatJob_.running() || copyJob_.running();
+    return installJob_.running() || formatJob_.running() || copyJob_.running() ||
+           gameJob_.running();
 }
 
 JobState MainWindowCore::jobs() const {
@@ -107,6 +117,8 @@ void MainWindowCore::onStart() {
     busy_.store(true);
     setInput(false);
     const FixedDrive target{targetRoot_, selectedDrive().device};
+    view_.jobProgress().beginJob(
+        {"Installing", "Installed", (*args)[3], std::uint64_t{1} << 20, false});
     installJob_.start(
         [this, args = *args, target] {
             JobReports reports(view_, view_.jobProgress(), log_);
@@ -152,6 +164,7 @@ void MainWindowCore::onFormat() {
     if (!drive)
         return;
     formatDrive_ = drive->device;
+    view_.jobProgress().beginJob({"Formatting", "Formatted", drive->device, 0, true});
     formatJob_.start(
         [this, target = *drive] {
             JobReports reports(view_, view_.jobProgress(), log_);
@@ -208,8 +221,11 @@ void MainWindowCore::onCopyGame() {
                 view_.enableControl(control::kGameList, false);
                 view_.enableControl(control::kDriveCombo, false);
             });
+            view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
             JobReports reports(view_, view_.copyProgress(), log_);
-            copyGame(source, game, target, reports.frontEnd(), services_.copyServices);
+            if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
+                CopyGameResult::Copied)
+                view_.statusLine().setText(copiedText(game, target));
         },
         [this] {
             view_.enableControl(control::kGameList, true);

@@ -37,7 +37,8 @@ MainWindowCore::MainWindowCore(WindowView& view, CoreServices services, WindowLo
       out_(log),
       installJob_(view.thread()),
       formatJob_(view.thread()),
-      copyJob_(view.thread()) {}
+      copyJob_(view.thread()),
+      gameJob_(view.thread()) {}
 
 MainWindowCore::~MainWindowCore() = default;
 

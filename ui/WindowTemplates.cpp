@@ -52,6 +52,11 @@ constexpr MenuRow kGameMenu[] = {
     {kDeleteCommand, "Delete"},
     {kRenameCommand, "Rename"},
     {kCopyCommand, "Copy..."},
+    {0, nullptr},
+    {kVerifyCommand, "Verify"},
+    {kExportCommand, "Export..."},
+    {0, nullptr},
+    {kCheckDriveCommand, "Check Drive"},
 };
 
 const DialogTemplate kMain{

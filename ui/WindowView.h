@@ -14,6 +14,7 @@
 
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
+#include "ui/ProgressState.h"
 #include "ui/WindowTemplates.h"
 #include "ui/WindowTexts.h"
 #include "ui/WindowThread.h"
@@ -50,6 +51,11 @@ class ProgressView {
     // Shown again at its normal size, in front.
     virtual void restore() = 0;
     virtual bool shown() const = 0;
+    // A job begins: the window names it and counts afresh (ui/ProgressState.h).
+    virtual void beginJob(const ProgressJob&) {}
+    // The job ended well: the window shows `outcome` (empty: its own account
+    // of the job) with "OK". Both from any thread.
+    virtual void finishJob(const std::string& /*outcome*/) {}
 };
 
 class WindowView {
@@ -110,6 +116,9 @@ class WindowView {
     // The file dialog for a disc image, opening in `folder` (empty: the
     // system's choice); empty after Cancel.
     virtual std::string chooseImageFile(const std::string& folder) = 0;
+    // The file dialog for an exported image, offering the file name
+    // `suggested`; the chosen path, empty after Cancel.
+    virtual std::string chooseExportFile(const std::string& /*suggested*/) { return {}; }
     // Opens `url` in the person's browser; false when none took it.
     virtual bool openUrl(const std::string& url) = 0;
     // Runs `task` on the window thread once, after `milliseconds`.

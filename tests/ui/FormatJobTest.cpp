@@ -82,7 +82,7 @@ TEST_F(FormatJobTest, FormatsTheChosenVolumeAndMountsItAgain) {
     ProgressDialog& progress = *app->progressDialog;
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.textLine->text(), "Formatted. The drive is mounted at /media/zt/NEW");
-    EXPECT_EQ(progress.progressBar->value(), 100);
+    EXPECT_EQ(progress.progressBar->value(), ProgressState::kBarMax);
     EXPECT_EQ(progress.button->text(), "OK");
     EXPECT_FALSE(window.isEnabled());
     EXPECT_FALSE(window.core().busy());

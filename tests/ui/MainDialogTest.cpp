@@ -213,7 +213,8 @@ TEST_F(MainDialogTest, ContextMenuOffersTheThreeCommandsOnTheInstallerPageOnly) 
     for (const char* command : {"Delete", "Rename", "Copy..."}) {
         menuChoice = command;
         emit window.gameList->customContextMenuRequested(QPoint(5, 200));
-        EXPECT_EQ(menuTexts, std::vector<std::string>({"Delete", "Rename", "Copy..."}));
+        EXPECT_EQ(menuTexts, std::vector<std::string>({"Delete", "Rename", "Copy...", "", "Verify",
+                                                       "Export...", "", "Check Drive"}));
     }
     // No row was selected: each command says so and changes nothing.
     EXPECT_EQ(boxes.shown, std::vector<std::string>(3, "Please select game"));

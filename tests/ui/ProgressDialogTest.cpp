@@ -53,12 +53,32 @@ TEST(ProgressDialogTest, AWorkerDrivesItThroughTheWindowThread) {
     // Nothing happened on the worker's thread; the window thread carries it out in order.
     ASSERT_TRUE(waitUntil([&] { return dialog.button->text() == "OK"; }));
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.progressBar->maximum(), 4480);
-    EXPECT_EQ(dialog.progressBar->value(), 1234);
+    // The bar counts in thousandths; a job that ended well shows it full.
+    EXPECT_EQ(dialog.progressBar->maximum(), ProgressState::kBarMax);
+    EXPECT_EQ(dialog.progressBar->value(), ProgressState::kBarMax);
     EXPECT_EQ(dialog.textLine->text(), "Installing /media/usb/zt.00000000.ABCD_123.45.00");
     EXPECT_FALSE(bridge.cancelRequested());
     QTest::mouseClick(dialog.button, Qt::LeftButton);
     EXPECT_TRUE(bridge.cancelRequested());
     // The text line keeps its last text between jobs.
     EXPECT_EQ(dialog.textLine->text(), "Installing /media/usb/zt.00000000.ABCD_123.45.00");
+}
+
+TEST(ProgressDialogTest, AJobBegunIsNamedAndItsOutcomeReachesTheStatusLine) {
+    ProgressDialog dialog;
+    QStringList lines;
+    QObject::connect(&dialog, &ProgressDialog::lineShown, [&](const QString& line) { lines << line; });
+    dialog.beginJob({"Installing", "Installed", "Game1", std::uint64_t{1} << 20, false});
+    ProgressBridge bridge(dialog);
+    std::thread worker([&] {
+        bridge.show();
+        bridge.setRange(100);
+        bridge.setText("Installing /media/usb/zt.00000000.ABCD_123.45.00");
+        bridge.setButtonCaption("OK");
+    });
+    worker.join();
+    ASSERT_TRUE(waitUntil([&] { return dialog.button->text() == "OK"; }));
+    EXPECT_EQ(dialog.textLine->text().left(27), "Installed Game1: 100 MB in ");
+    EXPECT_EQ(lines.back(), dialog.textLine->text());
+    EXPECT_FALSE(lines.join("\n").contains("zt.00000000"));
 }

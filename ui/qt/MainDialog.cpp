@@ -114,6 +114,10 @@ void MainDialog::connectControls() {
     // "OK" after a success, and "Cancel" during a job, give the window back.
     connect(&progressDialog_, &ProgressDialog::cancelled, this,
             [core] { core->onProgressDismissed(); });
+    // While a job's progress window shows, the status line says what it
+    // says. Not the copy's: the window stays in use beside it, and the
+    // status line tells of the drive shown.
+    connect(&progressDialog_, &ProgressDialog::lineShown, statusLine, &QLabel::setText);
 }
 
 void MainDialog::onStart() {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -226,6 +227,14 @@ std::string MainDialog::View::chooseImageFile(const std::string& folder) {
     if (!choose)
         return {};
     return choose(&window_, QString::fromStdString(folder)).toStdString();
+}
+
+std::string MainDialog::View::chooseExportFile(const std::string& suggested) {
+    const auto& choose = window_.services_.chooseExportFile;
+    if (!choose)
+        return {};
+    // Offered in the person's home folder.
+    return choose(&window_, QDir::home().filePath(QString::fromStdString(suggested))).toStdString();
 }
 
 bool MainDialog::View::openUrl(const std::string& url) {

@@ -26,7 +26,7 @@ ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
     textLine = qobject_cast<QLabel*>(controlById(this, control::kProgressText));
     textLine->setTextFormat(Qt::PlainText);
     progressBar = qobject_cast<QProgressBar*>(controlById(this, control::kProgressBar));
-    progressBar->setRange(0, 100);
+    progressBar->setRange(0, ProgressState::kBarMax);
     progressBar->setValue(0);
     button = qobject_cast<QPushButton*>(controlById(this, control::kProgressButton));
     connect(button, &QPushButton::clicked, this, &ProgressDialog::OnCancel);
@@ -34,10 +34,50 @@ ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
 
 void ProgressDialog::OnCancel() {
     cancelRequested.store(1);
-    progressBar->setValue(0);
-    button->setText(QStringLiteral("Cancel"));
+    change([](ProgressState& state, auto) { state.dismiss(); });
     emit cancelled();
     hide();
+}
+
+void ProgressDialog::beginJob(const ProgressJob& job) {
+    change([&job](ProgressState& state, auto) { state.begin(job); });
+}
+
+void ProgressDialog::finishJob(const std::string& outcome) {
+    change([&outcome](ProgressState& state, auto now) { state.finish(outcome, now); });
+}
+
+void ProgressDialog::draw() {
+    auto drawLatest = [this] {
+        ProgressDisplay view;
+        {
+            std::lock_guard lock(stateLock_);
+            view = latest_;
+        }
+        apply(view);
+    };
+    if (QThread::currentThread() == thread())
+        drawLatest();
+    else
+        postToGuiThread(this, drawLatest);
+}
+
+void ProgressDialog::apply(const ProgressDisplay& view) {
+    const QString line = QString::fromStdString(view.line);
+    textLine->setText(line);
+    progressBar->setValue(view.bar);
+    button->setText(QString::fromStdString(view.caption));
+    if (view.visible && !isVisible()) {
+        // Shown as a window is shown normally: in front and active, so that
+        // its keys (Escape) reach it.
+        showNormal();
+        raise();
+        activateWindow();
+    } else if (!view.visible) {
+        hide();
+    }
+    if (view.visible)
+        emit lineShown(line);
 }
 
 void ProgressDialog::setOwner(QWidget* owner) {
@@ -54,43 +94,34 @@ bool ProgressBridge::mayWait() const {
 }
 
 void ProgressBridge::show() {
-    // Shown as a window is shown normally: in front and active, so that its
-    // keys (Escape) reach it.
-    postToGuiThread(&dialog_, [d = &dialog_] {
-        d->showNormal();
-        d->raise();
-        d->activateWindow();
-    });
+    dialog_.change([](ProgressState& state, auto) { state.show(); });
 }
 
 void ProgressBridge::hide() {
-    postToGuiThread(&dialog_, [d = &dialog_] { d->hide(); });
+    dialog_.change([](ProgressState& state, auto) { state.hide(); });
 }
 
 void ProgressBridge::setRange(int upper) {
-    postToGuiThread(&dialog_, [d = &dialog_, upper] { d->progressBar->setRange(0, upper); });
+    dialog_.change([upper](ProgressState& state, auto now) { state.setRange(upper, now); });
 }
 
 void ProgressBridge::setPosition(int position) {
-    postToGuiThread(&dialog_, [d = &dialog_, position] { d->progressBar->setValue(position); });
+    dialog_.change([position](ProgressState& state, auto) { state.setPosition(position); });
 }
 
 void ProgressBridge::setText(const std::string& text) {
-    postToGuiThread(&dialog_, [d = &dialog_, text = QString::fromStdString(text)] {
-        d->textLine->setText(text);
-    });
+    dialog_.change([&text](ProgressState& state, auto) { state.setText(text); });
 }
 
 void ProgressBridge::bringToFront() {
+    dialog_.change([](ProgressState& state, auto) { state.show(); });
     postToGuiThread(&dialog_, [d = &dialog_] {
-        d->show();
         d->raise();
         d->activateWindow();
     });
 }
 
 void ProgressBridge::setButtonCaption(const std::string& caption) {
-    postToGuiThread(&dialog_, [d = &dialog_, caption = QString::fromStdString(caption)] {
-        d->button->setText(caption);
-    });
+    dialog_.change(
+        [&caption](ProgressState& state, auto now) { state.setButtonCaption(caption, now); });
 }

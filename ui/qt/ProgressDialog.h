@@ -2,14 +2,17 @@
 // The small modeless window in which long jobs show their progress. Its one
 // button reads "Cancel" while a job runs and asks it to stop, and "OK" after
 // a job succeeded; either way it hides the window and gives the main window
-// back. Jobs drive it from their worker threads through `ProgressBridge`.
+// back. Jobs drive it from their worker threads through `ProgressBridge`;
+// what it says comes from ui/ProgressState.
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include <QDialog>
 
 #include "store/FrontEnd.h"
+#include "ui/ProgressState.h"
 
 class QLabel;
 class QProgressBar;
@@ -41,13 +44,44 @@ class ProgressDialog : public QDialog {
     // progress window must be the main window's to take input at all.
     void setOwner(QWidget* owner);
 
+    // A job begins: the window names it and counts afresh. Any thread.
+    void beginJob(const ProgressJob& job);
+    // The job ended well: shown with `outcome` and "OK". Any thread.
+    void finishJob(const std::string& outcome);
+    // Changes the state under its lock, then draws what is due; any thread.
+    template <typename Change>
+    void change(Change&& change) {
+        {
+            std::lock_guard lock(stateLock_);
+            const ProgressState::Clock::time_point now = ProgressState::Clock::now();
+            change(state_, now);
+            std::optional<ProgressDisplay> view = state_.take(now);
+            if (!view)
+                return;
+            latest_ = *view;
+        }
+        draw();
+    }
+
   signals:
     // The main window enables itself again.
     void cancelled();
+    // The text line of a shown window, for the main window's status line.
+    void lineShown(const QString& line);
 
   protected:
     void reject() override { OnCancel(); }
     void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Shows the latest view on the window thread: a view drawn late by
+    // another thread never undoes a newer one.
+    void draw();
+    void apply(const ProgressDisplay& view);
+
+    std::mutex stateLock_;
+    ProgressState state_;
+    ProgressDisplay latest_;
 };
 
 // The progress window as the routines see it; callable from any thread.

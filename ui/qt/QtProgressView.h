@@ -13,6 +13,8 @@ class QtProgressView : public ProgressView {
     void hideWindow() override { dialog_.hide(); }
     void restore() override { dialog_.showNormal(); }
     bool shown() const override { return dialog_.isVisible(); }
+    void beginJob(const ProgressJob& job) override { dialog_.beginJob(job); }
+    void finishJob(const std::string& outcome) override { dialog_.finishJob(outcome); }
     ProgressDialog& dialog() { return dialog_; }
 
   private:

@@ -28,6 +28,11 @@ SystemWindowServices::SystemWindowServices()
             parent, QStringLiteral("Image file"), folder,
             QStringLiteral("Disc images (*.iso *.img *.bin *.cue);;All files (*)"));
     };
+    services.chooseExportFile = [](QWidget* parent, const QString& suggested) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export"), suggested,
+                                            QStringLiteral("Disc images (*.iso);;All files (*)"),
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    };
     services.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
     services.canWriteDevice = platform::canOpenForWriting;
     services.websiteUrl = ZT_WEBSITE_URL;

@@ -27,6 +27,9 @@ struct WindowServices : CoreServices {
     // Asks for a disc image file, starting in `folder` (empty: the platform's
     // choice); empty when the user cancels.
     std::function<QString(QWidget*, const QString& folder)> chooseImageFile;
+    // Asks where to write an exported image, offering `suggested`; empty when
+    // the user cancels. The export itself asks before replacing a file.
+    std::function<QString(QWidget*, const QString& suggested)> chooseExportFile;
     // Opens an address with the user's default handler; false when none took it.
     std::function<bool(const QString&)> openUrl;
 };

@@ -139,6 +139,7 @@ void MainWindow::onCopyGame() {
         return;
     EnableWindow(item(kGameList), FALSE);
     EnableWindow(item(kDriveCombo), FALSE);
+    copyProgress_->beginJob({"Copying", "Copied", *name + " to " + target, 1024, false});
     copyJob_.start(
         window_,
         [this, source = targetRoot_, game = *name, target] {

@@ -74,6 +74,8 @@ void MainWindow::onStart() {
     busy_.store(1);
     setControlsEnabled(false);
     const FixedDrive target{targetRoot_, selectedDriveDevice()};
+    progress_->beginJob({"Installing", "Installed", controlText(kGameNameEdit),
+                         std::uint64_t{1} << 20, false});
     installJob_.start(
         window_,
         [this, args = *args, target] {
@@ -118,6 +120,7 @@ void MainWindow::onFormat() {
         driveToFormat(chosen, drives_.fixedDrives(), drives_.systemDevices(), *loggedBoxes_);
     if (!drive)
         return;
+    progress_->beginJob({"Formatting", "Formatted", drive->device, 0, true});
     formatJob_.start(
         window_,
         [this, target = *drive] {

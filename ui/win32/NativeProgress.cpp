@@ -21,6 +21,7 @@ NativeProgress::NativeProgress(HWND owner, const std::string& title,
                                          reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner,
                                          dialogProc, reinterpret_cast<LPARAM>(this));
     SetWindowTextW(window_, widen(title).c_str());
+    SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETRANGE32, 0, ProgressState::kBarMax);
 }
 
 NativeProgress::~NativeProgress() {
@@ -57,44 +58,75 @@ INT_PTR CALLBACK NativeProgress::dialogProc(HWND window, UINT message, WPARAM wP
 
 void NativeProgress::onCancel() {
     cancel_.store(1);
-    SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETPOS, 0, 0);
-    SetDlgItemTextW(window_, control::kProgressButton, L"Cancel");
-    SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ShowWindow(window_, SW_HIDE);
+    change([](ProgressState& state, auto) { state.dismiss(); });
     if (dismissed_)
         dismissed_();
 }
 
-void NativeProgress::show() {
-    runOnWindowThread(window_, [this] {
-        ShowWindow(window_, SW_SHOWNORMAL);
-        SetForegroundWindow(window_);
-    });
+void NativeProgress::beginJob(const ProgressJob& job) {
+    change([&job](ProgressState& state, auto) { state.begin(job); });
 }
 
-void NativeProgress::hide() {
-    runOnWindowThread(window_, [this] {
+void NativeProgress::finishJob(const std::string& outcome) {
+    change([&outcome](ProgressState& state, auto now) { state.finish(outcome, now); });
+}
+
+void NativeProgress::change(
+    const std::function<void(ProgressState&, ProgressState::Clock::time_point)>& step) {
+    {
+        std::lock_guard lock(stateLock_);
+        const ProgressState::Clock::time_point now = ProgressState::Clock::now();
+        step(state_, now);
+        std::optional<ProgressDisplay> view = state_.take(now);
+        if (!view)
+            return;
+        latest_ = *view;
+    }
+    runOnWindowThread(window_, [this] { drawLatest(); });
+}
+
+void NativeProgress::drawLatest() {
+    ProgressDisplay view;
+    {
+        std::lock_guard lock(stateLock_);
+        view = latest_;
+    }
+    SetDlgItemTextW(window_, control::kProgressText, widen(view.line).c_str());
+    SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETPOS, view.bar, 0);
+    SetDlgItemTextW(window_, control::kProgressButton, widen(view.caption).c_str());
+    const bool shown = IsWindowVisible(window_) != FALSE;
+    if (view.visible && !shown) {
+        ShowWindow(window_, SW_SHOWNORMAL);
+        SetForegroundWindow(window_);
+    } else if (!view.visible && shown) {
         SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(window_, SW_HIDE);
-    });
+    }
+}
+
+void NativeProgress::show() {
+    change([](ProgressState& state, auto) { state.show(); });
+}
+
+void NativeProgress::hide() {
+    change([](ProgressState& state, auto) { state.hide(); });
 }
 
 void NativeProgress::setRange(int upper) {
-    SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETRANGE32, 0, upper);
+    change([upper](ProgressState& state, auto now) { state.setRange(upper, now); });
 }
 
 void NativeProgress::setPosition(int position) {
-    SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETPOS, position, 0);
+    change([position](ProgressState& state, auto) { state.setPosition(position); });
 }
 
 void NativeProgress::setText(const std::string& text) {
-    const std::wstring wide = widen(text);
-    runOnWindowThread(window_,
-                      [&] { SetDlgItemTextW(window_, control::kProgressText, wide.c_str()); });
+    change([&text](ProgressState& state, auto) { state.setText(text); });
 }
 
 void NativeProgress::bringToFront() {
+    change([](ProgressState& state, auto) { state.show(); });
     runOnWindowThread(window_, [this] {
         RECT frame{};
         GetWindowRect(window_, &frame);
@@ -105,9 +137,7 @@ void NativeProgress::bringToFront() {
 }
 
 void NativeProgress::setButtonCaption(const std::string& caption) {
-    const std::wstring wide = widen(caption);
-    runOnWindowThread(window_,
-                      [&] { SetDlgItemTextW(window_, control::kProgressButton, wide.c_str()); });
+    change([&caption](ProgressState& state, auto now) { state.setButtonCaption(caption, now); });
 }
 
 bool NativeProgress::mayWait() const {

@@ -3,15 +3,18 @@
 // hidden until a job shows it. Its button reads "Cancel" while a job runs
 // and "OK" after a success; either way it asks the job to stop, resets the
 // bar and the caption, gives the main window back and hides. The jobs drive
-// it from their worker threads through the ProgressWindow interface.
+// it from their worker threads through the ProgressWindow interface; what
+// it says comes from ui/ProgressState.
 
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "store/FrontEnd.h"
+#include "ui/ProgressState.h"
 
 class NativeProgress : public ProgressWindow {
   public:
@@ -41,8 +44,21 @@ class NativeProgress : public ProgressWindow {
     // The button's action (also Esc and the close box).
     void onCancel();
 
+    // A job begins: the window names it and counts afresh. Any thread.
+    void beginJob(const ProgressJob& job);
+    // The job ended well: shown with `outcome` and "OK". Any thread.
+    void finishJob(const std::string& outcome);
+
   private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Changes the state under its lock, then draws what is due.
+    void change(const std::function<void(ProgressState&, ProgressState::Clock::time_point)>& step);
+    // Draws the latest view on the window thread: one drawn late never undoes a newer one.
+    void drawLatest();
+
+    std::mutex stateLock_;
+    ProgressState state_;
+    ProgressDisplay latest_;
 
     HWND window_ = nullptr;
     std::function<void()> dismissed_;

@@ -65,7 +65,13 @@ struct FakeProgressView : ProgressView {
     void hideWindow() override { progress.visible = false; }
     void restore() override { ++restored; }
     bool shown() const override { return progress.visible; }
+    void beginJob(const ProgressJob& job) override { jobs.push_back(job.doing + " " + job.name); }
+    void finishJob(const std::string& outcome) override {
+        outcomes.push_back(outcome);
+        progress.visible = true;
+    }
     WindowProgress progress;
+    std::vector<std::string> jobs, outcomes;
     std::atomic<bool> stopped{false};
     int restored = 0;
 };
@@ -151,6 +157,10 @@ struct FakeWindowView : WindowView {
         imageFolders.push_back(folder);
         return imageFile;
     }
+    std::string chooseExportFile(const std::string& suggested) override {
+        exportSuggestions.push_back(suggested);
+        return exportFile;
+    }
     bool openUrl(const std::string& url) override {
         opened.push_back(url);
         return browserOpens;
@@ -195,6 +205,8 @@ struct FakeWindowView : WindowView {
     int menuChoice = 0;
     std::string imageFile;
     std::vector<std::string> imageFolders, opened;
+    std::string exportFile;
+    std::vector<std::string> exportSuggestions;
     bool browserOpens = true;
     std::vector<std::function<void()>> timers;
     int closed = 0;

@@ -286,7 +286,7 @@ TEST_F(MainWindowCoreTest, TheMenuAndTheKeysRunTheListsCommands) {
     view.menuChoice = control::kRenameCommand;
     view.newName = "Omega";
     core->onContextMenu(false);
-    ASSERT_EQ(view.menu.size(), 3u);
+    ASSERT_EQ(view.menu.size(), 8u);  // Delete, Rename, Copy..., then Verify, Export..., Check Drive
     EXPECT_EQ(view.menu[0].command, control::kDeleteCommand);
     EXPECT_EQ(usb.names(), (std::vector<std::string>{"Omega", "Gamma"}));
 

@@ -151,7 +151,7 @@ TEST(GameRowsTest, DamagedAndIncompleteGamesSayItInTheirRows) {
     EXPECT_EQ(gameStateTip(sound), "");
     EXPECT_EQ(gameRowText(incomplete), "My Game  (incomplete)");
     EXPECT_EQ(gameRowText(damaged), "My Game  (damaged)");
-    EXPECT_NE(gameStateTip(damaged).find("zt_games check"), std::string::npos);
+    EXPECT_NE(gameStateTip(damaged).find("\"Check Drive\" in this list's menu"), std::string::npos);
 }
 
 TEST(ListRefreshTest, ABusyDriveKeepsItsListAndIsReadAgain) {

@@ -189,6 +189,12 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
         d.waitFor("the copy under way",
                   [&] { return progressShows() && !partFiles(drive.root()).empty(); });
         d.expectInFront(progress(), "the progress window");
+        // The game by its name with its figures, the speed and the time left,
+        // never a part file's name.
+        d.waitFor("the figures", [] {
+            const QString line = progressWindow("Install")->textLine->text();
+            return line.startsWith("Installing Big Game: ") && line.endsWith(" left");
+        });
         d.screenshot("install-progress");
         // Cancel hides the window and gives the main window back at once.
         d.click([] { return progressWindow("Install")->button; });
@@ -205,6 +211,9 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
             return progressShows() && progressWindow("Install")->button->text() == "OK";
         });
         d.expectInFront(progress(), "the finished progress window");
+        const QString done = d.gui([] { return progressWindow("Install")->textLine->text(); });
+        EXPECT_TRUE(done.startsWith("Installed My Game: ") && done.contains(" MB in "))
+            << done.toStdString();
         d.screenshot("install-done");
         d.click([] { return progressWindow("Install")->button; });
         d.waitFor("the main window back",

@@ -1,0 +1,88 @@
+// The main window's core: the drive check, and the verification and export
+// of the selected game, each a job with the progress window that runs alone,
+// the window disabled behind it, as an install does. The steps are GameJobs'.
+
+#include "ui/ControlIds.h"
+#include "ui/MainWindowCore.h"
+
+// The window as a game job sees it; called on the job's thread.
+class MainWindowCore::GameJobsWindow : public GameJobWindow {
+  public:
+    explicit GameJobsWindow(MainWindowCore& core) : core_(core) {}
+    void gameJobStarted(const ProgressJob& job) override {
+        core_.view_.jobProgress().beginJob(job);
+    }
+    void gameJobEnded(bool, const std::optional<std::string>& outcome) override {
+        if (outcome)
+            core_.view_.jobProgress().finishJob(*outcome);
+        postToWindow(core_.view_.thread(), [core = &core_, shown = outcome.has_value()] {
+            core->gameJobEnded(shown);
+        });
+    }
+
+  private:
+    MainWindowCore& core_;
+};
+
+void MainWindowCore::startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job) {
+    if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
+        boxes_.show(blocker);
+        return;
+    }
+    busy_.store(true);
+    setInput(false);
+    gameJob_.start(
+        [this, job = std::move(job)] {
+            LoggedBoxes boxes(view_.boxes(), log_);
+            LogStream out(log_);
+            GameJobsWindow window(*this);
+            job(window, FrontEnd{view_.statusLine(), boxes, view_.jobProgress().window(), out});
+        },
+        [this] { closeWhenIdle(); });
+}
+
+void MainWindowCore::gameJobEnded(bool outcomeShown) {
+    busy_.store(false);
+    // With an outcome shown the window waits for the progress window's "OK".
+    if (!outcomeShown)
+        giveWindowBack();
+    // Listed again, whether the games changed or not: the status line shows
+    // the drive's figures again instead of the job's.
+    if (!closing_)
+        onDriveChanged();
+}
+
+void MainWindowCore::onVerifyGame() {
+    if (const std::optional<std::string> name = gameForCommand()) {
+        startGameJob([root = targetRoot_, name = *name](GameJobWindow& window, const FrontEnd& ui) {
+            runVerifyJob(root, name, window, ui);
+        });
+    }
+}
+
+void MainWindowCore::onExportGame() {
+    const std::optional<std::string> name = gameForCommand();
+    if (!name)
+        return;
+    if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
+        boxes_.show(blocker);
+        return;
+    }
+    const std::string file = view_.chooseExportFile(exportFileName(*name));
+    if (file.empty())
+        return;
+    startGameJob([root = targetRoot_, name = *name, file](GameJobWindow& window, const FrontEnd& ui) {
+        runExportJob(root, name, file, window, ui);
+    });
+}
+
+void MainWindowCore::onCheckDrive() {
+    targetRoot_ = selectedDriveRoot();
+    if (targetRoot_.empty()) {
+        boxes_.show(kNoHardDrive);
+        return;
+    }
+    startGameJob([root = targetRoot_](GameJobWindow& window, const FrontEnd& ui) {
+        runCheckJob(root, window, ui);
+    });
+}
