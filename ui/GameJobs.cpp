@@ -59,8 +59,8 @@ std::string verifiedText(const std::string& name, const VerifyReport& report) {
     const ImageDigests& d = report.digests;
     std::string text = "Game " + escapeControls(name) + ": " + std::to_string(d.bytes) +
                        " bytes in " + std::to_string(report.parts) +
-                       (report.parts == 1 ? " part" : " parts") + "\nCRC32: " +
-                       crc32Hex(d.crc32) + "\nMD5: " + hexOf(d.md5.data(), d.md5.size()) +
+                       (report.parts == 1 ? " part" : " parts") + "\nCRC32: " + crc32Hex(d.crc32) +
+                       "\nMD5: " + hexOf(d.md5.data(), d.md5.size()) +
                        "\nSHA1: " + hexOf(d.sha1.data(), d.sha1.size());
     if (!report.damage.empty())
         text += "\n" + report.damage + ": the game is damaged.";
@@ -76,8 +76,8 @@ bool runCheckJob(const std::string& root, GameJobWindow& window, const FrontEnd&
     frontEnd.progress.show();
     std::ostringstream printed;
     FindingsInQuestions boxes(frontEnd.boxes, printed);
-    const DriveCheckResult result = checkAndRepairDrive(
-        root, FrontEnd{frontEnd.status, boxes, frontEnd.progress, printed});
+    const DriveCheckResult result =
+        checkAndRepairDrive(root, FrontEnd{frontEnd.status, boxes, frontEnd.progress, printed});
     frontEnd.out << printed.str() << std::flush;
     const bool changed = result == DriveCheckResult::Repaired;
     std::optional<std::string> outcome;
@@ -104,16 +104,15 @@ void runExportJob(const std::string& root, const std::string& name, const std::s
     window.gameJobStarted({"Exporting", "Exported", name + " to " + file, kMegabyte, false});
     const ExportResult result = exportGame(root, name, file, frontEnd);
     // The progress window says what was exported, how much and how fast.
-    window.gameJobEnded(false, result == ExportResult::Exported
-                                   ? std::optional<std::string>("")
-                                   : std::nullopt);
+    window.gameJobEnded(
+        false, result == ExportResult::Exported ? std::optional<std::string>("") : std::nullopt);
 }
 
 std::string exportFileName(const std::string& name) {
     std::string file;
     for (const char c : name)
-        file += (static_cast<unsigned char>(c) < 0x20 || std::string_view("/\\:*?\"<>|").find(c) !=
-                                                             std::string_view::npos)
+        file += (static_cast<unsigned char>(c) < 0x20 ||
+                 std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
                     ? '_'
                     : c;
     if (file.empty() || file == "." || file == "..")

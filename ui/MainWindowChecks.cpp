@@ -15,9 +15,8 @@ class MainWindowCore::GameJobsWindow : public GameJobWindow {
     void gameJobEnded(bool, const std::optional<std::string>& outcome) override {
         if (outcome)
             core_.view_.jobProgress().finishJob(*outcome);
-        postToWindow(core_.view_.thread(), [core = &core_, shown = outcome.has_value()] {
-            core->gameJobEnded(shown);
-        });
+        postToWindow(core_.view_.thread(),
+                     [core = &core_, shown = outcome.has_value()] { core->gameJobEnded(shown); });
     }
 
   private:
@@ -71,9 +70,10 @@ void MainWindowCore::onExportGame() {
     const std::string file = view_.chooseExportFile(exportFileName(*name));
     if (file.empty())
         return;
-    startGameJob([root = targetRoot_, name = *name, file](GameJobWindow& window, const FrontEnd& ui) {
-        runExportJob(root, name, file, window, ui);
-    });
+    startGameJob(
+        [root = targetRoot_, name = *name, file](GameJobWindow& window, const FrontEnd& ui) {
+            runExportJob(root, name, file, window, ui);
+        });
 }
 
 void MainWindowCore::onCheckDrive() {

@@ -114,8 +114,8 @@ ProgressDisplay ProgressState::current(Clock::time_point now) const {
     if (finished_) {
         view.bar = kBarMax;
     } else if (upper_ > 0) {
-        view.bar = static_cast<int>(std::clamp<std::int64_t>(
-            std::int64_t{position_} * kBarMax / upper_, 0, kBarMax));
+        view.bar = static_cast<int>(
+            std::clamp<std::int64_t>(std::int64_t{position_} * kBarMax / upper_, 0, kBarMax));
     }
     view.line = finished_ ? finishedLine() : runningLine(now);
     return view;
@@ -137,8 +137,8 @@ std::string ProgressState::runningLine(Clock::time_point now) const {
     const std::uint64_t total = std::uint64_t(upper_) * job_.unitBytes;
     const std::uint64_t done = position * job_.unitBytes;
     const bool small = total < 100 * kMegabyte;
-    line += ": " + megabytes(done, small) + " of " + megabytes(total, small) + " MB (" + percent +
-            ")";
+    line +=
+        ": " + megabytes(done, small) + " of " + megabytes(total, small) + " MB (" + percent + ")";
     const std::chrono::milliseconds elapsed = sinceThen(started_, now);
     if (elapsed < std::chrono::seconds(1) || done == 0)
         return line;

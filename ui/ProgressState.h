@@ -72,7 +72,7 @@ class ProgressState {
     std::string routineText_;
     std::string outcome_;
 
-    bool changed_ = true;         // more than the figures changed since the last view
-    bool moved_ = false;          // the position moved since the last view
+    bool changed_ = true;  // more than the figures changed since the last view
+    bool moved_ = false;   // the position moved since the last view
     std::optional<Clock::time_point> lastTaken_;
 };

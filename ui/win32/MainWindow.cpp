@@ -216,6 +216,8 @@ void MainWindow::onInitDialog() {
     progress_ = std::make_unique<NativeProgress>(window_, "Install", [this] { giveWindowBack(); });
     copyProgress_ = std::make_unique<NativeProgress>(window_, "copy", nullptr);
     status_ = std::make_unique<NativeStatusLine>(item(kStatusLine));
+    // While the job's progress window shows, the status line says what it says.
+    progress_->lineShown = [this](const std::string& line) { status_->setText(line); };
     boxes_ = std::make_unique<NativeBoxes>(window_, [this] { return frontWindow(); });
     loggedBoxes_ = std::make_unique<LoggedBoxes>(*boxes_, log_);
     windowOut_ = std::make_unique<LogStream>(log_);

@@ -99,10 +99,11 @@ void NativeProgress::drawLatest() {
         ShowWindow(window_, SW_SHOWNORMAL);
         SetForegroundWindow(window_);
     } else if (!view.visible && shown) {
-        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(window_, SW_HIDE);
     }
+    if (view.visible && lineShown)
+        lineShown(view.line);
 }
 
 void NativeProgress::show() {

@@ -29,6 +29,8 @@ class NativeProgress : public ProgressWindow {
     bool visible() const { return IsWindowVisible(window_) != FALSE; }
     // Set when the program is closing: every job is asked to stop.
     std::atomic<bool> closing{false};
+    // Given the text line of the shown window, on the window thread.
+    std::function<void(const std::string&)> lineShown;
 
     void show() override;
     void hide() override;

@@ -46,10 +46,10 @@ TEST_F(MainWindowChecksTest, TheMenuOffersThemAfterASeparator) {
     std::vector<int> commands;
     for (const MenuRow& row : view.menu)
         commands.push_back(row.command);
-    EXPECT_EQ(commands, std::vector<int>({control::kDeleteCommand, control::kRenameCommand,
-                                          control::kCopyCommand, 0, control::kVerifyCommand,
-                                          control::kExportCommand, 0,
-                                          control::kCheckDriveCommand}));
+    EXPECT_EQ(commands,
+              std::vector<int>({control::kDeleteCommand, control::kRenameCommand,
+                                control::kCopyCommand, 0, control::kVerifyCommand,
+                                control::kExportCommand, 0, control::kCheckDriveCommand}));
 }
 
 TEST_F(MainWindowChecksTest, TheCheckRecordsTheLostGameAndWaitsForOK) {
