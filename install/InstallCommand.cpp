@@ -21,6 +21,7 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 #include "store/ShownText.h"
+#include "store/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
@@ -283,11 +284,8 @@ bool InstallCommand::prepareRoom(GameReplacement& replacement, const std::string
     }
     const std::uint64_t room = *free + sizeOfFiles(leftOver);
     if (imageBytes > room + sizeOfFiles(oldFiles)) {
-        char text[256];
-        std::snprintf(text, sizeof text,
-                      "Not enough free space on the target drive: %.2fMB needed, %.2fMB free\n",
-                      imageBytes / 1048576.0, *free / 1048576.0);
-        ui_.boxes.show(text);
+        ui_.boxes.show("Not enough free space on the target drive: " + neededMegabytes(imageBytes) +
+                       " needed, " + freeMegabytes(*free) + " free\n");
         return false;
     }
     // The leftovers go before anything is written, as the room check assumes.

@@ -17,6 +17,7 @@
 #include "store/DriveRoot.h"
 #include "store/GameReplacement.h"
 #include "store/PartNaming.h"
+#include "store/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
@@ -43,13 +44,6 @@ struct PartPlan {
 bool pathTaken(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(platform::fsPath(path), error));
-}
-
-std::string megabytes(std::uint64_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lluMB",
-                  static_cast<unsigned long long>((bytes + (1u << 20) - 1) >> 20));
-    return text;
 }
 
 // Shows the progress window for the copy and hides it on every way out.
@@ -194,8 +188,8 @@ Ended makeRoom(CopyJob& job, GameReplacement& replacement) {
         job.totalBytes > job.freedBytes ? job.totalBytes - job.freedBytes : 0;
     if (needed > *available + replacedBytes) {
         job.frontEnd.boxes.show("The target drive has not enough free space for game " + job.name +
-                                ": " + megabytes(needed) + " needed, " + megabytes(*available) +
-                                " free.");
+                                ": " + neededMegabytes(needed) + " needed, " +
+                                freeMegabytes(*available) + " free.");
         return CopyGameResult::NoRoom;
     }
     job.makeRoomFirst = needed > *available;

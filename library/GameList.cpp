@@ -14,13 +14,16 @@
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
+#include "store/SpaceText.h"
 #include "store/TableFile.h"
 
 namespace {
 
 void showSpace(const std::string& root, StatusLine& status) {
     if (std::optional<platform::VolumeSpace> space = platform::volumeSpace(root)) {
-        status.setText(spaceText(space->total, space->free));
+        // The free space this program can write, as the install's and the
+        // copy's checks count it: one figure everywhere.
+        status.setText(spaceText(space->total, space->available));
     } else {
         status.setText("Disk Size:?MB Free Size:?MB");
     }
@@ -75,15 +78,10 @@ std::string repairQuestion(const std::string& name) {
 }
 
 std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Disk Size:%lldMB Free Size:%lldMB",
-                  static_cast<long long>(totalBytes >> 20),
-                  static_cast<long long>(freeBytes >> 20));
-    return text;
+    return "Disk Size:" + freeMegabytes(totalBytes) + " Free Size:" + freeMegabytes(freeBytes);
 }
 
-GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd,
-                            GameListView& view) {
+GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
     showSpace(root, frontEnd.status);
     DriveAccess reading = accessForReading(root, frontEnd);
     if (reading.status == DriveAccess::Status::Busy) {

@@ -4,6 +4,8 @@
 set -eu
 
 packages="g++ cmake ninja-build make libgtest-dev libgmock-dev xorriso dosfstools mtools fdisk util-linux time qt6-base-dev fonts-liberation dbus-daemon"
+# A German locale is made from its sources in a test of the window's number texts.
+packages="$packages locales"
 # Packaging and its checks: the .deb (dpkg-shlibdeps, file), lintian, the
 # desktop entry, AppStream metadata, manual pages and bash completion.
 packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-db groff-base bash-completion"

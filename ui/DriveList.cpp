@@ -6,6 +6,7 @@
 #include "store/DriveRoot.h"
 #include "store/ShownText.h"
 #include "ui/DriveOrder.h"
+#include "ui/ShortDriveNames.h"
 
 bool DriveList::mountedAt(const FixedDrive& drive) {
     for (const FixedDrive& listed : fixedDrives()) {
@@ -40,8 +41,13 @@ std::string sizeText(std::uint64_t bytes) {
 }
 
 std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives) {
+    std::vector<std::string> mountPoints;
+    for (const FixedDrive& drive : drives)
+        mountPoints.push_back(drive.mountPoint);
+    const std::vector<std::string> names = shortDriveNames(mountPoints);
     std::vector<DriveRow> rows;
     for (const FixedDrive& drive : drives) {
+        const std::string& shortName = names[rows.size()];
         std::string about = drive.device;
         if (drive.bytes != 0)
             about += ", " + sizeText(drive.bytes);
@@ -53,7 +59,7 @@ std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives) {
             rows.push_back({name + (drive.bytes != 0 ? " " + sizeText(drive.bytes) : ""),
                             about + ", not mounted", drive.device});
         } else {
-            rows.push_back({drive.mountPoint, drive.mountPoint + "  (" + about + ")",
+            rows.push_back({shortName, drive.mountPoint + "  (" + about + ")",
                             normalizeRoot(drive.mountPoint)});
         }
     }

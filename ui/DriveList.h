@@ -49,7 +49,8 @@ struct DriveRow {
     std::string key{};    // the drive dialog's answer: the drive's root, or a disk's device
 };
 
-// The drive dialog's rows for `drives`: a mounted drive by its mount point, a
+// The drive dialog's rows for `drives`: a mounted drive by a short name of
+// its mount point (shortDriveNames), a
 // disk not mounted by its name and size; the tooltips add device, size and model.
 std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives);
 

@@ -105,6 +105,8 @@ class MainWindowCore {
     // Sources and drives.
     void fillSources();
     void pickImage(const std::string& file);
+    // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
+    void setMediaForImage(const std::string& file);
     void fillDrives();
     void selectDriveAt(const std::string& mountPoint);
     void onDriveChanged();

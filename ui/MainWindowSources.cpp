@@ -86,6 +86,11 @@ void MainWindowCore::onSourceChosen(int index) {
     const int imageItem = static_cast<int>(sourceItems_.size()) - 1;
     if (index != imageItem) {
         lastSource_ = index;
+        // An image chosen again from the box sets the media as when it was picked.
+        if (index >= 0 && index < imageItem &&
+            std::find(imageFiles_.begin(), imageFiles_.end(),
+                      sourceItems_[static_cast<std::size_t>(index)]) != imageFiles_.end())
+            setMediaForImage(sourceItems_[static_cast<std::size_t>(index)]);
         return;
     }
     const std::string file = view_.chooseImageFile(imageFolder_);
@@ -110,14 +115,18 @@ void MainWindowCore::pickImage(const std::string& file) {
     lastSource_ = static_cast<int>(
         std::find(sourceItems_.begin(), sourceItems_.end(), file) - sourceItems_.begin());
     view_.setSources(sourceItems_, lastSource_);
-    if (imageNeedsDvd(services_.fileSize ? services_.fileSize(file) : sizeOfFile(file)))
-        view_.setMedia(kDvdMediaItem);
+    setMediaForImage(file);
     const std::string current = view_.input().gameName;
     const std::string name = gameNameForImage(current, filledGameName_, file);
     if (name != current) {
         view_.setControlText(control::kGameNameEdit, name);
         filledGameName_ = name;
     }
+}
+
+void MainWindowCore::setMediaForImage(const std::string& file) {
+    if (imageNeedsDvd(services_.fileSize ? services_.fileSize(file) : sizeOfFile(file)))
+        view_.setMedia(kDvdMediaItem);
 }
 
 void MainWindowCore::fillDrives() {

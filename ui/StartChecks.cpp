@@ -1,8 +1,12 @@
 #include "ui/StartChecks.h"
 
+#include <algorithm>
+
 #include "disk/DriveRefusal.h"
 #include "library/GameFiles.h"
+#include "platform/Volume.h"
 #include "store/DriveRoot.h"
+#include "store/GameEntry.h"
 #include "ui/DriveOrder.h"
 
 namespace {
@@ -30,26 +34,40 @@ std::string readOnlyDriveText(const std::string& root) {
            "Mount it with write access, or choose another drive.";
 }
 
-std::optional<std::vector<std::string>> installToStart(
-    MessageBoxes& boxes, const std::function<JobState()>& jobs,
-    const std::function<InstallForm()>& readForm, DriveList& drives) {
+std::string sourceMissingText(const std::string& source) {
+    return "The source " + source +
+           " cannot be found: choose the CD/DVD drive or the image file again.";
+}
+
+std::string formProblem(const InstallForm& form, const std::vector<std::string>& opticalDrives) {
+    if (form.targetRoot.empty())
+        return kNoHardDrive;
+    if (form.gameName.empty())
+        return "Please intput file name.";
+    if (form.gameName.size() >= entry_layout::kDisplayNameSize)
+        return kNameTooLongText;
+    if (form.source.empty())
+        return "Please choose a CD/DVD drive, or an image file through \"Image file...\".";
+    const bool drive =
+        std::find(opticalDrives.begin(), opticalDrives.end(), form.source) != opticalDrives.end();
+    if (!drive && !platform::pathTaken(form.source))
+        return sourceMissingText(form.source);
+    return {};
+}
+
+std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
+                                                       const std::function<JobState()>& jobs,
+                                                       const std::function<InstallForm()>& readForm,
+                                                       DriveList& drives) {
     if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
         boxes.show(blocker);
         return std::nullopt;
     }
-    if (!boxes.ask("Start Install?", false))
-        return std::nullopt;
+    // What the form lacks is said before the question, so that a Yes is
+    // never followed by a refusal the person could have seen coming.
     const InstallForm form = readForm();
-    if (form.targetRoot.empty()) {
-        boxes.show(kNoHardDrive);
-        return std::nullopt;
-    }
-    if (form.gameName.empty()) {
-        boxes.show("Please intput file name.");
-        return std::nullopt;
-    }
-    if (form.source.empty()) {
-        boxes.show("Please choose a CD/DVD drive, or an image file through \"Image file...\".");
+    if (const std::string problem = formProblem(form, drives.opticalDrives()); !problem.empty()) {
+        boxes.show(problem);
         return std::nullopt;
     }
     const std::optional<FixedDrive> target = chosenDrive(drives, form);
@@ -61,6 +79,8 @@ std::optional<std::vector<std::string>> installToStart(
         boxes.show(readOnlyDriveText(form.targetRoot));
         return std::nullopt;
     }
+    if (!boxes.ask("Start Install?", false))
+        return std::nullopt;
     const std::string question = systemDriveQuestion(*target);
     if (!question.empty() && !boxes.ask(question, true))
         return std::nullopt;

@@ -32,18 +32,30 @@ std::string driveGoneText(const std::string& root);
 // What the window says when the drive chosen at `root` is mounted read-only.
 std::string readOnlyDriveText(const std::string& root);
 
-// "Start": refuses while a job is in the way, asks "Start Install?", reads the
-// form (only after Yes), checks the hard drive, the name and the source, and
-// refuses a drive mounted read-only, asks before installing onto the
-// system's drive (default No). The install's
-// argument vector when it may start; nothing after a refusal or a No. Last,
-// after every box, the jobs are looked at again (one started while a box was
-// open wins) and the chosen drive must still be the same device mounted at
-// the same place: an unmounted drive's folder would take the game onto the
-// disk beneath it.
-std::optional<std::vector<std::string>> installToStart(
-    MessageBoxes& boxes, const std::function<JobState()>& jobs,
-    const std::function<InstallForm()>& readForm, DriveList& drives);
+inline constexpr const char* kNameTooLongText =
+    "The game name is too long: a name has at most 31 bytes (a letter outside ASCII takes two "
+    "or more).";
+
+// What the window says when the chosen image file is not there any more.
+std::string sourceMissingText(const std::string& source);
+
+// What keeps the form from an install, in the order a person fills it in:
+// no hard drive, an empty or too long name, no source, or an image file (a
+// source not among `opticalDrives`) that is gone. Empty when nothing does.
+std::string formProblem(const InstallForm& form, const std::vector<std::string>& opticalDrives);
+
+// "Start": refuses while a job is in the way, reads the form and says what
+// it lacks and when the chosen drive is gone or read-only, all before it
+// asks "Start Install?"; then asks before installing onto the system's drive
+// (default No). The install's argument vector when it may start; nothing
+// after a refusal or a No. Last, after every box, the jobs are looked at
+// again (one started while a box was open wins) and the chosen drive must
+// still be the same device mounted at the same place: an unmounted drive's
+// folder would take the game onto the disk beneath it.
+std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
+                                                       const std::function<JobState()>& jobs,
+                                                       const std::function<InstallForm()>& readForm,
+                                                       DriveList& drives);
 
 // Why "Format..." opens no drive dialog now (no fixed drive, or a job in the
 // way); empty when it may.

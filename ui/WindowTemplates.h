@@ -35,6 +35,10 @@ struct DialogTemplate {
     int points;
     int width, height;
     std::span<const ControlRow> controls;
+    // The push button that Enter presses while the focus is on no other
+    // button (the template's default push button); kNoControlId: none, and
+    // Enter then presses only a focused button.
+    int defaultButton = kNoControlId;
 };
 
 // One item of a menu template: its command and text; command 0 with no

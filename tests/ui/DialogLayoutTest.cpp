@@ -122,3 +122,22 @@ TEST(DialogTemplateTest, TabOrderIsCreationOrder) {
         EXPECT_EQ(controlOf(next), controlById(&window, chain[i + 1])) << chain[i];
     }
 }
+
+// QT_SCALE_FACTOR=2 on a 1280 x 800 screen leaves 640 x 400 pixels: the main
+// window takes a smaller font rather than put its title bar off the screen.
+TEST(DialogTemplateTest, ADialogTooLargeForTheScreenTakesASmallerFont) {
+    const DialogTemplate& main = mainTemplate();
+    const QFont full = dialogFont(QString::fromUtf8(main.face), main.points);
+    const struct {
+        QSize room;
+        bool templateFont;
+    } cases[] = {{QSize(4000, 4000), true}, {QSize(640 - 16, 400 - 48), false}};
+    for (const auto& c : cases) {
+        const QFont font = fittingFont(main, c.room);
+        EXPECT_EQ(font == full, c.templateFont) << c.room.height();
+        const BaseUnits base = baseUnitsOf(font);
+        EXPECT_LE(unitsToPixelsX(main.width, base), c.room.width());
+        EXPECT_LE(unitsToPixelsY(main.height, base), c.room.height());
+    }
+    EXPECT_EQ(fittingFont(main, QSize(10, 10)).pixelSize(), dialogFont(main.face, 6).pixelSize());
+}

@@ -152,7 +152,7 @@ TEST_F(MainDialogTest, UsbDrivesComeFirstAndTheSystemsDriveAsksBeforeAnInstall) 
     EXPECT_EQ(window.core().targetRoot(), k.root());
     DriveSelectDialog dialog(drives);
     ASSERT_EQ(dialog.driveList->count(), 2);
-    EXPECT_EQ(dialog.driveList->item(0)->text(), offered[0]);
+    EXPECT_EQ(dialog.driveList->item(0)->data(Qt::UserRole).toString(), offered[0]);
 
     chooseInPopup(window.driveCombo, 1);
     boxes.answers = {true};  // "Start Install?"; the next question is answered No

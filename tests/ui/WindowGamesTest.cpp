@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <future>
@@ -17,6 +18,15 @@
 #include "ui/qt/RenameDialog.h"
 
 namespace {
+
+// The drive dialog's row of the drive at `root`: rows show short names.
+QListWidgetItem* driveItem(QListWidget* list, const std::string& root) {
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->data(Qt::UserRole).toString().toStdString() == root)
+            return list->item(i);
+    }
+    return nullptr;
+}
 
 class WindowGamesTest : public WindowTest {
   protected:
@@ -93,6 +103,16 @@ TEST_F(WindowGamesTest, ClickShowsTheDetailsAsTheRowsTooltip) {
     EXPECT_EQ(window.gameList->topLevelItem(0)->text(1), "1049088");
 }
 
+TEST_F(WindowGamesTest, ALongListScrollsDownButNotAcross) {
+    for (int i = 0; i < 12; ++i)
+        h.addGame("Game " + std::to_string(i), "SLUS_000.0" + std::to_string(i % 10), {2048});
+    MainDialog& window = openOn(h);
+    ASSERT_EQ(window.gameList->topLevelItemCount(), 12);
+    QApplication::processEvents();
+    EXPECT_TRUE(window.gameList->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(window.gameList->horizontalScrollBar()->isVisible());
+}
+
 TEST_F(WindowGamesTest, RenameMovesThePartsAndKeepsTheNameRules) {
     h.addGame("Alpha", "SLUS_000.01", {4096, 2048});
     h.addGame("Beta", "SLUS_000.02", {1024});
@@ -138,12 +158,11 @@ TEST_F(WindowGamesTest, CopyChoosesADriveAndCopiesOnAWorker) {
     dialogs.push_back([&](QDialog& dialog) {
         auto& choose = dynamic_cast<DriveSelectDialog&>(dialog);
         for (int i = 0; i < choose.driveList->count(); ++i)
-            offered.push_back(choose.driveList->item(i)->text());
+            offered.push_back(choose.driveList->item(i)->data(Qt::UserRole).toString());
         // "Ok" without a selection keeps the dialog open.
         QTest::mouseClick(qobject_cast<QPushButton*>(controlById(&choose, 1021)), Qt::LeftButton);
         EXPECT_EQ(choose.result(), 0);
-        choose.driveList->setCurrentItem(
-            choose.driveList->findItems(QString::fromStdString(j.root()), Qt::MatchExactly)[0]);
+        choose.driveList->setCurrentItem(driveItem(choose.driveList, j.root()));
         QTest::mouseClick(qobject_cast<QPushButton*>(controlById(&choose, 1021)), Qt::LeftButton);
         return choose.result();
     });
@@ -151,8 +170,8 @@ TEST_F(WindowGamesTest, CopyChoosesADriveAndCopiesOnAWorker) {
     ASSERT_TRUE(waitUntil([&] { return !window.jobRunning(); }));
     EXPECT_EQ(dialogTitles, std::vector<std::string>{"Drive"});
     // The fixed drives, in the order the system lists them (neither is on USB).
-    EXPECT_EQ(offered,
-              std::vector<QString>({QString::fromStdString(h.root()), QString::fromStdString(j.root())}));
+    EXPECT_EQ(offered, std::vector<QString>(
+                           {QString::fromStdString(h.root()), QString::fromStdString(j.root())}));
     EXPECT_EQ(j.names(), std::vector<std::string>({"Other", "Alpha"}));
     EXPECT_EQ(readBytes(j.part("Alpha", "SLUS_000.01", 1)),
               readBytes(h.part("Alpha", "SLUS_000.01", 1)));
@@ -166,8 +185,7 @@ TEST_F(WindowGamesTest, CopyChoosesADriveAndCopiesOnAWorker) {
     select(window, "Alpha");
     dialogs.push_back([&](QDialog& dialog) {
         auto& choose = dynamic_cast<DriveSelectDialog&>(dialog);
-        QListWidgetItem* source =
-            choose.driveList->findItems(QString::fromStdString(h.root()), Qt::MatchExactly)[0];
+        QListWidgetItem* source = driveItem(choose.driveList, h.root());
         // A double-click: press and release, then the second press.
         const QPoint at = choose.driveList->visualItemRect(source).center();
         QTest::mouseClick(choose.driveList->viewport(), Qt::LeftButton, {}, at);
@@ -224,8 +242,7 @@ class HeldCopyTest : public WindowGamesTest {
         select(window, "Alpha");
         dialogs.push_back([this](QDialog& dialog) {
             auto& choose = dynamic_cast<DriveSelectDialog&>(dialog);
-            choose.driveList->setCurrentItem(
-                choose.driveList->findItems(QString::fromStdString(j.root()), Qt::MatchExactly)[0]);
+            choose.driveList->setCurrentItem(driveItem(choose.driveList, j.root()));
             choose.onOk();
             return choose.result();
         });

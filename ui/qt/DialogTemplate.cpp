@@ -1,11 +1,13 @@
 #include "ui/qt/DialogTemplate.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
@@ -18,6 +20,28 @@ namespace {
 
 using K = ControlKind;
 
+// Enter on a focused push button presses it, as Space does: the keys a
+// desktop's buttons take. Elsewhere Enter goes on to the dialog, which
+// presses its default button, if it has one.
+class ButtonKeys : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!enter || button == nullptr || (key->modifiers() & ~Qt::KeypadModifier) != 0)
+            return false;
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+
 QWidget* createControl(QWidget* parent, const ControlRow& row) {
     const QString text = QString::fromUtf8(row.text);
     switch (row.kind) {
@@ -27,6 +51,7 @@ QWidget* createControl(QWidget* parent, const ControlRow& row) {
             return new QLineEdit(text, parent);
         case K::Button: {
             auto* button = new QPushButton(text, parent);
+            // Not the dialog's default merely by having had the focus.
             button->setAutoDefault(false);
             return button;
         }
@@ -72,13 +97,30 @@ QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeig
     return rect;
 }
 
+QFont fittingFont(const DialogTemplate& dialog, QSize room) {
+    constexpr int kSmallestPoints = 6;
+    for (int points = dialog.points;; --points) {
+        const QFont font = dialogFont(QString::fromUtf8(dialog.face), points);
+        const BaseUnits base = baseUnitsOf(font);
+        if (points <= kSmallestPoints || (unitsToPixelsX(dialog.width, base) <= room.width() &&
+                                          unitsToPixelsY(dialog.height, base) <= room.height()))
+            return font;
+    }
+}
+
 BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
-    const QFont font = dialogFont(QString::fromUtf8(dialog.face), dialog.points);
+    // Room for the window and the frame the window manager puts around it.
+    constexpr int kFrameWidth = 16, kFrameHeight = 48;
+    QSize room(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (const QScreen* screen = parent->screen())
+        room = screen->availableGeometry().size() - QSize(kFrameWidth, kFrameHeight);
+    const QFont font = fittingFont(dialog, room);
     parent->setFont(font);
     parent->setWindowTitle(QString::fromUtf8(dialog.caption));
     const BaseUnits base = baseUnitsOf(font);
     parent->setFixedSize(unitsToPixelsX(dialog.width, base), unitsToPixelsY(dialog.height, base));
 
+    auto* keys = new ButtonKeys(parent);
     std::vector<QWidget*> created;
     int unnamed = 0;
     for (const ControlRow& row : dialog.controls) {
@@ -95,6 +137,10 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
         }
         control->setGeometry(controlGeometry(row, base, closedHeight));
         control->setVisible(row.visible);
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            button->installEventFilter(keys);
+            button->setDefault(row.id == dialog.defaultButton);
+        }
         created.push_back(control);
     }
     // Later controls lie above the tab control's pane, as the window shows them.

@@ -15,6 +15,11 @@
 // parent's font and fixed client size. Returns the base units used.
 BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog);
 
+// The template's font, or the largest smaller one (down to 6 points) at which
+// the dialog fits into `room` pixels: a screen scaled up (QT_SCALE_FACTOR)
+// keeps the whole window on it, its title bar too.
+QFont fittingFont(const DialogTemplate& dialog, QSize room);
+
 // The control of `parent` with the template id `id`, or null.
 QWidget* controlById(QWidget* parent, int id);
 

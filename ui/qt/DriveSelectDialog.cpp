@@ -11,19 +11,17 @@ DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
 
 DriveSelectDialog::DriveSelectDialog(std::vector<DriveRow> rows, QWidget* parent)
     : QDialog(parent), rows_(std::move(rows)) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildDialog(this, driveTemplate());
     driveList = qobject_cast<QListWidget*>(controlById(this, control::kDriveListBox));
     // USB drives first, the system's last: the offer order, not the names'.
     driveList->setSortingEnabled(false);
-    // Mount points are longer than drive letters: their ends tell them apart.
+    // A name longer than the list shows its end, which tells drives apart.
     driveList->setTextElideMode(Qt::ElideLeft);
     driveList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
     auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
-    ok->setFlat(true);
-    cancel->setFlat(true);
     connect(ok, &QPushButton::clicked, this, &DriveSelectDialog::onOk);
     connect(cancel, &QPushButton::clicked, this, &DriveSelectDialog::reject);
     connect(driveList, &QListWidget::itemDoubleClicked, this,

@@ -22,6 +22,9 @@ void DropDownList::paintEvent(QPaintEvent*) {
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect text =
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideLeft, text.width());
+    // The style draws the label a little inside the edit field: elide to that.
+    constexpr int kLabelInset = 4;
+    option.currentText =
+        fontMetrics().elidedText(option.currentText, Qt::ElideLeft, text.width() - kLabelInset);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

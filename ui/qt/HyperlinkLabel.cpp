@@ -2,6 +2,8 @@
 
 #include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -14,6 +16,8 @@ class LinkWindow : public QWidget {
     LinkWindow(QWidget* parent, HyperlinkLabel& label) : QWidget(parent), label_(label) {
         setMouseTracking(true);
         setAttribute(Qt::WA_Hover);
+        // Reached with Tab like any link, and followed with Enter or Space.
+        setFocusPolicy(Qt::TabFocus);
     }
 
   protected:
@@ -27,6 +31,14 @@ class LinkWindow : public QWidget {
         // The link acts on the press of the left button, not on its release.
         if (event->button() == Qt::LeftButton)
             label_.pressed();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            !event->isAutoRepeat())
+            label_.pressed();
+        else
+            QWidget::keyPressEvent(event);
     }
 
   private:
@@ -78,7 +90,15 @@ void HyperlinkLabel::paint() {
     painter.setPen(pointerOver_ ? hoverColour_ : normalColour_);
     // Centred across, from the top down, on one line: never wrapped, so that
     // an address is never broken up.
-    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text_);
+    QRect drawn;
+    painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, text_, &drawn);
+    if (window_->hasFocus()) {
+        // The dotted frame a focused control shows, around the text.
+        QPen dots(normalColour_, 1, Qt::DotLine);
+        painter.setPen(dots);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(drawn.adjusted(-1, 0, 0, -1).intersected(area.adjusted(0, 0, -1, -1)));
+    }
 }
 
 void HyperlinkLabel::trackHover(bool pointerInside) {
@@ -95,4 +115,14 @@ void HyperlinkLabel::trackHover(bool pointerInside) {
 void HyperlinkLabel::pressed() {
     if (onClick_)
         onClick_(0);
+}
+
+void alignToLinkBaseline(QLabel& label, const HyperlinkLabel& link) {
+    if (link.window() == nullptr || label.parentWidget() == nullptr)
+        return;
+    // The link's text starts at its window's top; the label's at its own top.
+    const int baseline = link.window()->mapTo(label.parentWidget(), QPoint(0, 0)).y() +
+                         QFontMetrics(link.font()).ascent();
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label.move(label.x(), baseline - label.fontMetrics().ascent());
 }

@@ -66,3 +66,9 @@ class HyperlinkLabel {
     int lastHover_ = -1;
     int hoverRepaints_ = 0;
 };
+
+class QLabel;
+
+// Moves `label` (a caption beside the link, in the same window) up or down so
+// that its text stands on the link's baseline.
+void alignToLinkBaseline(QLabel& label, const HyperlinkLabel& link);

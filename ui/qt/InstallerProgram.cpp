@@ -2,14 +2,18 @@
 
 #include <QApplication>
 
-#include "ui/qt/InstallerApp.h"
 #include "res/Pictures.h"
 #include "ui/WindowLog.h"
+#include "ui/qt/FocusStyle.h"
+#include "ui/qt/InstallerApp.h"
+#include "ui/qt/NumberLocale.h"
 #include "ui/qt/WindowServices.h"
 
 int runInstallerProgram() {
     QApplication::setApplicationName(QStringLiteral("zt_installer"));
     QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.GameInstaller"));
+    usePlainNumbers();
+    QApplication::setStyle(new FocusStyle);
     initPictures();
     WindowLog log(WindowLog::defaultPath());
     SystemWindowServices system;

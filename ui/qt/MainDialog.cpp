@@ -40,8 +40,10 @@ MainDialog::MainDialog(const WindowServices& services, ProgressDialog& progressD
       services_(services),
       progressDialog_(progressDialog),
       copyProgressDialog_(QStringLiteral("copy")) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Only the boxes asked for: the window has a fixed size, no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/res/icon-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);

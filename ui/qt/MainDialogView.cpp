@@ -54,6 +54,10 @@ void MainDialog::View::setColumns(std::span<const ListColumn> columns) {
     list->header()->setStretchLastSection(false);
     for (std::size_t i = 0; i < columns.size(); ++i)
         list->setColumnWidth(static_cast<int>(i), columns[i].width);
+    // The first column gives way to the vertical scroll bar of a long list, so
+    // that no horizontal one comes with it.
+    if (!columns.empty())
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 void MainDialog::View::setMediaTypes(const std::vector<std::string>& items) {
@@ -83,6 +87,8 @@ void MainDialog::View::setLink(const LinkLook& look, const std::string& url) {
     params.onClick = [core = window_.core_.get()](int) { core->onLinkClicked(); };
     params.text = QString::fromStdString(url);
     window_.link.create(params);
+    if (auto* label = qobject_cast<QLabel*>(controlById(&window_, control::kWebSiteLabel)))
+        alignToLinkBaseline(*label, window_.link);
 }
 
 void MainDialog::View::setSources(const std::vector<std::string>& items, int selected) {

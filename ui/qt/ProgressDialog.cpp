@@ -13,9 +13,9 @@ namespace {
 
 // A tool window with a caption and a close box, kept above other windows
 // while a job runs, as the jobs bring it to the front.
-constexpr Qt::WindowFlags kProgressFlags = Qt::Tool | Qt::WindowTitleHint |
-                                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                                           Qt::WindowStaysOnTopHint;
+constexpr Qt::WindowFlags kProgressFlags = Qt::Tool | Qt::CustomizeWindowHint |
+                                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
 
 }  // namespace
 

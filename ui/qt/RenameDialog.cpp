@@ -6,14 +6,13 @@
 #include "ui/qt/DialogTemplate.h"
 
 RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildDialog(this, renameTemplate());
     edit = qobject_cast<QLineEdit*>(controlById(this, control::kNewNameEdit));
     auto* ok = qobject_cast<QPushButton*>(controlById(this, control::kOkButton));
     auto* cancel = qobject_cast<QPushButton*>(controlById(this, control::kCancelButton));
-    // Enter acts as "Ok", Escape as "Cancel".
-    ok->setDefault(true);
+    // Enter acts as "Ok" (the template's default button), Escape as "Cancel".
     connect(ok, &QPushButton::clicked, this, &RenameDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &RenameDialog::reject);
     edit->setFocus();

@@ -50,6 +50,12 @@ class MainWindowCoreTest : public ::testing::Test {
         usb.addGame("Alpha", "SLUS_000.01", {4096});
         drives.fixed = {{usb.root(), "/dev/sdb1", true}};
     }
+    // An image file that is there, as Start wants it before its question.
+    std::string betaImage() {
+        const std::string path = images.file("Beta.iso");
+        writeBytes(path, {0});
+        return path;
+    }
     void TearDown() override {
         if (!released)
             release.set_value(1);
@@ -96,6 +102,7 @@ class MainWindowCoreTest : public ::testing::Test {
     };
 
     GameDrive usb;
+    TempDir images;
     NoVolumes volumes;
     FakeDriveList drives;
     FakeWindowView view;
@@ -172,11 +179,23 @@ TEST_F(MainWindowCoreTest, APickedImageNamesTheGameAndChoosesDvdWhenItCannotFitA
     core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
     EXPECT_EQ(view.sources[static_cast<std::size_t>(view.state.source)], "/images/Small.iso");
     EXPECT_EQ(view.imageFolders.back(), "/images");
+    // Chosen again from the box, the large image sets DVD once more; the small leaves it.
+    const auto chooseAgain = [&](const std::string& image) {
+        const auto at = std::find(view.sources.begin(), view.sources.end(), image);
+        core->onSourceChosen(static_cast<int>(at - view.sources.begin()));
+    };
+    core->onImageDropped("/images/Large Game.iso");
+    view.state.media = kCdMediaItem;
+    chooseAgain("/images/Large Game.iso");
+    EXPECT_EQ(view.state.media, kDvdMediaItem);
+    view.state.media = kCdMediaItem;
+    chooseAgain("/images/Small.iso");
+    EXPECT_EQ(view.state.media, kCdMediaItem);
 }
 
 TEST_F(MainWindowCoreTest, StartAsksThenInstallsWithTheWindowDisabledUntilOk) {
     open();
-    view.imageFile = "/images/Beta.iso";
+    view.imageFile = betaImage();
     core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
     core->onCommand(control::kStartButton);  // No
     EXPECT_EQ(view.boxesShown.questions, std::vector<std::string>{"Start Install?"});
@@ -224,7 +243,7 @@ TEST_F(MainWindowCoreTest, ClosingAsksOnlyWhileAJobRunsAndWaitsForItAfterYes) {
         view.boxesShown.questions.clear();
         open();
         if (c.job) {
-            view.imageFile = "/images/Beta.iso";
+            view.imageFile = betaImage();
             core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
             view.boxesShown.answers = {true};
             core->onCommand(control::kStartButton);
@@ -245,7 +264,7 @@ TEST_F(MainWindowCoreTest, ClosingAsksOnlyWhileAJobRunsAndWaitsForItAfterYes) {
 
 TEST_F(MainWindowCoreTest, AnInstallEndingWhileTheCloseQuestionIsOpenKeepsItsGame) {
     open();
-    view.imageFile = "/images/Beta.iso";
+    view.imageFile = betaImage();
     core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
     view.boxesShown.answers = {true};
     core->onCommand(control::kStartButton);
@@ -320,11 +339,10 @@ TEST_F(MainWindowCoreTest, WithoutAFixedDriveEveryCommandSaysSo) {
     EXPECT_TRUE(view.drives.empty());
     EXPECT_TRUE(core->targetRoot().empty());
     EXPECT_EQ(view.status.texts.back(), "No hard drive was found.");
-    view.boxesShown.answers = {true};
     for (int command : {control::kStartButton, control::kDeleteCommand, control::kRenameCommand,
                         control::kCopyCommand, control::kFormatButton})
         core->onCommand(command);
-    EXPECT_EQ(view.boxesShown.questions, std::vector<std::string>{"Start Install?"});
+    EXPECT_TRUE(view.boxesShown.questions.empty());  // said before "Start Install?"
     EXPECT_EQ(view.boxesShown.shown, std::vector<std::string>(5, kNoHardDrive));
     EXPECT_EQ(view.driveDialogs, 0);
     EXPECT_FALSE(core->jobRunning());

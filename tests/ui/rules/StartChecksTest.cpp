@@ -67,7 +67,11 @@ TEST(JobGateTest, ClosingDuringAJobAsksWithNoAsTheDefault) {
         {kInstalling, false, {false}, CloseAnswer::KeepOpen, 1, ""},
         {kInstalling, false, {true}, CloseAnswer::CloseWhenJobsEnd, 1, ""},
         {kCopying, false, {true}, CloseAnswer::CloseWhenJobsEnd, 1, ""},
-        {kFormatting, false, {true}, CloseAnswer::CloseWhenJobsEnd, 1,
+        {kFormatting,
+         false,
+         {true},
+         CloseAnswer::CloseWhenJobsEnd,
+         1,
          "The window closes when the format has finished."},
         {kInstalling, true, {true}, CloseAnswer::KeepOpen, 0, ""},  // already waiting
     };
@@ -81,19 +85,26 @@ TEST(JobGateTest, ClosingDuringAJobAsksWithNoAsTheDefault) {
             EXPECT_EQ(boxes.questions[0], "The job is not complete,Exit?");
             EXPECT_TRUE(boxes.defaultNoFlags[0]);
         }
-        EXPECT_EQ(status.texts,
-                  c.status.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.status});
+        EXPECT_EQ(status.texts, c.status.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{c.status});
     }
 }
 
 TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
-    const InstallForm ready{"/images/game.iso", "/media/usb/", "My Game", "DVD", "/dev/sdb1"};
+    TempDir images;
+    const std::string image = images.file("game.iso");
+    writeBytes(image, {0});
+    const InstallForm ready{image, "/media/usb/", "My Game", "DVD", "/dev/sdb1"};
     InstallForm noDrive = ready;
     noDrive.targetRoot.clear();
     InstallForm noName = ready;
     noName.gameName.clear();
+    InstallForm longName = ready;
+    longName.gameName = std::string(32, 'n');
     InstallForm noSource = ready;
     noSource.source.clear();
+    InstallForm goneImage = ready;
+    goneImage.source = images.file("moved.iso");
     InstallForm system = ready;
     system.targetRoot = "/";
     system.targetDevice = kSystem.device;
@@ -115,23 +126,38 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
         {kIdle, kIdle, ready, both, true, {true}, {"Start Install?"}, {}, true},
         {kIdle, kIdle, ready, both, true, {false}, {"Start Install?"}, {}, false},
         {kCopying, kIdle, ready, both, true, {true}, {}, {kWaitForCopy}, false},
-        {kIdle, kIdle, noDrive, both, true, {true}, {"Start Install?"}, {kNoHardDrive}, false},
-        {kIdle, kIdle, noName, both, true, {true}, {"Start Install?"},
-         {"Please intput file name."}, false},
-        {kIdle, kIdle, noSource, both, true, {true}, {"Start Install?"},
-         {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."}, false},
+        // What the form lacks is said before the question.
+        {kIdle, kIdle, noDrive, both, true, {}, {}, {kNoHardDrive}, false},
+        {kIdle, kIdle, noName, both, true, {}, {}, {"Please intput file name."}, false},
+        {kIdle, kIdle, longName, both, true, {}, {}, {kNameTooLongText}, false},
+        {kIdle,
+         kIdle,
+         noSource,
+         both,
+         true,
+         {},
+         {},
+         {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."},
+         false},
+        {kIdle, kIdle, goneImage, both, true, {}, {}, {sourceMissingText(goneImage.source)}, false},
         {kIdle, kIdle, system, both, true, {true}, {"Start Install?", systemQuestion}, {}, false},
-        {kIdle, kIdle, system, both, true, {true, true}, {"Start Install?", systemQuestion}, {},
+        {kIdle,
+         kIdle,
+         system,
+         both,
+         true,
+         {true, true},
+         {"Start Install?", systemQuestion},
+         {},
          true},
         {kIdle, kCopying, ready, both, true, {true}, {"Start Install?"}, {}, false},
         // The chosen drive was unmounted before "Start", another took its
         // place, or it went while the boxes were open: nothing is written.
-        {kIdle, kIdle, ready, {kSystem}, true, {true}, {"Start Install?"}, {gone}, false},
-        {kIdle, kIdle, ready, {otherDevice}, true, {true}, {"Start Install?"}, {gone}, false},
+        {kIdle, kIdle, ready, {kSystem}, true, {}, {}, {gone}, false},
+        {kIdle, kIdle, ready, {otherDevice}, true, {}, {}, {gone}, false},
         {kIdle, kIdle, ready, both, false, {true}, {"Start Install?"}, {gone}, false},
         // A drive mounted read-only is listed, and refused with the reason.
-        {kIdle, kIdle, ready, {readOnly}, true, {true}, {"Start Install?"},
-         {readOnlyDriveText("/media/usb/")}, false},
+        {kIdle, kIdle, ready, {readOnly}, true, {}, {}, {readOnlyDriveText("/media/usb/")}, false},
     };
     for (const auto& c : cases) {
         ScriptedBoxes boxes;
@@ -150,11 +176,11 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
             drives);
         EXPECT_EQ(boxes.questions, c.questions) << c.form.targetRoot;
         EXPECT_EQ(boxes.shown, c.shown);
-        EXPECT_EQ(reads, !c.questions.empty() && c.answers.front() ? 1 : 0);  // after Yes only
+        EXPECT_EQ(reads, c.before.any() ? 0 : 1);  // once, before any question
         ASSERT_EQ(args.has_value(), c.starts) << c.form.gameName;
         if (c.starts) {
-            EXPECT_EQ(*args, std::vector<std::string>({"", c.form.source, c.form.targetRoot,
-                                                       "My Game", "DVD"}));
+            EXPECT_EQ(*args, std::vector<std::string>(
+                                 {"", c.form.source, c.form.targetRoot, "My Game", "DVD"}));
         }
         if (c.questions.size() == 2) {
             EXPECT_TRUE(boxes.defaultNoFlags[1]);  // the system's drive: No by default
@@ -212,8 +238,8 @@ TEST(StartChecksTest, ListCommandsNeedADriveAndASelectedGame) {
                   c.shown.empty() ? c.selected : std::nullopt);
         EXPECT_EQ(ui.boxes.shown, c.shown);
     }
-    for (RenameGameResult result : {RenameGameResult::NameTooLong, RenameGameResult::NameTaken,
-                                    RenameGameResult::FileTaken})
+    for (RenameGameResult result :
+         {RenameGameResult::NameTooLong, RenameGameResult::NameTaken, RenameGameResult::FileTaken})
         EXPECT_FALSE(listAfterRename(result));
     for (RenameGameResult result :
          {RenameGameResult::Renamed, RenameGameResult::NotFound, RenameGameResult::Failed})

@@ -47,7 +47,7 @@ TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
     const std::vector<FixedDrive> candidates = formatCandidates(drives);
     const std::vector<DriveRow> rows = driveDialogRows(candidates);
     const std::vector<std::vector<std::string>> expected = {
-        {"/media/usb", "/media/usb  (/dev/sdb1, 14.9 GB, WD Elements)", "/media/usb/"},
+        {"usb", "/media/usb  (/dev/sdb1, 14.9 GB, WD Elements)", "/media/usb/"},
         {"/data", "/data  (/dev/sda3, 5.0 TB)", "/data/"},
         {"sdc 1.8 TB",
          "/dev/sdc, 1.8 TB, Seagate\\x1B[2J Expansion, not mounted", "/dev/sdc"},

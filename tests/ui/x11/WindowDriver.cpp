@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -273,10 +274,27 @@ void WindowDriver::waitForDialog(const QString& title) {
     expectInFront(dialog, "the dialog " + title.toStdString());
 }
 
+void WindowDriver::selectDriveInDialog(const std::string& mountPoint) {
+    // The list names each mounted drive shortly, with its full path in the
+    // tooltip: a person reads the names and types the one of the drive.
+    const std::string name = gui([&] {
+        auto* list = qobject_cast<QListWidget*>(
+            controlById(QApplication::activeModalWidget(), control::kDriveListBox));
+        const QString tip = QString::fromStdString(mountPoint + "  (");
+        for (int i = 0; list != nullptr && i < list->count(); ++i) {
+            if (list->item(i)->toolTip().startsWith(tip))
+                return list->item(i)->text().toStdString();
+        }
+        return std::string();
+    });
+    // A disk that is not mounted is named by the row's own text.
+    x_.type(name.empty() ? mountPoint : name);
+}
+
 void WindowDriver::chooseDrive(const std::string& mountPoint) {
     waitForDialog(QStringLiteral("Drive"));
     auto dialog = [] { return QApplication::activeModalWidget(); };
-    x_.type(mountPoint);
+    selectDriveInDialog(mountPoint);
     click([&] { return controlById(dialog(), 1021); });
 }
 

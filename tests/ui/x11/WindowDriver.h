@@ -99,6 +99,9 @@ class WindowDriver {
     void chooseFromMenu(const QString& command);
     // Waits until the dialog titled `title` is open and in front.
     void waitForDialog(const QString& title);
+    // Selects the drive mounted at `mountPoint` in the open drive dialog by
+    // typing the name the list shows for it; any other text is typed as it is.
+    void selectDriveInDialog(const std::string& mountPoint);
     // Picks the drive in the open drive dialog by typing it, then "Ok".
     void chooseDrive(const std::string& mountPoint);
     void closeMainWindow();

@@ -159,9 +159,10 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
     ASSERT_FALSE(big.empty() || game.empty()) << "no xorriso";
 
     run([&](WindowDriver& d) {
-        d.chooseImage(big);  // the image names the game
+        d.chooseImage(big);  // the image names the game, and cannot fit on a CD
         EXPECT_EQ(d.gui([] { return gameNameEdit()->text(); }).toStdString(),
                   std::filesystem::path(big).stem().string());
+        EXPECT_EQ(d.gui([] { return mainWindow()->mediaCombo->currentText(); }), "DVD");
         // The drive of the running system comes last; installing onto it asks
         // first, and Enter answers No.
         const auto lastDrive = [] {
@@ -293,7 +294,8 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
         d.setGameName("My Game");
         if (unmount().status != 0)
             d.fail("the drive could not be unmounted");
-        d.startInstall();
+        // Said at once, before "Start Install?".
+        d.click([] { return mainWindow()->startButton; });
         d.expectBox(driveGoneText(drive.root()));
         d.screenshot("unmounted-before-start");
         d.answer("Return");
