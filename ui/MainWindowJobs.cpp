@@ -3,6 +3,7 @@
 // and the close sequence.
 
 #include "library/GameCopy.h"
+#include "store/DriveRoot.h"
 #include "ui/ControlIds.h"
 #include "ui/FormatSteps.h"
 #include "ui/InstallSteps.h"
@@ -155,7 +156,7 @@ void MainWindowCore::onFormat() {
         boxes_.show(blocker);
         return;
     }
-    const std::string chosen = view_.chooseDriveFrom(driveDialogRows(formatCandidates(*services_.drives)));
+    const std::string chosen = view_.chooseDrive(driveDialogRows(formatCandidates(*services_.drives)));
     if (chosen.empty())
         return;
     const std::optional<FixedDrive> drive =
@@ -212,7 +213,10 @@ void MainWindowCore::onCopyGame() {
     copyJob_.start(
         [this, source = targetRoot_, game = *name] {
             const std::string target =
-                callOnWindow(view_.thread(), [this] { return view_.chooseDrive(); });
+                callOnWindow(view_.thread(), [this] {
+                    return normalizeRoot(view_.chooseDrive(
+                        driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
+                });
             if (target.empty())
                 return;
             // The copy leaves the rest of the window alone: it writes to a

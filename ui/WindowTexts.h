@@ -54,6 +54,8 @@ inline constexpr const char* kImageDialogTitle = "Image file";
 inline constexpr const char* kImageFilterName = "Disc images";
 inline constexpr const char* kImageExtensions[] = {"iso", "img", "bin", "cue"};
 inline constexpr const char* kAllFilesFilterName = "All files";
+// The save dialog of a game's export.
+inline constexpr const char* kExportDialogTitle = "Export";
 
 // The copy's progress window's title; the install's is template 132's.
 inline constexpr const char* kCopyProgressTitle = "copy";

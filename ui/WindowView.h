@@ -98,15 +98,10 @@ class WindowView {
     virtual WindowInput input() const = 0;
 
     // Dialogs; each returns once the person answered.
-    // The drive dialog (template 130): the chosen drive's root, empty after Cancel.
-    virtual std::string chooseDrive() = 0;
-    // The drive dialog over the core's `rows` (the format's, disks not
-    // mounted included): the chosen row's key, empty after Cancel. A window
-    // without such rows shows its own list.
-    virtual std::string chooseDriveFrom(const std::vector<DriveRow>& rows) {
-        (void)rows;
-        return chooseDrive();
-    }
+    // The drive dialog (template 130) over the core's `rows` (the copy's
+    // mounted drives; the format's, disks not mounted included): the chosen
+    // row's key, empty after Cancel.
+    virtual std::string chooseDrive(const std::vector<DriveRow>& rows) = 0;
     // The rename dialog (template 131): the field's text after Ok (may be
     // empty), nothing after Cancel.
     virtual std::optional<std::string> askNewName() = 0;

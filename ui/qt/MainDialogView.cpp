@@ -188,12 +188,7 @@ WindowInput MainDialog::View::input() const {
     return input;
 }
 
-std::string MainDialog::View::chooseDrive() {
-    DriveSelectDialog dialog(*window_.services_.drives, &window_);
-    return window_.runDialog(dialog) == QDialog::Accepted ? dialog.selectedDrive : std::string();
-}
-
-std::string MainDialog::View::chooseDriveFrom(const std::vector<DriveRow>& rows) {
+std::string MainDialog::View::chooseDrive(const std::vector<DriveRow>& rows) {
     DriveSelectDialog dialog(rows, &window_);
     return window_.runDialog(dialog) == QDialog::Accepted ? dialog.selectedDrive : std::string();
 }

@@ -33,8 +33,7 @@ class MainDialog::View : public WindowView {
     void enableInput(bool enable) override;
     void bringToFront() override;
     WindowInput input() const override;
-    std::string chooseDrive() override;
-    std::string chooseDriveFrom(const std::vector<DriveRow>& rows) override;
+    std::string chooseDrive(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
     int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
     std::string chooseImageFile(const std::string& folder) override;

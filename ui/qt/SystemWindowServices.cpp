@@ -9,6 +9,7 @@
 #include "zt_version.h"
 
 #include "platform/Drives.h"
+#include "ui/WindowTexts.h"
 #include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
@@ -29,8 +30,11 @@ SystemWindowServices::SystemWindowServices()
             QStringLiteral("Disc images (*.iso *.img *.bin *.cue);;All files (*)"));
     };
     services.chooseExportFile = [](QWidget* parent, const QString& suggested) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export"), suggested,
-                                            QStringLiteral("Disc images (*.iso);;All files (*)"),
+        const QString filter = QStringLiteral("%1 (*.iso);;%2 (*)")
+                                   .arg(QString::fromUtf8(kImageFilterName),
+                                        QString::fromUtf8(kAllFilesFilterName));
+        return QFileDialog::getSaveFileName(parent, QString::fromUtf8(kExportDialogTitle),
+                                            suggested, filter,
                                             nullptr, QFileDialog::DontConfirmOverwrite);
     };
     services.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };

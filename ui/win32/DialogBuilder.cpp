@@ -67,7 +67,7 @@ class Words {
     std::vector<WORD> words_;
 };
 
-void writeControl(Words& words, const ControlRow& row) {
+void writeControl(Words& words, const ControlRow& row, int defaultButton) {
     const ControlClass type = classOf(row);
     words.alignToDword();
     words.dword(0);  // help id
@@ -76,6 +76,9 @@ void writeControl(Words& words, const ControlRow& row) {
     // The tab control lies under the page's controls: drawn first, clipped by them.
     if (row.kind == ControlKind::TabControl)
         style |= WS_CLIPSIBLINGS;
+    // The template's default button takes Enter wherever the focus is not on another button.
+    if (row.kind == ControlKind::Button && row.id != kNoControlId && row.id == defaultButton)
+        style |= BS_DEFPUSHBUTTON;
     words.dword(style);
     words.word(static_cast<WORD>(row.x));
     words.word(static_cast<WORD>(row.y));
@@ -110,6 +113,6 @@ std::vector<WORD> buildDialogTemplate(const DialogTemplate& dialog, DWORD style,
     words.word(0);  // italic, charset
     words.text(platform::win32::widen(dialog.face));
     for (const ControlRow& row : dialog.controls)
-        writeControl(words, row);
+        writeControl(words, row, dialog.defaultButton);
     return words.take();
 }

@@ -52,9 +52,10 @@ class MainWindow : public WindowView {
     void enableInput(bool enable) override;
     void bringToFront() override;
     WindowInput input() const override;
-    std::string chooseDrive() override;
+    std::string chooseDrive(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
     std::string chooseImageFile(const std::string& folder) override;
+    std::string chooseExportFile(const std::string& suggested) override;
     bool openUrl(const std::string& url) override;
 
     // The list of installed games and its menu (MainWindowList.cpp).

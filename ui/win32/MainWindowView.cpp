@@ -140,8 +140,8 @@ WindowInput MainWindow::input() const {
     return now;
 }
 
-std::string MainWindow::chooseDrive() {
-    return ::chooseDrive(window_, drives_);
+std::string MainWindow::chooseDrive(const std::vector<DriveRow>& rows) {
+    return ::chooseDrive(window_, rows);
 }
 
 std::optional<std::string> MainWindow::askNewName() {
@@ -153,6 +153,10 @@ std::optional<std::string> MainWindow::askNewName() {
 
 std::string MainWindow::chooseImageFile(const std::string& folder) {
     return ::chooseImageFile(window_, folder);
+}
+
+std::string MainWindow::chooseExportFile(const std::string& suggested) {
+    return ::chooseExportFile(window_, suggested);
 }
 
 bool MainWindow::openUrl(const std::string& url) {

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include <vector>
 
 #include "platform/WideWin32.h"
@@ -21,16 +23,15 @@ namespace {
 constexpr DWORD kSmallDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
 
 struct DriveDialog {
-    DriveList& drives;
-    std::vector<std::string> roots;  // the list's rows
-    std::string chosen;
+    const std::vector<DriveRow>& rows;
+    std::string chosen;  // the chosen row's key
 };
 
 void takeChosenDrive(HWND dialog, DriveDialog& state) {
     const auto row = SendDlgItemMessageW(dialog, kDriveListBox, LB_GETCURSEL, 0, 0);
-    if (row < 0 || row >= static_cast<LRESULT>(state.roots.size()))
+    if (row < 0 || row >= static_cast<LRESULT>(state.rows.size()))
         return;  // nothing chosen: the dialog stays open
-    state.chosen = normalizeRoot(state.roots[static_cast<std::size_t>(row)]);
+    state.chosen = state.rows[static_cast<std::size_t>(row)].key;
     EndDialog(dialog, IDOK);
 }
 
@@ -38,13 +39,11 @@ INT_PTR CALLBACK driveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         auto& state = *reinterpret_cast<DriveDialog*>(lParam);
-        // USB drives first, the system's last: the offer order, not the names'.
+        // In the core's order (USB drives first, the system's last), not the names'.
         int at = 0;
-        for (const FixedDrive& drive : drivesInOfferOrder(state.drives.fixedDrives())) {
-            state.roots.push_back(drive.mountPoint);
+        for (const DriveRow& row : state.rows)
             SendDlgItemMessageW(dialog, kDriveListBox, LB_INSERTSTRING, at++,
-                                reinterpret_cast<LPARAM>(widen(drive.mountPoint).c_str()));
-        }
+                                reinterpret_cast<LPARAM>(widen(row.text).c_str()));
         return TRUE;
     }
     auto* state = reinterpret_cast<DriveDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -96,8 +95,8 @@ INT_PTR runModal(HWND owner, const DialogTemplate& dialog, DLGPROC procedure, LP
 
 }  // namespace
 
-std::string chooseDrive(HWND owner, DriveList& drives) {
-    DriveDialog state{drives, {}, {}};
+std::string chooseDrive(HWND owner, const std::vector<DriveRow>& rows) {
+    DriveDialog state{rows, {}};
     if (runModal(owner, driveTemplate(), driveProc, reinterpret_cast<LPARAM>(&state)) != IDOK)
         return {};
     return state.chosen;
@@ -128,6 +127,27 @@ std::string chooseImageFile(HWND owner, const std::string& folder) {
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     if (!GetOpenFileNameW(&dialog))
+        return {};
+    return narrow(file.data());
+}
+
+std::string chooseExportFile(HWND owner, const std::string& suggested) {
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring offered = widen(suggested);
+    std::copy_n(offered.begin(), std::min(offered.size(), file.size() - 1), file.begin());
+    const std::wstring title = widen(kExportDialogTitle);
+    std::wstring filter = widen(kImageFilterName) + L" (*.iso)" + L'\0' + L"*.iso" + L'\0';
+    filter += widen(kAllFilesFilterName) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = L"iso";
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog))
         return {};
     return narrow(file.data());
 }

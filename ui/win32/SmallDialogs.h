@@ -8,8 +8,8 @@
 
 #include "ui/DriveList.h"
 
-// The drive root chosen among the fixed drives (USB first); empty after Cancel.
-std::string chooseDrive(HWND owner, DriveList& drives);
+// The drive dialog over `rows`: the chosen row's key; empty after Cancel.
+std::string chooseDrive(HWND owner, const std::vector<DriveRow>& rows);
 
 // The new name typed, as UTF-8; nothing after Cancel.
 bool askNewName(HWND owner, std::string& newName);
@@ -17,3 +17,7 @@ bool askNewName(HWND owner, std::string& newName);
 // A disc image chosen through the system's open dialog, starting in `folder`
 // (empty: the system's choice); empty when the user cancels.
 std::string chooseImageFile(HWND owner, const std::string& folder);
+
+// The file a game is exported to, through the system's save dialog offering
+// `suggested`; empty when the user cancels. Replacing a file is asked by the export.
+std::string chooseExportFile(HWND owner, const std::string& suggested);

@@ -136,15 +136,12 @@ struct FakeWindowView : WindowView {
     void bringToFront() override { ++broughtToFront; }
     WindowInput input() const override { return state; }
 
-    std::string chooseDrive() override {
+    std::string chooseDrive(const std::vector<DriveRow>& rows) override {
+        driveDialogRows = rows;
         ++driveDialogs;
         if (whileDriveDialog)
             whileDriveDialog();
         return driveChoice;
-    }
-    std::string chooseDriveFrom(const std::vector<DriveRow>& rows) override {
-        driveDialogRows = rows;
-        return chooseDrive();
     }
     std::vector<DriveRow> driveDialogRows;
     std::optional<std::string> askNewName() override { return newName; }
