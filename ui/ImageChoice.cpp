@@ -46,3 +46,10 @@ std::string folderOfImage(const std::string& imagePath) {
 bool imageNeedsDvd(std::uint64_t bytes) {
     return bytes > kCdBytes;
 }
+
+std::optional<std::string> droppedImage(const std::vector<std::string>& paths) {
+    std::error_code error;
+    if (paths.size() != 1 || !std::filesystem::is_regular_file(paths.front(), error))
+        return std::nullopt;
+    return paths.front();
+}

@@ -3,6 +3,7 @@
 // file dialog or by dropping it onto the window. No toolkit.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ std::string gameNameForImage(const std::string& current, const std::string& last
 // images chosen this session, each once, in sorted order.
 std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDrives,
                                      const std::vector<std::string>& images);
+
+// The image a drop onto the window carries: one file (not a folder, not
+// several); nothing otherwise, and the drop is refused.
+std::optional<std::string> droppedImage(const std::vector<std::string>& paths);
 
 // The folder the file dialog opens in after `imagePath` was picked.
 std::string folderOfImage(const std::string& imagePath);

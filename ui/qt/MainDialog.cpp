@@ -4,7 +4,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +14,7 @@
 #include <QTreeWidget>
 
 #include "ui/ControlIds.h"
+#include "ui/ImageChoice.h"
 #include "ui/qt/ClickLabel.h"
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DropDownList.h"
@@ -22,14 +22,14 @@
 
 namespace {
 
-// The file a drop carries when it is one local file; empty otherwise.
+// The image a drop carries, as the core decides; empty otherwise.
 QString droppedFile(const QMimeData* data) {
-    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1)
+    if (data == nullptr || !data->hasUrls())
         return {};
-    const QUrl url = data->urls().constFirst();
-    if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isFile())
-        return {};
-    return url.toLocalFile();
+    std::vector<std::string> paths;
+    for (const QUrl& url : data->urls())
+        paths.push_back(url.isLocalFile() ? url.toLocalFile().toStdString() : std::string());
+    return QString::fromStdString(droppedImage(paths).value_or(std::string()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/Drives.h"
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
+#include "ui/ImageChoice.h"
 #include "ui/WindowTemplates.h"
 #include "ui/win32/AnswerKeys.h"
 #include "ui/win32/DialogBuilder.h"
@@ -286,12 +287,14 @@ void MainWindow::addPicture() {
 }
 
 void MainWindow::onDropFiles(HDROP drop) {
-    // One file, as one image: anything else is not a source.
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
-        wchar_t path[MAX_PATH * 4] = {};
-        if (DragQueryFileW(drop, 0, path, MAX_PATH * 4) > 0 &&
-            (GetFileAttributesW(path) & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            core_->onImageDropped(narrow(path));
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(narrow(path));
     }
     DragFinish(drop);
+    if (const std::optional<std::string> image = droppedImage(paths))
+        core_->onImageDropped(*image);
 }

@@ -186,3 +186,13 @@ TEST(ImageChoiceTest, AnImageTooLargeForACdIsADvd) {
     EXPECT_TRUE(imageNeedsDvd(kCdBytes + 1));
     EXPECT_TRUE(imageNeedsDvd(1400ULL << 20));  // 1.4 GB
 }
+
+TEST(ImageChoiceTest, ADropIsAnImageOnlyWhenItIsOneFile) {
+    TempDir dir;
+    const std::string file = dir.file("game.iso");
+    std::ofstream(file) << "x";
+    EXPECT_EQ(droppedImage({file}), file);
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{}, {file, file}, {dir.root()}, {dir.file("gone.iso")}, {""}})
+        EXPECT_FALSE(droppedImage(refused)) << refused.size();
+}
