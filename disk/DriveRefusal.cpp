@@ -1,5 +1,9 @@
 #include "disk/DriveRefusal.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "platform/DriveUsers.h"
 #include "store/ShownText.h"
 
@@ -60,6 +64,24 @@ std::string describeUser(const DriveUser& user) {
 
 namespace {
 
+// The device's users. A program that opens the device only for a moment
+// (udev probing it, losetup looking for a free loop device) is no user: an
+// opener counts only while it still holds the device a little later.
+std::vector<DriveUser> lastingUsers(const std::string& device) {
+    const auto isOpener = [](const DriveUser& user) { return user.kind == DriveUser::Kind::Open; };
+    std::vector<DriveUser> users = platform::driveUsers(device);
+    for (int look = 0; look < 3 && std::any_of(users.begin(), users.end(), isOpener); ++look) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::vector<DriveUser> again = platform::driveUsers(device);
+        std::erase_if(users, [&](const DriveUser& user) {
+            return isOpener(user) && std::none_of(again.begin(), again.end(), [&](const DriveUser& later) {
+                       return isOpener(later) && later.pid == user.pid;
+                   });
+        });
+    }
+    return users;
+}
+
 std::string inUseText(const std::string& shown, const std::vector<DriveUser>& users) {
     std::string text = "The drive " + shown + " is in use; nothing was written:\n";
     for (const DriveUser& user : users)
@@ -87,12 +109,12 @@ std::string eraseRefusal(const std::string& drive) {
         case platform::PathKind::Other:
             return shown + " is not a disk, a partition or a disk image file.\n";
     }
-    std::vector<DriveUser> users = platform::driveUsers(resolved);
+    std::vector<DriveUser> users = lastingUsers(resolved);
     return users.empty() ? std::string() : inUseText(shown, users);
 }
 
 std::string inUseBesidesMount(const std::string& device, const std::string& mountPoint) {
-    std::vector<DriveUser> users = platform::driveUsers(device);
+    std::vector<DriveUser> users = lastingUsers(device);
     // The mount table may name the device by a link (/dev/mapper/...).
     const auto resolved = [](const std::string& path) {
         std::string real;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "DiskImage.h"
 #include "TempDir.h"
@@ -54,8 +56,15 @@ class SystemSetup {
         ToolRun r = runShell("sleep 600 3<'" + file + "' >/dev/null 2>&1 & echo $!");
         if (r.status != 0 || r.out.empty())
             return false;
-        undo_.push_back("kill " + r.out.substr(0, r.out.find('\n')));
-        return true;
+        const std::string pid = r.out.substr(0, r.out.find('\n'));
+        undo_.push_back("kill " + pid);
+        // The shell opens the file in the background: held once the descriptor is there.
+        for (int i = 0; i < 500; ++i) {
+            if (std::filesystem::exists("/proc/" + pid + "/fd/3"))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
     }
     // A swap file on an ext4 volume of `device` that is then unmounted lazily:
     // the file system lives on for the swap, mounted nowhere that can be seen.
