@@ -26,9 +26,19 @@ class SystemSetup {
             runShell(*it);
     }
     // A loop device over `file` from byte `offset`; empty when none can be made.
+    // Tests beside this one attach loop devices too: a device found free may
+    // be taken before it is set up, so each step is tried again a few times.
+    static ToolRun retried(const std::string& command) {
+        ToolRun r = runShell(command);
+        for (int i = 0; i < 5 && r.status != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            r = runShell(command);
+        }
+        return r;
+    }
     std::string attach(const std::string& file, std::uint64_t offset = 0) {
-        ToolRun r = runShell("losetup --find --show --offset " + std::to_string(offset) + " '" +
-                             file + "'");
+        ToolRun r = retried("losetup --find --show --offset " + std::to_string(offset) + " '" +
+                            file + "'");
         if (r.status != 0 || r.out.empty())
             return "";
         std::string loop = r.out.substr(0, r.out.find('\n'));
@@ -39,7 +49,7 @@ class SystemSetup {
     // their own (loopNp1), read from its table by partx.
     std::string attachWithPartitions(const std::string& file) {
         std::string loop = attach(file);
-        if (loop.empty() || runShell("partx -a " + loop).status != 0)
+        if (loop.empty() || retried("partx -a " + loop).status != 0)
             return "";
         undo_.push_back("partx -d " + loop);
         return loop;
