@@ -107,47 +107,52 @@ bool askNewName(HWND owner, std::string& newName) {
            IDOK;
 }
 
+namespace {
+
+// The system's file dialog: one filter of images named by `patterns`
+// ("*.iso;*.img"), then all files; `offered` fills the name field.
+struct FileDialog {
+    FileDialog(HWND owner, const char* title, const std::wstring& patterns,
+               const std::string& offered)
+        : file(32768, L'\0'), title_(widen(title)) {
+        const std::wstring name = widen(offered);
+        std::copy_n(name.begin(), std::min(name.size(), file.size() - 1), file.begin());
+        // Each filter's name with its patterns, then the patterns; each ends in NUL.
+        filter_ = widen(kImageFilterName) + L" (" + patterns + L")" + L'\0' + patterns + L'\0';
+        filter_ += widen(kAllFilesFilterName) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
+        dialog.lStructSize = sizeof dialog;
+        dialog.hwndOwner = owner;
+        dialog.lpstrFilter = filter_.c_str();
+        dialog.lpstrFile = file.data();
+        dialog.nMaxFile = static_cast<DWORD>(file.size());
+        dialog.lpstrTitle = title_.c_str();
+    }
+    std::string chosen() const { return narrow(file.data()); }
+
+    std::vector<wchar_t> file;
+    OPENFILENAMEW dialog{};
+
+  private:
+    std::wstring title_;
+    std::wstring filter_;
+};
+
+}  // namespace
+
 std::string chooseImageFile(HWND owner, const std::string& folder) {
-    std::vector<wchar_t> file(32768, L'\0');
-    const std::wstring start = widen(folder);
-    const std::wstring title = widen(kImageDialogTitle);
-    // Each filter's name with its patterns, then the patterns; each ends in NUL.
     std::wstring patterns;
     for (const char* extension : kImageExtensions)
         patterns += (patterns.empty() ? L"*." : L";*.") + widen(extension);
-    std::wstring filter = widen(kImageFilterName) + L" (" + patterns + L")" + L'\0' + patterns;
-    filter += L'\0' + widen(kAllFilesFilterName) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&dialog))
-        return {};
-    return narrow(file.data());
+    FileDialog chooser(owner, kImageDialogTitle, patterns, {});
+    const std::wstring start = widen(folder);
+    chooser.dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
+    chooser.dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    return GetOpenFileNameW(&chooser.dialog) ? chooser.chosen() : std::string();
 }
 
 std::string chooseExportFile(HWND owner, const std::string& suggested) {
-    std::vector<wchar_t> file(32768, L'\0');
-    const std::wstring offered = widen(suggested);
-    std::copy_n(offered.begin(), std::min(offered.size(), file.size() - 1), file.begin());
-    const std::wstring title = widen(kExportDialogTitle);
-    std::wstring filter = widen(kImageFilterName) + L" (*.iso)" + L'\0' + L"*.iso" + L'\0';
-    filter += widen(kAllFilesFilterName) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrTitle = title.c_str();
-    dialog.lpstrDefExt = L"iso";
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog))
-        return {};
-    return narrow(file.data());
+    FileDialog chooser(owner, kExportDialogTitle, L"*.iso", suggested);
+    chooser.dialog.lpstrDefExt = L"iso";
+    chooser.dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    return GetSaveFileNameW(&chooser.dialog) ? chooser.chosen() : std::string();
 }
