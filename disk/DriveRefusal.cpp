@@ -56,6 +56,9 @@ std::string describeUser(const DriveUser& user) {
         case DriveUser::Kind::Open:
             return device + " is held open by " + escapeControls(user.file) + " (process " +
                    std::to_string(user.pid) + "): stop it or unmount what it serves first";
+        case DriveUser::Kind::Mapped:
+            return device + " is mapped into the memory of " + escapeControls(user.file) +
+                   " (process " + std::to_string(user.pid) + "): stop it first";
     }
     return device;
 }
@@ -64,21 +67,45 @@ std::string describeUser(const DriveUser& user) {
 
 namespace {
 
-// The device's users. A program that opens the device only for a moment
-// (udev probing it, losetup looking for a free loop device) is no user: an
-// opener counts only while it still holds the device a little later.
+// How often, and how far apart, the device's openers are looked at: about a second.
+constexpr int kLooks = 7;
+constexpr std::chrono::milliseconds kBetweenLooks{150};
+
+bool isOpener(const DriveUser& user) {
+    return user.kind == DriveUser::Kind::Open || user.kind == DriveUser::Kind::Mapped;
+}
+
+// The device's users. A program that opens the device once for a moment
+// (udev or blkid probing it, losetup looking for a free loop device) is no
+// user; one seen holding it in two looks is, even when it closes and opens
+// it again in between, or holds it in turns with a second handle.
 std::vector<DriveUser> lastingUsers(const std::string& device) {
-    const auto isOpener = [](const DriveUser& user) { return user.kind == DriveUser::Kind::Open; };
+    std::vector<std::pair<DriveUser, int>> openers;  // each with the looks that saw it
+    const auto count = [&](const std::vector<DriveUser>& seen) {
+        bool lasting = false;
+        for (const DriveUser& user : seen) {
+            if (!isOpener(user))
+                continue;
+            auto known = std::find_if(openers.begin(), openers.end(), [&](const auto& o) {
+                return o.first.pid == user.pid && o.first.device == user.device;
+            });
+            if (known == openers.end())
+                openers.emplace_back(user, 1);
+            else
+                lasting = ++known->second >= 2 || lasting;
+        }
+        return lasting;
+    };
     std::vector<DriveUser> users = platform::driveUsers(device);
-    for (int look = 0; look < 3 && std::any_of(users.begin(), users.end(), isOpener); ++look) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const std::vector<DriveUser> again = platform::driveUsers(device);
-        std::erase_if(users, [&](const DriveUser& user) {
-            return isOpener(user) && std::none_of(again.begin(), again.end(), [&](const DriveUser& later) {
-                       return isOpener(later) && later.pid == user.pid;
-                   });
-        });
+    bool lasting = count(users);
+    std::erase_if(users, isOpener);
+    for (int look = 1; look < kLooks && !lasting; ++look) {
+        std::this_thread::sleep_for(kBetweenLooks);
+        lasting = count(platform::driveUsers(device));
     }
+    for (const auto& [user, looks] : openers)
+        if (looks >= 2)
+            users.push_back(user);
     return users;
 }
 

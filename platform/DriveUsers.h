@@ -18,17 +18,18 @@ PathKind pathKind(const std::string& path, std::string* resolved = nullptr);
 bool onlyRootCanReplace(const std::string& resolved);
 
 struct DriveUser {
-    enum class Kind { Mounted, Swap, Loop, Holder, Open, Claimed };
+    enum class Kind { Mounted, Swap, Loop, Holder, Open, Mapped, Claimed };
     Kind kind = Kind::Mounted;
     std::string device;      // what is in use: "/dev/sdb1", "/dev/loop4", "dm-0", a swap file
     std::string mountPoint;  // Mounted, Loop: where it is mounted (the first place), if it is
     // Loop: the file (or device) it reads and writes; Holder: what it is built on;
-    // Open: the program that holds it open; Mounted with holdsSystem: the drive
+    // Open, Mapped: the program that holds it open or has it mapped into its
+    // memory (which keeps it in use after its descriptor is closed); Mounted with holdsSystem: the drive
     // asked about, when it only shares its disk with the system's volume
     std::string file;
     bool sameFile = false;     // Loop: that file is the drive's own file, not one lying on it
     bool holdsSystem = false;  // Mounted: the running system's own volume, never unmounted
-    int pid = 0;               // Open: the process that holds it open
+    int pid = 0;               // Open, Mapped: the process that holds it
 };
 
 // Everything that uses the disk, partition or disk image file at `path` (links
@@ -37,7 +38,7 @@ struct DriveUser {
 // link counts), over the same file as the loop device `path` names, or over a
 // file or device that lies on the disk; a device mapper, RAID or LVM device
 // stacked on the disk or one of its partitions; another process that holds
-// the disk, one of its partitions or the file open; and, when none of these
+// the disk, one of its partitions or the file open, or has it mapped; and, when none of these
 // is found, a device of the disk that the kernel holds for someone unseen.
 std::vector<DriveUser> driveUsers(const std::string& path);
 

@@ -245,10 +245,46 @@ bool onServedFileSystem(const std::string& path, const std::vector<MountEntry>& 
            type == "smb3" || type == "9p" || type == "ceph" || type == "afs";
 }
 
+// What `path` (a descriptor's link or a mapped file) names of the drive: a
+// device of its disk, or its file; empty when neither.
+std::string driveObjectAt(const Drive& drive, const std::string& path, const std::string& target,
+                          const std::vector<MountEntry>& mounts) {
+    struct stat st {};
+    if (target.empty() || target[0] != '/' || onServedFileSystem(target, mounts) ||
+        ::stat(path.c_str(), &st) != 0)
+        return "";
+    if (S_ISBLK(st.st_mode) && drive.devices.count(st.st_rdev) != 0)
+        return blockDeviceName(st.st_rdev);
+    if (S_ISREG(st.st_mode) && drive.hasFile && drive.file == FileId{st.st_dev, st.st_ino})
+        return target;
+    return "";
+}
+
+// The files a process has mapped into its memory, from /proc/PID/maps: the
+// path is what follows the fifth field, without a " (deleted)" mark.
+std::set<std::string> mappedFiles(const std::filesystem::path& process) {
+    std::set<std::string> files;
+    std::ifstream in(process / "maps");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::size_t at = 0;
+        for (int field = 0; field < 5 && at != std::string::npos; ++field)
+            at = line.find_first_not_of(' ', line.find(' ', at));
+        if (at == std::string::npos || line[at] != '/')
+            continue;
+        std::string file = line.substr(at);
+        if (file.size() > 10 && file.compare(file.size() - 10, 10, " (deleted)") == 0)
+            continue;
+        files.insert(std::move(file));
+    }
+    return files;
+}
+
 // Processes that hold the drive open, as fuser finds them: a FUSE daemon such
-// as fusefat (whose mount names no device), a virtual machine, dd. Every open
-// descriptor of every other process is compared with the drive; those of
-// other users' processes can be read by root only, and are passed over otherwise.
+// as fusefat (whose mount names no device), a virtual machine, dd; and those
+// that have it mapped, whose descriptor may be closed already. Every open
+// descriptor and mapping of every other process is compared with the drive;
+// those of other users' processes can be read by root only, and are passed over otherwise.
 void addOpeners(const Drive& drive, const std::vector<MountEntry>& mounts,
                 std::vector<DriveUser>& users) {
     const std::string self = std::to_string(::getpid());
@@ -262,25 +298,16 @@ void addOpeners(const Drive& drive, const std::vector<MountEntry>& mounts,
         if (program == "systemd-udevd" || program == "(udev-worker)")
             continue;
         std::set<std::string> seen;
+        const auto add = [&](DriveUser::Kind kind, const std::string& device) {
+            if (!device.empty() && seen.insert(device).second)
+                users.push_back({kind, device, "", program, false, false, std::stoi(pid)});
+        };
         std::error_code fdError;
-        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError)) {
-            const std::string target = readLink(fd.path());
-            struct stat st {};
-            if (target.empty() || target[0] != '/' || onServedFileSystem(target, mounts) ||
-                ::stat(fd.path().c_str(), &st) != 0)
-                continue;
-            std::string device;
-            if (S_ISBLK(st.st_mode) && drive.devices.count(st.st_rdev) != 0)
-                device = blockDeviceName(st.st_rdev);
-            else if (S_ISREG(st.st_mode) && drive.hasFile &&
-                     drive.file == FileId{st.st_dev, st.st_ino})
-                device = target;
-            else
-                continue;
-            if (seen.insert(device).second)
-                users.push_back(
-                    {DriveUser::Kind::Open, device, "", program, false, false, std::stoi(pid)});
-        }
+        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError))
+            add(DriveUser::Kind::Open,
+                driveObjectAt(drive, fd.path().string(), readLink(fd.path()), mounts));
+        for (const std::string& file : mappedFiles(process.path()))
+            add(DriveUser::Kind::Mapped, driveObjectAt(drive, file, file, mounts));
     }
 }
 

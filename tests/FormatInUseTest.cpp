@@ -1,7 +1,9 @@
 // zt_format refuses a drive in use in any form, before its question, and run
 // through pkexec it refuses every command line but the one the window sends.
 // Against real loop devices, ext4 mounts and swap, as root.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -75,6 +77,18 @@ class SystemSetup {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return false;
+    }
+    // A shell that holds `file` in turns: open 0.15 s, closed 0.05 s, and again,
+    // each time through a new descriptor opened before the old one is closed.
+    bool holdInTurns(const std::string& file) {
+        const std::string f = "'" + file + "'";
+        ToolRun r = runShell("(exec 3<" + f + "; while :; do sleep 0.15; exec 4<" + f +
+                             " 3<&-; sleep 0.15; exec 4<&-; sleep 0.05; exec 3<" + f +
+                             "; done) >/dev/null 2>&1 & echo $!");
+        if (r.status != 0 || r.out.empty())
+            return false;
+        undo_.push_back("kill " + r.out.substr(0, r.out.find('\n')));
+        return true;
     }
     // A swap file on an ext4 volume of `device` that is then unmounted lazily:
     // the file system lives on for the swap, mounted nowhere that can be seen.
@@ -244,6 +258,39 @@ TEST(FormatInUseTest, HiddenUsersAreRefused) {
         EXPECT_EQ(head(c.file), before) << c.drive << " " << c.command;
     }
     EXPECT_EQ(readAt(mnt + "/KEEP.TXT", 0, 5000), std::vector<std::uint8_t>(5000, 'k'));
+}
+
+// A program that holds the drive in turns, or keeps it mapped after closing
+// its descriptor, uses it as much as one that holds it open: refused every time.
+TEST(FormatInUseTest, HoldersInTurnsAndMappingsAreRefused) {
+    TempDir dir;
+    SystemSetup setup;
+    const std::string turns = dir.file("turns.img"), mapped = dir.file("mapped.img");
+    makeImage(turns, 16ULL << 20);
+    makeImage(mapped, 16ULL << 20);
+    ASSERT_TRUE(setup.holdInTurns(turns));
+    const int fd = ::open(mapped.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    void* mapping = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    ASSERT_NE(mapping, MAP_FAILED);
+
+    const struct {
+        std::string file, says;
+    } cases[] = {
+        {turns, turns + " is held open by "},
+        {mapped, mapped + " is mapped into the memory of "},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t> before = head(c.file);
+        for (int run = 0; run < 20; ++run) {
+            ToolRun r = zt("--yes '" + c.file + "' INIT");
+            ASSERT_EQ(r.status, 1) << c.file << " run " << run << "\n" << r.out << r.err;
+            EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(head(c.file), before) << c.file;
+    }
+    ::munmap(mapping, 4096);
 }
 
 // A device mapper, RAID or LVM device built on the disk shows in the disk's
