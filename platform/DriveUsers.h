@@ -24,8 +24,8 @@ struct DriveUser {
     std::string mountPoint;  // Mounted, Loop: where it is mounted (the first place), if it is
     // Loop: the file (or device) it reads and writes; Holder: what it is built on;
     // Open, Mapped: the program that holds it open or has it mapped into its
-    // memory (which keeps it in use after its descriptor is closed); Mounted with holdsSystem: the drive
-    // asked about, when it only shares its disk with the system's volume
+    // memory (which keeps it in use after its descriptor is closed); Mounted with holdsSystem: the
+    // drive asked about, when it only shares its disk with the system's volume
     std::string file;
     bool sameFile = false;     // Loop: that file is the drive's own file, not one lying on it
     bool holdsSystem = false;  // Mounted: the running system's own volume, never unmounted
