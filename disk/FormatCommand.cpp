@@ -2,10 +2,13 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "disk/DriveRefusal.h"
@@ -161,16 +164,55 @@ std::string tableRefusal(const DiskDevice& device,
 
 }  // namespace
 
+namespace {
+
+// Why FAT32 cannot be written on a partition of `length` bytes, in the
+// writer's words; empty when it can. Worked out as the writer does, before
+// anything is written, so that a disk is never erased for a file system that
+// does not fit.
+std::string sizeProblem(const DiskGeometry& geometry, std::uint64_t length) {
+    if (geometry.BytesPerSector == 0)
+        return {};
+    const std::uint64_t sectors = length / geometry.BytesPerSector;
+    if (sectors > 0xFFFFFFFFULL)
+        return "The partition is too large for FAT32: " + std::to_string(sectors) +
+               " sectors, FAT32 describes at most 4294967295\n";
+    if (ComputeFat32Layout(geometry.BytesPerSector, static_cast<std::uint32_t>(sectors)).tooSmall)
+        return "FormatFAT32 -> Disk is too small for Fat32 - Fat 12/16 format is needed!\n";
+    return {};
+}
+
+std::uint64_t largestLength(const std::vector<PartitionInformation>& entries) {
+    std::uint64_t best = 0;
+    for (const PartitionInformation& entry : entries)
+        best = std::max<std::uint64_t>(best, entry.PartitionLength);
+    return best;
+}
+
+}  // namespace
+
 std::string formatLayoutProblem(const std::string& drive, bool* initHelps) {
     DiskDevice device;
     std::vector<PartitionInformation> entries;
+    DiskGeometry geometry;
     if (initHelps != nullptr)
         *initHelps = false;
-    if (!device.open(drive) || !device.getDriveLayout(entries))
+    if (!device.open(drive) || !device.getDriveLayout(entries) || !device.getGeometry(geometry))
         return {};
+    const std::string refusal = tableRefusal(device, entries);
+    if (refusal.empty())
+        return sizeProblem(geometry, largestLength(entries));
+    if (device.namesPartition())
+        return refusal;
+    // INIT would give the disk a partition: FORMAT must then take it.
+    std::array<PartitionInformation, 4> fresh;
+    if (std::string problem = initProblem(geometry, fresh); !problem.empty())
+        return problem;
+    if (std::string problem = sizeProblem(geometry, fresh[0].PartitionLength); !problem.empty())
+        return problem;
     if (initHelps != nullptr)
-        *initHelps = !device.namesPartition();
-    return tableRefusal(device, entries);
+        *initHelps = true;
+    return refusal;
 }
 
 bool FormatLargestPartition(DiskDevice& device, std::ostream& out, const StopRequest& stop) {

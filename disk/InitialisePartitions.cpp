@@ -23,6 +23,20 @@ bool initialLayout(const DiskGeometry& geometry, std::array<PartitionInformation
     return true;
 }
 
+std::string initProblem(const DiskGeometry& geometry,
+                        std::array<PartitionInformation, 4>& entries) {
+    // An MBR entry counts sectors in 32 bits: 2 TiB with 512-byte sectors.
+    const std::uint64_t sectors =
+        geometry.BytesPerSector == 0 ? 0 : geometryCapacity(geometry) / geometry.BytesPerSector;
+    if (sectors > 0xFFFFFFFFULL)
+        return "The disk is too large for an MBR partition table: " + std::to_string(sectors) +
+               " sectors, an MBR describes at most 4294967295 (2 TiB of 512-byte sectors)\n";
+    // Without this check the length would wrap to a huge number.
+    if (!initialLayout(geometry, entries))
+        return "The disk is too small for a partition\n";
+    return {};
+}
+
 bool InitialisePartitions(DiskDevice& device, std::ostream& out) {
     DiskGeometry geometry;
     if (!device.getGeometry(geometry)) {
@@ -33,21 +47,9 @@ bool InitialisePartitions(DiskDevice& device, std::ostream& out) {
     std::snprintf(line, sizeof line, "Writing new partition table (%.2f GB)\n",
                   gibibytesOf(geometryCapacity(geometry)));
     out << line;
-    // An MBR entry counts sectors in 32 bits: 2 TiB with 512-byte sectors.
-    const std::uint64_t sectors =
-        geometry.BytesPerSector == 0 ? 0 : geometryCapacity(geometry) / geometry.BytesPerSector;
-    if (sectors > 0xFFFFFFFFULL) {
-        std::snprintf(line, sizeof line,
-                      "The disk is too large for an MBR partition table: %llu sectors, an MBR "
-                      "describes at most 4294967295 (2 TiB of 512-byte sectors)\n",
-                      static_cast<unsigned long long>(sectors));
-        out << line;
-        return false;
-    }
     std::array<PartitionInformation, 4> entries;
-    if (!initialLayout(geometry, entries)) {
-        // Without this check the length would wrap to a huge number.
-        out << "The disk is too small for a partition\n";
+    if (std::string problem = initProblem(geometry, entries); !problem.empty()) {
+        out << problem;
         return false;
     }
     VolumeLock lock(device);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <ostream>
+#include <string>
 
 #include "disk/DiskDevice.h"
 
@@ -16,5 +17,9 @@ bool initialLayout(const DiskGeometry& geometry, std::array<PartitionInformation
 
 // Capacity the geometry describes: whole cylinders, in bytes.
 std::uint64_t geometryCapacity(const DiskGeometry& geometry);
+
+// Why INIT cannot give a disk of `geometry` its table, as a line; empty when
+// it can, with `entries` the table it writes.
+std::string initProblem(const DiskGeometry& geometry, std::array<PartitionInformation, 4>& entries);
 
 bool InitialisePartitions(DiskDevice& device, std::ostream& out);

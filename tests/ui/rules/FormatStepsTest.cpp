@@ -3,6 +3,8 @@
 // and what a person reads.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "DiskImage.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
@@ -198,4 +200,34 @@ TEST(FormatStepsTest, ABlankDiskIsInitialisedThenFormatted) {
                         "partition table and format it as FAT32?\nThis erases ALL data on the "
                         "disk"),
               std::string::npos);
+}
+
+// A disk too small for FAT32 is refused before any question, whether it
+// would need INIT first or has its partition already: nothing is erased.
+TEST(FormatStepsTest, ADiskTooSmallForFat32IsRefusedBeforeTheQuestion) {
+    TempDir dir;
+    const CanWriteDevice writable = [](const std::string&, bool&, std::string&) { return true; };
+    for (const bool partitioned : {false, true}) {
+        const std::string image = dir.file(partitioned ? "table.img" : "blank.img");
+        makeImage(image, 16ULL << 20);
+        std::ostringstream printed;
+        if (partitioned) {
+            ASSERT_TRUE(RunDiskCommand(image, kDiskCommandInit, printed));
+        }
+        const std::vector<std::uint8_t> before = readAt(image, 0, 1 << 20);
+        const FixedDrive small{"", image, true, false, false, true, "", 16ULL << 20, "Disk image"};
+        const DriveFindings found = checkDriveForFormat(small);
+        EXPECT_EQ(found.refusal,
+                  "FormatFAT32 -> Disk is too small for Fat32 - Fat 12/16 format is needed!\n");
+        EXPECT_EQ(found.initReason, "");
+        StepVolumes volumes;
+        StepWindow window;
+        ScriptedFrontEnd ui;
+        FrontEnd frontEnd = ui.frontEnd();
+        EXPECT_FALSE(runFormatJob(small, window, volumes, writable, frontEnd, checkDriveForFormat));
+        EXPECT_TRUE(ui.boxes.questions.empty());
+        EXPECT_EQ(ui.boxes.shown, std::vector<std::string>{found.refusal});
+        EXPECT_TRUE(volumes.steps.empty());
+        EXPECT_EQ(readAt(image, 0, 1 << 20), before) << image;
+    }
 }
