@@ -31,5 +31,7 @@ int driveToOpenOn(const std::vector<FixedDrive>& offered) {
         if (offered[i].usable)
             return static_cast<int>(i);
     }
-    return -1;
+    // None may be changed by this user (all mounted by root): the first is
+    // still shown with its games, and Start says why nothing can go onto it.
+    return offered.empty() ? -1 : 0;
 }

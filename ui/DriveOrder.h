@@ -14,7 +14,7 @@
 std::vector<FixedDrive> drivesInOfferOrder(std::vector<FixedDrive> drives);
 
 // The drive the window opens on: the first of `offered` (in offer order)
-// that this user may use; -1 when there is none.
+// that this user may use, else the first; -1 when none is offered.
 int driveToOpenOn(const std::vector<FixedDrive>& offered);
 
 // The question asked before installing onto `drive` (answered No by default);

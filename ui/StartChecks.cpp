@@ -34,6 +34,13 @@ std::string readOnlyDriveText(const std::string& root) {
            "Mount it with write access, or choose another drive.";
 }
 
+std::string notWritableDriveText(const std::string& root) {
+    return "You may not change the drive " + root +
+           ": its folder does not let your user write there, so nothing can be installed onto "
+           "it.\nMount it for your user (as the desktop does for a USB drive), or choose another "
+           "drive.";
+}
+
 std::string sourceMissingText(const std::string& source) {
     return "The source " + source +
            " cannot be found: choose the CD/DVD drive or the image file again.";
@@ -77,6 +84,10 @@ std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
     }
     if (target->readOnly) {
         boxes.show(readOnlyDriveText(form.targetRoot));
+        return std::nullopt;
+    }
+    if (!target->usable) {
+        boxes.show(notWritableDriveText(form.targetRoot));
         return std::nullopt;
     }
     if (!boxes.ask("Start Install?", false))

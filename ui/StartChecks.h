@@ -32,6 +32,9 @@ std::string driveGoneText(const std::string& root);
 // What the window says when the drive chosen at `root` is mounted read-only.
 std::string readOnlyDriveText(const std::string& root);
 
+// What the window says when this user may not change the drive chosen at `root`.
+std::string notWritableDriveText(const std::string& root);
+
 inline constexpr const char* kNameTooLongText =
     "The game name is too long: a name has at most 31 bytes (a letter outside ASCII takes two "
     "or more).";

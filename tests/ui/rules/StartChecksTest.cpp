@@ -112,6 +112,7 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
     const std::string gone = driveGoneText("/media/usb/");
     const FixedDrive otherDevice{"/media/usb", "/dev/sdc1", true};
     const FixedDrive readOnly{"/media/usb", "/dev/sdb1", true, false, true};
+    const FixedDrive locked{"/media/usb", "/dev/sdb1", true, false, false, false};
     const std::vector<FixedDrive> both{kUsb, kSystem};
     const struct {
         JobState before, after;  // the jobs when "Start" is pressed, and after the boxes
@@ -158,6 +159,8 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
         {kIdle, kIdle, ready, both, false, {true}, {"Start Install?"}, {gone}, false},
         // A drive mounted read-only is listed, and refused with the reason.
         {kIdle, kIdle, ready, {readOnly}, true, {}, {}, {readOnlyDriveText("/media/usb/")}, false},
+        // One this user may not write is listed too, and refused with the reason.
+        {kIdle, kIdle, ready, {locked}, true, {}, {}, {notWritableDriveText("/media/usb/")}, false},
     };
     for (const auto& c : cases) {
         ScriptedBoxes boxes;
