@@ -3,6 +3,8 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/ChangeIntent.h"
+#include "store/ChangeSettling.h"
 #include "store/PartNaming.h"
 
 GameReplacement::GameReplacement(std::string root, std::string name,
@@ -68,6 +70,16 @@ void GameReplacement::removeDropped(const std::vector<GameEntry>& dropped,
     }
 }
 
+bool GameReplacement::announce(const GameEntry& expected) {
+    if (announced_)
+        return true;
+    ChangeIntent intent;
+    intent.before = replaced_;
+    intent.after = {expected};
+    announced_ = writeIntent(root_, intent);
+    return announced_;
+}
+
 RewriteResult GameReplacement::makeRoom(std::vector<std::string>& unremoved) {
     RewriteResult dropped =
         rewriteTable(root_, [this](const GameEntry& entry) { return decide(entry); });
@@ -99,12 +111,38 @@ bool GameReplacement::moveStagedParts(ReplacementResult& result) {
 
 ReplacementResult GameReplacement::finish(const GameEntry& added) {
     ReplacementResult result;
-    // The new parts' names reach the device before a table may name them.
-    if (!platform::syncFolder(root_)) {
+    // The new parts' names reach the device before a table may name them;
+    // then the intent says they are complete, and what they replace.
+    ChangeIntent intent;
+    intent.phase = ChangeIntent::Phase::Complete;
+    if (!formerGone_)
+        intent.before = replaced_;
+    intent.after = {added};
+    for (const std::string& path : currentPaths_)
+        intent.partSizes.push_back(platform::regularFileSize(path).value_or(0));
+    if (!platform::syncFolder(root_) || !writeIntent(root_, intent)) {
         result.step = ReplacementResult::Step::NotFlushed;
         result.reason = platform::lastErrorText();
         return result;
     }
+    announced_ = true;
+    result = finishAnnounced(added);
+    if (result.done()) {
+        clearIntent(root_);  // the table says the outcome; a stray intent only tidies up
+        return result;
+    }
+    // Whatever failed, the intent knows the way on: the parts are complete.
+    const Settling settled = settleChange(root_);
+    if (settled.outcome == Settling::Outcome::Finished) {
+        result.step = ReplacementResult::Step::Done;
+        return result;
+    }
+    pending_ = result.pending = settled.outcome != Settling::Outcome::Undone;
+    return result;
+}
+
+ReplacementResult GameReplacement::finishAnnounced(const GameEntry& added) {
+    ReplacementResult result;
     auto byName = [this](const GameEntry& entry) { return decide(entry); };
     if (currentPaths_ != partPaths_) {
         // The replaced game leaves the table, then its files go, then the
@@ -141,12 +179,21 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
 }
 
 void GameReplacement::discardNewParts() const {
+    if (pending_)
+        return;
     for (const std::string& path : currentPaths_)
         platform::removeFile(path);
-    if (!formerGone_)
-        return;
-    for (std::size_t i = 0; i < partPaths_.size(); ++i) {
-        if (currentPaths_[i] != partPaths_[i])
-            platform::removeFile(partPaths_[i]);
+    if (formerGone_) {
+        for (std::size_t i = 0; i < partPaths_.size(); ++i) {
+            if (currentPaths_[i] != partPaths_[i])
+                platform::removeFile(partPaths_[i]);
+        }
     }
+    withdraw();
+}
+
+void GameReplacement::withdraw() const {
+    // Once the parts are gone the intent has nothing left to undo.
+    if (announced_ && !pending_)
+        clearIntent(root_);
 }
