@@ -71,7 +71,9 @@ void GameReplacement::removeDropped(const std::vector<GameEntry>& dropped,
 }
 
 bool GameReplacement::announce(const GameEntry& expected) {
-    if (announced_)
+    // A new game that replaces none changes no record until its table is
+    // written: its parts alone are what a stop leaves, as of any copy.
+    if (announced_ || replaced_.empty())
         return true;
     ChangeIntent intent;
     intent.before = replaced_;
@@ -126,12 +128,19 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
         return result;
     }
     announced_ = true;
+    const bool goneBefore = formerGone_;
     result = finishAnnounced(added);
     if (result.done()) {
         clearIntent(root_);  // the table says the outcome; a stray intent only tidies up
         return result;
     }
-    // Whatever failed, the intent knows the way on: the parts are complete.
+    // A table as it was, and the former game as it was (or gone to make
+    // room, as the user agreed): the new parts go, as after any failure.
+    const bool tableUnknown = result.table.status == RewriteResult::Status::NotFlushed;
+    if (!tableUnknown && formerGone_ == goneBefore)
+        return result;
+    // The former game left the table for this one: the intent knows the way
+    // on, since the new parts are complete.
     const Settling settled = settleChange(root_);
     if (settled.outcome == Settling::Outcome::Finished) {
         result.step = ReplacementResult::Step::Done;

@@ -72,8 +72,9 @@ class GameReplacement {
     // Whether the replaced game has left the table.
     bool formerGone() const { return formerGone_; }
 
-    // Puts the intent on the drive before anything changes: `expected` is the
-    // new record as it will be. False (errno tells why) when it cannot be.
+    // Puts the intent on the drive before anything changes, when the new game
+    // replaces one: `expected` is the new record as it will be. False (errno
+    // tells why) when it cannot be.
     bool announce(const GameEntry& expected);
 
     // Drops the replaced records before any new part is written, when only
