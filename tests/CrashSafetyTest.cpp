@@ -268,9 +268,11 @@ bool holdsOneOf(const std::string& path, const Files& files) {
 }
 
 // Checks the rule after a stop; `before` is the drive as it was.
+// Once the drive was opened again after a stop (`opened`), a game judged by
+// name has all its parts under its own name.
 void expectEveryRecordWhole(Scenario& scenario, const Files& before,
                             const std::vector<GameEntry>& recordsBefore, const FaultWalker& walker,
-                            const std::string& where) {
+                            const std::string& where, bool opened = false) {
     GameDrive& drive = scenario.drive();
     const std::vector<GameEntry> added = scenario.newRecords();
     const Files expectedNew = scenario.newFiles();
@@ -290,7 +292,8 @@ void expectEveryRecordWhole(Scenario& scenario, const Files& before,
             whole = std::all_of(paths.begin(), paths.end(),
                                 [&](const std::string& path) { return partIsAsIn(path, before); });
             std::string otherPath;
-            if (!whole && scenario.partsMayBeUnder(record, otherPath)) {
+            if (!whole && !(opened && scenario.judgedByName()) &&
+                scenario.partsMayBeUnder(record, otherPath)) {
                 whole = true;
                 for (std::size_t i = 0; i < paths.size(); ++i) {
                     std::string moved = *partFilePath(otherPath, static_cast<int>(i));
@@ -453,7 +456,8 @@ long walkEveryStop() {
             }
             if (!done)
                 openAfterKill(mode, scenario.drive().root());
-            expectEveryRecordWhole(scenario, before, recordsBefore, walker, where);
+            expectEveryRecordWhole(scenario, before, recordsBefore, walker, where,
+                                   !done && mode != Stop::Fail && mode != Stop::KillThenCheck);
             if (mode != Stop::KillThenCheck)  // judged once the check opened the drive
                 expectOldOrNewByName(scenario, recordsBefore, where);
             if (done) {
@@ -467,7 +471,7 @@ long walkEveryStop() {
             if (mode == Stop::KillThenCheck) {
                 checkUntilSound(scenario.drive().root(), where);
                 expectEveryRecordWhole(scenario, before, recordsBefore, walker,
-                                       where + ", checked");
+                                       where + ", checked", true);
                 expectOldOrNewByName(scenario, recordsBefore, where + ", checked");
                 expectTidy(scenario.drive(), where + ", checked");
                 // A game the check recorded again holds the command's bytes
@@ -573,7 +577,16 @@ struct ReplacingCopyScenario : CopyScenario {
 struct DeleteScenario : Scenario {
     DeleteScenario() {
         target.addGame("Before", "BEFO_000.01", {10});
-        target.addGame("My Game", kId, {10, 20, 30});
+        // A whole game, which the drive check would record again if its
+        // files outlived its record.
+        std::shared_ptr<FakeDisc> disc = makeGameDisc(700);
+        Bytes image;
+        for (std::int64_t s = 0; s < disc->sectors; ++s) {
+            Bytes sector = disc->sector(s);
+            image.insert(image.end(), sector.begin(), sector.end());
+        }
+        writeBytes(target.part("My Game", kId, 0), image);
+        target.appendRecord(gameRecord("My Game", kId, 1));
         target.addGame("After", "AFTE_000.01", {10});
     }
     bool run(ScriptedFrontEnd& ui) override {
