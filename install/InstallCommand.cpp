@@ -256,13 +256,19 @@ int InstallCommand::run(const std::vector<std::string>& args) {
     const std::string prefix = partPrefix(root, gameNameHash(name), disc.gameId);
     std::optional<GameReplacement> replacement =
         planReplacement(root, name, prefix, partsNeededFor(disc), ui_.boxes);
-    if (!replacement || !prepareRoom(*replacement, prefix, disc))
+    GameEntry expected;
+    expected.setDisplayName(name);
+    expected.setImageFileName("zt." + disc.gameId);
+    expected.setPartCount(static_cast<std::uint8_t>(partsNeededFor(disc)));
+    expected.setMediaType(dvdFlag != 0 ? kMediaDvd : kMediaCd);
+    expected.setSectorSize(DiscSource::kSectorSize);
+    if (!replacement || !prepareRoom(*replacement, expected, prefix, disc))
         return 0;
     return copyAndRecord(source, disc, *replacement, prefix, dvdFlag);
 }
 
-bool InstallCommand::prepareRoom(GameReplacement& replacement, const std::string& prefix,
-                                 const DiscInfo& disc) {
+bool InstallCommand::prepareRoom(GameReplacement& replacement, const GameEntry& expected,
+                                 const std::string& prefix, const DiscInfo& disc) {
     const std::string& root = replacement.root();
     const std::set<std::string> oldFiles = replacement.replacedFiles();
     const std::uint64_t imageBytes = std::uint64_t(disc.sectorCount) * DiscSource::kSectorSize;
@@ -291,6 +297,11 @@ bool InstallCommand::prepareRoom(GameReplacement& replacement, const std::string
     // The leftovers go before anything is written, as the room check assumes.
     for (auto it = leftOver.rbegin(); it != leftOver.rend(); ++it)
         platform::removeFile(*it);  // the last part first, as every removal
+    if (!replacement.announce(expected)) {
+        ui_.boxes.show("Cannot write data! " + root + ": " + platform::lastErrorText() +
+                       "; the drive is unchanged\n");
+        return false;
+    }
     // Only the room of the older installation makes the new one fit: it goes
     // first, as the user agreed, its files once no record names them.
     return replacement.replaced().empty() || imageBytes <= room || makeRoom(replacement, ui_);
@@ -311,6 +322,7 @@ int InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
     source.close();
     if (!copied) {
         parts_.removeAll();
+        replacement.withdraw();
         if (ui_.progress.cancelRequested()) {
             if (replacement.formerGone()) {
                 ui_.boxes.show("The former game " + name +
@@ -339,6 +351,17 @@ int InstallCommand::finish(GameReplacement& replacement, const GameEntry& added)
     const std::string table = tablePath(root);
     ReplacementResult result = replacement.finish(added);
     showUnremoved(result.unremoved, ui_.boxes);
+    if (result.pending) {
+        // The drive's intent file holds the rest; its parts are complete.
+        parts_.clear();
+        ui_.status.setText("config file error\n");
+        const bool tableStep = result.step == ReplacementResult::Step::TableNotWritten ||
+                               result.step == ReplacementResult::Step::FormerNotDropped;
+        const std::string why = tableStep ? tableProblem(result.table, table)
+                                    : "Cannot write data! " + root + ": " + result.reason;
+        ui_.boxes.show(why + "; the next command that opens the drive finishes the install\n");
+        return 0;
+    }
     switch (result.step) {
         case ReplacementResult::Step::Done:
             parts_.clear();

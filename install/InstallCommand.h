@@ -41,7 +41,8 @@ class InstallCommand {
   private:
     // Checks that the drive has room for the game, counting what it
     // replaces, and makes that room. False when it said why not.
-    bool prepareRoom(GameReplacement& replacement, const std::string& prefix,
+    bool prepareRoom(GameReplacement& replacement, const GameEntry& expected,
+                     const std::string& prefix,
                      const DiscInfo& disc);
     // Copies the disc into the new parts and records the game.
     int copyAndRecord(DiscSource& source, const DiscInfo& disc, GameReplacement& replacement,

@@ -196,6 +196,11 @@ Ended makeRoom(CopyJob& job, GameReplacement& replacement) {
     if (!job.makeRoomFirst)
         return std::nullopt;
     std::vector<std::string> unremoved;  // a part copied over one of them says so
+    if (!replacement.announce(job.source)) {
+        job.frontEnd.boxes.show("The drive " + job.targetRoot + " cannot be written (" +
+                                platform::lastErrorText() + ")" + job.unchanged);
+        return CopyGameResult::Failed;
+    }
     RewriteResult cleared = replacement.makeRoom(unremoved);
     if (!cleared.replaced()) {
         job.frontEnd.boxes.show(targetNotWritten(job.targetRoot, cleared));
@@ -278,6 +283,17 @@ Ended copyParts(const CopyJob& job, const GameReplacement& replacement) {
 std::string replacementFailure(const CopyJob& job, const GameReplacement& replacement,
                                const ReplacementResult& result) {
     const std::string formerGone = " The former game " + job.name + " is gone.";
+    if (result.pending) {
+        // The drive's intent file holds the rest; the copied parts are complete.
+        std::string why = "The drive " + job.targetRoot + " cannot be written (" + result.reason + ")";
+        if (result.step == ReplacementResult::Step::TableNotWritten ||
+            result.step == ReplacementResult::Step::FormerNotDropped)
+            why = result.table.status == RewriteResult::Status::NotFlushed
+                      ? tableNotFlushedText(tablePath(job.targetRoot), result.table.error)
+                      : "The game table " + tablePath(job.targetRoot) + " cannot be written (" +
+                            result.table.error + ")";
+        return why + "; the next command that opens the drive finishes the copy.";
+    }
     switch (result.step) {
         case ReplacementResult::Step::Done:
             return {};
@@ -367,8 +383,15 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
         return *ended;
     if (Ended ended = makeRoom(job, replacement))
         return *ended;
+    if (!replacement.announce(job.source)) {
+        frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" +
+                            platform::lastErrorText() + ")" + job.unchanged);
+        return CopyGameResult::Failed;
+    }
     removeLeftovers(job, replacement);
-    if (Ended ended = copyParts(job, replacement))
+    if (Ended ended = copyParts(job, replacement)) {
+        replacement.withdraw();
         return *ended;
+    }
     return finishCopy(job, replacement);
 }

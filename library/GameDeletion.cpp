@@ -1,6 +1,7 @@
 #include "library/GameDeletion.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
+#include "store/ChangeIntent.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
@@ -73,6 +75,10 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             if (part && !part->staged && part->hash == hash)
                 leftOver.push_back(path);
         }
+        // A deletion of this name that had stopped was finished just now.
+        if (leftOver.empty() && changing.settled.outcome == Settling::Outcome::Finished &&
+            changing.settled.name == name)
+            return DeleteResult::Deleted;
         if (leftOver.empty()) {
             frontEnd.boxes.show(gameNotFoundText(name));
             return DeleteResult::NotFound;
@@ -89,6 +95,17 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         return DeleteResult::Deleted;
     }
 
+    // The intent names the records that go, so that a deletion stopped after
+    // the table let them go still removes their files.
+    ChangeIntent intent;
+    intent.kind = ChangeIntent::Kind::Delete;
+    std::copy_if(table.records.begin(), table.records.end(), std::back_inserter(intent.before),
+                 [&](const GameEntry& entry) { return hasName(entry, name); });
+    if (!writeIntent(root, intent)) {
+        frontEnd.boxes.show("The drive " + root + " cannot be written (" +
+                            platform::lastErrorText() + "); nothing was deleted.");
+        return DeleteResult::Failed;
+    }
     std::set<std::string> keptPaths;
     RewriteResult rewrite = rewriteTable(root, [&](const GameEntry& entry) {
         if (hasName(entry, name))
@@ -101,6 +118,8 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         frontEnd.boxes.show(tableNotReadable(root, rewrite.error));
         return DeleteResult::Failed;
     }
+    if (!rewrite.replaced() && rewrite.status != RewriteResult::Status::NotFlushed)
+        clearIntent(root);  // the table is as it was
     if (rewrite.status == RewriteResult::Status::NotFlushed) {
         frontEnd.boxes.show(tableNotFlushedText(tablePath(root), rewrite.error) +
                             "; the game's files were left on the drive.");
@@ -113,6 +132,8 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
     }
 
     const std::vector<std::string> leftOver = removeParts(root, rewrite.dropped, keptPaths);
+    if (leftOver.empty())
+        clearIntent(root);
     if (!leftOver.empty()) {
         std::string text = "The game " + name + " was deleted, but these files could not be:";
         for (const std::string& path : leftOver)

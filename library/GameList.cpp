@@ -11,6 +11,7 @@
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/ChangeIntent.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
@@ -82,6 +83,10 @@ std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
 }
 
 GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {
+    // A change that stopped before its end is finished or undone first, so
+    // that the list shows its records as they are meant to be.
+    if (intentPending(root))
+        accessForChange(root, frontEnd);
     showSpace(root, frontEnd.status);
     DriveAccess reading = accessForReading(root, frontEnd);
     if (reading.status == DriveAccess::Status::Busy) {

@@ -9,6 +9,8 @@
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "store/ChangeIntent.h"
+#include "store/ChangeSettling.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
@@ -141,6 +143,27 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     // replacement. A stop in between leaves the record under the old name
     // with its parts under either hash: the same rename run again finishes
     // it, and the listing offers to move them back.
+    // The intent names each record before and after, so that a rename
+    // stopped at any part is undone by the next command.
+    ChangeIntent intent;
+    intent.kind = ChangeIntent::Kind::Rename;
+    for (const GameEntry& entry : table.records) {
+        if (!hasName(entry, oldName) || !partFilesOf(root, entry).valid)
+            continue;
+        intent.before.push_back(entry);
+        intent.after.push_back(entry);
+        intent.after.back().setDisplayName(newName);
+    }
+    if (!intent.before.empty() && !writeIntent(root, intent)) {
+        frontEnd.boxes.show("The drive " + root + " cannot be written (" +
+                            platform::lastErrorText() + "); nothing was renamed.");
+        return RenameGameResult::Failed;
+    }
+    // What a failure left is undone, or left to the next command.
+    auto settle = [&] {
+        if (!intent.before.empty())
+            settleChange(root);
+    };
     bool leftDamaged = false;
     std::vector<Move> moves;
     std::vector<GameEntry> records = table.records;
@@ -153,8 +176,10 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
             continue;
         }
         if (std::optional<RenameGameResult> failed =
-                moveParts(root, entry, gameNameHash(newName), moves, frontEnd))
+                moveParts(root, entry, gameNameHash(newName), moves, frontEnd)) {
+            settle();
             return *failed;
+        }
         entry.setDisplayName(newName);
     }
     if (leftDamaged && moves.empty() &&
@@ -166,13 +191,17 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     if (written.status == TableWrite::Status::NotFlushed) {
         // The table names the moved parts now: they stay where they are.
         frontEnd.boxes.show(tableNotFlushedText(path, written.error) + ".");
+        settle();
         return RenameGameResult::Failed;
     }
     if (!written) {
         std::string reason = platform::lastErrorText();
         frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason + ")" +
                             moveBack(root, moves, oldName));
+        settle();
         return RenameGameResult::Failed;
     }
+    if (!intent.before.empty())
+        clearIntent(root);  // the table says the outcome; a stray intent only tidies up
     return leftDamaged ? RenameGameResult::Damaged : RenameGameResult::Renamed;
 }

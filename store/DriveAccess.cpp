@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "store/ChangeSettling.h"
 #include "store/ShownText.h"
 
 namespace {
@@ -15,13 +16,28 @@ using Status = DriveAccess::Status;
 constexpr auto kFirstPause = std::chrono::milliseconds(5);
 constexpr auto kLongestPause = std::chrono::milliseconds(200);
 
-// Holds each drive that is changed, as it is mounted now.
-void holdChanged(const std::vector<platform::DriveLockRequest>& requests, DriveAccess& access) {
+// Holds each drive that is changed, as it is mounted now, and finishes or
+// undoes there a change that stopped before its end, before anything else.
+void holdChanged(const std::vector<platform::DriveLockRequest>& requests, DriveAccess& access,
+                 const FrontEnd& frontEnd) {
     if (!access.granted())
         return;
     for (const platform::DriveLockRequest& request : requests) {
         if (request.mode == platform::DriveLockMode::Exclusive)
             access.holds.emplace_back(request.root);
+    }
+    for (const platform::DriveLockRequest& request : requests) {
+        if (request.mode != platform::DriveLockMode::Exclusive)
+            continue;
+        const Settling settled = settleChange(request.root);
+        access.settled = settled;
+        if (settled.outcome == Settling::Outcome::Failed) {
+            frontEnd.boxes.show(settlingText(settled));
+            access.status = Status::Failed;
+            return;
+        }
+        if (settled.outcome != Settling::Outcome::None)
+            frontEnd.status.setText(settlingText(settled));
     }
 }
 
@@ -57,7 +73,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     if (attempt.status != platform::DriveLockStatus::Busy) {
         access.status = statusOf(attempt, frontEnd);
         access.lock = std::move(attempt.lock);
-        holdChanged(wanted, access);
+        holdChanged(wanted, access, frontEnd);
         return access;
     }
     const char* text = waitText(attempt.holder);
@@ -95,6 +111,6 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     progress.hide();
     access.status = statusOf(attempt, frontEnd);
     access.lock = std::move(attempt.lock);
-    holdChanged(wanted, access);
+    holdChanged(wanted, access, frontEnd);
     return access;
 }

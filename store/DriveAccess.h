@@ -10,6 +10,7 @@
 
 #include "platform/DriveIdentity.h"
 #include "platform/DriveLock.h"
+#include "store/ChangeSettling.h"
 #include "store/FrontEnd.h"
 
 // Shown while a routine waits for another holder of its drive: one that
@@ -27,12 +28,16 @@ struct DriveAccess {
     };
     Status status = Status::Failed;
     platform::DriveLock lock;
+    Settling settled;  // what became of a change that had stopped on the drive changed
     std::vector<platform::DriveHold> holds;  // the drives changed: nothing is written
                                              // once one is no longer mounted there
     bool granted() const { return status == Status::Granted; }
 };
 
 // Takes the locks of `requests`, all at once, waiting while another holder keeps one.
+// On each drive held to be changed, a change that stopped before its end is
+// then finished or undone first (store/ChangeSettling.h); when that fails,
+// a box says why and the access is Failed.
 DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
                          const FrontEnd& frontEnd);
 

@@ -3,6 +3,8 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "store/ChangeIntent.h"
+#include "store/ChangeSettling.h"
 #include "store/PartNaming.h"
 
 GameReplacement::GameReplacement(std::string root, std::string name,
@@ -68,6 +70,18 @@ void GameReplacement::removeDropped(const std::vector<GameEntry>& dropped,
     }
 }
 
+bool GameReplacement::announce(const GameEntry& expected) {
+    // A new game that replaces none changes no record until its table is
+    // written: its parts alone are what a stop leaves, as of any copy.
+    if (announced_ || replaced_.empty())
+        return true;
+    ChangeIntent intent;
+    intent.before = replaced_;
+    intent.after = {expected};
+    announced_ = writeIntent(root_, intent);
+    return announced_;
+}
+
 RewriteResult GameReplacement::makeRoom(std::vector<std::string>& unremoved) {
     RewriteResult dropped =
         rewriteTable(root_, [this](const GameEntry& entry) { return decide(entry); });
@@ -99,12 +113,45 @@ bool GameReplacement::moveStagedParts(ReplacementResult& result) {
 
 ReplacementResult GameReplacement::finish(const GameEntry& added) {
     ReplacementResult result;
-    // The new parts' names reach the device before a table may name them.
-    if (!platform::syncFolder(root_)) {
+    // The new parts' names reach the device before a table may name them;
+    // then the intent says they are complete, and what they replace.
+    ChangeIntent intent;
+    intent.phase = ChangeIntent::Phase::Complete;
+    if (!formerGone_)
+        intent.before = replaced_;
+    intent.after = {added};
+    for (const std::string& path : currentPaths_)
+        intent.partSizes.push_back(platform::regularFileSize(path).value_or(0));
+    if (!platform::syncFolder(root_) || !writeIntent(root_, intent)) {
         result.step = ReplacementResult::Step::NotFlushed;
         result.reason = platform::lastErrorText();
         return result;
     }
+    announced_ = true;
+    const bool goneBefore = formerGone_;
+    result = finishAnnounced(added);
+    if (result.done()) {
+        clearIntent(root_);  // the table says the outcome; a stray intent only tidies up
+        return result;
+    }
+    // A table as it was, and the former game as it was (or gone to make
+    // room, as the user agreed): the new parts go, as after any failure.
+    const bool tableUnknown = result.table.status == RewriteResult::Status::NotFlushed;
+    if (!tableUnknown && formerGone_ == goneBefore)
+        return result;
+    // The former game left the table for this one: the intent knows the way
+    // on, since the new parts are complete.
+    const Settling settled = settleChange(root_);
+    if (settled.outcome == Settling::Outcome::Finished) {
+        result.step = ReplacementResult::Step::Done;
+        return result;
+    }
+    pending_ = result.pending = settled.outcome != Settling::Outcome::Undone;
+    return result;
+}
+
+ReplacementResult GameReplacement::finishAnnounced(const GameEntry& added) {
+    ReplacementResult result;
     auto byName = [this](const GameEntry& entry) { return decide(entry); };
     if (currentPaths_ != partPaths_) {
         // The replaced game leaves the table, then its files go, then the
@@ -141,12 +188,21 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
 }
 
 void GameReplacement::discardNewParts() const {
+    if (pending_)
+        return;
     for (const std::string& path : currentPaths_)
         platform::removeFile(path);
-    if (!formerGone_)
-        return;
-    for (std::size_t i = 0; i < partPaths_.size(); ++i) {
-        if (currentPaths_[i] != partPaths_[i])
-            platform::removeFile(partPaths_[i]);
+    if (formerGone_) {
+        for (std::size_t i = 0; i < partPaths_.size(); ++i) {
+            if (currentPaths_[i] != partPaths_[i])
+                platform::removeFile(partPaths_[i]);
+        }
     }
+    withdraw();
+}
+
+void GameReplacement::withdraw() const {
+    // Once the parts are gone the intent has nothing left to undo.
+    if (announced_ && !pending_)
+        clearIntent(root_);
 }

@@ -8,6 +8,11 @@
 // A new part whose name a replaced game's file holds is written under its
 // staged name and takes its own name after that game left the table; the
 // other parts are written under their own names.
+//
+// The drive's intent file (store/ChangeIntent.h) says what the replacement
+// does from before the first new part is written until the table holds the
+// new record: a replacement stopped anywhere is finished, or undone, by the
+// next command that opens the drive (store/ChangeSettling.h).
 
 #include <cstddef>
 #include <set>
@@ -32,6 +37,9 @@ struct ReplacementResult {
     std::string from;             // NotRenamed: the staged part
     std::string to;               // NotRenamed: the name it should have taken
     std::vector<std::string> unremoved;  // replaced files that stay: "path: reason"
+    // The intent file stays on the drive, and the new parts with it: the
+    // next command that opens the drive finishes the replacement.
+    bool pending = false;
 
     bool done() const { return step == Step::Done; }
 };
@@ -64,6 +72,11 @@ class GameReplacement {
     // Whether the replaced game has left the table.
     bool formerGone() const { return formerGone_; }
 
+    // Puts the intent on the drive before anything changes, when the new game
+    // replaces one: `expected` is the new record as it will be. False (errno
+    // tells why) when it cannot be.
+    bool announce(const GameEntry& expected);
+
     // Drops the replaced records before any new part is written, when only
     // their room lets the new game fit, then removes their files. Every new
     // part is then written under its own name.
@@ -77,7 +90,10 @@ class GameReplacement {
 
     // Removes the new parts wherever they stand (after a failure); once the
     // former game is gone its files' names go too, as nothing names them.
+    // Then the intent goes. Nothing is removed while the replacement is pending.
     void discardNewParts() const;
+    // The intent goes, once the caller removed every part it wrote.
+    void withdraw() const;
 
   private:
     // Drops the records of the name, noting the files the table keeps.
@@ -85,6 +101,7 @@ class GameReplacement {
     void removeDropped(const std::vector<GameEntry>& dropped, const std::set<std::string>& spare,
                        std::vector<std::string>& unremoved) const;
     bool moveStagedParts(ReplacementResult& result);
+    ReplacementResult finishAnnounced(const GameEntry& added);
 
     std::string root_;
     std::string name_;
@@ -95,4 +112,6 @@ class GameReplacement {
     std::vector<std::string> writePaths_;
     std::vector<std::string> currentPaths_;
     bool formerGone_ = false;
+    bool announced_ = false;
+    bool pending_ = false;
 };

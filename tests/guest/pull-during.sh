@@ -45,6 +45,13 @@ interrupt() {
   fsck_no_dangling $A
   attach $A
 }
+# by_name NAME: the stick lists NAME once, whole, and no game that a check
+# recorded again under a name of its own guessing.
+by_name() {
+  whole_one "$1"
+  game_whole $A "$1"
+  zt_games list "$rA" </dev/null | grep -q '^Recovered ' && bad "a game recorded under a guessed name"
+}
 repaired() {  # check --yes, then the drive is sound
   zt_games check --yes "$rA" </dev/null >/tmp/check 2>&1
   run zt_games check "$rA" && return 0
@@ -73,6 +80,19 @@ for pct in 20 50 80 100; do
   records_whole
   game_whole $A Kept
   verdict install-$pct
+done
+
+# The same game installed again under its name, as a CD game this time: the
+# new parts take the old ones' names. Listed, then checked, the stick holds
+# the game under its name, the old copy or the new one.
+for pct in 50 80 90 100; do
+  fresh
+  run zt_install $CD "$rA" Kept DVD && sync
+  interrupt $((took * pct / 100)) zt_install $CD "$rA" Kept CD
+  by_name Kept
+  repaired
+  by_name Kept
+  verdict replace-$pct
 done
 
 for pct in 20 50 80 100; do
@@ -105,8 +125,11 @@ for delay in 0 2 5 10; do
   run zt_install $CD "$rA" Gone DVD && run zt_install $CD "$rA" Other DVD && sync
   interrupt $delay zt_games --yes delete "$rA" Gone
   records_whole
+  zt_games list "$rA" </dev/null | grep -q "^Gone	" && game_whole $A Gone
   repaired
   records_whole
   game_whole $A Other
+  # Gone or still there, never back under another name.
+  zt_games list "$rA" </dev/null | grep -q '^Recovered ' && bad "a game recorded under a guessed name"
   verdict delete-$delay
 done

@@ -1,0 +1,26 @@
+#pragma once
+// Finishes or undoes a change of a drive's records that stopped before its
+// end, as the drive's intent file (store/ChangeIntent.h) describes it, so
+// that the table holds either the records from before with their files, or
+// the change's records with theirs. Runs before anything else whenever a
+// command opens a drive to change it, lists it or checks it.
+
+#include <string>
+
+struct Settling {
+    enum class Outcome {
+        None,      // no intent on the drive
+        Finished,  // the change is complete: its records and their files are in place
+        Undone,    // the records from before and their files are as they were
+        Left,      // the table or the intent file cannot be read; nothing was touched
+        Failed,    // a file operation failed (see `error`); the intent stays for the next try
+    };
+    Outcome outcome = Outcome::None;
+    std::string name;   // the game the change was about
+    std::string error;  // the system's reason when Failed
+};
+
+Settling settleChange(const std::string& root);
+
+// What the person is told of a settled change; empty for None.
+std::string settlingText(const Settling& settling);
