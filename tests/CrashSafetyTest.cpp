@@ -548,7 +548,7 @@ struct ExportScenario : Scenario {
     ExportScenario() {
         target.addGame("My Game", kId, {5000});
         image = readBytes(target.part("My Game", kId, 0));
-        writeBytes(out.file("game.iso.zt-Ab12Cd"), {1, 2, 3});
+        writeBytes(out.file("game.iso.zt-Ab12Cd"), Bytes(image.begin(), image.begin() + 3));
     }
     bool run(ScriptedFrontEnd& ui) override {
         ui.boxes.answers = {true};
@@ -604,14 +604,14 @@ struct FragScenario : Scenario {
     FragScenario() {
         target.addGame("Other", "OTHE_000.01", {100});
         target.addGame("My Game", kId, {1000, 2000});
-        for (const std::string& name : partFilesAt(target.root()))
+        for (const std::string& name : partFilesAt(target.root()).names)
             contents[target.root() + name] = readBytes(target.root() + name);
     }
     bool run(ScriptedFrontEnd& ui) override {
         finishInterruptedRewrites(target.root());
         auto onePiece = [](const std::string&, std::string&) { return std::optional<int>(1); };
         bool all = true;
-        for (const std::string& name : partFilesAt(target.root()))
+        for (const std::string& name : partFilesAt(target.root()).names)
             all = rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()) ==
                       RewriteResult::Rewritten &&
                   all;
