@@ -61,11 +61,13 @@ bool isDriveFile(const std::string& file, const std::string& root,
     return false;
 }
 
-// Whether `path` holds the first bytes of the game's image, and no more.
+// Whether `path` holds the first bytes of the game's image, and no more (an
+// export killed before its first write leaves an empty file).
 bool holdsStartOfImage(const std::string& path, const InstalledImage& game) {
     constexpr std::size_t kPiece = std::size_t{1} << 20;
-    const std::uint64_t size = platform::regularFileSize(path).value_or(0);
-    if (size == 0 || size > game.bytes)
+    const std::optional<std::uint64_t> found = platform::regularFileSize(path);
+    const std::uint64_t size = found.value_or(0);
+    if (!found || size > game.bytes)
         return false;
     std::uint64_t partStart = 0;
     for (std::size_t i = 0; i < game.parts.size() && partStart < size; ++i) {
