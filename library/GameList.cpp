@@ -97,18 +97,15 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     TableContents table = readTableFile(path);
     if (!table.exists)
         return GameListing::NoTable;
-    if (!table.opened) {
-        frontEnd.boxes.show(tableNotReadText(path, table) + ".");
-        return GameListing::TableUnreadable;
-    }
     const bool torn = !table.torn.empty();
-    if (torn)
+    if (!table.opened || torn)
         frontEnd.boxes.show(tableNotReadText(path, table) + ".");
+    if (!table.opened)
+        return GameListing::TableUnreadable;
     if (table.records.empty()) {
-        if (torn)
-            return GameListing::TableTorn;
-        platform::removeFile(path);  // holds no game, only confusion
-        return GameListing::Listed;
+        if (!torn)
+            platform::removeFile(path);  // holds no game, only confusion
+        return torn ? GameListing::TableTorn : GameListing::Listed;
     }
 
     // `records` is always the table as it now stands on the drive; after a
