@@ -458,3 +458,18 @@ TEST_F(InstallCommandTest, AFileNoRecordOwnsIsReplacedOnlyWhenAStoppedInstallLef
         EXPECT_NE(ui.boxes.shown.back().find("\"Check Drive\""), std::string::npos) << c.what;
     }
 }
+
+// A table that ends in a torn record is the drive check's to mend: the
+// install refuses before it writes, and the table stays as it was.
+TEST_F(InstallCommandTest, ATableEndingInATornRecordIsRefused) {
+    writeTable({entryFor("First", "FRST_000.01", 1)});
+    std::vector<std::uint8_t> bytes = readBytes(tablePath(drive.root()));
+    bytes.resize(64 + 40, 'x');
+    writeBytes(tablePath(drive.root()), bytes);
+    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    ASSERT_FALSE(ui.boxes.shown.empty());
+    EXPECT_NE(ui.boxes.shown.back().find("ends in 40 bytes of a torn record"), std::string::npos)
+        << ui.boxes.shown.back();
+    EXPECT_EQ(readBytes(tablePath(drive.root())), bytes);
+    EXPECT_EQ(files(), std::vector<std::string>{"zt.cfg"});
+}
