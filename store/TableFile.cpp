@@ -102,12 +102,13 @@ TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> re
 
 std::optional<GameEntry> readableTornRecord(std::span<const std::uint8_t> torn) {
     using namespace entry_layout;
+    // The field holds its terminator within the piece.
     const auto terminated = [&](std::size_t offset, std::size_t size) {
+        if (torn.size() <= offset)
+            return false;
         const auto begin = torn.begin() + static_cast<std::ptrdiff_t>(offset);
-        return torn.size() > offset &&
-               std::find(begin, begin + static_cast<std::ptrdiff_t>(
-                                            std::min(size, torn.size() - offset)),
-                         0) != torn.end();
+        const auto end = begin + static_cast<std::ptrdiff_t>(std::min(size, torn.size() - offset));
+        return std::find(begin, end, 0) != end;
     };
     if (!terminated(kDisplayName, kDisplayNameSize) ||
         !terminated(kImageFileName, kImageFileNameSize))
