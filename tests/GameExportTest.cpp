@@ -327,3 +327,23 @@ TEST_F(GameExportTest, OnlyItsOwnStaleTemporaryFileIsRemoved) {
     EXPECT_EQ(running.commit(true, error), platform::CommitResult::Committed) << error;
     EXPECT_EQ(readBytes(image), std::vector<std::uint8_t>(5000, 's'));
 }
+
+// A killed export's leftover takes room that the next export needs: it goes
+// before the free space is counted, so that the export fits.
+TEST_F(GameExportTest, ItsOwnLeftoverGoesBeforeTheSpaceIsCounted) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small file system";
+    TempDir small;
+    const std::string folder = small.path().string();
+    ASSERT_EQ(runShell("mount -t tmpfs -o size=1m tmpfs " + shellQuoted(folder)).status, 0);
+    drive.addGame("Mid", "MIDG_000.01", {640 * 1024});
+    writeBytes(folder + "/mid.iso.zt-Ab12Cd", std::vector<std::uint8_t>(600 * 1024, 0));
+    const ExportResult result = exportGame(drive.root(), "Mid", folder + "/mid.iso", ui.frontEnd());
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(folder + "/mid.iso", error);
+    const bool leftoverGone = !std::filesystem::exists(folder + "/mid.iso.zt-Ab12Cd");
+    runShell("umount " + shellQuoted(folder));
+    EXPECT_EQ(result, ExportResult::Exported) << (ui.boxes.shown.empty() ? "" : ui.boxes.shown[0]);
+    EXPECT_EQ(size, 640u * 1024);
+    EXPECT_TRUE(leftoverGone);
+}
