@@ -96,7 +96,13 @@ bool partsOfMountedDrive(const std::string& root, std::string& volume, bool rewr
             leftoversFound = true;
         }
     }
-    const std::vector<std::string> names = partFilesAt(root);
+    const platform::FolderListing listing = partFilesAt(root);
+    if (!listing) {
+        frontEnd.boxes.show("The drive's folder " + printableText(root) + " cannot be read: " +
+                            listing.error + ".");
+        return false;
+    }
+    const std::vector<std::string>& names = listing.names;
     if (volume.empty())
         volume = volumeBeneath(root, names);
     FragmentCounter counter = counterFor(root, volume);

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     }
     if (line.version) {
         std::cout << "zt_format " ZT_VERSION "\n";
-        return kExitSuccess;
+        return exitAfterOutput("zt_format", kExitSuccess);
     }
     if (!line.badOption.empty()) {
         std::cerr << "zt_format: unknown option " << line.badOption << '\n';
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         std::cout << kHelpHead << (platform::drivesHaveLetters() ? kDriveWindows : kDriveLinux)
                   << kHelp;
         FormatCommand(1, usageOnly, std::cout);
-        return kExitSuccess;
+        return exitAfterOutput("zt_format", kExitSuccess);
     }
     std::vector<std::string> args = routineArguments(line.operands);
     if (args.size() != 3 || args[1].empty()) {

@@ -95,15 +95,18 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
     }
     CollectedRows view;
     const GameListing listing = refreshGameList(root, frontEnd, view);
-    if (listing == GameListing::TableUnreadable || listing == GameListing::Stopped)
+    if (listing == GameListing::TableUnreadable || listing == GameListing::Stopped ||
+        listing == GameListing::DriveUnreadable)
         return kExitFailure;
+    // A torn record: the whole ones are listed, and the box said why it fails.
+    const int status = listing == GameListing::TableTorn ? kExitFailure : kExitSuccess;
     if (json) {
         frontEnd.out << gameRowsJson(view.rows);
     } else {
         for (const GameRow& row : view.rows)
             frontEnd.out << gameRowLine(row);
     }
-    return kExitSuccess;
+    return status;
 }
 
 int showDetails(const std::string& root, const std::string& name, FrontEnd frontEnd) {
@@ -203,7 +206,7 @@ int main(int argc, char** argv) {
         parseCommandLine(arguments.count(), arguments.values(), {"--json"}, {"--dat"});
     if (line.version) {
         std::cout << "zt_games " ZT_VERSION "\n";
-        return kExitSuccess;
+        return exitAfterOutput("zt_games", kExitSuccess);
     }
     if (!line.badOption.empty()) {
         std::cerr << "zt_games: unknown option " << line.badOption << '\n';
@@ -213,7 +216,7 @@ int main(int argc, char** argv) {
     if (line.help) {
         std::cout << kHelpHead << (platform::drivesHaveLetters() ? kRootWindows : kRootLinux)
                   << kHelp << kUsage;
-        return kExitSuccess;
+        return exitAfterOutput("zt_games", kExitSuccess);
     }
     for (const Command& command : kCommands) {
         if (!line.operands.empty() && line.operands[0] == command.word &&

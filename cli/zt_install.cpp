@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     CommandLine line = parseCommandLine(arguments.count(), arguments.values());
     if (line.version) {
         std::cout << "zt_install " ZT_VERSION "\n";
-        return kExitSuccess;
+        return exitAfterOutput("zt_install", kExitSuccess);
     }
     if (!line.badOption.empty()) {
         std::cerr << "zt_install: unknown option " << line.badOption << '\n';
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     if (line.help) {
         std::cout << (platform::drivesHaveLetters() ? kHelpWindows : kHelpLinux) << kHelp
                   << InstallCommand::kUsage;
-        return kExitSuccess;
+        return exitAfterOutput("zt_install", kExitSuccess);
     }
 
     ConsoleFrontEnd console(line.yes);

@@ -1,5 +1,6 @@
 #include "install/InstallCommand.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,8 @@
 #include "store/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
+#include "store/TakenPartNames.h"
+#include "store/VolumeDescriptor.h"
 
 namespace {
 
@@ -179,12 +182,24 @@ bool recordable(const std::string& name, const DiscInfo& disc, MessageBoxes& box
 
 // What the new game replaces on the drive; nothing when the table cannot be
 // read, a part's name belongs to another game, or the user says No.
+// Whether the file `path` holds the disc's volume descriptor where part .00
+// does: what a stopped install of this same disc left.
+bool sameDescriptor(const std::string& path, const DiscInfo& disc) {
+    const std::optional<std::vector<std::uint8_t>> held = platform::readRegularFileAt(
+        path, std::uint64_t{kDescriptorSector} * kDiscSectorBytes, kDiscSectorBytes);
+    if (!held || held->size() != kDiscSectorBytes || disc.source == nullptr)
+        return false;
+    const std::uint8_t* sector = disc.source->readSector(kDescriptorSector, disc.sectorCount);
+    return sector != nullptr && std::equal(held->begin(), held->end(), sector);
+}
+
 std::optional<GameReplacement> planReplacement(const std::string& root, const std::string& name,
-                                               const std::string& prefix, std::int64_t parts,
+                                               const std::string& prefix, const DiscInfo& disc,
                                                MessageBoxes& boxes) {
+    const std::int64_t parts = partsNeededFor(disc);
     const std::string table = tablePath(root);
     TableContents contents = readTableFile(table);
-    if (contents.exists && !contents.opened) {
+    if (!contents.changeable()) {
         boxes.show(tableNotReadText(table, contents) + "\n");
         return std::nullopt;
     }
@@ -195,6 +210,16 @@ std::optional<GameReplacement> planReplacement(const std::string& root, const st
     const std::string owned = replacement.partOwnedByKeptGame();
     if (!owned.empty()) {
         boxes.show("The file " + owned + " belongs to another game on the drive\n");
+        return std::nullopt;
+    }
+    // A file that no record owns is written over only where a stopped install
+    // of this game left it.
+    const StartOfPart installStopped = [&disc](std::size_t index, const std::string& path) {
+        return index == 0 && sameDescriptor(path, disc);
+    };
+    if (const TakenPartName taken =
+            firstKeptFileAt(root, newPaths, contents.records, installStopped)) {
+        boxes.show(taken.text + "\n");
         return std::nullopt;
     }
     // Every question is asked before anything changes; one No ends the install.
@@ -255,7 +280,7 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         return 0;
     const std::string prefix = partPrefix(root, gameNameHash(name), disc.gameId);
     std::optional<GameReplacement> replacement =
-        planReplacement(root, name, prefix, partsNeededFor(disc), ui_.boxes);
+        planReplacement(root, name, prefix, disc, ui_.boxes);
     GameEntry expected;
     expected.setDisplayName(name);
     expected.setImageFileName("zt." + disc.gameId);

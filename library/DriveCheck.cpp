@@ -10,7 +10,9 @@
 #include "library/DriveCheckText.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
+#include "platform/FolderListing.h"
 #include "platform/PathText.h"
+#include "platform/StagedFile.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
@@ -136,6 +138,37 @@ std::vector<std::string> partNamedFiles(const std::string& root) {
     return unownedPartFiles(root, {});
 }
 
+// Those that are plain files: a folder of such a name is no part.
+bool holdsPartFiles(const std::string& root) {
+    const std::vector<std::string> named = partNamedFiles(root);
+    return std::any_of(named.begin(), named.end(), [](const std::string& path) {
+        return platform::regularFileSize(path).has_value();
+    });
+}
+
+// The game that the table's torn record named, when its parts lie whole
+// under that name: it takes its own name again, and the media type the
+// piece still holds, rather than a guessed one.
+void nameAfterTornRecord(const std::string& root, const std::optional<GameEntry>& torn,
+                         const std::set<std::string>& names, std::vector<LostGame>& games) {
+    if (!torn || names.count(torn->DisplayName()) != 0)
+        return;
+    const std::string prefix = partPrefix(root, gameNameHash(torn->DisplayName()), torn->gameId());
+    for (LostGame& game : games) {
+        bool own = game.judged();
+        for (std::size_t i = 0; own && i < game.parts.size(); ++i)
+            own = game.parts[i] == *partFilePath(prefix, static_cast<int>(i));
+        if (!own)
+            continue;
+        game.targets = game.parts;
+        game.tornRecord = true;
+        game.record.setDisplayName(torn->DisplayName());
+        if (torn->MediaType() == kMediaCd || torn->MediaType() == kMediaDvd)
+            game.record.setMediaType(torn->MediaType());
+        return;
+    }
+}
+
 void nameUnjudged(const UnownedParts& judged, DriveReport& report) {
     for (const std::string& path : judged.unjudged)
         report.findings.push_back({Kind::UnjudgedPart, unjudgedPartText(path), 0, path, 0, 0});
@@ -146,7 +179,8 @@ void nameUnjudged(const UnownedParts& judged, DriveReport& report) {
 // record's game stands, and it goes.
 void checkUnowned(const std::string& root, const std::vector<GameEntry>& records,
                   const std::set<std::string>& owned, const std::set<std::string>& claimed,
-                  const DriveFiles& drive, DriveReport& report) {
+                  const DriveFiles& drive, const std::optional<GameEntry>& torn,
+                  DriveReport& report) {
     std::vector<FoundPart> found;
     std::vector<std::string> leftovers;
     std::set<std::string> paths;
@@ -158,7 +192,7 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
         if (claimed.count(path) != 0)
             continue;
         if (isFolder(path)) {
-            report.findings.push_back({Kind::NotAFile, notAFileText(path), 0, path, 0, 0});
+            report.notes.push_back({Kind::NotAFile, notAFileText(path), 0, path, 0, 0});
             continue;
         }
         const std::optional<std::uint64_t> size = drive.size(path);
@@ -178,6 +212,7 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
     for (const GameEntry& record : records)
         names.insert(record.DisplayName());
     UnownedParts judged = judgeUnownedParts(root, found, names);
+    nameAfterTornRecord(root, torn, names, judged.games);
     for (const LostGame& game : judged.games) {
         report.findings.push_back(
             {Kind::LostGame, lostGameText(root, game), 0, "", 0, report.lostGames.size()});
@@ -204,15 +239,11 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
 // Images that an export killed before its end left at the root; the staged
 // copies of a part belong to the rewrites.
 void checkStagedImages(const std::string& root, DriveReport& report) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
-         !error && it != end; it.increment(error))
-        names.push_back(platform::pathText(it->path().filename()));
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    for (const std::string& name : platform::listFolder(root).names) {
         const std::optional<std::string> image = stagedImageTarget(name);
-        if (!image || isPartFileName(*image) || !platform::regularFileSize(root + name))
+        // One that an export still writes is no leftover.
+        if (!image || isPartFileName(*image) || !platform::regularFileSize(root + name) ||
+            platform::stagedFileHeld(root + name))
             continue;
         report.findings.push_back(
             {Kind::UnownedFile, stagedImageText(root + name, root + *image), 0, root + name, 0, 0});
@@ -220,8 +251,11 @@ void checkStagedImages(const std::string& root, DriveReport& report) {
 }
 
 // A table that cannot be read hides which parts its records name: only
-// whole games are looked for, to rebuild the table from.
-void checkWithoutTable(const std::string& root, DriveReport& report) {
+// whole games are looked for, to rebuild the table from. Where there is no
+// table at all (missing, or 0 bytes), no record names any part: what a
+// stopped install or copy left, parts shorter than the disc their part .00
+// describes, can go too.
+void checkWithoutTable(const std::string& root, bool noRecords, DriveReport& report) {
     report.findings.push_back({Kind::TableUnreadable, unreadableTableText(root, report.tableFound),
                                0, tablePath(root), 0, 0});
     std::vector<FoundPart> found;
@@ -235,12 +269,16 @@ void checkWithoutTable(const std::string& root, DriveReport& report) {
             {Kind::LostGame, lostGameText(root, game), 0, "", 0, report.lostGames.size()});
         report.lostGames.push_back(game);
     }
+    for (const std::string& path : noRecords ? judged.leftovers : std::vector<std::string>{})
+        report.findings.push_back({Kind::UnownedFile, unownedFileText(path), 0, path, 0, 0});
     nameUnjudged(judged, report);
 }
 
 }  // namespace
 
-DriveReport checkDrive(const std::string& root) {
+namespace {
+
+DriveReport checkReadableDrive(const std::string& root) {
     DriveReport report;
     const std::string table = tablePath(root);
     TableContents contents = readTableFile(table);
@@ -249,9 +287,15 @@ DriveReport checkDrive(const std::string& root) {
     // one: rebuilt from the whole games found, as a missing one is.
     const bool empty = contents.opened && platform::regularFileSize(table) == 0;
     if ((contents.exists && !contents.opened) ||
-        ((!contents.exists || empty) && !partNamedFiles(root).empty())) {
-        checkWithoutTable(root, report);
+        ((!contents.exists || empty) && holdsPartFiles(root))) {
+        checkWithoutTable(root, !contents.exists || empty, report);
         return report;
+    }
+    std::optional<GameEntry> torn;
+    if (!contents.torn.empty()) {
+        torn = readableTornRecord(contents.torn);
+        report.findings.push_back(
+            {Kind::TornRecord, tornRecordText(root, contents.torn.size(), torn), 0, table, 0, 0});
     }
     if (platform::pathTaken(tempTablePath(root))) {
         report.findings.push_back(
@@ -268,9 +312,33 @@ DriveReport checkDrive(const std::string& root) {
     }
     const std::set<std::string> owned = ownedPartFiles(root, contents.records);
     std::set<std::string> claimed = owned;
-    for (std::size_t i = 0; i < contents.records.size(); ++i)
+    for (std::size_t i = 0; i < contents.records.size(); ++i) {
+        const auto first = std::find(contents.records.begin(), contents.records.end(),
+                                     contents.records[i]);
+        if (first - contents.records.begin() < static_cast<std::ptrdiff_t>(i)) {
+            // One delete of its name would remove the game with both records.
+            report.findings.push_back(
+                {Kind::DuplicateRecord,
+                 duplicateRecordText(contents.records[i],
+                                     static_cast<std::size_t>(first - contents.records.begin()), i),
+                 i, "", 0, 0});
+            continue;
+        }
         checkRecord(root, i, contents.records[i], drive, owned, claimed, report.findings);
-    checkUnowned(root, contents.records, owned, claimed, drive, report);
+    }
+    checkUnowned(root, contents.records, owned, claimed, drive, torn, report);
     checkStagedImages(root, report);
+    return report;
+}
+
+}  // namespace
+
+DriveReport checkDrive(const std::string& root) {
+    platform::FolderReadWatch watch;
+    // The root is read first: one that cannot be read holds nothing to judge.
+    DriveReport report;
+    if (platform::listFolder(root))
+        report = checkReadableDrive(root);
+    report.unread = watch.failures();
     return report;
 }

@@ -20,6 +20,9 @@ struct DriveFinding {
         // files: no part is touched; the table can be rebuilt from the lost games
         TableUnreadable,
         LeftoverTemp,     // tepcdfile.tep: removed
+        TornRecord,       // zt.cfg ends in a piece of a record: the table is written
+                          // without it; a whole game under the name it still holds is
+                          // recorded again under that name (a LostGame finding)
         RewriteLeftover,  // left by a stopped rewrite of a part: put back or removed
         SplitGame,        // missing parts lie under another name hash: moved back
         MissingParts,     // missing parts found nowhere: the record and its other parts removed
@@ -29,7 +32,8 @@ struct DriveFinding {
         LostGame,         // a whole game that no record names, or one whose part .00 holds
                           // no volume descriptor (as damaged): recorded again
         UnownedFile,      // a part file that no record names and makes no whole game: removed
-        NotAFile,         // a folder named like a part file: named only, never removed
+        NotAFile,         // a folder named like a part file: a note only, never removed
+        DuplicateRecord,  // a record byte for byte the same as one before it: dropped
         UnjudgedPart,     // a part of a game whose part .00 is gone: named only, never removed
     };
     Kind kind;
@@ -45,14 +49,19 @@ struct DriveReport {
     std::vector<DriveFinding> findings;
     std::vector<RewriteLeftover> rewrites;
     std::vector<LostGame> lostGames;
-    bool sound() const { return findings.empty(); }
+    std::vector<DriveFinding> notes;  // what check leaves alone and only names (NotAFile)
+    std::vector<std::string> unread;  // folders that could not be read in full, and why:
+                                      // nothing found may be repaired
+    bool sound() const { return findings.empty() && unread.empty(); }
     // The table could not be read: only lost games were looked for.
     bool tableUnreadable() const {
         return !findings.empty() && findings[0].kind == DriveFinding::Kind::TableUnreadable;
     }
 };
 
-// Reads the drive at `root` and reports; changes nothing.
+// Reads the drive at `root` and reports; changes nothing. A folder that
+// cannot be read in full is named in `unread`, never taken for one without
+// the files it may hold.
 DriveReport checkDrive(const std::string& root);
 
 // Repairs the findings of `report`: parts put back and moved first, then the
@@ -64,7 +73,7 @@ enum class DriveCheckResult {
     Sound,     // nothing found
     Repaired,  // something was found and repaired
     Found,     // something was found and left as it is (the user answered No)
-    Failed,    // the drive cannot be read, or a repair failed
+    Failed,    // the drive cannot be read (in full), or a repair failed
 };
 
 // The check command: prints each finding as a line on `out`, asks "Repair the

@@ -27,26 +27,50 @@ std::string partList(const std::map<int, std::string>& parts) {
 std::string unreadableTableText(const std::string& root, bool exists) {
     const std::string table = escapeControls(tablePath(root));
     std::string what = " is missing, but the drive holds part files";
+    // Without a table no record names a part: what makes no game can go at once.
+    std::string rest = ". The table is rebuilt from the whole games found; the parts that make "
+                       "no whole game are what stopped commands left";
     std::error_code error;
     const std::filesystem::file_status status =
         std::filesystem::symlink_status(platform::fsPath(tablePath(root)), error);
     if (std::filesystem::is_symlink(status)) {
         what = " is a symbolic link, not the drive's game table";
+        rest = ". Nothing else is changed until the table is rebuilt from the whole games found";
     } else if (std::filesystem::is_directory(status)) {
         what = " is a folder, not a game table; it will be kept as " +
                std::string(kUnreadableTableName);
+        rest = ". Nothing else is changed until the table is rebuilt from the whole games found";
     } else if (exists && std::filesystem::is_regular_file(status) &&
                platform::regularFileSize(tablePath(root)) == 0) {
         what = " is empty (0 bytes), but the drive holds part files";
     } else if (exists) {
         what = " cannot be read; it will be kept as " + std::string(kUnreadableTableName);
+        rest = ". Nothing else is changed until the table is rebuilt from the whole games found";
     }
-    return table + what +
-           ". Nothing else is changed until the table is rebuilt from the whole games found";
+    return table + what + rest;
 }
 
 std::string leftoverTempText(const std::string& root) {
     return escapeControls(tempTablePath(root)) + ": a table rewrite that stopped left it";
+}
+
+std::string tornRecordText(const std::string& root, std::size_t bytes,
+                           const std::optional<GameEntry>& readable) {
+    const std::string head = escapeControls(tablePath(root)) + ": its last " +
+                             std::to_string(bytes) + " bytes are a torn record";
+    if (!readable)
+        return head + " whose name cannot be read; the table can be written again without it";
+    return head + " of game \"" + escapeControls(readable->DisplayName()) + "\" (" +
+           escapeControls(readable->gameId()) +
+           "); the table can be written again without it, and the game, where its parts are "
+           "whole, recorded again under that name";
+}
+
+std::string unreadDriveText(const std::string& root, const std::vector<std::string>& unread) {
+    std::string text = "The drive " + escapeControls(root) + " could not be read in full:";
+    for (const std::string& failure : unread)
+        text += "\n" + escapeControls(failure);
+    return text + "\nNothing was changed; check the drive again once it can be read.";
 }
 
 std::string badGameIdText(const GameEntry& entry) {
@@ -93,6 +117,11 @@ std::string lostGameText(const std::string& root, const LostGame& game) {
     std::string parts;
     for (const std::string& path : game.parts)
         parts += (parts.empty() ? "" : ", ") + escapeControls(path.substr(root.size()));
+    if (game.tornRecord)
+        return parts + ": a whole game (" + std::to_string(game.volumeSectors) +
+               " sectors) whose record is the torn one; it can be recorded again as \"" +
+               escapeControls(game.record.DisplayName()) + "\", " +
+               (game.record.MediaType() == kMediaDvd ? "DVD" : "CD");
     if (!game.judged())
         return parts + ": parts that no record names, whose part .00 holds no volume descriptor, "
                        "so check cannot tell whether they are whole; they can be recorded as "
@@ -120,6 +149,12 @@ std::string stagedImageText(const std::string& path, const std::string& image) {
 std::string shortPartsText(const GameEntry& entry, const std::string& problem) {
     return gameText(entry) + " is damaged: " + problem +
            "; it is left as it is: delete it, or install it again";
+}
+
+std::string duplicateRecordText(const GameEntry& entry, std::size_t first, std::size_t again) {
+    return gameText(entry) + " is recorded twice, byte for byte (records " +
+           std::to_string(first + 1) + " and " + std::to_string(again + 1) +
+           "): one delete of its name would remove both; the second record can be dropped";
 }
 
 std::string notAFileText(const std::string& path) {

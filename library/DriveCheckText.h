@@ -3,6 +3,8 @@
 // paths from the drive are shown with their control bytes escaped.
 
 #include <map>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "library/LostGames.h"
@@ -13,6 +15,9 @@ constexpr const char* kUnreadableTableName = "zt.cfg.unreadable";
 
 std::string unreadableTableText(const std::string& root, bool exists);
 std::string leftoverTempText(const std::string& root);
+std::string tornRecordText(const std::string& root, std::size_t bytes,
+                           const std::optional<GameEntry>& readable);
+std::string unreadDriveText(const std::string& root, const std::vector<std::string>& unread);
 std::string badGameIdText(const GameEntry& entry);
 std::string badPartCountText(const GameEntry& entry, int partsOnDrive);
 std::string countTooLargeText(const GameEntry& entry, int wholeParts);
@@ -24,4 +29,5 @@ std::string unownedFileText(const std::string& path);
 std::string stagedImageText(const std::string& path, const std::string& image);
 std::string shortPartsText(const GameEntry& entry, const std::string& problem);
 std::string notAFileText(const std::string& path);
+std::string duplicateRecordText(const GameEntry& entry, std::size_t first, std::size_t again);
 std::string unjudgedPartText(const std::string& path);

@@ -8,6 +8,7 @@
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "platform/FolderListing.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
@@ -34,7 +35,7 @@ struct Repair {
 
 bool isRecordFinding(Kind kind) {
     return kind == Kind::SplitGame || kind == Kind::MissingParts || kind == Kind::DamagedRecord ||
-           kind == Kind::UnknownMedia;
+           kind == Kind::UnknownMedia || kind == Kind::DuplicateRecord;
 }
 
 void repairRecord(const std::string& root, const DriveFinding& finding, Repair& repair) {
@@ -64,6 +65,10 @@ void repairRecord(const std::string& root, const DriveFinding& finding, Repair& 
             } else {
                 repair.dropped[finding.record] = true;
             }
+            repair.tableChanged = true;
+            break;
+        case Kind::DuplicateRecord:
+            repair.dropped[finding.record] = true;
             repair.tableChanged = true;
             break;
         case Kind::UnknownMedia: {
@@ -136,6 +141,8 @@ bool clearUnreadableTable(const std::string& root) {
 }  // namespace
 
 std::vector<std::string> repairDrive(const std::string& root, const DriveReport& report) {
+    // A folder that cannot be read while the repair looks again changes nothing more.
+    platform::FolderReadWatch watch;
     Repair repair;
     const bool rebuild = report.tableUnreadable();
     if (!rebuild)
@@ -147,9 +154,16 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
             repairRecord(root, finding, repair);
         } else if (finding.kind == Kind::LeftoverTemp || finding.kind == Kind::UnownedFile) {
             repair.removals.push_back(finding.path);
+        } else if (finding.kind == Kind::TornRecord) {
+            repair.tableChanged = true;  // written again with its whole records only
         }
     }
     recoverLostGames(root, report, repair);
+    if (watch.failed()) {
+        for (const std::string& failure : watch.failures())
+            repair.failures.push_back("The folder " + escapeControls(failure));
+        return repair.failures;
+    }
     if (rebuild && !clearUnreadableTable(root)) {
         repair.failed("The game table " + escapeControls(tablePath(root)) +
                       " cannot be moved aside to " + kUnreadableTableName);
@@ -162,7 +176,18 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
             if (!repair.dropped[i])
                 kept.push_back(repair.records[i]);
         }
-        const TableWrite written = writeTableFile(tablePath(root), kept);
+        if (kept.empty()) {
+            // No game is left to record: the drive gets no table at all, never an
+            // empty one, which a later check would take for a table lost.
+            if (!platform::removeFile(tablePath(root))) {
+                repair.failed("The game table " + escapeControls(tablePath(root)) +
+                              " cannot be removed");
+                return repair.failures;
+            }
+        }
+        const TableWrite written =
+            kept.empty() ? TableWrite{TableWrite::Status::Written, ""}
+                         : writeTableFile(tablePath(root), kept);
         if (written.status == TableWrite::Status::NotFlushed) {
             // Nothing that the former table named may go yet.
             repair.failures.push_back(tableNotFlushedText(tablePath(root), written.error));
@@ -192,6 +217,15 @@ DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& fr
     if (!changing.granted())
         return DriveCheckResult::Failed;
     DriveReport report = checkDrive(root);
+    if (!report.unread.empty()) {
+        for (const DriveFinding& finding : report.findings)
+            frontEnd.out << finding.text << '\n';
+        frontEnd.out << std::flush;
+        frontEnd.boxes.show(unreadDriveText(root, report.unread));
+        return DriveCheckResult::Failed;
+    }
+    for (const DriveFinding& note : report.notes)
+        frontEnd.out << note.text << '\n';
     if (report.sound()) {
         frontEnd.out << (report.tableFound ? "The drive is sound.\n"
                                            : "The drive is sound; it holds no games.\n");
@@ -212,7 +246,9 @@ DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& fr
         frontEnd.boxes.show(text);
         return DriveCheckResult::Failed;
     }
-    if (rebuild) {
+    if (rebuild && report.lostGames.empty()) {
+        frontEnd.out << "No whole game was found; the drive holds no game table.\n";
+    } else if (rebuild) {
         frontEnd.out << "The game table was rebuilt with " << report.lostGames.size()
                      << (report.lostGames.size() == 1 ? " game" : " games")
                      << "; check the drive again for anything else.\n";

@@ -20,6 +20,7 @@
 #include "store/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
+#include "store/TakenPartNames.h"
 
 namespace {
 
@@ -141,6 +142,22 @@ Ended findSource(CopyJob& job) {
         return CopyGameResult::Failed;
     }
     return std::nullopt;
+}
+
+// Whether `file` holds the first bytes of `source`, and no more.
+bool holdsStartOf(const std::string& file, const std::string& source) {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const std::uint64_t size = platform::regularFileSize(file).value_or(0);
+    if (size > platform::regularFileSize(source).value_or(0))
+        return false;
+    for (std::uint64_t offset = 0; offset < size; offset += kPiece) {
+        const auto mine = platform::readRegularFileAt(file, offset, kPiece);
+        const auto theirs = platform::readRegularFileAt(source, offset, kPiece);
+        if (!mine || !theirs || mine->empty() || theirs->size() < mine->size() ||
+            !std::equal(mine->begin(), mine->end(), theirs->begin()))
+            return false;
+    }
+    return true;
 }
 
 // Plans each part: its source must be there, and its target name must not
@@ -369,12 +386,22 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
 
     // Every question first: nothing changes unless each answer is Yes.
     TableContents targetTable = readTableFile(tablePath(targetRoot));
-    if (targetTable.exists && !targetTable.opened) {
+    if (!targetTable.changeable()) {
         frontEnd.boxes.show(notReadable(targetRoot, targetTable));
         return CopyGameResult::Failed;
     }
     GameReplacement replacement(targetRoot, name, targetTable.records,
                                 partFilesOf(targetRoot, job.source).paths);
+    // A file that no record owns is written over only where a stopped install
+    // or copy of this game left it.
+    const StartOfPart copyStopped = [&job](std::size_t index, const std::string& path) {
+        return index < job.sourcePaths.size() && holdsStartOf(path, job.sourcePaths[index]);
+    };
+    if (const TakenPartName taken = firstKeptFileAt(targetRoot, replacement.partPaths(),
+                                                    targetTable.records, copyStopped)) {
+        frontEnd.boxes.show(taken.text);
+        return CopyGameResult::FileOwned;
+    }
     for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
         if (!frontEnd.boxes.ask("The folder already have game " + name + " ,Continue?"))
             return CopyGameResult::Declined;

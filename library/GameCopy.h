@@ -16,7 +16,8 @@ enum class CopyGameResult {
     Damaged,    // the source record names no files, or a source part is missing
     SameDrive,  // "Cannot copy to it's drive!"
     Declined,   // a replacement question was answered No
-    FileOwned,  // a destination file belongs to a game the target keeps
+    FileOwned,  // a destination file belongs to a game the target keeps, or is one that
+                // no record owns and no stopped install or copy of the game left
     NoRoom,     // the target has not enough free space
     Cancelled,
     Failed,

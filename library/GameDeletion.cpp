@@ -19,6 +19,10 @@
 
 namespace {
 
+std::string tableNotReadable(const std::string& root, const TableContents& table) {
+    return tableNotReadText(tablePath(root), table) + "; nothing was deleted.";
+}
+
 std::string tableNotReadable(const std::string& root, const std::string& problem) {
     TableContents table;
     table.problem = problem;
@@ -59,8 +63,8 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         return DeleteResult::Failed;
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
-    if (table.exists && !table.opened) {
-        frontEnd.boxes.show(tableNotReadable(root, table.problem));
+    if (!table.changeable()) {
+        frontEnd.boxes.show(tableNotReadable(root, table));
         return DeleteResult::Failed;
     }
     if (std::none_of(table.records.begin(), table.records.end(),

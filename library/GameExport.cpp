@@ -1,11 +1,13 @@
 #include "library/GameExport.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "library/DriveCheckText.h"
 #include "library/InstalledImage.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
+#include "platform/FolderListing.h"
 #include "platform/PathText.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
@@ -59,29 +61,49 @@ bool isDriveFile(const std::string& file, const std::string& root,
     return false;
 }
 
-// Removes what an export to `file` that was killed left beside it: its
-// staged image "<file>.zt-XXXXXX" (six letters or digits).
-void removeStagedLeftovers(const std::string& file) {
+// Whether `path` holds the first bytes of the game's image, and no more (an
+// export killed before its first write leaves an empty file).
+bool holdsStartOfImage(const std::string& path, const InstalledImage& game) {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const std::optional<std::uint64_t> found = platform::regularFileSize(path);
+    const std::uint64_t size = found.value_or(0);
+    if (!found || size > game.bytes)
+        return false;
+    std::uint64_t partStart = 0;
+    for (std::size_t i = 0; i < game.parts.size() && partStart < size; ++i) {
+        for (std::uint64_t at = 0; at < game.sizes[i] && partStart + at < size; at += kPiece) {
+            const std::size_t want = static_cast<std::size_t>(
+                std::min({std::uint64_t{kPiece}, size - partStart - at, game.sizes[i] - at}));
+            const auto mine = platform::readRegularFileAt(path, partStart + at, want);
+            const auto theirs = platform::readRegularFileAt(game.parts[i], at, want);
+            if (!mine || !theirs || mine->size() != want || *mine != *theirs)
+                return false;
+        }
+        partStart += game.sizes[i];
+    }
+    return true;
+}
+
+// Removes what an export of this game to `file` that was killed left beside
+// it: its staged image "<file>.zt-XXXXXX" (six letters or digits), which
+// holds the start of the game's image and which no export still writes. A
+// file of such a name that holds anything else is not this export's to take.
+void removeStagedLeftovers(const std::string& file, const InstalledImage& game) {
     const std::filesystem::path target = platform::fsPath(file);
     const std::string image = platform::pathText(target.filename());
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
-    std::vector<std::string> leftovers;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = platform::pathText(it->path().filename());
-        const std::string path = platform::pathText(it->path());
-        if (stagedImageTarget(name) == image && platform::regularFileSize(path))
-            leftovers.push_back(path);
+    for (const std::string& name : platform::listFolder(platform::pathText(folder)).names) {
+        const std::string path = platform::pathText(folder / platform::fsPath(name));
+        if (stagedImageTarget(name) == image && !platform::stagedFileHeld(path) &&
+            holdsStartOfImage(path, game))
+            platform::removeFile(path);
     }
-    for (const std::string& path : leftovers)
-        platform::removeFile(path);
 }
 
 using Ended = std::optional<ExportResult>;  // nothing: the export goes on
 
 // Refuses a target that is no file, is one of the drive's own files, or that
-// the user will not have replaced, and one whose volume lacks the room.
+// the user will not have replaced.
 Ended refuseTarget(const std::string& root, const InstalledImage& game, const std::string& file,
                    bool& exists, const FrontEnd& frontEnd) {
     std::error_code error;
@@ -100,7 +122,12 @@ Ended refuseTarget(const std::string& root, const InstalledImage& game, const st
     }
     if (exists && !frontEnd.boxes.ask("The file " + file + " already exists. Replace it?", true))
         return ExportResult::Declined;
+    return std::nullopt;
+}
 
+// Refuses an image whose volume lacks the room; counted once what a killed
+// export of the game left there is gone.
+Ended refuseNoRoom(const InstalledImage& game, const std::string& file, const FrontEnd& frontEnd) {
     std::filesystem::path folder = platform::fsPath(file).parent_path();
     if (std::optional<platform::VolumeSpace> space =
             platform::volumeSpace(folder.empty() ? "." : platform::pathText(folder))) {
@@ -191,7 +218,9 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
     bool exists = false;
     if (Ended ended = refuseTarget(root, *game, file, exists, frontEnd))
         return *ended;
-    removeStagedLeftovers(file);
+    removeStagedLeftovers(file, *game);
+    if (Ended ended = refuseNoRoom(*game, file, frontEnd))
+        return *ended;
     platform::StagedFile out;
     std::string reason;
     if (!out.create(file, reason)) {

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "library/GameDeletion.h"
+#include "library/DriveCheckText.h"
 #include "library/GameFiles.h"
 #include "library/LostGames.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
+#include "platform/FolderListing.h"
 #include "platform/Volume.h"
 #include "store/ChangeIntent.h"
 #include "store/DriveAccess.h"
@@ -100,19 +102,23 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     TableContents table = readTableFile(path);
     if (!table.exists)
         return GameListing::NoTable;
-    if (!table.opened) {
+    const bool torn = !table.torn.empty();
+    if (!table.opened || torn)
         frontEnd.boxes.show(tableNotReadText(path, table) + ".");
+    if (!table.opened)
         return GameListing::TableUnreadable;
-    }
     if (table.records.empty()) {
-        platform::removeFile(path);  // holds no game, only confusion
-        return GameListing::Listed;
+        if (!torn)
+            platform::removeFile(path);  // holds no game, only confusion
+        return torn ? GameListing::TableTorn : GameListing::Listed;
     }
 
     // `records` is always the table as it now stands on the drive; after a
     // deletion it is read again and the scan skips what it has handled.
     std::vector<GameEntry> records = std::move(table.records);
     std::size_t next = 0;
+    // A folder that cannot be read hides parts: no game is called destroyed then.
+    platform::FolderReadWatch watch;
     while (next < records.size() && reading.granted()) {
         const GameEntry entry = records[next];
         GameRow row = rowOf(entry);
@@ -126,15 +132,20 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
             std::map<int, std::string> strays;
             if (presence.missing > 0)
                 strays = findStrayParts(root, entry, ownedPartFiles(root, records));
+            if (watch.failed()) {
+                frontEnd.boxes.show(unreadDriveText(root, watch.failures()));
+                return GameListing::DriveUnreadable;
+            }
             const bool split = straysCompleteGame(root, entry, strays);
-            if (split && frontEnd.boxes.ask(repairQuestion(row.name)) &&
+            // A torn table is the check's to repair: nothing is offered.
+            if (split && !torn && frontEnd.boxes.ask(repairQuestion(row.name)) &&
                 changeWhileListing(reading, root, frontEnd,
                                    [&] { return repairSplitGame(root, entry, frontEnd); }))
                 presence = findPartFiles(files.paths);
             row.sizeKB = presence.bytes / 1024;
             row.complete = presence.missing == 0;
             row.damaged = !knownMedia(entry) || (row.complete && partsShort(files.paths));
-            if (!row.complete && !split &&
+            if (!row.complete && !split && !torn &&
                 frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
                 changeWhileListing(reading, root, frontEnd, [&] {
                     return deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted;
@@ -153,5 +164,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
         view.appendRow(row);
         ++next;
     }
-    return reading.granted() ? GameListing::Listed : GameListing::Stopped;
+    if (!reading.granted())
+        return GameListing::Stopped;
+    return torn ? GameListing::TableTorn : GameListing::Listed;
 }

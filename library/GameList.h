@@ -43,12 +43,17 @@ std::string repairQuestion(const std::string& name);
 // game whose missing parts lie under another name hash (a stopped rename) is
 // never offered for deletion: it raises the repair question instead, and on
 // Yes its parts are moved back under its own name.
-// A table without a complete record is deleted; one that is no file that
-// can be read (a folder, a named pipe, a link) is named on a message box.
+// An empty table is deleted; one that ends in a torn record is listed as
+// far as its whole records go and named on a message box; one that is no
+// file that can be read (a folder, a named pipe, a link) is named on a message box.
 enum class GameListing {
     Listed,           // the table's games are in the view
     NoTable,          // the drive has no table: no games
     TableUnreadable,  // the table cannot be read; the box said why
+    TableTorn,        // the games of its whole records are in the view; the box said
+                      // that it ends in a torn record, for the drive's check
     Stopped,          // the drive could not be held for reading (the front end said why)
+    DriveUnreadable,  // a folder of the drive could not be read in full; the box said so,
+                      // and nothing was offered for deletion or repair
 };
 GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view);

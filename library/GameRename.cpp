@@ -119,7 +119,7 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         return RenameGameResult::Failed;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
-    if (table.exists && !table.opened) {
+    if (!table.changeable()) {
         frontEnd.boxes.show(tableNotReadText(path, table) + "; nothing was renamed.");
         return RenameGameResult::Failed;
     }

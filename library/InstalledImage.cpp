@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "library/GameFiles.h"
+#include "library/LostGames.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
@@ -49,6 +50,16 @@ std::optional<InstalledImage> findInstalledImage(const std::string& root, const 
         image.parts.push_back(files.paths[i]);
         image.sizes.push_back(*size);
         image.bytes += *size;
+    }
+    if (image.damage.empty()) {
+        // Parts of the right sizes may still end before the disc that part .00
+        // describes: the last one was cut short.
+        std::vector<FoundPart> found;
+        for (std::size_t i = 0; i < image.parts.size(); ++i)
+            found.push_back({image.parts[i], image.parts[i], image.sizes[i]});
+        if (std::string problem = shortPartsProblem(found); !problem.empty())
+            image.damage = "The part file " + image.parts.back() + " ends short of the disc (" +
+                           problem + ")";
     }
     return image;
 }

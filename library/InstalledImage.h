@@ -15,8 +15,10 @@ struct InstalledImage {
     std::vector<std::string> parts;    // in order
     std::vector<std::uint64_t> sizes;  // of each part, when it was found
     std::uint64_t bytes = 0;           // of all parts
-    // A part before the last that is not exactly 1 GiB, or an empty or
-    // oversized last part, breaks the layout: the image is damaged. Empty when well-formed.
+    // A part before the last that is not exactly 1 GiB, an empty or
+    // oversized last part, or parts that end before the disc that part .00
+    // describes (the last one cut short) break the layout: the image is
+    // damaged, and this names the part. Empty when well-formed.
     std::string damage;
 };
 

@@ -29,6 +29,7 @@ struct LostGame {
     std::int32_t volumeSectors = 0;  // 0: part .00 holds no volume descriptor
     GameEntry record;  // "Recovered <game ID>", media type from the size; unknown
                        // (so listed as damaged) when the parts cannot be judged
+    bool tornRecord = false;  // named by the torn record at the table's end
     bool judged() const { return volumeSectors != 0; }
 };
 

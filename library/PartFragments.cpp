@@ -7,6 +7,7 @@
 #include "library/InstalledImage.h"
 #include "platform/FileExtents.h"
 #include "platform/Files.h"
+#include "platform/FolderListing.h"
 #include "platform/PathText.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
@@ -59,26 +60,19 @@ bool isPartFileName(const std::string& name) {
     return name[n - 3] == '.' && name[n - 2] == '0' && name[n - 1] >= '0' && name[n - 1] <= '9';
 }
 
-std::vector<std::string> partFilesAt(const std::string& root) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(platform::fsPath(root), error)) {
+platform::FolderListing partFilesAt(const std::string& root) {
+    platform::FolderListing listing = platform::listFolder(root);
+    std::erase_if(listing.names, [&](const std::string& name) {
         std::error_code statusError;
-        const std::string name = platform::pathText(item.path().filename());
-        if (isPartFileName(name) && item.is_regular_file(statusError) &&
-            !item.is_symlink(statusError))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+        return !isPartFileName(name) ||
+               !std::filesystem::is_regular_file(
+                   std::filesystem::symlink_status(platform::fsPath(root + name), statusError));
+    });
+    return listing;
 }
 
 std::vector<RewriteLeftover> interruptedRewrites(const std::string& root) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(platform::fsPath(root), error))
-        names.push_back(platform::pathText(item.path().filename()));
-    std::sort(names.begin(), names.end());
+    const std::vector<std::string> names = platform::listFolder(root).names;
     std::vector<RewriteLeftover> found;
     std::set<std::string> putBack;
     // Parts moved aside go first, so that a copy left beside a part put back is seen as such.

@@ -8,13 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/FolderListing.h"
 #include "store/FrontEnd.h"
 
 // "zt." + 8 hex digits + "." + game ID + ".0" + digit: the name of a part file.
 bool isPartFileName(const std::string& name);
 
-// The names of the part files at a drive root, sorted.
-std::vector<std::string> partFilesAt(const std::string& root);
+// The names of the part files (plain files, never links) at a drive root,
+// sorted; not `complete` when the root could not be read in full.
+platform::FolderListing partFilesAt(const std::string& root);
 
 // How many pieces the file of this name at the drive root is stored in;
 // nothing, with the reason in `error`, when that cannot be found out.
@@ -40,7 +42,8 @@ struct RewriteLeftover {
 };
 
 // What interrupted rewrites left at `root`, in the order they are put right;
-// changes nothing. A copy beside no part is no leftover of a rewrite.
+// changes nothing. A root that cannot be read in full is noted by the
+// thread's folder read watches (platform/FolderListing.h). A copy beside no part is no leftover of a rewrite.
 std::vector<RewriteLeftover> interruptedRewrites(const std::string& root);
 
 // Puts one leftover right; false when the system refused.

@@ -8,6 +8,7 @@
 #include "library/LostGames.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "platform/FolderListing.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/NameHash.h"
@@ -78,10 +79,7 @@ std::map<int, std::string> findStrayParts(const std::string& root, const GameEnt
     const std::string ownHash = hashText(gameNameHash(entry.DisplayName()));
     const std::string id = entry.gameId();
     std::map<std::string, std::map<int, std::string>> units;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
-         !error && it != end; it.increment(error)) {
-        const std::string name = platform::pathText(it->path().filename());
+    for (const std::string& name : platform::listFolder(root).names) {
         std::optional<PartFileName> part = parsePartFileName(name);
         const std::string path = root + name;
         if (!part || part->staged || part->gameId != id || part->hash == ownHash ||
@@ -99,10 +97,7 @@ std::map<int, std::string> findStrayParts(const std::string& root, const GameEnt
 std::vector<std::string> unownedPartFiles(const std::string& root,
                                           const std::set<std::string>& owned) {
     std::vector<std::string> found;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(platform::fsPath(root), error), end;
-         !error && it != end; it.increment(error)) {
-        const std::string name = platform::pathText(it->path().filename());
+    for (const std::string& name : platform::listFolder(root).names) {
         if (parsePartFileName(name) && owned.count(root + name) == 0)
             found.push_back(root + name);
     }

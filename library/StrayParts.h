@@ -30,7 +30,9 @@ std::map<int, std::string> findStrayParts(const std::string& root, const GameEnt
                                           const std::set<std::string>& owned);
 
 // Files in the root named like part files (staged ones included) that no
-// record owns: left by a stopped install, copy or deletion. Sorted.
+// record owns: left by a stopped install, copy or deletion. Sorted. Here and
+// in findStrayParts a root that cannot be read in full is noted by the
+// thread's folder read watches (platform/FolderListing.h).
 std::vector<std::string> unownedPartFiles(const std::string& root,
                                           const std::set<std::string>& owned);
 

@@ -13,7 +13,16 @@ FaultHook& hook() {
     return instance;
 }
 
+AllowedHook& allowedHook() {
+    static AllowedHook instance;
+    return instance;
+}
+
 }  // namespace
+
+void setAllowedHook(AllowedHook newHook) {
+    allowedHook() = std::move(newHook);
+}
 
 void setFaultHook(FaultHook newHook) {
     hook() = std::move(newHook);
@@ -26,7 +35,11 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
     }
     // A drive unmounted under its job leaves a folder of another drive at
     // its root: nothing is written there.
-    return heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
+    const bool allowed =
+        heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
+    if (allowed && allowedHook())
+        allowedHook()(op, path);
+    return allowed;
 }
 
 std::string lastErrorText() {

@@ -22,6 +22,13 @@ using FaultHook = std::function<bool(FileOp op, const std::string& path, const s
 // Installs the hook for the whole process; an empty one removes it.
 void setFaultHook(FaultHook hook);
 
+// Runs once an operation was allowed, just before it happens. Tests change
+// the world at that moment (the drive unmounted, another file put in its
+// place) to show that the operation acts on what was checked, through the
+// held drive's root, and never resolves the path again.
+using AllowedHook = std::function<void(FileOp op, const std::string& path)>;
+void setAllowedHook(AllowedHook hook);
+
 // True when the operation may go ahead; otherwise sets errno to EIO, or to
 // ENODEV when the path lies on a held drive that is no longer mounted there
 // (platform/DriveIdentity.h).

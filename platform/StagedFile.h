@@ -1,7 +1,9 @@
 #pragma once
 // A new file written under a temporary name beside its final one, flushed and
 // renamed into place only when it is complete, and removed on every other
-// way out, so that the final name never shows a partial file.
+// way out, so that the final name never shows a partial file. The temporary
+// file is held locked while it is written, so that no one else takes it for
+// a leftover.
 
 #include <cstdint>
 #include <string>
@@ -51,5 +53,10 @@ class StagedFile {
     std::string tempPath_;
     std::string finalPath_;
 };
+
+// Whether a StagedFile, of this process or another, still writes the file at
+// `path`: while it lives it holds its temporary file locked (where the system
+// cannot lock, it holds it open without sharing its removal).
+bool stagedFileHeld(const std::string& path);
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,9 @@ SystemHandle createTemporary(const std::string& finalPath, std::string& tempPath
         const At at(tempPath);
         SystemHandle file(::openat(at.folder(), at.name(),
                                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        // Locked before anyone could look: a new file is nobody else's.
+        if (file.valid())
+            ::flock(static_cast<int>(file.get()), LOCK_EX | LOCK_NB);
         if (file.valid() || errno != EEXIST)
             return file;
     }
@@ -222,6 +226,15 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         return CommitResult::NotFlushed;
     }
     return CommitResult::Committed;
+}
+
+bool stagedFileHeld(const std::string& path) {
+    const At at(path);
+    const Descriptor opened(::openat(at.folder(), at.name(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (opened.get() < 0)
+        return false;
+    // A lock this look takes is let go with the descriptor.
+    return ::flock(opened.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 void StagedFile::discard() {

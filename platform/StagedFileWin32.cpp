@@ -55,6 +55,17 @@ bool StagedFile::create(const std::string& finalPath, std::string& error) {
     return false;
 }
 
+bool stagedFileHeld(const std::string& path) {
+    // A StagedFile shares neither writing nor removal of its file.
+    HANDLE file = CreateFileW(longPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return false;
+}
+
 CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
     CopyOutcome outcome;
     const Handle opened(CreateFileW(longPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,

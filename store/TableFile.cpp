@@ -1,5 +1,6 @@
 #include "store/TableFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/PathText.h"
 #include "store/DriveRoot.h"
+#include "store/PartNaming.h"
 #include "store/ShownText.h"
 
 namespace {
@@ -56,6 +58,14 @@ TableContents readTableFile(const std::string& path) {
            in.gcount() == static_cast<std::streamsize>(raw.size())) {
         contents.records.push_back(GameEntry::fromBytes(raw));
     }
+    if (in.bad()) {
+        // A read that failed is no end of the table: what follows is unknown.
+        contents.opened = false;
+        contents.records.clear();
+        contents.problem = "it cannot be read to its end";
+        return contents;
+    }
+    contents.torn.assign(raw.begin(), raw.begin() + std::max<std::streamsize>(in.gcount(), 0));
     return contents;
 }
 
@@ -90,7 +100,33 @@ TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> re
     return write;
 }
 
+std::optional<GameEntry> readableTornRecord(std::span<const std::uint8_t> torn) {
+    using namespace entry_layout;
+    // The field holds its terminator within the piece.
+    const auto terminated = [&](std::size_t offset, std::size_t size) {
+        if (torn.size() <= offset)
+            return false;
+        const auto begin = torn.begin() + static_cast<std::ptrdiff_t>(offset);
+        const auto end = begin + static_cast<std::ptrdiff_t>(std::min(size, torn.size() - offset));
+        return std::find(begin, end, 0) != end;
+    };
+    if (!terminated(kDisplayName, kDisplayNameSize) ||
+        !terminated(kImageFileName, kImageFileNameSize))
+        return std::nullopt;
+    std::array<std::uint8_t, kSize> raw{};
+    std::copy_n(torn.begin(), std::min(torn.size(), kSize), raw.begin());
+    GameEntry entry = GameEntry::fromBytes(raw);
+    if (entry.DisplayName().empty() || entry.ImageFileName().rfind("zt.", 0) != 0 ||
+        !isValidGameId(entry.gameId()))
+        return std::nullopt;
+    return entry;
+}
+
 std::string tableNotReadText(const std::string& path, const TableContents& contents) {
+    if (contents.opened && !contents.torn.empty())
+        return "The game table " + path + " ends in " + std::to_string(contents.torn.size()) +
+               " bytes of a torn record; check the drive first (\"Check Drive\", or zt_games "
+               "check), which keeps the record where its name can still be read";
     return "The game table " + path + " cannot be read (" + contents.problem + ")";
 }
 

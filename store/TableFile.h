@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,16 +14,22 @@ struct TableContents {
     bool exists = false;  // a file of that name is there
     bool opened = false;  // it could be opened for reading
     std::vector<GameEntry> records;
-    std::string problem;  // why a table that exists was not opened
+    std::vector<std::uint8_t> torn;  // the piece after the last whole record: a record
+                                     // cut short (a write stopped, a stick pulled)
+    std::string problem;             // why a table that exists was not opened
+
+    // A command may change the table: there is none, or it was read whole.
+    // A torn record is the drive check's to keep or drop, never a writer's.
+    bool changeable() const { return !exists || (opened && torn.empty()); }
 };
 
 // More records than any drive holds games; a larger file is not read.
 constexpr std::size_t kMaxTableRecords = std::size_t{1} << 20;
 
 // Reads 64-byte records until a read comes back short; a trailing piece
-// shorter than a record is not a record. Anything but a plain file (a link
-// among them), or a file
-// of more than kMaxTableRecords records, exists but is not opened.
+// shorter than a record is not a record, and is kept in `torn`. Anything but
+// a plain file (a link among them), or a file of more than kMaxTableRecords
+// records, exists but is not opened.
 TableContents readTableFile(const std::string& path);
 
 // Called after the temporary file is complete and flushed, just before it
@@ -50,7 +57,13 @@ struct TableWrite {
 TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> records,
                           const BeforeReplace& beforeReplace = {});
 
-// What the user is told when an existing table cannot be read: the path and why.
+// The name and game ID that a torn record still holds whole (each with its
+// terminator, the game ID a valid one), as a record with no part count;
+// nothing when the piece is cut before them.
+std::optional<GameEntry> readableTornRecord(std::span<const std::uint8_t> torn);
+
+// What the user is told when an existing table cannot be read, or cannot be
+// changed because it ends in a torn record: the path and why.
 std::string tableNotReadText(const std::string& path, const TableContents& contents);
 
 // What the user is told when a table was put in place but not flushed.

@@ -9,8 +9,8 @@ RewriteResult rewriteTable(const std::string& root,
     RewriteResult result;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
-    if (table.exists && !table.opened) {
-        result.error = table.problem;
+    if (!table.changeable()) {
+        result.error = table.opened ? "it ends in a torn record" : table.problem;
         return result;
     }
 

@@ -487,7 +487,21 @@ long walkEveryStop() {
             if (isFinished(scenario))
                 continue;
             ScriptedFrontEnd again;
-            EXPECT_TRUE(scenario.run(again)) << where << ": the command run again failed";
+            bool rerun = scenario.run(again);
+            // A replacement stopped after its table let the former game go
+            // leaves that game's files at the new parts' names, owned by no
+            // record: the command run again leaves them to the drive's check,
+            // and runs after it.
+            if (!rerun && std::any_of(again.boxes.shown.begin(), again.boxes.shown.end(),
+                                      [](const std::string& text) {
+                                          return text.find("zt_games check --yes") !=
+                                                 std::string::npos;
+                                      })) {
+                checkUntilSound(scenario.drive().root(), where + ", refused");
+                ScriptedFrontEnd afterCheck;
+                rerun = scenario.run(afterCheck);
+            }
+            EXPECT_TRUE(rerun) << where << ": the command run again failed";
             expectFinished(scenario, where + ", run again");
         }
     }
@@ -647,7 +661,7 @@ struct ExportScenario : Scenario {
     ExportScenario() {
         target.addGame("My Game", kId, {5000});
         image = readBytes(target.part("My Game", kId, 0));
-        writeBytes(out.file("game.iso.zt-Ab12Cd"), {1, 2, 3});
+        writeBytes(out.file("game.iso.zt-Ab12Cd"), Bytes(image.begin(), image.begin() + 3));
     }
     bool run(ScriptedFrontEnd& ui) override {
         ui.boxes.answers = {true};
@@ -703,14 +717,14 @@ struct FragScenario : Scenario {
     FragScenario() {
         target.addGame("Other", "OTHE_000.01", {100});
         target.addGame("My Game", kId, {1000, 2000});
-        for (const std::string& name : partFilesAt(target.root()))
+        for (const std::string& name : partFilesAt(target.root()).names)
             contents[target.root() + name] = readBytes(target.root() + name);
     }
     bool run(ScriptedFrontEnd& ui) override {
         finishInterruptedRewrites(target.root());
         auto onePiece = [](const std::string&, std::string&) { return std::optional<int>(1); };
         bool all = true;
-        for (const std::string& name : partFilesAt(target.root()))
+        for (const std::string& name : partFilesAt(target.root()).names)
             all = rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()) ==
                       RewriteResult::Rewritten &&
                   all;

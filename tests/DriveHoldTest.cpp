@@ -12,6 +12,7 @@
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "install/InstallCommand.h"
+#include "library/GameDeletion.h"
 #include "library/GameRename.h"
 #include "platform/DriveIdentity.h"
 #include "platform/Files.h"
@@ -122,4 +123,34 @@ TEST(DriveHoldTest, AHeldDriveIsReachedThroughItsRootEvenOnceUnmounted) {
     EXPECT_FALSE(std::filesystem::exists(drive.root() + "zt.cfg"));
     EXPECT_EQ(platform::readRegularFileAt(drive.root() + "zt.cfg", 0, 8),
               (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+// The drive goes in the moment between the check that it is still there and
+// a removal, and the folder left at its mount point holds a file of the
+// removed part's name: the removal goes through the held drive's root, never
+// by the path again, so that file stays.
+TEST(DriveHoldTest, ARemovalAfterTheCheckActsOnTheHeldDrive) {
+    LoopDrive drive(64 * kMiB, "mkfs.ext4 -q -F");
+    if (!drive.ready())
+        GTEST_SKIP() << drive.why;
+    const std::string id = "ABCD_123.45";
+    writeTableFile(tablePath(drive.root()), std::vector<GameEntry>{gameRecord("Old", id, 1)});
+    const std::string part = *partFilePath(partPrefix(drive.root(), gameNameHash("Old"), id), 0);
+    writeBytes(part, {1, 2});
+    std::string mount = drive.root();
+    mount.pop_back();
+    bool gone = false;
+    platform::setAllowedHook([&](platform::FileOp op, const std::string& path) {
+        if (gone || op != platform::FileOp::Remove || path != part)
+            return;
+        gone = true;
+        runShell("umount -l " + shellQuoted(mount));
+        writeBytes(part, {9});  // now in the folder beneath the mount point
+    });
+    ScriptedFrontEnd ui;
+    deleteGame(drive.root(), "Old", ui.frontEnd());
+    platform::setAllowedHook({});
+    ASSERT_TRUE(gone);
+    EXPECT_EQ(readBytes(part), std::vector<std::uint8_t>{9});
+    std::filesystem::remove(part);
 }

@@ -294,7 +294,7 @@ TEST(PartFragmentsTest, ACopyThatIsNotWholeEitherLeavesThePartAsItWas) {
     EXPECT_EQ(
         rewriteContiguous(drive.root(), "zt.1C5EB8C8.SLUS_209.46.01", twoPieces, ui.frontEnd()),
         RewriteResult::Failed);
-    EXPECT_EQ(partFilesAt(drive.root()), std::vector<std::string>{name});
+    EXPECT_EQ(partFilesAt(drive.root()).names, std::vector<std::string>{name});
 }
 
 TEST(Fat32ReaderTest, AHandMadeVolumeWithALongNameAndTwoPieces) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
@@ -191,18 +192,20 @@ TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_NE(ui.boxes.shown[0].find("not enough free space"), std::string::npos);
 
-    // A part file that no record owns is left over from a failed job: it is
-    // replaced, and the room it takes counts as free.
-    writeBytes(target.part("My Game", kId, 1), std::vector<std::uint8_t>(600, 'x'));
+    // A part file that no record owns is left over from a failed copy (it
+    // holds the start of the part): it is replaced, and its room counts as free.
+    writeBytes(target.part("My Game", kId, 1), std::vector<std::uint8_t>(600, 'n'));
     services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(2900); };
     EXPECT_EQ(copy(), CopyGameResult::Copied);
     EXPECT_TRUE(copiedParts());
 }
 
 TEST_F(GameCopyTest, LeftoverFilesGoBeforeTheFirstPartIsWritten) {
-    // The leftover of the last part frees the room that the first part needs.
+    // A copy stopped before its record left every part: the leftover of the
+    // last part, with the others, frees the room that the first part needs.
     const std::string leftover = target.part("My Game", kId, 2);
-    GameDrive::writePart(leftover, 5000, 'x');
+    for (int i = 0; i < 3; ++i)
+        writeBytes(target.part("My Game", kId, i), readBytes(source.part("My Game", kId, i)));
     services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(0); };
     std::vector<bool> leftoverThere;
     services.copyFile = [&](const std::string& from, const std::string& to,
@@ -288,4 +291,51 @@ TEST_F(GameCopyTest, ZeroPartsIsADamagedRecordAndIsNotCopied) {
     source.appendRecord(gameRecord("Empty", "EMPT_000.01", 0));
     EXPECT_EQ(copy("Empty"), CopyGameResult::Damaged);
     EXPECT_TRUE(target.files().empty());
+}
+
+// A file at a part's name that no record owns is written over only where a
+// stopped copy of this game left it (the start of the part). A file that is
+// no part of ours, or a whole game whose record was lost, stops the copy
+// before it writes, with what is there and how the check records it again.
+TEST_F(GameCopyTest, AFileNoRecordOwnsIsReplacedOnlyWhenACopyOfThisGameLeftIt) {
+    const struct {
+        const char* what;
+        int part;
+        std::function<void(const std::string& path)> put;
+        bool copied;
+        const char* said;
+    } cases[] = {
+        {"stray text", 0, [](const std::string& p) { writeBytes(p, {'s', 't', 'r', 'a', 'y'}); },
+         false, "no part that a stopped install or copy of this game left"},
+        {"a whole game", 0,
+         [](const std::string& p) { GameDrive::writeDiscPart(p, 40 * 2048, 40); }, false,
+         "a whole game (40 sectors) that no record names"},
+        {"a folder", 1, [](const std::string& p) { std::filesystem::create_directory(p); }, false,
+         "is taken by a folder"},
+        {"a stopped copy", 1,
+         [](const std::string& p) {
+             writeBytes(p, std::vector<std::uint8_t>(700, 'n'));
+         },
+         true, ""},
+        {"an empty file", 2, [](const std::string& p) { writeBytes(p, {}); }, true, ""},
+    };
+    for (const auto& c : cases) {
+        GameDrive drive;
+        const std::string path = drive.part("My Game", kId, c.part);
+        c.put(path);
+        ScriptedFrontEnd shown;
+        const CopyGameResult result =
+            copyGame(source.root(), "My Game", drive.root(), shown.frontEnd(), services);
+        EXPECT_EQ(result == CopyGameResult::Copied, c.copied) << c.what;
+        if (c.copied) {
+            EXPECT_EQ(readBytes(path), readBytes(source.part("My Game", kId, c.part))) << c.what;
+            continue;
+        }
+        EXPECT_FALSE(exists(drive.table())) << c.what;
+        EXPECT_EQ(drive.files(), Names{path.substr(drive.root().size())}) << c.what;
+        ASSERT_EQ(shown.boxes.shown.size(), 1u) << c.what;
+        EXPECT_NE(shown.boxes.shown[0].find(c.said), std::string::npos) << shown.boxes.shown[0];
+        EXPECT_NE(shown.boxes.shown[0].find("zt_games check --yes"), std::string::npos) << c.what;
+        EXPECT_TRUE(shown.boxes.questions.empty()) << c.what;
+    }
 }

@@ -18,6 +18,7 @@
 #include "ToolRun.h"
 #include "library/DriveCheck.h"
 #include "library/GameExport.h"
+#include "platform/StagedFile.h"
 
 namespace {
 
@@ -251,7 +252,7 @@ TEST_F(GameExportTest, NoPartOrTableOfAnyDriveIsReplaced) {
 TEST_F(GameExportTest, WhatAKilledExportLeftIsRemovedOrNamed) {
     const std::string leftovers[] = {out.file("s.iso.zt-Ab12Cd"), drive.root() + "s.iso.zt-Xy34Ef"};
     for (const std::string& path : leftovers)
-        writeBytes(path, {1, 2, 3});
+        writeBytes(path, {'s', 's', 's'});  // the start of the image
     writeBytes(out.file("s.iso.zt-notes"), {1});  // not six characters after the mark
     const DriveReport report = checkDrive(drive.root());
     ASSERT_EQ(report.findings.size(), 1u);
@@ -263,4 +264,86 @@ TEST_F(GameExportTest, WhatAKilledExportLeftIsRemovedOrNamed) {
     EXPECT_EQ(filesIn(out), (std::vector<std::string>{"s.iso", "s.iso.zt-notes"}));
     EXPECT_TRUE(repairDrive(drive.root(), report).empty());
     EXPECT_TRUE(checkDrive(drive.root()).sound());
+}
+
+// A game whose last part was cut short, or that lacks a part: verify and
+// export both name the part, export writes nothing, and both exit 1.
+TEST_F(GameExportTest, AShortOrMissingPartIsNamedByVerifyAndExport) {
+    const struct {
+        const char* what;
+        std::uint64_t sectors;
+        int part;
+        std::uint64_t cutTo;  // bytes; 0: the part is removed
+        const char* said;
+    } cases[] = {
+        {"last part cut short", 5000, 0, 3000 * 2048, "ends short of the disc"},
+        {"a part missing", 524288 + 100, 1, 0, "is missing"},
+    };
+    for (const auto& c : cases) {
+        GameDrive games;
+        games.addDiscGame("Big One", "SLUS_209.46", c.sectors);
+        const std::string part = games.part("Big One", "SLUS_209.46", c.part);
+        if (c.cutTo == 0)
+            std::filesystem::remove(part);
+        else
+            std::filesystem::resize_file(part, c.cutTo);
+        const std::string image = out.file("big.iso");
+        for (const std::string& command :
+             {"verify " + shellQuoted(games.root()) + " 'Big One'",
+              "export " + shellQuoted(games.root()) + " 'Big One' " + shellQuoted(image)}) {
+            ToolRun run = runTool("zt_games", command);
+            EXPECT_EQ(run.status, 1) << c.what << command;
+            EXPECT_NE(run.err.find(part.substr(games.root().size())), std::string::npos)
+                << c.what << run.err;
+            EXPECT_NE(run.err.find(c.said), std::string::npos) << c.what << run.err;
+        }
+        EXPECT_TRUE(filesIn(out).empty()) << c.what;
+    }
+}
+
+// Files named like an export's temporary file that it did not make stay: a
+// user's file, a leftover of an export of another game, and the temporary
+// file of an export to the same file that still runs, which then completes.
+TEST_F(GameExportTest, OnlyItsOwnStaleTemporaryFileIsRemoved) {
+    const std::string image = out.file("game.iso");
+    const std::string backup = out.file("game.iso.zt-backup");
+    const std::string other = out.file("game.iso.zt-ABCDEF");
+    const std::string stale = out.file("game.iso.zt-Ab12Cd");
+    const std::vector<std::uint8_t> longer(6000, 's');  // longer than the image
+    writeBytes(backup, longer);
+    writeBytes(other, {'x', 'y'});
+    writeBytes(stale, {'s', 's', 's'});  // the image's start: a killed export's
+    platform::StagedFile running;
+    std::string error;
+    ASSERT_TRUE(running.create(image, error)) << error;
+    ASSERT_EQ(running.append(drive.part("Small", "SMAL_000.01", 0), {}).result,
+              platform::CopyResult::Copied);
+
+    ASSERT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()), ExportResult::Exported);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_EQ(readBytes(backup), longer);
+    EXPECT_EQ(readBytes(other), (std::vector<std::uint8_t>{'x', 'y'}));
+    ASSERT_TRUE(std::filesystem::exists(running.tempPath()));
+    EXPECT_EQ(running.commit(true, error), platform::CommitResult::Committed) << error;
+    EXPECT_EQ(readBytes(image), std::vector<std::uint8_t>(5000, 's'));
+}
+
+// A killed export's leftover takes room that the next export needs: it goes
+// before the free space is counted, so that the export fits.
+TEST_F(GameExportTest, ItsOwnLeftoverGoesBeforeTheSpaceIsCounted) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small file system";
+    TempDir small;
+    const std::string folder = small.path().string();
+    ASSERT_EQ(runShell("mount -t tmpfs -o size=1m tmpfs " + shellQuoted(folder)).status, 0);
+    drive.addGame("Mid", "MIDG_000.01", {640 * 1024});
+    writeBytes(folder + "/mid.iso.zt-Ab12Cd", std::vector<std::uint8_t>(600 * 1024, 0));
+    const ExportResult result = exportGame(drive.root(), "Mid", folder + "/mid.iso", ui.frontEnd());
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(folder + "/mid.iso", error);
+    const bool leftoverGone = !std::filesystem::exists(folder + "/mid.iso.zt-Ab12Cd");
+    runShell("umount " + shellQuoted(folder));
+    EXPECT_EQ(result, ExportResult::Exported) << (ui.boxes.shown.empty() ? "" : ui.boxes.shown[0]);
+    EXPECT_EQ(size, 640u * 1024);
+    EXPECT_TRUE(leftoverGone);
 }

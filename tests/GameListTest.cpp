@@ -59,24 +59,26 @@ TEST_F(GameListTest, NoTableGivesAnEmptyListAndTheSpaceLine) {
     EXPECT_FALSE(tableExists());
 }
 
-TEST_F(GameListTest, TablesWithoutACompleteRecordAreDeleted) {
+TEST_F(GameListTest, AnEmptyTableIsDeletedAndATornRecordKeptForTheCheck) {
     for (std::size_t size : {0, 1, 63}) {
         writeBytes(drive.table(), std::vector<std::uint8_t>(size, 'x'));
-        EXPECT_EQ(refresh(), GameListing::Listed) << size;
+        EXPECT_EQ(refresh(), size == 0 ? GameListing::Listed : GameListing::TableTorn) << size;
         EXPECT_TRUE(list.rows.empty()) << size;
-        EXPECT_FALSE(tableExists()) << size;
+        EXPECT_EQ(tableExists(), size != 0) << size;
     }
 }
 
-TEST_F(GameListTest, TrailingPieceIsIgnoredAndTheTableKept) {
+TEST_F(GameListTest, TrailingPieceIsNoRecordAndIsNamed) {
     drive.addGame("First", "ABCD_123.45", {10});
     drive.addGame("Second", "ABCD_123.46", {10});
     auto bytes = readBytes(drive.table());
     bytes.push_back(1);
     bytes.push_back(2);
     writeBytes(drive.table(), bytes);
-    EXPECT_EQ(refresh(), GameListing::Listed);
+    EXPECT_EQ(refresh(), GameListing::TableTorn);
     EXPECT_EQ(list.names(), (Names{"First", "Second"}));
+    ASSERT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_NE(ui.boxes.shown[0].find("ends in 2 bytes of a torn record"), std::string::npos);
     EXPECT_EQ(std::filesystem::file_size(drive.table()), 130u);
 }
 

@@ -7,6 +7,7 @@
 
 #include "TempDir.h"
 #include "store/DriveRoot.h"
+#include "store/TableFile.h"
 
 namespace {
 
@@ -107,4 +108,37 @@ TEST(GameTableTest, SaveRoundTripsExactBytes) {
     GameTable table(drive.root());
     ASSERT_TRUE(table.save());
     EXPECT_EQ(readBytes(tablePath(drive.root())), raw);
+}
+
+// What a torn record still holds: its name and game ID only when each ends
+// within the piece, the game ID a valid one.
+TEST(GameTableTest, ATornRecordIsReadableOnlyWithItsNameAndGameIdWhole) {
+    std::vector<std::uint8_t> whole(64, 0);
+    const std::string name = "Second", image = "zt.SLES_123.45";
+    std::copy(name.begin(), name.end(), whole.begin());
+    std::copy(image.begin(), image.end(), whole.begin() + 32);
+    whole[48] = 0x12;
+    std::vector<std::uint8_t> unterminated = whole;
+    std::fill_n(unterminated.begin(), 32, 'A');
+    std::vector<std::uint8_t> badId = whole;
+    badId[35] = '/';
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> piece;
+        bool readable;
+    } cases[] = {
+        {"cut in its last byte", {whole.begin(), whole.begin() + 63}, true},
+        {"cut after the game ID", {whole.begin(), whole.begin() + 47}, true},
+        {"cut in the game ID", {whole.begin(), whole.begin() + 40}, false},
+        {"a name without its end", {unterminated.begin(), unterminated.begin() + 63}, false},
+        {"a game ID that names no file", {badId.begin(), badId.begin() + 63}, false},
+    };
+    for (const auto& c : cases) {
+        const std::optional<GameEntry> record = readableTornRecord(c.piece);
+        EXPECT_EQ(record.has_value(), c.readable) << c.what;
+        if (record) {
+            EXPECT_EQ(record->DisplayName(), "Second") << c.what;
+            EXPECT_EQ(record->gameId(), "SLES_123.45") << c.what;
+        }
+    }
 }

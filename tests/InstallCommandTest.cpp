@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "FakeDisc.h"
+#include "GameDrive.h"
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
@@ -415,4 +417,59 @@ TEST_F(InstallCommandTest, CancelAfterMakingRoomSaysTheFormerGameIsGone) {
                                         "install was cancelled\n"}));
     EXPECT_EQ(table(), (std::vector<GameEntry>{entryFor("Other", "XYZ_000.01", 1)}));
     EXPECT_EQ(files(), (std::vector<std::string>{"zt.cfg"}));
+}
+
+// A file at a part's name that no record owns: what a stopped install of this
+// name left (part .00 short of the disc it describes, or an empty file) is
+// replaced; a whole game whose record was lost, or a file that is no part of
+// ours, stops the install before it writes, and says what is there.
+TEST_F(InstallCommandTest, AFileNoRecordOwnsIsReplacedOnlyWhenAStoppedInstallLeftIt) {
+    const struct {
+        const char* what;
+        std::function<void(const std::string& path)> put;
+        bool installed;
+        const char* said;
+    } cases[] = {
+        {"a stopped install", [](const std::string& p) { GameDrive::writeDiscPart(p, 600 * 2048, 3000); }, true,
+         ""},
+        {"an empty file", [](const std::string& p) { writeBytes(p, {}); }, true, ""},
+        {"a whole game", [](const std::string& p) { GameDrive::writeDiscPart(p, 2000 * 2048, 2000); }, false,
+         "a whole game (2000 sectors) that no record names"},
+        {"stray text", [](const std::string& p) { writeBytes(p, {'s', 't', 'r', 'a', 'y'}); },
+         false, "no part that a stopped install or copy of this game left"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(drive.path());
+        std::filesystem::create_directory(drive.path());
+        const std::string path = part("My Game", "ABCD_123.45", 0);
+        c.put(path);
+        const std::vector<std::uint8_t> before = readBytes(path);
+        ui = ScriptedFrontEnd();
+        EXPECT_EQ(install(makeGameDisc(3000)), c.installed ? 1 : 0) << c.what;
+        if (c.installed) {
+            EXPECT_EQ(table(), (std::vector<GameEntry>{entryFor("My Game", "ABCD_123.45", 1)}))
+                << c.what;
+            continue;
+        }
+        EXPECT_EQ(readBytes(path), before) << c.what;
+        EXPECT_EQ(files(), std::vector<std::string>{path.substr(drive.root().size())}) << c.what;
+        ASSERT_FALSE(ui.boxes.shown.empty()) << c.what;
+        EXPECT_NE(ui.boxes.shown.back().find(c.said), std::string::npos) << ui.boxes.shown.back();
+        EXPECT_NE(ui.boxes.shown.back().find("\"Check Drive\""), std::string::npos) << c.what;
+    }
+}
+
+// A table that ends in a torn record is the drive check's to mend: the
+// install refuses before it writes, and the table stays as it was.
+TEST_F(InstallCommandTest, ATableEndingInATornRecordIsRefused) {
+    writeTable({entryFor("First", "FRST_000.01", 1)});
+    std::vector<std::uint8_t> bytes = readBytes(tablePath(drive.root()));
+    bytes.resize(64 + 40, 'x');
+    writeBytes(tablePath(drive.root()), bytes);
+    EXPECT_EQ(install(makeGameDisc(3000)), 0);
+    ASSERT_FALSE(ui.boxes.shown.empty());
+    EXPECT_NE(ui.boxes.shown.back().find("ends in 40 bytes of a torn record"), std::string::npos)
+        << ui.boxes.shown.back();
+    EXPECT_EQ(readBytes(tablePath(drive.root())), bytes);
+    EXPECT_EQ(files(), std::vector<std::string>{"zt.cfg"});
 }

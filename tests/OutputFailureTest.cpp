@@ -66,3 +66,17 @@ TEST(OutputFailureTest, UnwritableOutputIsAFailureAfterTheCommand) {
         }
     }
 }
+
+// The help and the version are output too: when they cannot be written, the
+// tools say so and exit 1, as their commands do.
+TEST(OutputFailureTest, UnwritableHelpOrVersionIsAFailure) {
+    for (const char* name : {"zt_games", "zt_install", "zt_format"}) {
+        for (const char* option : {"--help", "--version"}) {
+            const std::string command = tool(name) + " " + option;
+            EXPECT_EQ(runShell(command).status, 0) << command;
+            ToolRun run = runShell("{ " + command + " >/dev/full; }");
+            EXPECT_EQ(run.status, 1) << command << " >/dev/full";
+            EXPECT_NE(run.err.find(kUnwritten), std::string::npos) << command << run.err;
+        }
+    }
+}

@@ -17,3 +17,17 @@ inline platform::FaultHook failing(platform::FileOp op, std::string suffix) {
         return !(seen == op && path.ends_with(suffix));
     };
 }
+
+#include "platform/FolderListing.h"
+
+// Makes folder reads fail while in scope: those that `fails` picks out.
+class ScopedFolderReadFault {
+  public:
+    explicit ScopedFolderReadFault(std::function<bool(const std::string& folder)> fails) {
+        platform::setFolderReadHook(
+            [fails = std::move(fails)](const std::string& folder) { return !fails(folder); });
+    }
+    ~ScopedFolderReadFault() { platform::setFolderReadHook({}); }
+    ScopedFolderReadFault(const ScopedFolderReadFault&) = delete;
+    ScopedFolderReadFault& operator=(const ScopedFolderReadFault&) = delete;
+};
