@@ -38,7 +38,8 @@ std::string driveGoneText(const std::string& root, bool letters) {
 
 std::string formatGoneText(const std::string& chosenRoot, bool letters) {
     if (chosenRoot.rfind("/dev/", 0) == 0)
-        return "The disk " + chosenRoot + " is gone or was mounted meanwhile; nothing was formatted.";
+        return "The disk " + chosenRoot +
+               " is gone or was mounted meanwhile; nothing was formatted.";
     if (letters)
         return "The drive " + driveNameOf(chosenRoot, letters) +
                " is gone; nothing was formatted. Plug the drive in again.";

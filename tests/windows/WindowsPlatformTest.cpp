@@ -126,8 +126,8 @@ platform::DriveLockAttempt holderOnOtherThread(const std::string& root,
 
 bool lockFileThere(const std::string& root) {
     const std::string path = platform::drive_lock::lockFilePath(root);
-    return !path.empty() && GetFileAttributesW(std::filesystem::u8path(path).c_str()) !=
-                                INVALID_FILE_ATTRIBUTES;
+    return !path.empty() &&
+           GetFileAttributesW(std::filesystem::u8path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Sets TMP and TEMP for as long as it lives.
@@ -254,8 +254,8 @@ TEST(WindowsPlatformTest, AThousandJobThreadsTakeAndLeaveDriveLocks) {
         // A routine of the job that reads the drive nests in its lock.
         platform::DriveLockRequest reading{root, DriveLockMode::Shared};
         platform::DriveLockAttempt nested = platform::tryLockDrives({&reading, 1});
-        const bool right = held.status == DriveLockStatus::Locked &&
-                           nested.status == DriveLockStatus::Locked;
+        const bool right =
+            held.status == DriveLockStatus::Locked && nested.status == DriveLockStatus::Locked;
         ++(right ? locked : wrong);
     };
     constexpr int kJobs = 1000, kSideBySide = 4;

@@ -270,7 +270,7 @@ TEST(StartChecksTest, AVanishedDriveIsSaidInTheSystemsWords) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.text, c.says);
-    for (const std::string& text : {driveGoneText("H:\\", true), formatGoneText("H:\\", true),
-                                    driveLostText("H:\\", true)})
+    for (const std::string& text :
+         {driveGoneText("H:\\", true), formatGoneText("H:\\", true), driveLostText("H:\\", true)})
         EXPECT_EQ(text.find("mount"), std::string::npos) << text;
 }

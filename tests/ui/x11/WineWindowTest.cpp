@@ -499,7 +499,8 @@ TEST_F(WineWindow, ManyJobsInARowAndEnterPressesOk) {
         click(control::kStartButton);
         // "Start Install?", then from the second job on the replace question.
         const auto end = std::chrono::steady_clock::now() + 60s;
-        while (fs::last_write_time(table, none) == before && std::chrono::steady_clock::now() < end) {
+        while (fs::last_write_time(table, none) == before &&
+               std::chrono::steady_clock::now() < end) {
             // A key pressed before the box has the focus is lost: the person
             // waits for it, and presses again while it stays.
             if (const unsigned long box = person().waitForWindow(kTitle, known, 1s); box != 0) {
