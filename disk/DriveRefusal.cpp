@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/DriveNames.h"
 #include "platform/DriveUsers.h"
 #include "store/ShownText.h"
 
@@ -25,6 +26,10 @@ std::string describeUser(const DriveUser& user) {
     const std::string device = escapeControls(user.device);
     switch (user.kind) {
         case DriveUser::Kind::Mounted:
+            // Windows: the system's volume is C:, which every user knows as Windows'.
+            if (user.holdsSystem && !user.file.empty() && platform::drivesHaveLetters())
+                return "this drive is on the same disk as Windows (" + device +
+                       "): choose another drive";
             if (user.holdsSystem && !user.file.empty())
                 return escapeControls(user.file) + " shares its disk with " + device + " (" +
                        escapeControls(user.mountPoint) +
@@ -109,8 +114,15 @@ std::vector<DriveUser> lastingUsers(const std::string& device) {
     return users;
 }
 
+// The drive as a person names it: on Windows "H:" for the device \\.\H:.
+std::string personsName(const std::string& shown) {
+    const bool letterDevice = platform::drivesHaveLetters() && shown.size() == 6 &&
+                              shown.rfind("\\\\.\\", 0) == 0 && shown[5] == ':';
+    return letterDevice ? shown.substr(4) : shown;
+}
+
 std::string inUseText(const std::string& shown, const std::vector<DriveUser>& users) {
-    std::string text = "The drive " + shown + " is in use; nothing was written:\n";
+    std::string text = "The drive " + personsName(shown) + " is in use; nothing was written:\n";
     for (const DriveUser& user : users)
         text += "  " + describeUser(user) + ".\n";
     return text;

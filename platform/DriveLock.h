@@ -12,12 +12,14 @@
 // waits behind it, so that overlapping readers cannot keep it out for ever.
 //
 // Within one thread the locks nest: a routine that holds a drive may call
-// another that takes the same drive as strongly or more weakly. A guard is
-// released on the thread that took it.
+// another that takes the same drive as strongly or more weakly. A guard may
+// be released on any thread; what a thread holds is kept with the guards, not
+// with the thread, and is let go with its last guard.
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Owned.h"
@@ -67,6 +69,7 @@ class DriveLock {
     struct Held {
         DriveKey key;
         DriveLockMode mode;
+        std::thread::id owner;  // the thread whose holding it nests in
     };
     std::vector<Held> held_;
 };

@@ -1,7 +1,8 @@
 #pragma once
 // The system's side of the drive lock (DriveLockPosix.cpp, DriveLockWin32.cpp):
 // an open handle on which the lock is taken (closed by DriveLockHandle), and
-// the key that tells which drive it belongs to. Only DriveLock.cpp uses these.
+// the key that tells which drive it belongs to. Only DriveLock.cpp uses these
+// (and the Windows tests, which look for the lock's file).
 
 #include <cstdint>
 #include <string>
@@ -18,6 +19,11 @@ struct Opened {
     DriveLockHandle handle;
     std::string error;
 };
+
+#ifdef _WIN32
+// The file whose lock is the lock of the drive at `root`; empty when unknown.
+std::string lockFilePath(const std::string& root);
+#endif
 
 // Opens the lock object of the drive whose root is `root`.
 Opened open(const std::string& root);

@@ -1,9 +1,11 @@
-// The drive lock on Windows: LockFileEx on a file in the temporary folder
-// whose name holds the drive's volume serial number and its root folder's
-// file index. Windows locks byte ranges of files, not folders, and a file on
-// the drive would be seen by the console's loader and by other programs;
-// this one lies beside nothing of the drive. The lock ends when the handle
-// closes, also when its process is ended.
+// The drive lock on Windows: LockFileEx on a file in the machine's shared
+// program-data folder, one for every user and console of the machine, whose
+// name holds the drive's volume serial number and its root folder's file
+// index. Windows locks byte ranges of files, not folders, and a file on the
+// drive would be seen by the console's loader and by other programs; this one
+// lies beside nothing of the drive. The lock ends when the handle closes, also
+// when its process is ended. Neither the folder nor a lock file is followed
+// through a link.
 //
 // The last handle on a lock file to close removes it, so that the temporary
 // folder does not keep one file for every drive ever used: the closer opens
@@ -11,6 +13,8 @@
 // waiting writer or opener has it open, and the file goes when that handle
 // closes. An opener that comes meanwhile meets a sharing violation and tries
 // again; once the file is gone it makes a new one, which nobody else can hold.
+#include <shlobj.h>
+
 #include <cstdio>
 
 #include "platform/DriveLockSystem.h"
@@ -38,14 +42,42 @@ bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
     return true;
 }
 
+constexpr DWORD kLockFileFlags =
+    FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_OPEN_REPARSE_POINT;
+
+// The folder of the machine's drive locks, made if it is not there: the
+// program-data folder's "Tarnwick Game Installer". Empty, with `failure`
+// set, when it cannot be had or is a link.
+std::string lockFolder(DWORD& failure) {
+    wchar_t common[MAX_PATH + 1] = {};
+    const HRESULT found =
+        SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common);
+    if (FAILED(found)) {
+        failure = HRESULT_CODE(found);
+        return {};
+    }
+    const std::wstring folder = std::wstring(common) + L"\\Tarnwick Game Installer";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        failure = GetLastError();
+        return {};
+    }
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        failure = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
+        return {};
+    }
+    return win32::narrow(folder.c_str());
+}
+
 // Opens the lock file, made anew if it is not there. While the last holder
 // removes it, a sharing violation: that takes no longer than two calls, so a
 // few more tries find it gone.
 HANDLE openLockFile(const std::wstring& path) {
     for (int tries = 0;; ++tries) {
-        HANDLE file = CreateFileW(
-            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, kLockFileFlags, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
             tries == 50)
             return file;
@@ -56,7 +88,7 @@ HANDLE openLockFile(const std::wstring& path) {
 // Removes the lock file at `path` when no handle is open on it.
 void removeIfUnused(const std::wstring& path) {
     win32::Handle last(CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                                   kLockFileFlags | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     last.close();  // which deletes it
 }
 
@@ -67,7 +99,25 @@ std::wstring pathOf(HANDLE file) {
     return length == 0 || length >= MAX_PATH * 4 ? std::wstring() : std::wstring(path, length);
 }
 
+// The lock file of the drive whose key is `key`.
+std::string lockFilePath(const DriveKey& key, DWORD& failure) {
+    const std::string folder = lockFolder(failure);
+    if (folder.empty())
+        return {};
+    char name[64];
+    std::snprintf(name, sizeof name, "\\tarnwick-drive-%08llX-%016llX.lock",
+                  static_cast<unsigned long long>(key.volume),
+                  static_cast<unsigned long long>(key.folder));
+    return folder + name;
+}
+
 }  // namespace
+
+std::string lockFilePath(const std::string& root) {
+    DriveKey key;
+    DWORD failure = ERROR_SUCCESS;
+    return keyOfRoot(root, key, failure) ? lockFilePath(key, failure) : std::string();
+}
 
 Opened open(const std::string& root) {
     Opened opened;
@@ -79,20 +129,14 @@ Opened open(const std::string& root) {
         opened.error = win32::systemMessage(failure);
         return opened;
     }
-    wchar_t folder[MAX_PATH + 1] = {};
-    DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) {
-        opened.error = win32::systemMessage(GetLastError());
+    const std::string path = lockFilePath(opened.key, failure);
+    if (path.empty()) {
+        opened.error = win32::systemMessage(failure);
         return opened;
     }
-    char name[64];
-    std::snprintf(name, sizeof name, "tarnwick-drive-%08llX-%016llX.lock",
-                  static_cast<unsigned long long>(opened.key.volume),
-                  static_cast<unsigned long long>(opened.key.folder));
-    const std::string path = win32::narrow(folder) + name;
     opened.handle.reset(win32::fromHandle(openLockFile(win32::longPath(path))));
     if (!opened.handle.valid()) {
-        const DWORD failure = GetLastError();
+        failure = GetLastError();
         if (failure == ERROR_SHARING_VIOLATION)
             opened.status = DriveLockStatus::Busy;
         opened.error = path + ": " + win32::systemMessage(failure);

@@ -20,7 +20,8 @@ constexpr int kNameTries = 100;
 
 std::string randomSuffix() {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static thread_local std::mt19937 random{std::random_device{}()};
+    // Drawn from the system's generator each time: no state kept per thread.
+    std::random_device random;
     std::string suffix;
     for (int i = 0; i < 6; ++i)
         suffix += kLetters[random() % (sizeof kLetters - 1)];

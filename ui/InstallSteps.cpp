@@ -1,8 +1,13 @@
 #include "ui/InstallSteps.h"
 
 #include "ui/DriveWatch.h"
+#include "ui/StartChecks.h"
 
-std::string driveLostText(const std::string& root) {
+std::string driveLostText(const std::string& root, bool letters) {
+    if (letters)
+        return "The drive " + driveNameOf(root, letters) +
+               " was removed during the install: the install stopped, and nothing more was "
+               "written.\nPlug the drive in again and check it (zt_games check).";
     return "The drive " + root +
            " was unmounted during the install: the install stopped, and nothing more was "
            "written.\nMount the drive again and check it (zt_games check).";
@@ -19,7 +24,9 @@ int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target
     const int result = command.run(args);
     if (watch.lost() || !drives.mountedAt(target)) {
         frontEnd.progress.hide();
-        frontEnd.status.setText("The install stopped: the drive was unmounted");
+        frontEnd.status.setText(platform::drivesHaveLetters()
+                                    ? "The install stopped: the drive was removed"
+                                    : "The install stopped: the drive was unmounted");
         frontEnd.boxes.show(driveLostText(target.mountPoint));
         return 0;
     }

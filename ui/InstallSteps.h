@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "install/InstallCommand.h"
+#include "platform/DriveNames.h"
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
 
-// What the window says after an install that stopped because `root` was unmounted.
-std::string driveLostText(const std::string& root);
+// What the window says after an install that stopped because `root` was
+// unmounted; `letters`: in the words of Windows, where the drive was removed.
+std::string driveLostText(const std::string& root, bool letters = platform::drivesHaveLetters());
 
 // Runs the install of `args` (as installToStart gave them) onto `target`.
 // 1 when the game was installed, 0 otherwise.

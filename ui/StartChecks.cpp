@@ -22,10 +22,28 @@ std::optional<FixedDrive> chosenDrive(DriveList& drives, const InstallForm& form
 
 }  // namespace
 
-std::string driveGoneText(const std::string& root) {
+std::string driveNameOf(const std::string& root, bool letters) {
+    return letters && root.size() >= 2 && root[1] == ':' ? root.substr(0, 2) : root;
+}
+
+std::string driveGoneText(const std::string& root, bool letters) {
+    if (letters)
+        return "The drive " + driveNameOf(root, letters) +
+               " is gone: nothing was written to it.\n"
+               "Plug the drive in again and choose it again in \"Hard Drive\".";
     return "The drive " + root +
            " is no longer mounted there: nothing was written to it.\n"
            "Connect the drive, mount it and choose it again in \"Hard Drive\".";
+}
+
+std::string formatGoneText(const std::string& chosenRoot, bool letters) {
+    if (chosenRoot.rfind("/dev/", 0) == 0)
+        return "The disk " + chosenRoot +
+               " is gone or was mounted meanwhile; nothing was formatted.";
+    if (letters)
+        return "The drive " + driveNameOf(chosenRoot, letters) +
+               " is gone; nothing was formatted. Plug the drive in again.";
+    return "The drive " + chosenRoot + " is no longer mounted; nothing was formatted.";
 }
 
 std::string readOnlyDriveText(const std::string& root) {
@@ -116,10 +134,7 @@ std::optional<FixedDrive> driveToFormat(const std::string& chosenRoot,
                                         MessageBoxes& boxes) {
     const FixedDrive* drive = candidateFor(chosenRoot, fixed);
     if (drive == nullptr) {
-        boxes.show(chosenRoot.rfind("/dev/", 0) == 0
-                       ? "The disk " + chosenRoot +
-                             " is gone or was mounted meanwhile; nothing was formatted."
-                       : "The drive " + chosenRoot + " is no longer mounted; nothing was formatted.");
+        boxes.show(formatGoneText(chosenRoot));
         return std::nullopt;
     }
     if (std::string refusal = systemDriveRefusal(drive->device, drive->mountPoint, systemDevices);

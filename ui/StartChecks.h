@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "library/GameRename.h"
+#include "platform/DriveNames.h"
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/JobGate.h"
@@ -26,8 +27,18 @@ struct InstallForm {
 };
 
 // What the window says when the drive chosen at `root` is no longer that
-// device mounted there (unmounted, or another drive in its place).
-std::string driveGoneText(const std::string& root);
+// device mounted there (unmounted, or another drive in its place). `letters`:
+// in the words of a system that names drives by letters (Windows), where a
+// person plugs a drive in rather than mounting it.
+std::string driveGoneText(const std::string& root, bool letters = platform::drivesHaveLetters());
+
+// What the window says when the drive or disk chosen to be formatted is gone.
+std::string formatGoneText(const std::string& chosenRoot,
+                           bool letters = platform::drivesHaveLetters());
+
+// The drive at `root` as a person names it: its letter ("H:") where drives
+// have letters, else the root as it stands.
+std::string driveNameOf(const std::string& root, bool letters = platform::drivesHaveLetters());
 
 // What the window says when the drive chosen at `root` is mounted read-only.
 std::string readOnlyDriveText(const std::string& root);

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -11,6 +13,7 @@
 #include "disk/DriveRefusal.h"
 #include "platform/DeviceControl.h"
 #include "platform/DriveLock.h"
+#include "platform/DriveLockSystem.h"
 #include "platform/DriveNames.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
@@ -110,17 +113,52 @@ platform::DriveLockStatus lockFromOtherThread(const std::string& root,
     return status;
 }
 
+// What a holder on another thread takes; its guard is kept by the caller.
+platform::DriveLockAttempt holderOnOtherThread(const std::string& root,
+                                               platform::DriveLockMode mode) {
+    platform::DriveLockAttempt held;
+    std::thread([&] {
+        platform::DriveLockRequest request{root, mode};
+        held = platform::tryLockDrives({&request, 1});
+    }).join();
+    return held;
+}
+
+bool lockFileThere(const std::string& root) {
+    const std::string path = platform::drive_lock::lockFilePath(root);
+    return !path.empty() &&
+           GetFileAttributesW(std::filesystem::u8path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Sets TMP and TEMP for as long as it lives.
+class TemporaryFolder {
+  public:
+    explicit TemporaryFolder(const std::filesystem::path& folder) {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+            wchar_t value[MAX_PATH + 1] = {};
+            const bool had = GetEnvironmentVariableW(name, value, MAX_PATH + 1) != 0;
+            before_.push_back({name, had ? std::optional<std::wstring>(value) : std::nullopt});
+            SetEnvironmentVariableW(name, folder.wstring().c_str());
+        }
+    }
+    ~TemporaryFolder() {
+        for (const auto& [name, value] : before_)
+            SetEnvironmentVariableW(name, value ? value->c_str() : nullptr);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+  private:
+    std::vector<std::pair<const wchar_t*, std::optional<std::wstring>>> before_;
+};
+
 }  // namespace
 
-// The locks' files lie in the temporary folder (here one of the test's own);
-// the last holder of each removes it, and holders still exclude each other.
+// The last holder of each lock removes its file, and holders still exclude each other.
 TEST(WindowsPlatformTest, DriveLocksLeaveNoFileBehindAndStillExcludeEachOther) {
     using platform::DriveLockMode;
     using platform::DriveLockStatus;
-    TempDir drives, temporary;
-    wchar_t before[MAX_PATH + 1] = {};
-    const bool hadTmp = GetEnvironmentVariableW(L"TMP", before, MAX_PATH + 1) != 0;
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", temporary.path().wstring().c_str()));
+    TempDir drives;
     std::vector<std::string> roots;
     for (const char* name : {"a", "b", "c", "d", "e"}) {
         roots.push_back(drives.file(name));
@@ -130,9 +168,11 @@ TEST(WindowsPlatformTest, DriveLocksLeaveNoFileBehindAndStillExcludeEachOther) {
         platform::DriveLockRequest request{root, DriveLockMode::Exclusive};
         platform::DriveLockAttempt held = platform::tryLockDrives({&request, 1});
         ASSERT_EQ(held.status, DriveLockStatus::Locked);
+        EXPECT_TRUE(lockFileThere(root));
         EXPECT_EQ(lockFromOtherThread(root, DriveLockMode::Shared), DriveLockStatus::Busy);
     }
-    EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
+    for (const std::string& root : roots)
+        EXPECT_FALSE(lockFileThere(root)) << root;
 
     // A writer waits for a reader, which ends first: the writer's place keeps
     // the file, so a new reader still finds it waiting, and the writer gets in.
@@ -151,6 +191,84 @@ TEST(WindowsPlatformTest, DriveLocksLeaveNoFileBehindAndStillExcludeEachOther) {
         EXPECT_EQ(lockFromOtherThread(roots[0], DriveLockMode::Shared), DriveLockStatus::Busy);
         writer = {};
     }).join();
-    EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
-    SetEnvironmentVariableW(L"TMP", hadTmp ? before : nullptr);
+    EXPECT_FALSE(lockFileThere(roots[0]));
+}
+
+// A reader that leaves while another still reads leaves the lock's file to
+// it: a writer that comes next still finds the drive busy.
+TEST(WindowsPlatformTest, AHolderThatLeavesKeepsTheLockOfOneStillHolding) {
+    using platform::DriveLockMode;
+    using platform::DriveLockStatus;
+    TempDir drive;
+    platform::DriveLockAttempt first = holderOnOtherThread(drive.root(), DriveLockMode::Shared);
+    platform::DriveLockAttempt second = holderOnOtherThread(drive.root(), DriveLockMode::Shared);
+    ASSERT_EQ(first.status, DriveLockStatus::Locked);
+    ASSERT_EQ(second.status, DriveLockStatus::Locked);
+    first.lock.release();
+    EXPECT_TRUE(lockFileThere(drive.root()));
+    EXPECT_EQ(lockFromOtherThread(drive.root(), DriveLockMode::Exclusive), DriveLockStatus::Busy);
+    second.lock.release();
+    EXPECT_FALSE(lockFileThere(drive.root()));
+    EXPECT_EQ(lockFromOtherThread(drive.root(), DriveLockMode::Exclusive), DriveLockStatus::Locked);
+}
+
+// The lock is the machine's, not the temporary folder's: programs of other
+// users or consoles, each with a temporary folder of its own, exclude each other.
+TEST(WindowsPlatformTest, ADriveLockHoldsWhateverTheTemporaryFolder) {
+    using platform::DriveLockMode;
+    using platform::DriveLockStatus;
+    TempDir drive, mine, theirs;
+    platform::DriveLockAttempt held;
+    {
+        TemporaryFolder temporary(mine.path());
+        held = holderOnOtherThread(drive.root(), DriveLockMode::Exclusive);
+        ASSERT_EQ(held.status, DriveLockStatus::Locked);
+    }
+    TemporaryFolder temporary(theirs.path());
+    EXPECT_EQ(lockFromOtherThread(drive.root(), DriveLockMode::Shared), DriveLockStatus::Busy);
+    EXPECT_EQ(lockFromOtherThread(drive.root(), DriveLockMode::Exclusive), DriveLockStatus::Busy);
+    held.lock.release();
+    EXPECT_EQ(lockFromOtherThread(drive.root(), DriveLockMode::Exclusive), DriveLockStatus::Locked);
+}
+
+// Jobs take and leave drives on threads of their own, one after another and
+// side by side; nothing of a thread's locks is left for its end to undo.
+TEST(WindowsPlatformTest, AThousandJobThreadsTakeAndLeaveDriveLocks) {
+    using platform::DriveLockMode;
+    using platform::DriveLockStatus;
+    TempDir drives;
+    std::vector<std::string> roots;
+    for (const char* name : {"a", "b", "c"}) {
+        roots.push_back(drives.file(name));
+        std::filesystem::create_directory(roots.back());
+    }
+    std::atomic<int> locked{0}, busy{0}, wrong{0};
+    auto job = [&](int number) {
+        const std::string& root = roots[number % roots.size()];
+        platform::DriveLockRequest writing{root, DriveLockMode::Exclusive};
+        platform::DriveLockAttempt held = platform::tryLockDrives({&writing, 1});
+        if (held.status == DriveLockStatus::Busy) {
+            ++busy;
+            return;
+        }
+        // A routine of the job that reads the drive nests in its lock.
+        platform::DriveLockRequest reading{root, DriveLockMode::Shared};
+        platform::DriveLockAttempt nested = platform::tryLockDrives({&reading, 1});
+        const bool right =
+            held.status == DriveLockStatus::Locked && nested.status == DriveLockStatus::Locked;
+        ++(right ? locked : wrong);
+    };
+    constexpr int kJobs = 1000, kSideBySide = 4;
+    for (int first = 0; first < kJobs; first += kSideBySide) {
+        std::vector<std::thread> threads;
+        for (int number = first; number < first + kSideBySide; ++number)
+            threads.emplace_back(job, number);
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(locked + busy, kJobs);
+    EXPECT_GT(locked, kJobs / 2);
+    for (const std::string& root : roots)
+        EXPECT_EQ(lockFromOtherThread(root, DriveLockMode::Exclusive), DriveLockStatus::Locked);
 }

@@ -21,6 +21,8 @@ NativeProgress::NativeProgress(HWND owner, const std::string& title,
                                          reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner,
                                          dialogProc, reinterpret_cast<LPARAM>(this));
     SetWindowTextW(window_, widen(title).c_str());
+    // Enter presses the one button, as Space and Esc do.
+    SendMessageW(window_, DM_SETDEFID, control::kProgressButton, 0);
     SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETRANGE32, 0, ProgressState::kBarMax);
 }
 
@@ -40,7 +42,8 @@ INT_PTR CALLBACK NativeProgress::dialogProc(HWND window, UINT message, WPARAM wP
         return FALSE;
     switch (message) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
+            // IDOK: Enter, when the dialog manager finds no default button.
+            if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
                 self->onCancel();
                 return TRUE;
             }

@@ -7,6 +7,7 @@
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
 #include "ui/DriveOrder.h"
+#include "ui/InstallSteps.h"
 #include "ui/JobGate.h"
 #include "ui/StartChecks.h"
 
@@ -247,4 +248,32 @@ TEST(StartChecksTest, ListCommandsNeedADriveAndASelectedGame) {
     for (RenameGameResult result :
          {RenameGameResult::Renamed, RenameGameResult::NotFound, RenameGameResult::Failed})
         EXPECT_TRUE(listAfterRename(result));
+}
+
+// A vanished drive is said in the words of the system: on Windows by its
+// letter, to be plugged in again; elsewhere by its folder, to be mounted.
+TEST(StartChecksTest, AVanishedDriveIsSaidInTheSystemsWords) {
+    const struct {
+        std::string text;
+        std::string says;
+    } cases[] = {
+        {driveGoneText("H:\\", true),
+         "The drive H: is gone: nothing was written to it.\n"
+         "Plug the drive in again and choose it again in \"Hard Drive\"."},
+        {driveGoneText("/media/usb/", false),
+         "The drive /media/usb/ is no longer mounted there: nothing was written to it.\n"
+         "Connect the drive, mount it and choose it again in \"Hard Drive\"."},
+        {formatGoneText("H:\\", true),
+         "The drive H: is gone; nothing was formatted. Plug the drive in again."},
+        {formatGoneText("/media/usb/", false),
+         "The drive /media/usb/ is no longer mounted; nothing was formatted."},
+        {driveLostText("H:\\", true),
+         "The drive H: was removed during the install: the install stopped, and nothing more "
+         "was written.\nPlug the drive in again and check it (zt_games check)."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, c.says);
+    for (const std::string& text :
+         {driveGoneText("H:\\", true), formatGoneText("H:\\", true), driveLostText("H:\\", true)})
+        EXPECT_EQ(text.find("mount"), std::string::npos) << text;
 }
