@@ -1,11 +1,23 @@
 #include "ui/InstallSteps.h"
 
+#include <filesystem>
+
+#include "store/ShownText.h"
 #include "ui/DriveWatch.h"
 
-std::string driveLostText(const std::string& root) {
-    return "The drive " + root +
-           " was unmounted during the install: the install stopped, and nothing more was "
-           "written.\nMount the drive again and check it (zt_games check).";
+std::string driveLostText(const std::string& root, const std::vector<std::string>& left) {
+    std::string text = "The drive " + root +
+                       " was unmounted during the install: the install stopped, and nothing "
+                       "more was written.\n";
+    if (!left.empty()) {
+        text += "These files it had written could not be removed and may be left on the "
+                "drive, named by no game:";
+        for (const std::string& path : left)
+            text += "\n    " + escapeControls(std::filesystem::path(path).filename().string());
+        text += "\n";
+    }
+    return text + "Mount the drive again, choose it in \"Hard Drive\" and use \"Check Drive\" in "
+                  "the list's menu: it removes what an install left.";
 }
 
 int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target,
@@ -20,7 +32,9 @@ int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target
     if (watch.lost() || !drives.mountedAt(target)) {
         frontEnd.progress.hide();
         frontEnd.status.setText("The install stopped: the drive was unmounted");
-        frontEnd.boxes.show(driveLostText(target.mountPoint));
+        // What it wrote could not be reached to be removed once the drive
+        // was gone, whatever the removal said.
+        frontEnd.boxes.show(driveLostText(target.mountPoint, command.parts().removed));
         return 0;
     }
     return result;

@@ -10,8 +10,10 @@
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
 
-// What the window says after an install that stopped because `root` was unmounted.
-std::string driveLostText(const std::string& root);
+// What the window says after an install that stopped because `root` was
+// unmounted: what it may have `left` there (the part files it had written),
+// and that the window's "Check Drive" removes them.
+std::string driveLostText(const std::string& root, const std::vector<std::string>& left);
 
 // Runs the install of `args` (as installToStart gave them) onto `target`.
 // 1 when the game was installed, 0 otherwise.

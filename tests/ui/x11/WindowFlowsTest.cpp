@@ -294,8 +294,8 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
         d.setGameName("My Game");
         if (unmount().status != 0)
             d.fail("the drive could not be unmounted");
-        // Said at once, before "Start Install?".
-        d.click([] { return mainWindow()->startButton; });
+        // Said after "Start Install?".
+        d.startInstall();
         d.expectBox(driveGoneText(drive.root()));
         d.screenshot("unmounted-before-start");
         d.answer("Return");
@@ -322,7 +322,12 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
             d.screenshot("unmounted-during-install-write");
             d.answer("Return");
         }
-        d.expectBox(driveLostText(drive.root()));
+        d.waitFor("the drive's box", [&] {
+            return openBox() != nullptr &&
+                   openBox()->text().startsWith(QString::fromStdString(
+                       "The drive " + drive.root() + " was unmounted during the install"));
+        });
+        EXPECT_TRUE(d.gui([] { return openBox()->text().contains("\"Check Drive\""); }));
         d.screenshot("unmounted-during-install");
         d.answer("Return");
         d.waitFor("the window back", [] {
