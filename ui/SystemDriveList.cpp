@@ -21,7 +21,7 @@ class SystemDriveList : public DriveList {
             drives.push_back({volume.mountPoint, volume.device, disk.usb,
                               !system.empty() && volume.device == system, volume.readOnly,
                               platform::folderUsable(volume.mountPoint), volume.fsType,
-                              disk.bytes, disk.model});
+                              disk.bytes, disk.model, volume.options, volume.fsOptions});
         }
         return drives;
     }
