@@ -169,7 +169,7 @@ void MainWindowCore::installFinished(int result) {
     // window; when that window is not shown, it is given back at once.
     busy_.store(false);
     if (cancelling_)
-        out_ << "The install was cancelled; what it had written was removed." << std::endl;
+        out_ << "The cancelled install has ended." << std::endl;
     cancelling_ = false;
     if (result == 0 || !view_.jobProgress().shown())
         giveWindowBack();

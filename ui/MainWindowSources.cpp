@@ -202,6 +202,7 @@ void MainWindowCore::showInstallerPage(bool show) {
 // The format page's text is set each time, shown or hidden.
 void MainWindowCore::showFormatPage(bool show) {
     view_.showControl(control::kFormatText, show);
+    view_.setControlText(control::kFormatText, kFormatPageText);
     view_.showControl(control::kFormatButton, show);
 }
 

@@ -142,9 +142,11 @@ TEST_F(MainWindowCoreTest, OpensOnADriveThisUserMayUseWithItsTextsAndGames) {
     EXPECT_FALSE(view.shown[control::kFormatButton]);
 
     // The format page shows its own controls; back on the installer page the list is read again.
+    view.texts.clear();
     core->onTabChanged(1);
     EXPECT_EQ(core->page(), Page::Format);
     EXPECT_TRUE(view.shown[control::kFormatButton]);
+    EXPECT_EQ(view.texts[control::kFormatText], kFormatPageText);
     EXPECT_FALSE(view.shown[control::kGameList]);
     usb.addGame("Gamma", "SLUS_000.03", {2048});
     core->onTabChanged(0);
