@@ -197,10 +197,16 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
             return line.startsWith("Installing Big Game: ") && line.endsWith(" left");
         });
         d.screenshot("install-progress");
-        // Cancel hides the window and gives the main window back at once.
+        // Cancel hides the window and gives the main window back at once;
+        // until the install has removed what it wrote, the status line says so.
         d.click([] { return progressWindow("Install")->button; });
         d.waitFor("the main window back",
                   [] { return !progressShows() && mainWindow()->isEnabled(); });
+        if (d.gui([] {
+                return mainWindow()->jobRunning() &&
+                       mainWindow()->statusLine->text() == QString::fromUtf8(kCancellingText);
+            }))
+            d.screenshot("install-cancelling");
         d.expectInFront(mainWindow, "the main window");
         d.waitFor("the install to end", [] { return !mainWindow()->jobRunning(); });
         EXPECT_TRUE(partFiles(drive.root()).empty());
@@ -526,6 +532,15 @@ TEST_F(WindowFlows, AFailedFormatMountsTheDriveBackWhereItWas) {
     ASSERT_TRUE(drive.error.empty()) << drive.error;
     writeBytes(drive.root() + "kept.txt", {'k'});
     ScopedFault failingDevice(failing(platform::FileOp::Write, drive.device));
+    // Mounted again with the options it had, none added.
+    const auto optionsNow = [&] {
+        for (const platform::MountedVolume& volume : platform::mountedVolumes()) {
+            if (volume.device == drive.device)
+                return volume.options;
+        }
+        return std::string("not mounted");
+    };
+    const std::string before = optionsNow();
 
     run([&](WindowDriver& d) {
         openFormatDialog(d);
@@ -546,6 +561,7 @@ TEST_F(WindowFlows, AFailedFormatMountsTheDriveBackWhereItWas) {
         d.closeMainWindow();
     });
     EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
+    EXPECT_EQ(optionsNow(), before);
     EXPECT_TRUE(std::filesystem::exists(drive.root() + "kept.txt"));
 }
 
