@@ -10,8 +10,8 @@ std::string driveLostText(const std::string& root, const std::vector<std::string
                        " was unmounted during the install: the install stopped, and nothing "
                        "more was written.\n";
     if (!left.empty()) {
-        text += "These files it had written could not be removed and may be left on the "
-                "drive, named by no game:";
+        text += "What it had written could not be removed once the drive was gone; these "
+                "files may be left on the drive, named by no game:";
         for (const std::string& path : left)
             text += "\n    " + escapeControls(std::filesystem::path(path).filename().string());
         text += "\n";
