@@ -183,8 +183,8 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
 
     const std::uint8_t* rootRecord = descriptor + kRootRecord;
     Extent root{readLe32(rootRecord + kRecordExtent), readLe32(rootRecord + kRecordLength)};
-    if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0 ||
-        root.bytes == 0 || !insideVolume(root, sectorCount)) {
+    if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0 || root.bytes == 0 ||
+        !insideVolume(root, sectorCount)) {
         reason = kNoRoot;
         return fail(source, status, kInvalid);
     }

@@ -110,10 +110,12 @@ std::string firstPartitionOf(const std::string& disk, const std::string& sysRoot
 
 MountArguments mountArgumentsOf(const std::string& options, const std::string& fsOptions) {
     static const std::pair<const char*, unsigned long> kFlags[] = {
-        {"ro", MS_RDONLY},          {"nosuid", MS_NOSUID},         {"nodev", MS_NODEV},
-        {"noexec", MS_NOEXEC},      {"sync", MS_SYNCHRONOUS},      {"dirsync", MS_DIRSYNC},
-        {"noatime", MS_NOATIME},    {"nodiratime", MS_NODIRATIME}, {"relatime", MS_RELATIME},
-        {"strictatime", MS_STRICTATIME}, {"lazytime", MS_LAZYTIME},
+        {"ro", MS_RDONLY},         {"nosuid", MS_NOSUID},
+        {"nodev", MS_NODEV},       {"noexec", MS_NOEXEC},
+        {"sync", MS_SYNCHRONOUS},  {"dirsync", MS_DIRSYNC},
+        {"noatime", MS_NOATIME},   {"nodiratime", MS_NODIRATIME},
+        {"relatime", MS_RELATIME}, {"strictatime", MS_STRICTATIME},
+        {"lazytime", MS_LAZYTIME},
     };
     MountArguments arguments;
     for (const auto& [name, flag] : kFlags) {

@@ -122,7 +122,8 @@ TEST(MountInfoTest, MountArgumentsAreThoseTheTableShowed) {
         {"", "", 0, ""},
     };
     for (const auto& c : cases) {
-        const platform::MountArguments arguments = platform::mountArgumentsOf(c.options, c.fsOptions);
+        const platform::MountArguments arguments =
+            platform::mountArgumentsOf(c.options, c.fsOptions);
         EXPECT_EQ(arguments.flags, c.flags) << c.options;
         EXPECT_EQ(arguments.data, c.data) << c.fsOptions;
     }

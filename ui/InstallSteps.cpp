@@ -10,14 +10,16 @@ std::string driveLostText(const std::string& root, const std::vector<std::string
                        " was unmounted during the install: the install stopped, and nothing "
                        "more was written.\n";
     if (!left.empty()) {
-        text += "What it had written could not be removed once the drive was gone; these "
-                "files may be left on the drive, named by no game:";
+        text +=
+            "What it had written could not be removed once the drive was gone; these "
+            "files may be left on the drive, named by no game:";
         for (const std::string& path : left)
             text += "\n    " + escapeControls(std::filesystem::path(path).filename().string());
         text += "\n";
     }
-    return text + "Mount the drive again, choose it in \"Hard Drive\" and use \"Check Drive\" in "
-                  "the list's menu: it removes what an install left.";
+    return text +
+           "Mount the drive again, choose it in \"Hard Drive\" and use \"Check Drive\" in "
+           "the list's menu: it removes what an install left.";
 }
 
 int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target,

@@ -158,10 +158,9 @@ void MainWindowCore::installJob(const std::vector<std::string>& args, const Fixe
     OutcomeWatch watch(view_.jobProgress().window(), installSucceeded_);
     JobReports reports(view_, watch, log_);
     FrontEnd frontEnd = reports.frontEnd();
-    installResult_ = services_.install
-                         ? services_.install(args, target, frontEnd)
-                         : runInstallJob(args, target, *services_.drives, frontEnd,
-                                         services_.discOpener, services_.freeSpace);
+    installResult_ = services_.install ? services_.install(args, target, frontEnd)
+                                       : runInstallJob(args, target, *services_.drives, frontEnd,
+                                                       services_.discOpener, services_.freeSpace);
 }
 
 void MainWindowCore::installFinished(int result) {
@@ -257,8 +256,8 @@ void MainWindowCore::onCopyGame() {
 void MainWindowCore::copyGameJob(const std::string& source) {
     const std::string game = copyGameName_;
     const std::string target = callOnWindow(view_.thread(), [this] {
-        return normalizeRoot(
-            view_.chooseDrive(driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
+        return normalizeRoot(view_.chooseDrive(
+            driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
     });
     if (target.empty())
         return;

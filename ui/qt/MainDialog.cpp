@@ -190,9 +190,8 @@ void MainDialog::keepOnScreen() {
         return;
     const QRect frame = frameGeometry();
     const QRect area = shown->availableGeometry();
-    const ScreenRect placed =
-        placeInside({frame.x(), frame.y(), frame.width(), frame.height()},
-                    {area.x(), area.y(), area.width(), area.height()});
+    const ScreenRect placed = placeInside({frame.x(), frame.y(), frame.width(), frame.height()},
+                                          {area.x(), area.y(), area.width(), area.height()});
     if (placed.x != frame.x() || placed.y != frame.y())
         move(placed.x, placed.y);
 }

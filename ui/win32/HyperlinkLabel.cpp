@@ -31,7 +31,8 @@ bool HyperlinkLabel::create(const HyperlinkLabelParams& params) {
         return false;
     // The static class's procedure is not kept: what the label does not
     // handle gets the default processing.
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HyperlinkLabel::windowProc));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(&HyperlinkLabel::windowProc));
     font_ = CreateFontW(params.fontHeight, 0, 0, 0, params.bold ? FW_BOLD : FW_NORMAL, FALSE,
                         params.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
                         params.faceName.c_str());

@@ -151,10 +151,9 @@ int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
     HMENU menu = loadGameMenu(rows, popup);
     if (menu == nullptr)
         return 0;
-    const int command = static_cast<int>(
-        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN |
-                                  TPM_LEFTBUTTON,
-                       at.x, at.y, 0, window_, nullptr));
+    const int command = static_cast<int>(TrackPopupMenu(
+        popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x,
+        at.y, 0, window_, nullptr));
     DestroyMenu(menu);
     return command;
 }
