@@ -32,6 +32,10 @@ constexpr std::uint32_t kMaxSystemCnfBytes = 65536;
 
 constexpr const char* kNoAccess = "Unable to access source drive\n";
 constexpr const char* kInvalid = "Invalid disc\n";
+constexpr const char* kNoDescriptor =
+    "There is no ISO 9660 volume descriptor at sector 16: this is no image of a game disc.\n";
+constexpr const char* kNoRoot =
+    "The ISO 9660 volume descriptor at sector 16 names no valid root directory.\n";
 constexpr const char* kNoSystemCnf = "SYSTEM.CNF does not exist on CD/DVD\n";
 constexpr const char* kTruncated = "SYSTEM.CNF is truncated\n";
 constexpr const char* kDamaged = "SYSTEM.CNF is damaged\n";
@@ -147,6 +151,13 @@ std::int32_t sectorsToCopy(DiscSource& source, std::int32_t sectorCount, std::st
 }  // namespace
 
 bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info) {
+    std::string reason;
+    return identifyDisc(source, path, status, info, reason);
+}
+
+bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info,
+                  std::string& reason) {
+    reason.clear();
     status.setText(kCheckingDisc);
     if (!source.open(path)) {
         status.setText(kNoAccess);
@@ -159,8 +170,10 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     if (descriptor == nullptr)
         return fail(source, status, nullptr);
     const std::optional<std::int32_t> volumeSize = volumeSectors(descriptor);
-    if (!volumeSize)
+    if (!volumeSize) {
+        reason = kNoDescriptor;
         return fail(source, status, kInvalid);
+    }
     const std::int32_t sectorCount = *volumeSize;
     // Before any file is looked for: a file in the missing tail reads as damaged.
     std::string incomplete;
@@ -169,12 +182,12 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
         return fail(source, status, incomplete.c_str());
 
     const std::uint8_t* rootRecord = descriptor + kRootRecord;
-    if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0) {
+    Extent root{readLe32(rootRecord + kRecordExtent), readLe32(rootRecord + kRecordLength)};
+    if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0 || root.bytes == 0 ||
+        !insideVolume(root, sectorCount)) {
+        reason = kNoRoot;
         return fail(source, status, kInvalid);
     }
-    Extent root{readLe32(rootRecord + kRecordExtent), readLe32(rootRecord + kRecordLength)};
-    if (root.bytes == 0 || !insideVolume(root, sectorCount))
-        return fail(source, status, kInvalid);
 
     Extent file;
     switch (findSystemCnf(source, root, sectorCount, file)) {

@@ -17,3 +17,7 @@ inline constexpr const char* kCheckingDisc = "Checking disc..\n";
 // says why, the source is closed and false is returned; on success the source
 // stays open and `info.source` points to it.
 bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info);
+// The same; when the status line said "Invalid disc", `reason` says what
+// was found instead of an ISO 9660 volume (one line, ending in "\n").
+bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info,
+                  std::string& reason);

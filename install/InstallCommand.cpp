@@ -32,6 +32,8 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = entry_layout::kDisplayNameSize - 1;
 constexpr const char* kCancelled = "The install was cancelled; the drive is unchanged\n";
+constexpr const char* kCancelledNotRemoved =
+    "The install was cancelled; what it wrote could not all be removed\n";
 
 // What went wrong with a table write, with the system's reason.
 std::string tableProblem(const RewriteResult& result, const std::string& table) {
@@ -118,14 +120,15 @@ class RememberingStatus : public StatusLine {
 // for a source that cannot be opened, else what the identification found.
 bool identifySource(DiscSource& source, const std::string& path, DiscInfo& disc, FrontEnd& ui) {
     RememberingStatus status(ui.status);
-    if (identifyDisc(source, path, status, disc))
+    std::string reason;
+    if (identifyDisc(source, path, status, disc, reason))
         return true;
     std::string text = "Source drive is invalid\n";
     errno = 0;
     if (!source.open(path) && errno != 0)
         text += escapeControls(path) + ": " + platform::lastErrorText() + "\n";
     else if (!status.last.empty() && status.last != kCheckingDisc)
-        text += status.last;
+        text += status.last + reason;
     source.close();
     ui.boxes.show(text);
     return false;
@@ -352,8 +355,10 @@ int InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
             if (replacement.formerGone()) {
                 ui_.boxes.show("The former game " + name +
                                " was removed to make room; the install was cancelled\n");
-            } else {
+            } else if (parts_.left.empty()) {
                 ui_.status.setText(kCancelled);
+            } else {
+                ui_.status.setText(kCancelledNotRemoved);
             }
         } else if (replacement.formerGone()) {
             ui_.boxes.show("The former game " + name +

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/WriteBehind.h"
+
 bool PartFile::open(const std::string& path, std::uint64_t expectedBytes) {
     close();
     if (!buffer_)
@@ -10,6 +12,7 @@ bool PartFile::open(const std::string& path, std::uint64_t expectedBytes) {
     used_ = 0;
     failed_ = false;
     path_ = path;
+    behind_.reset();
     if (!file_.create(path))
         return false;
     file_.reserve(expectedBytes);  // a file system without reservations still takes the writes
@@ -22,7 +25,16 @@ bool PartFile::flush() {
     if (!failed_)
         failed_ = !file_.write(buffer_.get(), used_);
     used_ = 0;
+    if (!failed_)
+        writeBehind();
     return !failed_;
+}
+
+void PartFile::writeBehind() {
+    if (const std::optional<WriteBehindStep> step = behind_.advance(file_.size())) {
+        platform::startWriteBack(file_.handle(), step->startFrom, step->startLength);
+        platform::awaitWriteBack(file_.handle(), step->waitFrom, step->waitLength);
+    }
 }
 
 bool PartFile::write(const std::uint8_t* data, std::size_t size) {
@@ -48,8 +60,10 @@ bool PartFile::appendFrom(DiscDevice& device, std::uint64_t offset, std::size_t 
     const std::uint64_t before = file_.size();
     platform::SendResult sent = device.sendTo(offset, length, file_);
     unsupported = sent.unsupported;
-    if (!sent.failed && sent.bytes == static_cast<std::int64_t>(length))
+    if (!sent.failed && sent.bytes == static_cast<std::int64_t>(length)) {
+        writeBehind();
         return true;
+    }
     // Whatever arrived is cut off again, so that the sectors can be written
     // one by one from where the file stood. The cut is flushed at once: the
     // file's entry on the device may still name the clusters it freed.

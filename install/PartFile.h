@@ -9,6 +9,7 @@
 #include <string>
 
 #include "install/DiscDevice.h"
+#include "install/WriteBehind.h"
 #include "platform/OutputFile.h"
 
 class PartFile {
@@ -37,10 +38,13 @@ class PartFile {
 
   private:
     bool flush();
+    // Hands what was written so far to the device a window at a time.
+    void writeBehind();
 
     platform::OutputFile file_;
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
     std::string path_;
+    WriteBehind behind_;
 };

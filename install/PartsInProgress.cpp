@@ -11,8 +11,12 @@ void PartsInProgress::discardCurrent() {
 
 void PartsInProgress::removeAll() {
     currentPartFile.abandon();
+    removed = createdParts;
+    left.clear();
     // The last part first: a stop leaves part .00, by which the check knows the rest.
-    for (auto it = createdParts.rbegin(); it != createdParts.rend(); ++it)
-        platform::removeFile(*it);
+    for (auto it = createdParts.rbegin(); it != createdParts.rend(); ++it) {
+        if (!platform::removeFile(*it))
+            left.insert(left.begin(), *it);
+    }
     createdParts.clear();
 }

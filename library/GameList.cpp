@@ -24,9 +24,7 @@ namespace {
 
 void showSpace(const std::string& root, StatusLine& status) {
     if (std::optional<platform::VolumeSpace> space = platform::volumeSpace(root)) {
-        // The free space this program can write, as the install's and the
-        // copy's checks count it: one figure everywhere.
-        status.setText(spaceText(space->total, space->available));
+        status.setText(spaceText(*space));
     } else {
         status.setText("Disk Size:?MB Free Size:?MB");
     }
@@ -82,6 +80,10 @@ std::string repairQuestion(const std::string& name) {
 
 std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes) {
     return "Disk Size:" + freeMegabytes(totalBytes) + " Free Size:" + freeMegabytes(freeBytes);
+}
+
+std::string spaceText(const platform::VolumeSpace& space) {
+    return spaceText(space.total, space.free);
 }
 
 GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view) {

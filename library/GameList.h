@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Volume.h"
 #include "store/FrontEnd.h"
 
 // One listed game: the window shows `name` and `sizeKB`; the rest serves
@@ -33,6 +34,9 @@ class GameListView {
 
 // "Disk Size:<total>MB Free Size:<free>MB", in mebibytes, truncated.
 std::string spaceText(std::uint64_t totalBytes, std::uint64_t freeBytes);
+// The same of a volume: its size and all its free bytes, whoever may write
+// them (what this user may write is the install's and the copy's own check).
+std::string spaceText(const platform::VolumeSpace& space);
 
 // "Game <name> has parts under another name,Repair ?"
 std::string repairQuestion(const std::string& name);

@@ -31,10 +31,21 @@ Disk describeDevice(const std::string& device, const std::string& sysRoot = "/sy
 // itself when it has none (or is a partition already).
 std::string firstPartitionOf(const std::string& disk, const std::string& sysRoot = "/sys");
 
+// What the mount system call is given to mount a volume again as the mount
+// table showed it: the flags of its per-mount `options` ("ro,nosuid,nodev,
+// relatime"...), and its file system's own `fsOptions` without "rw" and "ro".
+struct MountArguments {
+    unsigned long flags = 0;
+    std::string data;
+};
+MountArguments mountArgumentsOf(const std::string& options, const std::string& fsOptions);
+
 // Mounts the file system of type `fsType` on `device` at the folder
-// `mountPoint` (which must exist), as the administrator may. False with the
-// system's reason in `error`.
+// `mountPoint` (which must exist) with the options it had (as the mount table
+// showed them), as the administrator may. False with the system's reason in
+// `error`.
 bool mountVolume(const std::string& device, const std::string& mountPoint,
-                 const std::string& fsType, std::string& error);
+                 const std::string& fsType, const std::string& options,
+                 const std::string& fsOptions, std::string& error);
 
 }  // namespace platform

@@ -108,10 +108,44 @@ std::string firstPartitionOf(const std::string& disk, const std::string& sysRoot
     return partitions.empty() ? disk : partitions.front();
 }
 
+MountArguments mountArgumentsOf(const std::string& options, const std::string& fsOptions) {
+    static const std::pair<const char*, unsigned long> kFlags[] = {
+        {"ro", MS_RDONLY},         {"nosuid", MS_NOSUID},
+        {"nodev", MS_NODEV},       {"noexec", MS_NOEXEC},
+        {"sync", MS_SYNCHRONOUS},  {"dirsync", MS_DIRSYNC},
+        {"noatime", MS_NOATIME},   {"nodiratime", MS_NODIRATIME},
+        {"relatime", MS_RELATIME}, {"strictatime", MS_STRICTATIME},
+        {"lazytime", MS_LAZYTIME},
+    };
+    MountArguments arguments;
+    for (const auto& [name, flag] : kFlags) {
+        if (hasMountOption(options, name))
+            arguments.flags |= flag;
+    }
+    std::size_t from = 0;
+    while (from <= fsOptions.size()) {
+        const std::size_t end = std::min(fsOptions.find(',', from), fsOptions.size());
+        const std::string option = fsOptions.substr(from, end - from);
+        if (!option.empty() && option != "rw" && option != "ro")
+            arguments.data += (arguments.data.empty() ? "" : ",") + option;
+        from = end + 1;
+    }
+    return arguments;
+}
+
 bool mountVolume(const std::string& device, const std::string& mountPoint,
-                 const std::string& fsType, std::string& error) {
-    if (::mount(device.c_str(), mountPoint.c_str(), fsType.c_str(), MS_NOSUID | MS_NODEV,
-                nullptr) == 0)
+                 const std::string& fsType, const std::string& options,
+                 const std::string& fsOptions, std::string& error) {
+    const MountArguments arguments = mountArgumentsOf(options, fsOptions);
+    const auto mountWith = [&](const std::string& data) {
+        return ::mount(device.c_str(), mountPoint.c_str(), fsType.c_str(), arguments.flags,
+                       data.empty() ? nullptr : data.c_str()) == 0;
+    };
+    if (mountWith(arguments.data))
+        return true;
+    // An option the kernel shows but takes no more (a security label): the
+    // per-mount options alone, then.
+    if (errno == EINVAL && !arguments.data.empty() && mountWith(""))
         return true;
     error = std::system_category().message(errno);
     return false;

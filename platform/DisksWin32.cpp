@@ -18,7 +18,8 @@ std::string firstPartitionOf(const std::string& disk, const std::string&) {
     return disk;
 }
 
-bool mountVolume(const std::string&, const std::string&, const std::string&, std::string& error) {
+bool mountVolume(const std::string&, const std::string&, const std::string&, const std::string&,
+                 const std::string&, std::string& error) {
     error = "Windows mounts a volume by itself";
     return false;
 }

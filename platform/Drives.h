@@ -13,6 +13,8 @@ struct MountedVolume {
     std::string fsType;      // "vfat", "fuseblk", "ext4", ...
     bool readOnly = false;   // mounted read-only (per mount or for the whole file system)
     bool removable = true;   // the kernel calls the device's disk removable, or does not know it
+    std::string options;     // per-mount options as mounted ("rw,nosuid,relatime")
+    std::string fsOptions;   // the file system's own ("rw,uid=1000,fmask=0022")
 };
 
 // Optical drives by device path ("/dev/sr0", "/dev/sr1", ...), in natural order

@@ -205,6 +205,8 @@ std::vector<MountedVolume> mountedVolumesFrom(const std::string& mountInfo,
         volume.device = device;
         volume.fsType = entry.fsType;
         volume.readOnly = mountReadOnly(entry);
+        volume.options = entry.mountOptions;
+        volume.fsOptions = entry.superOptions;
         std::optional<fs::path> node = sysNodeOf(device, entry.majorMinor, sysRoot);
         volume.removable = !node || nodeRemovable(*node, sysRoot, 0);
         volumes.push_back(std::move(volume));

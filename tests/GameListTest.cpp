@@ -47,6 +47,9 @@ TEST(SpaceTextTest, MebibytesTruncated) {
     EXPECT_EQ(spaceText(250059350016ull, 10617077760ull), "Disk Size:238475MB Free Size:10125MB");
     EXPECT_EQ(spaceText((1ull << 20) - 1, 0), "Disk Size:0MB Free Size:0MB");
     EXPECT_EQ(spaceText(16ull << 40, 5ull << 40), "Disk Size:16777216MB Free Size:5242880MB");
+    // All the volume's free bytes, not only those this user may write.
+    EXPECT_EQ(spaceText(platform::VolumeSpace{100ull << 20, 50ull << 20, 40ull << 20}),
+              "Disk Size:100MB Free Size:50MB");
 }
 
 TEST_F(GameListTest, NoTableGivesAnEmptyListAndTheSpaceLine) {

@@ -136,8 +136,11 @@ TEST_F(InstallCommandTest, UnusableDiscOrGameChangesNothing) {
     auto disc = makeGameDisc(3000);
     disc->content[16][1] = 'X';
     EXPECT_EQ(install(disc), 0);
-    // The reason follows the box's first line.
-    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{"Source drive is invalid\nInvalid disc\n"}));
+    // The reason follows the box's first lines: what was found instead of a disc.
+    EXPECT_EQ(ui.boxes.shown, (std::vector<std::string>{
+                                  "Source drive is invalid\nInvalid disc\nThere is no ISO 9660 "
+                                  "volume descriptor at sector 16: this is no image of a game "
+                                  "disc.\n"}));
     expectNothingChanged();
 
     // 31 bytes are allowed; 32 are not, nor 16 two-byte letters; nor an

@@ -1,8 +1,11 @@
 #include "platform/MountInfo.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <algorithm>
+
+#include "platform/Disks.h"
 
 using platform::MountEntry;
 
@@ -102,4 +105,26 @@ TEST(MountInfoTest, NaturalOrderComparesNumbersAsNumbers) {
     EXPECT_EQ(names, (std::vector<std::string>{"sda", "sr0", "sr1", "sr02", "sr2", "sr10"}));
     EXPECT_FALSE(platform::naturalLess("sr2", "sr2"));
     EXPECT_TRUE(platform::naturalLess("sr99999999999999999999", "sr100000000000000000000"));
+}
+
+// A drive mounted again after a failed format gets the options it had, and
+// none it had not (nosuid, nodev).
+TEST(MountInfoTest, MountArgumentsAreThoseTheTableShowed) {
+    const struct {
+        std::string options, fsOptions;
+        unsigned long flags;
+        std::string data;
+    } cases[] = {
+        {"rw,relatime", "rw,errors=remount-ro", MS_RELATIME, "errors=remount-ro"},
+        {"rw,nosuid,nodev,relatime", "rw,uid=1000,gid=1000,fmask=0022",
+         MS_NOSUID | MS_NODEV | MS_RELATIME, "uid=1000,gid=1000,fmask=0022"},
+        {"ro,noexec,noatime", "ro", MS_RDONLY | MS_NOEXEC | MS_NOATIME, ""},
+        {"", "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        const platform::MountArguments arguments =
+            platform::mountArgumentsOf(c.options, c.fsOptions);
+        EXPECT_EQ(arguments.flags, c.flags) << c.options;
+        EXPECT_EQ(arguments.data, c.data) << c.fsOptions;
+    }
 }

@@ -63,6 +63,11 @@ TEST(InitialLayoutTest, OnePartitionAfter8192BytesAndAReserveAtTheEnd) {
     EXPECT_EQ(entries[0].PartitionLength, 8225280000ULL * 8 - 65536 - 8192);
     // Smaller than the partition's start and reserve: refused instead of wrapping.
     EXPECT_FALSE(initialLayout(geometry(0), entries));
+    // Whole cylinders only: a 600 MiB disk has 76 of them, and the partition
+    // ends 16 sectors before the last one does, 7876 sectors before the disk's end.
+    const std::uint64_t disk = 600ULL << 20;
+    ASSERT_TRUE(initialLayout(geometry(disk / (512 * 255 * 63)), entries));
+    EXPECT_EQ((disk - entries[0].StartingOffset - entries[0].PartitionLength) / 512, 7876u);
 }
 
 TEST(PartitionTableTest, EncodesLbaAndChsFieldsAndDecodesThemBack) {

@@ -18,6 +18,8 @@ struct FixedDrive {
     std::string fileSystem{};  // "ext4", "vfat", ... as mounted; empty when not mounted
     std::uint64_t bytes = 0;   // the size of `device`, 0 when unknown
     std::string model{};       // the disk's maker and model, or its image file
+    std::string mountOptions{};  // per-mount options as mounted; empty when not mounted
+    std::string fsOptions{};     // the file system's own options as mounted
 };
 
 class DriveList {

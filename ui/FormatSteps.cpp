@@ -127,8 +127,8 @@ bool formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
 
 // Where the drive is after a failed format, once it was mounted again.
 std::string whereAfterFailure(const FixedDrive& drive, VolumeService& volumes) {
-    const VolumeService::Remount remount =
-        volumes.mountWhereItWas(drive.device, drive.mountPoint, drive.fileSystem);
+    const VolumeService::Remount remount = volumes.mountWhereItWas(
+        drive.device, {drive.mountPoint, drive.fileSystem, drive.mountOptions, drive.fsOptions});
     if (!remount.mounted)
         return "The drive could not be mounted again: " + remount.error;
     return "The drive is mounted again at " +

@@ -1,16 +1,28 @@
 #include "ui/InstallSteps.h"
 
+#include <filesystem>
+
+#include "store/ShownText.h"
 #include "ui/DriveWatch.h"
 #include "ui/StartChecks.h"
 
-std::string driveLostText(const std::string& root, bool letters) {
-    if (letters)
-        return "The drive " + driveNameOf(root, letters) +
-               " was removed during the install: the install stopped, and nothing more was "
-               "written.\nPlug the drive in again and check it (zt_games check).";
-    return "The drive " + root +
-           " was unmounted during the install: the install stopped, and nothing more was "
-           "written.\nMount the drive again and check it (zt_games check).";
+std::string driveLostText(const std::string& root, const std::vector<std::string>& left,
+                          bool letters) {
+    std::string text = "The drive " + driveNameOf(root, letters) +
+                       (letters ? " was removed" : " was unmounted") +
+                       " during the install: the install stopped, and nothing more was "
+                       "written.\n";
+    if (!left.empty()) {
+        text +=
+            "What it had written could not be removed once the drive was gone; these "
+            "files may be left on the drive, named by no game:";
+        for (const std::string& path : left)
+            text += "\n    " + escapeControls(std::filesystem::path(path).filename().string());
+        text += "\n";
+    }
+    return text + (letters ? "Plug the drive in again" : "Mount the drive again") +
+           ", choose it in \"Hard Drive\" and use \"Check Drive\" in the list's menu: it "
+           "removes what an install left.";
 }
 
 int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target,
@@ -27,7 +39,9 @@ int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target
         frontEnd.status.setText(platform::drivesHaveLetters()
                                     ? "The install stopped: the drive was removed"
                                     : "The install stopped: the drive was unmounted");
-        frontEnd.boxes.show(driveLostText(target.mountPoint));
+        // What it wrote could not be reached to be removed once the drive
+        // was gone, whatever the removal said.
+        frontEnd.boxes.show(driveLostText(target.mountPoint, command.parts().removed));
         return 0;
     }
     return result;

@@ -12,8 +12,11 @@
 #include "ui/DriveList.h"
 
 // What the window says after an install that stopped because `root` was
-// unmounted; `letters`: in the words of Windows, where the drive was removed.
-std::string driveLostText(const std::string& root, bool letters = platform::drivesHaveLetters());
+// unmounted (removed, in the words of Windows where `letters`): what it may
+// have `left` there (the part files it had written), and that the window's
+// "Check Drive" removes them.
+std::string driveLostText(const std::string& root, const std::vector<std::string>& left,
+                          bool letters = platform::drivesHaveLetters());
 
 // Runs the install of `args` (as installToStart gave them) onto `target`.
 // 1 when the game was installed, 0 otherwise.

@@ -30,7 +30,7 @@ void MainWindowCore::startGameJob(std::function<void(GameJobWindow&, const Front
     }
     busy_.store(true);
     setInput(false);
-    gameJob_.start(
+    gameWorker_.start(
         [this, job = std::move(job)] {
             LoggedBoxes boxes(view_.boxes(), log_);
             LogStream out(log_);

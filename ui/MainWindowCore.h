@@ -7,6 +7,7 @@
 // controls through the view. Every call comes on the window thread.
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +24,17 @@
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowView.h"
+
+// What the status line says from a Cancel of the install until it has ended.
+inline constexpr const char* kCancellingText = "Cancelling: removing what was written\u2026";
+
+// When a drive's table was last written, and its size: a change by another
+// program shows as another stamp.
+struct TableStamp {
+    long long written = 0;
+    std::uint64_t bytes = 0;
+    bool operator==(const TableStamp&) const = default;
+};
 
 // The keys the window acts on; the front end maps its toolkit's keys to these.
 enum class WindowKey { Enter, Escape, Delete, F2, Menu };
@@ -51,6 +63,9 @@ class MainWindowCore {
     // A drive was chosen, even the one already selected: its games are listed anew.
     void onDriveChosen(int index);
     void onTabChanged(int index);
+    // The window became the active one: the list is read again when another
+    // program changed the drive's table since it was listed.
+    void onActivated();
 
     // The list of games (MainWindowGames.cpp).
     void onGameClicked(int row);
@@ -59,7 +74,9 @@ class MainWindowCore {
     // A key pressed while the control `focused` has the focus; true when the
     // window took it (the toolkit must then not act on it too).
     bool onKey(WindowKey key, int focused);
-    void onLinkClicked();
+    // The link on the About page, or its placeholder, was clicked: the
+    // maker's web site opens in the person's browser.
+    void openWebSite();
 
     // Commands and jobs (MainWindowJobs.cpp).
     // A button (control::kStartButton, kFormatButton) or a command of menu
@@ -73,7 +90,7 @@ class MainWindowCore {
     void onProgressDismissed();
     // The close box, alt+F4 and the like: closes at once without a job;
     // with one, asks, then stops the jobs and closes when they have ended.
-    void onCloseRequested();
+    void OnClose();
 
     // What the window shows and runs now.
     bool jobRunning() const;
@@ -86,6 +103,8 @@ class MainWindowCore {
     const std::string& targetRoot() const { return targetRoot_; }
     // The device of the last drive a format job was started on.
     const std::string& formatDrive() const { return formatDrive_; }
+    // The game last chosen for "Copy...".
+    const std::string& copyGameName() const { return copyGameName_; }
     // The source box's items, "Image file..." last.
     const std::vector<std::string>& sources() const { return sourceItems_; }
     // The hard-drive box's drives, in their order.
@@ -107,11 +126,17 @@ class MainWindowCore {
     void pickImage(const std::string& file);
     // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
     void setMediaForImage(const std::string& file);
+    // The name box takes the image's name, unless the person typed one.
+    void fillNameForImage(const std::string& file);
     void fillDrives();
     void selectDriveAt(const std::string& mountPoint);
     void onDriveChanged();
     std::string selectedDriveRoot() const;
     FixedDrive selectedDrive() const;
+    // Each shows (true) or hides its page's controls; none enables anything.
+    void showInstallerPage(bool show);
+    void showFormatPage(bool show);
+    void showAboutPage(bool show);
     void showPage(Page page);
 
     // Games.
@@ -120,6 +145,9 @@ class MainWindowCore {
     void onDeleteGame();
     void onRenameGame();
     void onCopyGame();
+    // The copy's body, on its worker thread: asks the window for the drive
+    // to copy `copyGameName` from `source` to, then copies it there.
+    void copyGameJob(const std::string& source);
     // The drive check, a game's verification and export (MainWindowChecks.cpp).
     void onVerifyGame();
     void onExportGame();
@@ -131,6 +159,9 @@ class MainWindowCore {
     // Jobs.
     InstallForm installForm();
     void onStart();
+    // The install's body, on its worker thread: the install routine over
+    // the argument vector "Start" built, onto `target`.
+    void installJob(const std::vector<std::string>& args, const FixedDrive& target);
     void installFinished(int result);
     void onFormat();
     void formatStarted();
@@ -154,16 +185,30 @@ class MainWindowCore {
     std::vector<FixedDrive> offered_;       // the hard-drive box
     std::string targetRoot_;
     std::string formatDrive_;
+    std::string copyGameName_;
     std::vector<std::string> listedNames_;  // the list's rows as the table holds them
     std::string listedRoot_;                // the drive whose games the list shows
+    std::optional<TableStamp> listedStamp_;  // its table when the list was read
     bool busyRetryPending_ = false;         // a busy drive is read again soon
+    // Commands and listings under way on the window thread; an activation
+    // while one shows a box or a dialog does not read the list.
+    int routines_ = 0;
+    struct InRoutine {
+        explicit InRoutine(int& depth) : depth_(depth) { ++depth_; }
+        ~InRoutine() { --depth_; }
+        InRoutine(const InRoutine&) = delete;
+        InRoutine& operator=(const InRoutine&) = delete;
+        int& depth_;
+    };
 
     std::atomic<bool> busy_{false};  // an install or a format runs
+    std::atomic<bool> installSucceeded_{false};  // the install's window offers "OK"
+    bool cancelling_ = false;  // the install was cancelled and removes what it wrote
     bool inputEnabled_ = true;
     bool closing_ = false;  // the person agreed to close; the jobs are ending
     int installResult_ = 0;  // written by the install's thread, read after it ended
-    Job installJob_;
-    Job formatJob_;
-    Job copyJob_;
-    Job gameJob_;  // check, verify or export
+    Job installWorker_;
+    Job formatWorker_;
+    Job copyWorker_;
+    Job gameWorker_;  // check, verify or export
 };

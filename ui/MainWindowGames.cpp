@@ -7,12 +7,27 @@
 #include "library/GameDetails.h"
 #include "library/GameList.h"
 #include "library/GameRename.h"
+#include "platform/PathText.h"
+#include "store/DriveRoot.h"
 #include "ui/ControlIds.h"
 #include "ui/GameRows.h"
 #include "ui/ListRefresh.h"
 #include "ui/MainWindowCore.h"
 
 namespace {
+
+// When and how large the drive's table was last written; nothing without one.
+std::optional<TableStamp> tableStamp(const std::string& root) {
+    std::error_code error;
+    const std::filesystem::path table = platform::fsPath(tablePath(root));
+    const auto written = std::filesystem::last_write_time(table, error);
+    if (error)
+        return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(table, error);
+    if (error)
+        return std::nullopt;
+    return TableStamp{written.time_since_epoch().count(), static_cast<std::uint64_t>(size)};
+}
 
 // The rows as the listing routine hands them, kept until it has ended, so
 // that a busy drive keeps the rows shown and a long table is shown at once.
@@ -43,36 +58,56 @@ bool MainWindowCore::refreshGameList(const std::string& root) {
         view_.setGames({});
         listedNames_.clear();
         listedRoot_.clear();
+        listedStamp_.reset();
         const std::string text = kNoHardDrive;
         view_.statusLine().setText(text.substr(0, text.find('\n')));
         return false;
     }
+    const InRoutine routine(routines_);
     GatheredRows gathered;
-    const bool listed = ::refreshGameList(root, frontEnd(), gathered) == GameListing::Listed;
-    const ListAfterRefresh after = listAfterRefresh(listedRoot_, root, gathered.busy);
-    if (gathered.cleared || after.clear) {
+    const GameListing listing = ::refreshGameList(root, frontEnd(), gathered);
+    // A drive that could not be read keeps the rows shown: an empty list
+    // would look as if every game was gone.
+    const bool unread = gathered.busy || listing == GameListing::Stopped;
+    const ListAfterRefresh after = listAfterRefresh(listedRoot_, root, unread);
+    if ((gathered.cleared && !unread) || after.clear) {
         view_.setGames(gathered.rows);
         listedNames_ = std::move(gathered.names);
     }
-    if (!gathered.busy)
+    if (!unread) {
         listedRoot_ = root;
+        listedStamp_ = tableStamp(root);
+    }
     if (after.retry)
         retryBusyDrive(root);
-    return listed;
+    return listing == GameListing::Listed;
 }
 
 // Reads the busy drive `root` again a little later, while it is still the
-// one shown and nothing else goes on.
+// one shown; while a job runs or the window waits for "OK", later again.
 void MainWindowCore::retryBusyDrive(const std::string& root) {
     if (busyRetryPending_)
         return;
     busyRetryPending_ = true;
     view_.after(kBusyRetryMs, [this, root] {
         busyRetryPending_ = false;
-        if (inputEnabled_ && !closing_ && !jobRunning() && page_ == Page::Installer &&
-            selectedDriveRoot() == root)
+        if (closing_ || page_ != Page::Installer || selectedDriveRoot() != root)
+            return;
+        if (!inputEnabled_ || jobRunning())
+            retryBusyDrive(root);
+        else
             refreshGameList(root);
     });
+}
+
+void MainWindowCore::onActivated() {
+    if (routines_ > 0 || !inputEnabled_ || closing_ || jobRunning() || page_ != Page::Installer)
+        return;
+    const std::string root = selectedDriveRoot();
+    // Another program changed the table since it was listed, or the list
+    // shows another drive: read again.
+    if (!root.empty() && (root != listedRoot_ || tableStamp(root) != listedStamp_))
+        refreshGameList(root);
 }
 
 std::optional<std::string> MainWindowCore::selectedGameName() const {
@@ -106,7 +141,7 @@ bool MainWindowCore::onKey(WindowKey key, int focused) {
             if (focused == control::kStartButton || focused == control::kFormatButton)
                 onCommand(focused);
             else if (focused == control::kLinkPlaceholder)
-                onLinkClicked();
+                openWebSite();
             return true;
         case WindowKey::Escape:
             return true;  // the main window is closed by its close box only
@@ -150,7 +185,7 @@ void MainWindowCore::onRenameGame() {
         refreshGameList(targetRoot_);
 }
 
-void MainWindowCore::onLinkClicked() {
+void MainWindowCore::openWebSite() {
     if (!view_.openUrl(services_.websiteUrl))
         boxes_.show(webSiteFailureText(services_.websiteUrl));
 }

@@ -17,8 +17,9 @@ namespace {
 class JobReports {
   public:
     JobReports(WindowView& view, ProgressView& progress, WindowLog& log)
-        : status_(view.statusLine()), boxes_(view.boxes(), log), progress_(progress.window()),
-          out_(log) {}
+        : JobReports(view, progress.window(), log) {}
+    JobReports(WindowView& view, ProgressWindow& progress, WindowLog& log)
+        : status_(view.statusLine()), boxes_(view.boxes(), log), progress_(progress), out_(log) {}
     FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
 
   private:
@@ -26,6 +27,32 @@ class JobReports {
     LoggedBoxes boxes_;
     ProgressWindow& progress_;
     LogStream out_;
+};
+
+// The install's progress window as its routine drives it, noting when it
+// offers "OK": the install succeeded, and a dismissal then is no Cancel.
+class OutcomeWatch : public ProgressWindow {
+  public:
+    OutcomeWatch(ProgressWindow& window, std::atomic<bool>& succeeded)
+        : window_(window), succeeded_(succeeded) {}
+    void show() override { window_.show(); }
+    void hide() override { window_.hide(); }
+    void setRange(int upper) override { window_.setRange(upper); }
+    void setPosition(int position) override { window_.setPosition(position); }
+    void setText(const std::string& text) override { window_.setText(text); }
+    void bringToFront() override { window_.bringToFront(); }
+    void setButtonCaption(const std::string& caption) override {
+        if (caption == "OK")
+            succeeded_.store(true);
+        window_.setButtonCaption(caption);
+    }
+    bool cancelRequested() const override { return window_.cancelRequested(); }
+    void clearCancel() override { window_.clearCancel(); }
+    bool mayWait() const override { return window_.mayWait(); }
+
+  private:
+    ProgressWindow& window_;
+    std::atomic<bool>& succeeded_;
 };
 
 }  // namespace
@@ -47,6 +74,7 @@ class MainWindowCore::FormatWindow : public FormatJobWindow {
 };
 
 void MainWindowCore::onCommand(int id) {
+    const InRoutine routine(routines_);
     switch (id) {
         case control::kStartButton:
             onStart();
@@ -78,12 +106,12 @@ void MainWindowCore::onCommand(int id) {
 }
 
 bool MainWindowCore::jobRunning() const {
-    return installJob_.running() || formatJob_.running() || copyJob_.running() ||
-           gameJob_.running();
+    return installWorker_.running() || formatWorker_.running() || copyWorker_.running() ||
+           gameWorker_.running();
 }
 
 JobState MainWindowCore::jobs() const {
-    return JobState{installJob_.running(), formatJob_.running(), copyJob_.running(),
+    return JobState{installWorker_.running(), formatWorker_.running(), copyWorker_.running(),
                     busy_.load()};
 }
 
@@ -118,24 +146,30 @@ void MainWindowCore::onStart() {
     busy_.store(true);
     setInput(false);
     const FixedDrive target{targetRoot_, selectedDrive().device};
+    installSucceeded_.store(false);
+    cancelling_ = false;
     view_.jobProgress().beginJob(
         {"Installing", "Installed", (*args)[3], std::uint64_t{1} << 20, false});
-    installJob_.start(
-        [this, args = *args, target] {
-            JobReports reports(view_, view_.jobProgress(), log_);
-            FrontEnd frontEnd = reports.frontEnd();
-            installResult_ = services_.install
-                                 ? services_.install(args, target, frontEnd)
-                                 : runInstallJob(args, target, *services_.drives, frontEnd,
-                                                 services_.discOpener, services_.freeSpace);
-        },
-        [this] { installFinished(installResult_); });
+    installWorker_.start([this, args = *args, target] { installJob(args, target); },
+                         [this] { installFinished(installResult_); });
+}
+
+void MainWindowCore::installJob(const std::vector<std::string>& args, const FixedDrive& target) {
+    OutcomeWatch watch(view_.jobProgress().window(), installSucceeded_);
+    JobReports reports(view_, watch, log_);
+    FrontEnd frontEnd = reports.frontEnd();
+    installResult_ = services_.install ? services_.install(args, target, frontEnd)
+                                       : runInstallJob(args, target, *services_.drives, frontEnd,
+                                                       services_.discOpener, services_.freeSpace);
 }
 
 void MainWindowCore::installFinished(int result) {
     // After a success the window stays disabled until "OK" in the progress
     // window; when that window is not shown, it is given back at once.
     busy_.store(false);
+    if (cancelling_)
+        out_ << "The cancelled install has ended." << std::endl;
+    cancelling_ = false;
     if (result == 0 || !view_.jobProgress().shown())
         giveWindowBack();
     view_.enableControl(control::kGameList, true);
@@ -166,7 +200,7 @@ void MainWindowCore::onFormat() {
         return;
     formatDrive_ = drive->device;
     view_.jobProgress().beginJob({"Formatting", "Formatted", drive->device, 0, true});
-    formatJob_.start(
+    formatWorker_.start(
         [this, target = *drive] {
             JobReports reports(view_, view_.jobProgress(), log_);
             FrontEnd frontEnd = reports.frontEnd();
@@ -210,32 +244,34 @@ void MainWindowCore::onCopyGame() {
     }
     // The copy counts as running from here: the drive dialog is its first
     // step, asked of the window thread while the worker waits.
-    copyJob_.start(
-        [this, source = targetRoot_, game = *name] {
-            const std::string target =
-                callOnWindow(view_.thread(), [this] {
-                    return normalizeRoot(view_.chooseDrive(
-                        driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
-                });
-            if (target.empty())
-                return;
-            // The copy leaves the rest of the window alone: it writes to a
-            // drive the window does not show.
-            callOnWindow(view_.thread(), [this] {
-                view_.enableControl(control::kGameList, false);
-                view_.enableControl(control::kDriveCombo, false);
-            });
-            view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
-            JobReports reports(view_, view_.copyProgress(), log_);
-            if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
-                CopyGameResult::Copied)
-                view_.statusLine().setText(copiedText(game, target));
-        },
-        [this] {
-            view_.enableControl(control::kGameList, true);
-            view_.enableControl(control::kDriveCombo, true);
-            closeWhenIdle();
-        });
+    copyGameName_ = *name;
+    copyWorker_.start([this, source = targetRoot_] { copyGameJob(source); },
+                      [this] {
+                          view_.enableControl(control::kGameList, true);
+                          view_.enableControl(control::kDriveCombo, true);
+                          closeWhenIdle();
+                      });
+}
+
+void MainWindowCore::copyGameJob(const std::string& source) {
+    const std::string game = copyGameName_;
+    const std::string target = callOnWindow(view_.thread(), [this] {
+        return normalizeRoot(view_.chooseDrive(
+            driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
+    });
+    if (target.empty())
+        return;
+    // The copy leaves the rest of the window alone: it writes to a drive the
+    // window does not show.
+    callOnWindow(view_.thread(), [this] {
+        view_.enableControl(control::kGameList, false);
+        view_.enableControl(control::kDriveCombo, false);
+    });
+    view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
+    JobReports reports(view_, view_.copyProgress(), log_);
+    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
+        CopyGameResult::Copied)
+        view_.statusLine().setText(copiedText(game, target));
 }
 
 void MainWindowCore::onStatusLineClicked() {
@@ -245,6 +281,13 @@ void MainWindowCore::onStatusLineClicked() {
 
 void MainWindowCore::onProgressDismissed() {
     giveWindowBack();
+    // Cancel during the install: it removes what it wrote before it ends,
+    // which may take a while; the window says so until then.
+    if (installWorker_.running() && !installSucceeded_.load() && !closing_ && !cancelling_) {
+        cancelling_ = true;
+        view_.statusLine().setText(kCancellingText);
+        out_ << kCancellingText << std::endl;
+    }
 }
 
 void MainWindowCore::setInput(bool enable) {
@@ -257,7 +300,7 @@ void MainWindowCore::giveWindowBack() {
     view_.bringToFront();
 }
 
-void MainWindowCore::onCloseRequested() {
+void MainWindowCore::OnClose() {
     switch (answerClose(jobs(), closing_, boxes_, view_.statusLine())) {
         case CloseAnswer::CloseNow:
             view_.closeWindow();

@@ -35,10 +35,10 @@ MainWindowCore::MainWindowCore(WindowView& view, CoreServices services, WindowLo
       log_(log),
       boxes_(view.boxes(), log),
       out_(log),
-      installJob_(view.thread()),
-      formatJob_(view.thread()),
-      copyJob_(view.thread()),
-      gameJob_(view.thread()) {}
+      installWorker_(view.thread()),
+      formatWorker_(view.thread()),
+      copyWorker_(view.thread()),
+      gameWorker_(view.thread()) {}
 
 MainWindowCore::~MainWindowCore() = default;
 
@@ -52,7 +52,6 @@ void MainWindowCore::init() {
     view_.setColumns(gameListColumns());
     view_.setMediaTypes(mediaTypes());
     view_.setMedia(kCdMediaItem);
-    view_.setControlText(control::kFormatText, kFormatPageText);
     view_.setLink(linkLook(), services_.websiteUrl);
     lastSource_ = 0;
     fillSources();
@@ -86,11 +85,14 @@ void MainWindowCore::onSourceChosen(int index) {
     const int imageItem = static_cast<int>(sourceItems_.size()) - 1;
     if (index != imageItem) {
         lastSource_ = index;
-        // An image chosen again from the box sets the media as when it was picked.
+        // An image chosen again from the box sets the media and the name
+        // as when it was picked.
         if (index >= 0 && index < imageItem &&
             std::find(imageFiles_.begin(), imageFiles_.end(),
-                      sourceItems_[static_cast<std::size_t>(index)]) != imageFiles_.end())
+                      sourceItems_[static_cast<std::size_t>(index)]) != imageFiles_.end()) {
             setMediaForImage(sourceItems_[static_cast<std::size_t>(index)]);
+            fillNameForImage(sourceItems_[static_cast<std::size_t>(index)]);
+        }
         return;
     }
     const std::string file = view_.chooseImageFile(imageFolder_);
@@ -116,6 +118,10 @@ void MainWindowCore::pickImage(const std::string& file) {
         std::find(sourceItems_.begin(), sourceItems_.end(), file) - sourceItems_.begin());
     view_.setSources(sourceItems_, lastSource_);
     setMediaForImage(file);
+    fillNameForImage(file);
+}
+
+void MainWindowCore::fillNameForImage(const std::string& file) {
     const std::string current = view_.input().gameName;
     const std::string name = gameNameForImage(current, filledGameName_, file);
     if (name != current) {
@@ -183,8 +189,24 @@ void MainWindowCore::onTabChanged(int index) {
 
 void MainWindowCore::showPage(Page page) {
     page_ = page;
-    for (Page each : {Page::Installer, Page::Format, Page::About}) {
-        for (int id : pageControls(each))
-            view_.showControl(id, each == page);
-    }
+    showInstallerPage(page == Page::Installer);
+    showFormatPage(page == Page::Format);
+    showAboutPage(page == Page::About);
+}
+
+void MainWindowCore::showInstallerPage(bool show) {
+    for (int id : pageControls(Page::Installer))
+        view_.showControl(id, show);
+}
+
+// The format page's text is set each time, shown or hidden.
+void MainWindowCore::showFormatPage(bool show) {
+    view_.showControl(control::kFormatText, show);
+    view_.setControlText(control::kFormatText, kFormatPageText);
+    view_.showControl(control::kFormatButton, show);
+}
+
+void MainWindowCore::showAboutPage(bool show) {
+    for (int id : pageControls(Page::About))
+        view_.showControl(id, show);
 }

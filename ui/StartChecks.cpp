@@ -65,10 +65,10 @@ std::string sourceMissingText(const std::string& source) {
 }
 
 std::string formProblem(const InstallForm& form, const std::vector<std::string>& opticalDrives) {
+    if (form.gameName.empty())
+        return kNoNameText;
     if (form.targetRoot.empty())
         return kNoHardDrive;
-    if (form.gameName.empty())
-        return "Please intput file name.";
     if (form.gameName.size() >= entry_layout::kDisplayNameSize)
         return kNameTooLongText;
     if (form.source.empty())
@@ -84,13 +84,18 @@ std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
                                                        const std::function<JobState()>& jobs,
                                                        const std::function<InstallForm()>& readForm,
                                                        DriveList& drives) {
+    // The question comes first; a No reads nothing and starts nothing.
+    if (!boxes.ask("Start Install?", false))
+        return std::nullopt;
+    const InstallForm form = readForm();
+    if (form.gameName.empty()) {
+        boxes.show(kNoNameText);
+        return std::nullopt;
+    }
     if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
         boxes.show(blocker);
         return std::nullopt;
     }
-    // What the form lacks is said before the question, so that a Yes is
-    // never followed by a refusal the person could have seen coming.
-    const InstallForm form = readForm();
     if (const std::string problem = formProblem(form, drives.opticalDrives()); !problem.empty()) {
         boxes.show(problem);
         return std::nullopt;
@@ -108,11 +113,11 @@ std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
         boxes.show(notWritableDriveText(form.targetRoot));
         return std::nullopt;
     }
-    if (!boxes.ask("Start Install?", false))
-        return std::nullopt;
     const std::string question = systemDriveQuestion(*target);
     if (!question.empty() && !boxes.ask(question, true))
         return std::nullopt;
+    // Last, after every box: a job started while one was open wins, and the
+    // chosen drive must still be the same device mounted at the same place.
     if (!jobInTheWay(jobs(), false).empty())
         return std::nullopt;
     if (!drives.mountedAt(*target)) {

@@ -46,6 +46,7 @@ std::string readOnlyDriveText(const std::string& root);
 // What the window says when this user may not change the drive chosen at `root`.
 std::string notWritableDriveText(const std::string& root);
 
+inline constexpr const char* kNoNameText = "Please intput file name.";
 inline constexpr const char* kNameTooLongText =
     "The game name is too long: a name has at most 31 bytes (a letter outside ASCII takes two "
     "or more).";
@@ -53,19 +54,21 @@ inline constexpr const char* kNameTooLongText =
 // What the window says when the chosen image file is not there any more.
 std::string sourceMissingText(const std::string& source);
 
-// What keeps the form from an install, in the order a person fills it in:
-// no hard drive, an empty or too long name, no source, or an image file (a
-// source not among `opticalDrives`) that is gone. Empty when nothing does.
+// What keeps the form from an install: an empty name first, then what this
+// system adds in the order a person fills the form in: no hard drive, a too
+// long name, no source, or an image file (a source not among
+// `opticalDrives`) that is gone. Empty when nothing does.
 std::string formProblem(const InstallForm& form, const std::vector<std::string>& opticalDrives);
 
-// "Start": refuses while a job is in the way, reads the form and says what
-// it lacks and when the chosen drive is gone or read-only, all before it
-// asks "Start Install?"; then asks before installing onto the system's drive
-// (default No). The install's argument vector when it may start; nothing
-// after a refusal or a No. Last, after every box, the jobs are looked at
-// again (one started while a box was open wins) and the chosen drive must
-// still be the same device mounted at the same place: an unmounted drive's
-// folder would take the game onto the disk beneath it.
+// "Start": asks "Start Install?" before anything else; after a Yes it reads
+// the form and says "Please intput file name." for an empty name, then a
+// job in the way, what else the form lacks, and a chosen drive gone or
+// read-only; then asks before installing onto the system's drive (default
+// No). The install's argument vector when it may start; nothing after a
+// refusal or a No. Last, after every box, the jobs are looked at again (one
+// started while a box was open wins) and the chosen drive must still be the
+// same device mounted at the same place: an unmounted drive's folder would
+// take the game onto the disk beneath it.
 std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
                                                        const std::function<JobState()>& jobs,
                                                        const std::function<InstallForm()>& readForm,

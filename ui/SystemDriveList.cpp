@@ -20,8 +20,8 @@ class SystemDriveList : public DriveList {
             const platform::Disk disk = platform::describeDevice(volume.device);
             drives.push_back({volume.mountPoint, volume.device, disk.usb,
                               !system.empty() && volume.device == system, volume.readOnly,
-                              platform::folderUsable(volume.mountPoint), volume.fsType,
-                              disk.bytes, disk.model});
+                              platform::folderUsable(volume.mountPoint), volume.fsType, disk.bytes,
+                              disk.model, volume.options, volume.fsOptions});
         }
         return drives;
     }

@@ -29,13 +29,21 @@ class VolumeService {
     // `error` says why.
     virtual Remount mountAgain(const std::string& device) = 0;
 
-    // Mounts `device` again after a format that failed, where it was: through
-    // UDisks2 where it runs, else at `mountPoint` with its file system
-    // `fsType`, as the administrator may.
-    virtual Remount mountWhereItWas(const std::string& device, const std::string& mountPoint,
-                                    const std::string& fsType) {
-        (void)mountPoint;
-        (void)fsType;
+    // How a volume was mounted before a format: where, its file system, and
+    // its options as the mount table showed them.
+    struct MountedAs {
+        std::string mountPoint;
+        std::string fsType;
+        std::string options;    // per mount ("rw,nosuid,relatime")
+        std::string fsOptions;  // the file system's own ("rw,uid=1000")
+    };
+
+    // Mounts `device` again after a format that failed, as it was: through
+    // UDisks2 when UDisks2 had mounted it, else at its mount point with its
+    // file system and options, as the administrator may (UDisks2 when that
+    // is refused).
+    virtual Remount mountWhereItWas(const std::string& device, const MountedAs& was) {
+        (void)was;
         return mountAgain(device);
     }
 

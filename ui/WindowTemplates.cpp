@@ -61,7 +61,8 @@ constexpr MenuRow kGameMenu[] = {
 
 const DialogTemplate kMain{
     "Tarnwick Game Installer", "Times New Roman", 9, 291, 223, kMainControls};
-const DialogTemplate kDrive{"Drive", "Times New Roman", 10, 96, 131, kDriveControls, kOkButton};
+const DialogTemplate kDrive{"Drive", "Times New Roman", 10,        96,
+                            131,     kDriveControls,    kOkButton, true};
 const DialogTemplate kRename{"rename", "Times New Roman", 10, 143, 62, kRenameControls, kOkButton};
 const DialogTemplate kProgress{"Install", "Times New Roman", 10, 291, 49, kProgressControls};
 

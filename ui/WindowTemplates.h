@@ -39,6 +39,8 @@ struct DialogTemplate {
     // button (the template's default push button); kNoControlId: none, and
     // Enter then presses only a focused button.
     int defaultButton = kNoControlId;
+    // Its push buttons are drawn flat (BS_FLAT): a plain frame, no relief.
+    bool flatButtons = false;
 };
 
 // One item of a menu template: its command and text; command 0 with no

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontInfo>
+#include <QPushButton>
 
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DialogUnits.h"
@@ -68,6 +69,9 @@ void expectLaidOut(const DialogTemplate& dialog) {
             EXPECT_EQ(got.height(), (row.height * base.y + 4) / 8) << row.id;
         }
         EXPECT_EQ(control->isVisibleTo(&window), row.visible) << row.id;
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            EXPECT_EQ(button->isFlat(), dialog.flatButtons) << row.id;
+        }
         if (row.text[0] != '\0' && row.kind != ControlKind::Edit) {
             EXPECT_EQ(control->property("text").toString().toStdString(), row.text) << row.id;
         }

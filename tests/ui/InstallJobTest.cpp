@@ -176,11 +176,11 @@ TEST_F(InstallJobTest, NoStartsNothingAndAnEmptyNameIsRefused) {
     EXPECT_FALSE(window.jobRunning());
     EXPECT_TRUE(boxes.shown.empty());
 
-    // An empty name is refused before the question.
+    // An empty name is refused after the question.
     boxes.questions.clear();
     window.findChild<QLineEdit*>("c1005")->clear();
     start(window);
-    EXPECT_TRUE(boxes.questions.empty());
+    EXPECT_EQ(boxes.questions, std::vector<std::string>{"Start Install?"});
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Please intput file name."});
     EXPECT_FALSE(window.jobRunning());
     EXPECT_TRUE(window.startButton->isEnabled());

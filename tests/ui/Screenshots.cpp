@@ -21,6 +21,7 @@
 #include "res/Pictures.h"
 #include "ui/ControlIds.h"
 #include "ui/qt/DriveSelectDialog.h"
+#include "ui/qt/FocusStyle.h"
 #include "ui/qt/RenameDialog.h"
 
 namespace {
@@ -175,6 +176,8 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // Drawn as the program draws itself (its focus marks, its flat buttons).
+    QApplication::setStyle(new FocusStyle);
     initPictures();
     return run(argv[1]);
 }

@@ -277,13 +277,14 @@ TEST_F(HeldCopyTest, CancelInTheCopysOwnWindowRollsTheCopyBack) {
     EXPECT_TRUE(window.startButton->isEnabled());  // a copy leaves the rest of the window alone
     EXPECT_FALSE(app->progressDialog->isVisible());
     // But an install or a format might write to the drive the copy writes to.
+    boxes.answers = {true};  // "Start Install?"
     QTest::mouseClick(window.startButton, Qt::LeftButton);
     window.tabs->setCurrentIndex(1);
     QTest::mouseClick(window.formatButton, Qt::LeftButton);
     window.tabs->setCurrentIndex(0);
     EXPECT_EQ(boxes.shown, std::vector<std::string>(
                                2, "A game is being copied; wait until the copy has finished."));
-    EXPECT_TRUE(boxes.questions.empty());
+    EXPECT_EQ(boxes.questions, std::vector<std::string>{"Start Install?"});
     EXPECT_EQ(dialogTitles, std::vector<std::string>{"Drive"});
 
     QTest::mouseClick(window.copyProgress().button, Qt::LeftButton);

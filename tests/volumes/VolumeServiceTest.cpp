@@ -78,7 +78,8 @@ TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
         unmounted = service->unmount("/dev/ztnothing", dir.file("missing"), error);
         remount = service->mountAgain("/dev/ztnothing");
         // After a failed format the drive goes back where it was by the system call.
-        back = service->mountWhereItWas("/dev/ztnothing", dir.path().string(), "ext4");
+        back = service->mountWhereItWas("/dev/ztnothing",
+                                        {dir.path().string(), "ext4", "rw,relatime", "rw"});
     });
     EXPECT_FALSE(unmounted);
     EXPECT_FALSE(expected.empty());

@@ -140,6 +140,7 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
         if (auto* button = qobject_cast<QPushButton*>(control)) {
             button->installEventFilter(keys);
             button->setDefault(row.id == dialog.defaultButton);
+            button->setFlat(dialog.flatButtons);
         }
         created.push_back(control);
     }

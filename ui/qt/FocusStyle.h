@@ -1,7 +1,8 @@
 #pragma once
 // The program's style: the desktop's own, with the keyboard focus always
 // drawn (not only after a key moved it), and a focused push button told apart
-// from the dialog's default one by a dotted frame inside it.
+// from the dialog's default one by a dotted frame inside it. A flat push
+// button (QPushButton::isFlat) keeps a plain frame, as BS_FLAT draws it.
 
 #include <QProxyStyle>
 

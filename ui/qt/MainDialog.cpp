@@ -10,17 +10,23 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "ui/ControlIds.h"
 #include "ui/ImageChoice.h"
+#include "ui/WindowPlacement.h"
 #include "ui/qt/ClickLabel.h"
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DropDownList.h"
 #include "ui/qt/MainDialogView.h"
 
 namespace {
+
+// How long after the window shows the window manager has framed it.
+constexpr int kFramedMs = 300;
 
 // The image a drop carries, as the core decides; empty otherwise.
 QString droppedFile(const QMimeData* data) {
@@ -107,7 +113,7 @@ void MainDialog::connectControls() {
     gameList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(gameList, &QWidget::customContextMenuRequested, this, &MainDialog::onListRightClick);
     gameList->installEventFilter(this);
-    connect(linkPlaceholder_, &ClickLabel::clicked, this, [core] { core->onLinkClicked(); });
+    connect(linkPlaceholder_, &ClickLabel::clicked, this, [core] { core->openWebSite(); });
     connect(statusLine, &ClickLabel::clicked, this, [core] { core->onStatusLineClicked(); });
     driveCombo->beforePopup = [core] { core->onDrivePopup(); };
     sourceCombo->beforePopup = [core] { core->onSourcePopup(); };
@@ -162,7 +168,35 @@ void MainDialog::dropEvent(QDropEvent* event) {
     core_->onImageDropped(file.toStdString());
 }
 
+void MainDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (placed_)
+        return;
+    placed_ = true;
+    // The window manager gives the frame its size a moment after the window shows.
+    QTimer::singleShot(0, this, &MainDialog::keepOnScreen);
+    QTimer::singleShot(kFramedMs, this, &MainDialog::keepOnScreen);
+}
+
+void MainDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && core_)
+        core_->onActivated();
+}
+
+void MainDialog::keepOnScreen() {
+    const QScreen* shown = screen();
+    if (shown == nullptr || !isVisible())
+        return;
+    const QRect frame = frameGeometry();
+    const QRect area = shown->availableGeometry();
+    const ScreenRect placed = placeInside({frame.x(), frame.y(), frame.width(), frame.height()},
+                                          {area.x(), area.y(), area.width(), area.height()});
+    if (placed.x != frame.x() || placed.y != frame.y())
+        move(placed.x, placed.y);
+}
+
 void MainDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
-    core_->onCloseRequested();
+    core_->OnClose();
 }

@@ -35,6 +35,7 @@ class MainDialog : public QDialog {
                QWidget* parent = nullptr);
     ~MainDialog() override;
 
+    HyperlinkLabelParams linkParams;  // the link's request, filled when the window opens
     HyperlinkLabel link;
     ClickLabel* statusLine = nullptr;     // 1036
     QTreeWidget* gameList = nullptr;      // 1010
@@ -66,8 +67,13 @@ class MainDialog : public QDialog {
     // An image file dropped onto the window becomes the source.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Shown, the window is kept inside the screen's available area.
+    void showEvent(QShowEvent* event) override;
+    // Activated, it reads its drive's list again if another program changed it.
+    void changeEvent(QEvent* event) override;
 
   private:
+    void keepOnScreen();
     void bindControls();
     void connectControls();
     int runDialog(QDialog& dialog);
@@ -81,6 +87,7 @@ class MainDialog : public QDialog {
     QLineEdit* nameEdit_ = nullptr;          // 1005
     ClickLabel* linkPlaceholder_ = nullptr;  // 1028
     QPoint menuAt_;                          // where the list was right-clicked
+    bool placed_ = false;                    // kept on the screen once, when first shown
     QtWindowThread windowThread_{*this};
     std::unique_ptr<View> view_;
     std::unique_ptr<MainWindowCore> core_;

@@ -68,7 +68,8 @@ void MainDialog::View::setMediaTypes(const std::vector<std::string>& items) {
 }
 
 void MainDialog::View::setLink(const LinkLook& look, const std::string& url) {
-    HyperlinkLabelParams params;
+    HyperlinkLabelParams& params = window_.linkParams;
+    params = HyperlinkLabelParams{};
     params.parent = window_.linkPlaceholder_;
     params.width = look.width;
     params.height = look.height;
@@ -84,7 +85,7 @@ void MainDialog::View::setLink(const LinkLook& look, const std::string& url) {
     QPixmap hand(QStringLiteral(":/res/cursor-hand.png"));
     params.cursor = hand.isNull() ? QCursor(Qt::PointingHandCursor)
                                   : QCursor(hand, look.cursorHotX, look.cursorHotY);
-    params.onClick = [core = window_.core_.get()](int) { core->onLinkClicked(); };
+    params.onClick = [core = window_.core_.get()](int) { core->openWebSite(); };
     params.text = QString::fromStdString(url);
     window_.link.create(params);
     if (auto* label = qobject_cast<QLabel*>(controlById(&window_, control::kWebSiteLabel)))

@@ -12,6 +12,7 @@
 
 #include "platform/Disks.h"
 #include "platform/Drives.h"
+#include "platform/MountInfo.h"
 
 namespace {
 
@@ -71,6 +72,15 @@ std::string mountPointOf(const std::string& device) {
     return {};
 }
 
+// Whether UDisks2 mounted the volume for the desktop: in its folders of
+// mounts, with the options it always gives.
+bool mountedByUDisks(const VolumeService::MountedAs& was) {
+    const bool itsFolder = platform::isPathUnder(was.mountPoint, "/media") ||
+                           platform::isPathUnder(was.mountPoint, "/run/media");
+    return itsFolder && platform::hasMountOption(was.options, "nosuid") &&
+           platform::hasMountOption(was.options, "nodev");
+}
+
 std::string messageOf(const QDBusMessage& reply) {
     QString text = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
     return text.toStdString();
@@ -102,15 +112,19 @@ class SystemVolumeService : public VolumeService {
         return platform::unmountVolume(mountPoint, error);
     }
 
-    Remount mountWhereItWas(const std::string& device, const std::string& mountPoint,
-                            const std::string& fsType) override {
-        if (!blockObjectOf(device).isEmpty() || mountPoint.empty() || fsType.empty())
+    Remount mountWhereItWas(const std::string& device, const MountedAs& was) override {
+        const bool udisks = !blockObjectOf(device).isEmpty();
+        if (was.mountPoint.empty() || was.fsType.empty() || (udisks && mountedByUDisks(was)))
             return mountAgain(device);
-        // No UDisks2 to ask: the drive goes back where it was, as it was.
+        // The drive goes back where it was, as it was; UDisks2 mounts it when
+        // this user may not.
         Remount result;
-        result.mounted = platform::mountVolume(device, mountPoint, fsType, result.error);
+        result.mounted = platform::mountVolume(device, was.mountPoint, was.fsType, was.options,
+                                               was.fsOptions, result.error);
         if (result.mounted)
-            result.mountPoint = mountPoint;
+            result.mountPoint = was.mountPoint;
+        else if (udisks)
+            return mountAgain(device);
         return result;
     }
 

@@ -67,7 +67,7 @@ class Words {
     std::vector<WORD> words_;
 };
 
-void writeControl(Words& words, const ControlRow& row, int defaultButton) {
+void writeControl(Words& words, const ControlRow& row, const DialogTemplate& dialog) {
     const ControlClass type = classOf(row);
     words.alignToDword();
     words.dword(0);  // help id
@@ -77,8 +77,10 @@ void writeControl(Words& words, const ControlRow& row, int defaultButton) {
     if (row.kind == ControlKind::TabControl)
         style |= WS_CLIPSIBLINGS;
     // The template's default button takes Enter wherever the focus is not on another button.
-    if (row.kind == ControlKind::Button && row.id != kNoControlId && row.id == defaultButton)
+    if (row.kind == ControlKind::Button && row.id != kNoControlId && row.id == dialog.defaultButton)
         style |= BS_DEFPUSHBUTTON;
+    if (row.kind == ControlKind::Button && dialog.flatButtons)
+        style |= BS_FLAT;
     words.dword(style);
     words.word(static_cast<WORD>(row.x));
     words.word(static_cast<WORD>(row.y));
@@ -113,6 +115,6 @@ std::vector<WORD> buildDialogTemplate(const DialogTemplate& dialog, DWORD style,
     words.word(0);  // italic, charset
     words.text(platform::win32::widen(dialog.face));
     for (const ControlRow& row : dialog.controls)
-        writeControl(words, row, dialog.defaultButton);
+        writeControl(words, row, dialog);
     return words.take();
 }

@@ -28,8 +28,6 @@ MainWindow::MainWindow(DriveList& drives, VolumeService& volumes, WindowLog& log
 MainWindow::~MainWindow() {
     // The jobs end before the windows they report to.
     core_.reset();
-    if (linkFont_ != nullptr)
-        DeleteObject(linkFont_);
 }
 
 void MainWindow::run() {
@@ -113,23 +111,18 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // "About zt(&A)..." has nothing behind it.
             return (wParam & 0xFFF0) == kAboutCommand ? TRUE : FALSE;
         case WM_CLOSE:
-            core_->onCloseRequested();
+            core_->OnClose();
             return TRUE;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE)
+                core_->onActivated();
+            return FALSE;
         case WM_DROPFILES:
             onDropFiles(reinterpret_cast<HDROP>(wParam));
             return TRUE;
         case WM_TIMER:
             onTimer(wParam);
             return TRUE;
-        case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) == item(kLinkPlaceholder)) {
-                // The program's pointing hand, else the system's.
-                HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor));
-                SetCursor(hand != nullptr ? hand : LoadCursorW(nullptr, IDC_HAND));
-                SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
-                return TRUE;
-            }
-            return FALSE;
         case WM_CTLCOLORSTATIC:
             return colorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case kRunOnWindowThread:
@@ -143,14 +136,12 @@ INT_PTR MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// The labels on the tab control show its page through them; the link has
-// its own colour. The status line lies below the tab control and keeps the
-// dialog's colour, so that a new text paints over the old one.
+// The labels on the tab control show its page through them. The status
+// line lies below the tab control and keeps the dialog's colour, so that a
+// new text paints over the old one.
 INT_PTR MainWindow::colorStatic(HDC context, HWND control) {
     if (control == item(kStatusLine))
         return FALSE;
-    if (control == item(kLinkPlaceholder))
-        SetTextColor(context, linkColour_);
     SetBkMode(context, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
 }
@@ -190,7 +181,7 @@ bool MainWindow::onCommand(int id, int code) {
             return true;
         case kLinkPlaceholder:
             if (code == STN_CLICKED)
-                core_->onLinkClicked();
+                core_->openWebSite();
             return true;
         case kStatusLine:
             if (code == STN_CLICKED)

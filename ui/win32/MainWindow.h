@@ -17,6 +17,7 @@
 #include "ui/MainWindowCore.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowView.h"
+#include "ui/win32/HyperlinkLabel.h"
 #include "ui/win32/NativeFrontEnd.h"
 #include "ui/win32/NativeProgress.h"
 #include "ui/win32/WindowThread.h"
@@ -64,6 +65,10 @@ class MainWindow : public WindowView {
     void setGameTooltip(int row, const std::string& tooltip) override;
     int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
 
+    // The web link of the About page, on the placeholder 1028.
+    HyperlinkLabelParams linkParams;
+    HyperlinkLabel link;
+
   private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -100,8 +105,6 @@ class MainWindow : public WindowView {
 
     bool inputEnabled_ = true;
     std::map<int, bool> disabled_;  // controls the core disabled, by id
-    COLORREF linkColour_ = RGB(0, 0, 255);
-    HFONT linkFont_ = nullptr;
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimer_ = 1;
 

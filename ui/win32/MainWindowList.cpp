@@ -1,9 +1,12 @@
 // The main window's list of installed games: its columns and rows, a game
 // that is not sound drawn in red with its tooltip, and the context menu.
 
+#include <algorithm>
+
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/Resources.h"
 
 using platform::win32::widen;
 using namespace control;
@@ -98,9 +101,39 @@ void MainWindow::onListMouseMove() {
         SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
 }
 
+namespace {
+
+// Menu 134's popup, loaded from the resources, with the core's items beyond
+// its own after them; the core's rows alone when the resource is missing.
+// The caller destroys the returned menu.
+HMENU loadGameMenu(std::span<const MenuRow> rows, HMENU& popup) {
+    HMENU loaded = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kContextMenu));
+    popup = loaded != nullptr ? GetSubMenu(loaded, 0) : nullptr;
+    if (popup == nullptr) {
+        if (loaded != nullptr)
+            DestroyMenu(loaded);
+        loaded = CreatePopupMenu();
+        popup = loaded;
+    }
+    if (popup == nullptr)
+        return nullptr;
+    const int own = std::max(0, GetMenuItemCount(popup));
+    for (std::size_t i = static_cast<std::size_t>(own); i < rows.size(); ++i) {
+        const MenuRow& row = rows[i];
+        if (row.text == nullptr)
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(row.command),
+                        widen(row.text).c_str());
+    }
+    return loaded;
+}
+
+}  // namespace
+
 // The menu opens at the pointer after a right click; from the keyboard
-// below the selected row, else at the list's corner. Its items are the
-// core's (menu 134).
+// below the selected row, else at the list's corner. Its first items are
+// menu 134's, the core's others after them.
 int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
     POINT at{};
     GetCursorPos(&at);
@@ -114,20 +147,13 @@ int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
             at = POINT{0, 0};
         ClientToScreen(list, &at);
     }
-    HMENU menu = CreatePopupMenu();
+    HMENU popup = nullptr;
+    HMENU menu = loadGameMenu(rows, popup);
     if (menu == nullptr)
         return 0;
-    for (const MenuRow& row : rows) {
-        if (row.text == nullptr)
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(row.command),
-                        widen(row.text).c_str());
-    }
-    const int command = static_cast<int>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN |
-                                 TPM_LEFTBUTTON,
-                       at.x, at.y, 0, window_, nullptr));
+    const int command = static_cast<int>(TrackPopupMenu(
+        popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x,
+        at.y, 0, window_, nullptr));
     DestroyMenu(menu);
     return command;
 }

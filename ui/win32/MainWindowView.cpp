@@ -5,6 +5,7 @@
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/Resources.h"
 #include "ui/win32/SmallDialogs.h"
 
 using platform::win32::narrow;
@@ -47,18 +48,27 @@ void MainWindow::setMediaTypes(const std::vector<std::string>& items) {
     fillCombo(item(kMediaCombo), wide, -1);
 }
 
+// The link is a label of its own on the placeholder (1028), so that it
+// shows and hides with it.
 void MainWindow::setLink(const LinkLook& look, const std::string& url) {
-    linkColour_ = colourOf(look.normalColour);
-    if (linkFont_ != nullptr)
-        DeleteObject(linkFont_);
-    linkFont_ = CreateFontW(-look.fontHeight, 0, 0, 0, look.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                            look.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH, widen(look.face).c_str());
-    if (linkFont_ != nullptr)
-        SendDlgItemMessageW(window_, kLinkPlaceholder, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(linkFont_), TRUE);
-    SetDlgItemTextW(window_, kLinkPlaceholder, widen(url).c_str());
+    linkParams = HyperlinkLabelParams{};
+    linkParams.parent = item(kLinkPlaceholder);
+    linkParams.width = look.width;
+    linkParams.height = look.height;
+    linkParams.faceName = widen(look.face);
+    linkParams.fontHeight = look.fontHeight;
+    linkParams.bold = look.bold;
+    linkParams.underline = look.underline;
+    linkParams.normalColour = colourOf(look.normalColour);
+    linkParams.hoverColour = colourOf(look.hoverColour);
+    linkParams.useCursor = true;
+    // The program's pointing hand, else the system's.
+    linkParams.cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor));
+    if (linkParams.cursor == nullptr)
+        linkParams.cursor = LoadCursorW(nullptr, IDC_HAND);
+    linkParams.onClick = [this](int) { core_->openWebSite(); };
+    linkParams.text = widen(url);
+    link.create(linkParams);
 }
 
 void MainWindow::setSources(const std::vector<std::string>& items, int selected) {

@@ -23,9 +23,9 @@ struct StepVolumes : VolumeService {
         steps.push_back("mount");
         return remount;
     }
-    Remount mountWhereItWas(const std::string&, const std::string& mountPoint,
-                            const std::string& fsType) override {
-        steps.push_back("remount " + mountPoint + " " + fsType);
+    Remount mountWhereItWas(const std::string&, const MountedAs& was) override {
+        steps.push_back("remount " + was.mountPoint + " " + was.fsType + " " + was.options + " " +
+                        was.fsOptions);
         return remount;
     }
     int runPrivilegedFormat(const std::string&, std::ostream& out, std::string& error) override {
@@ -51,7 +51,9 @@ struct StepWindow : FormatJobWindow {
     std::vector<std::string> events;
 };
 
-const FixedDrive kDrive{"/media/usb", "/dev/ztnone1", true, false, false, true, "ext4"};
+// Mounted as the administrator did, without nosuid or nodev: mounted again so.
+const FixedDrive kDrive{"/media/usb", "/dev/ztnone1", true, false, false, true, "ext4", 0, "",
+                        "rw,relatime", "rw,errors=remount-ro"};
 
 }  // namespace
 
@@ -96,7 +98,7 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
         // it; No changes nothing. Yes unmounts it, and the failed INIT of a
         // device that is not there mounts it back where it was.
         {false, "", true, false, "", "", 0, "", "", initAsked, {}, {}, {}, "", noPartition},
-        {true, "", true, false, "", "", 0, "", "", initAsked, {"unmount", "remount /media/usb ext4"},
+        {true, "", true, false, "", "", 0, "", "", initAsked, {"unmount", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
          {"started", "failed"},
          {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
           "Format Failed!!"},
@@ -119,13 +121,13 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
          {"started", "failed"},
          {"The drive /media/usb could not be unmounted: target is busy", "Format Failed!!"}, ""},
         {true, "", false, true, "", "", 126, "Administrator rights were not granted.", "", warned,
-         {"unmount", "privileged", "remount /media/usb ext4"}, {"started", "failed"},
+         {"unmount", "privileged", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"}, {"started", "failed"},
          {"Administrator rights were not granted.\n" + backAt, "Format Failed!!"}, ""},
         {true, "", false, true, "", "", 1, "", "", warned,
-         {"unmount", "privileged", "remount /media/usb ext4"}, {"started", "failed"},
+         {"unmount", "privileged", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"}, {"started", "failed"},
          {"Cannot lock the device\n" + backAt, "Format Failed!!"}, ""},
         // Writable, but the format itself fails (no such device).
-        {true, "", true, false, "", "", 0, "", "", warned, {"unmount", "remount /media/usb ext4"},
+        {true, "", true, false, "", "", 0, "", "", warned, {"unmount", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
          {"started", "failed"}, {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
           "Format Failed!!"}, ""},
     };

@@ -55,10 +55,11 @@ TEST(InstallStepsTest, ADriveUnmountedDuringTheInstallStopsItWithItsReason) {
         int looksMounted;
         int result;
         bool said;
+        bool partNamed;  // the part it wrote is named as what may be left
     } cases[] = {
-        {1 << 30, 1, false},  // mounted throughout: installed
-        {0, 0, true},         // gone at the first look during the copy
-        {1, 0, true},         // gone later: at the latest, the look after the install
+        {1 << 30, 1, false, false},  // mounted throughout: installed
+        {0, 0, true, true},          // gone at the first look during the copy
+        {1, 0, true, false},         // gone later: at the latest, the look after the install
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(drive.path());
@@ -68,8 +69,29 @@ TEST(InstallStepsTest, ADriveUnmountedDuringTheInstallStopsItWithItsReason) {
         ScriptedFrontEnd ui;
         FrontEnd frontEnd = ui.frontEnd();
         EXPECT_EQ(runInstallJob(args, target, drives, frontEnd, openDiscDevice, {}), c.result);
-        EXPECT_EQ(ui.boxes.shown, c.said ? std::vector<std::string>{driveLostText(
-                                               target.mountPoint)}
-                                         : std::vector<std::string>{});
+        ASSERT_EQ(ui.boxes.shown.size(), c.said ? 1u : 0u);
+        if (!c.said)
+            continue;
+        const std::string& box = ui.boxes.shown[0];
+        EXPECT_EQ(box.rfind("The drive " + target.mountPoint + " was unmounted", 0), 0u) << box;
+        EXPECT_NE(box.find("\"Check Drive\""), std::string::npos) << box;
+        EXPECT_EQ(box.find(".SLUS_209.46.00") != std::string::npos, c.partNamed) << box;
+    }
+}
+
+// What the window says of a drive unmounted during an install: the files it
+// had written, by name, and the window's own "Check Drive" that removes them.
+TEST(InstallStepsTest, ADriveLostSaysWhatMayBeLeftAndPointsToCheckDrive) {
+    const std::string none = driveLostText("/media/usb", {});
+    EXPECT_EQ(none.find("may be left"), std::string::npos) << none;
+    const std::string two = driveLostText(
+        "/media/usb", {"/media/usb/zt.1C5EB8C8.SLUS_209.46.00", "/media/usb/zt.1C5EB8C8.SLUS_209.46.01"});
+    EXPECT_NE(two.find("may be left on the drive, named by no game:\n    zt.1C5EB8C8.SLUS_209.46.00\n"
+                       "    zt.1C5EB8C8.SLUS_209.46.01\n"),
+              std::string::npos)
+        << two;
+    for (const std::string& text : {none, two}) {
+        EXPECT_NE(text.find("use \"Check Drive\" in the list's menu"), std::string::npos) << text;
+        EXPECT_EQ(text.find("zt_games"), std::string::npos) << text;
     }
 }

@@ -74,7 +74,9 @@ class MainWindowCoreTest : public ::testing::Test {
         // The install waits until the test lets it end with a result; a
         // successful one records a game, as the real install does last.
         services.install = [this](const std::vector<std::string>& args, const FixedDrive& target,
-                                  FrontEnd&) {
+                                  FrontEnd& frontEnd) {
+            if (duringInstall)
+                duringInstall(frontEnd);
             installArgs = args;
             installTarget = target.mountPoint;
             const int result = finished.get();
@@ -113,6 +115,7 @@ class MainWindowCoreTest : public ::testing::Test {
     std::promise<int> release;
     std::shared_future<int> finished = release.get_future().share();
     bool released = false;
+    std::function<void(FrontEnd&)> duringInstall;  // on the install's thread, before it waits
     std::unique_ptr<MainWindowCore> core;
 };
 
@@ -139,9 +142,11 @@ TEST_F(MainWindowCoreTest, OpensOnADriveThisUserMayUseWithItsTextsAndGames) {
     EXPECT_FALSE(view.shown[control::kFormatButton]);
 
     // The format page shows its own controls; back on the installer page the list is read again.
+    view.texts.clear();
     core->onTabChanged(1);
     EXPECT_EQ(core->page(), Page::Format);
     EXPECT_TRUE(view.shown[control::kFormatButton]);
+    EXPECT_EQ(view.texts[control::kFormatText], kFormatPageText);
     EXPECT_FALSE(view.shown[control::kGameList]);
     usb.addGame("Gamma", "SLUS_000.03", {2048});
     core->onTabChanged(0);
@@ -191,6 +196,15 @@ TEST_F(MainWindowCoreTest, APickedImageNamesTheGameAndChoosesDvdWhenItCannotFitA
     view.state.media = kCdMediaItem;
     chooseAgain("/images/Small.iso");
     EXPECT_EQ(view.state.media, kCdMediaItem);
+    // Chosen again, an image gives its own name too, until the person types one.
+    open();
+    core->onImageDropped("/images/Small.iso");
+    core->onImageDropped("/images/Large Game.iso");
+    chooseAgain("/images/Small.iso");
+    EXPECT_EQ(view.state.gameName, "Small");
+    view.state.gameName = "Mine";
+    chooseAgain("/images/Large Game.iso");
+    EXPECT_EQ(view.state.gameName, "Mine");
 }
 
 TEST_F(MainWindowCoreTest, StartAsksThenInstallsWithTheWindowDisabledUntilOk) {
@@ -222,6 +236,44 @@ TEST_F(MainWindowCoreTest, StartAsksThenInstallsWithTheWindowDisabledUntilOk) {
     EXPECT_TRUE(view.inputOn);
 }
 
+// Cancel during the install: the window says that what was written is
+// being removed until the install has ended; "OK" after a success does not.
+TEST_F(MainWindowCoreTest, CancelSaysTheInstallIsBeingUndoneUntilItEnded) {
+    open();
+    view.imageFile = betaImage();
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    view.boxesShown.answers = {true};
+    core->onCommand(control::kStartButton);
+    ASSERT_TRUE(core->jobRunning());
+    core->onProgressDismissed();
+    EXPECT_TRUE(view.inputOn);
+    EXPECT_EQ(view.status.texts.back(), kCancellingText);
+    EXPECT_FALSE(view.enabled[control::kStartButton]);  // until the install has ended
+    endInstall(0);
+    EXPECT_EQ(view.status.texts.back().rfind("Disk Size:", 0), 0u) << view.status.texts.back();
+    EXPECT_TRUE(view.enabled[control::kStartButton]);
+
+    // After a success the install's window offers "OK": dismissing it is no Cancel.
+    MainWindowCoreTest::TearDown();
+    released = false;
+    release = {};
+    finished = release.get_future().share();
+    open();
+    view.status.texts.clear();
+    view.boxesShown.answers = {true};
+    std::atomic<bool> offered{false};
+    duringInstall = [&offered](FrontEnd& frontEnd) {
+        frontEnd.progress.setButtonCaption("OK");
+        offered = true;
+    };
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    core->onCommand(control::kStartButton);
+    ASSERT_TRUE(core->jobRunning());
+    ASSERT_TRUE(view.queue.runUntil([&] { return offered.load(); }));
+    core->onProgressDismissed();
+    EXPECT_EQ(std::count(view.status.texts.begin(), view.status.texts.end(), kCancellingText), 0);
+}
+
 TEST_F(MainWindowCoreTest, ClosingAsksOnlyWhileAJobRunsAndWaitsForItAfterYes) {
     const struct {
         bool job;
@@ -250,7 +302,7 @@ TEST_F(MainWindowCoreTest, ClosingAsksOnlyWhileAJobRunsAndWaitsForItAfterYes) {
             view.boxesShown.questions.clear();
         }
         view.boxesShown.answers = c.answers;
-        core->onCloseRequested();
+        core->OnClose();
         EXPECT_EQ(view.closed, c.closedAtOnce);
         EXPECT_EQ(view.boxesShown.questions.size(), c.job ? 1u : 0u);
         EXPECT_EQ(view.progress.stopped.load(), c.stopped);
@@ -272,7 +324,7 @@ TEST_F(MainWindowCoreTest, AnInstallEndingWhileTheCloseQuestionIsOpenKeepsItsGam
     // thread runs its ending.
     view.boxesShown.beforeAnswer = [this] { endInstall(1); };
     view.boxesShown.answers = {true};
-    core->onCloseRequested();
+    core->OnClose();
     EXPECT_EQ(view.boxesShown.questions.back(), "The job is not complete,Exit?");
     EXPECT_EQ(view.closed, 1);
     EXPECT_EQ(usb.names(), (std::vector<std::string>{"Alpha", "Beta"}));
@@ -333,16 +385,49 @@ TEST_F(MainWindowCoreTest, ABusyDriveKeepsTheLastListAndIsReadAgainLater) {
     EXPECT_EQ(view.timers.size(), 2u);
 }
 
+// A busy drive found while a job runs (or the window waits for "OK") is
+// read again once the window is free, not left as it was.
+TEST_F(MainWindowCoreTest, ABusyDriveIsReadAgainAfterTheJob) {
+    open();
+    auto holder = std::make_unique<HeldDrive>(usb.root());
+    core->onDriveChosen(view.state.drive);
+    ASSERT_EQ(view.timers.size(), 1u);
+    view.imageFile = betaImage();
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    view.boxesShown.answers = {true};
+    core->onCommand(control::kStartButton);
+    ASSERT_TRUE(core->jobRunning());
+    view.timers[0]();
+    EXPECT_EQ(view.timers.size(), 2u);  // later again
+    holder.reset();
+    endInstall(0);
+}
+
+// Activated, a window reads its drive's list again when another program
+// changed the table since; otherwise it leaves the list alone.
+TEST_F(MainWindowCoreTest, ActivationReadsTheListAgainWhenTheTableChanged) {
+    open();
+    EXPECT_EQ(view.listed(), std::vector<std::string>{"Alpha"});
+    view.games.clear();  // a list read again would fill this
+    core->onActivated();
+    EXPECT_TRUE(view.listed().empty());
+    usb.addGame("Beta", "SLUS_000.02", {2048});  // by another window
+    core->onActivated();
+    EXPECT_EQ(view.listed(), (std::vector<std::string>{"Alpha", "Beta"}));
+}
+
 TEST_F(MainWindowCoreTest, WithoutAFixedDriveEveryCommandSaysSo) {
     drives.fixed.clear();
     open();
     EXPECT_TRUE(view.drives.empty());
     EXPECT_TRUE(core->targetRoot().empty());
     EXPECT_EQ(view.status.texts.back(), "No hard drive was found.");
+    view.boxesShown.answers = {true};
     for (int command : {control::kStartButton, control::kDeleteCommand, control::kRenameCommand,
                         control::kCopyCommand, control::kFormatButton})
         core->onCommand(command);
-    EXPECT_TRUE(view.boxesShown.questions.empty());  // said before "Start Install?"
+    // "Start" asks first, as always; then says it.
+    EXPECT_EQ(view.boxesShown.questions, std::vector<std::string>{"Start Install?"});
     EXPECT_EQ(view.boxesShown.shown, std::vector<std::string>(5, kNoHardDrive));
     EXPECT_EQ(view.driveDialogs, 0);
     EXPECT_FALSE(core->jobRunning());
@@ -385,13 +470,14 @@ TEST_F(MainWindowCoreTest, ACopyRunsFromItsDriveDialogOnAndLeavesTheRestOfTheWin
     // While the drive dialog is open, an install would write beside the copy: refused.
     view.whileDriveDialog = [this] {
         EXPECT_TRUE(core->jobRunning());
+        view.boxesShown.answers = {true};
         core->onCommand(control::kStartButton);
     };
     core->onContextMenu(false);
     ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
     EXPECT_EQ(view.boxesShown.shown.front(),
               "A game is being copied; wait until the copy has finished.");
-    EXPECT_TRUE(view.boxesShown.questions.empty());
+    EXPECT_EQ(view.boxesShown.questions, std::vector<std::string>{"Start Install?"});
     EXPECT_EQ(other.names(), std::vector<std::string>{"Alpha"});
     EXPECT_TRUE(view.enabled[control::kGameList]);
     EXPECT_TRUE(view.enabled[control::kDriveCombo]);

@@ -91,7 +91,7 @@ TEST(JobGateTest, ClosingDuringAJobAsksWithNoAsTheDefault) {
     }
 }
 
-TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
+TEST(StartChecksTest, InstallAsksFirstThenChecksInOrder) {
     TempDir images;
     const std::string image = images.file("game.iso");
     writeBytes(image, {0});
@@ -100,6 +100,8 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
     noDrive.targetRoot.clear();
     InstallForm noName = ready;
     noName.gameName.clear();
+    InstallForm noNameNoDrive = noDrive;
+    noNameNoDrive.gameName.clear();
     InstallForm longName = ready;
     longName.gameName = std::string(32, 'n');
     InstallForm noSource = ready;
@@ -109,14 +111,17 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
     InstallForm system = ready;
     system.targetRoot = "/";
     system.targetDevice = kSystem.device;
+    const std::string start = "Start Install?";
     const std::string systemQuestion = systemDriveQuestion(kSystem);
     const std::string gone = driveGoneText("/media/usb/");
+    const std::string noSourceText =
+        "Please choose a CD/DVD drive, or an image file through \"Image file...\".";
     const FixedDrive otherDevice{"/media/usb", "/dev/sdc1", true};
     const FixedDrive readOnly{"/media/usb", "/dev/sdb1", true, false, true};
     const FixedDrive locked{"/media/usb", "/dev/sdb1", true, false, false, false};
     const std::vector<FixedDrive> both{kUsb, kSystem};
     const struct {
-        JobState before, after;  // the jobs when "Start" is pressed, and after the boxes
+        JobState before, after;  // the jobs when first looked at, and after the last box
         InstallForm form;
         std::vector<FixedDrive> listed;  // the drives listed once the form is read
         bool stillMounted;               // the chosen drive after the last box
@@ -125,43 +130,33 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
         std::vector<std::string> shown;
         bool starts;
     } cases[] = {
-        {kIdle, kIdle, ready, both, true, {true}, {"Start Install?"}, {}, true},
-        {kIdle, kIdle, ready, both, true, {false}, {"Start Install?"}, {}, false},
-        {kCopying, kIdle, ready, both, true, {true}, {}, {kWaitForCopy}, false},
-        // What the form lacks is said before the question.
-        {kIdle, kIdle, noDrive, both, true, {}, {}, {kNoHardDrive}, false},
-        {kIdle, kIdle, noName, both, true, {}, {}, {"Please intput file name."}, false},
-        {kIdle, kIdle, longName, both, true, {}, {}, {kNameTooLongText}, false},
-        {kIdle,
-         kIdle,
-         noSource,
-         both,
-         true,
-         {},
-         {},
-         {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."},
-         false},
-        {kIdle, kIdle, goneImage, both, true, {}, {}, {sourceMissingText(goneImage.source)}, false},
-        {kIdle, kIdle, system, both, true, {true}, {"Start Install?", systemQuestion}, {}, false},
-        {kIdle,
-         kIdle,
-         system,
-         both,
-         true,
-         {true, true},
-         {"Start Install?", systemQuestion},
-         {},
-         true},
-        {kIdle, kCopying, ready, both, true, {true}, {"Start Install?"}, {}, false},
+        {kIdle, kIdle, ready, both, true, {true}, {start}, {}, true},
+        // A No reads nothing, whatever the form holds.
+        {kIdle, kIdle, ready, both, true, {false}, {start}, {}, false},
+        {kIdle, kIdle, noNameNoDrive, both, true, {false}, {start}, {}, false},
+        // After the Yes: the empty name first, then what this system adds.
+        {kIdle, kIdle, noName, both, true, {true}, {start}, {"Please intput file name."}, false},
+        {kIdle, kIdle, noNameNoDrive, both, true, {true}, {start}, {"Please intput file name."}, false},
+        {kIdle, kIdle, noDrive, both, true, {true}, {start}, {kNoHardDrive}, false},
+        {kIdle, kIdle, longName, both, true, {true}, {start}, {kNameTooLongText}, false},
+        {kIdle, kIdle, noSource, both, true, {true}, {start}, {noSourceText}, false},
+        {kIdle, kIdle, goneImage, both, true, {true}, {start}, {sourceMissingText(goneImage.source)}, false},
+        {kCopying, kIdle, ready, both, true, {true}, {start}, {kWaitForCopy}, false},
+        {kCopying, kIdle, noName, both, true, {true}, {start}, {"Please intput file name."}, false},
+        {kCopying, kIdle, noSource, both, true, {true}, {start}, {kWaitForCopy}, false},
         // The chosen drive was unmounted before "Start", another took its
         // place, or it went while the boxes were open: nothing is written.
-        {kIdle, kIdle, ready, {kSystem}, true, {}, {}, {gone}, false},
-        {kIdle, kIdle, ready, {otherDevice}, true, {}, {}, {gone}, false},
-        {kIdle, kIdle, ready, both, false, {true}, {"Start Install?"}, {gone}, false},
+        {kIdle, kIdle, ready, {kSystem}, true, {true}, {start}, {gone}, false},
+        {kIdle, kIdle, ready, {otherDevice}, true, {true}, {start}, {gone}, false},
+        {kIdle, kIdle, ready, both, false, {true}, {start}, {gone}, false},
         // A drive mounted read-only is listed, and refused with the reason.
-        {kIdle, kIdle, ready, {readOnly}, true, {}, {}, {readOnlyDriveText("/media/usb/")}, false},
+        {kIdle, kIdle, ready, {readOnly}, true, {true}, {start}, {readOnlyDriveText("/media/usb/")}, false},
         // One this user may not write is listed too, and refused with the reason.
-        {kIdle, kIdle, ready, {locked}, true, {}, {}, {notWritableDriveText("/media/usb/")}, false},
+        {kIdle, kIdle, ready, {locked}, true, {true}, {start}, {notWritableDriveText("/media/usb/")}, false},
+        // The system's drive is asked about last, No by default.
+        {kIdle, kIdle, system, both, true, {true}, {start, systemQuestion}, {}, false},
+        {kIdle, kIdle, system, both, true, {true, true}, {start, systemQuestion}, {}, true},
+        {kIdle, kCopying, ready, both, true, {true}, {start}, {}, false},
     };
     for (const auto& c : cases) {
         ScriptedBoxes boxes;
@@ -179,8 +174,8 @@ TEST(StartChecksTest, InstallAsksThenChecksInOrder) {
             },
             drives);
         EXPECT_EQ(boxes.questions, c.questions) << c.form.targetRoot;
-        EXPECT_EQ(boxes.shown, c.shown);
-        EXPECT_EQ(reads, c.before.any() ? 0 : 1);  // once, before any question
+        EXPECT_EQ(boxes.shown, c.shown) << c.form.gameName;
+        EXPECT_EQ(reads, c.answers.front() ? 1 : 0);  // only after the Yes, once
         ASSERT_EQ(args.has_value(), c.starts) << c.form.gameName;
         if (c.starts) {
             EXPECT_EQ(*args, std::vector<std::string>(
@@ -267,13 +262,14 @@ TEST(StartChecksTest, AVanishedDriveIsSaidInTheSystemsWords) {
          "The drive H: is gone; nothing was formatted. Plug the drive in again."},
         {formatGoneText("/media/usb/", false),
          "The drive /media/usb/ is no longer mounted; nothing was formatted."},
-        {driveLostText("H:\\", true),
+        {driveLostText("H:\\", {}, true),
          "The drive H: was removed during the install: the install stopped, and nothing more "
-         "was written.\nPlug the drive in again and check it (zt_games check)."},
+         "was written.\nPlug the drive in again, choose it in \"Hard Drive\" and use \"Check "
+         "Drive\" in the list's menu: it removes what an install left."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.text, c.says);
     for (const std::string& text :
-         {driveGoneText("H:\\", true), formatGoneText("H:\\", true), driveLostText("H:\\", true)})
+         {driveGoneText("H:\\", true), formatGoneText("H:\\", true), driveLostText("H:\\", {}, true)})
         EXPECT_EQ(text.find("mount"), std::string::npos) << text;
 }

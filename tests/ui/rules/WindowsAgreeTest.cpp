@@ -35,10 +35,14 @@ const std::vector<Action>& actions() {
              core.onKey(WindowKey::Escape, kGameList);
          },
          Page::Installer, {}, {}},
-        {"Start without a source: said before any question",
-         [](MainWindowCore& core, FakeWindowView&) { core.onCommand(kStartButton); },
+        {"Start without a source: said after the question",
+         [](MainWindowCore& core, FakeWindowView& view) {
+             view.boxesShown.answers = {true};
+             core.onCommand(kStartButton);
+         },
          Page::Installer,
-         {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."}, {}, {}},
+         {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."},
+         {"Start Install?"}, {false}},
         {"Delete with no game selected",
          [](MainWindowCore& core, FakeWindowView&) { core.onCommand(kDeleteCommand); },
          Page::Installer, {"Please select game"}, {}},
@@ -59,10 +63,10 @@ const std::vector<Action>& actions() {
          [](MainWindowCore& core, FakeWindowView& view) {
              view.browserOpens = false;
              core.onTabChanged(2);
-             core.onLinkClicked();
+             core.openWebSite();
          },
          Page::About, {webSiteFailureText(kUrl)}, {}},
-        {"the close box with no job", [](MainWindowCore& core, FakeWindowView&) { core.onCloseRequested(); },
+        {"the close box with no job", [](MainWindowCore& core, FakeWindowView&) { core.OnClose(); },
          Page::Installer, {}, {}, {}, 1},
     };
     return table;

@@ -197,10 +197,16 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
             return line.startsWith("Installing Big Game: ") && line.endsWith(" left");
         });
         d.screenshot("install-progress");
-        // Cancel hides the window and gives the main window back at once.
+        // Cancel hides the window and gives the main window back at once;
+        // until the install has removed what it wrote, the status line says so.
         d.click([] { return progressWindow("Install")->button; });
         d.waitFor("the main window back",
                   [] { return !progressShows() && mainWindow()->isEnabled(); });
+        if (d.gui([] {
+                return mainWindow()->jobRunning() &&
+                       mainWindow()->statusLine->text() == QString::fromUtf8(kCancellingText);
+            }))
+            d.screenshot("install-cancelling");
         d.expectInFront(mainWindow, "the main window");
         d.waitFor("the install to end", [] { return !mainWindow()->jobRunning(); });
         EXPECT_TRUE(partFiles(drive.root()).empty());
@@ -294,8 +300,8 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
         d.setGameName("My Game");
         if (unmount().status != 0)
             d.fail("the drive could not be unmounted");
-        // Said at once, before "Start Install?".
-        d.click([] { return mainWindow()->startButton; });
+        // Said after "Start Install?".
+        d.startInstall();
         d.expectBox(driveGoneText(drive.root()));
         d.screenshot("unmounted-before-start");
         d.answer("Return");
@@ -322,7 +328,12 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
             d.screenshot("unmounted-during-install-write");
             d.answer("Return");
         }
-        d.expectBox(driveLostText(drive.root()));
+        d.waitFor("the drive's box", [&] {
+            return openBox() != nullptr &&
+                   openBox()->text().startsWith(QString::fromStdString(
+                       "The drive " + drive.root() + " was unmounted during the install"));
+        });
+        EXPECT_TRUE(d.gui([] { return openBox()->text().contains("\"Check Drive\""); }));
         d.screenshot("unmounted-during-install");
         d.answer("Return");
         d.waitFor("the window back", [] {
@@ -521,6 +532,15 @@ TEST_F(WindowFlows, AFailedFormatMountsTheDriveBackWhereItWas) {
     ASSERT_TRUE(drive.error.empty()) << drive.error;
     writeBytes(drive.root() + "kept.txt", {'k'});
     ScopedFault failingDevice(failing(platform::FileOp::Write, drive.device));
+    // Mounted again with the options it had, none added.
+    const auto optionsNow = [&] {
+        for (const platform::MountedVolume& volume : platform::mountedVolumes()) {
+            if (volume.device == drive.device)
+                return volume.options;
+        }
+        return std::string("not mounted");
+    };
+    const std::string before = optionsNow();
 
     run([&](WindowDriver& d) {
         openFormatDialog(d);
@@ -541,6 +561,7 @@ TEST_F(WindowFlows, AFailedFormatMountsTheDriveBackWhereItWas) {
         d.closeMainWindow();
     });
     EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
+    EXPECT_EQ(optionsNow(), before);
     EXPECT_TRUE(std::filesystem::exists(drive.root() + "kept.txt"));
 }
 
