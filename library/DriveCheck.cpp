@@ -274,10 +274,6 @@ void checkWithoutTable(const std::string& root, bool noRecords, DriveReport& rep
     nameUnjudged(judged, report);
 }
 
-}  // namespace
-
-namespace {
-
 DriveReport checkReadableDrive(const std::string& root) {
     DriveReport report;
     const std::string table = tablePath(root);

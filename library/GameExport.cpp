@@ -48,10 +48,13 @@ bool isDriveFile(const std::string& file, const std::string& root,
         owned.push_back(path);
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
     for (const std::filesystem::path& inFolder : {folder, platform::fsPath(root)}) {
-        for (std::filesystem::directory_iterator it(inFolder, error), end; !error && it != end;
-             it.increment(error)) {
-            if (isTableOrPartName(platform::pathText(it->path().filename())))
-                owned.push_back(platform::pathText(it->path()));
+        const platform::FolderListing listing = platform::listFolder(platform::pathText(inFolder));
+        // A folder that cannot be read may hide one: the target is refused.
+        if (!listing)
+            return true;
+        for (const std::string& name : listing.names) {
+            if (isTableOrPartName(name))
+                owned.push_back(platform::pathText(inFolder / platform::fsPath(name)));
         }
     }
     for (const std::string& path : owned) {
