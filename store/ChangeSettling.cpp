@@ -36,6 +36,7 @@ std::set<std::string> ownedBy(const std::string& root, const std::vector<GameEnt
 struct Steps {
     const std::string& root;
     std::string error;
+    bool tableFlushed = false;
     bool ok() const { return error.empty(); }
     void failed(const std::string& what) {
         if (ok())
@@ -44,6 +45,11 @@ struct Steps {
     // Removes the files of `records` that the table does not own, each
     // record's last part first; after one that stays, those before it stay.
     void removeUnowned(const std::vector<GameEntry>& records, const std::set<std::string>& owned) {
+        // The table that no longer names them may not be on the device yet
+        // (a stop between its rename and its folder's flush): it goes first.
+        if (ok() && !tableFlushed && !platform::syncFolder(root))
+            failed(root);
+        tableFlushed = ok();
         for (const GameEntry& entry : records) {
             const std::vector<std::string> paths = partFilesOf(root, entry).paths;
             for (auto it = paths.rbegin(); it != paths.rend() && ok(); ++it) {
@@ -219,7 +225,7 @@ Settling settleChange(const std::string& root) {
         settling.outcome = Outcome::Left;
         return settling;
     }
-    Steps steps{root, {}};
+    Steps steps{root, {}, false};
     settling.outcome = settle(steps, *intent);
     if (steps.ok() && !clearIntent(root))
         steps.failed(intentPath(root));

@@ -122,14 +122,16 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
     intent.after = {added};
     for (const std::string& path : currentPaths_)
         intent.partSizes.push_back(platform::regularFileSize(path).value_or(0));
-    if (!platform::syncFolder(root_) || !writeIntent(root_, intent)) {
+    if (!platform::syncFolder(root_) || (!replaced_.empty() && !writeIntent(root_, intent))) {
         result.step = ReplacementResult::Step::NotFlushed;
         result.reason = platform::lastErrorText();
         return result;
     }
+    if (replaced_.empty())
+        return finishInOrder(added);  // one atomic table write is the whole change
     announced_ = true;
     const bool goneBefore = formerGone_;
-    result = finishAnnounced(added);
+    result = finishInOrder(added);
     if (result.done()) {
         clearIntent(root_);  // the table says the outcome; a stray intent only tidies up
         return result;
@@ -150,7 +152,7 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
     return result;
 }
 
-ReplacementResult GameReplacement::finishAnnounced(const GameEntry& added) {
+ReplacementResult GameReplacement::finishInOrder(const GameEntry& added) {
     ReplacementResult result;
     auto byName = [this](const GameEntry& entry) { return decide(entry); };
     if (currentPaths_ != partPaths_) {

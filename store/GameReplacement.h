@@ -101,7 +101,7 @@ class GameReplacement {
     void removeDropped(const std::vector<GameEntry>& dropped, const std::set<std::string>& spare,
                        std::vector<std::string>& unremoved) const;
     bool moveStagedParts(ReplacementResult& result);
-    ReplacementResult finishAnnounced(const GameEntry& added);
+    ReplacementResult finishInOrder(const GameEntry& added);
 
     std::string root_;
     std::string name_;
