@@ -5,7 +5,8 @@
 // file lock, which ends with the process that holds it however that process
 // ends, and it writes nothing on the drive (other software reads the drive's
 // root): on Linux it is taken on the drive root's folder itself, on Windows
-// on a file in the temporary folder named after the drive's volume and root.
+// on a file in the machine's program-data folder named after the drive's
+// volume and root, one for every user and console.
 //
 // A writer that waits for a drive comes before every reader that asks after
 // it: while it waits it keeps a place in the drive's queue, and a new reader

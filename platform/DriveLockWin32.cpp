@@ -1,5 +1,5 @@
 // The drive lock on Windows: LockFileEx on a file in the machine's shared
-// program-data folder, one for every user and console of the machine, whose
+// program-data folder (C:\ProgramData), one for every user and console of the machine, whose
 // name holds the drive's volume serial number and its root folder's file
 // index. Windows locks byte ranges of files, not folders, and a file on the
 // drive would be seen by the console's loader and by other programs; this one
@@ -13,8 +13,6 @@
 // waiting writer or opener has it open, and the file goes when that handle
 // closes. An opener that comes meanwhile meets a sharing violation and tries
 // again; once the file is gone it makes a new one, which nobody else can hold.
-#include <shlobj.h>
-
 #include <cstdio>
 
 #include "platform/DriveLockSystem.h"
@@ -45,18 +43,20 @@ bool keyOfRoot(const std::string& root, DriveKey& key, DWORD& failure) {
 constexpr DWORD kLockFileFlags =
     FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_OPEN_REPARSE_POINT;
 
-// The folder of the machine's drive locks, made if it is not there: the
-// program-data folder's "Tarnwick Game Installer". Empty, with `failure`
-// set, when it cannot be had or is a link.
+// The folder of the machine's drive locks, made if it is not there:
+// "ProgramData\Tarnwick Game Installer" on the drive of the system's Windows
+// folder (the same for every user and session, and no environment variable
+// of one process can move it; the tools import nothing beyond the kernel's
+// calls for it). Empty, with `failure` set, when it cannot be had or is a link.
 std::string lockFolder(DWORD& failure) {
-    wchar_t common[MAX_PATH + 1] = {};
-    const HRESULT found =
-        SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common);
-    if (FAILED(found)) {
-        failure = HRESULT_CODE(found);
+    wchar_t windows[MAX_PATH + 1] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH + 1);
+    if (length < 3 || length > MAX_PATH || windows[1] != L':') {
+        failure = length == 0 ? GetLastError() : ERROR_PATH_NOT_FOUND;
         return {};
     }
-    const std::wstring folder = std::wstring(common) + L"\\Tarnwick Game Installer";
+    const std::wstring common = std::wstring(windows, 2) + L"\\ProgramData";
+    const std::wstring folder = common + L"\\Tarnwick Game Installer";
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         failure = GetLastError();
         return {};

@@ -11,7 +11,15 @@ output=$(mktemp)
 trap 'rm -f "$output"' EXIT
 if [ "$1" = --terminal ]; then
     shift
-    script -qec "wine $*" "$output" >/dev/null 2>&1
+    # The console draws through the terminal's escape sequences: a cursor
+    # step right stands for a space, the rest are let go.
+    script -qec "wine $* --gtest_color=no" "$output.raw" >/dev/null 2>&1
+    status=$?
+    esc=$(printf '\033')
+    tr -d '\r' <"$output.raw" |
+        sed -e "s/$esc\[1C/ /g" -e "s/$esc\[[0-9;?]*[A-Za-z]//g" >"$output"
+    rm -f "$output.raw"
+    (exit "$status")
 else
     wine "$@" >"$output" 2>&1
 fi
