@@ -12,6 +12,7 @@
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
+#include "store/ChangeIntent.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
@@ -24,9 +25,10 @@ std::string megabytes(std::uint64_t bytes) {
 
 bool isTableOrPartName(const std::string& name) {
     // The table, its temporary file, the name a check keeps an unreadable
-    // table under, and a part file's name, staged or not.
+    // table under, the record of a change under way, and a part file's name,
+    // staged or not.
     return name == kTableName || name == kTempTableName || name == kUnreadableTableName ||
-           parsePartFileName(name).has_value();
+           name == kIntentName || name == kIntentTempName || parsePartFileName(name).has_value();
 }
 
 // True when `file` is, or would take the name of, a part file or the table of

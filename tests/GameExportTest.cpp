@@ -227,6 +227,7 @@ TEST_F(GameExportTest, NoPartOrTableOfAnyDriveIsReplaced) {
         otherPart,
         drive.root() + "zt.0123ABCD.OTHE_000.01.01",  // a part no record names yet
         drive.root() + "tepcdfile.tep",
+        drive.root() + "zt.intent",
         second.part("Far", "FARG_000.01", 0),
         second.table(),
         out.file("zt.cfg"),
