@@ -42,6 +42,28 @@ class ProgressWindow {
     virtual bool mayWait() const { return true; }
 };
 
+// A progress window that passes everything on to another: a job's watch
+// derives from it and overrides only what it looks at.
+class ProgressRelay : public ProgressWindow {
+  public:
+    explicit ProgressRelay(ProgressWindow& window) : window_(window) {}
+    void show() override { window_.show(); }
+    void hide() override { window_.hide(); }
+    void setRange(int upper) override { window_.setRange(upper); }
+    void setPosition(int position) override { window_.setPosition(position); }
+    void setText(const std::string& text) override { window_.setText(text); }
+    void bringToFront() override { window_.bringToFront(); }
+    void setButtonCaption(const std::string& caption) override {
+        window_.setButtonCaption(caption);
+    }
+    bool cancelRequested() const override { return window_.cancelRequested(); }
+    void clearCancel() override { window_.clearCancel(); }
+    bool mayWait() const override { return window_.mayWait(); }
+
+  protected:
+    ProgressWindow& window_;
+};
+
 // Everything a routine needs to report; `out` takes the routine's printed lines.
 struct FrontEnd {
     StatusLine& status;

@@ -11,32 +11,20 @@
 
 #include "store/FrontEnd.h"
 
-class DriveWatch : public ProgressWindow {
+class DriveWatch : public ProgressRelay {
   public:
     // `stillMounted` is asked from the job's thread, at most once per
     // `interval` (reading the mount table at every step would slow the copy).
     DriveWatch(ProgressWindow& window, std::function<bool()> stillMounted,
                std::chrono::milliseconds interval = std::chrono::milliseconds(250))
-        : window_(window), stillMounted_(std::move(stillMounted)), interval_(interval) {}
+        : ProgressRelay(window), stillMounted_(std::move(stillMounted)), interval_(interval) {}
 
     // Whether the drive was found gone; the job then stopped.
     bool lost() const { return lost_.load(); }
 
     bool cancelRequested() const override;
-    void show() override { window_.show(); }
-    void hide() override { window_.hide(); }
-    void setRange(int upper) override { window_.setRange(upper); }
-    void setPosition(int position) override { window_.setPosition(position); }
-    void setText(const std::string& text) override { window_.setText(text); }
-    void bringToFront() override { window_.bringToFront(); }
-    void setButtonCaption(const std::string& caption) override {
-        window_.setButtonCaption(caption);
-    }
-    void clearCancel() override { window_.clearCancel(); }
-    bool mayWait() const override { return window_.mayWait(); }
 
   private:
-    ProgressWindow& window_;
     std::function<bool()> stillMounted_;
     std::chrono::milliseconds interval_;
     mutable std::mutex mutex_;

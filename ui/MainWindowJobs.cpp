@@ -31,27 +31,17 @@ class JobReports {
 
 // The install's progress window as its routine drives it, noting when it
 // offers "OK": the install succeeded, and a dismissal then is no Cancel.
-class OutcomeWatch : public ProgressWindow {
+class OutcomeWatch : public ProgressRelay {
   public:
     OutcomeWatch(ProgressWindow& window, std::atomic<bool>& succeeded)
-        : window_(window), succeeded_(succeeded) {}
-    void show() override { window_.show(); }
-    void hide() override { window_.hide(); }
-    void setRange(int upper) override { window_.setRange(upper); }
-    void setPosition(int position) override { window_.setPosition(position); }
-    void setText(const std::string& text) override { window_.setText(text); }
-    void bringToFront() override { window_.bringToFront(); }
+        : ProgressRelay(window), succeeded_(succeeded) {}
     void setButtonCaption(const std::string& caption) override {
         if (caption == "OK")
             succeeded_.store(true);
         window_.setButtonCaption(caption);
     }
-    bool cancelRequested() const override { return window_.cancelRequested(); }
-    void clearCancel() override { window_.clearCancel(); }
-    bool mayWait() const override { return window_.mayWait(); }
 
   private:
-    ProgressWindow& window_;
     std::atomic<bool>& succeeded_;
 };
 
