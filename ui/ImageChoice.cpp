@@ -3,31 +3,14 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "store/GameEntry.h"
-
-namespace {
-
-// The longest start of `text` of at most `limit` bytes that ends on a whole
-// UTF-8 character.
-std::string cutToBytes(const std::string& text, std::size_t limit) {
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
-}
-
-}  // namespace
+#include "platform/PathText.h"
 
 std::string gameNameForImage(const std::string& current, const std::string& lastFilled,
                              const std::string& imagePath) {
     if (current != kInitialGameName && (lastFilled.empty() || current != lastFilled))
         return current;
-    const std::string name = std::filesystem::path(imagePath).stem().string();
-    if (name.empty())
-        return current;
-    return cutToBytes(name, entry_layout::kDisplayNameSize - 1);
+    const std::string name = gameNameOfImage(imagePath).name;
+    return name.empty() ? current : name;
 }
 
 std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDrives,
@@ -43,13 +26,12 @@ std::string folderOfImage(const std::string& imagePath) {
     return std::filesystem::path(imagePath).parent_path().string();
 }
 
-bool imageNeedsDvd(std::uint64_t bytes) {
-    return bytes > kCdBytes;
-}
-
-std::optional<std::string> droppedImage(const std::vector<std::string>& paths) {
-    std::error_code error;
-    if (paths.size() != 1 || !std::filesystem::is_regular_file(paths.front(), error))
-        return std::nullopt;
-    return paths.front();
+std::vector<std::string> droppedImages(const std::vector<std::string>& paths) {
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(platform::fsPath(path), error))
+            files.push_back(path);
+    }
+    return files;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "install/InstallQueue.h"
+
 // The name the window starts with in its game name box.
 inline constexpr const char* kInitialGameName = "Game1";
 
@@ -22,16 +24,10 @@ std::string gameNameForImage(const std::string& current, const std::string& last
 std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDrives,
                                      const std::vector<std::string>& images);
 
-// The image a drop onto the window carries: one file (not a folder, not
-// several); nothing otherwise, and the drop is refused.
-std::optional<std::string> droppedImage(const std::vector<std::string>& paths);
+// The images a drop onto the window carries: the files among what was
+// dropped, in its order (folders are left out); empty, and the drop is
+// refused, when there is none.
+std::vector<std::string> droppedImages(const std::vector<std::string>& paths);
 
 // The folder the file dialog opens in after `imagePath` was picked.
 std::string folderOfImage(const std::string& imagePath);
-
-// The most a CD holds: 360,000 sectors of 2048 bytes (80 minutes).
-inline constexpr std::uint64_t kCdBytes = 360000ULL * 2048;
-
-// Whether an image of `bytes` must be a DVD: it cannot fit on a CD. The
-// window then sets the media type to DVD; a smaller image leaves the choice.
-bool imageNeedsDvd(std::uint64_t bytes);

@@ -21,6 +21,7 @@
 #include "ui/Job.h"
 #include "ui/JobGate.h"
 #include "ui/LoggedBoxes.h"
+#include "ui/QueueStart.h"
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowView.h"
@@ -57,8 +58,11 @@ class MainWindowCore {
     void onSourcePopup();
     // An item of the source box was chosen; "Image file..." runs the file dialog.
     void onSourceChosen(int index);
-    // An image file was dropped onto the window (one local file).
-    void onImageDropped(const std::string& path);
+    // Image files were dropped onto the window (ui/ImageChoice.h's
+    // droppedImages): one becomes the source and names the game; several
+    // become a queue.
+    void onImagesDropped(const std::vector<std::string>& images);
+    void onImageDropped(const std::string& image) { onImagesDropped({image}); }
     void onDrivePopup();
     // A drive was chosen, even the one already selected: its games are listed anew.
     void onDriveChosen(int index);
@@ -124,6 +128,15 @@ class MainWindowCore {
     // Sources and drives.
     void fillSources();
     void pickImage(const std::string& file);
+    // Several images chosen at once: the source box offers them as one queue.
+    void pickImages(const std::vector<std::string>& files);
+    // The source box's items: drives and images, the queue, "Image file...".
+    std::vector<std::string> sourceBoxItems() const;
+    // Whether the source box's selection is the queue; the name box is then off.
+    bool queueSelected() const;
+    void showQueueChosen(bool queue);
+    // The size of an image file; nothing when it is gone.
+    FileSizeOf imageSizeOf() const;
     // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
     void setMediaForImage(const std::string& file);
     // The name box takes the image's name, unless the person typed one.
@@ -163,6 +176,11 @@ class MainWindowCore {
     // the argument vector "Start" built, onto `target`.
     void installJob(const std::vector<std::string>& args, const FixedDrive& target);
     void installFinished(int result);
+    // The queue of images (MainWindowQueue.cpp): started by "Start" while the
+    // source box shows it, one game after another on the install's thread.
+    void onStartQueue();
+    void queueJob(const QueueToStart& start);
+    void queueFinished();
     void onFormat();
     void formatStarted();
     void formatEnded(bool formatted, const std::string& mountPoint);
@@ -179,6 +197,8 @@ class MainWindowCore {
     Page page_ = Page::Installer;
     std::vector<std::string> sourceItems_;  // the source box, "Image file..." last
     std::vector<std::string> imageFiles_;   // chosen this session, offered again
+    std::vector<std::string> queuedImages_;  // several chosen at once: the queue
+    std::vector<ImageResult> queueResults_;  // written by the queue's thread, read after it ended
     std::string imageFolder_;               // where the last image chosen lies
     std::string filledGameName_;            // the name the last image gave
     int lastSource_ = 0;

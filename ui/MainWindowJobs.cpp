@@ -5,29 +5,13 @@
 #include "library/GameCopy.h"
 #include "store/DriveRoot.h"
 #include "ui/ControlIds.h"
+#include "ui/DriveOrder.h"
 #include "ui/FormatSteps.h"
 #include "ui/InstallSteps.h"
-#include "ui/DriveOrder.h"
+#include "ui/JobReports.h"
 #include "ui/MainWindowCore.h"
 
 namespace {
-
-// One job's front end on its own thread: the window's status line, its boxes
-// (each also in the log), the job's progress window and its own log stream.
-class JobReports {
-  public:
-    JobReports(WindowView& view, ProgressView& progress, WindowLog& log)
-        : JobReports(view, progress.window(), log) {}
-    JobReports(WindowView& view, ProgressWindow& progress, WindowLog& log)
-        : status_(view.statusLine()), boxes_(view.boxes(), log), progress_(progress), out_(log) {}
-    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
-
-  private:
-    StatusLine& status_;
-    LoggedBoxes boxes_;
-    ProgressWindow& progress_;
-    LogStream out_;
-};
 
 // The install's progress window as its routine drives it, noting when it
 // offers "OK": the install succeeded, and a dismissal then is no Cancel.
@@ -120,6 +104,10 @@ InstallForm MainWindowCore::installForm() {
 }
 
 void MainWindowCore::onStart() {
+    if (queueSelected()) {
+        onStartQueue();
+        return;
+    }
     const std::optional<std::vector<std::string>> args =
         installToStart(boxes_, [this] { return jobs(); }, [this] { return installForm(); },
                        *services_.drives);

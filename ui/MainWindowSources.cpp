@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/PathText.h"
+#include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "ui/ControlIds.h"
 #include "ui/DriveOrder.h"
@@ -69,12 +70,30 @@ void MainWindowCore::fillSources() {
     // The image item selected (its dialog open or just cancelled) keeps nothing.
     const std::string selected =
         index >= 0 && index < count - 1 ? sourceItems_[static_cast<std::size_t>(index)] : "";
-    sourceItems_ = sourceItems(services_.drives->opticalDrives(), imageFiles_);
-    sourceItems_.push_back(kImageFileItem);
+    sourceItems_ = sourceBoxItems();
     const auto found = std::find(sourceItems_.begin(), sourceItems_.end() - 1, selected);
     const int at = found == sourceItems_.end() - 1 ? 0 : static_cast<int>(found - sourceItems_.begin());
     view_.setSources(sourceItems_, at);
     lastSource_ = at;
+    showQueueChosen(queueSelected());
+}
+
+std::vector<std::string> MainWindowCore::sourceBoxItems() const {
+    std::vector<std::string> items = sourceItems(services_.drives->opticalDrives(), imageFiles_);
+    if (!queuedImages_.empty())
+        items.push_back(queueItemText(queuedImages_.size()));
+    items.push_back(kImageFileItem);
+    return items;
+}
+
+bool MainWindowCore::queueSelected() const {
+    const int index = view_.input().source;
+    return !queuedImages_.empty() && index >= 0 &&
+           index + 2 == static_cast<int>(sourceItems_.size());
+}
+
+void MainWindowCore::showQueueChosen(bool queue) {
+    view_.enableControl(control::kGameNameEdit, !queue);
 }
 
 void MainWindowCore::onSourcePopup() {
@@ -85,6 +104,7 @@ void MainWindowCore::onSourceChosen(int index) {
     const int imageItem = static_cast<int>(sourceItems_.size()) - 1;
     if (index != imageItem) {
         lastSource_ = index;
+        showQueueChosen(queueSelected());
         // An image chosen again from the box sets the media and the name
         // as when it was picked.
         if (index >= 0 && index < imageItem &&
@@ -95,25 +115,39 @@ void MainWindowCore::onSourceChosen(int index) {
         }
         return;
     }
-    const std::string file = view_.chooseImageFile(imageFolder_);
-    if (file.empty()) {
+    const std::vector<std::string> files = view_.chooseImageFiles(imageFolder_);
+    if (files.empty()) {
         view_.setSources(sourceItems_, std::min(lastSource_, imageItem));
         return;
     }
-    pickImage(file);
+    if (files.size() == 1)
+        pickImage(files.front());
+    else
+        pickImages(files);
 }
 
-void MainWindowCore::onImageDropped(const std::string& path) {
-    if (!path.empty())
-        pickImage(path);
+void MainWindowCore::onImagesDropped(const std::vector<std::string>& files) {
+    if (files.size() == 1 && !files.front().empty())
+        pickImage(files.front());
+    else if (files.size() > 1)
+        pickImages(files);
+}
+
+void MainWindowCore::pickImages(const std::vector<std::string>& files) {
+    queuedImages_ = files;
+    imageFolder_ = folderOfImage(files.front());
+    sourceItems_ = sourceBoxItems();
+    lastSource_ = static_cast<int>(sourceItems_.size()) - 2;
+    view_.setSources(sourceItems_, lastSource_);
+    showQueueChosen(true);
 }
 
 void MainWindowCore::pickImage(const std::string& file) {
     if (std::find(imageFiles_.begin(), imageFiles_.end(), file) == imageFiles_.end())
         imageFiles_.push_back(file);
     imageFolder_ = folderOfImage(file);
-    sourceItems_ = sourceItems(services_.drives->opticalDrives(), imageFiles_);
-    sourceItems_.push_back(kImageFileItem);
+    sourceItems_ = sourceBoxItems();
+    showQueueChosen(false);
     lastSource_ = static_cast<int>(
         std::find(sourceItems_.begin(), sourceItems_.end(), file) - sourceItems_.begin());
     view_.setSources(sourceItems_, lastSource_);
@@ -133,6 +167,14 @@ void MainWindowCore::fillNameForImage(const std::string& file) {
 void MainWindowCore::setMediaForImage(const std::string& file) {
     if (imageNeedsDvd(services_.fileSize ? services_.fileSize(file) : sizeOfFile(file)))
         view_.setMedia(kDvdMediaItem);
+}
+
+FileSizeOf MainWindowCore::imageSizeOf() const {
+    return [size = services_.fileSize](const std::string& path) -> std::optional<std::uint64_t> {
+        if (!platform::pathTaken(path))
+            return std::nullopt;
+        return size ? size(path) : sizeOfFile(path);
+    };
 }
 
 void MainWindowCore::fillDrives() {

@@ -128,6 +128,7 @@ std::string ProgressState::runningLine(Clock::time_point now) const {
     std::string line = job_.doing;
     if (!job_.name.empty())
         line += (line.empty() ? "" : " ") + escapeControls(job_.name);
+    line = job_.prefix + line;
     if (upper_ <= 0)
         return line;
     const auto position = static_cast<std::uint64_t>(std::clamp(position_, 0, upper_));
@@ -144,7 +145,11 @@ std::string ProgressState::runningLine(Clock::time_point now) const {
         return line;
     const auto ms = static_cast<std::uint64_t>(elapsed.count());
     const std::uint64_t secondsLeft = (total - done) * ms / done / 1000;
-    return line + ", " + rateText(done, elapsed) + ", " + durationText(secondsLeft) + " left";
+    line += ", " + rateText(done, elapsed) + ", " + durationText(secondsLeft) + " left";
+    if (job_.bytesAfter == 0)
+        return line;
+    const std::uint64_t queueLeft = (total - done + job_.bytesAfter) * ms / done / 1000;
+    return line + " (" + durationText(queueLeft) + " for the queue)";
 }
 
 std::string ProgressState::finishedLine() const {

@@ -9,9 +9,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 // A job as the window starts it.
 struct ProgressJob {
+    ProgressJob(std::string doingText, std::string doneText, std::string nameText,
+                std::uint64_t bytesPerUnit, bool ownTexts)
+        : doing(std::move(doingText)),
+          done(std::move(doneText)),
+          name(std::move(nameText)),
+          unitBytes(bytesPerUnit),
+          routineTexts(ownTexts) {}
     std::string doing;            // "Installing"
     std::string done;             // "Installed"
     std::string name;             // the game's name, or the drive's
@@ -19,6 +27,10 @@ struct ProgressJob {
     // The routine's own text lines are shown throughout (the format's); for
     // other jobs only until a range is set, as while waiting for a busy drive.
     bool routineTexts = false;
+    // Within a queue: "Game 3 of 12: " before the line, and the bytes of the
+    // games still to come after this one, for the time the queue has left.
+    std::string prefix;
+    std::uint64_t bytesAfter = 0;
 };
 
 // What a window draws: the text line (also the main window's status line

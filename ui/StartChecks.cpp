@@ -80,6 +80,38 @@ std::string formProblem(const InstallForm& form, const std::vector<std::string>&
     return {};
 }
 
+std::optional<FixedDrive> driveToStart(MessageBoxes& boxes, const InstallForm& form,
+                                       DriveList& drives) {
+    const std::optional<FixedDrive> target = chosenDrive(drives, form);
+    if (!target) {
+        boxes.show(driveGoneText(form.targetRoot));
+        return std::nullopt;
+    }
+    if (target->readOnly) {
+        boxes.show(readOnlyDriveText(form.targetRoot));
+        return std::nullopt;
+    }
+    if (!target->usable) {
+        boxes.show(notWritableDriveText(form.targetRoot));
+        return std::nullopt;
+    }
+    const std::string question = systemDriveQuestion(*target);
+    if (!question.empty() && !boxes.ask(question, true))
+        return std::nullopt;
+    return target;
+}
+
+bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs,
+                      const FixedDrive& target, const std::string& root, DriveList& drives) {
+    if (!jobInTheWay(jobs(), false).empty())
+        return false;
+    if (!drives.mountedAt(target)) {
+        boxes.show(driveGoneText(root));
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
                                                        const std::function<JobState()>& jobs,
                                                        const std::function<InstallForm()>& readForm,
@@ -100,30 +132,11 @@ std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
         boxes.show(problem);
         return std::nullopt;
     }
-    const std::optional<FixedDrive> target = chosenDrive(drives, form);
-    if (!target) {
-        boxes.show(driveGoneText(form.targetRoot));
-        return std::nullopt;
-    }
-    if (target->readOnly) {
-        boxes.show(readOnlyDriveText(form.targetRoot));
-        return std::nullopt;
-    }
-    if (!target->usable) {
-        boxes.show(notWritableDriveText(form.targetRoot));
-        return std::nullopt;
-    }
-    const std::string question = systemDriveQuestion(*target);
-    if (!question.empty() && !boxes.ask(question, true))
-        return std::nullopt;
+    const std::optional<FixedDrive> target = driveToStart(boxes, form, drives);
     // Last, after every box: a job started while one was open wins, and the
     // chosen drive must still be the same device mounted at the same place.
-    if (!jobInTheWay(jobs(), false).empty())
+    if (!target || !stillFreeToStart(boxes, jobs, *target, form.targetRoot, drives))
         return std::nullopt;
-    if (!drives.mountedAt(*target)) {
-        boxes.show(driveGoneText(form.targetRoot));
-        return std::nullopt;
-    }
     return std::vector<std::string>{"", form.source, form.targetRoot, form.gameName, form.media};
 }
 

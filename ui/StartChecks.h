@@ -60,6 +60,18 @@ std::string sourceMissingText(const std::string& source);
 // `opticalDrives`) that is gone. Empty when nothing does.
 std::string formProblem(const InstallForm& form, const std::vector<std::string>& opticalDrives);
 
+// The drive the form chose, once it is still there, writable and usable,
+// and, when it is the system's drive, after a Yes (default No); nothing
+// after saying why not.
+std::optional<FixedDrive> driveToStart(MessageBoxes& boxes, const InstallForm& form,
+                                       DriveList& drives);
+
+// The last check after every box: no job started while one was open, and
+// `target` still the same device mounted at the same place (`root`): an
+// unmounted drive's folder would take the game onto the disk beneath it.
+bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs,
+                      const FixedDrive& target, const std::string& root, DriveList& drives);
+
 // "Start": asks "Start Install?" before anything else; after a Yes it reads
 // the form and says "Please intput file name." for an empty name, then a
 // job in the way, what else the form lacks, and a chosen drive gone or

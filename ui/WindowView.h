@@ -111,6 +111,12 @@ class WindowView {
     // The file dialog for a disc image, opening in `folder` (empty: the
     // system's choice); empty after Cancel.
     virtual std::string chooseImageFile(const std::string& folder) = 0;
+    // The same dialog letting several images be chosen at once: the chosen
+    // paths, empty after Cancel. A toolkit without it offers one.
+    virtual std::vector<std::string> chooseImageFiles(const std::string& folder) {
+        std::string file = chooseImageFile(folder);
+        return file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file};
+    }
     // The file dialog for an exported image, offering the file name
     // `suggested`; the chosen path, empty after Cancel.
     virtual std::string chooseExportFile(const std::string& /*suggested*/) { return {}; }

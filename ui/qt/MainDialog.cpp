@@ -28,14 +28,14 @@ namespace {
 // How long after the window shows the window manager has framed it.
 constexpr int kFramedMs = 300;
 
-// The image a drop carries, as the core decides; empty otherwise.
-QString droppedFile(const QMimeData* data) {
+// The local files a drop carries; what of them are images the core decides.
+std::vector<std::string> droppedFiles(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls())
         return {};
     std::vector<std::string> paths;
     for (const QUrl& url : data->urls())
         paths.push_back(url.isLocalFile() ? url.toLocalFile().toStdString() : std::string());
-    return QString::fromStdString(droppedImage(paths).value_or(std::string()));
+    return paths;
 }
 
 }  // namespace
@@ -156,16 +156,16 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!droppedImages(droppedFiles(event->mimeData())).empty())
         event->acceptProposedAction();
 }
 
 void MainDialog::dropEvent(QDropEvent* event) {
-    const QString file = droppedFile(event->mimeData());
-    if (file.isEmpty())
+    const std::vector<std::string> images = droppedImages(droppedFiles(event->mimeData()));
+    if (images.empty())
         return;
     event->acceptProposedAction();
-    core_->onImageDropped(file.toStdString());
+    core_->onImagesDropped(images);
 }
 
 void MainDialog::showEvent(QShowEvent* event) {

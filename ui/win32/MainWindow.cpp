@@ -286,6 +286,5 @@ void MainWindow::onDropFiles(HDROP drop) {
         paths.push_back(narrow(path));
     }
     DragFinish(drop);
-    if (const std::optional<std::string> image = droppedImage(paths))
-        core_->onImageDropped(*image);
+    core_->onImagesDropped(droppedImages(paths));
 }

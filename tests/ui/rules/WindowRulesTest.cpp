@@ -187,12 +187,15 @@ TEST(ImageChoiceTest, AnImageTooLargeForACdIsADvd) {
     EXPECT_TRUE(imageNeedsDvd(1400ULL << 20));  // 1.4 GB
 }
 
-TEST(ImageChoiceTest, ADropIsAnImageOnlyWhenItIsOneFile) {
+TEST(ImageChoiceTest, ADropCarriesItsFilesAndNoFolder) {
     TempDir dir;
     const std::string file = dir.file("game.iso");
+    const std::string other = dir.file("other.iso");
     std::ofstream(file) << "x";
-    EXPECT_EQ(droppedImage({file}), file);
+    std::ofstream(other) << "y";
+    EXPECT_EQ(droppedImages({file}), std::vector<std::string>{file});
+    EXPECT_EQ(droppedImages({file, dir.root(), other}), (std::vector<std::string>{file, other}));
     for (const std::vector<std::string>& refused :
-         {std::vector<std::string>{}, {file, file}, {dir.root()}, {dir.file("gone.iso")}, {""}})
-        EXPECT_FALSE(droppedImage(refused)) << refused.size();
+         {std::vector<std::string>{}, {dir.root()}, {dir.file("gone.iso")}, {""}})
+        EXPECT_TRUE(droppedImages(refused).empty()) << refused.size();
 }
