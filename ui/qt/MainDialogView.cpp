@@ -225,6 +225,16 @@ std::string MainDialog::View::chooseImageFile(const std::string& folder) {
     return choose(&window_, QString::fromStdString(folder)).toStdString();
 }
 
+std::vector<std::string> MainDialog::View::chooseImageFiles(const std::string& folder) {
+    const auto& choose = window_.services_.chooseImageFiles;
+    if (!choose)
+        return WindowView::chooseImageFiles(folder);
+    std::vector<std::string> files;
+    for (const QString& file : choose(&window_, QString::fromStdString(folder)))
+        files.push_back(file.toStdString());
+    return files;
+}
+
 std::string MainDialog::View::chooseExportFile(const std::string& suggested) {
     const auto& choose = window_.services_.chooseExportFile;
     if (!choose)

@@ -37,6 +37,7 @@ class MainDialog::View : public WindowView {
     std::optional<std::string> askNewName() override;
     int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
     std::string chooseImageFile(const std::string& folder) override;
+    std::vector<std::string> chooseImageFiles(const std::string& folder) override;
     std::string chooseExportFile(const std::string& suggested) override;
     bool openUrl(const std::string& url) override;
     void after(int milliseconds, std::function<void()> task) override;

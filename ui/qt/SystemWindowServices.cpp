@@ -24,10 +24,21 @@ SystemWindowServices::SystemWindowServices()
     services.volumes = volumes.get();
     services.execDialog = [](QDialog& dialog) { return dialog.exec(); };
     services.execMenu = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
-    services.chooseImageFile = [](QWidget* parent, const QString& folder) {
-        return QFileDialog::getOpenFileName(
-            parent, QStringLiteral("Image file"), folder,
-            QStringLiteral("Disc images (*.iso *.img *.bin *.cue);;All files (*)"));
+    // The window's own title and filter, with every file offered after them.
+    services.chooseImageFiles = [](QWidget* parent, const QString& folder) {
+        QStringList patterns;
+        for (const char* extension : kImageExtensions)
+            patterns << QStringLiteral("*.") + QString::fromUtf8(extension);
+        const QString filter = QStringLiteral("%1 (%2);;%3 (*)")
+                                   .arg(QString::fromUtf8(kImageFilterName), patterns.join(' '),
+                                        QString::fromUtf8(kAllFilesFilterName));
+        return QFileDialog::getOpenFileNames(parent, QString::fromUtf8(kImageDialogTitle), folder,
+                                             filter);
+    };
+    services.chooseImageFile = [choose = services.chooseImageFiles](QWidget* parent,
+                                                                    const QString& folder) {
+        const QStringList files = choose(parent, folder);
+        return files.isEmpty() ? QString() : files.front();
     };
     services.chooseExportFile = [](QWidget* parent, const QString& suggested) {
         const QString filter = QStringLiteral("%1 (*.iso);;%2 (*)")

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <QString>
+#include <QStringList>
 
 #include "ui/CoreServices.h"
 
@@ -27,6 +28,8 @@ struct WindowServices : CoreServices {
     // Asks for a disc image file, starting in `folder` (empty: the platform's
     // choice); empty when the user cancels.
     std::function<QString(QWidget*, const QString& folder)> chooseImageFile;
+    // The same, letting several images be chosen at once; empty: only one is offered.
+    std::function<QStringList(QWidget*, const QString& folder)> chooseImageFiles;
     // Asks where to write an exported image, offering `suggested`; empty when
     // the user cancels. The export itself asks before replacing a file.
     std::function<QString(QWidget*, const QString& suggested)> chooseExportFile;

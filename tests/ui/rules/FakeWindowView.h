@@ -65,7 +65,9 @@ struct FakeProgressView : ProgressView {
     void hideWindow() override { progress.visible = false; }
     void restore() override { ++restored; }
     bool shown() const override { return progress.visible; }
-    void beginJob(const ProgressJob& job) override { jobs.push_back(job.doing + " " + job.name); }
+    void beginJob(const ProgressJob& job) override {
+        jobs.push_back(job.prefix + job.doing + " " + job.name);
+    }
     void finishJob(const std::string& outcome) override {
         outcomes.push_back(outcome);
         progress.visible = true;
@@ -154,6 +156,12 @@ struct FakeWindowView : WindowView {
         imageFolders.push_back(folder);
         return imageFile;
     }
+    std::vector<std::string> chooseImageFiles(const std::string& folder) override {
+        if (imageFiles.empty())
+            return WindowView::chooseImageFiles(folder);
+        imageFolders.push_back(folder);
+        return imageFiles;
+    }
     std::string chooseExportFile(const std::string& suggested) override {
         exportSuggestions.push_back(suggested);
         return exportFile;
@@ -201,6 +209,7 @@ struct FakeWindowView : WindowView {
     bool menuAtSelection = false;
     int menuChoice = 0;
     std::string imageFile;
+    std::vector<std::string> imageFiles;  // several chosen at once
     std::vector<std::string> imageFolders, opened;
     std::string exportFile;
     std::vector<std::string> exportSuggestions;

@@ -78,6 +78,7 @@ class MainWindowCoreTest : public ::testing::Test {
             if (duringInstall)
                 duringInstall(frontEnd);
             installArgs = args;
+            installCalls.push_back(args);
             installTarget = target.mountPoint;
             const int result = finished.get();
             if (result == 1)
@@ -111,6 +112,7 @@ class MainWindowCoreTest : public ::testing::Test {
     WindowLog log{"", false};
     std::map<std::string, std::uint64_t> sizes;
     std::vector<std::string> installArgs;
+    std::vector<std::vector<std::string>> installCalls;  // every install, in order
     std::string installTarget;
     std::promise<int> release;
     std::shared_future<int> finished = release.get_future().share();
@@ -234,6 +236,53 @@ TEST_F(MainWindowCoreTest, StartAsksThenInstallsWithTheWindowDisabledUntilOk) {
     EXPECT_EQ(view.progress.restored, 0);  // no job goes on
     core->onProgressDismissed();
     EXPECT_TRUE(view.inputOn);
+}
+
+// Several images: one queue in the source box with the name box off; every
+// question before the first game; each game named after its file, DVD by
+// size; one box with each outcome; a Cancel stops the rest.
+TEST_F(MainWindowCoreTest, AQueueAsksFirstThenInstallsEachAndSaysEachOutcome) {
+    open();
+    std::vector<std::string> files;
+    for (const char* name : {"Alpha.iso", "Large Game.iso", "Delta.iso"}) {
+        files.push_back(images.file(name));
+        writeBytes(files.back(), {0});
+    }
+    sizes[files[1]] = kCdBytes + 1;
+    view.imageFiles = files;
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    EXPECT_EQ(view.sources[static_cast<std::size_t>(view.state.source)], "3 images");
+    EXPECT_FALSE(view.enabled[control::kGameNameEdit]);
+
+    view.boxesShown.answers = {true, true};  // start; replace Alpha
+    core->onCommand(control::kStartButton);
+    EXPECT_EQ(view.boxesShown.questions,
+              (std::vector<std::string>{"Start Install?", "File Alpha already exist,Continue?"}));
+    endInstall(1);
+    ASSERT_EQ(installCalls.size(), 3u);
+    EXPECT_EQ(installCalls[0],
+              (std::vector<std::string>{"", files[0], normalizeRoot(usb.root()), "Alpha", "CD"}));
+    EXPECT_EQ(installCalls[1][3], "Large Game");
+    EXPECT_EQ(installCalls[1][4], "DVD");
+    EXPECT_EQ(view.progress.jobs.back(), "Game 3 of 3: Installing Delta");
+    EXPECT_EQ(view.boxesShown.shown.back(),
+              "The queue has ended: 3 of 3 games installed.\n\nAlpha (Alpha.iso): replaced\n"
+              "Large Game (Large Game.iso): installed\nDelta (Delta.iso): installed\n");
+    EXPECT_TRUE(view.inputOn);
+    EXPECT_TRUE(view.enabled[control::kGameNameEdit]);  // the queue has run
+
+    // Cancelled during its first game (which still ends whole), the queue
+    // installs nothing more.
+    installCalls.clear();
+    duringInstall = [this](FrontEnd&) { view.progress.progress.cancel = true; };
+    core->onSourceChosen(static_cast<int>(view.sources.size()) - 1);
+    view.boxesShown.answers = {true, true};
+    core->onCommand(control::kStartButton);
+    ASSERT_TRUE(view.queue.runUntil([&] { return !core->jobRunning(); }));
+    EXPECT_EQ(installCalls.size(), 1u);
+    EXPECT_NE(view.boxesShown.shown.back().find("1 of 3 games installed"), std::string::npos)
+        << view.boxesShown.shown.back();
+    EXPECT_NE(view.boxesShown.shown.back().find("Delta (Delta.iso): cancelled"), std::string::npos);
 }
 
 // Cancel during the install: the window says that what was written is

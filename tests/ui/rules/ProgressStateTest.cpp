@@ -52,6 +52,20 @@ TEST(ProgressStateTest, TheLineNamesTheGameWithItsFiguresNeverAPartFile) {
     }
 }
 
+TEST(ProgressStateTest, AQueuesGameSaysWhichItIsAndTheTimeTheQueueHasLeft) {
+    ProgressJob job = kInstall;
+    job.prefix = "Game 3 of 12: ";
+    job.bytesAfter = std::uint64_t{2100} << 20;
+    ProgressState state;
+    state.begin(job);
+    state.show();
+    state.setRange(1400, at(0));
+    state.setPosition(350);
+    EXPECT_EQ(state.take(at(10000))->line,
+              "Game 3 of 12: Installing Game1: 350 of 1400 MB (25%), 35.0 MB/s, 30 s left "
+              "(1 min 30 s for the queue)");
+}
+
 TEST(ProgressStateTest, AWaitForABusyDriveIsSaidUntilTheWorkCounts) {
     ProgressState state;
     state.begin(kInstall);

@@ -197,34 +197,74 @@ void WindowDriver::chooseHardDrive(const std::string& mountPoint) {
     });
 }
 
-void WindowDriver::chooseImage(const std::string& path) {
+namespace {
+
+QFileDialog* fileDialog() {
+    return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+}
+
+}  // namespace
+
+// Opens the file dialog from "Image file..." and waits for its name box.
+QLineEdit* WindowDriver::openFileDialog() {
     click([] { return mainWindow()->sourceCombo; });
     waitFor("the CD/DVD ROM Drive list",
             [] { return mainWindow()->sourceCombo->view()->isVisible(); });
     x_.key("End");  // "Image file..." is the last item
     x_.key("Return");
-    auto fileDialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
     waitFor("the file dialog",
             [&] { return fileDialog() != nullptr && fileDialog()->isVisible(); });
     expectInFront(fileDialog, "the file dialog");
     // The name box has the focus once the dialog has settled.
-    auto nameBox = [&] {
+    auto nameBox = [] {
         QLineEdit* focus = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         return focus != nullptr && focus->window() == fileDialog() ? focus : nullptr;
     };
     waitFor("the file dialog's name box", [&] { return nameBox() != nullptr; });
-    x_.type(path);
-    // The dialog goes into each folder typed: the box may keep the name only.
-    const std::string name = std::filesystem::path(path).filename().string();
-    waitFor("the path typed into the file dialog", [&] {
-        QLineEdit* box = nameBox();
+    return gui(nameBox);
+}
+
+// Types `text` into the file dialog's name box and waits until it holds
+// `typed` (or `orElse`: the dialog goes into each folder typed).
+void WindowDriver::typeIntoFileDialog(const std::string& text, const std::string& orElse) {
+    x_.type(text);
+    waitFor("\"" + text + "\" typed into the file dialog", [&] {
+        QLineEdit* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         const std::string typed = box != nullptr ? box->text().toStdString() : std::string();
-        return typed == path || typed == name;
+        return typed == text || typed == orElse;
     });
+}
+
+void WindowDriver::chooseImage(const std::string& path) {
+    openFileDialog();
+    typeIntoFileDialog(path, std::filesystem::path(path).filename().string());
     x_.key("Return");
     waitFor("the image " + path + " as the source", [&] {
         return mainWindow()->sourceCombo->currentData().toString().toStdString() == path;
     });
+    expectInFront(mainWindow, "the main window");
+}
+
+void WindowDriver::chooseImages(const std::string& folderPath,
+                                const std::vector<std::string>& names) {
+    std::string folder = folderPath;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    openFileDialog();
+    typeIntoFileDialog(folder, std::filesystem::path(folder).filename().string());
+    x_.key("Return");  // into the folder
+    waitFor("the folder " + folder, [&] {
+        return fileDialog() != nullptr &&
+               fileDialog()->directory().absolutePath().toStdString() == folder;
+    });
+    std::string quoted;
+    for (const std::string& name : names)
+        quoted += (quoted.empty() ? "\"" : " \"") + name + "\"";
+    typeIntoFileDialog(quoted, quoted);
+    x_.key("Return");
+    const QString count = QString::number(names.size()) + " images";
+    waitFor("the images as the source",
+            [&] { return mainWindow()->sourceCombo->currentText() == count; });
     expectInFront(mainWindow, "the main window");
 }
 

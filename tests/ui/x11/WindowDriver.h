@@ -93,6 +93,8 @@ class WindowDriver {
     // The steps of the window that the scenarios share.
     void chooseHardDrive(const std::string& mountPoint);
     void chooseImage(const std::string& path);
+    // Chooses the images `names` of `folder` together in the file dialog.
+    void chooseImages(const std::string& folder, const std::vector<std::string>& names);
     void setGameName(const std::string& name);
     void startInstall();
     void openContextMenu(const QString& game);  // a right click on the game's row
@@ -109,6 +111,8 @@ class WindowDriver {
 
   private:
     QPoint centreOf(const std::function<QWidget*()>& widget);
+    QLineEdit* openFileDialog();
+    void typeIntoFileDialog(const std::string& text, const std::string& orElse);
 
     XInput x_;
     const std::atomic<bool>& ended_;

@@ -235,6 +235,53 @@ TEST_F(WindowFlows, InstallCancelledThenInstalledAndDismissedWithOk) {
     EXPECT_TRUE(sound(drive.root()));
 }
 
+// Three images chosen together in the file dialog: one replace question
+// before the first game, one progress window that says which game of three
+// it copies, one box with each outcome, and the three games on the drive.
+TEST_F(WindowFlows, AQueueOfImagesChosenTogetherInstallsEachAfterItsQuestions) {
+    LoopDrive drive(2 * kGiB);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    addGame(drive.root(), "Queue Two", "SLUS_201.02", {2048});
+    TempDir shelf, one, two, three;
+    const std::vector<std::pair<std::string, std::string>> made = {
+        {"Queue One.iso", makeLargeIso(one, 400 << 20)},
+        {"Queue Two.iso", makeGameIso(two, 2 << 20, 7)},
+        {"Queue Three.iso", makeGameIso(three, 3 << 20, 9)}};
+    std::vector<std::string> names;
+    for (const auto& [name, iso] : made) {
+        ASSERT_FALSE(iso.empty()) << "no xorriso";
+        std::filesystem::rename(iso, shelf.file(name));
+        names.push_back(name);
+    }
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.chooseImages(shelf.root(), names);
+        EXPECT_FALSE(d.gui([] { return gameNameEdit()->isEnabled(); }));
+        d.startInstall();
+        d.expectBox("File Queue Two already exist,Continue?");
+        d.answer("y");
+        d.waitFor("the queue's first game", [] {
+            ProgressDialog* window = progressWindow("Install");
+            return window != nullptr && window->isVisible() &&
+                   window->textLine->text().startsWith("Game 1 of 3: Installing Queue One: ");
+        });
+        d.screenshot("queue-progress");
+        d.expectBox("The queue has ended: 3 of 3 games installed.", true);
+        const QString summary = d.gui([] { return openBox()->text(); });
+        EXPECT_TRUE(summary.contains("Queue Two (Queue Two.iso): replaced"))
+            << summary.toStdString();
+        d.screenshot("queue-end");
+        d.answer("Return");
+        d.waitFor("the main window back", [] { return mainWindow()->isEnabled(); });
+        QStringList listed = d.listed();
+        listed.sort();
+        EXPECT_EQ(listed, QStringList({"Queue One", "Queue Three", "Queue Two"}));
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(sound(drive.root()));
+}
+
 TEST_F(WindowFlows, AJobsBoxIsInFrontAndClosingDuringAnInstallAsksFirst) {
     LoopDrive drive(6 * kGiB);
     ASSERT_TRUE(drive.error.empty()) << drive.error;
