@@ -79,6 +79,7 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const PartName& partName,
     ui_.progress.show();
     ui_.progress.clearCancel();
     ui_.progress.setRange(static_cast<int>(std::int64_t{sectors} * 2 / 1024));
+    ui_.progress.setSize(std::uint64_t(sectors) * DiscSource::kSectorSize);
     ui_.progress.bringToFront();
 
     bool partDue = true;

@@ -3,6 +3,7 @@
 // command-line tools, the window, the tests' scripted double) implements
 // these; routines never talk to a user any other way.
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -31,6 +32,9 @@ class ProgressWindow {
     virtual void show() = 0;
     virtual void hide() = 0;
     virtual void setRange(int upper) = 0;  // lower bound is 0
+    // The work's whole size in bytes, where the range's units round it (an
+    // install counts whole megabytes): what the window says was done.
+    virtual void setSize(std::uint64_t /*bytes*/) {}
     virtual void setPosition(int position) = 0;
     virtual void setText(const std::string& text) = 0;
     virtual void bringToFront() = 0;
@@ -50,6 +54,7 @@ class ProgressRelay : public ProgressWindow {
     void show() override { window_.show(); }
     void hide() override { window_.hide(); }
     void setRange(int upper) override { window_.setRange(upper); }
+    void setSize(std::uint64_t bytes) override { window_.setSize(bytes); }
     void setPosition(int position) override { window_.setPosition(position); }
     void setText(const std::string& text) override { window_.setText(text); }
     void bringToFront() override { window_.bringToFront(); }

@@ -41,6 +41,7 @@ std::chrono::milliseconds sinceThen(ProgressState::Clock::time_point then,
 void ProgressState::begin(const ProgressJob& job) {
     job_ = job;
     upper_ = position_ = 0;
+    size_ = 0;
     finished_ = false;
     routineText_.clear();
     outcome_.clear();
@@ -62,6 +63,15 @@ void ProgressState::setRange(int upper, Clock::time_point now) {
     position_ = 0;
     started_ = now;
     changed_ = true;
+}
+
+void ProgressState::setSize(std::uint64_t bytes) {
+    size_ = bytes;
+    changed_ = true;
+}
+
+std::uint64_t ProgressState::totalBytes() const {
+    return size_ != 0 ? size_ : std::uint64_t(upper_) * job_.unitBytes;
 }
 
 void ProgressState::setPosition(int position) {
@@ -135,8 +145,9 @@ std::string ProgressState::runningLine(Clock::time_point now) const {
     const std::string percent = std::to_string(position * 100 / std::uint64_t(upper_)) + "%";
     if (job_.unitBytes == 0)
         return position == 0 ? line : line + ": " + percent;
-    const std::uint64_t total = std::uint64_t(upper_) * job_.unitBytes;
-    const std::uint64_t done = position * job_.unitBytes;
+    const std::uint64_t total = totalBytes();
+    const std::uint64_t done =
+        position == std::uint64_t(upper_) ? total : std::min(position * job_.unitBytes, total);
     const bool small = total < 100 * kMegabyte;
     line +=
         ": " + megabytes(done, small) + " of " + megabytes(total, small) + " MB (" + percent + ")";
@@ -160,7 +171,7 @@ std::string ProgressState::finishedLine() const {
     std::string line = job_.done + " " + escapeControls(job_.name);
     if (job_.unitBytes == 0 || upper_ <= 0)
         return line + ".";
-    const std::uint64_t total = std::uint64_t(upper_) * job_.unitBytes;
+    const std::uint64_t total = totalBytes();
     const std::chrono::milliseconds elapsed = sinceThen(started_, finishedAt_);
     line += ": " + megabytes(total, total < 100 * kMegabyte) + " MB in " +
             durationText(static_cast<std::uint64_t>(elapsed.count() + 500) / 1000);

@@ -56,6 +56,7 @@ class ProgressState {
     void hide();
     void setRange(int upper, Clock::time_point now);
     void setPosition(int position);
+    void setSize(std::uint64_t bytes);
     void setText(const std::string& text);
     void setButtonCaption(const std::string& caption, Clock::time_point now);
 
@@ -71,6 +72,8 @@ class ProgressState {
   private:
     std::string runningLine(Clock::time_point now) const;
     std::string finishedLine() const;
+    // The work's size in bytes: as the routine gave it, else the range's.
+    std::uint64_t totalBytes() const;
     ProgressDisplay current(Clock::time_point now) const;
 
     // Without a job begun, the routine's own texts are shown as they come.
@@ -78,6 +81,7 @@ class ProgressState {
     bool visible_ = false;
     int upper_ = 0;
     int position_ = 0;
+    std::uint64_t size_ = 0;       // the work's real size; 0: the range's
     Clock::time_point started_{};  // when the range was set: the work began
     bool finished_ = false;
     Clock::time_point finishedAt_{};

@@ -101,6 +101,10 @@ void ProgressBridge::hide() {
     dialog_.change([](ProgressState& state, auto) { state.hide(); });
 }
 
+void ProgressBridge::setSize(std::uint64_t bytes) {
+    dialog_.change([bytes](ProgressState& state, auto) { state.setSize(bytes); });
+}
+
 void ProgressBridge::setRange(int upper) {
     dialog_.change([upper](ProgressState& state, auto now) { state.setRange(upper, now); });
 }

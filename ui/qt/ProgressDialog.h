@@ -91,6 +91,7 @@ class ProgressBridge : public ProgressWindow {
     void show() override;
     void hide() override;
     void setRange(int upper) override;
+    void setSize(std::uint64_t bytes) override;
     void setPosition(int position) override;
     void setText(const std::string& text) override;
     void bringToFront() override;

@@ -124,6 +124,10 @@ void NativeProgress::hide() {
     change([](ProgressState& state, auto) { state.hide(); });
 }
 
+void NativeProgress::setSize(std::uint64_t bytes) {
+    change([bytes](ProgressState& state, auto) { state.setSize(bytes); });
+}
+
 void NativeProgress::setRange(int upper) {
     change([upper](ProgressState& state, auto now) { state.setRange(upper, now); });
 }

@@ -42,6 +42,7 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     void show() override;
     void hide() override;
     void setRange(int upper) override;
+    void setSize(std::uint64_t bytes) override;
     void setPosition(int position) override;
     void setText(const std::string& text) override;
     void bringToFront() override;

@@ -86,6 +86,15 @@ TEST(ProgressStateTest, EachKindOfJobSaysWhatItDidWhenItEnds) {
     EXPECT_EQ(view->caption, "OK");
     EXPECT_EQ(view->bar, ProgressState::kBarMax);
 
+    // An install counts whole megabytes but says the image's real size.
+    ProgressState small;
+    small.begin({"Installing", "Installed", "CdGame", std::uint64_t{1} << 20, false});
+    small.setRange(6, at(0));
+    small.setSize(3359 * 2048);  // 6.56 MiB
+    small.setPosition(6);
+    small.setButtonCaption("OK", at(500));
+    EXPECT_EQ(small.take(at(500))->line, "Installed CdGame: 6.6 MB in 1 s.");
+
     // A small copy counts in kilobytes, and says so with a decimal.
     ProgressState copy;
     copy.begin({"Copying", "Copied", "Tiny\x1b", 1024, false});
