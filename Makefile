@@ -1,5 +1,5 @@
 # Entry points: `make demo`, `make test` (SANITIZE=1 for ASan/UBSan; the Windows
-# build's tests under Wine too), `make windows`, `make windows-zip`, `make bench`,
+# build's tests under Wine too; `make test-full` without sampling), `make windows`, `make windows-zip`, `make bench`,
 # `make fuzz`, `make screenshots`, `make package`, `make format`. Each one installs what is missing first.
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
@@ -22,7 +22,7 @@ endif
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps configure build test demo bench fuzz package format clean screenshots windows windows-test windows-zip
+.PHONY: all deps configure build test test-full demo bench fuzz package format clean screenshots windows windows-test windows-zip
 
 all: build
 
@@ -42,6 +42,11 @@ build: configure
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 	$(MAKE) windows-test
+
+# The same without sampling: every stop of the crash-safety walks under Wine,
+# every moment the guests pull a stick at, the window's soak of 20 installs.
+test-full:
+	ZT_FULL_WALK=1 $(MAKE) test
 
 # The Windows programs, cross-compiled with mingw-w64: build-windows/zt_*.exe.
 WINDOWS_BUILD ?= build-windows

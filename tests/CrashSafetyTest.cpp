@@ -19,6 +19,7 @@
 #include "KernelFlushes.h"
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
+#include "StopSample.h"
 #include "Symlink.h"
 #include "install/InstallCommand.h"
 #include "library/DriveCheck.h"
@@ -418,17 +419,40 @@ void openAfterKill(Stop mode, const std::string& root) {
     }
 }
 
+// The stops of a walk: every operation, but under Wine (where each stop
+// costs a second or more) a sample of about 25 unless ZT_FULL_WALK=1.
+template <class S>
+StopSample stopsOf() {
+#ifdef _WIN32
+    if (!fullWalk()) {
+        std::vector<std::string> kinds;
+        S scenario;
+        ScriptedFrontEnd ui;
+        {
+            ScopedFault fault([&](FileOp op, const std::string& path, const std::string& to) {
+                kinds.push_back(operationKind(op, path, to));
+                return true;
+            });
+            scenario.run(ui);
+        }
+        return StopSample(kinds, 25);
+    }
+#endif
+    return StopSample();
+}
+
 // Walks the stop over every file operation of the command, as a kill, as one
 // failing operation that the command survives, and as a kill that the drive
 // check mends. Returns how many operations the command makes.
 template <class S>
 long walkEveryStop() {
     long total = 0;
+    const StopSample stops = stopsOf<S>();
     for (Stop mode : {Stop::Kill, Stop::Fail, Stop::KillThenCheck, Stop::KillThenWrite}) {
         if (mode == Stop::KillThenWrite && !S().judgedByName())
             continue;
         const bool kill = mode != Stop::Fail;
-        for (long stop = 0;; ++stop) {
+        for (long stop = stops.first();; stop = stops.after(stop)) {
             S scenario;
             const Files before = filesOf(scenario.drive());
             const std::vector<GameEntry> recordsBefore = scenario.drive().records();

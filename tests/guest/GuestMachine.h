@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FullWalk.h"
 #include "TempDir.h"
 #include "ToolRun.h"
 
@@ -106,7 +107,8 @@ inline bool makeInitramfs(const GuestSetup& setup, const TempDir& work, const st
     const std::string tests = kSourceDir + "/tests/guest/";
     std::filesystem::copy_file(tests + "lib.sh", stage / "scenario" / "lib.sh");
     std::filesystem::copy_file(tests + setup.scenario + ".sh", stage / "scenario" / "scenario.sh");
-    std::ofstream(stage / "scenario" / "run.sh") << ". /scenario/lib.sh\n. /scenario/scenario.sh\n";
+    std::ofstream(stage / "scenario" / "run.sh") << (fullWalk() ? "ZT_FULL_WALK=1\n" : "")
+                                                 << ". /scenario/lib.sh\n. /scenario/scenario.sh\n";
     if (!setup.drives.empty())  // the guest waits for the last drive
         std::ofstream(stage / "scenario" / "cd") << "sr" << setup.drives.size() - 1;
     std::filesystem::copy_file(kGuestDir + "/initrd.gz", out);

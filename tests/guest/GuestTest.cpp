@@ -26,6 +26,8 @@ class GuestSuite : public ::testing::Test {
         ASSERT_TRUE(run.ended) << "the guest did not finish:\n" << run.console;
         auto verdict = run.verdicts.find(round);
         ASSERT_NE(verdict, run.verdicts.end()) << "no verdict:\n" << run.console;
+        if (verdict->second == "skipped" && !fullWalk())
+            GTEST_SKIP() << "a moment that only ZT_FULL_WALK=1 (make test-full) pulls at";
         EXPECT_EQ(verdict->second, "ok") << roundLog(run.console, round);
     }
 };

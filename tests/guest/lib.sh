@@ -13,6 +13,16 @@ verdict() {
   if [ -z "$problems" ]; then echo "ZT-VERDICT $1 ok"; else echo "ZT-VERDICT $1 fail:$problems"; fi
   problems=""
 }
+# pulls_at MOMENT SAMPLED...: whether this boot pulls at MOMENT: at every one
+# with ZT_FULL_WALK=1 (make test-full), else at the sampled ones. A moment
+# left out prints "skipped" in place of its verdict.
+pulls_at() {
+  moment=$1
+  shift
+  [ "$ZT_FULL_WALK" = 1 ] && return 0
+  for sampled in "$@"; do [ "$sampled" = "$moment" ] && return 0; done
+  return 1
+}
 # run COMMAND...: runs one of our tools with its output on the console.
 run() {
   echo "+ $*"

@@ -1,7 +1,9 @@
 # Each command that changes the stick, with the stick pulled while it runs, at
 # several moments. After it is plugged in again every record is either the old
 # one with its files intact or the new one complete, and check --yes leaves a
-# sound drive that lost no game that was whole before.
+# sound drive that lost no game that was whole before. `make test` pulls at a
+# sample of the moments (pulls_at): for each command one that stops it and one
+# after it ended, for replace and delete three.
 rA=$(root_of $A)
 rB=$(root_of $B)
 attach $B
@@ -71,6 +73,7 @@ took=$(( $(now) - start ))
 echo "an install takes ${took}0 ms"
 
 for pct in 20 50 80 100; do
+  pulls_at $pct 20 100 || { echo "ZT-VERDICT install-$pct skipped"; continue; }
   fresh
   run zt_install $CD "$rA" Kept DVD && sync
   interrupt $((took * pct / 100)) zt_install $CD "$rA" New DVD
@@ -86,6 +89,7 @@ done
 # new parts take the old ones' names. Listed, then checked, the stick holds
 # the game under its name, the old copy or the new one.
 for pct in 50 80 90 100; do
+  pulls_at $pct 50 90 100 || { echo "ZT-VERDICT replace-$pct skipped"; continue; }
   fresh
   run zt_install $CD "$rA" Kept DVD && sync
   interrupt $((took * pct / 100)) zt_install $CD "$rA" Kept CD
@@ -96,6 +100,7 @@ for pct in 50 80 90 100; do
 done
 
 for pct in 20 50 80 100; do
+  pulls_at $pct 20 100 || { echo "ZT-VERDICT copy-$pct skipped"; continue; }
   fresh
   interrupt $((took * pct / 100)) zt_games copy "$rB" Copied "$rA"
   records_whole
@@ -106,6 +111,7 @@ for pct in 20 50 80 100; do
 done
 
 for delay in 0 2 5 10; do
+  pulls_at $delay 0 5 || { echo "ZT-VERDICT rename-$delay skipped"; continue; }
   fresh
   run zt_install $CD "$rA" Old DVD && run zt_install $CD "$rA" Other DVD && sync
   interrupt $delay zt_games rename "$rA" Old New
@@ -121,6 +127,7 @@ for delay in 0 2 5 10; do
 done
 
 for delay in 0 2 5 10; do
+  pulls_at $delay 0 2 5 || { echo "ZT-VERDICT delete-$delay skipped"; continue; }
   fresh
   run zt_install $CD "$rA" Gone DVD && run zt_install $CD "$rA" Other DVD && sync
   interrupt $delay zt_games --yes delete "$rA" Gone

@@ -481,6 +481,15 @@ TEST_F(WineWindow, CloseDuringAnInstallAsksThenLeavesTheDriveSound) {
         expectSameTree(drive(), linuxInstall(iso, "game"));
 }
 
+// How many jobs the soak below runs: ZT_SOAK_JOBS, else 20 with
+// ZT_FULL_WALK=1 (make test-full), else 5.
+int soakJobs() {
+    const std::string jobs = environment("ZT_SOAK_JOBS");
+    if (!jobs.empty())
+        return std::max(2, std::atoi(jobs.c_str()));
+    return environment("ZT_FULL_WALK") == "1" ? 20 : 5;
+}
+
 // Jobs one after another in one window, each on a thread of its own: every
 // install of the same image replaces the last (Yes to "File game already
 // exist,Continue?"), and Enter presses "OK" at its end. The window outlives
@@ -490,8 +499,8 @@ TEST_F(WineWindow, ManyJobsInARowAndEnterPressesOk) {
     ASSERT_NO_FATAL_FAILURE(open());
     ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
     const fs::path table = drive() + "/zt.cfg";
-    constexpr int kJobs = 20;
-    for (int job = 0; job < kJobs; ++job) {
+    const int jobs = soakJobs();
+    for (int job = 0; job < jobs; ++job) {
         SCOPED_TRACE("job " + std::to_string(job + 1));
         std::error_code none;
         const fs::file_time_type before = fs::last_write_time(table, none);
