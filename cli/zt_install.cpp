@@ -7,6 +7,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
+#include "cli/InstallEach.h"
 #include "install/InstallCommand.h"
 #include "platform/Console.h"
 #include "platform/DriveNames.h"
@@ -17,7 +18,9 @@ namespace {
 
 const char* kHelpLinux =
     "Usage: zt_install [OPTION]... SOURCE TARGET NAME CD|DVD\n"
-    "Install the game disc SOURCE onto the drive whose root is the folder TARGET.\n"
+    "  or:  zt_install [OPTION]... --each TARGET IMAGE...\n"
+    "Install the game disc SOURCE onto the drive whose root is the folder TARGET,\n"
+    "or with --each the disc images IMAGE one after another.\n"
     "\n"
     "  SOURCE       an optical drive's device (/dev/sr0) or a disc image file: an\n"
     "               ISO image, a CUE sheet (its first data track: MODE1/2352,\n"
@@ -26,7 +29,9 @@ const char* kHelpLinux =
 
 const char* kHelpWindows =
     "Usage: zt_install [OPTION]... SOURCE TARGET NAME CD|DVD\n"
-    "Install the game disc SOURCE onto the drive TARGET.\n"
+    "  or:  zt_install [OPTION]... --each TARGET IMAGE...\n"
+    "Install the game disc SOURCE onto the drive TARGET, or with --each the disc\n"
+    "images IMAGE one after another.\n"
     "\n"
     "  SOURCE       the CD/DVD drive's letter (G or G:) or a disc image file: an\n"
     "               ISO image, a CUE sheet (its first data track: MODE1/2352,\n"
@@ -37,12 +42,21 @@ const char* kHelpWindows =
 const char* kHelp =
     "  NAME         the game's name: 1 to 31 bytes, no control characters\n"
     "  -y, --yes    answer Yes to every question (replacing a game of the same name)\n"
+    "      --each   install each IMAGE: named after its file (without the extension,\n"
+    "               shortened to 31 bytes), a DVD when larger than a CD, otherwise a\n"
+    "               CD; every replace question is asked before the first game, and\n"
+    "               without a terminal (and without --yes) such an image is skipped;\n"
+    "               a failed image does not stop the rest; then one line per image:\n"
+    "               NAME (FILE): installed|replaced|skipped: why|failed: why|cancelled\n"
+    "      --json   with --each: the outcomes as JSON lines, one object per image\n"
+    "               with the keys image, name, outcome, reason and shortened\n"
     "  -h, --help   show this help and exit\n"
     "      --version  show the version and exit\n"
     "\n"
     "Exit status:\n"
-    "  0  the game was installed and recorded\n"
+    "  0  the game was installed and recorded (with --each: every image's game)\n"
     "  1  it was not: a failure, a refusal, a cancel or a question answered No\n"
+    "     (with --each: one image or more was not installed)\n"
     "  2  wrong usage\n"
     "\n";
 
@@ -54,7 +68,8 @@ bool isMediaWord(const std::string& word) {
 
 int main(int argc, char** argv) {
     platform::ProgramArguments arguments(argc, argv);
-    CommandLine line = parseCommandLine(arguments.count(), arguments.values());
+    CommandLine line =
+        parseCommandLine(arguments.count(), arguments.values(), {"--each", "--json"});
     if (line.version) {
         std::cout << "zt_install " ZT_VERSION "\n";
         return exitAfterOutput("zt_install", kExitSuccess);
@@ -70,8 +85,16 @@ int main(int argc, char** argv) {
         return exitAfterOutput("zt_install", kExitSuccess);
     }
 
+    if (line.has("--json") && !line.has("--each")) {
+        std::cerr << "zt_install: --json goes with --each\n";
+        std::cout << InstallCommand::kUsage;
+        return kExitUsage;
+    }
+
     ConsoleFrontEnd console(line.yes);
     console.progress().setUnit("MB");  // the copy counts in megabytes
+    if (line.has("--each"))
+        return installEach(line, console);
     FrontEnd ui = console.frontEnd();
     InstallCommand command(ui);
     std::vector<std::string> args = routineArguments(line.operands);

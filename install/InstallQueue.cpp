@@ -182,7 +182,7 @@ std::vector<QueuedImage> planQueue(const std::vector<std::string>& paths, bool d
 }
 
 std::optional<std::vector<std::string>> gameNamesOn(const std::string& root) {
-    const TableContents table = readTableFile(tablePath(root));
+    const TableContents table = readTableFile(tablePath(normalizeRoot(root)));
     if (table.exists && !table.opened)
         return std::nullopt;
     std::vector<std::string> names;

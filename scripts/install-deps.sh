@@ -13,6 +13,8 @@ packages="$packages dpkg-dev file gzip lintian desktop-file-utils appstream man-
 packages="$packages zlib1g-dev libgcrypt20-dev fusefat fatcat"
 # XFS, whose copies share blocks: a game of ten 1 GiB parts is copied in a test.
 packages="$packages xfsprogs"
+# jq reads back the JSON lines of zt_install --each --json in its tests.
+packages="$packages jq"
 # Old signatures on a disk (libblkid), and the file systems the format tests
 # put there first (ext4, NTFS).
 packages="$packages libblkid-dev e2fsprogs ntfs-3g"
