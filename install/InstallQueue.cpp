@@ -114,12 +114,23 @@ class QueueStatus : public StatusLine {
     std::string last_;
 };
 
-// A reason as one line: the routine's texts end in new lines and may hold several.
-std::string oneLine(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
+// A reason as one line: the routine's texts end in new lines and may hold
+// several, each a sentence of its own.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string piece = text.substr(start, end - start);
+        while (!piece.empty() && (piece.back() == '\r' || piece.back() == ' '))
+            piece.pop_back();
+        if (!piece.empty())
+            line += (line.empty() ? "" : "; ") + piece;
+        start = end + 1;
+    }
+    return line;
 }
 
 ImageResult resultOf(const QueuedImage& image, QueueOutcome outcome, std::string reason = {}) {
