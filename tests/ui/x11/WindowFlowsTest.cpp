@@ -571,6 +571,30 @@ TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsAsksToInitialiseAndNoKeepsItMo
     EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
 }
 
+// A mounted disk too small for FAT32 is refused with the reason before any
+// question: nothing is erased and it stays mounted with its files.
+TEST_F(WindowFlows, ADiskTooSmallForFat32IsRefusedBeforeAnyQuestionAndStaysMounted) {
+    LoopDrive drive(16 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    const std::string kept = drive.mountPoint + "/kept.txt";
+    std::ofstream(kept) << "the person's file";
+
+    run([&](WindowDriver& d) {
+        openFormatDialog(d);
+        d.chooseDrive(drive.mountPoint);
+        d.expectBox("FormatFAT32 -> Disk is too small for Fat32 - Fat 12/16 format is needed!",
+                    true);
+        d.screenshot("format-too-small");
+        d.answer("Return");
+        d.waitFor("the window back", [] {
+            return !mainWindow()->jobRunning() && !progressShows() && mainWindow()->isEnabled();
+        });
+        d.closeMainWindow();
+    });
+    EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
+    EXPECT_TRUE(std::filesystem::exists(kept));
+}
+
 // A format that fails after the unmount (the device refuses its first write)
 // mounts the drive again where it was, with its files, and the box says why
 // and where before "Format Failed!!".
