@@ -1,61 +1,18 @@
 // The program as it ships, started at twice the scale on the test's X
 // server: the window opens inside the screen, its title bar and close box
 // within reach, and the close box closes it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
+#include "ShippedProgram.h"
 #include "X11Test.h"
 #include "XSession.h"
 
 namespace {
 
 constexpr const char* kTitle = "Tarnwick Game Installer";
-
-// The shipped window on `display` at QT_SCALE_FACTOR=2, ended with the test.
-class ScaledProgram {
-  public:
-    explicit ScaledProgram(const std::string& display) {
-        pid_ = ::fork();
-        if (pid_ != 0)
-            return;
-        ::setpgid(0, 0);
-        ::setenv("DISPLAY", display.c_str(), 1);
-        ::setenv("QT_SCALE_FACTOR", "2", 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::execl(ZT_INSTALLER, ZT_INSTALLER, static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ~ScaledProgram() {
-        if (pid_ > 0 && !ended(std::chrono::seconds(0))) {
-            ::kill(-pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool ended(std::chrono::seconds within) {
-        const auto limit = std::chrono::steady_clock::now() + within;
-        do {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                pid_ = -1;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        } while (std::chrono::steady_clock::now() < limit);
-        return false;
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
 
 // The program's main window once it is mapped; 0 when it did not come.
 unsigned long mainWindowOn(XInput& x) {
@@ -77,7 +34,7 @@ TEST(ScaledWindow, AtTwiceTheScaleTheWindowOpensInsideTheScreenAndItsCloseBoxClo
     ASSERT_FALSE(x11Display().empty()) << x11Failure();
     XInput x(x11Display());
     ASSERT_TRUE(x.connected());
-    ScaledProgram program(x11Display());
+    ShippedProgram program(x11Display(), "2");
     const unsigned long window = mainWindowOn(x);
     ASSERT_NE(window, 0u) << "the window did not open";
     // The window is moved inside once the window manager has framed it.

@@ -24,6 +24,7 @@
 #include "GameIso.h"
 #include "LoopDrive.h"
 #include "ScopedFault.h"
+#include "ShippedProgram.h"
 #include "TempDir.h"
 #include "ToolRun.h"
 #include "WindowDriver.h"
@@ -32,12 +33,12 @@
 #include "platform/DriveLock.h"
 #include "platform/Drives.h"
 #include "store/DriveAccess.h"
-#include "ui/qt/ClickLabel.h"
-#include "ui/qt/DialogTemplate.h"
-#include "ui/qt/DropDownList.h"
 #include "ui/InstallSteps.h"
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
+#include "ui/qt/ClickLabel.h"
+#include "ui/qt/DialogTemplate.h"
+#include "ui/qt/DropDownList.h"
 
 namespace {
 
@@ -436,6 +437,42 @@ TEST_F(WindowFlows, ABusyDriveKeepsItsListUntilItIsReadAgain) {
         d.waitFor("the list read again",
                   [&] { return statusText().rfind("Disk Size:", 0) == 0; });
         EXPECT_EQ(d.listed(), QStringList{"My Game"});
+        d.closeMainWindow();
+    });
+}
+
+// Two windows of the program on one drive: what another program installed
+// while this window was in the back shows, with the free size, once it is
+// activated again.
+TEST_F(WindowFlows, AnotherProgramsInstallShowsWhenTheWindowIsActivatedAgain) {
+    LoopDrive drive(300 << 20);
+    ASSERT_TRUE(drive.error.empty()) << drive.error;
+    addGame(drive.root(), "Mid Game", "SLUS_201.02", {4096});
+    TempDir small;
+    const std::string game = makeGameIso(small, 24 << 20, 5);
+    ASSERT_FALSE(game.empty()) << "no xorriso";
+    const auto status = [] { return mainWindow()->statusLine->text(); };
+
+    run([&](WindowDriver& d) {
+        d.chooseHardDrive(drive.mountPoint);
+        d.waitFor("the game listed", [] { return listedGames() == QStringList{"Mid Game"}; });
+        const QString before = d.gui(status);
+        ShippedProgram other(x11Display(), "");
+        d.waitFor("the other window in front", [] { return !mainWindow()->isActiveWindow(); });
+        const ToolRun install =
+            runTool("zt_install", "--yes " + shellQuoted(game) + " " + shellQuoted(drive.root()) +
+                                      " 'Big One' CD");
+        EXPECT_EQ(install.status, 0) << install.out;
+        EXPECT_EQ(d.listed(), QStringList{"Mid Game"});  // in the back, not read yet
+        d.chord({"Alt_L", "Tab"});
+        d.waitFor("this window active again", [] { return mainWindow()->isActiveWindow(); });
+        d.waitFor("the other program's game listed", [] {
+            QStringList games = listedGames();
+            games.sort();
+            return games == QStringList({"Big One", "Mid Game"});
+        });
+        EXPECT_NE(d.gui(status), before);  // the free size went down
+        d.screenshot("activated-again-lists-anew");
         d.closeMainWindow();
     });
 }
