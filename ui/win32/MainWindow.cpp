@@ -8,6 +8,7 @@
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
 #include "ui/ImageChoice.h"
+#include "ui/WindowPlacement.h"
 #include "ui/WindowTemplates.h"
 #include "ui/win32/AnswerKeys.h"
 #include "ui/win32/DialogBuilder.h"
@@ -40,6 +41,7 @@ void MainWindow::run() {
                                dialogProc, reinterpret_cast<LPARAM>(this));
     if (window_ == nullptr)
         return;
+    cascadeFromOthers();
     ShowWindow(window_, SW_SHOW);
     // The program's loop: the keys of each dialog (Tab, Enter, Esc) go to it,
     // the progress windows' too, which a modal main window would keep to itself.
@@ -57,6 +59,42 @@ void MainWindow::run() {
             DispatchMessageW(&message);
         }
     }
+}
+
+void MainWindow::cascadeFromOthers() {
+    struct Search {
+        HWND self;
+        std::wstring title;
+        std::vector<ScreenRect> others;
+    } search{window_, std::wstring(256, L'\0'), {}};
+    search.title.resize(static_cast<std::size_t>(
+        GetWindowTextW(window_, search.title.data(), static_cast<int>(search.title.size()))));
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            Search& found = *reinterpret_cast<Search*>(data);
+            std::wstring text(256, L'\0');
+            text.resize(static_cast<std::size_t>(
+                GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+            RECT place{};
+            if (window != found.self && IsWindowVisible(window) && text == found.title &&
+                GetWindowRect(window, &place))
+                found.others.push_back(
+                    {place.left, place.top, place.right - place.left, place.bottom - place.top});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    RECT own{};
+    RECT area{};
+    if (search.others.empty() || !GetWindowRect(window_, &own) ||
+        !SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        return;
+    const ScreenRect frame{own.left, own.top, own.right - own.left, own.bottom - own.top};
+    const ScreenRect placed = offsetFromOthers(
+        frame, search.others, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME),
+        {area.left, area.top, area.right - area.left, area.bottom - area.top});
+    if (placed.x != frame.x || placed.y != frame.y)
+        SetWindowPos(window_, nullptr, placed.x, placed.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::closeWindow() {

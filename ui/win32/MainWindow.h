@@ -70,6 +70,8 @@ class MainWindow : public WindowView {
     HyperlinkLabel link;
 
   private:
+    // A second window of the program opens beside the first, not on it.
+    void cascadeFromOthers();
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool onCommand(int id, int code);

@@ -46,6 +46,10 @@ void MainWindow::setGames(const std::vector<ListedGame>& rows) {
         cell.pszText = size.data();
         SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&cell));
     }
+    // The first row carries the focus mark, so that the list shows where the
+    // arrow keys start from once it has the keyboard focus.
+    if (!rows.empty())
+        ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void MainWindow::setGameTooltip(int row, const std::string& tooltip) {
@@ -151,9 +155,17 @@ int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
     HMENU menu = loadGameMenu(rows, popup);
     if (menu == nullptr)
         return 0;
+    // The row's tooltip would cover the menu's first items: it stays away
+    // while the menu is open.
+    if (tooltip_ != nullptr) {
+        SendMessageW(tooltip_, TTM_POP, 0, 0);
+        SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    }
     const int command = static_cast<int>(TrackPopupMenu(
         popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x,
         at.y, 0, window_, nullptr));
+    if (tooltip_ != nullptr)
+        SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
     DestroyMenu(menu);
     return command;
 }

@@ -22,3 +22,23 @@ TEST(WindowPlacementTest, AWindowIsMovedInsideTheAvailableArea) {
         EXPECT_EQ(placed, c.placed) << c.frame.x << "," << c.frame.y;
     }
 }
+
+TEST(WindowPlacementTest, ASecondWindowOfTheProgramIsOffsetFromTheFirst) {
+    const ScreenRect screen{0, 0, 1024, 768};
+    const ScreenRect frame{300, 200, 437, 356};
+    const struct {
+        std::vector<ScreenRect> others;
+        ScreenRect placed;
+    } cases[] = {
+        {{}, frame},                                            // alone: stays
+        {{frame}, {322, 222, 437, 356}},                        // on top: cascaded
+        {{frame, {322, 222, 437, 356}}, {344, 244, 437, 356}},  // two: further
+        {{{587, 412, 437, 356}}, frame},                        // another corner: stays
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(offsetFromOthers(frame, c.others, 22, screen), c.placed) << c.others.size();
+    }
+    // At the bottom right corner of the area the cascade starts again at its top left.
+    const ScreenRect corner{587, 412, 437, 356};
+    EXPECT_EQ(offsetFromOthers(corner, {corner}, 22, screen), (ScreenRect{0, 0, 437, 356}));
+}
