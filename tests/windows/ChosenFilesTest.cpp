@@ -31,10 +31,14 @@ TEST(ChosenFilesTest, ReadsTheDialogsAnswer) {
     const std::vector<Answer> answers = {
         {"one file", withNuls(L"C:\\Images\\one.iso|"), 10, {L"C:\\Images\\one.iso"}},
         {"one file at a root", withNuls(L"D:\\one.iso|"), 3, {L"D:\\one.iso"}},
-        {"several", withNuls(L"C:\\Images|a b.iso|c.img|"), 10,
+        {"several",
+         withNuls(L"C:\\Images|a b.iso|c.img|"),
+         10,
          {L"C:\\Images\\a b.iso", L"C:\\Images\\c.img"}},
         {"several at a root", withNuls(L"D:\\|a.iso|b.iso|"), 4, {L"D:\\a.iso", L"D:\\b.iso"}},
-        {"a name given as a full path", withNuls(L"C:\\Images|a.iso|E:\\b.iso|"), 10,
+        {"a name given as a full path",
+         withNuls(L"C:\\Images|a.iso|E:\\b.iso|"),
+         10,
          {L"C:\\Images\\a.iso", L"E:\\b.iso"}},
         {"nothing", withNuls(L""), 0, {}},
     };

@@ -52,8 +52,7 @@ INT_PTR CALLBACK driveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     if (message != WM_COMMAND || state == nullptr)
         return FALSE;
     const int id = LOWORD(wParam);
-    if (id == kOkButton || id == IDOK ||
-        (id == kDriveListBox && HIWORD(wParam) == LBN_DBLCLK)) {
+    if (id == kOkButton || id == IDOK || (id == kDriveListBox && HIWORD(wParam) == LBN_DBLCLK)) {
         takeChosenDrive(dialog, *state);
         return TRUE;
     }
@@ -75,8 +74,8 @@ INT_PTR CALLBACK renameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     if (id == kOkButton || id == IDOK) {
         HWND edit = GetDlgItem(dialog, kNewNameEdit);
         std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(),
-                                                            static_cast<int>(text.size()))));
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
         *reinterpret_cast<std::string*>(GetWindowLongPtrW(dialog, DWLP_USER)) = narrow(text);
         EndDialog(dialog, IDOK);
         return TRUE;
@@ -146,7 +145,8 @@ std::wstring imagePatterns() {
     return patterns;
 }
 
-constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+constexpr DWORD kOpenFlags =
+    OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
 // Room for thousands of long names chosen at once (the folder once, then
 // each name with its NUL).
 constexpr std::size_t kManyNames = 1 << 18;
