@@ -296,7 +296,10 @@ class WineWindow : public ::testing::Test {
 
     // "Image file..." in the source box, and the image typed into the
     // system's open dialog.
-    void chooseImage(const std::string& iso) {
+    void chooseImage(const std::string& iso) { chooseImages({windowsPathOf(iso)}); }
+    // The same with each of `typed` entered in turn: a folder to open, then
+    // the names to choose.
+    void chooseImages(const std::vector<std::string>& typed) {
         unsigned long files = 0;
         // A person looks at the open list before choosing; a key pressed
         // before Wine shows it is lost, and the person tries again.
@@ -308,9 +311,12 @@ class WineWindow : public ::testing::Test {
             files = person().waitForWindow("Image file", {}, 10s);
         }
         ASSERT_NE(files, 0u) << "no open dialog";
-        person().x().type(windowsPathOf(iso));
-        person().screenshot(files, "wine-open-dialog");
-        person().x().key("Return");
+        for (const std::string& text : typed) {
+            person().x().type(text);
+            person().screenshot(files,
+                                typed.size() == 1 ? "wine-open-dialog" : "wine-open-several");
+            person().x().key("Return");
+        }
         ASSERT_TRUE(person().waitUntilGone(files));
     }
 
@@ -457,6 +463,28 @@ TEST_F(WineWindow, TwoDroppedImagesInstallAsAQueue) {
     person().x().key("Return");
     ASSERT_TRUE(person().waitUntilGone(summary));
     EXPECT_TRUE(person().waitUntilGone(progress, 5s)) << "the progress window stayed";
+    linuxInstall(first, "first");
+    expectSameTree(drive(), linuxInstall(second, "second"));
+}
+
+// Two images chosen at once in the open dialog, by their names in the
+// folder it shows, are a queue too.
+TEST_F(WineWindow, TwoImagesChosenInTheDialogInstallAsAQueue) {
+    const std::string first = makeDisc(work_, 2, "first");
+    const std::string second = makeDisc(work_, 2, "second");
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(
+        chooseImages({windowsPathOf(work_.path().string()), "\"first.iso\" \"second.iso\""}));
+    const std::set<unsigned long> known = person().windows();
+    click(control::kStartButton);
+    // "Start Install?", then the box at the queue's end.
+    for (const char* box : {"no \"Start Install?\"", "no box at the queue's end"}) {
+        const unsigned long shown = person().waitForWindow(kTitle, known, 60s);
+        ASSERT_NE(shown, 0u) << box;
+        ASSERT_TRUE(person().waitUntilActive(shown));
+        person().x().key("Return");
+        ASSERT_TRUE(person().waitUntilGone(shown));
+    }
     linuxInstall(first, "first");
     expectSameTree(drive(), linuxInstall(second, "second"));
 }
