@@ -54,6 +54,9 @@ inline constexpr const char* kImageDialogTitle = "Image file";
 inline constexpr const char* kImageFilterName = "Disc images";
 inline constexpr const char* kImageExtensions[] = {"iso", "img", "bin", "cue"};
 inline constexpr const char* kAllFilesFilterName = "All files";
+// Said when more images were chosen at once than the dialog can return.
+inline constexpr const char* kTooManyImagesChosen =
+    "Too many images were chosen at once.\nChoose fewer, or drop them on the window.";
 // The save dialog of a game's export.
 inline constexpr const char* kExportDialogTitle = "Export";
 

@@ -31,10 +31,11 @@ ControlClass classOf(const ControlRow& row) {
         case ControlKind::ListBox:
             return {WC_LISTBOXW, LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER |
                                      WS_VSCROLL | WS_TABSTOP};
+        // Texts stand as given: an "&" in a game's name is no mnemonic.
         case ControlKind::Static:
-            return {WC_STATICW, SS_LEFT};
+            return {WC_STATICW, SS_LEFT | SS_NOPREFIX};
         case ControlKind::ClickStatic:
-            return {WC_STATICW, SS_LEFT | SS_NOTIFY};
+            return {WC_STATICW, SS_LEFT | SS_NOTIFY | SS_NOPREFIX};
         case ControlKind::Picture:
             return {WC_STATICW, SS_BITMAP | SS_CENTERIMAGE};
         case ControlKind::TabControl:

@@ -56,6 +56,7 @@ class MainWindow : public WindowView {
     std::string chooseDrive(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
     std::string chooseImageFile(const std::string& folder) override;
+    std::vector<std::string> chooseImageFiles(const std::string& folder) override;
     std::string chooseExportFile(const std::string& suggested) override;
     bool openUrl(const std::string& url) override;
 

@@ -4,6 +4,7 @@
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
+#include "ui/WindowTexts.h"
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/Resources.h"
 #include "ui/win32/SmallDialogs.h"
@@ -163,6 +164,13 @@ std::optional<std::string> MainWindow::askNewName() {
 
 std::string MainWindow::chooseImageFile(const std::string& folder) {
     return ::chooseImageFile(window_, folder);
+}
+
+std::vector<std::string> MainWindow::chooseImageFiles(const std::string& folder) {
+    ChosenImages chosen = ::chooseImageFiles(window_, folder);
+    if (chosen.tooMany)
+        boxes().show(kTooManyImagesChosen);
+    return std::move(chosen.paths);
 }
 
 std::string MainWindow::chooseExportFile(const std::string& suggested) {

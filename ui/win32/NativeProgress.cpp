@@ -16,7 +16,8 @@ NativeProgress::NativeProgress(HWND owner, const std::string& title,
                                std::function<void()> dismissed)
     : dismissed_(std::move(dismissed)) {
     const std::vector<WORD> words = buildDialogTemplate(
-        progressTemplate(), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, WS_EX_TOOLWINDOW);
+        progressTemplate(), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
+        WS_EX_TOOLWINDOW);
     window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                          reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner,
                                          dialogProc, reinterpret_cast<LPARAM>(this));
@@ -24,6 +25,9 @@ NativeProgress::NativeProgress(HWND owner, const std::string& title,
     // Enter presses the one button, as Space and Esc do.
     SendMessageW(window_, DM_SETDEFID, control::kProgressButton, 0);
     SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETRANGE32, 0, ProgressState::kBarMax);
+    RECT text{};
+    GetClientRect(GetDlgItem(window_, control::kProgressText), &text);
+    textHeight_ = text.bottom;
 }
 
 NativeProgress::~NativeProgress() {
@@ -94,7 +98,10 @@ void NativeProgress::drawLatest() {
         std::lock_guard lock(stateLock_);
         view = latest_;
     }
-    SetDlgItemTextW(window_, control::kProgressText, widen(view.line).c_str());
+    const std::wstring line = widen(view.line);
+    if (view.visible)
+        fitText(line);
+    SetDlgItemTextW(window_, control::kProgressText, line.c_str());
     SendDlgItemMessageW(window_, control::kProgressBar, PBM_SETPOS, view.bar, 0);
     SetDlgItemTextW(window_, control::kProgressButton, widen(view.caption).c_str());
     const bool shown = IsWindowVisible(window_) != FALSE;
@@ -104,9 +111,56 @@ void NativeProgress::drawLatest() {
     } else if (!view.visible && shown) {
         SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(window_, SW_HIDE);
+        growBy(-grown_);
     }
     if (view.visible && lineShown)
         lineShown(view.line);
+}
+
+// Grows only while the window shows, so that a line that changes its
+// length from draw to draw does not make the window jump.
+void NativeProgress::fitText(const std::wstring& text) {
+    HWND label = GetDlgItem(window_, control::kProgressText);
+    RECT area{};
+    GetClientRect(label, &area);
+    RECT needed{0, 0, area.right, 0};
+    HDC context = GetDC(label);
+    HGDIOBJ before =
+        SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    // As the static control breaks its text (SS_LEFT).
+    DrawTextW(context, text.c_str(), -1, &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(context, before);
+    ReleaseDC(label, context);
+    const int extra = needed.bottom - textHeight_;
+    if (extra > grown_)
+        growBy(extra - grown_);
+}
+
+// The text line taller by `pixels`, the bar and the button lower, the window taller.
+void NativeProgress::growBy(int pixels) {
+    if (pixels == 0)
+        return;
+    const auto resize = [](HWND control, int x, int y, int width, int height) {
+        SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    for (const int id : {control::kProgressText, control::kProgressBar, control::kProgressButton}) {
+        HWND control = GetDlgItem(window_, id);
+        RECT place{};
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+        if (id == control::kProgressText)
+            resize(control, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top + pixels);
+        else
+            resize(control, place.left, place.top + pixels, place.right - place.left,
+                   place.bottom - place.top);
+    }
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top + pixels, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    grown_ += pixels;
 }
 
 void NativeProgress::show() {

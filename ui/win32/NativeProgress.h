@@ -63,12 +63,19 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     void change(const std::function<void(ProgressState&, ProgressState::Clock::time_point)>& step);
     // Draws the latest view on the window thread: one drawn late never undoes a newer one.
     void drawLatest();
+    // The text line takes as many lines as `text` needs at its width (a
+    // queue's line is longer than one): the window grows below it while it
+    // shows, and takes the template's size again when it hides.
+    void fitText(const std::wstring& text);
+    void growBy(int pixels);
 
     std::mutex stateLock_;
     ProgressState state_;
     ProgressDisplay latest_;
 
     HWND window_ = nullptr;
+    int textHeight_ = 0;  // the text line's height in the template, in pixels
+    int grown_ = 0;       // how much taller than the template the window is now
     std::function<void()> dismissed_;
     std::atomic<int> cancel_{0};
     std::atomic<bool> closing_{false};  // the program closes: every job is asked to stop

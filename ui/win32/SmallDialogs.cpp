@@ -1,5 +1,6 @@
 #include "ui/win32/SmallDialogs.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "ui/DriveOrder.h"
 #include "ui/WindowTemplates.h"
 #include "ui/WindowTexts.h"
+#include "ui/win32/ChosenFiles.h"
 #include "ui/win32/DialogBuilder.h"
 
 using platform::win32::narrow;
@@ -50,8 +52,7 @@ INT_PTR CALLBACK driveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     if (message != WM_COMMAND || state == nullptr)
         return FALSE;
     const int id = LOWORD(wParam);
-    if (id == kOkButton || id == IDOK ||
-        (id == kDriveListBox && HIWORD(wParam) == LBN_DBLCLK)) {
+    if (id == kOkButton || id == IDOK || (id == kDriveListBox && HIWORD(wParam) == LBN_DBLCLK)) {
         takeChosenDrive(dialog, *state);
         return TRUE;
     }
@@ -73,8 +74,8 @@ INT_PTR CALLBACK renameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     if (id == kOkButton || id == IDOK) {
         HWND edit = GetDlgItem(dialog, kNewNameEdit);
         std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(),
-                                                            static_cast<int>(text.size()))));
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
         *reinterpret_cast<std::string*>(GetWindowLongPtrW(dialog, DWLP_USER)) = narrow(text);
         EndDialog(dialog, IDOK);
         return TRUE;
@@ -113,8 +114,8 @@ namespace {
 // ("*.iso;*.img"), then all files; `offered` fills the name field.
 struct FileDialog {
     FileDialog(HWND owner, const char* title, const std::wstring& patterns,
-               const std::string& offered)
-        : file(32768, L'\0'), title_(widen(title)) {
+               const std::string& offered, std::size_t characters = 32768)
+        : file(characters, L'\0'), title_(widen(title)) {
         const std::wstring name = widen(offered);
         std::copy_n(name.begin(), std::min(name.size(), file.size() - 1), file.begin());
         // Each filter's name with its patterns, then the patterns; each ends in NUL.
@@ -137,17 +138,43 @@ struct FileDialog {
     std::wstring filter_;
 };
 
-}  // namespace
-
-std::string chooseImageFile(HWND owner, const std::string& folder) {
+std::wstring imagePatterns() {
     std::wstring patterns;
     for (const char* extension : kImageExtensions)
         patterns += (patterns.empty() ? L"*." : L";*.") + widen(extension);
-    FileDialog chooser(owner, kImageDialogTitle, patterns, {});
+    return patterns;
+}
+
+constexpr DWORD kOpenFlags =
+    OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+// Room for thousands of long names chosen at once (the folder once, then
+// each name with its NUL).
+constexpr std::size_t kManyNames = 1 << 18;
+
+}  // namespace
+
+std::string chooseImageFile(HWND owner, const std::string& folder) {
+    FileDialog chooser(owner, kImageDialogTitle, imagePatterns(), {});
     const std::wstring start = widen(folder);
     chooser.dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
-    chooser.dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    chooser.dialog.Flags = kOpenFlags;
     return GetOpenFileNameW(&chooser.dialog) ? chooser.chosen() : std::string();
+}
+
+ChosenImages chooseImageFiles(HWND owner, const std::string& folder) {
+    FileDialog chooser(owner, kImageDialogTitle, imagePatterns(), {}, kManyNames);
+    const std::wstring start = widen(folder);
+    chooser.dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
+    chooser.dialog.Flags = kOpenFlags | OFN_ALLOWMULTISELECT;
+    ChosenImages chosen;
+    if (!GetOpenFileNameW(&chooser.dialog)) {
+        chosen.tooMany = CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
+        return chosen;
+    }
+    for (const std::wstring& path :
+         chosenFiles(chooser.file.data(), chooser.file.size(), chooser.dialog.nFileOffset))
+        chosen.paths.push_back(narrow(path));
+    return chosen;
 }
 
 std::string chooseExportFile(HWND owner, const std::string& suggested) {

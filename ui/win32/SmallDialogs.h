@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/DriveList.h"
 
@@ -17,6 +18,15 @@ bool askNewName(HWND owner, std::string& newName);
 // A disc image chosen through the system's open dialog, starting in `folder`
 // (empty: the system's choice); empty when the user cancels.
 std::string chooseImageFile(HWND owner, const std::string& folder);
+
+// Disc images chosen at once through the same dialog: their paths, empty
+// when the user cancels; `tooMany` is set when the names chosen do not fit
+// the dialog's buffer, which the dialog then reports instead of a choice.
+struct ChosenImages {
+    std::vector<std::string> paths;
+    bool tooMany = false;
+};
+ChosenImages chooseImageFiles(HWND owner, const std::string& folder);
 
 // The file a game is exported to, through the system's save dialog offering
 // `suggested`; empty when the user cancels. Replacing a file is asked by the export.

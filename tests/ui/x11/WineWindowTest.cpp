@@ -14,8 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "TempDir.h"
@@ -33,11 +35,12 @@ constexpr const char* kTitle = "Tarnwick Game Installer";
 
 struct Setup {
     std::string display;
-    std::string exe;       // zt_installer.exe
+    std::string exe;         // zt_installer.exe
     std::string formatFake;  // stands in for zt_format.exe
-    std::string linuxBin;  // the Linux build's tools
-    std::string prefix;    // the test's own Wine prefix
-    std::string shots;     // where the screenshots go
+    std::string probe;       // drops files on the window, reads its boxes and sizes
+    std::string linuxBin;    // the Linux build's tools
+    std::string prefix;      // the test's own Wine prefix
+    std::string shots;       // where the screenshots go
     std::string skip;
 };
 
@@ -144,8 +147,8 @@ class Person {
         if (place.isEmpty())
             return;
         fs::create_directories(setup().shots);
-        x_.grab(place.adjusted(-2, -26, 2, 2)).save(QString::fromStdString(
-            setup().shots + "/" + name + ".png"));
+        x_.grab(place.adjusted(-2, -26, 2, 2))
+            .save(QString::fromStdString(setup().shots + "/" + name + ".png"));
     }
 
   private:
@@ -165,19 +168,26 @@ bool waitForFile(const fs::path& path, std::uintmax_t size, std::chrono::seconds
 
 // A game disc: SYSTEM.CNF naming the game ID and `megabytes` of data (zeros
 // beyond the first 4, so that a large disc is made quickly; a disc that a
-// person stops must outlast the clicks before the stop).
-std::string makeDisc(TempDir& work, int megabytes) {
-    const std::string disc = work.file("disc");
+// person stops must outlast the clicks before the stop), in `name`.iso.
+std::string makeDisc(TempDir& work, int megabytes, const std::string& name = "game") {
+    const std::string disc = work.file(name + "-disc");
     fs::create_directories(disc + "/DATA");
-    const std::string iso = work.file("game.iso");
-    const ToolRun made = runShell(
-        "printf 'BOOT2 = cdrom0:\\\\SLUS_209.46;1\\r\\nVER = 1.00\\r\\n' >" + disc +
-        "/SYSTEM.CNF && head -c " + std::to_string(std::min(megabytes, 4) * 1000000) +
-        " /dev/urandom >" + disc + "/DATA/GAME.BIN && head -c " +
-        std::to_string(std::max(megabytes - 4, 0) * 1000000) + " /dev/zero >>" + disc +
-        "/DATA/GAME.BIN && xorriso -as mkisofs -quiet -V GAME -o " + iso + " " + disc);
+    const std::string iso = work.file(name + ".iso");
+    const ToolRun made =
+        runShell("printf 'BOOT2 = cdrom0:\\\\SLUS_209.46;1\\r\\nVER = 1.00\\r\\n' >" + disc +
+                 "/SYSTEM.CNF && head -c " + std::to_string(std::min(megabytes, 4) * 1000000) +
+                 " /dev/urandom >" + disc + "/DATA/GAME.BIN && head -c " +
+                 std::to_string(std::max(megabytes - 4, 0) * 1000000) + " /dev/zero >>" + disc +
+                 "/DATA/GAME.BIN && xorriso -as mkisofs -quiet -V GAME -o " + iso + " " + disc);
     EXPECT_EQ(made.status, 0) << made.err;
     return iso;
+}
+
+// A path of the test as Windows programs of the prefix name it (drive Z:).
+std::string windowsPathOf(const std::string& path) {
+    std::string windowsPath = "Z:" + path;
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    return windowsPath;
 }
 
 // Maps the drive letter `letter` of the prefix to `target`; `device`: the
@@ -286,7 +296,10 @@ class WineWindow : public ::testing::Test {
 
     // "Image file..." in the source box, and the image typed into the
     // system's open dialog.
-    void chooseImage(const std::string& iso) {
+    void chooseImage(const std::string& iso) { chooseImages({windowsPathOf(iso)}); }
+    // The same with each of `typed` entered in turn: a folder to open, then
+    // the names to choose.
+    void chooseImages(const std::vector<std::string>& typed) {
         unsigned long files = 0;
         // A person looks at the open list before choosing; a key pressed
         // before Wine shows it is lost, and the person tries again.
@@ -298,11 +311,12 @@ class WineWindow : public ::testing::Test {
             files = person().waitForWindow("Image file", {}, 10s);
         }
         ASSERT_NE(files, 0u) << "no open dialog";
-        std::string windowsPath = "Z:" + iso;
-        std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-        person().x().type(windowsPath);
-        person().screenshot(files, "wine-open-dialog");
-        person().x().key("Return");
+        for (const std::string& text : typed) {
+            person().x().type(text);
+            person().screenshot(files,
+                                typed.size() == 1 ? "wine-open-dialog" : "wine-open-several");
+            person().x().key("Return");
+        }
         ASSERT_TRUE(person().waitUntilGone(files));
     }
 
@@ -334,15 +348,34 @@ class WineWindow : public ::testing::Test {
     std::string linuxInstall(const std::string& iso, const std::string& name) {
         const std::string folder = work_.file("linux");
         fs::create_directories(folder);
-        const ToolRun linux = runShell(setup().linuxBin + "/zt_install " + iso + " " + folder +
-                                       " " + name + " CD");
+        const ToolRun linux =
+            runShell(setup().linuxBin + "/zt_install " + iso + " " + folder + " " + name + " CD");
         EXPECT_EQ(linux.status, 0) << linux.out << linux.err;
         return folder;
     }
 
-    void closeMainWindow() {
-        person().x().click(person().x().closeBoxOf(main_));
+    // Whether the progress window's text line grows to two lines while the
+    // window shows, as a queue's line needs: one line is 9 dialog units
+    // high, the bar 7. False once the window has gone.
+    bool growsForTheWholeLine() {
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < end) {
+            const ToolRun probe =
+                runShell("wine " + shellQuoted(setup().probe) + " heights Install");
+            if (probe.status != 0)
+                return false;
+            std::map<int, int> heights;
+            std::istringstream lines(probe.out);
+            for (int id = 0, height = 0; lines >> id >> height;)
+                heights[id] = height;
+            if (heights[control::kProgressText] >= 2 * heights[control::kProgressBar] &&
+                heights[control::kProgressBar] > 0)
+                return true;
+        }
+        return false;
     }
+
+    void closeMainWindow() { person().x().click(person().x().closeBoxOf(main_)); }
 
     TempDir work_;
     std::unique_ptr<Program> program_;
@@ -393,6 +426,67 @@ TEST_F(WineWindow, InstallsFromACdDriveLetterAsLinuxDoes) {
     expectSameTree(drive(), linuxInstall(iso, "Game1"));
     fs::remove(fs::path(setup().prefix) / "dosdevices" / "d::");
     fs::remove(fs::path(setup().prefix) / "dosdevices" / "d:");
+}
+
+// Two images dropped on the window at once (WM_DROPFILES, as the shell posts
+// it) are a queue: Start asks once, the games are installed one after
+// another under one progress window that counts them, each named after its
+// file, and one box at the end says how each image went.
+TEST_F(WineWindow, TwoDroppedImagesInstallAsAQueue) {
+    if (setup().probe.empty())
+        GTEST_SKIP() << "ZT_WINDOW_PROBE_EXE names the program that drops files";
+    // The first long enough to be seen in the progress window.
+    const std::string first = makeDisc(work_, 400, "first");
+    const std::string second = makeDisc(work_, 2, "second");
+    ASSERT_NO_FATAL_FAILURE(open());
+    const ToolRun dropped =
+        runShell("wine " + shellQuoted(setup().probe) + " drop " + shellQuoted(kTitle) + " " +
+                 shellQuoted(windowsPathOf(first)) + " " + shellQuoted(windowsPathOf(second)));
+    ASSERT_EQ(dropped.status, 0) << "the files were not dropped: " << dropped.err;
+    std::this_thread::sleep_for(1s);  // the source box offers "2 images"
+    person().screenshot(main_, "wine-queue-dropped");
+    const unsigned long progress = startInstall();
+    ASSERT_NE(progress, 0u);
+    std::set<unsigned long> known = person().windows();
+    EXPECT_TRUE(growsForTheWholeLine()) << "the queue's line does not fit the window";
+    person().screenshot(progress, "wine-queue-progress");
+    const unsigned long summary = person().waitForWindow(kTitle, known, 120s);
+    ASSERT_NE(summary, 0u) << "no box at the queue's end";
+    person().screenshot(summary, "wine-queue-summary");
+    const ToolRun box =
+        runShell("wine " + shellQuoted(setup().probe) + " text " + shellQuoted(kTitle));
+    std::string said = box.out;
+    said.erase(std::remove(said.begin(), said.end(), '\r'), said.end());
+    EXPECT_EQ(said,
+              "The queue has ended: 2 of 2 games installed.\n\n"
+              "first (first.iso): installed\nsecond (second.iso): installed\n");
+    person().x().key("Return");
+    ASSERT_TRUE(person().waitUntilGone(summary));
+    EXPECT_TRUE(person().waitUntilGone(progress, 5s)) << "the progress window stayed";
+    linuxInstall(first, "first");
+    expectSameTree(drive(), linuxInstall(second, "second"));
+}
+
+// Two images chosen at once in the open dialog, by their names in the
+// folder it shows, are a queue too.
+TEST_F(WineWindow, TwoImagesChosenInTheDialogInstallAsAQueue) {
+    const std::string first = makeDisc(work_, 2, "first");
+    const std::string second = makeDisc(work_, 2, "second");
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(
+        chooseImages({windowsPathOf(work_.path().string()), "\"first.iso\" \"second.iso\""}));
+    const std::set<unsigned long> known = person().windows();
+    click(control::kStartButton);
+    // "Start Install?", then the box at the queue's end.
+    for (const char* box : {"no \"Start Install?\"", "no box at the queue's end"}) {
+        const unsigned long shown = person().waitForWindow(kTitle, known, 60s);
+        ASSERT_NE(shown, 0u) << box;
+        ASSERT_TRUE(person().waitUntilActive(shown));
+        person().x().key("Return");
+        ASSERT_TRUE(person().waitUntilGone(shown));
+    }
+    linuxInstall(first, "first");
+    expectSameTree(drive(), linuxInstall(second, "second"));
 }
 
 // Cancel in the progress window stops the copy and leaves the drive as it was.
@@ -676,6 +770,7 @@ int main(int argc, char** argv) {
     Setup& s = setup();
     s.exe = environment("ZT_INSTALLER_EXE");
     s.formatFake = environment("ZT_FORMAT_FAKE_EXE");
+    s.probe = environment("ZT_WINDOW_PROBE_EXE");
     s.linuxBin = ZT_BIN_DIR;
     s.prefix = environment("ZT_WINE_PREFIX");
     s.shots = environment("ZT_SCREENSHOT_DIR");
@@ -705,8 +800,9 @@ int main(int argc, char** argv) {
     // The server that made it goes too: one still running when a scenario
     // maps its drive letters would never see them, and the window would
     // offer only the drives it knew (Z:, the host's root).
-    runShell("wineserver -k; wineboot -i; "
-             "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f; wineserver -k");
+    runShell(
+        "wineserver -k; wineboot -i; "
+        "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f; wineserver -k");
     const int status = RUN_ALL_TESTS();
     runShell("wineserver -k");
     return status;
