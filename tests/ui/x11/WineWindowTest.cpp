@@ -435,8 +435,9 @@ TEST_F(WineWindow, InstallsFromACdDriveLetterAsLinuxDoes) {
 TEST_F(WineWindow, TwoDroppedImagesInstallAsAQueue) {
     if (setup().probe.empty())
         GTEST_SKIP() << "ZT_WINDOW_PROBE_EXE names the program that drops files";
-    // The first long enough to be seen in the progress window.
-    const std::string first = makeDisc(work_, 400, "first");
+    // The first long enough to be seen in the progress window, its name long
+    // enough for the queue's line to need two lines there.
+    const std::string first = makeDisc(work_, 400, "first_of_a_long_row_of_games");
     const std::string second = makeDisc(work_, 2, "second");
     ASSERT_NO_FATAL_FAILURE(open());
     const ToolRun dropped =
@@ -445,7 +446,8 @@ TEST_F(WineWindow, TwoDroppedImagesInstallAsAQueue) {
     ASSERT_EQ(dropped.status, 0) << "the files were not dropped: " << dropped.err;
     std::this_thread::sleep_for(1s);  // the source box offers "2 images"
     person().screenshot(main_, "wine-queue-dropped");
-    const unsigned long progress = startInstall();
+    // One press of Enter: a held one would answer the box at the queue's end too.
+    const unsigned long progress = startInstall(false);
     ASSERT_NE(progress, 0u);
     std::set<unsigned long> known = person().windows();
     EXPECT_TRUE(growsForTheWholeLine()) << "the queue's line does not fit the window";
@@ -459,11 +461,12 @@ TEST_F(WineWindow, TwoDroppedImagesInstallAsAQueue) {
     said.erase(std::remove(said.begin(), said.end(), '\r'), said.end());
     EXPECT_EQ(said,
               "The queue has ended: 2 of 2 games installed.\n\n"
-              "first (first.iso): installed\nsecond (second.iso): installed\n");
+              "first_of_a_long_row_of_games (first_of_a_long_row_of_games.iso): installed\n"
+              "second (second.iso): installed\n");
     person().x().key("Return");
     ASSERT_TRUE(person().waitUntilGone(summary));
     EXPECT_TRUE(person().waitUntilGone(progress, 5s)) << "the progress window stayed";
-    linuxInstall(first, "first");
+    linuxInstall(first, "first_of_a_long_row_of_games");
     expectSameTree(drive(), linuxInstall(second, "second"));
 }
 
@@ -802,7 +805,10 @@ int main(int argc, char** argv) {
     // offer only the drives it knew (Z:, the host's root).
     runShell(
         "wineserver -k; wineboot -i; "
-        "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f; wineserver -k");
+        "wine reg add 'HKLM\\Software\\Wine\\Drives' /v d: /d cdrom /f; "
+        // Times New Roman, the window's font, drawn with the font of its metrics.
+        "wine reg add 'HKCU\\Software\\Wine\\Fonts\\Replacements' /v 'Times New Roman' "
+        "/d 'Liberation Serif' /f; wineserver -k");
     const int status = RUN_ALL_TESTS();
     runShell("wineserver -k");
     return status;
