@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <algorithm>
 
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/GuiThread.h"
@@ -25,6 +26,8 @@ ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
     setWindowTitle(title);
     textLine = qobject_cast<QLabel*>(controlById(this, control::kProgressText));
     textLine->setTextFormat(Qt::PlainText);
+    textLine->setWordWrap(true);
+    lineHeight_ = textLine->height();
     progressBar = qobject_cast<QProgressBar*>(controlById(this, control::kProgressBar));
     progressBar->setRange(0, ProgressState::kBarMax);
     progressBar->setValue(0);
@@ -65,6 +68,7 @@ void ProgressDialog::draw() {
 void ProgressDialog::apply(const ProgressDisplay& view) {
     const QString line = QString::fromStdString(view.line);
     textLine->setText(line);
+    fitTextLine(view.visible && isVisible());
     progressBar->setValue(view.bar);
     button->setText(QString::fromStdString(view.caption));
     if (view.visible && !isVisible()) {
@@ -78,6 +82,20 @@ void ProgressDialog::apply(const ProgressDisplay& view) {
     }
     if (view.visible)
         emit lineShown(line);
+}
+
+// A line wider than the window (a queue's, with its figures) wraps, and the
+// window grows to show it whole; it never shrinks while shown, so that it does
+// not jump, and takes its own size again when it shows anew.
+void ProgressDialog::fitTextLine(bool shown) {
+    const int wanted = std::max(lineHeight_, textLine->heightForWidth(textLine->width()));
+    const int extra = wanted - textLine->height();
+    if (extra == 0 || (extra < 0 && shown))
+        return;
+    textLine->resize(textLine->width(), wanted);
+    for (QWidget* below : {static_cast<QWidget*>(progressBar), static_cast<QWidget*>(button)})
+        below->move(below->x(), below->y() + extra);
+    setFixedSize(width(), height() + extra);
 }
 
 void ProgressDialog::setOwner(QWidget* owner) {

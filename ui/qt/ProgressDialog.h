@@ -74,6 +74,8 @@ class ProgressDialog : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void fitTextLine(bool shown);
+    int lineHeight_ = 0;  // the text line's own height, one line
     // Shows the latest view on the window thread: a view drawn late by
     // another thread never undoes a newer one.
     void draw();

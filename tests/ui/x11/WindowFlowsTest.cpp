@@ -245,7 +245,7 @@ TEST_F(WindowFlows, AQueueOfImagesChosenTogetherInstallsEachAfterItsQuestions) {
     addGame(drive.root(), "Queue Two", "SLUS_201.02", {2048});
     TempDir shelf, one, two, three;
     const std::vector<std::pair<std::string, std::string>> made = {
-        {"Queue One.iso", makeLargeIso(one, 400 << 20)},
+        {"Queue One.iso", makeLargeIso(one, 1500 << 20)},
         {"Queue Two.iso", makeGameIso(two, 2 << 20, 7)},
         {"Queue Three.iso", makeGameIso(three, 3 << 20, 9)}};
     std::vector<std::string> names;
@@ -262,11 +262,17 @@ TEST_F(WindowFlows, AQueueOfImagesChosenTogetherInstallsEachAfterItsQuestions) {
         d.startInstall();
         d.expectBox("File Queue Two already exist,Continue?");
         d.answer("y");
-        d.waitFor("the queue's first game", [] {
+        // The line with the time the queue has left wraps, and shows whole.
+        d.waitFor("the queue's first game with its figures", [] {
             ProgressDialog* window = progressWindow("Install");
             return window != nullptr && window->isVisible() &&
-                   window->textLine->text().startsWith("Game 1 of 3: Installing Queue One: ");
+                   window->textLine->text().startsWith("Game 1 of 3: Installing Queue One: ") &&
+                   window->textLine->text().endsWith(" for the queue)");
         });
+        EXPECT_TRUE(d.gui([] {
+            QLabel* line = progressWindow("Install")->textLine;
+            return line->height() >= line->heightForWidth(line->width());
+        }));
         d.screenshot("queue-progress");
         d.expectBox("The queue has ended: 3 of 3 games installed.", true);
         const QString summary = d.gui([] { return openBox()->text(); });
