@@ -232,7 +232,11 @@ bool MainWindow::onCommand(int id, int code) {
 
 bool MainWindow::onNotify(NMHDR& header) {
     if (header.hwndFrom == tooltip_ && header.code == TTN_GETDISPINFOW) {
-        tipForRow(reinterpret_cast<NMTTDISPINFOW&>(header));
+        auto& tip = reinterpret_cast<NMTTDISPINFOW&>(header);
+        if (reinterpret_cast<HWND>(header.idFrom) == item(kSourceCombo))
+            tipForSource(tip);
+        else
+            tipForRow(tip);
         return true;
     }
     if (header.idFrom == static_cast<UINT_PTR>(kTabs) && header.code == TCN_SELCHANGE) {

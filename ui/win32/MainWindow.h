@@ -90,6 +90,9 @@ class MainWindow : public WindowView {
     void addListTooltip();
     int rowUnderPointer() const;
     void tipForRow(NMTTDISPINFOW& tip);
+    // The source box's tooltip: the whole path of the image it shows.
+    void tipForSource(NMTTDISPINFOW& tip);
+    static std::string shownSource(const std::string& source);
     void onListMouseMove();
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
@@ -112,6 +115,7 @@ class MainWindow : public WindowView {
     UINT_PTR nextTimer_ = 1;
 
     std::vector<ListedGame> games_;  // the list's rows, tooltips and looks
+    std::vector<std::string> sources_;  // the source box's items as the core gave them
     HWND tooltip_ = nullptr;
     int tipRow_ = -1;  // the row whose text the tooltip shows
     std::wstring tipText_;

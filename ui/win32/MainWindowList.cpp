@@ -82,6 +82,8 @@ void MainWindow::addListTooltip() {
     tool.uId = reinterpret_cast<UINT_PTR>(item(kGameList));
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uId = reinterpret_cast<UINT_PTR>(item(kSourceCombo));
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
 }
 
@@ -96,6 +98,15 @@ void MainWindow::tipForRow(NMTTDISPINFOW& tip) {
     tipRow_ = rowUnderPointer();
     const auto row = static_cast<std::size_t>(tipRow_);
     tipText_ = tipRow_ >= 0 && row < games_.size() ? widen(games_[row].tooltip) : std::wstring();
+    tip.lpszText = tipText_.data();
+}
+
+void MainWindow::tipForSource(NMTTDISPINFOW& tip) {
+    const auto index = SendMessageW(item(kSourceCombo), CB_GETCURSEL, 0, 0);
+    const std::string source = index >= 0 && static_cast<std::size_t>(index) < sources_.size()
+                                   ? sources_[static_cast<std::size_t>(index)]
+                                   : std::string();
+    tipText_ = shownSource(source) != source ? widen(source) : std::wstring();
     tip.lpszText = tipText_.data();
 }
 

@@ -1,6 +1,8 @@
 // The main window's controls as the core fills, enables and reads them, and
 // the dialogs it runs.
 
+#include <algorithm>
+
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
@@ -73,12 +75,36 @@ void MainWindow::setLink(const LinkLook& look, const std::string& url) {
 }
 
 void MainWindow::setSources(const std::vector<std::string>& items, int selected) {
+    sources_ = items;
     std::vector<std::wstring> shown;
-    for (const std::string& source : items) {
-        // An optical drive is named by its letter: "\\.\D:" shows as "D:".
-        shown.push_back(widen(source.rfind("\\\\.\\", 0) == 0 ? source.substr(4) : source));
+    for (const std::string& source : items)
+        shown.push_back(widen(shownSource(source)));
+    HWND combo = item(kSourceCombo);
+    fillCombo(combo, shown, selected);
+    // The list that drops down is as wide as its longest name.
+    HDC context = GetDC(combo);
+    HGDIOBJ former =
+        SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    for (const std::wstring& text : shown) {
+        SIZE size{};
+        if (GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size))
+            widest = std::max(widest, size.cx);
     }
-    fillCombo(item(kSourceCombo), shown, selected);
+    SelectObject(context, former);
+    ReleaseDC(combo, context);
+    SendMessageW(combo, CB_SETDROPPEDWIDTH,
+                 static_cast<WPARAM>(widest + 2 * GetSystemMetrics(SM_CXVSCROLL)), 0);
+}
+
+// An optical drive is named by its letter ("\\.\D:" shows as "D:"), an image
+// by its file's name; its whole path is the box's tooltip.
+std::string MainWindow::shownSource(const std::string& source) {
+    if (source.rfind("\\\\.\\", 0) == 0)
+        return source.substr(4);
+    const std::size_t slash = source.find_last_of("\\/");
+    return slash == std::string::npos || slash + 1 == source.size() ? source
+                                                                    : source.substr(slash + 1);
 }
 
 void MainWindow::setDrives(const std::vector<DriveRow>& rows, int selected) {
