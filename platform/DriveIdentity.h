@@ -59,8 +59,19 @@ struct HeldPath {
     std::intptr_t root = -1;
     std::string name;
     std::shared_ptr<const void> keep;
+    std::uint64_t device = 0;  // the held drive's DriveIdentity::device
+    std::string drive;         // the held root as the command named it
 };
 HeldPath heldPath(const std::string& path);
+
+// Fails a file operation because the drive held at `root` is no longer the
+// one the command began on: sets errno to ENODEV and keeps the drive's name
+// for lastErrorText() (platform/FaultPoint.h).
+bool driveChanged(const std::string& root);
+
+// The name of the drive last found changed on this thread ("H:" for a
+// drive letter's root, otherwise the root), empty when none was.
+std::string changedDriveName();
 
 // The system's side of a hold: the root folder's handle (invalid when it
 // cannot be opened).

@@ -43,6 +43,12 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
 }
 
 std::string lastErrorText() {
+    // The two refusals of the program's own, in its own words.
+    if (errno == ELOOP)
+        return "it is a link; it is not followed";
+    if (errno == ENODEV && !changedDriveName().empty())
+        return "The drive " + changedDriveName() +
+               " is no longer the drive the command began on: nothing more is written";
     return std::strerror(errno);
 }
 

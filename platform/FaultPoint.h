@@ -34,7 +34,8 @@ void setAllowedHook(AllowedHook hook);
 // (platform/DriveIdentity.h).
 bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other = {});
 
-// The system's reason for the last failed operation of this thread, as text.
+// The system's reason for the last failed operation of this thread, as text;
+// a link refused (ELOOP) and a held drive found changed (ENODEV) say so.
 std::string lastErrorText();
 
 }  // namespace platform
