@@ -104,10 +104,12 @@ OpenedFile describe(HANDLE file, const std::string& path, const HeldPath& held) 
             folder = finalPathOf(parentHandle.get());
     }
     opened.namedPath = withName(folder, name);
+    if (held.root >= 0 || sameText(opened.finalPath, opened.namedPath))
+        return opened;
     // A name given in its short form (PROGRA~1) has its long form in the final path.
     std::wstring full(32768, L'\0');
     const DWORD length = GetLongPathNameW(longPath(path).c_str(), full.data(), 32768);
-    if (length > 0 && length < 32768 && held.root < 0) {
+    if (length > 0 && length < 32768) {
         full.resize(length);
         opened.longNamed = withName(folder, std::filesystem::path(full).filename().wstring());
     }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
@@ -47,18 +49,48 @@ TEST(DriveFileTest, ALinkIsKnownByItsAttributesOrByWhereItsHandleLeads) {
 
 namespace {
 
-// The drive letter V: for a folder, as subst makes one, pointed elsewhere on request.
-struct Letter {
-    explicit Letter(const std::string& folder) { point(folder); }
-    ~Letter() { DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"V:", nullptr); }
-    void point(const std::string& folder) {
-        DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"V:", nullptr);
-        EXPECT_TRUE(DefineDosDeviceW(0, L"V:", std::filesystem::path(folder).wstring().c_str()));
+// The drive letter V: of the tests' Wine prefix leads to `folder` "held" or
+// "other" of the folder that repoint-letter.sh names; on request it points
+// the letter elsewhere, at once, while the program waits.
+class Letter {
+  public:
+    bool ready() const { return !base_.empty(); }
+    std::string root(const char* folder) const { return base_ + folder + "\\"; }
+    void point(const char* folder) {
+        std::ofstream(base_ + "point.new") << folder;
+        MoveFileExW(std::filesystem::path(base_ + "point.new").wstring().c_str(),
+                    std::filesystem::path(base_ + "point").wstring().c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
+        for (int wait = 0; wait < 3000 && std::filesystem::exists(base_ + "point"); ++wait)
+            Sleep(10);
+        EXPECT_FALSE(std::filesystem::exists(base_ + "point")) << "V: was not pointed at " << folder;
     }
+
+  private:
+    std::string base_ = [] {
+        const char* unix = std::getenv("ZT_REPOINT_DIR");
+        std::string base = unix == nullptr ? "" : std::string("Z:") + unix + "\\";
+        for (char& c : base)
+            c = c == '/' ? '\\' : c;
+        return unix == nullptr ? std::string() : base;
+    }();
 };
 
-std::vector<std::uint8_t> bytesOf(const std::string& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+const std::string kId = "ABCD_123.45";
+
+// Game "Old" in two parts filled with `fill`, alone on the drive at `root`.
+void makeDrive(const std::string& root, char fill) {
+    for (const auto& item : std::filesystem::directory_iterator(std::filesystem::u8path(root)))
+        std::filesystem::remove_all(item.path());
+    writeTableFile(tablePath(root), std::vector<GameEntry>{gameRecord("Old", kId, 2)});
+    for (int i = 0; i < 2; ++i)
+        std::ofstream(*partFilePath(partPrefix(root, gameNameHash("Old"), kId), i),
+                      std::ios::binary)
+            << std::string(100 + i, fill);
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
@@ -66,9 +98,12 @@ std::vector<std::uint8_t> bytesOf(const std::string& path) {
 
 // The letter is pointed at another drive in the moment between the check
 // that the drive is still the one held and the change: the change still acts
-// on the held drive, and the next step stops the command.
+// on the held drive (its root folder was opened when the command began), and
+// the next step stops the command. The other drive gets nothing.
 TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
-    const std::string id = "ABCD_123.45";
+    Letter letter;
+    if (!letter.ready())
+        GTEST_SKIP() << "run through ctest: repoint-letter.sh points V: elsewhere on request";
     const struct {
         const char* what;
         platform::FileOp op;  // the step at which the letter moves
@@ -77,17 +112,18 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
         {"delete, at the removal of a part", platform::FileOp::Remove, false},
         {"delete, at the table's new file", platform::FileOp::Open, false},
         {"rename, at the renaming of a part", platform::FileOp::Rename, true},
+        {"rename, at the table's new file", platform::FileOp::Open, true},
     };
+    const std::string other = letter.root("other");
     for (const auto& step : steps) {
-        GameDrive held, other;
-        held.addGame("Old", id, {100, 200});
-        other.addGame("Old", id, {100, 200}, 'o');  // the other drive: its own game of that name
-        Letter letter(held.root());
+        letter.point("held");
+        makeDrive(letter.root("held"), 'h');
+        makeDrive(other, 'o');
         bool moved = false;
         platform::setAllowedHook([&](platform::FileOp op, const std::string& path) {
             if (!moved && op == step.op && path.rfind("V:", 0) == 0) {
                 moved = true;
-                letter.point(other.root());
+                letter.point("other");
             }
         });
         ScriptedFrontEnd ui;
@@ -97,13 +133,16 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
         else
             deleteGame("V:\\", "Old", ui.frontEnd());
         platform::setAllowedHook({});
-        ASSERT_TRUE(moved) << step.what;
-        EXPECT_EQ(other.names(), std::vector<std::string>{"Old"}) << step.what;
+        ASSERT_TRUE(moved) << step.what << ": " << testing::PrintToString(ui.boxes.shown);
+        ASSERT_EQ(readTableFile(tablePath(other)).records.size(), 1u) << step.what;
+        EXPECT_EQ(readTableFile(tablePath(other)).records[0].DisplayName(), "Old") << step.what;
         for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(bytesOf(other.part("Old", id, i)),
-                      std::vector<std::uint8_t>(i == 0 ? 100 : 200, 'o'))
+            EXPECT_EQ(contents(*partFilePath(partPrefix(other, gameNameHash("Old"), kId), i)),
+                      std::string(100 + i, 'o'))
                 << step.what;
-        EXPECT_FALSE(std::filesystem::exists(other.part("New", id, 0))) << step.what;
+        EXPECT_FALSE(std::filesystem::exists(
+            *partFilePath(partPrefix(other, gameNameHash("New"), kId), 0)))
+            << step.what;
         std::string said;
         for (const std::string& text : ui.boxes.shown)
             said += text + "\n";
@@ -112,4 +151,5 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
                   std::string::npos)
             << step.what << ": " << said;
     }
+    letter.point("held");
 }
