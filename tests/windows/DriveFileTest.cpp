@@ -106,13 +106,14 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
         GTEST_SKIP() << "run through ctest: repoint-letter.sh points V: elsewhere on request";
     const struct {
         const char* what;
-        platform::FileOp op;  // the step at which the letter moves
+        platform::FileOp op;  // the step at which the letter moves: `op` on a
+        const char* suffix;   // file whose name ends so
         bool rename;          // the command: a rename, or a delete
     } steps[] = {
-        {"delete, at the removal of a part", platform::FileOp::Remove, false},
-        {"delete, at the table's new file", platform::FileOp::Open, false},
-        {"rename, at the renaming of a part", platform::FileOp::Rename, true},
-        {"rename, at the table's new file", platform::FileOp::Open, true},
+        {"delete, at the removal of a part", platform::FileOp::Remove, ".00", false},
+        {"delete, at the table's new file", platform::FileOp::Open, ".tep", false},
+        {"rename, at the renaming of a part", platform::FileOp::Rename, ".00", true},
+        {"rename, at the table's new file", platform::FileOp::Open, ".tep", true},
     };
     const std::string other = letter.root("other");
     for (const auto& step : steps) {
@@ -121,7 +122,7 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
         makeDrive(other, 'o');
         bool moved = false;
         platform::setAllowedHook([&](platform::FileOp op, const std::string& path) {
-            if (!moved && op == step.op && path.rfind("V:", 0) == 0) {
+            if (!moved && op == step.op && path.rfind("V:", 0) == 0 && path.ends_with(step.suffix)) {
                 moved = true;
                 letter.point("other");
             }
