@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/DriveIdentity.h"
@@ -16,13 +17,13 @@ namespace {
 
 constexpr ULONG kFileRenameInformation = 10;  // FILE_INFORMATION_CLASS
 
-// Where `handle` leads, in the system's own spelling of the volume
-// (\Device\HarddiskVolume2\...); empty when the system cannot tell.
-std::wstring finalPathOf(HANDLE handle) {
+// Where `handle` leads, with the volume spelled as `volume` says (its drive
+// letter, or the system's device name); empty when the system cannot tell.
+std::wstring finalPathOf(HANDLE handle, DWORD volume) {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD length = GetFinalPathNameByHandleW(
-            handle, path.data(), static_cast<DWORD>(path.size()), VOLUME_NAME_NT);
+            handle, path.data(), static_cast<DWORD>(path.size()), volume);
         if (length == 0)
             return {};
         if (length < path.size())
@@ -87,21 +88,28 @@ OpenedFile describe(HANDLE file, const std::string& path, const HeldPath& held) 
     FILE_ATTRIBUTE_TAG_INFO tag{};
     if (GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag))
         opened.attributes = tag.FileAttributes;
-    opened.finalPath = finalPathOf(file);
     const std::filesystem::path asked = fsPath(path);
     std::wstring name = asked.filename().wstring();
-    std::wstring folder;
+    HANDLE folderHandle = toHandle(held.root);
+    Handle parent;
     if (held.root >= 0) {
-        folder = finalPathOf(toHandle(held.root));
         name = backslashed(widen(held.name));
     } else {
-        std::filesystem::path parent = asked.parent_path();
-        const Handle parentHandle(CreateFileW(
-            longPath(parent.empty() ? "." : pathText(parent)).c_str(), 0,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (parentHandle.valid())
-            folder = finalPathOf(parentHandle.get());
+        const std::filesystem::path folder = asked.parent_path();
+        parent.reset(CreateFileW(longPath(folder.empty() ? "." : pathText(folder)).c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        folderHandle = parent.get();
+    }
+    // By drive letter where the volume has one (Wine knows a drive added
+    // while it runs only so), else by the system's name of the volume.
+    std::wstring folder;
+    for (DWORD volume : {DWORD{VOLUME_NAME_DOS}, DWORD{VOLUME_NAME_NT}}) {
+        opened.finalPath = finalPathOf(file, volume);
+        folder = folderHandle == INVALID_HANDLE_VALUE ? std::wstring()
+                                                      : finalPathOf(folderHandle, volume);
+        if (!opened.finalPath.empty() && !folder.empty())
+            break;
     }
     opened.namedPath = withName(folder, name);
     if (held.root >= 0 || sameText(opened.finalPath, opened.namedPath))
