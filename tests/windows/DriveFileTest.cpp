@@ -9,7 +9,9 @@
 #include <fstream>
 
 #include "GameDrive.h"
+#include "FakeDisc.h"
 #include "ScriptedFrontEnd.h"
+#include "install/InstallCommand.h"
 #include "library/GameDeletion.h"
 #include "library/GameRename.h"
 #include "platform/DriveFileWin32.h"
@@ -108,12 +110,14 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
         const char* what;
         platform::FileOp op;  // the step at which the letter moves: `op` on a
         const char* suffix;   // file whose name ends so
-        bool rename;          // the command: a rename, or a delete
+        char command;         // 'd'elete, 'r'ename or 'i'nstall
     } steps[] = {
-        {"delete, at the removal of a part", platform::FileOp::Remove, ".00", false},
-        {"delete, at the table's new file", platform::FileOp::Open, ".tep", false},
-        {"rename, at the renaming of a part", platform::FileOp::Rename, ".00", true},
-        {"rename, at the table's new file", platform::FileOp::Open, ".tep", true},
+        {"delete, at the removal of a part", platform::FileOp::Remove, ".00", 'd'},
+        {"delete, at the table's new file", platform::FileOp::Open, ".tep", 'd'},
+        {"rename, at the renaming of a part", platform::FileOp::Rename, ".00", 'r'},
+        {"rename, at the table's new file", platform::FileOp::Open, ".tep", 'r'},
+        {"install, at the new game's first part", platform::FileOp::Open, ".00", 'i'},
+        {"install, at the table's new file", platform::FileOp::Open, ".tep", 'i'},
     };
     const std::string other = letter.root("other");
     for (const auto& step : steps) {
@@ -128,11 +132,17 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
             }
         });
         ScriptedFrontEnd ui;
-        ui.boxes.answers = {true, true};
-        if (step.rename)
-            renameGame("V:\\", "Old", "New", ui.frontEnd());
+        ui.boxes.answers = {true, true, true};
+        FrontEnd frontEnd = ui.frontEnd();
+        InstallCommand install(frontEnd, fakeOpener(makeGameDisc(700)), [](const std::string&) {
+            return std::optional<std::uint64_t>(std::uint64_t{1} << 40);
+        });
+        if (step.command == 'r')
+            renameGame("V:\\", "Old", "New", frontEnd);
+        else if (step.command == 'd')
+            deleteGame("V:\\", "Old", frontEnd);
         else
-            deleteGame("V:\\", "Old", ui.frontEnd());
+            install.run({"", "fake", "V:\\", "New", "DVD"});
         platform::setAllowedHook({});
         ASSERT_TRUE(moved) << step.what << ": " << testing::PrintToString(ui.boxes.shown);
         ASSERT_EQ(readTableFile(tablePath(other)).records.size(), 1u) << step.what;
@@ -141,9 +151,10 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
             EXPECT_EQ(contents(*partFilePath(partPrefix(other, gameNameHash("Old"), kId), i)),
                       std::string(100 + i, 'o'))
                 << step.what;
-        EXPECT_FALSE(std::filesystem::exists(
-            *partFilePath(partPrefix(other, gameNameHash("New"), kId), 0)))
-            << step.what;
+        std::vector<std::string> names;
+        for (const auto& item : std::filesystem::directory_iterator(std::filesystem::u8path(other)))
+            names.push_back(item.path().filename().string());
+        EXPECT_EQ(names.size(), 3u) << step.what << ": " << testing::PrintToString(names);
         std::string said;
         for (const std::string& text : ui.boxes.shown)
             said += text + "\n";
