@@ -22,8 +22,8 @@ constexpr ULONG kFileRenameInformation = 10;  // FILE_INFORMATION_CLASS
 std::wstring finalPathOf(HANDLE handle, DWORD volume) {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(
-            handle, path.data(), static_cast<DWORD>(path.size()), volume);
+        const DWORD length =
+            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), volume);
         if (length == 0)
             return {};
         if (length < path.size())
@@ -49,9 +49,8 @@ std::wstring backslashed(std::wstring name) {
 }
 
 bool sameText(const std::wstring& a, const std::wstring& b) {
-    return !a.empty() &&
-           CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // The file `name` relative to the held root's handle.
@@ -63,18 +62,18 @@ HANDLE openRelative(const HeldPath& held, DWORD access, DWORD disposition, DWORD
     objectName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
     objectName.MaximumLength = objectName.Length;
     OBJECT_ATTRIBUTES attributes{};
-    InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE,
-                               toHandle(held.root), nullptr);
-    ULONG options = FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT |
-                    FILE_SYNCHRONOUS_IO_NONALERT;
+    InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, toHandle(held.root),
+                               nullptr);
+    ULONG options =
+        FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT;
     if (flags & FILE_FLAG_SEQUENTIAL_SCAN)
         options |= 0x00000004;  // FILE_SEQUENTIAL_ONLY
     IO_STATUS_BLOCK status{};
     HANDLE handle = INVALID_HANDLE_VALUE;
-    const NTSTATUS result = NtCreateFile(
-        &handle, access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &status, nullptr,
-        FILE_ATTRIBUTE_NORMAL, share, disposition == CREATE_NEW ? FILE_CREATE : FILE_OPEN, options,
-        nullptr, 0);
+    const NTSTATUS result =
+        NtCreateFile(&handle, access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &status,
+                     nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                     disposition == CREATE_NEW ? FILE_CREATE : FILE_OPEN, options, nullptr, 0);
     if (result < 0) {
         SetLastError(RtlNtStatusToDosError(result));
         return INVALID_HANDLE_VALUE;

@@ -12,10 +12,10 @@ namespace platform::win32 {
 
 // What the system says of an opened file, beside the name it was opened by.
 struct OpenedFile {
-    DWORD attributes = 0;     // the handle's FILE_ATTRIBUTE_* bits
-    std::wstring finalPath;   // where the handle leads; empty when the system cannot tell
-    std::wstring namedPath;   // the final path of its folder and the name asked for
-    std::wstring longNamed;   // the same with the name's long form; empty when unknown
+    DWORD attributes = 0;    // the handle's FILE_ATTRIBUTE_* bits
+    std::wstring finalPath;  // where the handle leads; empty when the system cannot tell
+    std::wstring namedPath;  // the final path of its folder and the name asked for
+    std::wstring longNamed;  // the same with the name's long form; empty when unknown
 };
 
 // Whether the opened file is a link rather than the file of that name.
@@ -45,7 +45,6 @@ void discardMade(Handle& file, const std::string& path);
 // named `to` only when `replace` is set) and writes the change through to the
 // device. False with errno set; `sourceMissing` tells whether `from` was not
 // there.
-bool moveOnDrive(const std::string& from, const std::string& to, bool replace,
-                 bool& sourceMissing);
+bool moveOnDrive(const std::string& from, const std::string& to, bool replace, bool& sourceMissing);
 
 }  // namespace platform::win32

@@ -35,8 +35,7 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
     }
     // A drive unmounted under its job leaves a folder of another drive at
     // its root: nothing is written there.
-    const bool allowed =
-        heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
+    const bool allowed = heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
     if (allowed && allowedHook())
         allowedHook()(op, path);
     return allowed;

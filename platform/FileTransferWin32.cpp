@@ -73,7 +73,8 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         outcome.error = lastErrorText();
         return outcome;
     }
-    Handle out = openOnDrive(to, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
+    Handle out =
+        openOnDrive(to, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
     if (!out.valid()) {
         if (errno == EEXIST)
             outcome.result = CopyResult::TargetExists;

@@ -2,8 +2,8 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/FaultPoint.h"
 #include "platform/DriveFileWin32.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
 #include "platform/PathText.h"

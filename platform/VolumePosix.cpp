@@ -23,7 +23,8 @@ bool sameFolder(const std::string& a, const std::string& b) {
 std::optional<std::uint64_t> regularFileSize(const std::string& path) {
     std::error_code error;
     // A link is not a file of the drive, whatever it points to.
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(fsPath(path), error)) || error)
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(fsPath(path), error)) ||
+        error)
         return std::nullopt;
     std::uintmax_t size = std::filesystem::file_size(fsPath(path), error);
     if (error)

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <optional>
-#include <vector>
 #include <system_error>
+#include <vector>
 
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "GameDrive.h"
 #include "FakeDisc.h"
+#include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
 #include "install/InstallCommand.h"
 #include "library/GameDeletion.h"
@@ -29,21 +29,27 @@ TEST(DriveFileTest, ALinkIsKnownByItsAttributesOrByWhereItsHandleLeads) {
     } cases[] = {
         {"the file itself", {FILE_ATTRIBUTE_ARCHIVE, part, part, L""}, false},
         {"its name in another case",
-         {FILE_ATTRIBUTE_ARCHIVE, part, L"\\Device\\HarddiskVolume2\\ZT.93f62d17.SLUS_209.46.00", L""},
+         {FILE_ATTRIBUTE_ARCHIVE, part, L"\\Device\\HarddiskVolume2\\ZT.93f62d17.SLUS_209.46.00",
+          L""},
          false},
         {"a reparse point", {FILE_ATTRIBUTE_REPARSE_POINT, part, part, L""}, true},
-        {"a reparse point whose path is unknown", {FILE_ATTRIBUTE_REPARSE_POINT, L"", part, L""}, true},
+        {"a reparse point whose path is unknown",
+         {FILE_ATTRIBUTE_REPARSE_POINT, L"", part, L""},
+         true},
         {"a handle that leads off the drive (a Unix link under Wine)",
          {FILE_ATTRIBUTE_ARCHIVE, L"\\Device\\HarddiskVolume3\\tmp\\outside\\secret", part, L""},
          true},
         {"a handle that leads to another file of the drive",
-         {FILE_ATTRIBUTE_ARCHIVE, L"\\Device\\HarddiskVolume2\\zt.cfg", part, L""}, true},
+         {FILE_ATTRIBUTE_ARCHIVE, L"\\Device\\HarddiskVolume2\\zt.cfg", part, L""},
+         true},
         {"a name given in its short form",
          {FILE_ATTRIBUTE_ARCHIVE, L"\\Device\\HarddiskVolume2\\Games\\long name.iso",
           L"\\Device\\HarddiskVolume2\\Games\\LONGNA~1.ISO",
           L"\\Device\\HarddiskVolume2\\Games\\long name.iso"},
          false},
-        {"a system that cannot tell where a handle leads", {FILE_ATTRIBUTE_ARCHIVE, L"", part, L""}, false},
+        {"a system that cannot tell where a handle leads",
+         {FILE_ATTRIBUTE_ARCHIVE, L"", part, L""},
+         false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(isLink(c.file), c.link) << c.what;
@@ -65,7 +71,8 @@ class Letter {
                     MOVEFILE_REPLACE_EXISTING);
         for (int wait = 0; wait < 3000 && std::filesystem::exists(base_ + "point"); ++wait)
             Sleep(10);
-        EXPECT_FALSE(std::filesystem::exists(base_ + "point")) << "V: was not pointed at " << folder;
+        EXPECT_FALSE(std::filesystem::exists(base_ + "point"))
+            << "V: was not pointed at " << folder;
     }
 
   private:
@@ -126,7 +133,8 @@ TEST(DriveFileTest, ADriveLetterPointedElsewhereDuringACommandGetsNothing) {
         makeDrive(other, 'o');
         bool moved = false;
         platform::setAllowedHook([&](platform::FileOp op, const std::string& path) {
-            if (!moved && op == step.op && path.rfind("V:", 0) == 0 && path.ends_with(step.suffix)) {
+            if (!moved && op == step.op && path.rfind("V:", 0) == 0 &&
+                path.ends_with(step.suffix)) {
                 moved = true;
                 letter.point("other");
             }
