@@ -162,7 +162,7 @@ Handle openOnDrive(const std::string& path, DWORD access, DWORD disposition, DWO
     if (disposition == CREATE_NEW)
         removeOpened(file.get());  // made here a moment ago
     if (link)
-        errno = ELOOP;
+        linkRefused(path);
     else
         driveChanged(held.drive);
     return {};

@@ -18,7 +18,15 @@ AllowedHook& allowedHook() {
     return instance;
 }
 
+thread_local std::string refusedLink;
+
 }  // namespace
+
+bool linkRefused(const std::string& path) {
+    refusedLink = path;
+    errno = ELOOP;
+    return false;
+}
 
 void setAllowedHook(AllowedHook newHook) {
     allowedHook() = std::move(newHook);
@@ -44,7 +52,7 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
 std::string lastErrorText() {
     // The two refusals of the program's own, in its own words.
     if (errno == ELOOP)
-        return "it is a link; it is not followed";
+        return (refusedLink.empty() ? "it" : refusedLink) + " is a link; it is not followed";
     if (errno == ENODEV && !changedDriveName().empty())
         return "The drive " + changedDriveName() +
                " is no longer the drive the command began on: nothing more is written";

@@ -50,14 +50,14 @@ while IFS='|' read -r linked command status text; do
         fail "$command with $linked a link changed the outside file"
     [ ! -e out.iso ] || { fail "$command exported through a link"; rm -f out.iso; }
 done <<EOF
-$part|zt_games delete --yes L: Alpha|0|$part: it is a link; it is not followed
-$part|zt_games rename L: Alpha Beta|1|(it is a link; it is not followed); nothing was renamed.
+$part|zt_games delete --yes L: Alpha|0|L:\\$part is a link; it is not followed
+$part|zt_games rename L: Alpha Beta|1|$part is a link; it is not followed); nothing was renamed.
 $part|zt_games verify L: Alpha|1|of game Alpha is missing; the game cannot be verified.
 $part|zt_games export L: Alpha out.iso|1|of game Alpha is missing; the game cannot be exported.
 $part|zt_install --yes game.iso L: Alpha DVD|0|
-zt.cfg|zt_games rename L: Alpha Beta|1|it is a link; it is not followed
-zt.cfg|zt_games list L:|1|it is a link; it is not followed
-tepcdfile.tep|zt_games delete --yes L: Alpha|1|(it is a link; it is not followed); nothing was deleted.
+zt.cfg|zt_games rename L: Alpha Beta|1|zt.cfg is a link; it is not followed
+zt.cfg|zt_games list L:|1|zt.cfg is a link; it is not followed
+tepcdfile.tep|zt_games delete --yes L: Alpha|1|tepcdfile.tep is a link; it is not followed); nothing was deleted.
 EOF
 
 echo "$((checks - failures)) passed, $failures failed"
