@@ -123,12 +123,6 @@ OpenedFile describe(HANDLE file, const std::string& path, const HeldPath& held) 
     return opened;
 }
 
-bool onHeldVolume(HANDLE file, const HeldPath& held) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    return held.root < 0 ||
-           (GetFileInformationByHandle(file, &info) && info.dwVolumeSerialNumber == held.device);
-}
-
 }  // namespace
 
 bool isLink(const OpenedFile& file) {
@@ -155,16 +149,11 @@ Handle openOnDrive(const std::string& path, DWORD access, DWORD disposition, DWO
         return file;
     }
     // A new file is made, never opened through what stood there; an existing
-    // one may be a link, which the program never follows.
-    const bool link = disposition != CREATE_NEW && isLink(describe(file.get(), path, held));
-    if (!link && onHeldVolume(file.get(), held))
+    // one may be a link, which the program never follows. (On a held drive the
+    // file lies in the held root folder, wherever the drive's name leads now.)
+    if (disposition == CREATE_NEW || !isLink(describe(file.get(), path, held)))
         return file;
-    if (disposition == CREATE_NEW)
-        removeOpened(file.get());  // made here a moment ago
-    if (link)
-        linkRefused(path);
-    else
-        driveChanged(held.drive);
+    linkRefused(path);
     return {};
 }
 

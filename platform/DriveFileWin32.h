@@ -22,8 +22,8 @@ struct OpenedFile {
 bool isLink(const OpenedFile& file);
 
 // Opens `path` itself with `access` (CREATE_NEW or OPEN_EXISTING as
-// `disposition`). Refused, with errno ELOOP, when it is a link; with errno
-// ENODEV when it lies on a held drive and is not on the volume held.
+// `disposition`). Refused, with errno ELOOP, when it is a link. On a held
+// drive it is opened relative to the held root folder.
 Handle openOnDrive(const std::string& path, DWORD access, DWORD disposition,
                    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                    DWORD flags = 0);
