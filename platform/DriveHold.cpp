@@ -134,8 +134,6 @@ HeldPath heldPath(const std::string& path) {
         else
             held.name.push_back('.');  // the root itself
         held.keep = it->handle;
-        held.device = it->identity.device;
-        held.drive = it->root;
         return held;
     }
     HeldPath unheld;

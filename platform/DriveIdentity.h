@@ -59,8 +59,6 @@ struct HeldPath {
     std::intptr_t root = -1;
     std::string name;
     std::shared_ptr<const void> keep;
-    std::uint64_t device = 0;  // the held drive's DriveIdentity::device
-    std::string drive;         // the held root as the command named it
 };
 HeldPath heldPath(const std::string& path);
 
