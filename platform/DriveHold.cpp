@@ -51,7 +51,22 @@ bool isUnder(const std::string& path, const std::string& root) {
     return true;
 }
 
+thread_local std::string lastChanged;
+
 }  // namespace
+
+bool driveChanged(const std::string& root) {
+    std::string name = root;
+    if (name.size() == 3 && name[1] == ':' && isSeparator(name[2]))
+        name.pop_back();  // a drive letter's root: "H:"
+    lastChanged = name;
+    errno = ENODEV;
+    return false;
+}
+
+std::string changedDriveName() {
+    return lastChanged;
+}
 
 bool sameDrive(const std::string& root, const DriveIdentity& chosen) {
     std::optional<DriveIdentity> now = driveIdentity(root);
@@ -99,10 +114,8 @@ bool heldDriveStillThere(const std::string& path) {
         held = drives.held;
     }
     for (const Held& drive : held) {
-        if (isUnder(path, drive.root) && !sameDrive(drive.root, drive.identity)) {
-            errno = ENODEV;
-            return false;
-        }
+        if (isUnder(path, drive.root) && !sameDrive(drive.root, drive.identity))
+            return driveChanged(drive.root);
     }
     return true;
 }
@@ -123,7 +136,9 @@ HeldPath heldPath(const std::string& path) {
         held.keep = it->handle;
         return held;
     }
-    return {-1, path, nullptr};
+    HeldPath unheld;
+    unheld.name = path;
+    return unheld;
 }
 
 }  // namespace platform

@@ -62,6 +62,15 @@ struct HeldPath {
 };
 HeldPath heldPath(const std::string& path);
 
+// Fails a file operation because the drive held at `root` is no longer the
+// one the command began on: sets errno to ENODEV and keeps the drive's name
+// for lastErrorText() (platform/FaultPoint.h).
+bool driveChanged(const std::string& root);
+
+// The name of the drive last found changed on this thread ("H:" for a
+// drive letter's root, otherwise the root), empty when none was.
+std::string changedDriveName();
+
 // The system's side of a hold: the root folder's handle (invalid when it
 // cannot be opened).
 SystemHandle openRootHandle(const std::string& root);

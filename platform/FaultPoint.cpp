@@ -18,7 +18,15 @@ AllowedHook& allowedHook() {
     return instance;
 }
 
+thread_local std::string refusedLink;
+
 }  // namespace
+
+bool linkRefused(const std::string& path) {
+    refusedLink = path;
+    errno = ELOOP;
+    return false;
+}
 
 void setAllowedHook(AllowedHook newHook) {
     allowedHook() = std::move(newHook);
@@ -35,14 +43,19 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
     }
     // A drive unmounted under its job leaves a folder of another drive at
     // its root: nothing is written there.
-    const bool allowed =
-        heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
+    const bool allowed = heldDriveStillThere(path) && (other.empty() || heldDriveStillThere(other));
     if (allowed && allowedHook())
         allowedHook()(op, path);
     return allowed;
 }
 
 std::string lastErrorText() {
+    // The two refusals of the program's own, in its own words.
+    if (errno == ELOOP)
+        return (refusedLink.empty() ? "it" : refusedLink) + " is a link; it is not followed";
+    if (errno == ENODEV && !changedDriveName().empty())
+        return "The drive " + changedDriveName() +
+               " is no longer the drive the command began on: nothing more is written";
     return std::strerror(errno);
 }
 

@@ -34,7 +34,12 @@ void setAllowedHook(AllowedHook hook);
 // (platform/DriveIdentity.h).
 bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other = {});
 
-// The system's reason for the last failed operation of this thread, as text.
+// Fails an operation because `path` is a link, which is never followed: sets
+// errno to ELOOP and keeps the path for lastErrorText().
+bool linkRefused(const std::string& path);
+
+// The system's reason for the last failed operation of this thread, as text;
+// a link refused (ELOOP) and a held drive found changed (ENODEV) say so.
 std::string lastErrorText();
 
 }  // namespace platform

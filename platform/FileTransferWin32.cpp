@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
@@ -15,10 +16,6 @@ using namespace win32;
 namespace {
 
 constexpr std::size_t kCopyPiece = 8u << 20;  // bytes per step: progress and cancel in between
-
-bool pathExists(const std::string& path) {
-    return GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Copies the open `in` to the new, empty `out` piece by piece.
 CopyResult copyPieces(HANDLE in, HANDLE out, const std::string& to, std::uint64_t total,
@@ -44,15 +41,14 @@ CopyResult copyPieces(HANDLE in, HANDLE out, const std::string& to, std::uint64_
 RenameResult renameNoReplace(const std::string& from, const std::string& to) {
     if (!fileOpAllowed(FileOp::Rename, from, to))
         return RenameResult::Failed;
-    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
-    if (MoveFileExW(longPath(from).c_str(), longPath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    // Without replacing, the rename fails when `to` exists.
+    bool sourceMissing = false;
+    if (moveOnDrive(from, to, false, sourceMissing))
         return RenameResult::Renamed;
-    const DWORD error = GetLastError();
-    failed(error);
     // A missing old file counts first, whatever the new name.
-    if (!pathExists(from))
+    if (sourceMissing)
         return RenameResult::SourceMissing;
-    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+    if (errno == EEXIST)
         return RenameResult::TargetExists;
     return RenameResult::Failed;
 }
@@ -61,10 +57,12 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
                               const CopyProgress& progress) {
     CopyOutcome outcome;
     // A part file is never read through a reparse point: it could lead off the drive.
-    const Handle in(openNoFollow(from, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    const Handle in = openOnDrive(from, GENERIC_READ, OPEN_EXISTING,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  FILE_FLAG_SEQUENTIAL_SCAN);
     LARGE_INTEGER size{};
     if (!in.valid() || !GetFileSizeEx(in.get(), &size)) {
-        outcome.error = std::strerror(errno);
+        outcome.error = lastErrorText();
         return outcome;
     }
     if (!isRegularFile(in.get())) {
@@ -75,16 +73,13 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
         outcome.error = lastErrorText();
         return outcome;
     }
-    Handle out(CreateFileW(longPath(to).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle out =
+        openOnDrive(to, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
     if (!out.valid()) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+        if (errno == EEXIST)
             outcome.result = CopyResult::TargetExists;
-        } else {
-            failed(error);
-            outcome.error = std::strerror(errno);
-        }
+        else
+            outcome.error = lastErrorText();
         return outcome;
     }
     // From here on `to` is ours: every way out but success removes it.
@@ -99,14 +94,15 @@ CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,
     if (outcome.result == CopyResult::Copied && !flushToDevice(fromHandle(out.get()), to))
         outcome.result = CopyResult::Failed;
     if (outcome.result == CopyResult::Failed)
-        outcome.error = std::strerror(errno);
-    if (!out.close() && outcome.result == CopyResult::Copied) {
+        outcome.error = lastErrorText();
+    if (outcome.result != CopyResult::Copied) {
+        discardMade(out, to);
+    } else if (!out.close()) {
         failed();
         outcome.result = CopyResult::Failed;
-        outcome.error = std::strerror(errno);
-    }
-    if (outcome.result != CopyResult::Copied)
+        outcome.error = lastErrorText();
         removeFile(to);
+    }
     return outcome;
 }
 

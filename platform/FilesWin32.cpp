@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
@@ -16,10 +17,9 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
         return false;
     // CREATE_NEW never opens what stands there, a reparse point included.
-    Handle file(CreateFileW(longPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file = openOnDrive(path, GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
     if (!file.valid())
-        return failed();
+        return false;
     bool ok = true;
     std::uint64_t offset = 0;
     constexpr std::size_t kPiece = 8u << 20;  // one fault point per piece, as a write on Linux
@@ -30,35 +30,45 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
         offset += take;
     }
     ok = ok && flushToDevice(fromHandle(file.get()), path);
-    ok = (file.close() || failed()) && ok;
     if (!ok) {
-        const int error = errno;
-        removeFile(path);
-        errno = error;
+        discardMade(file, path);
+        return false;
     }
-    return ok;
+    if (file.close())
+        return true;
+    failed();
+    const int error = errno;
+    removeFile(path);
+    errno = error;
+    return false;
 }
 
 Replacement replaceFile(const std::string& from, const std::string& to) {
     if (!fileOpAllowed(FileOp::Rename, from, to))
         return Replacement::Failed;
-    // Write-through: the call returns once the new name is on the device.
-    if (!MoveFileExW(longPath(from).c_str(), longPath(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        failed();
+    bool sourceMissing = false;
+    if (!moveOnDrive(from, to, true, sourceMissing))
         return Replacement::Failed;
-    }
     return syncFolderOf(to) ? Replacement::Replaced : Replacement::NotFlushed;
 }
 
 bool removeFile(const std::string& path) {
     if (!fileOpAllowed(FileOp::Remove, path))
         return false;
+    // The file itself, by its handle: a link is refused, never followed.
+    Handle file = openOnDrive(path, DELETE, OPEN_EXISTING);
+    if (!file.valid())
+        return errno == ENOENT;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        errno = EACCES;  // a folder is no file to remove, as DeleteFileW says
+        return false;
+    }
+    if (!removeOpened(file.get()) || !(file.close() || failed()))
+        return false;
     // A removal reaches the device with its folder's next flush.
-    if (DeleteFileW(longPath(path).c_str()))
-        return syncFolderOf(path);
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || failed(error);
+    return syncFolderOf(path);
 }
 
 bool syncFolder(const std::string& folder) {
@@ -88,7 +98,7 @@ bool syncFolderOf(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> readRegularFileAt(const std::string& path,
                                                            std::uint64_t offset,
                                                            std::size_t length) {
-    const Handle file(openNoFollow(path, GENERIC_READ, OPEN_EXISTING));
+    const Handle file = openOnDrive(path, GENERIC_READ, OPEN_EXISTING);
     if (!file.valid())
         return std::nullopt;
     std::vector<std::uint8_t> bytes(length);

@@ -1,5 +1,6 @@
 #include <cerrno>
 
+#include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
@@ -16,11 +17,10 @@ bool OutputFile::create(const std::string& path) {
     if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
         return false;
     // CREATE_NEW: exclusive, and never through a reparse point of that name.
-    HANDLE file = CreateFileW(longPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return failed();
-    handle_.reset(fromHandle(file));
+    Handle file = openOnDrive(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW, FILE_SHARE_READ);
+    if (!file.valid())
+        return false;
+    handle_.reset(fromHandle(file.release()));
     size_ = 0;
     return true;
 }

@@ -3,6 +3,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
@@ -36,23 +37,20 @@ bool StagedFile::create(const std::string& finalPath, std::string& error) {
         const std::string path = finalPath + ".zt-" + randomSuffix();
         if (!fileOpAllowed(FileOp::Open, path))
             break;
-        HANDLE file =
-            CreateFileW(longPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            const DWORD failure = GetLastError();
-            failed(failure);
-            if (failure == ERROR_FILE_EXISTS || failure == ERROR_ALREADY_EXISTS)
+        Handle file =
+            openOnDrive(path, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
+        if (!file.valid()) {
+            if (errno == EEXIST)
                 continue;
             break;
         }
-        file_.reset(fromHandle(file));
+        file_.reset(fromHandle(file.release()));
         tempPath_ = path;
         written_ = 0;
         finalPath_ = finalPath;
         return true;
     }
-    error = std::strerror(errno);
+    error = lastErrorText();
     return false;
 }
 
@@ -60,7 +58,7 @@ bool stagedFileHeld(const std::string& path) {
     // A StagedFile shares neither writing nor removal of its file.
     HANDLE file = CreateFileW(longPath(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_SHARING_VIOLATION;
     CloseHandle(file);
@@ -69,13 +67,14 @@ bool stagedFileHeld(const std::string& path) {
 
 CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
     CopyOutcome outcome;
-    const Handle opened(CreateFileW(longPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // A part is never read through a link: it could lead off the drive.
+    const Handle opened = openOnDrive(source, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ,
+                                      FILE_FLAG_SEQUENTIAL_SCAN);
     HANDLE in = opened.get();
     HANDLE out = toHandle(file_.get());
     LARGE_INTEGER size{};
     if (!opened.valid() || !isRegularFile(in) || !GetFileSizeEx(in, &size) || !file_.valid()) {
-        outcome.error = !opened.valid() ? (failed(), std::strerror(errno)) : "not a regular file";
+        outcome.error = !opened.valid() ? lastErrorText() : "not a regular file";
         return outcome;
     }
     const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
@@ -125,34 +124,28 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         error = "no file is being written";
         return CommitResult::Failed;
     }
-    const bool synced = flushToDevice(file_.get(), tempPath_);
-    const int syncError = errno;
-    const bool closed = file_.close() || failed();
-    if (!synced || !closed) {
-        error = std::strerror(synced ? errno : syncError);
+    if (!flushToDevice(file_.get(), tempPath_)) {
+        error = lastErrorText();
         return CommitResult::Failed;
     }
-    if (replace) {
-        const bool moved = fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) &&
-                           (MoveFileExW(longPath(tempPath_).c_str(), longPath(finalPath_).c_str(),
-                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
-                            failed());
-        if (!moved) {
-            error = std::strerror(errno);
-            return CommitResult::Failed;
-        }
-    } else {
-        RenameResult renamed = renameNoReplace(tempPath_, finalPath_);
-        if (renamed == RenameResult::TargetExists)
-            return CommitResult::TargetExists;
-        if (renamed != RenameResult::Renamed) {
-            error = "the file cannot be renamed";
-            return CommitResult::Failed;
-        }
+    // Renamed through the handle it was written by: the name it goes to is
+    // never resolved through a link, and no path is looked up again.
+    HANDLE file = toHandle(file_.get());
+    const bool renamed = fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) &&
+                         renameOpened(file, finalPath_, replace);
+    if (!renamed) {
+        const bool taken = !replace && errno == EEXIST;
+        error = lastErrorText();
+        return taken ? CommitResult::TargetExists : CommitResult::Failed;
     }
     tempPath_.clear();
+    FlushFileBuffers(file);  // the new name written through
+    if (!(file_.close() || failed())) {
+        error = lastErrorText();
+        return CommitResult::NotFlushed;
+    }
     if (!syncFolderOf(finalPath_)) {
-        error = std::strerror(errno);
+        error = lastErrorText();
         return CommitResult::NotFlushed;
     }
     return CommitResult::Committed;

@@ -1,3 +1,4 @@
+#include "platform/DriveFileWin32.h"
 #include "platform/Volume.h"
 #include "platform/WideWin32.h"
 
@@ -35,6 +36,15 @@ bool sameFolder(const std::string& a, const std::string& b) {
     std::uint64_t volumeA = 0, indexA = 0, volumeB = 0, indexB = 0;
     return identityOf(a, volumeA, indexA) && identityOf(b, volumeB, indexB) && volumeA == volumeB &&
            indexA == indexB;
+}
+
+std::optional<std::uint64_t> regularFileSize(const std::string& path) {
+    // A link is not a file of the drive, whatever it points to.
+    const Handle file = openOnDrive(path, 0, OPEN_EXISTING);
+    LARGE_INTEGER size{};
+    if (!file.valid() || !isRegularFile(file.get()) || !GetFileSizeEx(file.get(), &size))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/WideWin32.h"
 
 #include "platform/DeviceControl.h"
+#include "platform/FaultPoint.h"
 
 #include <cerrno>
 #include <vector>
@@ -129,7 +130,7 @@ Handle openNoFollow(const std::string& path, DWORD access, DWORD disposition, DW
     FILE_ATTRIBUTE_TAG_INFO tag{};
     if (!GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        errno = ELOOP;
+        linkRefused(path);
         return {};
     }
     return handle;

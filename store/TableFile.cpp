@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <system_error>
+#include <vector>
 
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
@@ -40,32 +41,29 @@ TableContents readTableFile(const std::string& path) {
         contents.problem = "it is " + specialFileKind(path);
         return contents;
     }
-    if (contents.exists && (std::filesystem::file_size(platform::fsPath(path), error) >
-                                kMaxTableRecords * entry_layout::kSize ||
-                            error)) {
+    const std::uintmax_t size =
+        contents.exists ? std::filesystem::file_size(platform::fsPath(path), error) : 0;
+    if (contents.exists && (size > kMaxTableRecords * entry_layout::kSize || error)) {
         contents.problem = error ? error.message() : "it is too large to be a game table";
         return contents;
     }
+    // Read by a handle that never follows a link (where the system shows a
+    // link as the file it leads to, the check above cannot see it).
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        contents.problem = errno != 0 ? platform::lastErrorText() : "it cannot be opened";
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        platform::readRegularFileAt(path, 0, static_cast<std::size_t>(size));
+    if (!bytes) {
+        contents.problem = errno != 0 ? platform::lastErrorText() : "it cannot be read to its end";
         return contents;
     }
     contents.opened = true;
-    std::array<std::uint8_t, entry_layout::kSize> raw;
-    while (in.read(reinterpret_cast<char*>(raw.data()), raw.size()) &&
-           in.gcount() == static_cast<std::streamsize>(raw.size())) {
+    std::size_t at = 0;
+    for (; at + entry_layout::kSize <= bytes->size(); at += entry_layout::kSize) {
+        std::array<std::uint8_t, entry_layout::kSize> raw;
+        std::copy_n(bytes->begin() + static_cast<std::ptrdiff_t>(at), raw.size(), raw.begin());
         contents.records.push_back(GameEntry::fromBytes(raw));
     }
-    if (in.bad()) {
-        // A read that failed is no end of the table: what follows is unknown.
-        contents.opened = false;
-        contents.records.clear();
-        contents.problem = "it cannot be read to its end";
-        return contents;
-    }
-    contents.torn.assign(raw.begin(), raw.begin() + std::max<std::streamsize>(in.gcount(), 0));
+    contents.torn.assign(bytes->begin() + static_cast<std::ptrdiff_t>(at), bytes->end());
     return contents;
 }
 
