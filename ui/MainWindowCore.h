@@ -176,6 +176,11 @@ class MainWindowCore {
     // the argument vector "Start" built, onto `target`.
     void installJob(const std::vector<std::string>& args, const FixedDrive& target);
     void installFinished(int result);
+    // After Start was refused or answered No: the drive box as it is now.
+    void startRefused();
+    // An install or a queue starts: Start and the list off, the window
+    // behind the progress window.
+    void installStarting();
     // The queue of images (MainWindowQueue.cpp): started by "Start" while the
     // source box shows it, one game after another on the install's thread.
     void onStartQueue();

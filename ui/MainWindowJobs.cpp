@@ -112,24 +112,32 @@ void MainWindowCore::onStart() {
         installToStart(boxes_, [this] { return jobs(); }, [this] { return installForm(); },
                        *services_.drives);
     if (!args) {
-        // A drive that went away leaves the box; its games leave the list.
-        const std::string chosen = selectedDriveRoot();
-        fillDrives();
-        if (selectedDriveRoot() != chosen)
-            onDriveChanged();
+        startRefused();
         return;
     }
-    view_.enableControl(control::kStartButton, false);
-    view_.enableControl(control::kGameList, false);
-    busy_.store(true);
-    setInput(false);
+    installStarting();
     const FixedDrive target{targetRoot_, selectedDrive().device};
-    installSucceeded_.store(false);
-    cancelling_ = false;
     view_.jobProgress().beginJob(
         {"Installing", "Installed", (*args)[3], std::uint64_t{1} << 20, false});
     installWorker_.start([this, args = *args, target] { installJob(args, target); },
                          [this] { installFinished(installResult_); });
+}
+
+void MainWindowCore::startRefused() {
+    // A drive that went away leaves the box; its games leave the list.
+    const std::string chosen = selectedDriveRoot();
+    fillDrives();
+    if (selectedDriveRoot() != chosen)
+        onDriveChanged();
+}
+
+void MainWindowCore::installStarting() {
+    view_.enableControl(control::kStartButton, false);
+    view_.enableControl(control::kGameList, false);
+    busy_.store(true);
+    setInput(false);
+    installSucceeded_.store(false);
+    cancelling_ = false;
 }
 
 void MainWindowCore::installJob(const std::vector<std::string>& args, const FixedDrive& target) {

@@ -31,18 +31,10 @@ void MainWindowCore::onStartQueue() {
         boxes_, [this] { return jobs(); }, [this] { return installForm(); }, queuedImages_,
         imageSizeOf(), *services_.drives);
     if (!start) {
-        const std::string chosen = selectedDriveRoot();
-        fillDrives();
-        if (selectedDriveRoot() != chosen)
-            onDriveChanged();
+        startRefused();
         return;
     }
-    view_.enableControl(control::kStartButton, false);
-    view_.enableControl(control::kGameList, false);
-    busy_.store(true);
-    setInput(false);
-    installSucceeded_.store(false);
-    cancelling_ = false;
+    installStarting();
     queueResults_.clear();
     view_.jobProgress().beginJob({"Installing", "Installed", "", std::uint64_t{1} << 20, false});
     installWorker_.start([this, start = *start] { queueJob(start); }, [this] { queueFinished(); });
