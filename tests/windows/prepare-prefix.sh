@@ -5,7 +5,9 @@
 # status). Wine reads drive types from its registry when its server starts,
 # so the server is let go afterwards. The window's font, Times New Roman,
 # is drawn with Liberation Serif, which has its metrics, so that texts take
-# the room they take on Windows.
+# the room they take on Windows. A server that stays up while the tests run
+# (ended by the cleanup test) spares them Wine's race where a program connects
+# just as an idle server is leaving ("wine client error ... Connection reset").
 set -e
 wineboot -i
 mkdir -p "$WINEPREFIX/cd-drive"
@@ -17,3 +19,4 @@ wine reg add "$aedebug" /v Debugger /d '' /f >/dev/null
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
     /d 'Liberation Serif' /f >/dev/null
 wineserver -w
+wineserver -p </dev/null >/dev/null 2>&1
