@@ -66,7 +66,7 @@ windows: configure $(WINDOWS_BUILD)/build.ninja
 	cmake --build $(WINDOWS_BUILD) --target zt_install_tool zt_games zt_format zt_installer
 
 # The Windows programs with a quick start (in Windows' line ends), the README
-# and the licence, as one zip file.
+# with the pages and pictures of doc/ it links to, and the licence, as one zip file.
 VERSION = $(shell sed -n '/^project/s/.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 WINDOWS_ZIP = tarnwick-game-installer-$(VERSION)-win64
 windows-zip: windows
@@ -74,6 +74,9 @@ windows-zip: windows
 	mkdir $(WINDOWS_BUILD)/$(WINDOWS_ZIP)
 	cp $(WINDOWS_BUILD)/zt_installer.exe $(WINDOWS_BUILD)/zt_install.exe $(WINDOWS_BUILD)/zt_games.exe $(WINDOWS_BUILD)/zt_format.exe \
 	   README.md LICENSE $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/
+	mkdir -p $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/doc/screenshots
+	cp doc/*.md $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/doc/
+	cp doc/screenshots/*.png $(WINDOWS_BUILD)/$(WINDOWS_ZIP)/doc/screenshots/
 	sed 's/$$/\r/' packaging/windows/quick-start.txt >"$(WINDOWS_BUILD)/$(WINDOWS_ZIP)/QUICK START.txt"
 	cd $(WINDOWS_BUILD) && zip -qr $(WINDOWS_ZIP).zip $(WINDOWS_ZIP)
 	@echo $(WINDOWS_BUILD)/$(WINDOWS_ZIP).zip

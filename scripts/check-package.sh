@@ -55,6 +55,9 @@ DESTDIR=$dest cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 |
             echo "usr/share/icons/hicolor/${n}x$n/apps/$app.png"
         done
     fi
+    for page in "$source"/doc/*.md; do
+        [ -f "$page" ] && echo "$docdir/doc/$(basename "$page")"
+    done
     for shot in "$source"/doc/screenshots/*.png; do
         [ -f "$shot" ] && echo "$docdir/doc/screenshots/$(basename "$shot")"
     done
