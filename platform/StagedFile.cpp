@@ -116,6 +116,10 @@ CommitResult StagedFile::commit(bool replace, std::string& error) {
         error = staged_file::reason();
         return CommitResult::Failed;
     }
+    if (!fileOpAllowed(FileOp::Rename, tempPath_, finalPath_)) {
+        error = staged_file::reason();
+        return CommitResult::Failed;
+    }
     const Moved moved = staged_file::moveIntoPlace(file_, tempPath_, finalPath_, replace, error);
     if (moved == Moved::Failed)
         return CommitResult::Failed;

@@ -8,7 +8,8 @@
 
 #include "platform/DescriptorPosix.h"
 #include "platform/FaultPoint.h"
-#include "platform/Files.h"
+#include "platform/FileTransferSystem.h"
+#include "platform/FilesSystem.h"
 #include "platform/HeldPathPosix.h"
 #include "platform/StagedFileSystem.h"
 
@@ -143,21 +144,20 @@ Moved moveIntoPlace(SystemHandle& file, const std::string& tempPath, const std::
     if (replace) {
         // As any replacement: the file replaced keeps its clusters until the
         // new entry is on the device.
-        const Replacement replaced = replaceFile(tempPath, finalPath);
+        const Replacement replaced = files_system::replace(tempPath, finalPath);
         if (replaced != Replacement::Replaced)
             error = std::strerror(errno);
         return replaced == Replacement::Failed       ? Moved::Failed
                : replaced == Replacement::NotFlushed ? Moved::NotFlushed
                                                      : Moved::Settled;
     }
-    const RenameResult renamed = renameNoReplace(tempPath, finalPath);
-    if (renamed == RenameResult::TargetExists)
+    bool sourceMissing = false;
+    if (file_transfer::moveNoReplace(tempPath, finalPath, sourceMissing))
+        return Moved::Renamed;
+    if (!sourceMissing && errno == EEXIST)
         return Moved::TargetExists;
-    if (renamed != RenameResult::Renamed) {
-        error = "the file cannot be renamed";
-        return Moved::Failed;
-    }
-    return Moved::Renamed;
+    error = "the file cannot be renamed";
+    return Moved::Failed;
 }
 
 }  // namespace staged_file

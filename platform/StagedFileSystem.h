@@ -63,9 +63,10 @@ enum class Moved {
     Settled,       // renamed, and its folder flushed
     NotFlushed,    // renamed, but its folder could not be flushed (the reason is in `error`)
 };
-// Renames the flushed `file`, written at `tempPath`, to `finalPath`, replacing
-// a file of that name only when `replace` is set; `file` is closed afterwards
-// unless Failed or TargetExists is returned.
+// Renames the flushed `file`, written at `tempPath`, to `finalPath` (whose
+// fault point has passed), replacing a file of that name only when `replace`
+// is set; `file` is closed afterwards unless Failed or TargetExists is
+// returned.
 Moved moveIntoPlace(SystemHandle& file, const std::string& tempPath, const std::string& finalPath,
                     bool replace, std::string& error);
 

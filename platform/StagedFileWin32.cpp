@@ -67,14 +67,12 @@ bool reserve(std::intptr_t file, std::uint64_t bytes) {
                                       sizeof allocation) != 0;
 }
 
-Moved moveIntoPlace(SystemHandle& file, const std::string& tempPath, const std::string& finalPath,
+Moved moveIntoPlace(SystemHandle& file, const std::string&, const std::string& finalPath,
                     bool replace, std::string& error) {
     // Renamed through the handle it was written by: the name it goes to is
     // never resolved through a link, and no path is looked up again.
     HANDLE handle = toHandle(file.get());
-    const bool renamed = fileOpAllowed(FileOp::Rename, tempPath, finalPath) &&
-                         renameOpened(handle, finalPath, replace);
-    if (!renamed) {
+    if (!renameOpened(handle, finalPath, replace)) {
         const bool taken = !replace && errno == EEXIST;
         error = lastErrorText();
         return taken ? Moved::TargetExists : Moved::Failed;
