@@ -29,22 +29,15 @@ std::vector<std::string> opticalDrives(const std::string& sysRoot = "/sys");
 // mount on the same folder is left out.
 std::vector<MountedVolume> mountedVolumes();
 
-// The same rules over a given mountinfo text and sysfs tree.
-std::vector<MountedVolume> mountedVolumesFrom(const std::string& mountInfo,
-                                              const std::string& sysRoot = "/sys");
-
 // The fixed drives: mounted volumes that are neither removable nor read-only.
 std::vector<MountedVolume> fixedVolumes();
-std::vector<MountedVolume> fixedVolumesFrom(const std::string& mountInfo,
-                                            const std::string& sysRoot = "/sys");
+// The fixed drives among `volumes`, in their order.
+std::vector<MountedVolume> fixedAmong(std::vector<MountedVolume> volumes);
 
 // The device of the mount that holds `path` (the longest mount point above it,
 // after resolving links); empty when the path does not exist or that mount has
 // no block device (tmpfs, a network share).
 std::string deviceHolding(const std::string& path);
-// The same for an already resolved absolute path, over a given mountinfo text.
-std::string deviceHoldingFrom(const std::string& mountInfo, const std::string& resolvedPath,
-                              const std::string& sysRoot = "/sys");
 
 // Whether `mountPoint` shows the file system of `device` now: a mount of that
 // device's root at exactly that folder, not covered by a later mount. False
@@ -52,9 +45,6 @@ std::string deviceHoldingFrom(const std::string& mountInfo, const std::string& r
 // or another device was mounted there. A drive chosen earlier is checked so
 // before anything is written to it.
 bool mountedAt(const std::string& mountPoint, const std::string& device);
-// The same over a given mountinfo text.
-bool mountedAtFrom(const std::string& mountInfo, const std::string& mountPoint,
-                   const std::string& device, const std::string& sysRoot = "/sys");
 
 // Whether the kernel calls the disk under the block device `device` removable:
 // the whole disk's sysfs 'removable' for a partition, and any removable disk

@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "platform/DescriptorPosix.h"
-#include "platform/Drives.h"
+#include "platform/DrivesPosix.h"
 #include "platform/MountInfo.h"
 
 namespace platform {
@@ -223,13 +223,7 @@ std::vector<MountedVolume> mountedVolumes() {
 
 std::vector<MountedVolume> fixedVolumesFrom(const std::string& mountInfo,
                                             const std::string& sysRoot) {
-    std::vector<MountedVolume> volumes = mountedVolumesFrom(mountInfo, sysRoot);
-    std::erase_if(volumes, [](const MountedVolume& v) { return v.removable || v.readOnly; });
-    return volumes;
-}
-
-std::vector<MountedVolume> fixedVolumes() {
-    return fixedVolumesFrom(readMountInfo());
+    return fixedAmong(mountedVolumesFrom(mountInfo, sysRoot));
 }
 
 std::string deviceHoldingFrom(const std::string& mountInfo, const std::string& resolvedPath,

@@ -67,23 +67,6 @@ std::vector<MountedVolume> mountedVolumes() {
     return volumes;
 }
 
-std::vector<MountedVolume> mountedVolumesFrom(const std::string&, const std::string&) {
-    return {};  // Windows has no mount table text
-}
-
-std::vector<MountedVolume> fixedVolumes() {
-    std::vector<MountedVolume> fixed;
-    for (const MountedVolume& volume : mountedVolumes()) {
-        if (!volume.removable && !volume.readOnly)
-            fixed.push_back(volume);
-    }
-    return fixed;
-}
-
-std::vector<MountedVolume> fixedVolumesFrom(const std::string&, const std::string&) {
-    return {};
-}
-
 std::string deviceHolding(const std::string& path) {
     const char letter = driveLetterOf(volumeDeviceHolding(path));
     if (letter == 0)
@@ -92,18 +75,10 @@ std::string deviceHolding(const std::string& path) {
     return type == DRIVE_REMOTE || type == DRIVE_RAMDISK ? std::string() : volumeDeviceOf(letter);
 }
 
-std::string deviceHoldingFrom(const std::string&, const std::string&, const std::string&) {
-    return {};
-}
-
 bool mountedAt(const std::string& mountPoint, const std::string& device) {
     const char letter = driveLetterOf(mountPoint);
     return letter != 0 && volumeDeviceOf(letter) == device &&
            GetDriveTypeW(wideRootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
-}
-
-bool mountedAtFrom(const std::string&, const std::string&, const std::string&, const std::string&) {
-    return false;
 }
 
 bool isRemovableDevice(const std::string& device, const std::string&) {

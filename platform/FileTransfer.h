@@ -1,6 +1,7 @@
 #pragma once
 // Renaming and copying files without ever replacing an existing one.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,6 +29,10 @@ struct CopyOutcome {
 // Called after each piece with the bytes copied so far and the source's
 // size; returning false cancels the copy.
 using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Bytes copied or written in one step (8 MiB): progress is told and a cancel
+// heard in between, and each step passes the fault point once.
+inline constexpr std::size_t kCopyStep = 8u << 20;
 
 // Copies `from` to a new file `to` (possibly on another volume) and flushes
 // it. An existing `to` is never replaced. A failed or cancelled copy removes

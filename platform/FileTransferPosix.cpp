@@ -11,6 +11,7 @@
 
 #include "platform/DescriptorPosix.h"
 #include "platform/FaultPoint.h"
+#include "platform/FileTransferSystem.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
 #include "platform/HeldPathPosix.h"
@@ -25,18 +26,24 @@ bool pathExists(const std::string& path) {
 }
 
 // Without kernel support for a no-replace rename: test first, then rename.
-RenameResult renameAfterTest(const std::string& from, const std::string& to) {
-    if (!pathExists(from))
-        return RenameResult::SourceMissing;
-    if (pathExists(to))
-        return RenameResult::TargetExists;
+bool moveAfterTest(const std::string& from, const std::string& to, bool& sourceMissing) {
+    if (!pathExists(from)) {
+        sourceMissing = true;
+        return false;
+    }
+    if (pathExists(to)) {
+        errno = EEXIST;
+        return false;
+    }
     if (!fileOpAllowed(FileOp::Rename, from, to))
-        return RenameResult::Failed;
+        return false;
     const At source(from), target(to);
     if (::renameat(source.folder(), source.name(), target.folder(), target.name()) == 0)
-        return RenameResult::Renamed;
-    return errno == ENOENT && !pathExists(from) ? RenameResult::SourceMissing
-                                                : RenameResult::Failed;
+        return true;
+    const int error = errno;
+    sourceMissing = error == ENOENT && !pathExists(from);
+    errno = error == EEXIST ? ENOTEMPTY : error;  // a folder in the way is no name taken
+    return false;
 }
 
 bool writeAll(int fd, const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -54,15 +61,13 @@ bool writeAll(int fd, const std::string& path, const std::uint8_t* data, std::si
     return true;
 }
 
-constexpr std::size_t kCopyPiece = 8u << 20;  // bytes per step: progress and cancel in between
-
 // One piece through the kernel's in-file-system copy; -1 with errno when it
 // cannot be used, 0 at the end of the source.
 ssize_t copyPieceInKernel(int in, int out, const std::string& path) {
     for (;;) {
         if (!fileOpAllowed(FileOp::Write, path))
             return -1;
-        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyPiece, 0);
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyStep, 0);
         if (n < 0 && errno == EINTR)
             continue;
         return n;
@@ -72,7 +77,7 @@ ssize_t copyPieceInKernel(int in, int out, const std::string& path) {
 ssize_t copyPieceByReading(int in, int out, const std::string& path,
                            std::vector<std::uint8_t>& buffer) {
     if (buffer.empty())
-        buffer.resize(kCopyPiece);
+        buffer.resize(kCopyStep);
     ssize_t n;
     do {
         n = ::read(in, buffer.data(), buffer.size());
@@ -89,23 +94,19 @@ bool kernelCopyUnsupported(int error) {
 
 }  // namespace
 
-RenameResult renameNoReplace(const std::string& from, const std::string& to) {
-    if (!fileOpAllowed(FileOp::Rename, from, to))
-        return RenameResult::Failed;
+bool file_transfer::moveNoReplace(const std::string& from, const std::string& to,
+                                  bool& sourceMissing) {
     const At source(from), target(to);
     if (::renameat2(source.folder(), source.name(), target.folder(), target.name(),
                     RENAME_NOREPLACE) == 0) {
-        return RenameResult::Renamed;
+        return true;
     }
-    int error = errno;
+    const int error = errno;
     if (error == EINVAL || error == ENOSYS)
-        return renameAfterTest(from, to);
-    // A missing old file counts first, whatever the new name.
-    if (!pathExists(from))
-        return RenameResult::SourceMissing;
-    if (error == EEXIST)
-        return RenameResult::TargetExists;
-    return RenameResult::Failed;
+        return moveAfterTest(from, to, sourceMissing);
+    sourceMissing = !pathExists(from);
+    errno = error;
+    return false;
 }
 
 CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,

@@ -5,6 +5,7 @@
 #include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
+#include "platform/FileTransferSystem.h"
 #include "platform/Files.h"
 #include "platform/Flush.h"
 #include "platform/WideWin32.h"
@@ -15,12 +16,10 @@ using namespace win32;
 
 namespace {
 
-constexpr std::size_t kCopyPiece = 8u << 20;  // bytes per step: progress and cancel in between
-
 // Copies the open `in` to the new, empty `out` piece by piece.
 CopyResult copyPieces(HANDLE in, HANDLE out, const std::string& to, std::uint64_t total,
                       const CopyProgress& progress) {
-    std::vector<std::uint8_t> buffer(kCopyPiece);
+    std::vector<std::uint8_t> buffer(kCopyStep);
     std::uint64_t done = 0;
     for (;;) {
         std::size_t got = 0;
@@ -38,19 +37,10 @@ CopyResult copyPieces(HANDLE in, HANDLE out, const std::string& to, std::uint64_
 
 }  // namespace
 
-RenameResult renameNoReplace(const std::string& from, const std::string& to) {
-    if (!fileOpAllowed(FileOp::Rename, from, to))
-        return RenameResult::Failed;
-    // Without replacing, the rename fails when `to` exists.
-    bool sourceMissing = false;
-    if (moveOnDrive(from, to, false, sourceMissing))
-        return RenameResult::Renamed;
-    // A missing old file counts first, whatever the new name.
-    if (sourceMissing)
-        return RenameResult::SourceMissing;
-    if (errno == EEXIST)
-        return RenameResult::TargetExists;
-    return RenameResult::Failed;
+bool file_transfer::moveNoReplace(const std::string& from, const std::string& to,
+                                  bool& sourceMissing) {
+    // Without replacing, the move fails when `to` exists.
+    return moveOnDrive(from, to, false, sourceMissing);
 }
 
 CopyOutcome copyFileNoReplace(const std::string& from, const std::string& to,

@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/FilesSystem.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,26 +10,11 @@
 #include <utility>
 
 #include "platform/DescriptorPosix.h"
-#include "platform/FaultPoint.h"
 #include "platform/Flush.h"
 #include "platform/HeldPathPosix.h"
 
 namespace platform {
 namespace {
-
-bool writeAll(int fd, const std::string& path, std::span<const std::uint8_t> data) {
-    while (!data.empty()) {
-        if (!fileOpAllowed(FileOp::Write, path))
-            return false;
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data = data.subspan(static_cast<size_t>(n));
-    }
-    return true;
-}
 
 // The regular file `at` names, held open; nothing for anything else (a link,
 // a folder, a device, nothing). Never follows a link nor waits on a pipe.
@@ -66,18 +51,24 @@ bool release(Descriptor held, const std::string& path) {
 
 }  // namespace
 
-bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data) {
-    if (!removeFile(path))
-        return false;
-    if (!fileOpAllowed(FileOp::Open, path))
-        return false;
+namespace files_system {
+
+SystemHandle createNew(const std::string& path) {
     const At at(path);
-    Descriptor fd(::openat(at.folder(), at.name(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!fd.valid())
-        return false;
-    bool ok = writeAll(fd.get(), path, data) && flushToDevice(fd.get(), path);
-    ok = fd.close() && ok;
+    return SystemHandle(::openat(at.folder(), at.name(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+}
+
+std::int64_t writeSome(std::intptr_t file, std::uint64_t, std::span<const std::uint8_t> data) {
+    ssize_t n;
+    do {
+        n = ::write(static_cast<int>(file), data.data(), data.size());
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+bool finishNew(SystemHandle& file, const std::string& path, bool ok) {
+    ok = file.close() && ok;
     if (!ok) {
         int error = errno;
         removeFile(path);
@@ -86,9 +77,7 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     return ok;
 }
 
-Replacement replaceFile(const std::string& from, const std::string& to) {
-    if (!fileOpAllowed(FileOp::Rename, from, to))
-        return Replacement::Failed;
+Replacement replace(const std::string& from, const std::string& to) {
     const At source(from), target(to);
     // The file replaced stays allocated until the new entry is on the device.
     Descriptor held = holdRegularFile(target);
@@ -99,9 +88,7 @@ Replacement replaceFile(const std::string& from, const std::string& to) {
     return ok ? Replacement::Replaced : Replacement::NotFlushed;
 }
 
-bool removeFile(const std::string& path) {
-    if (!fileOpAllowed(FileOp::Remove, path))
-        return false;
+bool remove(const std::string& path) {
     const At at(path);
     // Held, the file keeps its clusters until its entry's removal is flushed.
     Descriptor held = holdRegularFile(at);
@@ -111,6 +98,8 @@ bool removeFile(const std::string& path) {
     bool ok = syncFolderOf(path);
     return release(std::move(held), path) && ok;
 }
+
+}  // namespace files_system
 
 bool syncFolder(const std::string& folder) {
     const At at(folder);

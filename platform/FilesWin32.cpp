@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "platform/DriveFileWin32.h"
-#include "platform/FaultPoint.h"
-#include "platform/Files.h"
+#include "platform/FileTransfer.h"
+#include "platform/FilesSystem.h"
 #include "platform/Flush.h"
 #include "platform/PathText.h"
 #include "platform/WideWin32.h"
@@ -13,25 +13,26 @@ namespace platform {
 
 using namespace win32;
 
-bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data) {
-    if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
-        return false;
+namespace files_system {
+
+SystemHandle createNew(const std::string& path) {
     // CREATE_NEW never opens what stands there, a reparse point included.
     Handle file = openOnDrive(path, GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
-    if (!file.valid())
-        return false;
-    bool ok = true;
-    std::uint64_t offset = 0;
-    constexpr std::size_t kPiece = 8u << 20;  // one fault point per piece, as a write on Linux
-    while (ok && offset < data.size()) {
-        const std::size_t take = std::min<std::size_t>(kPiece, data.size() - offset);
-        ok = fileOpAllowed(FileOp::Write, path) &&
-             writeAt(file.get(), offset, data.data() + offset, take);
-        offset += take;
-    }
-    ok = ok && flushToDevice(fromHandle(file.get()), path);
+    return file.valid() ? SystemHandle(fromHandle(file.release())) : SystemHandle();
+}
+
+std::int64_t writeSome(std::intptr_t file, std::uint64_t offset,
+                       std::span<const std::uint8_t> data) {
+    // One step at a time: one fault point per step, as a write on Linux.
+    const std::size_t take = std::min<std::size_t>(kCopyStep, data.size());
+    return writeAt(toHandle(file), offset, data.data(), take) ? static_cast<std::int64_t>(take)
+                                                               : -1;
+}
+
+bool finishNew(SystemHandle& file, const std::string& path, bool ok) {
     if (!ok) {
-        discardMade(file, path);
+        Handle made(toHandle(file.release()));
+        discardMade(made, path);
         return false;
     }
     if (file.close())
@@ -43,18 +44,14 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     return false;
 }
 
-Replacement replaceFile(const std::string& from, const std::string& to) {
-    if (!fileOpAllowed(FileOp::Rename, from, to))
-        return Replacement::Failed;
+Replacement replace(const std::string& from, const std::string& to) {
     bool sourceMissing = false;
     if (!moveOnDrive(from, to, true, sourceMissing))
         return Replacement::Failed;
     return syncFolderOf(to) ? Replacement::Replaced : Replacement::NotFlushed;
 }
 
-bool removeFile(const std::string& path) {
-    if (!fileOpAllowed(FileOp::Remove, path))
-        return false;
+bool remove(const std::string& path) {
     // The file itself, by its handle: a link is refused, never followed.
     Handle file = openOnDrive(path, DELETE, OPEN_EXISTING);
     if (!file.valid())
@@ -70,6 +67,8 @@ bool removeFile(const std::string& path) {
     // A removal reaches the device with its folder's next flush.
     return syncFolderOf(path);
 }
+
+}  // namespace files_system
 
 bool syncFolder(const std::string& folder) {
     Handle handle(openNoFollow(folder, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING));

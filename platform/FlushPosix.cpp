@@ -1,11 +1,11 @@
-#include "platform/Flush.h"
+#include "platform/FlushSystem.h"
 
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include "platform/FaultPoint.h"
+#include <cerrno>
 
 namespace platform {
 
@@ -20,12 +20,12 @@ bool onFat(int fd) {
 
 }  // namespace
 
-bool flushToDevice(std::intptr_t handle, const std::string& path, FlushScope scope) {
+bool flush_system::flushDrive(std::intptr_t handle) {
+    return ::syncfs(static_cast<int>(handle)) == 0;
+}
+
+bool flush_system::flushHandle(std::intptr_t handle, bool& folder) {
     const int fd = static_cast<int>(handle);
-    if (!fileOpAllowed(FileOp::Flush, path))
-        return false;
-    if (scope == FlushScope::Drive)
-        return ::syncfs(fd) == 0;
     struct stat info {};
     const bool known = ::fstat(fd, &info) == 0;
     // Linux's vfat flushing a file writes its entry (size, first cluster)
@@ -39,7 +39,7 @@ bool flushToDevice(std::intptr_t handle, const std::string& path, FlushScope sco
         return false;
     if (::fsync(fd) != 0)
         return false;
-    notifyFlushed(path, known && S_ISDIR(info.st_mode));
+    folder = known && S_ISDIR(info.st_mode);
     return true;
 }
 

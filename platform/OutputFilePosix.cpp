@@ -4,26 +4,16 @@
 #include <cerrno>
 
 #include "platform/FaultPoint.h"
-#include "platform/Files.h"
-#include "platform/Flush.h"
 #include "platform/HeldPathPosix.h"
 #include "platform/OutputFile.h"
+#include "platform/OutputFileSystem.h"
 
 namespace platform {
 
-bool OutputFile::create(const std::string& path) {
-    close();
-    path_ = path;
-    if (!removeFile(path) || !fileOpAllowed(FileOp::Open, path))
-        return false;
+SystemHandle output_file::createNew(const std::string& path) {
     const At at(path);
-    int fd = ::openat(at.folder(), at.name(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0644);
-    if (fd < 0)
-        return false;
-    handle_.reset(fd);
-    size_ = 0;
-    return true;
+    return SystemHandle(::openat(at.folder(), at.name(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
 }
 
 bool OutputFile::reserve(std::uint64_t bytes) {
@@ -51,19 +41,10 @@ bool OutputFile::write(const void* data, std::size_t size) {
     return true;
 }
 
-bool OutputFile::truncate(std::uint64_t size) {
-    if (!handle_.valid())
-        return false;
-    const int fd = static_cast<int>(handle_.get());
-    if (!fileOpAllowed(FileOp::Write, path_) || ::ftruncate(fd, static_cast<off_t>(size)) != 0 ||
-        ::lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0)
-        return false;
-    size_ = size;
-    return true;
-}
-
-bool OutputFile::sync() {
-    return handle_.valid() && flushToDevice(handle_.get(), path_);
+bool output_file::cut(std::intptr_t file, std::uint64_t size) {
+    const int fd = static_cast<int>(file);
+    return ::ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+           ::lseek(fd, static_cast<off_t>(size), SEEK_SET) >= 0;
 }
 
 bool OutputFile::close() {

@@ -1,58 +1,91 @@
 #include <cerrno>
-#include <cstring>
-#include <random>
-#include <vector>
 
 #include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
-#include "platform/Files.h"
-#include "platform/Flush.h"
-#include "platform/StagedFile.h"
+#include "platform/StagedFileSystem.h"
 #include "platform/WideWin32.h"
 
 namespace platform {
 
 using namespace win32;
 
-namespace {
+namespace staged_file {
 
-constexpr std::size_t kPiece = 8u << 20;  // bytes per step: progress and cancel in between
-constexpr int kNameTries = 100;
-
-std::string randomSuffix() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    // Drawn from the system's generator each time: no state kept per thread.
-    std::random_device random;
-    std::string suffix;
-    for (int i = 0; i < 6; ++i)
-        suffix += kLetters[random() % (sizeof kLetters - 1)];
-    return suffix;
+SystemHandle createNew(const std::string& path) {
+    // Shared with no writer and no removal while it lives (stagedFileHeld).
+    Handle file =
+        openOnDrive(path, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
+    return file.valid() ? SystemHandle(fromHandle(file.release())) : SystemHandle();
 }
 
-}  // namespace
+std::string reason() {
+    return lastErrorText();
+}
 
-bool StagedFile::create(const std::string& finalPath, std::string& error) {
-    discard();
-    for (int attempt = 0; attempt < kNameTries; ++attempt) {
-        const std::string path = finalPath + ".zt-" + randomSuffix();
-        if (!fileOpAllowed(FileOp::Open, path))
-            break;
-        Handle file =
-            openOnDrive(path, GENERIC_READ | GENERIC_WRITE | DELETE, CREATE_NEW, FILE_SHARE_READ);
-        if (!file.valid()) {
-            if (errno == EEXIST)
-                continue;
-            break;
-        }
-        file_.reset(fromHandle(file.release()));
-        tempPath_ = path;
-        written_ = 0;
-        finalPath_ = finalPath;
-        return true;
+bool openSource(const std::string& path, Source& source, std::string& error) {
+    // A part is never read through a link: it could lead off the drive.
+    Handle opened = openOnDrive(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ,
+                                FILE_FLAG_SEQUENTIAL_SCAN);
+    LARGE_INTEGER size{};
+    if (!opened.valid() || !isRegularFile(opened.get()) || !GetFileSizeEx(opened.get(), &size)) {
+        error = !opened.valid() ? lastErrorText() : "not a regular file";
+        return false;
     }
-    error = lastErrorText();
-    return false;
+    source.handle = SystemHandle(fromHandle(opened.release()));
+    source.size = static_cast<std::uint64_t>(size.QuadPart);
+    return true;
 }
+
+Run nextData(const Source& source, std::uint64_t from) {
+    return {from, source.size};  // every byte is copied
+}
+
+std::int64_t copyStep(const Source& source, std::intptr_t out, const std::string&,
+                      std::uint64_t from, std::uint64_t at, std::size_t want, CopyState& state) {
+    if (state.buffer.empty())
+        state.buffer.resize(kCopyStep);
+    std::size_t got = 0;
+    if (!readAt(toHandle(source.handle.get()), from, state.buffer.data(), want, got))
+        return -1;
+    if (got == 0) {
+        errno = EIO;  // the source shrank while it was copied
+        return -1;
+    }
+    if (!writeAt(toHandle(out), at, state.buffer.data(), got))
+        return -1;
+    return static_cast<std::int64_t>(got);
+}
+
+bool extendTo(std::intptr_t, std::uint64_t) {
+    return true;  // every byte was written, holes too
+}
+
+bool reserve(std::intptr_t file, std::uint64_t bytes) {
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
+    return SetFileInformationByHandle(toHandle(file), FileAllocationInfo, &allocation,
+                                      sizeof allocation) != 0;
+}
+
+Moved moveIntoPlace(SystemHandle& file, const std::string&, const std::string& finalPath,
+                    bool replace, std::string& error) {
+    // Renamed through the handle it was written by: the name it goes to is
+    // never resolved through a link, and no path is looked up again.
+    HANDLE handle = toHandle(file.get());
+    if (!renameOpened(handle, finalPath, replace)) {
+        const bool taken = !replace && errno == EEXIST;
+        error = lastErrorText();
+        return taken ? Moved::TargetExists : Moved::Failed;
+    }
+    FlushFileBuffers(handle);  // the new name written through
+    if (!(file.close() || failed())) {
+        error = lastErrorText();
+        return Moved::NotFlushed;
+    }
+    return Moved::Renamed;
+}
+
+}  // namespace staged_file
 
 bool stagedFileHeld(const std::string& path) {
     // A StagedFile shares neither writing nor removal of its file.
@@ -63,100 +96,6 @@ bool stagedFileHeld(const std::string& path) {
         return GetLastError() == ERROR_SHARING_VIOLATION;
     CloseHandle(file);
     return false;
-}
-
-CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& progress) {
-    CopyOutcome outcome;
-    // A part is never read through a link: it could lead off the drive.
-    const Handle opened = openOnDrive(source, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ,
-                                      FILE_FLAG_SEQUENTIAL_SCAN);
-    HANDLE in = opened.get();
-    HANDLE out = toHandle(file_.get());
-    LARGE_INTEGER size{};
-    if (!opened.valid() || !isRegularFile(in) || !GetFileSizeEx(in, &size) || !file_.valid()) {
-        outcome.error = !opened.valid() ? lastErrorText() : "not a regular file";
-        return outcome;
-    }
-    const std::uint64_t total = static_cast<std::uint64_t>(size.QuadPart);
-    std::vector<std::uint8_t> buffer(kPiece);
-    std::uint64_t done = 0;
-    while (done < total) {
-        std::size_t got = 0;
-        bool ok = win32::readAt(in, done, buffer.data(), buffer.size(), got);
-        if (ok && got == 0) {
-            errno = EIO;  // the source shrank while it was copied
-            ok = false;
-        }
-        ok = ok && fileOpAllowed(FileOp::Write, tempPath_) &&
-             writeAt(out, written_ + done, buffer.data(), got);
-        if (!ok) {
-            outcome.error = std::strerror(errno);
-            return outcome;
-        }
-        done += got;
-        if (progress && !progress(done, total)) {
-            outcome.result = CopyResult::Cancelled;
-            return outcome;
-        }
-    }
-    written_ += total;
-    if (progress)
-        progress(total, total);
-    outcome.result = CopyResult::Copied;
-    return outcome;
-}
-
-bool StagedFile::reserve(std::uint64_t bytes) {
-    if (!file_.valid() || bytes == 0)
-        return false;
-    FILE_ALLOCATION_INFO allocation{};
-    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes);
-    return SetFileInformationByHandle(toHandle(file_.get()), FileAllocationInfo, &allocation,
-                                      sizeof allocation) != 0;
-}
-
-bool StagedFile::flush() {
-    return file_.valid() && flushToDevice(file_.get(), tempPath_);
-}
-
-CommitResult StagedFile::commit(bool replace, std::string& error) {
-    if (!file_.valid()) {
-        error = "no file is being written";
-        return CommitResult::Failed;
-    }
-    if (!flushToDevice(file_.get(), tempPath_)) {
-        error = lastErrorText();
-        return CommitResult::Failed;
-    }
-    // Renamed through the handle it was written by: the name it goes to is
-    // never resolved through a link, and no path is looked up again.
-    HANDLE file = toHandle(file_.get());
-    const bool renamed = fileOpAllowed(FileOp::Rename, tempPath_, finalPath_) &&
-                         renameOpened(file, finalPath_, replace);
-    if (!renamed) {
-        const bool taken = !replace && errno == EEXIST;
-        error = lastErrorText();
-        return taken ? CommitResult::TargetExists : CommitResult::Failed;
-    }
-    tempPath_.clear();
-    FlushFileBuffers(file);  // the new name written through
-    if (!(file_.close() || failed())) {
-        error = lastErrorText();
-        return CommitResult::NotFlushed;
-    }
-    if (!syncFolderOf(finalPath_)) {
-        error = lastErrorText();
-        return CommitResult::NotFlushed;
-    }
-    return CommitResult::Committed;
-}
-
-void StagedFile::discard() {
-    file_.reset();
-    if (!tempPath_.empty()) {
-        removeFile(tempPath_);
-        tempPath_.clear();
-    }
 }
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/Drives.h"
+#include "platform/DrivesPosix.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

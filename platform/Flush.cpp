@@ -2,6 +2,9 @@
 
 #include "platform/Flush.h"
 
+#include "platform/FaultPoint.h"
+#include "platform/FlushSystem.h"
+
 namespace platform {
 namespace {
 
@@ -16,6 +19,18 @@ Observer& observer() {
 }
 
 }  // namespace
+
+bool flushToDevice(std::intptr_t handle, const std::string& path, FlushScope scope) {
+    if (!fileOpAllowed(FileOp::Flush, path))
+        return false;
+    if (scope == FlushScope::Drive)
+        return flush_system::flushDrive(handle);
+    bool folder = false;
+    if (!flush_system::flushHandle(handle, folder))
+        return false;
+    notifyFlushed(path, folder);
+    return true;
+}
 
 void setFlushObserver(FlushObserver newObserver) {
     std::lock_guard<std::mutex> lock(observer().mutex);
