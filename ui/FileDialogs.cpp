@@ -8,8 +8,9 @@ FileDialogLook imageDialog(const std::string& folder, bool many) {
     FileDialogLook dialog;
     dialog.kind = many ? FileDialogLook::Kind::OpenMany : FileDialogLook::Kind::Open;
     dialog.title = kImageDialogTitle;
-    dialog.filters = {{kImageFilterName, {std::begin(kImageExtensions), std::end(kImageExtensions)}},
-                      {kAllFilesFilterName, {}}};
+    dialog.filters = {
+        {kImageFilterName, {std::begin(kImageExtensions), std::end(kImageExtensions)}},
+        {kAllFilesFilterName, {}}};
     dialog.folder = folder;
     return dialog;
 }

@@ -117,8 +117,7 @@ void MainWindowCore::onSourceChosen(int index) {
     }
     const std::vector<std::string> files = view_.chooseFiles(imageDialog(imageFolder_, true));
     if (files.empty()) {
-        view_.setSources(sourceRows(sourceItems_, imageFiles_),
-                         std::min(lastSource_, imageItem));
+        view_.setSources(sourceRows(sourceItems_, imageFiles_), std::min(lastSource_, imageItem));
         return;
     }
     if (files.size() == 1)

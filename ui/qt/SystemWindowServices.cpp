@@ -39,9 +39,8 @@ QStringList runFileDialog(QWidget* parent, const FileDialogLook& look) {
         // The export asks itself before it replaces a file.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     } else {
-        dialog.setFileMode(look.kind == FileDialogLook::Kind::OpenMany
-                               ? QFileDialog::ExistingFiles
-                               : QFileDialog::ExistingFile);
+        dialog.setFileMode(look.kind == FileDialogLook::Kind::OpenMany ? QFileDialog::ExistingFiles
+                                                                       : QFileDialog::ExistingFile);
     }
     if (!look.suffix.empty())
         dialog.setDefaultSuffix(QString::fromStdString(look.suffix));

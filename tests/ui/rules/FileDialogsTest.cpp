@@ -17,8 +17,13 @@ TEST(FileDialogsTest, EachDialogSaysWhatItOffersAndWhere) {
     } cases[] = {
         {imageDialog("", false), Kind::Open, "Image file", "", "", "", images},
         {imageDialog("/images", true), Kind::OpenMany, "Image file", "/images", "", "", images},
-        {exportDialog("My Game.iso", "/home/ann"), Kind::Save, "Export", "/home/ann",
-         "My Game.iso", "iso", {{"Disc images", {"iso"}}, {"All files", {}}}},
+        {exportDialog("My Game.iso", "/home/ann"),
+         Kind::Save,
+         "Export",
+         "/home/ann",
+         "My Game.iso",
+         "iso",
+         {{"Disc images", {"iso"}}, {"All files", {}}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.look.kind, c.kind) << c.title;

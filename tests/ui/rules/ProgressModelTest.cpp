@@ -21,7 +21,10 @@ TEST(ProgressModelTest, EachChangeAsksForOneDrawOfTheNewestView) {
         bool visible;
         std::string caption;
     } steps[] = {
-        {"begin", [](ProgressModel& m) { m.beginJob({"Verifying", "Verified", "Game1", 0, false}); },
+        {"begin",
+         [](ProgressModel& m) {
+             m.beginJob({"Verifying", "Verified", "Game1", 0, false});
+         },
          "Verifying Game1", false, "Cancel"},
         {"show", [](ProgressModel& m) { m.show(); }, "Verifying Game1", true, "Cancel"},
         {"range", [](ProgressModel& m) { m.setRange(4); }, "Verifying Game1", true, "Cancel"},
