@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
     services.boxes = &boxes;
     services.volumes = &volumes;
     services.execDialog = [](QDialog&) { return 0; };
-    services.chooseImageFile = [&](QWidget*, const QString&) {
-        return argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    services.chooseFiles = [&](QWidget*, const FileDialogLook&) {
+        return argc > 2 ? QStringList{QString::fromLocal8Bit(argv[2])} : QStringList();
     };
 
     // Start-up: the windows made, the drives scanned, the window painted.

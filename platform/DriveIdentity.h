@@ -27,6 +27,9 @@ std::optional<DriveIdentity> driveIdentity(const std::string& root);
 // when `chosen` was taken.
 bool sameDrive(const std::string& root, const DriveIdentity& chosen);
 
+// DriveHold: no lock between programs (that is DriveLock, platform/DriveLock.h,
+// taken by routines through DriveAccess, store/DriveAccess.h), but a guard of
+// this job's own file operations against a drive swapped under it.
 // Holds `root` for a job: while a DriveHold lives, every file operation on a
 // path under `root` (platform/FaultPoint.h) first checks that the root is
 // still the file system it was when the hold began, and fails with ENODEV

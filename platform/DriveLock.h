@@ -1,4 +1,10 @@
 #pragma once
+// DriveLock: one drive shared between programs, by the system's file lock.
+// Not to be confused with DriveHold (platform/DriveIdentity.h), which keeps a
+// job's own file operations off a drive that was swapped under it and locks
+// nothing, nor with DriveAccess (store/DriveAccess.h), which takes a DriveLock
+// for a routine and tells the person while it waits.
+//
 // One writer per drive. A command that changes a drive holds the drive's
 // lock exclusively for its whole run; one that only reads holds it shared,
 // so that it never sees a half-changed drive. The lock is the system's own

@@ -12,6 +12,10 @@ namespace platform {
 // the environment names none.
 std::string stateFolder();
 
+// The person's home folder: $HOME; %USERPROFILE% on Windows. Empty when the
+// environment names none.
+std::string homeFolder();
+
 // The device that holds the running system: "/"'s; on Windows the Windows
 // folder's. Empty when unknown.
 std::string systemDevice();

@@ -16,6 +16,11 @@ std::string stateFolder() {
     return {};
 }
 
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home == '/' ? std::string(home) : std::string();
+}
+
 std::string systemDevice() {
     return deviceHolding("/");
 }

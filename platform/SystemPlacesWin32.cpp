@@ -21,6 +21,10 @@ std::string stateFolder() {
     return environment(L"LOCALAPPDATA");
 }
 
+std::string homeFolder() {
+    return environment(L"USERPROFILE");
+}
+
 std::string systemDevice() {
     wchar_t windows[MAX_PATH + 1] = {};
     return GetWindowsDirectoryW(windows, MAX_PATH) == 0 ? std::string()

@@ -1,4 +1,9 @@
 #pragma once
+// DriveAccess: a routine's way to a DriveLock (platform/DriveLock.h), the
+// lock between programs, with the waiting told to the person. DriveHold
+// (platform/DriveIdentity.h) is another thing: it keeps a job's own file
+// operations off a drive that was swapped under it.
+//
 // Taking a drive's lock (platform/DriveLock.h) on behalf of a routine: while
 // another program holds the drive the routine waits, says so on the status
 // line and in the progress window, and the progress window's cancel (Ctrl-C

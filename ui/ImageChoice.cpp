@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/PathText.h"
 
@@ -20,6 +21,26 @@ std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDriv
     std::sort(items.begin(), items.end());
     items.erase(std::unique(items.begin(), items.end()), items.end());
     return items;
+}
+
+std::string shownSourceName(const std::string& item, bool image) {
+    constexpr std::string_view kDevicePrefix = "\\\\.\\";
+    if (!image)
+        return item.rfind(kDevicePrefix, 0) == 0 ? item.substr(kDevicePrefix.size()) : item;
+    const std::size_t slash = item.find_last_of("\\/");
+    return slash == std::string::npos || slash + 1 == item.size() ? item : item.substr(slash + 1);
+}
+
+std::vector<SourceRow> sourceRows(const std::vector<std::string>& items,
+                                  const std::vector<std::string>& images) {
+    std::vector<SourceRow> rows;
+    for (const std::string& item : items) {
+        const bool image = std::find(images.begin(), images.end(), item) != images.end();
+        std::string text = shownSourceName(item, image);
+        std::string tooltip = text != item ? item : std::string();
+        rows.push_back({item, std::move(text), std::move(tooltip)});
+    }
+    return rows;
 }
 
 std::string folderOfImage(const std::string& imagePath) {

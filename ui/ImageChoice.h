@@ -24,6 +24,22 @@ std::string gameNameForImage(const std::string& current, const std::string& last
 std::vector<std::string> sourceItems(const std::vector<std::string>& opticalDrives,
                                      const std::vector<std::string>& images);
 
+// An item of the source box as every window shows it.
+struct SourceRow {
+    std::string item;     // the drive's device or the image's path, as the core names it
+    std::string text;     // what the box shows
+    std::string tooltip;  // the whole item where the text is shorter; else empty
+};
+
+// How the source box shows `item`: an optical drive by the system's name for
+// it ("\\.\D:" as "D:", "/dev/sr0" as it is), an image (`image`) by its
+// file's name, the box's own items ("Image file...", "3 images") as they are.
+std::string shownSourceName(const std::string& item, bool image);
+
+// The source box's rows for its `items`, of which `images` are images.
+std::vector<SourceRow> sourceRows(const std::vector<std::string>& items,
+                                  const std::vector<std::string>& images);
+
 // The images a drop onto the window carries: the files among what was
 // dropped, in its order (folders are left out); empty, and the drop is
 // refused, when there is none.

@@ -2,6 +2,7 @@
 // of the selected game, each a job with the progress window that runs alone,
 // the window disabled behind it, as an install does. The steps are GameJobs'.
 
+#include "platform/SystemPlaces.h"
 #include "ui/ControlIds.h"
 #include "ui/MainWindowCore.h"
 
@@ -67,9 +68,11 @@ void MainWindowCore::onExportGame() {
         boxes_.show(blocker);
         return;
     }
-    const std::string file = view_.chooseExportFile(exportFileName(*name));
-    if (file.empty())
+    const std::vector<std::string> chosen =
+        view_.chooseFiles(exportDialog(exportFileName(*name), platform::homeFolder()));
+    if (chosen.empty() || chosen.front().empty())
         return;
+    const std::string file = chosen.front();
     startGameJob(
         [root = targetRoot_, name = *name, file](GameJobWindow& window, const FrontEnd& ui) {
             runExportJob(root, name, file, window, ui);

@@ -73,7 +73,7 @@ void MainWindowCore::fillSources() {
     sourceItems_ = sourceBoxItems();
     const auto found = std::find(sourceItems_.begin(), sourceItems_.end() - 1, selected);
     const int at = found == sourceItems_.end() - 1 ? 0 : static_cast<int>(found - sourceItems_.begin());
-    view_.setSources(sourceItems_, at);
+    view_.setSources(sourceRows(sourceItems_, imageFiles_), at);
     lastSource_ = at;
     showQueueChosen(queueSelected());
 }
@@ -115,9 +115,9 @@ void MainWindowCore::onSourceChosen(int index) {
         }
         return;
     }
-    const std::vector<std::string> files = view_.chooseImageFiles(imageFolder_);
+    const std::vector<std::string> files = view_.chooseFiles(imageDialog(imageFolder_, true));
     if (files.empty()) {
-        view_.setSources(sourceItems_, std::min(lastSource_, imageItem));
+        view_.setSources(sourceRows(sourceItems_, imageFiles_), std::min(lastSource_, imageItem));
         return;
     }
     if (files.size() == 1)
@@ -138,7 +138,7 @@ void MainWindowCore::pickImages(const std::vector<std::string>& files) {
     imageFolder_ = folderOfImage(files.front());
     sourceItems_ = sourceBoxItems();
     lastSource_ = static_cast<int>(sourceItems_.size()) - 2;
-    view_.setSources(sourceItems_, lastSource_);
+    view_.setSources(sourceRows(sourceItems_, imageFiles_), lastSource_);
     showQueueChosen(true);
 }
 
@@ -150,7 +150,7 @@ void MainWindowCore::pickImage(const std::string& file) {
     showQueueChosen(false);
     lastSource_ = static_cast<int>(
         std::find(sourceItems_.begin(), sourceItems_.end(), file) - sourceItems_.begin());
-    view_.setSources(sourceItems_, lastSource_);
+    view_.setSources(sourceRows(sourceItems_, imageFiles_), lastSource_);
     setMediaForImage(file);
     fillNameForImage(file);
 }

@@ -14,6 +14,8 @@
 
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
+#include "ui/FileDialogs.h"
+#include "ui/ImageChoice.h"
 #include "ui/ProgressState.h"
 #include "ui/WindowTemplates.h"
 #include "ui/WindowTexts.h"
@@ -80,7 +82,7 @@ class WindowView {
     virtual void setLink(const LinkLook& look, const std::string& url) = 0;
 
     // The main window's controls as they change.
-    virtual void setSources(const std::vector<std::string>& items, int selected) = 0;
+    virtual void setSources(const std::vector<SourceRow>& rows, int selected) = 0;
     virtual void setDrives(const std::vector<DriveRow>& rows, int selected) = 0;
     virtual void setMedia(int index) = 0;
     virtual void setGames(const std::vector<ListedGame>& rows) = 0;
@@ -108,18 +110,9 @@ class WindowView {
     // A menu (menu 134) at the pointer, or at the selected row when it was
     // asked for by keyboard: the chosen command, 0 for none.
     virtual int popUpMenu(std::span<const MenuRow> menu, bool atSelection) = 0;
-    // The file dialog for a disc image, opening in `folder` (empty: the
-    // system's choice); empty after Cancel.
-    virtual std::string chooseImageFile(const std::string& folder) = 0;
-    // The same dialog letting several images be chosen at once: the chosen
-    // paths, empty after Cancel. A toolkit without it offers one.
-    virtual std::vector<std::string> chooseImageFiles(const std::string& folder) {
-        std::string file = chooseImageFile(folder);
-        return file.empty() ? std::vector<std::string>{} : std::vector<std::string>{file};
-    }
-    // The file dialog for an exported image, offering the file name
-    // `suggested`; the chosen path, empty after Cancel.
-    virtual std::string chooseExportFile(const std::string& /*suggested*/) { return {}; }
+    // The system's file dialog as the core describes it (ui/FileDialogs.h):
+    // the chosen paths, one unless several may be chosen; empty after Cancel.
+    virtual std::vector<std::string> chooseFiles(const FileDialogLook& dialog) = 0;
     // Opens `url` in the person's browser; false when none took it.
     virtual bool openUrl(const std::string& url) = 0;
     // Runs `task` on the window thread once, after `milliseconds`.

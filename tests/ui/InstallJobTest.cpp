@@ -128,7 +128,7 @@ TEST_F(InstallJobTest, InstallsAnImageFileEndToEnd) {
     window.sourceCombo->showPopup();
     window.sourceCombo->view()->setCurrentIndex(window.sourceCombo->model()->index(0, 0));
     QTest::keyClick(window.sourceCombo->view(), Qt::Key_Return);
-    ASSERT_EQ(window.sourceCombo->currentText().toStdString(), iso);
+    ASSERT_EQ(window.sourceCombo->currentData().toString().toStdString(), iso);
     window.mediaCombo->setCurrentIndex(1);  // DVD
     QLineEdit* name = window.findChild<QLineEdit*>("c1005");
     name->clear();

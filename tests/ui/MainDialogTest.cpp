@@ -112,20 +112,22 @@ TEST_F(MainDialogTest, ImageFileItemPutsTheChosenFileIntoTheBox) {
     auto* name = window.findChild<QLineEdit*>("c1005");
     imageFile = "/images/game.iso";
     chooseInPopup(window.sourceCombo, 1);
-    EXPECT_EQ(items(window.sourceCombo),
-              QStringList({"/dev/sr0", "/images/game.iso", "Image file..."}));
-    EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
+    // Shown by its file's name, as in the native window; the whole path is the tooltip.
+    EXPECT_EQ(items(window.sourceCombo), QStringList({"/dev/sr0", "game.iso", "Image file..."}));
+    EXPECT_EQ(window.sourceCombo->currentText(), "game.iso");
+    EXPECT_EQ(window.sourceCombo->currentData().toString(), "/images/game.iso");
+    EXPECT_EQ(window.sourceCombo->toolTip(), "/images/game.iso");
     EXPECT_EQ(name->text(), "game");  // the initial "Game1" gives way to the file's name
     // Cancelling the file dialog keeps what was selected; it opened where the
     // last image lies.
     imageFile.clear();
     chooseInPopup(window.sourceCombo, 2);
-    EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
+    EXPECT_EQ(window.sourceCombo->currentData().toString(), "/images/game.iso");
     EXPECT_EQ(imageFolders, std::vector<std::string>({"", "/images"}));
     // A rescan keeps the chosen file.
     window.sourceCombo->showPopup();
     window.sourceCombo->hidePopup();
-    EXPECT_EQ(window.sourceCombo->currentText(), "/images/game.iso");
+    EXPECT_EQ(window.sourceCombo->currentData().toString(), "/images/game.iso");
 
     // An image file dropped onto the window becomes the source; a folder does not.
     const std::string dropped = g.root() + "Moon Base.iso";
@@ -139,7 +141,8 @@ TEST_F(MainDialogTest, ImageFileItemPutsTheChosenFileIntoTheBox) {
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(&window, &drop);
     }
-    EXPECT_EQ(window.sourceCombo->currentText().toStdString(), dropped);
+    EXPECT_EQ(window.sourceCombo->currentData().toString().toStdString(), dropped);
+    EXPECT_EQ(window.sourceCombo->currentText(), "Moon Base.iso");
     EXPECT_EQ(name->text(), "Moon Base");
 }
 

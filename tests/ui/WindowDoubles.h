@@ -118,9 +118,9 @@ class WindowTest : public ::testing::Test {
             }
             return chosen;
         };
-        s.chooseImageFile = [this](QWidget*, const QString& folder) {
-            imageFolders.push_back(folder.toStdString());
-            return imageFile;
+        s.chooseFiles = [this](QWidget*, const FileDialogLook& dialog) {
+            imageFolders.push_back(dialog.folder);
+            return imageFile.isEmpty() ? QStringList() : QStringList{imageFile};
         };
         s.openUrl = [this](const QString& url) {
             opened.push_back(url.toStdString());

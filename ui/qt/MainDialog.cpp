@@ -106,6 +106,10 @@ void MainDialog::connectControls() {
     connect(driveCombo, &QComboBox::activated, this, [core](int index) { core->onDriveChosen(index); });
     connect(sourceCombo, &QComboBox::activated, this,
             [core](int index) { core->onSourceChosen(index); });
+    // The box's tooltip is its item's: an image's whole path.
+    connect(sourceCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        sourceCombo->setToolTip(sourceCombo->itemData(index, Qt::ToolTipRole).toString());
+    });
     connect(tabs, &QTabWidget::currentChanged, this, [core](int index) { core->onTabChanged(index); });
     connect(gameList, &QTreeWidget::itemClicked, this, [this, core](QTreeWidgetItem* item, int) {
         core->onGameClicked(gameList->indexOfTopLevelItem(item));

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -92,12 +91,16 @@ void MainDialog::View::setLink(const LinkLook& look, const std::string& url) {
         alignToLinkBaseline(*label, window_.link);
 }
 
-void MainDialog::View::setSources(const std::vector<std::string>& items, int selected) {
-    const QSignalBlocker blocker(window_.sourceCombo);
-    window_.sourceCombo->clear();
-    for (const std::string& item : items)
-        window_.sourceCombo->addItem(QString::fromStdString(item), QString::fromStdString(item));
-    window_.sourceCombo->setCurrentIndex(selected);
+void MainDialog::View::setSources(const std::vector<SourceRow>& rows, int selected) {
+    QComboBox* box = window_.sourceCombo;
+    const QSignalBlocker blocker(box);
+    box->clear();
+    for (const SourceRow& row : rows) {
+        box->addItem(QString::fromStdString(row.text), QString::fromStdString(row.item));
+        box->setItemData(box->count() - 1, QString::fromStdString(row.tooltip), Qt::ToolTipRole);
+    }
+    box->setCurrentIndex(selected);
+    box->setToolTip(box->itemData(selected, Qt::ToolTipRole).toString());
 }
 
 void MainDialog::View::setDrives(const std::vector<DriveRow>& rows, int selected) {
@@ -218,29 +221,13 @@ int MainDialog::View::popUpMenu(std::span<const MenuRow> rows, bool atSelection)
     return chosen != nullptr ? chosen->data().toInt() : 0;
 }
 
-std::string MainDialog::View::chooseImageFile(const std::string& folder) {
-    const auto& choose = window_.services_.chooseImageFile;
-    if (!choose)
-        return {};
-    return choose(&window_, QString::fromStdString(folder)).toStdString();
-}
-
-std::vector<std::string> MainDialog::View::chooseImageFiles(const std::string& folder) {
-    const auto& choose = window_.services_.chooseImageFiles;
-    if (!choose)
-        return WindowView::chooseImageFiles(folder);
+std::vector<std::string> MainDialog::View::chooseFiles(const FileDialogLook& dialog) {
     std::vector<std::string> files;
-    for (const QString& file : choose(&window_, QString::fromStdString(folder)))
-        files.push_back(file.toStdString());
+    if (const auto& choose = window_.services_.chooseFiles) {
+        for (const QString& file : choose(&window_, dialog))
+            files.push_back(file.toStdString());
+    }
     return files;
-}
-
-std::string MainDialog::View::chooseExportFile(const std::string& suggested) {
-    const auto& choose = window_.services_.chooseExportFile;
-    if (!choose)
-        return {};
-    // Offered in the person's home folder.
-    return choose(&window_, QDir::home().filePath(QString::fromStdString(suggested))).toStdString();
 }
 
 bool MainDialog::View::openUrl(const std::string& url) {

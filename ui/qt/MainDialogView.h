@@ -22,7 +22,7 @@ class MainDialog::View : public WindowView {
     void setColumns(std::span<const ListColumn> columns) override;
     void setMediaTypes(const std::vector<std::string>& items) override;
     void setLink(const LinkLook& look, const std::string& url) override;
-    void setSources(const std::vector<std::string>& items, int selected) override;
+    void setSources(const std::vector<SourceRow>& rows, int selected) override;
     void setDrives(const std::vector<DriveRow>& rows, int selected) override;
     void setMedia(int index) override;
     void setGames(const std::vector<ListedGame>& rows) override;
@@ -36,9 +36,7 @@ class MainDialog::View : public WindowView {
     std::string chooseDrive(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
     int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
-    std::string chooseImageFile(const std::string& folder) override;
-    std::vector<std::string> chooseImageFiles(const std::string& folder) override;
-    std::string chooseExportFile(const std::string& suggested) override;
+    std::vector<std::string> chooseFiles(const FileDialogLook& dialog) override;
     bool openUrl(const std::string& url) override;
     void after(int milliseconds, std::function<void()> task) override;
     void closeWindow() override;

@@ -37,28 +37,21 @@ ProgressDialog::ProgressDialog(const QString& title) : QDialog(nullptr) {
 
 void ProgressDialog::OnCancel() {
     cancelRequested.store(1);
-    change([](ProgressState& state, auto) { state.dismiss(); });
+    model_.dismiss();
     emit cancelled();
     hide();
 }
 
 void ProgressDialog::beginJob(const ProgressJob& job) {
-    change([&job](ProgressState& state, auto) { state.begin(job); });
+    model_.beginJob(job);
 }
 
 void ProgressDialog::finishJob(const std::string& outcome) {
-    change([&outcome](ProgressState& state, auto now) { state.finish(outcome, now); });
+    model_.finishJob(outcome);
 }
 
 void ProgressDialog::draw() {
-    auto drawLatest = [this] {
-        ProgressDisplay view;
-        {
-            std::lock_guard lock(stateLock_);
-            view = latest_;
-        }
-        apply(view);
-    };
+    auto drawLatest = [this] { apply(model_.latest()); };
     if (QThread::currentThread() == thread())
         drawLatest();
     else
@@ -112,31 +105,31 @@ bool ProgressBridge::mayWait() const {
 }
 
 void ProgressBridge::show() {
-    dialog_.change([](ProgressState& state, auto) { state.show(); });
+    dialog_.model().show();
 }
 
 void ProgressBridge::hide() {
-    dialog_.change([](ProgressState& state, auto) { state.hide(); });
+    dialog_.model().hide();
 }
 
 void ProgressBridge::setSize(std::uint64_t bytes) {
-    dialog_.change([bytes](ProgressState& state, auto) { state.setSize(bytes); });
+    dialog_.model().setSize(bytes);
 }
 
 void ProgressBridge::setRange(int upper) {
-    dialog_.change([upper](ProgressState& state, auto now) { state.setRange(upper, now); });
+    dialog_.model().setRange(upper);
 }
 
 void ProgressBridge::setPosition(int position) {
-    dialog_.change([position](ProgressState& state, auto) { state.setPosition(position); });
+    dialog_.model().setPosition(position);
 }
 
 void ProgressBridge::setText(const std::string& text) {
-    dialog_.change([&text](ProgressState& state, auto) { state.setText(text); });
+    dialog_.model().setText(text);
 }
 
 void ProgressBridge::bringToFront() {
-    dialog_.change([](ProgressState& state, auto) { state.show(); });
+    dialog_.model().show();
     postToGuiThread(&dialog_, [d = &dialog_] {
         d->raise();
         d->activateWindow();
@@ -144,6 +137,5 @@ void ProgressBridge::bringToFront() {
 }
 
 void ProgressBridge::setButtonCaption(const std::string& caption) {
-    dialog_.change(
-        [&caption](ProgressState& state, auto now) { state.setButtonCaption(caption, now); });
+    dialog_.model().setButtonCaption(caption);
 }

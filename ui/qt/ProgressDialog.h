@@ -3,16 +3,15 @@
 // button reads "Cancel" while a job runs and asks it to stop, and "OK" after
 // a job succeeded; either way it hides the window and gives the main window
 // back. Jobs drive it from their worker threads through `ProgressBridge`;
-// what it says comes from ui/ProgressState.
+// what it says, and when, comes from the core's ui/ProgressModel.
 
 #include <atomic>
-#include <mutex>
 #include <string>
 
 #include <QDialog>
 
 #include "store/FrontEnd.h"
-#include "ui/ProgressState.h"
+#include "ui/ProgressModel.h"
 
 class QLabel;
 class QProgressBar;
@@ -48,20 +47,8 @@ class ProgressDialog : public QDialog {
     void beginJob(const ProgressJob& job);
     // The job ended well: shown with `outcome` and "OK". Any thread.
     void finishJob(const std::string& outcome);
-    // Changes the state under its lock, then draws what is due; any thread.
-    template <typename Change>
-    void change(Change&& change) {
-        {
-            std::lock_guard lock(stateLock_);
-            const ProgressState::Clock::time_point now = ProgressState::Clock::now();
-            change(state_, now);
-            std::optional<ProgressDisplay> view = state_.take(now);
-            if (!view)
-                return;
-            latest_ = *view;
-        }
-        draw();
-    }
+    // What the window shows; any thread changes it, the window draws it.
+    ProgressModel& model() { return model_; }
 
   signals:
     // The main window enables itself again.
@@ -76,14 +63,11 @@ class ProgressDialog : public QDialog {
   private:
     void fitTextLine(bool shown);
     int lineHeight_ = 0;  // the text line's own height, one line
-    // Shows the latest view on the window thread: a view drawn late by
-    // another thread never undoes a newer one.
+    // Shows the model's latest view on the window thread.
     void draw();
     void apply(const ProgressDisplay& view);
 
-    std::mutex stateLock_;
-    ProgressState state_;
-    ProgressDisplay latest_;
+    ProgressModel model_{[this] { draw(); }};
 };
 
 // The progress window as the routines see it; callable from any thread.

@@ -9,11 +9,47 @@
 #include "zt_version.h"
 
 #include "platform/Drives.h"
-#include "ui/WindowTexts.h"
 #include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
 #include "ui/qt/WindowServices.h"
+
+namespace {
+
+// A filter as Qt writes it: "Disc images (*.iso *.img)", "All files (*)".
+QString filterText(const FileFilter& filter) {
+    QStringList patterns;
+    for (const std::string& extension : filter.extensions)
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
+    if (patterns.isEmpty())
+        patterns << QStringLiteral("*");
+    return QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.name), patterns.join(' '));
+}
+
+QStringList runFileDialog(QWidget* parent, const FileDialogLook& look) {
+    QFileDialog dialog(parent, QString::fromStdString(look.title),
+                       QString::fromStdString(look.folder));
+    QStringList filters;
+    for (const FileFilter& filter : look.filters)
+        filters << filterText(filter);
+    dialog.setNameFilters(filters);
+    if (look.kind == FileDialogLook::Kind::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The export asks itself before it replaces a file.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(look.kind == FileDialogLook::Kind::OpenMany ? QFileDialog::ExistingFiles
+                                                                       : QFileDialog::ExistingFile);
+    }
+    if (!look.suffix.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(look.suffix));
+    if (!look.name.empty())
+        dialog.selectFile(QString::fromStdString(look.name));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+}  // namespace
 
 SystemWindowServices::SystemWindowServices()
     : drives(makeSystemDriveList()),
@@ -24,30 +60,7 @@ SystemWindowServices::SystemWindowServices()
     services.volumes = volumes.get();
     services.execDialog = [](QDialog& dialog) { return dialog.exec(); };
     services.execMenu = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
-    // The window's own title and filter, with every file offered after them.
-    services.chooseImageFiles = [](QWidget* parent, const QString& folder) {
-        QStringList patterns;
-        for (const char* extension : kImageExtensions)
-            patterns << QStringLiteral("*.") + QString::fromUtf8(extension);
-        const QString filter = QStringLiteral("%1 (%2);;%3 (*)")
-                                   .arg(QString::fromUtf8(kImageFilterName), patterns.join(' '),
-                                        QString::fromUtf8(kAllFilesFilterName));
-        return QFileDialog::getOpenFileNames(parent, QString::fromUtf8(kImageDialogTitle), folder,
-                                             filter);
-    };
-    services.chooseImageFile = [choose = services.chooseImageFiles](QWidget* parent,
-                                                                    const QString& folder) {
-        const QStringList files = choose(parent, folder);
-        return files.isEmpty() ? QString() : files.front();
-    };
-    services.chooseExportFile = [](QWidget* parent, const QString& suggested) {
-        const QString filter = QStringLiteral("%1 (*.iso);;%2 (*)")
-                                   .arg(QString::fromUtf8(kImageFilterName),
-                                        QString::fromUtf8(kAllFilesFilterName));
-        return QFileDialog::getSaveFileName(parent, QString::fromUtf8(kExportDialogTitle),
-                                            suggested, filter,
-                                            nullptr, QFileDialog::DontConfirmOverwrite);
-    };
+    services.chooseFiles = runFileDialog;
     services.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
     services.canWriteDevice = platform::canOpenForWriting;
     services.websiteUrl = ZT_WEBSITE_URL;

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include "ui/CoreServices.h"
+#include "ui/FileDialogs.h"
 
 class BoxPresenter;
 class QDialog;
@@ -25,14 +26,9 @@ struct WindowServices : CoreServices {
     std::function<int(QDialog&)> execDialog;
     // Pops a menu up at a screen position; the chosen action or null.
     std::function<QAction*(QMenu&, const QPoint&)> execMenu;
-    // Asks for a disc image file, starting in `folder` (empty: the platform's
-    // choice); empty when the user cancels.
-    std::function<QString(QWidget*, const QString& folder)> chooseImageFile;
-    // The same, letting several images be chosen at once; empty: only one is offered.
-    std::function<QStringList(QWidget*, const QString& folder)> chooseImageFiles;
-    // Asks where to write an exported image, offering `suggested`; empty when
-    // the user cancels. The export itself asks before replacing a file.
-    std::function<QString(QWidget*, const QString& suggested)> chooseExportFile;
+    // Runs the system's file dialog as the core describes it: the chosen
+    // paths, empty when the user cancels.
+    std::function<QStringList(QWidget*, const FileDialogLook&)> chooseFiles;
     // Opens an address with the user's default handler; false when none took it.
     std::function<bool(const QString&)> openUrl;
 };

@@ -44,7 +44,7 @@ class MainWindow : public WindowView {
     void setTabs(const std::vector<std::string>& captions) override;
     void setMediaTypes(const std::vector<std::string>& items) override;
     void setLink(const LinkLook& look, const std::string& url) override;
-    void setSources(const std::vector<std::string>& items, int selected) override;
+    void setSources(const std::vector<SourceRow>& rows, int selected) override;
     void setDrives(const std::vector<DriveRow>& rows, int selected) override;
     void setMedia(int index) override;
     void setControlText(int id, const std::string& text) override;
@@ -55,9 +55,7 @@ class MainWindow : public WindowView {
     WindowInput input() const override;
     std::string chooseDrive(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
-    std::string chooseImageFile(const std::string& folder) override;
-    std::vector<std::string> chooseImageFiles(const std::string& folder) override;
-    std::string chooseExportFile(const std::string& suggested) override;
+    std::vector<std::string> chooseFiles(const FileDialogLook& dialog) override;
     bool openUrl(const std::string& url) override;
 
     // The list of installed games and its menu (MainWindowList.cpp).
@@ -92,7 +90,6 @@ class MainWindow : public WindowView {
     void tipForRow(NMTTDISPINFOW& tip);
     // The source box's tooltip: the whole path of the image it shows.
     void tipForSource(NMTTDISPINFOW& tip);
-    static std::string shownSource(const std::string& source);
     void onListMouseMove();
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
@@ -115,7 +112,7 @@ class MainWindow : public WindowView {
     UINT_PTR nextTimer_ = 1;
 
     std::vector<ListedGame> games_;  // the list's rows, tooltips and looks
-    std::vector<std::string> sources_;  // the source box's items as the core gave them
+    std::vector<SourceRow> sources_;  // the source box's rows as the core gave them
     HWND tooltip_ = nullptr;
     int tipRow_ = -1;  // the row whose text the tooltip shows
     std::wstring tipText_;

@@ -103,10 +103,9 @@ void MainWindow::tipForRow(NMTTDISPINFOW& tip) {
 
 void MainWindow::tipForSource(NMTTDISPINFOW& tip) {
     const auto index = SendMessageW(item(kSourceCombo), CB_GETCURSEL, 0, 0);
-    const std::string source = index >= 0 && static_cast<std::size_t>(index) < sources_.size()
-                                   ? sources_[static_cast<std::size_t>(index)]
-                                   : std::string();
-    tipText_ = shownSource(source) != source ? widen(source) : std::wstring();
+    tipText_ = index >= 0 && static_cast<std::size_t>(index) < sources_.size()
+                   ? widen(sources_[static_cast<std::size_t>(index)].tooltip)
+                   : std::wstring();
     tip.lpszText = tipText_.data();
 }
 

@@ -74,11 +74,11 @@ void MainWindow::setLink(const LinkLook& look, const std::string& url) {
     link.create(linkParams);
 }
 
-void MainWindow::setSources(const std::vector<std::string>& items, int selected) {
-    sources_ = items;
+void MainWindow::setSources(const std::vector<SourceRow>& rows, int selected) {
+    sources_ = rows;
     std::vector<std::wstring> shown;
-    for (const std::string& source : items)
-        shown.push_back(widen(shownSource(source)));
+    for (const SourceRow& row : rows)
+        shown.push_back(widen(row.text));
     HWND combo = item(kSourceCombo);
     fillCombo(combo, shown, selected);
     // The list that drops down is as wide as its longest name.
@@ -95,16 +95,6 @@ void MainWindow::setSources(const std::vector<std::string>& items, int selected)
     ReleaseDC(combo, context);
     SendMessageW(combo, CB_SETDROPPEDWIDTH,
                  static_cast<WPARAM>(widest + 2 * GetSystemMetrics(SM_CXVSCROLL)), 0);
-}
-
-// An optical drive is named by its letter ("\\.\D:" shows as "D:"), an image
-// by its file's name; its whole path is the box's tooltip.
-std::string MainWindow::shownSource(const std::string& source) {
-    if (source.rfind("\\\\.\\", 0) == 0)
-        return source.substr(4);
-    const std::size_t slash = source.find_last_of("\\/");
-    return slash == std::string::npos || slash + 1 == source.size() ? source
-                                                                    : source.substr(slash + 1);
 }
 
 void MainWindow::setDrives(const std::vector<DriveRow>& rows, int selected) {
@@ -188,19 +178,11 @@ std::optional<std::string> MainWindow::askNewName() {
     return name;
 }
 
-std::string MainWindow::chooseImageFile(const std::string& folder) {
-    return ::chooseImageFile(window_, folder);
-}
-
-std::vector<std::string> MainWindow::chooseImageFiles(const std::string& folder) {
-    ChosenImages chosen = ::chooseImageFiles(window_, folder);
+std::vector<std::string> MainWindow::chooseFiles(const FileDialogLook& dialog) {
+    FileChoice chosen = ::chooseFiles(window_, dialog);
     if (chosen.tooMany)
         boxes().show(kTooManyImagesChosen);
     return std::move(chosen.paths);
-}
-
-std::string MainWindow::chooseExportFile(const std::string& suggested) {
-    return ::chooseExportFile(window_, suggested);
 }
 
 bool MainWindow::openUrl(const std::string& url) {

@@ -14,7 +14,8 @@ using platform::win32::widen;
 
 NativeProgress::NativeProgress(HWND owner, const std::string& title,
                                std::function<void()> dismissed)
-    : dismissed_(std::move(dismissed)) {
+    : dismissed_(std::move(dismissed)),
+      model_([this] { runOnWindowThread(window_, [this] { drawLatest(); }); }) {
     const std::vector<WORD> words = buildDialogTemplate(
         progressTemplate(), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
         WS_EX_TOOLWINDOW);
@@ -65,39 +66,21 @@ INT_PTR CALLBACK NativeProgress::dialogProc(HWND window, UINT message, WPARAM wP
 
 void NativeProgress::onCancel() {
     cancel_.store(1);
-    change([](ProgressState& state, auto) { state.dismiss(); });
+    model_.dismiss();
     if (dismissed_)
         dismissed_();
 }
 
 void NativeProgress::beginJob(const ProgressJob& job) {
-    change([&job](ProgressState& state, auto) { state.begin(job); });
+    model_.beginJob(job);
 }
 
 void NativeProgress::finishJob(const std::string& outcome) {
-    change([&outcome](ProgressState& state, auto now) { state.finish(outcome, now); });
-}
-
-void NativeProgress::change(
-    const std::function<void(ProgressState&, ProgressState::Clock::time_point)>& step) {
-    {
-        std::lock_guard lock(stateLock_);
-        const ProgressState::Clock::time_point now = ProgressState::Clock::now();
-        step(state_, now);
-        std::optional<ProgressDisplay> view = state_.take(now);
-        if (!view)
-            return;
-        latest_ = *view;
-    }
-    runOnWindowThread(window_, [this] { drawLatest(); });
+    model_.finishJob(outcome);
 }
 
 void NativeProgress::drawLatest() {
-    ProgressDisplay view;
-    {
-        std::lock_guard lock(stateLock_);
-        view = latest_;
-    }
+    const ProgressDisplay view = model_.latest();
     const std::wstring line = widen(view.line);
     if (view.visible)
         fitText(line);
@@ -164,7 +147,7 @@ void NativeProgress::growBy(int pixels) {
 }
 
 void NativeProgress::show() {
-    change([](ProgressState& state, auto) { state.show(); });
+    model_.show();
 }
 
 void NativeProgress::restore() {
@@ -175,27 +158,27 @@ void NativeProgress::restore() {
 }
 
 void NativeProgress::hide() {
-    change([](ProgressState& state, auto) { state.hide(); });
+    model_.hide();
 }
 
 void NativeProgress::setSize(std::uint64_t bytes) {
-    change([bytes](ProgressState& state, auto) { state.setSize(bytes); });
+    model_.setSize(bytes);
 }
 
 void NativeProgress::setRange(int upper) {
-    change([upper](ProgressState& state, auto now) { state.setRange(upper, now); });
+    model_.setRange(upper);
 }
 
 void NativeProgress::setPosition(int position) {
-    change([position](ProgressState& state, auto) { state.setPosition(position); });
+    model_.setPosition(position);
 }
 
 void NativeProgress::setText(const std::string& text) {
-    change([&text](ProgressState& state, auto) { state.setText(text); });
+    model_.setText(text);
 }
 
 void NativeProgress::bringToFront() {
-    change([](ProgressState& state, auto) { state.show(); });
+    model_.show();
     runOnWindowThread(window_, [this] {
         RECT frame{};
         GetWindowRect(window_, &frame);
@@ -206,7 +189,7 @@ void NativeProgress::bringToFront() {
 }
 
 void NativeProgress::setButtonCaption(const std::string& caption) {
-    change([&caption](ProgressState& state, auto now) { state.setButtonCaption(caption, now); });
+    model_.setButtonCaption(caption);
 }
 
 bool NativeProgress::mayWait() const {

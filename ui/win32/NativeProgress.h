@@ -5,17 +5,16 @@
 // bar and the caption, gives the main window back and hides. The jobs drive
 // it from their worker threads through the ProgressWindow interface; the
 // window core stops, hides and restores it as a ProgressView; what it says
-// comes from ui/ProgressState.
+// and when comes from the core's ui/ProgressModel.
 
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 
 #include "store/FrontEnd.h"
-#include "ui/ProgressState.h"
+#include "ui/ProgressModel.h"
 #include "ui/WindowView.h"
 
 class NativeProgress : public ProgressWindow, public ProgressView {
@@ -59,9 +58,7 @@ class NativeProgress : public ProgressWindow, public ProgressView {
 
   private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // Changes the state under its lock, then draws what is due.
-    void change(const std::function<void(ProgressState&, ProgressState::Clock::time_point)>& step);
-    // Draws the latest view on the window thread: one drawn late never undoes a newer one.
+    // Draws the model's latest view, on the window thread.
     void drawLatest();
     // The text line takes as many lines as `text` needs at its width (a
     // queue's line is longer than one): the window grows below it while it
@@ -69,14 +66,11 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     void fitText(const std::wstring& text);
     void growBy(int pixels);
 
-    std::mutex stateLock_;
-    ProgressState state_;
-    ProgressDisplay latest_;
-
     HWND window_ = nullptr;
     int textHeight_ = 0;  // the text line's height in the template, in pixels
     int grown_ = 0;       // how much taller than the template the window is now
     std::function<void()> dismissed_;
     std::atomic<int> cancel_{0};
     std::atomic<bool> closing_{false};  // the program closes: every job is asked to stop
+    ProgressModel model_;
 };

@@ -110,76 +110,65 @@ bool askNewName(HWND owner, std::string& newName) {
 
 namespace {
 
-// The system's file dialog: one filter of images named by `patterns`
-// ("*.iso;*.img"), then all files; `offered` fills the name field.
-struct FileDialog {
-    FileDialog(HWND owner, const char* title, const std::wstring& patterns,
-               const std::string& offered, std::size_t characters = 32768)
-        : file(characters, L'\0'), title_(widen(title)) {
-        const std::wstring name = widen(offered);
-        std::copy_n(name.begin(), std::min(name.size(), file.size() - 1), file.begin());
-        // Each filter's name with its patterns, then the patterns; each ends in NUL.
-        filter_ = widen(kImageFilterName) + L" (" + patterns + L")" + L'\0' + patterns + L'\0';
-        filter_ += widen(kAllFilesFilterName) + L" (*.*)" + L'\0' + L"*.*" + L'\0';
-        dialog.lStructSize = sizeof dialog;
-        dialog.hwndOwner = owner;
-        dialog.lpstrFilter = filter_.c_str();
-        dialog.lpstrFile = file.data();
-        dialog.nMaxFile = static_cast<DWORD>(file.size());
-        dialog.lpstrTitle = title_.c_str();
+// The filters as the system's dialog takes them: each one's name with its
+// patterns, then the patterns ("*.iso;*.img"; "*.*" for every file), each
+// ending in NUL.
+std::wstring filterText(const std::vector<FileFilter>& filters) {
+    std::wstring text;
+    for (const FileFilter& filter : filters) {
+        std::wstring patterns;
+        for (const std::string& extension : filter.extensions)
+            patterns += (patterns.empty() ? L"*." : L";*.") + widen(extension);
+        if (patterns.empty())
+            patterns = L"*.*";
+        text += widen(filter.name) + L" (" + patterns + L")" + L'\0' + patterns + L'\0';
     }
-    std::string chosen() const { return narrow(file.data()); }
-
-    std::vector<wchar_t> file;
-    OPENFILENAMEW dialog{};
-
-  private:
-    std::wstring title_;
-    std::wstring filter_;
-};
-
-std::wstring imagePatterns() {
-    std::wstring patterns;
-    for (const char* extension : kImageExtensions)
-        patterns += (patterns.empty() ? L"*." : L";*.") + widen(extension);
-    return patterns;
+    return text;
 }
 
 constexpr DWORD kOpenFlags =
     OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-// Room for thousands of long names chosen at once (the folder once, then
-// each name with its NUL).
+constexpr DWORD kSaveFlags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
+// Room for one long path; for thousands of long names chosen at once (the
+// folder once, then each name with its NUL).
+constexpr std::size_t kOneName = 32768;
 constexpr std::size_t kManyNames = 1 << 18;
 
 }  // namespace
 
-std::string chooseImageFile(HWND owner, const std::string& folder) {
-    FileDialog chooser(owner, kImageDialogTitle, imagePatterns(), {});
-    const std::wstring start = widen(folder);
-    chooser.dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
-    chooser.dialog.Flags = kOpenFlags;
-    return GetOpenFileNameW(&chooser.dialog) ? chooser.chosen() : std::string();
-}
-
-ChosenImages chooseImageFiles(HWND owner, const std::string& folder) {
-    FileDialog chooser(owner, kImageDialogTitle, imagePatterns(), {}, kManyNames);
-    const std::wstring start = widen(folder);
-    chooser.dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
-    chooser.dialog.Flags = kOpenFlags | OFN_ALLOWMULTISELECT;
-    ChosenImages chosen;
-    if (!GetOpenFileNameW(&chooser.dialog)) {
+FileChoice chooseFiles(HWND owner, const FileDialogLook& look) {
+    using Kind = FileDialogLook::Kind;
+    std::vector<wchar_t> file(look.kind == Kind::OpenMany ? kManyNames : kOneName, L'\0');
+    const std::wstring name = widen(look.name);
+    std::copy_n(name.begin(), std::min(name.size(), file.size() - 1), file.begin());
+    const std::wstring title = widen(look.title);
+    const std::wstring filters = filterText(look.filters);
+    const std::wstring folder = widen(look.folder);
+    const std::wstring suffix = widen(look.suffix);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filters.c_str();
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrDefExt = suffix.empty() ? nullptr : suffix.c_str();
+    dialog.Flags = look.kind == Kind::Save       ? kSaveFlags
+                   : look.kind == Kind::OpenMany ? kOpenFlags | OFN_ALLOWMULTISELECT
+                                                 : kOpenFlags;
+    FileChoice chosen;
+    const BOOL answered =
+        look.kind == Kind::Save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    if (!answered) {
         chosen.tooMany = CommDlgExtendedError() == FNERR_BUFFERTOOSMALL;
         return chosen;
     }
-    for (const std::wstring& path :
-         chosenFiles(chooser.file.data(), chooser.file.size(), chooser.dialog.nFileOffset))
+    if (look.kind != Kind::OpenMany) {
+        chosen.paths.push_back(narrow(file.data()));
+        return chosen;
+    }
+    for (const std::wstring& path : chosenFiles(file.data(), file.size(), dialog.nFileOffset))
         chosen.paths.push_back(narrow(path));
     return chosen;
-}
-
-std::string chooseExportFile(HWND owner, const std::string& suggested) {
-    FileDialog chooser(owner, kExportDialogTitle, L"*.iso", suggested);
-    chooser.dialog.lpstrDefExt = L"iso";
-    chooser.dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    return GetSaveFileNameW(&chooser.dialog) ? chooser.chosen() : std::string();
 }

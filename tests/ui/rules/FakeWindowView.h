@@ -111,8 +111,11 @@ struct FakeWindowView : WindowView {
     }
     void setMediaTypes(const std::vector<std::string>& items) override { mediaItems = items; }
     void setLink(const LinkLook&, const std::string& url) override { linkUrl = url; }
-    void setSources(const std::vector<std::string>& items, int selected) override {
-        sources = items;
+    void setSources(const std::vector<SourceRow>& rows, int selected) override {
+        sourceRows = rows;
+        sources.clear();
+        for (const SourceRow& row : rows)
+            sources.push_back(row.item);
         state.source = selected;
     }
     void setDrives(const std::vector<DriveRow>& rows, int selected) override {
@@ -152,19 +155,16 @@ struct FakeWindowView : WindowView {
         menuAtSelection = atSelection;
         return menuChoice;
     }
-    std::string chooseImageFile(const std::string& folder) override {
-        imageFolders.push_back(folder);
-        return imageFile;
-    }
-    std::vector<std::string> chooseImageFiles(const std::string& folder) override {
-        if (imageFiles.empty())
-            return WindowView::chooseImageFiles(folder);
-        imageFolders.push_back(folder);
-        return imageFiles;
-    }
-    std::string chooseExportFile(const std::string& suggested) override {
-        exportSuggestions.push_back(suggested);
-        return exportFile;
+    std::vector<std::string> chooseFiles(const FileDialogLook& dialog) override {
+        if (dialog.kind == FileDialogLook::Kind::Save) {
+            exportSuggestions.push_back(dialog.name);
+            return exportFile.empty() ? std::vector<std::string>{}
+                                      : std::vector<std::string>{exportFile};
+        }
+        imageFolders.push_back(dialog.folder);
+        if (!imageFiles.empty())
+            return imageFiles;
+        return imageFile.empty() ? std::vector<std::string>{} : std::vector<std::string>{imageFile};
     }
     bool openUrl(const std::string& url) override {
         opened.push_back(url);
@@ -192,7 +192,8 @@ struct FakeWindowView : WindowView {
     FakeProgressView progress, copying;
     QueuedThread queue;
     WindowInput state;
-    std::vector<std::string> tabs, mediaItems, sources;
+    std::vector<std::string> tabs, mediaItems, sources;  // sources: the items, not their texts
+    std::vector<SourceRow> sourceRows;
     std::vector<ListColumn> columns;
     std::vector<DriveRow> drives;
     std::vector<ListedGame> games;

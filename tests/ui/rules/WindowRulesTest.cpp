@@ -114,6 +114,30 @@ TEST(ImageChoiceTest, TheImageNamesTheGameUntilTheUserTypesOne) {
               (std::vector<std::string>{"/dev/sr0", "/dev/sr1", "/images/b.iso"}));
 }
 
+TEST(ImageChoiceTest, BothWindowsShowADriveByItsNameAndAnImageByItsFile) {
+    const struct {
+        std::string item;
+        bool image;
+        std::string text, tooltip;
+    } cases[] = {
+        {"\\\\.\\D:", false, "D:", "\\\\.\\D:"},
+        {"/dev/sr0", false, "/dev/sr0", ""},
+        {"/images/Space Race.iso", true, "Space Race.iso", "/images/Space Race.iso"},
+        {"C:\\Images\\Moon.iso", true, "Moon.iso", "C:\\Images\\Moon.iso"},
+        {"3 images", false, "3 images", ""},
+        {"Image file...", false, "Image file...", ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> images =
+            c.image ? std::vector<std::string>{c.item} : std::vector<std::string>{};
+        const std::vector<SourceRow> rows = sourceRows({c.item}, images);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].item, c.item);
+        EXPECT_EQ(rows[0].text, c.text) << c.item;
+        EXPECT_EQ(rows[0].tooltip, c.tooltip) << c.item;
+    }
+}
+
 TEST(LoggedBoxesTest, EveryBoxAndAnswerGoesToTheLog) {
     TempDir dir;
     const std::string path = dir.file("window.log");

@@ -1,3 +1,7 @@
+// The volume service of a Linux desktop: UDisks2 over D-Bus unmounts and
+// mounts, the system calls answer where UDisks2 is missing, and the format
+// tool runs with the administrator's rights through pkexec.
+
 #include "ui/VolumeService.h"
 
 #include <QDBusConnection>
@@ -86,9 +90,9 @@ std::string messageOf(const QDBusMessage& reply) {
     return text.toStdString();
 }
 
-class SystemVolumeService : public VolumeService {
+class UDisksVolumes : public VolumeService {
   public:
-    SystemVolumeService(std::string formatTool, std::string elevator)
+    UDisksVolumes(std::string formatTool, std::string elevator)
         : formatTool_(std::move(formatTool)), elevator_(std::move(elevator)) {}
 
     bool unmount(const std::string& device, const std::string& mountPoint,
@@ -228,5 +232,5 @@ class SystemVolumeService : public VolumeService {
 
 std::unique_ptr<VolumeService> makeSystemVolumeService(const std::string& formatToolPath,
                                                        const std::string& elevator) {
-    return std::make_unique<SystemVolumeService>(formatToolPath, elevator);
+    return std::make_unique<UDisksVolumes>(formatToolPath, elevator);
 }
