@@ -56,11 +56,13 @@ void MainWindowCore::queueJob(const QueueToStart& start) {
         view_.jobProgress().beginJob(job);
     };
     steps.install = [this, &start](const QueuedImage& image, FrontEnd& each) {
-        const std::vector<std::string> args{"", image.path, start.root, image.name,
-                                            image.dvd ? "DVD" : "CD"};
-        return services_.install ? services_.install(args, start.target, each)
-                                 : runInstallJob(args, start.target, *services_.drives, each,
-                                                 services_.discOpener, services_.freeSpace);
+        const InstallRequest request{image.path, start.root, image.name,
+                                     image.dvd ? Media::Dvd : Media::Cd};
+        const InstallResult result =
+            services_.install ? services_.install(request, start.target, each)
+                              : runInstallJob(request, start.target, *services_.drives, each,
+                                              services_.discOpener, services_.freeSpace);
+        return result ? 1 : 0;
     };
     steps.stopped = [this, &window, target] {
         return window.cancelRequested() || !services_.drives->mountedAt(target);
