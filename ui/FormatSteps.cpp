@@ -4,6 +4,7 @@
 
 #include "disk/DriveRefusal.h"
 #include "disk/FormatCommand.h"
+#include "disk/ToolFailure.h"
 #include "store/ShownText.h"
 
 namespace {
@@ -56,42 +57,21 @@ std::string formatRefusal(const FixedDrive& drive, VolumeService& volumes,
     return {};
 }
 
-// Whether a line INIT or FORMAT printed only tells how far it got.
-bool progressLine(const std::string& line) {
-    static const char* const progress[] = {
-        "FAT32 FORMAT:", "FormatFAT32: Cluster size", "Fat Size", "Data Size", "Fat entries",
-        "Data area", "Max fat", "Writing BPB", "Initialising ", "Fat32 Format complete",
-        "Writing new partition table", "set layout", "unmounting..", "Disk initialised ok",
-        " ** CHECK", "Disk formatted ok", "OK.", "Disk format failed", "Disk init failed",
-        "failed."};
-    for (const char* start : progress) {
-        if (line.rfind(start, 0) == 0)
-            return true;
-    }
-    return false;
-}
-
-// The lines a command printed that say why it failed.
-std::string reasonIn(const std::string& printed) {
-    std::string reason;
-    std::istringstream lines(printed);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && !progressLine(line))
-            reason += line + "\n";
-    }
+// Why a command failed, as the box says it.
+std::string reasonOf(const FormatResult& result) {
+    const std::string& reason = result.failure().reason;
     return reason.empty() ? "The command gave no reason.\n" : reason;
 }
 
-// Runs INIT or FORMAT on `device` in this process; false with its reason.
-bool runCommand(const std::string& device, const char* command, std::ostream& out,
-                std::string& problem) {
-    std::ostringstream printed;
-    const char* argv[3] = {"", device.c_str(), command};
-    const bool done = FormatCommand(3, argv, printed) == 1;
-    out << printed.str();
-    if (!done)
-        problem = reasonIn(printed.str());
-    return done;
+// Runs INIT or FORMAT on `device` in this process, printing its steps to `out`.
+FormatResult runCommand(const std::string& device, DiskCommandMode mode, std::ostream& out) {
+    return formatDrive(FormatRequest{device, mode}, out);
+}
+
+// Why the format tool run as administrator failed, as it marked it.
+std::string privilegedFailure(const std::string& printed) {
+    const std::string reason = markedReason(printed);
+    return reason.empty() ? "The command gave no reason.\n" : reason;
 }
 
 // Unmounts the volume (when mounted), gives the disk a partition table when
@@ -108,10 +88,18 @@ bool formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
         }
         unmounted = true;
     }
-    if (init && !runCommand(drive.device, "INIT", out, problem))
-        return false;
-    if (denial.empty())
-        return runCommand(drive.device, "FORMAT", out, problem);
+    if (init) {
+        if (const FormatResult result = runCommand(drive.device, kDiskCommandInit, out); !result) {
+            problem = reasonOf(result);
+            return false;
+        }
+    }
+    if (denial.empty()) {
+        const FormatResult result = runCommand(drive.device, kDiskCommandFormat, out);
+        if (!result)
+            problem = reasonOf(result);
+        return result.succeeded();
+    }
     std::ostringstream printed;
     std::string startError;
     const int status = volumes.runPrivilegedFormat(drive.device, printed, startError);
@@ -121,7 +109,7 @@ bool formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
                   "), and they could not be asked for: " + startError;
     out << printed.str();
     if (status != 0 && problem.empty())
-        problem = reasonIn(printed.str());
+        problem = privilegedFailure(printed.str());
     return status == 0;
 }
 
