@@ -101,9 +101,7 @@ int installEach(const CommandLine& line, ConsoleFrontEnd& console) {
     };
     steps.install = [&root](const QueuedImage& image, FrontEnd& each) {
         InstallCommand command(each);
-        return command.install({image.path, root, image.name, image.dvd ? Media::Dvd : Media::Cd})
-                   ? 1
-                   : 0;
+        return command.install({image.path, root, image.name, image.dvd ? Media::Dvd : Media::Cd});
     };
     steps.stopped = [&console] { return console.progress().cancelRequested(); };
     const std::vector<ImageResult> results = runQueue(root, images, ui, steps);

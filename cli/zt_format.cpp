@@ -120,8 +120,7 @@ int main(int argc, char** argv) {
         return exitAfterOutput("zt_format",
                                result == FormatJobResult::Succeeded ? kExitSuccess : kExitFailure);
     }
-    const char* argvRoutine[3] = {"", args[1].c_str(), args[2].c_str()};
-    return exitAfterOutput("zt_format", FormatCommand(3, argvRoutine, frontEnd.out) == 1
+    return exitAfterOutput("zt_format", formatDrive(FormatRequest{args[1], mode}, frontEnd.out)
                                             ? kExitSuccess
                                             : kExitFailure);
 }

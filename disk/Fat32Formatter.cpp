@@ -215,7 +215,7 @@ bool InitialiseRootDirectory(DiskDevice& device, const Fat32Params& params, std:
 }
 
 FormatResult FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCount,
-                 std::ostream& out, std::optional<std::uint32_t> serial) {
+                         std::ostream& out, std::optional<std::uint32_t> serial) {
     char line[128];
     std::snprintf(line, sizeof line, "FAT32 FORMAT: LBA %u, NumSectors %u\n", first, sectorCount);
     out << line;

@@ -37,8 +37,7 @@ int FormatCommand(int argc, const char* const* argv, std::ostream& out, const St
     return formatDrive(FormatRequest{argv[1], diskCommandMode(argv[2])}, out, stop) ? 1 : 0;
 }
 
-FormatResult formatDrive(const FormatRequest& request, std::ostream& out,
-                         const StopRequest& stop) {
+FormatResult formatDrive(const FormatRequest& request, std::ostream& out, const StopRequest& stop) {
     FormatResult result = RunDiskCommand(request, out, stop);
     if (result)
         out << "OK.\n";
@@ -303,8 +302,8 @@ std::string formatWarningText(const std::string& drive) {
            " .\nTo format the disk,click OK,To quit,click CANCEL.";
 }
 
-FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
-                          const std::string& command, FormatResult* ended) {
+FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive, const std::string& command,
+                          FormatResult* ended) {
     // A drive that cannot be erased is named before the question, not after it.
     if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
         if (ended != nullptr)

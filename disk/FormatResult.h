@@ -9,15 +9,15 @@
 #include "store/Failure.h"
 
 enum class FormatStep {
-    Refused,   // something else uses the drive
-    Open,      // the device cannot be opened
-    Read,      // its partition table or geometry cannot be read
-    Table,     // no partition FORMAT can use, or no table INIT can write
-    Lock,      // the device cannot be locked
-    Write,     // writing the file system or the table failed
-    Unmount,   // the volume cannot be dismounted or unlocked afterwards
-    Stopped,   // a cancel came before the first write
-    Command,   // no such command
+    Refused,  // something else uses the drive
+    Open,     // the device cannot be opened
+    Read,     // its partition table or geometry cannot be read
+    Table,    // no partition FORMAT can use, or no table INIT can write
+    Lock,     // the device cannot be locked
+    Write,    // writing the file system or the table failed
+    Unmount,  // the volume cannot be dismounted or unlocked afterwards
+    Stopped,  // a cancel came before the first write
+    Command,  // no such command
 };
 
 using FormatResult = Outcome<FormatStep>;

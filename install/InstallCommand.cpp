@@ -248,8 +248,8 @@ bool makeRoom(GameReplacement& replacement, FrontEnd& ui) {
 }  // namespace
 
 InstallCommand::InstallCommand(FrontEnd& ui, DiscOpener opener, FreeSpace freeSpace)
-    : said_(ui.status, ui.boxes),
-      ui_{said_, said_, ui.progress, ui.out},
+    : said_(ui.boxes),
+      ui_{ui.status, said_, ui.progress, ui.out},
       opener_(std::move(opener)),
       freeSpace_(freeSpace ? std::move(freeSpace) : FreeSpace(spaceAvailable)) {}
 
@@ -360,11 +360,10 @@ bool InstallCommand::prepareRoom(GameReplacement& replacement, const GameEntry& 
     return replacement.replaced().empty() || imageBytes <= room || makeRoom(replacement, ui_);
 }
 
-std::optional<InstallStep> InstallCommand::copyAndRecord(DiscSource& source,
-                                                        const DiscInfo& disc,
-                                                        GameReplacement& replacement,
-                                                        const std::string& prefix,
-                                                        std::uint8_t dvdFlag) {
+std::optional<InstallStep> InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
+                                                         GameReplacement& replacement,
+                                                         const std::string& prefix,
+                                                         std::uint8_t dvdFlag) {
     const std::string& name = replacement.name();
     SplitImageWriter writer(ui_, parts_);
     int partCount = 0;

@@ -54,14 +54,15 @@ class InstallCommand {
                      const std::string& prefix,
                      const DiscInfo& disc);
     // Copies the disc into the new parts and records the game; the step it stopped at.
-    std::optional<InstallStep> copyAndRecord(DiscSource& source, const DiscInfo& disc, GameReplacement& replacement,
-                      const std::string& prefix, std::uint8_t dvdFlag);
+    std::optional<InstallStep> copyAndRecord(DiscSource& source, const DiscInfo& disc,
+                                             GameReplacement& replacement,
+                                             const std::string& prefix, std::uint8_t dvdFlag);
     // Puts the game in place of the older one and records it; says what failed.
     int finish(GameReplacement& replacement, const GameEntry& added);
     // Removes the copied parts and says why, and whether the former game is gone. Returns 0.
     int abandon(const GameReplacement& replacement, const std::string& why);
 
-    LastSaid said_;  // what the person was told last: a failure's reason
+    LastSaid said_;  // the last box the person read: a failure's reason
     FrontEnd ui_;
     DiscOpener opener_;
     FreeSpace freeSpace_;

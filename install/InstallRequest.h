@@ -27,5 +27,6 @@ enum class InstallStep {
     DriveLost,  // the drive went away during the install
 };
 
-// Its reason is the last box the install showed, else its last status text.
+// Its reason is the text of the last box the install showed; empty when it
+// showed none (a cancel says so on the status line).
 using InstallResult = Outcome<InstallStep>;

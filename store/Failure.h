@@ -17,7 +17,7 @@ struct Failure {
 template <typename Step>
 class Outcome {
   public:
-    Outcome() = default;  // success
+    Outcome() = default;                                              // success
     Outcome(Failure<Step> failure) : failure_(std::move(failure)) {}  // NOLINT: implicit on purpose
 
     bool succeeded() const { return !failure_; }

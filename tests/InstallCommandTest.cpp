@@ -493,10 +493,9 @@ TEST_F(InstallCommandTest, AFailedInstallNamesItsStepObjectAndTheBoxText) {
         ui.boxes.shown.clear();
         freeBytes = c.free;
         FrontEnd frontEnd = ui.frontEnd();
-        InstallCommand command(frontEnd, fakeOpener(makeGameDisc(3000)),
-                               [this](const std::string&) {
-                                   return std::optional<std::uint64_t>(freeBytes);
-                               });
+        InstallCommand command(
+            frontEnd, fakeOpener(makeGameDisc(3000)),
+            [this](const std::string&) { return std::optional<std::uint64_t>(freeBytes); });
         const InstallResult result =
             command.install(InstallRequest{"fake", drive.root(), c.name, Media::Dvd});
         ASSERT_FALSE(result) << c.name;

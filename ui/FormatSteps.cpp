@@ -57,10 +57,10 @@ std::string formatRefusal(const FixedDrive& drive, VolumeService& volumes,
     return {};
 }
 
-// Why a command failed, as the box says it.
+// Why a command failed, as the box says it: whole lines.
 std::string reasonOf(const FormatResult& result) {
     const std::string& reason = result.failure().reason;
-    return reason.empty() ? "The command gave no reason.\n" : reason;
+    return reason.empty() ? "The command gave no reason.\n" : withNewline(reason);
 }
 
 // Runs INIT or FORMAT on `device` in this process, printing its steps to `out`.
@@ -75,42 +75,39 @@ std::string privilegedFailure(const std::string& printed) {
 }
 
 // Unmounts the volume (when mounted), gives the disk a partition table when
-// `init`, and writes FAT32 on it; false with what went wrong in `problem`,
-// and whether the drive was unmounted. What the commands print goes to `out`.
-bool formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
-                  const std::string& denial, std::ostream& out, std::string& problem,
-                  bool& unmounted) {
+// `init`, and writes FAT32 on it; says what went wrong, and whether the drive
+// was unmounted. What the commands print goes to `out`.
+FormatResult formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
+                          const std::string& denial, std::ostream& out, bool& unmounted) {
     unmounted = false;
     if (!drive.mountPoint.empty()) {
-        if (!volumes.unmount(drive.device, drive.mountPoint, problem)) {
-            problem = "The drive " + drive.mountPoint + " could not be unmounted: " + problem;
-            return false;
-        }
+        std::string error;
+        if (!volumes.unmount(drive.device, drive.mountPoint, error))
+            return Failure<FormatStep>{
+                FormatStep::Unmount, drive.mountPoint,
+                "The drive " + drive.mountPoint + " could not be unmounted: " + error};
         unmounted = true;
     }
-    if (init) {
-        if (const FormatResult result = runCommand(drive.device, kDiskCommandInit, out); !result) {
-            problem = reasonOf(result);
-            return false;
-        }
+    // INIT when asked for; FORMAT here when this process may write, else by the tool.
+    for (const DiskCommandMode mode : {kDiskCommandInit, kDiskCommandFormat}) {
+        if (mode == kDiskCommandInit ? !init : !denial.empty())
+            continue;
+        if (const FormatResult result = runCommand(drive.device, mode, out); !result)
+            return Failure<FormatStep>{result.failure().step, drive.device, reasonOf(result)};
     }
-    if (denial.empty()) {
-        const FormatResult result = runCommand(drive.device, kDiskCommandFormat, out);
-        if (!result)
-            problem = reasonOf(result);
-        return result.succeeded();
-    }
+    if (denial.empty())
+        return {};
     std::ostringstream printed;
-    std::string startError;
-    const int status = volumes.runPrivilegedFormat(drive.device, printed, startError);
-    problem = startError;
+    std::string problem;
+    const int status = volumes.runPrivilegedFormat(drive.device, printed, problem);
     if (status < 0)
         problem = "Writing to " + drive.device + " needs administrator rights (" + denial +
-                  "), and they could not be asked for: " + startError;
+                  "), and they could not be asked for: " + problem;
     out << printed.str();
-    if (status != 0 && problem.empty())
-        problem = privilegedFailure(printed.str());
-    return status == 0;
+    if (status == 0)
+        return {};
+    return Failure<FormatStep>{FormatStep::Write, drive.device,
+                               problem.empty() ? privilegedFailure(printed.str()) : problem};
 }
 
 // Where the drive is after a failed format, once it was mounted again.
@@ -177,9 +174,11 @@ bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeServic
     window.formatStarted();
     frontEnd.progress.bringToFront();
 
-    std::string problem;
     bool unmounted = false;
-    if (!formatVolume(drive, init, volumes, denial, frontEnd.out, problem, unmounted)) {
+    if (const FormatResult formatted =
+            formatVolume(drive, init, volumes, denial, frontEnd.out, unmounted);
+        !formatted) {
+        std::string problem = formatted.failure().reason;
         // An unmount that failed left the drive where it was.
         if (unmounted)
             problem = withNewline(problem) + whereAfterFailure(drive, volumes);

@@ -108,9 +108,8 @@ void MainWindowCore::onStart() {
         onStartQueue();
         return;
     }
-    const std::optional<InstallRequest> request =
-        installToStart(boxes_, [this] { return jobs(); }, [this] { return installForm(); },
-                       *services_.drives);
+    const std::optional<InstallRequest> request = installToStart(
+        boxes_, [this] { return jobs(); }, [this] { return installForm(); }, *services_.drives);
     if (!request) {
         startRefused();
         return;
@@ -144,10 +143,10 @@ void MainWindowCore::installJob(const InstallRequest& request, const FixedDrive&
     OutcomeWatch watch(view_.jobProgress().window(), installSucceeded_);
     JobReports reports(view_, watch, log_);
     FrontEnd frontEnd = reports.frontEnd();
-    const InstallResult result =
-        services_.install ? services_.install(request, target, frontEnd)
-                          : runInstallJob(request, target, *services_.drives, frontEnd,
-                                          services_.discOpener, services_.freeSpace);
+    const InstallResult result = services_.install
+                                     ? services_.install(request, target, frontEnd)
+                                     : runInstallJob(request, target, *services_.drives, frontEnd,
+                                                     services_.discOpener, services_.freeSpace);
     installResult_ = result ? 1 : 0;
 }
 

@@ -58,11 +58,9 @@ void MainWindowCore::queueJob(const QueueToStart& start) {
     steps.install = [this, &start](const QueuedImage& image, FrontEnd& each) {
         const InstallRequest request{image.path, start.root, image.name,
                                      image.dvd ? Media::Dvd : Media::Cd};
-        const InstallResult result =
-            services_.install ? services_.install(request, start.target, each)
-                              : runInstallJob(request, start.target, *services_.drives, each,
-                                              services_.discOpener, services_.freeSpace);
-        return result ? 1 : 0;
+        return services_.install ? services_.install(request, start.target, each)
+                                 : runInstallJob(request, start.target, *services_.drives, each,
+                                                 services_.discOpener, services_.freeSpace);
     };
     steps.stopped = [this, &window, target] {
         return window.cancelRequested() || !services_.drives->mountedAt(target);

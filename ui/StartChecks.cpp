@@ -113,9 +113,9 @@ bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs
 }
 
 std::optional<InstallRequest> installToStart(MessageBoxes& boxes,
-                                            const std::function<JobState()>& jobs,
-                                            const std::function<InstallForm()>& readForm,
-                                            DriveList& drives) {
+                                             const std::function<JobState()>& jobs,
+                                             const std::function<InstallForm()>& readForm,
+                                             DriveList& drives) {
     // The question comes first; a No reads nothing and starts nothing.
     if (!boxes.ask("Start Install?", false))
         return std::nullopt;
