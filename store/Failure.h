@@ -17,8 +17,10 @@ struct Failure {
 template <typename Step>
 class Outcome {
   public:
-    Outcome() = default;                                              // success
-    Outcome(Failure<Step> failure) : failure_(std::move(failure)) {}  // NOLINT: implicit on purpose
+    // A success.
+    Outcome() = default;
+    // A failure; implicit, so that a routine returns its Failure as it is.
+    Outcome(Failure<Step> failure) : failure_(std::move(failure)) {}  // NOLINT
 
     bool succeeded() const { return !failure_; }
     explicit operator bool() const { return succeeded(); }
