@@ -101,7 +101,7 @@ int installEach(const CommandLine& line, ConsoleFrontEnd& console) {
     };
     steps.install = [&root](const QueuedImage& image, FrontEnd& each) {
         InstallCommand command(each);
-        return command.run({"", image.path, root, image.name, image.dvd ? "DVD" : "CD"});
+        return command.install({image.path, root, image.name, image.dvd ? Media::Dvd : Media::Cd});
     };
     steps.stopped = [&console] { return console.progress().cancelRequested(); };
     const std::vector<ImageResult> results = runQueue(root, images, ui, steps);

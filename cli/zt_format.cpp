@@ -7,6 +7,7 @@
 #include "cli/ConsoleFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "disk/FormatCommand.h"
+#include "disk/ToolFailure.h"
 #include "platform/Console.h"
 #include "platform/DriveNames.h"
 #include "platform/DriveUsers.h"
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
     platform::ProgramArguments arguments(argc, argv);
     CommandLine line = parseCommandLine(arguments.count(), arguments.values());
     const char* usageOnly[] = {""};
-    if (std::getenv("PKEXEC_UID") != nullptr) {
+    const bool forTheWindow = std::getenv("PKEXEC_UID") != nullptr;
+    if (forTheWindow) {
         std::string device;
         if (std::string refusal = privilegedRefusal(line, device); !refusal.empty()) {
             std::cerr << "zt_format: " << refusal;
@@ -110,12 +112,15 @@ int main(int argc, char** argv) {
     FrontEnd frontEnd = console.frontEnd();
     DiskCommandMode mode = diskCommandMode(args[2]);
     if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
-        FormatJobResult result = formatJob(frontEnd, args[1], args[2]);
+        FormatResult ended;
+        FormatJobResult result = formatJob(frontEnd, args[1], args[2], &ended);
+        // The window that ran it shows why it failed.
+        if (forTheWindow && !ended)
+            std::cerr << markedFailure(ended.failure().reason);
         return exitAfterOutput("zt_format",
                                result == FormatJobResult::Succeeded ? kExitSuccess : kExitFailure);
     }
-    const char* argvRoutine[3] = {"", args[1].c_str(), args[2].c_str()};
-    return exitAfterOutput("zt_format", FormatCommand(3, argvRoutine, frontEnd.out) == 1
+    return exitAfterOutput("zt_format", formatDrive(FormatRequest{args[1], mode}, frontEnd.out)
                                             ? kExitSuccess
                                             : kExitFailure);
 }

@@ -434,14 +434,10 @@ bool DiskDevice::selectVolume(const PartitionInformation& partition) {
     return true;
 }
 
-bool VolumeLock::dismountAndUnlock(std::ostream& out) {
-    if (!device_.dismountVolume()) {
-        out << "Failed to unmount drive\n";
-        return false;
-    }
-    if (!unlock()) {
-        out << "Failed to unlock drive\n";
-        return false;
-    }
-    return true;
+FormatResult VolumeLock::dismountAndUnlock(std::ostream& out) {
+    if (!device_.dismountVolume())
+        return formatFailure(out, FormatStep::Unmount, "Failed to unmount drive\n");
+    if (!unlock())
+        return formatFailure(out, FormatStep::Unmount, "Failed to unlock drive\n");
+    return {};
 }

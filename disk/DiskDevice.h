@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "disk/FormatResult.h"
 #include "disk/PartitionTable.h"
 #include "platform/BlockDevice.h"
 
@@ -124,7 +125,7 @@ class VolumeLock {
     }
     // The last steps of every job that writes the disk: flush the volume to
     // the device, then unlock it, printing which step failed.
-    bool dismountAndUnlock(std::ostream& out);
+    FormatResult dismountAndUnlock(std::ostream& out);
 
   private:
     DiskDevice& device_;

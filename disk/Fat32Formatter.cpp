@@ -167,12 +167,10 @@ std::vector<std::uint8_t> BuildRootDirectorySector(const Fat32Params& params,
     return s;
 }
 
-bool WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first, std::ostream& out,
-              std::optional<std::uint32_t> serial) {
-    if (params.fatSize32 == 0) {
-        out << "WriteBPB: Fat16 bpb isnt implemented yet\n";
-        return false;
-    }
+FormatResult WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first,
+                      std::ostream& out, std::optional<std::uint32_t> serial) {
+    if (params.fatSize32 == 0)
+        return formatFailure(out, FormatStep::Write, "WriteBPB: Fat16 bpb isnt implemented yet\n");
     // Hidden sectors: where the file system starts on the whole disk. The boot
     // program adds them to every sector it asks the BIOS for, which counts
     // from the disk's start, not the partition's.
@@ -181,11 +179,11 @@ bool WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first
         params, static_cast<std::uint32_t>(std::min<std::uint64_t>(hidden, 0xFFFFFFFF)),
         serial ? *serial : nextVolumeSerial());
     auto start = static_cast<std::int32_t>(first);
-    if (!device.writeBytes(start + kBackupBootSector, sector.size(), sector.data())) {
-        out << "WriteBPB: Cannot write backup BPB\n";
-        return false;
-    }
-    return device.writeBytes(start, sector.size(), sector.data());
+    if (!device.writeBytes(start + kBackupBootSector, sector.size(), sector.data()))
+        return formatFailure(out, FormatStep::Write, "WriteBPB: Cannot write backup BPB\n");
+    if (!device.writeBytes(start, sector.size(), sector.data()))
+        return Failure<FormatStep>{FormatStep::Write, {}, {}};
+    return {};
 }
 
 bool WriteFSInfo(DiskDevice& device, const Fat32Params& params, std::uint32_t first,
@@ -216,21 +214,19 @@ bool InitialiseRootDirectory(DiskDevice& device, const Fat32Params& params, std:
                               static_cast<std::int32_t>(params.sectorsPerCluster - 1));
 }
 
-bool FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCount,
-                 std::ostream& out, std::optional<std::uint32_t> serial) {
+FormatResult FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCount,
+                         std::ostream& out, std::optional<std::uint32_t> serial) {
     char line[128];
     std::snprintf(line, sizeof line, "FAT32 FORMAT: LBA %u, NumSectors %u\n", first, sectorCount);
     out << line;
     DiskGeometry geometry;
-    if (!device.getGeometry(geometry)) {
-        out << "Cant obtain drive geometry\n";
-        return false;
-    }
+    if (!device.getGeometry(geometry))
+        return formatFailure(out, FormatStep::Read, "Cant obtain drive geometry\n");
     Fat32Layout layout = ComputeFat32Layout(geometry.BytesPerSector, sectorCount);
-    if (layout.tooSmall) {
-        out << "FormatFAT32 -> Disk is too small for Fat32 - Fat 12/16 format is needed!\n";
-        return false;
-    }
+    if (layout.tooSmall)
+        return formatFailure(
+            out, FormatStep::Table,
+            "FormatFAT32 -> Disk is too small for Fat32 - Fat 12/16 format is needed!\n");
     const Fat32Params& params = layout.params;
     print(out, "FormatFAT32: Cluster size = %u sectors\n", params.sectorsPerCluster);
     print(out, "Fat Size = %u\n", params.fatSize32);
@@ -238,37 +234,31 @@ bool FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCo
     print(out, "Fat entries per sector = %u\n", layout.entriesPerFatSector);
     print(out, "Data area num clusters = %u\n", layout.dataClusters);
     print(out, "Max fat cluster = %u\n", layout.fatCapacity);
-    if (layout.dataClusters > layout.fatCapacity) {
-        out << "BUG: Bad FAT size calculation, FAT is not big enough?\n";
-        return false;
-    }
+    if (layout.dataClusters > layout.fatCapacity)
+        return formatFailure(out, FormatStep::Table,
+                             "BUG: Bad FAT size calculation, FAT is not big enough?\n");
     if (geometry.BytesPerSector < 512 || geometry.BytesPerSector > kMaxBytesPerSector) {
         // The writers lay sectors out in units of bytesPerSector; on larger
         // device sectors every structure would land in the wrong place.
-        print(out, "FormatFAT32: sectors of %u bytes are not supported\n", geometry.BytesPerSector);
-        return false;
+        char unsupported[128];
+        std::snprintf(unsupported, sizeof unsupported,
+                      "FormatFAT32: sectors of %u bytes are not supported\n",
+                      static_cast<unsigned>(geometry.BytesPerSector));
+        return formatFailure(out, FormatStep::Table, unsupported);
     }
     out << "Writing BPB\n";
-    if (!WriteBPB(device, params, first, out, serial)) {
-        out << "Unable to write BPB\n";
-        return false;
-    }
+    if (FormatResult bpb = WriteBPB(device, params, first, out, serial); !bpb)
+        return formatFailure(out, FormatStep::Write, "Unable to write BPB\n", bpb.failure().reason);
     out << "Initialising FSInfo\n";
     // Cluster 2 (the root directory) is the only one in use.
-    if (!WriteFSInfo(device, params, first, 3, layout.dataClusters - 1)) {
-        out << "Unable to write FSInfo\n";
-        return false;
-    }
+    if (!WriteFSInfo(device, params, first, 3, layout.dataClusters - 1))
+        return formatFailure(out, FormatStep::Write, "Unable to write FSInfo\n");
     out << "Initialising FAT Table\n";
-    if (!InitialiseFAT(device, params, first, true)) {
-        out << "Unable to initialise FAT table\n";
-        return false;
-    }
+    if (!InitialiseFAT(device, params, first, true))
+        return formatFailure(out, FormatStep::Write, "Unable to initialise FAT table\n");
     out << "Initialising ROOT directory table\n";
-    if (!InitialiseRootDirectory(device, params, first, "NEW")) {
-        out << "Unable to write new root directory table\n";
-        return false;
-    }
+    if (!InitialiseRootDirectory(device, params, first, "NEW"))
+        return formatFailure(out, FormatStep::Write, "Unable to write new root directory table\n");
     out << "Fat32 Format complete\n";
-    return true;
+    return {};
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "disk/DiskDevice.h"
+#include "disk/FormatResult.h"
 
 struct Fat32Params {
     std::uint32_t bytesPerSector = 0;
@@ -56,8 +57,8 @@ std::vector<std::uint8_t> BuildRootDirectorySector(const Fat32Params& params,
 // The writers; sector numbers are relative to the volume, `first` is where the
 // file system starts in it. The boot sector's hidden-sector count is where it
 // starts on the disk: `first` plus the sectors before the volume.
-bool WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first, std::ostream& out,
-              std::optional<std::uint32_t> serial = std::nullopt);
+FormatResult WriteBPB(DiskDevice& device, const Fat32Params& params, std::uint32_t first,
+                      std::ostream& out, std::optional<std::uint32_t> serial = std::nullopt);
 bool WriteFSInfo(DiskDevice& device, const Fat32Params& params, std::uint32_t first,
                  std::uint32_t nextFree, std::uint32_t freeCount);
 bool InitialiseFAT(DiskDevice& device, const Fat32Params& params, std::uint32_t first,
@@ -67,5 +68,5 @@ bool InitialiseRootDirectory(DiskDevice& device, const Fat32Params& params, std:
 
 // Formats the `sectorCount` sectors from `first` on as FAT32, printing the
 // layout and the step it is at. `serial` replaces the process counter.
-bool FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCount,
-                 std::ostream& out, std::optional<std::uint32_t> serial = std::nullopt);
+FormatResult FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCount,
+                         std::ostream& out, std::optional<std::uint32_t> serial = std::nullopt);

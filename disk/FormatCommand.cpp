@@ -34,14 +34,16 @@ int FormatCommand(int argc, const char* const* argv, std::ostream& out, const St
                " zt_format <drive letter> FORMAT : Format partition (Fat32)\n";
         return 0;
     }
-    bool stopped = false;
-    const StopRequest noted = [&] { return stopped = stop && stop(); };
-    if (RunDiskCommand(argv[1], diskCommandMode(argv[2]), out, noted)) {
+    return formatDrive(FormatRequest{argv[1], diskCommandMode(argv[2])}, out, stop) ? 1 : 0;
+}
+
+FormatResult formatDrive(const FormatRequest& request, std::ostream& out, const StopRequest& stop) {
+    FormatResult result = RunDiskCommand(request, out, stop);
+    if (result)
         out << "OK.\n";
-        return 1;
-    }
-    out << (stopped ? "Format cancelled\n" : "failed.\n");
-    return 0;
+    else
+        out << (result.failure().step == FormatStep::Stopped ? "Format cancelled\n" : "failed.\n");
+    return result;
 }
 
 namespace {
@@ -89,57 +91,80 @@ std::string layoutProblem(const std::vector<PartitionInformation>& entries,
     return {};
 }
 
-bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out,
-                    const StopRequest& stop) {
-    // Nothing in use is opened for writing, whoever checked before.
-    if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
-        if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
-            out << refusal;
-            return false;
-        }
-    }
-    DiskDevice device;
-    errno = 0;
-    if (!device.open(drive)) {
-        out << "Unable to open device\n";
-        if (errno != 0)
-            out << drive << ": " << std::strerror(errno) << "\n";
-        return false;
-    }
+namespace {
+
+// INFO, INIT or FORMAT of the opened `device`.
+FormatResult runOnDevice(DiskDevice& device, DiskCommandMode mode, std::ostream& out,
+                         const StopRequest& stop) {
     switch (mode) {
         case kDiskCommandInfo: {
             std::vector<PartitionInformation> entries;
-            if (!device.getDriveLayout(entries)) {
-                out << "unable to obtain partition information\n";
-                return false;
-            }
+            if (!device.getDriveLayout(entries))
+                return formatFailure(out, FormatStep::Read,
+                                     "unable to obtain partition information\n");
             describeSectorZero(device.tableKind(), out);
             PrintPartitionReport(out, entries.data(), static_cast<std::int32_t>(entries.size()));
-            return true;
+            return {};
         }
-        case kDiskCommandInit:
+        case kDiskCommandInit: {
             if (stop && stop())
-                return false;
-            if (!InitialisePartitions(device, out)) {
+                return Failure<FormatStep>{FormatStep::Stopped, {}, {}};
+            FormatResult result = InitialisePartitions(device, out);
+            if (!result) {
                 out << "Disk init failed\n";
-                return false;
+                return result;
             }
             out << "Disk initialised ok...\n ** CHECK WINDOWS FOR PARTITION IDENTIFIER HAS "
                    "CHANGE!\n";
-            return true;
+            return {};
+        }
         case kDiskCommandFormat: {
-            bool stopped = false;
-            if (!FormatLargestPartition(device, out, [&] { return stopped = stop && stop(); })) {
-                if (!stopped)
+            FormatResult result = FormatLargestPartition(device, out, stop);
+            if (!result) {
+                if (result.failure().step != FormatStep::Stopped)
                     out << "Disk format failed\n";
-                return false;
+                return result;
             }
             out << "Disk formatted ok...\n";
-            return true;
+            return {};
         }
         default:
-            return false;
+            return Failure<FormatStep>{FormatStep::Command, {}, {}};
     }
+}
+
+// Why the drive cannot be used, or opened; nothing when `device` is open.
+FormatResult openForCommand(DiskDevice& device, const FormatRequest& request, std::ostream& out) {
+    const std::string& drive = request.device;
+    // Nothing in use is opened for writing, whoever checked before.
+    if (request.mode == kDiskCommandInit || request.mode == kDiskCommandFormat) {
+        if (std::string refusal = eraseRefusal(drive); !refusal.empty())
+            return formatFailure(out, FormatStep::Refused, refusal);
+    }
+    errno = 0;
+    if (!device.open(drive)) {
+        const int error = errno;
+        std::string why = "Unable to open device\n";
+        if (error != 0)
+            why += drive + ": " + std::strerror(error) + "\n";
+        return formatFailure(out, FormatStep::Open, why);
+    }
+    return {};
+}
+
+}  // namespace
+
+FormatResult RunDiskCommand(const FormatRequest& request, std::ostream& out,
+                            const StopRequest& stop) {
+    DiskDevice device;
+    FormatResult result = openForCommand(device, request, out);
+    if (result)
+        result = runOnDevice(device, request.mode, out, stop);
+    if (result)
+        return result;
+    Failure<FormatStep> failure = result.failure();
+    failure.object = request.device;
+    return failure;
 }
 
 namespace {
@@ -215,26 +240,19 @@ std::string formatLayoutProblem(const std::string& drive, bool* initHelps) {
     return refusal;
 }
 
-bool FormatLargestPartition(DiskDevice& device, std::ostream& out, const StopRequest& stop) {
+FormatResult FormatLargestPartition(DiskDevice& device, std::ostream& out,
+                                    const StopRequest& stop) {
     std::vector<PartitionInformation> entries;
-    if (!device.getDriveLayout(entries)) {
-        out << "Cannot get drive layout\n";
-        return false;
-    }
-    if (std::string refusal = tableRefusal(device, entries); !refusal.empty()) {
-        out << refusal;
-        return false;
-    }
+    if (!device.getDriveLayout(entries))
+        return formatFailure(out, FormatStep::Read, "Cannot get drive layout\n");
+    if (std::string refusal = tableRefusal(device, entries); !refusal.empty())
+        return formatFailure(out, FormatStep::Table, refusal);
     DiskGeometry geometry;
-    if (!device.getGeometry(geometry) || geometry.BytesPerSector == 0) {
-        out << "Cannot get drive geometry\n";
-        return false;
-    }
+    if (!device.getGeometry(geometry) || geometry.BytesPerSector == 0)
+        return formatFailure(out, FormatStep::Read, "Cannot get drive geometry\n");
     VolumeLock lock(device);
-    if (!lock.lock()) {
-        out << "Cannot lock the device\n";
-        return false;
-    }
+    if (!lock.lock())
+        return formatFailure(out, FormatStep::Lock, "Cannot lock the device\n");
     // The first of the longest entries; ties keep the earlier one.
     const PartitionInformation* chosen = &entries.front();
     std::uint64_t best = 0;
@@ -251,37 +269,31 @@ bool FormatLargestPartition(DiskDevice& device, std::ostream& out, const StopReq
                       "The partition is too large for FAT32: %" PRIu64
                       " sectors, FAT32 describes at most 4294967295\n",
                       sectors);
-        out << line;
-        return false;
+        return formatFailure(out, FormatStep::Table, line);
     }
     // The file system is sized from this partition, so it must be the one written.
     if (chosen->PartitionLength > 0 && !device.selectVolume(*chosen)) {
-        if (device.namesPartition()) {
-            out << "The drive is not the disk's largest partition; FORMAT formats only the "
-                   "largest one\n";
-        } else {
-            out << "The largest partition does not lie within the disk\n";
-        }
-        return false;
+        return formatFailure(out, FormatStep::Table,
+                             device.namesPartition()
+                                 ? "The drive is not the disk's largest partition; FORMAT "
+                                   "formats only the largest one\n"
+                                 : "The largest partition does not lie within the disk\n");
     }
     // The boot sector is the first thing written.
     if (stop && stop())
-        return false;
-    if (!FormatFAT32(device, 0, static_cast<std::uint32_t>(sectors), out)) {
-        out << "Cannot format partition\n";
-        return false;
-    }
+        return Failure<FormatStep>{FormatStep::Stopped, {}, {}};
+    if (FormatResult written = FormatFAT32(device, 0, static_cast<std::uint32_t>(sectors), out);
+        !written)
+        return formatFailure(out, FormatStep::Write, "Cannot format partition\n",
+                             written.failure().reason);
     // An older file system's marks outside the sectors just written (ext4's
     // superblock at byte 1080, a swap area's at 4086, NTFS's backup, ...)
     // would have the system see two file systems in the partition.
-    if (!device.eraseSignatures(false, "vfat")) {
-        out << "Cannot erase the signatures of the partition's old file system\n";
-        return false;
-    }
-    if (!device.setPartitionType(kPartitionTypeFat32Chs)) {
-        out << "Failed to set partition code\n";
-        return false;
-    }
+    if (!device.eraseSignatures(false, "vfat"))
+        return formatFailure(out, FormatStep::Write,
+                             "Cannot erase the signatures of the partition's old file system\n");
+    if (!device.setPartitionType(kPartitionTypeFat32Chs))
+        return formatFailure(out, FormatStep::Write, "Failed to set partition code\n");
     return lock.dismountAndUnlock(out);
 }
 
@@ -290,22 +302,26 @@ std::string formatWarningText(const std::string& drive) {
            " .\nTo format the disk,click OK,To quit,click CANCEL.";
 }
 
-FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
-                          const std::string& command) {
+FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive, const std::string& command,
+                          FormatResult* ended) {
     // A drive that cannot be erased is named before the question, not after it.
     if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
+        if (ended != nullptr)
+            *ended = Failure<FormatStep>{FormatStep::Refused, drive, refusal};
         frontEnd.boxes.show(refusal);
         return FormatJobResult::Failed;
     }
     if (!frontEnd.boxes.ask(formatWarningText(drive), false))
         return FormatJobResult::Declined;
-    const char* argv[3] = {"", drive.c_str(), command.c_str()};
     frontEnd.progress.show();
     frontEnd.progress.setRange(100);
     frontEnd.progress.bringToFront();
-    bool stopped = false;
-    const StopRequest stop = [&] { return stopped = frontEnd.progress.cancelRequested(); };
-    if (FormatCommand(3, argv, frontEnd.out, stop) == 1) {
+    const StopRequest stop = [&] { return frontEnd.progress.cancelRequested(); };
+    const FormatResult result =
+        formatDrive(FormatRequest{drive, diskCommandMode(command)}, frontEnd.out, stop);
+    if (ended != nullptr)
+        *ended = result;
+    if (result) {
         frontEnd.progress.setPosition(100);
         frontEnd.progress.setButtonCaption("OK");
         if (frontEnd.progress.cancelRequested())
@@ -315,7 +331,7 @@ FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
         return FormatJobResult::Succeeded;
     }
     frontEnd.progress.hide();
-    if (stopped) {
+    if (result.failure().step == FormatStep::Stopped) {
         frontEnd.boxes.show("Format cancelled");
         return FormatJobResult::Cancelled;
     }

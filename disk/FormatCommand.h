@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "disk/DiskDevice.h"
+#include "disk/FormatResult.h"
 #include "store/FrontEnd.h"
 
 enum DiskCommandMode : int {
@@ -28,13 +29,26 @@ DiskCommandMode diskCommandMode(const std::string& word);
 // system or table would be worse than either.
 using StopRequest = std::function<bool()>;
 
+// One disk command: the drive (a device or image path) and what to do to it.
+struct FormatRequest {
+    std::string device;
+    DiskCommandMode mode = kDiskCommandFormat;
+};
+
 // argv[1] is the drive (a device or image path), argv[2] the command word;
-// argv[0] is not read. Prints the usage when argc is not 3. 1 on success, else 0.
+// argv[0] is not read. Prints the usage when argc is not 3, else runs
+// formatDrive. 1 on success, else 0.
 int FormatCommand(int argc, const char* const* argv, std::ostream& out,
                   const StopRequest& stop = {});
-bool RunDiskCommand(const std::string& drive, int mode, std::ostream& out,
-                    const StopRequest& stop = {});
-bool FormatLargestPartition(DiskDevice& device, std::ostream& out, const StopRequest& stop = {});
+// Runs the command, printing its steps and then "OK.", "Format cancelled" or
+// "failed."; the failure names the step, the device and why.
+FormatResult formatDrive(const FormatRequest& request, std::ostream& out,
+                         const StopRequest& stop = {});
+// The command itself, printing its steps; the failure names the device.
+FormatResult RunDiskCommand(const FormatRequest& request, std::ostream& out,
+                            const StopRequest& stop = {});
+FormatResult FormatLargestPartition(DiskDevice& device, std::ostream& out,
+                                    const StopRequest& stop = {});
 
 // Why a partition table cannot be trusted (two partitions overlap, or one
 // reaches past the disk's end, when its size is known), as a line; empty
@@ -60,5 +74,6 @@ enum class FormatJobResult { Declined, Succeeded, Failed, Cancelled };
 // success, and hides it and shows "Format Failed!!" on failure. A cancel
 // request (Ctrl-C, TERM, HUP) stops it before the first write with "Format
 // cancelled"; one that comes later is answered once the command has finished.
+// `result`, where given, receives what came of the command (a refusal included).
 FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
-                          const std::string& command = "FORMAT");
+                          const std::string& command = "FORMAT", FormatResult* result = nullptr);

@@ -37,31 +37,23 @@ std::string initProblem(const DiskGeometry& geometry,
     return {};
 }
 
-bool InitialisePartitions(DiskDevice& device, std::ostream& out) {
+FormatResult InitialisePartitions(DiskDevice& device, std::ostream& out) {
     DiskGeometry geometry;
-    if (!device.getGeometry(geometry)) {
-        out << "Cannot get drive geometry\n";
-        return false;
-    }
+    if (!device.getGeometry(geometry))
+        return formatFailure(out, FormatStep::Read, "Cannot get drive geometry\n");
     char line[192];
     std::snprintf(line, sizeof line, "Writing new partition table (%.2f GB)\n",
                   gibibytesOf(geometryCapacity(geometry)));
     out << line;
     std::array<PartitionInformation, 4> entries;
-    if (std::string problem = initProblem(geometry, entries); !problem.empty()) {
-        out << problem;
-        return false;
-    }
+    if (std::string problem = initProblem(geometry, entries); !problem.empty())
+        return formatFailure(out, FormatStep::Table, problem);
     VolumeLock lock(device);
-    if (!lock.lock()) {
-        out << "Cannot lock the device\n";
-        return false;
-    }
+    if (!lock.lock())
+        return formatFailure(out, FormatStep::Lock, "Cannot lock the device\n");
     out << "set layout\n";
-    if (!device.setDriveLayout(entries.data(), static_cast<std::int32_t>(entries.size()))) {
-        out << "Cannot set drive layout\n";
-        return false;
-    }
+    if (!device.setDriveLayout(entries.data(), static_cast<std::int32_t>(entries.size())))
+        return formatFailure(out, FormatStep::Write, "Cannot set drive layout\n");
     out << "unmounting..\n";
     return lock.dismountAndUnlock(out);
 }

@@ -22,4 +22,5 @@ std::uint64_t geometryCapacity(const DiskGeometry& geometry);
 // it can, with `entries` the table it writes.
 std::string initProblem(const DiskGeometry& geometry, std::array<PartitionInformation, 4>& entries);
 
-bool InitialisePartitions(DiskDevice& device, std::ostream& out);
+// Writes the table of initialLayout, printing each step; the step that failed and why.
+FormatResult InitialisePartitions(DiskDevice& device, std::ostream& out);

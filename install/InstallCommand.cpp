@@ -248,7 +248,8 @@ bool makeRoom(GameReplacement& replacement, FrontEnd& ui) {
 }  // namespace
 
 InstallCommand::InstallCommand(FrontEnd& ui, DiscOpener opener, FreeSpace freeSpace)
-    : ui_(ui),
+    : said_(ui.boxes),
+      ui_{ui.status, said_, ui.progress, ui.out},
       opener_(std::move(opener)),
       freeSpace_(freeSpace ? std::move(freeSpace) : FreeSpace(spaceAvailable)) {}
 
@@ -259,39 +260,63 @@ int InstallCommand::run(const std::vector<std::string>& args) {
         ui_.out << kUsage;
         return 0;
     }
-    std::uint8_t dvdFlag = 0;
+    Media media = Media::Cd;
     if (equalsIgnoringCase(args[4], "DVD")) {
-        dvdFlag = 1;
+        media = Media::Dvd;
     } else if (!equalsIgnoringCase(args[4], "CD")) {
         ui_.out << "enter CD or DVD mode\n";
         return 0;
     }
-    const std::string root = normalizeRoot(args[2]);
-    const std::string& name = args[3];
+    return install(InstallRequest{args[1], args[2], args[3], media}) ? 1 : 0;
+}
+
+InstallResult InstallCommand::install(const InstallRequest& request) {
+    parts_.currentPartFile.abandon();
+    parts_.clear();
+    said_.forget();
+    const std::optional<InstallStep> stopped = attempt(request);
+    if (!stopped)
+        return {};
+    std::string object = request.name;
+    if (*stopped == InstallStep::Source)
+        object = request.source;
+    else if (*stopped == InstallStep::Drive || *stopped == InstallStep::Room)
+        object = normalizeRoot(request.root);
+    return Failure<InstallStep>{*stopped, object, said_.last()};
+}
+
+std::optional<InstallStep> InstallCommand::attempt(const InstallRequest& request) {
+    const std::uint8_t dvdFlag = request.media == Media::Dvd ? 1 : 0;
+    const std::string root = normalizeRoot(request.root);
+    const std::string& name = request.name;
 
     DiscSource source(ui_.status, opener_);
     DiscInfo disc;
-    if (!identifySource(source, args[1], disc, ui_) || !driveFolderOpens(root, ui_.boxes))
-        return 0;
+    if (!identifySource(source, request.source, disc, ui_))
+        return InstallStep::Source;
+    if (!driveFolderOpens(root, ui_.boxes))
+        return InstallStep::Drive;
     // One writer per drive: the drive is held until the install returns.
     DriveAccess changing = accessForChange(root, ui_);
     if (!changing.granted())
-        return 0;
+        return InstallStep::Drive;
     // Everything that could keep the game from being recorded is checked
     // before anything on the target changes.
     if (!recordable(name, disc, ui_.boxes))
-        return 0;
+        return InstallStep::Game;
     const std::string prefix = partPrefix(root, gameNameHash(name), disc.gameId);
     std::optional<GameReplacement> replacement =
         planReplacement(root, name, prefix, disc, ui_.boxes);
+    if (!replacement)
+        return InstallStep::Replace;
     GameEntry expected;
     expected.setDisplayName(name);
     expected.setImageFileName("zt." + disc.gameId);
     expected.setPartCount(static_cast<std::uint8_t>(partsNeededFor(disc)));
     expected.setMediaType(dvdFlag != 0 ? kMediaDvd : kMediaCd);
     expected.setSectorSize(DiscSource::kSectorSize);
-    if (!replacement || !prepareRoom(*replacement, expected, prefix, disc))
-        return 0;
+    if (!prepareRoom(*replacement, expected, prefix, disc))
+        return InstallStep::Room;
     return copyAndRecord(source, disc, *replacement, prefix, dvdFlag);
 }
 
@@ -335,9 +360,10 @@ bool InstallCommand::prepareRoom(GameReplacement& replacement, const GameEntry& 
     return replacement.replaced().empty() || imageBytes <= room || makeRoom(replacement, ui_);
 }
 
-int InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
-                                  GameReplacement& replacement, const std::string& prefix,
-                                  std::uint8_t dvdFlag) {
+std::optional<InstallStep> InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
+                                                         GameReplacement& replacement,
+                                                         const std::string& prefix,
+                                                         std::uint8_t dvdFlag) {
     const std::string& name = replacement.name();
     SplitImageWriter writer(ui_, parts_);
     int partCount = 0;
@@ -364,16 +390,19 @@ int InstallCommand::copyAndRecord(DiscSource& source, const DiscInfo& disc,
             ui_.boxes.show("The former game " + name +
                            " was removed to make room; the install failed\n");
         }
-        return 0;
+        return InstallStep::Copy;
     }
 
     GameTable added;
     if (!added.addEntry(name, "zt." + disc.gameId, DiscSource::kSectorSize, dvdFlag,
                         static_cast<std::uint8_t>(partCount & 0x0F), ui_.out)) {
         ui_.status.setText("config file error\n");
-        return abandon(replacement, "The game could not be recorded");
+        abandon(replacement, "The game could not be recorded");
+        return InstallStep::Record;
     }
-    return finish(replacement, added.entries().front());
+    if (finish(replacement, added.entries().front()) != 1)
+        return InstallStep::Record;
+    return std::nullopt;
 }
 
 int InstallCommand::finish(GameReplacement& replacement, const GameEntry& added) {

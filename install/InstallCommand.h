@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "install/DiscDevice.h"
+#include "install/InstallRequest.h"
+#include "install/LastSaid.h"
 #include "install/PartsInProgress.h"
 #include "store/FrontEnd.h"
 
@@ -32,27 +34,36 @@ class InstallCommand {
                             FreeSpace freeSpace = {});
 
     // `args`: program name (unused), source path, target root, game name,
-    // "CD" or "DVD". Returns 1 when the game was copied and recorded, 0 otherwise.
+    // "CD" or "DVD". Prints the usage or the media error when they are not
+    // that, else installs. Returns 1 when the game was copied and recorded,
+    // 0 otherwise.
     int run(const std::vector<std::string>& args);
+
+    // Installs the game `request` names; says at which step it stopped, and why.
+    InstallResult install(const InstallRequest& request);
 
     // The files of the install now running; a window closed during the copy removes them.
     PartsInProgress& parts() { return parts_; }
 
   private:
+    // The steps of the install; the step it stopped at, none when installed.
+    std::optional<InstallStep> attempt(const InstallRequest& request);
     // Checks that the drive has room for the game, counting what it
     // replaces, and makes that room. False when it said why not.
     bool prepareRoom(GameReplacement& replacement, const GameEntry& expected,
                      const std::string& prefix,
                      const DiscInfo& disc);
-    // Copies the disc into the new parts and records the game.
-    int copyAndRecord(DiscSource& source, const DiscInfo& disc, GameReplacement& replacement,
-                      const std::string& prefix, std::uint8_t dvdFlag);
+    // Copies the disc into the new parts and records the game; the step it stopped at.
+    std::optional<InstallStep> copyAndRecord(DiscSource& source, const DiscInfo& disc,
+                                             GameReplacement& replacement,
+                                             const std::string& prefix, std::uint8_t dvdFlag);
     // Puts the game in place of the older one and records it; says what failed.
     int finish(GameReplacement& replacement, const GameEntry& added);
     // Removes the copied parts and says why, and whether the former game is gone. Returns 0.
     int abandon(const GameReplacement& replacement, const std::string& why);
 
-    FrontEnd& ui_;
+    LastSaid said_;  // the last box the person read: a failure's reason
+    FrontEnd ui_;
     DiscOpener opener_;
     FreeSpace freeSpace_;
     PartsInProgress parts_;

@@ -78,23 +78,22 @@ std::string queueRoomProblem(const std::string& root, const std::vector<QueuedIm
 }
 
 // The install's boxes within the queue: nobody waits at the screen, so a
-// box's text is kept as the image's outcome, and the replace question has
-// the answer the person gave before the first game.
+// box is not shown (the install's result carries its text as the image's
+// outcome), and the replace question has the answer the person gave before
+// the first game.
 class QueueBoxes : public MessageBoxes {
   public:
     explicit QueueBoxes(bool replace) : replace_(replace) {}
-    void show(const std::string& text) override { said_ = text; }
+    void show(const std::string&) override {}
     bool ask(const std::string& text, bool) override {
         if (!replace_)
             refused_ = text;
         return replace_;
     }
-    const std::string& said() const { return said_; }
     const std::string& refused() const { return refused_; }
 
   private:
     bool replace_;
-    std::string said_;
     std::string refused_;
 };
 
@@ -142,15 +141,17 @@ ImageResult installOne(const QueuedImage& image, FrontEnd& frontEnd, const Queue
     QueueBoxes boxes(image.replaces);
     QueueStatus status(frontEnd.status);
     FrontEnd queued{status, boxes, frontEnd.progress, frontEnd.out};
-    if (steps.install(image, queued) == 1)
+    const InstallResult installed = steps.install(image, queued);
+    if (installed)
         return resultOf(image, image.replaces ? QueueOutcome::Replaced : QueueOutcome::Installed);
+    const std::string& said = installed.failure().reason;
     if (frontEnd.progress.cancelRequested())
-        return resultOf(image, QueueOutcome::Cancelled, boxes.said());
+        return resultOf(image, QueueOutcome::Cancelled, said);
     if (!boxes.refused().empty())
         return resultOf(image, QueueOutcome::Skipped,
                         "a game named " + escapeControls(image.name) +
                             " came onto the drive after the questions; it was kept");
-    const std::string& why = !boxes.said().empty() ? boxes.said() : status.last();
+    const std::string& why = !said.empty() ? said : status.last();
     return resultOf(image, QueueOutcome::Failed, why.empty() ? "the install did not end" : why);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "install/InstallRequest.h"
 #include "store/FrontEnd.h"
 
 // The most a CD holds: 360,000 sectors of 2048 bytes (80 minutes).
@@ -70,8 +71,8 @@ struct QueueSteps {
                        std::uint64_t bytesAfter)>
         starting;
     // Installs one image with the front end given (its questions answered,
-    // its boxes kept as the reason); 1 when the game was installed.
-    std::function<int(const QueuedImage& image, FrontEnd& frontEnd)> install;
+    // its boxes not shown); a failure's reason is the image's.
+    std::function<InstallResult(const QueuedImage& image, FrontEnd& frontEnd)> install;
     // True once the queue must stop before the next game (a cancel, a drive gone).
     std::function<bool()> stopped;
     // Bytes free at the drive's root; empty: the file system's word.

@@ -465,3 +465,23 @@ TEST_F(FormatCommandTest, FormatStopsBeforeItsFirstWriteAndFinishesAfterIt) {
     EXPECT_NE(late.boxes.shown[0].find("it was finished"), std::string::npos);
     EXPECT_EQ(ends(late.out.str(), 4), "OK.\n");
 }
+
+// The typed command says at which step it failed, on which device, and why:
+// the lines it printed to say so, without those that tell how far it got.
+TEST_F(FormatCommandTest, AFailureNamesItsStepTheDeviceAndOnlyTheReason) {
+    makeImage(image, 16ULL << 20);
+    std::ostringstream out;
+    ASSERT_TRUE(formatDrive(FormatRequest{image, kDiskCommandInit}, out)) << out.str();
+    const FormatResult result = formatDrive(FormatRequest{image, kDiskCommandFormat}, out);
+    ASSERT_FALSE(result) << out.str();
+    EXPECT_EQ(result.failure().step, FormatStep::Write);
+    EXPECT_EQ(result.failure().object, image);
+    EXPECT_EQ(result.failure().reason,
+              "FormatFAT32 -> Disk is too small for Fat32 - Fat 12/16 format is needed!\n"
+              "Cannot format partition\n");
+    EXPECT_NE(out.str().find("FAT32 FORMAT: LBA"), std::string::npos);
+    EXPECT_EQ(ends(out.str(), 27), "Disk format failed\nfailed.\n");
+    const FormatResult absent = formatDrive(FormatRequest{dir.file("none"), kDiskCommandInfo}, out);
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.failure().step, FormatStep::Open);
+}

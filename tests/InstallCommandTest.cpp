@@ -476,3 +476,37 @@ TEST_F(InstallCommandTest, ATableEndingInATornRecordIsRefused) {
     EXPECT_EQ(readBytes(tablePath(drive.root())), bytes);
     EXPECT_EQ(files(), std::vector<std::string>{"zt.cfg"});
 }
+
+// The typed install says at which step it stopped, on what, and why: the
+// text of the box the person read.
+TEST_F(InstallCommandTest, AFailedInstallNamesItsStepObjectAndTheBoxText) {
+    const struct {
+        std::string name;
+        std::uint64_t free;
+        InstallStep step;
+        bool onName;  // the object is the game's name, else the drive's root
+    } cases[] = {
+        {"", std::uint64_t{1} << 40, InstallStep::Game, true},
+        {"My Game", 1 << 20, InstallStep::Room, false},
+    };
+    for (const auto& c : cases) {
+        ui.boxes.shown.clear();
+        freeBytes = c.free;
+        FrontEnd frontEnd = ui.frontEnd();
+        InstallCommand command(
+            frontEnd, fakeOpener(makeGameDisc(3000)),
+            [this](const std::string&) { return std::optional<std::uint64_t>(freeBytes); });
+        const InstallResult result =
+            command.install(InstallRequest{"fake", drive.root(), c.name, Media::Dvd});
+        ASSERT_FALSE(result) << c.name;
+        EXPECT_EQ(result.failure().step, c.step);
+        EXPECT_EQ(result.failure().object, c.onName ? c.name : normalizeRoot(drive.root()));
+        ASSERT_FALSE(ui.boxes.shown.empty());
+        EXPECT_EQ(result.failure().reason, ui.boxes.shown.back());
+    }
+    freeBytes = std::uint64_t{1} << 40;
+    FrontEnd frontEnd = ui.frontEnd();
+    InstallCommand command(frontEnd, fakeOpener(makeGameDisc(3000)));
+    EXPECT_TRUE(command.install(InstallRequest{"fake", drive.root(), "My Game", Media::Cd}));
+    EXPECT_EQ(table().back().MediaType(), kMediaCd);
+}

@@ -110,18 +110,20 @@ TEST(InstallQueueTest, RunsEachGameAndKeepsEachOutcome) {
         FrontEnd frontEnd = ui.frontEnd();
         std::vector<std::string> installed;
         QueueSteps steps;
-        steps.install = [&](const QueuedImage& queued, FrontEnd& each) {
+        // As the install does: a failure carries the text of the box it showed.
+        steps.install = [&](const QueuedImage& queued, FrontEnd& each) -> InstallResult {
             installed.push_back(queued.name);
             if (queued.name == c.cancelAt) {
                 ui.progress.cancel = true;
                 each.boxes.show("the copy was cancelled");
-                return 0;
+                return Failure<InstallStep>{InstallStep::Copy, queued.name,
+                                            "the copy was cancelled"};
             }
             if (c.said.count(queued.name)) {
                 each.boxes.show(c.said.at(queued.name));
-                return 0;
+                return Failure<InstallStep>{InstallStep::Copy, queued.name, c.said.at(queued.name)};
             }
-            return 1;
+            return {};
         };
         steps.stopped = [&] { return ui.progress.cancel; };
         steps.freeSpace = [&](const std::string&) { return std::optional<std::uint64_t>(c.free); };

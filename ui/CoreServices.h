@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "disk/FormatCommand.h"
 #include "install/DiscDevice.h"
 #include "install/InstallCommand.h"
+#include "install/InstallRequest.h"
 #include "library/GameCopy.h"
 #include "store/FrontEnd.h"
 #include "ui/DriveList.h"
@@ -35,9 +35,9 @@ struct CoreServices {
     std::function<std::uint64_t(const std::string& path)> fileSize;
     // The web-site address of the About page.
     std::string websiteUrl;
-    // The install itself, on the job's thread: 1 when the game was
-    // installed. Empty: runInstallJob with the services above.
-    std::function<int(const std::vector<std::string>& args, const FixedDrive& target,
-                      FrontEnd& frontEnd)>
+    // The install itself, on the job's thread. Empty: runInstallJob with
+    // the services above.
+    std::function<InstallResult(const InstallRequest& request, const FixedDrive& target,
+                                FrontEnd& frontEnd)>
         install;
 };

@@ -4,6 +4,7 @@
 
 #include "disk/DriveRefusal.h"
 #include "disk/FormatCommand.h"
+#include "disk/ToolFailure.h"
 #include "store/ShownText.h"
 
 namespace {
@@ -56,73 +57,57 @@ std::string formatRefusal(const FixedDrive& drive, VolumeService& volumes,
     return {};
 }
 
-// Whether a line INIT or FORMAT printed only tells how far it got.
-bool progressLine(const std::string& line) {
-    static const char* const progress[] = {
-        "FAT32 FORMAT:", "FormatFAT32: Cluster size", "Fat Size", "Data Size", "Fat entries",
-        "Data area", "Max fat", "Writing BPB", "Initialising ", "Fat32 Format complete",
-        "Writing new partition table", "set layout", "unmounting..", "Disk initialised ok",
-        " ** CHECK", "Disk formatted ok", "OK.", "Disk format failed", "Disk init failed",
-        "failed."};
-    for (const char* start : progress) {
-        if (line.rfind(start, 0) == 0)
-            return true;
-    }
-    return false;
+// Why a command failed, as the box says it: whole lines.
+std::string reasonOf(const FormatResult& result) {
+    const std::string& reason = result.failure().reason;
+    return reason.empty() ? "The command gave no reason.\n" : withNewline(reason);
 }
 
-// The lines a command printed that say why it failed.
-std::string reasonIn(const std::string& printed) {
-    std::string reason;
-    std::istringstream lines(printed);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && !progressLine(line))
-            reason += line + "\n";
-    }
+// Runs INIT or FORMAT on `device` in this process, printing its steps to `out`.
+FormatResult runCommand(const std::string& device, DiskCommandMode mode, std::ostream& out) {
+    return formatDrive(FormatRequest{device, mode}, out);
+}
+
+// Why the format tool run as administrator failed, as it marked it.
+std::string privilegedFailure(const std::string& printed) {
+    const std::string reason = markedReason(printed);
     return reason.empty() ? "The command gave no reason.\n" : reason;
 }
 
-// Runs INIT or FORMAT on `device` in this process; false with its reason.
-bool runCommand(const std::string& device, const char* command, std::ostream& out,
-                std::string& problem) {
-    std::ostringstream printed;
-    const char* argv[3] = {"", device.c_str(), command};
-    const bool done = FormatCommand(3, argv, printed) == 1;
-    out << printed.str();
-    if (!done)
-        problem = reasonIn(printed.str());
-    return done;
-}
-
 // Unmounts the volume (when mounted), gives the disk a partition table when
-// `init`, and writes FAT32 on it; false with what went wrong in `problem`,
-// and whether the drive was unmounted. What the commands print goes to `out`.
-bool formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
-                  const std::string& denial, std::ostream& out, std::string& problem,
-                  bool& unmounted) {
+// `init`, and writes FAT32 on it; says what went wrong, and whether the drive
+// was unmounted. What the commands print goes to `out`.
+FormatResult formatVolume(const FixedDrive& drive, bool init, VolumeService& volumes,
+                          const std::string& denial, std::ostream& out, bool& unmounted) {
     unmounted = false;
     if (!drive.mountPoint.empty()) {
-        if (!volumes.unmount(drive.device, drive.mountPoint, problem)) {
-            problem = "The drive " + drive.mountPoint + " could not be unmounted: " + problem;
-            return false;
-        }
+        std::string error;
+        if (!volumes.unmount(drive.device, drive.mountPoint, error))
+            return Failure<FormatStep>{
+                FormatStep::Unmount, drive.mountPoint,
+                "The drive " + drive.mountPoint + " could not be unmounted: " + error};
         unmounted = true;
     }
-    if (init && !runCommand(drive.device, "INIT", out, problem))
-        return false;
+    // INIT when asked for; FORMAT here when this process may write, else by the tool.
+    for (const DiskCommandMode mode : {kDiskCommandInit, kDiskCommandFormat}) {
+        if (mode == kDiskCommandInit ? !init : !denial.empty())
+            continue;
+        if (const FormatResult result = runCommand(drive.device, mode, out); !result)
+            return Failure<FormatStep>{result.failure().step, drive.device, reasonOf(result)};
+    }
     if (denial.empty())
-        return runCommand(drive.device, "FORMAT", out, problem);
+        return {};
     std::ostringstream printed;
-    std::string startError;
-    const int status = volumes.runPrivilegedFormat(drive.device, printed, startError);
-    problem = startError;
+    std::string problem;
+    const int status = volumes.runPrivilegedFormat(drive.device, printed, problem);
     if (status < 0)
         problem = "Writing to " + drive.device + " needs administrator rights (" + denial +
-                  "), and they could not be asked for: " + startError;
+                  "), and they could not be asked for: " + problem;
     out << printed.str();
-    if (status != 0 && problem.empty())
-        problem = reasonIn(printed.str());
-    return status == 0;
+    if (status == 0)
+        return {};
+    return Failure<FormatStep>{FormatStep::Write, drive.device,
+                               problem.empty() ? privilegedFailure(printed.str()) : problem};
 }
 
 // Where the drive is after a failed format, once it was mounted again.
@@ -189,9 +174,11 @@ bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeServic
     window.formatStarted();
     frontEnd.progress.bringToFront();
 
-    std::string problem;
     bool unmounted = false;
-    if (!formatVolume(drive, init, volumes, denial, frontEnd.out, problem, unmounted)) {
+    if (const FormatResult formatted =
+            formatVolume(drive, init, volumes, denial, frontEnd.out, unmounted);
+        !formatted) {
+        std::string problem = formatted.failure().reason;
         // An unmount that failed left the drive where it was.
         if (unmounted)
             problem = withNewline(problem) + whereAfterFailure(drive, volumes);

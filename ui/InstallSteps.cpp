@@ -25,15 +25,15 @@ std::string driveLostText(const std::string& root, const std::vector<std::string
            "removes what an install left.";
 }
 
-int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target,
-                  DriveList& drives, FrontEnd& frontEnd, DiscOpener opener,
-                  InstallCommand::FreeSpace freeSpace) {
+InstallResult runInstallJob(const InstallRequest& request, const FixedDrive& target,
+                            DriveList& drives, FrontEnd& frontEnd, DiscOpener opener,
+                            InstallCommand::FreeSpace freeSpace) {
     DriveWatch watch(frontEnd.progress, [&drives, target] { return drives.mountedAt(target); });
     FrontEnd watched{frontEnd.status, frontEnd.boxes, watch, frontEnd.out};
     InstallCommand command(watched, std::move(opener), std::move(freeSpace));
     // A failed or cancelled install removes the part files it wrote itself,
     // before the window may close.
-    const int result = command.run(args);
+    InstallResult result = command.install(request);
     if (watch.lost() || !drives.mountedAt(target)) {
         frontEnd.progress.hide();
         frontEnd.status.setText(platform::drivesHaveLetters()
@@ -41,8 +41,9 @@ int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target
                                     : "The install stopped: the drive was unmounted");
         // What it wrote could not be reached to be removed once the drive
         // was gone, whatever the removal said.
-        frontEnd.boxes.show(driveLostText(target.mountPoint, command.parts().removed));
-        return 0;
+        const std::string lost = driveLostText(target.mountPoint, command.parts().removed);
+        frontEnd.boxes.show(lost);
+        return Failure<InstallStep>{InstallStep::DriveLost, target.mountPoint, lost};
     }
     return result;
 }

@@ -18,8 +18,8 @@
 std::string driveLostText(const std::string& root, const std::vector<std::string>& left,
                           bool letters = platform::drivesHaveLetters());
 
-// Runs the install of `args` (as installToStart gave them) onto `target`.
-// 1 when the game was installed, 0 otherwise.
-int runInstallJob(const std::vector<std::string>& args, const FixedDrive& target,
-                  DriveList& drives, FrontEnd& frontEnd, DiscOpener opener,
-                  InstallCommand::FreeSpace freeSpace);
+// Runs the install `request` (as installToStart gave it) onto `target`; a
+// drive gone meanwhile stops it at InstallStep::DriveLost.
+InstallResult runInstallJob(const InstallRequest& request, const FixedDrive& target,
+                            DriveList& drives, FrontEnd& frontEnd, DiscOpener opener,
+                            InstallCommand::FreeSpace freeSpace);

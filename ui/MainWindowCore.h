@@ -174,7 +174,7 @@ class MainWindowCore {
     void onStart();
     // The install's body, on its worker thread: the install routine over
     // the argument vector "Start" built, onto `target`.
-    void installJob(const std::vector<std::string>& args, const FixedDrive& target);
+    void installJob(const InstallRequest& request, const FixedDrive& target);
     void installFinished(int result);
     // After Start was refused or answered No: the drive box as it is now.
     void startRefused();

@@ -108,18 +108,17 @@ void MainWindowCore::onStart() {
         onStartQueue();
         return;
     }
-    const std::optional<std::vector<std::string>> args =
-        installToStart(boxes_, [this] { return jobs(); }, [this] { return installForm(); },
-                       *services_.drives);
-    if (!args) {
+    const std::optional<InstallRequest> request = installToStart(
+        boxes_, [this] { return jobs(); }, [this] { return installForm(); }, *services_.drives);
+    if (!request) {
         startRefused();
         return;
     }
     installStarting();
     const FixedDrive target{targetRoot_, selectedDrive().device};
     view_.jobProgress().beginJob(
-        {"Installing", "Installed", (*args)[3], std::uint64_t{1} << 20, false});
-    installWorker_.start([this, args = *args, target] { installJob(args, target); },
+        {"Installing", "Installed", request->name, std::uint64_t{1} << 20, false});
+    installWorker_.start([this, request = *request, target] { installJob(request, target); },
                          [this] { installFinished(installResult_); });
 }
 
@@ -140,13 +139,15 @@ void MainWindowCore::installStarting() {
     cancelling_ = false;
 }
 
-void MainWindowCore::installJob(const std::vector<std::string>& args, const FixedDrive& target) {
+void MainWindowCore::installJob(const InstallRequest& request, const FixedDrive& target) {
     OutcomeWatch watch(view_.jobProgress().window(), installSucceeded_);
     JobReports reports(view_, watch, log_);
     FrontEnd frontEnd = reports.frontEnd();
-    installResult_ = services_.install ? services_.install(args, target, frontEnd)
-                                       : runInstallJob(args, target, *services_.drives, frontEnd,
-                                                       services_.discOpener, services_.freeSpace);
+    const InstallResult result = services_.install
+                                     ? services_.install(request, target, frontEnd)
+                                     : runInstallJob(request, target, *services_.drives, frontEnd,
+                                                     services_.discOpener, services_.freeSpace);
+    installResult_ = result ? 1 : 0;
 }
 
 void MainWindowCore::installFinished(int result) {

@@ -56,10 +56,10 @@ void MainWindowCore::queueJob(const QueueToStart& start) {
         view_.jobProgress().beginJob(job);
     };
     steps.install = [this, &start](const QueuedImage& image, FrontEnd& each) {
-        const std::vector<std::string> args{"", image.path, start.root, image.name,
-                                            image.dvd ? "DVD" : "CD"};
-        return services_.install ? services_.install(args, start.target, each)
-                                 : runInstallJob(args, start.target, *services_.drives, each,
+        const InstallRequest request{image.path, start.root, image.name,
+                                     image.dvd ? Media::Dvd : Media::Cd};
+        return services_.install ? services_.install(request, start.target, each)
+                                 : runInstallJob(request, start.target, *services_.drives, each,
                                                  services_.discOpener, services_.freeSpace);
     };
     steps.stopped = [this, &window, target] {

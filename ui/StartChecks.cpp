@@ -112,10 +112,10 @@ bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs
     return true;
 }
 
-std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
-                                                       const std::function<JobState()>& jobs,
-                                                       const std::function<InstallForm()>& readForm,
-                                                       DriveList& drives) {
+std::optional<InstallRequest> installToStart(MessageBoxes& boxes,
+                                             const std::function<JobState()>& jobs,
+                                             const std::function<InstallForm()>& readForm,
+                                             DriveList& drives) {
     // The question comes first; a No reads nothing and starts nothing.
     if (!boxes.ask("Start Install?", false))
         return std::nullopt;
@@ -137,7 +137,8 @@ std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
     // chosen drive must still be the same device mounted at the same place.
     if (!target || !stillFreeToStart(boxes, jobs, *target, form.targetRoot, drives))
         return std::nullopt;
-    return std::vector<std::string>{"", form.source, form.targetRoot, form.gameName, form.media};
+    return InstallRequest{form.source, form.targetRoot, form.gameName,
+                          form.media == "DVD" ? Media::Dvd : Media::Cd};
 }
 
 std::string formatBlocker(const JobState& jobs, bool haveFixedDrive) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install/InstallRequest.h"
 #include "library/GameRename.h"
 #include "platform/DriveNames.h"
 #include "store/FrontEnd.h"
@@ -81,10 +82,10 @@ bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs
 // started while a box was open wins) and the chosen drive must still be the
 // same device mounted at the same place: an unmounted drive's folder would
 // take the game onto the disk beneath it.
-std::optional<std::vector<std::string>> installToStart(MessageBoxes& boxes,
-                                                       const std::function<JobState()>& jobs,
-                                                       const std::function<InstallForm()>& readForm,
-                                                       DriveList& drives);
+std::optional<InstallRequest> installToStart(MessageBoxes& boxes,
+                                             const std::function<JobState()>& jobs,
+                                             const std::function<InstallForm()>& readForm,
+                                             DriveList& drives);
 
 // Why "Format..." opens no drive dialog now (no fixed drive, or a job in the
 // way); empty when it may.

@@ -9,6 +9,7 @@
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
 #include "disk/FormatCommand.h"
+#include "disk/ToolFailure.h"
 #include "ui/FormatSteps.h"
 
 namespace {
@@ -30,7 +31,8 @@ struct StepVolumes : VolumeService {
     }
     int runPrivilegedFormat(const std::string&, std::ostream& out, std::string& error) override {
         steps.push_back("privileged");
-        out << "Cannot lock the device\nDisk format failed\n";
+        out << "Cannot lock the device\nDisk format failed\n"
+            << markedFailure("Cannot lock the device\n");
         error = privilegedError;
         return privilegedStatus;
     }
@@ -214,7 +216,7 @@ TEST(FormatStepsTest, ADiskTooSmallForFat32IsRefusedBeforeTheQuestion) {
         makeImage(image, 16ULL << 20);
         std::ostringstream printed;
         if (partitioned) {
-            ASSERT_TRUE(RunDiskCommand(image, kDiskCommandInit, printed));
+            ASSERT_TRUE(RunDiskCommand({image, kDiskCommandInit}, printed));
         }
         const std::vector<std::uint8_t> before = readAt(image, 0, 1 << 20);
         const FixedDrive small{"", image, true, false, false, true, "", 16ULL << 20, "Disk image"};

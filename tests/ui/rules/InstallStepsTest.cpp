@@ -50,7 +50,7 @@ TEST(InstallStepsTest, ADriveUnmountedDuringTheInstallStopsItWithItsReason) {
     const std::string iso = makeGameIso(work, 3 << 20, 7);
     ASSERT_FALSE(iso.empty()) << "no xorriso";
     const FixedDrive target{drive.path().string(), "/dev/zt-test"};
-    const std::vector<std::string> args{"", iso, target.mountPoint, "My Game", "DVD"};
+    const InstallRequest request{iso, target.mountPoint, "My Game", Media::Dvd};
     const struct {
         int looksMounted;
         int result;
@@ -68,7 +68,8 @@ TEST(InstallStepsTest, ADriveUnmountedDuringTheInstallStopsItWithItsReason) {
         drives.looksMounted = c.looksMounted;
         ScriptedFrontEnd ui;
         FrontEnd frontEnd = ui.frontEnd();
-        EXPECT_EQ(runInstallJob(args, target, drives, frontEnd, openDiscDevice, {}), c.result);
+        EXPECT_EQ(runInstallJob(request, target, drives, frontEnd, openDiscDevice, {}) ? 1 : 0,
+                  c.result);
         ASSERT_EQ(ui.boxes.shown.size(), c.said ? 1u : 0u);
         if (!c.said)
             continue;

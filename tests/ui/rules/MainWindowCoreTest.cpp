@@ -73,17 +73,22 @@ class MainWindowCoreTest : public ::testing::Test {
         services.fileSize = [this](const std::string& path) { return sizes[path]; };
         // The install waits until the test lets it end with a result; a
         // successful one records a game, as the real install does last.
-        services.install = [this](const std::vector<std::string>& args, const FixedDrive& target,
-                                  FrontEnd& frontEnd) {
+        services.install = [this](const InstallRequest& request, const FixedDrive& target,
+                                  FrontEnd& frontEnd) -> InstallResult {
             if (duringInstall)
                 duringInstall(frontEnd);
+            // Recorded as the command line names them: "", source, root, name, media.
+            const std::vector<std::string> args{"", request.source, request.root, request.name,
+                                                request.media == Media::Dvd ? "DVD" : "CD"};
             installArgs = args;
             installCalls.push_back(args);
             installTarget = target.mountPoint;
             const int result = finished.get();
             if (result == 1)
                 usb.addGame("Beta", "SLUS_000.02", {2048});
-            return result;
+            if (result != 1)
+                return Failure<InstallStep>{InstallStep::Copy, request.name, ""};
+            return {};
         };
         core = std::make_unique<MainWindowCore>(view, services, log);
         core->init();

@@ -178,7 +178,9 @@ TEST(StartChecksTest, InstallAsksFirstThenChecksInOrder) {
         EXPECT_EQ(reads, c.answers.front() ? 1 : 0);  // only after the Yes, once
         ASSERT_EQ(args.has_value(), c.starts) << c.form.gameName;
         if (c.starts) {
-            EXPECT_EQ(*args, std::vector<std::string>(
+            const std::vector<std::string> given{"", args->source, args->root, args->name,
+                                                 args->media == Media::Dvd ? "DVD" : "CD"};
+            EXPECT_EQ(given, std::vector<std::string>(
                                  {"", c.form.source, c.form.targetRoot, "My Game", "DVD"}));
         }
         if (c.questions.size() == 2) {
