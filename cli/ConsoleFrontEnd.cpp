@@ -5,7 +5,7 @@
 
 #include "cli/ExitCode.h"
 #include "platform/Console.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cli/RedrawThrottle.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // The exit status once standard output has been written out: output that
 // could not be written (a closed pipe, a full device) turns a success into a

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd);
 int exportCommand(const std::vector<std::string>& ops, FrontEnd frontEnd);

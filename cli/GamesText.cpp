@@ -1,6 +1,6 @@
 // Text shared by the zt_games commands in Games*.cpp.
 #include "cli/GamesCommands.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 std::string printableText(const std::string& text) {
     return escapeControls(text);

@@ -13,7 +13,7 @@
 #include "platform/DriveNames.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "platform/DriveNames.h"
 #include "platform/PathText.h"
 #include "store/DriveRoot.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "zt_version.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "install/InstallCommand.h"
 #include "platform/Console.h"
 #include "platform/DriveNames.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "zt_version.h"
 
 namespace {

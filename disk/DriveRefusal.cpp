@@ -6,7 +6,7 @@
 
 #include "platform/DriveNames.h"
 #include "platform/DriveUsers.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "disk/DiskDevice.h"
 #include "disk/FormatResult.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 enum DiskCommandMode : int {
     kDiskCommandNone = 0,

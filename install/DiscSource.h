@@ -12,7 +12,7 @@
 
 #include "install/DiscDevice.h"
 #include "install/PartFile.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class DiscSource {
   public:

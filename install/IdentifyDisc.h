@@ -8,7 +8,7 @@
 
 #include "install/DiscInfo.h"
 #include "install/DiscSource.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // What the status line says while a disc is being identified.
 inline constexpr const char* kCheckingDisc = "Checking disc..\n";

@@ -13,7 +13,7 @@
 #include "install/InstallRequest.h"
 #include "install/LastSaid.h"
 #include "install/PartsInProgress.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class DiscSource;
 class GameReplacement;

@@ -9,7 +9,7 @@
 #include "store/DriveRoot.h"
 #include "store/GameEntry.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "install/InstallRequest.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // The most a CD holds: 360,000 sectors of 2048 bytes (80 minutes).
 inline constexpr std::uint64_t kCdBytes = 360000ULL * 2048;

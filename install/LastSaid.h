@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class LastSaid : public MessageBoxes {
   public:

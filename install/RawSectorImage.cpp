@@ -10,7 +10,7 @@
 #include "install/CueSheet.h"
 #include "platform/PathText.h"
 #include "platform/RawFile.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "install/DiscInfo.h"
 #include "install/PartsInProgress.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class SplitImageWriter {
   public:

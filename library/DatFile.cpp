@@ -5,7 +5,7 @@
 
 #include "library/DatXml.h"
 
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

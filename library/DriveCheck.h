@@ -12,7 +12,7 @@
 
 #include "library/LostGames.h"
 #include "library/PartFragments.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 struct DriveFinding {
     enum class Kind {

@@ -7,7 +7,7 @@
 #include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

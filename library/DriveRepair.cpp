@@ -14,7 +14,7 @@
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "store/DriveRoot.h"
 #include "store/GameReplacement.h"
 #include "store/PartNaming.h"
-#include "store/SpaceText.h"
+#include "report/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 #include "store/TakenPartNames.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/FileTransfer.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 enum class CopyGameResult {
     Copied,

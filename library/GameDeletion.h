@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 enum class DeleteResult {
     Deleted,      // every record of the name is gone, and with it its part files

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // What a look-up of one game's details found.
 struct GameDetailsLookup {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 enum class ExportResult {
     Exported,

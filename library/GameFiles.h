@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "store/GameEntry.h"
 
 // Names compare byte for byte, case-sensitive, up to the terminator.

@@ -17,7 +17,7 @@
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "store/SpaceText.h"
+#include "report/SpaceText.h"
 #include "store/TableFile.h"
 
 namespace {

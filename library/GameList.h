@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Volume.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // One listed game: the window shows `name` and `sizeKB`; the rest serves
 // other front ends.

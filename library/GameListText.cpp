@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "store/GameEntry.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // A DisplayName field holds 31 characters and the terminator.
 constexpr std::size_t kMaxGameNameLength = 31;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "library/StreamDigest.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // Reads up to `length` bytes of an image at `offset`: the count read (fewer
 // at its end) or -1 on a read error. The front end opens the image (an ISO

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "store/GameEntry.h"
 
 struct InstalledImage {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/FolderListing.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // "zt." + 8 hex digits + "." + game ID + ".0" + digit: the name of a part file.
 bool isPartFileName(const std::string& name);

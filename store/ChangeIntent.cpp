@@ -9,7 +9,7 @@
 #include "store/LittleEndian.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "store/ChangeIntent.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "store/ChangeSettling.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/DriveIdentity.h"
 #include "platform/DriveLock.h"
 #include "store/ChangeSettling.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // Shown while a routine waits for another holder of its drive: one that
 // changes it, ones that read it, or a writer that waits and comes first.

@@ -12,7 +12,7 @@
 #include "platform/PathText.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/PathText.h"
 #include "platform/Volume.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "store/VolumeDescriptor.h"
 
 namespace {

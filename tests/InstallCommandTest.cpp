@@ -17,7 +17,7 @@
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 struct ScriptedStatus : StatusLine {
     void setText(const std::string& text) override { texts.push_back(text); }

@@ -3,7 +3,7 @@
 // space than the status line.
 #include <gtest/gtest.h>
 
-#include "store/SpaceText.h"
+#include "report/SpaceText.h"
 
 TEST(SpaceTextTest, FreeIsCutDownAndNeededRoundedUp) {
     constexpr std::uint64_t kMiB = 1 << 20;

@@ -13,7 +13,7 @@
 #include "install/InstallCommand.h"
 #include "install/InstallRequest.h"
 #include "library/GameCopy.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/FormatSteps.h"
 

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "store/DriveRoot.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "ui/DriveOrder.h"
 #include "ui/ShortDriveNames.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <mutex>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class DriveWatch : public ProgressRelay {
   public:

@@ -5,7 +5,7 @@
 #include "disk/DriveRefusal.h"
 #include "disk/FormatCommand.h"
 #include "disk/ToolFailure.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

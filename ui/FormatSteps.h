@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
 

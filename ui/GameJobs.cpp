@@ -5,7 +5,7 @@
 #include "library/DriveCheck.h"
 #include "library/GameExport.h"
 #include "library/GameVerify.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/ProgressState.h"
 
 // What a window does as such a job begins and ends; called on the job's thread.

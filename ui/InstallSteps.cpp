@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 #include "ui/DriveWatch.h"
 #include "ui/StartChecks.h"
 

@@ -8,7 +8,7 @@
 
 #include "install/InstallCommand.h"
 #include "platform/DriveNames.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 
 // What the window says after an install that stopped because `root` was

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 // The window's jobs as the window knows them.
 struct JobState {

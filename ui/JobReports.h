@@ -1,7 +1,7 @@
 #pragma once
 // One job's reports, shared by the jobs the window core runs. No toolkit.
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/LoggedBoxes.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowView.h"

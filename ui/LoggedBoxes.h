@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/WindowLog.h"
 
 class LoggedBoxes : public MessageBoxes {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/CoreServices.h"
 #include "ui/DriveList.h"
 #include "ui/GameJobs.h"

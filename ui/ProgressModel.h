@@ -20,7 +20,7 @@ class ProgressModel {
     // called on the thread that made the change, the lock let go.
     explicit ProgressModel(std::function<void()> drawSoon) : drawSoon_(std::move(drawSoon)) {}
 
-    // What the routines do to the window (store/FrontEnd.h).
+    // What the routines do to the window (report/FrontEnd.h).
     void show();
     void hide();
     void setRange(int upper);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 namespace {
 

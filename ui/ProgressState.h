@@ -51,7 +51,7 @@ class ProgressState {
     // A new job: the figures start again.
     void begin(const ProgressJob& job);
 
-    // What the routines do to the window (store/FrontEnd.h).
+    // What the routines do to the window (report/FrontEnd.h).
     void show();
     void hide();
     void setRange(int upper, Clock::time_point now);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "install/InstallQueue.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/JobGate.h"
 #include "ui/StartChecks.h"

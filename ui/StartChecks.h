@@ -11,7 +11,7 @@
 #include "install/InstallRequest.h"
 #include "library/GameRename.h"
 #include "platform/DriveNames.h"
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/JobGate.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/PathText.h"
 #include "platform/SystemPlaces.h"
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 WindowLog::WindowLog(const std::string& path, bool toStandardOutput)
     : path_(path), toStandardOutput_(toStandardOutput) {

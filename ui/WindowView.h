@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/FileDialogs.h"
 #include "ui/ImageChoice.h"

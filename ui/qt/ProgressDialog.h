@@ -10,7 +10,7 @@
 
 #include <QDialog>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/ProgressModel.h"
 
 class QLabel;

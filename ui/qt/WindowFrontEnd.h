@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class BoxPresenter;
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 
 class NativeStatusLine : public StatusLine {
   public:

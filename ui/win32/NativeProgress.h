@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "store/FrontEnd.h"
+#include "report/FrontEnd.h"
 #include "ui/ProgressModel.h"
 #include "ui/WindowView.h"
 

@@ -1,4 +1,4 @@
-#include "store/SpaceText.h"
+#include "report/SpaceText.h"
 
 std::string freeMegabytes(std::uint64_t bytes) {
     return std::to_string(bytes >> 20) + "MB";

@@ -1,4 +1,4 @@
-#include "store/ShownText.h"
+#include "report/ShownText.h"
 
 #include <algorithm>
 #include <cstdio>
