@@ -26,6 +26,16 @@
 #include "res/Pictures.h"
 #include "ui/VolumeService.h"
 
+using namespace store;
+using namespace ui::qt;
+using namespace ui;
+using namespace res;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -4,6 +4,10 @@
 
 #include "platform/DriveNames.h"
 
+namespace cli {
+
+using namespace platform;
+
 CommandLine parseCommandLine(int argc, const char* const* argv,
                              std::initializer_list<std::string_view> toolFlags,
                              std::initializer_list<std::string_view> valueOptions) {
@@ -48,3 +52,5 @@ std::vector<std::string> routineArguments(const std::vector<std::string>& operan
     args.insert(args.end(), operands.begin(), operands.end());
     return args;
 }
+
+}  // namespace cli

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace cli {
+
 struct CommandLine {
     std::vector<std::string> operands;
     bool yes = false;
@@ -35,3 +37,5 @@ CommandLine parseCommandLine(int argc, const char* const* argv,
 
 // The argument vector that a routine expects: an empty program name, then the operands.
 std::vector<std::string> routineArguments(const std::vector<std::string>& operands);
+
+}  // namespace cli

@@ -7,6 +7,11 @@
 #include "platform/Console.h"
 #include "report/ShownText.h"
 
+namespace cli {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 // Texts may carry names from a drive or a disc: their control bytes are
@@ -168,3 +173,5 @@ ConsoleFrontEnd::~ConsoleFrontEnd() {
     }
     platform::setInterruptFlag(nullptr);  // the flag goes with this object
 }
+
+}  // namespace cli

@@ -14,12 +14,14 @@
 #include "cli/RedrawThrottle.h"
 #include "report/FrontEnd.h"
 
+namespace cli {
+
 // The exit status once standard output has been written out: output that
 // could not be written (a closed pipe, a full device) turns a success into a
 // failure, said on standard error. The command itself ran to its end first.
 int exitAfterOutput(const char* tool, int status);
 
-class ConsoleStatusLine : public StatusLine {
+class ConsoleStatusLine : public report::StatusLine {
   public:
     explicit ConsoleStatusLine(std::ostream& err) : err_(err) {}
     void setText(const std::string& text) override;
@@ -30,7 +32,7 @@ class ConsoleStatusLine : public StatusLine {
     std::ostream& err_;
 };
 
-class ConsoleMessageBoxes : public MessageBoxes {
+class ConsoleMessageBoxes : public report::MessageBoxes {
   public:
     // `interactive`: read answers from `in`; otherwise every answer is `assumeYes`.
     ConsoleMessageBoxes(std::ostream& err, std::istream& in, bool interactive, bool assumeYes)
@@ -48,7 +50,7 @@ class ConsoleMessageBoxes : public MessageBoxes {
 
 // Draws a one-line bar on a terminal, at most a few times a second; draws
 // nothing elsewhere. Ctrl-C reaches it as the cancel flag.
-class ConsoleProgress : public ProgressWindow {
+class ConsoleProgress : public report::ProgressWindow {
   public:
     ConsoleProgress(std::ostream& err, bool drawBar) : err_(err), drawBar_(drawBar) {}
     void show() override;
@@ -101,7 +103,7 @@ class ConsoleFrontEnd {
     ~ConsoleFrontEnd();
     ConsoleFrontEnd(const ConsoleFrontEnd&) = delete;
     ConsoleFrontEnd& operator=(const ConsoleFrontEnd&) = delete;
-    FrontEnd frontEnd() { return FrontEnd{status_, boxes_, progress_, out_}; }
+    report::FrontEnd frontEnd() { return report::FrontEnd{status_, boxes_, progress_, out_}; }
     ConsoleProgress& progress() { return progress_; }
 
   private:
@@ -115,3 +117,5 @@ class ConsoleFrontEnd {
     ConsoleMessageBoxes boxes_;
     ConsoleProgress progress_;
 };
+
+}  // namespace cli

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace cli {
 // Exit status of the command-line tools.
 
 enum ExitCode : int {
@@ -7,3 +9,5 @@ enum ExitCode : int {
     kExitUsage = 2,    // wrong operand count or unknown option
     kExitCannotTell = 3,  // frag: where the parts lie could not be read
 };
+
+}  // namespace cli

@@ -9,9 +9,13 @@
 #include "cli/CommandLine.h"
 #include "report/FrontEnd.h"
 
-int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, FrontEnd frontEnd);
-int exportCommand(const std::vector<std::string>& ops, FrontEnd frontEnd);
-int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd frontEnd);
+namespace cli {
+
+int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, report::FrontEnd frontEnd);
+int exportCommand(const std::vector<std::string>& ops, report::FrontEnd frontEnd);
+int fragCommand(const std::vector<std::string>& ops, bool rewrite, report::FrontEnd frontEnd);
 
 // Text from a drive or a file, safe to print on a terminal: control bytes as \xNN.
 std::string printableText(const std::string& text);
+
+}  // namespace cli

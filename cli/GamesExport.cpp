@@ -4,7 +4,15 @@
 #include "library/GameExport.h"
 #include "store/DriveRoot.h"
 
+namespace cli {
+
+using namespace library;
+using namespace store;
+using namespace report;
+
 int exportCommand(const std::vector<std::string>& ops, FrontEnd frontEnd) {
     ExportResult result = exportGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);
     return result == ExportResult::Exported ? kExitSuccess : kExitFailure;
 }
+
+}  // namespace cli

@@ -17,6 +17,14 @@
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 
+namespace cli {
+
+using namespace disk;
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 struct PartState {
@@ -191,3 +199,5 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     frontEnd.out << "\n";
     return allWhole ? kExitSuccess : kExitFailure;
 }
+
+}  // namespace cli

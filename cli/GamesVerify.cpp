@@ -9,6 +9,14 @@
 #include "library/GameVerify.h"
 #include "store/DriveRoot.h"
 
+namespace cli {
+
+using namespace install;
+using namespace library;
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 std::string sectorText(const std::optional<std::uint64_t>& sector) {
@@ -114,3 +122,5 @@ int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, 
                       (!dat || (dat->readable && dat->matched));
     return good ? kExitSuccess : kExitFailure;
 }
+
+}  // namespace cli

@@ -15,6 +15,14 @@
 #include "platform/Volume.h"
 #include "report/ShownText.h"
 
+namespace cli {
+
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace report;
+using namespace store;
+
 namespace {
 
 constexpr const char* kNoTerminal =
@@ -115,3 +123,5 @@ int installEach(const CommandLine& line, ConsoleFrontEnd& console) {
     const bool all = installedCount(results) == results.size();
     return exitAfterOutput("zt_install", all ? kExitSuccess : kExitFailure);
 }
+
+}  // namespace cli

@@ -1,5 +1,7 @@
 #include "cli/RedrawThrottle.h"
 
+namespace cli {
+
 void RedrawThrottle::write(const std::string& text) {
     const auto size = static_cast<std::streamsize>(text.size());
     if (target_->sputn(text.data(), size) != size)
@@ -51,3 +53,5 @@ int RedrawThrottle::sync() {
         release();
     return target_->pubsync() == 0 && !failed_ ? 0 : -1;
 }
+
+}  // namespace cli

@@ -10,6 +10,8 @@
 #include <streambuf>
 #include <string>
 
+namespace cli {
+
 class RedrawThrottle : public std::streambuf {
   public:
     using Clock = std::chrono::steady_clock;
@@ -42,3 +44,5 @@ class RedrawThrottle : public std::streambuf {
     bool redrawn_ = false;
     bool failed_ = false;  // a write to the target fell short
 };
+
+}  // namespace cli

@@ -24,6 +24,12 @@
 #include "report/ShownText.h"
 #include "zt_version.h"
 
+using namespace cli;
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 const char* kUsage =

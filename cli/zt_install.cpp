@@ -14,6 +14,12 @@
 #include "report/ShownText.h"
 #include "zt_version.h"
 
+using namespace cli;
+using namespace install;
+using namespace platform;
+using namespace report;
+using namespace store;
+
 namespace {
 
 const char* kHelpLinux =

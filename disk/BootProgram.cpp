@@ -5,6 +5,8 @@
 // The bytes nasm made of BootProgram.asm, generated at build time.
 #include "disk/BootProgramBytes.h"
 
+namespace disk {
+
 // Other programs find the loader name and the messages at fixed offsets, and
 // the program finds its messages through the table: the build stops if the
 // source moved any of them.
@@ -29,3 +31,5 @@ const std::array<std::uint8_t, kBootProgramSize>& bootProgram() {
     }();
     return program;
 }
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+namespace disk {
+
 constexpr std::size_t kBootProgramOffset = 90;
 constexpr std::size_t kBootProgramSize = 420;
 
@@ -18,3 +20,5 @@ constexpr std::size_t kMessageTableOffset = 505;  // three bytes: message offset
 
 // The 420 bytes, to be copied to offset 90 of a boot sector.
 const std::array<std::uint8_t, kBootProgramSize>& bootProgram();
+
+}  // namespace disk

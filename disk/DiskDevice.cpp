@@ -5,6 +5,11 @@
 
 #include "store/LittleEndian.h"
 
+namespace disk {
+
+using namespace store;
+using namespace platform;
+
 namespace {
 
 constexpr std::uint32_t kFixedMedia = 12;
@@ -441,3 +446,5 @@ FormatResult VolumeLock::dismountAndUnlock(std::ostream& out) {
         return formatFailure(out, FormatStep::Unmount, "Failed to unlock drive\n");
     return {};
 }
+
+}  // namespace disk

@@ -18,6 +18,8 @@
 #include "disk/PartitionTable.h"
 #include "platform/BlockDevice.h"
 
+namespace disk {
+
 // Device-control request codes; each operation below is one such request.
 namespace disk_control {
 constexpr std::uint32_t kGetDriveGeometry = 0x00070000;
@@ -131,3 +133,5 @@ class VolumeLock {
     DiskDevice& device_;
     bool held_ = false;
 };
+
+}  // namespace disk

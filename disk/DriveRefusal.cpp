@@ -8,6 +8,11 @@
 #include "platform/DriveUsers.h"
 #include "report/ShownText.h"
 
+namespace disk {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 using platform::DriveUser;
@@ -178,3 +183,5 @@ std::string systemDriveRefusal(const std::string& device, const std::string& mou
     }
     return {};
 }
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace disk {
+
 // Why INIT or FORMAT may not erase `drive` now, as lines to show; empty when it
 // may. A drive is a disk, one of its partitions or a disk image file (links
 // followed); anything else (a folder, a character device, a pipe) is refused,
@@ -25,3 +27,5 @@ std::string inUseBesidesMount(const std::string& device, const std::string& moun
 // hold "/", "/boot" and the home folders). Empty when it may.
 std::string systemDriveRefusal(const std::string& device, const std::string& mountPoint,
                                const std::vector<std::string>& systemDevices);
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace disk {
+
 namespace fat32 {
 
 // Boot sector (BIOS parameter block), byte offsets.
@@ -46,3 +48,5 @@ constexpr std::uint32_t kEndOfChain = 0x0FFFFFF8;  // this value and above
 constexpr std::uint32_t kFirstDataCluster = 2;
 
 }  // namespace fat32
+
+}  // namespace disk

@@ -9,6 +9,11 @@
 #include "disk/Fat32BootSector.h"
 #include "store/LittleEndian.h"
 
+namespace disk {
+
+using namespace store;
+using namespace platform;
+
 namespace {
 
 // Cluster size by volume size in 512-byte units: the first row whose limit
@@ -262,3 +267,5 @@ FormatResult FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t 
     out << "Fat32 Format complete\n";
     return {};
 }
+
+}  // namespace disk

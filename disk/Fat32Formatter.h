@@ -14,6 +14,8 @@
 #include "disk/DiskDevice.h"
 #include "disk/FormatResult.h"
 
+namespace disk {
+
 struct Fat32Params {
     std::uint32_t bytesPerSector = 0;
     std::uint32_t sectorsPerCluster = 0;
@@ -70,3 +72,5 @@ bool InitialiseRootDirectory(DiskDevice& device, const Fat32Params& params, std:
 // layout and the step it is at. `serial` replaces the process counter.
 FormatResult FormatFAT32(DiskDevice& device, std::uint32_t first, std::uint32_t sectorCount,
                          std::ostream& out, std::optional<std::uint32_t> serial = std::nullopt);
+
+}  // namespace disk

@@ -6,6 +6,11 @@
 #include "disk/Fat32BootSector.h"
 #include "store/LittleEndian.h"
 
+namespace disk {
+
+using namespace store;
+using namespace platform;
+
 namespace {
 
 constexpr std::size_t kFatWindowBytes = 256 * 1024;
@@ -308,3 +313,5 @@ bool openFat32Volume(DiskDevice& device, const std::string& path, std::string& e
     }
     return true;
 }
+
+}  // namespace disk

@@ -12,6 +12,8 @@
 
 #include "disk/DiskDevice.h"
 
+namespace disk {
+
 struct FatFile {
     std::string name;  // the long name where a valid one is recorded, else the 8.3 name
     std::uint32_t firstCluster = 0;
@@ -66,3 +68,5 @@ class Fat32Reader {
 // of it when it begins with a FAT32 boot sector (a partition, or an image of
 // one), else the largest partition of its partition table.
 bool openFat32Volume(DiskDevice& device, const std::string& path, std::string& error);
+
+}  // namespace disk

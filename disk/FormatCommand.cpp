@@ -16,6 +16,12 @@
 #include "disk/InitialisePartitions.h"
 #include "disk/PartitionReport.h"
 
+namespace disk {
+
+using namespace report;
+using namespace platform;
+using namespace store;
+
 DiskCommandMode diskCommandMode(const std::string& word) {
     if (strcasecmp(word.c_str(), "INFO") == 0)
         return kDiskCommandInfo;
@@ -338,3 +344,5 @@ FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive, const st
     frontEnd.boxes.show("Format Failed!!");
     return FormatJobResult::Failed;
 }
+
+}  // namespace disk

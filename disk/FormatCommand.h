@@ -13,6 +13,8 @@
 #include "disk/FormatResult.h"
 #include "report/FrontEnd.h"
 
+namespace disk {
+
 enum DiskCommandMode : int {
     kDiskCommandNone = 0,
     kDiskCommandInfo = 1,
@@ -75,5 +77,7 @@ enum class FormatJobResult { Declined, Succeeded, Failed, Cancelled };
 // request (Ctrl-C, TERM, HUP) stops it before the first write with "Format
 // cancelled"; one that comes later is answered once the command has finished.
 // `result`, where given, receives what came of the command (a refusal included).
-FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
+FormatJobResult formatJob(report::FrontEnd& frontEnd, const std::string& drive,
                           const std::string& command = "FORMAT", FormatResult* result = nullptr);
+
+}  // namespace disk

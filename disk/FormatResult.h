@@ -8,6 +8,8 @@
 
 #include "store/Failure.h"
 
+namespace disk {
+
 enum class FormatStep {
     Refused,  // something else uses the drive
     Open,     // the device cannot be opened
@@ -20,12 +22,14 @@ enum class FormatStep {
     Command,  // no such command
 };
 
-using FormatResult = Outcome<FormatStep>;
+using FormatResult = store::Outcome<FormatStep>;
 
 // Prints `text` and returns the failure of `step` it tells of; `earlier`:
 // what a failed inner step said first.
 inline FormatResult formatFailure(std::ostream& out, FormatStep step, const std::string& text,
                                   const std::string& earlier = {}) {
     out << text;
-    return Failure<FormatStep>{step, {}, earlier + text};
+    return store::Failure<FormatStep>{step, {}, earlier + text};
 }
+
+}  // namespace disk

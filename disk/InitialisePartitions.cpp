@@ -4,6 +4,11 @@
 
 #include "disk/PartitionReport.h"
 
+namespace disk {
+
+using namespace platform;
+using namespace store;
+
 std::uint64_t geometryCapacity(const DiskGeometry& geometry) {
     return static_cast<std::uint64_t>(geometry.BytesPerSector) * geometry.SectorsPerTrack *
            geometry.TracksPerCylinder * geometry.Cylinders;
@@ -57,3 +62,5 @@ FormatResult InitialisePartitions(DiskDevice& device, std::ostream& out) {
     out << "unmounting..\n";
     return lock.dismountAndUnlock(out);
 }
+
+}  // namespace disk

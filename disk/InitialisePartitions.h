@@ -8,6 +8,8 @@
 
 #include "disk/DiskDevice.h"
 
+namespace disk {
+
 constexpr std::uint64_t kInitialPartitionOffset = 8192;
 constexpr std::uint32_t kInitialHiddenSectors = 16;
 
@@ -24,3 +26,5 @@ std::string initProblem(const DiskGeometry& geometry, std::array<PartitionInform
 
 // Writes the table of initialLayout, printing each step; the step that failed and why.
 FormatResult InitialisePartitions(DiskDevice& device, std::ostream& out);
+
+}  // namespace disk

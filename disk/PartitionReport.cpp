@@ -3,6 +3,10 @@
 #include <cinttypes>
 #include <cstdio>
 
+namespace disk {
+
+using namespace store;
+
 double gibibytesOf(std::uint64_t bytes) {
     return static_cast<double>(bytes / 1024) * 9.5367431640625e-07;
 }
@@ -74,3 +78,5 @@ void PrintPartitionReport(std::ostream& out, const PartitionInformation* entries
         PrintPartition(out, entries[i]);
     }
 }
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 
 #include "disk/PartitionTable.h"
 
+namespace disk {
+
 // Prints every entry in table order, numbered from 1; "No partitions." for none.
 void PrintPartitionReport(std::ostream& out, const PartitionInformation* entries,
                           std::int32_t count);
@@ -15,3 +17,5 @@ const char* PartitionTypeName(std::uint8_t code);
 
 // Gibibytes after rounding `bytes` down to whole KiB, as the reports show sizes.
 double gibibytesOf(std::uint64_t bytes);
+
+}  // namespace disk

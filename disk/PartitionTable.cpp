@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+namespace disk {
+
+using namespace store;
+
 namespace {
 
 bool isPowerOfTwo(std::uint32_t value) {
@@ -123,3 +127,5 @@ bool encodePartitionTable(std::span<std::uint8_t> sector,
     s[mbr::kBootSignature + 1] = 0xAA;
     return true;
 }
+
+}  // namespace disk

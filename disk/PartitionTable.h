@@ -8,6 +8,8 @@
 
 #include "store/LittleEndian.h"
 
+namespace disk {
+
 // Geometry of a disk; BytesPerSector is the unit of every sector transfer.
 struct DiskGeometry {
     std::uint64_t Cylinders = 0;
@@ -75,3 +77,5 @@ DecodedPartitionTable decodePartitionTable(std::span<const std::uint8_t> sector,
 bool encodePartitionTable(std::span<std::uint8_t> sector,
                           std::span<const PartitionInformation> entries,
                           const DiskGeometry& geometry);
+
+}  // namespace disk

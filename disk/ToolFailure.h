@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+namespace disk {
+
 inline constexpr const char* kToolFailureMark = "zt_format failure: ";
 
 // The reason's lines, each behind the mark.
@@ -29,3 +31,5 @@ inline std::string markedReason(const std::string& printed) {
     }
     return reason;
 }
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 
 #include "install/CueSheet.h"
 
+using namespace install;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CueSheet sheet;
     std::string error;

@@ -6,6 +6,8 @@
 
 #include "library/DatXml.h"
 
+using namespace library;
+
 namespace {
 
 void checkNamed(const XmlElement& element) {

@@ -11,6 +11,10 @@
 #include "disk/DiskDevice.h"
 #include "disk/Fat32Reader.h"
 
+using namespace disk;
+using namespace platform;
+using namespace store;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     DiskDevice device;
     platform::DiskTarget target;

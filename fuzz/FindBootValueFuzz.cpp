@@ -6,6 +6,8 @@
 
 #include "install/BootValue.h"
 
+using namespace install;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A buffer of exactly the input's size, so that any read beyond it is caught.
     std::unique_ptr<char[]> text(new char[size == 0 ? 1 : size]);

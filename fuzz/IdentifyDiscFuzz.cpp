@@ -8,6 +8,10 @@
 
 #include "install/IdentifyDisc.h"
 
+using namespace install;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 class QuietStatus : public StatusLine {

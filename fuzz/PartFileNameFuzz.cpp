@@ -7,6 +7,8 @@
 
 #include "store/PartNaming.h"
 
+using namespace store;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string name(reinterpret_cast<const char*>(data), size);
     std::optional<PartFileName> part = parsePartFileName(name);

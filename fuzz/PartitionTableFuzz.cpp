@@ -12,6 +12,10 @@
 #include "disk/DiskDevice.h"
 #include "disk/PartitionReport.h"
 
+using namespace disk;
+using namespace platform;
+using namespace store;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
         return 0;

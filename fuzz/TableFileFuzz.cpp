@@ -10,6 +10,8 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
+using namespace store;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = "/tmp/zt-fuzz-table-" + std::to_string(getpid()) + ".cfg";
     {

@@ -1,5 +1,7 @@
 #include "install/BootValue.h"
 
+namespace install {
+
 namespace {
 
 bool isBlank(char c) {
@@ -65,3 +67,5 @@ std::string gameIdFromBootValue(std::string_view value) {
         value = value.substr(0, semicolon);
     return std::string(value);
 }
+
+}  // namespace install

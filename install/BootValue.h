@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace install {
+
 // The value of the first line that starts with "BOOT2" or "BOOT" followed by
 // blanks and '=', trimmed of blanks; none when there is no such line or the
 // text ends before a value. Never reads outside `text`.
@@ -13,3 +15,5 @@ std::optional<std::string_view> findBootValue(std::string_view text);
 
 // The game ID inside a boot value: after the first ':' and one '\', up to ';'.
 std::string gameIdFromBootValue(std::string_view value);
+
+}  // namespace install

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace install {
+
 namespace {
 
 constexpr int kFramesPerSecond = 75;
@@ -220,3 +222,5 @@ bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
     }
     return true;
 }
+
+}  // namespace install

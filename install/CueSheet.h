@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace install {
+
 struct CueTrack {
     int number = 0;            // 1..99, rising through the sheet
     std::string mode;          // "AUDIO", "MODE1/2352", ... as written, upper case
@@ -34,3 +36,5 @@ bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error);
 
 // Bytes per sector that a track mode stores, 0 for a mode this reader does not take.
 int cueModeSectorBytes(std::string_view mode);
+
+}  // namespace install

@@ -3,6 +3,10 @@
 #include "install/RawSectorImage.h"
 #include "platform/RawFile.h"
 
+namespace install {
+
+using namespace platform;
+
 namespace {
 
 class RawDiscDevice : public DiscDevice {
@@ -30,3 +34,5 @@ std::unique_ptr<DiscDevice> openPlainDiscDevice(platform::RawFile file) {
 std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path, std::string& why) {
     return openDiscImage(path, why);
 }
+
+}  // namespace install

@@ -12,6 +12,8 @@
 #include "platform/OutputFile.h"
 #include "platform/RawFile.h"
 
+namespace install {
+
 class DiscDevice {
   public:
     virtual ~DiscDevice() = default;
@@ -38,3 +40,5 @@ std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path, std::string&
 
 // The file or device itself as 2048-byte sectors.
 std::unique_ptr<DiscDevice> openPlainDiscDevice(platform::RawFile file);
+
+}  // namespace install

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace install {
+
 class DiscSource;
 
 struct DiscInfo {
@@ -13,3 +15,5 @@ struct DiscInfo {
     std::int32_t sectorCount = 0;
     DiscSource* source = nullptr;  // open; closed by the install when it ends
 };
+
+}  // namespace install

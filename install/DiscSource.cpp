@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+namespace install {
+
+using namespace report;
+using namespace platform;
+
 DiscSource::DiscSource(StatusLine& status, DiscOpener opener)
     : status_(status),
       opener_(std::move(opener)),
@@ -75,3 +80,5 @@ const std::uint8_t* DiscSource::readSector(std::int32_t lba, std::int32_t totalS
         giveUp_();
     return nullptr;
 }
+
+}  // namespace install

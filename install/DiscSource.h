@@ -14,6 +14,8 @@
 #include "install/PartFile.h"
 #include "report/FrontEnd.h"
 
+namespace install {
+
 class DiscSource {
   public:
     static constexpr int kSectorSize = 2048;
@@ -25,7 +27,7 @@ class DiscSource {
     static constexpr int kAttempts = 4;
 
     // The read buffer is allocated here, once per install.
-    explicit DiscSource(StatusLine& status, DiscOpener opener = openDiscDevice);
+    explicit DiscSource(report::StatusLine& status, DiscOpener opener = openDiscDevice);
 
     bool open(const std::string& path);
     // Why the last open failed, where the opener said more than that it could not.
@@ -53,7 +55,7 @@ class DiscSource {
     void setGiveUpAction(std::function<void()> action) { giveUp_ = std::move(action); }
 
   private:
-    StatusLine& status_;
+    report::StatusLine& status_;
     DiscOpener opener_;
     std::unique_ptr<DiscDevice> device_;
     std::string openError_;
@@ -62,3 +64,5 @@ class DiscSource {
     std::function<void()> giveUp_;
     bool kernelCopy_ = true;  // off once the device has said it cannot
 };
+
+}  // namespace install

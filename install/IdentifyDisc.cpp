@@ -9,6 +9,12 @@
 #include "store/LittleEndian.h"
 #include "store/VolumeDescriptor.h"
 
+namespace install {
+
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 // Identification reads before the disc's size is known; this stands for it.
@@ -217,3 +223,5 @@ bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& statu
     status.setText("");
     return true;
 }
+
+}  // namespace install

@@ -28,6 +28,12 @@
 #include "store/TakenPartNames.h"
 #include "store/VolumeDescriptor.h"
 
+namespace install {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 constexpr std::size_t kMaxNameLength = entry_layout::kDisplayNameSize - 1;
@@ -456,3 +462,5 @@ int InstallCommand::abandon(const GameReplacement& replacement, const std::strin
     ui_.boxes.show(text + "\n");
     return 0;
 }
+
+}  // namespace install

@@ -15,10 +15,15 @@
 #include "install/PartsInProgress.h"
 #include "report/FrontEnd.h"
 
-class DiscSource;
+namespace store {
 class GameReplacement;
-struct DiscInfo;
 struct GameEntry;
+}  // namespace store
+
+namespace install {
+
+class DiscSource;
+struct DiscInfo;
 
 class InstallCommand {
   public:
@@ -30,7 +35,7 @@ class InstallCommand {
     // Bytes free for files at a drive root; none when it cannot be found out.
     using FreeSpace = std::function<std::optional<std::uint64_t>(const std::string& root)>;
 
-    explicit InstallCommand(FrontEnd& ui, DiscOpener opener = openDiscDevice,
+    explicit InstallCommand(report::FrontEnd& ui, DiscOpener opener = openDiscDevice,
                             FreeSpace freeSpace = {});
 
     // `args`: program name (unused), source path, target root, game name,
@@ -50,21 +55,23 @@ class InstallCommand {
     std::optional<InstallStep> attempt(const InstallRequest& request);
     // Checks that the drive has room for the game, counting what it
     // replaces, and makes that room. False when it said why not.
-    bool prepareRoom(GameReplacement& replacement, const GameEntry& expected,
+    bool prepareRoom(store::GameReplacement& replacement, const store::GameEntry& expected,
                      const std::string& prefix,
                      const DiscInfo& disc);
     // Copies the disc into the new parts and records the game; the step it stopped at.
     std::optional<InstallStep> copyAndRecord(DiscSource& source, const DiscInfo& disc,
-                                             GameReplacement& replacement,
+                                             store::GameReplacement& replacement,
                                              const std::string& prefix, std::uint8_t dvdFlag);
     // Puts the game in place of the older one and records it; says what failed.
-    int finish(GameReplacement& replacement, const GameEntry& added);
+    int finish(store::GameReplacement& replacement, const store::GameEntry& added);
     // Removes the copied parts and says why, and whether the former game is gone. Returns 0.
-    int abandon(const GameReplacement& replacement, const std::string& why);
+    int abandon(const store::GameReplacement& replacement, const std::string& why);
 
     LastSaid said_;  // the last box the person read: a failure's reason
-    FrontEnd ui_;
+    report::FrontEnd ui_;
     DiscOpener opener_;
     FreeSpace freeSpace_;
     PartsInProgress parts_;
 };
+
+}  // namespace install

@@ -12,6 +12,12 @@
 #include "report/ShownText.h"
 #include "store/TableFile.h"
 
+namespace install {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
@@ -294,3 +300,5 @@ std::size_t installedCount(const std::vector<ImageResult>& results) {
                    result.outcome == QueueOutcome::Replaced;
         }));
 }
+
+}  // namespace install

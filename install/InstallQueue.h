@@ -15,6 +15,8 @@
 #include "install/InstallRequest.h"
 #include "report/FrontEnd.h"
 
+namespace install {
+
 // The most a CD holds: 360,000 sectors of 2048 bytes (80 minutes).
 inline constexpr std::uint64_t kCdBytes = 360000ULL * 2048;
 
@@ -52,7 +54,7 @@ std::optional<std::vector<std::string>> gameNamesOn(const std::string& root);
 // Asks the install's replace question for every image whose name a game on
 // the drive has (`onDrive`); a No skips it. All before the first game.
 void askReplaceQuestions(std::vector<QueuedImage>& images, const std::vector<std::string>& onDrive,
-                         MessageBoxes& boxes);
+                         report::MessageBoxes& boxes);
 
 enum class QueueOutcome { Installed, Replaced, Skipped, Failed, Cancelled };
 
@@ -72,7 +74,7 @@ struct QueueSteps {
         starting;
     // Installs one image with the front end given (its questions answered,
     // its boxes not shown); a failure's reason is the image's.
-    std::function<InstallResult(const QueuedImage& image, FrontEnd& frontEnd)> install;
+    std::function<InstallResult(const QueuedImage& image, report::FrontEnd& frontEnd)> install;
     // True once the queue must stop before the next game (a cancel, a drive gone).
     std::function<bool()> stopped;
     // Bytes free at the drive's root; empty: the file system's word.
@@ -83,7 +85,7 @@ struct QueueSteps {
 // whole queue. Before the first game, the room of the whole queue is checked
 // (counting the games it replaces); each install checks its own again.
 std::vector<ImageResult> runQueue(const std::string& root, const std::vector<QueuedImage>& images,
-                                  FrontEnd& frontEnd, const QueueSteps& steps);
+                                  report::FrontEnd& frontEnd, const QueueSteps& steps);
 
 // "installed", "replaced", "skipped: why", "failed: why", "cancelled".
 std::string outcomeText(const ImageResult& result);
@@ -91,3 +93,5 @@ std::string outcomeText(const ImageResult& result);
 std::string queueSummary(const std::vector<ImageResult>& results);
 // How many images were installed or replaced.
 std::size_t installedCount(const std::vector<ImageResult>& results);
+
+}  // namespace install

@@ -5,6 +5,8 @@
 
 #include "store/Failure.h"
 
+namespace install {
+
 // The media type the game is recorded with.
 enum class Media { Cd, Dvd };
 
@@ -29,4 +31,6 @@ enum class InstallStep {
 
 // Its reason is the text of the last box the install showed; empty when it
 // showed none (a cancel says so on the status line).
-using InstallResult = Outcome<InstallStep>;
+using InstallResult = store::Outcome<InstallStep>;
+
+}  // namespace install

@@ -6,9 +6,11 @@
 
 #include "report/FrontEnd.h"
 
-class LastSaid : public MessageBoxes {
+namespace install {
+
+class LastSaid : public report::MessageBoxes {
   public:
-    explicit LastSaid(MessageBoxes& boxes) : boxes_(boxes) {}
+    explicit LastSaid(report::MessageBoxes& boxes) : boxes_(boxes) {}
 
     void show(const std::string& text) override {
         last_ = text;
@@ -22,6 +24,8 @@ class LastSaid : public MessageBoxes {
     const std::string& last() const { return last_; }
 
   private:
-    MessageBoxes& boxes_;
+    report::MessageBoxes& boxes_;
     std::string last_;
 };
+
+}  // namespace install

@@ -5,6 +5,10 @@
 
 #include "platform/WriteBehind.h"
 
+namespace install {
+
+using namespace platform;
+
 bool PartFile::open(const std::string& path, std::uint64_t expectedBytes) {
     close();
     if (!buffer_)
@@ -84,3 +88,5 @@ void PartFile::abandon() {
     used_ = 0;
     file_.close();
 }
+
+}  // namespace install

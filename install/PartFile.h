@@ -12,6 +12,8 @@
 #include "install/WriteBehind.h"
 #include "platform/OutputFile.h"
 
+namespace install {
+
 class PartFile {
   public:
     static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
@@ -48,3 +50,5 @@ class PartFile {
     std::string path_;
     WriteBehind behind_;
 };
+
+}  // namespace install

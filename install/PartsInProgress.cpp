@@ -2,6 +2,10 @@
 
 #include "platform/Files.h"
 
+namespace install {
+
+using namespace platform;
+
 void PartsInProgress::discardCurrent() {
     if (!currentPartFile.isOpen())
         return;
@@ -20,3 +24,5 @@ void PartsInProgress::removeAll() {
     }
     createdParts.clear();
 }
+
+}  // namespace install

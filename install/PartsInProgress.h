@@ -7,6 +7,8 @@
 
 #include "install/PartFile.h"
 
+namespace install {
+
 struct PartsInProgress {
     std::vector<std::string> createdParts;  // in creation order
     PartFile currentPartFile;               // the part being written, if one is open
@@ -24,3 +26,5 @@ struct PartsInProgress {
     // Forgets the files of a finished install; they stay on the drive.
     void clear() { createdParts.clear(); }
 };
+
+}  // namespace install

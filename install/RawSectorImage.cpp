@@ -12,6 +12,11 @@
 #include "platform/RawFile.h"
 #include "report/ShownText.h"
 
+namespace install {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 constexpr std::uint8_t kSync[12] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
@@ -323,3 +328,5 @@ std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& 
     }
     return openPlainDiscDevice(std::move(file));
 }
+
+}  // namespace install

@@ -10,6 +10,8 @@
 
 #include "install/DiscDevice.h"
 
+namespace install {
+
 // A raw CD sector: 12 sync bytes, a 4-byte header (address, mode), then for
 // Mode 1 the user data; for Mode 2 an 8-byte subheader before it.
 constexpr int kRawSectorBytes = 2352;
@@ -43,3 +45,5 @@ std::unique_ptr<DiscDevice> openDataTrack(DataTrack track, std::string& why);
 // the sync pattern at its start), or else the file or device itself. Null
 // with the reason in `why` (empty when the path just cannot be opened).
 std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& why);
+
+}  // namespace install

@@ -8,6 +8,12 @@
 #include "platform/FaultPoint.h"
 #include "store/PartNaming.h"
 
+namespace install {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 // Lets a sector read that gives up drop the part being written, for as long as the copy runs.
@@ -143,3 +149,5 @@ bool SplitImageWriter::copy(const DiscInfo& disc, const PartName& partName,
     ui_.progress.setButtonCaption("OK");
     return true;
 }
+
+}  // namespace install

@@ -12,13 +12,15 @@
 #include "install/PartsInProgress.h"
 #include "report/FrontEnd.h"
 
+namespace install {
+
 class SplitImageWriter {
   public:
     static constexpr std::int32_t kPartSectors = 524288;  // 1 GiB of 2048-byte sectors
     static constexpr int kUpdateInterval = 256;           // sectors between progress updates
     static_assert(kPartSectors % kUpdateInterval == 0, "a progress step never spans two parts");
 
-    SplitImageWriter(FrontEnd& ui, PartsInProgress& parts) : ui_(ui), parts_(parts) {}
+    SplitImageWriter(report::FrontEnd& ui, PartsInProgress& parts) : ui_(ui), parts_(parts) {}
 
     // Writes the parts prefix + ".00", ".01", ... True when every sector was
     // written and the last part closed. `partCount` is the number of part
@@ -43,6 +45,8 @@ class SplitImageWriter {
     // own.
     bool fail(const char* status, const char* box, const std::string& detail = {});
 
-    FrontEnd& ui_;
+    report::FrontEnd& ui_;
     PartsInProgress& parts_;
 };
+
+}  // namespace install

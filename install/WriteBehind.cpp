@@ -1,5 +1,7 @@
 #include "install/WriteBehind.h"
 
+namespace install {
+
 std::optional<WriteBehindStep> WriteBehind::advance(std::uint64_t written) {
     if (written < started_ || written - started_ < window_)
         return std::nullopt;
@@ -8,3 +10,5 @@ std::optional<WriteBehindStep> WriteBehind::advance(std::uint64_t written) {
     started_ = written;
     return step;
 }
+
+}  // namespace install

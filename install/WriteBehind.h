@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace install {
+
 struct WriteBehindStep {
     std::uint64_t startFrom = 0, startLength = 0;  // to start towards the device
     std::uint64_t waitFrom = 0, waitLength = 0;    // to wait for; length 0: nothing
@@ -30,3 +32,5 @@ class WriteBehind {
     std::uint64_t started_ = 0;  // bytes started towards the device
     std::uint64_t waited_ = 0;   // bytes waited for
 };
+
+}  // namespace install

@@ -7,6 +7,10 @@
 
 #include "report/ShownText.h"
 
+namespace library {
+
+using namespace report;
+
 namespace {
 
 bool sameHex(const std::string& attribute, const std::string& hex) {
@@ -90,3 +94,5 @@ DatLookup lookUpInDat(const std::string& path, const ImageDigests& digests) {
     }
     return lookup;
 }
+
+}  // namespace library

@@ -8,6 +8,8 @@
 
 #include "library/StreamDigest.h"
 
+namespace library {
+
 struct DatLookup {
     bool readable = false;  // false: the file is missing or not a Logiqx DAT; see `error`
     bool matched = false;
@@ -19,3 +21,5 @@ struct DatLookup {
 // The first rom whose size (when given) and every hash it gives equal the
 // digests; a rom that gives no hash matches nothing.
 DatLookup lookUpInDat(const std::string& path, const ImageDigests& digests);
+
+}  // namespace library

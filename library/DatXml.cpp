@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace library {
+
 namespace {
 
 // Deeper nesting than any DAT file has is taken as a damaged file, so that
@@ -253,3 +255,5 @@ bool parseXml(std::string_view text, XmlElement& root, std::string& error) {
     error = reader.error;
     return false;
 }
+
+}  // namespace library

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace library {
+
 struct XmlElement {
     std::string name;
     std::vector<std::pair<std::string, std::string>> attributes;  // values with entities decoded
@@ -19,3 +21,5 @@ struct XmlElement {
 // Reads the document `text` into its root element. False, with the reason and
 // the byte where it was found in `error`, when the text is not well-formed.
 bool parseXml(std::string_view text, XmlElement& root, std::string& error);
+
+}  // namespace library

@@ -20,6 +20,12 @@
 #include "report/ShownText.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 using Kind = DriveFinding::Kind;
@@ -338,3 +344,5 @@ DriveReport checkDrive(const std::string& root) {
     report.unread = watch.failures();
     return report;
 }
+
+}  // namespace library

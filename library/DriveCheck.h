@@ -14,6 +14,8 @@
 #include "library/PartFragments.h"
 #include "report/FrontEnd.h"
 
+namespace library {
+
 struct DriveFinding {
     enum class Kind {
         // zt.cfg is a link, a folder or unreadable, or missing beside part
@@ -79,4 +81,6 @@ enum class DriveCheckResult {
 // The check command: prints each finding as a line on `out`, asks "Repair the
 // drive?" (or, when the table cannot be read, "Rebuild the game table from
 // the games found?") and repairs on Yes.
-DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& frontEnd);
+DriveCheckResult checkAndRepairDrive(const std::string& root, const report::FrontEnd& frontEnd);
+
+}  // namespace library

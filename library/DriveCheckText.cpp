@@ -9,6 +9,12 @@
 #include "store/DriveRoot.h"
 #include "report/ShownText.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 std::string gameText(const GameEntry& entry) {
@@ -167,3 +173,5 @@ std::string unjudgedPartText(const std::string& path) {
            ": a part file that no record names, of a game whose part .00 is gone; check cannot "
            "tell what it holds and leaves it alone";
 }
+
+}  // namespace library

@@ -17,6 +17,12 @@
 #include "report/ShownText.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 using Kind = DriveFinding::Kind;
@@ -257,3 +263,5 @@ DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& fr
     }
     return DriveCheckResult::Repaired;
 }
+
+}  // namespace library

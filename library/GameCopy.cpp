@@ -22,6 +22,12 @@
 #include "store/TableRewrite.h"
 #include "store/TakenPartNames.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 const char* kSameDrive = "Cannot copy to it's drive!";
@@ -422,3 +428,5 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     }
     return finishCopy(job, replacement);
 }
+
+}  // namespace library

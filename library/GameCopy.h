@@ -10,6 +10,8 @@
 #include "platform/FileTransfer.h"
 #include "report/FrontEnd.h"
 
+namespace library {
+
 enum class CopyGameResult {
     Copied,
     NotFound,   // no source record carries the name
@@ -42,5 +44,7 @@ CopyServices systemCopyServices();
 // Only when the drive has room for the copy just by losing the replaced game
 // is that game removed first; a failure then leaves the target without either.
 CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
-                        const std::string& targetRoot, const FrontEnd& frontEnd,
+                        const std::string& targetRoot, const report::FrontEnd& frontEnd,
                         const CopyServices& services = systemCopyServices());
+
+}  // namespace library

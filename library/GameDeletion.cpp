@@ -17,6 +17,12 @@
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 std::string tableNotReadable(const std::string& root, const TableContents& table) {
@@ -156,3 +162,5 @@ DeleteResult confirmAndDeleteGame(const std::string& root,
         return DeleteResult::Declined;
     return deleteGame(root, *selected, frontEnd);
 }
+
+}  // namespace library

@@ -7,6 +7,8 @@
 
 #include "report/FrontEnd.h"
 
+namespace library {
+
 enum class DeleteResult {
     Deleted,      // every record of the name is gone, and with it its part files
     NotFound,     // no record carries the name; nothing changed
@@ -20,10 +22,12 @@ enum class DeleteResult {
 // damaged record are left alone. With no record of the name, part files of
 // the name's hash that no record owns (a deletion that stopped after the
 // table changed) are deleted.
-DeleteResult deleteGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd);
+DeleteResult deleteGame(const std::string& root, const std::string& name, const report::FrontEnd& frontEnd);
 
 // The Delete command: "Please select game" without a selection, otherwise
 // asks "Delete Game <name>?" and deletes on Yes. The caller refreshes the list.
 DeleteResult confirmAndDeleteGame(const std::string& root,
                                   const std::optional<std::string>& selected,
-                                  const FrontEnd& frontEnd);
+                                  const report::FrontEnd& frontEnd);
+
+}  // namespace library

@@ -8,6 +8,12 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace store;
+using namespace report;
+using namespace platform;
+
 GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& name,
                                     const FrontEnd& frontEnd) {
     using Status = GameDetailsLookup::Status;
@@ -46,3 +52,5 @@ std::optional<std::string> gameDetails(const std::string& root, const std::strin
         return std::nullopt;
     return lookup.text;
 }
+
+}  // namespace library

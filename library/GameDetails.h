@@ -6,6 +6,8 @@
 
 #include "report/FrontEnd.h"
 
+namespace library {
+
 // What a look-up of one game's details found.
 struct GameDetailsLookup {
     enum class Status {
@@ -22,8 +24,10 @@ struct GameDetailsLookup {
 // `name`. For a damaged record the count is the byte as stored (0 to 255),
 // and a note follows. Only reads the drive.
 GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& name,
-                                    const FrontEnd& frontEnd);
+                                    const report::FrontEnd& frontEnd);
 
 // The details when they were found; nothing otherwise.
 std::optional<std::string> gameDetails(const std::string& root, const std::string& name,
-                                       const FrontEnd& frontEnd);
+                                       const report::FrontEnd& frontEnd);
+
+}  // namespace library

@@ -17,6 +17,12 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 std::string megabytes(std::uint64_t bytes) {
@@ -236,3 +242,5 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
         return *ended;
     return commitImage(out, exists, *game, name, file, frontEnd);
 }
+
+}  // namespace library

@@ -8,6 +8,8 @@
 
 #include "report/FrontEnd.h"
 
+namespace library {
+
 enum class ExportResult {
     Exported,
     Refused,   // unknown or damaged game, a missing part, a target that must not be replaced
@@ -18,4 +20,6 @@ enum class ExportResult {
 };
 
 ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
-                        const FrontEnd& frontEnd);
+                        const report::FrontEnd& frontEnd);
+
+}  // namespace library

@@ -2,6 +2,12 @@
 
 #include "platform/Volume.h"
 
+namespace library {
+
+using namespace platform;
+using namespace report;
+using namespace store;
+
 PartPresence findPartFiles(const std::vector<std::string>& paths) {
     PartPresence presence;
     for (const std::string& path : paths) {
@@ -28,3 +34,5 @@ std::string gameNotFoundText(const std::string& name) {
 std::string gameDamagedText(const std::string& name) {
     return "The record of game " + name + " is damaged; its files are left alone.";
 }
+
+}  // namespace library

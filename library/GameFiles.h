@@ -10,8 +10,10 @@
 #include "report/FrontEnd.h"
 #include "store/GameEntry.h"
 
+namespace library {
+
 // Names compare byte for byte, case-sensitive, up to the terminator.
-inline bool hasName(const GameEntry& entry, const std::string& name) {
+inline bool hasName(const store::GameEntry& entry, const std::string& name) {
     return entry.DisplayName() == name;
 }
 
@@ -23,9 +25,11 @@ struct PartPresence {
 PartPresence findPartFiles(const std::vector<std::string>& paths);
 
 // "Please select game" when the window has no selected row; true when one is selected.
-bool requireSelection(const std::optional<std::string>& selected, const FrontEnd& frontEnd);
+bool requireSelection(const std::optional<std::string>& selected, const report::FrontEnd& frontEnd);
 
 // Told when a named game is not (or no longer) in the table.
 std::string gameNotFoundText(const std::string& name);
 // Told when a record's game ID or part count cannot name files.
 std::string gameDamagedText(const std::string& name);
+
+}  // namespace library

@@ -20,6 +20,12 @@
 #include "report/SpaceText.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 void showSpace(const std::string& root, StatusLine& status) {
@@ -170,3 +176,5 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
         return GameListing::Stopped;
     return torn ? GameListing::TableTorn : GameListing::Listed;
 }
+
+}  // namespace library

@@ -7,6 +7,8 @@
 #include "platform/Volume.h"
 #include "report/FrontEnd.h"
 
+namespace library {
+
 // One listed game: the window shows `name` and `sizeKB`; the rest serves
 // other front ends.
 struct GameRow {
@@ -60,4 +62,6 @@ enum class GameListing {
     DriveUnreadable,  // a folder of the drive could not be read in full; the box said so,
                       // and nothing was offered for deletion or repair
 };
-GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, GameListView& view);
+GameListing refreshGameList(const std::string& root, const report::FrontEnd& frontEnd, GameListView& view);
+
+}  // namespace library

@@ -5,6 +5,12 @@
 #include "store/GameEntry.h"
 #include "report/ShownText.h"
 
+namespace library {
+
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 std::string escapedByte(const char* format, unsigned char byte) {
@@ -140,3 +146,5 @@ std::string gameRowsJson(const std::vector<GameRow>& rows) {
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");
 }
+
+}  // namespace library

@@ -8,6 +8,8 @@
 
 #include "library/GameList.h"
 
+namespace library {
+
 // "CD" or "DVD".
 const char* mediaText(std::uint32_t mediaType);
 
@@ -27,3 +29,5 @@ std::string gameRowsJson(const std::vector<GameRow>& rows);
 // A JSON string literal of `text`: valid UTF-8 passes through, any other byte
 // is read as the Latin-1 character of that value.
 std::string jsonString(const std::string& text);
+
+}  // namespace library

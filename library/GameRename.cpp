@@ -18,6 +18,12 @@
 #include "report/ShownText.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 const char* kNameTooLong =
@@ -205,3 +211,5 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         clearIntent(root);  // the table says the outcome; a stray intent only tidies up
     return leftDamaged ? RenameGameResult::Damaged : RenameGameResult::Renamed;
 }
+
+}  // namespace library

@@ -7,6 +7,8 @@
 
 #include "report/FrontEnd.h"
 
+namespace library {
+
 // A DisplayName field holds 31 characters and the terminator.
 constexpr std::size_t kMaxGameNameLength = 31;
 
@@ -30,4 +32,6 @@ enum class RenameGameResult {
 // taken new part name, or a table that cannot be written, moves the parts
 // back. Damaged records are left alone, and then the result says so.
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
-                            const std::string& newName, const FrontEnd& frontEnd);
+                            const std::string& newName, const report::FrontEnd& frontEnd);
+
+}  // namespace library

@@ -8,6 +8,12 @@
 #include "platform/RawFile.h"
 #include "store/DriveAccess.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 constexpr std::uint64_t kSectorBytes = 2048;
@@ -118,3 +124,5 @@ VerifyReport verifyGame(const std::string& root, const std::string& name, const 
     report.result = VerifyResult::Verified;
     return report;
 }
+
+}  // namespace library

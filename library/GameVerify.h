@@ -11,6 +11,8 @@
 #include "library/StreamDigest.h"
 #include "report/FrontEnd.h"
 
+namespace library {
+
 // Reads up to `length` bytes of an image at `offset`: the count read (fewer
 // at its end) or -1 on a read error. The front end opens the image (an ISO
 // or a BIN/CUE through the disc reader) and hands this in.
@@ -34,5 +36,7 @@ struct VerifyReport {
     std::optional<std::uint64_t> firstDifferentSector;
 };
 
-VerifyReport verifyGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd,
+VerifyReport verifyGame(const std::string& root, const std::string& name, const report::FrontEnd& frontEnd,
                         const ImageReader& image = {});
+
+}  // namespace library

@@ -10,6 +10,12 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
                                                  const FrontEnd& frontEnd, const char* purpose) {
     TableContents table = readTableFile(tablePath(root));
@@ -78,3 +84,5 @@ ImageProgress::ImageProgress(ProgressWindow& window, const std::string& text,
 void ImageProgress::setBytesDone(std::uint64_t bytes) {
     window_.setPosition(static_cast<int>(bytes >> 20));
 }
+
+}  // namespace library

@@ -10,8 +10,10 @@
 #include "report/FrontEnd.h"
 #include "store/GameEntry.h"
 
+namespace library {
+
 struct InstalledImage {
-    GameEntry record;
+    store::GameEntry record;
     std::vector<std::string> parts;    // in order
     std::vector<std::uint64_t> sizes;  // of each part, when it was found
     std::uint64_t bytes = 0;           // of all parts
@@ -29,12 +31,12 @@ constexpr std::uint64_t kPartBytes = std::uint64_t{1} << 30;
 // not found, its record names no file or a part is missing, the user is told
 // (`purpose` completes "... cannot be <purpose>") and nothing is returned.
 std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
-                                                 const FrontEnd& frontEnd, const char* purpose);
+                                                 const report::FrontEnd& frontEnd, const char* purpose);
 
 // Shows the progress of a job that goes through an image, and hides it on every way out.
 class ImageProgress {
   public:
-    ImageProgress(ProgressWindow& window, const std::string& text, std::uint64_t totalBytes);
+    ImageProgress(report::ProgressWindow& window, const std::string& text, std::uint64_t totalBytes);
     ~ImageProgress() { window_.hide(); }
     ImageProgress(const ImageProgress&) = delete;
     ImageProgress& operator=(const ImageProgress&) = delete;
@@ -42,5 +44,7 @@ class ImageProgress {
     bool cancelled() const { return window_.cancelRequested(); }
 
   private:
-    ProgressWindow& window_;
+    report::ProgressWindow& window_;
 };
+
+}  // namespace library

@@ -15,6 +15,12 @@
 #include "store/PartNaming.h"
 #include "store/VolumeDescriptor.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 // The install takes CD or DVD from the user, not from the disc, so a game's
@@ -256,3 +262,5 @@ bool renameLostGame(const std::string& root, const LostGame& game) {
     }
     return platform::syncFolder(root);
 }
+
+}  // namespace library

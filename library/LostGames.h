@@ -14,6 +14,8 @@
 
 #include "store/GameEntry.h"
 
+namespace library {
+
 // A part file that no record names.
 struct FoundPart {
     std::string path;      // its name: a part file's, or a staged one's
@@ -27,7 +29,7 @@ struct LostGame {
     std::vector<std::string> targets;  // their names under the new record
     std::uint64_t bytes = 0;
     std::int32_t volumeSectors = 0;  // 0: part .00 holds no volume descriptor
-    GameEntry record;  // "Recovered <game ID>", media type from the size; unknown
+    store::GameEntry record;  // "Recovered <game ID>", media type from the size; unknown
                        // (so listed as damaged) when the parts cannot be judged
     bool tornRecord = false;  // named by the torn record at the table's end
     bool judged() const { return volumeSectors != 0; }
@@ -76,3 +78,5 @@ std::string shortPartsProblem(const std::vector<FoundPart>& parts);
 // their index, never replacing a file, and flushes the folder. A stop at
 // any point leaves parts that are judged again as this game.
 bool renameLostGame(const std::string& root, const LostGame& game);
+
+}  // namespace library

@@ -13,6 +13,12 @@
 #include "platform/Volume.h"
 #include "store/DriveAccess.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 bool isHex(char c) {
@@ -198,3 +204,5 @@ RewriteResult rewriteContiguous(const std::string& root, const std::string& file
     }
     return RewriteResult::Rewritten;
 }
+
+}  // namespace library

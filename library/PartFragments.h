@@ -11,6 +11,8 @@
 #include "platform/FolderListing.h"
 #include "report/FrontEnd.h"
 
+namespace library {
+
 // "zt." + 8 hex digits + "." + game ID + ".0" + digit: the name of a part file.
 bool isPartFileName(const std::string& name);
 
@@ -57,4 +59,6 @@ std::vector<std::string> finishInterruptedRewrites(const std::string& root);
 // that the copy is in one piece, and puts it in the part's place. Until then
 // the part stays as it was; on every failure the copy is removed.
 RewriteResult rewriteContiguous(const std::string& root, const std::string& fileName,
-                                const FragmentCounter& counter, const FrontEnd& frontEnd);
+                                const FragmentCounter& counter, const report::FrontEnd& frontEnd);
+
+}  // namespace library

@@ -14,6 +14,11 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 
+namespace library {
+
+using namespace platform;
+using namespace store;
+
 namespace {
 
 // A stopped rename moves some of a game's parts to another name hash: that
@@ -131,3 +136,5 @@ bool reuniteParts(const std::string& root, const GameEntry& entry,
     }
     return platform::syncFolder(root) && ok;
 }
+
+}  // namespace library

@@ -12,6 +12,8 @@
 
 #include "store/GameEntry.h"
 
+namespace library {
+
 // The name of the image that a staged file named `name` was to become: an
 // export writes "<image>.zt-XXXXXX" (six letters or digits) and renames it
 // once complete; nothing for any other name.
@@ -19,14 +21,14 @@ std::optional<std::string> stagedImageTarget(const std::string& name);
 
 // Paths of every part file that the records name on the drive.
 std::set<std::string> ownedPartFiles(const std::string& root,
-                                     const std::vector<GameEntry>& records);
+                                     const std::vector<store::GameEntry>& records);
 
 // The parts of `entry` that a stopped rename left under another name hash
 // that no record owns (`owned`): that hash holds exactly the parts the record
 // lacks, and with them the game's parts make the whole disc that its first
 // part's volume descriptor names. Part index -> path; empty when no hash
 // fits so, or the record is damaged.
-std::map<int, std::string> findStrayParts(const std::string& root, const GameEntry& entry,
+std::map<int, std::string> findStrayParts(const std::string& root, const store::GameEntry& entry,
                                           const std::set<std::string>& owned);
 
 // Files in the root named like part files (staged ones included) that no
@@ -37,10 +39,12 @@ std::vector<std::string> unownedPartFiles(const std::string& root,
                                           const std::set<std::string>& owned);
 
 // True when every missing part of `entry` was found among the strays.
-bool straysCompleteGame(const std::string& root, const GameEntry& entry,
+bool straysCompleteGame(const std::string& root, const store::GameEntry& entry,
                         const std::map<int, std::string>& strays);
 
 // Moves the strays under the record's own names, never replacing a file,
 // and flushes the folder. False when any of them could not be moved.
-bool reuniteParts(const std::string& root, const GameEntry& entry,
+bool reuniteParts(const std::string& root, const store::GameEntry& entry,
                   const std::map<int, std::string>& strays);
+
+}  // namespace library

@@ -8,6 +8,10 @@
 
 #include "platform/Digest.h"
 
+namespace library {
+
+using namespace platform;
+
 namespace {
 
 using DigestContext = std::unique_ptr<platform::Digest>;
@@ -142,3 +146,5 @@ ImageDigests StreamDigest::of(const std::uint8_t* data, std::size_t size) {
     }
     return digest.finish();
 }
+
+}  // namespace library

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+namespace library {
+
 struct ImageDigests {
     std::uint64_t bytes = 0;
     std::uint32_t crc32 = 0;
@@ -63,3 +65,5 @@ class StreamDigest {
     std::thread sha1Worker_;
     bool finished_ = false;
 };
+
+}  // namespace library

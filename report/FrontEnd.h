@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+namespace report {
+
 // The one-line status text at the bottom of the window.
 class StatusLine {
   public:
@@ -76,3 +78,5 @@ struct FrontEnd {
     ProgressWindow& progress;
     std::ostream& out;
 };
+
+}  // namespace report

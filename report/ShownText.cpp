@@ -6,6 +6,10 @@
 
 #include "platform/PathText.h"
 
+namespace report {
+
+using namespace platform;
+
 namespace {
 
 bool isControl(unsigned char c) {
@@ -57,3 +61,5 @@ std::string specialFileKind(const std::string& path) {
             return "";
     }
 }
+
+}  // namespace report

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace report {
+
 // True when the text holds a byte below 0x20 or the byte 0x7F.
 bool hasControlByte(std::string_view text);
 
@@ -17,3 +19,5 @@ std::string escapeControls(std::string_view text, std::string_view keep = {});
 // device" or "a link to nothing"; empty for a plain file (or a link to one)
 // and when nothing is there. Nothing is opened, so nothing can block.
 std::string specialFileKind(const std::string& path);
+
+}  // namespace report

@@ -1,5 +1,7 @@
 #include "report/SpaceText.h"
 
+namespace report {
+
 std::string freeMegabytes(std::uint64_t bytes) {
     return std::to_string(bytes >> 20) + "MB";
 }
@@ -7,3 +9,5 @@ std::string freeMegabytes(std::uint64_t bytes) {
 std::string neededMegabytes(std::uint64_t bytes) {
     return std::to_string((bytes >> 20) + ((bytes & ((1u << 20) - 1)) != 0 ? 1 : 0)) + "MB";
 }
+
+}  // namespace report

@@ -29,6 +29,7 @@
 #include <cmath>
 #include <cstdio>
 
+
 namespace {
 
 const int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};

@@ -3,7 +3,15 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE declares the registration function in the scope it is used
-// in, so it must be called from the global namespace, as here.
-void initPictures() {
+// in, so it is called from the global namespace.
+static void registerPictures() {
     Q_INIT_RESOURCE(pictures);
 }
+
+namespace res {
+
+void initPictures() {
+    registerPictures();
+}
+
+}  // namespace res

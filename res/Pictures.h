@@ -1,4 +1,6 @@
 #pragma once
+
+namespace res {
 // The window's pictures, compiled in as Qt resources:
 //   :/res/icon-16.png ... :/res/icon-256.png  application icon (16, 32, 48, 64, 128, 256)
 //   :/res/cursor-hand.png                      pointing hand, 32 × 32, hotspot (12, 4)
@@ -13,3 +15,5 @@ constexpr int handCursorHotY = 4;
 
 // Registers the resource file "pictures" (Q_INIT_RESOURCE(pictures)).
 void initPictures();
+
+}  // namespace res

@@ -11,6 +11,11 @@
 #include "store/PartNaming.h"
 #include "report/ShownText.h"
 
+namespace store {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 constexpr char kMagic[8] = {'Z', 'T', 'I', 'N', 'T', 'E', 'N', 'T'};
@@ -172,3 +177,5 @@ bool clearIntent(const std::string& root) {
     const bool tempGone = !platform::pathTaken(temp) || platform::removeFile(temp);
     return platform::removeFile(intentPath(root)) && tempGone;
 }
+
+}  // namespace store

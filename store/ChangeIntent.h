@@ -25,6 +25,8 @@
 
 #include "store/GameEntry.h"
 
+namespace store {
+
 constexpr const char* kIntentName = "zt.intent";
 constexpr const char* kIntentTempName = "zt.intent.tep";
 constexpr std::size_t kMaxIntentRecords = 8;
@@ -63,3 +65,5 @@ std::optional<ChangeIntent> readIntent(const std::string& root);
 // Removes the intent file (and a stopped write's temporary file); its
 // removal is flushed.
 bool clearIntent(const std::string& root);
+
+}  // namespace store

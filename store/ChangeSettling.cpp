@@ -15,6 +15,11 @@
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
+namespace store {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 using Outcome = Settling::Outcome;
@@ -256,3 +261,5 @@ std::string settlingText(const Settling& settling) {
     }
     return {};
 }
+
+}  // namespace store

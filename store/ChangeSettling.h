@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace store {
+
 struct Settling {
     enum class Outcome {
         None,      // no intent on the drive
@@ -24,3 +26,5 @@ Settling settleChange(const std::string& root);
 
 // What the person is told of a settled change; empty for None.
 std::string settlingText(const Settling& settling);
+
+}  // namespace store

@@ -8,6 +8,11 @@
 #include "store/ChangeSettling.h"
 #include "report/ShownText.h"
 
+namespace store {
+
+using namespace report;
+using namespace platform;
+
 namespace {
 
 using Status = DriveAccess::Status;
@@ -114,3 +119,5 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     holdChanged(wanted, access, frontEnd);
     return access;
 }
+
+}  // namespace store

@@ -18,6 +18,8 @@
 #include "store/ChangeSettling.h"
 #include "report/FrontEnd.h"
 
+namespace store {
+
 // Shown while a routine waits for another holder of its drive: one that
 // changes it, ones that read it, or a writer that waits and comes first.
 constexpr const char* kDriveBusyText = "Another program is changing this drive...";
@@ -44,14 +46,16 @@ struct DriveAccess {
 // then finished or undone first (store/ChangeSettling.h); when that fails,
 // a box says why and the access is Failed.
 DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
-                         const FrontEnd& frontEnd);
+                         const report::FrontEnd& frontEnd);
 
 // A drive that the routine changes: the lock held alone.
-inline DriveAccess accessForChange(const std::string& root, const FrontEnd& frontEnd) {
+inline DriveAccess accessForChange(const std::string& root, const report::FrontEnd& frontEnd) {
     return accessDrives({{root, platform::DriveLockMode::Exclusive}}, frontEnd);
 }
 
 // A drive that the routine only reads: the lock shared with other readers.
-inline DriveAccess accessForReading(const std::string& root, const FrontEnd& frontEnd) {
+inline DriveAccess accessForReading(const std::string& root, const report::FrontEnd& frontEnd) {
     return accessDrives({{root, platform::DriveLockMode::Shared}}, frontEnd);
 }
+
+}  // namespace store

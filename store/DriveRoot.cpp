@@ -2,6 +2,10 @@
 
 #include "platform/PathSeparator.h"
 
+namespace store {
+
+using namespace platform;
+
 namespace {
 constexpr char kSeparator = platform::kPathSeparator;
 }  // namespace
@@ -22,3 +26,5 @@ std::string tablePath(const std::string& root) {
 std::string tempTablePath(const std::string& root) {
     return root + kTempTableName;
 }
+
+}  // namespace store

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace store {
+
 // Adds the trailing separator where it is missing ("/media/usb" -> "/media/usb/").
 std::string normalizeRoot(std::string_view root);
 
@@ -16,3 +18,5 @@ constexpr const char* kTempTableName = "tepcdfile.tep";
 std::string tablePath(const std::string& root);
 // root + "tepcdfile.tep"
 std::string tempTablePath(const std::string& root);
+
+}  // namespace store

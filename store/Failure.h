@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+namespace store {
+
 template <typename Step>
 struct Failure {
     Step step{};
@@ -30,3 +32,5 @@ class Outcome {
   private:
     std::optional<Failure<Step>> failure_;
 };
+
+}  // namespace store

@@ -5,6 +5,8 @@
 
 #include "store/LittleEndian.h"
 
+namespace store {
+
 using namespace entry_layout;
 
 namespace {
@@ -71,3 +73,5 @@ void GameEntry::setMediaType(std::uint32_t type) {
 void GameEntry::setSectorSize(std::uint32_t size) {
     writeLe32(bytes.data() + kSectorSize, size);
 }
+
+}  // namespace store

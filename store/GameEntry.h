@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace store {
+
 // Field layout of a record. Integers are little-endian.
 namespace entry_layout {
 constexpr std::size_t kSize = 64;
@@ -50,3 +52,5 @@ struct GameEntry {
 
     bool operator==(const GameEntry&) const = default;
 };
+
+}  // namespace store

@@ -7,6 +7,10 @@
 #include "store/ChangeSettling.h"
 #include "store/PartNaming.h"
 
+namespace store {
+
+using namespace platform;
+
 GameReplacement::GameReplacement(std::string root, std::string name,
                                  const std::vector<GameEntry>& records,
                                  std::vector<std::string> partPaths)
@@ -208,3 +212,5 @@ void GameReplacement::withdraw() const {
     if (announced_ && !pending_)
         clearIntent(root_);
 }
+
+}  // namespace store

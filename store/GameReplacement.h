@@ -22,6 +22,8 @@
 #include "store/GameEntry.h"
 #include "store/TableRewrite.h"
 
+namespace store {
+
 struct ReplacementResult {
     enum class Step {
         Done,               // the new record and its parts are in place
@@ -115,3 +117,5 @@ class GameReplacement {
     bool announced_ = false;
     bool pending_ = false;
 };
+
+}  // namespace store

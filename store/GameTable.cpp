@@ -3,6 +3,8 @@
 #include "store/DriveRoot.h"
 #include "store/TableFile.h"
 
+namespace store {
+
 GameTable::GameTable(const std::string& root) : path_(tablePath(root)) {
     load(path_);
 }
@@ -39,3 +41,5 @@ bool GameTable::addEntry(std::string_view displayName, std::string_view imageFil
     entries_.push_back(entry);
     return true;
 }
+
+}  // namespace store

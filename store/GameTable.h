@@ -9,6 +9,8 @@
 
 #include "store/GameEntry.h"
 
+namespace store {
+
 class GameTable {
   public:
     GameTable() = default;
@@ -36,3 +38,5 @@ class GameTable {
     std::vector<GameEntry> entries_;
     std::string path_;
 };
+
+}  // namespace store

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace store {
+
 inline std::uint32_t readLe32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
@@ -25,3 +27,5 @@ inline void writeLe64(std::uint8_t* p, std::uint64_t value) {
     writeLe32(p, static_cast<std::uint32_t>(value));
     writeLe32(p + 4, static_cast<std::uint32_t>(value >> 32));
 }
+
+}  // namespace store

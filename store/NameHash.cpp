@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+namespace store {
+
 namespace {
 
 constexpr std::array<std::uint32_t, 256> makeTable() {
@@ -38,3 +40,5 @@ std::string hashText(std::uint32_t hash) {
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(hash));
     return text;
 }
+
+}  // namespace store

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace store {
+
 std::uint32_t nameHash(const void* bytes, std::size_t length);
 
 // The hash of a game: its display name together with the terminating NUL.
@@ -14,3 +16,5 @@ std::uint32_t gameNameHash(std::string_view displayName);
 
 // Eight upper-case hexadecimal digits.
 std::string hashText(std::uint32_t hash);
+
+}  // namespace store

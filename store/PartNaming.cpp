@@ -4,6 +4,8 @@
 
 #include "store/NameHash.h"
 
+namespace store {
+
 bool isValidGameId(std::string_view id) {
     if (id.empty() || id.size() > kMaxGameIdLength)
         return false;
@@ -74,3 +76,5 @@ std::optional<PartFileName> parsePartFileName(std::string_view name) {
     part.index = suffix[2] - '0';
     return part;
 }
+
+}  // namespace store

@@ -9,6 +9,8 @@
 
 #include "store/GameEntry.h"
 
+namespace store {
+
 // Longest game ID that fits a record's ImageFileName ("zt." + ID + NUL in 15 bytes).
 constexpr std::size_t kMaxGameIdLength = 11;
 // Part suffixes run .00 to .09; a tenth part would need the suffix ".0:".
@@ -52,3 +54,5 @@ struct PartFileName {
     bool staged = false;  // carries a staging suffix
 };
 std::optional<PartFileName> parsePartFileName(std::string_view fileName);
+
+}  // namespace store

@@ -14,6 +14,11 @@
 #include "store/PartNaming.h"
 #include "report/ShownText.h"
 
+namespace store {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 std::string tempPathBeside(const std::string& path) {
@@ -132,3 +137,5 @@ std::string tableNotFlushedText(const std::string& path, const std::string& reas
     return "The game table " + path + " was changed, but the change may not be on the device (" +
            reason + ")";
 }
+
+}  // namespace store

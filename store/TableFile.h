@@ -10,6 +10,8 @@
 
 #include "store/GameEntry.h"
 
+namespace store {
+
 struct TableContents {
     bool exists = false;  // a file of that name is there
     bool opened = false;  // it could be opened for reading
@@ -68,3 +70,5 @@ std::string tableNotReadText(const std::string& path, const TableContents& conte
 
 // What the user is told when a table was put in place but not flushed.
 std::string tableNotFlushedText(const std::string& path, const std::string& reason);
+
+}  // namespace store

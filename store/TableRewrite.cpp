@@ -3,6 +3,10 @@
 #include "platform/FaultPoint.h"
 #include "store/DriveRoot.h"
 
+namespace store {
+
+using namespace platform;
+
 RewriteResult rewriteTable(const std::string& root,
                            const std::function<RecordDecision(const GameEntry&)>& decide,
                            std::span<const GameEntry> append, const BeforeReplace& beforeReplace) {
@@ -42,3 +46,5 @@ RewriteResult rewriteTable(const std::string& root,
     result.dropped = std::move(dropped);
     return result;
 }
+
+}  // namespace store

@@ -12,6 +12,8 @@
 #include "store/GameEntry.h"
 #include "store/TableFile.h"
 
+namespace store {
+
 enum class RecordDecision { Keep, Drop, Abandon };
 
 struct RewriteResult {
@@ -38,3 +40,5 @@ RewriteResult rewriteTable(const std::string& root,
                            const std::function<RecordDecision(const GameEntry&)>& decide,
                            std::span<const GameEntry> append = {},
                            const BeforeReplace& beforeReplace = {});
+
+}  // namespace store

@@ -11,6 +11,11 @@
 #include "report/ShownText.h"
 #include "store/VolumeDescriptor.h"
 
+namespace store {
+
+using namespace platform;
+using namespace report;
+
 namespace {
 
 constexpr std::uint64_t kPartBytes = std::uint64_t{1} << 30;
@@ -96,3 +101,5 @@ TakenPartName firstKeptFileAt(const std::string& root, const std::vector<std::st
     }
     return {};
 }
+
+}  // namespace store

@@ -16,6 +16,8 @@
 
 #include "store/GameEntry.h"
 
+namespace store {
+
 struct TakenPartName {
     std::string path;  // empty: every name is free or holds a leftover
     bool wholeGame = false;
@@ -34,3 +36,5 @@ using StartOfPart = std::function<bool(std::size_t index, const std::string& pat
 TakenPartName firstKeptFileAt(const std::string& root, const std::vector<std::string>& paths,
                               const std::vector<GameEntry>& records,
                               const StartOfPart& startOfPart = {});
+
+}  // namespace store

@@ -4,6 +4,8 @@
 
 #include "store/LittleEndian.h"
 
+namespace store {
+
 namespace {
 // The little-endian half of the both-endian volume space size.
 constexpr std::size_t kVolumeSpaceSize = 80;
@@ -17,3 +19,5 @@ std::optional<std::int32_t> volumeSectors(const std::uint8_t* sector) {
         return std::nullopt;
     return static_cast<std::int32_t>(size);
 }
+
+}  // namespace store

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace store {
+
 constexpr std::int32_t kDescriptorSector = 16;
 constexpr std::uint32_t kDiscSectorBytes = 2048;
 // Many discs cannot give their last sectors: an install accepts a medium
@@ -16,3 +18,5 @@ constexpr std::int32_t kMissableEndSectors = 151;
 // volume descriptor: type 1, "CD001", version 1, and a size above 0 that a
 // signed sector number can hold. Nothing otherwise.
 std::optional<std::int32_t> volumeSectors(const std::uint8_t* sector);
+
+}  // namespace store

@@ -20,6 +20,10 @@
 #include "TempDir.h"
 #include "ToolRun.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 extern char** environ;
 
 namespace {

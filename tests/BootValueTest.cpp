@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace install;
+
 namespace {
 
 // The game ID that a SYSTEM.CNF names, or "<none>".

@@ -10,6 +10,8 @@
 #include "store/LittleEndian.h"
 #include "store/NameHash.h"
 
+using namespace store;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

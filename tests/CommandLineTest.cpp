@@ -11,6 +11,12 @@
 #include "install/InstallCommand.h"
 #include "platform/DriveNames.h"
 
+using namespace cli;
+using namespace install;
+using namespace platform;
+using namespace report;
+using namespace store;
+
 namespace {
 
 CommandLine parse(std::vector<const char*> args,

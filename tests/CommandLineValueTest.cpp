@@ -3,6 +3,8 @@
 
 #include "cli/CommandLine.h"
 
+using namespace cli;
+
 namespace {
 
 CommandLine parse(std::vector<const char*> args) {

@@ -15,6 +15,8 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
+using namespace store;
+
 namespace {
 
 constexpr int kRounds = 16;

@@ -31,6 +31,12 @@
 #include "library/PartFragments.h"
 #include "store/ChangeIntent.h"
 
+using namespace install;
+using namespace library;
+using namespace store;
+using namespace platform;
+using namespace report;
+
 namespace {
 
 using platform::FileOp;

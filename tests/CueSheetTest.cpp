@@ -3,6 +3,8 @@
 
 #include "install/CueSheet.h"
 
+using namespace install;
+
 TEST(CueSheetTest, ReadsFilesTracksAndIndexes) {
     CueSheet sheet;
     std::string error;

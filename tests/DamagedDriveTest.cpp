@@ -14,6 +14,11 @@
 #include "library/PartFragments.h"
 #include "library/StrayParts.h"
 
+using namespace library;
+using namespace store;
+using namespace platform;
+using namespace report;
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -5,6 +5,10 @@
 #include "FakeDisc.h"
 #include "ScriptedFrontEnd.h"
 
+using namespace install;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 using Read = std::pair<std::uint64_t, std::size_t>;

@@ -6,6 +6,10 @@
 #include "TempDir.h"
 #include "disk/InitialisePartitions.h"
 
+using namespace disk;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 class DiskDeviceTest : public ::testing::Test {

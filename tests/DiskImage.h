@@ -50,8 +50,8 @@ inline void writeMbr(const std::string& path, std::initializer_list<MbrRow> rows
     for (const MbrRow& row : rows) {
         std::uint8_t* e = sector.data() + 446 + 16 * i++;
         e[4] = row.type;
-        writeLe32(e + 8, row.firstLba);
-        writeLe32(e + 12, row.sectors);
+        store::writeLe32(e + 8, row.firstLba);
+        store::writeLe32(e + 12, row.sectors);
     }
     sector[510] = 0x55;
     sector[511] = 0xAA;
@@ -59,7 +59,7 @@ inline void writeMbr(const std::string& path, std::initializer_list<MbrRow> rows
 }
 
 // A DiskDevice over the image through a FakeBlockDevice.
-inline bool openFake(DiskDevice& device, const std::string& image,
+inline bool openFake(disk::DiskDevice& device, const std::string& image,
                      const std::shared_ptr<FakeDiskState>& state,
                      platform::DiskTarget target = {}) {
     target.diskPath = image;

@@ -10,6 +10,11 @@
 #include "ToolRun.h"
 #include "library/GameList.h"
 
+using namespace library;
+using namespace report;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -17,6 +17,12 @@
 #include "platform/DriveIdentity.h"
 #include "platform/Files.h"
 
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;

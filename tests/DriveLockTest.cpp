@@ -21,6 +21,11 @@
 #include "platform/DriveLock.h"
 #include "store/DriveAccess.h"
 
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 extern char** environ;
 
 namespace {

@@ -13,6 +13,8 @@
 #include "TempDir.h"
 #include "platform/Disks.h"
 
+using namespace platform;
+
 namespace fs = std::filesystem;
 using platform::MountedVolume;
 

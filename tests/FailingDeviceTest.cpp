@@ -13,6 +13,8 @@
 #include "LoopDrive.h"
 #include "ToolRun.h"
 
+using namespace store;
+
 namespace {
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;

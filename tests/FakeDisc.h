@@ -47,7 +47,7 @@ struct FakeDisc {
     }
 };
 
-class FakeDiscDevice : public DiscDevice {
+class FakeDiscDevice : public install::DiscDevice {
   public:
     explicit FakeDiscDevice(std::shared_ptr<FakeDisc> disc) : disc_(std::move(disc)) {}
     std::int64_t read(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
@@ -103,8 +103,8 @@ class FakeDiscDevice : public DiscDevice {
     std::shared_ptr<FakeDisc> disc_;
 };
 
-inline DiscOpener fakeOpener(std::shared_ptr<FakeDisc> disc) {
-    return [disc](const std::string&, std::string&) -> std::unique_ptr<DiscDevice> {
+inline install::DiscOpener fakeOpener(std::shared_ptr<FakeDisc> disc) {
+    return [disc](const std::string&, std::string&) -> std::unique_ptr<install::DiscDevice> {
         if (!disc->opens)
             return nullptr;
         return std::make_unique<FakeDiscDevice>(disc);

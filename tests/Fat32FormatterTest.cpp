@@ -9,6 +9,10 @@
 #include "TempDir.h"
 #include "disk/BootProgram.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 class Fat32FormatterTest : public ::testing::Test {

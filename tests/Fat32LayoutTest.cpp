@@ -2,6 +2,10 @@
 
 #include "disk/Fat32Formatter.h"
 
+using namespace disk;
+using namespace platform;
+using namespace store;
+
 TEST(Fat32LayoutTest, WorkedExampleOfAMillionSectors) {
     Fat32Layout layout = ComputeFat32Layout(512, 1000000);
     ASSERT_FALSE(layout.tooSmall);

@@ -8,6 +8,8 @@
 #include "TempDir.h"
 #include "platform/Volume.h"
 
+using namespace platform;
+
 using platform::CopyResult;
 using platform::RenameResult;
 

@@ -14,6 +14,11 @@
 #include "disk/DriveRefusal.h"
 #include "disk/InitialisePartitions.h"
 
+using namespace disk;
+using namespace report;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 constexpr std::uint64_t kGiB = 1ULL << 30;

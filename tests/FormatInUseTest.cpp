@@ -15,6 +15,10 @@
 #include "ToolRun.h"
 #include "disk/DriveRefusal.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 // Loop devices, mounts and swap areas made for one test, undone in reverse.

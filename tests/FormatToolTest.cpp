@@ -12,6 +12,10 @@
 #include "TempDir.h"
 #include "ToolRun.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 const char* kUsage =

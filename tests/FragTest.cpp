@@ -15,6 +15,12 @@
 #include "library/PartFragments.h"
 #include "platform/FileExtents.h"
 
+using namespace disk;
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 const std::string kPart0 = "zt.7900E503.BIGG_000.01.00";

@@ -9,6 +9,11 @@
 #include "ScriptedFrontEnd.h"
 #include "Symlink.h"
 
+using namespace library;
+using namespace platform;
+using namespace report;
+using namespace store;
+
 namespace {
 
 using Names = std::vector<std::string>;

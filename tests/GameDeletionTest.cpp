@@ -7,6 +7,10 @@
 #include "GameDrive.h"
 #include "ScriptedFrontEnd.h"
 
+using namespace library;
+using namespace report;
+using namespace store;
+
 namespace {
 
 using Names = std::vector<std::string>;

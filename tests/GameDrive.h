@@ -16,13 +16,13 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
-inline GameEntry gameRecord(const std::string& name, const std::string& id, int parts,
+inline store::GameEntry gameRecord(const std::string& name, const std::string& id, int parts,
                             bool dvd = false) {
-    GameEntry entry;
+    store::GameEntry entry;
     entry.setDisplayName(name);
     entry.setImageFileName("zt." + id);
     entry.setPartCount(static_cast<std::uint8_t>(parts));
-    entry.setMediaType(dvd ? kMediaDvd : kMediaCd);
+    entry.setMediaType(dvd ? store::kMediaDvd : store::kMediaCd);
     entry.setSectorSize(2048);
     return entry;
 }
@@ -30,10 +30,10 @@ inline GameEntry gameRecord(const std::string& name, const std::string& id, int 
 class GameDrive {
   public:
     std::string root() const { return dir_.root(); }
-    std::string table() const { return tablePath(root()); }
+    std::string table() const { return store::tablePath(root()); }
 
     std::string part(const std::string& name, const std::string& id, int index) const {
-        return *partFilePath(partPrefix(root(), gameNameHash(name), id), index);
+        return *store::partFilePath(store::partPrefix(root(), store::gameNameHash(name), id), index);
     }
 
     // Appends a record and writes its part files, each filled with `fill`
@@ -46,17 +46,17 @@ class GameDrive {
         }
     }
 
-    void appendRecord(const GameEntry& entry) {
-        std::vector<GameEntry> records = this->records();
+    void appendRecord(const store::GameEntry& entry) {
+        std::vector<store::GameEntry> records = this->records();
         records.push_back(entry);
-        writeTableFile(table(), records);
+        store::writeTableFile(table(), records);
     }
 
-    std::vector<GameEntry> records() const { return readTableFile(table()).records; }
+    std::vector<store::GameEntry> records() const { return store::readTableFile(table()).records; }
 
     std::vector<std::string> names() const {
         std::vector<std::string> names;
-        for (const GameEntry& entry : records())
+        for (const store::GameEntry& entry : records())
             names.push_back(entry.DisplayName());
         return names;
     }

@@ -20,6 +20,11 @@
 #include "library/GameExport.h"
 #include "platform/StagedFile.h"
 
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 namespace {
 
 // Writes `text` at `offset` of an existing file.

@@ -10,6 +10,11 @@
 #include "Symlink.h"
 #include "library/GameDetails.h"
 
+using namespace library;
+using namespace platform;
+using namespace report;
+using namespace store;
+
 namespace {
 
 struct RecordedList : GameListView {

@@ -8,6 +8,11 @@
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 
+using namespace library;
+using namespace report;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 using Names = std::vector<std::string>;

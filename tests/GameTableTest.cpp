@@ -9,6 +9,8 @@
 #include "store/DriveRoot.h"
 #include "store/TableFile.h"
 
+using namespace store;
+
 namespace {
 
 std::vector<std::uint8_t> recordBytes(const std::string& name, std::uint8_t fill = 0) {

@@ -10,6 +10,10 @@
 #include "library/DatFile.h"
 #include "library/GameVerify.h"
 
+using namespace library;
+using namespace store;
+using namespace report;
+
 namespace {
 
 std::string md5Of(const ImageDigests& d) {

@@ -5,6 +5,10 @@
 #include "FakeDisc.h"
 #include "ScriptedFrontEnd.h"
 
+using namespace install;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 class IdentifyDiscTest : public ::testing::Test {

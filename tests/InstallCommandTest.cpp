@@ -20,6 +20,11 @@
 #include "report/ShownText.h"
 #include "store/TableFile.h"
 
+using namespace install;
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 GameEntry entryFor(const std::string& name, const std::string& id, std::uint8_t parts,

@@ -8,6 +8,10 @@
 #include "ScriptedFrontEnd.h"
 #include "install/InstallQueue.h"
 
+using namespace install;
+using namespace store;
+using namespace report;
+
 namespace {
 
 struct PlanCase {

@@ -11,6 +11,11 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 
+using namespace install;
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 class KernelCopyTest : public ::testing::Test {

@@ -14,6 +14,12 @@
 #include "library/GameList.h"
 #include "library/GameRename.h"
 
+using namespace install;
+using namespace library;
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 const std::string kId = "ABCD_123.45";

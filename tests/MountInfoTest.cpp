@@ -7,6 +7,8 @@
 
 #include "platform/Disks.h"
 
+using namespace platform;
+
 using platform::MountEntry;
 
 TEST(MountInfoTest, ReadsFieldsAroundTheOptionalTags) {

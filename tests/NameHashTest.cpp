@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+using namespace store;
+
 TEST(NameHashTest, MatchesCheckValues) {
     EXPECT_EQ(nameHash("123456789", 9), 0x89A1897Fu);
     EXPECT_EQ(nameHash("abc", 4), 0xBA16A184u);  // with the terminating NUL

@@ -9,6 +9,10 @@
 #include "TempDir.h"
 #include "ToolRun.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 const std::string kUnwritten = "standard output could not be written";

@@ -20,6 +20,12 @@
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
 
+using namespace install;
+using namespace library;
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 constexpr std::int64_t kPart = 524288;

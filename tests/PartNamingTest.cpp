@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace store;
+
 namespace {
 
 GameEntry entry(const std::string& name, const std::string& imageFileName, std::uint8_t parts) {

@@ -7,6 +7,9 @@
 #include "TempDir.h"
 #include "install/PartFile.h"
 
+using namespace install;
+using namespace platform;
+
 TEST(PartReserveTest, APartIsReservedWholeAndEndsAtItsWrittenLength) {
     TempDir dir;
     const std::string path = dir.file("zt.1C5EB8C8.SLUS_209.46.00");

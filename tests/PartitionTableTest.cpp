@@ -8,6 +8,10 @@
 #include "disk/InitialisePartitions.h"
 #include "disk/PartitionReport.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 DiskGeometry geometry(std::uint64_t cylinders, std::uint32_t bytesPerSector = 512) {

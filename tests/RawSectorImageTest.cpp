@@ -14,6 +14,9 @@
 #include "TempDir.h"
 #include "install/RawSectorImage.h"
 
+using namespace install;
+using namespace platform;
+
 namespace {
 
 class RawSectorImageTest : public ::testing::Test {

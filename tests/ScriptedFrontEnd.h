@@ -9,12 +9,12 @@
 
 #include "report/FrontEnd.h"
 
-struct ScriptedStatus : StatusLine {
+struct ScriptedStatus : report::StatusLine {
     void setText(const std::string& text) override { texts.push_back(text); }
     std::vector<std::string> texts;
 };
 
-struct ScriptedBoxes : MessageBoxes {
+struct ScriptedBoxes : report::MessageBoxes {
     void show(const std::string& text) override { shown.push_back(text); }
     bool ask(const std::string& text, bool defaultNo) override {
         questions.push_back(text);
@@ -31,7 +31,7 @@ struct ScriptedBoxes : MessageBoxes {
     std::deque<bool> answers;
 };
 
-struct ScriptedProgress : ProgressWindow {
+struct ScriptedProgress : report::ProgressWindow {
     void show() override {
         events.push_back("show");
         visible = true;
@@ -70,5 +70,5 @@ struct ScriptedFrontEnd {
     ScriptedProgress progress;
     std::ostringstream out;
 
-    FrontEnd frontEnd() { return FrontEnd{status, boxes, progress, out}; }
+    report::FrontEnd frontEnd() { return report::FrontEnd{status, boxes, progress, out}; }
 };

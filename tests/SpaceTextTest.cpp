@@ -5,6 +5,8 @@
 
 #include "report/SpaceText.h"
 
+using namespace report;
+
 TEST(SpaceTextTest, FreeIsCutDownAndNeededRoundedUp) {
     constexpr std::uint64_t kMiB = 1 << 20;
     const struct {

@@ -26,9 +26,9 @@ inline std::string fileRoleOf(const std::string& path) {
     if (path.back() == '/' || path.back() == '\\' || std::filesystem::is_directory(path))
         return "folder";
     const std::string name = path.substr(path.find_last_of("/\\") + 1);
-    if (name == kTableName || name == kIntentName)
+    if (name == store::kTableName || name == store::kIntentName)
         return name;
-    if (name == kTempTableName || name == kIntentTempName)
+    if (name == store::kTempTableName || name == store::kIntentTempName)
         return "staged " + name;
     if (name.find(".zt-old") != std::string::npos)
         return "aside part";

@@ -8,6 +8,9 @@
 
 #include "GameDrive.h"
 
+using namespace library;
+using namespace store;
+
 TEST(StrayPartsTest, OnlyAPartOfTheSameGameIdAndNumberFillsAGap) {
     GameDrive drive;
     const std::string id = "ABCD_123.45";

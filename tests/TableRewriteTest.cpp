@@ -8,6 +8,8 @@
 #include "TempDir.h"
 #include "store/DriveRoot.h"
 
+using namespace store;
+
 namespace {
 
 GameEntry entryNamed(const std::string& name, std::uint8_t parts = 1) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace install;
+
 TEST(WriteBehindTest, StartsEachWindowAndWaitsForTheOneBefore) {
     constexpr std::uint64_t M = 1 << 20;
     const struct {

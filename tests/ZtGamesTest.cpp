@@ -13,6 +13,11 @@
 #include "ToolRun.h"
 #include "library/GameListText.h"
 
+using namespace library;
+using namespace store;
+using namespace platform;
+using namespace report;
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -10,6 +10,8 @@
 #include "GameIso.h"
 #include "ToolRun.h"
 
+using namespace store;
+
 namespace {
 
 std::vector<std::string> linesOf(const std::string& text) {

@@ -19,6 +19,8 @@
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 
+using namespace store;
+
 namespace {
 
 class ZtInstallEndToEndTest : public ::testing::Test {

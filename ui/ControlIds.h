@@ -1,4 +1,6 @@
 #pragma once
+
+namespace ui {
 // The control IDs of the window's dialog templates, and the commands of the
 // list's context menu, by name. Every toolkit that builds the dialogs from
 // the templates finds its controls by these.
@@ -47,3 +49,5 @@ inline constexpr int kExportCommand = 1045;
 inline constexpr int kCheckDriveCommand = 1046;
 
 }  // namespace control
+
+}  // namespace ui

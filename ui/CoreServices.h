@@ -17,6 +17,8 @@
 #include "ui/DriveList.h"
 #include "ui/FormatSteps.h"
 
+namespace ui {
+
 class VolumeService;
 
 struct CoreServices {
@@ -27,9 +29,9 @@ struct CoreServices {
     // What uses a drive to format and whether it has a partition; empty: no check.
     DriveCheck driveCheck = checkDriveForFormat;
     // How the install and the copy reach discs and drives.
-    DiscOpener discOpener = openDiscDevice;
-    InstallCommand::FreeSpace freeSpace;
-    CopyServices copyServices = systemCopyServices();
+    install::DiscOpener discOpener = install::openDiscDevice;
+    install::InstallCommand::FreeSpace freeSpace;
+    library::CopyServices copyServices = library::systemCopyServices();
     // The size of a file in bytes; 0 when unknown (a picked image's media
     // type). Empty: the file system's word.
     std::function<std::uint64_t(const std::string& path)> fileSize;
@@ -37,7 +39,9 @@ struct CoreServices {
     std::string websiteUrl;
     // The install itself, on the job's thread. Empty: runInstallJob with
     // the services above.
-    std::function<InstallResult(const InstallRequest& request, const FixedDrive& target,
-                                FrontEnd& frontEnd)>
+    std::function<install::InstallResult(const install::InstallRequest& request, const FixedDrive& target,
+                                report::FrontEnd& frontEnd)>
         install;
 };
+
+}  // namespace ui

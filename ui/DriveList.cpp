@@ -8,6 +8,11 @@
 #include "ui/DriveOrder.h"
 #include "ui/ShortDriveNames.h"
 
+namespace ui {
+
+using namespace store;
+using namespace report;
+
 bool DriveList::mountedAt(const FixedDrive& drive) {
     for (const FixedDrive& listed : fixedDrives()) {
         if (normalizeRoot(listed.mountPoint) == normalizeRoot(drive.mountPoint))
@@ -74,3 +79,5 @@ const FixedDrive* candidateFor(const std::string& key, const std::vector<FixedDr
     }
     return nullptr;
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+
 struct FixedDrive {
     std::string mountPoint;    // the drive root shown in the boxes; empty: a disk not mounted
     std::string device;        // the partition that holds it, or the whole disk
@@ -63,3 +65,5 @@ const FixedDrive* candidateFor(const std::string& key, const std::vector<FixedDr
 std::string sizeText(std::uint64_t bytes);
 
 std::unique_ptr<DriveList> makeSystemDriveList();
+
+}  // namespace ui

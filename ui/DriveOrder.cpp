@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 int offerRank(const FixedDrive& drive) {
@@ -35,3 +37,5 @@ int driveToOpenOn(const std::vector<FixedDrive>& offered) {
     // still shown with its games, and Start says why nothing can go onto it.
     return offered.empty() ? -1 : 0;
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 
 #include "ui/DriveList.h"
 
+namespace ui {
+
 // USB drives first, the drive that holds the running system last, the others
 // between; within each group the order stays as given. The window selects the
 // first, so a person's USB drive is chosen when there is one.
@@ -20,3 +22,5 @@ int driveToOpenOn(const std::vector<FixedDrive>& offered);
 // The question asked before installing onto `drive` (answered No by default);
 // empty when the drive is not the system's.
 std::string systemDriveQuestion(const FixedDrive& drive);
+
+}  // namespace ui

@@ -1,5 +1,9 @@
 #include "ui/DriveWatch.h"
 
+namespace ui {
+
+using namespace report;
+
 bool DriveWatch::cancelRequested() const {
     if (window_.cancelRequested() || lost_.load())
         return true;
@@ -12,3 +16,5 @@ bool DriveWatch::cancelRequested() const {
         lost_.store(true);
     return lost_.load();
 }
+
+}  // namespace ui

@@ -11,13 +11,15 @@
 
 #include "report/FrontEnd.h"
 
-class DriveWatch : public ProgressRelay {
+namespace ui {
+
+class DriveWatch : public report::ProgressRelay {
   public:
     // `stillMounted` is asked from the job's thread, at most once per
     // `interval` (reading the mount table at every step would slow the copy).
-    DriveWatch(ProgressWindow& window, std::function<bool()> stillMounted,
+    DriveWatch(report::ProgressWindow& window, std::function<bool()> stillMounted,
                std::chrono::milliseconds interval = std::chrono::milliseconds(250))
-        : ProgressRelay(window), stillMounted_(std::move(stillMounted)), interval_(interval) {}
+        : report::ProgressRelay(window), stillMounted_(std::move(stillMounted)), interval_(interval) {}
 
     // Whether the drive was found gone; the job then stopped.
     bool lost() const { return lost_.load(); }
@@ -31,3 +33,5 @@ class DriveWatch : public ProgressRelay {
     mutable std::chrono::steady_clock::time_point lastLook_{};
     mutable std::atomic<bool> lost_{false};
 };
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 
 #include "ui/WindowTexts.h"
 
+namespace ui {
+
 FileDialogLook imageDialog(const std::string& folder, bool many) {
     FileDialogLook dialog;
     dialog.kind = many ? FileDialogLook::Kind::OpenMany : FileDialogLook::Kind::Open;
@@ -25,3 +27,5 @@ FileDialogLook exportDialog(const std::string& name, const std::string& homeFold
     dialog.suffix = "iso";
     return dialog;
 }
+
+}  // namespace ui

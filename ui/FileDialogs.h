@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+
 struct FileFilter {
     std::string name;                     // "Disc images"
     std::vector<std::string> extensions;  // "iso", ...; empty: every file
@@ -32,3 +34,5 @@ FileDialogLook imageDialog(const std::string& folder, bool many);
 // The save dialog of a game's export, offering `name` in `homeFolder`, the
 // person's home folder, and adding ".iso" to a name typed without a suffix.
 FileDialogLook exportDialog(const std::string& name, const std::string& homeFolder);
+
+}  // namespace ui

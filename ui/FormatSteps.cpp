@@ -7,6 +7,13 @@
 #include "disk/ToolFailure.h"
 #include "report/ShownText.h"
 
+namespace ui {
+
+using namespace disk;
+using namespace report;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 // What the progress window says where the formatted drive is now.
@@ -199,3 +206,5 @@ bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeServic
                             drive.device + " yourself.");
     return true;
 }
+
+}  // namespace ui

@@ -12,6 +12,8 @@
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
 
+namespace ui {
+
 // What a window does as its format job begins and ends.
 class FormatJobWindow {
   public:
@@ -59,5 +61,7 @@ std::string initQuestionText(const FixedDrive& drive, const std::string& reason)
 // was, and the box says what went wrong and where the drive is before
 // "Format Failed!!". True when the drive was formatted.
 bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeService& volumes,
-                  const CanWriteDevice& canWrite, FrontEnd& frontEnd,
+                  const CanWriteDevice& canWrite, report::FrontEnd& frontEnd,
                   const DriveCheck& check = {});
+
+}  // namespace ui

@@ -7,6 +7,13 @@
 #include "library/GameVerify.h"
 #include "report/ShownText.h"
 
+namespace ui {
+
+using namespace library;
+using namespace report;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
@@ -124,3 +131,5 @@ std::string copiedText(const std::string& name, const std::string& targetRoot) {
     return "The game " + escapeControls(name) + " was copied to " + escapeControls(targetRoot) +
            ".";
 }
+
+}  // namespace ui

@@ -11,6 +11,8 @@
 #include "report/FrontEnd.h"
 #include "ui/ProgressState.h"
 
+namespace ui {
+
 // What a window does as such a job begins and ends; called on the job's thread.
 class GameJobWindow {
   public:
@@ -29,16 +31,16 @@ class GameJobWindow {
 // Checks the drive at `root`: lists what is wrong in the question "Repair
 // the drive?" (or the question to rebuild an unreadable table) and repairs
 // on Yes. True when the drive changed.
-bool runCheckJob(const std::string& root, GameJobWindow& window, const FrontEnd& frontEnd);
+bool runCheckJob(const std::string& root, GameJobWindow& window, const report::FrontEnd& frontEnd);
 
 // Reads every part of game `name` once; a box gives its size and digests,
 // and says when a part has the wrong size.
 void runVerifyJob(const std::string& root, const std::string& name, GameJobWindow& window,
-                  const FrontEnd& frontEnd);
+                  const report::FrontEnd& frontEnd);
 
 // Writes game `name` as the image `file`.
 void runExportJob(const std::string& root, const std::string& name, const std::string& file,
-                  GameJobWindow& window, const FrontEnd& frontEnd);
+                  GameJobWindow& window, const report::FrontEnd& frontEnd);
 
 // The file name offered for the export of game `name`: the name with the
 // bytes that no file name may hold replaced, and ".iso".
@@ -46,3 +48,5 @@ std::string exportFileName(const std::string& name);
 
 // What the status line says when game `name` was copied to `targetRoot`.
 std::string copiedText(const std::string& name, const std::string& targetRoot);
+
+}  // namespace ui

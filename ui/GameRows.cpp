@@ -1,5 +1,11 @@
 #include "ui/GameRows.h"
 
+namespace ui {
+
+using namespace library;
+using namespace platform;
+using namespace report;
+
 std::string gameState(const GameRow& row) {
     if (row.damaged)
         return "damaged";
@@ -18,3 +24,5 @@ std::string gameStateTip(const GameRow& row) {
     return "This game is " + state + ". \"Check Drive\" in this list's menu (or \"zt_games "
            "check\") finds what is wrong and offers to repair it.";
 }
+
+}  // namespace ui

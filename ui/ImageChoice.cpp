@@ -6,6 +6,13 @@
 
 #include "platform/PathText.h"
 
+namespace ui {
+
+using namespace platform;
+using namespace install;
+using namespace report;
+using namespace store;
+
 std::string gameNameForImage(const std::string& current, const std::string& lastFilled,
                              const std::string& imagePath) {
     if (current != kInitialGameName && (lastFilled.empty() || current != lastFilled))
@@ -56,3 +63,5 @@ std::vector<std::string> droppedImages(const std::vector<std::string>& paths) {
     }
     return files;
 }
+
+}  // namespace ui

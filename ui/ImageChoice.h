@@ -9,6 +9,8 @@
 
 #include "install/InstallQueue.h"
 
+namespace ui {
+
 // The name the window starts with in its game name box.
 inline constexpr const char* kInitialGameName = "Game1";
 
@@ -47,3 +49,5 @@ std::vector<std::string> droppedImages(const std::vector<std::string>& paths);
 
 // The folder the file dialog opens in after `imagePath` was picked.
 std::string folderOfImage(const std::string& imagePath);
+
+}  // namespace ui

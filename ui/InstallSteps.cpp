@@ -6,6 +6,14 @@
 #include "ui/DriveWatch.h"
 #include "ui/StartChecks.h"
 
+namespace ui {
+
+using namespace report;
+using namespace install;
+using namespace platform;
+using namespace library;
+using namespace store;
+
 std::string driveLostText(const std::string& root, const std::vector<std::string>& left,
                           bool letters) {
     std::string text = "The drive " + driveNameOf(root, letters) +
@@ -47,3 +55,5 @@ InstallResult runInstallJob(const InstallRequest& request, const FixedDrive& tar
     }
     return result;
 }
+
+}  // namespace ui

@@ -11,6 +11,8 @@
 #include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 
+namespace ui {
+
 // What the window says after an install that stopped because `root` was
 // unmounted (removed, in the words of Windows where `letters`): what it may
 // have `left` there (the part files it had written), and that the window's
@@ -20,6 +22,8 @@ std::string driveLostText(const std::string& root, const std::vector<std::string
 
 // Runs the install `request` (as installToStart gave it) onto `target`; a
 // drive gone meanwhile stops it at InstallStep::DriveLost.
-InstallResult runInstallJob(const InstallRequest& request, const FixedDrive& target,
-                            DriveList& drives, FrontEnd& frontEnd, DiscOpener opener,
-                            InstallCommand::FreeSpace freeSpace);
+install::InstallResult runInstallJob(const install::InstallRequest& request, const FixedDrive& target,
+                            DriveList& drives, report::FrontEnd& frontEnd, install::DiscOpener opener,
+                            install::InstallCommand::FreeSpace freeSpace);
+
+}  // namespace ui

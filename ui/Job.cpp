@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace ui {
+
 Job::~Job() {
     // The window is going away: the worker must not outlive what it uses.
     if (thread_.joinable())
@@ -25,3 +27,5 @@ bool Job::start(std::function<void()> work, std::function<void()> finished) {
     });
     return true;
 }
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 
 #include "ui/WindowThread.h"
 
+namespace ui {
+
 class Job {
   public:
     explicit Job(WindowThread& window) : window_(window) {}
@@ -26,3 +28,5 @@ class Job {
     std::thread thread_;
     bool running_ = false;  // window thread only
 };
+
+}  // namespace ui

@@ -1,5 +1,9 @@
 #include "ui/JobGate.h"
 
+namespace ui {
+
+using namespace report;
+
 std::string jobInTheWay(const JobState& jobs, bool forCopy) {
     if (jobs.copy)
         return forCopy ? "A copy is still running; start the next one when it has finished."
@@ -21,3 +25,5 @@ CloseAnswer answerClose(const JobState& jobs, bool agreed, MessageBoxes& boxes,
         status.setText("The window closes when the format has finished.");
     return CloseAnswer::CloseWhenJobsEnd;
 }
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 
 #include "report/FrontEnd.h"
 
+namespace ui {
+
 // The window's jobs as the window knows them.
 struct JobState {
     bool install = false;
@@ -30,5 +32,7 @@ enum class CloseAnswer {
 // not complete,Exit?" (default No). After Yes, a running format (which cannot
 // stop half-way) is waited for, and the status line says so. `agreed`: the
 // user already said Yes and the window waits for its jobs.
-CloseAnswer answerClose(const JobState& jobs, bool agreed, MessageBoxes& boxes,
-                        StatusLine& status);
+CloseAnswer answerClose(const JobState& jobs, bool agreed, report::MessageBoxes& boxes,
+                        report::StatusLine& status);
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace ui {
+
 // How long the window waits before it reads a busy drive again.
 inline constexpr int kBusyRetryMs = 1000;
 
@@ -18,3 +20,5 @@ struct ListAfterRefresh {
 // games of `listedRoot` (empty: none).
 ListAfterRefresh listAfterRefresh(const std::string& listedRoot, const std::string& root,
                                   bool busy);
+
+}  // namespace ui

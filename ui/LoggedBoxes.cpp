@@ -1,5 +1,9 @@
 #include "ui/LoggedBoxes.h"
 
+namespace ui {
+
+using namespace report;
+
 void LoggedBoxes::write(const std::string& label, const std::string& text) {
     const std::string indent(label.size(), ' ');
     std::size_t start = 0;
@@ -31,3 +35,5 @@ bool LoggedBoxes::ask(const std::string& text, bool defaultNo) {
     log_.write(yes ? "Answer: Yes\n" : "Answer: No\n");
     return yes;
 }
+
+}  // namespace ui

@@ -7,9 +7,11 @@
 #include "report/FrontEnd.h"
 #include "ui/WindowLog.h"
 
-class LoggedBoxes : public MessageBoxes {
+namespace ui {
+
+class LoggedBoxes : public report::MessageBoxes {
   public:
-    LoggedBoxes(MessageBoxes& boxes, WindowLog& log) : boxes_(boxes), log_(log) {}
+    LoggedBoxes(report::MessageBoxes& boxes, WindowLog& log) : boxes_(boxes), log_(log) {}
     void show(const std::string& text) override;
     bool ask(const std::string& text, bool defaultNo = false) override;
 
@@ -17,6 +19,8 @@ class LoggedBoxes : public MessageBoxes {
     // Writes `text` line by line, the first after `label`, the others indented.
     void write(const std::string& label, const std::string& text);
 
-    MessageBoxes& boxes_;
+    report::MessageBoxes& boxes_;
     WindowLog& log_;
 };
+
+}  // namespace ui

@@ -6,6 +6,15 @@
 #include "ui/ControlIds.h"
 #include "ui/MainWindowCore.h"
 
+namespace ui {
+
+using namespace platform;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace store;
+
 // The window as a game job sees it; called on the job's thread.
 class MainWindowCore::GameJobsWindow : public GameJobWindow {
   public:
@@ -89,3 +98,5 @@ void MainWindowCore::onCheckDrive() {
         runCheckJob(root, window, ui);
     });
 }
+
+}  // namespace ui

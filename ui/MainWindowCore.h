@@ -26,6 +26,8 @@
 #include "ui/WindowLog.h"
 #include "ui/WindowView.h"
 
+namespace ui {
+
 // What the status line says from a Cancel of the install until it has ended.
 inline constexpr const char* kCancellingText = "Cancelling: removing what was written\u2026";
 
@@ -116,7 +118,7 @@ class MainWindowCore {
     // The name of the selected game as the table holds it.
     std::optional<std::string> selectedGameName() const;
     // The window's own front end, for routines run on the window thread.
-    FrontEnd frontEnd();
+    report::FrontEnd frontEnd();
     // Lists the games of the drive at `root` now (empty: none); false when
     // no list could be read.
     bool refreshGameList(const std::string& root);
@@ -136,7 +138,7 @@ class MainWindowCore {
     bool queueSelected() const;
     void showQueueChosen(bool queue);
     // The size of an image file; nothing when it is gone.
-    FileSizeOf imageSizeOf() const;
+    install::FileSizeOf imageSizeOf() const;
     // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
     void setMediaForImage(const std::string& file);
     // The name box takes the image's name, unless the person typed one.
@@ -166,7 +168,7 @@ class MainWindowCore {
     void onExportGame();
     void onCheckDrive();
     // Runs a check, verify or export alone, as an install runs.
-    void startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job);
+    void startGameJob(std::function<void(GameJobWindow&, const report::FrontEnd&)> job);
     void gameJobEnded(bool outcomeShown);
 
     // Jobs.
@@ -174,7 +176,7 @@ class MainWindowCore {
     void onStart();
     // The install's body, on its worker thread: the install routine over
     // the argument vector "Start" built, onto `target`.
-    void installJob(const InstallRequest& request, const FixedDrive& target);
+    void installJob(const install::InstallRequest& request, const FixedDrive& target);
     void installFinished(int result);
     // After Start was refused or answered No: the drive box as it is now.
     void startRefused();
@@ -203,7 +205,7 @@ class MainWindowCore {
     std::vector<std::string> sourceItems_;  // the source box, "Image file..." last
     std::vector<std::string> imageFiles_;   // chosen this session, offered again
     std::vector<std::string> queuedImages_;  // several chosen at once: the queue
-    std::vector<ImageResult> queueResults_;  // written by the queue's thread, read after it ended
+    std::vector<install::ImageResult> queueResults_;  // written by the queue's thread, read after it ended
     std::string imageFolder_;               // where the last image chosen lies
     std::string filledGameName_;            // the name the last image gave
     int lastSource_ = 0;
@@ -237,3 +239,5 @@ class MainWindowCore {
     Job copyWorker_;
     Job gameWorker_;  // check, verify or export
 };
+
+}  // namespace ui

@@ -14,6 +14,15 @@
 #include "ui/ListRefresh.h"
 #include "ui/MainWindowCore.h"
 
+namespace ui {
+
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+using namespace disk;
+using namespace install;
+
 namespace {
 
 // When and how large the drive's table was last written; nothing without one.
@@ -65,7 +74,7 @@ bool MainWindowCore::refreshGameList(const std::string& root) {
     }
     const InRoutine routine(routines_);
     GatheredRows gathered;
-    const GameListing listing = ::refreshGameList(root, frontEnd(), gathered);
+    const GameListing listing = library::refreshGameList(root, frontEnd(), gathered);
     // A drive that could not be read keeps the rows shown: an empty list
     // would look as if every game was gone.
     const bool unread = gathered.busy || listing == GameListing::Stopped;
@@ -163,7 +172,7 @@ bool MainWindowCore::onKey(WindowKey key, int focused) {
 
 std::optional<std::string> MainWindowCore::gameForCommand() {
     targetRoot_ = selectedDriveRoot();
-    return ::gameForCommand(targetRoot_, selectedGameName(), frontEnd());
+    return ui::gameForCommand(targetRoot_, selectedGameName(), frontEnd());
 }
 
 void MainWindowCore::onDeleteGame() {
@@ -189,3 +198,5 @@ void MainWindowCore::openWebSite() {
     if (!view_.openUrl(services_.websiteUrl))
         boxes_.show(webSiteFailureText(services_.websiteUrl));
 }
+
+}  // namespace ui

@@ -11,6 +11,15 @@
 #include "ui/JobReports.h"
 #include "ui/MainWindowCore.h"
 
+namespace ui {
+
+using namespace library;
+using namespace store;
+using namespace platform;
+using namespace report;
+using namespace install;
+using namespace disk;
+
 namespace {
 
 // The install's progress window as its routine drives it, noting when it
@@ -314,3 +323,5 @@ void MainWindowCore::closeWhenIdle() {
     view_.copyProgress().hideWindow();
     view_.closeWindow();
 }
+
+}  // namespace ui

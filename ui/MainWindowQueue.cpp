@@ -8,6 +8,15 @@
 #include "ui/JobReports.h"
 #include "ui/MainWindowCore.h"
 
+namespace ui {
+
+using namespace platform;
+using namespace install;
+using namespace report;
+using namespace disk;
+using namespace library;
+using namespace store;
+
 namespace {
 
 // The progress window as the queue's installs drive it: one window for the
@@ -88,3 +97,5 @@ void MainWindowCore::queueFinished() {
     }
     closeWhenIdle();
 }
+
+}  // namespace ui

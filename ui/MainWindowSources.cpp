@@ -11,6 +11,15 @@
 #include "ui/ImageChoice.h"
 #include "ui/MainWindowCore.h"
 
+namespace ui {
+
+using namespace platform;
+using namespace store;
+using namespace install;
+using namespace report;
+using namespace disk;
+using namespace library;
+
 namespace {
 
 // The hard-drive box's rows: each drive by its mount point, its device as tooltip.
@@ -252,3 +261,5 @@ void MainWindowCore::showAboutPage(bool show) {
     for (int id : pageControls(Page::About))
         view_.showControl(id, show);
 }
+
+}  // namespace ui

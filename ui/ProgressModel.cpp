@@ -1,5 +1,7 @@
 #include "ui/ProgressModel.h"
 
+namespace ui {
+
 void ProgressModel::change(const std::function<void(ProgressState&, Clock::time_point)>& step) {
     {
         std::lock_guard lock(lock_);
@@ -58,3 +60,5 @@ void ProgressModel::finishJob(const std::string& outcome) {
 void ProgressModel::dismiss() {
     change([](ProgressState& state, auto) { state.dismiss(); });
 }
+
+}  // namespace ui

@@ -12,6 +12,8 @@
 
 #include "ui/ProgressState.h"
 
+namespace ui {
+
 class ProgressModel {
   public:
     using Clock = ProgressState::Clock;
@@ -45,3 +47,5 @@ class ProgressModel {
     ProgressDisplay latest_;
     std::function<void()> drawSoon_;
 };
+
+}  // namespace ui

@@ -4,6 +4,10 @@
 
 #include "report/ShownText.h"
 
+namespace ui {
+
+using namespace report;
+
 namespace {
 
 constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
@@ -179,3 +183,5 @@ std::string ProgressState::finishedLine() const {
         line += " (" + rateText(total, elapsed) + ")";
     return line + ".";
 }
+
+}  // namespace ui

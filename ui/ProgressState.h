@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+namespace ui {
+
 // A job as the window starts it.
 struct ProgressJob {
     ProgressJob(std::string doingText, std::string doneText, std::string nameText,
@@ -92,3 +94,5 @@ class ProgressState {
     bool moved_ = false;   // the position moved since the last view
     std::optional<Clock::time_point> lastTaken_;
 };
+
+}  // namespace ui

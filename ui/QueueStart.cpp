@@ -1,5 +1,13 @@
 #include "ui/QueueStart.h"
 
+namespace ui {
+
+using namespace install;
+using namespace report;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 std::string queueItemText(std::size_t count) {
     return std::to_string(count) + " images";
 }
@@ -35,3 +43,5 @@ std::string queueEndText(const std::vector<ImageResult>& results) {
     return "The queue has ended: " + std::to_string(installedCount(results)) + " of " +
            std::to_string(results.size()) + " games installed.\n\n" + queueSummary(results);
 }
+
+}  // namespace ui

@@ -14,13 +14,15 @@
 #include "ui/JobGate.h"
 #include "ui/StartChecks.h"
 
+namespace ui {
+
 // The source box's item that stands for the queue: "12 images".
 std::string queueItemText(std::size_t count);
 
 struct QueueToStart {
     FixedDrive target;
     std::string root;
-    std::vector<QueuedImage> images;
+    std::vector<install::QueuedImage> images;
 };
 
 // "Start" with several images: asks "Start Install?" first, then says what
@@ -29,10 +31,12 @@ struct QueueToStart {
 // replace question of each image whose name a game on the drive has. The
 // media box's choice (`form.media`) is each image's unless it is larger
 // than a CD. Nothing after a refusal or a No to the start.
-std::optional<QueueToStart> queueToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs,
+std::optional<QueueToStart> queueToStart(report::MessageBoxes& boxes, const std::function<JobState()>& jobs,
                                          const std::function<InstallForm()>& readForm,
                                          const std::vector<std::string>& images,
-                                         const FileSizeOf& fileSize, DriveList& drives);
+                                         const install::FileSizeOf& fileSize, DriveList& drives);
 
 // The box at the queue's end: how many were installed, then each image's outcome.
-std::string queueEndText(const std::vector<ImageResult>& results);
+std::string queueEndText(const std::vector<install::ImageResult>& results);
+
+}  // namespace ui

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+namespace ui {
+
 namespace {
 
 // The folders of a mount point, either separator, empty ones left out.
@@ -50,3 +52,5 @@ std::vector<std::string> shortDriveNames(const std::vector<std::string>& mountPo
     }
     return names;
 }
+
+}  // namespace ui

@@ -9,6 +9,15 @@
 #include "store/GameEntry.h"
 #include "ui/DriveOrder.h"
 
+namespace ui {
+
+using namespace disk;
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace install;
+using namespace report;
+
 namespace {
 
 // The fixed drive the form chose: listed at its root with the chosen device.
@@ -192,3 +201,5 @@ std::string webSiteFailureText(const std::string& url) {
            " could not be opened: no web browser took it.\n"
            "Open the address in your web browser yourself.";
 }
+
+}  // namespace ui

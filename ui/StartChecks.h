@@ -15,6 +15,8 @@
 #include "ui/DriveList.h"
 #include "ui/JobGate.h"
 
+namespace ui {
+
 inline constexpr const char* kNoHardDrive =
     "No hard drive was found.\nConnect a USB hard drive, mount it and try again.";
 
@@ -64,13 +66,13 @@ std::string formProblem(const InstallForm& form, const std::vector<std::string>&
 // The drive the form chose, once it is still there, writable and usable,
 // and, when it is the system's drive, after a Yes (default No); nothing
 // after saying why not.
-std::optional<FixedDrive> driveToStart(MessageBoxes& boxes, const InstallForm& form,
+std::optional<FixedDrive> driveToStart(report::MessageBoxes& boxes, const InstallForm& form,
                                        DriveList& drives);
 
 // The last check after every box: no job started while one was open, and
 // `target` still the same device mounted at the same place (`root`): an
 // unmounted drive's folder would take the game onto the disk beneath it.
-bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs,
+bool stillFreeToStart(report::MessageBoxes& boxes, const std::function<JobState()>& jobs,
                       const FixedDrive& target, const std::string& root, DriveList& drives);
 
 // "Start": asks "Start Install?" before anything else; after a Yes it reads
@@ -82,7 +84,7 @@ bool stillFreeToStart(MessageBoxes& boxes, const std::function<JobState()>& jobs
 // started while a box was open wins) and the chosen drive must still be the
 // same device mounted at the same place: an unmounted drive's folder would
 // take the game onto the disk beneath it.
-std::optional<InstallRequest> installToStart(MessageBoxes& boxes,
+std::optional<install::InstallRequest> installToStart(report::MessageBoxes& boxes,
                                              const std::function<JobState()>& jobs,
                                              const std::function<InstallForm()>& readForm,
                                              DriveList& drives);
@@ -98,18 +100,20 @@ std::string formatBlocker(const JobState& jobs, bool haveFixedDrive);
 std::optional<FixedDrive> driveToFormat(const std::string& chosenRoot,
                                         const std::vector<FixedDrive>& fixed,
                                         const std::vector<std::string>& systemDevices,
-                                        MessageBoxes& boxes);
+                                        report::MessageBoxes& boxes);
 
 // The game a list command (Delete, Rename, Copy...) works on: nothing after
 // saying that there is no hard drive or no selected game.
 std::optional<std::string> gameForCommand(const std::string& targetRoot,
                                           const std::optional<std::string>& selected,
-                                          const FrontEnd& frontEnd);
+                                          const report::FrontEnd& frontEnd);
 
 // Whether the list is read again after a rename that ended with `result`: not
 // when nothing changed, nor after a stop at a file in the way, so that the
 // list keeps the name the user knows.
-bool listAfterRename(RenameGameResult result);
+bool listAfterRename(library::RenameGameResult result);
 
 // What the window says when no browser opens its web site.
 std::string webSiteFailureText(const std::string& url);
+
+}  // namespace ui

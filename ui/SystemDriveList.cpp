@@ -5,6 +5,10 @@
 #include "platform/SystemPlaces.h"
 #include "ui/DriveList.h"
 
+namespace ui {
+
+using namespace platform;
+
 namespace {
 
 class SystemDriveList : public DriveList {
@@ -46,3 +50,5 @@ class SystemDriveList : public DriveList {
 std::unique_ptr<DriveList> makeSystemDriveList() {
     return std::make_unique<SystemDriveList>();
 }
+
+}  // namespace ui

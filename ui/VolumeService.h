@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+namespace ui {
+
 class VolumeService {
   public:
     virtual ~VolumeService() = default;
@@ -65,3 +67,5 @@ class VolumeService {
 // administrator's rights.
 std::unique_ptr<VolumeService> makeSystemVolumeService(const std::string& formatToolPath,
                                                        const std::string& elevator = "pkexec");
+
+}  // namespace ui

@@ -8,6 +8,11 @@
 #include "platform/SystemPlaces.h"
 #include "report/ShownText.h"
 
+namespace ui {
+
+using namespace platform;
+using namespace report;
+
 WindowLog::WindowLog(const std::string& path, bool toStandardOutput)
     : path_(path), toStandardOutput_(toStandardOutput) {
     if (path_.empty())
@@ -75,3 +80,5 @@ LogStream::LineBuffer::int_type LogStream::LineBuffer::overflow(int_type c) {
 int LogStream::LineBuffer::sync() {
     return 0;
 }
+
+}  // namespace ui

@@ -10,6 +10,8 @@
 #include <streambuf>
 #include <string>
 
+namespace ui {
+
 class WindowLog {
   public:
     // `path` empty: no file. `toStandardOutput` false keeps standard output quiet.
@@ -55,3 +57,5 @@ class LogStream : public std::ostream {
     };
     LineBuffer buffer_;
 };
+
+}  // namespace ui

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // The start of a span of `size` moved into [from, from + room): as little as
@@ -43,3 +45,5 @@ ScreenRect offsetFromOthers(const ScreenRect& frame, const std::vector<ScreenRec
     }
     return placed;
 }
+
+}  // namespace ui

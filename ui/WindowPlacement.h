@@ -5,6 +5,8 @@
 
 #include <vector>
 
+namespace ui {
+
 // A rectangle in the screen's coordinates.
 struct ScreenRect {
     int x = 0, y = 0;
@@ -22,3 +24,5 @@ ScreenRect placeInside(const ScreenRect& frame, const ScreenRect& available);
 // desktop cascades windows, until none does; kept inside `available`.
 ScreenRect offsetFromOthers(const ScreenRect& frame, const std::vector<ScreenRect>& others,
                             int step, const ScreenRect& available);
+
+}  // namespace ui

@@ -2,6 +2,8 @@
 
 #include "ui/ControlIds.h"
 
+namespace ui {
+
 namespace {
 
 using K = ControlKind;
@@ -83,3 +85,5 @@ const DialogTemplate& progressTemplate() {
 std::span<const MenuRow> gameMenuTemplate() {
     return kGameMenu;
 }
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 
 #include <span>
 
+namespace ui {
+
 enum class ControlKind {
     DropDownList,  // drop-down list combo box; its height is that of the open list
     Edit,
@@ -58,3 +60,5 @@ const DialogTemplate& progressTemplate();  // the progress window
 
 // The list's context menu (menu 134).
 std::span<const MenuRow> gameMenuTemplate();
+
+}  // namespace ui

@@ -2,6 +2,8 @@
 
 #include "ui/ControlIds.h"
 
+namespace ui {
+
 using namespace control;
 
 const std::vector<std::string>& tabCaptions() {
@@ -48,3 +50,5 @@ std::span<const int> pageControls(Page page) {
     }
     return about;
 }
+
+}  // namespace ui

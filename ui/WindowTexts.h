@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+
 // The tabs of the main window, in their order.
 enum class Page { Installer = 0, Format = 1, About = 2 };
 
@@ -62,3 +64,5 @@ inline constexpr const char* kExportDialogTitle = "Export";
 
 // The copy's progress window's title; the install's is template 132's.
 inline constexpr const char* kCopyProgressTitle = "copy";
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <utility>
 
+namespace ui {
+
 class WindowThread {
   public:
     virtual ~WindowThread() = default;
@@ -47,3 +49,5 @@ auto callOnWindow(WindowThread& thread, Function function) -> std::invoke_result
     });
     return result.get();
 }
+
+}  // namespace ui

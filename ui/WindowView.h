@@ -21,6 +21,8 @@
 #include "ui/WindowTexts.h"
 #include "ui/WindowThread.h"
 
+namespace ui {
+
 // One row of the list of installed games.
 struct ListedGame {
     std::string text;      // column 0: the name, and the game's state after it
@@ -45,7 +47,7 @@ class ProgressView {
   public:
     virtual ~ProgressView() = default;
     // What the job's routine drives; called from the job's thread.
-    virtual ProgressWindow& window() = 0;
+    virtual report::ProgressWindow& window() = 0;
     // The program closes: the job is asked to stop at its next step, however
     // early it cleared its cancel request.
     virtual void stopForClose() = 0;
@@ -67,8 +69,8 @@ class WindowView {
     // The window's own parts, which live as long as the view.
     // The status line (control 1036) and message boxes: callable from any
     // thread; a box blocks its caller until it is answered.
-    virtual StatusLine& statusLine() = 0;
-    virtual MessageBoxes& boxes() = 0;
+    virtual report::StatusLine& statusLine() = 0;
+    virtual report::MessageBoxes& boxes() = 0;
     // The install's and the format's progress window ("Install"), and the
     // copy's own ("copy").
     virtual ProgressView& jobProgress() = 0;
@@ -120,3 +122,5 @@ class WindowView {
     // Closes the main window, which ends the program.
     virtual void closeWindow() = 0;
 };
+
+}  // namespace ui

@@ -10,6 +10,10 @@
 #include "GameIso.h"
 #include "GuestMachine.h"
 
+using namespace disk;
+using namespace store;
+using namespace platform;
+
 namespace {
 
 constexpr std::uint64_t kStickBytes = 256ULL << 20;

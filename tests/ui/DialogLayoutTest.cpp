@@ -9,6 +9,9 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DialogUnits.h"
 
+using namespace ui::qt;
+using namespace ui;
+
 TEST(DialogUnitsTest, ScalesAndRoundsAsTheDialogManagerDoes) {
     // The classic 8-point dialog font has base units 6 x 13.
     const BaseUnits classic{6, 13};

@@ -18,6 +18,15 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DriveSelectDialog.h"
 
+using namespace disk;
+using namespace ui::qt;
+using namespace store;
+using namespace ui;
+using namespace report;
+using namespace platform;
+using namespace install;
+using namespace library;
+
 namespace {
 
 class FormatJobTest : public WindowTest {

@@ -7,6 +7,8 @@
 
 #include "ui/qt/HyperlinkLabel.h"
 
+using namespace ui::qt;
+
 namespace {
 
 HyperlinkLabelParams request(QWidget* parent) {

@@ -22,6 +22,15 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DropDownList.h"
 
+using namespace ui::qt;
+using namespace install;
+using namespace store;
+using namespace ui;
+using namespace platform;
+using namespace report;
+using namespace disk;
+using namespace library;
+
 namespace {
 
 // Holds the disc's reads at one sector until the test lets them go on.

@@ -21,6 +21,15 @@
 #include "ui/qt/DropDownList.h"
 #include "zt_version.h"
 
+using namespace ui::qt;
+using namespace ui;
+using namespace store;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+
 namespace {
 
 QStringList items(QComboBox* combo) {

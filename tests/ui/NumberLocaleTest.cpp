@@ -11,6 +11,8 @@
 #include "ToolRun.h"
 #include "ui/qt/NumberLocale.h"
 
+using namespace ui::qt;
+
 namespace {
 
 std::string printed(double value) {

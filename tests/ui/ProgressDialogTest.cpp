@@ -10,6 +10,15 @@
 #include "WindowDoubles.h"
 #include "ui/qt/ProgressDialog.h"
 
+using namespace ui::qt;
+using namespace ui;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 TEST(ProgressDialogTest, ButtonEscapeAndCloseBoxAllCancelAndHide) {
     ProgressDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "Install");

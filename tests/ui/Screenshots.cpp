@@ -24,6 +24,16 @@
 #include "ui/qt/FocusStyle.h"
 #include "ui/qt/RenameDialog.h"
 
+using namespace res;
+using namespace ui;
+using namespace ui::qt;
+using namespace install;
+using namespace store;
+using namespace platform;
+using namespace report;
+using namespace disk;
+using namespace library;
+
 namespace {
 
 // The drives of the pictures, under names a user would recognise.

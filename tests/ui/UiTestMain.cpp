@@ -7,6 +7,8 @@
 #include "res/Pictures.h"
 #endif
 
+using namespace res;
+
 namespace {
 
 QtMessageHandler standardHandler = nullptr;

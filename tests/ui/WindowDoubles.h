@@ -25,22 +25,22 @@
 #include "ui/WindowLog.h"
 #include "ui/qt/WindowServices.h"
 
-struct FakeDriveList : DriveList {
+struct FakeDriveList : ui::DriveList {
     std::vector<std::string> opticalDrives() override { return optical; }
-    std::vector<FixedDrive> fixedDrives() override {
+    std::vector<ui::FixedDrive> fixedDrives() override {
         ++fixedScans;
         return fixed;
     }
     std::vector<std::string> systemDevices() override { return system; }
     std::vector<std::string> optical;
-    std::vector<FixedDrive> fixed;
+    std::vector<ui::FixedDrive> fixed;
     std::vector<std::string> system;
     int fixedScans = 0;
 };
 
 // The window's boxes answered as the routines' tests answer them: from a
 // script, an unscripted question being answered No.
-struct ScriptedPresenter : ScriptedBoxes, BoxPresenter {
+struct ScriptedPresenter : ScriptedBoxes, ui::qt::BoxPresenter {
     using ScriptedBoxes::ask;
     using ScriptedBoxes::show;
     void show(QWidget*, const QString& text) override { show(text.toStdString()); }
@@ -49,7 +49,7 @@ struct ScriptedPresenter : ScriptedBoxes, BoxPresenter {
     }
 };
 
-struct FakeVolumes : VolumeService {
+struct FakeVolumes : ui::VolumeService {
     bool unmount(const std::string& device, const std::string&, std::string& error) override {
         if (onUnmount)
             onUnmount();
@@ -92,8 +92,8 @@ inline bool waitUntil(const std::function<bool()>& done,
 
 class WindowTest : public ::testing::Test {
   protected:
-    virtual WindowServices services() {
-        WindowServices s;
+    virtual ui::qt::WindowServices services() {
+        ui::qt::WindowServices s;
         s.drives = &drives;
         s.boxes = &boxes;
         s.volumes = &volumes;
@@ -118,7 +118,7 @@ class WindowTest : public ::testing::Test {
             }
             return chosen;
         };
-        s.chooseFiles = [this](QWidget*, const FileDialogLook& dialog) {
+        s.chooseFiles = [this](QWidget*, const ui::FileDialogLook& dialog) {
             imageFolders.push_back(dialog.folder);
             return imageFile.isEmpty() ? QStringList() : QStringList{imageFile};
         };
@@ -137,9 +137,9 @@ class WindowTest : public ::testing::Test {
         return s;
     }
 
-    MainDialog& open() {
-        app = std::make_unique<InstallerApp>(services(), log);
-        MainDialog& window = app->createWindows();
+    ui::qt::MainDialog& open() {
+        app = std::make_unique<ui::qt::InstallerApp>(services(), log);
+        ui::qt::MainDialog& window = app->createWindows();
         window.show();
         return window;
     }
@@ -154,7 +154,7 @@ class WindowTest : public ::testing::Test {
     FakeDriveList drives;
     ScriptedPresenter boxes;
     FakeVolumes volumes;
-    WindowLog log{"", false};
+    ui::WindowLog log{"", false};
     std::deque<std::function<int(QDialog&)>> dialogs;
     std::vector<std::string> dialogTitles;
     std::string menuChoice;
@@ -164,6 +164,6 @@ class WindowTest : public ::testing::Test {
     std::vector<std::string> opened;
     bool browserOpens = true;
     bool writeDenied = false;
-    CopyServices copyServices = systemCopyServices();
-    std::unique_ptr<InstallerApp> app;
+    library::CopyServices copyServices = library::systemCopyServices();
+    std::unique_ptr<ui::qt::InstallerApp> app;
 };

@@ -17,6 +17,15 @@
 #include "ui/qt/DropDownList.h"
 #include "ui/qt/RenameDialog.h"
 
+using namespace platform;
+using namespace ui::qt;
+using namespace store;
+using namespace ui;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+
 namespace {
 
 // The drive dialog's row of the drive at `root`: rows show short names.

@@ -10,6 +10,8 @@
 #include "TempDir.h"
 #include "ui/WindowLog.h"
 
+using namespace ui;
+
 namespace {
 
 std::string contents(const std::string& path) {

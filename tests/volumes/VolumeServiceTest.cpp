@@ -26,6 +26,9 @@
 #include "platform/Drives.h"
 #include "ui/VolumeService.h"
 
+using namespace platform;
+using namespace ui;
+
 namespace {
 
 std::atomic<int> qtWarnings{0};

@@ -7,6 +7,8 @@
 
 #include "ui/win32/ChosenFiles.h"
 
+using namespace ui::win32;
+
 namespace {
 
 struct Answer {

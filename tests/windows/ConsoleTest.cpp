@@ -20,6 +20,12 @@
 #include "platform/Console.h"
 #include "platform/ConsoleWin32.h"
 
+using namespace cli;
+using namespace install;
+using namespace platform;
+using namespace report;
+using namespace store;
+
 namespace {
 
 // Wine gives a program a console when it runs on a terminal: the run under

@@ -17,6 +17,10 @@
 #include "platform/BlockDevice.h"
 #include "platform/DeviceControl.h"
 
+using namespace disk;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 // Windows' request codes, as winioctl.h defines them.

@@ -3,6 +3,9 @@
 
 #include "ui/win32/DialogBuilder.h"
 
+using namespace ui::win32;
+using namespace ui;
+
 namespace {
 
 // The style of a template's first control: behind the header of a dialog

@@ -17,6 +17,12 @@
 #include "platform/DriveFileWin32.h"
 #include "platform/FaultPoint.h"
 
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+using namespace report;
+
 using platform::win32::isLink;
 using platform::win32::OpenedFile;
 

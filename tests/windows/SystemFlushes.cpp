@@ -7,6 +7,8 @@
 #include "KernelFlushes.h"
 #include "platform/Flush.h"
 
+using namespace platform;
+
 namespace {
 
 struct Log {

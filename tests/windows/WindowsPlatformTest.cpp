@@ -18,6 +18,9 @@
 #include "platform/Files.h"
 #include "platform/Volume.h"
 
+using namespace disk;
+using namespace platform;
+
 TEST(WindowsPlatformTest, WritesAFileDeeperThanMaxPathWithANameInUtf8) {
     TempDir work;
     std::string folder = work.path().string();

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QSpacerItem>
 
+namespace ui::qt {
+
 namespace {
 
 const QString kCaption = QStringLiteral("Tarnwick Game Installer");
@@ -54,3 +56,5 @@ bool StandardBoxPresenter::ask(QWidget* owner, const QString& text, bool default
     return runBox(owner, text, QMessageBox::Yes | QMessageBox::No,
                   defaultNo ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
 }
+
+}  // namespace ui::qt

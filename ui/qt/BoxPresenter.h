@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace ui::qt {
+
 class BoxPresenter {
   public:
     virtual ~BoxPresenter() = default;
@@ -21,3 +23,5 @@ class StandardBoxPresenter : public BoxPresenter {
     void show(QWidget* owner, const QString& text) override;
     bool ask(QWidget* owner, const QString& text, bool defaultNo) override;
 };
+
+}  // namespace ui::qt

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+namespace ui::qt {
+
 class ClickLabel : public QLabel {
     Q_OBJECT
   public:
@@ -19,3 +21,5 @@ class ClickLabel : public QLabel {
         QLabel::mousePressEvent(event);
     }
 };
+
+}  // namespace ui::qt

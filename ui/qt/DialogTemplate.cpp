@@ -16,6 +16,8 @@
 #include "ui/qt/ClickLabel.h"
 #include "ui/qt/DropDownList.h"
 
+namespace ui::qt {
+
 namespace {
 
 using K = ControlKind;
@@ -163,3 +165,5 @@ BaseUnits buildDialog(QWidget* parent, const DialogTemplate& dialog) {
 QWidget* controlById(QWidget* parent, int id) {
     return parent->findChild<QWidget*>(QStringLiteral("c%1").arg(id), Qt::FindDirectChildrenOnly);
 }
+
+}  // namespace ui::qt

@@ -9,6 +9,8 @@
 #include "ui/WindowTemplates.h"
 #include "ui/qt/DialogUnits.h"
 
+namespace ui::qt {
+
 // Builds every control of `dialog` as a child of `parent`, in creation order:
 // placed from its dialog units, named "c<id>" (or "static<n>" without an id),
 // shown or hidden as the template says, and chained in tab order. Sets the
@@ -25,3 +27,5 @@ QWidget* controlById(QWidget* parent, int id);
 
 // Where `row` goes in pixels. A drop-down list keeps its own closed height.
 QRect controlGeometry(const ControlRow& row, BaseUnits base, int closedComboHeight);
+
+}  // namespace ui::qt

@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+namespace ui::qt {
+
 namespace {
 
 // a * b / c rounded to the nearest integer, halves away from zero.
@@ -40,3 +42,5 @@ QRect unitsToPixels(const QRect& units, BaseUnits base) {
     return QRect(unitsToPixelsX(units.x(), base), unitsToPixelsY(units.y(), base),
                  unitsToPixelsX(units.width(), base), unitsToPixelsY(units.height(), base));
 }
+
+}  // namespace ui::qt

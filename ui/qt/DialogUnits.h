@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QRect>
 
+namespace ui::qt {
+
 struct BaseUnits {
     int x = 0;  // average width of the letters A-Z a-z, in pixels
     int y = 0;  // height of the font, in pixels
@@ -23,3 +25,5 @@ BaseUnits baseUnitsOf(const QFont& font);
 int unitsToPixelsX(int units, BaseUnits base);
 int unitsToPixelsY(int units, BaseUnits base);
 QRect unitsToPixels(const QRect& units, BaseUnits base);
+
+}  // namespace ui::qt

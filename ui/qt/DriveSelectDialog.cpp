@@ -6,6 +6,8 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
 
+namespace ui::qt {
+
 DriveSelectDialog::DriveSelectDialog(DriveList& drives, QWidget* parent)
     : DriveSelectDialog(driveDialogRows(drivesInOfferOrder(drives.fixedDrives())), parent) {}
 
@@ -52,3 +54,5 @@ void DriveSelectDialog::onOk() {
 void DriveSelectDialog::onListDoubleClick() {
     onOk();
 }
+
+}  // namespace ui::qt

@@ -11,6 +11,8 @@
 
 class QListWidget;
 
+namespace ui::qt {
+
 class DriveSelectDialog : public QDialog {
   public:
     // The mounted fixed drives, in offer order.
@@ -32,3 +34,5 @@ class DriveSelectDialog : public QDialog {
   private:
     std::vector<DriveRow> rows_;
 };
+
+}  // namespace ui::qt

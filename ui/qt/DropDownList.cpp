@@ -5,6 +5,8 @@
 #include <QStylePainter>
 #include <algorithm>
 
+namespace ui::qt {
+
 void DropDownList::showPopup() {
     if (beforePopup)
         beforePopup();
@@ -28,3 +30,5 @@ void DropDownList::paintEvent(QPaintEvent*) {
         fontMetrics().elidedText(option.currentText, Qt::ElideLeft, text.width() - kLabelInset);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
+
+}  // namespace ui::qt

@@ -8,6 +8,8 @@
 
 #include <QComboBox>
 
+namespace ui::qt {
+
 class DropDownList : public QComboBox {
     Q_OBJECT
   public:
@@ -19,3 +21,5 @@ class DropDownList : public QComboBox {
   protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+}  // namespace ui::qt

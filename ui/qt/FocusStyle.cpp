@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QStyleOption>
 
+namespace ui::qt {
+
 namespace {
 
 // Styles draw the focus only once the keyboard has moved it; the option a
@@ -59,3 +61,5 @@ void FocusStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
                                     QPainter* painter, const QWidget* widget) const {
     QProxyStyle::drawComplexControl(control, withFocusShown(option), painter, widget);
 }
+
+}  // namespace ui::qt

@@ -6,6 +6,8 @@
 
 #include <QProxyStyle>
 
+namespace ui::qt {
+
 class FocusStyle : public QProxyStyle {
   public:
     using QProxyStyle::QProxyStyle;
@@ -17,3 +19,5 @@ class FocusStyle : public QProxyStyle {
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                             QPainter* painter, const QWidget* widget = nullptr) const override;
 };
+
+}  // namespace ui::qt

@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QThread>
 
+namespace ui::qt {
+
 // Runs `function` on the thread of `context` and returns its result; directly
 // when already on that thread, otherwise waiting until that thread has run it.
 template <typename Function>
@@ -37,3 +39,5 @@ void postToGuiThread(QObject* context, Function function) {
     else
         QMetaObject::invokeMethod(context, std::move(function), Qt::QueuedConnection);
 }
+
+}  // namespace ui::qt

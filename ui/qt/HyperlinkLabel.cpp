@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <cmath>
 
+namespace ui::qt {
+
 // The label's window: it hands its events to the label object it belongs to.
 class LinkWindow : public QWidget {
   public:
@@ -126,3 +128,5 @@ void alignToLinkBaseline(QLabel& label, const HyperlinkLabel& link) {
     label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label.move(label.x(), baseline - label.fontMetrics().ascent());
 }
+
+}  // namespace ui::qt

@@ -11,6 +11,10 @@
 #include <QString>
 
 class QWidget;
+class QLabel;
+
+namespace ui::qt {
+
 class LinkWindow;
 
 struct HyperlinkLabelParams {
@@ -67,8 +71,8 @@ class HyperlinkLabel {
     int hoverRepaints_ = 0;
 };
 
-class QLabel;
-
 // Moves `label` (a caption beside the link, in the same window) up or down so
 // that its text stands on the link's baseline.
 void alignToLinkBaseline(QLabel& label, const HyperlinkLabel& link);
+
+}  // namespace ui::qt

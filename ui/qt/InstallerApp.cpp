@@ -3,6 +3,15 @@
 #include "ui/qt/MainDialog.h"
 #include "ui/qt/ProgressDialog.h"
 
+namespace ui::qt {
+
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 InstallerApp::InstallerApp(const WindowServices& services, WindowLog& log)
     : services_(services), log_(log) {}
 
@@ -22,3 +31,5 @@ bool InstallerApp::InitInstance() {
     createWindows().exec();
     return false;
 }
+
+}  // namespace ui::qt

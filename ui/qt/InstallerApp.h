@@ -7,6 +7,8 @@
 #include "ui/WindowLog.h"
 #include "ui/qt/WindowServices.h"
 
+namespace ui::qt {
+
 class MainDialog;
 class ProgressDialog;
 
@@ -28,3 +30,5 @@ class InstallerApp {
     WindowServices services_;
     WindowLog& log_;
 };
+
+}  // namespace ui::qt

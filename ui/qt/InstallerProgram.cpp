@@ -9,6 +9,16 @@
 #include "ui/qt/NumberLocale.h"
 #include "ui/qt/WindowServices.h"
 
+namespace ui::qt {
+
+using namespace res;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace report;
+using namespace platform;
+using namespace store;
+
 int runInstallerProgram() {
     QApplication::setApplicationName(QStringLiteral("zt_installer"));
     QApplication::setDesktopFileName(QStringLiteral("org.tarnwick.GameInstaller"));
@@ -20,3 +30,5 @@ int runInstallerProgram() {
     InstallerApp app(system.services, log);
     return app.InitInstance() ? 1 : 0;
 }
+
+}  // namespace ui::qt

@@ -23,6 +23,15 @@
 #include "ui/qt/DropDownList.h"
 #include "ui/qt/MainDialogView.h"
 
+namespace ui::qt {
+
+using namespace install;
+using namespace report;
+using namespace disk;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 // How long after the window shows the window manager has framed it.
@@ -204,3 +213,5 @@ void MainDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     core_->OnClose();
 }
+
+}  // namespace ui::qt

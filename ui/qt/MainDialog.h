@@ -20,13 +20,16 @@
 #include "ui/qt/QtWindowThread.h"
 #include "ui/qt/WindowServices.h"
 
-class ClickLabel;
-class DropDownList;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
+
+namespace ui::qt {
+
+class ClickLabel;
+class DropDownList;
 
 class MainDialog : public QDialog {
     Q_OBJECT
@@ -92,3 +95,5 @@ class MainDialog : public QDialog {
     std::unique_ptr<View> view_;
     std::unique_ptr<MainWindowCore> core_;
 };
+
+}  // namespace ui::qt

@@ -20,6 +20,15 @@
 #include "ui/qt/MainDialogView.h"
 #include "ui/qt/RenameDialog.h"
 
+namespace ui::qt {
+
+using namespace report;
+using namespace install;
+using namespace disk;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 QColor colour(unsigned rgb) {
@@ -242,3 +251,5 @@ void MainDialog::View::after(int milliseconds, std::function<void()> task) {
 void MainDialog::View::closeWindow() {
     window_.done(QDialog::Rejected);
 }
+
+}  // namespace ui::qt

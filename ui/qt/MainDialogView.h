@@ -8,12 +8,14 @@
 #include "ui/qt/QtProgressView.h"
 #include "ui/qt/WindowFrontEnd.h"
 
+namespace ui::qt {
+
 class MainDialog::View : public WindowView {
   public:
     View(MainDialog& window, BoxPresenter& presenter);
 
-    StatusLine& statusLine() override { return status_; }
-    MessageBoxes& boxes() override { return boxes_; }
+    report::StatusLine& statusLine() override { return status_; }
+    report::MessageBoxes& boxes() override { return boxes_; }
     ProgressView& jobProgress() override { return jobProgress_; }
     ProgressView& copyProgress() override { return copyProgress_; }
     WindowThread& thread() override { return window_.windowThread_; }
@@ -48,3 +50,5 @@ class MainDialog::View : public WindowView {
     QtProgressView jobProgress_;
     QtProgressView copyProgress_;
 };
+
+}  // namespace ui::qt

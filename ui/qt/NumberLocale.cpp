@@ -2,6 +2,10 @@
 
 #include <clocale>
 
+namespace ui::qt {
+
 void usePlainNumbers() {
     std::setlocale(LC_NUMERIC, "C");
 }
+
+}  // namespace ui::qt

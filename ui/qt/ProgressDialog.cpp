@@ -10,6 +10,10 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/GuiThread.h"
 
+namespace ui::qt {
+
+using namespace report;
+
 namespace {
 
 // A tool window with a caption and a close box, kept above other windows
@@ -139,3 +143,5 @@ void ProgressBridge::bringToFront() {
 void ProgressBridge::setButtonCaption(const std::string& caption) {
     dialog_.model().setButtonCaption(caption);
 }
+
+}  // namespace ui::qt

@@ -17,6 +17,8 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
+namespace ui::qt {
+
 class ProgressDialog : public QDialog {
     Q_OBJECT
   public:
@@ -71,7 +73,7 @@ class ProgressDialog : public QDialog {
 };
 
 // The progress window as the routines see it; callable from any thread.
-class ProgressBridge : public ProgressWindow {
+class ProgressBridge : public report::ProgressWindow {
   public:
     explicit ProgressBridge(ProgressDialog& dialog) : dialog_(dialog) {}
     void show() override;
@@ -92,3 +94,5 @@ class ProgressBridge : public ProgressWindow {
   private:
     ProgressDialog& dialog_;
 };
+
+}  // namespace ui::qt

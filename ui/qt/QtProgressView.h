@@ -5,10 +5,12 @@
 #include "ui/WindowView.h"
 #include "ui/qt/ProgressDialog.h"
 
+namespace ui::qt {
+
 class QtProgressView : public ProgressView {
   public:
     explicit QtProgressView(ProgressDialog& dialog) : dialog_(dialog), bridge_(dialog) {}
-    ProgressWindow& window() override { return bridge_; }
+    report::ProgressWindow& window() override { return bridge_; }
     void stopForClose() override { dialog_.closing.store(true); }
     void hideWindow() override { dialog_.hide(); }
     void restore() override { dialog_.showNormal(); }
@@ -21,3 +23,5 @@ class QtProgressView : public ProgressView {
     ProgressDialog& dialog_;
     ProgressBridge bridge_;
 };
+
+}  // namespace ui::qt

@@ -9,6 +9,8 @@
 
 #include "ui/WindowThread.h"
 
+namespace ui::qt {
+
 class QtWindowThread : public WindowThread {
   public:
     explicit QtWindowThread(QObject& context) : context_(&context) {}
@@ -20,3 +22,5 @@ class QtWindowThread : public WindowThread {
   private:
     QObject* context_;
 };
+
+}  // namespace ui::qt

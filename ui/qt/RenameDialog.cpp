@@ -5,6 +5,8 @@
 
 #include "ui/qt/DialogTemplate.h"
 
+namespace ui::qt {
+
 RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -22,3 +24,5 @@ void RenameDialog::accept() {
     newName = edit->text().toStdString();
     QDialog::accept();
 }
+
+}  // namespace ui::qt

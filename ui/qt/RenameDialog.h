@@ -7,6 +7,8 @@
 
 class QLineEdit;
 
+namespace ui::qt {
+
 class RenameDialog : public QDialog {
   public:
     explicit RenameDialog(QWidget* parent = nullptr);
@@ -18,3 +20,5 @@ class RenameDialog : public QDialog {
   protected:
     void accept() override;
 };
+
+}  // namespace ui::qt

@@ -14,6 +14,15 @@
 #include "ui/VolumeService.h"
 #include "ui/qt/WindowServices.h"
 
+namespace ui::qt {
+
+using namespace platform;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace report;
+using namespace store;
+
 namespace {
 
 // A filter as Qt writes it: "Disc images (*.iso *.img)", "All files (*)".
@@ -67,3 +76,5 @@ SystemWindowServices::SystemWindowServices()
 }
 
 SystemWindowServices::~SystemWindowServices() = default;
+
+}  // namespace ui::qt

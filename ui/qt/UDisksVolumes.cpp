@@ -18,6 +18,10 @@
 #include "platform/Drives.h"
 #include "platform/MountInfo.h"
 
+namespace ui::qt {
+
+using namespace platform;
+
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.UDisks2");
@@ -230,7 +234,13 @@ class UDisksVolumes : public VolumeService {
 
 }  // namespace
 
+}  // namespace ui::qt
+
+namespace ui {
+
 std::unique_ptr<VolumeService> makeSystemVolumeService(const std::string& formatToolPath,
                                                        const std::string& elevator) {
-    return std::make_unique<UDisksVolumes>(formatToolPath, elevator);
+    return std::make_unique<qt::UDisksVolumes>(formatToolPath, elevator);
 }
+
+}  // namespace ui

@@ -7,6 +7,10 @@
 #include "ui/qt/GuiThread.h"
 #include "ui/qt/ProgressDialog.h"
 
+namespace ui::qt {
+
+using namespace report;
+
 void WindowStatusLine::setText(const std::string& text) {
     QLabel* label = label_;
     if (label == nullptr)
@@ -52,3 +56,5 @@ bool WindowBoxes::ask(const std::string& text, bool defaultNo) {
         return presenter_.ask(owner(), text, defaultNo);
     });
 }
+
+}  // namespace ui::qt

@@ -11,9 +11,11 @@
 
 #include "report/FrontEnd.h"
 
+namespace ui::qt {
+
 class BoxPresenter;
 
-class WindowStatusLine : public StatusLine {
+class WindowStatusLine : public report::StatusLine {
   public:
     explicit WindowStatusLine(QLabel& label) : label_(&label) {}
     void setText(const std::string& text) override;
@@ -22,7 +24,7 @@ class WindowStatusLine : public StatusLine {
     QPointer<QLabel> label_;
 };
 
-class WindowBoxes : public MessageBoxes {
+class WindowBoxes : public report::MessageBoxes {
   public:
     WindowBoxes(QWidget& window, BoxPresenter& presenter)
         : window_(&window), presenter_(presenter) {}
@@ -36,3 +38,5 @@ class WindowBoxes : public MessageBoxes {
     QPointer<QWidget> window_;
     BoxPresenter& presenter_;
 };
+
+}  // namespace ui::qt

@@ -13,12 +13,15 @@
 #include "ui/CoreServices.h"
 #include "ui/FileDialogs.h"
 
-class BoxPresenter;
 class QDialog;
 class QMenu;
 class QAction;
 class QPoint;
 class QWidget;
+
+namespace ui::qt {
+
+class BoxPresenter;
 
 struct WindowServices : CoreServices {
     BoxPresenter* boxes = nullptr;
@@ -42,3 +45,5 @@ struct SystemWindowServices {
     std::unique_ptr<VolumeService> volumes;
     WindowServices services;
 };
+
+}  // namespace ui::qt

@@ -10,6 +10,9 @@
 #include "ui/qt/InstallerProgram.h"
 #include "ui/WindowLog.h"
 
+using namespace ui::qt;
+using namespace ui;
+
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {

@@ -2,6 +2,8 @@
 
 #include <bitset>
 
+namespace ui::win32 {
+
 namespace {
 
 std::bitset<256> held;  // virtual-key codes
@@ -41,3 +43,5 @@ bool isHeldAnswerKey(const MSG& message) {
             return false;
     }
 }
+
+}  // namespace ui::win32

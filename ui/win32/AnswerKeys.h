@@ -7,9 +7,13 @@
 
 #include <windows.h>
 
+namespace ui::win32 {
+
 // Notes the keys that are down as a box has just been answered.
 void noteKeysHeldAfterBox();
 
 // True for a key message of a key that answered a box and has not been let
 // go since: the loop drops it.
 bool isHeldAnswerKey(const MSG& message);
+
+}  // namespace ui::win32

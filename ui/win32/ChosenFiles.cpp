@@ -1,5 +1,7 @@
 #include "ui/win32/ChosenFiles.h"
 
+namespace ui::win32 {
+
 namespace {
 
 // The text at `at`, up to its NUL or the buffer's end.
@@ -35,3 +37,5 @@ std::vector<std::wstring> chosenFiles(const wchar_t* chosen, std::size_t size,
     }
     return paths;
 }
+
+}  // namespace ui::win32

@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+namespace ui::win32 {
+
 // The chosen files' paths from the dialog's buffer `chosen` (`size`
 // characters); `nameOffset` is the dialog's nFileOffset, the first name's
 // place. A name that is itself a full path stays as it is.
 std::vector<std::wstring> chosenFiles(const wchar_t* chosen, std::size_t size,
                                       std::size_t nameOffset);
+
+}  // namespace ui::win32

@@ -8,6 +8,10 @@
 #include "platform/WideWin32.h"
 #include "ui/ControlIds.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+
 namespace {
 
 // The window class and style of one control row, as the resource compiler
@@ -119,3 +123,5 @@ std::vector<WORD> buildDialogTemplate(const DialogTemplate& dialog, DWORD style,
         writeControl(words, row, dialog);
     return words.take();
 }
+
+}  // namespace ui::win32

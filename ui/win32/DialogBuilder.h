@@ -10,9 +10,13 @@
 
 #include "ui/WindowTemplates.h"
 
+namespace ui::win32 {
+
 // The template's words, DWORD-aligned as DialogBoxIndirectParamW and
 // CreateDialogIndirectParamW read them. `style` is the frame's window style
 // (DS_SETFONT is added); a control row hidden in the template is created
 // without WS_VISIBLE.
 std::vector<WORD> buildDialogTemplate(const DialogTemplate& dialog, DWORD style,
                                       DWORD extendedStyle = 0);
+
+}  // namespace ui::win32

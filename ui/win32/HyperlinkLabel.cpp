@@ -1,5 +1,7 @@
 #include "ui/win32/HyperlinkLabel.h"
 
+namespace ui::win32 {
+
 namespace {
 
 constexpr const wchar_t* kClassPointer = L"CLASSPOINTER";
@@ -126,3 +128,5 @@ void HyperlinkLabel::paint() {
     SelectObject(context, previous);
     EndPaint(window_, &painting);
 }
+
+}  // namespace ui::win32

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+namespace ui::win32 {
+
 // The creation request, filled in by the caller.
 struct HyperlinkLabelParams {
     HWND parent = nullptr;  // must be an existing window
@@ -68,3 +70,5 @@ class HyperlinkLabel {
     std::wstring text_;
     int lastHover_ = -1;
 };
+
+}  // namespace ui::win32

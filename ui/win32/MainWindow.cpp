@@ -14,6 +14,15 @@
 #include "ui/win32/DialogBuilder.h"
 #include "ui/win32/Resources.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+using namespace install;
+using namespace report;
+using namespace disk;
+using namespace library;
+using namespace store;
+
 using platform::win32::narrow;
 using namespace control;
 
@@ -330,3 +339,5 @@ void MainWindow::onDropFiles(HDROP drop) {
     DragFinish(drop);
     core_->onImagesDropped(droppedImages(paths));
 }
+
+}  // namespace ui::win32

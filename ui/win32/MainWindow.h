@@ -22,18 +22,22 @@
 #include "ui/win32/NativeProgress.h"
 #include "ui/win32/WindowThread.h"
 
+namespace ui {
 class VolumeService;
+}  // namespace ui
+
+namespace ui::win32 {
 
 class MainWindow : public WindowView {
   public:
-    MainWindow(DriveList& drives, VolumeService& volumes, WindowLog& log);
+    MainWindow(DriveList& drives, ui::VolumeService& volumes, WindowLog& log);
     ~MainWindow() override;
     // Runs the window and the program's loop; returns when it has closed.
     void run();
 
     // The window's parts (MainWindow.cpp).
-    StatusLine& statusLine() override { return *status_; }
-    MessageBoxes& boxes() override { return *boxes_; }
+    report::StatusLine& statusLine() override { return *status_; }
+    report::MessageBoxes& boxes() override { return *boxes_; }
     ProgressView& jobProgress() override { return *progress_; }
     ProgressView& copyProgress() override { return *copyProgress_; }
     WindowThread& thread() override { return *thread_; }
@@ -96,7 +100,7 @@ class MainWindow : public WindowView {
     std::string controlText(int id) const;
 
     DriveList& drives_;
-    VolumeService& volumes_;
+    ui::VolumeService& volumes_;
     WindowLog& log_;
     HWND window_ = nullptr;
     bool ended_ = false;
@@ -120,3 +124,5 @@ class MainWindow : public WindowView {
     // Last, so that its jobs end before the windows they report to go.
     std::unique_ptr<MainWindowCore> core_;
 };
+
+}  // namespace ui::win32

@@ -8,6 +8,15 @@
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/Resources.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace store;
+
 using platform::win32::widen;
 using namespace control;
 
@@ -179,3 +188,5 @@ int MainWindow::popUpMenu(std::span<const MenuRow> rows, bool atSelection) {
     DestroyMenu(menu);
     return command;
 }
+
+}  // namespace ui::win32

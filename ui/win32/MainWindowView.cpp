@@ -11,6 +11,15 @@
 #include "ui/win32/Resources.h"
 #include "ui/win32/SmallDialogs.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace store;
+
 using platform::win32::narrow;
 using platform::win32::widen;
 using namespace control;
@@ -168,18 +177,18 @@ WindowInput MainWindow::input() const {
 }
 
 std::string MainWindow::chooseDrive(const std::vector<DriveRow>& rows) {
-    return ::chooseDrive(window_, rows);
+    return ui::win32::chooseDrive(window_, rows);
 }
 
 std::optional<std::string> MainWindow::askNewName() {
     std::string name;
-    if (!::askNewName(window_, name))
+    if (!ui::win32::askNewName(window_, name))
         return std::nullopt;
     return name;
 }
 
 std::vector<std::string> MainWindow::chooseFiles(const FileDialogLook& dialog) {
-    FileChoice chosen = ::chooseFiles(window_, dialog);
+    FileChoice chosen = ui::win32::chooseFiles(window_, dialog);
     if (chosen.tooMany)
         boxes().show(kTooManyImagesChosen);
     return std::move(chosen.paths);
@@ -190,3 +199,5 @@ bool MainWindow::openUrl(const std::string& url) {
         ShellExecuteW(nullptr, L"open", widen(url).c_str(), nullptr, nullptr, SW_SHOW));
     return result > 32;
 }
+
+}  // namespace ui::win32

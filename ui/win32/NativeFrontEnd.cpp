@@ -5,10 +5,14 @@
 #include "ui/win32/AnswerKeys.h"
 #include "ui/win32/WindowThread.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+using namespace report;
+
 using platform::win32::widen;
 
 namespace {
-
 
 // A static control shows "\n" as a line break only after "\r": the text
 // stands as the routine wrote it otherwise.
@@ -52,3 +56,5 @@ void NativeBoxes::show(const std::string& text) {
 bool NativeBoxes::ask(const std::string& text, bool defaultNo) {
     return run(text, MB_YESNO | (defaultNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1)) == IDYES;
 }
+
+}  // namespace ui::win32

@@ -10,7 +10,9 @@
 
 #include "report/FrontEnd.h"
 
-class NativeStatusLine : public StatusLine {
+namespace ui::win32 {
+
+class NativeStatusLine : public report::StatusLine {
   public:
     explicit NativeStatusLine(HWND control) : control_(control) {}
     void setText(const std::string& text) override;
@@ -19,7 +21,7 @@ class NativeStatusLine : public StatusLine {
     HWND control_;
 };
 
-class NativeBoxes : public MessageBoxes {
+class NativeBoxes : public report::MessageBoxes {
   public:
     // `owner` tells the window the box belongs in front of, on the window thread.
     NativeBoxes(HWND window, std::function<HWND()> owner)
@@ -33,3 +35,5 @@ class NativeBoxes : public MessageBoxes {
     HWND window_;
     std::function<HWND()> owner_;
 };
+
+}  // namespace ui::win32

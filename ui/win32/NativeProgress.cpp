@@ -10,6 +10,13 @@
 #include "ui/win32/DialogBuilder.h"
 #include "ui/win32/WindowThread.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+using namespace report;
+using namespace install;
+using namespace store;
+
 using platform::win32::widen;
 
 NativeProgress::NativeProgress(HWND owner, const std::string& title,
@@ -196,3 +203,5 @@ bool NativeProgress::mayWait() const {
     // Only a worker waits for a busy drive; the window's own thread must go on answering.
     return GetWindowThreadProcessId(window_, nullptr) != GetCurrentThreadId();
 }
+
+}  // namespace ui::win32

@@ -17,7 +17,9 @@
 #include "ui/ProgressModel.h"
 #include "ui/WindowView.h"
 
-class NativeProgress : public ProgressWindow, public ProgressView {
+namespace ui::win32 {
+
+class NativeProgress : public report::ProgressWindow, public ProgressView {
   public:
     // `dismissed` runs on the window thread when the button (or Esc, or the
     // close box) put the window away.
@@ -30,7 +32,7 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     bool visible() const { return IsWindowVisible(window_) != FALSE; }
 
     // As the window core handles it.
-    ProgressWindow& window() override { return *this; }
+    report::ProgressWindow& window() override { return *this; }
     void stopForClose() override { closing_.store(true); }
     void hideWindow() override { hide(); }
     void restore() override;
@@ -74,3 +76,5 @@ class NativeProgress : public ProgressWindow, public ProgressView {
     std::atomic<bool> closing_{false};  // the program closes: every job is asked to stop
     ProgressModel model_;
 };
+
+}  // namespace ui::win32

@@ -5,6 +5,10 @@
 
 #include "platform/WideWin32.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+
 using platform::win32::systemMessage;
 using platform::win32::widen;
 
@@ -62,3 +66,5 @@ class NativeVolumeService : public VolumeService {
 std::unique_ptr<VolumeService> makeNativeVolumeService() {
     return std::make_unique<NativeVolumeService>();
 }
+
+}  // namespace ui::win32

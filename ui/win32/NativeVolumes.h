@@ -8,4 +8,8 @@
 
 #include "ui/VolumeService.h"
 
+namespace ui::win32 {
+
 std::unique_ptr<VolumeService> makeNativeVolumeService();
+
+}  // namespace ui::win32

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace ui::win32 {
 // The native window's resources (zt_installer.rc), by the numbers the
 // window application has always used.
 
@@ -7,3 +9,5 @@ inline constexpr int kAppIcon = 128;
 inline constexpr int kContextMenu = 134;  // Delete, Rename, Copy...
 inline constexpr int kAboutBitmap = 135;
 inline constexpr int kHandCursor = 136;
+
+}  // namespace ui::win32

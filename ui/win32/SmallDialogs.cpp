@@ -16,6 +16,11 @@
 #include "ui/win32/ChosenFiles.h"
 #include "ui/win32/DialogBuilder.h"
 
+namespace ui::win32 {
+
+using namespace platform;
+using namespace store;
+
 using platform::win32::narrow;
 using platform::win32::widen;
 using namespace control;
@@ -172,3 +177,5 @@ FileChoice chooseFiles(HWND owner, const FileDialogLook& look) {
         chosen.paths.push_back(narrow(path));
     return chosen;
 }
+
+}  // namespace ui::win32

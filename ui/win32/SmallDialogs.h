@@ -11,6 +11,8 @@
 #include "ui/DriveList.h"
 #include "ui/FileDialogs.h"
 
+namespace ui::win32 {
+
 // The drive dialog over `rows`: the chosen row's key; empty after Cancel.
 std::string chooseDrive(HWND owner, const std::vector<DriveRow>& rows);
 
@@ -26,3 +28,5 @@ struct FileChoice {
     bool tooMany = false;
 };
 FileChoice chooseFiles(HWND owner, const FileDialogLook& dialog);
+
+}  // namespace ui::win32

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace ui::win32 {
+
 void runOnWindowThread(HWND window, const std::function<void()>& work) {
     if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
         work();
@@ -29,3 +31,5 @@ void NativeWindowThread::runPosted(LPARAM task) {
         reinterpret_cast<std::function<void()>*>(task));
     (*posted)();
 }
+
+}  // namespace ui::win32

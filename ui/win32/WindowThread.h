@@ -10,6 +10,8 @@
 
 #include "ui/WindowThread.h"
 
+namespace ui::win32 {
+
 inline constexpr UINT kRunOnWindowThread = WM_APP + 1;
 inline constexpr UINT kPostedWork = WM_APP + 2;
 
@@ -33,3 +35,5 @@ class NativeWindowThread : public WindowThread {
   private:
     HWND window_;
 };
+
+}  // namespace ui::win32

@@ -9,6 +9,15 @@
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/NativeVolumes.h"
 
+using namespace ui::win32;
+using namespace ui;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                        ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};

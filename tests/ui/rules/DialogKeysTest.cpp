@@ -8,6 +8,8 @@
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
 
+using namespace ui;
+
 TEST(DialogKeysTest, EachDialogsDefaultButtonIsOneOfItsButtons) {
     const struct {
         const DialogTemplate& dialog;

@@ -18,7 +18,7 @@
 
 // The test's thread is the window thread; tasks posted by workers wait in a
 // queue until the test runs them.
-class QueuedThread : public WindowThread {
+class QueuedThread : public ui::WindowThread {
   public:
     bool current() const override { return std::this_thread::get_id() == owner_; }
     void post(std::function<void()> task) override {
@@ -59,13 +59,13 @@ struct WindowProgress : ScriptedProgress {
     std::thread::id owner = std::this_thread::get_id();
 };
 
-struct FakeProgressView : ProgressView {
-    ProgressWindow& window() override { return progress; }
+struct FakeProgressView : ui::ProgressView {
+    report::ProgressWindow& window() override { return progress; }
     void stopForClose() override { stopped = true; }
     void hideWindow() override { progress.visible = false; }
     void restore() override { ++restored; }
     bool shown() const override { return progress.visible; }
-    void beginJob(const ProgressJob& job) override {
+    void beginJob(const ui::ProgressJob& job) override {
         jobs.push_back(job.prefix + job.doing + " " + job.name);
     }
     void finishJob(const std::string& outcome) override {
@@ -88,42 +88,42 @@ struct HookedBoxes : ScriptedBoxes {
     std::function<void()> beforeAnswer;
 };
 
-struct FakeDriveList : DriveList {
+struct FakeDriveList : ui::DriveList {
     std::vector<std::string> opticalDrives() override { return optical; }
-    std::vector<FixedDrive> fixedDrives() override { return fixed; }
-    std::vector<FixedDrive> unmountedDisks() override { return disks; }
+    std::vector<ui::FixedDrive> fixedDrives() override { return fixed; }
+    std::vector<ui::FixedDrive> unmountedDisks() override { return disks; }
     std::vector<std::string> systemDevices() override { return {}; }
     std::vector<std::string> optical;
-    std::vector<FixedDrive> fixed;
-    std::vector<FixedDrive> disks;
+    std::vector<ui::FixedDrive> fixed;
+    std::vector<ui::FixedDrive> disks;
 };
 
-struct FakeWindowView : WindowView {
-    StatusLine& statusLine() override { return status; }
-    MessageBoxes& boxes() override { return boxesShown; }
-    ProgressView& jobProgress() override { return progress; }
-    ProgressView& copyProgress() override { return copying; }
-    WindowThread& thread() override { return queue; }
+struct FakeWindowView : ui::WindowView {
+    report::StatusLine& statusLine() override { return status; }
+    report::MessageBoxes& boxes() override { return boxesShown; }
+    ui::ProgressView& jobProgress() override { return progress; }
+    ui::ProgressView& copyProgress() override { return copying; }
+    ui::WindowThread& thread() override { return queue; }
 
     void setTabs(const std::vector<std::string>& captions) override { tabs = captions; }
-    void setColumns(std::span<const ListColumn> given) override {
+    void setColumns(std::span<const ui::ListColumn> given) override {
         columns.assign(given.begin(), given.end());
     }
     void setMediaTypes(const std::vector<std::string>& items) override { mediaItems = items; }
-    void setLink(const LinkLook&, const std::string& url) override { linkUrl = url; }
-    void setSources(const std::vector<SourceRow>& rows, int selected) override {
+    void setLink(const ui::LinkLook&, const std::string& url) override { linkUrl = url; }
+    void setSources(const std::vector<ui::SourceRow>& rows, int selected) override {
         sourceRows = rows;
         sources.clear();
-        for (const SourceRow& row : rows)
+        for (const ui::SourceRow& row : rows)
             sources.push_back(row.item);
         state.source = selected;
     }
-    void setDrives(const std::vector<DriveRow>& rows, int selected) override {
+    void setDrives(const std::vector<ui::DriveRow>& rows, int selected) override {
         drives = rows;
         state.drive = selected;
     }
     void setMedia(int index) override { state.media = index; }
-    void setGames(const std::vector<ListedGame>& rows) override {
+    void setGames(const std::vector<ui::ListedGame>& rows) override {
         games = rows;
         state.selectedGame = -1;
     }
@@ -132,31 +132,31 @@ struct FakeWindowView : WindowView {
     }
     void setControlText(int id, const std::string& text) override {
         texts[id] = text;
-        if (id == control::kGameNameEdit)
+        if (id == ui::control::kGameNameEdit)
             state.gameName = text;
     }
     void showControl(int id, bool show) override { shown[id] = show; }
     void enableControl(int id, bool enable) override { enabled[id] = enable; }
     void enableInput(bool enable) override { inputOn = enable; }
     void bringToFront() override { ++broughtToFront; }
-    WindowInput input() const override { return state; }
+    ui::WindowInput input() const override { return state; }
 
-    std::string chooseDrive(const std::vector<DriveRow>& rows) override {
+    std::string chooseDrive(const std::vector<ui::DriveRow>& rows) override {
         driveDialogRows = rows;
         ++driveDialogs;
         if (whileDriveDialog)
             whileDriveDialog();
         return driveChoice;
     }
-    std::vector<DriveRow> driveDialogRows;
+    std::vector<ui::DriveRow> driveDialogRows;
     std::optional<std::string> askNewName() override { return newName; }
-    int popUpMenu(std::span<const MenuRow> rows, bool atSelection) override {
+    int popUpMenu(std::span<const ui::MenuRow> rows, bool atSelection) override {
         menu.assign(rows.begin(), rows.end());
         menuAtSelection = atSelection;
         return menuChoice;
     }
-    std::vector<std::string> chooseFiles(const FileDialogLook& dialog) override {
-        if (dialog.kind == FileDialogLook::Kind::Save) {
+    std::vector<std::string> chooseFiles(const ui::FileDialogLook& dialog) override {
+        if (dialog.kind == ui::FileDialogLook::Kind::Save) {
             exportSuggestions.push_back(dialog.name);
             return exportFile.empty() ? std::vector<std::string>{}
                                       : std::vector<std::string>{exportFile};
@@ -182,7 +182,7 @@ struct FakeWindowView : WindowView {
     }
     std::vector<std::string> listed() const {
         std::vector<std::string> rows;
-        for (const ListedGame& game : games)
+        for (const ui::ListedGame& game : games)
             rows.push_back(game.text);
         return rows;
     }
@@ -191,12 +191,12 @@ struct FakeWindowView : WindowView {
     HookedBoxes boxesShown;
     FakeProgressView progress, copying;
     QueuedThread queue;
-    WindowInput state;
+    ui::WindowInput state;
     std::vector<std::string> tabs, mediaItems, sources;  // sources: the items, not their texts
-    std::vector<SourceRow> sourceRows;
-    std::vector<ListColumn> columns;
-    std::vector<DriveRow> drives;
-    std::vector<ListedGame> games;
+    std::vector<ui::SourceRow> sourceRows;
+    std::vector<ui::ListColumn> columns;
+    std::vector<ui::DriveRow> drives;
+    std::vector<ui::ListedGame> games;
     std::map<int, std::string> texts;
     std::map<int, bool> shown, enabled;
     std::string linkUrl;
@@ -206,7 +206,7 @@ struct FakeWindowView : WindowView {
     std::string driveChoice;
     std::function<void()> whileDriveDialog;  // what the person does meanwhile
     std::optional<std::string> newName;
-    std::vector<MenuRow> menu;
+    std::vector<ui::MenuRow> menu;
     bool menuAtSelection = false;
     int menuChoice = 0;
     std::string imageFile;

@@ -5,6 +5,8 @@
 
 #include "ui/FileDialogs.h"
 
+using namespace ui;
+
 TEST(FileDialogsTest, EachDialogSaysWhatItOffersAndWhere) {
     using Kind = FileDialogLook::Kind;
     const std::vector<FileFilter> images = {{"Disc images", {"iso", "img", "bin", "cue"}},

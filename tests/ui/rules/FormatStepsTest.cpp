@@ -12,6 +12,12 @@
 #include "disk/ToolFailure.h"
 #include "ui/FormatSteps.h"
 
+using namespace disk;
+using namespace ui;
+using namespace store;
+using namespace report;
+using namespace platform;
+
 namespace {
 
 struct StepVolumes : VolumeService {

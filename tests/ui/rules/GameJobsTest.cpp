@@ -9,6 +9,10 @@
 #include "ScriptedFrontEnd.h"
 #include "ui/GameJobs.h"
 
+using namespace ui;
+using namespace store;
+using namespace report;
+
 namespace {
 
 struct JobWindow : GameJobWindow {

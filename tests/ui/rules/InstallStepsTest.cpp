@@ -10,6 +10,12 @@
 #include "ui/DriveWatch.h"
 #include "ui/InstallSteps.h"
 
+using namespace ui;
+using namespace report;
+using namespace install;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 // One drive at a temporary folder, mounted until `looksMounted` looks ran out.

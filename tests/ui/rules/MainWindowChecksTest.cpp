@@ -9,6 +9,14 @@
 #include "ui/ControlIds.h"
 #include "ui/MainWindowCore.h"
 
+using namespace ui;
+using namespace store;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+
 namespace {
 
 class MainWindowChecksTest : public ::testing::Test {

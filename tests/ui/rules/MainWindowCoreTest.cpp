@@ -16,6 +16,14 @@
 #include "ui/MainWindowCore.h"
 #include "ui/VolumeService.h"
 
+using namespace platform;
+using namespace ui;
+using namespace disk;
+using namespace store;
+using namespace install;
+using namespace report;
+using namespace library;
+
 namespace {
 
 // Another program holding a drive's lock until it is let go.

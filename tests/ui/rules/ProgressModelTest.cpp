@@ -8,6 +8,8 @@
 
 #include "ui/ProgressModel.h"
 
+using namespace ui;
+
 TEST(ProgressModelTest, EachChangeAsksForOneDrawOfTheNewestView) {
     std::vector<ProgressDisplay> drawn;
     ProgressModel* reading = nullptr;

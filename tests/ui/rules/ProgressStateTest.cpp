@@ -5,6 +5,8 @@
 
 #include "ui/ProgressState.h"
 
+using namespace ui;
+
 namespace {
 
 using Clock = ProgressState::Clock;

@@ -3,6 +3,8 @@
 
 #include "ui/ShortDriveNames.h"
 
+using namespace ui;
+
 TEST(ShortDriveNamesTest, ShortNamesThatTellDrivesApart) {
     const struct {
         std::vector<std::string> mountPoints;

@@ -11,6 +11,13 @@
 #include "ui/JobGate.h"
 #include "ui/StartChecks.h"
 
+using namespace ui;
+using namespace report;
+using namespace install;
+using namespace platform;
+using namespace library;
+using namespace store;
+
 namespace {
 
 const JobState kIdle{};

@@ -4,6 +4,8 @@
 
 #include "ui/WindowPlacement.h"
 
+using namespace ui;
+
 TEST(WindowPlacementTest, AWindowIsMovedInsideTheAvailableArea) {
     // 1280 x 800 at scale 2 is 640 x 400, less a panel of 24 at the top.
     const ScreenRect screen{0, 24, 640, 376};

@@ -10,6 +10,8 @@
 
 #include "ui/WindowTemplates.h"
 
+using namespace ui;
+
 TEST(WindowResourcesTest, OnlyTheDriveDialogsButtonsAreFlat) {
     const struct {
         const DialogTemplate& dialog;

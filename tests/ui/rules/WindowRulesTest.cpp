@@ -14,6 +14,13 @@
 #include "ui/ImageChoice.h"
 #include "ui/LoggedBoxes.h"
 
+using namespace ui;
+using namespace report;
+using namespace library;
+using namespace install;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 std::vector<std::string> mountPoints(const std::vector<FixedDrive>& drives) {

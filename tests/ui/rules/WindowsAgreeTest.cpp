@@ -12,6 +12,14 @@
 #include "ui/MainWindowCore.h"
 #include "ui/StartChecks.h"
 
+using namespace ui;
+using namespace store;
+using namespace report;
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace disk;
+
 namespace {
 
 constexpr const char* kUrl = "https://tarnwick.example/";

@@ -21,6 +21,15 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DropDownList.h"
 
+using namespace ui;
+using namespace ui::qt;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 namespace {
 
 bool progressDone() {

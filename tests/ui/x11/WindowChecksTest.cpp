@@ -15,6 +15,15 @@
 #include "WindowDriver.h"
 #include "X11Test.h"
 
+using namespace store;
+using namespace ui::qt;
+using namespace ui;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+
 namespace {
 
 constexpr std::uint64_t kGiB = 1ULL << 30;

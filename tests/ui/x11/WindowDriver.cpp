@@ -16,6 +16,15 @@
 #include "ui/qt/DropDownList.h"
 #include "ui/qt/InstallerProgram.h"
 
+using namespace ui::qt;
+using namespace ui;
+using namespace report;
+using namespace disk;
+using namespace install;
+using namespace library;
+using namespace platform;
+using namespace store;
+
 using namespace std::chrono_literals;
 
 MainDialog* mainWindow() {

@@ -22,15 +22,13 @@
 #include "ui/qt/MainDialog.h"
 #include "ui/qt/ProgressDialog.h"
 
-class QLineEdit;
-
 // A scenario step that did not come about; already reported to the test.
 struct StepFailed {};
 
 // Widgets of the running program; call these on the window's thread only.
-MainDialog* mainWindow();
+ui::qt::MainDialog* mainWindow();
 // The progress window titled `title` ("Install" or "copy").
-ProgressDialog* progressWindow(const QString& title);
+ui::qt::ProgressDialog* progressWindow(const QString& title);
 // The message box that is open, if any.
 QMessageBox* openBox();
 QLineEdit* gameNameEdit();

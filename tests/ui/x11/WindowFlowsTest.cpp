@@ -40,6 +40,15 @@
 #include "ui/qt/DialogTemplate.h"
 #include "ui/qt/DropDownList.h"
 
+using namespace disk;
+using namespace platform;
+using namespace store;
+using namespace ui;
+using namespace ui::qt;
+using namespace report;
+using namespace install;
+using namespace library;
+
 namespace {
 
 constexpr std::uint64_t kGiB = 1ULL << 30;

@@ -26,6 +26,8 @@
 #include "ui/ControlIds.h"
 #include "ui/WindowTemplates.h"
 
+using namespace ui;
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
