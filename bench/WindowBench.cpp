@@ -13,18 +13,18 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "res/Pictures.h"
 #include "store/DriveRoot.h"
 #include "store/GameEntry.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
 #include "store/TableFile.h"
-#include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
+#include "ui/VolumeService.h"
+#include "ui/qt/BoxPresenter.h"
 #include "ui/qt/DropDownList.h"
 #include "ui/qt/InstallerApp.h"
 #include "ui/qt/MainDialog.h"
-#include "res/Pictures.h"
-#include "ui/VolumeService.h"
 
 using namespace store;
 using namespace ui::qt;

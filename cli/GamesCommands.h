@@ -11,7 +11,8 @@
 
 namespace cli {
 
-int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, report::FrontEnd frontEnd);
+int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line,
+                  report::FrontEnd frontEnd);
 int exportCommand(const std::vector<std::string>& ops, report::FrontEnd frontEnd);
 int fragCommand(const std::vector<std::string>& ops, bool rewrite, report::FrontEnd frontEnd);
 

@@ -106,8 +106,8 @@ bool partsOfMountedDrive(const std::string& root, std::string& volume, bool rewr
     }
     const platform::FolderListing listing = partFilesAt(root);
     if (!listing) {
-        frontEnd.boxes.show("The drive's folder " + printableText(root) + " cannot be read: " +
-                            listing.error + ".");
+        frontEnd.boxes.show("The drive's folder " + printableText(root) +
+                            " cannot be read: " + listing.error + ".");
         return false;
     }
     const std::vector<std::string>& names = listing.names;

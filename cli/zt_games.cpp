@@ -20,8 +20,8 @@
 #include "platform/Console.h"
 #include "platform/DriveNames.h"
 #include "platform/PathText.h"
-#include "store/DriveRoot.h"
 #include "report/ShownText.h"
+#include "store/DriveRoot.h"
 #include "zt_version.h"
 
 using namespace cli;
@@ -136,10 +136,17 @@ struct Command {
 };
 constexpr unsigned kRoot = 1u << 1, kThird = 1u << 3;
 constexpr Command kCommands[] = {
-    {"list", 2, kRoot},           {"details", 3, kRoot},      {"delete", 3, kRoot},
-    {"rename", 4, kRoot},         {"copy", 4, kRoot | kThird}, {"verify", 3, kRoot},
-    {"verify", 4, kRoot | kThird}, {"export", 4, kRoot | kThird}, {"frag", 2, kRoot},
-    {"frag", 3, kRoot | 1u << 2}, {"check", 2, kRoot},
+    {"list", 2, kRoot},
+    {"details", 3, kRoot},
+    {"delete", 3, kRoot},
+    {"rename", 4, kRoot},
+    {"copy", 4, kRoot | kThird},
+    {"verify", 3, kRoot},
+    {"verify", 4, kRoot | kThird},
+    {"export", 4, kRoot | kThird},
+    {"frag", 2, kRoot},
+    {"frag", 3, kRoot | 1u << 2},
+    {"check", 2, kRoot},
 };
 
 bool namesEveryPath(const Command& command, const CommandLine& line) {

@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         part->hash.size() != 8)
         __builtin_trap();
     const std::string id =
-        part->gameId +
-        (part->staged && name.find('~') != std::string::npos ? kStagingSuffix : "");
+        part->gameId + (part->staged && name.find('~') != std::string::npos ? kStagingSuffix : "");
     std::string rebuilt = *partFilePath("zt." + part->hash + "." + id, part->index);
     if (part->staged && name.find('~') == std::string::npos)
         rebuilt += kFormerCopyStagingSuffix;

@@ -102,8 +102,7 @@ std::string readFile(const std::vector<std::string>& words, CueSheet& sheet) {
     if (words.size() != 3 || words[1].empty())
         return "FILE needs a file name and a type";
     const std::string type = upper(words[2]);
-    if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE" && type != "MP3" &&
-        type != "AIFF")
+    if (type != "BINARY" && type != "MOTOROLA" && type != "WAVE" && type != "MP3" && type != "AIFF")
         return "unknown FILE type " + shown(words[2]);
     sheet.files.push_back({words[1], type});
     return {};
@@ -134,8 +133,7 @@ std::string readTrack(const std::vector<std::string>& words, CueSheet& sheet) {
 std::string readIndex(const std::vector<std::string>& words, CueSheet& sheet) {
     int number = 0;
     std::int64_t frames = 0;
-    if (words.size() != 3 || !parseNumber(words[1], 0, 99, number) ||
-        !parseTime(words[2], frames))
+    if (words.size() != 3 || !parseNumber(words[1], 0, 99, number) || !parseTime(words[2], frames))
         return "INDEX needs a number and a time mm:ss:ff";
     if (sheet.tracks.empty())
         return "INDEX before any TRACK";

@@ -18,10 +18,11 @@ inline constexpr const char* kCheckingDisc = "Checking disc..\n";
 // Opens `path` with `source` and fills `info`. On failure the status line
 // says why, the source is closed and false is returned; on success the source
 // stays open and `info.source` points to it.
-bool identifyDisc(DiscSource& source, const std::string& path, report::StatusLine& status, DiscInfo& info);
+bool identifyDisc(DiscSource& source, const std::string& path, report::StatusLine& status,
+                  DiscInfo& info);
 // The same; when the status line said "Invalid disc", `reason` says what
 // was found instead of an ISO 9660 volume (one line, ending in "\n").
-bool identifyDisc(DiscSource& source, const std::string& path, report::StatusLine& status, DiscInfo& info,
-                  std::string& reason);
+bool identifyDisc(DiscSource& source, const std::string& path, report::StatusLine& status,
+                  DiscInfo& info, std::string& reason);
 
 }  // namespace install

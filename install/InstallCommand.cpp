@@ -15,14 +15,14 @@
 #include "platform/Files.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
+#include "report/ShownText.h"
+#include "report/SpaceText.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/GameReplacement.h"
 #include "store/GameTable.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
-#include "report/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 #include "store/TakenPartNames.h"
@@ -423,7 +423,7 @@ int InstallCommand::finish(GameReplacement& replacement, const GameEntry& added)
         const bool tableStep = result.step == ReplacementResult::Step::TableNotWritten ||
                                result.step == ReplacementResult::Step::FormerNotDropped;
         const std::string why = tableStep ? tableProblem(result.table, table)
-                                    : "Cannot write data! " + root + ": " + result.reason;
+                                          : "Cannot write data! " + root + ": " + result.reason;
         ui_.boxes.show(why + "; the next command that opens the drive finishes the install\n");
         return 0;
     }

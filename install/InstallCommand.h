@@ -56,8 +56,7 @@ class InstallCommand {
     // Checks that the drive has room for the game, counting what it
     // replaces, and makes that room. False when it said why not.
     bool prepareRoom(store::GameReplacement& replacement, const store::GameEntry& expected,
-                     const std::string& prefix,
-                     const DiscInfo& disc);
+                     const std::string& prefix, const DiscInfo& disc);
     // Copies the disc into the new parts and records the game; the step it stopped at.
     std::optional<InstallStep> copyAndRecord(DiscSource& source, const DiscInfo& disc,
                                              store::GameReplacement& replacement,

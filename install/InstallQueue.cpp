@@ -5,11 +5,11 @@
 #include <system_error>
 
 #include "platform/PathText.h"
+#include "report/ShownText.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/GameEntry.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace install {

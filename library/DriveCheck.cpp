@@ -14,10 +14,10 @@
 #include "platform/PathText.h"
 #include "platform/StagedFile.h"
 #include "platform/Volume.h"
+#include "report/ShownText.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace library {
@@ -229,9 +229,8 @@ void checkUnowned(const std::string& root, const std::vector<GameEntry>& records
     // its game ends, and they lie past it (what a replacement left).
     std::erase_if(judged.unjudged, [&](const std::string& path) {
         const std::optional<PartFileName> part = parsePartFileName(path.substr(root.size()));
-        const bool beyond =
-            part && owned.count(*partFilePath(root + "zt." + part->hash + "." + part->gameId,
-                                              0)) != 0;
+        const bool beyond = part && owned.count(*partFilePath(
+                                        root + "zt." + part->hash + "." + part->gameId, 0)) != 0;
         if (beyond)
             leftovers.push_back(path);
         return beyond;
@@ -315,8 +314,8 @@ DriveReport checkReadableDrive(const std::string& root) {
     const std::set<std::string> owned = ownedPartFiles(root, contents.records);
     std::set<std::string> claimed = owned;
     for (std::size_t i = 0; i < contents.records.size(); ++i) {
-        const auto first = std::find(contents.records.begin(), contents.records.end(),
-                                     contents.records[i]);
+        const auto first =
+            std::find(contents.records.begin(), contents.records.end(), contents.records[i]);
         if (first - contents.records.begin() < static_cast<std::ptrdiff_t>(i)) {
             // One delete of its name would remove the game with both records.
             report.findings.push_back(

@@ -6,8 +6,8 @@
 
 #include "platform/PathText.h"
 #include "platform/Volume.h"
-#include "store/DriveRoot.h"
 #include "report/ShownText.h"
+#include "store/DriveRoot.h"
 
 namespace library {
 
@@ -34,8 +34,9 @@ std::string unreadableTableText(const std::string& root, bool exists) {
     const std::string table = escapeControls(tablePath(root));
     std::string what = " is missing, but the drive holds part files";
     // Without a table no record names a part: what makes no game can go at once.
-    std::string rest = ". The table is rebuilt from the whole games found; the parts that make "
-                       "no whole game are what stopped commands left";
+    std::string rest =
+        ". The table is rebuilt from the whole games found; the parts that make "
+        "no whole game are what stopped commands left";
     std::error_code error;
     const std::filesystem::file_status status =
         std::filesystem::symlink_status(platform::fsPath(tablePath(root)), error);
@@ -129,16 +130,19 @@ std::string lostGameText(const std::string& root, const LostGame& game) {
                escapeControls(game.record.DisplayName()) + "\", " +
                (game.record.MediaType() == kMediaDvd ? "DVD" : "CD");
     if (!game.judged())
-        return parts + ": parts that no record names, whose part .00 holds no volume descriptor, "
-                       "so check cannot tell whether they are whole; they can be recorded as "
-                       "the damaged game \"" + escapeControls(game.record.DisplayName()) +
+        return parts +
+               ": parts that no record names, whose part .00 holds no volume descriptor, "
+               "so check cannot tell whether they are whole; they can be recorded as "
+               "the damaged game \"" +
+               escapeControls(game.record.DisplayName()) +
                "\", which list shows and delete removes";
     return parts + ": a whole game (" + std::to_string(game.volumeSectors) +
            " sectors) that no record names; it can be recorded again as \"" +
            escapeControls(game.record.DisplayName()) + "\", " +
            (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") +
            " (the name and the media type are guessed: rename it, and install it again if it "
-           "is not a " + (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") + " game)";
+           "is not a " +
+           (game.record.MediaType() == kMediaDvd ? "DVD" : "CD") + " game)";
 }
 
 std::string unownedFileText(const std::string& path) {

@@ -4,8 +4,8 @@
 
 #include <map>
 #include <optional>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "library/LostGames.h"
 #include "store/GameEntry.h"
@@ -23,7 +23,8 @@ std::string unreadDriveText(const std::string& root, const std::vector<std::stri
 std::string badGameIdText(const store::GameEntry& entry);
 std::string badPartCountText(const store::GameEntry& entry, int partsOnDrive);
 std::string countTooLargeText(const store::GameEntry& entry, int wholeParts);
-std::string missingPartsText(const store::GameEntry& entry, const std::map<int, std::string>& missing);
+std::string missingPartsText(const store::GameEntry& entry,
+                             const std::map<int, std::string>& missing);
 std::string splitGameText(const store::GameEntry& entry, const std::map<int, std::string>& strays);
 std::string unknownMediaText(const store::GameEntry& entry, std::uint32_t mediaType);
 std::string lostGameText(const std::string& root, const LostGame& game);
@@ -31,7 +32,8 @@ std::string unownedFileText(const std::string& path);
 std::string stagedImageText(const std::string& path, const std::string& image);
 std::string shortPartsText(const store::GameEntry& entry, const std::string& problem);
 std::string notAFileText(const std::string& path);
-std::string duplicateRecordText(const store::GameEntry& entry, std::size_t first, std::size_t again);
+std::string duplicateRecordText(const store::GameEntry& entry, std::size_t first,
+                                std::size_t again);
 std::string unjudgedPartText(const std::string& path);
 
 }  // namespace library

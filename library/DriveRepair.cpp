@@ -11,10 +11,10 @@
 #include "platform/FolderListing.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
+#include "report/ShownText.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace library {
@@ -191,9 +191,8 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
                 return repair.failures;
             }
         }
-        const TableWrite written =
-            kept.empty() ? TableWrite{TableWrite::Status::Written, ""}
-                         : writeTableFile(tablePath(root), kept);
+        const TableWrite written = kept.empty() ? TableWrite{TableWrite::Status::Written, ""}
+                                                : writeTableFile(tablePath(root), kept);
         if (written.status == TableWrite::Status::NotFlushed) {
             // Nothing that the former table named may go yet.
             repair.failures.push_back(tableNotFlushedText(tablePath(root), written.error));

@@ -13,11 +13,11 @@
 #include "platform/Files.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
+#include "report/SpaceText.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/GameReplacement.h"
 #include "store/PartNaming.h"
-#include "report/SpaceText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 #include "store/TakenPartNames.h"
@@ -308,7 +308,8 @@ std::string replacementFailure(const CopyJob& job, const GameReplacement& replac
     const std::string formerGone = " The former game " + job.name + " is gone.";
     if (result.pending) {
         // The drive's intent file holds the rest; the copied parts are complete.
-        std::string why = "The drive " + job.targetRoot + " cannot be written (" + result.reason + ")";
+        std::string why =
+            "The drive " + job.targetRoot + " cannot be written (" + result.reason + ")";
         if (result.step == ReplacementResult::Step::TableNotWritten ||
             result.step == ReplacementResult::Step::FormerNotDropped)
             why = result.table.status == RewriteResult::Status::NotFlushed

@@ -22,7 +22,8 @@ enum class DeleteResult {
 // damaged record are left alone. With no record of the name, part files of
 // the name's hash that no record owns (a deletion that stopped after the
 // table changed) are deleted.
-DeleteResult deleteGame(const std::string& root, const std::string& name, const report::FrontEnd& frontEnd);
+DeleteResult deleteGame(const std::string& root, const std::string& name,
+                        const report::FrontEnd& frontEnd);
 
 // The Delete command: "Please select game" without a selection, otherwise
 // asks "Delete Game <name>?" and deletes on Yes. The caller refreshes the list.

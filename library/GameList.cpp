@@ -5,19 +5,19 @@
 #include <map>
 #include <vector>
 
-#include "library/GameDeletion.h"
 #include "library/DriveCheckText.h"
+#include "library/GameDeletion.h"
 #include "library/GameFiles.h"
 #include "library/LostGames.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/FolderListing.h"
 #include "platform/Volume.h"
+#include "report/SpaceText.h"
 #include "store/ChangeIntent.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "report/SpaceText.h"
 #include "store/TableFile.h"
 
 namespace library {

@@ -44,14 +44,13 @@ std::string spaceText(const platform::VolumeSpace& space);
 std::string repairQuestion(const std::string& name);
 
 // Shows the drive's space on the status line and lists its games in table
-// order; the view is cleared once the drive could be read. A game with a missing part file raises "Game <name> destroyed,Delete ?";
-// on Yes it is deleted and the listing goes on with the games after it. A
-// game whose missing parts lie under another name hash (a stopped rename) is
-// never offered for deletion: it raises the repair question instead, and on
-// Yes its parts are moved back under its own name.
-// An empty table is deleted; one that ends in a torn record is listed as
-// far as its whole records go and named on a message box; one that is no
-// file that can be read (a folder, a named pipe, a link) is named on a message box.
+// order; the view is cleared once the drive could be read. A game with a missing part file raises
+// "Game <name> destroyed,Delete ?"; on Yes it is deleted and the listing goes on with the games
+// after it. A game whose missing parts lie under another name hash (a stopped rename) is never
+// offered for deletion: it raises the repair question instead, and on Yes its parts are moved back
+// under its own name. An empty table is deleted; one that ends in a torn record is listed as far as
+// its whole records go and named on a message box; one that is no file that can be read (a folder,
+// a named pipe, a link) is named on a message box.
 enum class GameListing {
     Listed,           // the table's games are in the view
     NoTable,          // the drive has no table: no games
@@ -62,6 +61,7 @@ enum class GameListing {
     DriveUnreadable,  // a folder of the drive could not be read in full; the box said so,
                       // and nothing was offered for deletion or repair
 };
-GameListing refreshGameList(const std::string& root, const report::FrontEnd& frontEnd, GameListView& view);
+GameListing refreshGameList(const std::string& root, const report::FrontEnd& frontEnd,
+                            GameListView& view);
 
 }  // namespace library

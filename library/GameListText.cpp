@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "store/GameEntry.h"
 #include "report/ShownText.h"
+#include "store/GameEntry.h"
 
 namespace library {
 
@@ -139,8 +139,7 @@ std::string gameRowsJson(const std::vector<GameRow>& rows) {
                       static_cast<unsigned long long>(row.sizeKB), row.parts);
         out += i == 0 ? "\n" : ",\n";
         out += "  {\"name\": " + jsonString(row.name) + nameBytesMember(row.name) + numbers +
-               jsonString(row.gameId) +
-               ", \"media\": \"" + mediaText(row.mediaType) +
+               jsonString(row.gameId) + ", \"media\": \"" + mediaText(row.mediaType) +
                "\", \"complete\": " + (row.complete ? "true" : "false") +
                ", \"damaged\": " + (row.damaged ? "true" : "false") + "}";
     }

@@ -9,13 +9,13 @@
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
+#include "report/ShownText.h"
 #include "store/ChangeIntent.h"
 #include "store/ChangeSettling.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 namespace library {

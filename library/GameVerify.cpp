@@ -67,7 +67,7 @@ VerifyReport verifyGame(const std::string& root, const std::string& name, const 
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted()) {
         report.result = reading.status == DriveAccess::Status::Cancelled ? VerifyResult::Cancelled
-                                                                          : VerifyResult::Failed;
+                                                                         : VerifyResult::Failed;
         return report;
     }
     std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "verified");

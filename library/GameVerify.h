@@ -36,7 +36,7 @@ struct VerifyReport {
     std::optional<std::uint64_t> firstDifferentSector;
 };
 
-VerifyReport verifyGame(const std::string& root, const std::string& name, const report::FrontEnd& frontEnd,
-                        const ImageReader& image = {});
+VerifyReport verifyGame(const std::string& root, const std::string& name,
+                        const report::FrontEnd& frontEnd, const ImageReader& image = {});
 
 }  // namespace library

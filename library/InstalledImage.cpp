@@ -64,8 +64,8 @@ std::optional<InstalledImage> findInstalledImage(const std::string& root, const 
         for (std::size_t i = 0; i < image.parts.size(); ++i)
             found.push_back({image.parts[i], image.parts[i], image.sizes[i]});
         if (std::string problem = shortPartsProblem(found); !problem.empty())
-            image.damage = "The part file " + image.parts.back() + " ends short of the disc (" +
-                           problem + ")";
+            image.damage =
+                "The part file " + image.parts.back() + " ends short of the disc (" + problem + ")";
     }
     return image;
 }

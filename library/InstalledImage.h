@@ -31,12 +31,14 @@ constexpr std::uint64_t kPartBytes = std::uint64_t{1} << 30;
 // not found, its record names no file or a part is missing, the user is told
 // (`purpose` completes "... cannot be <purpose>") and nothing is returned.
 std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
-                                                 const report::FrontEnd& frontEnd, const char* purpose);
+                                                 const report::FrontEnd& frontEnd,
+                                                 const char* purpose);
 
 // Shows the progress of a job that goes through an image, and hides it on every way out.
 class ImageProgress {
   public:
-    ImageProgress(report::ProgressWindow& window, const std::string& text, std::uint64_t totalBytes);
+    ImageProgress(report::ProgressWindow& window, const std::string& text,
+                  std::uint64_t totalBytes);
     ~ImageProgress() { window_.hide(); }
     ImageProgress(const ImageProgress&) = delete;
     ImageProgress& operator=(const ImageProgress&) = delete;

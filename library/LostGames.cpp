@@ -215,8 +215,9 @@ UnownedParts judgeUnownedParts(const std::string& root, const std::vector<FoundP
                 auto twin = units.find({std::get<0>(key), std::get<1>(key), !std::get<2>(key)});
                 first = twin == units.end() ? nullptr : &twin->second;
             }
-            const bool stray = std::get<2>(key) || (first != nullptr && first->parts.count(0) != 0 &&
-                                                     !unjudgeable(*first->parts.at(0)));
+            const bool stray =
+                std::get<2>(key) || (first != nullptr && first->parts.count(0) != 0 &&
+                                     !unjudgeable(*first->parts.at(0)));
             (stray ? judged.leftovers : judged.unjudged).push_back(part->path);
         }
     }

@@ -29,9 +29,9 @@ struct LostGame {
     std::vector<std::string> targets;  // their names under the new record
     std::uint64_t bytes = 0;
     std::int32_t volumeSectors = 0;  // 0: part .00 holds no volume descriptor
-    store::GameEntry record;  // "Recovered <game ID>", media type from the size; unknown
-                       // (so listed as damaged) when the parts cannot be judged
-    bool tornRecord = false;  // named by the torn record at the table's end
+    store::GameEntry record;         // "Recovered <game ID>", media type from the size; unknown
+                                     // (so listed as damaged) when the parts cannot be judged
+    bool tornRecord = false;         // named by the torn record at the table's end
     bool judged() const { return volumeSectors != 0; }
 };
 

@@ -45,7 +45,8 @@ struct RewriteLeftover {
 
 // What interrupted rewrites left at `root`, in the order they are put right;
 // changes nothing. A root that cannot be read in full is noted by the
-// thread's folder read watches (platform/FolderListing.h). A copy beside no part is no leftover of a rewrite.
+// thread's folder read watches (platform/FolderListing.h). A copy beside no part is no leftover of
+// a rewrite.
 std::vector<RewriteLeftover> interruptedRewrites(const std::string& root);
 
 // Puts one leftover right; false when the system refused.

@@ -11,7 +11,7 @@ namespace platform {
 struct Disk {
     std::string device;  // "/dev/sdb", "/dev/loop3"
     std::uint64_t bytes = 0;
-    std::string model;   // "WD Elements 2621", "Disk image game.img"; may be empty
+    std::string model;  // "WD Elements 2621", "Disk image game.img"; may be empty
     bool usb = false;
     std::vector<std::string> partitions;  // "/dev/sdb1", ... as the kernel knows them
 };

@@ -70,7 +70,8 @@ std::vector<Disk> unmountedDisks(const std::string& sysRoot) {
         disk.device = "/dev/" + name;
         // An attached loop device names the image file it reads and writes.
         const bool image = !attribute(entry.path() / "loop" / "backing_file").empty();
-        if (!image && (!isUsbDevice(disk.device, sysRoot) || isRemovableDevice(disk.device, sysRoot)))
+        if (!image &&
+            (!isUsbDevice(disk.device, sysRoot) || isRemovableDevice(disk.device, sysRoot)))
             continue;
         disk.usb = !image;
         disk.bytes = std::strtoull(attribute(entry.path() / "size").c_str(), nullptr, 10) * 512;
@@ -91,8 +92,8 @@ Disk describeDevice(const std::string& device, const std::string& sysRoot) {
     Disk disk;
     disk.device = device;
     std::error_code error;
-    const fs::path node = fs::canonical(
-        fs::path(sysRoot) / "class" / "block" / fs::path(device).filename(), error);
+    const fs::path node =
+        fs::canonical(fs::path(sysRoot) / "class" / "block" / fs::path(device).filename(), error);
     if (error)
         return disk;
     disk.bytes = std::strtoull(attribute(node / "size").c_str(), nullptr, 10) * 512;

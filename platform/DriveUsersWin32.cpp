@@ -4,6 +4,7 @@
 #ifdef _WIN32
 
 #include <windows.h>
+
 #include <winioctl.h>
 
 #include <filesystem>

@@ -4,8 +4,8 @@
 #include "platform/Files.h"
 
 #include "platform/FaultPoint.h"
-#include "platform/Flush.h"
 #include "platform/FilesSystem.h"
+#include "platform/Flush.h"
 
 namespace platform {
 
@@ -18,10 +18,10 @@ bool writeFileSynced(const std::string& path, std::span<const std::uint8_t> data
     bool ok = true;
     std::uint64_t offset = 0;  // one fault point per write
     while (ok && offset < data.size()) {
-        const std::int64_t n = fileOpAllowed(FileOp::Write, path)
-                                   ? files_system::writeSome(file.get(), offset,
-                                                             data.subspan(offset))
-                                   : -1;
+        const std::int64_t n =
+            fileOpAllowed(FileOp::Write, path)
+                ? files_system::writeSome(file.get(), offset, data.subspan(offset))
+                : -1;
         ok = n > 0;
         if (ok)
             offset += static_cast<std::uint64_t>(n);

@@ -26,7 +26,7 @@ std::int64_t writeSome(std::intptr_t file, std::uint64_t offset,
     // One step at a time: one fault point per step, as a write on Linux.
     const std::size_t take = std::min<std::size_t>(kCopyStep, data.size());
     return writeAt(toHandle(file), offset, data.data(), take) ? static_cast<std::int64_t>(take)
-                                                               : -1;
+                                                              : -1;
 }
 
 bool finishNew(SystemHandle& file, const std::string& path, bool ok) {

@@ -37,7 +37,8 @@ bool OutputFile::write(const void* data, std::size_t size) {
 bool output_file::cut(std::intptr_t file, std::uint64_t size) {
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(toHandle(file), end, nullptr, FILE_BEGIN) || !SetEndOfFile(toHandle(file)))
+    if (!SetFilePointerEx(toHandle(file), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(toHandle(file)))
         return failed();
     return true;
 }

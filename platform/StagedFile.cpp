@@ -67,13 +67,12 @@ CopyOutcome StagedFile::append(const std::string& source, const CopyProgress& pr
     while (done < total) {
         const staged_file::Run run = staged_file::nextData(in, done);
         for (done = run.begin; done < run.end;) {
-            const std::size_t want = static_cast<std::size_t>(
-                std::min<std::uint64_t>(run.end - done, kCopyStep));
-            const std::int64_t n =
-                fileOpAllowed(FileOp::Write, tempPath_)
-                    ? staged_file::copyStep(in, file_.get(), tempPath_, done, written_ + done,
-                                            want, state)
-                    : -1;
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(run.end - done, kCopyStep));
+            const std::int64_t n = fileOpAllowed(FileOp::Write, tempPath_)
+                                       ? staged_file::copyStep(in, file_.get(), tempPath_, done,
+                                                               written_ + done, want, state)
+                                       : -1;
             if (n < 0) {
                 outcome.error = std::strerror(errno);
                 return outcome;

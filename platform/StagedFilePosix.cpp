@@ -125,14 +125,13 @@ std::int64_t copyStep(const Source& source, std::intptr_t out, const std::string
 bool extendTo(std::intptr_t out, std::uint64_t length) {
     const int fd = static_cast<int>(out);
     struct stat written {};
-    return ::fstat(fd, &written) == 0 &&
-           (static_cast<std::uint64_t>(written.st_size) >= length ||
-            ::ftruncate(fd, static_cast<off_t>(length)) == 0);
+    return ::fstat(fd, &written) == 0 && (static_cast<std::uint64_t>(written.st_size) >= length ||
+                                          ::ftruncate(fd, static_cast<off_t>(length)) == 0);
 }
 
 bool reserve(std::intptr_t file, std::uint64_t bytes) {
-    return ::fallocate(static_cast<int>(file), FALLOC_FL_KEEP_SIZE, 0,
-                       static_cast<off_t>(bytes)) == 0;
+    return ::fallocate(static_cast<int>(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) ==
+           0;
 }
 
 Moved moveIntoPlace(SystemHandle& file, const std::string& tempPath, const std::string& finalPath,

@@ -24,8 +24,8 @@ std::string reason() {
 
 bool openSource(const std::string& path, Source& source, std::string& error) {
     // A part is never read through a link: it could lead off the drive.
-    Handle opened = openOnDrive(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ,
-                                FILE_FLAG_SEQUENTIAL_SCAN);
+    Handle opened =
+        openOnDrive(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ, FILE_FLAG_SEQUENTIAL_SCAN);
     LARGE_INTEGER size{};
     if (!opened.valid() || !isRegularFile(opened.get()) || !GetFileSizeEx(opened.get(), &size)) {
         error = !opened.valid() ? lastErrorText() : "not a regular file";

@@ -4,6 +4,7 @@
 // errno values the rest of the program reads; opening a file without ever
 // following a reparse point (a symbolic link or a junction).
 #include <windows.h>
+
 #include <winioctl.h>
 
 #include <cstdint>

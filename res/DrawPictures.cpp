@@ -11,8 +11,8 @@
 
 #include <QConicalGradient>
 #include <QDataStream>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
@@ -28,7 +28,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-
 
 namespace {
 
@@ -400,8 +399,9 @@ int main(int argc, char** argv) {
     ok = saveBytes(iconFile({cursorImage()}, &fingertip), windows + QStringLiteral("/hand.cur")) &&
          ok;
     ok = QDir().mkpath(windows) &&
-         aboutImage().convertToFormat(QImage::Format_RGB888).save(
-             windows + QStringLiteral("/about.bmp"), "BMP") &&
+         aboutImage()
+             .convertToFormat(QImage::Format_RGB888)
+             .save(windows + QStringLiteral("/about.bmp"), "BMP") &&
          ok;
     return ok ? 0 : 1;
 }

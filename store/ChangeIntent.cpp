@@ -6,10 +6,10 @@
 
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "report/ShownText.h"
 #include "store/LittleEndian.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 
 namespace store {
 
@@ -134,8 +134,8 @@ std::optional<ChangeIntent> decodeIntent(std::span<const std::uint8_t> bytes) {
     intent.phase = static_cast<ChangeIntent::Phase>(phase);
     intent.before = takeRecords(bytes, kBefore, beforeCount);
     intent.after = takeRecords(bytes, kAfter, afterCount);
-    if (intent.kind == ChangeIntent::Kind::Replace && intent.phase == ChangeIntent::Phase::Complete &&
-        afterCount == 1) {
+    if (intent.kind == ChangeIntent::Kind::Replace &&
+        intent.phase == ChangeIntent::Phase::Complete && afterCount == 1) {
         const int parts = std::clamp<int>(intent.after[0].PartCount(), 0, kMaxParts);
         for (int i = 0; i < parts; ++i)
             intent.partSizes.push_back(readLe64(bytes.data() + kSizes + i * 8));

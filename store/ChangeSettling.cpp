@@ -8,10 +8,10 @@
 #include "platform/FileTransfer.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
+#include "report/ShownText.h"
 #include "store/ChangeIntent.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 #include "store/TableFile.h"
 #include "store/TableRewrite.h"
 
@@ -224,8 +224,8 @@ Settling settleChange(const std::string& root) {
             settling.error = intentPath(root) + ": " + platform::lastErrorText();
         return settling;
     }
-    settling.name = intent->before.empty() ? intent->after[0].DisplayName()
-                                           : intent->before[0].DisplayName();
+    settling.name =
+        intent->before.empty() ? intent->after[0].DisplayName() : intent->before[0].DisplayName();
     if (table.exists && !table.opened) {
         settling.outcome = Outcome::Left;
         return settling;

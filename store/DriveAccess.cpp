@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "store/ChangeSettling.h"
 #include "report/ShownText.h"
+#include "store/ChangeSettling.h"
 
 namespace store {
 

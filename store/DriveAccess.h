@@ -15,8 +15,8 @@
 
 #include "platform/DriveIdentity.h"
 #include "platform/DriveLock.h"
-#include "store/ChangeSettling.h"
 #include "report/FrontEnd.h"
+#include "store/ChangeSettling.h"
 
 namespace store {
 

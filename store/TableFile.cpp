@@ -10,9 +10,9 @@
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/PathText.h"
+#include "report/ShownText.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 
 namespace store {
 

@@ -7,8 +7,8 @@
 #include "platform/Files.h"
 #include "platform/PathText.h"
 #include "platform/Volume.h"
-#include "store/PartNaming.h"
 #include "report/ShownText.h"
+#include "store/PartNaming.h"
 #include "store/VolumeDescriptor.h"
 
 namespace store {

@@ -52,15 +52,51 @@ TEST(ChangeIntentTest, RefusesWhatNoWriterMakes) {
         {"one byte short", [](Bytes& b) { b.pop_back(); }},
         {"one byte more", [](Bytes& b) { b.push_back(0); }},
         {"a byte changed", [](Bytes& b) { b[20] ^= 1; }},
-        {"no magic", [](Bytes& b) { b[0] = 'X'; rehash(b); }},
-        {"unknown kind", [](Bytes& b) { b[8] = 9; rehash(b); }},
-        {"unknown phase", [](Bytes& b) { b[9] = 2; rehash(b); }},
-        {"too many records", [](Bytes& b) { b[10] = 9; rehash(b); }},
-        {"no new record", [](Bytes& b) { b[11] = 0; rehash(b); }},
-        {"a name with a control byte", [](Bytes& b) { b[16 + 1] = '\n'; rehash(b); }},
-        {"a name without its end", [](Bytes& b) { std::fill(b.begin() + 16, b.begin() + 48, 'A'); rehash(b); }},
-        {"a game ID that names no file", [](Bytes& b) { b[16 + 512 + 35] = '/'; rehash(b); }},
-        {"a replaced game of another name", [](Bytes& b) { b[16] = 'B'; rehash(b); }},
+        {"no magic",
+         [](Bytes& b) {
+             b[0] = 'X';
+             rehash(b);
+         }},
+        {"unknown kind",
+         [](Bytes& b) {
+             b[8] = 9;
+             rehash(b);
+         }},
+        {"unknown phase",
+         [](Bytes& b) {
+             b[9] = 2;
+             rehash(b);
+         }},
+        {"too many records",
+         [](Bytes& b) {
+             b[10] = 9;
+             rehash(b);
+         }},
+        {"no new record",
+         [](Bytes& b) {
+             b[11] = 0;
+             rehash(b);
+         }},
+        {"a name with a control byte",
+         [](Bytes& b) {
+             b[16 + 1] = '\n';
+             rehash(b);
+         }},
+        {"a name without its end",
+         [](Bytes& b) {
+             std::fill(b.begin() + 16, b.begin() + 48, 'A');
+             rehash(b);
+         }},
+        {"a game ID that names no file",
+         [](Bytes& b) {
+             b[16 + 512 + 35] = '/';
+             rehash(b);
+         }},
+        {"a replaced game of another name",
+         [](Bytes& b) {
+             b[16] = 'B';
+             rehash(b);
+         }},
     };
     for (const auto& [what, change] : damage) {
         Bytes bytes = sound;

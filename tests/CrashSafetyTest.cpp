@@ -137,10 +137,12 @@ class FaultWalker {
         }
     }
 
-    long count() const { return count_; }
+    long count() const {
+        return count_;
+    }
     bool stopped = false;
-    std::set<std::string> dirty;          // written since its last flush
-    std::set<std::string> unsyncedNames;  // created or renamed since its folder's last flush
+    std::set<std::string> dirty;             // written since its last flush
+    std::set<std::string> unsyncedNames;     // created or renamed since its folder's last flush
     std::set<std::string> unsyncedRemovals;  // removed since its folder's last flush
     std::set<std::string> unwrittenEntries;  // renamed since the file's last flush
     std::vector<std::string> violations;
@@ -251,7 +253,8 @@ void expectOldOrNewByName(Scenario& scenario, const std::vector<GameEntry>& reco
         after.push_back(entry);
     const NameAndMedia now = namesAndMedia(scenario.drive().records());
     EXPECT_TRUE(now == namesAndMedia(recordsBefore) || now == namesAndMedia(after))
-        << where << ": the table holds" << shown(now) << "; before:" << shown(namesAndMedia(recordsBefore))
+        << where << ": the table holds" << shown(now)
+        << "; before:" << shown(namesAndMedia(recordsBefore))
         << ", after:" << shown(namesAndMedia(after));
 }
 
@@ -472,11 +475,11 @@ long walkEveryStop() {
                 done = scenario.run(ui);
             }
             walker.finished(done, ui.boxes.shown);
-            const std::string where =
-                std::string(kill ? "killed" : "failed") + " at operation " + std::to_string(stop) +
-                (mode == Stop::Kill            ? ", listed"
-                 : mode == Stop::KillThenWrite ? ", then another change"
-                                               : "");
+            const std::string where = std::string(kill ? "killed" : "failed") + " at operation " +
+                                      std::to_string(stop) +
+                                      (mode == Stop::Kill            ? ", listed"
+                                       : mode == Stop::KillThenWrite ? ", then another change"
+                                                                     : "");
             EXPECT_TRUE(walker.violations.empty()) << where << ": " << walker.violations[0];
             if (!walker.stopped) {
                 EXPECT_TRUE(done) << where;
@@ -500,8 +503,8 @@ long walkEveryStop() {
             }
             if (mode == Stop::KillThenCheck) {
                 checkUntilSound(scenario.drive().root(), where);
-                expectEveryRecordWhole(scenario, before, recordsBefore, walker,
-                                       where + ", checked", true);
+                expectEveryRecordWhole(scenario, before, recordsBefore, walker, where + ", checked",
+                                       true);
                 expectOldOrNewByName(scenario, recordsBefore, where + ", checked");
                 expectTidy(scenario.drive(), where + ", checked");
                 // A game the check recorded again holds the command's bytes

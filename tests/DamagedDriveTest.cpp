@@ -64,9 +64,9 @@ TEST(TornTableTest, ListSaysSoWritersRefuseAndCheckKeepsAReadableName) {
         ToolRun list = zt_games("list " + quoted(drive));
         EXPECT_EQ(list.status, 1) << c.what;
         EXPECT_EQ(list.out, "First\t1400\t1\tSLUS_209.46\tCD\tcomplete\n") << c.what;
-        EXPECT_NE(list.err.find("ends in " + std::to_string(c.length - 64) +
-                                " bytes of a torn record"),
-                  std::string::npos)
+        EXPECT_NE(
+            list.err.find("ends in " + std::to_string(c.length - 64) + " bytes of a torn record"),
+            std::string::npos)
             << c.what << list.err;
         const std::string root = quoted(drive);
         for (const std::string& writer :

@@ -116,7 +116,8 @@ TEST(DiskDeviceLargeTest, SectorsAbove2To32ReachTheirByteOffset) {
     std::error_code error;
     std::filesystem::resize_file(image, (sector + 8) * 512, error);
     if (error)
-        GTEST_SKIP() << "this system's standard library makes no file of 2 TiB: " << error.message();
+        GTEST_SKIP() << "this system's standard library makes no file of 2 TiB: "
+                     << error.message();
     DiskDevice device;
     ASSERT_TRUE(device.open(image));
     std::vector<std::uint8_t> data(512, 0x5A);

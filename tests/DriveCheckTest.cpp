@@ -243,8 +243,8 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
             "zt.cfg", drive.part("Sound", "SOUN_000.01", 0).substr(drive.root().size())};
         if (c.media != 0) {
             ASSERT_EQ(records.size(), 2u) << c.what;
-            GameEntry expected =
-                gameRecord(recovered, kId, static_cast<int>(c.sectors.size()), c.media == kMediaDvd);
+            GameEntry expected = gameRecord(recovered, kId, static_cast<int>(c.sectors.size()),
+                                            c.media == kMediaDvd);
             if (c.media == kDamaged)
                 expected.setMediaType(0);
             EXPECT_EQ(records[1], expected) << c.what;
@@ -433,7 +433,8 @@ TEST(DriveCheckShortPartsTest, EmptyOrCutShortPartsAreDamaged) {
             << c.what;
         EXPECT_NE(ui.out.str().find("Game \"Cut\" is damaged: "), std::string::npos)
             << c.what << ": " << ui.out.str();
-        EXPECT_NE(ui.out.str().find(c.problem), std::string::npos) << c.what << ": " << ui.out.str();
+        EXPECT_NE(ui.out.str().find(c.problem), std::string::npos)
+            << c.what << ": " << ui.out.str();
         EXPECT_EQ(drive.names(), (Names{"Cut"})) << c.what;
         EXPECT_EQ(std::filesystem::file_size(drive.part("Cut", kId, c.part)), c.cutToBytes);
     }
@@ -469,8 +470,7 @@ TEST_F(DriveCheckTest, AFolderNamedLikeAPartIsNamedAndLeftAlone) {
     for (int run = 0; run < 2; ++run) {
         ui.out.str("");
         ui.boxes.answers = {true};
-        EXPECT_EQ(check(), run == 0 ? DriveCheckResult::Repaired : DriveCheckResult::Sound)
-            << run;
+        EXPECT_EQ(check(), run == 0 ? DriveCheckResult::Repaired : DriveCheckResult::Sound) << run;
         EXPECT_NE(ui.out.str().find(unowned + ": a folder named like a part file"),
                   std::string::npos)
             << ui.out.str();
@@ -515,9 +515,8 @@ TEST(ZtGamesCheckTest, PartsThatCannotBeJudgedAreNeverDeleted) {
         EXPECT_EQ(readBytes(orphan), Bytes(300, 'z')) << how;
         EXPECT_EQ(drive.names(), (Names{"Recovered " + kId, recovered})) << how;
 
-        EXPECT_EQ(runTool("zt_games", "delete --yes " + drive.root() + " '" + recovered + "'")
-                      .status,
-                  0)
+        EXPECT_EQ(
+            runTool("zt_games", "delete --yes " + drive.root() + " '" + recovered + "'").status, 0)
             << how;
         EXPECT_FALSE(std::filesystem::exists(drive.part(recovered, "ODDG_000.01", 0))) << how;
     }

@@ -235,10 +235,10 @@ TEST(DrivesTest, UsbFollowsTheDiskAndMappedStacks) {
     sys.addDisk("usb7", 0);  // a name is no bus
     sys.addMapped("ztdm-0", {"ztsdu1"});
     sys.addMapped("ztdm-1", {"ztsda1", "ztgone"});
-    const std::pair<const char*, bool> cases[] = {
-        {"/dev/ztsdu", true},   {"/dev/ztsdu1", true}, {"/dev/ztdm-0", true},
-        {"/dev/ztsda1", false}, {"/dev/ztdm-1", false}, {"/dev/usb7", false},
-        {"/dev/ztnothing", false}};
+    const std::pair<const char*, bool> cases[] = {{"/dev/ztsdu", true},     {"/dev/ztsdu1", true},
+                                                  {"/dev/ztdm-0", true},    {"/dev/ztsda1", false},
+                                                  {"/dev/ztdm-1", false},   {"/dev/usb7", false},
+                                                  {"/dev/ztnothing", false}};
     for (const auto& [device, onUsb] : cases)
         EXPECT_EQ(platform::isUsbDevice(device, sys.root()), onUsb) << device;
 }

@@ -43,8 +43,8 @@ class SystemSetup {
         return r;
     }
     std::string attach(const std::string& file, std::uint64_t offset = 0) {
-        ToolRun r = retried("losetup --find --show --offset " + std::to_string(offset) + " '" +
-                            file + "'");
+        ToolRun r =
+            retried("losetup --find --show --offset " + std::to_string(offset) + " '" + file + "'");
         if (r.status != 0 || r.out.empty())
             return "";
         std::string loop = r.out.substr(0, r.out.find('\n'));

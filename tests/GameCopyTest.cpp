@@ -310,7 +310,10 @@ TEST_F(GameCopyTest, AFileNoRecordOwnsIsReplacedOnlyWhenACopyOfThisGameLeftIt) {
         bool copied;
         const char* said;
     } cases[] = {
-        {"stray text", 0, [](const std::string& p) { writeBytes(p, {'s', 't', 'r', 'a', 'y'}); },
+        {"stray text", 0,
+         [](const std::string& p) {
+             writeBytes(p, {'s', 't', 'r', 'a', 'y'});
+         },
          false, "no part that a stopped install or copy of this game left"},
         {"a whole game", 0,
          [](const std::string& p) { GameDrive::writeDiscPart(p, 40 * 2048, 40); }, false,
@@ -318,10 +321,8 @@ TEST_F(GameCopyTest, AFileNoRecordOwnsIsReplacedOnlyWhenACopyOfThisGameLeftIt) {
         {"a folder", 1, [](const std::string& p) { std::filesystem::create_directory(p); }, false,
          "is taken by a folder"},
         {"a stopped copy", 1,
-         [](const std::string& p) {
-             writeBytes(p, std::vector<std::uint8_t>(700, 'n'));
-         },
-         true, ""},
+         [](const std::string& p) { writeBytes(p, std::vector<std::uint8_t>(700, 'n')); }, true,
+         ""},
         {"an empty file", 2, [](const std::string& p) { writeBytes(p, {}); }, true, ""},
     };
     for (const auto& c : cases) {

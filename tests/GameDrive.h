@@ -17,7 +17,7 @@
 #include "store/TableFile.h"
 
 inline store::GameEntry gameRecord(const std::string& name, const std::string& id, int parts,
-                            bool dvd = false) {
+                                   bool dvd = false) {
     store::GameEntry entry;
     entry.setDisplayName(name);
     entry.setImageFileName("zt." + id);
@@ -33,7 +33,8 @@ class GameDrive {
     std::string table() const { return store::tablePath(root()); }
 
     std::string part(const std::string& name, const std::string& id, int index) const {
-        return *store::partFilePath(store::partPrefix(root(), store::gameNameHash(name), id), index);
+        return *store::partFilePath(store::partPrefix(root(), store::gameNameHash(name), id),
+                                    index);
     }
 
     // Appends a record and writes its part files, each filled with `fill`

@@ -258,13 +258,13 @@ TEST_F(GameExportTest, NoPartOrTableOfAnyDriveIsReplaced) {
 TEST_F(GameExportTest, WhatAKilledExportLeftIsRemovedOrNamed) {
     const std::string leftovers[] = {out.file("s.iso.zt-Ab12Cd"), drive.root() + "s.iso.zt-Xy34Ef"};
     for (const std::string& path : leftovers)
-        writeBytes(path, {'s', 's', 's'});  // the start of the image
+        writeBytes(path, {'s', 's', 's'});        // the start of the image
     writeBytes(out.file("s.iso.zt-notes"), {1});  // not six characters after the mark
     const DriveReport report = checkDrive(drive.root());
     ASSERT_EQ(report.findings.size(), 1u);
-    EXPECT_EQ(report.findings[0].text,
-              leftovers[1] + ": an image that an export to " + drive.root() +
-                  "s.iso was writing when it stopped; it can be removed");
+    EXPECT_EQ(report.findings[0].text, leftovers[1] + ": an image that an export to " +
+                                           drive.root() +
+                                           "s.iso was writing when it stopped; it can be removed");
     EXPECT_EQ(exportGame(drive.root(), "Small", out.file("s.iso"), ui.frontEnd()),
               ExportResult::Exported);
     EXPECT_EQ(filesIn(out), (std::vector<std::string>{"s.iso", "s.iso.zt-notes"}));

@@ -181,7 +181,8 @@ TEST(GameDetailsTest, FullByteTotalAndRecordedPartCount) {
     drive.addGame("Big", "ABCD_123.45", {kGiB, kGiB, kGiB});
     drive.addGame("Holed", "ABCD_123.46", {4096, 100});
     std::filesystem::remove(drive.part("Holed", "ABCD_123.46", 1));
-    EXPECT_EQ(gameDetails(drive.root(), "Big", ui.frontEnd()), "Size 3221225472 Bytes ,File number 3 ");
+    EXPECT_EQ(gameDetails(drive.root(), "Big", ui.frontEnd()),
+              "Size 3221225472 Bytes ,File number 3 ");
     EXPECT_EQ(gameDetails(drive.root(), "Holed", ui.frontEnd()), "Size 4096 Bytes ,File number 2 ");
     EXPECT_EQ(gameDetails(drive.root(), "big", ui.frontEnd()), std::nullopt);
     // The last record of the name stands.

@@ -174,10 +174,8 @@ TEST_F(GameRenameTest, PartThatCannotBeMovedBackIsNamed) {
     bool done;
     {
         // The table cannot take the new name, nor part .01 its old one again.
-        ScopedFault fault([&](platform::FileOp op, const std::string& path,
-                              const std::string& to) {
-            return !(op == platform::FileOp::Rename &&
-                     (to.ends_with("/zt.cfg") || path == stuck));
+        ScopedFault fault([&](platform::FileOp op, const std::string& path, const std::string& to) {
+            return !(op == platform::FileOp::Rename && (to.ends_with("/zt.cfg") || path == stuck));
         });
         done = rename("My Game", "Other") == RenameGameResult::Renamed;
     }
@@ -188,8 +186,7 @@ TEST_F(GameRenameTest, PartThatCannotBeMovedBackIsNamed) {
     EXPECT_EQ(ui.boxes.shown[0],
               "The game table " + drive.table() + " cannot be written (Input/output error); " +
                   "the table still names the game My Game, but these parts were moved and " +
-                  "could not be moved back:\n" + stuck + " (was " +
-                  drive.part("My Game", kId, 1) +
+                  "could not be moved back:\n" + stuck + " (was " + drive.part("My Game", kId, 1) +
                   ": Input/output error)\nThe same rename run again finishes it.");
     // As it says: the same rename again finishes it.
     EXPECT_EQ(rename("My Game", "Other"), RenameGameResult::Renamed);

@@ -14,10 +14,10 @@
 #include "ScopedFault.h"
 #include "ScriptedFrontEnd.h"
 #include "TempDir.h"
+#include "report/ShownText.h"
 #include "store/DriveRoot.h"
 #include "store/NameHash.h"
 #include "store/PartNaming.h"
-#include "report/ShownText.h"
 #include "store/TableFile.h"
 
 using namespace install;
@@ -438,12 +438,16 @@ TEST_F(InstallCommandTest, AFileNoRecordOwnsIsReplacedOnlyWhenAStoppedInstallLef
         bool installed;
         const char* said;
     } cases[] = {
-        {"a stopped install", [](const std::string& p) { GameDrive::writeDiscPart(p, 600 * 2048, 3000); }, true,
-         ""},
+        {"a stopped install",
+         [](const std::string& p) { GameDrive::writeDiscPart(p, 600 * 2048, 3000); }, true, ""},
         {"an empty file", [](const std::string& p) { writeBytes(p, {}); }, true, ""},
-        {"a whole game", [](const std::string& p) { GameDrive::writeDiscPart(p, 2000 * 2048, 2000); }, false,
+        {"a whole game",
+         [](const std::string& p) { GameDrive::writeDiscPart(p, 2000 * 2048, 2000); }, false,
          "a whole game (2000 sectors) that no record names"},
-        {"stray text", [](const std::string& p) { writeBytes(p, {'s', 't', 'r', 'a', 'y'}); },
+        {"stray text",
+         [](const std::string& p) {
+             writeBytes(p, {'s', 't', 'r', 'a', 'y'});
+         },
          false, "no part that a stopped install or copy of this game left"},
     };
     for (const auto& c : cases) {

@@ -150,7 +150,8 @@ TEST(ZtGamesTest, EmptyPathOperandsAreWrongUsage) {
         const char* tool;
         std::string arguments;
     } cases[] = {
-        {"zt_install", "--yes " + shellQuoted(drive.part("My Game", "ABCD_123.45", 0)) + " '' X CD"},
+        {"zt_install",
+         "--yes " + shellQuoted(drive.part("My Game", "ABCD_123.45", 0)) + " '' X CD"},
         {"zt_install", "--yes '' " + root + " X CD"},
         {"zt_games", "list ''"},
         {"zt_games", "check --yes ''"},
@@ -164,9 +165,9 @@ TEST(ZtGamesTest, EmptyPathOperandsAreWrongUsage) {
         {"zt_format", "'' INFO"},
     };
     for (const auto& c : cases) {
-        ToolRun run = runShell("cd " + shellQuoted(current.root()) + " && " +
-                               shellQuoted(std::string(ZT_BIN_DIR) + "/" + c.tool) + " " +
-                               c.arguments);
+        ToolRun run =
+            runShell("cd " + shellQuoted(current.root()) + " && " +
+                     shellQuoted(std::string(ZT_BIN_DIR) + "/" + c.tool) + " " + c.arguments);
         EXPECT_EQ(run.status, 2) << c.tool << " " << c.arguments << "\n" << run.err;
         EXPECT_NE(run.out.find(c.tool[3] == 'g' ? "usage: zt_games" : "zt_"), std::string::npos)
             << c.arguments;
@@ -191,7 +192,8 @@ TEST(ZtGamesTest, AnUnreadableTableIsNamedByListAndDetails) {
         std::filesystem::rename(drive.table(), drive.root() + "zt.old");
         table.make(drive.table());
         for (const std::string command : {"list ", "list --json ", "details "}) {
-            ToolRun run = zt_games(command + drive.root() + (command[0] == 'd' ? " 'My Game'" : ""));
+            ToolRun run =
+                zt_games(command + drive.root() + (command[0] == 'd' ? " 'My Game'" : ""));
             EXPECT_EQ(run.status, 1) << table.what << ": " << command;
             EXPECT_EQ(run.out, "") << table.what << ": " << command;
             EXPECT_NE(run.err.find("The game table " + drive.table() + " cannot be read ("),

@@ -39,8 +39,8 @@ struct CoreServices {
     std::string websiteUrl;
     // The install itself, on the job's thread. Empty: runInstallJob with
     // the services above.
-    std::function<install::InstallResult(const install::InstallRequest& request, const FixedDrive& target,
-                                report::FrontEnd& frontEnd)>
+    std::function<install::InstallResult(const install::InstallRequest& request,
+                                         const FixedDrive& target, report::FrontEnd& frontEnd)>
         install;
 };
 

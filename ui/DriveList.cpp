@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "store/DriveRoot.h"
 #include "report/ShownText.h"
+#include "store/DriveRoot.h"
 #include "ui/DriveOrder.h"
 #include "ui/ShortDriveNames.h"
 
@@ -73,8 +73,7 @@ std::vector<DriveRow> driveDialogRows(const std::vector<FixedDrive>& drives) {
 
 const FixedDrive* candidateFor(const std::string& key, const std::vector<FixedDrive>& candidates) {
     for (const FixedDrive& drive : candidates) {
-        if (drive.mountPoint.empty() ? drive.device == key
-                                     : normalizeRoot(drive.mountPoint) == key)
+        if (drive.mountPoint.empty() ? drive.device == key : normalizeRoot(drive.mountPoint) == key)
             return &drive;
     }
     return nullptr;

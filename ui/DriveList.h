@@ -11,15 +11,15 @@
 namespace ui {
 
 struct FixedDrive {
-    std::string mountPoint;    // the drive root shown in the boxes; empty: a disk not mounted
-    std::string device;        // the partition that holds it, or the whole disk
-    bool usb = false;          // the disk is on a USB bus
-    bool holdsSystem = false;  // it holds "/", the running system
-    bool readOnly = false;     // mounted read-only: listed, but nothing is installed onto it
-    bool usable = true;        // this user may list and change its root folder
-    std::string fileSystem{};  // "ext4", "vfat", ... as mounted; empty when not mounted
-    std::uint64_t bytes = 0;   // the size of `device`, 0 when unknown
-    std::string model{};       // the disk's maker and model, or its image file
+    std::string mountPoint;      // the drive root shown in the boxes; empty: a disk not mounted
+    std::string device;          // the partition that holds it, or the whole disk
+    bool usb = false;            // the disk is on a USB bus
+    bool holdsSystem = false;    // it holds "/", the running system
+    bool readOnly = false;       // mounted read-only: listed, but nothing is installed onto it
+    bool usable = true;          // this user may list and change its root folder
+    std::string fileSystem{};    // "ext4", "vfat", ... as mounted; empty when not mounted
+    std::uint64_t bytes = 0;     // the size of `device`, 0 when unknown
+    std::string model{};         // the disk's maker and model, or its image file
     std::string mountOptions{};  // per-mount options as mounted; empty when not mounted
     std::string fsOptions{};     // the file system's own options as mounted
 };

@@ -19,7 +19,9 @@ class DriveWatch : public report::ProgressRelay {
     // `interval` (reading the mount table at every step would slow the copy).
     DriveWatch(report::ProgressWindow& window, std::function<bool()> stillMounted,
                std::chrono::milliseconds interval = std::chrono::milliseconds(250))
-        : report::ProgressRelay(window), stillMounted_(std::move(stillMounted)), interval_(interval) {}
+        : report::ProgressRelay(window),
+          stillMounted_(std::move(stillMounted)),
+          interval_(interval) {}
 
     // Whether the drive was found gone; the job then stopped.
     bool lost() const { return lost_.load(); }

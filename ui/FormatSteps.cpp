@@ -156,8 +156,8 @@ std::string initQuestionText(const FixedDrive& drive, const std::string& reason)
     if (!drive.mountPoint.empty())
         erased += ", the drive mounted at " + drive.mountPoint + " included";
     return withNewline(reason.substr(0, reason.find('\n'))) + "\nInitialise the disk " +
-           diskName(drive) +
-           " with a new partition table and format it as FAT32?\nThis erases " + erased + ".";
+           diskName(drive) + " with a new partition table and format it as FAT32?\nThis erases " +
+           erased + ".";
 }
 
 bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeService& volumes,

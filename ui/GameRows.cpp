@@ -21,7 +21,8 @@ std::string gameStateTip(const GameRow& row) {
     const std::string state = gameState(row);
     if (state.empty())
         return {};
-    return "This game is " + state + ". \"Check Drive\" in this list's menu (or \"zt_games "
+    return "This game is " + state +
+           ". \"Check Drive\" in this list's menu (or \"zt_games "
            "check\") finds what is wrong and offers to repair it.";
 }
 

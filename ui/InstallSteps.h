@@ -22,8 +22,9 @@ std::string driveLostText(const std::string& root, const std::vector<std::string
 
 // Runs the install `request` (as installToStart gave it) onto `target`; a
 // drive gone meanwhile stops it at InstallStep::DriveLost.
-install::InstallResult runInstallJob(const install::InstallRequest& request, const FixedDrive& target,
-                            DriveList& drives, report::FrontEnd& frontEnd, install::DiscOpener opener,
-                            install::InstallCommand::FreeSpace freeSpace);
+install::InstallResult runInstallJob(const install::InstallRequest& request,
+                                     const FixedDrive& target, DriveList& drives,
+                                     report::FrontEnd& frontEnd, install::DiscOpener opener,
+                                     install::InstallCommand::FreeSpace freeSpace);
 
 }  // namespace ui

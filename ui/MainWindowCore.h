@@ -198,25 +198,26 @@ class MainWindowCore {
     WindowView& view_;
     CoreServices services_;
     WindowLog& log_;
-    LoggedBoxes boxes_;   // the window's boxes, each also in the log
-    LogStream out_;       // the window's lines into the log
+    LoggedBoxes boxes_;  // the window's boxes, each also in the log
+    LogStream out_;      // the window's lines into the log
 
     Page page_ = Page::Installer;
-    std::vector<std::string> sourceItems_;  // the source box, "Image file..." last
-    std::vector<std::string> imageFiles_;   // chosen this session, offered again
+    std::vector<std::string> sourceItems_;   // the source box, "Image file..." last
+    std::vector<std::string> imageFiles_;    // chosen this session, offered again
     std::vector<std::string> queuedImages_;  // several chosen at once: the queue
-    std::vector<install::ImageResult> queueResults_;  // written by the queue's thread, read after it ended
-    std::string imageFolder_;               // where the last image chosen lies
-    std::string filledGameName_;            // the name the last image gave
+    std::vector<install::ImageResult>
+        queueResults_;            // written by the queue's thread, read after it ended
+    std::string imageFolder_;     // where the last image chosen lies
+    std::string filledGameName_;  // the name the last image gave
     int lastSource_ = 0;
-    std::vector<FixedDrive> offered_;       // the hard-drive box
+    std::vector<FixedDrive> offered_;  // the hard-drive box
     std::string targetRoot_;
     std::string formatDrive_;
     std::string copyGameName_;
-    std::vector<std::string> listedNames_;  // the list's rows as the table holds them
-    std::string listedRoot_;                // the drive whose games the list shows
+    std::vector<std::string> listedNames_;   // the list's rows as the table holds them
+    std::string listedRoot_;                 // the drive whose games the list shows
     std::optional<TableStamp> listedStamp_;  // its table when the list was read
-    bool busyRetryPending_ = false;         // a busy drive is read again soon
+    bool busyRetryPending_ = false;          // a busy drive is read again soon
     // Commands and listings under way on the window thread; an activation
     // while one shows a box or a dialog does not read the list.
     int routines_ = 0;
@@ -228,11 +229,11 @@ class MainWindowCore {
         int& depth_;
     };
 
-    std::atomic<bool> busy_{false};  // an install or a format runs
+    std::atomic<bool> busy_{false};              // an install or a format runs
     std::atomic<bool> installSucceeded_{false};  // the install's window offers "OK"
     bool cancelling_ = false;  // the install was cancelled and removes what it wrote
     bool inputEnabled_ = true;
-    bool closing_ = false;  // the person agreed to close; the jobs are ending
+    bool closing_ = false;   // the person agreed to close; the jobs are ending
     int installResult_ = 0;  // written by the install's thread, read after it ended
     Job installWorker_;
     Job formatWorker_;

@@ -48,8 +48,9 @@ class MainWindowCore::FormatWindow : public FormatJobWindow {
         postToWindow(core_.view_.thread(), [core = &core_] { core->formatStarted(); });
     }
     void formatEnded(bool formatted, const std::string& mountPoint) override {
-        postToWindow(core_.view_.thread(),
-                     [core = &core_, formatted, mountPoint] { core->formatEnded(formatted, mountPoint); });
+        postToWindow(core_.view_.thread(), [core = &core_, formatted, mountPoint] {
+            core->formatEnded(formatted, mountPoint);
+        });
     }
 
   private:
@@ -186,12 +187,12 @@ void MainWindowCore::onFormat() {
         boxes_.show(blocker);
         return;
     }
-    const std::string chosen = view_.chooseDrive(driveDialogRows(formatCandidates(*services_.drives)));
+    const std::string chosen =
+        view_.chooseDrive(driveDialogRows(formatCandidates(*services_.drives)));
     if (chosen.empty())
         return;
-    const std::optional<FixedDrive> drive =
-        driveToFormat(chosen, formatCandidates(*services_.drives),
-                      services_.drives->systemDevices(), boxes_);
+    const std::optional<FixedDrive> drive = driveToFormat(
+        chosen, formatCandidates(*services_.drives), services_.drives->systemDevices(), boxes_);
     if (!drive)
         return;
     formatDrive_ = drive->device;

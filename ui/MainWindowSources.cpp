@@ -81,7 +81,8 @@ void MainWindowCore::fillSources() {
         index >= 0 && index < count - 1 ? sourceItems_[static_cast<std::size_t>(index)] : "";
     sourceItems_ = sourceBoxItems();
     const auto found = std::find(sourceItems_.begin(), sourceItems_.end() - 1, selected);
-    const int at = found == sourceItems_.end() - 1 ? 0 : static_cast<int>(found - sourceItems_.begin());
+    const int at =
+        found == sourceItems_.end() - 1 ? 0 : static_cast<int>(found - sourceItems_.begin());
     view_.setSources(sourceRows(sourceItems_, imageFiles_), at);
     lastSource_ = at;
     showQueueChosen(queueSelected());
@@ -157,8 +158,8 @@ void MainWindowCore::pickImage(const std::string& file) {
     imageFolder_ = folderOfImage(file);
     sourceItems_ = sourceBoxItems();
     showQueueChosen(false);
-    lastSource_ = static_cast<int>(
-        std::find(sourceItems_.begin(), sourceItems_.end(), file) - sourceItems_.begin());
+    lastSource_ = static_cast<int>(std::find(sourceItems_.begin(), sourceItems_.end(), file) -
+                                   sourceItems_.begin());
     view_.setSources(sourceRows(sourceItems_, imageFiles_), lastSource_);
     setMediaForImage(file);
     fillNameForImage(file);

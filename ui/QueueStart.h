@@ -31,7 +31,8 @@ struct QueueToStart {
 // replace question of each image whose name a game on the drive has. The
 // media box's choice (`form.media`) is each image's unless it is larger
 // than a CD. Nothing after a refusal or a No to the start.
-std::optional<QueueToStart> queueToStart(report::MessageBoxes& boxes, const std::function<JobState()>& jobs,
+std::optional<QueueToStart> queueToStart(report::MessageBoxes& boxes,
+                                         const std::function<JobState()>& jobs,
                                          const std::function<InstallForm()>& readForm,
                                          const std::vector<std::string>& images,
                                          const install::FileSizeOf& fileSize, DriveList& drives);

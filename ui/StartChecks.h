@@ -85,9 +85,9 @@ bool stillFreeToStart(report::MessageBoxes& boxes, const std::function<JobState(
 // same device mounted at the same place: an unmounted drive's folder would
 // take the game onto the disk beneath it.
 std::optional<install::InstallRequest> installToStart(report::MessageBoxes& boxes,
-                                             const std::function<JobState()>& jobs,
-                                             const std::function<InstallForm()>& readForm,
-                                             DriveList& drives);
+                                                      const std::function<JobState()>& jobs,
+                                                      const std::function<InstallForm()>& readForm,
+                                                      DriveList& drives);
 
 // Why "Format..." opens no drive dialog now (no fixed drive, or a job in the
 // way); empty when it may.

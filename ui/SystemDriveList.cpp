@@ -33,8 +33,8 @@ class SystemDriveList : public DriveList {
     std::vector<FixedDrive> unmountedDisks() override {
         std::vector<FixedDrive> disks;
         for (const platform::Disk& disk : platform::unmountedDisks())
-            disks.push_back({"", disk.device, disk.usb, false, false, true, "", disk.bytes,
-                             disk.model});
+            disks.push_back(
+                {"", disk.device, disk.usb, false, false, true, "", disk.bytes, disk.model});
         return disks;
     }
 

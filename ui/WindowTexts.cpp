@@ -28,16 +28,15 @@ const char* const kFormatPageText =
     "DATA ON USB HARD DRIVE WILL BE LOST!\n";
 
 const LinkLook& linkLook() {
-    static constexpr LinkLook look{"Times New Roman", 15, false, true, 0x0000FF, 0xFF0000,
-                                   150, 20, 12, 4};
+    static constexpr LinkLook look{"Times New Roman", 15,  false, true, 0x0000FF,
+                                   0xFF0000,          150, 20,    12,   4};
     return look;
 }
 
 std::span<const int> pageControls(Page page) {
-    static constexpr int installer[] = {kMediaCombo,   kDriveCombo,    kSourceCombo,
-                                        kGameList,     kStartButton,   kStatusLine,
-                                        kGameNameEdit, kSourceLabel,   kMediaLabel,
-                                        kDriveLabel,   kGameNameLabel, kGameListLabel};
+    static constexpr int installer[] = {kMediaCombo,  kDriveCombo, kSourceCombo,   kGameList,
+                                        kStartButton, kStatusLine, kGameNameEdit,  kSourceLabel,
+                                        kMediaLabel,  kDriveLabel, kGameNameLabel, kGameListLabel};
     static constexpr int format[] = {kFormatText, kFormatButton};
     static constexpr int about[] = {kAboutPicture, kLinkPlaceholder, kWebSiteLabel};
     switch (page) {

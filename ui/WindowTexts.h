@@ -42,7 +42,7 @@ struct LinkLook {
     bool underline;
     unsigned normalColour;  // 0xRRGGBB
     unsigned hoverColour;
-    int width, height;  // pixels
+    int width, height;           // pixels
     int cursorHotX, cursorHotY;  // the hot spot of the hand cursor (cursor 136)
 };
 const LinkLook& linkLook();

@@ -25,10 +25,10 @@ namespace ui {
 
 // One row of the list of installed games.
 struct ListedGame {
-    std::string text;      // column 0: the name, and the game's state after it
-    std::string size;      // column 1
-    std::string tooltip;   // empty: none
-    bool flawed = false;   // damaged or incomplete: drawn so that it stands out
+    std::string text;     // column 0: the name, and the game's state after it
+    std::string size;     // column 1
+    std::string tooltip;  // empty: none
+    bool flawed = false;  // damaged or incomplete: drawn so that it stands out
 };
 
 // What the main window's controls hold now.

@@ -107,12 +107,11 @@ const Scenario kPullAfterSuccess{
     "pull-after-success",
     2,
     {"install", "replace", "rename", "delete", "copy", "frag", "check-recovers"}};
-const Scenario kPullDuring{"pull-during",
-                           2,
-                           {"install-20", "install-50", "install-80", "install-100",
-                            "replace-50", "replace-80", "replace-90", "replace-100", "copy-20",
-                            "copy-50", "copy-80", "copy-100", "rename-0", "rename-2", "rename-5",
-                            "rename-10", "delete-0", "delete-2", "delete-5", "delete-10"}};
+const Scenario kPullDuring{
+    "pull-during", 2, {"install-20", "install-50", "install-80",  "install-100", "replace-50",
+                       "replace-80", "replace-90", "replace-100", "copy-20",     "copy-50",
+                       "copy-80",    "copy-100",   "rename-0",    "rename-2",    "rename-5",
+                       "rename-10",  "delete-0",   "delete-2",    "delete-5",    "delete-10"}};
 
 // Boots once per scenario and process: the rounds' tests share the boot.
 const GuestRun& bootOnce(const Scenario& scenario) {

@@ -4,9 +4,9 @@
 #include <QAbstractItemView>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -14,9 +14,9 @@
 
 #include "GameDrive.h"
 #include "WindowDoubles.h"
+#include "ui/DriveOrder.h"
 #include "ui/qt/ClickLabel.h"
 #include "ui/qt/DialogTemplate.h"
-#include "ui/DriveOrder.h"
 #include "ui/qt/DriveSelectDialog.h"
 #include "ui/qt/DropDownList.h"
 #include "zt_version.h"

@@ -76,7 +76,8 @@ TEST(ProgressDialogTest, AWorkerDrivesItThroughTheWindowThread) {
 TEST(ProgressDialogTest, AJobBegunIsNamedAndItsOutcomeReachesTheStatusLine) {
     ProgressDialog dialog;
     QStringList lines;
-    QObject::connect(&dialog, &ProgressDialog::lineShown, [&](const QString& line) { lines << line; });
+    QObject::connect(&dialog, &ProgressDialog::lineShown,
+                     [&](const QString& line) { lines << line; });
     dialog.beginJob({"Installing", "Installed", "Game1", std::uint64_t{1} << 20, false});
     ProgressBridge bridge(dialog);
     std::thread worker([&] {

@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "ScriptedFrontEnd.h"
-#include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
-#include "ui/qt/InstallerApp.h"
-#include "ui/qt/MainDialog.h"
 #include "ui/VolumeService.h"
 #include "ui/WindowLog.h"
+#include "ui/qt/BoxPresenter.h"
+#include "ui/qt/InstallerApp.h"
+#include "ui/qt/MainDialog.h"
 #include "ui/qt/WindowServices.h"
 
 struct FakeDriveList : ui::DriveList {

@@ -1,8 +1,9 @@
 // Files on a drive on Windows: a link is known by its attributes or by where
 // its handle leads, and a drive letter pointed elsewhere during a command gets
 // nothing of it.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>

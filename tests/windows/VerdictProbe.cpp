@@ -1,8 +1,9 @@
 // A test program that goes wrong on purpose in the ways a Windows test must
 // never be passed with: a failure followed by a crash, a crash after a pass,
 // and an end before any verdict. Each is run as a test that must fail.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>

@@ -8,8 +8,9 @@
 //   heights TITLE       prints the id and the height in pixels of each
 //                       control of that window, one a line.
 // Ends with 0 once it has done so.
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,7 @@
 // What the Windows platform layer adds: long paths and names in UTF-8.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 #include <winioctl.h>
 
 #include <atomic>

@@ -3,8 +3,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "ui/qt/DialogTemplate.h"
 #include "ui/DriveOrder.h"
+#include "ui/qt/DialogTemplate.h"
 
 namespace ui::qt {
 

@@ -108,18 +108,21 @@ void MainDialog::bindControls() {
 
 void MainDialog::connectControls() {
     MainWindowCore* core = core_.get();
-    connect(startButton, &QPushButton::clicked, this, [core] { core->onCommand(control::kStartButton); });
+    connect(startButton, &QPushButton::clicked, this,
+            [core] { core->onCommand(control::kStartButton); });
     connect(formatButton, &QPushButton::clicked, this,
             [core] { core->onCommand(control::kFormatButton); });
     // A confirmed choice, even of the drive already selected, lists its games again.
-    connect(driveCombo, &QComboBox::activated, this, [core](int index) { core->onDriveChosen(index); });
+    connect(driveCombo, &QComboBox::activated, this,
+            [core](int index) { core->onDriveChosen(index); });
     connect(sourceCombo, &QComboBox::activated, this,
             [core](int index) { core->onSourceChosen(index); });
     // The box's tooltip is its item's: an image's whole path.
     connect(sourceCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
         sourceCombo->setToolTip(sourceCombo->itemData(index, Qt::ToolTipRole).toString());
     });
-    connect(tabs, &QTabWidget::currentChanged, this, [core](int index) { core->onTabChanged(index); });
+    connect(tabs, &QTabWidget::currentChanged, this,
+            [core](int index) { core->onTabChanged(index); });
     connect(gameList, &QTreeWidget::itemClicked, this, [this, core](QTreeWidgetItem* item, int) {
         core->onGameClicked(gameList->indexOfTopLevelItem(item));
     });

@@ -9,9 +9,9 @@
 #include "zt_version.h"
 
 #include "platform/Drives.h"
-#include "ui/qt/BoxPresenter.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
+#include "ui/qt/BoxPresenter.h"
 #include "ui/qt/WindowServices.h"
 
 namespace ui::qt {

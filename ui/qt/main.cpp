@@ -7,8 +7,8 @@
 
 #include "zt_version.h"
 
-#include "ui/qt/InstallerProgram.h"
 #include "ui/WindowLog.h"
+#include "ui/qt/InstallerProgram.h"
 
 using namespace ui::qt;
 using namespace ui;

@@ -41,13 +41,13 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::run() {
-    const std::vector<WORD> words =
-        buildDialogTemplate(mainTemplate(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                                DS_MODALFRAME | DS_CENTER,
-                            WS_EX_APPWINDOW | WS_EX_ACCEPTFILES);
+    const std::vector<WORD> words = buildDialogTemplate(
+        mainTemplate(),
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_CENTER,
+        WS_EX_APPWINDOW | WS_EX_ACCEPTFILES);
     CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                               reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), nullptr,
-                               dialogProc, reinterpret_cast<LPARAM>(this));
+                               reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), nullptr, dialogProc,
+                               reinterpret_cast<LPARAM>(this));
     if (window_ == nullptr)
         return;
     cascadeFromOthers();
@@ -249,7 +249,8 @@ bool MainWindow::onNotify(NMHDR& header) {
         return true;
     }
     if (header.idFrom == static_cast<UINT_PTR>(kTabs) && header.code == TCN_SELCHANGE) {
-        core_->onTabChanged(static_cast<int>(SendDlgItemMessageW(window_, kTabs, TCM_GETCURSEL, 0, 0)));
+        core_->onTabChanged(
+            static_cast<int>(SendDlgItemMessageW(window_, kTabs, TCM_GETCURSEL, 0, 0)));
         return true;
     }
     if (header.idFrom != static_cast<UINT_PTR>(kGameList))

@@ -6,8 +6,9 @@
 // boxes offer, the pages, the list's commands, the jobs and the close.
 
 #include <windows.h>
-#include <shellapi.h>
+
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <map>
 #include <memory>
@@ -115,7 +116,7 @@ class MainWindow : public WindowView {
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimer_ = 1;
 
-    std::vector<ListedGame> games_;  // the list's rows, tooltips and looks
+    std::vector<ListedGame> games_;   // the list's rows, tooltips and looks
     std::vector<SourceRow> sources_;  // the source box's rows as the core gave them
     HWND tooltip_ = nullptr;
     int tipRow_ = -1;  // the row whose text the tooltip shows

@@ -48,8 +48,8 @@ void MainWindow::setGames(const std::vector<ListedGame>& rows) {
         cell.mask = LVIF_TEXT;
         cell.iItem = ListView_GetItemCount(list);
         cell.pszText = name.data();
-        const int index =
-            static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&cell)));
+        const int index = static_cast<int>(
+            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&cell)));
         cell.iItem = index;
         cell.iSubItem = 1;
         cell.pszText = size.data();

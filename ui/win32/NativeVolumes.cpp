@@ -1,6 +1,7 @@
 #include "ui/win32/NativeVolumes.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include "platform/WideWin32.h"
@@ -35,8 +36,7 @@ class NativeVolumeService : public VolumeService {
         return Remount{true, "", ""};
     }
 
-    int runPrivilegedFormat(const std::string& device, std::ostream&,
-                            std::string& error) override {
+    int runPrivilegedFormat(const std::string& device, std::ostream&, std::string& error) override {
         const std::wstring tool = formatToolPath();
         const std::wstring arguments = L"--yes -- " + widen(device) + L" FORMAT";
         SHELLEXECUTEINFOW run{};

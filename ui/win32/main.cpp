@@ -1,6 +1,7 @@
 // zt_installer.exe: the window application on Windows, a native dialog.
 
 #include <windows.h>
+
 #include <commctrl.h>
 #include <ole2.h>
 

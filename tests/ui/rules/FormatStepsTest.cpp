@@ -60,8 +60,9 @@ struct StepWindow : FormatJobWindow {
 };
 
 // Mounted as the administrator did, without nosuid or nodev: mounted again so.
-const FixedDrive kDrive{"/media/usb", "/dev/ztnone1", true, false, false, true, "ext4", 0, "",
-                        "rw,relatime", "rw,errors=remount-ro"};
+const FixedDrive kDrive{
+    "/media/usb",  "/dev/ztnone1",        true, false, false, true, "ext4", 0, "",
+    "rw,relatime", "rw,errors=remount-ro"};
 
 }  // namespace
 
@@ -74,8 +75,9 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
     const std::string noPartition =
         "The drive has no partitions?\nRun INIT first to give the disk one partition.\n";
     const Steps warned{formatWarningText("/dev/ztnone1")};
-    const std::string inUse = "The drive /dev/ztnone1 is in use; nothing was written:\n"
-                              "  /dev/ztnone2 is in use as swap: turn it off first (swapoff).\n";
+    const std::string inUse =
+        "The drive /dev/ztnone1 is in use; nothing was written:\n"
+        "  /dev/ztnone2 is in use as swap: turn it off first (swapoff).\n";
     FixedDrive sized = kDrive;
     sized.bytes = 300 << 20;
     sized.model = "WD Elements";
@@ -94,10 +96,33 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
         // Declined: nothing happens.
         {false, "", true, false, "", "", 0, "", "", warned, {}, {}, {}, ""},
         // Only the administrator may write: the tool formats, the drive comes back.
-        {true, "", false, true, "", "", 0, "", "", warned, {"unmount", "privileged", "mount"},
-         {"started", "formatted /media/zt/NEW"}, {}, "Formatted. The drive is mounted at /media/zt/NEW"},
-        {true, "", false, true, "", "", 0, "", "no UDisks2", warned,
-         {"unmount", "privileged", "mount"}, {"started", "formatted "}, {notMounted},
+        {true,
+         "",
+         false,
+         true,
+         "",
+         "",
+         0,
+         "",
+         "",
+         warned,
+         {"unmount", "privileged", "mount"},
+         {"started", "formatted /media/zt/NEW"},
+         {},
+         "Formatted. The drive is mounted at /media/zt/NEW"},
+        {true,
+         "",
+         false,
+         true,
+         "",
+         "",
+         0,
+         "",
+         "no UDisks2",
+         warned,
+         {"unmount", "privileged", "mount"},
+         {"started", "formatted "},
+         {notMounted},
          "Formatted. The drive is not mounted."},
         // Refused while the drive is still mounted, before the warning: in use
         // besides its mount, a device nobody may write, no format tool to ask with.
@@ -106,38 +131,129 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
         // it; No changes nothing. Yes unmounts it, and the failed INIT of a
         // device that is not there mounts it back where it was.
         {false, "", true, false, "", "", 0, "", "", initAsked, {}, {}, {}, "", noPartition},
-        {true, "", true, false, "", "", 0, "", "", initAsked, {"unmount", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
+        {true,
+         "",
+         true,
+         false,
+         "",
+         "",
+         0,
+         "",
+         "",
+         initAsked,
+         {"unmount", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
          {"started", "failed"},
          {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
           "Format Failed!!"},
-         "", noPartition},
+         "",
+         noPartition},
         // The format tool run as administrator formats and does nothing else.
-        {true, "", false, true, "", "", 0, "", "", {}, {}, {},
-         {noPartition + "Initialising /dev/ztnone1 needs administrator rights, which the window "
-                        "asks for only to format: run \"zt_format /dev/ztnone1 INIT\" as root first."},
-         "", noPartition},
-        {true, "", false, false, "", "", 0, "", "", {}, {}, {},
-         {"The device /dev/ztnone1 cannot be opened for writing: No such device"}, ""},
-        {true, "", false, true, "The format tool /usr/bin/zt_format is not an installed program.",
-         "", 0, "", "", {}, {}, {},
+        {true,
+         "",
+         false,
+         true,
+         "",
+         "",
+         0,
+         "",
+         "",
+         {},
+         {},
+         {},
+         {noPartition +
+          "Initialising /dev/ztnone1 needs administrator rights, which the window "
+          "asks for only to format: run \"zt_format /dev/ztnone1 INIT\" as root first."},
+         "",
+         noPartition},
+        {true,
+         "",
+         false,
+         false,
+         "",
+         "",
+         0,
+         "",
+         "",
+         {},
+         {},
+         {},
+         {"The device /dev/ztnone1 cannot be opened for writing: No such device"},
+         ""},
+        {true,
+         "",
+         false,
+         true,
+         "The format tool /usr/bin/zt_format is not an installed program.",
+         "",
+         0,
+         "",
+         "",
+         {},
+         {},
+         {},
          {"Writing to /dev/ztnone1 needs administrator rights (No such device), and they cannot "
           "be asked for: The format tool /usr/bin/zt_format is not an installed program."},
          ""},
         // Failures after the unmount: the drive is mounted again, and the box
         // says why and where before "Format Failed!!".
-        {true, "target is busy", true, false, "", "", 0, "", "", warned, {"unmount"},
+        {true,
+         "target is busy",
+         true,
+         false,
+         "",
+         "",
+         0,
+         "",
+         "",
+         warned,
+         {"unmount"},
          {"started", "failed"},
-         {"The drive /media/usb could not be unmounted: target is busy", "Format Failed!!"}, ""},
-        {true, "", false, true, "", "", 126, "Administrator rights were not granted.", "", warned,
-         {"unmount", "privileged", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"}, {"started", "failed"},
-         {"Administrator rights were not granted.\n" + backAt, "Format Failed!!"}, ""},
-        {true, "", false, true, "", "", 1, "", "", warned,
-         {"unmount", "privileged", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"}, {"started", "failed"},
-         {"Cannot lock the device\n" + backAt, "Format Failed!!"}, ""},
+         {"The drive /media/usb could not be unmounted: target is busy", "Format Failed!!"},
+         ""},
+        {true,
+         "",
+         false,
+         true,
+         "",
+         "",
+         126,
+         "Administrator rights were not granted.",
+         "",
+         warned,
+         {"unmount", "privileged", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
+         {"started", "failed"},
+         {"Administrator rights were not granted.\n" + backAt, "Format Failed!!"},
+         ""},
+        {true,
+         "",
+         false,
+         true,
+         "",
+         "",
+         1,
+         "",
+         "",
+         warned,
+         {"unmount", "privileged", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
+         {"started", "failed"},
+         {"Cannot lock the device\n" + backAt, "Format Failed!!"},
+         ""},
         // Writable, but the format itself fails (no such device).
-        {true, "", true, false, "", "", 0, "", "", warned, {"unmount", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
-         {"started", "failed"}, {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
-          "Format Failed!!"}, ""},
+        {true,
+         "",
+         true,
+         false,
+         "",
+         "",
+         0,
+         "",
+         "",
+         warned,
+         {"unmount", "remount /media/usb ext4 rw,relatime rw,errors=remount-ro"},
+         {"started", "failed"},
+         {"There is no disk, partition or disk image file at /dev/ztnone1.\n" + backAt,
+          "Format Failed!!"},
+         ""},
     };
     for (const auto& c : cases) {
         StepVolumes volumes;
@@ -161,7 +277,8 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
                 return DriveFindings{c.refusal, c.initReason};
             });
         EXPECT_EQ(ui.boxes.questions, c.questions);
-        EXPECT_EQ(ui.boxes.defaultNoFlags, std::vector<bool>(c.questions.size(), !c.initReason.empty()));
+        EXPECT_EQ(ui.boxes.defaultNoFlags,
+                  std::vector<bool>(c.questions.size(), !c.initReason.empty()));
         EXPECT_EQ(volumes.steps, c.steps);
         EXPECT_EQ(window.events, c.events);
         EXPECT_EQ(ui.boxes.shown, c.shown);
@@ -199,14 +316,17 @@ TEST(FormatStepsTest, ABlankDiskIsInitialisedThenFormatted) {
         FrontEnd frontEnd = ui.frontEnd();
         EXPECT_EQ(runFormatJob(blank, window, volumes, writable, frontEnd, checkDriveForFormat),
                   yes);
-        EXPECT_EQ(ui.boxes.questions, std::vector<std::string>{initQuestionText(blank, found.initReason)});
-        EXPECT_EQ(volumes.steps, yes ? std::vector<std::string>{"mount"} : std::vector<std::string>{});
+        EXPECT_EQ(ui.boxes.questions,
+                  std::vector<std::string>{initQuestionText(blank, found.initReason)});
+        EXPECT_EQ(volumes.steps,
+                  yes ? std::vector<std::string>{"mount"} : std::vector<std::string>{});
         const std::vector<std::uint8_t> type = readAt(image, 8192 + 82, 8);
         EXPECT_EQ(std::string(type.begin(), type.end()) == "FAT32   ", yes);
     }
     EXPECT_EQ(checkDriveForFormat(blank).initReason, "");
     EXPECT_NE(initQuestionText(blank, found.initReason)
-                  .find("Initialise the disk " + image + " (300 MB, Disk image) with a new "
+                  .find("Initialise the disk " + image +
+                        " (300 MB, Disk image) with a new "
                         "partition table and format it as FAT32?\nThis erases ALL data on the "
                         "disk"),
               std::string::npos);

@@ -38,7 +38,8 @@ TEST(DriveWatchTest, AsksTheJobToStopOnceTheDriveIsGoneAndForGood) {
     ScriptedProgress progress;
     int looks = 0;
     bool mounted = true;
-    DriveWatch watch(progress, [&] { return ++looks, mounted; }, std::chrono::milliseconds(0));
+    DriveWatch watch(
+        progress, [&] { return ++looks, mounted; }, std::chrono::milliseconds(0));
     EXPECT_FALSE(watch.cancelRequested());
     progress.cancel = true;  // the person's Cancel passes through
     EXPECT_TRUE(watch.cancelRequested());
@@ -91,11 +92,12 @@ TEST(InstallStepsTest, ADriveUnmountedDuringTheInstallStopsItWithItsReason) {
 TEST(InstallStepsTest, ADriveLostSaysWhatMayBeLeftAndPointsToCheckDrive) {
     const std::string none = driveLostText("/media/usb", {});
     EXPECT_EQ(none.find("may be left"), std::string::npos) << none;
-    const std::string two = driveLostText(
-        "/media/usb", {"/media/usb/zt.1C5EB8C8.SLUS_209.46.00", "/media/usb/zt.1C5EB8C8.SLUS_209.46.01"});
-    EXPECT_NE(two.find("may be left on the drive, named by no game:\n    zt.1C5EB8C8.SLUS_209.46.00\n"
-                       "    zt.1C5EB8C8.SLUS_209.46.01\n"),
-              std::string::npos)
+    const std::string two = driveLostText("/media/usb", {"/media/usb/zt.1C5EB8C8.SLUS_209.46.00",
+                                                         "/media/usb/zt.1C5EB8C8.SLUS_209.46.01"});
+    EXPECT_NE(
+        two.find("may be left on the drive, named by no game:\n    zt.1C5EB8C8.SLUS_209.46.00\n"
+                 "    zt.1C5EB8C8.SLUS_209.46.01\n"),
+        std::string::npos)
         << two;
     for (const std::string& text : {none, two}) {
         EXPECT_NE(text.find("use \"Check Drive\" in the list's menu"), std::string::npos) << text;

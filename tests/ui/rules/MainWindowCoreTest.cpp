@@ -138,8 +138,8 @@ class MainWindowCoreTest : public ::testing::Test {
 
 TEST_F(MainWindowCoreTest, OpensOnADriveThisUserMayUseWithItsTextsAndGames) {
     // Another user's drive comes first in the offer order, but cannot be read.
-    drives.fixed.insert(drives.fixed.begin(), FixedDrive{"/media/other", "/dev/sdc1", true, false,
-                                                         false, false});
+    drives.fixed.insert(drives.fixed.begin(),
+                        FixedDrive{"/media/other", "/dev/sdc1", true, false, false, false});
     drives.optical = {"/dev/sr0"};
     open();
     ASSERT_EQ(view.drives.size(), 2u);
@@ -400,7 +400,8 @@ TEST_F(MainWindowCoreTest, TheMenuAndTheKeysRunTheListsCommands) {
     view.menuChoice = control::kRenameCommand;
     view.newName = "Omega";
     core->onContextMenu(false);
-    ASSERT_EQ(view.menu.size(), 8u);  // Delete, Rename, Copy..., then Verify, Export..., Check Drive
+    ASSERT_EQ(view.menu.size(),
+              8u);  // Delete, Rename, Copy..., then Verify, Export..., Check Drive
     EXPECT_EQ(view.menu[0].command, control::kDeleteCommand);
     EXPECT_EQ(usb.names(), (std::vector<std::string>{"Omega", "Gamma"}));
 
@@ -513,7 +514,8 @@ TEST_F(MainWindowCoreTest, FormatOffersADiskNotMountedAndInitialisesItAfterOneQu
     EXPECT_EQ(view.driveDialogRows[1].text, "blank.img 300 MB");
     ASSERT_EQ(view.boxesShown.questions.size(), 1u);
     EXPECT_EQ(view.boxesShown.questions[0].rfind("The drive has no partitions?\n\nInitialise the "
-                                                 "disk " + image + " (300 MB, WD Elements)",
+                                                 "disk " +
+                                                     image + " (300 MB, WD Elements)",
                                                  0),
               0u);
     EXPECT_TRUE(view.boxesShown.defaultNoFlags[0]);

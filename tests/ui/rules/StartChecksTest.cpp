@@ -143,11 +143,27 @@ TEST(StartChecksTest, InstallAsksFirstThenChecksInOrder) {
         {kIdle, kIdle, noNameNoDrive, both, true, {false}, {start}, {}, false},
         // After the Yes: the empty name first, then what this system adds.
         {kIdle, kIdle, noName, both, true, {true}, {start}, {"Please intput file name."}, false},
-        {kIdle, kIdle, noNameNoDrive, both, true, {true}, {start}, {"Please intput file name."}, false},
+        {kIdle,
+         kIdle,
+         noNameNoDrive,
+         both,
+         true,
+         {true},
+         {start},
+         {"Please intput file name."},
+         false},
         {kIdle, kIdle, noDrive, both, true, {true}, {start}, {kNoHardDrive}, false},
         {kIdle, kIdle, longName, both, true, {true}, {start}, {kNameTooLongText}, false},
         {kIdle, kIdle, noSource, both, true, {true}, {start}, {noSourceText}, false},
-        {kIdle, kIdle, goneImage, both, true, {true}, {start}, {sourceMissingText(goneImage.source)}, false},
+        {kIdle,
+         kIdle,
+         goneImage,
+         both,
+         true,
+         {true},
+         {start},
+         {sourceMissingText(goneImage.source)},
+         false},
         {kCopying, kIdle, ready, both, true, {true}, {start}, {kWaitForCopy}, false},
         {kCopying, kIdle, noName, both, true, {true}, {start}, {"Please intput file name."}, false},
         {kCopying, kIdle, noSource, both, true, {true}, {start}, {kWaitForCopy}, false},
@@ -157,9 +173,25 @@ TEST(StartChecksTest, InstallAsksFirstThenChecksInOrder) {
         {kIdle, kIdle, ready, {otherDevice}, true, {true}, {start}, {gone}, false},
         {kIdle, kIdle, ready, both, false, {true}, {start}, {gone}, false},
         // A drive mounted read-only is listed, and refused with the reason.
-        {kIdle, kIdle, ready, {readOnly}, true, {true}, {start}, {readOnlyDriveText("/media/usb/")}, false},
+        {kIdle,
+         kIdle,
+         ready,
+         {readOnly},
+         true,
+         {true},
+         {start},
+         {readOnlyDriveText("/media/usb/")},
+         false},
         // One this user may not write is listed too, and refused with the reason.
-        {kIdle, kIdle, ready, {locked}, true, {true}, {start}, {notWritableDriveText("/media/usb/")}, false},
+        {kIdle,
+         kIdle,
+         ready,
+         {locked},
+         true,
+         {true},
+         {start},
+         {notWritableDriveText("/media/usb/")},
+         false},
         // The system's drive is asked about last, No by default.
         {kIdle, kIdle, system, both, true, {true}, {start, systemQuestion}, {}, false},
         {kIdle, kIdle, system, both, true, {true, true}, {start, systemQuestion}, {}, true},
@@ -278,7 +310,7 @@ TEST(StartChecksTest, AVanishedDriveIsSaidInTheSystemsWords) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.text, c.says);
-    for (const std::string& text :
-         {driveGoneText("H:\\", true), formatGoneText("H:\\", true), driveLostText("H:\\", {}, true)})
+    for (const std::string& text : {driveGoneText("H:\\", true), formatGoneText("H:\\", true),
+                                    driveLostText("H:\\", {}, true)})
         EXPECT_EQ(text.find("mount"), std::string::npos) << text;
 }

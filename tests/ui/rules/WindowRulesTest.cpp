@@ -10,8 +10,8 @@
 #include "ui/DriveList.h"
 #include "ui/DriveOrder.h"
 #include "ui/GameRows.h"
-#include "ui/ListRefresh.h"
 #include "ui/ImageChoice.h"
+#include "ui/ListRefresh.h"
 #include "ui/LoggedBoxes.h"
 
 using namespace ui;
@@ -46,8 +46,8 @@ struct ListedDrives : DriveList {
 TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
     ListedDrives drives;
     drives.fixed = {{"/data", "/dev/sda3", false, false, false, true, "ext4", 5ULL << 40, ""},
-                    {"/media/usb", "/dev/sdb1", true, false, false, true, "vfat",
-                     16'000'000'000ULL, "WD Elements"}};
+                    {"/media/usb", "/dev/sdb1", true, false, false, true, "vfat", 16'000'000'000ULL,
+                     "WD Elements"}};
     drives.disks = {{"", "/dev/sdc", true, false, false, true, "", 2'000'398'934'016ULL,
                      "Seagate\x1b[2J Expansion"},
                     {"", "/dev/loop3", false, false, false, true, "", 300 << 20, ""}};
@@ -56,8 +56,7 @@ TEST(DriveRowsTest, MountedDrivesThenDisksNotMountedWithSizeAndModel) {
     const std::vector<std::vector<std::string>> expected = {
         {"usb", "/media/usb  (/dev/sdb1, 14.9 GB, WD Elements)", "/media/usb/"},
         {"/data", "/data  (/dev/sda3, 5.0 TB)", "/data/"},
-        {"sdc 1.8 TB",
-         "/dev/sdc, 1.8 TB, Seagate\\x1B[2J Expansion, not mounted", "/dev/sdc"},
+        {"sdc 1.8 TB", "/dev/sdc, 1.8 TB, Seagate\\x1B[2J Expansion, not mounted", "/dev/sdc"},
         {"loop3 300 MB", "/dev/loop3, 300 MB, not mounted", "/dev/loop3"}};
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -27,8 +27,8 @@ constexpr const char* kUrl = "https://tarnwick.example/";
 struct Action {
     const char* what;
     std::function<void(MainWindowCore&, FakeWindowView&)> act;
-    Page page;                       // the page the window shows after it
-    std::vector<std::string> boxes;  // the boxes shown, in order
+    Page page;                           // the page the window shows after it
+    std::vector<std::string> boxes;      // the boxes shown, in order
     std::vector<std::string> questions;  // asked, each with No as the default or not
     std::vector<bool> defaultNo = {};
     int closed = 0;
@@ -42,7 +42,9 @@ const std::vector<Action>& actions() {
              core.onKey(WindowKey::Enter, kGameNameEdit);
              core.onKey(WindowKey::Escape, kGameList);
          },
-         Page::Installer, {}, {}},
+         Page::Installer,
+         {},
+         {}},
         {"Start without a source: said after the question",
          [](MainWindowCore& core, FakeWindowView& view) {
              view.boxesShown.answers = {true};
@@ -50,32 +52,47 @@ const std::vector<Action>& actions() {
          },
          Page::Installer,
          {"Please choose a CD/DVD drive, or an image file through \"Image file...\"."},
-         {"Start Install?"}, {false}},
+         {"Start Install?"},
+         {false}},
         {"Delete with no game selected",
          [](MainWindowCore& core, FakeWindowView&) { core.onCommand(kDeleteCommand); },
-         Page::Installer, {"Please select game"}, {}},
+         Page::Installer,
+         {"Please select game"},
+         {}},
         {"Delete of the selected game, answered No",
          [](MainWindowCore& core, FakeWindowView& view) {
              view.select("Alpha");
              core.onContextMenu(false);
          },
-         Page::Installer, {}, {"Delete Game Alpha?"}, {false}},
+         Page::Installer,
+         {},
+         {"Delete Game Alpha?"},
+         {false}},
         {"Format... and the drive dialog cancelled",
          [](MainWindowCore& core, FakeWindowView& view) {
              core.onTabChanged(1);
              core.onCommand(kFormatButton);
              EXPECT_EQ(view.driveDialogs, 1);
          },
-         Page::Format, {}, {}},
+         Page::Format,
+         {},
+         {}},
         {"the About page's link with no browser",
          [](MainWindowCore& core, FakeWindowView& view) {
              view.browserOpens = false;
              core.onTabChanged(2);
              core.openWebSite();
          },
-         Page::About, {webSiteFailureText(kUrl)}, {}},
-        {"the close box with no job", [](MainWindowCore& core, FakeWindowView&) { core.OnClose(); },
-         Page::Installer, {}, {}, {}, 1},
+         Page::About,
+         {webSiteFailureText(kUrl)},
+         {}},
+        {"the close box with no job",
+         [](MainWindowCore& core, FakeWindowView&) { core.OnClose(); },
+         Page::Installer,
+         {},
+         {},
+         {},
+         1},
     };
     return table;
 }

@@ -369,8 +369,7 @@ TEST_F(WindowFlows, AnUnmountedDriveIsRefusedAtStartAndStopsAnInstall) {
         d.screenshot("unmounted-before-start");
         d.answer("Return");
         d.waitFor("the drive gone from the list", [&] {
-            return mainWindow()->driveCombo->findText(
-                       QString::fromStdString(drive.mountPoint)) < 0;
+            return mainWindow()->driveCombo->findText(QString::fromStdString(drive.mountPoint)) < 0;
         });
         EXPECT_TRUE(folderEmpty());
 
@@ -422,8 +421,7 @@ TEST_F(WindowFlows, ABusyDriveKeepsItsListUntilItIsReadAgain) {
         d.chooseHardDrive(drive.mountPoint);
         d.waitFor("the game listed", [] { return listedGames() == QStringList{"My Game"}; });
         // The drive is held by another thread, as by another program, until told.
-        const platform::DriveLockRequest request{drive.root(),
-                                                 platform::DriveLockMode::Exclusive};
+        const platform::DriveLockRequest request{drive.root(), platform::DriveLockMode::Exclusive};
         std::atomic<int> held{0};  // 1 held, -1 not held
         std::atomic<bool> letGo{false};
         std::thread holder([&] {
@@ -449,8 +447,7 @@ TEST_F(WindowFlows, ABusyDriveKeepsItsListUntilItIsReadAgain) {
         EXPECT_EQ(d.listed(), QStringList{"My Game"});
         d.screenshot("busy-drive-keeps-list");
         letGo = true;
-        d.waitFor("the list read again",
-                  [&] { return statusText().rfind("Disk Size:", 0) == 0; });
+        d.waitFor("the list read again", [&] { return statusText().rfind("Disk Size:", 0) == 0; });
         EXPECT_EQ(d.listed(), QStringList{"My Game"});
         d.closeMainWindow();
     });
@@ -609,10 +606,10 @@ TEST_F(WindowFlows, FormatOfADiskWithoutPartitionsAsksToInitialiseAndNoKeepsItMo
         openFormatDialog(d);
         d.chooseDrive(drive.mountPoint);
         d.expectBox("The drive has no partitions?\n\nInitialise the disk " + drive.device +
-                        " (300 MB, Disk image drive.img) with a new partition table and format "
-                        "it as FAT32?\nThis erases ALL data on the disk: its partition table and "
-                        "every file on it, the drive mounted at " +
-                        drive.mountPoint + " included.");
+                    " (300 MB, Disk image drive.img) with a new partition table and format "
+                    "it as FAT32?\nThis erases ALL data on the disk: its partition table and "
+                    "every file on it, the drive mounted at " +
+                    drive.mountPoint + " included.");
         d.screenshot("format-init-offered");
         d.answer("Return");
         d.waitFor("the window back", [] {
@@ -670,9 +667,10 @@ TEST_F(WindowFlows, AFailedFormatMountsTheDriveBackWhereItWas) {
         d.chooseDrive(drive.mountPoint);
         d.expectBox(formatWarningText(drive.device));
         d.answer("y");
-        d.expectBox("WriteBPB: Cannot write backup BPB\nUnable to write BPB\nCannot format "
-                    "partition\nThe drive is mounted again at " +
-                    drive.mountPoint + ".");
+        d.expectBox(
+            "WriteBPB: Cannot write backup BPB\nUnable to write BPB\nCannot format "
+            "partition\nThe drive is mounted again at " +
+            drive.mountPoint + ".");
         EXPECT_TRUE(platform::mountedAt(drive.mountPoint, drive.device));
         d.screenshot("format-failed-mounted-back");
         d.answer("Return");
@@ -708,10 +706,11 @@ TEST_F(WindowFlows, ABlankDiskNotMountedIsInitialisedAndFormatted) {
         const QString about =
             QString::fromStdString(device + ", 300 MB, Disk image blank.img, not mounted");
         d.waitFor("the disk listed with its size and model", [row, about] {
-            auto* list = qobject_cast<QListWidget*>(
-                controlById(QApplication::activeModalWidget(), 1019));
-            const QList<QListWidgetItem*> found =
-                list != nullptr ? list->findItems(row, Qt::MatchExactly) : QList<QListWidgetItem*>();
+            auto* list =
+                qobject_cast<QListWidget*>(controlById(QApplication::activeModalWidget(), 1019));
+            const QList<QListWidgetItem*> found = list != nullptr
+                                                      ? list->findItems(row, Qt::MatchExactly)
+                                                      : QList<QListWidgetItem*>();
             return found.size() == 1 && found.front()->toolTip() == about;
         });
         d.screenshot("format-drive-dialog-blank-disk");
