@@ -14,7 +14,7 @@ else
 BUILD ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
-CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX) -DZT_WERROR=ON
 # Rebuilds of other checkouts reuse objects when ccache is installed.
 ifneq ($(shell command -v ccache 2>/dev/null),)
 CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
@@ -50,7 +50,7 @@ test-full:
 
 # The Windows programs, cross-compiled with mingw-w64: build-windows/zt_*.exe.
 WINDOWS_BUILD ?= build-windows
-WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+WINDOWS_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_WERROR=ON
 ifneq ($(shell command -v ccache 2>/dev/null),)
 WINDOWS_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 endif

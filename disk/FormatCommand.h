@@ -76,8 +76,8 @@ enum class FormatJobResult { Declined, Succeeded, Failed, Cancelled };
 // success, and hides it and shows "Format Failed!!" on failure. A cancel
 // request (Ctrl-C, TERM, HUP) stops it before the first write with "Format
 // cancelled"; one that comes later is answered once the command has finished.
-// `result`, where given, receives what came of the command (a refusal included).
+// `ended`, where given, receives what came of the command (a refusal included).
 FormatJobResult formatJob(report::FrontEnd& frontEnd, const std::string& drive,
-                          const std::string& command = "FORMAT", FormatResult* result = nullptr);
+                          const std::string& command = "FORMAT", FormatResult* ended = nullptr);
 
 }  // namespace disk

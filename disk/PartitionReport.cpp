@@ -8,6 +8,8 @@ namespace disk {
 using namespace store;
 
 double gibibytesOf(std::uint64_t bytes) {
+    // Whole KiB first, as the sizes have always been reckoned.
+    // NOLINTNEXTLINE(bugprone-integer-division)
     return static_cast<double>(bytes / 1024) * 9.5367431640625e-07;
 }
 

@@ -15,7 +15,7 @@ struct XmlElement {
     std::vector<XmlElement> children;
 
     // The value of the attribute `name`, or null when the element has none.
-    const std::string* attribute(std::string_view name) const;
+    const std::string* attribute(std::string_view wanted) const;
 };
 
 // Reads the document `text` into its root element. False, with the reason and

@@ -15,6 +15,8 @@ packages="$packages zlib1g-dev libgcrypt20-dev fusefat fatcat"
 packages="$packages xfsprogs"
 # jq reads back the JSON lines of zt_install --each --json in its tests.
 packages="$packages jq"
+# The source gate: clang-format and clang-tidy.
+packages="$packages clang-format clang-tidy"
 # Old signatures on a disk (libblkid), and the file systems the format tests
 # put there first (ext4, NTFS).
 packages="$packages libblkid-dev e2fsprogs ntfs-3g"

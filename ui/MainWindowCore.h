@@ -63,7 +63,7 @@ class MainWindowCore {
     // Image files were dropped onto the window (ui/ImageChoice.h's
     // droppedImages): one becomes the source and names the game; several
     // become a queue.
-    void onImagesDropped(const std::vector<std::string>& images);
+    void onImagesDropped(const std::vector<std::string>& files);
     void onImageDropped(const std::string& image) { onImagesDropped({image}); }
     void onDrivePopup();
     // A drive was chosen, even the one already selected: its games are listed anew.

@@ -25,7 +25,7 @@ class WindowLog {
 
     // A line ending in '\r' is a progress line that the next one overwrites:
     // it goes to standard output only.
-    void write(const std::string& line);
+    void write(const std::string& raw);
     const std::string& path() const { return path_; }
 
   private:

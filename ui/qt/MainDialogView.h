@@ -37,7 +37,7 @@ class MainDialog::View : public WindowView {
     WindowInput input() const override;
     std::string chooseDrive(const std::vector<DriveRow>& rows) override;
     std::optional<std::string> askNewName() override;
-    int popUpMenu(std::span<const MenuRow> menu, bool atSelection) override;
+    int popUpMenu(std::span<const MenuRow> rows, bool atSelection) override;
     std::vector<std::string> chooseFiles(const FileDialogLook& dialog) override;
     bool openUrl(const std::string& url) override;
     void after(int milliseconds, std::function<void()> task) override;
