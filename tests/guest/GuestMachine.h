@@ -23,6 +23,7 @@ struct GuestSetup {
     std::vector<std::string> sticks;   // image files, on USB ports 2-1, 2-2, ...
     std::vector<OpticalDrive> drives;  // IDE optical drives: sr0, sr1, ...
     std::string scenario;              // the script tests/guest/SCENARIO.sh
+    int stickRequests = 0;             // when not 0: requests each stick serves a second
 };
 
 // What the guest printed for one round: from the end of the round before to
@@ -130,6 +131,9 @@ inline std::string qemuCommand(const GuestSetup& setup, const TempDir& work,
     for (std::size_t i = 0; i < setup.sticks.size(); ++i) {
         const std::string id = "stick" + std::to_string(i);
         command += " -drive if=none,id=" + id + ",format=raw,file=" + shellQuoted(setup.sticks[i]) +
+                   (setup.stickRequests == 0
+                        ? std::string()
+                        : ",throttling.iops-total=" + std::to_string(setup.stickRequests)) +
                    " -device usb-storage,bus=xhci.0,port=" + std::to_string(i + 1) +
                    ",removable=on,drive=" + id;
     }

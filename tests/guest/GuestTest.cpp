@@ -101,6 +101,8 @@ struct Scenario {
     const char* script;
     int sticks;
     std::vector<const char*> rounds;
+    int stickRequests = 0;  // a slowed stick, when not 0
+    int seconds = 500;      // the boot's bound
 };
 
 const Scenario kPullAfterSuccess{
@@ -111,7 +113,17 @@ const Scenario kPullDuring{
     "pull-during", 2, {"install-20", "install-50", "install-80",  "install-100", "replace-50",
                        "replace-80", "replace-90", "replace-100", "copy-20",     "copy-50",
                        "copy-80",    "copy-100",   "rename-0",    "rename-2",    "rename-5",
-                       "rename-10",  "delete-0",   "delete-2",    "delete-5",    "delete-10"}};
+                       "rename-10",  "delete-0",   "delete-2",    "delete-5",    "delete-10",
+                       "check-0",    "check-1",    "check-2"}};
+
+// Stopped at the N-th file operation, pulled there: few requests a second
+// make each operation's writes long enough to pull inside them. The whole
+// walk (make test-full) takes far longer than the sample.
+const Scenario kPullAtOperation{"pull-at-operation",
+                                1,
+                                {"install", "replace", "rename", "delete", "check"},
+                                50,
+                                fullWalk() ? 5400 : 500};
 
 // Boots once per scenario and process: the rounds' tests share the boot.
 const GuestRun& bootOnce(const Scenario& scenario) {
@@ -127,7 +139,8 @@ const GuestRun& bootOnce(const Scenario& scenario) {
     }
     setup.drives = {{makeGameIso(dir, 3 << 20, 2), {}}};
     setup.scenario = scenario.script;
-    return runs[scenario.script] = guest::boot(setup);
+    setup.stickRequests = scenario.stickRequests;
+    return runs[scenario.script] = guest::boot(setup, scenario.seconds);
 }
 
 class GuestPullAfterSuccess : public GuestSuite,
@@ -145,6 +158,15 @@ TEST_P(GuestPullDuring, KeepsOldOrNewRecordsWhole) {
     expectVerdict(bootOnce(kPullDuring), GetParam());
 }
 INSTANTIATE_TEST_SUITE_P(Rounds, GuestPullDuring, ::testing::ValuesIn(kPullDuring.rounds));
+
+class GuestPullAtOperation : public GuestSuite,
+                             public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GuestPullAtOperation, KeepsEachRecordByNameAndMedia) {
+    expectVerdict(bootOnce(kPullAtOperation), GetParam());
+}
+INSTANTIATE_TEST_SUITE_P(Rounds, GuestPullAtOperation,
+                         ::testing::ValuesIn(kPullAtOperation.rounds));
 
 // Three optical drives: sr0 without a disc, sr1 with a disc whose sectors
 // 600 to 602 cannot be read, sr2 with a good disc of 32 MiB.

@@ -140,3 +140,17 @@ for delay in 0 2 5 10; do
   zt_games list "$rA" </dev/null | grep -q '^Recovered ' && bad "a game recorded under a guessed name"
   verdict delete-$delay
 done
+
+# A check pulled in its first milliseconds, while it reads the folder: a
+# drive it could not read whole is never called sound. The game that no
+# record names is recorded again by the check after the stick is back.
+for delay in 0 1 2; do
+  pulls_at $delay 0 1 || { echo "ZT-VERDICT check-$delay skipped"; continue; }
+  fresh
+  run zt_install $CD "$rA" Lost DVD && rm "$rA/zt.cfg" && sync
+  interrupt $delay zt_games check --yes "$rA"
+  grep -q 'is sound' /tmp/out && bad "a check that was pulled called the drive sound"
+  repaired
+  zt_games list "$rA" </dev/null 2>/dev/null | grep -q '	complete' || bad "the game is not recorded again"
+  verdict check-$delay
+done
