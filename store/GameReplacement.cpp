@@ -75,9 +75,11 @@ void GameReplacement::removeDropped(const std::vector<GameEntry>& dropped,
 }
 
 bool GameReplacement::announce(const GameEntry& expected) {
-    // A new game that replaces none changes no record until its table is
-    // written: its parts alone are what a stop leaves, as of any copy.
-    if (announced_ || replaced_.empty())
+    // A new game that replaces none is announced too: a stop while its
+    // parts are written, or once they are complete, then ends with no trace
+    // of it or with it recorded under its own name, never as a whole game
+    // that a check finds and names by a guess.
+    if (announced_)
         return true;
     ChangeIntent intent;
     intent.before = replaced_;
@@ -118,7 +120,10 @@ bool GameReplacement::moveStagedParts(ReplacementResult& result) {
 ReplacementResult GameReplacement::finish(const GameEntry& added) {
     ReplacementResult result;
     // The new parts' names reach the device before a table may name them;
-    // then the intent says they are complete, and what they replace.
+    // then the intent says they are complete, and what they replace. A new
+    // game that replaces none says so too: a stop before its table is
+    // written then ends with the game recorded under its own name, not found
+    // by a check and named by a guess.
     ChangeIntent intent;
     intent.phase = ChangeIntent::Phase::Complete;
     if (!formerGone_)
@@ -126,13 +131,11 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
     intent.after = {added};
     for (const std::string& path : currentPaths_)
         intent.partSizes.push_back(platform::regularFileSize(path).value_or(0));
-    if (!platform::syncFolder(root_) || (!replaced_.empty() && !writeIntent(root_, intent))) {
+    if (!platform::syncFolder(root_) || !writeIntent(root_, intent)) {
         result.step = ReplacementResult::Step::NotFlushed;
         result.reason = platform::lastErrorText();
         return result;
     }
-    if (replaced_.empty())
-        return finishInOrder(added);  // one atomic table write is the whole change
     announced_ = true;
     const bool goneBefore = formerGone_;
     result = finishInOrder(added);

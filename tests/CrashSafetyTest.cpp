@@ -511,6 +511,10 @@ long walkEveryStop() {
                 // (checked above): the command need not, and may have no
                 // room to, run again.
                 const std::vector<std::string> names = scenario.drive().names();
+                const std::vector<std::string> wanted = scenario.finalNames();
+                EXPECT_TRUE(std::any_of(wanted.begin(), wanted.end(), isRecovered) ||
+                            std::none_of(names.begin(), names.end(), isRecovered))
+                    << where << ", checked: a game recorded under a guessed name";
                 if (scenario.finishedByCheck() ||
                     std::any_of(names.begin(), names.end(), isRecovered))
                     continue;
