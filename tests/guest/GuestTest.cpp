@@ -101,8 +101,9 @@ struct Scenario {
     const char* script;
     int sticks;
     std::vector<const char*> rounds;
-    int stickRequests = 0;  // a slowed stick, when not 0
-    int seconds = 500;      // the boot's bound
+    int stickRequests = 0;               // a slowed stick, when not 0
+    int seconds = 500;                   // the boot's bound
+    std::size_t discBytes = 3ULL << 20;  // the disc's data file
 };
 
 const Scenario kPullAfterSuccess{
@@ -116,14 +117,13 @@ const Scenario kPullDuring{
                        "rename-10",  "delete-0",   "delete-2",    "delete-5",    "delete-10",
                        "check-0",    "check-1",    "check-2"}};
 
-// Stopped at the N-th file operation, pulled there: few requests a second
-// make each operation's writes long enough to pull inside them. The whole
-// walk (make test-full) takes far longer than the sample.
-const Scenario kPullAtOperation{"pull-at-operation",
-                                1,
-                                {"install", "replace", "rename", "delete", "check"},
-                                50,
-                                fullWalk() ? 5400 : 500};
+// Pulled before each file operation and after each write: a stick that
+// serves 20 requests a second lets the guest pull between two of them, and
+// a small disc keeps the writes few. The whole walk (make test-full) takes
+// far longer than the sample.
+const Scenario kPullAtOperation{
+    "pull-at-operation",     1,       {"install", "replace", "rename", "delete", "check"}, 20,
+    fullWalk() ? 5400 : 500, 64 << 10};
 
 // Boots once per scenario and process: the rounds' tests share the boot.
 const GuestRun& bootOnce(const Scenario& scenario) {
@@ -137,7 +137,7 @@ const GuestRun& bootOnce(const Scenario& scenario) {
         setup.sticks.push_back(dir.file("stick" + std::to_string(i) + ".img"));
         prepareStick(setup.sticks.back());
     }
-    setup.drives = {{makeGameIso(dir, 3 << 20, 2), {}}};
+    setup.drives = {{makeGameIso(dir, scenario.discBytes, 2), {}}};
     setup.scenario = scenario.script;
     setup.stickRequests = scenario.stickRequests;
     return runs[scenario.script] = guest::boot(setup, scenario.seconds);

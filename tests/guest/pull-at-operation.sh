@@ -1,10 +1,9 @@
-# Each command that changes the stick, stopped just before its N-th file
-# operation, the stick pulled there: once while the command stands still
-# (the stick holds only what the command had flushed), and once a moment after
-# it goes on again, so that the pull falls inside that operation's writes (the
-# stick serves few requests a second, so each operation's writes take a
-# while). Every N of an install, a replace, a rename, a delete and a
-# check --yes with ZT_FULL_WALK=1 (make test-full); a sample of them otherwise.
+# Each command that changes the stick, with the stick pulled before its N-th
+# file operation (the command stopped there), and after the K-th write that
+# reached the stick (inside the operations' flushes, where the order of the
+# file system's own writes decides what a pull leaves). Every N and K of an
+# install, a replace, a rename, a delete and a check --yes with
+# ZT_FULL_WALK=1 (make test-full); a sample of them otherwise.
 # After each pull every record is the old one with its files or the new one
 # with its files, judged by name and media type.
 rA=$(root_of $A)
@@ -38,59 +37,85 @@ repaired() {
 }
 state_of() { cut -d ' ' -f 3 "/proc/$1/stat" 2>/dev/null; }
 
-# stop_at N WHEN COMMAND...: runs the command until just before its N-th file
-# operation and pulls the stick there: WHEN "still" while it stands still,
-# a number of milliseconds after it goes on again. Plugs the stick in again
-# and mounts it. Fails when the command ended before its N-th operation.
+# stop_at N COMMAND...: runs the command until just before its N-th file
+# operation and pulls the stick while it stands there; the stick holds what
+# the command flushed before it. Fails when the command ended first.
 stop_at() {
   at=$1
-  pull_when=$2
-  shift 2
+  shift
   ZT_STOP_AT=$at "$@" </dev/null >/tmp/out 2>&1 &
   pid=$!
   while [ "$(state_of $pid)" != T ]; do
-    if ! kill -0 $pid 2>/dev/null || [ "$(state_of $pid)" = Z ]; then
+    if [ "$(state_of $pid)" = Z ] || ! kill -0 $pid 2>/dev/null; then
       wait $pid
       return 1
     fi
     usleep 5000
   done
-  echo "+ $* | pulled at $(grep ZT-STOPPED /tmp/out | cut -d ' ' -f 2-) ($pull_when)"
-  if [ "$pull_when" = still ]; then
-    pull $A
-    kill -CONT $pid
-  else
-    kill -CONT $pid
-    usleep $((pull_when * 1000))
-    pull $A
-  fi
+  echo "+ $* | pulled before $(grep ZT-STOPPED /tmp/out | cut -d ' ' -f 2-)"
+  pull $A
+  kill -CONT $pid
+  ended
+}
+# pull_after K COMMAND...: runs the command and pulls the stick as soon as
+# the stick has completed K write requests since it began: with one request
+# every 1/20 s, before the next one lands, so that the stick holds the first
+# K (or K+1) of the command's writes, wherever they fall inside its
+# operations. Fails when the command ended first.
+pull_after() {
+  want=$1
+  shift
+  disk=$(disk_of $A)
+  read -r x x x x before x </sys/block/$disk/stat
+  "$@" </dev/null >/tmp/out 2>&1 &
+  pid=$!
+  while :; do
+    read -r x x x x now x </sys/block/$disk/stat
+    [ $((now - before)) -ge $want ] && break
+    if [ "$(state_of $pid)" = Z ] || ! kill -0 $pid 2>/dev/null; then
+      wait $pid
+      return 1
+    fi
+  done
+  pull $A
+  echo "+ $* | pulled after write $want"
+  ended
+}
+ended() {  # the pulled command's end; the stick back and mounted
   wait $pid
   echo "+ exit $?"
   plug $A
   fsck_no_dangling $A
   attach $A
 }
+judged() {
+  $judge
+  repaired
+  $judge
+}
 
-# walk NAME SAMPLED PREPARE JUDGE COMMAND...: for each N and each kind of
-# pull (every one, or the sampled N-WHEN): PREPARE, then the command stopped at N and the
-# stick pulled, then JUDGE, check --yes, JUDGE again. One verdict for all.
+# walk NAME SAMPLED PREPARE JUDGE COMMAND...: PREPARE, then the command
+# pulled before each file operation N ("opN"), and after each write K that
+# reaches the stick ("wK"): every one, or the SAMPLED; each time JUDGE,
+# check --yes, JUDGE again. One verdict for the whole walk.
 walk() {
   round=$1 samples=$2 prepare=$3 judge=$4
   shift 4
   n=0
   while [ $n -lt 200 ]; do
     n=$((n + 1))
-    for when in still 10; do
-      pulls_at $n-$when $samples || continue
-      $prepare
-      if ! stop_at $n $when "$@"; then
-        echo "$round: the command has $((n - 1)) file operations"
-        break 2
-      fi
-      $judge
-      repaired
-      $judge
-    done
+    pulls_at op$n $samples || continue
+    $prepare
+    stop_at $n "$@" || { echo "$round: $((n - 1)) file operations"; break; }
+    judged
+  done
+  n=0
+  while [ $n -lt 400 ]; do
+    n=$((n + 1))
+    pulls_at w$n $samples || continue
+    $prepare
+    pull_after $n "$@" || { echo "$round: $((n - 1)) writes"; break; }
+    judged
   done
   verdict $round
 }
@@ -101,13 +126,13 @@ judge_install() {
   whole_as Kept DVD
   zt_games list "$rA" </dev/null 2>/dev/null | grep -q '^New	' && whole_as New CD
 }
-walk install "4-still 9-10" prepare_install judge_install zt_install $CD "$rA" New CD
+walk install "op9 w3 w8" prepare_install judge_install zt_install $CD "$rA" New CD
 
 # The same game again under its name, as a CD game: the new parts take the
 # old ones' names, and the record is the old one or the new one.
 prepare_replace() { fresh; install_on Kept DVD; install_on Other DVD; sync; }
 judge_replace() { no_guess; whole_as Kept DVD CD; whole_as Other DVD; }
-walk replace "12-still 21-10" prepare_replace judge_replace zt_install --yes $CD "$rA" Kept CD
+walk replace "op35 w10" prepare_replace judge_replace zt_install --yes $CD "$rA" Kept CD
 
 prepare_rename() { fresh; install_on Old DVD; install_on Other CD; sync; }
 judge_rename() {
@@ -115,7 +140,7 @@ judge_rename() {
   whole_as Other CD
   if zt_games list "$rA" </dev/null 2>/dev/null | grep -q '^Old	'; then whole_as Old DVD; else whole_as New DVD; fi
 }
-walk rename "3-10" prepare_rename judge_rename zt_games rename "$rA" Old New
+walk rename "w4" prepare_rename judge_rename zt_games rename "$rA" Old New
 
 prepare_delete() { fresh; install_on Gone DVD; install_on Other CD; sync; }
 judge_delete() {
@@ -123,7 +148,7 @@ judge_delete() {
   whole_as Other CD
   zt_games list "$rA" </dev/null 2>/dev/null | grep -q '^Gone	' && whole_as Gone DVD
 }
-walk delete "2-still" prepare_delete judge_delete zt_games --yes delete "$rA" Gone
+walk delete "op20 w6" prepare_delete judge_delete zt_games --yes delete "$rA" Gone
 
 # A game that no record names: check --yes records it again (under a name
 # of its own, there being none), and a pull at any moment of that leaves it
@@ -137,4 +162,4 @@ judge_check() {
     ls "$rA" | grep -q '^zt\.[0-9A-F]*\.' || bad "the game's parts are gone"
   fi
 }
-walk check "2-10" prepare_check judge_check zt_games check --yes "$rA"
+walk check "w2" prepare_check judge_check zt_games check --yes "$rA"
