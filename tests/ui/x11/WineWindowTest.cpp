@@ -379,6 +379,20 @@ class WineWindow : public ::testing::Test {
 
     void closeMainWindow() { person().x().click(person().x().closeBoxOf(main_)); }
 
+    // The game list as the probe reads it: "focused" (its focused row, -1
+    // none), "keyboard" (1: it has the keyboard focus), "hidden" (1: its
+    // focus mark is hidden) and "tooltips" (how many of the window's show).
+    std::map<std::string, int> listState() {
+        const ToolRun probe =
+            runShell("wine " + shellQuoted(setup().probe) + " list " + shellQuoted(kTitle));
+        EXPECT_EQ(probe.status, 0) << "the probe found no list: " << probe.err;
+        std::map<std::string, int> state;
+        std::istringstream lines(probe.out);
+        for (std::string name; lines >> name;)
+            lines >> state[name];
+        return state;
+    }
+
     TempDir work_;
     std::unique_ptr<Program> program_;
     std::unique_ptr<Person> person_;
@@ -657,7 +671,8 @@ std::string contentOf(const std::string& path) {
 
 // A damaged game (a media type that is neither CD nor DVD) is drawn in
 // red, its tooltip says so; Shift+F10 opens the context menu at the
-// selected row, and its Delete removes the record.
+// selected row without the tooltip over it, and its Delete removes the
+// record. The list's first row carries the focus mark from the start.
 TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
     fs::remove(drive());
     fs::rename(linuxInstall(makeDisc(work_, 2), "broken"), drive());
@@ -669,6 +684,11 @@ TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
     ASSERT_NO_FATAL_FAILURE(open());
     const QPoint row = firstRow();
     std::this_thread::sleep_for(500ms);  // the list is drawn
+    const bool probed = !setup().probe.empty();
+    // Before any click the first row carries the focus mark.
+    if (probed) {
+        EXPECT_EQ(listState()["focused"], 0) << "no row carries the focus mark";
+    }
     const QRect client = person().x().placeOf(main_);
     const QImage drawn = person().x().grab(QRect(client.x(), row.y() - 8, client.width(), 16));
     int red = 0;
@@ -683,12 +703,22 @@ TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
     person().x().move(row + QPoint(8, 0));
     std::this_thread::sleep_for(1500ms);  // the tooltip comes
     person().screenshotScreen("wine-damaged-game");
-    // The pointer leaves the list; the keyboard focus stays in it.
-    click(control::kGameListLabel);
+    if (probed) {
+        EXPECT_EQ(listState()["tooltips"], 1) << "the row's tooltip did not show";
+    }
+    // The menu from the keyboard, the pointer still on the row: the row's
+    // tooltip goes, and the list keeps the focus and shows its mark.
     const std::set<unsigned long> known = person().windows();
     person().x().chord({"Shift_L", "F10"});
     std::this_thread::sleep_for(700ms);  // the menu opens
     person().screenshotScreen("wine-keyboard-menu");
+    if (probed) {
+        std::map<std::string, int> withMenu = listState();
+        EXPECT_EQ(withMenu["tooltips"], 0) << "the tooltip shows over the menu";
+        EXPECT_EQ(withMenu["focused"], 0);
+        EXPECT_EQ(withMenu["keyboard"], 1) << "the list lost the keyboard focus";
+        EXPECT_EQ(withMenu["hidden"], 0) << "the focus mark is hidden";
+    }
     person().x().key("Down");
     person().x().key("Return");
     const unsigned long question = person().waitForWindow(kTitle, known);
