@@ -765,8 +765,16 @@ TEST_F(WineWindow, FormatsThroughTheElevatedTool) {
         person().x().key("Return");
         const unsigned long warning = person().waitForWindow(kTitle, known);
         ASSERT_NE(warning, 0u) << "no warning before the format";
-        if (status == 0)
+        if (status == 0) {
             person().screenshot(warning, "wine-format-warning");
+            // The drive by its letter, as the person chose it.
+            std::string said =
+                runShell("wine " + shellQuoted(setup().probe) + " text " + shellQuoted(kTitle)).out;
+            said.erase(std::remove(said.begin(), said.end(), '\r'), said.end());
+            EXPECT_EQ(said,
+                      "WARNING: Formatting will erase ALL data on disk E .\nTo format the "
+                      "disk,click OK,To quit,click CANCEL.");
+        }
         known = person().windows();
         person().x().key("y");
         const auto end = std::chrono::steady_clock::now() + 30s;
