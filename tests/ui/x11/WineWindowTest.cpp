@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -280,12 +281,13 @@ class WineWindow : public ::testing::Test {
 
     // The list's first row, clicked, then its context menu's `item`th command
     // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
-    void commandOnFirstRow(int item) {
+    void commandOnFirstRow(int item, bool screenshot = true) {
         const QPoint row = firstRow();
         person().x().click(row);
         person().x().click(row, 3);
         std::this_thread::sleep_for(700ms);  // the menu opens
-        person().screenshotScreen("wine-context-menu");
+        if (screenshot)
+            person().screenshotScreen("wine-context-menu");
         for (int i = 0; i < item; ++i)
             person().x().key("Down");
         person().x().key("Return");
@@ -594,6 +596,92 @@ TEST_F(WineWindow, CloseDuringAnInstallAsksThenLeavesTheDriveSound) {
         expectSameTree(drive(), linuxInstall(iso, "game"));
 }
 
+// The soak's jobs in one window, each on a thread of its own.
+class WineSoak : public WineWindow {
+  protected:
+    // Presses `key` on each box of the window that comes until `done`.
+    bool answerUntil(const std::function<bool()>& done, const char* key) {
+        std::set<unsigned long> known = person().windows();
+        const auto end = std::chrono::steady_clock::now() + 60s;
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            // A key pressed before the box has the focus is lost: the person
+            // waits for it, and presses again while it stays.
+            if (const unsigned long box = person().waitForWindow(kTitle, known, 1s); box != 0) {
+                person().waitUntilActive(box);
+                person().x().key(key);
+                if (person().waitUntilGone(box, 5s))
+                    known.insert(box);
+            }
+        }
+        return done();
+    }
+    static bool changedSince(const fs::path& file, fs::file_time_type before) {
+        std::error_code none;
+        return fs::last_write_time(file, none) != before;
+    }
+
+    // Start: "Start Install?", then the replace question; Enter presses "OK" at its end.
+    void install(bool first) {
+        const fs::path table = drive() + "/zt.cfg";
+        std::error_code none;
+        const fs::file_time_type before = fs::last_write_time(table, none);
+        click(control::kStartButton);
+        ASSERT_TRUE(answerUntil([&] { return changedSince(table, before); }, "Return"))
+            << "the game was not recorded";
+        const unsigned long progress = person().waitForWindow("Install", {}, 10s);
+        ASSERT_NE(progress, 0u) << "no progress window";
+        std::this_thread::sleep_for(1s);  // the job ends; the button reads "OK"
+        if (first)
+            person().screenshot(progress, "wine-install-done-enter");
+        person().x().key("Return");  // "OK"
+        ASSERT_TRUE(person().waitUntilGone(progress)) << "Enter did not press \"OK\"";
+    }
+    // "Check Drive" on a drive with a part that no record names: No to
+    // "Repair the drive?" leaves the drive as it is.
+    void checkAnsweringNo() {
+        const std::string stray = drive() + "/zt.00000000.SLUS_999.99.00";
+        std::ofstream(stray) << std::string(2048, 'x');
+        const std::set<unsigned long> known = person().windows();
+        commandOnFirstRow(6, false);
+        const unsigned long question = person().waitForWindow(kTitle, known, 30s);
+        ASSERT_NE(question, 0u) << "no \"Repair the drive?\"";
+        person().waitUntilActive(question);
+        person().x().key("n");
+        ASSERT_TRUE(person().waitUntilGone(question));
+        std::this_thread::sleep_for(500ms);  // the job ends
+        EXPECT_TRUE(fs::exists(stray)) << "No changed the drive";
+        fs::remove(stray);
+    }
+    // "Verify": the box with the game's digests, and Enter.
+    void verify() {
+        const std::set<unsigned long> known = person().windows();
+        commandOnFirstRow(4, false);
+        const unsigned long digests = person().waitForWindow(kTitle, known, 30s);
+        ASSERT_NE(digests, 0u) << "no box with the digests";
+        person().waitUntilActive(digests);
+        person().x().key("Return");
+        ASSERT_TRUE(person().waitUntilGone(digests));
+    }
+    // "Copy..." to drive F:, the game there replaced from the second time on.
+    void copyToF() {
+        const fs::path table = work_.file("f") + "/zt.cfg";
+        std::error_code none;
+        const fs::file_time_type before = fs::last_write_time(table, none);
+        commandOnFirstRow(3, false);
+        const unsigned long drives = person().waitForWindow("Drive");
+        ASSERT_NE(drives, 0u) << "no drive dialog";
+        person().x().key("Down");  // E:, the drives in offer order
+        person().x().key("Down");  // F:
+        person().x().key("Return");
+        ASSERT_TRUE(answerUntil([&] { return changedSince(table, before); }, "Return"))
+            << "nothing was copied";
+        ASSERT_TRUE(person().waitUntilGone(drives));
+        if (const unsigned long progress = person().waitForWindow("copy", {}, 2s); progress != 0) {
+            ASSERT_TRUE(person().waitUntilGone(progress, 30s)) << "the copy did not end";
+        }
+    }
+};
+
 // How many jobs the soak below runs: ZT_SOAK_JOBS, else 100 with
 // ZT_FULL_WALK=1 (make test-full), else 5. A job takes about 2.6 s here.
 int soakJobs() {
@@ -603,47 +691,40 @@ int soakJobs() {
     return environment("ZT_FULL_WALK") == "1" ? 100 : 5;
 }
 
-// Jobs one after another in one window, each on a thread of its own: every
-// install of the same image replaces the last (Yes to "File game already
-// exist,Continue?"), and Enter presses "OK" at its end. The window outlives
-// every job, and the drive holds the one game as Linux installs it.
-TEST_F(WineWindow, ManyJobsInARowAndEnterPressesOk) {
+// Jobs one after another in one window, each on a thread of its own, in
+// turn: an install of the same image (each replacing the last: Yes to "File
+// game already exist,Continue?", and Enter presses "OK" at its end), a drive
+// check answered No, a verification and a copy to drive F:. The window
+// outlives every job, and both drives hold the one game as Linux installs it.
+TEST_F(WineSoak, ManyJobsInARowAndEnterPressesOk) {
     const std::string iso = makeDisc(work_, 1);
+    fs::create_directories(work_.file("f"));
+    mapDrive('f', work_.file("f"));
     ASSERT_NO_FATAL_FAILURE(open());
     ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
-    const fs::path table = drive() + "/zt.cfg";
     const int jobs = soakJobs();
     for (int job = 0; job < jobs; ++job) {
         SCOPED_TRACE("job " + std::to_string(job + 1));
-        std::error_code none;
-        const fs::file_time_type before = fs::last_write_time(table, none);
-        std::set<unsigned long> known = person().windows();
-        click(control::kStartButton);
-        // "Start Install?", then from the second job on the replace question.
-        const auto end = std::chrono::steady_clock::now() + 60s;
-        while (fs::last_write_time(table, none) == before &&
-               std::chrono::steady_clock::now() < end) {
-            // A key pressed before the box has the focus is lost: the person
-            // waits for it, and presses again while it stays.
-            if (const unsigned long box = person().waitForWindow(kTitle, known, 1s); box != 0) {
-                person().waitUntilActive(box);
-                person().x().key("Return");
-                if (person().waitUntilGone(box, 5s))
-                    known.insert(box);
-            }
+        switch (job % 4) {
+            case 0:
+                ASSERT_NO_FATAL_FAILURE(install(job == 0));
+                break;
+            case 1:
+                ASSERT_NO_FATAL_FAILURE(checkAnsweringNo());
+                break;
+            case 2:
+                ASSERT_NO_FATAL_FAILURE(verify());
+                break;
+            default:
+                ASSERT_NO_FATAL_FAILURE(copyToF());
         }
-        ASSERT_NE(fs::last_write_time(table, none), before) << "the game was not recorded";
-        const unsigned long progress = person().waitForWindow("Install", {}, 10s);
-        ASSERT_NE(progress, 0u) << "no progress window";
-        std::this_thread::sleep_for(1s);  // the job ends; the button reads "OK"
-        if (job == 0)
-            person().screenshot(progress, "wine-install-done-enter");
-        person().x().key("Return");  // "OK"
-        ASSERT_TRUE(person().waitUntilGone(progress)) << "Enter did not press \"OK\"";
         ASSERT_FALSE(program_->ended()) << "the window ended";
         ASSERT_TRUE(person().windows().count(main_)) << "the main window is gone";
     }
-    expectSameTree(drive(), linuxInstall(iso, "game"));
+    const std::string linux = linuxInstall(iso, "game");
+    expectSameTree(drive(), linux);
+    if (jobs >= 4)
+        expectSameTree(work_.file("f"), linux);
 }
 
 // A file that not even root may write (the immutable attribute), for as
