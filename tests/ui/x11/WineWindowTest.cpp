@@ -683,7 +683,7 @@ class WineSoak : public WineWindow {
 };
 
 // How many jobs the soak below runs: ZT_SOAK_JOBS, else 100 with
-// ZT_FULL_WALK=1 (make test-full), else 5. A job takes about 2.6 s here.
+// ZT_FULL_WALK=1 (make test-full), else 5. A job takes 2 to 3 s here.
 int soakJobs() {
     const std::string jobs = environment("ZT_SOAK_JOBS");
     if (!jobs.empty())
