@@ -44,7 +44,7 @@ test: build
 	$(MAKE) windows-test
 
 # The same without sampling: every stop of the crash-safety walks under Wine,
-# every moment the guests pull a stick at, the window's soak of 20 installs.
+# every moment the guests pull a stick at, the window's soak of 100 jobs.
 test-full:
 	ZT_FULL_WALK=1 $(MAKE) test
 

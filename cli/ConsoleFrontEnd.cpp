@@ -1,7 +1,10 @@
 #include "cli/ConsoleFrontEnd.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
+#include <vector>
 
 #include "cli/ExitCode.h"
 #include "platform/Console.h"
@@ -27,6 +30,7 @@ void ConsoleStatusLine::setText(const std::string& text) {
         return;  // clearing the line has nothing to show on a console
     if (beforeText)
         beforeText();
+    last_ = text;
     err_ << shown(text) << std::flush;
     // The window shows one text at a time; on a console each ends its line so
     // that the next text, or a printed line, does not run on after it.
@@ -44,12 +48,46 @@ void writeBoxText(std::ostream& err, const std::string& text) {
     err << std::flush;
 }
 
+// Whether `line` says `said` again: the same words, or with a closing '!'
+// (the box's "Cannot write data!" after the status line's "Cannot write data").
+bool saysAgain(const std::string& line, const std::string& said) {
+    return !line.empty() && (line == said || line == said + "!");
+}
+
+// `text` without the lines that say again a line of `status`. The window
+// shows its status line and a box apart, and a box repeats the status text
+// that the next list drawn replaces; a console has printed it just above.
+std::string withoutRepeats(const std::string& text, const std::string& status) {
+    std::vector<std::string> said;
+    std::istringstream statusLines(status);
+    for (std::string line; std::getline(statusLines, line);)
+        said.push_back(line);
+    std::string kept;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (std::none_of(said.begin(), said.end(),
+                         [&line](const std::string& s) { return saysAgain(line, s); }))
+            kept += line + "\n";
+    }
+    if (!text.empty() && text.back() != '\n' && !kept.empty())
+        kept.pop_back();
+    return kept;
+}
+
 }  // namespace
 
 void ConsoleMessageBoxes::show(const std::string& text) {
     if (beforeText)
         beforeText();
-    writeBoxText(err_, text);
+    if (statusAbove == nullptr) {
+        writeBoxText(err_, text);
+        return;
+    }
+    const std::string kept = withoutRepeats(text, statusAbove->lastText());
+    statusAbove->forgetLastText();
+    // A box that says nothing more than the line above prints nothing.
+    if (!kept.empty() || text.empty())
+        writeBoxText(err_, kept);
 }
 
 bool ConsoleMessageBoxes::ask(const std::string& text, bool defaultNo) {
@@ -156,6 +194,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(bool assumeYes)
         throttle_ = std::make_unique<RedrawThrottle>(outBuffer_);
         out_.rdbuf(throttle_.get());
     }
+    boxes_.statusAbove = &status_;
     status_.beforeText = [this] { beforeText(); };
     boxes_.beforeText = [this] { beforeText(); };
 }

@@ -27,9 +27,13 @@ class ConsoleStatusLine : public report::StatusLine {
     void setText(const std::string& text) override;
     // Run before each text, so that a progress bar can step aside.
     std::function<void()> beforeText;
+    // The text printed last, until a box has stood after it.
+    const std::string& lastText() const { return last_; }
+    void forgetLastText() { last_.clear(); }
 
   private:
     std::ostream& err_;
+    std::string last_;
 };
 
 class ConsoleMessageBoxes : public report::MessageBoxes {
@@ -40,6 +44,9 @@ class ConsoleMessageBoxes : public report::MessageBoxes {
     void show(const std::string& text) override;
     bool ask(const std::string& text, bool defaultNo) override;
     std::function<void()> beforeText;
+    // The status line printed on the same console: a box leaves out the
+    // lines that say again what it has just printed.
+    ConsoleStatusLine* statusAbove = nullptr;
 
   private:
     std::ostream& err_;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/DriveIdentity.h"
+#include "platform/ThreadText.h"
 
 namespace platform {
 namespace {
@@ -51,7 +52,7 @@ bool isUnder(const std::string& path, const std::string& root) {
     return true;
 }
 
-thread_local std::string lastChanged;
+thread_local ThreadText lastChanged;
 
 }  // namespace
 
@@ -59,13 +60,13 @@ bool driveChanged(const std::string& root) {
     std::string name = root;
     if (name.size() == 3 && name[1] == ':' && isSeparator(name[2]))
         name.pop_back();  // a drive letter's root: "H:"
-    lastChanged = name;
+    lastChanged.set(name);
     errno = ENODEV;
     return false;
 }
 
 std::string changedDriveName() {
-    return lastChanged;
+    return lastChanged.text();
 }
 
 bool sameDrive(const std::string& root, const DriveIdentity& chosen) {

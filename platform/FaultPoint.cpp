@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/DriveIdentity.h"
+#include "platform/ThreadText.h"
 
 namespace platform {
 namespace {
@@ -18,12 +19,12 @@ AllowedHook& allowedHook() {
     return instance;
 }
 
-thread_local std::string refusedLink;
+thread_local ThreadText refusedLink;
 
 }  // namespace
 
 bool linkRefused(const std::string& path) {
-    refusedLink = path;
+    refusedLink.set(path);
     errno = ELOOP;
     return false;
 }
@@ -52,7 +53,7 @@ bool fileOpAllowed(FileOp op, const std::string& path, const std::string& other)
 std::string lastErrorText() {
     // The two refusals of the program's own, in its own words.
     if (errno == ELOOP)
-        return (refusedLink.empty() ? "it" : refusedLink) + " is a link; it is not followed";
+        return (refusedLink.empty() ? "it" : refusedLink.text()) + " is a link; it is not followed";
     if (errno == ENODEV && !changedDriveName().empty())
         return "The drive " + changedDriveName() +
                " is no longer the drive the command began on: nothing more is written";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 
 #include "FakeDisc.h"
@@ -66,6 +67,37 @@ TEST(ConsoleMessageBoxesTest, TerminalAnswersAndDefaults) {
     EXPECT_FALSE(boxes.ask("Q", false));  // asks again after "maybe", then n
     EXPECT_TRUE(boxes.ask("Q", false));
     EXPECT_FALSE(boxes.ask("Q", false));  // end of input
+}
+
+// On a console the status line and a box print on one stream: a box's line
+// that says again what the status line has just printed is printed once.
+TEST(ConsoleFrontEndTest, ABoxDoesNotPrintAgainTheStatusLinePrintedAboveIt) {
+    struct Case {
+        std::string status, box, printed;
+    };
+    const std::vector<Case> cases = {
+        {"Invalid disc\n", "Source drive is invalid\nInvalid disc\nThere is no volume.\n",
+         "Invalid disc\nSource drive is invalid\nThere is no volume.\n"},
+        {"Cannot write data", "Cannot write data!\nE:\\g.00: Disk full",
+         "Cannot write data\nE:\\g.00: Disk full\n"},
+        {"\nCannot write file\n", "Cannot write file\nE:\\g.00: Denied",
+         "\nCannot write file\nE:\\g.00: Denied\n"},
+        {"Cannot write data", "Cannot write data!", "Cannot write data\n"},
+        {"\nGIVING UP\n", "Read Error!", "\nGIVING UP\nRead Error!\n"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream err;
+        std::streambuf* const console = std::cerr.rdbuf(err.rdbuf());
+        {
+            ConsoleFrontEnd console(false);
+            FrontEnd frontEnd = console.frontEnd();
+            frontEnd.status.setText(c.status);
+            frontEnd.boxes.show(c.box);
+            frontEnd.boxes.show(c.box);  // a later box says all it says
+        }
+        std::cerr.rdbuf(console);
+        EXPECT_EQ(err.str(), c.printed + c.box + (c.box.back() == '\n' ? "" : "\n")) << c.box;
+    }
 }
 
 TEST(ConsoleProgressTest, InterruptBeforeTheCopyStillCancelsTheInstall) {

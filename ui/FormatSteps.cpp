@@ -160,6 +160,13 @@ std::string initQuestionText(const FixedDrive& drive, const std::string& reason)
            erased + ".";
 }
 
+std::string formatDriveName(const FixedDrive& drive, bool letters) {
+    const std::string& device = drive.device;
+    if (letters && device.size() == 6 && device.rfind("\\\\.\\", 0) == 0 && device[5] == ':')
+        return device.substr(4, 1);
+    return device;
+}
+
 bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeService& volumes,
                   const CanWriteDevice& canWrite, FrontEnd& frontEnd, const DriveCheck& check) {
     std::string denial;
@@ -172,7 +179,7 @@ bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeServic
     }
     const bool init = !initReason.empty();
     const std::string question =
-        init ? initQuestionText(drive, initReason) : formatWarningText(drive.device);
+        init ? initQuestionText(drive, initReason) : formatWarningText(formatDriveName(drive));
     // Initialising is asked with No as the default: a wrong disk loses all its partitions.
     if (!frontEnd.boxes.ask(question, init))
         return false;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/DriveNames.h"
 #include "report/FrontEnd.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
@@ -48,6 +49,10 @@ DriveFindings checkDriveForFormat(const FixedDrive& drive);
 // The one question asked before a disk is initialised and formatted; it
 // names the disk and what is erased.
 std::string initQuestionText(const FixedDrive& drive, const std::string& reason);
+
+// The drive the format's warning names: its letter where drives have
+// letters (E for \\.\E:), else its device.
+std::string formatDriveName(const FixedDrive& drive, bool letters = platform::drivesHaveLetters());
 
 // The job, on its worker thread. First, with the drive still mounted, what
 // can be known: that the device can be written (by this process, or by the

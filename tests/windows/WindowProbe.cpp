@@ -6,10 +6,16 @@
 //   text TITLE          prints the text of the message box titled TITLE (a
 //                       window of that title that takes no files), in UTF-8;
 //   heights TITLE       prints the id and the height in pixels of each
-//                       control of that window, one a line.
+//                       control of that window, one a line;
+//   list TITLE          prints, of the list view in the window titled TITLE
+//                       that takes files: its focused row (-1: none), whether
+//                       it has the keyboard focus, whether its focus mark is
+//                       hidden (the keyboard cues' state), and how many
+//                       tooltips of the window's program show.
 // Ends with 0 once it has done so.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
@@ -123,6 +129,54 @@ int printHeights(const wchar_t* title) {
     return 0;
 }
 
+BOOL CALLBACK takeIfListView(HWND control, LPARAM found) {
+    wchar_t name[64] = {};
+    GetClassNameW(control, name, 64);
+    if (_wcsicmp(name, WC_LISTVIEWW) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = control;
+    return FALSE;
+}
+
+struct Tooltips {
+    DWORD process;
+    int shown = 0;
+};
+
+BOOL CALLBACK countIfShownTooltip(HWND window, LPARAM state) {
+    auto& tooltips = *reinterpret_cast<Tooltips*>(state);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == tooltips.process && _wcsicmp(name, TOOLTIPS_CLASSW) == 0 &&
+        IsWindowVisible(window))
+        ++tooltips.shown;
+    return TRUE;
+}
+
+int printList(const wchar_t* title) {
+    HWND window = windowTitled(title, true);
+    HWND list = nullptr;
+    if (window != nullptr)
+        EnumChildWindows(window, takeIfListView, reinterpret_cast<LPARAM>(&list));
+    if (list == nullptr)
+        return 3;
+    Tooltips tooltips{0};
+    const DWORD thread = GetWindowThreadProcessId(window, &tooltips.process);
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    GetGUIThreadInfo(thread, &focus);
+    EnumWindows(countIfShownTooltip, reinterpret_cast<LPARAM>(&tooltips));
+    const auto cues = SendMessageW(list, WM_QUERYUISTATE, 0, 0);
+    std::printf("focused %d\nkeyboard %d\nhidden %d\ntooltips %d\n",
+                static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                              MAKELPARAM(LVNI_FOCUSED, 0))),
+                focus.hwndFocus == list ? 1 : 0, (cues & UISF_HIDEFOCUS) != 0 ? 1 : 0,
+                tooltips.shown);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,5 +186,7 @@ int wmain(int argc, wchar_t** argv) {
         return printBox(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"heights") == 0)
         return printHeights(argv[2]);
+    if (argc == 3 && std::wcscmp(argv[1], L"list") == 0)
+        return printList(argv[2]);
     return 2;
 }

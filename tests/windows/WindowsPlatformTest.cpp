@@ -13,9 +13,11 @@
 #include "TempDir.h"
 #include "disk/DriveRefusal.h"
 #include "platform/DeviceControl.h"
+#include "platform/DriveIdentity.h"
 #include "platform/DriveLock.h"
 #include "platform/DriveLockSystem.h"
 #include "platform/DriveNames.h"
+#include "platform/FaultPoint.h"
 #include "platform/Files.h"
 #include "platform/Volume.h"
 
@@ -236,7 +238,8 @@ TEST(WindowsPlatformTest, ADriveLockHoldsWhateverTheTemporaryFolder) {
 }
 
 // Jobs take and leave drives on threads of their own, one after another and
-// side by side; nothing of a thread's locks is left for its end to undo.
+// side by side; nothing of a thread's locks, nor of the names its messages
+// give, is left for its end to undo.
 TEST(WindowsPlatformTest, AThousandJobThreadsTakeAndLeaveDriveLocks) {
     using platform::DriveLockMode;
     using platform::DriveLockStatus;
@@ -258,8 +261,14 @@ TEST(WindowsPlatformTest, AThousandJobThreadsTakeAndLeaveDriveLocks) {
         // A routine of the job that reads the drive nests in its lock.
         platform::DriveLockRequest reading{root, DriveLockMode::Shared};
         platform::DriveLockAttempt nested = platform::tryLockDrives({&reading, 1});
+        // A job that met a changed drive or a refused link keeps the name
+        // for its message on its own thread, which ends without a fault.
+        platform::driveChanged(root);
+        const bool named = platform::changedDriveName() == root;
+        platform::linkRefused(root + "\\link");
         const bool right =
-            held.status == DriveLockStatus::Locked && nested.status == DriveLockStatus::Locked;
+            held.status == DriveLockStatus::Locked && nested.status == DriveLockStatus::Locked &&
+            named && platform::lastErrorText() == root + "\\link is a link; it is not followed";
         ++(right ? locked : wrong);
     };
     constexpr int kJobs = 1000, kSideBySide = 4;

@@ -361,3 +361,14 @@ TEST(FormatStepsTest, ADiskTooSmallForFat32IsRefusedBeforeTheQuestion) {
         EXPECT_EQ(readAt(image, 0, 1 << 20), before) << image;
     }
 }
+
+// The warning names a drive letter as the person knows it (E), a device by its path.
+TEST(FormatStepsTest, TheWarningNamesTheDriveLetterWhereDrivesHaveLetters) {
+    FixedDrive lettered = kDrive;
+    lettered.mountPoint = "E:\\";
+    lettered.device = "\\\\.\\E:";
+    EXPECT_EQ(formatDriveName(lettered, true), "E");
+    EXPECT_EQ(formatDriveName(kDrive, false), "/dev/ztnone1");
+    lettered.device = "\\\\.\\PhysicalDrive1";  // a whole disk without a letter
+    EXPECT_EQ(formatDriveName(lettered, true), "\\\\.\\PhysicalDrive1");
+}

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -280,12 +281,13 @@ class WineWindow : public ::testing::Test {
 
     // The list's first row, clicked, then its context menu's `item`th command
     // (1: Delete, 2: Rename, 3: Copy...) taken with the arrow keys.
-    void commandOnFirstRow(int item) {
+    void commandOnFirstRow(int item, bool screenshot = true) {
         const QPoint row = firstRow();
         person().x().click(row);
         person().x().click(row, 3);
         std::this_thread::sleep_for(700ms);  // the menu opens
-        person().screenshotScreen("wine-context-menu");
+        if (screenshot)
+            person().screenshotScreen("wine-context-menu");
         for (int i = 0; i < item; ++i)
             person().x().key("Down");
         person().x().key("Return");
@@ -378,6 +380,20 @@ class WineWindow : public ::testing::Test {
     }
 
     void closeMainWindow() { person().x().click(person().x().closeBoxOf(main_)); }
+
+    // The game list as the probe reads it: "focused" (its focused row, -1
+    // none), "keyboard" (1: it has the keyboard focus), "hidden" (1: its
+    // focus mark is hidden) and "tooltips" (how many of the window's show).
+    std::map<std::string, int> listState() {
+        const ToolRun probe =
+            runShell("wine " + shellQuoted(setup().probe) + " list " + shellQuoted(kTitle));
+        EXPECT_EQ(probe.status, 0) << "the probe found no list: " << probe.err;
+        std::map<std::string, int> state;
+        std::istringstream lines(probe.out);
+        for (std::string name; lines >> name;)
+            lines >> state[name];
+        return state;
+    }
 
     TempDir work_;
     std::unique_ptr<Program> program_;
@@ -580,56 +596,135 @@ TEST_F(WineWindow, CloseDuringAnInstallAsksThenLeavesTheDriveSound) {
         expectSameTree(drive(), linuxInstall(iso, "game"));
 }
 
-// How many jobs the soak below runs: ZT_SOAK_JOBS, else 20 with
-// ZT_FULL_WALK=1 (make test-full), else 5.
-int soakJobs() {
-    const std::string jobs = environment("ZT_SOAK_JOBS");
-    if (!jobs.empty())
-        return std::max(2, std::atoi(jobs.c_str()));
-    return environment("ZT_FULL_WALK") == "1" ? 20 : 5;
-}
-
-// Jobs one after another in one window, each on a thread of its own: every
-// install of the same image replaces the last (Yes to "File game already
-// exist,Continue?"), and Enter presses "OK" at its end. The window outlives
-// every job, and the drive holds the one game as Linux installs it.
-TEST_F(WineWindow, ManyJobsInARowAndEnterPressesOk) {
-    const std::string iso = makeDisc(work_, 1);
-    ASSERT_NO_FATAL_FAILURE(open());
-    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
-    const fs::path table = drive() + "/zt.cfg";
-    const int jobs = soakJobs();
-    for (int job = 0; job < jobs; ++job) {
-        SCOPED_TRACE("job " + std::to_string(job + 1));
-        std::error_code none;
-        const fs::file_time_type before = fs::last_write_time(table, none);
+// The soak's jobs in one window, each on a thread of its own.
+class WineSoak : public WineWindow {
+  protected:
+    // Presses `key` on each box of the window that comes until `done`.
+    bool answerUntil(const std::function<bool()>& done, const char* key) {
         std::set<unsigned long> known = person().windows();
-        click(control::kStartButton);
-        // "Start Install?", then from the second job on the replace question.
         const auto end = std::chrono::steady_clock::now() + 60s;
-        while (fs::last_write_time(table, none) == before &&
-               std::chrono::steady_clock::now() < end) {
+        while (!done() && std::chrono::steady_clock::now() < end) {
             // A key pressed before the box has the focus is lost: the person
             // waits for it, and presses again while it stays.
             if (const unsigned long box = person().waitForWindow(kTitle, known, 1s); box != 0) {
                 person().waitUntilActive(box);
-                person().x().key("Return");
+                person().x().key(key);
                 if (person().waitUntilGone(box, 5s))
                     known.insert(box);
             }
         }
-        ASSERT_NE(fs::last_write_time(table, none), before) << "the game was not recorded";
+        return done();
+    }
+    static bool changedSince(const fs::path& file, fs::file_time_type before) {
+        std::error_code none;
+        return fs::last_write_time(file, none) != before;
+    }
+
+    // Start: "Start Install?", then the replace question; Enter presses "OK" at its end.
+    void install(bool first) {
+        const fs::path table = drive() + "/zt.cfg";
+        std::error_code none;
+        const fs::file_time_type before = fs::last_write_time(table, none);
+        click(control::kStartButton);
+        ASSERT_TRUE(answerUntil([&] { return changedSince(table, before); }, "Return"))
+            << "the game was not recorded";
         const unsigned long progress = person().waitForWindow("Install", {}, 10s);
         ASSERT_NE(progress, 0u) << "no progress window";
         std::this_thread::sleep_for(1s);  // the job ends; the button reads "OK"
-        if (job == 0)
+        if (first)
             person().screenshot(progress, "wine-install-done-enter");
         person().x().key("Return");  // "OK"
         ASSERT_TRUE(person().waitUntilGone(progress)) << "Enter did not press \"OK\"";
+    }
+    // "Check Drive" on a drive with a part that no record names: No to
+    // "Repair the drive?" leaves the drive as it is.
+    void checkAnsweringNo() {
+        const std::string stray = drive() + "/zt.00000000.SLUS_999.99.00";
+        std::ofstream(stray) << std::string(2048, 'x');
+        const std::set<unsigned long> known = person().windows();
+        commandOnFirstRow(6, false);
+        const unsigned long question = person().waitForWindow(kTitle, known, 30s);
+        ASSERT_NE(question, 0u) << "no \"Repair the drive?\"";
+        person().waitUntilActive(question);
+        person().x().key("n");
+        ASSERT_TRUE(person().waitUntilGone(question));
+        std::this_thread::sleep_for(500ms);  // the job ends
+        EXPECT_TRUE(fs::exists(stray)) << "No changed the drive";
+        fs::remove(stray);
+    }
+    // "Verify": the box with the game's digests, and Enter.
+    void verify() {
+        const std::set<unsigned long> known = person().windows();
+        commandOnFirstRow(4, false);
+        const unsigned long digests = person().waitForWindow(kTitle, known, 30s);
+        ASSERT_NE(digests, 0u) << "no box with the digests";
+        person().waitUntilActive(digests);
+        person().x().key("Return");
+        ASSERT_TRUE(person().waitUntilGone(digests));
+    }
+    // "Copy..." to drive F:, the game there replaced from the second time on.
+    void copyToF() {
+        const fs::path table = work_.file("f") + "/zt.cfg";
+        std::error_code none;
+        const fs::file_time_type before = fs::last_write_time(table, none);
+        commandOnFirstRow(3, false);
+        const unsigned long drives = person().waitForWindow("Drive");
+        ASSERT_NE(drives, 0u) << "no drive dialog";
+        person().x().key("Down");  // E:, the drives in offer order
+        person().x().key("Down");  // F:
+        person().x().key("Return");
+        ASSERT_TRUE(answerUntil([&] { return changedSince(table, before); }, "Return"))
+            << "nothing was copied";
+        ASSERT_TRUE(person().waitUntilGone(drives));
+        if (const unsigned long progress = person().waitForWindow("copy", {}, 2s); progress != 0) {
+            ASSERT_TRUE(person().waitUntilGone(progress, 30s)) << "the copy did not end";
+        }
+    }
+};
+
+// How many jobs the soak below runs: ZT_SOAK_JOBS, else 100 with
+// ZT_FULL_WALK=1 (make test-full), else 5. A job takes 2 to 3 s here.
+int soakJobs() {
+    const std::string jobs = environment("ZT_SOAK_JOBS");
+    if (!jobs.empty())
+        return std::max(2, std::atoi(jobs.c_str()));
+    return environment("ZT_FULL_WALK") == "1" ? 100 : 5;
+}
+
+// Jobs one after another in one window, each on a thread of its own, in
+// turn: an install of the same image (each replacing the last: Yes to "File
+// game already exist,Continue?", and Enter presses "OK" at its end), a drive
+// check answered No, a verification and a copy to drive F:. The window
+// outlives every job, and both drives hold the one game as Linux installs it.
+TEST_F(WineSoak, ManyJobsInARowAndEnterPressesOk) {
+    const std::string iso = makeDisc(work_, 1);
+    fs::create_directories(work_.file("f"));
+    mapDrive('f', work_.file("f"));
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_NO_FATAL_FAILURE(chooseImage(iso));
+    const int jobs = soakJobs();
+    for (int job = 0; job < jobs; ++job) {
+        SCOPED_TRACE("job " + std::to_string(job + 1));
+        switch (job % 4) {
+            case 0:
+                ASSERT_NO_FATAL_FAILURE(install(job == 0));
+                break;
+            case 1:
+                ASSERT_NO_FATAL_FAILURE(checkAnsweringNo());
+                break;
+            case 2:
+                ASSERT_NO_FATAL_FAILURE(verify());
+                break;
+            default:
+                ASSERT_NO_FATAL_FAILURE(copyToF());
+        }
         ASSERT_FALSE(program_->ended()) << "the window ended";
         ASSERT_TRUE(person().windows().count(main_)) << "the main window is gone";
     }
-    expectSameTree(drive(), linuxInstall(iso, "game"));
+    const std::string linux = linuxInstall(iso, "game");
+    expectSameTree(drive(), linux);
+    if (jobs >= 4)
+        expectSameTree(work_.file("f"), linux);
 }
 
 // A file that not even root may write (the immutable attribute), for as
@@ -657,7 +752,8 @@ std::string contentOf(const std::string& path) {
 
 // A damaged game (a media type that is neither CD nor DVD) is drawn in
 // red, its tooltip says so; Shift+F10 opens the context menu at the
-// selected row, and its Delete removes the record.
+// selected row without the tooltip over it, and its Delete removes the
+// record. The list's first row carries the focus mark from the start.
 TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
     fs::remove(drive());
     fs::rename(linuxInstall(makeDisc(work_, 2), "broken"), drive());
@@ -669,6 +765,11 @@ TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
     ASSERT_NO_FATAL_FAILURE(open());
     const QPoint row = firstRow();
     std::this_thread::sleep_for(500ms);  // the list is drawn
+    const bool probed = !setup().probe.empty();
+    // Before any click the first row carries the focus mark.
+    if (probed) {
+        EXPECT_EQ(listState()["focused"], 0) << "no row carries the focus mark";
+    }
     const QRect client = person().x().placeOf(main_);
     const QImage drawn = person().x().grab(QRect(client.x(), row.y() - 8, client.width(), 16));
     int red = 0;
@@ -683,12 +784,22 @@ TEST_F(WineWindow, ADamagedGameIsRedAndItsMenuOpensFromTheKeyboard) {
     person().x().move(row + QPoint(8, 0));
     std::this_thread::sleep_for(1500ms);  // the tooltip comes
     person().screenshotScreen("wine-damaged-game");
-    // The pointer leaves the list; the keyboard focus stays in it.
-    click(control::kGameListLabel);
+    if (probed) {
+        EXPECT_EQ(listState()["tooltips"], 1) << "the row's tooltip did not show";
+    }
+    // The menu from the keyboard, the pointer still on the row: the row's
+    // tooltip goes, and the list keeps the focus and shows its mark.
     const std::set<unsigned long> known = person().windows();
     person().x().chord({"Shift_L", "F10"});
     std::this_thread::sleep_for(700ms);  // the menu opens
     person().screenshotScreen("wine-keyboard-menu");
+    if (probed) {
+        std::map<std::string, int> withMenu = listState();
+        EXPECT_EQ(withMenu["tooltips"], 0) << "the tooltip shows over the menu";
+        EXPECT_EQ(withMenu["focused"], 0);
+        EXPECT_EQ(withMenu["keyboard"], 1) << "the list lost the keyboard focus";
+        EXPECT_EQ(withMenu["hidden"], 0) << "the focus mark is hidden";
+    }
     person().x().key("Down");
     person().x().key("Return");
     const unsigned long question = person().waitForWindow(kTitle, known);
@@ -735,8 +846,16 @@ TEST_F(WineWindow, FormatsThroughTheElevatedTool) {
         person().x().key("Return");
         const unsigned long warning = person().waitForWindow(kTitle, known);
         ASSERT_NE(warning, 0u) << "no warning before the format";
-        if (status == 0)
+        if (status == 0) {
             person().screenshot(warning, "wine-format-warning");
+            // The drive by its letter, as the person chose it.
+            std::string said =
+                runShell("wine " + shellQuoted(setup().probe) + " text " + shellQuoted(kTitle)).out;
+            said.erase(std::remove(said.begin(), said.end(), '\r'), said.end());
+            EXPECT_EQ(said,
+                      "WARNING: Formatting will erase ALL data on disk E .\nTo format the "
+                      "disk,click OK,To quit,click CANCEL.");
+        }
         known = person().windows();
         person().x().key("y");
         const auto end = std::chrono::steady_clock::now() + 30s;
