@@ -35,37 +35,38 @@ class MainWindowCore::GameJobsWindow : public GameJobWindow {
 
 void MainWindowCore::startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job) {
     if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
-        boxes_.show(blocker);
+        reports_.boxes().show(blocker);
         return;
     }
-    busy_.store(true);
-    setInput(false);
-    gameWorker_.start(
+    jobs_.setBusy(true);
+    jobs_.setInput(false);
+    jobs_.gameWorker().start(
         [this, job = std::move(job)] {
             LoggedBoxes boxes(view_.boxes(), log_);
             LogStream out(log_);
             GameJobsWindow window(*this);
             job(window, FrontEnd{view_.statusLine(), boxes, view_.jobProgress().window(), out});
         },
-        [this] { closeWhenIdle(); });
+        [this] { jobs_.closeWhenIdle(); });
 }
 
 void MainWindowCore::gameJobEnded(bool outcomeShown) {
-    busy_.store(false);
+    jobs_.setBusy(false);
     // With an outcome shown the window waits for the progress window's "OK".
     if (!outcomeShown)
-        giveWindowBack();
+        jobs_.giveWindowBack();
     // Listed again, whether the games changed or not: the status line shows
     // the drive's figures again instead of the job's.
-    if (!closing_)
+    if (!jobs_.closing())
         onDriveChanged();
 }
 
 void MainWindowCore::onVerifyGame() {
     if (const std::optional<std::string> name = gameForCommand()) {
-        startGameJob([root = targetRoot_, name = *name](GameJobWindow& window, const FrontEnd& ui) {
-            runVerifyJob(root, name, window, ui);
-        });
+        startGameJob(
+            [root = drives_.targetRoot(), name = *name](GameJobWindow& window, const FrontEnd& ui) {
+                runVerifyJob(root, name, window, ui);
+            });
     }
 }
 
@@ -74,7 +75,7 @@ void MainWindowCore::onExportGame() {
     if (!name)
         return;
     if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
-        boxes_.show(blocker);
+        reports_.boxes().show(blocker);
         return;
     }
     const std::vector<std::string> chosen =
@@ -82,19 +83,19 @@ void MainWindowCore::onExportGame() {
     if (chosen.empty() || chosen.front().empty())
         return;
     const std::string file = chosen.front();
-    startGameJob(
-        [root = targetRoot_, name = *name, file](GameJobWindow& window, const FrontEnd& ui) {
-            runExportJob(root, name, file, window, ui);
-        });
+    startGameJob([root = drives_.targetRoot(), name = *name, file](GameJobWindow& window,
+                                                                   const FrontEnd& ui) {
+        runExportJob(root, name, file, window, ui);
+    });
 }
 
 void MainWindowCore::onCheckDrive() {
-    targetRoot_ = selectedDriveRoot();
-    if (targetRoot_.empty()) {
-        boxes_.show(kNoHardDrive);
+    drives_.readTargetRoot();
+    if (drives_.targetRoot().empty()) {
+        reports_.boxes().show(kNoHardDrive);
         return;
     }
-    startGameJob([root = targetRoot_](GameJobWindow& window, const FrontEnd& ui) {
+    startGameJob([root = drives_.targetRoot()](GameJobWindow& window, const FrontEnd& ui) {
         runCheckJob(root, window, ui);
     });
 }

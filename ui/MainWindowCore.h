@@ -17,13 +17,18 @@
 #include "report/FrontEnd.h"
 #include "ui/CoreServices.h"
 #include "ui/DriveList.h"
+#include "ui/DrivePicker.h"
 #include "ui/GameJobs.h"
 #include "ui/Job.h"
 #include "ui/JobGate.h"
+#include "ui/JobRunner.h"
 #include "ui/LoggedBoxes.h"
 #include "ui/QueueStart.h"
+#include "ui/SourcePicker.h"
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
+#include "ui/WindowPages.h"
+#include "ui/WindowReports.h"
 #include "ui/WindowView.h"
 
 namespace ui {
@@ -99,26 +104,26 @@ class MainWindowCore {
     void OnClose();
 
     // What the window shows and runs now.
-    bool jobRunning() const;
-    JobState jobs() const;
-    bool busy() const { return busy_.load(); }
-    bool closing() const { return closing_; }
-    Page page() const { return page_; }
-    bool inputEnabled() const { return inputEnabled_; }
+    bool jobRunning() const { return jobs_.jobRunning(); }
+    JobState jobs() const { return jobs_.jobs(); }
+    bool busy() const { return jobs_.busy(); }
+    bool closing() const { return jobs_.closing(); }
+    Page page() const { return pages_.page(); }
+    bool inputEnabled() const { return jobs_.inputEnabled(); }
     // The root of the drive selected in the hard-drive box when last read.
-    const std::string& targetRoot() const { return targetRoot_; }
+    const std::string& targetRoot() const { return drives_.targetRoot(); }
     // The device of the last drive a format job was started on.
     const std::string& formatDrive() const { return formatDrive_; }
     // The game last chosen for "Copy...".
     const std::string& copyGameName() const { return copyGameName_; }
     // The source box's items, "Image file..." last.
-    const std::vector<std::string>& sources() const { return sourceItems_; }
+    const std::vector<std::string>& sources() const { return sources_.items(); }
     // The hard-drive box's drives, in their order.
-    const std::vector<FixedDrive>& drives() const { return offered_; }
+    const std::vector<FixedDrive>& drives() const { return drives_.offered(); }
     // The name of the selected game as the table holds it.
     std::optional<std::string> selectedGameName() const;
     // The window's own front end, for routines run on the window thread.
-    report::FrontEnd frontEnd();
+    report::FrontEnd frontEnd() { return reports_.frontEnd(); }
     // Lists the games of the drive at `root` now (empty: none); false when
     // no list could be read.
     bool refreshGameList(const std::string& root);
@@ -127,32 +132,8 @@ class MainWindowCore {
     class FormatWindow;
     class GameJobsWindow;
 
-    // Sources and drives.
-    void fillSources();
-    void pickImage(const std::string& file);
-    // Several images chosen at once: the source box offers them as one queue.
-    void pickImages(const std::vector<std::string>& files);
-    // The source box's items: drives and images, the queue, "Image file...".
-    std::vector<std::string> sourceBoxItems() const;
-    // Whether the source box's selection is the queue; the name box is then off.
-    bool queueSelected() const;
-    void showQueueChosen(bool queue);
-    // The size of an image file; nothing when it is gone.
-    install::FileSizeOf imageSizeOf() const;
-    // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
-    void setMediaForImage(const std::string& file);
-    // The name box takes the image's name, unless the person typed one.
-    void fillNameForImage(const std::string& file);
-    void fillDrives();
-    void selectDriveAt(const std::string& mountPoint);
+    // The selected drive becomes the target, and its games are listed anew.
     void onDriveChanged();
-    std::string selectedDriveRoot() const;
-    FixedDrive selectedDrive() const;
-    // Each shows (true) or hides its page's controls; none enables anything.
-    void showInstallerPage(bool show);
-    void showFormatPage(bool show);
-    void showAboutPage(bool show);
-    void showPage(Page page);
 
     // Games.
     void retryBusyDrive(const std::string& root);
@@ -191,27 +172,18 @@ class MainWindowCore {
     void onFormat();
     void formatStarted();
     void formatEnded(bool formatted, const std::string& mountPoint);
-    void giveWindowBack();
-    void setInput(bool enable);
-    void closeWhenIdle();
 
     WindowView& view_;
     CoreServices services_;
     WindowLog& log_;
-    LoggedBoxes boxes_;  // the window's boxes, each also in the log
-    LogStream out_;      // the window's lines into the log
+    WindowReports reports_;
+    WindowPages pages_;
+    SourcePicker sources_;
+    DrivePicker drives_;
+    JobRunner jobs_;
 
-    Page page_ = Page::Installer;
-    std::vector<std::string> sourceItems_;   // the source box, "Image file..." last
-    std::vector<std::string> imageFiles_;    // chosen this session, offered again
-    std::vector<std::string> queuedImages_;  // several chosen at once: the queue
     std::vector<install::ImageResult>
-        queueResults_;            // written by the queue's thread, read after it ended
-    std::string imageFolder_;     // where the last image chosen lies
-    std::string filledGameName_;  // the name the last image gave
-    int lastSource_ = 0;
-    std::vector<FixedDrive> offered_;  // the hard-drive box
-    std::string targetRoot_;
+        queueResults_;  // written by the queue's thread, read after it ended
     std::string formatDrive_;
     std::string copyGameName_;
     std::vector<std::string> listedNames_;   // the list's rows as the table holds them
@@ -229,16 +201,9 @@ class MainWindowCore {
         int& depth_;
     };
 
-    std::atomic<bool> busy_{false};              // an install or a format runs
     std::atomic<bool> installSucceeded_{false};  // the install's window offers "OK"
     bool cancelling_ = false;  // the install was cancelled and removes what it wrote
-    bool inputEnabled_ = true;
-    bool closing_ = false;   // the person agreed to close; the jobs are ending
-    int installResult_ = 0;  // written by the install's thread, read after it ended
-    Job installWorker_;
-    Job formatWorker_;
-    Job copyWorker_;
-    Job gameWorker_;  // check, verify or export
+    int installResult_ = 0;    // written by the install's thread, read after it ended
 };
 
 }  // namespace ui

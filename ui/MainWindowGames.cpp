@@ -100,9 +100,10 @@ void MainWindowCore::retryBusyDrive(const std::string& root) {
     busyRetryPending_ = true;
     view_.after(kBusyRetryMs, [this, root] {
         busyRetryPending_ = false;
-        if (closing_ || page_ != Page::Installer || selectedDriveRoot() != root)
+        if (jobs_.closing() || pages_.page() != Page::Installer ||
+            drives_.selectedDriveRoot() != root)
             return;
-        if (!inputEnabled_ || jobRunning())
+        if (!jobs_.inputEnabled() || jobRunning())
             retryBusyDrive(root);
         else
             refreshGameList(root);
@@ -110,9 +111,10 @@ void MainWindowCore::retryBusyDrive(const std::string& root) {
 }
 
 void MainWindowCore::onActivated() {
-    if (routines_ > 0 || !inputEnabled_ || closing_ || jobRunning() || page_ != Page::Installer)
+    if (routines_ > 0 || !jobs_.inputEnabled() || jobs_.closing() || jobRunning() ||
+        pages_.page() != Page::Installer)
         return;
-    const std::string root = selectedDriveRoot();
+    const std::string root = drives_.selectedDriveRoot();
     // Another program changed the table since it was listed, or the list
     // shows another drive: read again.
     if (!root.empty() && (root != listedRoot_ || tableStamp(root) != listedStamp_))
@@ -127,17 +129,17 @@ std::optional<std::string> MainWindowCore::selectedGameName() const {
 }
 
 void MainWindowCore::onGameClicked(int row) {
-    targetRoot_ = selectedDriveRoot();
+    drives_.readTargetRoot();
     const std::optional<std::string> name = selectedGameName();
-    if (!name || targetRoot_.empty())
+    if (!name || drives_.targetRoot().empty())
         return;
     // The details of the clicked row become its tooltip.
-    if (std::optional<std::string> details = gameDetails(targetRoot_, *name, frontEnd()))
+    if (std::optional<std::string> details = gameDetails(drives_.targetRoot(), *name, frontEnd()))
         view_.setGameTooltip(row, *details);
 }
 
 void MainWindowCore::onContextMenu(bool fromKeyboard) {
-    if (page_ != Page::Installer)
+    if (pages_.page() != Page::Installer)
         return;
     if (const int command = view_.popUpMenu(gameMenuTemplate(), fromKeyboard); command != 0)
         onCommand(command);
@@ -171,16 +173,16 @@ bool MainWindowCore::onKey(WindowKey key, int focused) {
 }
 
 std::optional<std::string> MainWindowCore::gameForCommand() {
-    targetRoot_ = selectedDriveRoot();
-    return ui::gameForCommand(targetRoot_, selectedGameName(), frontEnd());
+    drives_.readTargetRoot();
+    return ui::gameForCommand(drives_.targetRoot(), selectedGameName(), frontEnd());
 }
 
 void MainWindowCore::onDeleteGame() {
     const std::optional<std::string> name = gameForCommand();
     if (!name)
         return;
-    confirmAndDeleteGame(targetRoot_, name, frontEnd());
-    refreshGameList(targetRoot_);
+    confirmAndDeleteGame(drives_.targetRoot(), name, frontEnd());
+    refreshGameList(drives_.targetRoot());
 }
 
 void MainWindowCore::onRenameGame() {
@@ -190,13 +192,13 @@ void MainWindowCore::onRenameGame() {
     const std::optional<std::string> newName = view_.askNewName();
     if (!newName)
         return;
-    if (listAfterRename(renameGame(targetRoot_, *oldName, *newName, frontEnd())))
-        refreshGameList(targetRoot_);
+    if (listAfterRename(renameGame(drives_.targetRoot(), *oldName, *newName, frontEnd())))
+        refreshGameList(drives_.targetRoot());
 }
 
 void MainWindowCore::openWebSite() {
     if (!view_.openUrl(services_.websiteUrl))
-        boxes_.show(webSiteFailureText(services_.websiteUrl));
+        reports_.boxes().show(webSiteFailureText(services_.websiteUrl));
 }
 
 }  // namespace ui

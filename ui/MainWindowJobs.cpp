@@ -89,62 +89,52 @@ void MainWindowCore::onCommand(int id) {
     }
 }
 
-bool MainWindowCore::jobRunning() const {
-    return installWorker_.running() || formatWorker_.running() || copyWorker_.running() ||
-           gameWorker_.running();
-}
-
-JobState MainWindowCore::jobs() const {
-    return JobState{installWorker_.running(), formatWorker_.running(), copyWorker_.running(),
-                    busy_.load()};
-}
-
 InstallForm MainWindowCore::installForm() {
     const WindowInput input = view_.input();
-    targetRoot_ = selectedDriveRoot();
-    const std::size_t source = static_cast<std::size_t>(input.source);
+    drives_.readTargetRoot();
     // "Image file..." is no source; neither is an empty box.
-    const std::string chosen =
-        input.source >= 0 && source + 1 < sourceItems_.size() ? sourceItems_[source] : "";
+    const std::string chosen = sources_.sourceAt(input.source);
     const std::vector<std::string>& media = mediaTypes();
     const std::string type = input.media >= 0 && input.media < static_cast<int>(media.size())
                                  ? media[static_cast<std::size_t>(input.media)]
                                  : media.front();
-    return InstallForm{chosen, targetRoot_, input.gameName, type, selectedDrive().device};
+    return InstallForm{chosen, drives_.targetRoot(), input.gameName, type,
+                       drives_.selectedDrive().device};
 }
 
 void MainWindowCore::onStart() {
-    if (queueSelected()) {
+    if (sources_.queueSelected()) {
         onStartQueue();
         return;
     }
     const std::optional<InstallRequest> request = installToStart(
-        boxes_, [this] { return jobs(); }, [this] { return installForm(); }, *services_.drives);
+        reports_.boxes(), [this] { return jobs(); }, [this] { return installForm(); },
+        *services_.drives);
     if (!request) {
         startRefused();
         return;
     }
     installStarting();
-    const FixedDrive target{targetRoot_, selectedDrive().device};
+    const FixedDrive target{drives_.targetRoot(), drives_.selectedDrive().device};
     view_.jobProgress().beginJob(
         {"Installing", "Installed", request->name, std::uint64_t{1} << 20, false});
-    installWorker_.start([this, request = *request, target] { installJob(request, target); },
-                         [this] { installFinished(installResult_); });
+    jobs_.installWorker().start([this, request = *request, target] { installJob(request, target); },
+                                [this] { installFinished(installResult_); });
 }
 
 void MainWindowCore::startRefused() {
     // A drive that went away leaves the box; its games leave the list.
-    const std::string chosen = selectedDriveRoot();
-    fillDrives();
-    if (selectedDriveRoot() != chosen)
+    const std::string chosen = drives_.selectedDriveRoot();
+    drives_.fillDrives();
+    if (drives_.selectedDriveRoot() != chosen)
         onDriveChanged();
 }
 
 void MainWindowCore::installStarting() {
     view_.enableControl(control::kStartButton, false);
     view_.enableControl(control::kGameList, false);
-    busy_.store(true);
-    setInput(false);
+    jobs_.setBusy(true);
+    jobs_.setInput(false);
     installSucceeded_.store(false);
     cancelling_ = false;
 }
@@ -163,41 +153,42 @@ void MainWindowCore::installJob(const InstallRequest& request, const FixedDrive&
 void MainWindowCore::installFinished(int result) {
     // After a success the window stays disabled until "OK" in the progress
     // window; when that window is not shown, it is given back at once.
-    busy_.store(false);
+    jobs_.setBusy(false);
     if (cancelling_)
-        out_ << "The cancelled install has ended." << std::endl;
+        reports_.out() << "The cancelled install has ended." << std::endl;
     cancelling_ = false;
     if (result == 0 || !view_.jobProgress().shown())
-        giveWindowBack();
+        jobs_.giveWindowBack();
     view_.enableControl(control::kGameList, true);
     view_.enableControl(control::kStartButton, true);
     // A drive unmounted meanwhile leaves the box; the list shows the drive now selected.
-    if (!closing_) {
-        fillDrives();
+    if (!jobs_.closing()) {
+        drives_.fillDrives();
         onDriveChanged();
     }
-    closeWhenIdle();
+    jobs_.closeWhenIdle();
 }
 
 void MainWindowCore::onFormat() {
-    targetRoot_ = selectedDriveRoot();
+    drives_.readTargetRoot();
     if (const std::string blocker =
             formatBlocker(jobs(), !formatCandidates(*services_.drives).empty());
         !blocker.empty()) {
-        boxes_.show(blocker);
+        reports_.boxes().show(blocker);
         return;
     }
     const std::string chosen =
         view_.chooseDrive(driveDialogRows(formatCandidates(*services_.drives)));
     if (chosen.empty())
         return;
-    const std::optional<FixedDrive> drive = driveToFormat(
-        chosen, formatCandidates(*services_.drives), services_.drives->systemDevices(), boxes_);
+    const std::optional<FixedDrive> drive =
+        driveToFormat(chosen, formatCandidates(*services_.drives),
+                      services_.drives->systemDevices(), reports_.boxes());
     if (!drive)
         return;
     formatDrive_ = drive->device;
     view_.jobProgress().beginJob({"Formatting", "Formatted", drive->device, 0, true});
-    formatWorker_.start(
+    jobs_.formatWorker().start(
         [this, target = *drive] {
             JobReports reports(view_, view_.jobProgress(), log_);
             FrontEnd frontEnd = reports.frontEnd();
@@ -205,29 +196,24 @@ void MainWindowCore::onFormat() {
             runFormatJob(target, window, *services_.volumes, services_.canWriteDevice, frontEnd,
                          services_.driveCheck);
         },
-        [this] { closeWhenIdle(); });
+        [this] { jobs_.closeWhenIdle(); });
 }
 
 void MainWindowCore::formatStarted() {
     view_.enableControl(control::kFormatButton, false);
-    busy_.store(true);
-    setInput(false);
+    jobs_.setBusy(true);
+    jobs_.setInput(false);
 }
 
 void MainWindowCore::formatEnded(bool formatted, const std::string& mountPoint) {
     view_.enableControl(control::kFormatButton, true);
-    busy_.store(false);
+    jobs_.setBusy(false);
     if (!formatted) {
-        giveWindowBack();
+        jobs_.giveWindowBack();
         return;
     }
     // A formatted drive may come back at another mount point: selected there.
-    const int index = view_.input().drive;
-    const std::string before = index >= 0 && index < static_cast<int>(offered_.size())
-                                   ? offered_[static_cast<std::size_t>(index)].mountPoint
-                                   : "";
-    offered_ = drivesInOfferOrder(services_.drives->fixedDrives());
-    selectDriveAt(mountPoint.empty() ? before : mountPoint);
+    drives_.fillDrivesAt(mountPoint);
     onDriveChanged();
 }
 
@@ -236,18 +222,18 @@ void MainWindowCore::onCopyGame() {
     if (!name)
         return;
     if (const std::string blocker = jobInTheWay(jobs(), true); !blocker.empty()) {
-        boxes_.show(blocker);
+        reports_.boxes().show(blocker);
         return;
     }
     // The copy counts as running from here: the drive dialog is its first
     // step, asked of the window thread while the worker waits.
     copyGameName_ = *name;
-    copyWorker_.start([this, source = targetRoot_] { copyGameJob(source); },
-                      [this] {
-                          view_.enableControl(control::kGameList, true);
-                          view_.enableControl(control::kDriveCombo, true);
-                          closeWhenIdle();
-                      });
+    jobs_.copyWorker().start([this, source = drives_.targetRoot()] { copyGameJob(source); },
+                             [this] {
+                                 view_.enableControl(control::kGameList, true);
+                                 view_.enableControl(control::kDriveCombo, true);
+                                 jobs_.closeWhenIdle();
+                             });
 }
 
 void MainWindowCore::copyGameJob(const std::string& source) {
@@ -272,57 +258,23 @@ void MainWindowCore::copyGameJob(const std::string& source) {
 }
 
 void MainWindowCore::onStatusLineClicked() {
-    if (busy_.load())
-        view_.jobProgress().restore();
-}
-
-void MainWindowCore::onProgressDismissed() {
-    giveWindowBack();
-    // Cancel during the install: it removes what it wrote before it ends,
-    // which may take a while; the window says so until then.
-    if (installWorker_.running() && !installSucceeded_.load() && !closing_ && !cancelling_) {
-        cancelling_ = true;
-        view_.statusLine().setText(kCancellingText);
-        out_ << kCancellingText << std::endl;
-    }
-}
-
-void MainWindowCore::setInput(bool enable) {
-    inputEnabled_ = enable;
-    view_.enableInput(enable);
-}
-
-void MainWindowCore::giveWindowBack() {
-    setInput(true);
-    view_.bringToFront();
+    jobs_.onStatusLineClicked();
 }
 
 void MainWindowCore::OnClose() {
-    switch (answerClose(jobs(), closing_, boxes_, view_.statusLine())) {
-        case CloseAnswer::CloseNow:
-            view_.closeWindow();
-            return;
-        case CloseAnswer::KeepOpen:
-            return;
-        case CloseAnswer::CloseWhenJobsEnd:
-            break;
-    }
-    // The install and the copy stop at their next step and remove what they
-    // wrote; a format cannot stop half-way and is waited for. A job that
-    // ended while the question was open stays as it ended: a finished game
-    // is whole and recorded, and nothing of it is removed.
-    closing_ = true;
-    view_.jobProgress().stopForClose();
-    view_.copyProgress().stopForClose();
-    closeWhenIdle();
+    jobs_.OnClose();
 }
 
-void MainWindowCore::closeWhenIdle() {
-    if (!closing_ || jobRunning())
-        return;
-    view_.jobProgress().hideWindow();
-    view_.copyProgress().hideWindow();
-    view_.closeWindow();
+void MainWindowCore::onProgressDismissed() {
+    jobs_.giveWindowBack();
+    // Cancel during the install: it removes what it wrote before it ends,
+    // which may take a while; the window says so until then.
+    if (jobs_.installWorker().running() && !installSucceeded_.load() && !jobs_.closing() &&
+        !cancelling_) {
+        cancelling_ = true;
+        view_.statusLine().setText(kCancellingText);
+        reports_.out() << kCancellingText << std::endl;
+    }
 }
 
 }  // namespace ui

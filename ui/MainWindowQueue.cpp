@@ -37,8 +37,8 @@ class QueueProgress : public ProgressRelay {
 
 void MainWindowCore::onStartQueue() {
     const std::optional<QueueToStart> start = queueToStart(
-        boxes_, [this] { return jobs(); }, [this] { return installForm(); }, queuedImages_,
-        imageSizeOf(), *services_.drives);
+        reports_.boxes(), [this] { return jobs(); }, [this] { return installForm(); },
+        sources_.queuedImages(), sources_.imageSizeOf(), *services_.drives);
     if (!start) {
         startRefused();
         return;
@@ -46,7 +46,8 @@ void MainWindowCore::onStartQueue() {
     installStarting();
     queueResults_.clear();
     view_.jobProgress().beginJob({"Installing", "Installed", "", std::uint64_t{1} << 20, false});
-    installWorker_.start([this, start = *start] { queueJob(start); }, [this] { queueFinished(); });
+    jobs_.installWorker().start([this, start = *start] { queueJob(start); },
+                                [this] { queueFinished(); });
 }
 
 void MainWindowCore::queueJob(const QueueToStart& start) {
@@ -79,23 +80,23 @@ void MainWindowCore::queueJob(const QueueToStart& start) {
 }
 
 void MainWindowCore::queueFinished() {
-    busy_.store(false);
+    jobs_.setBusy(false);
     if (cancelling_)
-        out_ << "The cancelled install has ended." << std::endl;
+        reports_.out() << "The cancelled install has ended." << std::endl;
     cancelling_ = false;
     view_.jobProgress().hideWindow();
     view_.enableControl(control::kGameList, true);
     view_.enableControl(control::kStartButton, true);
     // The queue has run: the source box offers the drives and single images again.
-    queuedImages_.clear();
-    giveWindowBack();
-    if (!closing_) {
-        fillSources();
-        fillDrives();
+    sources_.clearQueue();
+    jobs_.giveWindowBack();
+    if (!jobs_.closing()) {
+        sources_.fillSources();
+        drives_.fillDrives();
         onDriveChanged();
-        boxes_.show(queueEndText(queueResults_));
+        reports_.boxes().show(queueEndText(queueResults_));
     }
-    closeWhenIdle();
+    jobs_.closeWhenIdle();
 }
 
 }  // namespace ui
