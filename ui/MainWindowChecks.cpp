@@ -58,11 +58,11 @@ void MainWindowCore::gameJobEnded(bool outcomeShown) {
     // Listed again, whether the games changed or not: the status line shows
     // the drive's figures again instead of the job's.
     if (!jobs_.closing())
-        onDriveChanged();
+        games_.onDriveChanged();
 }
 
 void MainWindowCore::onVerifyGame() {
-    if (const std::optional<std::string> name = gameForCommand()) {
+    if (const std::optional<std::string> name = games_.gameForCommand()) {
         startGameJob(
             [root = drives_.targetRoot(), name = *name](GameJobWindow& window, const FrontEnd& ui) {
                 runVerifyJob(root, name, window, ui);
@@ -71,7 +71,7 @@ void MainWindowCore::onVerifyGame() {
 }
 
 void MainWindowCore::onExportGame() {
-    const std::optional<std::string> name = gameForCommand();
+    const std::optional<std::string> name = games_.gameForCommand();
     if (!name)
         return;
     if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {

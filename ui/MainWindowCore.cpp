@@ -14,7 +14,8 @@ MainWindowCore::MainWindowCore(WindowView& view, CoreServices services, WindowLo
       pages_(view),
       sources_(view, services_),
       drives_(view, services_),
-      jobs_(view, reports_.boxes()) {}
+      jobs_(view, reports_.boxes()),
+      games_(view, services_, reports_, log, drives_, pages_, jobs_, routines_) {}
 
 MainWindowCore::~MainWindowCore() {
     jobs_.waitForJobs();
@@ -30,7 +31,7 @@ void MainWindowCore::init() {
     sources_.fillSources();
     drives_.fillFirst();
     pages_.showPage(Page::Installer);
-    onDriveChanged();
+    games_.onDriveChanged();
 }
 
 void MainWindowCore::onSourcePopup() {
@@ -50,18 +51,61 @@ void MainWindowCore::onDrivePopup() {
 }
 
 void MainWindowCore::onDriveChosen(int) {
-    onDriveChanged();
-}
-
-void MainWindowCore::onDriveChanged() {
-    refreshGameList(drives_.readTargetRoot());
+    games_.onDriveChanged();
 }
 
 void MainWindowCore::onTabChanged(int index) {
     const Page page = index == 1 ? Page::Format : index == 2 ? Page::About : Page::Installer;
     pages_.showPage(page);
     if (page == Page::Installer)
-        onDriveChanged();
+        games_.onDriveChanged();
+}
+
+void MainWindowCore::onActivated() {
+    games_.onActivated();
+}
+
+void MainWindowCore::onGameClicked(int row) {
+    games_.onGameClicked(row);
+}
+
+void MainWindowCore::onContextMenu(bool fromKeyboard) {
+    if (pages_.page() != Page::Installer)
+        return;
+    if (const int command = view_.popUpMenu(gameMenuTemplate(), fromKeyboard); command != 0)
+        onCommand(command);
+}
+
+bool MainWindowCore::onKey(WindowKey key, int focused) {
+    switch (key) {
+        case WindowKey::Enter:
+            // A focused button takes Enter; elsewhere Enter does not end the window.
+            if (focused == control::kStartButton || focused == control::kFormatButton)
+                onCommand(focused);
+            else if (focused == control::kLinkPlaceholder)
+                openWebSite();
+            return true;
+        case WindowKey::Escape:
+            return true;  // the main window is closed by its close box only
+        case WindowKey::Delete:
+        case WindowKey::F2:
+        case WindowKey::Menu:
+            break;
+    }
+    if (focused != control::kGameList)
+        return false;
+    if (key == WindowKey::Delete)
+        onCommand(control::kDeleteCommand);
+    else if (key == WindowKey::F2)
+        onCommand(control::kRenameCommand);
+    else
+        onContextMenu(true);
+    return true;
+}
+
+void MainWindowCore::openWebSite() {
+    if (!view_.openUrl(services_.websiteUrl))
+        reports_.boxes().show(webSiteFailureText(services_.websiteUrl));
 }
 
 }  // namespace ui

@@ -19,11 +19,13 @@
 #include "ui/DriveList.h"
 #include "ui/DrivePicker.h"
 #include "ui/GameJobs.h"
+#include "ui/GameList.h"
 #include "ui/Job.h"
 #include "ui/JobGate.h"
 #include "ui/JobRunner.h"
 #include "ui/LoggedBoxes.h"
 #include "ui/QueueStart.h"
+#include "ui/RoutineDepth.h"
 #include "ui/SourcePicker.h"
 #include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
@@ -35,14 +37,6 @@ namespace ui {
 
 // What the status line says from a Cancel of the install until it has ended.
 inline constexpr const char* kCancellingText = "Cancelling: removing what was written\u2026";
-
-// When a drive's table was last written, and its size: a change by another
-// program shows as another stamp.
-struct TableStamp {
-    long long written = 0;
-    std::uint64_t bytes = 0;
-    bool operator==(const TableStamp&) const = default;
-};
 
 // The keys the window acts on; the front end maps its toolkit's keys to these.
 enum class WindowKey { Enter, Escape, Delete, F2, Menu };
@@ -115,35 +109,23 @@ class MainWindowCore {
     // The device of the last drive a format job was started on.
     const std::string& formatDrive() const { return formatDrive_; }
     // The game last chosen for "Copy...".
-    const std::string& copyGameName() const { return copyGameName_; }
+    const std::string& copyGameName() const { return games_.copyGameName(); }
     // The source box's items, "Image file..." last.
     const std::vector<std::string>& sources() const { return sources_.items(); }
     // The hard-drive box's drives, in their order.
     const std::vector<FixedDrive>& drives() const { return drives_.offered(); }
     // The name of the selected game as the table holds it.
-    std::optional<std::string> selectedGameName() const;
+    std::optional<std::string> selectedGameName() const { return games_.selectedGameName(); }
     // The window's own front end, for routines run on the window thread.
     report::FrontEnd frontEnd() { return reports_.frontEnd(); }
     // Lists the games of the drive at `root` now (empty: none); false when
     // no list could be read.
-    bool refreshGameList(const std::string& root);
+    bool refreshGameList(const std::string& root) { return games_.refreshGameList(root); }
 
   private:
     class FormatWindow;
     class GameJobsWindow;
 
-    // The selected drive becomes the target, and its games are listed anew.
-    void onDriveChanged();
-
-    // Games.
-    void retryBusyDrive(const std::string& root);
-    std::optional<std::string> gameForCommand();
-    void onDeleteGame();
-    void onRenameGame();
-    void onCopyGame();
-    // The copy's body, on its worker thread: asks the window for the drive
-    // to copy `copyGameName` from `source` to, then copies it there.
-    void copyGameJob(const std::string& source);
     // The drive check, a game's verification and export (MainWindowChecks.cpp).
     void onVerifyGame();
     void onExportGame();
@@ -181,25 +163,12 @@ class MainWindowCore {
     SourcePicker sources_;
     DrivePicker drives_;
     JobRunner jobs_;
+    RoutineDepth routines_;
+    GameList games_;
 
     std::vector<install::ImageResult>
         queueResults_;  // written by the queue's thread, read after it ended
     std::string formatDrive_;
-    std::string copyGameName_;
-    std::vector<std::string> listedNames_;   // the list's rows as the table holds them
-    std::string listedRoot_;                 // the drive whose games the list shows
-    std::optional<TableStamp> listedStamp_;  // its table when the list was read
-    bool busyRetryPending_ = false;          // a busy drive is read again soon
-    // Commands and listings under way on the window thread; an activation
-    // while one shows a box or a dialog does not read the list.
-    int routines_ = 0;
-    struct InRoutine {
-        explicit InRoutine(int& depth) : depth_(depth) { ++depth_; }
-        ~InRoutine() { --depth_; }
-        InRoutine(const InRoutine&) = delete;
-        InRoutine& operator=(const InRoutine&) = delete;
-        int& depth_;
-    };
 
     std::atomic<bool> installSucceeded_{false};  // the install's window offers "OK"
     bool cancelling_ = false;  // the install was cancelled and removes what it wrote

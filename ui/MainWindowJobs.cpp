@@ -58,7 +58,7 @@ class MainWindowCore::FormatWindow : public FormatJobWindow {
 };
 
 void MainWindowCore::onCommand(int id) {
-    const InRoutine routine(routines_);
+    const RoutineDepth::Scope routine(routines_);
     switch (id) {
         case control::kStartButton:
             onStart();
@@ -67,13 +67,13 @@ void MainWindowCore::onCommand(int id) {
             onFormat();
             break;
         case control::kDeleteCommand:
-            onDeleteGame();
+            games_.onDeleteGame();
             break;
         case control::kRenameCommand:
-            onRenameGame();
+            games_.onRenameGame();
             break;
         case control::kCopyCommand:
-            onCopyGame();
+            games_.onCopyGame();
             break;
         case control::kVerifyCommand:
             onVerifyGame();
@@ -127,7 +127,7 @@ void MainWindowCore::startRefused() {
     const std::string chosen = drives_.selectedDriveRoot();
     drives_.fillDrives();
     if (drives_.selectedDriveRoot() != chosen)
-        onDriveChanged();
+        games_.onDriveChanged();
 }
 
 void MainWindowCore::installStarting() {
@@ -164,7 +164,7 @@ void MainWindowCore::installFinished(int result) {
     // A drive unmounted meanwhile leaves the box; the list shows the drive now selected.
     if (!jobs_.closing()) {
         drives_.fillDrives();
-        onDriveChanged();
+        games_.onDriveChanged();
     }
     jobs_.closeWhenIdle();
 }
@@ -214,47 +214,7 @@ void MainWindowCore::formatEnded(bool formatted, const std::string& mountPoint) 
     }
     // A formatted drive may come back at another mount point: selected there.
     drives_.fillDrivesAt(mountPoint);
-    onDriveChanged();
-}
-
-void MainWindowCore::onCopyGame() {
-    const std::optional<std::string> name = gameForCommand();
-    if (!name)
-        return;
-    if (const std::string blocker = jobInTheWay(jobs(), true); !blocker.empty()) {
-        reports_.boxes().show(blocker);
-        return;
-    }
-    // The copy counts as running from here: the drive dialog is its first
-    // step, asked of the window thread while the worker waits.
-    copyGameName_ = *name;
-    jobs_.copyWorker().start([this, source = drives_.targetRoot()] { copyGameJob(source); },
-                             [this] {
-                                 view_.enableControl(control::kGameList, true);
-                                 view_.enableControl(control::kDriveCombo, true);
-                                 jobs_.closeWhenIdle();
-                             });
-}
-
-void MainWindowCore::copyGameJob(const std::string& source) {
-    const std::string game = copyGameName_;
-    const std::string target = callOnWindow(view_.thread(), [this] {
-        return normalizeRoot(view_.chooseDrive(
-            driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
-    });
-    if (target.empty())
-        return;
-    // The copy leaves the rest of the window alone: it writes to a drive the
-    // window does not show.
-    callOnWindow(view_.thread(), [this] {
-        view_.enableControl(control::kGameList, false);
-        view_.enableControl(control::kDriveCombo, false);
-    });
-    view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
-    JobReports reports(view_, view_.copyProgress(), log_);
-    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
-        CopyGameResult::Copied)
-        view_.statusLine().setText(copiedText(game, target));
+    games_.onDriveChanged();
 }
 
 void MainWindowCore::onStatusLineClicked() {

@@ -93,7 +93,7 @@ void MainWindowCore::queueFinished() {
     if (!jobs_.closing()) {
         sources_.fillSources();
         drives_.fillDrives();
-        onDriveChanged();
+        games_.onDriveChanged();
         reports_.boxes().show(queueEndText(queueResults_));
     }
     jobs_.closeWhenIdle();
