@@ -15,7 +15,8 @@ MainWindowCore::MainWindowCore(WindowView& view, CoreServices services, WindowLo
       sources_(view, services_),
       drives_(view, services_),
       jobs_(view, reports_.boxes()),
-      games_(view, services_, reports_, log, drives_, pages_, jobs_, routines_) {}
+      games_(view, services_, reports_, log, drives_, pages_, jobs_, routines_),
+      checks_(view, reports_, log, jobs_, drives_, games_) {}
 
 MainWindowCore::~MainWindowCore() {
     jobs_.waitForJobs();

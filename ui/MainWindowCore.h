@@ -18,6 +18,7 @@
 #include "ui/CoreServices.h"
 #include "ui/DriveList.h"
 #include "ui/DrivePicker.h"
+#include "ui/GameChecks.h"
 #include "ui/GameJobs.h"
 #include "ui/GameList.h"
 #include "ui/Job.h"
@@ -124,15 +125,6 @@ class MainWindowCore {
 
   private:
     class FormatWindow;
-    class GameJobsWindow;
-
-    // The drive check, a game's verification and export (MainWindowChecks.cpp).
-    void onVerifyGame();
-    void onExportGame();
-    void onCheckDrive();
-    // Runs a check, verify or export alone, as an install runs.
-    void startGameJob(std::function<void(GameJobWindow&, const report::FrontEnd&)> job);
-    void gameJobEnded(bool outcomeShown);
 
     // Jobs.
     InstallForm installForm();
@@ -165,6 +157,7 @@ class MainWindowCore {
     JobRunner jobs_;
     RoutineDepth routines_;
     GameList games_;
+    GameChecks checks_;
 
     std::vector<install::ImageResult>
         queueResults_;  // written by the queue's thread, read after it ended

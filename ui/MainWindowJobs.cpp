@@ -76,13 +76,13 @@ void MainWindowCore::onCommand(int id) {
             games_.onCopyGame();
             break;
         case control::kVerifyCommand:
-            onVerifyGame();
+            checks_.onVerifyGame();
             break;
         case control::kExportCommand:
-            onExportGame();
+            checks_.onExportGame();
             break;
         case control::kCheckDriveCommand:
-            onCheckDrive();
+            checks_.onCheckDrive();
             break;
         default:
             break;

@@ -1,10 +1,10 @@
-// The main window's core: the drive check, and the verification and export
-// of the selected game, each a job with the progress window that runs alone,
-// the window disabled behind it, as an install does. The steps are GameJobs'.
+// The drive check, and the verification and export of the selected game,
+// each started on the game jobs' worker.
+
+#include "ui/GameChecks.h"
 
 #include "platform/SystemPlaces.h"
-#include "ui/ControlIds.h"
-#include "ui/MainWindowCore.h"
+#include "ui/StartChecks.h"
 
 namespace ui {
 
@@ -16,25 +16,26 @@ using namespace library;
 using namespace store;
 
 // The window as a game job sees it; called on the job's thread.
-class MainWindowCore::GameJobsWindow : public GameJobWindow {
+class GameChecks::JobsWindow : public GameJobWindow {
   public:
-    explicit GameJobsWindow(MainWindowCore& core) : core_(core) {}
+    explicit JobsWindow(GameChecks& checks) : checks_(checks) {}
     void gameJobStarted(const ProgressJob& job) override {
-        core_.view_.jobProgress().beginJob(job);
+        checks_.view_.jobProgress().beginJob(job);
     }
     void gameJobEnded(bool, const std::optional<std::string>& outcome) override {
         if (outcome)
-            core_.view_.jobProgress().finishJob(*outcome);
-        postToWindow(core_.view_.thread(),
-                     [core = &core_, shown = outcome.has_value()] { core->gameJobEnded(shown); });
+            checks_.view_.jobProgress().finishJob(*outcome);
+        postToWindow(checks_.view_.thread(), [checks = &checks_, shown = outcome.has_value()] {
+            checks->gameJobEnded(shown);
+        });
     }
 
   private:
-    MainWindowCore& core_;
+    GameChecks& checks_;
 };
 
-void MainWindowCore::startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job) {
-    if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
+void GameChecks::startGameJob(std::function<void(GameJobWindow&, const FrontEnd&)> job) {
+    if (const std::string blocker = jobInTheWay(jobs_.jobs(), false); !blocker.empty()) {
         reports_.boxes().show(blocker);
         return;
     }
@@ -44,13 +45,13 @@ void MainWindowCore::startGameJob(std::function<void(GameJobWindow&, const Front
         [this, job = std::move(job)] {
             LoggedBoxes boxes(view_.boxes(), log_);
             LogStream out(log_);
-            GameJobsWindow window(*this);
+            JobsWindow window(*this);
             job(window, FrontEnd{view_.statusLine(), boxes, view_.jobProgress().window(), out});
         },
         [this] { jobs_.closeWhenIdle(); });
 }
 
-void MainWindowCore::gameJobEnded(bool outcomeShown) {
+void GameChecks::gameJobEnded(bool outcomeShown) {
     jobs_.setBusy(false);
     // With an outcome shown the window waits for the progress window's "OK".
     if (!outcomeShown)
@@ -61,7 +62,7 @@ void MainWindowCore::gameJobEnded(bool outcomeShown) {
         games_.onDriveChanged();
 }
 
-void MainWindowCore::onVerifyGame() {
+void GameChecks::onVerifyGame() {
     if (const std::optional<std::string> name = games_.gameForCommand()) {
         startGameJob(
             [root = drives_.targetRoot(), name = *name](GameJobWindow& window, const FrontEnd& ui) {
@@ -70,11 +71,11 @@ void MainWindowCore::onVerifyGame() {
     }
 }
 
-void MainWindowCore::onExportGame() {
+void GameChecks::onExportGame() {
     const std::optional<std::string> name = games_.gameForCommand();
     if (!name)
         return;
-    if (const std::string blocker = jobInTheWay(jobs(), false); !blocker.empty()) {
+    if (const std::string blocker = jobInTheWay(jobs_.jobs(), false); !blocker.empty()) {
         reports_.boxes().show(blocker);
         return;
     }
@@ -89,7 +90,7 @@ void MainWindowCore::onExportGame() {
     });
 }
 
-void MainWindowCore::onCheckDrive() {
+void GameChecks::onCheckDrive() {
     drives_.readTargetRoot();
     if (drives_.targetRoot().empty()) {
         reports_.boxes().show(kNoHardDrive);
