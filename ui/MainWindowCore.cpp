@@ -9,14 +9,15 @@ namespace ui {
 MainWindowCore::MainWindowCore(WindowView& view, CoreServices services, WindowLog& log)
     : view_(view),
       services_(std::move(services)),
-      log_(log),
       reports_(view, log),
       pages_(view),
       sources_(view, services_),
       drives_(view, services_),
       jobs_(view, reports_.boxes()),
       games_(view, services_, reports_, log, drives_, pages_, jobs_, routines_),
-      checks_(view, reports_, log, jobs_, drives_, games_) {}
+      checks_(view, reports_, log, jobs_, drives_, games_),
+      installs_(view, services_, reports_, log, jobs_, sources_, drives_, games_),
+      formats_(view, services_, reports_, log, jobs_, drives_, games_) {}
 
 MainWindowCore::~MainWindowCore() {
     jobs_.waitForJobs();
@@ -107,6 +108,50 @@ bool MainWindowCore::onKey(WindowKey key, int focused) {
 void MainWindowCore::openWebSite() {
     if (!view_.openUrl(services_.websiteUrl))
         reports_.boxes().show(webSiteFailureText(services_.websiteUrl));
+}
+
+void MainWindowCore::onCommand(int id) {
+    const RoutineDepth::Scope routine(routines_);
+    switch (id) {
+        case control::kStartButton:
+            installs_.onStart();
+            break;
+        case control::kFormatButton:
+            formats_.onFormat();
+            break;
+        case control::kDeleteCommand:
+            games_.onDeleteGame();
+            break;
+        case control::kRenameCommand:
+            games_.onRenameGame();
+            break;
+        case control::kCopyCommand:
+            games_.onCopyGame();
+            break;
+        case control::kVerifyCommand:
+            checks_.onVerifyGame();
+            break;
+        case control::kExportCommand:
+            checks_.onExportGame();
+            break;
+        case control::kCheckDriveCommand:
+            checks_.onCheckDrive();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindowCore::onStatusLineClicked() {
+    jobs_.onStatusLineClicked();
+}
+
+void MainWindowCore::OnClose() {
+    jobs_.OnClose();
+}
+
+void MainWindowCore::onProgressDismissed() {
+    installs_.onProgressDismissed();
 }
 
 }  // namespace ui

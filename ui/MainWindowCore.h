@@ -1,15 +1,17 @@
 #pragma once
-// The main window's state and every decision it makes, free of any toolkit:
-// the sources and the drives it offers, the page shown, the list of games
-// and its commands, the jobs (install, format, copy) and the close sequence.
+// The main window's state and every decision it makes, free of any toolkit.
 // A front end builds the window from the templates, implements WindowView,
 // and forwards the person's input here; the core fills and enables the
 // controls through the view. Every call comes on the window thread.
+//
+// The core holds the window's parts and hands each input to the one it
+// concerns: the source box (SourcePicker), the hard-drive box
+// (DrivePicker), the pages (WindowPages), the list of games and its
+// commands (GameList), the drive check, verify and export (GameChecks), the
+// install and the queue (InstallRunner), the format (FormatRunner), and the
+// workers with the close sequence (JobRunner). Each part gets, when built,
+// references to the parts it uses; none uses the core.
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,26 +20,20 @@
 #include "ui/CoreServices.h"
 #include "ui/DriveList.h"
 #include "ui/DrivePicker.h"
+#include "ui/FormatRunner.h"
 #include "ui/GameChecks.h"
-#include "ui/GameJobs.h"
 #include "ui/GameList.h"
-#include "ui/Job.h"
+#include "ui/InstallRunner.h"
 #include "ui/JobGate.h"
 #include "ui/JobRunner.h"
-#include "ui/LoggedBoxes.h"
-#include "ui/QueueStart.h"
 #include "ui/RoutineDepth.h"
 #include "ui/SourcePicker.h"
-#include "ui/StartChecks.h"
 #include "ui/WindowLog.h"
 #include "ui/WindowPages.h"
 #include "ui/WindowReports.h"
 #include "ui/WindowView.h"
 
 namespace ui {
-
-// What the status line says from a Cancel of the install until it has ended.
-inline constexpr const char* kCancellingText = "Cancelling: removing what was written\u2026";
 
 // The keys the window acts on; the front end maps its toolkit's keys to these.
 enum class WindowKey { Enter, Escape, Delete, F2, Menu };
@@ -55,7 +51,7 @@ class MainWindowCore {
     // use), and the games of that drive.
     void init();
 
-    // Sources and drives (MainWindowSources.cpp).
+    // Sources and drives.
     // The source box is about to open: the optical drives are read again.
     void onSourcePopup();
     // An item of the source box was chosen; "Image file..." runs the file dialog.
@@ -73,7 +69,7 @@ class MainWindowCore {
     // program changed the drive's table since it was listed.
     void onActivated();
 
-    // The list of games (MainWindowGames.cpp).
+    // The list of games.
     void onGameClicked(int row);
     // The list's context menu, by the mouse or by the keyboard.
     void onContextMenu(bool fromKeyboard);
@@ -84,7 +80,7 @@ class MainWindowCore {
     // maker's web site opens in the person's browser.
     void openWebSite();
 
-    // Commands and jobs (MainWindowJobs.cpp).
+    // Commands and jobs.
     // A button (control::kStartButton, kFormatButton) or a command of menu
     // 134 (control::kDeleteCommand, kRenameCommand, kCopyCommand, and after
     // a separator kVerifyCommand, kExportCommand, kCheckDriveCommand).
@@ -108,7 +104,7 @@ class MainWindowCore {
     // The root of the drive selected in the hard-drive box when last read.
     const std::string& targetRoot() const { return drives_.targetRoot(); }
     // The device of the last drive a format job was started on.
-    const std::string& formatDrive() const { return formatDrive_; }
+    const std::string& formatDrive() const { return formats_.formatDrive(); }
     // The game last chosen for "Copy...".
     const std::string& copyGameName() const { return games_.copyGameName(); }
     // The source box's items, "Image file..." last.
@@ -124,32 +120,8 @@ class MainWindowCore {
     bool refreshGameList(const std::string& root) { return games_.refreshGameList(root); }
 
   private:
-    class FormatWindow;
-
-    // Jobs.
-    InstallForm installForm();
-    void onStart();
-    // The install's body, on its worker thread: the install routine over
-    // the argument vector "Start" built, onto `target`.
-    void installJob(const install::InstallRequest& request, const FixedDrive& target);
-    void installFinished(int result);
-    // After Start was refused or answered No: the drive box as it is now.
-    void startRefused();
-    // An install or a queue starts: Start and the list off, the window
-    // behind the progress window.
-    void installStarting();
-    // The queue of images (MainWindowQueue.cpp): started by "Start" while the
-    // source box shows it, one game after another on the install's thread.
-    void onStartQueue();
-    void queueJob(const QueueToStart& start);
-    void queueFinished();
-    void onFormat();
-    void formatStarted();
-    void formatEnded(bool formatted, const std::string& mountPoint);
-
     WindowView& view_;
     CoreServices services_;
-    WindowLog& log_;
     WindowReports reports_;
     WindowPages pages_;
     SourcePicker sources_;
@@ -158,14 +130,8 @@ class MainWindowCore {
     RoutineDepth routines_;
     GameList games_;
     GameChecks checks_;
-
-    std::vector<install::ImageResult>
-        queueResults_;  // written by the queue's thread, read after it ended
-    std::string formatDrive_;
-
-    std::atomic<bool> installSucceeded_{false};  // the install's window offers "OK"
-    bool cancelling_ = false;  // the install was cancelled and removes what it wrote
-    int installResult_ = 0;    // written by the install's thread, read after it ended
+    InstallRunner installs_;
+    FormatRunner formats_;
 };
 
 }  // namespace ui
