@@ -54,7 +54,7 @@ class JobRunner {
   private:
     WindowView& view_;
     report::MessageBoxes& boxes_;
-    std::atomic<bool> busy_{false};  // an install or a format runs
+    std::atomic<bool> busy_{false};
     bool inputEnabled_ = true;
     bool closing_ = false;  // the person agreed to close; the jobs are ending
     Job installWorker_;

@@ -120,6 +120,7 @@ class MainWindowCore {
     bool refreshGameList(const std::string& root) { return games_.refreshGameList(root); }
 
   private:
+    // Built in this order: each part after the parts it is given.
     WindowView& view_;
     CoreServices services_;
     WindowReports reports_;
