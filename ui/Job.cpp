@@ -6,6 +6,10 @@ namespace ui {
 
 Job::~Job() {
     // The window is going away: the worker must not outlive what it uses.
+    wait();
+}
+
+void Job::wait() {
     if (thread_.joinable())
         thread_.join();
 }

@@ -22,6 +22,9 @@ class Job {
     // False, starting nothing, while the job still runs.
     bool start(std::function<void()> work, std::function<void()> finished);
     bool running() const { return running_; }
+    // The window is going away: waits until the work has returned, so that
+    // nothing it uses goes before it; its ending does not run.
+    void wait();
 
   private:
     WindowThread& window_;

@@ -1,15 +1,17 @@
 #pragma once
-// The main window's state and every decision it makes, free of any toolkit:
-// the sources and the drives it offers, the page shown, the list of games
-// and its commands, the jobs (install, format, copy) and the close sequence.
+// The main window's state and every decision it makes, free of any toolkit.
 // A front end builds the window from the templates, implements WindowView,
 // and forwards the person's input here; the core fills and enables the
 // controls through the view. Every call comes on the window thread.
+//
+// The core holds the window's parts and hands each input to the one it
+// concerns: the source box (SourcePicker), the hard-drive box
+// (DrivePicker), the pages (WindowPages), the list of games and its
+// commands (GameList), the drive check, verify and export (GameChecks), the
+// install and the queue (InstallRunner), the format (FormatRunner), and the
+// workers with the close sequence (JobRunner). Each part gets, when built,
+// references to the parts it uses; none uses the core.
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,27 +19,21 @@
 #include "report/FrontEnd.h"
 #include "ui/CoreServices.h"
 #include "ui/DriveList.h"
-#include "ui/GameJobs.h"
-#include "ui/Job.h"
+#include "ui/DrivePicker.h"
+#include "ui/FormatRunner.h"
+#include "ui/GameChecks.h"
+#include "ui/GameList.h"
+#include "ui/InstallRunner.h"
 #include "ui/JobGate.h"
-#include "ui/LoggedBoxes.h"
-#include "ui/QueueStart.h"
-#include "ui/StartChecks.h"
+#include "ui/JobRunner.h"
+#include "ui/RoutineDepth.h"
+#include "ui/SourcePicker.h"
 #include "ui/WindowLog.h"
+#include "ui/WindowPages.h"
+#include "ui/WindowReports.h"
 #include "ui/WindowView.h"
 
 namespace ui {
-
-// What the status line says from a Cancel of the install until it has ended.
-inline constexpr const char* kCancellingText = "Cancelling: removing what was written\u2026";
-
-// When a drive's table was last written, and its size: a change by another
-// program shows as another stamp.
-struct TableStamp {
-    long long written = 0;
-    std::uint64_t bytes = 0;
-    bool operator==(const TableStamp&) const = default;
-};
 
 // The keys the window acts on; the front end maps its toolkit's keys to these.
 enum class WindowKey { Enter, Escape, Delete, F2, Menu };
@@ -55,7 +51,7 @@ class MainWindowCore {
     // use), and the games of that drive.
     void init();
 
-    // Sources and drives (MainWindowSources.cpp).
+    // Sources and drives.
     // The source box is about to open: the optical drives are read again.
     void onSourcePopup();
     // An item of the source box was chosen; "Image file..." runs the file dialog.
@@ -73,7 +69,7 @@ class MainWindowCore {
     // program changed the drive's table since it was listed.
     void onActivated();
 
-    // The list of games (MainWindowGames.cpp).
+    // The list of games.
     void onGameClicked(int row);
     // The list's context menu, by the mouse or by the keyboard.
     void onContextMenu(bool fromKeyboard);
@@ -84,7 +80,7 @@ class MainWindowCore {
     // maker's web site opens in the person's browser.
     void openWebSite();
 
-    // Commands and jobs (MainWindowJobs.cpp).
+    // Commands and jobs.
     // A button (control::kStartButton, kFormatButton) or a command of menu
     // 134 (control::kDeleteCommand, kRenameCommand, kCopyCommand, and after
     // a separator kVerifyCommand, kExportCommand, kCheckDriveCommand).
@@ -99,146 +95,44 @@ class MainWindowCore {
     void OnClose();
 
     // What the window shows and runs now.
-    bool jobRunning() const;
-    JobState jobs() const;
-    bool busy() const { return busy_.load(); }
-    bool closing() const { return closing_; }
-    Page page() const { return page_; }
-    bool inputEnabled() const { return inputEnabled_; }
+    bool jobRunning() const { return jobs_.jobRunning(); }
+    JobState jobs() const { return jobs_.jobs(); }
+    bool busy() const { return jobs_.busy(); }
+    bool closing() const { return jobs_.closing(); }
+    Page page() const { return pages_.page(); }
+    bool inputEnabled() const { return jobs_.inputEnabled(); }
     // The root of the drive selected in the hard-drive box when last read.
-    const std::string& targetRoot() const { return targetRoot_; }
+    const std::string& targetRoot() const { return drives_.targetRoot(); }
     // The device of the last drive a format job was started on.
-    const std::string& formatDrive() const { return formatDrive_; }
+    const std::string& formatDrive() const { return formats_.formatDrive(); }
     // The game last chosen for "Copy...".
-    const std::string& copyGameName() const { return copyGameName_; }
+    const std::string& copyGameName() const { return games_.copyGameName(); }
     // The source box's items, "Image file..." last.
-    const std::vector<std::string>& sources() const { return sourceItems_; }
+    const std::vector<std::string>& sources() const { return sources_.items(); }
     // The hard-drive box's drives, in their order.
-    const std::vector<FixedDrive>& drives() const { return offered_; }
+    const std::vector<FixedDrive>& drives() const { return drives_.offered(); }
     // The name of the selected game as the table holds it.
-    std::optional<std::string> selectedGameName() const;
+    std::optional<std::string> selectedGameName() const { return games_.selectedGameName(); }
     // The window's own front end, for routines run on the window thread.
-    report::FrontEnd frontEnd();
+    report::FrontEnd frontEnd() { return reports_.frontEnd(); }
     // Lists the games of the drive at `root` now (empty: none); false when
     // no list could be read.
-    bool refreshGameList(const std::string& root);
+    bool refreshGameList(const std::string& root) { return games_.refreshGameList(root); }
 
   private:
-    class FormatWindow;
-    class GameJobsWindow;
-
-    // Sources and drives.
-    void fillSources();
-    void pickImage(const std::string& file);
-    // Several images chosen at once: the source box offers them as one queue.
-    void pickImages(const std::vector<std::string>& files);
-    // The source box's items: drives and images, the queue, "Image file...".
-    std::vector<std::string> sourceBoxItems() const;
-    // Whether the source box's selection is the queue; the name box is then off.
-    bool queueSelected() const;
-    void showQueueChosen(bool queue);
-    // The size of an image file; nothing when it is gone.
-    install::FileSizeOf imageSizeOf() const;
-    // "DVD" when the image `file` cannot fit on a CD; a smaller one leaves the choice.
-    void setMediaForImage(const std::string& file);
-    // The name box takes the image's name, unless the person typed one.
-    void fillNameForImage(const std::string& file);
-    void fillDrives();
-    void selectDriveAt(const std::string& mountPoint);
-    void onDriveChanged();
-    std::string selectedDriveRoot() const;
-    FixedDrive selectedDrive() const;
-    // Each shows (true) or hides its page's controls; none enables anything.
-    void showInstallerPage(bool show);
-    void showFormatPage(bool show);
-    void showAboutPage(bool show);
-    void showPage(Page page);
-
-    // Games.
-    void retryBusyDrive(const std::string& root);
-    std::optional<std::string> gameForCommand();
-    void onDeleteGame();
-    void onRenameGame();
-    void onCopyGame();
-    // The copy's body, on its worker thread: asks the window for the drive
-    // to copy `copyGameName` from `source` to, then copies it there.
-    void copyGameJob(const std::string& source);
-    // The drive check, a game's verification and export (MainWindowChecks.cpp).
-    void onVerifyGame();
-    void onExportGame();
-    void onCheckDrive();
-    // Runs a check, verify or export alone, as an install runs.
-    void startGameJob(std::function<void(GameJobWindow&, const report::FrontEnd&)> job);
-    void gameJobEnded(bool outcomeShown);
-
-    // Jobs.
-    InstallForm installForm();
-    void onStart();
-    // The install's body, on its worker thread: the install routine over
-    // the argument vector "Start" built, onto `target`.
-    void installJob(const install::InstallRequest& request, const FixedDrive& target);
-    void installFinished(int result);
-    // After Start was refused or answered No: the drive box as it is now.
-    void startRefused();
-    // An install or a queue starts: Start and the list off, the window
-    // behind the progress window.
-    void installStarting();
-    // The queue of images (MainWindowQueue.cpp): started by "Start" while the
-    // source box shows it, one game after another on the install's thread.
-    void onStartQueue();
-    void queueJob(const QueueToStart& start);
-    void queueFinished();
-    void onFormat();
-    void formatStarted();
-    void formatEnded(bool formatted, const std::string& mountPoint);
-    void giveWindowBack();
-    void setInput(bool enable);
-    void closeWhenIdle();
-
+    // Built in this order: each part after the parts it is given.
     WindowView& view_;
     CoreServices services_;
-    WindowLog& log_;
-    LoggedBoxes boxes_;  // the window's boxes, each also in the log
-    LogStream out_;      // the window's lines into the log
-
-    Page page_ = Page::Installer;
-    std::vector<std::string> sourceItems_;   // the source box, "Image file..." last
-    std::vector<std::string> imageFiles_;    // chosen this session, offered again
-    std::vector<std::string> queuedImages_;  // several chosen at once: the queue
-    std::vector<install::ImageResult>
-        queueResults_;            // written by the queue's thread, read after it ended
-    std::string imageFolder_;     // where the last image chosen lies
-    std::string filledGameName_;  // the name the last image gave
-    int lastSource_ = 0;
-    std::vector<FixedDrive> offered_;  // the hard-drive box
-    std::string targetRoot_;
-    std::string formatDrive_;
-    std::string copyGameName_;
-    std::vector<std::string> listedNames_;   // the list's rows as the table holds them
-    std::string listedRoot_;                 // the drive whose games the list shows
-    std::optional<TableStamp> listedStamp_;  // its table when the list was read
-    bool busyRetryPending_ = false;          // a busy drive is read again soon
-    // Commands and listings under way on the window thread; an activation
-    // while one shows a box or a dialog does not read the list.
-    int routines_ = 0;
-    struct InRoutine {
-        explicit InRoutine(int& depth) : depth_(depth) { ++depth_; }
-        ~InRoutine() { --depth_; }
-        InRoutine(const InRoutine&) = delete;
-        InRoutine& operator=(const InRoutine&) = delete;
-        int& depth_;
-    };
-
-    std::atomic<bool> busy_{false};              // an install or a format runs
-    std::atomic<bool> installSucceeded_{false};  // the install's window offers "OK"
-    bool cancelling_ = false;  // the install was cancelled and removes what it wrote
-    bool inputEnabled_ = true;
-    bool closing_ = false;   // the person agreed to close; the jobs are ending
-    int installResult_ = 0;  // written by the install's thread, read after it ended
-    Job installWorker_;
-    Job formatWorker_;
-    Job copyWorker_;
-    Job gameWorker_;  // check, verify or export
+    WindowReports reports_;
+    WindowPages pages_;
+    SourcePicker sources_;
+    DrivePicker drives_;
+    JobRunner jobs_;
+    RoutineDepth routines_;
+    GameList games_;
+    GameChecks checks_;
+    InstallRunner installs_;
+    FormatRunner formats_;
 };
 
 }  // namespace ui

@@ -1,8 +1,12 @@
-// The main window's core: the list of installed games, its context menu and
-// keys, and the web link.
+// The list of installed games: reading it, reading it again when the
+// drive's table changed, a row's details, and the list's commands.
 
+#include "ui/GameList.h"
+
+#include <filesystem>
 #include <string>
 
+#include "library/GameCopy.h"
 #include "library/GameDeletion.h"
 #include "library/GameDetails.h"
 #include "library/GameList.h"
@@ -10,9 +14,12 @@
 #include "platform/PathText.h"
 #include "store/DriveRoot.h"
 #include "ui/ControlIds.h"
+#include "ui/DriveOrder.h"
+#include "ui/GameJobs.h"
 #include "ui/GameRows.h"
+#include "ui/JobReports.h"
 #include "ui/ListRefresh.h"
-#include "ui/MainWindowCore.h"
+#include "ui/StartChecks.h"
 
 namespace ui {
 
@@ -62,7 +69,7 @@ class GatheredRows : public GameListView {
 
 }  // namespace
 
-bool MainWindowCore::refreshGameList(const std::string& root) {
+bool GameList::refreshGameList(const std::string& root) {
     if (root.empty()) {
         view_.setGames({});
         listedNames_.clear();
@@ -72,9 +79,9 @@ bool MainWindowCore::refreshGameList(const std::string& root) {
         view_.statusLine().setText(text.substr(0, text.find('\n')));
         return false;
     }
-    const InRoutine routine(routines_);
+    const RoutineDepth::Scope routine(routines_);
     GatheredRows gathered;
-    const GameListing listing = library::refreshGameList(root, frontEnd(), gathered);
+    const GameListing listing = library::refreshGameList(root, reports_.frontEnd(), gathered);
     // A drive that could not be read keeps the rows shown: an empty list
     // would look as if every game was gone.
     const bool unread = gathered.busy || listing == GameListing::Stopped;
@@ -92,111 +99,119 @@ bool MainWindowCore::refreshGameList(const std::string& root) {
     return listing == GameListing::Listed;
 }
 
+void GameList::onDriveChanged() {
+    refreshGameList(drives_.readTargetRoot());
+}
+
 // Reads the busy drive `root` again a little later, while it is still the
 // one shown; while a job runs or the window waits for "OK", later again.
-void MainWindowCore::retryBusyDrive(const std::string& root) {
+void GameList::retryBusyDrive(const std::string& root) {
     if (busyRetryPending_)
         return;
     busyRetryPending_ = true;
     view_.after(kBusyRetryMs, [this, root] {
         busyRetryPending_ = false;
-        if (closing_ || page_ != Page::Installer || selectedDriveRoot() != root)
+        if (jobs_.closing() || pages_.page() != Page::Installer ||
+            drives_.selectedDriveRoot() != root)
             return;
-        if (!inputEnabled_ || jobRunning())
+        if (!jobs_.inputEnabled() || jobs_.jobRunning())
             retryBusyDrive(root);
         else
             refreshGameList(root);
     });
 }
 
-void MainWindowCore::onActivated() {
-    if (routines_ > 0 || !inputEnabled_ || closing_ || jobRunning() || page_ != Page::Installer)
+void GameList::onActivated() {
+    if (routines_.any() || !jobs_.inputEnabled() || jobs_.closing() || jobs_.jobRunning() ||
+        pages_.page() != Page::Installer)
         return;
-    const std::string root = selectedDriveRoot();
+    const std::string root = drives_.selectedDriveRoot();
     // Another program changed the table since it was listed, or the list
     // shows another drive: read again.
     if (!root.empty() && (root != listedRoot_ || tableStamp(root) != listedStamp_))
         refreshGameList(root);
 }
 
-std::optional<std::string> MainWindowCore::selectedGameName() const {
+std::optional<std::string> GameList::selectedGameName() const {
     const int row = view_.input().selectedGame;
     if (row < 0 || row >= static_cast<int>(listedNames_.size()))
         return std::nullopt;
     return listedNames_[static_cast<std::size_t>(row)];
 }
 
-void MainWindowCore::onGameClicked(int row) {
-    targetRoot_ = selectedDriveRoot();
+void GameList::onGameClicked(int row) {
+    drives_.readTargetRoot();
     const std::optional<std::string> name = selectedGameName();
-    if (!name || targetRoot_.empty())
+    if (!name || drives_.targetRoot().empty())
         return;
     // The details of the clicked row become its tooltip.
-    if (std::optional<std::string> details = gameDetails(targetRoot_, *name, frontEnd()))
+    if (std::optional<std::string> details =
+            gameDetails(drives_.targetRoot(), *name, reports_.frontEnd()))
         view_.setGameTooltip(row, *details);
 }
 
-void MainWindowCore::onContextMenu(bool fromKeyboard) {
-    if (page_ != Page::Installer)
-        return;
-    if (const int command = view_.popUpMenu(gameMenuTemplate(), fromKeyboard); command != 0)
-        onCommand(command);
+std::optional<std::string> GameList::gameForCommand() {
+    drives_.readTargetRoot();
+    return ui::gameForCommand(drives_.targetRoot(), selectedGameName(), reports_.frontEnd());
 }
 
-bool MainWindowCore::onKey(WindowKey key, int focused) {
-    switch (key) {
-        case WindowKey::Enter:
-            // A focused button takes Enter; elsewhere Enter does not end the window.
-            if (focused == control::kStartButton || focused == control::kFormatButton)
-                onCommand(focused);
-            else if (focused == control::kLinkPlaceholder)
-                openWebSite();
-            return true;
-        case WindowKey::Escape:
-            return true;  // the main window is closed by its close box only
-        case WindowKey::Delete:
-        case WindowKey::F2:
-        case WindowKey::Menu:
-            break;
-    }
-    if (focused != control::kGameList)
-        return false;
-    if (key == WindowKey::Delete)
-        onCommand(control::kDeleteCommand);
-    else if (key == WindowKey::F2)
-        onCommand(control::kRenameCommand);
-    else
-        onContextMenu(true);
-    return true;
-}
-
-std::optional<std::string> MainWindowCore::gameForCommand() {
-    targetRoot_ = selectedDriveRoot();
-    return ui::gameForCommand(targetRoot_, selectedGameName(), frontEnd());
-}
-
-void MainWindowCore::onDeleteGame() {
+void GameList::onDeleteGame() {
     const std::optional<std::string> name = gameForCommand();
     if (!name)
         return;
-    confirmAndDeleteGame(targetRoot_, name, frontEnd());
-    refreshGameList(targetRoot_);
+    confirmAndDeleteGame(drives_.targetRoot(), name, reports_.frontEnd());
+    refreshGameList(drives_.targetRoot());
 }
 
-void MainWindowCore::onRenameGame() {
+void GameList::onRenameGame() {
     const std::optional<std::string> oldName = gameForCommand();
     if (!oldName)
         return;
     const std::optional<std::string> newName = view_.askNewName();
     if (!newName)
         return;
-    if (listAfterRename(renameGame(targetRoot_, *oldName, *newName, frontEnd())))
-        refreshGameList(targetRoot_);
+    if (listAfterRename(renameGame(drives_.targetRoot(), *oldName, *newName, reports_.frontEnd())))
+        refreshGameList(drives_.targetRoot());
 }
 
-void MainWindowCore::openWebSite() {
-    if (!view_.openUrl(services_.websiteUrl))
-        boxes_.show(webSiteFailureText(services_.websiteUrl));
+void GameList::onCopyGame() {
+    const std::optional<std::string> name = gameForCommand();
+    if (!name)
+        return;
+    if (const std::string blocker = jobInTheWay(jobs_.jobs(), true); !blocker.empty()) {
+        reports_.boxes().show(blocker);
+        return;
+    }
+    // The copy counts as running from here: the drive dialog is its first
+    // step, asked of the window thread while the worker waits.
+    copyGameName_ = *name;
+    jobs_.copyWorker().start([this, source = drives_.targetRoot()] { copyGameJob(source); },
+                             [this] {
+                                 view_.enableControl(control::kGameList, true);
+                                 view_.enableControl(control::kDriveCombo, true);
+                                 jobs_.closeWhenIdle();
+                             });
+}
+
+void GameList::copyGameJob(const std::string& source) {
+    const std::string game = copyGameName_;
+    const std::string target = callOnWindow(view_.thread(), [this] {
+        return normalizeRoot(view_.chooseDrive(
+            driveDialogRows(drivesInOfferOrder(services_.drives->fixedDrives()))));
+    });
+    if (target.empty())
+        return;
+    // The copy leaves the rest of the window alone: it writes to a drive the
+    // window does not show.
+    callOnWindow(view_.thread(), [this] {
+        view_.enableControl(control::kGameList, false);
+        view_.enableControl(control::kDriveCombo, false);
+    });
+    view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
+    JobReports reports(view_, view_.copyProgress(), log_);
+    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
+        CopyGameResult::Copied)
+        view_.statusLine().setText(copiedText(game, target));
 }
 
 }  // namespace ui
