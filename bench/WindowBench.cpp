@@ -59,7 +59,10 @@ struct YesBoxes : BoxPresenter {
 };
 
 struct NoVolumes : VolumeService {
-    bool unmount(const std::string&, const std::string&, std::string&) override { return false; }
+    store::Outcome<UnmountStep> unmount(const std::string&,
+                                        const std::string& mountPoint) override {
+        return store::Failure<UnmountStep>{UnmountStep::Unmount, mountPoint, ""};
+    }
     Remount mountAgain(const std::string&) override { return {}; }
     int runPrivilegedFormat(const std::string&, std::ostream&, std::string&) override { return -1; }
 };

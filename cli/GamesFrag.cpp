@@ -37,12 +37,20 @@ struct PartState {
 bool partsFromVolume(const std::string& volume, std::vector<PartState>& parts, std::string& error) {
     DiskDevice device;
     Fat32Reader reader;
-    std::vector<FatFile> files;
-    if (!openFat32Volume(device, volume, error) || !reader.open(device, error) ||
-        !reader.rootFiles(files, error))
+    store::Outcome<Fat32Step> opened = openFat32Volume(device, volume);
+    if (opened)
+        opened = reader.open(device);
+    if (!opened) {
+        error = opened.failure().reason;
         return false;
+    }
+    const store::Result<std::vector<FatFile>, Fat32Step> files = reader.rootFiles();
+    if (!files) {
+        error = files.failure().reason;
+        return false;
+    }
     parts.clear();
-    for (const FatFile& file : files) {
+    for (const FatFile& file : files.value()) {
         if (file.directory)
             continue;
         ClusterChain chain = reader.chainOf(file.firstCluster, file.size);

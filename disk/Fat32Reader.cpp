@@ -121,6 +121,8 @@ class LongName {
     bool valid_ = false;
 };
 
+using Fat32Failure = store::Failure<Fat32Step>;
+
 }  // namespace
 
 bool Fat32Reader::readBytes(std::uint64_t offset, std::uint8_t* out, std::size_t size) {
@@ -135,24 +137,19 @@ bool Fat32Reader::readBytes(std::uint64_t offset, std::uint8_t* out, std::size_t
     return true;
 }
 
-bool Fat32Reader::open(DiskDevice& device, std::string& error) {
+store::Outcome<Fat32Step> Fat32Reader::open(DiskDevice& device) {
     device_ = &device;
     fatWindowStart_ = UINT64_MAX;
     DiskGeometry geometry;
-    if (!device.getGeometry(geometry) || geometry.BytesPerSector == 0) {
-        error = "the drive's sector size cannot be read";
-        return false;
-    }
+    if (!device.getGeometry(geometry) || geometry.BytesPerSector == 0)
+        return Fat32Failure{
+            Fat32Step::ReadBootSector, {}, "the drive's sector size cannot be read"};
     deviceSectorBytes_ = geometry.BytesPerSector;
     std::uint8_t boot[512];
-    if (!readBytes(0, boot, sizeof boot)) {
-        error = "the boot sector cannot be read";
-        return false;
-    }
-    if (!isBootSectorOfFat32(boot)) {
-        error = "the volume holds no FAT32 file system";
-        return false;
-    }
+    if (!readBytes(0, boot, sizeof boot))
+        return Fat32Failure{Fat32Step::ReadBootSector, {}, "the boot sector cannot be read"};
+    if (!isBootSectorOfFat32(boot))
+        return Fat32Failure{Fat32Step::ReadBootSector, {}, "the volume holds no FAT32 file system"};
     bytesPerSector_ = readLe16(boot + fat32::kBytesPerSector);
     sectorsPerCluster_ = boot[fat32::kSectorsPerCluster];
     const std::uint32_t reserved = readLe16(boot + fat32::kReservedSectors);
@@ -164,21 +161,20 @@ bool Fat32Reader::open(DiskDevice& device, std::string& error) {
     if (bytesPerSector_ < 512 || bytesPerSector_ > 4096 || !powerOfTwo(bytesPerSector_) ||
         !powerOfTwo(sectorsPerCluster_) || reserved == 0 || fats == 0 || fats > 2 || fatSize == 0 ||
         readLe16(boot + fat32::kFatSize16) != 0 || metadata >= total) {
-        error = "the boot sector of the volume is damaged";
-        return false;
+        return Fat32Failure{
+            Fat32Step::ReadBootSector, {}, "the boot sector of the volume is damaged"};
     }
     const std::uint64_t clusters = (total - metadata) / sectorsPerCluster_;
     const std::uint64_t fatCapacity = std::uint64_t{fatSize} * bytesPerSector_ / 4;
     clusterCount_ = static_cast<std::uint32_t>(
         std::min<std::uint64_t>({clusters, fatCapacity > 2 ? fatCapacity - 2 : 0,
                                  fat32::kBadCluster - fat32::kFirstDataCluster}));
-    if (clusterCount_ == 0 || !validCluster(rootCluster_)) {
-        error = "the boot sector of the volume is damaged";
-        return false;
-    }
+    if (clusterCount_ == 0 || !validCluster(rootCluster_))
+        return Fat32Failure{
+            Fat32Step::ReadBootSector, {}, "the boot sector of the volume is damaged"};
     fatOffset_ = std::uint64_t{reserved} * bytesPerSector_;
     dataOffset_ = metadata * bytesPerSector_;
-    return true;
+    return {};
 }
 
 bool Fat32Reader::fatEntry(std::uint32_t cluster, std::uint32_t& value) {
@@ -233,30 +229,28 @@ ClusterChain Fat32Reader::chainOf(std::uint32_t firstCluster, std::uint64_t byte
     return chain;
 }
 
-bool Fat32Reader::rootFiles(std::vector<FatFile>& files, std::string& error) {
-    files.clear();
+store::Result<std::vector<FatFile>, Fat32Step> Fat32Reader::rootFiles() {
+    std::vector<FatFile> files;
     // A directory has no size of its own: its chain is followed as far as the
     // largest directory reaches, and a shorter one is whole, not broken.
     ClusterChain root = chainOf(rootCluster_, kMaxDirectoryBytes);
-    if (root.runs.empty()) {
-        error = "the root directory's cluster chain is damaged";
-        return false;
-    }
+    if (root.runs.empty())
+        return Fat32Failure{
+            Fat32Step::ReadRootDirectory, {}, "the root directory's cluster chain is damaged"};
     std::vector<std::uint8_t> cluster(clusterBytes());
     LongName longName;
     std::uint64_t read = 0;
     for (const auto& [first, count] : root.runs) {
         for (std::uint32_t c = first; c < first + count && read < kMaxDirectoryBytes; ++c) {
             const std::uint64_t offset = dataOffset_ + std::uint64_t{c - 2} * clusterBytes();
-            if (!readBytes(offset, cluster.data(), cluster.size())) {
-                error = "the root directory cannot be read";
-                return false;
-            }
+            if (!readBytes(offset, cluster.data(), cluster.size()))
+                return Fat32Failure{
+                    Fat32Step::ReadRootDirectory, {}, "the root directory cannot be read"};
             read += cluster.size();
             for (std::size_t at = 0; at < cluster.size(); at += fat32::kEntryBytes) {
                 const std::uint8_t* e = cluster.data() + at;
                 if (e[0] == fat32::kEntryEnd)
-                    return true;
+                    return files;
                 const std::uint8_t attributes = e[fat32::kEntryAttributes];
                 if (e[0] == fat32::kEntryFree) {
                     longName.reset();
@@ -279,39 +273,33 @@ bool Fat32Reader::rootFiles(std::vector<FatFile>& files, std::string& error) {
             }
         }
     }
-    return true;
+    return files;
 }
 
-bool openFat32Volume(DiskDevice& device, const std::string& path, std::string& error) {
-    if (!device.open(path)) {
-        error = "the drive cannot be opened";
-        return false;
-    }
+store::Outcome<Fat32Step> openFat32Volume(DiskDevice& device, const std::string& path) {
+    if (!device.open(path))
+        return Fat32Failure{Fat32Step::OpenDrive, path, "the drive cannot be opened"};
     DiskGeometry geometry;
     std::vector<std::uint8_t> sector(4096);
     if (!device.getGeometry(geometry) || geometry.BytesPerSector == 0 ||
-        geometry.BytesPerSector > sector.size() || !device.readSectors(0, sector.data(), 1)) {
-        error = "the drive cannot be read";
-        return false;
-    }
+        geometry.BytesPerSector > sector.size() || !device.readSectors(0, sector.data(), 1))
+        return Fat32Failure{Fat32Step::OpenDrive, path, "the drive cannot be read"};
     if (isBootSectorOfFat32(sector.data()) || device.namesPartition())
-        return true;
+        return {};
     std::vector<PartitionInformation> entries;
-    if (!device.getDriveLayout(entries)) {
-        error = "the drive holds neither a FAT32 volume nor a partition table";
-        return false;
-    }
+    if (!device.getDriveLayout(entries))
+        return Fat32Failure{Fat32Step::FindVolume, path,
+                            "the drive holds neither a FAT32 volume nor a partition table"};
     const PartitionInformation* largest = nullptr;
     for (const PartitionInformation& entry : entries) {
         if (entry.PartitionLength > 0 &&
             (largest == nullptr || entry.PartitionLength > largest->PartitionLength))
             largest = &entry;
     }
-    if (largest == nullptr || !device.selectVolume(*largest)) {
-        error = "the drive has no partition that can be read";
-        return false;
-    }
-    return true;
+    if (largest == nullptr || !device.selectVolume(*largest))
+        return Fat32Failure{Fat32Step::FindVolume, path,
+                            "the drive has no partition that can be read"};
+    return {};
 }
 
 }  // namespace disk

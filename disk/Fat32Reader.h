@@ -11,8 +11,13 @@
 #include <vector>
 
 #include "disk/DiskDevice.h"
+#include "store/Failure.h"
 
 namespace disk {
+
+// The steps of reading a FAT32 volume. A failure's object is the drive's path
+// where the step is given it, else empty.
+enum class Fat32Step { OpenDrive, FindVolume, ReadBootSector, ReadRootDirectory };
 
 struct FatFile {
     std::string name;  // the long name where a valid one is recorded, else the 8.3 name
@@ -33,9 +38,9 @@ struct ClusterChain {
 class Fat32Reader {
   public:
     // Reads and checks the boot sector of the volume that `device` presents.
-    bool open(DiskDevice& device, std::string& error);
+    store::Outcome<Fat32Step> open(DiskDevice& device);
     // The entries of the root directory, in directory order.
-    bool rootFiles(std::vector<FatFile>& files, std::string& error);
+    store::Result<std::vector<FatFile>, Fat32Step> rootFiles();
     // The chain that starts at `firstCluster`, checked against a file of
     // `bytes` bytes; it is not followed beyond what that size needs.
     ClusterChain chainOf(std::uint32_t firstCluster, std::uint64_t bytes);
@@ -67,6 +72,6 @@ class Fat32Reader {
 // Opens the drive or image at `path` and selects its FAT32 volume: the whole
 // of it when it begins with a FAT32 boot sector (a partition, or an image of
 // one), else the largest partition of its partition table.
-bool openFat32Volume(DiskDevice& device, const std::string& path, std::string& error);
+store::Outcome<Fat32Step> openFat32Volume(DiskDevice& device, const std::string& path);
 
 }  // namespace disk

@@ -9,9 +9,9 @@
 using namespace install;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    CueSheet sheet;
-    std::string error;
-    if (parseCueSheet(std::string_view(reinterpret_cast<const char*>(data), size), sheet, error)) {
+    const auto parsed = parseCueSheet(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (parsed) {
+        const CueSheet& sheet = parsed.value();
         if (sheet.tracks.empty())
             __builtin_trap();
         for (const CueTrack& track : sheet.tracks) {

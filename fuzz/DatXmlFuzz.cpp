@@ -20,11 +20,10 @@ void checkNamed(const XmlElement& element) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    XmlElement root;
-    std::string error;
-    if (parseXml(std::string_view(reinterpret_cast<const char*>(data), size), root, error))
-        checkNamed(root);
-    else if (error.empty())
+    const auto parsed = parseXml(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (parsed)
+        checkNamed(parsed.value());
+    else if (parsed.failure().reason.empty())
         __builtin_trap();
     return 0;
 }

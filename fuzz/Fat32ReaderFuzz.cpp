@@ -22,11 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!device.open(std::make_unique<MemoryDisk>(data, size, 512, 64ULL << 20), target))
         return 0;
     Fat32Reader reader;
-    std::string error;
-    std::vector<FatFile> files;
-    if (!reader.open(device, error) || !reader.rootFiles(files, error))
+    if (!reader.open(device))
         return 0;
-    for (const FatFile& file : files) {
+    const auto files = reader.rootFiles();
+    if (!files)
+        return 0;
+    for (const FatFile& file : files.value()) {
         ClusterChain chain = reader.chainOf(file.firstCluster, file.size);
         std::uint64_t total = 0;
         for (const auto& run : chain.runs)

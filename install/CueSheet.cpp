@@ -185,15 +185,16 @@ std::string readLine(std::string_view line, CueSheet& sheet) {
 
 }  // namespace
 
-bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
-    sheet = CueSheet{};
-    if (text.size() > kMaxCueSheetBytes) {
-        error = "the sheet is too large to be a CUE sheet";
-        return false;
-    }
+store::Result<CueSheet, CueStep> parseCueSheet(std::string_view text) {
+    const auto malformed = [](std::string line, std::string why) {
+        return store::Failure<CueStep>{CueStep::ParseSheet, std::move(line), std::move(why)};
+    };
+    if (text.size() > kMaxCueSheetBytes)
+        return malformed({}, "the sheet is too large to be a CUE sheet");
     // A byte-order mark before the first line is tolerated.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+    CueSheet sheet;
     int lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
@@ -205,20 +206,15 @@ bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error) {
         const std::string why = readLine(line, sheet);
         if (!why.empty()) {
             char where[32];
-            std::snprintf(where, sizeof where, "line %d: ", lineNumber);
-            error = where + why;
-            return false;
+            std::snprintf(where, sizeof where, "line %d", lineNumber);
+            return malformed(where, std::string(where) + ": " + why);
         }
     }
-    if (sheet.tracks.empty()) {
-        error = "the sheet names no track";
-        return false;
-    }
-    if (sheet.tracks.back().index1 < 0) {
-        error = "the last track has no INDEX 01";
-        return false;
-    }
-    return true;
+    if (sheet.tracks.empty())
+        return malformed({}, "the sheet names no track");
+    if (sheet.tracks.back().index1 < 0)
+        return malformed({}, "the last track has no INDEX 01");
+    return sheet;
 }
 
 }  // namespace install

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/Failure.h"
+
 namespace install {
 
 struct CueTrack {
@@ -31,8 +33,11 @@ struct CueSheet {
 // Longest sheet read; real ones are a few kilobytes.
 constexpr std::size_t kMaxCueSheetBytes = 64 * 1024;
 
-// Parses `text` into `sheet`; on failure `error` says what is wrong and on which line.
-bool parseCueSheet(std::string_view text, CueSheet& sheet, std::string& error);
+// The steps of reading a CUE sheet and finding the data track it names.
+enum class CueStep { ReadSheet, ParseSheet, FindDataTrack, CheckTrackFile };
+
+// Parses `text`; a failure says what is wrong and on which line (its object).
+store::Result<CueSheet, CueStep> parseCueSheet(std::string_view text);
 
 // Bytes per sector that a track mode stores, 0 for a mode this reader does not take.
 int cueModeSectorBytes(std::string_view mode);

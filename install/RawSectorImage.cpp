@@ -182,78 +182,66 @@ bool hasSyncPattern(const std::uint8_t* sector) {
 
 namespace {
 
+using CueFailure = store::Failure<CueStep>;
+
 // The CUE sheet at `path`, read and parsed; says why when it cannot be.
-bool readCueSheet(const std::string& path, CueSheet& sheet, std::string& why) {
+store::Result<CueSheet, CueStep> readCueSheet(const std::string& path) {
     const std::string sheetName = shown(path);
     std::optional<std::uint64_t> sheetSize = regularSize(path);
     platform::RawFile file;
-    if (!sheetSize || !file.open(path)) {
-        why = "the CUE sheet " + sheetName + " cannot be opened";
-        return false;
-    }
-    if (*sheetSize > kMaxCueSheetBytes) {
-        why = "the CUE sheet " + sheetName + " is too large to be one";
-        return false;
-    }
+    if (!sheetSize || !file.open(path))
+        return CueFailure{CueStep::ReadSheet, path,
+                          "the CUE sheet " + sheetName + " cannot be opened"};
+    if (*sheetSize > kMaxCueSheetBytes)
+        return CueFailure{CueStep::ReadSheet, path,
+                          "the CUE sheet " + sheetName + " is too large to be one"};
     std::string text(static_cast<std::size_t>(*sheetSize), '\0');
-    if (file.readAt(0, text.data(), text.size()) != static_cast<std::int64_t>(text.size())) {
-        why = "the CUE sheet " + sheetName + " cannot be read";
-        return false;
-    }
-    std::string error;
-    if (!parseCueSheet(text, sheet, error)) {
-        why = "the CUE sheet " + sheetName + " is malformed: " + error;
-        return false;
-    }
-    return true;
+    if (file.readAt(0, text.data(), text.size()) != static_cast<std::int64_t>(text.size()))
+        return CueFailure{CueStep::ReadSheet, path,
+                          "the CUE sheet " + sheetName + " cannot be read"};
+    store::Result<CueSheet, CueStep> sheet = parseCueSheet(text);
+    if (!sheet)
+        return CueFailure{
+            CueStep::ParseSheet, path,
+            "the CUE sheet " + sheetName + " is malformed: " + sheet.failure().reason};
+    return sheet;
 }
 
-}  // namespace
-
-bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string& why) {
+// The checks of the data track `data` of `sheet` and of the file that holds it;
+// fills in `track` or says why it cannot be installed.
+std::optional<CueFailure> checkDataTrack(const std::string& path, const CueSheet& sheet,
+                                         std::vector<CueTrack>::const_iterator data,
+                                         DataTrack& track) {
     const std::string sheetName = shown(path);
-    CueSheet sheet;
-    if (!readCueSheet(path, sheet, why))
-        return false;
-    auto data = std::find_if(sheet.tracks.begin(), sheet.tracks.end(),
-                             [](const CueTrack& t) { return t.mode != "AUDIO"; });
-    if (data == sheet.tracks.end()) {
-        why =
-            "the CUE sheet " + sheetName + " holds audio tracks only: there is no data to install";
-        return false;
-    }
     const int sectorBytes = cueModeSectorBytes(data->mode);
-    if (sectorBytes == 0) {
-        why = "the data track of " + sheetName + " is of mode " + data->mode +
-              ", which cannot be installed";
-        return false;
-    }
+    if (sectorBytes == 0)
+        return CueFailure{CueStep::FindDataTrack, path,
+                          "the data track of " + sheetName + " is of mode " + data->mode +
+                              ", which cannot be installed"};
     const CueFile& holder = sheet.files[data->file];
-    if (holder.type != "BINARY") {
-        why = "the data track of " + sheetName + " is in a file of type " + holder.type;
-        return false;
-    }
+    if (holder.type != "BINARY")
+        return CueFailure{
+            CueStep::FindDataTrack, path,
+            "the data track of " + sheetName + " is in a file of type " + holder.type};
     // Every track of the file must have the data track's sector size, or the
     // sheet's times could not be turned into byte offsets.
     for (const CueTrack& t : sheet.tracks) {
-        if (t.file == data->file && cueModeSectorBytes(t.mode) != sectorBytes) {
-            why = "the CUE sheet " + sheetName + " mixes sector sizes in one file";
-            return false;
-        }
+        if (t.file == data->file && cueModeSectorBytes(t.mode) != sectorBytes)
+            return CueFailure{CueStep::FindDataTrack, path,
+                              "the CUE sheet " + sheetName + " mixes sector sizes in one file"};
     }
     std::filesystem::path name = platform::fsPath(holder.name);
-    if (name.is_absolute() || holder.name.find('\\') != std::string::npos) {
-        why = "the CUE sheet " + sheetName + " names its track file " + shown(holder.name) +
-              " by a path that is not relative to the sheet";
-        return false;
-    }
+    if (name.is_absolute() || holder.name.find('\\') != std::string::npos)
+        return CueFailure{CueStep::FindDataTrack, path,
+                          "the CUE sheet " + sheetName + " names its track file " +
+                              shown(holder.name) + " by a path that is not relative to the sheet"};
     track.path = platform::pathText(platform::fsPath(path).parent_path() / name);
     std::optional<std::uint64_t> fileSize = regularSize(track.path);
     if (!fileSize) {
         const std::string kind = specialFileKind(track.path);
-        why = "the track file " + shown(track.path) + " named by the CUE sheet is " +
-              (kind.empty() ? "missing" : kind);
-        return false;
+        return CueFailure{CueStep::CheckTrackFile, track.path,
+                          "the track file " + shown(track.path) + " named by the CUE sheet is " +
+                              (kind.empty() ? "missing" : kind)};
     }
     track.sectorBytes = sectorBytes;
     track.mode = sectorBytes == kRawSectorBytes ? (data->mode == "MODE1/2352" ? 1 : 2) : 0;
@@ -266,15 +254,34 @@ bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string&
         const std::int64_t frames = next->index0 >= 0 ? next->index0 : next->index1;
         end = static_cast<std::uint64_t>(frames) * static_cast<std::uint64_t>(sectorBytes);
     } else if (*fileSize % static_cast<std::uint64_t>(sectorBytes) != 0) {
-        why = "the track file " + shown(track.path) + " does not hold whole sectors";
-        return false;
+        return CueFailure{CueStep::CheckTrackFile, track.path,
+                          "the track file " + shown(track.path) + " does not hold whole sectors"};
     }
-    if (end > *fileSize || end <= track.start) {
-        why = "the data track of " + sheetName + " lies outside its file " + shown(track.path);
-        return false;
-    }
+    if (end > *fileSize || end <= track.start)
+        return CueFailure{
+            CueStep::CheckTrackFile, track.path,
+            "the data track of " + sheetName + " lies outside its file " + shown(track.path)};
     track.sectors = (end - track.start) / static_cast<std::uint64_t>(sectorBytes);
-    return true;
+    return std::nullopt;
+}
+
+}  // namespace
+
+store::Result<DataTrack, CueStep> dataTrackOfCueSheet(const std::string& path) {
+    store::Result<CueSheet, CueStep> read = readCueSheet(path);
+    if (!read)
+        return read.failure();
+    const CueSheet& sheet = read.value();
+    auto data = std::find_if(sheet.tracks.begin(), sheet.tracks.end(),
+                             [](const CueTrack& t) { return t.mode != "AUDIO"; });
+    if (data == sheet.tracks.end())
+        return CueFailure{CueStep::FindDataTrack, path,
+                          "the CUE sheet " + shown(path) +
+                              " holds audio tracks only: there is no data to install"};
+    DataTrack track;
+    if (std::optional<CueFailure> failure = checkDataTrack(path, sheet, data, track))
+        return *std::move(failure);
+    return track;
 }
 
 std::unique_ptr<DiscDevice> openDataTrack(DataTrack track, std::string& why) {
@@ -303,10 +310,12 @@ std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& 
         return nullptr;
     }
     if (endsWithCue(path)) {
-        DataTrack track;
-        if (!dataTrackOfCueSheet(path, track, why))
+        store::Result<DataTrack, CueStep> track = dataTrackOfCueSheet(path);
+        if (!track) {
+            why = track.failure().reason;
             return nullptr;
-        return openDataTrack(track, why);
+        }
+        return openDataTrack(track.value(), why);
     }
     platform::RawFile file;
     if (!file.open(path))

@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "install/CueSheet.h"
 #include "install/DiscDevice.h"
+#include "store/Failure.h"
 
 namespace install {
 
@@ -33,8 +35,8 @@ struct DataTrack {
 };
 
 // Finds the first data track that the CUE sheet at `path` names, checking
-// the sheet and its track file. False with the reason in `why`.
-bool dataTrackOfCueSheet(const std::string& path, DataTrack& track, std::string& why);
+// the sheet and its track file.
+store::Result<DataTrack, CueStep> dataTrackOfCueSheet(const std::string& path);
 
 // Opens a data track: every raw sector is checked (sync pattern and mode)
 // before the device is returned, so that a damaged image is refused before

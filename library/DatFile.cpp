@@ -69,9 +69,12 @@ DatLookup lookUpInDat(const std::string& path, const ImageDigests& digests) {
         lookup.error = "the file cannot be opened";
         return lookup;
     }
-    XmlElement datafile;
-    if (!parseXml(text, datafile, lookup.error))
+    const store::Result<XmlElement, XmlStep> parsed = parseXml(text);
+    if (!parsed) {
+        lookup.error = parsed.failure().reason;
         return lookup;
+    }
+    const XmlElement& datafile = parsed.value();
     if (datafile.name != "datafile") {
         lookup.error = "it is not a Logiqx DAT file (no <datafile> element)";
         return lookup;

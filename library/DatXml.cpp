@@ -69,9 +69,11 @@ class Reader {
     }
 
     std::string error;
+    std::size_t errorAt = 0;
 
   private:
     bool fail(const std::string& reason) {
+        errorAt = at_;
         error = reason + " (at byte " + std::to_string(at_) + ")";
         return false;
     }
@@ -247,13 +249,13 @@ const std::string* XmlElement::attribute(std::string_view wanted) const {
     return nullptr;
 }
 
-bool parseXml(std::string_view text, XmlElement& root, std::string& error) {
-    root = XmlElement{};
+store::Result<XmlElement, XmlStep> parseXml(std::string_view text) {
+    XmlElement root;
     Reader reader(text);
     if (reader.document(root))
-        return true;
-    error = reader.error;
-    return false;
+        return root;
+    return store::Failure<XmlStep>{XmlStep::Parse, "byte " + std::to_string(reader.errorAt),
+                                   reader.error};
 }
 
 }  // namespace library

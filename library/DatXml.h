@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/Failure.h"
+
 namespace library {
 
 struct XmlElement {
@@ -18,8 +20,11 @@ struct XmlElement {
     const std::string* attribute(std::string_view wanted) const;
 };
 
-// Reads the document `text` into its root element. False, with the reason and
-// the byte where it was found in `error`, when the text is not well-formed.
-bool parseXml(std::string_view text, XmlElement& root, std::string& error);
+// Reading a document has one step; a failure's object is the byte where the
+// text stops being well-formed, and its reason names that byte too.
+enum class XmlStep { Parse };
+
+// Reads the document `text` into its root element.
+store::Result<XmlElement, XmlStep> parseXml(std::string_view text);
 
 }  // namespace library

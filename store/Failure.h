@@ -1,11 +1,14 @@
 #pragma once
 // How a routine says that it failed: at which of its steps, on which object,
 // and why, in the words a person reads. A result without a failure is a
-// success. Each routine names its steps with its own enum.
+// success. Each routine names its steps with its own enum. A routine that
+// only acts returns an Outcome; one that makes something returns a Result,
+// which holds either what it made or its Failure.
 
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 
 namespace store {
 
@@ -31,6 +34,25 @@ class Outcome {
 
   private:
     std::optional<Failure<Step>> failure_;
+};
+
+template <typename T, typename Step>
+class Result {
+  public:
+    // A success with what the routine made; implicit, as is the failure's.
+    Result(T value) : held_(std::in_place_index<0>, std::move(value)) {}                  // NOLINT
+    Result(Failure<Step> failure) : held_(std::in_place_index<1>, std::move(failure)) {}  // NOLINT
+
+    bool succeeded() const { return held_.index() == 0; }
+    explicit operator bool() const { return succeeded(); }
+    // Only for a result that succeeded.
+    const T& value() const& { return std::get<0>(held_); }
+    T&& value() && { return std::get<0>(std::move(held_)); }
+    // Only for a result that did not succeed.
+    const Failure<Step>& failure() const { return std::get<1>(held_); }
+
+  private:
+    std::variant<T, Failure<Step>> held_;
 };
 
 }  // namespace store

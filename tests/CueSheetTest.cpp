@@ -6,21 +6,19 @@
 using namespace install;
 
 TEST(CueSheetTest, ReadsFilesTracksAndIndexes) {
-    CueSheet sheet;
-    std::string error;
-    ASSERT_TRUE(
-        parseCueSheet("\xEF\xBB\xBFREM GENRE Game\r\n"
-                      "FILE \"My Game (Track 1).bin\" BINARY\r\n"
-                      "  TRACK 01 mode2/2352\r\n"
-                      "    INDEX 01 00:00:00\r\n"
-                      "FILE track2.bin BINARY\r\n"
-                      "  TRACK 02 AUDIO\r\n"
-                      "    FLAGS DCP\r\n"
-                      "    INDEX 00 00:00:00\r\n"
-                      "    INDEX 01 00:02:00\r\n"
-                      "    INDEX 02 01:02:74\r\n",
-                      sheet, error))
-        << error;
+    const auto parsed = parseCueSheet(
+        "\xEF\xBB\xBFREM GENRE Game\r\n"
+        "FILE \"My Game (Track 1).bin\" BINARY\r\n"
+        "  TRACK 01 mode2/2352\r\n"
+        "    INDEX 01 00:00:00\r\n"
+        "FILE track2.bin BINARY\r\n"
+        "  TRACK 02 AUDIO\r\n"
+        "    FLAGS DCP\r\n"
+        "    INDEX 00 00:00:00\r\n"
+        "    INDEX 01 00:02:00\r\n"
+        "    INDEX 02 01:02:74\r\n");
+    ASSERT_TRUE(parsed) << parsed.failure().reason;
+    const CueSheet& sheet = parsed.value();
     ASSERT_EQ(sheet.files.size(), 2u);
     EXPECT_EQ(sheet.files[0].name, "My Game (Track 1).bin");
     EXPECT_EQ(sheet.files[1].name, "track2.bin");
@@ -33,13 +31,11 @@ TEST(CueSheetTest, ReadsFilesTracksAndIndexes) {
 }
 
 TEST(CueSheetTest, APregapAtTheEndOfTheFileBeforeMovesTheTrackToTheNewFile) {
-    CueSheet sheet;
-    std::string error;
-    ASSERT_TRUE(
-        parseCueSheet("FILE a.bin BINARY\nTRACK 1 MODE1/2352\nINDEX 1 0:0:0\n"
-                      "TRACK 2 AUDIO\nINDEX 0 10:00:00\nFILE b.bin BINARY\nINDEX 1 0:0:0\n",
-                      sheet, error))
-        << error;
+    const auto parsed = parseCueSheet(
+        "FILE a.bin BINARY\nTRACK 1 MODE1/2352\nINDEX 1 0:0:0\n"
+        "TRACK 2 AUDIO\nINDEX 0 10:00:00\nFILE b.bin BINARY\nINDEX 1 0:0:0\n");
+    ASSERT_TRUE(parsed) << parsed.failure().reason;
+    const CueSheet& sheet = parsed.value();
     EXPECT_EQ(sheet.tracks[1].file, 1u);
     EXPECT_EQ(sheet.tracks[1].index0, -1);
 }
@@ -80,12 +76,9 @@ TEST(CueSheetTest, RefusesMalformedSheetsNamingTheLine) {
         {"FILE a.bin BINARY\x01\n", "line 1: control character in the sheet"},
     };
     for (const auto& c : cases) {
-        CueSheet sheet;
-        std::string error;
-        EXPECT_FALSE(parseCueSheet(c.sheet, sheet, error)) << c.sheet;
-        EXPECT_EQ(error, c.error) << c.sheet;
+        const auto parsed = parseCueSheet(c.sheet);
+        ASSERT_FALSE(parsed) << c.sheet;
+        EXPECT_EQ(parsed.failure().reason, c.error) << c.sheet;
     }
-    CueSheet sheet;
-    std::string error;
-    EXPECT_FALSE(parseCueSheet(std::string(kMaxCueSheetBytes + 1, ' '), sheet, error));
+    EXPECT_FALSE(parseCueSheet(std::string(kMaxCueSheetBytes + 1, ' ')));
 }

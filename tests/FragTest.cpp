@@ -76,12 +76,14 @@ class FragTest : public ::testing::Test {
 TEST_F(FragTest, TheReaderFindsThePiecesThatFatcatSees) {
     DiskDevice device;
     Fat32Reader reader;
-    std::string error;
-    ASSERT_TRUE(openFat32Volume(device, volume, error)) << error;
-    ASSERT_TRUE(reader.open(device, error)) << error;
+    const auto opened = openFat32Volume(device, volume);
+    ASSERT_TRUE(opened) << opened.failure().reason;
+    const auto read = reader.open(device);
+    ASSERT_TRUE(read) << read.failure().reason;
     EXPECT_EQ(reader.clusterBytes(), 512u);
-    std::vector<FatFile> files;
-    ASSERT_TRUE(reader.rootFiles(files, error)) << error;
+    const auto root = reader.rootFiles();
+    ASSERT_TRUE(root) << root.failure().reason;
+    const std::vector<FatFile>& files = root.value();
     std::vector<std::string> names;
     for (const FatFile& file : files)
         names.push_back(file.name);
@@ -313,12 +315,14 @@ TEST(Fat32ReaderTest, AHandMadeVolumeWithALongNameAndTwoPieces) {
     std::filesystem::resize_file(image, 159 * 512);
     DiskDevice device;
     Fat32Reader reader;
-    std::string error;
-    std::vector<FatFile> files;
-    ASSERT_TRUE(openFat32Volume(device, image, error)) << error;
-    ASSERT_TRUE(reader.open(device, error)) << error;
+    const auto opened = openFat32Volume(device, image);
+    ASSERT_TRUE(opened) << opened.failure().reason;
+    const auto read = reader.open(device);
+    ASSERT_TRUE(read) << read.failure().reason;
     EXPECT_EQ(reader.clusterCount(), 126u);
-    ASSERT_TRUE(reader.rootFiles(files, error)) << error;
+    auto root = reader.rootFiles();
+    ASSERT_TRUE(root) << root.failure().reason;
+    std::vector<FatFile> files = std::move(root).value();
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].name, "zt.7900E503.B.00");
     ClusterChain chain = reader.chainOf(files[0].firstCluster, files[0].size);
@@ -328,9 +332,11 @@ TEST(Fat32ReaderTest, AHandMadeVolumeWithALongNameAndTwoPieces) {
     writeAt(image, 33 * 512 + 13, {0x00});
     writeAt(image, 33 * 512 + 32 + 13, {0x00});
     DiskDevice again;
-    ASSERT_TRUE(openFat32Volume(again, image, error));
-    ASSERT_TRUE(reader.open(again, error));
-    ASSERT_TRUE(reader.rootFiles(files, error));
+    ASSERT_TRUE(openFat32Volume(again, image));
+    ASSERT_TRUE(reader.open(again));
+    root = reader.rootFiles();
+    ASSERT_TRUE(root);
+    files = root.value();
     EXPECT_EQ(files[0].name, "ZT7900~1.000");
     // A file longer than its chain has a broken chain.
     EXPECT_TRUE(reader.chainOf(3, 4 * 512).broken);

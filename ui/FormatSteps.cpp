@@ -88,11 +88,10 @@ FormatResult formatVolume(const FixedDrive& drive, bool init, VolumeService& vol
                           const std::string& denial, std::ostream& out, bool& unmounted) {
     unmounted = false;
     if (!drive.mountPoint.empty()) {
-        std::string error;
-        if (!volumes.unmount(drive.device, drive.mountPoint, error))
-            return Failure<FormatStep>{
-                FormatStep::Unmount, drive.mountPoint,
-                "The drive " + drive.mountPoint + " could not be unmounted: " + error};
+        if (const auto unmount = volumes.unmount(drive.device, drive.mountPoint); !unmount)
+            return Failure<FormatStep>{FormatStep::Unmount, drive.mountPoint,
+                                       "The drive " + drive.mountPoint +
+                                           " could not be unmounted: " + unmount.failure().reason};
         unmounted = true;
     }
     // INIT when asked for; FORMAT here when this process may write, else by the tool.

@@ -6,7 +6,13 @@
 #include <ostream>
 #include <string>
 
+#include "store/Failure.h"
+
 namespace ui {
+
+// Unmounting has one step; a failure's object is the mount point, its reason
+// the service's or the system's.
+enum class UnmountStep { Unmount };
 
 class VolumeService {
   public:
@@ -14,9 +20,9 @@ class VolumeService {
 
     // Unmounts the file system of `device` mounted at `mountPoint`: through UDisks2
     // on the system bus when that service knows the device, else by the system
-    // call. False with the reason in `error`.
-    virtual bool unmount(const std::string& device, const std::string& mountPoint,
-                         std::string& error) = 0;
+    // call.
+    virtual store::Outcome<UnmountStep> unmount(const std::string& device,
+                                                const std::string& mountPoint) = 0;
 
     // Where a volume was mounted again, or why it was not.
     struct Remount {

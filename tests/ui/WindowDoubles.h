@@ -50,12 +50,14 @@ struct ScriptedPresenter : ScriptedBoxes, ui::qt::BoxPresenter {
 };
 
 struct FakeVolumes : ui::VolumeService {
-    bool unmount(const std::string& device, const std::string&, std::string& error) override {
+    store::Outcome<ui::UnmountStep> unmount(const std::string& device,
+                                            const std::string& mountPoint) override {
         if (onUnmount)
             onUnmount();
         unmounted.push_back(device);
-        error = unmountError;
-        return unmountError.empty();
+        if (unmountError.empty())
+            return {};
+        return store::Failure<ui::UnmountStep>{ui::UnmountStep::Unmount, mountPoint, unmountError};
     }
     Remount mountAgain(const std::string& device) override {
         mounted.push_back(device);

@@ -78,7 +78,10 @@ TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
     VolumeService::Remount remount, back;
     std::string error;
     onWorker([&] {
-        unmounted = service->unmount("/dev/ztnothing", dir.file("missing"), error);
+        const auto unmount = service->unmount("/dev/ztnothing", dir.file("missing"));
+        unmounted = unmount.succeeded();
+        if (!unmount)
+            error = unmount.failure().reason;
         remount = service->mountAgain("/dev/ztnothing");
         // After a failed format the drive goes back where it was by the system call.
         back = service->mountWhereItWas("/dev/ztnothing",
@@ -180,7 +183,12 @@ class UDisksTest : public VolumeServiceTest {
 
     bool unmount(const std::string& device, std::string& error) {
         bool done = false;
-        onWorker([&] { done = service->unmount(device, dir.file("not-mounted"), error); });
+        onWorker([&] {
+            const auto unmount = service->unmount(device, dir.file("not-mounted"));
+            done = unmount.succeeded();
+            if (!unmount)
+                error = unmount.failure().reason;
+        });
         return done;
     }
     bool mountAgain(const std::string& device) {

@@ -99,25 +99,27 @@ class UDisksVolumes : public VolumeService {
     UDisksVolumes(std::string formatTool, std::string elevator)
         : formatTool_(std::move(formatTool)), elevator_(std::move(elevator)) {}
 
-    bool unmount(const std::string& device, const std::string& mountPoint,
-                 std::string& error) override {
+    store::Outcome<UnmountStep> unmount(const std::string& device,
+                                        const std::string& mountPoint) override {
+        using UnmountFailure = store::Failure<UnmountStep>;
         QString object = blockObjectOf(device);
         if (!object.isEmpty()) {
             QDBusMessage reply = callUDisks(object, kFilesystem, QStringLiteral("Unmount"),
                                             {QVariantMap{}}, kLongCallMs);
             if (reply.type() == QDBusMessage::ReplyMessage)
-                return true;
+                return {};
             // A mount UDisks does not count as its own (or no file system it knows)
             // is still the system call's to undo.
             bool notItsMount =
                 reply.errorName() == QLatin1String("org.freedesktop.UDisks2.Error.NotMounted") ||
                 isMissingInterface(reply);
-            if (!notItsMount) {
-                error = messageOf(reply);
-                return false;
-            }
+            if (!notItsMount)
+                return UnmountFailure{UnmountStep::Unmount, mountPoint, messageOf(reply)};
         }
-        return platform::unmountVolume(mountPoint, error);
+        std::string error;
+        if (!platform::unmountVolume(mountPoint, error))
+            return UnmountFailure{UnmountStep::Unmount, mountPoint, error};
+        return {};
     }
 
     Remount mountWhereItWas(const std::string& device, const MountedAs& was) override {

@@ -29,7 +29,9 @@ class NativeVolumeService : public VolumeService {
     // The format locks and dismounts the volume itself, in this process or in
     // the elevated zt_format.exe: a window without the administrator's rights
     // could not lock it, and a lock let go here would not keep it dismounted.
-    bool unmount(const std::string&, const std::string&, std::string&) override { return true; }
+    store::Outcome<UnmountStep> unmount(const std::string&, const std::string&) override {
+        return {};
+    }
 
     Remount mountAgain(const std::string&) override {
         // Windows mounts a dismounted volume again at its next access, at its letter.

@@ -21,10 +21,12 @@ using namespace platform;
 namespace {
 
 struct StepVolumes : VolumeService {
-    bool unmount(const std::string&, const std::string&, std::string& error) override {
+    store::Outcome<UnmountStep> unmount(const std::string&,
+                                        const std::string& mountPoint) override {
         steps.push_back("unmount");
-        error = unmountError;
-        return unmountError.empty();
+        if (unmountError.empty())
+            return {};
+        return store::Failure<UnmountStep>{UnmountStep::Unmount, mountPoint, unmountError};
     }
     Remount mountAgain(const std::string&) override {
         steps.push_back("mount");

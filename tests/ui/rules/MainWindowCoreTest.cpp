@@ -110,7 +110,9 @@ class MainWindowCoreTest : public ::testing::Test {
 
     // Mounts nothing: the desktop's service is not there.
     struct NoVolumes : VolumeService {
-        bool unmount(const std::string&, const std::string&, std::string&) override { return true; }
+        store::Outcome<UnmountStep> unmount(const std::string&, const std::string&) override {
+            return {};
+        }
         Remount mountAgain(const std::string&) override { return {false, "", "no UDisks2"}; }
         int runPrivilegedFormat(const std::string&, std::ostream&, std::string&) override {
             return -1;
