@@ -126,13 +126,13 @@ judge_install() {
   whole_as Kept DVD
   zt_games list "$rA" </dev/null 2>/dev/null | grep -q '^New	' && whole_as New CD
 }
-walk install "op9 w3 w8" prepare_install judge_install zt_install $CD "$rA" New CD
+walk install "w8 w14" prepare_install judge_install zt_install $CD "$rA" New CD
 
 # The same game again under its name, as a CD game: the new parts take the
 # old ones' names, and the record is the old one or the new one.
 prepare_replace() { fresh; install_on Kept DVD; install_on Other DVD; sync; }
 judge_replace() { no_guess; whole_as Kept DVD CD; whole_as Other DVD; }
-walk replace "op35 w10" prepare_replace judge_replace zt_install --yes $CD "$rA" Kept CD
+walk replace "op35" prepare_replace judge_replace zt_install --yes $CD "$rA" Kept CD
 
 prepare_rename() { fresh; install_on Old DVD; install_on Other CD; sync; }
 judge_rename() {
@@ -148,7 +148,7 @@ judge_delete() {
   whole_as Other CD
   zt_games list "$rA" </dev/null 2>/dev/null | grep -q '^Gone	' && whole_as Gone DVD
 }
-walk delete "op20 w6" prepare_delete judge_delete zt_games --yes delete "$rA" Gone
+walk delete "w17 w20" prepare_delete judge_delete zt_games --yes delete "$rA" Gone
 
 # A game that no record names: check --yes records it again (under a name
 # of its own, there being none), and a pull at any moment of that leaves it
