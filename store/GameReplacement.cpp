@@ -85,6 +85,10 @@ bool GameReplacement::announce(const GameEntry& expected) {
     intent.before = replaced_;
     intent.after = {expected};
     announced_ = writeIntent(root_, intent);
+    // An intent that could not be put in place announces nothing: what of
+    // it reached the drive goes, and the drive stays as it was.
+    if (!announced_)
+        clearIntent(root_);
     return announced_;
 }
 

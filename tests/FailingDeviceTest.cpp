@@ -12,6 +12,7 @@
 #include "GameIso.h"
 #include "LoopDrive.h"
 #include "ToolRun.h"
+#include "store/ChangeIntent.h"
 
 using namespace store;
 
@@ -25,6 +26,20 @@ std::map<std::string, std::vector<std::uint8_t>> contentsOf(const std::string& r
     for (const auto& item : std::filesystem::directory_iterator(root)) {
         if (item.is_regular_file())
             all[item.path().filename().string()] = readBytes(item.path().string());
+    }
+    return all;
+}
+
+// The drive's files but an intent that announced only the new game: a
+// device that failed may no longer let it go, and the next command that
+// opens the drive undoes it to nothing.
+std::map<std::string, std::vector<std::uint8_t>> changedBy(const std::string& root) {
+    auto all = contentsOf(root);
+    auto intent = all.find(kIntentName);
+    if (intent != all.end()) {
+        const std::optional<ChangeIntent> announced = decodeIntent(intent->second);
+        if (announced && announced->before.empty())
+            all.erase(intent);
     }
     return all;
 }
@@ -68,6 +83,6 @@ TEST(FailingDeviceTest, InstallAndCopyOntoADriveThatRunsOutOfRoom) {
         EXPECT_TRUE(run.err.find(std::strerror(EIO)) != std::string::npos ||
                     run.err.find(std::strerror(ENOSPC)) != std::string::npos)
             << command.what << ": " << run.err;
-        EXPECT_EQ(contentsOf(root), before) << command.what;
+        EXPECT_EQ(changedBy(root), before) << command.what << ": " << run.err;
     }
 }

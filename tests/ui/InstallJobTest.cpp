@@ -111,7 +111,7 @@ class InstallJobTest : public WindowTest {
     std::vector<std::string> partFiles() {
         std::vector<std::string> parts;
         for (const std::string& name : drive.files()) {
-            if (name.rfind("zt.", 0) == 0 && name != "zt.cfg")
+            if (name.rfind("zt.", 0) == 0 && name != "zt.cfg" && name != "zt.intent")
                 parts.push_back(name);
         }
         return parts;

@@ -79,7 +79,7 @@ std::vector<std::string> partFiles(const std::string& root) {
     std::vector<std::string> parts;
     for (const auto& item : std::filesystem::directory_iterator(root)) {
         const std::string name = item.path().filename().string();
-        if (name.rfind("zt.", 0) == 0 && name != "zt.cfg")
+        if (name.rfind("zt.", 0) == 0 && name != "zt.cfg" && name != "zt.intent")
             parts.push_back(name);
     }
     return parts;
