@@ -141,14 +141,41 @@ for delay in 0 2 5 10; do
   verdict delete-$delay
 done
 
+# interrupt_reading DELAY COMMAND...: as interrupt, but nothing of the stick
+# is cached and its mount stays until the command has ended: the command
+# reads a device that is gone, never the empty folder a lazy unmount leaves.
+interrupt_reading() {
+  delay=$1
+  shift
+  sync
+  echo 3 >/proc/sys/vm/drop_caches
+  echo "+ $* (pulled after ${delay}0 ms, left mounted)"
+  "$@" </dev/null >/tmp/out 2>&1 &
+  pid=$!
+  usleep $((delay * 10000))
+  echo 0 >"/sys/bus/usb/devices/$A/authorized"
+  wait $pid
+  status=$?
+  cat /tmp/out
+  echo "+ exit $status"
+  umount -l "$rA" 2>/dev/null
+  for i in $(seq 100); do [ -z "$(disk_of $A)" ] && break; usleep 100000; done
+  plug $A
+  fsck_no_dangling $A
+  attach $A
+}
+
 # A check pulled in its first milliseconds, while it reads the folder: a
 # drive it could not read whole is never called sound. The game that no
 # record names is recorded again by the check after the stick is back.
+# Only in the whole walk: Linux's vfat answers a folder read on a device
+# that is gone with an empty folder and no error, and check then calls the
+# drive sound (check-0 fails).
 for delay in 0 1 2; do
-  pulls_at $delay 0 1 || { echo "ZT-VERDICT check-$delay skipped"; continue; }
+  pulls_at $delay || { echo "ZT-VERDICT check-$delay skipped"; continue; }
   fresh
   run zt_install $CD "$rA" Lost DVD && rm "$rA/zt.cfg" && sync
-  interrupt $delay zt_games check --yes "$rA"
+  interrupt_reading $delay zt_games check --yes "$rA"
   grep -q 'is sound' /tmp/out && bad "a check that was pulled called the drive sound"
   repaired
   zt_games list "$rA" </dev/null 2>/dev/null | grep -q '	complete' || bad "the game is not recorded again"
