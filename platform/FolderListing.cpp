@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FolderListingSystem.h"
 #include "platform/PathText.h"
 
 namespace platform {
@@ -48,6 +49,9 @@ FolderListing listFolder(const std::string& folder) {
         for (std::filesystem::directory_iterator it(fsPath(folder), error), end;
              !error && it != end; it.increment(error))
             listing.names.push_back(pathText(it->path().filename()));
+        // A device gone under the read may have ended it early without an error.
+        if (!error && folder_system::deviceGone(folder))
+            error = std::error_code(ENODEV, std::generic_category());
     }
     std::sort(listing.names.begin(), listing.names.end());
     listing.complete = !error;

@@ -168,11 +168,10 @@ interrupt_reading() {
 # A check pulled in its first milliseconds, while it reads the folder: a
 # drive it could not read whole is never called sound. The game that no
 # record names is recorded again by the check after the stick is back.
-# Only in the whole walk: Linux's vfat answers a folder read on a device
-# that is gone with an empty folder and no error, and check then calls the
-# drive sound (check-0 fails).
+# Linux's vfat answers a folder read on a device that is gone with an empty
+# folder and no error: the check must tell that from an empty drive.
 for delay in 0 1 2; do
-  pulls_at $delay || { echo "ZT-VERDICT check-$delay skipped"; continue; }
+  pulls_at $delay 0 1 || { echo "ZT-VERDICT check-$delay skipped"; continue; }
   fresh
   run zt_install $CD "$rA" Lost DVD && rm "$rA/zt.cfg" && sync
   interrupt_reading $delay zt_games check --yes "$rA"
