@@ -31,6 +31,8 @@ class Outcome {
     explicit operator bool() const { return succeeded(); }
     // Only for an outcome that did not succeed.
     const Failure<Step>& failure() const { return *failure_; }
+    // Whether it failed at `step`.
+    bool failedAt(Step step) const { return failure_ && failure_->step == step; }
 
   private:
     std::optional<Failure<Step>> failure_;
@@ -50,6 +52,8 @@ class Result {
     T&& value() && { return std::get<0>(std::move(held_)); }
     // Only for a result that did not succeed.
     const Failure<Step>& failure() const { return std::get<1>(held_); }
+    // Whether it failed at `step`.
+    bool failedAt(Step step) const { return !succeeded() && failure().step == step; }
 
   private:
     std::variant<T, Failure<Step>> held_;
