@@ -8,8 +8,9 @@
 #include <set>
 #include <system_error>
 
-#include "platform/Disks.h"
+#include "platform/DisksPosix.h"
 #include "platform/Drives.h"
+#include "platform/DrivesPosix.h"
 #include "platform/MountInfo.h"
 
 namespace platform {
@@ -57,7 +58,7 @@ std::string modelOf(const fs::path& disk) {
 
 }  // namespace
 
-std::vector<Disk> unmountedDisks(const std::string& sysRoot) {
+std::vector<Disk> unmountedDisksFrom(const std::string& sysRoot) {
     std::set<std::string> mounted;
     for (const MountedVolume& volume : mountedVolumes())
         mounted.insert(volume.device);
@@ -88,7 +89,7 @@ std::vector<Disk> unmountedDisks(const std::string& sysRoot) {
     return disks;
 }
 
-Disk describeDevice(const std::string& device, const std::string& sysRoot) {
+Disk describeDeviceFrom(const std::string& device, const std::string& sysRoot) {
     Disk disk;
     disk.device = device;
     std::error_code error;
@@ -100,6 +101,14 @@ Disk describeDevice(const std::string& device, const std::string& sysRoot) {
     disk.model = modelOf(fs::exists(node / "partition", error) ? node.parent_path() : node);
     disk.usb = isUsbDevice(device, sysRoot);
     return disk;
+}
+
+std::vector<Disk> unmountedDisks() {
+    return unmountedDisksFrom("/sys");
+}
+
+Disk describeDevice(const std::string& device) {
+    return describeDeviceFrom(device, "/sys");
 }
 
 std::string firstPartitionOf(const std::string& disk, const std::string& sysRoot) {

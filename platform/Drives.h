@@ -19,7 +19,7 @@ struct MountedVolume {
 
 // Optical drives by device path ("/dev/sr0", "/dev/sr1", ...), in natural order
 // (sr2 before sr10): block devices whose SCSI type is 5 (ROM) or named srN.
-std::vector<std::string> opticalDrives(const std::string& sysRoot = "/sys");
+std::vector<std::string> opticalDrives();
 
 // Mounted file systems whose source is a block device, by mount point. Pseudo file
 // systems (proc, sysfs, tmpfs, overlay, ...) are left out because their source is
@@ -45,16 +45,6 @@ std::string deviceHolding(const std::string& path);
 // or another device was mounted there. A drive chosen earlier is checked so
 // before anything is written to it.
 bool mountedAt(const std::string& mountPoint, const std::string& device);
-
-// Whether the kernel calls the disk under the block device `device` removable:
-// the whole disk's sysfs 'removable' for a partition, and any removable disk
-// beneath a mapped device (dm, md). Unknown devices count as removable.
-bool isRemovableDevice(const std::string& device, const std::string& sysRoot = "/sys");
-
-// Whether the block device `device` sits on a USB bus: its disk lies under a USB
-// host's device tree in sysfs, or, for a mapped device (dm, md), a device beneath
-// it does. Unknown devices are not on USB.
-bool isUsbDevice(const std::string& device, const std::string& sysRoot = "/sys");
 
 // Unmounts the file system at `mountPoint` (without following a link there).
 // False with the system's reason in `error`.

@@ -155,7 +155,7 @@ bool mountReadOnly(const MountEntry& entry) {
 
 }  // namespace
 
-std::vector<std::string> opticalDrives(const std::string& sysRoot) {
+std::vector<std::string> opticalDrivesFrom(const std::string& sysRoot) {
     std::vector<std::string> drives;
     std::error_code error;
     fs::directory_iterator blocks(fs::path(sysRoot) / "class" / "block", error);
@@ -174,6 +174,10 @@ std::vector<std::string> opticalDrives(const std::string& sysRoot) {
     std::sort(drives.begin(), drives.end(),
               [](const std::string& a, const std::string& b) { return naturalLess(a, b); });
     return drives;
+}
+
+std::vector<std::string> opticalDrives() {
+    return opticalDrivesFrom("/sys");
 }
 
 bool isRemovableDevice(const std::string& device, const std::string& sysRoot) {

@@ -51,7 +51,7 @@ std::optional<MountedVolume> volumeOfLetter(char letter) {
 
 }  // namespace
 
-std::vector<std::string> opticalDrives(const std::string&) {
+std::vector<std::string> opticalDrives() {
     std::vector<std::string> drives;
     for (char letter : lettersOfType({DRIVE_CDROM}))
         drives.push_back(volumeDeviceOf(letter));
@@ -79,27 +79,6 @@ bool mountedAt(const std::string& mountPoint, const std::string& device) {
     const char letter = driveLetterOf(mountPoint);
     return letter != 0 && volumeDeviceOf(letter) == device &&
            GetDriveTypeW(wideRootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR;
-}
-
-bool isRemovableDevice(const std::string& device, const std::string&) {
-    const char letter = driveLetterOf(device);
-    return letter == 0 || GetDriveTypeW(wideRootOf(letter).c_str()) == DRIVE_REMOVABLE;
-}
-
-bool isUsbDevice(const std::string& device, const std::string&) {
-    const char letter = driveLetterOf(device);
-    const std::string path = letter != 0 ? volumeDeviceOf(letter) : device;
-    const Handle handle(CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!handle.valid())
-        return false;
-    STORAGE_PROPERTY_QUERY query{};
-    query.PropertyId = StorageDeviceProperty;
-    query.QueryType = PropertyStandardQuery;
-    STORAGE_DEVICE_DESCRIPTOR descriptor{};
-    const bool known = control(handle.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
-                               &descriptor, sizeof descriptor);
-    return known && descriptor.BusType == BusTypeUsb;
 }
 
 bool unmountVolume(const std::string& mountPoint, std::string& error) {

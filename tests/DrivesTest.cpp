@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "TempDir.h"
-#include "platform/Disks.h"
+#include "platform/DisksPosix.h"
 
 using namespace platform;
 
@@ -261,9 +261,9 @@ TEST(DrivesTest, OpticalDrivesInNaturalOrder) {
     sys.addPartition("ztsda", "ztsda1");
     sys.addDisk("srx", 1);  // "sr" and no number
     EXPECT_EQ(
-        platform::opticalDrives(sys.root()),
+        platform::opticalDrivesFrom(sys.root()),
         (std::vector<std::string>{"/dev/sr0", "/dev/sr1", "/dev/sr2", "/dev/sr10", "/dev/ztcd"}));
-    EXPECT_TRUE(platform::opticalDrives(sys.root() + "/absent").empty());
+    EXPECT_TRUE(platform::opticalDrivesFrom(sys.root() + "/absent").empty());
 }
 
 TEST(DrivesTest, DeviceHoldingTakesTheDeepestVisibleMount) {
@@ -401,7 +401,7 @@ TEST(DrivesTest, UnmountedDisksAreUsbHardDisksAndAttachedImages) {
     write("ztloop7/size", "614400");
     write("ztloop7/loop/backing_file", "/tmp/games/blank.img");
     write("ztloop8/size", "0");
-    const std::vector<platform::Disk> disks = platform::unmountedDisks(sys.root());
+    const std::vector<platform::Disk> disks = platform::unmountedDisksFrom(sys.root());
     ASSERT_EQ(disks.size(), 2u);
     EXPECT_EQ(disks[0].device, "/dev/ztloop7");
     EXPECT_EQ(disks[0].bytes, 614400ULL * 512);
@@ -413,7 +413,7 @@ TEST(DrivesTest, UnmountedDisksAreUsbHardDisksAndAttachedImages) {
     EXPECT_EQ(disks[1].partitions, std::vector<std::string>{"/dev/ztsdu1"});
     EXPECT_EQ(platform::firstPartitionOf("/dev/ztsdu", sys.root()), "/dev/ztsdu1");
     EXPECT_EQ(platform::firstPartitionOf("/dev/ztloop7", sys.root()), "/dev/ztloop7");
-    const platform::Disk partition = platform::describeDevice("/dev/ztsdu1", sys.root());
+    const platform::Disk partition = platform::describeDeviceFrom("/dev/ztsdu1", sys.root());
     EXPECT_EQ(partition.model, "WD Elements 2621");
     EXPECT_TRUE(partition.usb);
 }

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/Disks.h"
+#include "platform/DisksPosix.h"
 
 using namespace platform;
 

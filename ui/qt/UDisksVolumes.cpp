@@ -14,7 +14,7 @@
 #include <QThread>
 #include <QVariantMap>
 
-#include "platform/Disks.h"
+#include "platform/DisksPosix.h"
 #include "platform/Drives.h"
 #include "platform/MountInfo.h"
 
