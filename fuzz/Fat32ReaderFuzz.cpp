@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DiskDevice device;
     platform::DiskTarget target;
     target.diskPath = "memory";
-    if (!device.open(std::make_unique<MemoryDisk>(data, size, 512, 64ULL << 20), target))
+    if (!device.open(std::make_unique<fuzz::MemoryDisk>(data, size, 512, 64ULL << 20), target))
         return 0;
     Fat32Reader reader;
     if (!reader.open(device))

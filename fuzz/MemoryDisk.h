@@ -9,6 +9,8 @@
 
 #include "platform/BlockDevice.h"
 
+namespace fuzz {
+
 class MemoryDisk : public platform::BlockDevice {
   public:
     MemoryDisk(const std::uint8_t* data, std::size_t size, std::uint32_t sectorSize,
@@ -42,3 +44,5 @@ class MemoryDisk : public platform::BlockDevice {
     std::uint32_t sectorSize_;
     std::uint64_t claimedSize_;
 };
+
+}  // namespace fuzz

@@ -19,6 +19,23 @@ bool OutputFile::create(const std::string& path) {
     return true;
 }
 
+bool OutputFile::write(const void* data, std::size_t size) {
+    if (!handle_.valid())
+        return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        if (!fileOpAllowed(FileOp::Write, path_))
+            return false;
+        const long long n = output_file::writeSome(handle_.get(), size_, bytes, size);
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+        size_ += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
 bool OutputFile::truncate(std::uint64_t size) {
     if (!handle_.valid() || !fileOpAllowed(FileOp::Write, path_) ||
         !output_file::cut(handle_.get(), size))

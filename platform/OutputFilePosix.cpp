@@ -3,7 +3,6 @@
 
 #include <cerrno>
 
-#include "platform/FaultPoint.h"
 #include "platform/HeldPathPosix.h"
 #include "platform/OutputFile.h"
 #include "platform/OutputFileSystem.h"
@@ -22,23 +21,15 @@ bool OutputFile::reserve(std::uint64_t bytes) {
                        static_cast<off_t>(bytes)) == 0;
 }
 
-bool OutputFile::write(const void* data, std::size_t size) {
-    if (!handle_.valid())
-        return false;
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        if (!fileOpAllowed(FileOp::Write, path_))
-            return false;
-        ssize_t n = ::write(static_cast<int>(handle_.get()), bytes, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-        size_ += static_cast<std::uint64_t>(n);
+// Written at the file's position, which stands at `offset`: cut() and the
+// kernel's copies (sendfile) move it along with the size OutputFile keeps.
+long long output_file::writeSome(std::intptr_t file, std::uint64_t, const void* data,
+                                 std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::write(static_cast<int>(file), data, size);
+        if (n >= 0 || errno != EINTR)
+            return n;
     }
-    return true;
 }
 
 bool output_file::cut(std::intptr_t file, std::uint64_t size) {

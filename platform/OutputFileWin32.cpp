@@ -1,7 +1,6 @@
 #include <cerrno>
 
 #include "platform/DriveFileWin32.h"
-#include "platform/FaultPoint.h"
 #include "platform/OutputFile.h"
 #include "platform/OutputFileSystem.h"
 #include "platform/WideWin32.h"
@@ -25,13 +24,10 @@ bool OutputFile::reserve(std::uint64_t bytes) {
                                       sizeof allocation) != 0;
 }
 
-bool OutputFile::write(const void* data, std::size_t size) {
-    if (!handle_.valid() || !fileOpAllowed(FileOp::Write, path_))
-        return false;
-    if (!writeAt(toHandle(handle_.get()), size_, data, size))
-        return false;
-    size_ += size;
-    return true;
+long long output_file::writeSome(std::intptr_t file, std::uint64_t offset, const void* data,
+                                 std::size_t size) {
+    // The whole run at once: WriteFile goes on until it is written or fails.
+    return writeAt(toHandle(file), offset, data, size) ? static_cast<long long>(size) : -1;
 }
 
 bool output_file::cut(std::intptr_t file, std::uint64_t size) {
