@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DiskDevice device;
     platform::DiskTarget target;
     target.diskPath = "memory";
-    if (!device.open(std::make_unique<fuzz::MemoryDisk>(data, size, sectorSize, claimedSize), target)) {
+    if (!device.open(std::make_unique<fuzz::MemoryDisk>(data, size, sectorSize, claimedSize),
+                     target)) {
         return 0;
     }
     std::vector<PartitionInformation> entries;
