@@ -17,7 +17,10 @@ class IdentifyDiscTest : public ::testing::Test {
     std::string identify(std::shared_ptr<FakeDisc> disc) {
         DiscSource source(status, fakeOpener(disc));
         info = DiscInfo{};
-        bool ok = identifyDisc(source, "fake", status, info);
+        IdentifyResult identified = identifyDisc(source, "fake", status);
+        const bool ok = identified.succeeded();
+        if (ok)
+            info = identified.value();
         EXPECT_EQ(source.isOpen(), ok);
         return ok ? info.gameId : "";
     }
