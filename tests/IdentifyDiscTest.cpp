@@ -19,8 +19,11 @@ class IdentifyDiscTest : public ::testing::Test {
         info = DiscInfo{};
         IdentifyResult identified = identifyDisc(source, "fake", status);
         const bool ok = identified.succeeded();
-        if (ok)
+        if (ok) {
             info = identified.value();
+        } else {
+            EXPECT_EQ(identified.failure().object, "fake");  // the failure names the source
+        }
         EXPECT_EQ(source.isOpen(), ok);
         return ok ? info.gameId : "";
     }
