@@ -63,8 +63,12 @@ struct NoVolumes : VolumeService {
                                         const std::string& mountPoint) override {
         return store::Failure<UnmountStep>{UnmountStep::Unmount, mountPoint, ""};
     }
-    Remount mountAgain(const std::string&) override { return {}; }
-    int runPrivilegedFormat(const std::string&, std::ostream&, std::string&) override { return -1; }
+    Remount mountAgain(const std::string& device) override {
+        return store::Failure<MountStep>{MountStep::Mount, device, {}};
+    }
+    PrivilegedFormatResult runPrivilegedFormat(const std::string& device, std::ostream&) override {
+        return privilegedFormatResult(-1, device, {});
+    }
 };
 
 // Notes when the watched window is first painted.

@@ -83,13 +83,16 @@ int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, 
     ImageReader reader;
     if (ops.size() > 3) {
         imagePath = ops[3];
-        std::string why;
-        device = openDiscDevice(*imagePath, why);
-        if (!device) {
+        DiscOpenResult opened = openDiscDevice(*imagePath);
+        if (!opened) {
+            // The system's reason for a file that cannot be opened is not said here.
+            const store::Failure<DiscOpenStep>& failure = opened.failure();
+            const bool said = failure.step != DiscOpenStep::Open && !failure.reason.empty();
             frontEnd.boxes.show("The image " + printableText(*imagePath) + " cannot be read" +
-                                (why.empty() ? "" : ": " + why) + ".");
+                                (said ? ": " + failure.reason : "") + ".");
             return kExitFailure;
         }
+        device = std::move(opened).value();
         reader = [&device](std::uint64_t offset, std::uint8_t* buffer, std::size_t length) {
             return device->read(offset, buffer, length);
         };

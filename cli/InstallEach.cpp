@@ -37,17 +37,22 @@ std::optional<std::uint64_t> imageSize(const std::string& path) {
     return error ? 0 : static_cast<std::uint64_t>(bytes);  // the install says what it is
 }
 
-const char* outcomeWord(QueueOutcome outcome) {
-    switch (outcome) {
-        case QueueOutcome::Installed:
-            return "installed";
-        case QueueOutcome::Replaced:
-            return "replaced";
-        case QueueOutcome::Skipped:
-            return "skipped";
-        case QueueOutcome::Failed:
+const char* outcomeWord(const QueueOutcome& outcome) {
+    if (outcome) {
+        switch (outcome.value().kind) {
+            case QueueKind::Installed:
+                return "installed";
+            case QueueKind::Replaced:
+                return "replaced";
+            case QueueKind::Skipped:
+                return "skipped";
+        }
+        return "";
+    }
+    switch (outcome.failure().step) {
+        case QueueStep::Failed:
             return "failed";
-        case QueueOutcome::Cancelled:
+        case QueueStep::Cancelled:
             return "cancelled";
     }
     return "";
@@ -56,7 +61,7 @@ const char* outcomeWord(QueueOutcome outcome) {
 std::string jsonLine(const ImageResult& result) {
     return std::string("{\"image\": ") + jsonString(result.path) +
            ", \"name\": " + jsonString(result.name) + ", \"outcome\": \"" +
-           outcomeWord(result.outcome) + "\", \"reason\": " + jsonString(result.reason) +
+           outcomeWord(result.outcome) + "\", \"reason\": " + jsonString(result.reason()) +
            ", \"shortened\": " + (result.shortened ? "true" : "false") + "}\n";
 }
 

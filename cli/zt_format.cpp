@@ -118,13 +118,11 @@ int main(int argc, char** argv) {
     FrontEnd frontEnd = console.frontEnd();
     DiskCommandMode mode = diskCommandMode(args[2]);
     if (mode == kDiskCommandInit || mode == kDiskCommandFormat) {
-        FormatResult ended;
-        FormatJobResult result = formatJob(frontEnd, args[1], args[2], &ended);
-        // The window that ran it shows why it failed.
-        if (forTheWindow && !ended)
-            std::cerr << markedFailure(ended.failure().reason);
-        return exitAfterOutput("zt_format",
-                               result == FormatJobResult::Succeeded ? kExitSuccess : kExitFailure);
+        const FormatJobResult result = formatJob(frontEnd, args[1], args[2]);
+        // The window that ran it shows why it failed; a No has nothing to say.
+        if (forTheWindow && !result && !result.failedAt(FormatJobStep::Declined))
+            std::cerr << markedFailure(result.failure().reason);
+        return exitAfterOutput("zt_format", result ? kExitSuccess : kExitFailure);
     }
     return exitAfterOutput("zt_format", formatDrive(FormatRequest{args[1], mode}, frontEnd.out)
                                             ? kExitSuccess

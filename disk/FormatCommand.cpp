@@ -308,25 +308,21 @@ std::string formatWarningText(const std::string& drive) {
            " .\nTo format the disk,click OK,To quit,click CANCEL.";
 }
 
-FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive, const std::string& command,
-                          FormatResult* ended) {
+FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive,
+                          const std::string& command) {
     // A drive that cannot be erased is named before the question, not after it.
     if (std::string refusal = eraseRefusal(drive); !refusal.empty()) {
-        if (ended != nullptr)
-            *ended = Failure<FormatStep>{FormatStep::Refused, drive, refusal};
         frontEnd.boxes.show(refusal);
-        return FormatJobResult::Failed;
+        return Failure<FormatJobStep>{FormatJobStep::Failed, drive, refusal};
     }
     if (!frontEnd.boxes.ask(formatWarningText(drive), false))
-        return FormatJobResult::Declined;
+        return Failure<FormatJobStep>{FormatJobStep::Declined, drive, {}};
     frontEnd.progress.show();
     frontEnd.progress.setRange(100);
     frontEnd.progress.bringToFront();
     const StopRequest stop = [&] { return frontEnd.progress.cancelRequested(); };
     const FormatResult result =
         formatDrive(FormatRequest{drive, diskCommandMode(command)}, frontEnd.out, stop);
-    if (ended != nullptr)
-        *ended = result;
     if (result) {
         frontEnd.progress.setPosition(100);
         frontEnd.progress.setButtonCaption("OK");
@@ -334,15 +330,15 @@ FormatJobResult formatJob(FrontEnd& frontEnd, const std::string& drive, const st
             frontEnd.boxes.show(
                 "The format was asked to stop after it had begun to write; it was finished, so "
                 "that the drive is not left half-written.");
-        return FormatJobResult::Succeeded;
+        return {};
     }
     frontEnd.progress.hide();
     if (result.failure().step == FormatStep::Stopped) {
         frontEnd.boxes.show("Format cancelled");
-        return FormatJobResult::Cancelled;
+        return Failure<FormatJobStep>{FormatJobStep::Cancelled, drive, result.failure().reason};
     }
     frontEnd.boxes.show("Format Failed!!");
-    return FormatJobResult::Failed;
+    return Failure<FormatJobStep>{FormatJobStep::Failed, drive, result.failure().reason};
 }
 
 }  // namespace disk

@@ -68,7 +68,11 @@ std::string formatLayoutProblem(const std::string& drive, bool* initHelps = null
 // The question asked before the disk is changed.
 std::string formatWarningText(const std::string& drive);
 
-enum class FormatJobResult { Declined, Succeeded, Failed, Cancelled };
+// Where the window's format job stopped. A failure's object is the drive; its
+// reason the refusal, or what the command printed to say why it failed or
+// that it was cancelled; empty after a No.
+enum class FormatJobStep { Declined, Failed, Cancelled };
+using FormatJobResult = store::Outcome<FormatJobStep>;
 
 // Runs INIT or FORMAT as the window's format job does: refuses a drive that
 // cannot be erased now (eraseRefusal), asks first, shows the
@@ -76,8 +80,7 @@ enum class FormatJobResult { Declined, Succeeded, Failed, Cancelled };
 // success, and hides it and shows "Format Failed!!" on failure. A cancel
 // request (Ctrl-C, TERM, HUP) stops it before the first write with "Format
 // cancelled"; one that comes later is answered once the command has finished.
-// `ended`, where given, receives what came of the command (a refusal included).
 FormatJobResult formatJob(report::FrontEnd& frontEnd, const std::string& drive,
-                          const std::string& command = "FORMAT", FormatResult* ended = nullptr);
+                          const std::string& command = "FORMAT");
 
 }  // namespace disk

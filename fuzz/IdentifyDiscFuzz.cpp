@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> disc(16 * 2048, 0);
     disc.insert(disc.end(), data, data + size);
     QuietStatus status;
-    DiscSource source(status, [&disc](const std::string&, std::string&) {
-        return std::make_unique<MemoryDisc>(disc);
+    DiscSource source(status, [&disc](const std::string&) -> DiscOpenResult {
+        return {std::make_unique<MemoryDisc>(disc)};
     });
-    DiscInfo info;
-    if (identifyDisc(source, "memory", status, info)) {
+    if (IdentifyResult identified = identifyDisc(source, "memory", status)) {
+        const DiscInfo& info = identified.value();
         if (info.sectorCount <= 0 || info.source != &source || !source.isOpen())
             __builtin_trap();
     }

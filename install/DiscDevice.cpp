@@ -31,8 +31,8 @@ std::unique_ptr<DiscDevice> openPlainDiscDevice(platform::RawFile file) {
     return std::make_unique<RawDiscDevice>(std::move(file));
 }
 
-std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path, std::string& why) {
-    return openDiscImage(path, why);
+DiscOpenResult openDiscDevice(const std::string& path) {
+    return openDiscImage(path);
 }
 
 }  // namespace install

@@ -11,6 +11,7 @@
 
 #include "platform/OutputFile.h"
 #include "platform/RawFile.h"
+#include "store/Failure.h"
 
 namespace install {
 
@@ -29,14 +30,24 @@ class DiscDevice {
     }
 };
 
-// Opens a source by its path; null when it cannot be opened, with the reason
-// in `why` where there is more to say than that.
-using DiscOpener =
-    std::function<std::unique_ptr<DiscDevice>(const std::string& path, std::string& why)>;
+// Where opening a source stopped. A failure's object is the path opened.
+enum class DiscOpenStep {
+    Open,     // the file or drive cannot be opened: the reason is the system's, or
+              // empty where it gave none
+    Kind,     // it is no file or drive (a FIFO, a terminal)
+    Sheet,    // the CUE sheet names no data track that can be read
+    Track,    // the track file cannot be opened
+    Sectors,  // the raw sectors are not whole, or one is damaged
+};
+using DiscOpenFailure = store::Failure<DiscOpenStep>;
+using DiscOpenResult = store::Result<std::unique_ptr<DiscDevice>, DiscOpenStep>;
+
+// Opens a source by its path.
+using DiscOpener = std::function<DiscOpenResult(const std::string& path)>;
 
 // An optical drive's device (/dev/sr0) or a disc image file, read-only: an
 // ISO image, a CUE sheet or a bare BIN of raw sectors (install/RawSectorImage.h).
-std::unique_ptr<DiscDevice> openDiscDevice(const std::string& path, std::string& why);
+DiscOpenResult openDiscDevice(const std::string& path);
 
 // The file or device itself as 2048-byte sectors.
 std::unique_ptr<DiscDevice> openPlainDiscDevice(platform::RawFile file);

@@ -12,11 +12,15 @@ DiscSource::DiscSource(StatusLine& status, DiscOpener opener)
       opener_(std::move(opener)),
       buffer_(static_cast<std::size_t>(kBlockSectors) * kSectorSize) {}
 
-bool DiscSource::open(const std::string& path) {
+store::Outcome<DiscOpenStep> DiscSource::open(const std::string& path) {
     close();
-    openError_.clear();
-    device_ = opener_ ? opener_(path, openError_) : nullptr;
-    return device_ != nullptr;
+    if (!opener_)
+        return DiscOpenFailure{DiscOpenStep::Open, path, {}};
+    DiscOpenResult opened = opener_(path);
+    if (!opened)
+        return opened.failure();
+    device_ = std::move(opened).value();
+    return {};
 }
 
 void DiscSource::close() {

@@ -29,9 +29,8 @@ class DiscSource {
     // The read buffer is allocated here, once per install.
     explicit DiscSource(report::StatusLine& status, DiscOpener opener = openDiscDevice);
 
-    bool open(const std::string& path);
-    // Why the last open failed, where the opener said more than that it could not.
-    const std::string& openError() const { return openError_; }
+    // Opens `path` with the opener; its failure as the opener said it.
+    store::Outcome<DiscOpenStep> open(const std::string& path);
     bool isOpen() const { return device_ != nullptr; }
     void close();
     // Bytes on the open medium; nothing when unknown.
@@ -58,7 +57,6 @@ class DiscSource {
     report::StatusLine& status_;
     DiscOpener opener_;
     std::unique_ptr<DiscDevice> device_;
-    std::string openError_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t cachedBlock_ = -1;  // first sector of the block held in the buffer
     std::function<void()> giveUp_;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "install/BootValue.h"
+#include "report/ShownText.h"
 #include "store/LittleEndian.h"
 #include "store/VolumeDescriptor.h"
 
@@ -125,11 +126,30 @@ bool readFile(DiscSource& source, const Extent& file, std::int32_t sectorCount,
     return true;
 }
 
-bool fail(DiscSource& source, StatusLine& status, const char* text) {
-    if (text != nullptr)
+// Says `text` on the status line, closes the source and returns the failure
+// of `step`, whose reason is the text said and `why` after it.
+IdentifyResult fail(DiscSource& source, StatusLine& status, IdentifyStep step,
+                    const std::string& path, const std::string& text, const char* why = "") {
+    if (!text.empty())
         status.setText(text);
     source.close();
-    return false;
+    return store::Failure<IdentifyStep>{step, path, text + why};
+}
+
+// Says that `path` cannot be opened: the system's reason for it, else what
+// the opener found wrong with it.
+IdentifyResult openFailed(StatusLine& status, const std::string& path,
+                          const store::Failure<DiscOpenStep>& failure) {
+    status.setText(kNoAccess);
+    std::string reason = kNoAccess;
+    if (failure.step == DiscOpenStep::Open) {
+        if (!failure.reason.empty())
+            reason = escapeControls(path) + ": " + failure.reason + "\n";
+    } else {
+        reason = "The image cannot be installed: " + failure.reason + "\n";
+        status.setText(reason);
+    }
+    return store::Failure<IdentifyStep>{IdentifyStep::Open, path, reason};
 }
 
 // The sectors to copy: the image or medium whole, as a dual-layer DVD's
@@ -156,72 +176,58 @@ std::int32_t sectorsToCopy(DiscSource& source, std::int32_t sectorCount, std::st
 
 }  // namespace
 
-bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info) {
-    std::string reason;
-    return identifyDisc(source, path, status, info, reason);
-}
-
-bool identifyDisc(DiscSource& source, const std::string& path, StatusLine& status, DiscInfo& info,
-                  std::string& reason) {
-    reason.clear();
+IdentifyResult identifyDisc(DiscSource& source, const std::string& path, StatusLine& status) {
     status.setText(kCheckingDisc);
-    if (!source.open(path)) {
-        status.setText(kNoAccess);
-        if (!source.openError().empty())
-            status.setText("The image cannot be installed: " + source.openError() + "\n");
-        return false;
-    }
+    if (store::Outcome<DiscOpenStep> opened = source.open(path); !opened)
+        return openFailed(status, path, opened.failure());
 
     const std::uint8_t* descriptor = source.readSector(kDescriptorSector, kAssumedSectors);
     if (descriptor == nullptr)
-        return fail(source, status, nullptr);
+        return fail(source, status, IdentifyStep::Read, path, {});
     const std::optional<std::int32_t> volumeSize = volumeSectors(descriptor);
-    if (!volumeSize) {
-        reason = kNoDescriptor;
-        return fail(source, status, kInvalid);
-    }
+    if (!volumeSize)
+        return fail(source, status, IdentifyStep::Volume, path, kInvalid, kNoDescriptor);
     const std::int32_t sectorCount = *volumeSize;
     // Before any file is looked for: a file in the missing tail reads as damaged.
     std::string incomplete;
     const std::int32_t copied = sectorsToCopy(source, sectorCount, incomplete);
     if (!incomplete.empty())
-        return fail(source, status, incomplete.c_str());
+        return fail(source, status, IdentifyStep::Incomplete, path, incomplete);
 
     const std::uint8_t* rootRecord = descriptor + kRootRecord;
     Extent root{readLe32(rootRecord + kRecordExtent), readLe32(rootRecord + kRecordLength)};
     if (rootRecord[0] < 34 || (rootRecord[kRecordFlags] & kFlagDirectory) == 0 || root.bytes == 0 ||
-        !insideVolume(root, sectorCount)) {
-        reason = kNoRoot;
-        return fail(source, status, kInvalid);
-    }
+        !insideVolume(root, sectorCount))
+        return fail(source, status, IdentifyStep::Volume, path, kInvalid, kNoRoot);
 
     Extent file;
     switch (findSystemCnf(source, root, sectorCount, file)) {
         case Lookup::ReadFailed:
-            return fail(source, status, nullptr);
+            return fail(source, status, IdentifyStep::Read, path, {});
         case Lookup::Missing:
-            return fail(source, status, kNoSystemCnf);
+            return fail(source, status, IdentifyStep::SystemCnf, path, kNoSystemCnf);
         case Lookup::Found:
             break;
     }
     if (file.bytes == 0)
-        return fail(source, status, kTruncated);
+        return fail(source, status, IdentifyStep::SystemCnf, path, kTruncated);
     if (file.bytes > kMaxSystemCnfBytes || !insideVolume(file, sectorCount)) {
-        return fail(source, status, kDamaged);
+        return fail(source, status, IdentifyStep::SystemCnf, path, kDamaged);
     }
 
     std::string contents;
     if (!readFile(source, file, sectorCount, contents))
-        return fail(source, status, nullptr);
+        return fail(source, status, IdentifyStep::Read, path, {});
     std::optional<std::string_view> value = findBootValue(contents);
     if (!value)
-        return fail(source, status, kDamaged);
+        return fail(source, status, IdentifyStep::SystemCnf, path, kDamaged);
 
+    DiscInfo info;
     info.gameId = gameIdFromBootValue(*value);
     info.sectorCount = copied;
     info.source = &source;
     status.setText("");
-    return true;
+    return info;
 }
 
 }  // namespace install

@@ -1,7 +1,6 @@
 #include "install/InstallCommand.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -108,35 +107,15 @@ void showUnremoved(const std::vector<std::string>& unremoved, MessageBoxes& boxe
         boxes.show("These files of the former game could not be removed:" + failed + "\n");
 }
 
-// The status line that remembers what it was told last: why a disc was refused.
-class RememberingStatus : public StatusLine {
-  public:
-    explicit RememberingStatus(StatusLine& status) : status_(status) {}
-    void setText(const std::string& text) override {
-        status_.setText(text);
-        last = text;
-    }
-    std::string last;
-
-  private:
-    StatusLine& status_;
-};
-
 // Identifies the disc; when it cannot, says so and why: the system's reason
 // for a source that cannot be opened, else what the identification found.
 bool identifySource(DiscSource& source, const std::string& path, DiscInfo& disc, FrontEnd& ui) {
-    RememberingStatus status(ui.status);
-    std::string reason;
-    if (identifyDisc(source, path, status, disc, reason))
+    IdentifyResult identified = identifyDisc(source, path, ui.status);
+    if (identified) {
+        disc = identified.value();
         return true;
-    std::string text = "Source drive is invalid\n";
-    errno = 0;
-    if (!source.open(path) && errno != 0)
-        text += escapeControls(path) + ": " + platform::lastErrorText() + "\n";
-    else if (!status.last.empty() && status.last != kCheckingDisc)
-        text += status.last + reason;
-    source.close();
-    ui.boxes.show(text);
+    }
+    ui.boxes.show("Source drive is invalid\n" + identified.failure().reason);
     return false;
 }
 

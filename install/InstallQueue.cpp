@@ -138,9 +138,14 @@ std::string oneLine(const std::string& text) {
     return line;
 }
 
-ImageResult resultOf(const QueuedImage& image, QueueOutcome outcome, std::string reason = {}) {
-    return ImageResult{image.path, image.name, image.shortened, outcome,
-                       oneLine(std::move(reason))};
+ImageResult resultOf(const QueuedImage& image, QueueKind kind, std::string reason = {}) {
+    return ImageResult{image.path, image.name, image.shortened,
+                       QueueDone{kind, oneLine(std::move(reason))}};
+}
+
+ImageResult failureOf(const QueuedImage& image, QueueStep step, std::string reason) {
+    return ImageResult{image.path, image.name, image.shortened,
+                       store::Failure<QueueStep>{step, image.path, oneLine(std::move(reason))}};
 }
 
 ImageResult installOne(const QueuedImage& image, FrontEnd& frontEnd, const QueueSteps& steps) {
@@ -149,16 +154,16 @@ ImageResult installOne(const QueuedImage& image, FrontEnd& frontEnd, const Queue
     FrontEnd queued{status, boxes, frontEnd.progress, frontEnd.out};
     const InstallResult installed = steps.install(image, queued);
     if (installed)
-        return resultOf(image, image.replaces ? QueueOutcome::Replaced : QueueOutcome::Installed);
+        return resultOf(image, image.replaces ? QueueKind::Replaced : QueueKind::Installed);
     const std::string& said = installed.failure().reason;
     if (frontEnd.progress.cancelRequested())
-        return resultOf(image, QueueOutcome::Cancelled, said);
+        return failureOf(image, QueueStep::Cancelled, said);
     if (!boxes.refused().empty())
-        return resultOf(image, QueueOutcome::Skipped,
+        return resultOf(image, QueueKind::Skipped,
                         "a game named " + escapeControls(image.name) +
                             " came onto the drive after the questions; it was kept");
     const std::string& why = !said.empty() ? said : status.last();
-    return resultOf(image, QueueOutcome::Failed, why.empty() ? "the install did not end" : why);
+    return failureOf(image, QueueStep::Failed, why.empty() ? "the install did not end" : why);
 }
 
 }  // namespace
@@ -243,39 +248,45 @@ std::vector<ImageResult> runQueue(const std::string& root, const std::vector<Que
     bool cancelled = false;
     for (const QueuedImage& image : images) {
         if (!image.skipped.empty()) {
-            results.push_back(resultOf(image, QueueOutcome::Skipped, image.skipped));
+            results.push_back(resultOf(image, QueueKind::Skipped, image.skipped));
             continue;
         }
         if (!stopWhy.empty()) {
-            results.push_back(resultOf(image, QueueOutcome::Skipped, stopWhy));
+            results.push_back(resultOf(image, QueueKind::Skipped, stopWhy));
             continue;
         }
         if (cancelled || (steps.stopped && steps.stopped())) {
             cancelled = true;
-            results.push_back(resultOf(image, QueueOutcome::Cancelled, "the queue was stopped"));
+            results.push_back(failureOf(image, QueueStep::Cancelled, "the queue was stopped"));
             continue;
         }
         bytesLeft -= image.bytes;
         if (steps.starting)
             steps.starting(++number, count, image, bytesLeft);
         results.push_back(installOne(image, frontEnd, steps));
-        cancelled = results.back().outcome == QueueOutcome::Cancelled;
+        cancelled = results.back().outcome.failedAt(QueueStep::Cancelled);
     }
     return results;
 }
 
 std::string outcomeText(const ImageResult& result) {
-    switch (result.outcome) {
-        case QueueOutcome::Installed:
-            return "installed";
-        case QueueOutcome::Replaced:
-            return "replaced";
-        case QueueOutcome::Skipped:
-            return "skipped: " + result.reason;
-        case QueueOutcome::Failed:
-            return "failed: " + result.reason;
-        case QueueOutcome::Cancelled:
-            return result.reason.empty() ? "cancelled" : "cancelled: " + result.reason;
+    const std::string& reason = result.reason();
+    if (result.outcome) {
+        switch (result.outcome.value().kind) {
+            case QueueKind::Installed:
+                return "installed";
+            case QueueKind::Replaced:
+                return "replaced";
+            case QueueKind::Skipped:
+                return "skipped: " + reason;
+        }
+        return {};
+    }
+    switch (result.outcome.failure().step) {
+        case QueueStep::Failed:
+            return "failed: " + reason;
+        case QueueStep::Cancelled:
+            return reason.empty() ? "cancelled" : "cancelled: " + reason;
     }
     return {};
 }
@@ -296,8 +307,7 @@ std::string queueSummary(const std::vector<ImageResult>& results) {
 std::size_t installedCount(const std::vector<ImageResult>& results) {
     return static_cast<std::size_t>(
         std::count_if(results.begin(), results.end(), [](const ImageResult& result) {
-            return result.outcome == QueueOutcome::Installed ||
-                   result.outcome == QueueOutcome::Replaced;
+            return result.outcome && result.outcome.value().kind != QueueKind::Skipped;
         }));
 }
 

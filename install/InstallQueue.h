@@ -14,6 +14,7 @@
 
 #include "install/InstallRequest.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace install {
 
@@ -56,14 +57,26 @@ std::optional<std::vector<std::string>> gameNamesOn(const std::string& root);
 void askReplaceQuestions(std::vector<QueuedImage>& images, const std::vector<std::string>& onDrive,
                          report::MessageBoxes& boxes);
 
-enum class QueueOutcome { Installed, Replaced, Skipped, Failed, Cancelled };
+// How an image of the queue ended when nothing went wrong with it.
+enum class QueueKind { Installed, Replaced, Skipped };
+struct QueueDone {
+    QueueKind kind = QueueKind::Skipped;
+    std::string reason;  // why it was skipped
+};
+// Where an image of the queue went wrong; the failure's object is the image,
+// its reason what the install said, or why the queue stopped.
+enum class QueueStep { Failed, Cancelled };
+using QueueOutcome = store::Result<QueueDone, QueueStep>;
 
 struct ImageResult {
     std::string path;
     std::string name;
     bool shortened = false;
-    QueueOutcome outcome = QueueOutcome::Skipped;
-    std::string reason;  // why it was skipped or failed: what the install said
+    QueueOutcome outcome = QueueDone{};
+    // Why it was skipped or failed: what the install said.
+    const std::string& reason() const {
+        return outcome ? outcome.value().reason : outcome.failure().reason;
+    }
 };
 
 // What a front end does around each game of the queue.

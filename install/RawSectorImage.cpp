@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install/CueSheet.h"
+#include "platform/FaultPoint.h"
 #include "platform/PathText.h"
 #include "platform/RawFile.h"
 #include "report/ShownText.h"
@@ -141,7 +142,7 @@ class CookedTrackDevice : public DiscDevice {
 // Reads every raw sector of the track once and checks it. A track of no
 // stated mode (a bare BIN) takes the mode of its first data sector, so that
 // every sector after it must have that mode, as a CUE sheet's track must.
-bool checkRawSectors(platform::RawFile& file, DataTrack& track, std::string& why) {
+store::Outcome<DiscOpenStep> checkRawSectors(platform::RawFile& file, DataTrack& track) {
     std::vector<std::uint8_t> raw(kBatchSectors * kRawSectorBytes);
     for (std::uint64_t sector = 0; sector < track.sectors; sector += kBatchSectors) {
         const std::size_t batch = static_cast<std::size_t>(
@@ -149,8 +150,8 @@ bool checkRawSectors(platform::RawFile& file, DataTrack& track, std::string& why
         const std::size_t want = batch * kRawSectorBytes;
         if (file.readAt(track.start + sector * kRawSectorBytes, raw.data(), want) !=
             static_cast<std::int64_t>(want)) {
-            why = "cannot read " + shown(track.path);
-            return false;
+            return store::Failure<DiscOpenStep>{DiscOpenStep::Sectors, track.path,
+                                                "cannot read " + shown(track.path)};
         }
         for (std::size_t s = 0; s < batch; ++s) {
             const std::uint8_t* data = raw.data() + s * kRawSectorBytes;
@@ -167,11 +168,11 @@ bool checkRawSectors(platform::RawFile& file, DataTrack& track, std::string& why
                 std::snprintf(text, sizeof text, "sector %llu of the data track is of mode %d",
                               static_cast<unsigned long long>(sector + s), data[kRawModeByte]);
             }
-            why = std::string(text) + " in " + shown(track.path);
-            return false;
+            return store::Failure<DiscOpenStep>{DiscOpenStep::Sectors, track.path,
+                                                std::string(text) + " in " + shown(track.path)};
         }
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -284,21 +285,19 @@ store::Result<DataTrack, CueStep> dataTrackOfCueSheet(const std::string& path) {
     return track;
 }
 
-std::unique_ptr<DiscDevice> openDataTrack(DataTrack track, std::string& why) {
+DiscOpenResult openDataTrack(DataTrack track) {
     platform::RawFile file;
-    if (!file.open(track.path)) {
-        why = "the track file " + shown(track.path) + " cannot be opened";
-        return nullptr;
-    }
+    if (!file.open(track.path))
+        return DiscOpenFailure{DiscOpenStep::Track, track.path,
+                               "the track file " + shown(track.path) + " cannot be opened"};
     if (track.sectorBytes == kUserBytes)
-        return std::make_unique<CookedTrackDevice>(std::move(file), track);
-    if (!checkRawSectors(file, track, why))
-        return nullptr;
-    return std::make_unique<RawTrackDevice>(std::move(file), track);
+        return {std::make_unique<CookedTrackDevice>(std::move(file), track)};
+    if (store::Outcome<DiscOpenStep> checked = checkRawSectors(file, track); !checked)
+        return checked.failure();
+    return {std::make_unique<RawTrackDevice>(std::move(file), track)};
 }
 
-std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& why) {
-    why.clear();
+DiscOpenResult openDiscImage(const std::string& path) {
     // Only a plain file or a drive holds sectors; a FIFO or a terminal would
     // even keep the open waiting.
     std::error_code error;
@@ -306,34 +305,34 @@ std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& 
         std::filesystem::status(platform::fsPath(path), error).type();
     if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::block &&
         type != std::filesystem::file_type::not_found && !error) {
-        why = shown(path) + " is " + specialFileKind(path) + ", not a disc image or a drive";
-        return nullptr;
+        return DiscOpenFailure{
+            DiscOpenStep::Kind, path,
+            shown(path) + " is " + specialFileKind(path) + ", not a disc image or a drive"};
     }
     if (endsWithCue(path)) {
         store::Result<DataTrack, CueStep> track = dataTrackOfCueSheet(path);
-        if (!track) {
-            why = track.failure().reason;
-            return nullptr;
-        }
-        return openDataTrack(track.value(), why);
+        if (!track)
+            return DiscOpenFailure{DiscOpenStep::Sheet, path, track.failure().reason};
+        return openDataTrack(track.value());
     }
     platform::RawFile file;
     if (!file.open(path))
-        return nullptr;
+        return DiscOpenFailure{DiscOpenStep::Open, path, platform::lastErrorText()};
     std::uint8_t head[16] = {};
     std::optional<std::uint64_t> size = regularSize(path);
     if (size && file.readAt(0, head, sizeof head) == sizeof head && hasSyncPattern(head)) {
         if (*size % kRawSectorBytes != 0) {
-            why = "the raw image " + shown(path) + " does not hold whole 2352-byte sectors";
-            return nullptr;
+            return DiscOpenFailure{
+                DiscOpenStep::Sectors, path,
+                "the raw image " + shown(path) + " does not hold whole 2352-byte sectors"};
         }
         DataTrack track;
         track.path = path;
         track.sectorBytes = kRawSectorBytes;
         track.sectors = *size / kRawSectorBytes;
-        if (!checkRawSectors(file, track, why))
-            return nullptr;
-        return std::make_unique<RawTrackDevice>(std::move(file), track);
+        if (store::Outcome<DiscOpenStep> checked = checkRawSectors(file, track); !checked)
+            return checked.failure();
+        return {std::make_unique<RawTrackDevice>(std::move(file), track)};
     }
     return openPlainDiscDevice(std::move(file));
 }

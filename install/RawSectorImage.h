@@ -40,12 +40,11 @@ store::Result<DataTrack, CueStep> dataTrackOfCueSheet(const std::string& path);
 
 // Opens a data track: every raw sector is checked (sync pattern and mode)
 // before the device is returned, so that a damaged image is refused before
-// anything is written. Null with the reason in `why`.
-std::unique_ptr<DiscDevice> openDataTrack(DataTrack track, std::string& why);
+// anything is written.
+DiscOpenResult openDataTrack(DataTrack track);
 
 // Opens a disc image by its path: a ".cue" sheet, a bare BIN (recognised by
-// the sync pattern at its start), or else the file or device itself. Null
-// with the reason in `why` (empty when the path just cannot be opened).
-std::unique_ptr<DiscDevice> openDiscImage(const std::string& path, std::string& why);
+// the sync pattern at its start), or else the file or device itself.
+DiscOpenResult openDiscImage(const std::string& path);
 
 }  // namespace install

@@ -17,7 +17,7 @@ class DiscSourceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         disc->sectors = 1000;
-        ASSERT_TRUE(source.open("fake"));
+        ASSERT_TRUE(source.open("fake").succeeded());
     }
     bool holdsSector(const std::uint8_t* data, std::int64_t n) const {
         return data != nullptr && std::vector<std::uint8_t>(data, data + 2048) == disc->sector(n);
@@ -104,5 +104,5 @@ TEST_F(DiscSourceTest, UnopenedSourceAndNegativeSectorGiveNothing) {
     source.close();
     EXPECT_EQ(source.readSector(0, 1000), nullptr);
     disc->opens = false;
-    EXPECT_FALSE(source.open("fake"));
+    EXPECT_FALSE(source.open("fake").succeeded());
 }

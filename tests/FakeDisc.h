@@ -104,10 +104,10 @@ class FakeDiscDevice : public install::DiscDevice {
 };
 
 inline install::DiscOpener fakeOpener(std::shared_ptr<FakeDisc> disc) {
-    return [disc](const std::string&, std::string&) -> std::unique_ptr<install::DiscDevice> {
+    return [disc](const std::string& path) -> install::DiscOpenResult {
         if (!disc->opens)
-            return nullptr;
-        return std::make_unique<FakeDiscDevice>(disc);
+            return install::DiscOpenFailure{install::DiscOpenStep::Open, path, {}};
+        return {std::make_unique<FakeDiscDevice>(disc)};
     };
 }
 

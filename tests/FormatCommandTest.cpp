@@ -375,7 +375,7 @@ TEST_F(FormatCommandTest, FormatJobAsksShowsProgressAndReports) {
     makeImage(image, 64ULL << 20);
     ScriptedFrontEnd declined;
     FrontEnd declinedFrontEnd = declined.frontEnd();
-    EXPECT_EQ(formatJob(declinedFrontEnd, image), FormatJobResult::Declined);
+    EXPECT_TRUE(formatJob(declinedFrontEnd, image).failedAt(FormatJobStep::Declined));
     ASSERT_EQ(declined.boxes.questions.size(), 1u);
     EXPECT_EQ(declined.boxes.questions[0],
               "WARNING: Formatting will erase ALL data on disk " + image +
@@ -387,7 +387,7 @@ TEST_F(FormatCommandTest, FormatJobAsksShowsProgressAndReports) {
     ScriptedFrontEnd failing;
     failing.boxes.answers = {true};
     FrontEnd failingFrontEnd = failing.frontEnd();
-    EXPECT_EQ(formatJob(failingFrontEnd, image), FormatJobResult::Failed);
+    EXPECT_TRUE(formatJob(failingFrontEnd, image).failedAt(FormatJobStep::Failed));
     EXPECT_EQ(failing.progress.events, (std::vector<std::string>{"show", "front", "hide"}));
     EXPECT_EQ(failing.boxes.shown, (std::vector<std::string>{"Format Failed!!"}));
     EXPECT_EQ(ends(failing.out.str(), 8), "failed.\n");
@@ -395,8 +395,8 @@ TEST_F(FormatCommandTest, FormatJobAsksShowsProgressAndReports) {
     ScriptedFrontEnd good;
     good.boxes.answers = {true, true};
     FrontEnd goodFrontEnd = good.frontEnd();
-    EXPECT_EQ(formatJob(goodFrontEnd, image, "init"), FormatJobResult::Succeeded);
-    EXPECT_EQ(formatJob(goodFrontEnd, image), FormatJobResult::Succeeded);
+    EXPECT_TRUE(formatJob(goodFrontEnd, image, "init").succeeded());
+    EXPECT_TRUE(formatJob(goodFrontEnd, image).succeeded());
     EXPECT_EQ(good.progress.range, 100);
     EXPECT_EQ(good.progress.position, 100);
     EXPECT_EQ(good.progress.buttonCaption, "OK");
@@ -456,7 +456,8 @@ TEST_F(FormatCommandTest, FormatStopsBeforeItsFirstWriteAndFinishesAfterIt) {
         early.boxes.answers = {true};
         early.progress.cancel = true;
         FrontEnd frontEnd = early.frontEnd();
-        EXPECT_EQ(formatJob(frontEnd, image, command), FormatJobResult::Cancelled) << command;
+        EXPECT_TRUE(formatJob(frontEnd, image, command).failedAt(FormatJobStep::Cancelled))
+            << command;
         EXPECT_EQ(early.boxes.shown, (std::vector<std::string>{"Format cancelled"})) << command;
         EXPECT_EQ(ends(early.out.str(), 17), "Format cancelled\n") << command;
         EXPECT_TRUE(readAt(image, 0, 16 << 20) == before) << command;
@@ -465,7 +466,7 @@ TEST_F(FormatCommandTest, FormatStopsBeforeItsFirstWriteAndFinishesAfterIt) {
     LateCancel progress;
     late.boxes.answers = {true};
     FrontEnd lateFrontEnd{late.status, late.boxes, progress, late.out};
-    EXPECT_EQ(formatJob(lateFrontEnd, image), FormatJobResult::Succeeded);
+    EXPECT_TRUE(formatJob(lateFrontEnd, image).succeeded());
     ASSERT_EQ(late.boxes.shown.size(), 1u);
     EXPECT_NE(late.boxes.shown[0].find("it was finished"), std::string::npos);
     EXPECT_EQ(ends(late.out.str(), 4), "OK.\n");

@@ -17,7 +17,13 @@ class IdentifyDiscTest : public ::testing::Test {
     std::string identify(std::shared_ptr<FakeDisc> disc) {
         DiscSource source(status, fakeOpener(disc));
         info = DiscInfo{};
-        bool ok = identifyDisc(source, "fake", status, info);
+        IdentifyResult identified = identifyDisc(source, "fake", status);
+        const bool ok = identified.succeeded();
+        if (ok) {
+            info = identified.value();
+        } else {
+            EXPECT_EQ(identified.failure().object, "fake");  // the failure names the source
+        }
         EXPECT_EQ(source.isOpen(), ok);
         return ok ? info.gameId : "";
     }

@@ -152,8 +152,8 @@ TEST(InstallQueueTest, NamesOnTheDriveWithOrWithoutTheTrailingSlash) {
 
 TEST(InstallQueueTest, SummaryNamesEachImage) {
     const std::vector<ImageResult> results = {
-        {"/d/Alpha.iso", "Alpha", false, QueueOutcome::Installed, ""},
-        {"/d/x.iso", "x", true, QueueOutcome::Failed, "why"},
+        {"/d/Alpha.iso", "Alpha", false, QueueDone{QueueKind::Installed, ""}},
+        {"/d/x.iso", "x", true, store::Failure<QueueStep>{QueueStep::Failed, "/d/x.iso", "why"}},
     };
     EXPECT_EQ(queueSummary(results),
               "Alpha (Alpha.iso): installed\nx (x.iso): failed: why (the name was shortened to "

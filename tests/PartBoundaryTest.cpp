@@ -92,8 +92,9 @@ TEST_F(PartBoundaryTest, CancelDuringTheSecondPartListsBothParts) {
     auto disc = makeGameDisc(kPart + 1000);
     ScriptedStatus& status = ui.status;
     DiscSource source(status, fakeOpener(disc));
-    DiscInfo info;
-    ASSERT_TRUE(identifyDisc(source, "fake", status, info));
+    IdentifyResult identified = identifyDisc(source, "fake", status);
+    ASSERT_TRUE(identified);
+    const DiscInfo info = identified.value();
     // Position updates come every 256 sectors; the 2049th is at sector 524288,
     // just before the second part is opened.
     ui.progress.cancelAfterUpdates = 2048;

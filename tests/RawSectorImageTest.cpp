@@ -38,9 +38,14 @@ class RawSectorImageTest : public ::testing::Test {
     }
 
     std::unique_ptr<DiscDevice> open(const std::string& path) {
-        why = "untouched";
-        std::unique_ptr<DiscDevice> device = openDiscImage(path, why);
-        return device;
+        DiscOpenResult opened = openDiscImage(path);
+        if (opened) {
+            why.clear();
+            return std::move(opened).value();
+        }
+        // A file that just cannot be opened has the system's reason, not one of these.
+        why = opened.failedAt(DiscOpenStep::Open) ? "" : opened.failure().reason;
+        return nullptr;
     }
 
     TempDir dir;

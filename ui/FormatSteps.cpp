@@ -5,6 +5,7 @@
 #include "disk/DriveRefusal.h"
 #include "disk/FormatCommand.h"
 #include "disk/ToolFailure.h"
+#include "platform/Drives.h"
 #include "report/ShownText.h"
 
 namespace ui {
@@ -18,11 +19,11 @@ namespace {
 
 // What the progress window says where the formatted drive is now.
 std::string remountText(const VolumeService::Remount& remount) {
-    if (!remount.mounted)
+    if (!remount)
         return "Formatted. The drive is not mounted.";
-    if (remount.mountPoint.empty())
+    if (remount.value().empty())
         return "Formatted. The drive is mounted again.";
-    return "Formatted. The drive is mounted at " + remount.mountPoint;
+    return "Formatted. The drive is mounted at " + remount.value();
 }
 
 std::string withNewline(std::string text) {
@@ -37,12 +38,11 @@ std::string withNewline(std::string text) {
 std::string formatRefusal(const FixedDrive& drive, VolumeService& volumes,
                           const CanWriteDevice& canWrite, const DriveCheck& check,
                           std::string& denial, std::string& initReason) {
-    bool denied = false;
-    std::string reason;
     denial.clear();
     initReason.clear();
-    if (!canWrite(drive.device, denied, reason)) {
-        if (!denied)
+    if (const DeviceWriteResult writable = canWrite(drive.device); !writable) {
+        const std::string& reason = writable.failure().reason;
+        if (!writable.failedAt(DeviceWriteStep::Denied))
             return "The device " + drive.device + " cannot be opened for writing: " + reason;
         // Only the administrator may write the device: the installed format
         // tool runs with the rights that polkit grants.
@@ -104,14 +104,14 @@ FormatResult formatVolume(const FixedDrive& drive, bool init, VolumeService& vol
     if (denial.empty())
         return {};
     std::ostringstream printed;
-    std::string problem;
-    const int status = volumes.runPrivilegedFormat(drive.device, printed, problem);
-    if (status < 0)
+    const PrivilegedFormatResult ran = volumes.runPrivilegedFormat(drive.device, printed);
+    out << printed.str();
+    if (ran)
+        return {};
+    std::string problem = ran.failure().reason;
+    if (ran.failedAt(PrivilegedFormatStep::Start))
         problem = "Writing to " + drive.device + " needs administrator rights (" + denial +
                   "), and they could not be asked for: " + problem;
-    out << printed.str();
-    if (status == 0)
-        return {};
     return Failure<FormatStep>{FormatStep::Write, drive.device,
                                problem.empty() ? privilegedFailure(printed.str()) : problem};
 }
@@ -120,10 +120,10 @@ FormatResult formatVolume(const FixedDrive& drive, bool init, VolumeService& vol
 std::string whereAfterFailure(const FixedDrive& drive, VolumeService& volumes) {
     const VolumeService::Remount remount = volumes.mountWhereItWas(
         drive.device, {drive.mountPoint, drive.fileSystem, drive.mountOptions, drive.fsOptions});
-    if (!remount.mounted)
-        return "The drive could not be mounted again: " + remount.error;
+    if (!remount)
+        return "The drive could not be mounted again: " + remount.failure().reason;
     return "The drive is mounted again at " +
-           (remount.mountPoint.empty() ? drive.mountPoint : remount.mountPoint) + ".";
+           (remount.value().empty() ? drive.mountPoint : remount.value()) + ".";
 }
 
 // The disk as a person knows it: "/dev/sdb (14.9 GB, WD Elements)".
@@ -137,6 +137,15 @@ std::string diskName(const FixedDrive& drive) {
 }
 
 }  // namespace
+
+DeviceWriteResult canWriteOnThisSystem(const std::string& device) {
+    bool denied = false;
+    std::string error;
+    if (platform::canOpenForWriting(device, denied, error))
+        return {};
+    return Failure<DeviceWriteStep>{denied ? DeviceWriteStep::Denied : DeviceWriteStep::Open,
+                                    device, error};
+}
 
 DriveFindings checkDriveForFormat(const FixedDrive& drive) {
     DriveFindings found;
@@ -202,14 +211,15 @@ bool runFormatJob(const FixedDrive& drive, FormatJobWindow& window, VolumeServic
         return false;
     }
     const VolumeService::Remount remount = volumes.mountAgain(drive.device);
-    window.formatEnded(true, remount.mountPoint);
+    window.formatEnded(true, remount ? remount.value() : std::string());
     frontEnd.progress.setText(remountText(remount));
     frontEnd.progress.setPosition(100);
     frontEnd.progress.setButtonCaption("OK");
-    if (!remount.mounted)
+    if (!remount)
         frontEnd.boxes.show("The drive was formatted, but it could not be mounted again:\n" +
-                            remount.error + "\nUnplug the drive and plug it in again, or mount " +
-                            drive.device + " yourself.");
+                            remount.failure().reason +
+                            "\nUnplug the drive and plug it in again, or mount " + drive.device +
+                            " yourself.");
     return true;
 }
 

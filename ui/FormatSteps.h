@@ -10,6 +10,7 @@
 
 #include "platform/DriveNames.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 #include "ui/DriveList.h"
 #include "ui/VolumeService.h"
 
@@ -29,10 +30,16 @@ class FormatJobWindow {
     virtual void formatEnded(bool formatted, const std::string& mountPoint) = 0;
 };
 
-// Whether this process may write `device`; false with the reason, and whether
-// the reason is a missing permission.
-using CanWriteDevice =
-    std::function<bool(const std::string& device, bool& denied, std::string& error)>;
+// Why this process may not write a device: a missing permission, or another
+// reason. A failure's object is the device, its reason the system's.
+enum class DeviceWriteStep { Denied, Open };
+using DeviceWriteResult = store::Outcome<DeviceWriteStep>;
+
+// Whether this process may write `device`.
+using CanWriteDevice = std::function<DeviceWriteResult(const std::string& device)>;
+
+// Whether this process may write `device`, as this system says.
+DeviceWriteResult canWriteOnThisSystem(const std::string& device);
 
 // What the checks before a format find, with the drive still as it is.
 struct DriveFindings {

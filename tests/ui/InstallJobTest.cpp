@@ -87,18 +87,16 @@ class InstallJobTest : public WindowTest {
         drives.fixed = {{drive.root(), "/dev/sdh1"}};
         MainDialog& window = open();
         app->mainDialog->findChild<QLineEdit*>("c1005")->setText("My Game");
-        gatedOpener = [this, disc, sector](const std::string&,
-                                           std::string&) -> std::unique_ptr<DiscDevice> {
-            return std::make_unique<GatedDevice>(disc, gate, sector);
+        gatedOpener = [this, disc, sector](const std::string&) -> DiscOpenResult {
+            return {std::make_unique<GatedDevice>(disc, gate, sector)};
         };
         return window;
     }
 
     WindowServices services() override {
         WindowServices s = WindowTest::services();
-        s.discOpener = [this](const std::string& path,
-                              std::string& why) -> std::unique_ptr<DiscDevice> {
-            return gatedOpener ? gatedOpener(path, why) : openDiscDevice(path, why);
+        s.discOpener = [this](const std::string& path) -> DiscOpenResult {
+            return gatedOpener ? gatedOpener(path) : openDiscDevice(path);
         };
         return s;
     }

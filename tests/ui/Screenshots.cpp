@@ -114,8 +114,8 @@ int run(const std::string& folder) {
     services.boxes = &boxes;
     services.volumes = &volumes;
     services.websiteUrl = ZT_WEBSITE_URL;
-    services.discOpener = [&](const std::string&, std::string&) -> std::unique_ptr<DiscDevice> {
-        return std::make_unique<HeldDevice>(disc, hold);
+    services.discOpener = [&](const std::string&) -> DiscOpenResult {
+        return {std::make_unique<HeldDevice>(disc, hold)};
     };
     bool ok = true;
     QPixmap window;

@@ -61,16 +61,14 @@ struct FakeVolumes : ui::VolumeService {
     }
     Remount mountAgain(const std::string& device) override {
         mounted.push_back(device);
-        Remount result;
-        result.mounted = remountError.empty();
-        result.mountPoint = result.mounted ? "/media/zt/NEW" : "";
-        result.error = remountError;
-        return result;
+        if (remountError.empty())
+            return std::string("/media/zt/NEW");
+        return store::Failure<ui::MountStep>{ui::MountStep::Mount, device, remountError};
     }
-    int runPrivilegedFormat(const std::string& device, std::ostream&, std::string& error) override {
+    ui::PrivilegedFormatResult runPrivilegedFormat(const std::string& device,
+                                                   std::ostream&) override {
         privileged.push_back(device);
-        error = "pkexec is not installed";
-        return privilegedStatus;
+        return ui::privilegedFormatResult(privilegedStatus, device, "pkexec is not installed");
     }
     std::function<void()> onUnmount;  // runs on the format's worker thread
     std::vector<std::string> unmounted, mounted, privileged;
@@ -128,11 +126,11 @@ class WindowTest : public ::testing::Test {
             opened.push_back(url.toStdString());
             return browserOpens;
         };
-        s.canWriteDevice = [this](const std::string&, bool& denied, std::string& error) {
-            denied = writeDenied;
-            if (writeDenied)
-                error = "Permission denied";
-            return !writeDenied;
+        s.canWriteDevice = [this](const std::string& device) -> ui::DeviceWriteResult {
+            if (!writeDenied)
+                return {};
+            return store::Failure<ui::DeviceWriteStep>{ui::DeviceWriteStep::Denied, device,
+                                                       "Permission denied"};
         };
         s.websiteUrl = "https://tarnwick.example/";
         s.copyServices = copyServices;

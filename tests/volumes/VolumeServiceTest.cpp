@@ -75,7 +75,7 @@ TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
     std::string expected;
     platform::unmountVolume(dir.file("missing"), expected);
     bool unmounted = true;
-    VolumeService::Remount remount, back;
+    VolumeService::Remount remount = std::string(), back = std::string();
     std::string error;
     onWorker([&] {
         const auto unmount = service->unmount("/dev/ztnothing", dir.file("missing"));
@@ -90,22 +90,22 @@ TEST_F(VolumeServiceTest, WithoutUDisksTheFallbacksAnswer) {
     EXPECT_FALSE(unmounted);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(error, expected);
-    EXPECT_FALSE(remount.mounted);
-    EXPECT_NE(remount.error.find("UDisks2"), std::string::npos) << remount.error;
-    EXPECT_FALSE(back.mounted);
-    EXPECT_EQ(back.error, std::system_category().message(ENOENT));
+    ASSERT_FALSE(remount);
+    EXPECT_NE(remount.failure().reason.find("UDisks2"), std::string::npos)
+        << remount.failure().reason;
+    ASSERT_FALSE(back);
+    EXPECT_EQ(back.failure().reason, std::system_category().message(ENOENT));
 }
 
 TEST_F(VolumeServiceTest, FormatRunsTheToolAndPassesItsOutputAndStatus) {
     std::string tool = writeTool(dir, "echo \"args: $*\"; echo 'Disk format failed' >&2; exit 1");
     auto service = makeSystemVolumeService(tool, "/usr/bin/env");
     std::ostringstream out;
-    std::string error;
-    int status = 0;
-    onWorker([&] { status = service->runPrivilegedFormat("/dev/ztsdb1", out, error); });
-    EXPECT_EQ(status, 1);
+    PrivilegedFormatResult ran;
+    onWorker([&] { ran = service->runPrivilegedFormat("/dev/ztsdb1", out); });
+    ASSERT_TRUE(ran.failedAt(PrivilegedFormatStep::Tool));
     EXPECT_EQ(out.str(), "args: --yes -- /dev/ztsdb1 FORMAT\nDisk format failed\n");
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(ran.failure().reason, "");
 }
 
 TEST_F(VolumeServiceTest, RefusedRightsAreNamed) {
@@ -113,10 +113,10 @@ TEST_F(VolumeServiceTest, RefusedRightsAreNamed) {
         writeTool(dir, "echo 'Error executing command: Not authorized' >&2; exit 126");
     auto service = makeSystemVolumeService(tool, "/usr/bin/env");
     std::ostringstream out;
-    std::string error;
-    int status = 0;
-    onWorker([&] { status = service->runPrivilegedFormat("/dev/ztsdb1", out, error); });
-    EXPECT_EQ(status, 126);
+    PrivilegedFormatResult ran;
+    onWorker([&] { ran = service->runPrivilegedFormat("/dev/ztsdb1", out); });
+    ASSERT_TRUE(ran.failedAt(PrivilegedFormatStep::Rights));
+    const std::string& error = ran.failure().reason;
     EXPECT_NE(error.find("not granted"), std::string::npos) << error;
     EXPECT_NE(error.find("Not authorized"), std::string::npos) << error;
 }
@@ -124,23 +124,21 @@ TEST_F(VolumeServiceTest, RefusedRightsAreNamed) {
 TEST_F(VolumeServiceTest, FormatThatCannotRunReportsWhy) {
     std::string tool = writeTool(dir, "exit 0");
     std::ostringstream out;
-    std::string error;
-    int status = 0;
+    PrivilegedFormatResult ran;
     onWorker([&] {
-        status = makeSystemVolumeService(tool, dir.file("no-pkexec"))
-                     ->runPrivilegedFormat("/dev/ztsdb1", out, error);
+        ran = makeSystemVolumeService(tool, dir.file("no-pkexec"))
+                  ->runPrivilegedFormat("/dev/ztsdb1", out);
     });
-    EXPECT_EQ(status, -1);
-    EXPECT_NE(error.find("no-pkexec"), std::string::npos) << error;
+    ASSERT_TRUE(ran.failedAt(PrivilegedFormatStep::Start));
+    EXPECT_NE(ran.failure().reason.find("no-pkexec"), std::string::npos) << ran.failure().reason;
 
     for (const std::string& badTool : {std::string("zt_format"), dir.file("absent")}) {
-        error.clear();
         onWorker([&] {
-            status = makeSystemVolumeService(badTool, "/usr/bin/env")
-                         ->runPrivilegedFormat("/dev/ztsdb1", out, error);
+            ran = makeSystemVolumeService(badTool, "/usr/bin/env")
+                      ->runPrivilegedFormat("/dev/ztsdb1", out);
         });
-        EXPECT_EQ(status, -1) << badTool;
-        EXPECT_FALSE(error.empty()) << badTool;
+        ASSERT_TRUE(ran.failedAt(PrivilegedFormatStep::Start)) << badTool;
+        EXPECT_FALSE(ran.failure().reason.empty()) << badTool;
     }
 }
 
@@ -148,12 +146,11 @@ TEST_F(VolumeServiceTest, ToolKilledBySignalIsAFailure) {
     std::string tool = writeTool(dir, "echo started; kill -KILL $$");
     auto service = makeSystemVolumeService(tool, "/usr/bin/env");
     std::ostringstream out;
-    std::string error;
-    int status = 0;
-    onWorker([&] { status = service->runPrivilegedFormat("/dev/ztsdb1", out, error); });
-    EXPECT_EQ(status, -1);
+    PrivilegedFormatResult ran;
+    onWorker([&] { ran = service->runPrivilegedFormat("/dev/ztsdb1", out); });
+    ASSERT_TRUE(ran.failedAt(PrivilegedFormatStep::Start));
     EXPECT_EQ(out.str(), "started\n");
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(ran.failure().reason.empty());
 }
 
 class UDisksTest : public VolumeServiceTest {
@@ -193,8 +190,10 @@ class UDisksTest : public VolumeServiceTest {
     }
     bool mountAgain(const std::string& device) {
         onWorker([&] { remount = service->mountAgain(device); });
-        EXPECT_EQ(remount.mounted, remount.error.empty()) << remount.error;
-        return remount.mounted;
+        if (!remount) {
+            EXPECT_FALSE(remount.failure().reason.empty());
+        }
+        return remount.succeeded();
     }
     std::string systemReason() {
         std::string reason;
@@ -203,7 +202,7 @@ class UDisksTest : public VolumeServiceTest {
     }
 
     FakeUDisks fake;
-    VolumeService::Remount remount;
+    VolumeService::Remount remount = std::string();
     std::unique_ptr<VolumeService> service = makeSystemVolumeService(dir.file("zt_format"));
 
   private:
@@ -248,7 +247,7 @@ TEST_F(UDisksTest, MountsUDisksDoesNotKnowFallBackToTheSystemCall) {
 TEST_F(UDisksTest, MountAgainWaitsForTheNewFileSystem) {
     fake.mountUnknownInterfaceReplies = 2;
     EXPECT_TRUE(mountAgain("/dev/ztfake1"));
-    EXPECT_EQ(remount.mountPoint, "/media/zt/NEW");
+    EXPECT_EQ(remount.value(), "/media/zt/NEW");
     EXPECT_EQ(fake.calls,
               (QStringList{"ResolveDevice /org/freedesktop/UDisks2/Manager a{sv}a{sv}",
                            "Rescan " + kObject + " a{sv}", "Mount " + kObject + " a{sv}",
@@ -261,7 +260,7 @@ TEST_F(UDisksTest, MountAgainAcceptsAnAutomountAndStopsOnARefusal) {
     fake.mountErrorName = "org.freedesktop.UDisks2.Error.NotAuthorized";
     fake.calls.clear();
     EXPECT_FALSE(mountAgain("/dev/ztfake1"));
-    EXPECT_EQ(remount.error, "refused");
+    EXPECT_EQ(remount.failure().reason, "refused");
     EXPECT_EQ(fake.calls.filter("Mount").size(), 1);
 }
 

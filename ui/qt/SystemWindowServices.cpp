@@ -10,6 +10,7 @@
 
 #include "platform/Drives.h"
 #include "ui/DriveList.h"
+#include "ui/FormatSteps.h"
 #include "ui/VolumeService.h"
 #include "ui/qt/BoxPresenter.h"
 #include "ui/qt/WindowServices.h"
@@ -71,7 +72,7 @@ SystemWindowServices::SystemWindowServices()
     services.execMenu = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
     services.chooseFiles = runFileDialog;
     services.openUrl = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
-    services.canWriteDevice = platform::canOpenForWriting;
+    services.canWriteDevice = canWriteOnThisSystem;
     services.websiteUrl = ZT_WEBSITE_URL;
 }
 

@@ -94,6 +94,8 @@ std::string messageOf(const QDBusMessage& reply) {
     return text.toStdString();
 }
 
+using MountFailure = store::Failure<MountStep>;
+
 class UDisksVolumes : public VolumeService {
   public:
     UDisksVolumes(std::string formatTool, std::string elevator)
@@ -128,53 +130,43 @@ class UDisksVolumes : public VolumeService {
             return mountAgain(device);
         // The drive goes back where it was, as it was; UDisks2 mounts it when
         // this user may not.
-        Remount result;
-        result.mounted = platform::mountVolume(device, was.mountPoint, was.fsType, was.options,
-                                               was.fsOptions, result.error);
-        if (result.mounted)
-            result.mountPoint = was.mountPoint;
-        else if (udisks)
+        std::string error;
+        if (platform::mountVolume(device, was.mountPoint, was.fsType, was.options, was.fsOptions,
+                                  error))
+            return was.mountPoint;
+        if (udisks)
             return mountAgain(device);
-        return result;
+        return MountFailure{MountStep::Mount, device, error};
     }
 
     Remount mountAgain(const std::string& disk) override {
-        Remount result;
         const std::string device = platform::firstPartitionOf(disk);
         QString object = blockObjectOf(device);
-        if (object.isEmpty()) {
-            result.error =
-                "UDisks2, which mounts drives for the desktop, is not running or does "
-                "not know " +
-                device;
-            return result;
-        }
+        if (object.isEmpty())
+            return MountFailure{MountStep::Mount, device,
+                                "UDisks2, which mounts drives for the desktop, is not running or "
+                                "does not know " +
+                                    device};
         // Ask UDisks to probe the device again: it still knows the old file system.
         callUDisks(object, kBlock, QStringLiteral("Rescan"), {QVariantMap{}}, kShortCallMs);
         for (int attempt = 0; attempt < kMountAttempts; ++attempt) {
             QDBusMessage reply = callUDisks(object, kFilesystem, QStringLiteral("Mount"),
                                             {QVariantMap{}}, kLongCallMs);
             if (reply.type() == QDBusMessage::ReplyMessage) {
-                result.mounted = true;
-                if (!reply.arguments().isEmpty())
-                    result.mountPoint = reply.arguments().constFirst().toString().toStdString();
-                return result;
+                if (reply.arguments().isEmpty())
+                    return std::string();
+                return reply.arguments().constFirst().toString().toStdString();
             }
             if (reply.errorName() ==
                 QLatin1String("org.freedesktop.UDisks2.Error.AlreadyMounted")) {
                 // The desktop was quicker: where it put the drive is in the mount table.
-                result.mounted = true;
-                result.mountPoint = mountPointOf(device);
-                return result;
+                return mountPointOf(device);
             }
-            if (!isMissingInterface(reply)) {
-                result.error = messageOf(reply);
-                return result;
-            }
+            if (!isMissingInterface(reply))
+                return MountFailure{MountStep::Mount, device, messageOf(reply)};
             QThread::msleep(kMountRetryMs);
         }
-        result.error = "UDisks2 finds no file system on " + device;
-        return result;
+        return MountFailure{MountStep::Mount, device, "UDisks2 finds no file system on " + device};
     }
 
     std::string privilegedFormatProblem() override {
@@ -186,10 +178,10 @@ class UDisksVolumes : public VolumeService {
         return {};
     }
 
-    int runPrivilegedFormat(const std::string& device, std::ostream& out,
-                            std::string& error) override {
-        if (error = privilegedFormatProblem(); !error.empty())
-            return -1;
+    PrivilegedFormatResult runPrivilegedFormat(const std::string& device,
+                                               std::ostream& out) override {
+        if (std::string problem = privilegedFormatProblem(); !problem.empty())
+            return privilegedFormatResult(-1, device, problem);
         QFileInfo tool(QString::fromStdString(formatTool_));
         QProcess process;
         process.setProgram(QString::fromStdString(elevator_));
@@ -199,10 +191,10 @@ class UDisksVolumes : public VolumeService {
         // Nothing may wait for an answer typed on the window's terminal.
         process.setStandardInputFile(QProcess::nullDevice());
         process.start();
-        if (!process.waitForStarted(-1)) {
-            error = "Could not start " + elevator_ + ": " + process.errorString().toStdString();
-            return -1;
-        }
+        if (!process.waitForStarted(-1))
+            return privilegedFormatResult(
+                -1, device,
+                "Could not start " + elevator_ + ": " + process.errorString().toStdString());
         QByteArray errors;
         auto collect = [&] {
             out << process.readAllStandardOutput().toStdString();
@@ -215,18 +207,19 @@ class UDisksVolumes : public VolumeService {
         collect();
         out << errors.toStdString();
         out.flush();
-        if (process.exitStatus() != QProcess::NormalExit) {
-            error = formatTool_ + " ended abnormally: " + process.errorString().toStdString();
-            return -1;
-        }
-        int status = process.exitCode();
+        if (process.exitStatus() != QProcess::NormalExit)
+            return privilegedFormatResult(
+                -1, device,
+                formatTool_ + " ended abnormally: " + process.errorString().toStdString());
+        const int status = process.exitCode();
+        std::string error;
         if (status == 126 || status == 127) {
             QString last = QString::fromLocal8Bit(errors).trimmed().split('\n').constLast();
             error = (status == 126 ? "Administrator rights were not granted"
                                    : "Administrator rights could not be asked for") +
                     std::string(last.isEmpty() ? "." : ": " + last.toStdString());
         }
-        return status;
+        return privilegedFormatResult(status, device, error);
     }
 
   private:

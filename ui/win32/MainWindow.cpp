@@ -305,7 +305,7 @@ void MainWindow::onInitDialog() {
     CoreServices services;
     services.drives = &drives_;
     services.volumes = &volumes_;
-    services.canWriteDevice = platform::canOpenForWriting;
+    services.canWriteDevice = canWriteOnThisSystem;
     services.websiteUrl = ZT_WEBSITE_URL;
     core_ = std::make_unique<MainWindowCore>(*this, std::move(services), log_);
     core_->init();

@@ -35,10 +35,10 @@ class NativeVolumeService : public VolumeService {
 
     Remount mountAgain(const std::string&) override {
         // Windows mounts a dismounted volume again at its next access, at its letter.
-        return Remount{true, "", ""};
+        return std::string();
     }
 
-    int runPrivilegedFormat(const std::string& device, std::ostream&, std::string& error) override {
+    PrivilegedFormatResult runPrivilegedFormat(const std::string& device, std::ostream&) override {
         const std::wstring tool = formatToolPath();
         const std::wstring arguments = L"--yes -- " + widen(device) + L" FORMAT";
         SHELLEXECUTEINFOW run{};
@@ -48,18 +48,18 @@ class NativeVolumeService : public VolumeService {
         run.lpFile = tool.c_str();
         run.lpParameters = arguments.c_str();
         run.nShow = SW_HIDE;
-        if (!ShellExecuteExW(&run) || run.hProcess == nullptr) {
-            error = systemMessage(GetLastError());
-            return -1;
-        }
+        if (!ShellExecuteExW(&run) || run.hProcess == nullptr)
+            return privilegedFormatResult(-1, device, systemMessage(GetLastError()));
         WaitForSingleObject(run.hProcess, INFINITE);
         DWORD status = 1;
         GetExitCodeProcess(run.hProcess, &status);
         CloseHandle(run.hProcess);
         // What the elevated tool printed went to its own console, gone with it.
-        if (status != 0)
-            error = "zt_format.exe ended with status " + std::to_string(status) + ".";
-        return static_cast<int>(status);
+        if (status == 0)
+            return {};
+        return privilegedFormatResult(
+            static_cast<int>(status), device,
+            "zt_format.exe ended with status " + std::to_string(status) + ".");
     }
 };
 

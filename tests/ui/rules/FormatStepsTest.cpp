@@ -37,12 +37,12 @@ struct StepVolumes : VolumeService {
                         was.fsOptions);
         return remount;
     }
-    int runPrivilegedFormat(const std::string&, std::ostream& out, std::string& error) override {
+    PrivilegedFormatResult runPrivilegedFormat(const std::string& device,
+                                               std::ostream& out) override {
         steps.push_back("privileged");
         out << "Cannot lock the device\nDisk format failed\n"
             << markedFailure("Cannot lock the device\n");
-        error = privilegedError;
-        return privilegedStatus;
+        return privilegedFormatResult(privilegedStatus, device, privilegedError);
     }
     std::string privilegedFormatProblem() override { return toolProblem; }
     std::string privilegedError;
@@ -50,7 +50,7 @@ struct StepVolumes : VolumeService {
     std::vector<std::string> steps;
     std::string unmountError;
     int privilegedStatus = 0;
-    Remount remount{true, "/media/zt/NEW", ""};
+    Remount remount = std::string("/media/zt/NEW");
 };
 
 struct StepWindow : FormatJobWindow {
@@ -264,14 +264,16 @@ TEST(FormatStepsTest, EachStepAndWhatThePersonReads) {
         volumes.privilegedError = c.privilegedError;
         volumes.toolProblem = c.toolProblem;
         if (!c.remountError.empty())
-            volumes.remount = {false, "", c.remountError};
+            volumes.remount = Failure<MountStep>{MountStep::Mount, "", c.remountError};
         StepWindow window;
         ScriptedFrontEnd ui;
         ui.boxes.answers = {c.yes};
-        const CanWriteDevice canWrite = [&](const std::string&, bool& denied, std::string& error) {
-            denied = c.denied;
-            error = "No such device";
-            return c.writable;
+        const CanWriteDevice canWrite = [&](const std::string& device) -> DeviceWriteResult {
+            if (c.writable)
+                return {};
+            return Failure<DeviceWriteStep>{
+                c.denied ? DeviceWriteStep::Denied : DeviceWriteStep::Open, device,
+                "No such device"};
         };
         FrontEnd frontEnd = ui.frontEnd();
         const bool formatted =
@@ -309,7 +311,7 @@ TEST(FormatStepsTest, ABlankDiskIsInitialisedThenFormatted) {
     const DriveFindings found = checkDriveForFormat(blank);
     EXPECT_EQ(found.refusal, "");
     ASSERT_NE(found.initReason, "");
-    const CanWriteDevice writable = [](const std::string&, bool&, std::string&) { return true; };
+    const CanWriteDevice writable = [](const std::string&) { return DeviceWriteResult(); };
     for (const bool yes : {false, true}) {
         StepVolumes volumes;
         StepWindow window;
@@ -338,7 +340,7 @@ TEST(FormatStepsTest, ABlankDiskIsInitialisedThenFormatted) {
 // would need INIT first or has its partition already: nothing is erased.
 TEST(FormatStepsTest, ADiskTooSmallForFat32IsRefusedBeforeTheQuestion) {
     TempDir dir;
-    const CanWriteDevice writable = [](const std::string&, bool&, std::string&) { return true; };
+    const CanWriteDevice writable = [](const std::string&) { return DeviceWriteResult(); };
     for (const bool partitioned : {false, true}) {
         const std::string image = dir.file(partitioned ? "table.img" : "blank.img");
         makeImage(image, 16ULL << 20);

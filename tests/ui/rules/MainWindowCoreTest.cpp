@@ -76,7 +76,7 @@ class MainWindowCoreTest : public ::testing::Test {
         CoreServices services;
         services.drives = &drives;
         services.volumes = &volumes;
-        services.canWriteDevice = [](const std::string&, bool&, std::string&) { return true; };
+        services.canWriteDevice = [](const std::string&) { return DeviceWriteResult(); };
         services.websiteUrl = "https://tarnwick.example/";
         services.fileSize = [this](const std::string& path) { return sizes[path]; };
         // The install waits until the test lets it end with a result; a
@@ -113,9 +113,12 @@ class MainWindowCoreTest : public ::testing::Test {
         store::Outcome<UnmountStep> unmount(const std::string&, const std::string&) override {
             return {};
         }
-        Remount mountAgain(const std::string&) override { return {false, "", "no UDisks2"}; }
-        int runPrivilegedFormat(const std::string&, std::ostream&, std::string&) override {
-            return -1;
+        Remount mountAgain(const std::string& device) override {
+            return store::Failure<MountStep>{MountStep::Mount, device, "no UDisks2"};
+        }
+        PrivilegedFormatResult runPrivilegedFormat(const std::string& device,
+                                                   std::ostream&) override {
+            return privilegedFormatResult(-1, device, {});
         }
     };
 
