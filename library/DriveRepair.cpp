@@ -191,11 +191,12 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
                 return repair.failures;
             }
         }
-        const TableWrite written = kept.empty() ? TableWrite{TableWrite::Status::Written, ""}
-                                                : writeTableFile(tablePath(root), kept);
-        if (written.status == TableWrite::Status::NotFlushed) {
+        const TableWrite written =
+            kept.empty() ? TableWrite{} : writeTableFile(tablePath(root), kept);
+        if (written.failedAt(TableWriteStep::NotFlushed)) {
             // Nothing that the former table named may go yet.
-            repair.failures.push_back(tableNotFlushedText(tablePath(root), written.error));
+            repair.failures.push_back(
+                tableNotFlushedText(tablePath(root), written.failure().reason));
             return repair.failures;
         }
         if (!written) {

@@ -36,12 +36,12 @@ void holdChanged(const std::vector<platform::DriveLockRequest>& requests, DriveA
             continue;
         const Settling settled = settleChange(request.root);
         access.settled = settled;
-        if (settled.outcome == Settling::Outcome::Failed) {
+        if (settled.failedAt(SettlingStep::Files)) {
             frontEnd.boxes.show(settlingText(settled));
             access.status = Status::Failed;
             return;
         }
-        if (settled.outcome != Settling::Outcome::None)
+        if (!settled || settled.value().kind != SettledChange::Kind::None)
             frontEnd.status.setText(settlingText(settled));
     }
 }

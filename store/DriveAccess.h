@@ -35,7 +35,8 @@ struct DriveAccess {
     };
     Status status = Status::Failed;
     platform::DriveLock lock;
-    Settling settled;  // what became of a change that had stopped on the drive changed
+    Settling settled =
+        SettledChange{};  // what became of a change that had stopped on the drive changed
     std::vector<platform::DriveHold> holds;  // the drives changed: nothing is written
                                              // once one is no longer mounted there
     bool granted() const { return status == Status::Granted; }

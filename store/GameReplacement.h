@@ -35,7 +35,8 @@ struct ReplacementResult {
     };
     Step step = Step::Done;
     std::string reason;   // the system's reason for a failed file operation
-    RewriteResult table;  // the failed table write (FormerNotDropped, TableNotWritten)
+    // The failed table write (FormerNotDropped, TableNotWritten).
+    RewriteResult table = RewrittenTable{};
     std::string from;     // NotRenamed: the staged part
     std::string to;       // NotRenamed: the name it should have taken
     std::vector<std::string> unremoved;  // replaced files that stay: "path: reason"
