@@ -383,8 +383,8 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                                        {targetRoot, platform::DriveLockMode::Exclusive}},
                                       frontEnd);
     if (!access.granted())
-        return access.status == DriveAccess::Status::Cancelled ? CopyGameResult::Cancelled
-                                                               : CopyGameResult::Failed;
+        return access.outcome.failedAt(DriveAccessStep::Cancelled) ? CopyGameResult::Cancelled
+                                                                   : CopyGameResult::Failed;
     CopyJob job{.sourceRoot = sourceRoot,
                 .name = name,
                 .targetRoot = targetRoot,
