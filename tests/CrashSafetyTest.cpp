@@ -759,12 +759,11 @@ struct FragScenario : Scenario {
     }
     bool run(ScriptedFrontEnd& ui) override {
         finishInterruptedRewrites(target.root());
-        auto onePiece = [](const std::string&, std::string&) { return std::optional<int>(1); };
+        auto onePiece = [](const std::string&) { return FragmentCount(1); };
         bool all = true;
         for (const std::string& name : partFilesAt(target.root()).names)
-            all = rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()) ==
-                      RewriteResult::Rewritten &&
-                  all;
+            all =
+                rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()).succeeded() && all;
         return all;
     }
     GameDrive& drive() override { return target; }
