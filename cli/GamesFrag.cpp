@@ -63,27 +63,31 @@ bool partsFromVolume(const std::string& volume, std::vector<PartState>& parts, s
 // A counter that asks the file system, or, when a volume is named, its FAT.
 FragmentCounter counterFor(const std::string& root, const std::string& volume) {
     if (volume.empty()) {
-        return [root](const std::string& name, std::string& error) {
-            return platform::fileFragments(root + name, error);
+        return [root](const std::string& name) -> FragmentCount {
+            std::string error;
+            if (std::optional<int> pieces = platform::fileFragments(root + name, error))
+                return *pieces;
+            return Failure<FragmentCountStep>{FragmentCountStep::Ask, root + name, error};
         };
     }
-    return [root, volume](const std::string& name, std::string& error) -> std::optional<int> {
+    return [root, volume](const std::string& name) -> FragmentCount {
         platform::syncFileSystem(root);  // the FAT beneath must show what was written
         std::vector<PartState> files;
+        std::string error;
         if (!partsFromVolume(volume, files, error))
-            return std::nullopt;
+            return Failure<FragmentCountStep>{FragmentCountStep::Volume, volume, error};
         for (const PartState& file : files) {
             if (file.name == name) {
-                if (file.broken) {
-                    error = "its cluster chain is broken";
-                    return std::nullopt;
-                }
+                if (file.broken)
+                    return Failure<FragmentCountStep>{FragmentCountStep::Chain, root + name,
+                                                      "its cluster chain is broken"};
                 return file.fragments;
             }
         }
-        error =
-            "the volume " + volume + " does not hold it; is it the volume mounted at " + root + "?";
-        return std::nullopt;
+        return Failure<FragmentCountStep>{FragmentCountStep::Absent, root + name,
+                                          "the volume " + volume +
+                                              " does not hold it; is it the volume mounted at " +
+                                              root + "?"};
     };
 }
 
@@ -122,18 +126,17 @@ bool partsOfMountedDrive(const std::string& root, std::string& volume, bool rewr
     if (volume.empty())
         volume = volumeBeneath(root, names);
     FragmentCounter counter = counterFor(root, volume);
-    std::string error;
     for (const std::string& name : names) {
-        std::optional<int> pieces = counter(name, error);
+        const FragmentCount pieces = counter(name);
         if (!pieces) {
             frontEnd.boxes.show("Cannot tell whether " + printableText(root + name) +
-                                " is in one piece: " + error +
+                                " is in one piece: " + pieces.failure().reason +
                                 (volume.empty() ? "; name the volume's device or image "
                                                   "after the folder."
                                                 : "."));
             return false;
         }
-        parts.push_back({name, *pieces, false});
+        parts.push_back({name, pieces.value(), false});
     }
     return true;
 }
@@ -192,12 +195,12 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
         const std::string root = normalizeRoot(target);
         RewriteResult result =
             rewriteContiguous(root, part.name, counterFor(root, volume), frontEnd);
-        if (result == RewriteResult::Rewritten) {
+        if (result) {
             frontEnd.out << printableText(part.name) << ": rewritten in one piece\n";
             ++rewritten;
         } else {
             allWhole = false;
-            if (result == RewriteResult::Cancelled)
+            if (result.failedAt(RewriteStep::Cancelled))
                 break;
         }
     }

@@ -204,7 +204,7 @@ int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd
     }
     if (word == "check") {
         DriveCheckResult result = checkAndRepairDrive(normalizeRoot(ops[1]), frontEnd);
-        return result == DriveCheckResult::Sound ? kExitSuccess : kExitFailure;
+        return endedAs(result, DriveCheckKind::Sound) ? kExitSuccess : kExitFailure;
     }
     CopyGameResult result =
         copyGame(normalizeRoot(ops[1]), ops[2], normalizeRoot(ops[3]), frontEnd);

@@ -42,11 +42,12 @@ constexpr const char* kCancelledNotRemoved =
 
 // What went wrong with a table write, with the system's reason.
 std::string tableProblem(const RewriteResult& result, const std::string& table) {
-    if (result.status == RewriteResult::Status::NotOpened)
-        return "The game table " + table + " cannot be read (" + result.error + ")";
-    if (result.status == RewriteResult::Status::NotFlushed)
-        return tableNotFlushedText(table, result.error);
-    return "Cannot write the game table " + table + ": " + result.error;
+    const std::string& reason = result.failure().reason;
+    if (result.failedAt(TableRewriteStep::NotOpened))
+        return "The game table " + table + " cannot be read (" + reason + ")";
+    if (result.failedAt(TableRewriteStep::NotFlushed))
+        return tableNotFlushedText(table, reason);
+    return "Cannot write the game table " + table + ": " + reason;
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -93,7 +94,7 @@ std::uint64_t sizeOfFiles(const std::set<std::string>& paths) {
 // Says that the table without the older game could not be put in place.
 void formerNotDropped(const RewriteResult& removed, const std::string& root, FrontEnd& ui) {
     ui.status.setText("config file error\n");
-    const bool unchanged = removed.status != RewriteResult::Status::NotFlushed;
+    const bool unchanged = !removed.failedAt(TableRewriteStep::NotFlushed);
     ui.boxes.show(tableProblem(removed, tablePath(root)) +
                   (unchanged ? "; the drive is unchanged\n" : "\n"));
 }
@@ -222,7 +223,7 @@ std::optional<GameReplacement> planReplacement(const std::string& root, const st
 bool makeRoom(GameReplacement& replacement, FrontEnd& ui) {
     std::vector<std::string> unremoved;
     RewriteResult removed = replacement.makeRoom(unremoved);
-    if (!removed.replaced()) {
+    if (!removed) {
         formerNotDropped(removed, replacement.root(), ui);
         return false;
     }
@@ -424,7 +425,7 @@ int InstallCommand::finish(GameReplacement& replacement, const GameEntry& added)
             break;
     }
     ui_.status.setText("config file error\n");
-    if (result.table.status != RewriteResult::Status::NotFlushed)
+    if (!result.table.failedAt(TableRewriteStep::NotFlushed))
         return abandon(replacement, tableProblem(result.table, table));
     parts_.clear();  // the table names them now
     ui_.boxes.show(tableProblem(result.table, table) + "\n");

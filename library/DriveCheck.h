@@ -13,6 +13,7 @@
 #include "library/LostGames.h"
 #include "library/PartFragments.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
@@ -71,12 +72,28 @@ DriveReport checkDrive(const std::string& root);
 // what could not be repaired, each with the system's reason.
 std::vector<std::string> repairDrive(const std::string& root, const DriveReport& report);
 
-enum class DriveCheckResult {
+// How a check that ran to its end ended.
+enum class DriveCheckKind {
     Sound,     // nothing found
     Repaired,  // something was found and repaired
     Found,     // something was found and left as it is (the user answered No)
-    Failed,    // the drive cannot be read (in full), or a repair failed
 };
+
+// Where a check stopped. A failure's object is the drive's root, its reason
+// the text of the box shown (or of the status line, for a wait stopped).
+enum class DriveCheckStep {
+    Open,    // the drive's folder cannot be opened
+    Access,  // the drive cannot be held against other programs
+    Unread,  // a folder cannot be read in full: nothing was repaired
+    Repair,  // a repair failed
+};
+
+using DriveCheckResult = store::Result<DriveCheckKind, DriveCheckStep>;
+
+// Whether the check ran to its end as `kind`.
+inline bool endedAs(const DriveCheckResult& result, DriveCheckKind kind) {
+    return result && result.value() == kind;
+}
 
 // The check command: prints each finding as a line on `out`, asks "Repair the
 // drive?" (or, when the table cannot be read, "Rebuild the game table from

@@ -191,11 +191,12 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
                 return repair.failures;
             }
         }
-        const TableWrite written = kept.empty() ? TableWrite{TableWrite::Status::Written, ""}
-                                                : writeTableFile(tablePath(root), kept);
-        if (written.status == TableWrite::Status::NotFlushed) {
+        const TableWrite written =
+            kept.empty() ? TableWrite{} : writeTableFile(tablePath(root), kept);
+        if (written.failedAt(TableWriteStep::NotFlushed)) {
             // Nothing that the former table named may go yet.
-            repair.failures.push_back(tableNotFlushedText(tablePath(root), written.error));
+            repair.failures.push_back(
+                tableNotFlushedText(tablePath(root), written.failure().reason));
             return repair.failures;
         }
         if (!written) {
@@ -214,27 +215,30 @@ std::vector<std::string> repairDrive(const std::string& root, const DriveReport&
 DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& frontEnd) {
     std::error_code error;
     if (!std::filesystem::is_directory(platform::fsPath(root), error)) {
-        frontEnd.boxes.show("The drive " + escapeControls(root) + " cannot be opened.");
-        return DriveCheckResult::Failed;
+        const std::string text = "The drive " + escapeControls(root) + " cannot be opened.";
+        frontEnd.boxes.show(text);
+        return Failure<DriveCheckStep>{DriveCheckStep::Open, root, text};
     }
     // Held from the first look to the last repair, so that what was found stays true.
     DriveAccess changing = accessForChange(root, frontEnd);
     if (!changing.granted())
-        return DriveCheckResult::Failed;
+        return Failure<DriveCheckStep>{DriveCheckStep::Access, root,
+                                       changing.outcome.failure().reason};
     DriveReport report = checkDrive(root);
     if (!report.unread.empty()) {
         for (const DriveFinding& finding : report.findings)
             frontEnd.out << finding.text << '\n';
         frontEnd.out << std::flush;
-        frontEnd.boxes.show(unreadDriveText(root, report.unread));
-        return DriveCheckResult::Failed;
+        const std::string text = unreadDriveText(root, report.unread);
+        frontEnd.boxes.show(text);
+        return Failure<DriveCheckStep>{DriveCheckStep::Unread, root, text};
     }
     for (const DriveFinding& note : report.notes)
         frontEnd.out << note.text << '\n';
     if (report.sound()) {
         frontEnd.out << (report.tableFound ? "The drive is sound.\n"
                                            : "The drive is sound; it holds no games.\n");
-        return DriveCheckResult::Sound;
+        return DriveCheckKind::Sound;
     }
     for (const DriveFinding& finding : report.findings)
         frontEnd.out << finding.text << '\n';
@@ -242,14 +246,14 @@ DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& fr
     const bool rebuild = report.tableUnreadable();
     if (!frontEnd.boxes.ask(
             rebuild ? "Rebuild the game table from the games found?" : "Repair the drive?", true))
-        return DriveCheckResult::Found;
+        return DriveCheckKind::Found;
     std::vector<std::string> failures = repairDrive(root, report);
     if (!failures.empty()) {
         std::string text = "The drive could not be repaired in full:";
         for (const std::string& failure : failures)
             text += "\n" + failure;
         frontEnd.boxes.show(text);
-        return DriveCheckResult::Failed;
+        return Failure<DriveCheckStep>{DriveCheckStep::Repair, root, text};
     }
     if (rebuild && report.lostGames.empty()) {
         frontEnd.out << "No whole game was found; the drive holds no game table.\n";
@@ -260,7 +264,7 @@ DriveCheckResult checkAndRepairDrive(const std::string& root, const FrontEnd& fr
     } else {
         frontEnd.out << "The drive was repaired.\n";
     }
-    return DriveCheckResult::Repaired;
+    return DriveCheckKind::Repaired;
 }
 
 }  // namespace library

@@ -35,10 +35,11 @@ std::string notReadable(const std::string& root, const TableContents& table) {
     return tableNotReadText(tablePath(root), table) + "; nothing was copied.";
 }
 std::string targetNotWritten(const std::string& root, const RewriteResult& result) {
-    if (result.status == RewriteResult::Status::NotFlushed)
-        return tableNotFlushedText(tablePath(root), result.error) + "; nothing was copied.";
+    if (result.failedAt(TableRewriteStep::NotFlushed))
+        return tableNotFlushedText(tablePath(root), result.failure().reason) +
+               "; nothing was copied.";
     return "The game table " + tablePath(root) + " of the target drive cannot be written (" +
-           result.error + "); nothing was copied.";
+           result.failure().reason + "); nothing was copied.";
 }
 // How one part reaches the target.
 struct PartPlan {
@@ -225,7 +226,7 @@ Ended makeRoom(CopyJob& job, GameReplacement& replacement) {
         return CopyGameResult::Failed;
     }
     RewriteResult cleared = replacement.makeRoom(unremoved);
-    if (!cleared.replaced()) {
+    if (!cleared) {
         job.frontEnd.boxes.show(targetNotWritten(job.targetRoot, cleared));
         return CopyGameResult::Failed;
     }
@@ -312,10 +313,11 @@ std::string replacementFailure(const CopyJob& job, const GameReplacement& replac
             "The drive " + job.targetRoot + " cannot be written (" + result.reason + ")";
         if (result.step == ReplacementResult::Step::TableNotWritten ||
             result.step == ReplacementResult::Step::FormerNotDropped)
-            why = result.table.status == RewriteResult::Status::NotFlushed
-                      ? tableNotFlushedText(tablePath(job.targetRoot), result.table.error)
-                      : "The game table " + tablePath(job.targetRoot) + " cannot be written (" +
-                            result.table.error + ")";
+            why =
+                result.table.failedAt(TableRewriteStep::NotFlushed)
+                    ? tableNotFlushedText(tablePath(job.targetRoot), result.table.failure().reason)
+                    : "The game table " + tablePath(job.targetRoot) + " cannot be written (" +
+                          result.table.failure().reason + ")";
         return why + "; the next command that opens the drive finishes the copy.";
     }
     switch (result.step) {
@@ -335,8 +337,8 @@ std::string replacementFailure(const CopyJob& job, const GameReplacement& replac
         case ReplacementResult::Step::TableNotWritten:
             break;
     }
-    if (result.table.status == RewriteResult::Status::NotFlushed)
-        return tableNotFlushedText(tablePath(job.targetRoot), result.table.error) + ".";
+    if (result.table.failedAt(TableRewriteStep::NotFlushed))
+        return tableNotFlushedText(tablePath(job.targetRoot), result.table.failure().reason) + ".";
     std::string text = targetNotWritten(job.targetRoot, result.table);
     if (job.makeRoomFirst)
         text += " The former game " + job.name + " was removed to make room for the copy.";
@@ -360,7 +362,7 @@ CopyGameResult finishCopy(const CopyJob& job, GameReplacement& replacement) {
     }
     // A table in place that may not be on the device names the copied parts: they stay.
     if (result.step != ReplacementResult::Step::TableNotWritten ||
-        result.table.status != RewriteResult::Status::NotFlushed)
+        !result.table.failedAt(TableRewriteStep::NotFlushed))
         replacement.discardNewParts();
     job.frontEnd.boxes.show(replacementFailure(job, replacement, result));
     return CopyGameResult::Failed;
@@ -381,8 +383,8 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                                        {targetRoot, platform::DriveLockMode::Exclusive}},
                                       frontEnd);
     if (!access.granted())
-        return access.status == DriveAccess::Status::Cancelled ? CopyGameResult::Cancelled
-                                                               : CopyGameResult::Failed;
+        return access.outcome.failedAt(DriveAccessStep::Cancelled) ? CopyGameResult::Cancelled
+                                                                   : CopyGameResult::Failed;
     CopyJob job{.sourceRoot = sourceRoot,
                 .name = name,
                 .targetRoot = targetRoot,

@@ -86,8 +86,9 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
                 leftOver.push_back(path);
         }
         // A deletion of this name that had stopped was finished just now.
-        if (leftOver.empty() && changing.settled.outcome == Settling::Outcome::Finished &&
-            changing.settled.name == name)
+        if (leftOver.empty() && changing.settled &&
+            changing.settled.value().kind == SettledChange::Kind::Finished &&
+            changing.settled.value().name == name)
             return DeleteResult::Deleted;
         if (leftOver.empty()) {
             frontEnd.boxes.show(gameNotFoundText(name));
@@ -124,24 +125,24 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             keptPaths.insert(path);
         return RecordDecision::Keep;
     });
-    if (rewrite.status == RewriteResult::Status::NotOpened) {
-        frontEnd.boxes.show(tableNotReadable(root, rewrite.error));
+    if (rewrite.failedAt(TableRewriteStep::NotOpened)) {
+        frontEnd.boxes.show(tableNotReadable(root, rewrite.failure().reason));
         return DeleteResult::Failed;
     }
-    if (!rewrite.replaced() && rewrite.status != RewriteResult::Status::NotFlushed)
+    if (!rewrite && !rewrite.failedAt(TableRewriteStep::NotFlushed))
         clearIntent(root);  // the table is as it was
-    if (rewrite.status == RewriteResult::Status::NotFlushed) {
-        frontEnd.boxes.show(tableNotFlushedText(tablePath(root), rewrite.error) +
+    if (rewrite.failedAt(TableRewriteStep::NotFlushed)) {
+        frontEnd.boxes.show(tableNotFlushedText(tablePath(root), rewrite.failure().reason) +
                             "; the game's files were left on the drive.");
         return DeleteResult::Failed;
     }
-    if (!rewrite.replaced()) {
+    if (!rewrite) {
         frontEnd.boxes.show("The game table " + tablePath(root) + " cannot be rewritten (" +
-                            rewrite.error + "); nothing was deleted.");
+                            rewrite.failure().reason + "); nothing was deleted.");
         return DeleteResult::Failed;
     }
 
-    const std::vector<std::string> leftOver = removeParts(root, rewrite.dropped, keptPaths);
+    const std::vector<std::string> leftOver = removeParts(root, rewrite.value().dropped, keptPaths);
     if (leftOver.empty())
         clearIntent(root);
     if (!leftOver.empty()) {

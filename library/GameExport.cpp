@@ -217,8 +217,8 @@ ExportResult exportGame(const std::string& root, const std::string& name, const 
                         const FrontEnd& frontEnd) {
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted())
-        return reading.status == DriveAccess::Status::Cancelled ? ExportResult::Cancelled
-                                                                : ExportResult::Failed;
+        return reading.outcome.failedAt(DriveAccessStep::Cancelled) ? ExportResult::Cancelled
+                                                                    : ExportResult::Failed;
     std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
     if (!game)
         return ExportResult::Refused;

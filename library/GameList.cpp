@@ -99,7 +99,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
         accessForChange(root, frontEnd);
     showSpace(root, frontEnd.status);
     DriveAccess reading = accessForReading(root, frontEnd);
-    if (reading.status == DriveAccess::Status::Busy) {
+    if (reading.outcome.failedAt(DriveAccessStep::Busy)) {
         view.driveBusy();
         return GameListing::Stopped;
     }

@@ -193,15 +193,17 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
                      [&](const GameEntry& entry) { return hasName(entry, newName); }))
         return RenameGameResult::Damaged;
     const bool partsFlushed = platform::syncFolder(root);
-    const TableWrite written = partsFlushed ? writeTableFile(path, records) : TableWrite{};
-    if (written.status == TableWrite::Status::NotFlushed) {
+    const TableWrite written = partsFlushed ? writeTableFile(path, records)
+                                            : Failure<TableWriteStep>{TableWriteStep::Write, root,
+                                                                      platform::lastErrorText()};
+    if (written.failedAt(TableWriteStep::NotFlushed)) {
         // The table names the moved parts now: they stay where they are.
-        frontEnd.boxes.show(tableNotFlushedText(path, written.error) + ".");
+        frontEnd.boxes.show(tableNotFlushedText(path, written.failure().reason) + ".");
         settle();
         return RenameGameResult::Failed;
     }
     if (!written) {
-        std::string reason = platform::lastErrorText();
+        std::string reason = written.failure().reason;
         frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason + ")" +
                             moveBack(root, moves, oldName));
         settle();

@@ -66,8 +66,9 @@ VerifyReport verifyGame(const std::string& root, const std::string& name, const 
     VerifyReport report;
     DriveAccess reading = accessForReading(root, frontEnd);
     if (!reading.granted()) {
-        report.result = reading.status == DriveAccess::Status::Cancelled ? VerifyResult::Cancelled
-                                                                         : VerifyResult::Failed;
+        report.result = reading.outcome.failedAt(DriveAccessStep::Cancelled)
+                            ? VerifyResult::Cancelled
+                            : VerifyResult::Failed;
         return report;
     }
     std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "verified");

@@ -135,32 +135,35 @@ RewriteResult rewriteContiguous(const std::string& root, const std::string& file
                                 const FragmentCounter& counter, const FrontEnd& frontEnd) {
     DriveAccess changing = accessForChange(root, frontEnd);
     if (!changing.granted())
-        return changing.status == DriveAccess::Status::Cancelled ? RewriteResult::Cancelled
-                                                                 : RewriteResult::Failed;
+        return Failure<RewriteStep>{changing.outcome.failedAt(DriveAccessStep::Cancelled)
+                                        ? RewriteStep::Cancelled
+                                        : RewriteStep::Access,
+                                    root, changing.outcome.failure().reason};
     const std::string part = root + fileName;
+    // Says why on a box, and the part stays as it was.
+    const auto stop = [&](RewriteStep step, const std::string& text) -> RewriteResult {
+        frontEnd.boxes.show(text);
+        return Failure<RewriteStep>{step, part, text};
+    };
     std::error_code statusError;
     if (!std::filesystem::is_regular_file(
-            std::filesystem::symlink_status(platform::fsPath(part), statusError))) {
-        frontEnd.boxes.show("The part file " + part + " is not a plain file; it was left alone.");
-        return RewriteResult::Failed;
-    }
+            std::filesystem::symlink_status(platform::fsPath(part), statusError)))
+        return stop(RewriteStep::NotAFile,
+                    "The part file " + part + " is not a plain file; it was left alone.");
     const std::uint64_t size = platform::regularFileSize(part).value_or(0);
     if (std::optional<platform::VolumeSpace> space = platform::volumeSpace(root)) {
         // A file system that reports no size at all (some FUSE ones) does not
         // know its free space either; the copy then finds out.
-        if (space->total > 0 && space->available < size) {
-            frontEnd.boxes.show("The drive has no room for a second copy of " + fileName + ": " +
-                                megabytes(size) + " needed, " + megabytes(space->available) +
-                                " free; the part stays as it is.");
-            return RewriteResult::NoRoom;
-        }
+        if (space->total > 0 && space->available < size)
+            return stop(RewriteStep::NoRoom, "The drive has no room for a second copy of " +
+                                                 fileName + ": " + megabytes(size) + " needed, " +
+                                                 megabytes(space->available) +
+                                                 " free; the part stays as it is.");
     }
     platform::StagedFile copy;
     std::string error;
-    if (!copy.create(part, error)) {
-        frontEnd.boxes.show("Cannot create a copy of " + part + " (" + error + ").");
-        return RewriteResult::Failed;
-    }
+    if (!copy.create(part, error))
+        return stop(RewriteStep::Copy, "Cannot create a copy of " + part + " (" + error + ").");
     copy.reserve(size);
     {
         ImageProgress progress(frontEnd.progress, "Rewriting " + fileName, size);
@@ -168,41 +171,34 @@ RewriteResult rewriteContiguous(const std::string& root, const std::string& file
             progress.setBytesDone(done);
             return !progress.cancelled();
         });
-        if (outcome.result == platform::CopyResult::Cancelled) {
-            frontEnd.boxes.show("The rewrite of " + fileName +
-                                " was cancelled; the part stays as it is.");
-            return RewriteResult::Cancelled;
-        }
-        if (outcome.result != platform::CopyResult::Copied || !copy.flush()) {
-            frontEnd.boxes.show("Copying " + part + " failed (" + outcome.error +
-                                "); the part stays as it is.");
-            return RewriteResult::Failed;
-        }
+        if (outcome.result == platform::CopyResult::Cancelled)
+            return stop(RewriteStep::Cancelled,
+                        "The rewrite of " + fileName + " was cancelled; the part stays as it is.");
+        if (outcome.result != platform::CopyResult::Copied || !copy.flush())
+            return stop(RewriteStep::Copy, "Copying " + part + " failed (" + outcome.error +
+                                               "); the part stays as it is.");
     }
     const std::string copyName = platform::pathText(platform::fsPath(copy.tempPath()).filename());
-    std::optional<int> pieces = counter(copyName, error);
-    if (!pieces) {
-        frontEnd.boxes.show("Cannot tell whether the copy of " + fileName + " is in one piece (" +
-                            error + "); the part stays as it is.");
-        return RewriteResult::Failed;
-    }
-    if (*pieces > 1) {
-        frontEnd.boxes.show("The drive has no run of free space that holds " + fileName +
-                            " in one piece; the part stays as it is.");
-        return RewriteResult::StillFragmented;
-    }
+    const FragmentCount pieces = counter(copyName);
+    if (!pieces)
+        return stop(RewriteStep::Count, "Cannot tell whether the copy of " + fileName +
+                                            " is in one piece (" + pieces.failure().reason +
+                                            "); the part stays as it is.");
+    if (pieces.value() > 1)
+        return stop(RewriteStep::StillFragmented, "The drive has no run of free space that holds " +
+                                                      fileName +
+                                                      " in one piece; the part stays as it is.");
     bool replaced = false;
     if (platform::onFuseFileSystem(root)) {
         replaced = replaceStepwise(copy, part, error);
     } else {
         replaced = copy.commit(true, error) == platform::CommitResult::Committed;
     }
-    if (!replaced) {
-        frontEnd.boxes.show("The copy of " + fileName + " could not take its place (" + error +
-                            "); the part stays as it is.");
-        return RewriteResult::Failed;
-    }
-    return RewriteResult::Rewritten;
+    if (!replaced)
+        return stop(RewriteStep::Replace, "The copy of " + fileName +
+                                              " could not take its place (" + error +
+                                              "); the part stays as it is.");
+    return {};
 }
 
 }  // namespace library

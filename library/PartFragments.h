@@ -10,6 +10,7 @@
 
 #include "platform/FolderListing.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
@@ -20,18 +21,37 @@ bool isPartFileName(const std::string& name);
 // sorted; not `complete` when the root could not be read in full.
 platform::FolderListing partFilesAt(const std::string& root);
 
-// How many pieces the file of this name at the drive root is stored in;
-// nothing, with the reason in `error`, when that cannot be found out.
-using FragmentCounter =
-    std::function<std::optional<int>(const std::string& fileName, std::string& error)>;
-
-enum class RewriteResult {
-    Rewritten,        // the part is now in one piece
-    NoRoom,           // the drive has not the free space for a second copy
-    StillFragmented,  // the copy would not be in one piece either; the part is unchanged
-    Cancelled,
-    Failed,
+// Why the pieces of a file cannot be counted. A failure's object is the file
+// (the volume, for Volume), its reason the system's or the volume's.
+enum class FragmentCountStep {
+    Ask,     // the file system cannot tell
+    Volume,  // the volume beneath the drive cannot be read
+    Chain,   // the file's cluster chain is broken
+    Absent,  // the volume does not hold the file
 };
+
+using FragmentCount = store::Result<int, FragmentCountStep>;
+
+// How many pieces the file of this name at the drive root is stored in, or
+// why that cannot be found out.
+using FragmentCounter = std::function<FragmentCount(const std::string& fileName)>;
+
+// Where a rewrite of a part stopped; the part stays as it was. A failure's
+// object is the part file (the drive's root for Access and a wait cancelled),
+// its reason the text of the box shown (of the status line, for a wait).
+enum class RewriteStep {
+    Access,           // the drive cannot be held against other programs
+    NotAFile,         // the part is not a plain file
+    NoRoom,           // the drive has not the free space for a second copy
+    Copy,             // the copy cannot be made
+    Count,            // whether the copy is in one piece cannot be told
+    StillFragmented,  // the copy would not be in one piece either
+    Replace,          // the copy cannot take the part's place
+    Cancelled,
+};
+
+// A success when the part is now in one piece.
+using RewriteResult = store::Outcome<RewriteStep>;
 
 // A file that an interrupted rewrite left at a drive root: a part moved aside
 // ("<part>.zt-old") or a copy of one ("<part>.zt-XXXXXX").

@@ -22,7 +22,7 @@ using namespace report;
 
 namespace {
 
-using Outcome = Settling::Outcome;
+using Kind = SettledChange::Kind;
 
 bool holds(const std::vector<GameEntry>& records, const GameEntry& record) {
     return std::find(records.begin(), records.end(), record) != records.end();
@@ -37,15 +37,21 @@ std::set<std::string> ownedBy(const std::string& root, const std::vector<GameEnt
     return owned;
 }
 
-// What one settling step did; `error` is empty while all went well.
+// What one settling step did: the first file that could not be changed, and why.
 struct Steps {
     const std::string& root;
+    std::string object;
     std::string error;
     bool tableFlushed = false;
-    bool ok() const { return error.empty(); }
-    void failed(const std::string& what) {
-        if (ok())
-            error = what + ": " + platform::lastErrorText();
+    bool stopped = false;
+    bool ok() const { return !stopped; }
+    void failed(const std::string& what) { stop(what, platform::lastErrorText()); }
+    void stop(const std::string& what, const std::string& why) {
+        if (ok()) {
+            object = what;
+            error = why;
+        }
+        stopped = true;
     }
     // Removes the files of `records` that the table does not own, each
     // record's last part first; after one that stays, those before it stay.
@@ -72,8 +78,8 @@ struct Steps {
                 return entry.DisplayName() == name ? RecordDecision::Drop : RecordDecision::Keep;
             },
             append);
-        if (!written.replaced())
-            error = tablePath(root) + ": " + written.error;
+        if (!written)
+            stop(tablePath(root), written.failure().reason);
     }
 };
 
@@ -109,7 +115,7 @@ NewParts newPartsOf(const std::string& root, const ChangeIntent& intent) {
 
 // The new parts complete: the replaced records leave the table, their files
 // go, the staged parts take their names, then the table takes the new record.
-Outcome replaceForward(Steps& steps, const ChangeIntent& intent, const NewParts& parts) {
+Kind replaceForward(Steps& steps, const ChangeIntent& intent, const NewParts& parts) {
     const GameEntry& added = intent.after[0];
     const std::string name = added.DisplayName();
     std::vector<GameEntry> records = tableRecords(steps.root);
@@ -138,12 +144,12 @@ Outcome replaceForward(Steps& steps, const ChangeIntent& intent, const NewParts&
         steps.rewrite(name, std::span<const GameEntry>(&added, 1));
     if (steps.ok())
         steps.removeUnowned(intent.before, ownedBy(steps.root, tableRecords(steps.root)));
-    return Outcome::Finished;
+    return Kind::Finished;
 }
 
 // The new parts incomplete: they go, and whatever the table does not own of
 // the records it replaces (gone already to make room).
-Outcome replaceBack(Steps& steps, const ChangeIntent& intent, const NewParts& parts) {
+Kind replaceBack(Steps& steps, const ChangeIntent& intent, const NewParts& parts) {
     const std::set<std::string> owned = ownedBy(steps.root, tableRecords(steps.root));
     for (std::size_t i = parts.finalPaths.size(); i-- > 0 && steps.ok();) {
         for (const std::string& path : {stagedPartPath(parts.finalPaths[i]), parts.finalPaths[i]}) {
@@ -152,25 +158,25 @@ Outcome replaceBack(Steps& steps, const ChangeIntent& intent, const NewParts& pa
         }
     }
     steps.removeUnowned(intent.before, owned);
-    return Outcome::Undone;
+    return Kind::Undone;
 }
 
-Outcome settleDelete(Steps& steps, const ChangeIntent& intent) {
+Kind settleDelete(Steps& steps, const ChangeIntent& intent) {
     const std::vector<GameEntry> records = tableRecords(steps.root);
     if (std::any_of(intent.before.begin(), intent.before.end(),
                     [&](const GameEntry& entry) { return holds(records, entry); }))
-        return Outcome::Undone;  // the table never let them go
+        return Kind::Undone;  // the table never let them go
     steps.removeUnowned(intent.before, ownedBy(steps.root, records));
-    return Outcome::Finished;
+    return Kind::Finished;
 }
 
 // The parts move before the table takes the new name: until it has, every
 // moved part goes back.
-Outcome settleRename(Steps& steps, const ChangeIntent& intent) {
+Kind settleRename(Steps& steps, const ChangeIntent& intent) {
     const std::vector<GameEntry> records = tableRecords(steps.root);
     if (std::all_of(intent.after.begin(), intent.after.end(),
                     [&](const GameEntry& entry) { return holds(records, entry); }))
-        return Outcome::Finished;
+        return Kind::Finished;
     const std::set<std::string> owned = ownedBy(steps.root, records);
     bool moved = false;
     for (std::size_t r = 0; r < intent.before.size(); ++r) {
@@ -187,10 +193,10 @@ Outcome settleRename(Steps& steps, const ChangeIntent& intent) {
     }
     if (moved && steps.ok() && !platform::syncFolder(steps.root))
         steps.failed(steps.root);
-    return Outcome::Undone;
+    return Kind::Undone;
 }
 
-Outcome settle(Steps& steps, const ChangeIntent& intent) {
+Kind settle(Steps& steps, const ChangeIntent& intent) {
     switch (intent.kind) {
         case ChangeIntent::Kind::Replace: {
             const NewParts parts = newPartsOf(steps.root, intent);
@@ -205,59 +211,64 @@ Outcome settle(Steps& steps, const ChangeIntent& intent) {
     return settleRename(steps, intent);
 }
 
+// What the person is told when the files of the change of `name` cannot be settled.
+Failure<SettlingStep> notSettled(const std::string& name, const std::string& object,
+                                 const std::string& why) {
+    return {SettlingStep::Files, object,
+            "A change of the game " + escapeControls(name) +
+                " that stopped before its end cannot be finished (" +
+                escapeControls(object + ": " + why) + "); nothing else was changed."};
+}
+
+Failure<SettlingStep> notRead(const std::string& object) {
+    return {SettlingStep::Read, object,
+            "A change that stopped before its end cannot be finished: " +
+                std::string("the game table or ") + kIntentName + " cannot be read."};
+}
+
 }  // namespace
 
 Settling settleChange(const std::string& root) {
-    Settling settling;
     if (!intentPending(root))
-        return settling;
+        return SettledChange{};
     const std::optional<ChangeIntent> intent = readIntent(root);
     const TableContents table = readTableFile(tablePath(root));
     if (!intent) {
         // Only a file this program wrote in full is acted on; a stopped
         // write of one leaves no intent, and anything else is not ours.
-        if (!platform::pathTaken(intentPath(root)) || platform::regularFileSize(intentPath(root)))
-            settling.outcome = clearIntent(root) ? Outcome::None : Outcome::Failed;
-        else
-            settling.outcome = Outcome::Left;
-        if (settling.outcome == Outcome::Failed)
-            settling.error = intentPath(root) + ": " + platform::lastErrorText();
-        return settling;
+        if (platform::pathTaken(intentPath(root)) && !platform::regularFileSize(intentPath(root)))
+            return notRead(intentPath(root));
+        if (!clearIntent(root))
+            return notSettled({}, intentPath(root), platform::lastErrorText());
+        return SettledChange{};
     }
-    settling.name =
+    SettledChange settled;
+    settled.name =
         intent->before.empty() ? intent->after[0].DisplayName() : intent->before[0].DisplayName();
-    if (table.exists && !table.opened) {
-        settling.outcome = Outcome::Left;
-        return settling;
-    }
-    Steps steps{root, {}, false};
-    settling.outcome = settle(steps, *intent);
+    if (table.exists && !table.opened)
+        return notRead(tablePath(root));
+    Steps steps{root, {}, {}, false, false};
+    settled.kind = settle(steps, *intent);
     if (steps.ok() && !clearIntent(root))
         steps.failed(intentPath(root));
-    if (!steps.ok()) {
-        settling.outcome = Outcome::Failed;
-        settling.error = steps.error;
-    }
-    return settling;
+    if (!steps.ok())
+        return notSettled(settled.name, steps.object, steps.error);
+    return settled;
 }
 
 std::string settlingText(const Settling& settling) {
-    switch (settling.outcome) {
-        case Outcome::None:
+    if (!settling)
+        return settling.failure().reason;
+    const std::string& name = settling.value().name;
+    switch (settling.value().kind) {
+        case Kind::None:
             break;
-        case Outcome::Finished:
-            return "A change of the game " + escapeControls(settling.name) +
+        case Kind::Finished:
+            return "A change of the game " + escapeControls(name) +
                    " that stopped before its end was finished.";
-        case Outcome::Undone:
-            return "A change of the game " + escapeControls(settling.name) +
+        case Kind::Undone:
+            return "A change of the game " + escapeControls(name) +
                    " that stopped before its end was undone.";
-        case Outcome::Left:
-            return "A change that stopped before its end cannot be finished: " +
-                   std::string("the game table or ") + kIntentName + " cannot be read.";
-        case Outcome::Failed:
-            return "A change of the game " + escapeControls(settling.name) +
-                   " that stopped before its end cannot be finished (" +
-                   escapeControls(settling.error) + "); nothing else was changed.";
     }
     return {};
 }

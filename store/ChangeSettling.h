@@ -7,20 +7,29 @@
 
 #include <string>
 
+#include "store/Failure.h"
+
 namespace store {
 
-struct Settling {
-    enum class Outcome {
+// What became of a change that had stopped.
+struct SettledChange {
+    enum class Kind {
         None,      // no intent on the drive
         Finished,  // the change is complete: its records and their files are in place
         Undone,    // the records from before and their files are as they were
-        Left,      // the table or the intent file cannot be read; nothing was touched
-        Failed,    // a file operation failed (see `error`); the intent stays for the next try
     };
-    Outcome outcome = Outcome::None;
-    std::string name;   // the game the change was about
-    std::string error;  // the system's reason when Failed
+    Kind kind = Kind::None;
+    std::string name;  // the game the change was about
 };
+
+// Where settling stopped. A failure's object is the file that could not be
+// read or changed; its reason is the text the person is told.
+enum class SettlingStep {
+    Read,   // the table or the intent file cannot be read; nothing was touched
+    Files,  // a file operation failed; the intent stays for the next try
+};
+
+using Settling = Result<SettledChange, SettlingStep>;
 
 Settling settleChange(const std::string& root);
 

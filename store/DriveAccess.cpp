@@ -15,8 +15,6 @@ using namespace platform;
 
 namespace {
 
-using Status = DriveAccess::Status;
-
 // Tries again soon at first, then a few times a second.
 constexpr auto kFirstPause = std::chrono::milliseconds(5);
 constexpr auto kLongestPause = std::chrono::milliseconds(200);
@@ -36,24 +34,27 @@ void holdChanged(const std::vector<platform::DriveLockRequest>& requests, DriveA
             continue;
         const Settling settled = settleChange(request.root);
         access.settled = settled;
-        if (settled.outcome == Settling::Outcome::Failed) {
-            frontEnd.boxes.show(settlingText(settled));
-            access.status = Status::Failed;
+        if (settled.failedAt(SettlingStep::Files)) {
+            const std::string text = settlingText(settled);
+            frontEnd.boxes.show(text);
+            access.outcome = Failure<DriveAccessStep>{DriveAccessStep::Settle, request.root, text};
             return;
         }
-        if (settled.outcome != Settling::Outcome::None)
+        if (!settled || settled.value().kind != SettledChange::Kind::None)
             frontEnd.status.setText(settlingText(settled));
     }
 }
 
-Status statusOf(const platform::DriveLockAttempt& attempt, const FrontEnd& frontEnd) {
+Outcome<DriveAccessStep> outcomeOf(const platform::DriveLockAttempt& attempt,
+                                   const FrontEnd& frontEnd) {
     if (attempt.status == platform::DriveLockStatus::Failed) {
-        frontEnd.boxes.show("The drive " + escapeControls(attempt.root) +
-                            " cannot be locked against other programs: " + attempt.error +
-                            "; nothing was changed.");
-        return Status::Failed;
+        const std::string text = "The drive " + escapeControls(attempt.root) +
+                                 " cannot be locked against other programs: " + attempt.error +
+                                 "; nothing was changed.";
+        frontEnd.boxes.show(text);
+        return Failure<DriveAccessStep>{DriveAccessStep::Lock, attempt.root, text};
     }
-    return Status::Granted;
+    return {};
 }
 
 const char* waitText(platform::DriveHolder holder) {
@@ -76,7 +77,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     DriveAccess access;
     platform::DriveLockAttempt attempt = platform::tryLockDrives(wanted);
     if (attempt.status != platform::DriveLockStatus::Busy) {
-        access.status = statusOf(attempt, frontEnd);
+        access.outcome = outcomeOf(attempt, frontEnd);
         access.lock = std::move(attempt.lock);
         holdChanged(wanted, access, frontEnd);
         return access;
@@ -84,7 +85,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     const char* text = waitText(attempt.holder);
     frontEnd.status.setText(text);
     if (!frontEnd.progress.mayWait()) {
-        access.status = Status::Busy;
+        access.outcome = Failure<DriveAccessStep>{DriveAccessStep::Busy, attempt.root, text};
         return access;
     }
     // The progress window offers the cancel; an earlier job's cancel is spent.
@@ -98,8 +99,10 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
     while (attempt.status == platform::DriveLockStatus::Busy) {
         if (progress.cancelRequested()) {
             progress.hide();
-            frontEnd.status.setText("Cancelled while waiting for the drive; nothing was changed.");
-            access.status = Status::Cancelled;
+            const char* cancelled = "Cancelled while waiting for the drive; nothing was changed.";
+            frontEnd.status.setText(cancelled);
+            access.outcome =
+                Failure<DriveAccessStep>{DriveAccessStep::Cancelled, attempt.root, cancelled};
             return access;
         }
         std::this_thread::sleep_for(pause);
@@ -114,7 +117,7 @@ DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> reque
         }
     }
     progress.hide();
-    access.status = statusOf(attempt, frontEnd);
+    access.outcome = outcomeOf(attempt, frontEnd);
     access.lock = std::move(attempt.lock);
     holdChanged(wanted, access, frontEnd);
     return access;

@@ -17,6 +17,7 @@
 #include "platform/DriveLock.h"
 #include "report/FrontEnd.h"
 #include "store/ChangeSettling.h"
+#include "store/Failure.h"
 
 namespace store {
 
@@ -26,25 +27,30 @@ constexpr const char* kDriveBusyText = "Another program is changing this drive..
 constexpr const char* kDriveReadText = "Another program is reading this drive...";
 constexpr const char* kDriveQueuedText = "Another program waits to change this drive...";
 
+// Where taking a drive stopped. A failure's object is the drive's root, its
+// reason the text the status line or the box showed.
+enum class DriveAccessStep {
+    Busy,       // the front end may not wait; the status line says the drive is busy
+    Cancelled,  // the user stopped the wait; the status line says so
+    Lock,       // the lock cannot be taken; a box said why
+    Settle,     // a change that had stopped cannot be finished; a box said why
+};
+
 struct DriveAccess {
-    enum class Status {
-        Granted,    // the lock is held (or the root is no folder: nothing to hold)
-        Busy,       // the front end may not wait; the status line says the drive is busy
-        Cancelled,  // the user stopped the wait; the status line says so
-        Failed,     // the lock cannot be taken; a box said why
-    };
-    Status status = Status::Failed;
+    // A success once the lock is held (or the root is no folder: nothing to hold).
+    Outcome<DriveAccessStep> outcome = Failure<DriveAccessStep>{DriveAccessStep::Lock, {}, {}};
     platform::DriveLock lock;
-    Settling settled;  // what became of a change that had stopped on the drive changed
+    Settling settled =
+        SettledChange{};  // what became of a change that had stopped on the drive changed
     std::vector<platform::DriveHold> holds;  // the drives changed: nothing is written
                                              // once one is no longer mounted there
-    bool granted() const { return status == Status::Granted; }
+    bool granted() const { return outcome.succeeded(); }
 };
 
 // Takes the locks of `requests`, all at once, waiting while another holder keeps one.
 // On each drive held to be changed, a change that stopped before its end is
 // then finished or undone first (store/ChangeSettling.h); when that fails,
-// a box says why and the access is Failed.
+// a box says why and the access fails at Settle.
 DriveAccess accessDrives(std::initializer_list<platform::DriveLockRequest> requests,
                          const report::FrontEnd& frontEnd);
 

@@ -95,10 +95,10 @@ bool GameReplacement::announce(const GameEntry& expected) {
 RewriteResult GameReplacement::makeRoom(std::vector<std::string>& unremoved) {
     RewriteResult dropped =
         rewriteTable(root_, [this](const GameEntry& entry) { return decide(entry); });
-    if (!dropped.replaced())
+    if (!dropped)
         return dropped;
     formerGone_ = true;
-    removeDropped(dropped.dropped, {}, unremoved);
+    removeDropped(dropped.value().dropped, {}, unremoved);
     writePaths_ = currentPaths_ = partPaths_;
     return dropped;
 }
@@ -149,17 +149,17 @@ ReplacementResult GameReplacement::finish(const GameEntry& added) {
     }
     // A table as it was, and the former game as it was (or gone to make
     // room, as the user agreed): the new parts go, as after any failure.
-    const bool tableUnknown = result.table.status == RewriteResult::Status::NotFlushed;
+    const bool tableUnknown = result.table.failedAt(TableRewriteStep::NotFlushed);
     if (!tableUnknown && formerGone_ == goneBefore)
         return result;
     // The former game left the table for this one: the intent knows the way
     // on, since the new parts are complete.
     const Settling settled = settleChange(root_);
-    if (settled.outcome == Settling::Outcome::Finished) {
+    if (settled && settled.value().kind == SettledChange::Kind::Finished) {
         result.step = ReplacementResult::Step::Done;
         return result;
     }
-    pending_ = result.pending = settled.outcome != Settling::Outcome::Undone;
+    pending_ = result.pending = !settled || settled.value().kind != SettledChange::Kind::Undone;
     return result;
 }
 
@@ -171,13 +171,13 @@ ReplacementResult GameReplacement::finishInOrder(const GameEntry& added) {
         // staged parts take their names: the table never names a file that
         // holds another game's bytes.
         RewriteResult cleared = rewriteTable(root_, byName);
-        if (!cleared.replaced()) {
+        if (!cleared) {
             result.step = ReplacementResult::Step::FormerNotDropped;
             result.table = std::move(cleared);
             return result;
         }
         formerGone_ = true;
-        removeDropped(cleared.dropped, {}, result.unremoved);
+        removeDropped(cleared.value().dropped, {}, result.unremoved);
         if (!moveStagedParts(result))
             return result;
         if (!platform::syncFolder(root_)) {
@@ -189,14 +189,14 @@ ReplacementResult GameReplacement::finishInOrder(const GameEntry& added) {
     // The former records less those of the name, then the new record, in one
     // atomic table write; until then the drive lists what it listed before.
     RewriteResult rewrite = rewriteTable(root_, byName, std::span<const GameEntry>(&added, 1));
-    if (!rewrite.replaced()) {
+    if (!rewrite) {
         result.step = ReplacementResult::Step::TableNotWritten;
         result.table = std::move(rewrite);
         return result;
     }
     // Now the replaced games' files may go, except the names the new parts use.
-    removeDropped(rewrite.dropped, std::set<std::string>(partPaths_.begin(), partPaths_.end()),
-                  result.unremoved);
+    removeDropped(rewrite.value().dropped,
+                  std::set<std::string>(partPaths_.begin(), partPaths_.end()), result.unremoved);
     return result;
 }
 

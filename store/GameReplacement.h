@@ -34,10 +34,11 @@ struct ReplacementResult {
         TableNotWritten,    // the table with the new record: see `table`
     };
     Step step = Step::Done;
-    std::string reason;   // the system's reason for a failed file operation
-    RewriteResult table;  // the failed table write (FormerNotDropped, TableNotWritten)
-    std::string from;     // NotRenamed: the staged part
-    std::string to;       // NotRenamed: the name it should have taken
+    std::string reason;  // the system's reason for a failed file operation
+    // The failed table write (FormerNotDropped, TableNotWritten).
+    RewriteResult table = RewrittenTable{};
+    std::string from;                    // NotRenamed: the staged part
+    std::string to;                      // NotRenamed: the name it should have taken
     std::vector<std::string> unremoved;  // replaced files that stay: "path: reason"
     // The intent file stays on the drive, and the new parts with it: the
     // next command that opens the drive finishes the replacement.

@@ -14,8 +14,8 @@ void GameTable::load(const std::string& path) {
     entries_.insert(entries_.end(), contents.records.begin(), contents.records.end());
 }
 
-bool GameTable::save(const std::string& path) const {
-    return static_cast<bool>(writeTableFile(path, entries_));
+TableWrite GameTable::save(const std::string& path) const {
+    return writeTableFile(path, entries_);
 }
 
 bool GameTable::addEntry(std::string_view displayName, std::string_view imageFileName,

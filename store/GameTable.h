@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/GameEntry.h"
+#include "store/TableFile.h"
 
 namespace store {
 
@@ -19,9 +20,9 @@ class GameTable {
 
     // Appends the file's complete records; an unopenable file changes nothing.
     void load(const std::string& path);
-    // Replaces the file with the records, atomically; false when it could not.
-    bool save(const std::string& path) const;
-    bool save() const { return save(path_); }
+    // Replaces the file with the records, atomically; a failure says why.
+    TableWrite save(const std::string& path) const;
+    TableWrite save() const { return save(path_); }
 
     // Appends a new record. Refuses, printing why on `out` for the two names,
     // a display name over 31 or an image file name over 14 characters, and a

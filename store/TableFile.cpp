@@ -79,12 +79,9 @@ TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> re
     for (const GameEntry& entry : records)
         data.insert(data.end(), entry.bytes.begin(), entry.bytes.end());
 
-    TableWrite write;
     const std::string temp = tempPathBeside(path);
-    if (!platform::writeFileSynced(temp, data)) {
-        write.error = platform::lastErrorText();
-        return write;
-    }
+    if (!platform::writeFileSynced(temp, data))
+        return Failure<TableWriteStep>{TableWriteStep::Write, temp, platform::lastErrorText()};
     const platform::Replacement replaced = beforeReplace && !beforeReplace()
                                                ? platform::Replacement::Failed
                                                : platform::replaceFile(temp, path);
@@ -92,15 +89,12 @@ TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> re
     if (replaced == platform::Replacement::Failed)
         platform::removeFile(temp);
     errno = error;
-    if (replaced == platform::Replacement::Replaced) {
-        write.status = TableWrite::Status::Written;
-    } else {
-        write.status = replaced == platform::Replacement::NotFlushed
-                           ? TableWrite::Status::NotFlushed
-                           : TableWrite::Status::Failed;
-        write.error = platform::lastErrorText();
-    }
-    return write;
+    if (replaced == platform::Replacement::Replaced)
+        return {};
+    return Failure<TableWriteStep>{replaced == platform::Replacement::NotFlushed
+                                       ? TableWriteStep::NotFlushed
+                                       : TableWriteStep::Write,
+                                   path, platform::lastErrorText()};
 }
 
 std::optional<GameEntry> readableTornRecord(std::span<const std::uint8_t> torn) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/Failure.h"
 #include "store/GameEntry.h"
 
 namespace store {
@@ -39,23 +40,22 @@ TableContents readTableFile(const std::string& path);
 // to stand for a failure at that moment).
 using BeforeReplace = std::function<bool()>;
 
-// What became of a table write; true only when the new table is on the device.
-struct TableWrite {
-    enum class Status {
-        Written,     // the new table is in place and flushed
-        Failed,      // the table is as it was
-        NotFlushed,  // the new table is in place, but its folder could not be
-                     // flushed: a power cut may still bring the old one back
-    };
-    Status status = Status::Failed;
-    std::string error;  // the system's reason unless Written
-    explicit operator bool() const { return status == Status::Written; }
+// Where a table write stopped.
+enum class TableWriteStep {
+    Write,       // the new table could not be written or put in place: the table is as it was
+    NotFlushed,  // the new table is in place, but its folder could not be
+                 // flushed: a power cut may still bring the old one back
 };
+
+// What became of a table write; a success only when the new table is in
+// place and flushed. A failure's object is the file that could not be
+// written, its reason the system's.
+using TableWrite = Outcome<TableWriteStep>;
 
 // Writes the records to "tepcdfile.tep" beside the table, flushes it, then
 // renames it over the table in one atomic step and flushes the folder. On a
 // failure before the rename the temporary file is removed and the table is
-// left as it was. errno holds the reason unless Written.
+// left as it was.
 TableWrite writeTableFile(const std::string& path, std::span<const GameEntry> records,
                           const BeforeReplace& beforeReplace = {});
 

@@ -10,41 +10,34 @@ using namespace platform;
 RewriteResult rewriteTable(const std::string& root,
                            const std::function<RecordDecision(const GameEntry&)>& decide,
                            std::span<const GameEntry> append, const BeforeReplace& beforeReplace) {
-    RewriteResult result;
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
-    if (!table.changeable()) {
-        result.error = table.opened ? "it ends in a torn record" : table.problem;
-        return result;
-    }
+    if (!table.changeable())
+        return Failure<TableRewriteStep>{TableRewriteStep::NotOpened, path,
+                                         table.opened ? "it ends in a torn record" : table.problem};
 
     std::vector<GameEntry> kept;
-    std::vector<GameEntry> dropped;
+    RewrittenTable rewritten;
     for (const GameEntry& entry : table.records) {
         switch (decide(entry)) {
             case RecordDecision::Keep:
                 kept.push_back(entry);
                 break;
             case RecordDecision::Drop:
-                dropped.push_back(entry);
+                rewritten.dropped.push_back(entry);
                 break;
             case RecordDecision::Abandon:
-                result.status = RewriteResult::Status::Abandoned;
-                return result;
+                return Failure<TableRewriteStep>{TableRewriteStep::Abandoned, path, {}};
         }
     }
     kept.insert(kept.end(), append.begin(), append.end());
     const TableWrite write = writeTableFile(path, kept, beforeReplace);
-    if (!write) {
-        result.status = write.status == TableWrite::Status::NotFlushed
-                            ? RewriteResult::Status::NotFlushed
-                            : RewriteResult::Status::Failed;
-        result.error = write.error;
-        return result;
-    }
-    result.status = RewriteResult::Status::Replaced;
-    result.dropped = std::move(dropped);
-    return result;
+    if (!write)
+        return Failure<TableRewriteStep>{write.failedAt(TableWriteStep::NotFlushed)
+                                             ? TableRewriteStep::NotFlushed
+                                             : TableRewriteStep::Write,
+                                         path, write.failure().reason};
+    return rewritten;
 }
 
 }  // namespace store

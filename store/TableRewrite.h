@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "store/Failure.h"
 #include "store/GameEntry.h"
 #include "store/TableFile.h"
 
@@ -16,21 +17,22 @@ namespace store {
 
 enum class RecordDecision { Keep, Drop, Abandon };
 
-struct RewriteResult {
-    enum class Status {
-        Replaced,    // the new table is in place
-        NotOpened,   // the table exists but cannot be read; nothing was examined
-        Abandoned,   // the decision said so; the table is untouched
-        Failed,      // the new table could not be written; the table is untouched
-        NotFlushed,  // the new table is in place but may not be on the device;
-                     // nothing that the old table named may be removed
-    };
-    Status status = Status::NotOpened;
-    std::vector<GameEntry> dropped;  // in file order; empty unless Replaced
-    std::string error;               // the system's reason when Failed or NotFlushed
-
-    bool replaced() const { return status == Status::Replaced; }
+// Where a rewrite stopped. A failure's object is the table, its reason the
+// system's (empty when Abandoned).
+enum class TableRewriteStep {
+    NotOpened,   // the table exists but cannot be read; nothing was examined
+    Abandoned,   // the decision said so; the table is untouched
+    Write,       // the new table could not be written; the table is untouched
+    NotFlushed,  // the new table is in place but may not be on the device;
+                 // nothing that the old table named may be removed
 };
+
+// The new table is in place.
+struct RewrittenTable {
+    std::vector<GameEntry> dropped;  // in file order
+};
+
+using RewriteResult = Result<RewrittenTable, TableRewriteStep>;
 
 // Reads the table at root + "zt.cfg" (a missing one reads as empty), asks
 // `decide` about each record in file order, then writes the kept records

@@ -401,8 +401,8 @@ void checkUntilSound(const std::string& root, const std::string& where) {
         ScriptedFrontEnd ui;
         ui.boxes.answers = {true};
         const DriveCheckResult result = checkAndRepairDrive(root, ui.frontEnd());
-        EXPECT_NE(result, DriveCheckResult::Failed) << where;
-        if (result != DriveCheckResult::Repaired)
+        EXPECT_TRUE(result.succeeded()) << where;
+        if (!endedAs(result, DriveCheckKind::Repaired))
             break;
     }
     EXPECT_TRUE(checkDrive(root).sound()) << where << ", checked";
@@ -730,8 +730,8 @@ struct CheckScenario : Scenario {
         for (int run = 0; run < 3; ++run) {
             ui.boxes.answers = {true};
             DriveCheckResult result = checkAndRepairDrive(target.root(), ui.frontEnd());
-            if (result != DriveCheckResult::Repaired)
-                return result == DriveCheckResult::Sound;
+            if (!endedAs(result, DriveCheckKind::Repaired))
+                return endedAs(result, DriveCheckKind::Sound);
         }
         return false;
     }
@@ -759,12 +759,11 @@ struct FragScenario : Scenario {
     }
     bool run(ScriptedFrontEnd& ui) override {
         finishInterruptedRewrites(target.root());
-        auto onePiece = [](const std::string&, std::string&) { return std::optional<int>(1); };
+        auto onePiece = [](const std::string&) { return FragmentCount(1); };
         bool all = true;
         for (const std::string& name : partFilesAt(target.root()).names)
-            all = rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()) ==
-                      RewriteResult::Rewritten &&
-                  all;
+            all =
+                rewriteContiguous(target.root(), name, onePiece, ui.frontEnd()).succeeded() && all;
         return all;
     }
     GameDrive& drive() override { return target; }

@@ -100,12 +100,14 @@ TEST(TornTableTest, StoppedFirstInstallIsRemovedAndTheSecondCheckIsSound) {
             writeBytes(drive.table(), {});
         ScriptedFrontEnd ui;
         ui.boxes.answers = {true};
-        EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired)
+        EXPECT_TRUE(
+            endedAs(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckKind::Repaired))
             << emptyTable << ui.out.str();
         EXPECT_NE(ui.out.str().find("makes no whole game"), std::string::npos) << ui.out.str();
         EXPECT_EQ(drive.files(), Names{}) << emptyTable;
         ScriptedFrontEnd again;
-        EXPECT_EQ(checkAndRepairDrive(drive.root(), again.frontEnd()), DriveCheckResult::Sound)
+        EXPECT_TRUE(
+            endedAs(checkAndRepairDrive(drive.root(), again.frontEnd()), DriveCheckKind::Sound))
             << emptyTable << again.out.str();
         EXPECT_EQ(again.out.str(), "The drive is sound; it holds no games.\n");
     }
@@ -127,8 +129,7 @@ TEST(UnreadableFolderTest, CheckListAndPartSearchesFailRatherThanSeeLess) {
         ScopedFolderReadFault fault([&](const std::string&) { return ++reads == failingRead; });
         ScriptedFrontEnd ui;
         ui.boxes.answers = {true};
-        EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Failed)
-            << failingRead;
+        EXPECT_FALSE(checkAndRepairDrive(drive.root(), ui.frontEnd()).succeeded()) << failingRead;
         ASSERT_FALSE(ui.boxes.shown.empty()) << failingRead;
         EXPECT_NE(ui.boxes.shown.back().find("could not be read in full"), std::string::npos);
         EXPECT_TRUE(ui.boxes.questions.empty()) << failingRead;

@@ -54,7 +54,7 @@ class DriveCheckTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(DriveCheckTest, SoundDriveAndDriveWithoutGames) {
-    EXPECT_EQ(check(), DriveCheckResult::Sound);
+    EXPECT_TRUE(endedAs(check(), DriveCheckKind::Sound));
     EXPECT_EQ(ui.out.str(), "The drive is sound.\n");
     EXPECT_TRUE(ui.boxes.questions.empty());
 
@@ -73,14 +73,14 @@ TEST_F(DriveCheckTest, StoppedRenameIsMovedBackNotDeleted) {
     EXPECT_EQ(kindsOf(checkDrive(drive.root())), (std::vector<Kind>{Kind::SplitGame}));
 
     // Answered No: reported, nothing changes.
-    EXPECT_EQ(check(), DriveCheckResult::Found);
+    EXPECT_TRUE(endedAs(check(), DriveCheckKind::Found));
     EXPECT_NE(ui.out.str().find("\"My Game\": parts .01 lie under another name"),
               std::string::npos);
     EXPECT_EQ(ui.boxes.questions, (Names{"Repair the drive?"}));
     EXPECT_TRUE(std::filesystem::exists(drive.part("Other", kId, 1)));
 
     ui.boxes.answers = {true};
-    EXPECT_EQ(check(), DriveCheckResult::Repaired);
+    EXPECT_TRUE(endedAs(check(), DriveCheckKind::Repaired));
     EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", kId, 1)), 10u * 2048);
     EXPECT_TRUE(checkDrive(drive.root()).sound());
 }
@@ -236,7 +236,8 @@ TEST(DriveCheckLostGameTest, UnownedPartsAreJudgedByWhatTheyHold) {
         }
         ScriptedFrontEnd ui;
         ui.boxes.answers = {true};
-        EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired)
+        EXPECT_TRUE(
+            endedAs(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckKind::Repaired))
             << c.what;
         const std::vector<GameEntry> records = drive.records();
         std::set<std::string> expectedFiles{
@@ -383,7 +384,7 @@ TEST_F(DriveCheckTest, LookAlikeNamesBesideThePartsAreNoParts) {
     for (const std::string& name : lookAlikes)
         writeBytes(drive.root() + name, {7});
     ui.boxes.answers = {true};
-    EXPECT_EQ(check(), DriveCheckResult::Sound);
+    EXPECT_TRUE(endedAs(check(), DriveCheckKind::Sound));
     for (const std::string& name : lookAlikes)
         EXPECT_TRUE(std::filesystem::exists(drive.root() + name)) << name;
 }
@@ -429,7 +430,8 @@ TEST(DriveCheckShortPartsTest, EmptyOrCutShortPartsAreDamaged) {
         ASSERT_EQ(list.rows.size(), 1u) << c.what;
         EXPECT_TRUE(list.rows[0].damaged) << c.what;
         ui.boxes.answers = {true};
-        EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired)
+        EXPECT_TRUE(
+            endedAs(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckKind::Repaired))
             << c.what;
         EXPECT_NE(ui.out.str().find("Game \"Cut\" is damaged: "), std::string::npos)
             << c.what << ": " << ui.out.str();
@@ -449,7 +451,8 @@ TEST(DriveCheckLostGameTest, ARecoveredGamesNameAndMediaAreGuessed) {
     GameDrive::writeDiscPart(drive.part("Lost", kId, 0), 449990 * 2048, 450100);
     ScriptedFrontEnd ui;
     ui.boxes.answers = {true};
-    EXPECT_EQ(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckResult::Repaired);
+    EXPECT_TRUE(
+        endedAs(checkAndRepairDrive(drive.root(), ui.frontEnd()), DriveCheckKind::Repaired));
     EXPECT_NE(ui.out.str().find("recorded again as \"Recovered " + kId +
                                 "\", DVD (the name and the media type are guessed"),
               std::string::npos)
@@ -470,7 +473,8 @@ TEST_F(DriveCheckTest, AFolderNamedLikeAPartIsNamedAndLeftAlone) {
     for (int run = 0; run < 2; ++run) {
         ui.out.str("");
         ui.boxes.answers = {true};
-        EXPECT_EQ(check(), run == 0 ? DriveCheckResult::Repaired : DriveCheckResult::Sound) << run;
+        EXPECT_TRUE(endedAs(check(), run == 0 ? DriveCheckKind::Repaired : DriveCheckKind::Sound))
+            << run;
         EXPECT_NE(ui.out.str().find(unowned + ": a folder named like a part file"),
                   std::string::npos)
             << ui.out.str();
@@ -531,7 +535,7 @@ TEST_F(DriveCheckTest, TheSameRecordTwiceIsFoundAndTheSecondDropped) {
     const DriveReport report = checkDrive(drive.root());
     EXPECT_EQ(kindsOf(report), (std::vector<Kind>{Kind::DuplicateRecord}));
     ui.boxes.answers = {true};
-    EXPECT_EQ(check(), DriveCheckResult::Repaired);
+    EXPECT_TRUE(endedAs(check(), DriveCheckKind::Repaired));
     EXPECT_NE(ui.out.str().find("Game \"My Game\" is recorded twice, byte for byte (records 2 "
                                 "and 3)"),
               std::string::npos)

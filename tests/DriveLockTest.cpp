@@ -237,14 +237,14 @@ TEST(DriveLockTest, AWaitingRoutineSaysSoAndEndsWhenCancelledOrFreed) {
 
     progress.onPoll = [](int polls) { return polls > 3; };
     DriveAccess access = accessForReading(drive.root(), frontEnd);
-    EXPECT_EQ(access.status, DriveAccess::Status::Cancelled);
+    EXPECT_TRUE(access.outcome.failedAt(DriveAccessStep::Cancelled));
     EXPECT_EQ(ui.status.texts.front(), kDriveBusyText);
     EXPECT_EQ(progress.events, (std::vector<std::string>{"show", "hide"}));
 
     // The window's own thread does not wait at all.
     progress.waits = false;
     progress.polls = 0;
-    EXPECT_EQ(accessForChange(drive.root(), frontEnd).status, DriveAccess::Status::Busy);
+    EXPECT_TRUE(accessForChange(drive.root(), frontEnd).outcome.failedAt(DriveAccessStep::Busy));
     EXPECT_EQ(progress.polls, 0);
     EXPECT_EQ(ui.status.texts.back(), kDriveBusyText);
 
@@ -257,7 +257,7 @@ TEST(DriveLockTest, AWaitingRoutineSaysSoAndEndsWhenCancelledOrFreed) {
     };
     access = accessForChange(drive.root(), frontEnd);
     holder.reset();
-    EXPECT_EQ(access.status, DriveAccess::Status::Granted);
+    EXPECT_TRUE(access.granted());
     EXPECT_TRUE(access.lock.holdsAny());
     EXPECT_TRUE(ui.boxes.shown.empty());
 }
@@ -356,13 +356,13 @@ TEST(DriveLockTest, AWaitHoldsNothingAndARefusalIsNoGrant) {
         return polls >= 2;
     };
     DriveAccess copying = accessDrives({{a.root(), kShared}, {b.root(), kExclusive}}, frontEnd);
-    EXPECT_EQ(copying.status, DriveAccess::Status::Cancelled);
+    EXPECT_TRUE(copying.outcome.failedAt(DriveAccessStep::Cancelled));
     EXPECT_EQ(aWhileWaiting, DriveLockStatus::Locked);
 
     // A reader of the drive cannot become its writer: refused, said, not granted.
     platform::DriveLockAttempt reading = tryLock(a.root(), kShared);
     DriveAccess upgrade = accessForChange(a.root(), frontEnd);
-    EXPECT_EQ(upgrade.status, DriveAccess::Status::Failed);
+    EXPECT_TRUE(upgrade.outcome.failedAt(DriveAccessStep::Lock));
     EXPECT_FALSE(upgrade.lock.holdsAny());
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_NE(ui.boxes.shown[0].find("cannot be locked against other programs"), std::string::npos);
@@ -379,11 +379,11 @@ TEST(DriveLockTest, ANewReaderWaitsBehindAWaitingWriter) {
     lateProgress.waits = false;
     FrontEnd frontEnd{ui.status, ui.boxes, progress, ui.out};
     FrontEnd lateFrontEnd{late.status, late.boxes, lateProgress, late.out};
-    DriveAccess::Status lateStatus{};
+    store::Outcome<DriveAccessStep> lateOutcome;
     progress.onPoll = [&](int polls) {
         if (polls == 2) {
             std::thread([&] {
-                lateStatus = accessForReading(drive.root(), lateFrontEnd).status;
+                lateOutcome = accessForReading(drive.root(), lateFrontEnd).outcome;
             }).join();
             reader->release = true;
         }
@@ -391,9 +391,9 @@ TEST(DriveLockTest, ANewReaderWaitsBehindAWaitingWriter) {
     };
     DriveAccess writing = accessForChange(drive.root(), frontEnd);
     reader.reset();
-    EXPECT_EQ(writing.status, DriveAccess::Status::Granted);
+    EXPECT_TRUE(writing.granted());
     EXPECT_EQ(ui.status.texts.front(), kDriveReadText);
-    EXPECT_EQ(lateStatus, DriveAccess::Status::Busy);
+    EXPECT_TRUE(lateOutcome.failedAt(DriveAccessStep::Busy));
     ASSERT_FALSE(late.status.texts.empty());
     EXPECT_EQ(late.status.texts.back(), kDriveQueuedText);
     // The writer's place went with its wait.

@@ -278,30 +278,30 @@ TEST(PartFragmentsTest, ACopyThatIsNotWholeEitherLeavesThePartAsItWas) {
     writeBytes(drive.file(name), content);
     ScriptedFrontEnd ui;
     std::vector<std::string> asked;
-    FragmentCounter twoPieces = [&](const std::string& file, std::string&) -> std::optional<int> {
+    FragmentCounter twoPieces = [&](const std::string& file) -> FragmentCount {
         asked.push_back(file);
         return 2;
     };
-    EXPECT_EQ(rewriteContiguous(drive.root(), name, twoPieces, ui.frontEnd()),
-              RewriteResult::StillFragmented);
+    EXPECT_TRUE(rewriteContiguous(drive.root(), name, twoPieces, ui.frontEnd())
+                    .failedAt(RewriteStep::StillFragmented));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].rfind(name + ".zt-", 0), 0u);  // the copy was asked about, not the part
     EXPECT_EQ(readBytes(drive.file(name)), content);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(drive.path()), {}), 1);
 
-    FragmentCounter unknown = [](const std::string&, std::string& error) -> std::optional<int> {
-        error = "no idea";
-        return std::nullopt;
+    FragmentCounter unknown = [](const std::string& file) -> FragmentCount {
+        return store::Failure<FragmentCountStep>{FragmentCountStep::Ask, file, "no idea"};
     };
-    EXPECT_EQ(rewriteContiguous(drive.root(), name, unknown, ui.frontEnd()), RewriteResult::Failed);
+    EXPECT_TRUE(
+        rewriteContiguous(drive.root(), name, unknown, ui.frontEnd()).failedAt(RewriteStep::Count));
     EXPECT_EQ(ui.boxes.shown.back(), "Cannot tell whether the copy of " + name +
                                          " is in one piece (no idea); the part stays as it is.");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(drive.path()), {}), 1);
 
     std::filesystem::create_symlink(drive.file(name), drive.file("zt.1C5EB8C8.SLUS_209.46.01"));
-    EXPECT_EQ(
-        rewriteContiguous(drive.root(), "zt.1C5EB8C8.SLUS_209.46.01", twoPieces, ui.frontEnd()),
-        RewriteResult::Failed);
+    EXPECT_TRUE(
+        rewriteContiguous(drive.root(), "zt.1C5EB8C8.SLUS_209.46.01", twoPieces, ui.frontEnd())
+            .failedAt(RewriteStep::NotAFile));
     EXPECT_EQ(partFilesAt(drive.root()).names, std::vector<std::string>{name});
 }
 

@@ -53,21 +53,21 @@ class TableRewriteTest : public ::testing::Test {
 
 TEST_F(TableRewriteTest, DropsEveryMatchKeepsOrderAndReportsDropped) {
     RewriteResult result = rewriteTable(drive.root(), dropNamed("A"));
-    ASSERT_TRUE(result.replaced());
+    ASSERT_TRUE(result.succeeded());
     EXPECT_EQ(namesIn(drive.root()), (std::vector<std::string>{"B", "C"}));
-    ASSERT_EQ(result.dropped.size(), 2u);
-    EXPECT_EQ(result.dropped[1].PartCount(), 3);
+    ASSERT_EQ(result.value().dropped.size(), 2u);
+    EXPECT_EQ(result.value().dropped[1].PartCount(), 3);
     EXPECT_FALSE(tempLeft());
 }
 
 TEST_F(TableRewriteTest, AppendsAfterKeptRecords) {
     GameEntry added = entryNamed("A", 2);
-    ASSERT_TRUE(rewriteTable(drive.root(), dropNamed("A"), std::span(&added, 1)).replaced());
+    ASSERT_TRUE(rewriteTable(drive.root(), dropNamed("A"), std::span(&added, 1)).succeeded());
     EXPECT_EQ(namesIn(drive.root()), (std::vector<std::string>{"B", "C", "A"}));
 }
 
 TEST_F(TableRewriteTest, CaseSensitiveNoMatchRewritesIdentically) {
-    ASSERT_TRUE(rewriteTable(drive.root(), dropNamed("a")).replaced());
+    ASSERT_TRUE(rewriteTable(drive.root(), dropNamed("a")).succeeded());
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
 }
 
@@ -78,8 +78,8 @@ TEST_F(TableRewriteTest, AbandonLeavesTableUntouched) {
             return RecordDecision::Keep;
         return ++asked == 2 ? RecordDecision::Abandon : RecordDecision::Drop;
     });
-    EXPECT_EQ(result.status, RewriteResult::Status::Abandoned);
-    EXPECT_TRUE(result.dropped.empty());
+    EXPECT_TRUE(result.failedAt(TableRewriteStep::Abandoned));
+    EXPECT_FALSE(result);  // no records dropped
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
     EXPECT_FALSE(tempLeft());
 }
@@ -91,8 +91,8 @@ TEST_F(TableRewriteTest, FailureAfterTempWrittenKeepsOldTableWhole) {
         EXPECT_EQ(readBytes(tablePath(drive.root())), before);
         return false;  // stands for a crash or an unplugged drive at this moment
     });
-    EXPECT_EQ(result.status, RewriteResult::Status::Failed);
-    EXPECT_TRUE(result.dropped.empty());
+    EXPECT_TRUE(result.failedAt(TableRewriteStep::Write));
+    EXPECT_FALSE(result);  // no records dropped
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
     EXPECT_FALSE(tempLeft());
 }
@@ -101,8 +101,8 @@ TEST_F(TableRewriteTest, TempFileThatCannotBeCreatedLeavesTableUntouched) {
     // A folder in the way of the temporary file makes its creation fail, even for root.
     std::filesystem::create_directory(tempTablePath(drive.root()));
     RewriteResult result = rewriteTable(drive.root(), dropNamed("A"));
-    EXPECT_EQ(result.status, RewriteResult::Status::Failed);
-    EXPECT_TRUE(result.dropped.empty());
+    EXPECT_TRUE(result.failedAt(TableRewriteStep::Write));
+    EXPECT_FALSE(result);  // no records dropped
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
     EXPECT_TRUE(std::filesystem::is_directory(tempTablePath(drive.root())));
 }
@@ -111,7 +111,7 @@ TEST_F(TableRewriteTest, DroppingTheOnlyRecordLeavesEmptyTable) {
     TempDir single;
     GameEntry only = entryNamed("Only");
     ASSERT_TRUE(writeTableFile(tablePath(single.root()), std::span(&only, 1)));
-    ASSERT_TRUE(rewriteTable(single.root(), dropNamed("Only")).replaced());
+    ASSERT_TRUE(rewriteTable(single.root(), dropNamed("Only")).succeeded());
     EXPECT_TRUE(std::filesystem::exists(tablePath(single.root())));
     EXPECT_EQ(std::filesystem::file_size(tablePath(single.root())), 0u);
 }
@@ -126,7 +126,7 @@ TEST_F(TableRewriteTest, UnreadableTableIsNotExamined) {
         return RecordDecision::Drop;
     });
     ::chmod(tablePath(drive.root()).c_str(), 0644);
-    EXPECT_EQ(result.status, RewriteResult::Status::NotOpened);
+    EXPECT_TRUE(result.failedAt(TableRewriteStep::NotOpened));
     EXPECT_FALSE(asked);
     EXPECT_EQ(readBytes(tablePath(drive.root())), before);
 }
@@ -134,14 +134,14 @@ TEST_F(TableRewriteTest, UnreadableTableIsNotExamined) {
 TEST_F(TableRewriteTest, PipeOrHugeTableIsNotExaminedNorReplaced) {
     TempDir pipeDrive;
     ASSERT_EQ(::mkfifo(tablePath(pipeDrive.root()).c_str(), 0644), 0);
-    EXPECT_EQ(rewriteTable(pipeDrive.root(), dropNamed("A")).status,
-              RewriteResult::Status::NotOpened);  // returns at once instead of blocking
+    EXPECT_TRUE(rewriteTable(pipeDrive.root(), dropNamed("A"))
+                    .failedAt(TableRewriteStep::NotOpened));  // returns at once instead of blocking
     EXPECT_TRUE(std::filesystem::is_fifo(tablePath(pipeDrive.root())));
 
     std::filesystem::resize_file(tablePath(drive.root()), (kMaxTableRecords + 1) * 64);  // sparse
     TableContents huge = readTableFile(tablePath(drive.root()));
     EXPECT_TRUE(huge.exists);
     EXPECT_FALSE(huge.opened);
-    EXPECT_EQ(rewriteTable(drive.root(), dropNamed("A")).status, RewriteResult::Status::NotOpened);
+    EXPECT_TRUE(rewriteTable(drive.root(), dropNamed("A")).failedAt(TableRewriteStep::NotOpened));
     EXPECT_EQ(std::filesystem::file_size(tablePath(drive.root())), (kMaxTableRecords + 1) * 64);
 }

@@ -86,14 +86,14 @@ bool runCheckJob(const std::string& root, GameJobWindow& window, const FrontEnd&
     const DriveCheckResult result =
         checkAndRepairDrive(root, FrontEnd{frontEnd.status, boxes, frontEnd.progress, printed});
     frontEnd.out << printed.str() << std::flush;
-    const bool changed = result == DriveCheckResult::Repaired;
+    const bool changed = endedAs(result, DriveCheckKind::Repaired);
     std::optional<std::string> outcome;
-    if (result == DriveCheckResult::Sound || changed)
+    if (endedAs(result, DriveCheckKind::Sound) || changed)
         outcome = root + ": " + lastLine(printed.str());
     else
         frontEnd.progress.hide();
     // A repair that failed may have done part of its work.
-    window.gameJobEnded(changed || result == DriveCheckResult::Failed, outcome);
+    window.gameJobEnded(changed || !result, outcome);
     return changed;
 }
 
