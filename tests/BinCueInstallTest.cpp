@@ -68,12 +68,16 @@ TEST_F(BinCueInstallTest, ADamagedImageIsRefusedBeforeAnythingIsWritten) {
               "FILE damaged.bin BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n");
     writeText(work.file("audio.cue"),
               "FILE damaged.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    for (const char* source : {"damaged.cue", "damaged.bin", "audio.cue"}) {
+    writeText(work.file("gone.cue"),
+              "FILE gone.bin BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n");
+    for (const char* source : {"damaged.cue", "damaged.bin", "audio.cue", "gone.cue"}) {
         ToolRun run;
         const std::string drive = install(work.file(source), run);
         EXPECT_EQ(run.status, 1) << source;
         EXPECT_NE(run.err.find("The image cannot be installed: "), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("Source drive is invalid\n"), std::string::npos) << run.err;
         EXPECT_TRUE(std::filesystem::is_empty(drive)) << source;
+        // Each sheet is there: only its track may be named missing.
+        EXPECT_EQ(run.err.find("No such file or directory"), std::string::npos) << run.err;
     }
 }
