@@ -196,7 +196,7 @@ int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd
         return showDetails(normalizeRoot(ops[1]), ops[2], frontEnd);
     if (word == "delete") {
         DeleteResult result = confirmAndDeleteGame(normalizeRoot(ops[1]), ops[2], frontEnd);
-        return result == DeleteResult::Deleted ? kExitSuccess : kExitFailure;
+        return result ? kExitSuccess : kExitFailure;
     }
     if (word == "rename") {
         RenameGameResult result = renameGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);

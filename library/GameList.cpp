@@ -156,7 +156,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
             if (!row.complete && !split && !torn &&
                 frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
                 changeWhileListing(reading, root, frontEnd, [&] {
-                    return deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted;
+                    return deleteGame(root, row.name, frontEnd).succeeded();
                 })) {
                 // The deletion dropped every record of this name; the handled
                 // records that stay are the ones before this game that remain.

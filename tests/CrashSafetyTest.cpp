@@ -424,7 +424,7 @@ void openAfterKill(Stop mode, const std::string& root) {
         NoView view;
         refreshGameList(root, ui.frontEnd(), view);
     } else if (mode == Stop::KillThenWrite) {
-        EXPECT_EQ(deleteGame(root, "Nobody", ui.frontEnd()), DeleteResult::NotFound);
+        EXPECT_TRUE(deleteGame(root, "Nobody", ui.frontEnd()).failedAt(DeleteStep::NotFound));
     }
 }
 
@@ -641,7 +641,7 @@ struct DeleteScenario : Scenario {
         target.addGame("After", "AFTE_000.01", {10});
     }
     bool run(ScriptedFrontEnd& ui) override {
-        return deleteGame(target.root(), "My Game", ui.frontEnd()) == DeleteResult::Deleted;
+        return deleteGame(target.root(), "My Game", ui.frontEnd()).succeeded();
     }
     bool finishedByCheck() override { return target.records().size() == 2; }
     bool judgedByName() override { return true; }
