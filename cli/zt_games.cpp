@@ -200,7 +200,7 @@ int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd
     }
     if (word == "rename") {
         RenameGameResult result = renameGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);
-        return result == RenameGameResult::Renamed ? kExitSuccess : kExitFailure;
+        return result ? kExitSuccess : kExitFailure;
     }
     if (word == "check") {
         DriveCheckResult result = checkAndRepairDrive(normalizeRoot(ops[1]), frontEnd);

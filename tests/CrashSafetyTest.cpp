@@ -661,8 +661,7 @@ struct RenameScenario : Scenario {
             contents[i] = readBytes(target.part("My Game", kId, i));
     }
     bool run(ScriptedFrontEnd& ui) override {
-        return renameGame(target.root(), "My Game", "Other", ui.frontEnd()) ==
-               RenameGameResult::Renamed;
+        return renameGame(target.root(), "My Game", "Other", ui.frontEnd()).succeeded();
     }
     GameDrive& drive() override { return target; }
     std::vector<GameEntry> newRecords() override {
