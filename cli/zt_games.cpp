@@ -208,7 +208,7 @@ int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd
     }
     CopyGameResult result =
         copyGame(normalizeRoot(ops[1]), ops[2], normalizeRoot(ops[3]), frontEnd);
-    return result == CopyGameResult::Copied ? kExitSuccess : kExitFailure;
+    return result ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace

@@ -602,8 +602,7 @@ struct CopyScenario : Scenario {
     }
     bool run(ScriptedFrontEnd& ui) override {
         ui.boxes.answers = {true, true};
-        return copyGame(source.root(), "My Game", target.root(), ui.frontEnd()) ==
-               CopyGameResult::Copied;
+        return copyGame(source.root(), "My Game", target.root(), ui.frontEnd()).succeeded();
     }
     GameDrive& drive() override { return target; }
     std::vector<GameEntry> newRecords() override { return {source.records()[0]}; }

@@ -209,8 +209,7 @@ void GameList::copyGameJob(const std::string& source) {
     });
     view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
     JobReports reports(view_, view_.copyProgress(), log_);
-    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
-        CopyGameResult::Copied)
+    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices))
         view_.statusLine().setText(copiedText(game, target));
 }
 
