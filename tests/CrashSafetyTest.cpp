@@ -700,8 +700,8 @@ struct ExportScenario : Scenario {
     }
     bool run(ScriptedFrontEnd& ui) override {
         ui.boxes.answers = {true};
-        return exportGame(target.root(), "My Game", out.file("game.iso"), ui.frontEnd()) ==
-                   ExportResult::Exported &&
+        return exportGame(target.root(), "My Game", out.file("game.iso"), ui.frontEnd())
+                   .succeeded() &&
                std::distance(std::filesystem::directory_iterator(out.path()), {}) == 1;
     }
     GameDrive& drive() override { return target; }
