@@ -101,11 +101,10 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
     }
     CollectedRows view;
     const GameListing listing = refreshGameList(root, frontEnd, view);
-    if (listing == GameListing::TableUnreadable || listing == GameListing::Stopped ||
-        listing == GameListing::DriveUnreadable)
+    if (!listing && !listing.failedAt(GameListStep::TableTorn))
         return kExitFailure;
     // A torn record: the whole ones are listed, and the box said why it fails.
-    const int status = listing == GameListing::TableTorn ? kExitFailure : kExitSuccess;
+    const int status = listing ? kExitSuccess : kExitFailure;
     if (json) {
         frontEnd.out << gameRowsJson(view.rows);
     } else {
@@ -116,13 +115,12 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
 }
 
 int showDetails(const std::string& root, const std::string& name, FrontEnd frontEnd) {
-    using Status = GameDetailsLookup::Status;
     const GameDetailsLookup details = lookUpGameDetails(root, name, frontEnd);
-    if (details.status == Status::NotFound)
+    if (details.failedAt(DetailsStep::NotFound))
         frontEnd.boxes.show(gameNotFoundText(name));
-    if (details.status != Status::Found)
+    if (!details)
         return kExitFailure;  // the front end was told why
-    frontEnd.out << details.text << '\n';
+    frontEnd.out << details.value() << '\n';
     return kExitSuccess;
 }
 
