@@ -100,11 +100,10 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
         accessForChange(root, frontEnd);
     showSpace(root, frontEnd.status);
     HeldDrives reading = holdForReading(root, frontEnd);
-    if (reading.access.status == DriveAccess::Status::Busy) {
+    if (reading.access.status == DriveAccess::Status::Busy)
         view.driveBusy();
-        return Failure<GameListStep>{GameListStep::Stopped, root, {}};
-    }
-    view.clear();
+    else
+        view.clear();
     if (!reading.access.granted())
         return Failure<GameListStep>{GameListStep::Stopped, root, reading.reason};
     const std::string path = tablePath(root);
@@ -115,7 +114,6 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     if (!table.opened)
         return shownFailure(frontEnd, GameListStep::TableUnreadable, path,
                             tableNotReadText(path, table) + ".");
-    // A torn table is listed as far as its whole records go, and that fails.
     GameListing whole = GameListKind::Listed;
     if (torn)
         whole = shownFailure(frontEnd, GameListStep::TableTorn, path,
