@@ -12,7 +12,7 @@ using namespace report;
 
 int exportCommand(const std::vector<std::string>& ops, FrontEnd frontEnd) {
     ExportResult result = exportGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);
-    return result == ExportResult::Exported ? kExitSuccess : kExitFailure;
+    return result ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace cli

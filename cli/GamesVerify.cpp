@@ -108,9 +108,10 @@ int verifyCommand(const std::vector<std::string>& ops, const CommandLine& line, 
         }
     }
 
-    VerifyReport report = verifyGame(root, name, frontEnd, reader);
-    if (report.result != VerifyResult::Verified)
+    const VerifyResult verified = verifyGame(root, name, frontEnd, reader);
+    if (!verified)
         return kExitFailure;
+    const VerifyReport& report = verified.value();
     if (!report.damage.empty())
         frontEnd.status.setText(report.damage + ": the game is damaged.\n");
     std::optional<DatLookup> dat;

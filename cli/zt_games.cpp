@@ -101,11 +101,10 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
     }
     CollectedRows view;
     const GameListing listing = refreshGameList(root, frontEnd, view);
-    if (listing == GameListing::TableUnreadable || listing == GameListing::Stopped ||
-        listing == GameListing::DriveUnreadable)
+    if (!listing && !listing.failedAt(GameListStep::TableTorn))
         return kExitFailure;
     // A torn record: the whole ones are listed, and the box said why it fails.
-    const int status = listing == GameListing::TableTorn ? kExitFailure : kExitSuccess;
+    const int status = listing ? kExitSuccess : kExitFailure;
     if (json) {
         frontEnd.out << gameRowsJson(view.rows);
     } else {
@@ -116,13 +115,12 @@ int listGames(const std::string& root, bool json, FrontEnd frontEnd) {
 }
 
 int showDetails(const std::string& root, const std::string& name, FrontEnd frontEnd) {
-    using Status = GameDetailsLookup::Status;
     const GameDetailsLookup details = lookUpGameDetails(root, name, frontEnd);
-    if (details.status == Status::NotFound)
+    if (details.failedAt(DetailsStep::NotFound))
         frontEnd.boxes.show(gameNotFoundText(name));
-    if (details.status != Status::Found)
+    if (!details)
         return kExitFailure;  // the front end was told why
-    frontEnd.out << details.text << '\n';
+    frontEnd.out << details.value() << '\n';
     return kExitSuccess;
 }
 
@@ -196,11 +194,11 @@ int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd
         return showDetails(normalizeRoot(ops[1]), ops[2], frontEnd);
     if (word == "delete") {
         DeleteResult result = confirmAndDeleteGame(normalizeRoot(ops[1]), ops[2], frontEnd);
-        return result == DeleteResult::Deleted ? kExitSuccess : kExitFailure;
+        return result ? kExitSuccess : kExitFailure;
     }
     if (word == "rename") {
         RenameGameResult result = renameGame(normalizeRoot(ops[1]), ops[2], ops[3], frontEnd);
-        return result == RenameGameResult::Renamed ? kExitSuccess : kExitFailure;
+        return result ? kExitSuccess : kExitFailure;
     }
     if (word == "check") {
         DriveCheckResult result = checkAndRepairDrive(normalizeRoot(ops[1]), frontEnd);
@@ -208,7 +206,7 @@ int run(const std::vector<std::string>& named, const CommandLine& line, FrontEnd
     }
     CopyGameResult result =
         copyGame(normalizeRoot(ops[1]), ops[2], normalizeRoot(ops[3]), frontEnd);
-    return result == CopyGameResult::Copied ? kExitSuccess : kExitFailure;
+    return result ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/ShownFailure.h"
 #include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
@@ -119,35 +120,29 @@ struct CopyJob {
     std::string unchanged = "; the target drive is unchanged.";  // ends a failure's text
 };
 
-using Ended = std::optional<CopyGameResult>;  // nothing: the copy goes on
+using Ended = std::optional<Failure<CopyStep>>;  // nothing: the copy goes on
 
 // The source record, the first of the name, with its part files; and a target to copy to.
 Ended findSource(CopyJob& job) {
     TableContents sourceTable = readTableFile(tablePath(job.sourceRoot));
-    if (sourceTable.exists && !sourceTable.opened) {
-        job.frontEnd.boxes.show(notReadable(job.sourceRoot, sourceTable));
-        return CopyGameResult::Failed;
-    }
+    if (sourceTable.exists && !sourceTable.opened)
+        return shownFailure(job.frontEnd, CopyStep::Failed, tablePath(job.sourceRoot),
+                            notReadable(job.sourceRoot, sourceTable));
     auto found = std::find_if(sourceTable.records.begin(), sourceTable.records.end(),
                               [&](const GameEntry& entry) { return hasName(entry, job.name); });
-    if (found == sourceTable.records.end()) {
-        job.frontEnd.boxes.show(gameNotFoundText(job.name));
-        return CopyGameResult::NotFound;
-    }
+    if (found == sourceTable.records.end())
+        return shownFailure(job.frontEnd, CopyStep::NotFound, job.name, gameNotFoundText(job.name));
     job.source = *found;
     PartFiles sourceFiles = partFilesOf(job.sourceRoot, job.source);
-    if (!sourceFiles.valid) {
-        job.frontEnd.boxes.show("The record of game " + job.name +
-                                " is damaged; it cannot be copied.");
-        return CopyGameResult::Damaged;
-    }
+    if (!sourceFiles.valid)
+        return shownFailure(job.frontEnd, CopyStep::Damaged, job.name,
+                            "The record of game " + job.name + " is damaged; it cannot be copied.");
     job.sourcePaths = sourceFiles.paths;
     std::error_code error;
-    if (!std::filesystem::is_directory(platform::fsPath(job.targetRoot), error)) {
-        job.frontEnd.boxes.show("The drive " + job.targetRoot +
-                                " cannot be opened; nothing was copied.");
-        return CopyGameResult::Failed;
-    }
+    if (!std::filesystem::is_directory(platform::fsPath(job.targetRoot), error))
+        return shownFailure(
+            job.frontEnd, CopyStep::Failed, job.targetRoot,
+            "The drive " + job.targetRoot + " cannot be opened; nothing was copied.");
     return std::nullopt;
 }
 
@@ -175,19 +170,17 @@ Ended planParts(CopyJob& job, const GameReplacement& replacement) {
         plan.source = job.sourcePaths[i];
         plan.target = replacement.partPaths()[i];
         std::optional<std::uint64_t> size = platform::regularFileSize(plan.source);
-        if (!size) {
-            job.frontEnd.boxes.show("The part file " + plan.source + " of game " + job.name +
+        if (!size)
+            return shownFailure(job.frontEnd, CopyStep::Damaged, plan.source,
+                                "The part file " + plan.source + " of game " + job.name +
                                     " is missing; nothing was copied.");
-            return CopyGameResult::Damaged;
-        }
         plan.size = *size;
         job.totalBytes += plan.size;
-        if (replacement.keptOwns(plan.target)) {
-            job.frontEnd.boxes.show(
+        if (replacement.keptOwns(plan.target))
+            return shownFailure(
+                job.frontEnd, CopyStep::FileOwned, plan.target,
                 "The file " + plan.target +
-                " belongs to another game on the target drive; nothing was copied.");
-            return CopyGameResult::FileOwned;
-        }
+                    " belongs to another game on the target drive; nothing was copied.");
         if (!replacement.replacedOwns(plan.target) && pathTaken(plan.target)) {
             // Left over from an earlier failed install or copy: no record owns it.
             plan.removeFirst = true;
@@ -210,26 +203,23 @@ Ended makeRoom(CopyJob& job, GameReplacement& replacement) {
         return std::nullopt;
     const std::uint64_t needed =
         job.totalBytes > job.freedBytes ? job.totalBytes - job.freedBytes : 0;
-    if (needed > *available + replacedBytes) {
-        job.frontEnd.boxes.show("The target drive has not enough free space for game " + job.name +
+    if (needed > *available + replacedBytes)
+        return shownFailure(job.frontEnd, CopyStep::NoRoom, job.targetRoot,
+                            "The target drive has not enough free space for game " + job.name +
                                 ": " + neededMegabytes(needed) + " needed, " +
                                 freeMegabytes(*available) + " free.");
-        return CopyGameResult::NoRoom;
-    }
     job.makeRoomFirst = needed > *available;
     if (!job.makeRoomFirst)
         return std::nullopt;
     std::vector<std::string> unremoved;  // a part copied over one of them says so
-    if (!replacement.announce(job.source)) {
-        job.frontEnd.boxes.show("The drive " + job.targetRoot + " cannot be written (" +
+    if (!replacement.announce(job.source))
+        return shownFailure(job.frontEnd, CopyStep::Failed, job.targetRoot,
+                            "The drive " + job.targetRoot + " cannot be written (" +
                                 platform::lastErrorText() + ")" + job.unchanged);
-        return CopyGameResult::Failed;
-    }
     RewriteResult cleared = replacement.makeRoom(unremoved);
-    if (!cleared) {
-        job.frontEnd.boxes.show(targetNotWritten(job.targetRoot, cleared));
-        return CopyGameResult::Failed;
-    }
+    if (!cleared.succeeded())
+        return shownFailure(job.frontEnd, CopyStep::Failed, tablePath(job.targetRoot),
+                            targetNotWritten(job.targetRoot, cleared));
     for (PartPlan& plan : job.plans)
         plan.removeFirst = pathTaken(plan.target);
     job.unchanged = "; the former game " + job.name + " was removed to make room for the copy.";
@@ -284,18 +274,18 @@ Ended copyParts(const CopyJob& job, const GameReplacement& replacement) {
             removeAll(written);
             switch (outcome.result) {
                 case platform::CopyResult::Cancelled:
-                    job.frontEnd.boxes.show("The copy of game " + job.name + " was cancelled" +
-                                            job.unchanged);
-                    return CopyGameResult::Cancelled;
+                    return shownFailure(
+                        job.frontEnd, CopyStep::Cancelled, job.name,
+                        "The copy of game " + job.name + " was cancelled" + job.unchanged);
                 case platform::CopyResult::TargetExists:
                     outcome.error = "the file exists";
                     break;
                 default:
                     break;
             }
-            job.frontEnd.boxes.show("Copying " + plan.source + " to " + writeTo + " failed (" +
+            return shownFailure(job.frontEnd, CopyStep::Failed, writeTo,
+                                "Copying " + plan.source + " to " + writeTo + " failed (" +
                                     outcome.error + ")" + job.unchanged);
-            return CopyGameResult::Failed;
         }
         written.push_back(writeTo);
         before += plan.size;
@@ -358,14 +348,14 @@ CopyGameResult finishCopy(const CopyJob& job, GameReplacement& replacement) {
                 text += "\n" + path;
             job.frontEnd.boxes.show(text);
         }
-        return CopyGameResult::Copied;
+        return {};
     }
     // A table in place that may not be on the device names the copied parts: they stay.
     if (result.step != ReplacementResult::Step::TableNotWritten ||
         !result.table.failedAt(TableRewriteStep::NotFlushed))
         replacement.discardNewParts();
-    job.frontEnd.boxes.show(replacementFailure(job, replacement, result));
-    return CopyGameResult::Failed;
+    return shownFailure(job.frontEnd, CopyStep::Failed, job.targetRoot,
+                        replacementFailure(job, replacement, result));
 }
 
 }  // namespace
@@ -374,17 +364,17 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
                         const std::string& targetRoot, const FrontEnd& frontEnd,
                         const CopyServices& services) {
     // The chosen drive is tested before anything is said about the game.
-    if (platform::sameFolder(sourceRoot, targetRoot)) {
-        frontEnd.boxes.show(kSameDrive);
-        return CopyGameResult::SameDrive;
-    }
+    if (platform::sameFolder(sourceRoot, targetRoot))
+        return shownFailure(frontEnd, CopyStep::SameDrive, targetRoot, kSameDrive);
     // The source is read while the target changes; no other writer may touch either.
-    DriveAccess access = accessDrives({{sourceRoot, platform::DriveLockMode::Shared},
-                                       {targetRoot, platform::DriveLockMode::Exclusive}},
-                                      frontEnd);
-    if (!access.granted())
-        return access.outcome.failedAt(DriveAccessStep::Cancelled) ? CopyGameResult::Cancelled
-                                                                   : CopyGameResult::Failed;
+    const HeldDrives held = holdDrives({{sourceRoot, platform::DriveLockMode::Shared},
+                                        {targetRoot, platform::DriveLockMode::Exclusive}},
+                                       frontEnd);
+    if (!held.access.granted())
+        return Failure<CopyStep>{held.access.outcome.failedAt(DriveAccessStep::Cancelled)
+                                     ? CopyStep::Cancelled
+                                     : CopyStep::Failed,
+                                 targetRoot, held.reason};
     CopyJob job{.sourceRoot = sourceRoot,
                 .name = name,
                 .targetRoot = targetRoot,
@@ -395,10 +385,9 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
 
     // Every question first: nothing changes unless each answer is Yes.
     TableContents targetTable = readTableFile(tablePath(targetRoot));
-    if (!targetTable.changeable()) {
-        frontEnd.boxes.show(notReadable(targetRoot, targetTable));
-        return CopyGameResult::Failed;
-    }
+    if (!targetTable.changeable())
+        return shownFailure(frontEnd, CopyStep::Failed, tablePath(targetRoot),
+                            notReadable(targetRoot, targetTable));
     GameReplacement replacement(targetRoot, name, targetTable.records,
                                 partFilesOf(targetRoot, job.source).paths);
     // A file that no record owns is written over only where a stopped install
@@ -406,24 +395,21 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     const StartOfPart copyStopped = [&job](std::size_t index, const std::string& path) {
         return index < job.sourcePaths.size() && holdsStartOf(path, job.sourcePaths[index]);
     };
-    if (const TakenPartName taken = firstKeptFileAt(targetRoot, replacement.partPaths(),
-                                                    targetTable.records, copyStopped)) {
-        frontEnd.boxes.show(taken.text);
-        return CopyGameResult::FileOwned;
-    }
+    if (const TakenPartName taken =
+            firstKeptFileAt(targetRoot, replacement.partPaths(), targetTable.records, copyStopped))
+        return shownFailure(frontEnd, CopyStep::FileOwned, taken.path, taken.text);
     for (std::size_t i = 0; i < replacement.replaced().size(); ++i) {
         if (!frontEnd.boxes.ask("The folder already have game " + name + " ,Continue?"))
-            return CopyGameResult::Declined;
+            return Failure<CopyStep>{CopyStep::Declined, name, {}};
     }
     if (Ended ended = planParts(job, replacement))
         return *ended;
     if (Ended ended = makeRoom(job, replacement))
         return *ended;
-    if (!replacement.announce(job.source)) {
-        frontEnd.boxes.show("The drive " + targetRoot + " cannot be written (" +
-                            platform::lastErrorText() + ")" + job.unchanged);
-        return CopyGameResult::Failed;
-    }
+    if (!replacement.announce(job.source))
+        return shownFailure(frontEnd, CopyStep::Failed, targetRoot,
+                            "The drive " + targetRoot + " cannot be written (" +
+                                platform::lastErrorText() + ")" + job.unchanged);
     removeLeftovers(job, replacement);
     if (Ended ended = copyParts(job, replacement)) {
         replacement.withdraw();

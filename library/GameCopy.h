@@ -9,11 +9,12 @@
 
 #include "platform/FileTransfer.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
-enum class CopyGameResult {
-    Copied,
+// Where a copy stopped.
+enum class CopyStep {
     NotFound,   // no source record carries the name
     Damaged,    // the source record names no files, or a source part is missing
     SameDrive,  // "Cannot copy to it's drive!"
@@ -24,6 +25,8 @@ enum class CopyGameResult {
     Cancelled,
     Failed,
 };
+
+using CopyGameResult = store::Outcome<CopyStep>;
 
 // The operations a copy needs of the system; tests replace them.
 struct CopyServices {

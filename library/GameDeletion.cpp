@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/ShownFailure.h"
 #include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/Files.h"
@@ -64,15 +65,15 @@ std::vector<std::string> removeParts(const std::string& root, const std::vector<
 
 DeleteResult deleteGame(const std::string& root, const std::string& name,
                         const FrontEnd& frontEnd) {
-    DriveAccess changing = accessForChange(root, frontEnd);
+    HeldDrives held = holdForChange(root, frontEnd);
+    const DriveAccess& changing = held.access;
     if (!changing.granted())
-        return DeleteResult::Failed;
+        return Failure<DeleteStep>{DeleteStep::Failed, root, held.reason};
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
-    if (!table.changeable()) {
-        frontEnd.boxes.show(tableNotReadable(root, table));
-        return DeleteResult::Failed;
-    }
+    if (!table.changeable())
+        return shownFailure(frontEnd, DeleteStep::Failed, tablePath(root),
+                            tableNotReadable(root, table));
     if (std::none_of(table.records.begin(), table.records.end(),
                      [&](const GameEntry& entry) { return hasName(entry, name); })) {
         // A deletion that stopped after the table let the game go left its
@@ -89,11 +90,9 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
         if (leftOver.empty() && changing.settled &&
             changing.settled.value().kind == SettledChange::Kind::Finished &&
             changing.settled.value().name == name)
-            return DeleteResult::Deleted;
-        if (leftOver.empty()) {
-            frontEnd.boxes.show(gameNotFoundText(name));
-            return DeleteResult::NotFound;
-        }
+            return {};
+        if (leftOver.empty())
+            return shownFailure(frontEnd, DeleteStep::NotFound, name, gameNotFoundText(name));
         std::string text =
             "The game " + name + " is not in the table; the files it left behind were deleted:";
         std::reverse(leftOver.begin(), leftOver.end());  // part .00 last, as below
@@ -103,7 +102,7 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
                 text += ": " + platform::lastErrorText();
         }
         frontEnd.boxes.show(text);
-        return DeleteResult::Deleted;
+        return {};
     }
 
     // The intent names the records that go, so that a deletion stopped after
@@ -112,11 +111,10 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
     intent.kind = ChangeIntent::Kind::Delete;
     std::copy_if(table.records.begin(), table.records.end(), std::back_inserter(intent.before),
                  [&](const GameEntry& entry) { return hasName(entry, name); });
-    if (!writeIntent(root, intent)) {
-        frontEnd.boxes.show("The drive " + root + " cannot be written (" +
-                            platform::lastErrorText() + "); nothing was deleted.");
-        return DeleteResult::Failed;
-    }
+    if (!writeIntent(root, intent))
+        return shownFailure(frontEnd, DeleteStep::Failed, root,
+                            "The drive " + root + " cannot be written (" +
+                                platform::lastErrorText() + "); nothing was deleted.");
     std::set<std::string> keptPaths;
     RewriteResult rewrite = rewriteTable(root, [&](const GameEntry& entry) {
         if (hasName(entry, name))
@@ -125,22 +123,19 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             keptPaths.insert(path);
         return RecordDecision::Keep;
     });
-    if (rewrite.failedAt(TableRewriteStep::NotOpened)) {
-        frontEnd.boxes.show(tableNotReadable(root, rewrite.failure().reason));
-        return DeleteResult::Failed;
-    }
-    if (!rewrite && !rewrite.failedAt(TableRewriteStep::NotFlushed))
+    if (rewrite.failedAt(TableRewriteStep::NotOpened))
+        return shownFailure(frontEnd, DeleteStep::Failed, tablePath(root),
+                            tableNotReadable(root, rewrite.failure().reason));
+    if (!rewrite.succeeded() && !rewrite.failedAt(TableRewriteStep::NotFlushed))
         clearIntent(root);  // the table is as it was
-    if (rewrite.failedAt(TableRewriteStep::NotFlushed)) {
-        frontEnd.boxes.show(tableNotFlushedText(tablePath(root), rewrite.failure().reason) +
-                            "; the game's files were left on the drive.");
-        return DeleteResult::Failed;
-    }
-    if (!rewrite) {
-        frontEnd.boxes.show("The game table " + tablePath(root) + " cannot be rewritten (" +
-                            rewrite.failure().reason + "); nothing was deleted.");
-        return DeleteResult::Failed;
-    }
+    if (rewrite.failedAt(TableRewriteStep::NotFlushed))
+        return shownFailure(frontEnd, DeleteStep::Failed, tablePath(root),
+                            tableNotFlushedText(tablePath(root), rewrite.failure().reason) +
+                                "; the game's files were left on the drive.");
+    if (!rewrite.succeeded())
+        return shownFailure(frontEnd, DeleteStep::Failed, tablePath(root),
+                            "The game table " + tablePath(root) + " cannot be rewritten (" +
+                                rewrite.failure().reason + "); nothing was deleted.");
 
     const std::vector<std::string> leftOver = removeParts(root, rewrite.value().dropped, keptPaths);
     if (leftOver.empty())
@@ -151,16 +146,16 @@ DeleteResult deleteGame(const std::string& root, const std::string& name,
             text += "\n" + path;
         frontEnd.boxes.show(text);
     }
-    return DeleteResult::Deleted;
+    return {};
 }
 
 DeleteResult confirmAndDeleteGame(const std::string& root,
                                   const std::optional<std::string>& selected,
                                   const FrontEnd& frontEnd) {
     if (!requireSelection(selected, frontEnd))
-        return DeleteResult::NoSelection;
+        return Failure<DeleteStep>{DeleteStep::NoSelection, {}, kSelectGameText};
     if (!frontEnd.boxes.ask("Delete Game " + *selected + "?"))
-        return DeleteResult::Declined;
+        return Failure<DeleteStep>{DeleteStep::Declined, *selected, {}};
     return deleteGame(root, *selected, frontEnd);
 }
 

@@ -6,16 +6,20 @@
 #include <string>
 
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
-enum class DeleteResult {
-    Deleted,      // every record of the name is gone, and with it its part files
-    NotFound,     // no record carries the name; nothing changed
-    Declined,     // the user answered No; nothing changed
-    Failed,       // the table could not be read or replaced; nothing changed
-    NoSelection,  // no game was selected; nothing changed
+// Where a deletion stopped; nothing changed. On success every record of the
+// name is gone, and with it its part files.
+enum class DeleteStep {
+    NotFound,     // no record carries the name
+    Declined,     // the user answered No
+    Failed,       // the drive could not be held, or the table read or replaced
+    NoSelection,  // no game was selected
 };
+
+using DeleteResult = store::Outcome<DeleteStep>;
 
 // Drops every record named `name` from the table at `root`, then deletes
 // their part files (never one that a kept record also names). Files of a

@@ -1,8 +1,10 @@
 #include "library/GameDetails.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "library/GameFiles.h"
+#include "library/ShownFailure.h"
 #include "store/DriveAccess.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
@@ -16,16 +18,14 @@ using namespace platform;
 
 GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& name,
                                     const FrontEnd& frontEnd) {
-    using Status = GameDetailsLookup::Status;
-    GameDetailsLookup lookup;
-    DriveAccess reading = accessForReading(root, frontEnd);
-    if (!reading.granted())
-        return {Status::Stopped, ""};
+    GameDetailsLookup lookup = Failure<DetailsStep>{DetailsStep::NotFound, name, {}};
+    const HeldDrives reading = holdForReading(root, frontEnd);
+    if (!reading.access.granted())
+        return Failure<DetailsStep>{DetailsStep::Stopped, root, reading.reason};
     const TableContents table = readTableFile(tablePath(root));
-    if (table.exists && !table.opened) {
-        frontEnd.boxes.show(tableNotReadText(tablePath(root), table) + ".");
-        return {Status::TableUnreadable, ""};
-    }
+    if (table.exists && !table.opened)
+        return shownFailure(frontEnd, DetailsStep::TableUnreadable, tablePath(root),
+                            tableNotReadText(tablePath(root), table) + ".");
     for (const GameEntry& entry : table.records) {
         if (!hasName(entry, name))
             continue;
@@ -38,9 +38,10 @@ GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& 
                       static_cast<unsigned long long>(presence.bytes),
                       files.valid ? static_cast<int>(entry.PartCount())
                                   : static_cast<int>(entry.bytes[entry_layout::kPartCount]));
-        lookup = {Status::Found, text};
+        std::string details = text;
         if (!files.valid)
-            lookup.text += "(damaged record: its part count or game ID names no files)";
+            details += "(damaged record: its part count or game ID names no files)";
+        lookup = std::move(details);
     }
     return lookup;
 }
@@ -48,9 +49,9 @@ GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& 
 std::optional<std::string> gameDetails(const std::string& root, const std::string& name,
                                        const FrontEnd& frontEnd) {
     GameDetailsLookup lookup = lookUpGameDetails(root, name, frontEnd);
-    if (lookup.status != GameDetailsLookup::Status::Found)
+    if (!lookup)
         return std::nullopt;
-    return lookup.text;
+    return std::move(lookup).value();
 }
 
 }  // namespace library

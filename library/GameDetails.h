@@ -5,20 +5,19 @@
 #include <string>
 
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
-// What a look-up of one game's details found.
-struct GameDetailsLookup {
-    enum class Status {
-        Found,            // `text` holds the details
-        NotFound,         // no record carries the name
-        TableUnreadable,  // the table is not a file that can be read (the front end said why)
-        Stopped,          // the drive could not be held for reading (the front end said why)
-    };
-    Status status = Status::NotFound;
-    std::string text;
+// Why a look-up of one game's details found none.
+enum class DetailsStep {
+    NotFound,         // no record carries the name; nothing was said
+    TableUnreadable,  // the table is not a file that can be read (the front end said why)
+    Stopped,          // the drive could not be held for reading (the front end said why)
 };
+
+// The details text, when found.
+using GameDetailsLookup = store::Result<std::string, DetailsStep>;
 
 // "Size <bytes> Bytes ,File number <PartCount> " for the last record named
 // `name`. For a damaged record the count is the byte as stored (0 to 255),

@@ -5,6 +5,7 @@
 
 #include "library/DriveCheckText.h"
 #include "library/InstalledImage.h"
+#include "library/ShownFailure.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/FolderListing.h"
@@ -111,7 +112,7 @@ void removeStagedLeftovers(const std::string& file, const InstalledImage& game) 
     }
 }
 
-using Ended = std::optional<ExportResult>;  // nothing: the export goes on
+using Ended = std::optional<Failure<ExportStep>>;  // nothing: the export goes on
 
 // Refuses a target that is no file, is one of the drive's own files, or that
 // the user will not have replaced.
@@ -121,18 +122,16 @@ Ended refuseTarget(const std::string& root, const InstalledImage& game, const st
     const std::filesystem::file_status status =
         std::filesystem::symlink_status(platform::fsPath(file), error);
     exists = std::filesystem::exists(status);
-    if (exists && !std::filesystem::is_regular_file(status)) {
-        frontEnd.boxes.show("The image " + file + " would replace something that is not a file; " +
-                            "nothing was written.");
-        return ExportResult::Refused;
-    }
-    if (isDriveFile(file, root, game.parts)) {
-        frontEnd.boxes.show("The image " + file + " would replace a part file or the game table " +
-                            "of a drive; nothing was written.");
-        return ExportResult::Refused;
-    }
+    if (exists && !std::filesystem::is_regular_file(status))
+        return shownFailure(frontEnd, ExportStep::Refused, file,
+                            "The image " + file + " would replace something that is not a file; " +
+                                "nothing was written.");
+    if (isDriveFile(file, root, game.parts))
+        return shownFailure(frontEnd, ExportStep::Refused, file,
+                            "The image " + file + " would replace a part file or the game table " +
+                                "of a drive; nothing was written.");
     if (exists && !frontEnd.boxes.ask("The file " + file + " already exists. Replace it?", true))
-        return ExportResult::Declined;
+        return Failure<ExportStep>{ExportStep::Declined, file, {}};
     return std::nullopt;
 }
 
@@ -142,12 +141,11 @@ Ended refuseNoRoom(const InstalledImage& game, const std::string& file, const Fr
     std::filesystem::path folder = platform::fsPath(file).parent_path();
     if (std::optional<platform::VolumeSpace> space =
             platform::volumeSpace(folder.empty() ? "." : platform::pathText(folder))) {
-        if (space->available < game.bytes) {
-            frontEnd.boxes.show("Not enough free space for the image " + file + ": " +
-                                megabytes(game.bytes) + " needed, " + megabytes(space->available) +
-                                " free.");
-            return ExportResult::NoRoom;
-        }
+        if (space->available < game.bytes)
+            return shownFailure(frontEnd, ExportStep::NoRoom, file,
+                                "Not enough free space for the image " + file + ": " +
+                                    megabytes(game.bytes) + " needed, " +
+                                    megabytes(space->available) + " free.");
     }
     return std::nullopt;
 }
@@ -169,15 +167,15 @@ Ended appendParts(platform::StagedFile& out, const InstalledImage& game, const s
         }
         if (outcome.result == platform::CopyResult::Cancelled) {
             out.discard();
-            frontEnd.boxes.show("The export of game " + name + " was cancelled; " + file +
-                                " was not written.");
-            return ExportResult::Cancelled;
+            return shownFailure(
+                frontEnd, ExportStep::Cancelled, name,
+                "The export of game " + name + " was cancelled; " + file + " was not written.");
         }
         if (outcome.result != platform::CopyResult::Copied) {
             out.discard();
-            frontEnd.boxes.show("Reading " + game.parts[i] + " into " + file + " failed (" +
-                                outcome.error + "); " + file + " was not written.");
-            return ExportResult::Failed;
+            return shownFailure(frontEnd, ExportStep::Failed, game.parts[i],
+                                "Reading " + game.parts[i] + " into " + file + " failed (" +
+                                    outcome.error + "); " + file + " was not written.");
         }
         before += game.sizes[i];
     }
@@ -193,54 +191,57 @@ ExportResult commitImage(platform::StagedFile& out, bool exists, const Installed
         case platform::CommitResult::Committed:
             frontEnd.out << "Exported " << name << " to " << file << " (" << game.bytes
                          << " bytes)\n";
-            return ExportResult::Exported;
+            return {};
         case platform::CommitResult::TargetExists:
             out.discard();
-            frontEnd.boxes.show("The file " + file + " appeared meanwhile; it was left as it is.");
-            return ExportResult::Failed;
+            return shownFailure(frontEnd, ExportStep::Failed, file,
+                                "The file " + file + " appeared meanwhile; it was left as it is.");
         case platform::CommitResult::NotFlushed:
-            frontEnd.boxes.show("The image " + file +
-                                " was written, but it may not be on the device (" + reason + ").");
-            return ExportResult::Failed;
+            return shownFailure(frontEnd, ExportStep::Failed, file,
+                                "The image " + file +
+                                    " was written, but it may not be on the device (" + reason +
+                                    ").");
         case platform::CommitResult::Failed:
             break;
     }
     out.discard();
-    frontEnd.boxes.show("The image " + file + " could not be completed (" + reason +
-                        "); nothing was written.");
-    return ExportResult::Failed;
+    return shownFailure(
+        frontEnd, ExportStep::Failed, file,
+        "The image " + file + " could not be completed (" + reason + "); nothing was written.");
 }
 
 }  // namespace
 
 ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
                         const FrontEnd& frontEnd) {
-    DriveAccess reading = accessForReading(root, frontEnd);
-    if (!reading.granted())
-        return reading.outcome.failedAt(DriveAccessStep::Cancelled) ? ExportResult::Cancelled
-                                                                    : ExportResult::Failed;
-    std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "exported");
-    if (!game)
-        return ExportResult::Refused;
-    if (!game->damage.empty()) {
-        frontEnd.boxes.show(game->damage + ": the game is damaged; it cannot be exported.");
-        return ExportResult::Refused;
-    }
+    const HeldDrives reading = holdForReading(root, frontEnd);
+    if (!reading.access.granted())
+        return Failure<ExportStep>{reading.access.outcome.failedAt(DriveAccessStep::Cancelled)
+                                       ? ExportStep::Cancelled
+                                       : ExportStep::Failed,
+                                   root, reading.reason};
+    const FoundImage found = findInstalledImage(root, name, frontEnd, "exported");
+    if (!found)
+        return Failure<ExportStep>{ExportStep::Refused, found.failure().object,
+                                   found.failure().reason};
+    const InstalledImage& game = found.value();
+    if (!game.damage.empty())
+        return shownFailure(frontEnd, ExportStep::Refused, name,
+                            game.damage + ": the game is damaged; it cannot be exported.");
     bool exists = false;
-    if (Ended ended = refuseTarget(root, *game, file, exists, frontEnd))
+    if (Ended ended = refuseTarget(root, game, file, exists, frontEnd))
         return *ended;
-    removeStagedLeftovers(file, *game);
-    if (Ended ended = refuseNoRoom(*game, file, frontEnd))
+    removeStagedLeftovers(file, game);
+    if (Ended ended = refuseNoRoom(game, file, frontEnd))
         return *ended;
     platform::StagedFile out;
     std::string reason;
-    if (!out.create(file, reason)) {
-        frontEnd.boxes.show("Cannot create the image " + file + " (" + reason + ").");
-        return ExportResult::Failed;
-    }
-    if (Ended ended = appendParts(out, *game, name, file, frontEnd))
+    if (!out.create(file, reason))
+        return shownFailure(frontEnd, ExportStep::Failed, file,
+                            "Cannot create the image " + file + " (" + reason + ").");
+    if (Ended ended = appendParts(out, game, name, file, frontEnd))
         return *ended;
-    return commitImage(out, exists, *game, name, file, frontEnd);
+    return commitImage(out, exists, game, name, file, frontEnd);
 }
 
 }  // namespace library

@@ -7,17 +7,20 @@
 #include <string>
 
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
-enum class ExportResult {
-    Exported,
+// Where an export stopped.
+enum class ExportStep {
     Refused,   // unknown or damaged game, a missing part, a target that must not be replaced
     Declined,  // the question about an existing file was answered No
     NoRoom,
     Cancelled,
     Failed,
 };
+
+using ExportResult = store::Outcome<ExportStep>;
 
 ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
                         const report::FrontEnd& frontEnd);

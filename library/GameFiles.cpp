@@ -23,7 +23,7 @@ PartPresence findPartFiles(const std::vector<std::string>& paths) {
 bool requireSelection(const std::optional<std::string>& selected, const FrontEnd& frontEnd) {
     if (selected)
         return true;
-    frontEnd.boxes.show("Please select game");
+    frontEnd.boxes.show(kSelectGameText);
     return false;
 }
 

@@ -24,7 +24,9 @@ struct PartPresence {
 
 PartPresence findPartFiles(const std::vector<std::string>& paths);
 
-// "Please select game" when the window has no selected row; true when one is selected.
+// Shown when the window has no selected row.
+constexpr const char* kSelectGameText = "Please select game";
+// kSelectGameText when the window has no selected row; true when one is selected.
 bool requireSelection(const std::optional<std::string>& selected, const report::FrontEnd& frontEnd);
 
 // Told when a named game is not (or no longer) in the table.

@@ -9,6 +9,7 @@
 #include "library/GameDeletion.h"
 #include "library/GameFiles.h"
 #include "library/LostGames.h"
+#include "library/ShownFailure.h"
 #include "library/StrayParts.h"
 #include "platform/Files.h"
 #include "platform/FolderListing.h"
@@ -43,11 +44,11 @@ bool knownMedia(const GameEntry& entry) {
 // A change the user agreed to during the listing: the listing's shared hold
 // gives way to the change's own exclusive one, and is taken again after it.
 template <typename Change>
-bool changeWhileListing(DriveAccess& reading, const std::string& root, const FrontEnd& frontEnd,
+bool changeWhileListing(HeldDrives& reading, const std::string& root, const FrontEnd& frontEnd,
                         Change change) {
-    reading.lock.release();
+    reading.access.lock.release();
     const bool changed = change();
-    reading = accessForReading(root, frontEnd);
+    reading = holdForReading(root, frontEnd);
     return changed;
 }
 
@@ -98,27 +99,29 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     if (intentPending(root))
         accessForChange(root, frontEnd);
     showSpace(root, frontEnd.status);
-    DriveAccess reading = accessForReading(root, frontEnd);
-    if (reading.outcome.failedAt(DriveAccessStep::Busy)) {
+    HeldDrives reading = holdForReading(root, frontEnd);
+    if (reading.access.outcome.failedAt(DriveAccessStep::Busy))
         view.driveBusy();
-        return GameListing::Stopped;
-    }
-    view.clear();
-    if (!reading.granted())
-        return GameListing::Stopped;
+    else
+        view.clear();
+    if (!reading.access.granted())
+        return Failure<GameListStep>{GameListStep::Stopped, root, reading.reason};
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (!table.exists)
-        return GameListing::NoTable;
+        return GameListKind::NoTable;
     const bool torn = !table.torn.empty();
-    if (!table.opened || torn)
-        frontEnd.boxes.show(tableNotReadText(path, table) + ".");
     if (!table.opened)
-        return GameListing::TableUnreadable;
+        return shownFailure(frontEnd, GameListStep::TableUnreadable, path,
+                            tableNotReadText(path, table) + ".");
+    GameListing whole = GameListKind::Listed;
+    if (torn)
+        whole = shownFailure(frontEnd, GameListStep::TableTorn, path,
+                             tableNotReadText(path, table) + ".");
     if (table.records.empty()) {
         if (!torn)
             platform::removeFile(path);  // holds no game, only confusion
-        return torn ? GameListing::TableTorn : GameListing::Listed;
+        return whole;
     }
 
     // `records` is always the table as it now stands on the drive; after a
@@ -127,7 +130,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     std::size_t next = 0;
     // A folder that cannot be read hides parts: no game is called destroyed then.
     platform::FolderReadWatch watch;
-    while (next < records.size() && reading.granted()) {
+    while (next < records.size() && reading.access.granted()) {
         const GameEntry entry = records[next];
         GameRow row = rowOf(entry);
         PartFiles files = partFilesOf(root, entry);
@@ -140,10 +143,9 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
             std::map<int, std::string> strays;
             if (presence.missing > 0)
                 strays = findStrayParts(root, entry, ownedPartFiles(root, records));
-            if (watch.failed()) {
-                frontEnd.boxes.show(unreadDriveText(root, watch.failures()));
-                return GameListing::DriveUnreadable;
-            }
+            if (watch.failed())
+                return shownFailure(frontEnd, GameListStep::DriveUnreadable, root,
+                                    unreadDriveText(root, watch.failures()));
             const bool split = straysCompleteGame(root, entry, strays);
             // A torn table is the check's to repair: nothing is offered.
             if (split && !torn && frontEnd.boxes.ask(repairQuestion(row.name)) &&
@@ -156,7 +158,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
             if (!row.complete && !split && !torn &&
                 frontEnd.boxes.ask("Game " + row.name + " destroyed,Delete ?") &&
                 changeWhileListing(reading, root, frontEnd, [&] {
-                    return deleteGame(root, row.name, frontEnd) == DeleteResult::Deleted;
+                    return deleteGame(root, row.name, frontEnd).succeeded();
                 })) {
                 // The deletion dropped every record of this name; the handled
                 // records that stay are the ones before this game that remain.
@@ -172,9 +174,9 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
         view.appendRow(row);
         ++next;
     }
-    if (!reading.granted())
-        return GameListing::Stopped;
-    return torn ? GameListing::TableTorn : GameListing::Listed;
+    if (!reading.access.granted())
+        return Failure<GameListStep>{GameListStep::Stopped, root, reading.reason};
+    return whole;
 }
 
 }  // namespace library

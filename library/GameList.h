@@ -6,6 +6,7 @@
 
 #include "platform/Volume.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
@@ -51,9 +52,12 @@ std::string repairQuestion(const std::string& name);
 // under its own name. An empty table is deleted; one that ends in a torn record is listed as far as
 // its whole records go and named on a message box; one that is no file that can be read (a folder,
 // a named pipe, a link) is named on a message box.
-enum class GameListing {
-    Listed,           // the table's games are in the view
-    NoTable,          // the drive has no table: no games
+enum class GameListKind {
+    Listed,   // the table's games are in the view
+    NoTable,  // the drive has no table: no games
+};
+// Where a listing stopped.
+enum class GameListStep {
     TableUnreadable,  // the table cannot be read; the box said why
     TableTorn,        // the games of its whole records are in the view; the box said
                       // that it ends in a torn record, for the drive's check
@@ -61,6 +65,7 @@ enum class GameListing {
     DriveUnreadable,  // a folder of the drive could not be read in full; the box said so,
                       // and nothing was offered for deletion or repair
 };
+using GameListing = store::Result<GameListKind, GameListStep>;
 GameListing refreshGameList(const std::string& root, const report::FrontEnd& frontEnd,
                             GameListView& view);
 

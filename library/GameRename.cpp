@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library/GameFiles.h"
+#include "library/ShownFailure.h"
 #include "library/StrayParts.h"
 #include "platform/FaultPoint.h"
 #include "platform/FileTransfer.h"
@@ -77,9 +78,9 @@ bool finishesStoppedRename(const std::string& root, const std::vector<GameEntry>
 
 // Moves the parts of `entry` to the names of the new name hash, noting each
 // move; a failure moves every part back and says why.
-std::optional<RenameGameResult> moveParts(const std::string& root, const GameEntry& entry,
-                                          std::uint32_t newHash, std::vector<Move>& moves,
-                                          const FrontEnd& frontEnd) {
+std::optional<Failure<RenameStep>> moveParts(const std::string& root, const GameEntry& entry,
+                                             std::uint32_t newHash, std::vector<Move>& moves,
+                                             const FrontEnd& frontEnd) {
     const std::string id = entry.gameId();
     const std::string oldPrefix = partPrefix(root, gameNameHash(entry.DisplayName()), id);
     const std::string newPrefix = partPrefix(root, newHash, id);
@@ -91,14 +92,13 @@ std::optional<RenameGameResult> moveParts(const std::string& root, const GameEnt
             // The box keeps its fixed text; the printed line names the file.
             frontEnd.out << kFileTaken << " " << escapeControls(move.to)
                          << (undone.find('\n') != std::string::npos ? undone : "") << "\n";
-            frontEnd.boxes.show(kFileTaken);
-            return RenameGameResult::FileTaken;
+            return shownFailure(frontEnd, RenameStep::FileTaken, move.to, kFileTaken);
         }
         if (moved == platform::RenameResult::Failed) {
             std::string reason = platform::lastErrorText();
-            frontEnd.boxes.show("Renaming " + move.from + " failed (" + reason + ")" +
-                                moveBack(root, moves, entry.DisplayName()));
-            return RenameGameResult::Failed;
+            return shownFailure(frontEnd, RenameStep::Failed, move.from,
+                                "Renaming " + move.from + " failed (" + reason + ")" +
+                                    moveBack(root, moves, entry.DisplayName()));
         }
         if (moved == platform::RenameResult::Renamed)
             moves.push_back(move);
@@ -112,23 +112,18 @@ std::optional<RenameGameResult> moveParts(const std::string& root, const GameEnt
 
 RenameGameResult renameGame(const std::string& root, const std::string& oldName,
                             const std::string& newName, const FrontEnd& frontEnd) {
-    if (newName.size() > kMaxGameNameLength) {
-        frontEnd.boxes.show(kNameTooLong);
-        return RenameGameResult::NameTooLong;
-    }
-    if (hasControlByte(newName)) {
-        frontEnd.boxes.show(kNameControl);
-        return RenameGameResult::NameInvalid;
-    }
-    DriveAccess changing = accessForChange(root, frontEnd);
-    if (!changing.granted())
-        return RenameGameResult::Failed;
+    if (newName.size() > kMaxGameNameLength)
+        return shownFailure(frontEnd, RenameStep::NameTooLong, newName, kNameTooLong);
+    if (hasControlByte(newName))
+        return shownFailure(frontEnd, RenameStep::NameInvalid, newName, kNameControl);
+    const HeldDrives changing = holdForChange(root, frontEnd);
+    if (!changing.access.granted())
+        return Failure<RenameStep>{RenameStep::Failed, root, changing.reason};
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
-    if (!table.changeable()) {
-        frontEnd.boxes.show(tableNotReadText(path, table) + "; nothing was renamed.");
-        return RenameGameResult::Failed;
-    }
+    if (!table.changeable())
+        return shownFailure(frontEnd, RenameStep::Failed, path,
+                            tableNotReadText(path, table) + "; nothing was renamed.");
     auto named = [&](const std::string& name) {
         return std::any_of(table.records.begin(), table.records.end(),
                            [&](const GameEntry& entry) { return hasName(entry, name); });
@@ -136,14 +131,11 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     // The game's own current name counts as taken too.
     if (named(newName)) {
         if (!named(oldName) && finishesStoppedRename(root, table.records, newName))
-            return RenameGameResult::Renamed;
-        frontEnd.boxes.show(kNameTaken);
-        return RenameGameResult::NameTaken;
+            return {};
+        return shownFailure(frontEnd, RenameStep::NameTaken, newName, kNameTaken);
     }
-    if (!named(oldName)) {
-        frontEnd.boxes.show(gameNotFoundText(oldName));
-        return RenameGameResult::NotFound;
-    }
+    if (!named(oldName))
+        return shownFailure(frontEnd, RenameStep::NotFound, oldName, gameNotFoundText(oldName));
 
     // The parts move first, then the table takes the new name in one atomic
     // replacement. A stop in between leaves the record under the old name
@@ -160,11 +152,10 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         intent.after.push_back(entry);
         intent.after.back().setDisplayName(newName);
     }
-    if (!intent.before.empty() && !writeIntent(root, intent)) {
-        frontEnd.boxes.show("The drive " + root + " cannot be written (" +
-                            platform::lastErrorText() + "); nothing was renamed.");
-        return RenameGameResult::Failed;
-    }
+    if (!intent.before.empty() && !writeIntent(root, intent))
+        return shownFailure(frontEnd, RenameStep::Failed, root,
+                            "The drive " + root + " cannot be written (" +
+                                platform::lastErrorText() + "); nothing was renamed.");
     // What a failure left is undone, or left to the next command.
     auto settle = [&] {
         if (!intent.before.empty())
@@ -181,7 +172,7 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
             leftDamaged = true;
             continue;
         }
-        if (std::optional<RenameGameResult> failed =
+        if (std::optional<Failure<RenameStep>> failed =
                 moveParts(root, entry, gameNameHash(newName), moves, frontEnd)) {
             settle();
             return *failed;
@@ -191,27 +182,32 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
     if (leftDamaged && moves.empty() &&
         std::none_of(records.begin(), records.end(),
                      [&](const GameEntry& entry) { return hasName(entry, newName); }))
-        return RenameGameResult::Damaged;
+        return Failure<RenameStep>{RenameStep::Damaged, oldName, gameDamagedText(oldName)};
     const bool partsFlushed = platform::syncFolder(root);
     const TableWrite written = partsFlushed ? writeTableFile(path, records)
                                             : Failure<TableWriteStep>{TableWriteStep::Write, root,
                                                                       platform::lastErrorText()};
     if (written.failedAt(TableWriteStep::NotFlushed)) {
         // The table names the moved parts now: they stay where they are.
-        frontEnd.boxes.show(tableNotFlushedText(path, written.failure().reason) + ".");
+        Failure<RenameStep> failed = shownFailure(frontEnd, RenameStep::Failed, path,
+                                                  tableNotFlushedText(path, written.failure().reason) + ".");
         settle();
-        return RenameGameResult::Failed;
+        return failed;
     }
     if (!written) {
         std::string reason = written.failure().reason;
-        frontEnd.boxes.show("The game table " + path + " cannot be written (" + reason + ")" +
-                            moveBack(root, moves, oldName));
+        Failure<RenameStep> failed =
+            shownFailure(frontEnd, RenameStep::Failed, path,
+                         "The game table " + path + " cannot be written (" + reason + ")" +
+                             moveBack(root, moves, oldName));
         settle();
-        return RenameGameResult::Failed;
+        return failed;
     }
     if (!intent.before.empty())
         clearIntent(root);  // the table says the outcome; a stray intent only tidies up
-    return leftDamaged ? RenameGameResult::Damaged : RenameGameResult::Renamed;
+    if (leftDamaged)
+        return Failure<RenameStep>{RenameStep::Damaged, oldName, gameDamagedText(oldName)};
+    return {};
 }
 
 }  // namespace library

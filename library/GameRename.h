@@ -6,22 +6,25 @@
 #include <string>
 
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
 // A DisplayName field holds 31 characters and the terminator.
 constexpr std::size_t kMaxGameNameLength = 31;
 
-enum class RenameGameResult {
-    Renamed,      // every record of the old name now carries the new one
+// Where a rename stopped. On success every record of the old name carries the new one.
+enum class RenameStep {
     NameTooLong,  // nothing changed
     NameInvalid,  // the new name holds a control byte; nothing changed
     NameTaken,    // "The game already exist."; nothing changed
     FileTaken,    // "The file already exist!"; stopped after the parts before it
     NotFound,     // no record carries the old name; nothing changed
     Damaged,      // a record of the old name names no files and was left alone
-    Failed,       // the table could not be read or written
+    Failed,       // the drive could not be held, the table read or written, or a part moved
 };
+
+using RenameGameResult = store::Outcome<RenameStep>;
 
 // Renames part i of each record named `oldName` from the old name hash to the
 // new one, then replaces the table with the records renamed, in one atomic

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library/InstalledImage.h"
+#include "library/ShownFailure.h"
 #include "platform/RawFile.h"
 #include "store/DriveAccess.h"
 
@@ -61,48 +62,48 @@ class ImageComparison {
 
 }  // namespace
 
-VerifyReport verifyGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd,
+VerifyResult verifyGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd,
                         const ImageReader& image) {
     VerifyReport report;
-    DriveAccess reading = accessForReading(root, frontEnd);
-    if (!reading.granted()) {
-        report.result = reading.outcome.failedAt(DriveAccessStep::Cancelled)
-                            ? VerifyResult::Cancelled
-                            : VerifyResult::Failed;
-        return report;
-    }
-    std::optional<InstalledImage> game = findInstalledImage(root, name, frontEnd, "verified");
-    if (!game) {
-        report.result = VerifyResult::Refused;
-        return report;
-    }
-    report.parts = static_cast<int>(game->parts.size());
-    report.damage = game->damage;
+    const HeldDrives reading = holdForReading(root, frontEnd);
+    if (!reading.access.granted())
+        return Failure<VerifyStep>{reading.access.outcome.failedAt(DriveAccessStep::Cancelled)
+                                       ? VerifyStep::Cancelled
+                                       : VerifyStep::Failed,
+                                   root, reading.reason};
+    const FoundImage found = findInstalledImage(root, name, frontEnd, "verified");
+    if (!found)
+        return Failure<VerifyStep>{VerifyStep::Refused, found.failure().object,
+                                   found.failure().reason};
+    const InstalledImage& game = found.value();
+    report.parts = static_cast<int>(game.parts.size());
+    report.damage = game.damage;
 
     StreamDigest digest;
     ImageComparison comparison(image);
-    ImageProgress progress(frontEnd.progress, "Verifying " + name, game->bytes);
+    ImageProgress progress(frontEnd.progress, "Verifying " + name, game.bytes);
     std::uint64_t done = 0;
-    for (const std::string& path : game->parts) {
+    for (const std::string& path : game.parts) {
         platform::RawFile part;
         if (!part.open(path)) {
-            frontEnd.boxes.show("Cannot open the part file " + path + ".");
+            Failure<VerifyStep> failed = shownFailure(frontEnd, VerifyStep::Failed, path,
+                                                      "Cannot open the part file " + path + ".");
             digest.finish();
-            return report;
+            return failed;
         }
         for (std::uint64_t offset = 0;;) {
             if (progress.cancelled()) {
                 digest.finish();
-                report.result = VerifyResult::Cancelled;
-                frontEnd.boxes.show("The verification of game " + name + " was cancelled.");
-                return report;
+                return shownFailure(frontEnd, VerifyStep::Cancelled, name,
+                                    "The verification of game " + name + " was cancelled.");
             }
             std::uint8_t* buffer = digest.buffer();
             std::int64_t got = part.readAt(offset, buffer, StreamDigest::kChunkBytes);
             if (got < 0) {
-                frontEnd.boxes.show("Cannot read the part file " + path + ".");
+                Failure<VerifyStep> failed = shownFailure(
+                    frontEnd, VerifyStep::Failed, path, "Cannot read the part file " + path + ".");
                 digest.finish();
-                return report;
+                return failed;
             }
             if (got == 0)
                 break;
@@ -117,12 +118,10 @@ VerifyReport verifyGame(const std::string& root, const std::string& name, const 
     }
     comparison.finish(done);
     report.digests = digest.finish();
-    if (comparison.failed) {
-        frontEnd.boxes.show("Cannot read the image to compare game " + name + " with.");
-        return report;
-    }
+    if (comparison.failed)
+        return shownFailure(frontEnd, VerifyStep::Failed, name,
+                            "Cannot read the image to compare game " + name + " with.");
     report.firstDifferentSector = comparison.difference;
-    report.result = VerifyResult::Verified;
     return report;
 }
 

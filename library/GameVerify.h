@@ -10,6 +10,7 @@
 
 #include "library/StreamDigest.h"
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 
 namespace library {
 
@@ -19,15 +20,15 @@ namespace library {
 using ImageReader =
     std::function<std::int64_t(std::uint64_t offset, std::uint8_t* buffer, std::size_t length)>;
 
-enum class VerifyResult {
-    Verified,  // the digests are complete (the image may still differ)
-    Refused,   // unknown game, damaged record or missing part; the user was told
+// Where a verification stopped.
+enum class VerifyStep {
+    Refused,  // unknown game, damaged record or missing part; the user was told
     Cancelled,
     Failed,  // a part or the image could not be read; the user was told
 };
 
+// What a verification found: the digests are complete (the image may still differ).
 struct VerifyReport {
-    VerifyResult result = VerifyResult::Failed;
     ImageDigests digests;
     int parts = 0;
     std::string damage;  // a part of the wrong size, if any (see InstalledImage)
@@ -36,7 +37,9 @@ struct VerifyReport {
     std::optional<std::uint64_t> firstDifferentSector;
 };
 
-VerifyReport verifyGame(const std::string& root, const std::string& name,
+using VerifyResult = store::Result<VerifyReport, VerifyStep>;
+
+VerifyResult verifyGame(const std::string& root, const std::string& name,
                         const report::FrontEnd& frontEnd, const ImageReader& image = {});
 
 }  // namespace library

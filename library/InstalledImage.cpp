@@ -5,6 +5,7 @@
 
 #include "library/GameFiles.h"
 #include "library/LostGames.h"
+#include "library/ShownFailure.h"
 #include "platform/Volume.h"
 #include "store/DriveRoot.h"
 #include "store/PartNaming.h"
@@ -16,34 +17,29 @@ using namespace platform;
 using namespace store;
 using namespace report;
 
-std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
-                                                 const FrontEnd& frontEnd, const char* purpose) {
+FoundImage findInstalledImage(const std::string& root, const std::string& name,
+                              const FrontEnd& frontEnd, const char* purpose) {
     TableContents table = readTableFile(tablePath(root));
-    if (table.exists && !table.opened) {
-        frontEnd.boxes.show(tableNotReadText(tablePath(root), table) + ".");
-        return std::nullopt;
-    }
+    if (table.exists && !table.opened)
+        return shownFailure(frontEnd, ImageStep::TableUnreadable, tablePath(root),
+                            tableNotReadText(tablePath(root), table) + ".");
     auto found = std::find_if(table.records.begin(), table.records.end(),
                               [&](const GameEntry& entry) { return hasName(entry, name); });
-    if (found == table.records.end()) {
-        frontEnd.boxes.show(gameNotFoundText(name));
-        return std::nullopt;
-    }
+    if (found == table.records.end())
+        return shownFailure(frontEnd, ImageStep::NotFound, name, gameNotFoundText(name));
     InstalledImage image;
     image.record = *found;
     PartFiles files = partFilesOf(root, image.record);
-    if (!files.valid || files.paths.empty()) {
-        frontEnd.boxes.show("The record of game " + name + " is damaged; it cannot be " + purpose +
-                            ".");
-        return std::nullopt;
-    }
+    if (!files.valid || files.paths.empty())
+        return shownFailure(
+            frontEnd, ImageStep::Damaged, name,
+            "The record of game " + name + " is damaged; it cannot be " + purpose + ".");
     for (std::size_t i = 0; i < files.paths.size(); ++i) {
         std::optional<std::uint64_t> size = platform::regularFileSize(files.paths[i]);
-        if (!size) {
-            frontEnd.boxes.show("The part file " + files.paths[i] + " of game " + name +
-                                " is missing; the game cannot be " + purpose + ".");
-            return std::nullopt;
-        }
+        if (!size)
+            return shownFailure(frontEnd, ImageStep::PartMissing, files.paths[i],
+                                "The part file " + files.paths[i] + " of game " + name +
+                                    " is missing; the game cannot be " + purpose + ".");
         const bool last = i + 1 == files.paths.size();
         if (image.damage.empty() &&
             ((!last && *size != kPartBytes) || (last && (*size == 0 || *size > kPartBytes)))) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/FrontEnd.h"
+#include "store/Failure.h"
 #include "store/GameEntry.h"
 
 namespace library {
@@ -27,12 +28,20 @@ struct InstalledImage {
 // Bytes of every part but the last.
 constexpr std::uint64_t kPartBytes = std::uint64_t{1} << 30;
 
+// Why an installed game's image cannot be read.
+enum class ImageStep {
+    TableUnreadable,  // the table is not a file that can be read
+    NotFound,         // no record carries the name
+    Damaged,          // the record names no file
+    PartMissing,      // a part file is not there
+};
+using FoundImage = store::Result<InstalledImage, ImageStep>;
+
 // The first record named `name` at `root` with its parts. When the game is
 // not found, its record names no file or a part is missing, the user is told
-// (`purpose` completes "... cannot be <purpose>") and nothing is returned.
-std::optional<InstalledImage> findInstalledImage(const std::string& root, const std::string& name,
-                                                 const report::FrontEnd& frontEnd,
-                                                 const char* purpose);
+// (`purpose` completes "... cannot be <purpose>") and that is the failure.
+FoundImage findInstalledImage(const std::string& root, const std::string& name,
+                              const report::FrontEnd& frontEnd, const char* purpose);
 
 // Shows the progress of a job that goes through an image, and hides it on every way out.
 class ImageProgress {

@@ -424,7 +424,7 @@ void openAfterKill(Stop mode, const std::string& root) {
         NoView view;
         refreshGameList(root, ui.frontEnd(), view);
     } else if (mode == Stop::KillThenWrite) {
-        EXPECT_EQ(deleteGame(root, "Nobody", ui.frontEnd()), DeleteResult::NotFound);
+        EXPECT_TRUE(deleteGame(root, "Nobody", ui.frontEnd()).failedAt(DeleteStep::NotFound));
     }
 }
 
@@ -602,8 +602,7 @@ struct CopyScenario : Scenario {
     }
     bool run(ScriptedFrontEnd& ui) override {
         ui.boxes.answers = {true, true};
-        return copyGame(source.root(), "My Game", target.root(), ui.frontEnd()) ==
-               CopyGameResult::Copied;
+        return copyGame(source.root(), "My Game", target.root(), ui.frontEnd()).succeeded();
     }
     GameDrive& drive() override { return target; }
     std::vector<GameEntry> newRecords() override { return {source.records()[0]}; }
@@ -641,7 +640,7 @@ struct DeleteScenario : Scenario {
         target.addGame("After", "AFTE_000.01", {10});
     }
     bool run(ScriptedFrontEnd& ui) override {
-        return deleteGame(target.root(), "My Game", ui.frontEnd()) == DeleteResult::Deleted;
+        return deleteGame(target.root(), "My Game", ui.frontEnd()).succeeded();
     }
     bool finishedByCheck() override { return target.records().size() == 2; }
     bool judgedByName() override { return true; }
@@ -661,8 +660,7 @@ struct RenameScenario : Scenario {
             contents[i] = readBytes(target.part("My Game", kId, i));
     }
     bool run(ScriptedFrontEnd& ui) override {
-        return renameGame(target.root(), "My Game", "Other", ui.frontEnd()) ==
-               RenameGameResult::Renamed;
+        return renameGame(target.root(), "My Game", "Other", ui.frontEnd()).succeeded();
     }
     GameDrive& drive() override { return target; }
     std::vector<GameEntry> newRecords() override {
@@ -702,8 +700,8 @@ struct ExportScenario : Scenario {
     }
     bool run(ScriptedFrontEnd& ui) override {
         ui.boxes.answers = {true};
-        return exportGame(target.root(), "My Game", out.file("game.iso"), ui.frontEnd()) ==
-                   ExportResult::Exported &&
+        return exportGame(target.root(), "My Game", out.file("game.iso"), ui.frontEnd())
+                   .succeeded() &&
                std::distance(std::filesystem::directory_iterator(out.path()), {}) == 1;
     }
     GameDrive& drive() override { return target; }

@@ -60,7 +60,7 @@ class GameCopyTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(GameCopyTest, IntoAnEmptyTarget) {
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_TRUE(copiedParts());
     const GameEntry record = source.records()[0];
     EXPECT_EQ(readBytes(target.table()),
@@ -73,7 +73,7 @@ TEST_F(GameCopyTest, IntoAnEmptyTarget) {
 TEST_F(GameCopyTest, AfterTheTargetsOtherGamesInOrder) {
     target.addGame("A", "AAAA_000.01", {10});
     target.addGame("B", "BBBB_000.01", {10});
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_EQ(target.names(), (Names{"A", "B", "My Game"}));
     EXPECT_EQ(std::filesystem::file_size(target.table()), 192u);
     EXPECT_TRUE(ui.boxes.questions.empty());
@@ -84,7 +84,7 @@ TEST_F(GameCopyTest, ReplacementAnsweredYesDropsTheOlderGameAndItsFiles) {
     target.addGame("My Game", "OLDI_000.01", {10, 10});
     target.addGame("B", "BBBB_000.01", {10});
     ui.boxes.answers = {true};
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_EQ(ui.boxes.questions, (Names{"The folder already have game My Game ,Continue?"}));
     EXPECT_EQ(ui.boxes.defaultNoFlags, (std::vector<bool>{false}));  // Yes is the default
     EXPECT_EQ(target.names(), (Names{"A", "B", "My Game"}));
@@ -99,7 +99,7 @@ TEST_F(GameCopyTest, ReplacementOfTheSameGameKeepsTheNewFiles) {
     // Same name and ID: the older game's part files have the very names of the copy.
     target.addGame("My Game", kId, {7, 7, 7, 7}, 'o');
     ui.boxes.answers = {true};
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_TRUE(copiedParts());
     EXPECT_FALSE(exists(target.part("My Game", kId, 3)));  // the older game's fourth part
     EXPECT_EQ(target.names(), (Names{"My Game"}));
@@ -114,7 +114,7 @@ TEST_F(GameCopyTest, AnyNoChangesNothing) {
     const auto before = snapshot(target);
     for (std::deque<bool> answers : {std::deque<bool>{false}, std::deque<bool>{true, false}}) {
         ui.boxes.answers = answers;
-        EXPECT_EQ(copy(), CopyGameResult::Declined);
+        EXPECT_TRUE(copy().failedAt(CopyStep::Declined));
         EXPECT_EQ(snapshot(target), before);
     }
     EXPECT_EQ(ui.boxes.questions.size(), 3u);  // one, then two
@@ -123,22 +123,24 @@ TEST_F(GameCopyTest, AnyNoChangesNothing) {
 TEST_F(GameCopyTest, SameFolderHoweverSpelledIsRefused) {
     const auto before = snapshot(source);
     std::string plain = source.root().substr(0, source.root().size() - 1);
-    EXPECT_EQ(copyGame(source.root(), "My Game", plain, ui.frontEnd()), CopyGameResult::SameDrive);
+    EXPECT_TRUE(
+        copyGame(source.root(), "My Game", plain, ui.frontEnd()).failedAt(CopyStep::SameDrive));
     ZT_MAKE_SYMLINK(plain, target.root() + "link");
-    EXPECT_EQ(copyGame(source.root(), "My Game", target.root() + "link/", ui.frontEnd()),
-              CopyGameResult::SameDrive);
+    EXPECT_TRUE(copyGame(source.root(), "My Game", target.root() + "link/", ui.frontEnd())
+                    .failedAt(CopyStep::SameDrive));
     // Also for a game the source does not hold (any more).
-    EXPECT_EQ(copyGame(source.root(), "Gone", plain, ui.frontEnd()), CopyGameResult::SameDrive);
+    EXPECT_TRUE(
+        copyGame(source.root(), "Gone", plain, ui.frontEnd()).failedAt(CopyStep::SameDrive));
     EXPECT_EQ(ui.boxes.shown, (Names{"Cannot copy to it's drive!", "Cannot copy to it's drive!",
                                      "Cannot copy to it's drive!"}));
     EXPECT_EQ(snapshot(source), before);
 }
 
 TEST_F(GameCopyTest, UnknownGameOrMissingSourcePartCopiesNothing) {
-    EXPECT_EQ(copy("my game"), CopyGameResult::NotFound);
+    EXPECT_TRUE(copy("my game").failedAt(CopyStep::NotFound));
     EXPECT_EQ(ui.boxes.shown, (Names{"The game my game was not found."}));
     std::filesystem::remove(source.part("My Game", kId, 2));
-    EXPECT_EQ(copy(), CopyGameResult::Damaged);
+    EXPECT_TRUE(copy().failedAt(CopyStep::Damaged));
     EXPECT_TRUE(target.files().empty());
 }
 
@@ -148,7 +150,7 @@ TEST_F(GameCopyTest, UnreadableTablesAreNamedWithTheirReason) {
         std::filesystem::remove(drive->table());
         std::filesystem::create_directory(drive->table());
         ui.boxes.shown.clear();
-        EXPECT_EQ(copy(), CopyGameResult::Failed);
+        EXPECT_TRUE(copy().failedAt(CopyStep::Failed));
         EXPECT_EQ(ui.boxes.shown, (Names{"The game table " + drive->table() +
                                          " cannot be read (it is a folder); nothing was copied."}));
         std::filesystem::remove(drive->table());
@@ -174,7 +176,7 @@ TEST_F(GameCopyTest, FailingPartCopyLeavesTheTargetAsItWas) {
         return platform::copyFileNoReplace(from, to, progress);
     };
     ui.boxes.answers = {true};
-    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    EXPECT_TRUE(copy().failedAt(CopyStep::Failed));
     EXPECT_EQ(snapshot(target), before);
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_NE(ui.boxes.shown[0].find("Input/output error"), std::string::npos);
@@ -184,7 +186,7 @@ TEST_F(GameCopyTest, CancelLeavesTheTargetAsItWas) {
     target.addGame("A", "AAAA_000.01", {10});
     const auto before = snapshot(target);
     ui.progress.cancelAfterUpdates = 2;  // the start, then part .00; cancelled in part .01
-    EXPECT_EQ(copy(), CopyGameResult::Cancelled);
+    EXPECT_TRUE(copy().failedAt(CopyStep::Cancelled));
     EXPECT_EQ(snapshot(target), before);
     EXPECT_FALSE(ui.progress.visible);
 }
@@ -192,7 +194,7 @@ TEST_F(GameCopyTest, CancelLeavesTheTargetAsItWas) {
 TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
     const auto before = snapshot(target);
     services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(3499); };
-    EXPECT_EQ(copy(), CopyGameResult::NoRoom);
+    EXPECT_TRUE(copy().failedAt(CopyStep::NoRoom));
     EXPECT_EQ(snapshot(target), before);
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
     EXPECT_NE(ui.boxes.shown[0].find("not enough free space"), std::string::npos);
@@ -201,7 +203,7 @@ TEST_F(GameCopyTest, RoomIsCheckedCountingLeftoverFilesItReplaces) {
     // holds the start of the part): it is replaced, and its room counts as free.
     writeBytes(target.part("My Game", kId, 1), std::vector<std::uint8_t>(600, 'n'));
     services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(2900); };
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_TRUE(copiedParts());
 }
 
@@ -218,7 +220,7 @@ TEST_F(GameCopyTest, LeftoverFilesGoBeforeTheFirstPartIsWritten) {
         leftoverThere.push_back(exists(leftover));
         return platform::copyFileNoReplace(from, to, progress);
     };
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_EQ(leftoverThere, (std::vector<bool>{false, false, false}));
     EXPECT_TRUE(copiedParts());
 }
@@ -229,7 +231,7 @@ TEST_F(GameCopyTest, ReplacedGameMakesRoomWhenNothingElseDoes) {
     target.addGame("My Game", kId, {1300, 1300}, 'o');
     services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(1000); };
     ui.boxes.answers = {true};
-    EXPECT_EQ(copy(), CopyGameResult::Copied);
+    EXPECT_TRUE(copy().succeeded());
     EXPECT_TRUE(copiedParts());
     EXPECT_EQ(target.names(), (Names{"A", "My Game"}));
 }
@@ -239,7 +241,7 @@ TEST_F(GameCopyTest, TooLittleRoomEvenWithoutTheReplacedGameChangesNothing) {
     const auto before = snapshot(target);
     ui.boxes.answers = {true};
     services.availableBytes = [](const std::string&) { return std::optional<std::uint64_t>(3000); };
-    EXPECT_EQ(copy(), CopyGameResult::NoRoom);
+    EXPECT_TRUE(copy().failedAt(CopyStep::NoRoom));
     EXPECT_EQ(snapshot(target), before);
 }
 
@@ -254,7 +256,7 @@ TEST_F(GameCopyTest, FailureAfterMakingRoomLeavesNoHalfGame) {
         return platform::copyFileNoReplace(from, to, progress);
     };
     ui.boxes.answers = {true};
-    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    EXPECT_TRUE(copy().failedAt(CopyStep::Failed));
     // The user agreed to lose the older copy; the new one is not half there.
     EXPECT_TRUE(target.names().empty());
     EXPECT_EQ(target.files(), (Names{"zt.cfg"}));
@@ -273,7 +275,7 @@ TEST_F(GameCopyTest, TableFailureAfterMakingRoomSaysTheFormerGameIsGone) {
         return platform::copyFileNoReplace(from, to, progress);
     };
     ui.boxes.answers = {true};
-    EXPECT_EQ(copy(), CopyGameResult::Failed);
+    EXPECT_TRUE(copy().failedAt(CopyStep::Failed));
     EXPECT_TRUE(target.names().empty());
     EXPECT_EQ(target.files(), (Names{"tepcdfile.tep", "zt.cfg"}));
     ASSERT_EQ(ui.boxes.shown.size(), 1u);
@@ -287,14 +289,14 @@ TEST_F(GameCopyTest, FileOfAKeptGameStopsTheCopy) {
     from.addGame("zzzzz", kId, {10});
     target.addGame("{~\xBBg\xCD", kId, {20});
     const auto before = snapshot(target);
-    EXPECT_EQ(copyGame(from.root(), "zzzzz", target.root(), ui.frontEnd()),
-              CopyGameResult::FileOwned);
+    EXPECT_TRUE(
+        copyGame(from.root(), "zzzzz", target.root(), ui.frontEnd()).failedAt(CopyStep::FileOwned));
     EXPECT_EQ(snapshot(target), before);
 }
 
 TEST_F(GameCopyTest, ZeroPartsIsADamagedRecordAndIsNotCopied) {
     source.appendRecord(gameRecord("Empty", "EMPT_000.01", 0));
-    EXPECT_EQ(copy("Empty"), CopyGameResult::Damaged);
+    EXPECT_TRUE(copy("Empty").failedAt(CopyStep::Damaged));
     EXPECT_TRUE(target.files().empty());
 }
 
@@ -332,7 +334,7 @@ TEST_F(GameCopyTest, AFileNoRecordOwnsIsReplacedOnlyWhenACopyOfThisGameLeftIt) {
         ScriptedFrontEnd shown;
         const CopyGameResult result =
             copyGame(source.root(), "My Game", drive.root(), shown.frontEnd(), services);
-        EXPECT_EQ(result == CopyGameResult::Copied, c.copied) << c.what;
+        EXPECT_EQ(result.succeeded(), c.copied) << c.what;
         if (c.copied) {
             EXPECT_EQ(readBytes(path), readBytes(source.part("My Game", kId, c.part))) << c.what;
             continue;

@@ -73,7 +73,7 @@ TEST_F(GameExportTest, AGameOfThreePartsBecomesItsImageByteForByte) {
     putAt(parts[1], gib / 2, "middle of part 1");
 
     const std::string image = out.file("Big Game.iso");
-    ASSERT_EQ(exportGame(drive.root(), "Big Game", image, ui.frontEnd()), ExportResult::Exported)
+    ASSERT_TRUE(exportGame(drive.root(), "Big Game", image, ui.frontEnd()).succeeded())
         << (ui.boxes.shown.empty() ? "" : ui.boxes.shown.back());
     EXPECT_EQ(ui.out.str(), "Exported Big Game to " + image + " (2147489793 bytes)\n");
     ASSERT_EQ(std::filesystem::file_size(image), 2 * gib + 3 * 2048 + 1);
@@ -110,13 +110,14 @@ TEST_F(GameExportTest, AnExistingFileIsReplacedOnlyAfterYes) {
     const std::string image = out.file("small.iso");
     writeBytes(image, {'o', 'l', 'd'});
     ui.boxes.answers = {false};
-    EXPECT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()), ExportResult::Declined);
+    EXPECT_TRUE(
+        exportGame(drive.root(), "Small", image, ui.frontEnd()).failedAt(ExportStep::Declined));
     EXPECT_EQ(ui.boxes.questions.back(), "The file " + image + " already exists. Replace it?");
     EXPECT_TRUE(ui.boxes.defaultNoFlags.back());
     EXPECT_EQ(readBytes(image), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 
     ui.boxes.answers = {true};
-    EXPECT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()), ExportResult::Exported);
+    EXPECT_TRUE(exportGame(drive.root(), "Small", image, ui.frontEnd()).succeeded());
     EXPECT_EQ(readBytes(image), std::vector<std::uint8_t>(5000, 's'));
     EXPECT_EQ(filesIn(out), std::vector<std::string>{"small.iso"});
 }
@@ -127,7 +128,8 @@ TEST_F(GameExportTest, ACancelledExportLeavesNoFileAndTheOldOneAsItWas) {
     writeBytes(image, {'o', 'l', 'd'});
     ui.boxes.answers = {true};
     ui.progress.cancelAfterUpdates = 1;  // after the first part
-    EXPECT_EQ(exportGame(drive.root(), "Two", image, ui.frontEnd()), ExportResult::Cancelled);
+    EXPECT_TRUE(
+        exportGame(drive.root(), "Two", image, ui.frontEnd()).failedAt(ExportStep::Cancelled));
     EXPECT_EQ(ui.boxes.shown.back(),
               "The export of game Two was cancelled; " + image + " was not written.");
     EXPECT_EQ(readBytes(image), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
@@ -138,26 +140,27 @@ TEST_F(GameExportTest, ACancelledExportLeavesNoFileAndTheOldOneAsItWas) {
 TEST_F(GameExportTest, RefusesIncompleteGamesAndTargetsThatMustNotBeReplaced) {
     drive.addGame("Holes", "HOLE_000.01", {std::uint64_t{1} << 30, 10});
     std::filesystem::remove(drive.part("Holes", "HOLE_000.01", 0));
-    EXPECT_EQ(exportGame(drive.root(), "Holes", out.file("h.iso"), ui.frontEnd()),
-              ExportResult::Refused);
+    EXPECT_TRUE(exportGame(drive.root(), "Holes", out.file("h.iso"), ui.frontEnd())
+                    .failedAt(ExportStep::Refused));
     EXPECT_EQ(ui.boxes.shown.back(), "The part file " + drive.part("Holes", "HOLE_000.01", 0) +
                                          " of game Holes is missing; the game cannot be exported.");
     drive.addGame("Short", "SHOR_000.01", {4096, 10});
-    EXPECT_EQ(exportGame(drive.root(), "Short", out.file("h.iso"), ui.frontEnd()),
-              ExportResult::Refused);
-    EXPECT_EQ(exportGame(drive.root(), "Nobody", out.file("h.iso"), ui.frontEnd()),
-              ExportResult::Refused);
+    EXPECT_TRUE(exportGame(drive.root(), "Short", out.file("h.iso"), ui.frontEnd())
+                    .failedAt(ExportStep::Refused));
+    EXPECT_TRUE(exportGame(drive.root(), "Nobody", out.file("h.iso"), ui.frontEnd())
+                    .failedAt(ExportStep::Refused));
     EXPECT_TRUE(filesIn(out).empty());
 
     // Not even --yes lets the image replace a part of the game or the table.
     ui.boxes.answers = {true, true, true};
     const std::string part = drive.part("Small", "SMAL_000.01", 0);
-    EXPECT_EQ(exportGame(drive.root(), "Small", part, ui.frontEnd()), ExportResult::Refused);
-    EXPECT_EQ(exportGame(drive.root(), "Small", drive.table(), ui.frontEnd()),
-              ExportResult::Refused);
+    EXPECT_TRUE(
+        exportGame(drive.root(), "Small", part, ui.frontEnd()).failedAt(ExportStep::Refused));
+    EXPECT_TRUE(exportGame(drive.root(), "Small", drive.table(), ui.frontEnd())
+                    .failedAt(ExportStep::Refused));
     EXPECT_EQ(readBytes(part), std::vector<std::uint8_t>(5000, 's'));
-    EXPECT_EQ(exportGame(drive.root(), "Small", out.path().string(), ui.frontEnd()),
-              ExportResult::Refused);
+    EXPECT_TRUE(exportGame(drive.root(), "Small", out.path().string(), ui.frontEnd())
+                    .failedAt(ExportStep::Refused));
     EXPECT_EQ(ui.boxes.questions.size(), 0u);
 }
 
@@ -184,7 +187,8 @@ TEST_F(GameExportTest, AnImageWhoseFolderCannotBeFlushedIsAFailure) {
         ScopedFault fault([&](platform::FileOp op, const std::string& path, const std::string&) {
             return !(op == platform::FileOp::Flush && std::filesystem::is_directory(path));
         });
-        EXPECT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()), ExportResult::Failed);
+        EXPECT_TRUE(
+            exportGame(drive.root(), "Small", image, ui.frontEnd()).failedAt(ExportStep::Failed));
     }
     EXPECT_EQ(ui.boxes.shown.back(), "The image " + image +
                                          " was written, but it may not be on the device (" +
@@ -211,8 +215,7 @@ TEST_F(GameExportTest, TheImageIsFlushedBeforeItTakesItsName) {
                     }
                     return true;
                 });
-            EXPECT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()),
-                      ExportResult::Exported)
+            EXPECT_TRUE(exportGame(drive.root(), "Small", image, ui.frontEnd()).succeeded())
                 << replacing;
         }
         EXPECT_EQ(renames, 1) << replacing;
@@ -240,7 +243,8 @@ TEST_F(GameExportTest, NoPartOrTableOfAnyDriveIsReplaced) {
     };
     for (const std::string& target : targets) {
         ui.boxes.answers = {true};
-        EXPECT_EQ(exportGame(drive.root(), "Small", target, ui.frontEnd()), ExportResult::Refused)
+        EXPECT_TRUE(
+            exportGame(drive.root(), "Small", target, ui.frontEnd()).failedAt(ExportStep::Refused))
             << target;
         EXPECT_NE(ui.boxes.shown.back().find("would replace a part file or the game table"),
                   std::string::npos)
@@ -265,8 +269,7 @@ TEST_F(GameExportTest, WhatAKilledExportLeftIsRemovedOrNamed) {
     EXPECT_EQ(report.findings[0].text, leftovers[1] + ": an image that an export to " +
                                            drive.root() +
                                            "s.iso was writing when it stopped; it can be removed");
-    EXPECT_EQ(exportGame(drive.root(), "Small", out.file("s.iso"), ui.frontEnd()),
-              ExportResult::Exported);
+    EXPECT_TRUE(exportGame(drive.root(), "Small", out.file("s.iso"), ui.frontEnd()).succeeded());
     EXPECT_EQ(filesIn(out), (std::vector<std::string>{"s.iso", "s.iso.zt-notes"}));
     EXPECT_TRUE(repairDrive(drive.root(), report).empty());
     EXPECT_TRUE(checkDrive(drive.root()).sound());
@@ -325,7 +328,7 @@ TEST_F(GameExportTest, OnlyItsOwnStaleTemporaryFileIsRemoved) {
     ASSERT_EQ(running.append(drive.part("Small", "SMAL_000.01", 0), {}).result,
               platform::CopyResult::Copied);
 
-    ASSERT_EQ(exportGame(drive.root(), "Small", image, ui.frontEnd()), ExportResult::Exported);
+    ASSERT_TRUE(exportGame(drive.root(), "Small", image, ui.frontEnd()).succeeded());
     EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_EQ(readBytes(backup), longer);
     EXPECT_EQ(readBytes(other), (std::vector<std::uint8_t>{'x', 'y'}));
@@ -349,7 +352,7 @@ TEST_F(GameExportTest, ItsOwnLeftoverGoesBeforeTheSpaceIsCounted) {
     const std::uintmax_t size = std::filesystem::file_size(folder + "/mid.iso", error);
     const bool leftoverGone = !std::filesystem::exists(folder + "/mid.iso.zt-Ab12Cd");
     runShell("umount " + shellQuoted(folder));
-    EXPECT_EQ(result, ExportResult::Exported) << (ui.boxes.shown.empty() ? "" : ui.boxes.shown[0]);
+    EXPECT_TRUE(result.succeeded()) << (ui.boxes.shown.empty() ? "" : ui.boxes.shown[0]);
     EXPECT_EQ(size, 640u * 1024);
     EXPECT_TRUE(leftoverGone);
 }

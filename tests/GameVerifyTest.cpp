@@ -75,39 +75,39 @@ TEST(GameVerifyTest, DigestsOfTheGameAndTheComparisonWithAnImage) {
     writeBytes(drive.part("My Game", "ABCD_123.45", 0), image);
     ScriptedFrontEnd ui;
 
-    VerifyReport report = verifyGame(drive.root(), "My Game", ui.frontEnd());
-    ASSERT_EQ(report.result, VerifyResult::Verified);
+    VerifyResult report = verifyGame(drive.root(), "My Game", ui.frontEnd());
+    ASSERT_TRUE(report.succeeded());
     const ImageDigests expected = StreamDigest::of(image.data(), image.size());
-    EXPECT_EQ(report.digests.bytes, image.size());
-    EXPECT_EQ(report.digests.md5, expected.md5);
-    EXPECT_EQ(report.digests.sha1, expected.sha1);
-    EXPECT_EQ(report.digests.crc32, expected.crc32);
-    EXPECT_TRUE(report.damage.empty());
+    EXPECT_EQ(report.value().digests.bytes, image.size());
+    EXPECT_EQ(report.value().digests.md5, expected.md5);
+    EXPECT_EQ(report.value().digests.sha1, expected.sha1);
+    EXPECT_EQ(report.value().digests.crc32, expected.crc32);
+    EXPECT_TRUE(report.value().damage.empty());
     EXPECT_FALSE(ui.progress.visible);
 
     report = verifyGame(drive.root(), "My Game", ui.frontEnd(), memoryImage(image));
-    EXPECT_EQ(report.firstDifferentSector, std::nullopt);
+    EXPECT_EQ(report.value().firstDifferentSector, std::nullopt);
 
     std::vector<std::uint8_t> other = image;
     other[77 * 2048 + 2047] ^= 1;
     other[200 * 2048] ^= 1;
     report = verifyGame(drive.root(), "My Game", ui.frontEnd(), memoryImage(other));
-    EXPECT_EQ(report.firstDifferentSector, 77u);
+    EXPECT_EQ(report.value().firstDifferentSector, 77u);
 
     // Shorter and longer images differ where the shorter one ends.
     other = image;
     other.resize(299 * 2048 + 5);
     report = verifyGame(drive.root(), "My Game", ui.frontEnd(), memoryImage(other));
-    EXPECT_EQ(report.firstDifferentSector, 299u);
+    EXPECT_EQ(report.value().firstDifferentSector, 299u);
     other = image;
     other.push_back(0);
     report = verifyGame(drive.root(), "My Game", ui.frontEnd(), memoryImage(other));
-    EXPECT_EQ(report.firstDifferentSector, 300u);
+    EXPECT_EQ(report.value().firstDifferentSector, 300u);
 
     // An image that cannot be read is a failure, not a difference.
     report = verifyGame(drive.root(), "My Game", ui.frontEnd(),
                         [](std::uint64_t, std::uint8_t*, std::size_t) { return std::int64_t{-1}; });
-    EXPECT_EQ(report.result, VerifyResult::Failed);
+    EXPECT_TRUE(report.failedAt(VerifyStep::Failed));
     EXPECT_EQ(ui.boxes.shown.back(), "Cannot read the image to compare game My Game with.");
 }
 
@@ -124,10 +124,10 @@ TEST(GameVerifyTest, ACorruptedThirdPartIsFoundAtItsSectorOfTheImage) {
         writeBytes(drive.part("Three", "THRE_000.01", i), part);
     }
     ScriptedFrontEnd ui;
-    VerifyReport report = verifyGame(drive.root(), "Three", ui.frontEnd(), memoryImage(image));
-    ASSERT_EQ(report.result, VerifyResult::Verified);
-    EXPECT_EQ(report.parts, 3);
-    EXPECT_EQ(report.firstDifferentSector, 128u + 10);
+    VerifyResult report = verifyGame(drive.root(), "Three", ui.frontEnd(), memoryImage(image));
+    ASSERT_TRUE(report.succeeded());
+    EXPECT_EQ(report.value().parts, 3);
+    EXPECT_EQ(report.value().firstDifferentSector, 128u + 10);
 }
 
 TEST(GameVerifyTest, RefusesUnknownDamagedAndIncompleteGamesAndStopsOnCancel) {
@@ -137,26 +137,26 @@ TEST(GameVerifyTest, RefusesUnknownDamagedAndIncompleteGamesAndStopsOnCancel) {
     drive.addGame("Gone", "GONE_000.01", {2048, 2048});
     std::filesystem::remove(drive.part("Gone", "GONE_000.01", 1));
     ScriptedFrontEnd ui;
-    EXPECT_EQ(verifyGame(drive.root(), "Nobody", ui.frontEnd()).result, VerifyResult::Refused);
+    EXPECT_TRUE(verifyGame(drive.root(), "Nobody", ui.frontEnd()).failedAt(VerifyStep::Refused));
     EXPECT_EQ(ui.boxes.shown.back(), "The game Nobody was not found.");
-    EXPECT_EQ(verifyGame(drive.root(), "Bad ID", ui.frontEnd()).result, VerifyResult::Refused);
+    EXPECT_TRUE(verifyGame(drive.root(), "Bad ID", ui.frontEnd()).failedAt(VerifyStep::Refused));
     EXPECT_EQ(ui.boxes.shown.back(),
               "The record of game Bad ID is damaged; it cannot be verified.");
-    EXPECT_EQ(verifyGame(drive.root(), "Gone", ui.frontEnd()).result, VerifyResult::Refused);
+    EXPECT_TRUE(verifyGame(drive.root(), "Gone", ui.frontEnd()).failedAt(VerifyStep::Refused));
     EXPECT_EQ(ui.boxes.shown.back(), "The part file " + drive.part("Gone", "GONE_000.01", 1) +
                                          " of game Gone is missing; the game cannot be verified.");
 
     // Parts before the last that are not 1 GiB are reported; the digests still come.
-    VerifyReport report = verifyGame(drive.root(), "Three", ui.frontEnd());
-    EXPECT_EQ(report.result, VerifyResult::Verified);
-    EXPECT_EQ(report.digests.bytes, 300u);
-    EXPECT_EQ(report.damage, "The part file " + drive.part("Three", "THRE_000.01", 0) +
-                                 " holds 100 bytes instead of 1073741824");
+    VerifyResult report = verifyGame(drive.root(), "Three", ui.frontEnd());
+    EXPECT_TRUE(report.succeeded());
+    EXPECT_EQ(report.value().digests.bytes, 300u);
+    EXPECT_EQ(report.value().damage, "The part file " + drive.part("Three", "THRE_000.01", 0) +
+                                         " holds 100 bytes instead of 1073741824");
 
     ui.progress.cancel = true;
     ui.progress.cancelAfterUpdates = 0;
     report = verifyGame(drive.root(), "Three", ui.frontEnd());
-    EXPECT_EQ(report.result, VerifyResult::Cancelled);
+    EXPECT_TRUE(report.failedAt(VerifyStep::Cancelled));
     EXPECT_FALSE(ui.progress.visible);
 }
 

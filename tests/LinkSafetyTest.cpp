@@ -72,8 +72,9 @@ TEST_F(LinkSafetyTest, ALinkedTableIsNeitherReadNorWrittenThrough) {
     plant(drive.table());
     ui.boxes.answers = {true, true, true};
     EXPECT_EQ(install("Other"), 0);  // the table cannot be read: nothing is installed
-    EXPECT_EQ(deleteGame(drive.root(), "My Game", ui.frontEnd()), DeleteResult::Failed);
-    EXPECT_EQ(renameGame(drive.root(), "My Game", "New", ui.frontEnd()), RenameGameResult::Failed);
+    EXPECT_TRUE(deleteGame(drive.root(), "My Game", ui.frontEnd()).failedAt(DeleteStep::Failed));
+    EXPECT_TRUE(
+        renameGame(drive.root(), "My Game", "New", ui.frontEnd()).failedAt(RenameStep::Failed));
     NoRows rows;
     refreshGameList(drive.root(), ui.frontEnd(), rows);
     expectSecretUntouched();
@@ -91,19 +92,19 @@ TEST_F(LinkSafetyTest, DeleteRenameAndCopyLeaveTheLinksTargetAlone) {
 
     // Copying never reads through the link.
     GameDrive target;
-    EXPECT_EQ(copyGame(drive.root(), "Linked", target.root(), ui.frontEnd()),
-              CopyGameResult::Damaged);
+    EXPECT_TRUE(
+        copyGame(drive.root(), "Linked", target.root(), ui.frontEnd()).failedAt(CopyStep::Damaged));
     EXPECT_FALSE(std::filesystem::exists(target.part("Linked", "LINK_000.01", 0)));
 
     // A link where a renamed part goes is a taken name, and nothing moves.
     plant(drive.part("New", kId, 1));
     plant(drive.root() + "tepcdfile.tep");
-    EXPECT_EQ(renameGame(drive.root(), "My Game", "New", ui.frontEnd()),
-              RenameGameResult::FileTaken);
+    EXPECT_TRUE(
+        renameGame(drive.root(), "My Game", "New", ui.frontEnd()).failedAt(RenameStep::FileTaken));
     EXPECT_EQ(std::filesystem::file_size(drive.part("My Game", kId, 0)), 10u);
 
     // Deleting removes the link itself, never its target.
-    EXPECT_EQ(deleteGame(drive.root(), "Linked", ui.frontEnd()), DeleteResult::Deleted);
+    EXPECT_TRUE(deleteGame(drive.root(), "Linked", ui.frontEnd()).succeeded());
     EXPECT_FALSE(std::filesystem::is_symlink(drive.part("Linked", "LINK_000.01", 0)));
     expectSecretUntouched();
 }

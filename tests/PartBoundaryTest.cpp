@@ -137,7 +137,7 @@ TEST(TenPartGameTest, IsCopiedWholeThroughASparseImage) {
         GameDrive::writePart(*partFilePath(prefix, i), i < 9 ? std::uint64_t{1} << 30 : 4096);
     }
     ScriptedFrontEnd ui;
-    ASSERT_EQ(copyGame(source, "Ten", target, ui.frontEnd()), CopyGameResult::Copied)
+    ASSERT_TRUE(copyGame(source, "Ten", target, ui.frontEnd()).succeeded())
         << (ui.boxes.shown.empty() ? "" : ui.boxes.shown.back());
     const std::vector<GameEntry> records = readTableFile(tablePath(target)).records;
     ASSERT_EQ(records.size(), 1u);

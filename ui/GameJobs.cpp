@@ -100,10 +100,10 @@ bool runCheckJob(const std::string& root, GameJobWindow& window, const FrontEnd&
 void runVerifyJob(const std::string& root, const std::string& name, GameJobWindow& window,
                   const FrontEnd& frontEnd) {
     window.gameJobStarted({"Verifying", "Verified", name, kMegabyte, false});
-    const VerifyReport report = verifyGame(root, name, frontEnd);
+    const VerifyResult verified = verifyGame(root, name, frontEnd);
     window.gameJobEnded(false, std::nullopt);
-    if (report.result == VerifyResult::Verified)
-        frontEnd.boxes.show(verifiedText(name, report));
+    if (verified)
+        frontEnd.boxes.show(verifiedText(name, verified.value()));
 }
 
 void runExportJob(const std::string& root, const std::string& name, const std::string& file,
@@ -111,8 +111,7 @@ void runExportJob(const std::string& root, const std::string& name, const std::s
     window.gameJobStarted({"Exporting", "Exported", name + " to " + file, kMegabyte, false});
     const ExportResult result = exportGame(root, name, file, frontEnd);
     // The progress window says what was exported, how much and how fast.
-    window.gameJobEnded(
-        false, result == ExportResult::Exported ? std::optional<std::string>("") : std::nullopt);
+    window.gameJobEnded(false, result ? std::optional<std::string>("") : std::nullopt);
 }
 
 std::string exportFileName(const std::string& name) {

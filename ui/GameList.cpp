@@ -84,7 +84,7 @@ bool GameList::refreshGameList(const std::string& root) {
     const GameListing listing = library::refreshGameList(root, reports_.frontEnd(), gathered);
     // A drive that could not be read keeps the rows shown: an empty list
     // would look as if every game was gone.
-    const bool unread = gathered.busy || listing == GameListing::Stopped;
+    const bool unread = gathered.busy || listing.failedAt(GameListStep::Stopped);
     const ListAfterRefresh after = listAfterRefresh(listedRoot_, root, unread);
     if ((gathered.cleared && !unread) || after.clear) {
         view_.setGames(gathered.rows);
@@ -96,7 +96,7 @@ bool GameList::refreshGameList(const std::string& root) {
     }
     if (after.retry)
         retryBusyDrive(root);
-    return listing == GameListing::Listed;
+    return listing && listing.value() == GameListKind::Listed;
 }
 
 void GameList::onDriveChanged() {
@@ -209,8 +209,7 @@ void GameList::copyGameJob(const std::string& source) {
     });
     view_.copyProgress().beginJob({"Copying", "Copied", game + " to " + target, 1024, false});
     JobReports reports(view_, view_.copyProgress(), log_);
-    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices) ==
-        CopyGameResult::Copied)
+    if (copyGame(source, game, target, reports.frontEnd(), services_.copyServices))
         view_.statusLine().setText(copiedText(game, target));
 }
 

@@ -185,15 +185,9 @@ std::optional<std::string> gameForCommand(const std::string& targetRoot,
     return selected;
 }
 
-bool listAfterRename(RenameGameResult result) {
-    switch (result) {
-        case RenameGameResult::NameTooLong:
-        case RenameGameResult::NameTaken:
-        case RenameGameResult::FileTaken:
-            return false;
-        default:
-            return true;
-    }
+bool listAfterRename(const RenameGameResult& result) {
+    return !result.failedAt(RenameStep::NameTooLong) && !result.failedAt(RenameStep::NameTaken) &&
+           !result.failedAt(RenameStep::FileTaken);
 }
 
 std::string webSiteFailureText(const std::string& url) {

@@ -111,7 +111,7 @@ std::optional<std::string> gameForCommand(const std::string& targetRoot,
 // Whether the list is read again after a rename that ended with `result`: not
 // when nothing changed, nor after a stop at a file in the way, so that the
 // list keeps the name the user knows.
-bool listAfterRename(library::RenameGameResult result);
+bool listAfterRename(const library::RenameGameResult& result);
 
 // What the window says when no browser opens its web site.
 std::string webSiteFailureText(const std::string& url);

@@ -278,12 +278,11 @@ TEST(StartChecksTest, ListCommandsNeedADriveAndASelectedGame) {
                   c.shown.empty() ? c.selected : std::nullopt);
         EXPECT_EQ(ui.boxes.shown, c.shown);
     }
-    for (RenameGameResult result :
-         {RenameGameResult::NameTooLong, RenameGameResult::NameTaken, RenameGameResult::FileTaken})
-        EXPECT_FALSE(listAfterRename(result));
-    for (RenameGameResult result :
-         {RenameGameResult::Renamed, RenameGameResult::NotFound, RenameGameResult::Failed})
-        EXPECT_TRUE(listAfterRename(result));
+    for (RenameStep step : {RenameStep::NameTooLong, RenameStep::NameTaken, RenameStep::FileTaken})
+        EXPECT_FALSE(listAfterRename(store::Failure<RenameStep>{step, {}, {}}));
+    EXPECT_TRUE(listAfterRename(RenameGameResult{}));
+    for (RenameStep step : {RenameStep::NotFound, RenameStep::Failed})
+        EXPECT_TRUE(listAfterRename(store::Failure<RenameStep>{step, {}, {}}));
 }
 
 // A vanished drive is said in the words of the system: on Windows by its
