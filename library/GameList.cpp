@@ -79,6 +79,18 @@ GameRow rowOf(const GameEntry& entry) {
     return row;
 }
 
+// After a deletion dropped every record of `name`, the table is read again
+// into `records`; the scan goes on after the handled records that stay, the
+// ones before record `next` that remain. Returns where it goes on.
+std::size_t resumeAfterDeletion(std::vector<GameEntry>& records, std::size_t next,
+                                const std::string& name, const std::string& path) {
+    auto handledEnd = records.begin() + static_cast<std::ptrdiff_t>(next) + 1;
+    auto stays = std::count_if(records.begin(), handledEnd,
+                               [&](const GameEntry& e) { return !hasName(e, name); });
+    records = readTableFile(path).records;
+    return std::min(static_cast<std::size_t>(stays), records.size());
+}
+
 }  // namespace
 
 std::string repairQuestion(const std::string& name) {
@@ -160,14 +172,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
                 changeWhileListing(reading, root, frontEnd, [&] {
                     return deleteGame(root, row.name, frontEnd).succeeded();
                 })) {
-                // The deletion dropped every record of this name; the handled
-                // records that stay are the ones before this game that remain.
-                auto handledEnd = records.begin() + static_cast<std::ptrdiff_t>(next) + 1;
-                auto stays = std::count_if(records.begin(), handledEnd, [&](const GameEntry& e) {
-                    return !hasName(e, row.name);
-                });
-                records = readTableFile(path).records;
-                next = std::min(static_cast<std::size_t>(stays), records.size());
+                next = resumeAfterDeletion(records, next, row.name, path);
                 continue;
             }
         }

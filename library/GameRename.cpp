@@ -189,8 +189,9 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
                                                                       platform::lastErrorText()};
     if (written.failedAt(TableWriteStep::NotFlushed)) {
         // The table names the moved parts now: they stay where they are.
-        Failure<RenameStep> failed = shownFailure(frontEnd, RenameStep::Failed, path,
-                                                  tableNotFlushedText(path, written.failure().reason) + ".");
+        Failure<RenameStep> failed =
+            shownFailure(frontEnd, RenameStep::Failed, path,
+                         tableNotFlushedText(path, written.failure().reason) + ".");
         settle();
         return failed;
     }
