@@ -33,23 +33,19 @@ struct PartState {
     bool broken = false;
 };
 
-// The part files of a volume read through its FAT; false with the reason.
-bool partsFromVolume(const std::string& volume, std::vector<PartState>& parts, std::string& error) {
+// The part files of a volume read through its FAT, or where reading stopped.
+store::Result<std::vector<PartState>, Fat32Step> partsFromVolume(const std::string& volume) {
     DiskDevice device;
     Fat32Reader reader;
     store::Outcome<Fat32Step> opened = openFat32Volume(device, volume);
     if (opened)
         opened = reader.open(device);
-    if (!opened) {
-        error = opened.failure().reason;
-        return false;
-    }
+    if (!opened)
+        return opened.failure();
     const store::Result<std::vector<FatFile>, Fat32Step> files = reader.rootFiles();
-    if (!files) {
-        error = files.failure().reason;
-        return false;
-    }
-    parts.clear();
+    if (!files)
+        return files.failure();
+    std::vector<PartState> parts;
     for (const FatFile& file : files.value()) {
         if (file.directory)
             continue;
@@ -57,7 +53,7 @@ bool partsFromVolume(const std::string& volume, std::vector<PartState>& parts, s
         PartState state{file.name, static_cast<int>(chain.runs.size()), chain.broken};
         parts.push_back(state);
     }
-    return true;
+    return parts;
 }
 
 // A counter that asks the file system, or, when a volume is named, its FAT.
@@ -72,11 +68,11 @@ FragmentCounter counterFor(const std::string& root, const std::string& volume) {
     }
     return [root, volume](const std::string& name) -> FragmentCount {
         platform::syncFileSystem(root);  // the FAT beneath must show what was written
-        std::vector<PartState> files;
-        std::string error;
-        if (!partsFromVolume(volume, files, error))
-            return Failure<FragmentCountStep>{FragmentCountStep::Volume, volume, error};
-        for (const PartState& file : files) {
+        const store::Result<std::vector<PartState>, Fat32Step> files = partsFromVolume(volume);
+        if (!files)
+            return Failure<FragmentCountStep>{FragmentCountStep::Volume, volume,
+                                              files.failure().reason};
+        for (const PartState& file : files.value()) {
             if (file.name == name) {
                 if (file.broken)
                     return Failure<FragmentCountStep>{FragmentCountStep::Chain, root + name,
@@ -149,7 +145,6 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
     std::error_code statusError;
     const bool mounted = std::filesystem::is_directory(platform::fsPath(target), statusError);
     std::vector<PartState> parts;
-    std::string error;
     bool leftoversFound = false;
     DriveAccess held;  // a mounted drive is held from the first look to the last rewrite
     if (!mounted) {
@@ -159,11 +154,13 @@ int fragCommand(const std::vector<std::string>& ops, bool rewrite, FrontEnd fron
                 "folder, and this volume after it.");
             return kExitUsage;
         }
-        if (!partsFromVolume(target, parts, error)) {
+        store::Result<std::vector<PartState>, Fat32Step> read = partsFromVolume(target);
+        if (!read) {
             frontEnd.boxes.show("The volume " + printableText(target) +
-                                " cannot be read: " + error + ".");
+                                " cannot be read: " + read.failure().reason + ".");
             return kExitCannotTell;
         }
+        parts = std::move(read).value();
         parts.erase(std::remove_if(parts.begin(), parts.end(),
                                    [](const PartState& p) { return !isPartFileName(p.name); }),
                     parts.end());
