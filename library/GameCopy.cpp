@@ -367,14 +367,14 @@ CopyGameResult copyGame(const std::string& sourceRoot, const std::string& name,
     if (platform::sameFolder(sourceRoot, targetRoot))
         return shownFailure(frontEnd, CopyStep::SameDrive, targetRoot, kSameDrive);
     // The source is read while the target changes; no other writer may touch either.
-    const HeldDrives held = holdDrives({{sourceRoot, platform::DriveLockMode::Shared},
-                                        {targetRoot, platform::DriveLockMode::Exclusive}},
-                                       frontEnd);
-    if (!held.access.granted())
-        return Failure<CopyStep>{held.access.outcome.failedAt(DriveAccessStep::Cancelled)
+    const DriveAccess held = accessDrives({{sourceRoot, platform::DriveLockMode::Shared},
+                                           {targetRoot, platform::DriveLockMode::Exclusive}},
+                                          frontEnd);
+    if (!held.granted())
+        return Failure<CopyStep>{held.outcome.failedAt(DriveAccessStep::Cancelled)
                                      ? CopyStep::Cancelled
                                      : CopyStep::Failed,
-                                 targetRoot, held.reason};
+                                 targetRoot, held.outcome.failure().reason};
     CopyJob job{.sourceRoot = sourceRoot,
                 .name = name,
                 .targetRoot = targetRoot,

@@ -65,10 +65,9 @@ std::vector<std::string> removeParts(const std::string& root, const std::vector<
 
 DeleteResult deleteGame(const std::string& root, const std::string& name,
                         const FrontEnd& frontEnd) {
-    HeldDrives held = holdForChange(root, frontEnd);
-    const DriveAccess& changing = held.access;
+    const DriveAccess changing = accessForChange(root, frontEnd);
     if (!changing.granted())
-        return Failure<DeleteStep>{DeleteStep::Failed, root, held.reason};
+        return Failure<DeleteStep>{DeleteStep::Failed, root, changing.outcome.failure().reason};
     // Look before writing: a name that no record carries changes nothing.
     TableContents table = readTableFile(tablePath(root));
     if (!table.changeable())

@@ -19,9 +19,9 @@ using namespace platform;
 GameDetailsLookup lookUpGameDetails(const std::string& root, const std::string& name,
                                     const FrontEnd& frontEnd) {
     GameDetailsLookup lookup = Failure<DetailsStep>{DetailsStep::NotFound, name, {}};
-    const HeldDrives reading = holdForReading(root, frontEnd);
-    if (!reading.access.granted())
-        return Failure<DetailsStep>{DetailsStep::Stopped, root, reading.reason};
+    const DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return Failure<DetailsStep>{DetailsStep::Stopped, root, reading.outcome.failure().reason};
     const TableContents table = readTableFile(tablePath(root));
     if (table.exists && !table.opened)
         return shownFailure(frontEnd, DetailsStep::TableUnreadable, tablePath(root),

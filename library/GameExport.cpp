@@ -214,12 +214,12 @@ ExportResult commitImage(platform::StagedFile& out, bool exists, const Installed
 
 ExportResult exportGame(const std::string& root, const std::string& name, const std::string& file,
                         const FrontEnd& frontEnd) {
-    const HeldDrives reading = holdForReading(root, frontEnd);
-    if (!reading.access.granted())
-        return Failure<ExportStep>{reading.access.outcome.failedAt(DriveAccessStep::Cancelled)
+    const DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return Failure<ExportStep>{reading.outcome.failedAt(DriveAccessStep::Cancelled)
                                        ? ExportStep::Cancelled
                                        : ExportStep::Failed,
-                                   root, reading.reason};
+                                   root, reading.outcome.failure().reason};
     const FoundImage found = findInstalledImage(root, name, frontEnd, "exported");
     if (!found)
         return Failure<ExportStep>{ExportStep::Refused, found.failure().object,

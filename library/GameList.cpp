@@ -44,11 +44,11 @@ bool knownMedia(const GameEntry& entry) {
 // A change the user agreed to during the listing: the listing's shared hold
 // gives way to the change's own exclusive one, and is taken again after it.
 template <typename Change>
-bool changeWhileListing(HeldDrives& reading, const std::string& root, const FrontEnd& frontEnd,
+bool changeWhileListing(DriveAccess& reading, const std::string& root, const FrontEnd& frontEnd,
                         Change change) {
-    reading.access.lock.release();
+    reading.lock.release();
     const bool changed = change();
-    reading = holdForReading(root, frontEnd);
+    reading = accessForReading(root, frontEnd);
     return changed;
 }
 
@@ -111,13 +111,13 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     if (intentPending(root))
         accessForChange(root, frontEnd);
     showSpace(root, frontEnd.status);
-    HeldDrives reading = holdForReading(root, frontEnd);
-    if (reading.access.outcome.failedAt(DriveAccessStep::Busy))
+    DriveAccess reading = accessForReading(root, frontEnd);
+    if (reading.outcome.failedAt(DriveAccessStep::Busy))
         view.driveBusy();
     else
         view.clear();
-    if (!reading.access.granted())
-        return Failure<GameListStep>{GameListStep::Stopped, root, reading.reason};
+    if (!reading.granted())
+        return Failure<GameListStep>{GameListStep::Stopped, root, reading.outcome.failure().reason};
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (!table.exists)
@@ -142,7 +142,7 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
     std::size_t next = 0;
     // A folder that cannot be read hides parts: no game is called destroyed then.
     platform::FolderReadWatch watch;
-    while (next < records.size() && reading.access.granted()) {
+    while (next < records.size() && reading.granted()) {
         const GameEntry entry = records[next];
         GameRow row = rowOf(entry);
         PartFiles files = partFilesOf(root, entry);
@@ -179,8 +179,8 @@ GameListing refreshGameList(const std::string& root, const FrontEnd& frontEnd, G
         view.appendRow(row);
         ++next;
     }
-    if (!reading.access.granted())
-        return Failure<GameListStep>{GameListStep::Stopped, root, reading.reason};
+    if (!reading.granted())
+        return Failure<GameListStep>{GameListStep::Stopped, root, reading.outcome.failure().reason};
     return whole;
 }
 

@@ -116,9 +116,9 @@ RenameGameResult renameGame(const std::string& root, const std::string& oldName,
         return shownFailure(frontEnd, RenameStep::NameTooLong, newName, kNameTooLong);
     if (hasControlByte(newName))
         return shownFailure(frontEnd, RenameStep::NameInvalid, newName, kNameControl);
-    const HeldDrives changing = holdForChange(root, frontEnd);
-    if (!changing.access.granted())
-        return Failure<RenameStep>{RenameStep::Failed, root, changing.reason};
+    const DriveAccess changing = accessForChange(root, frontEnd);
+    if (!changing.granted())
+        return Failure<RenameStep>{RenameStep::Failed, root, changing.outcome.failure().reason};
     const std::string path = tablePath(root);
     TableContents table = readTableFile(path);
     if (!table.changeable())

@@ -65,12 +65,12 @@ class ImageComparison {
 VerifyResult verifyGame(const std::string& root, const std::string& name, const FrontEnd& frontEnd,
                         const ImageReader& image) {
     VerifyReport report;
-    const HeldDrives reading = holdForReading(root, frontEnd);
-    if (!reading.access.granted())
-        return Failure<VerifyStep>{reading.access.outcome.failedAt(DriveAccessStep::Cancelled)
+    const DriveAccess reading = accessForReading(root, frontEnd);
+    if (!reading.granted())
+        return Failure<VerifyStep>{reading.outcome.failedAt(DriveAccessStep::Cancelled)
                                        ? VerifyStep::Cancelled
                                        : VerifyStep::Failed,
-                                   root, reading.reason};
+                                   root, reading.outcome.failure().reason};
     const FoundImage found = findInstalledImage(root, name, frontEnd, "verified");
     if (!found)
         return Failure<VerifyStep>{VerifyStep::Refused, found.failure().object,
